@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# yomi's one entry point for building, testing and running.
+#   ./build.sh test          install what the build needs, build, run every test
+#   ./build.sh run [ARGS]    install what the build needs, build, start the window
+#   ./build.sh deps          only install the Debian packages
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+build_dir=${YOMI_BUILD_DIR:-$here/build}
+
+# Debian 12 packages: compiler and build tools, Qt 6, TagLib, ICU, GoogleTest,
+# Google Benchmark; ffmpeg, mutagen and exiftool make and check test audio;
+# xvfb gives the screenshot script a display.
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+  libtag1-dev libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
+  ffmpeg python3-mutagen libimage-exiftool-perl
+  xvfb xauth
+)
+
+install_deps() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "build.sh: missing packages: ${missing[*]} (run as root, or install them)" >&2
+    exit 1
+  fi
+  echo "build.sh: installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >/dev/null
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+configure() {
+  if [ ! -f "$build_dir/build.ninja" ]; then
+    cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+}
+
+build() {
+  configure
+  cmake --build "$build_dir" -- --quiet
+}
+
+cmd=${1:-test}
+shift || true
+case "$cmd" in
+  deps)
+    install_deps ;;
+  build)
+    install_deps; build ;;
+  test)
+    install_deps; build
+    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@" ;;
+  run)
+    install_deps; build
+    if [ -x "$here/scripts/run-app" ]; then
+      exec "$here/scripts/run-app" "$build_dir" "$@"
+    fi
+    exec "$build_dir/yomi" "$@" ;;
+  *)
+    echo "usage: ./build.sh test | run [--library DIR] | deps | build" >&2
+    exit 2 ;;
+esac

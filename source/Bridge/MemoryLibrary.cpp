@@ -1,0 +1,169 @@
+#include "Bridge/MemoryLibrary.h"
+
+#include <algorithm>
+
+namespace yomi::bridge {
+namespace {
+
+// The tracks of a walk are fixed when it starts; a track removed from the
+// library meanwhile stays alive until the walk ends.
+class MemorySequence final : public TrackSequence {
+public:
+    explicit MemorySequence(std::vector<std::shared_ptr<MemoryTrack>> tracks) : tracks_(std::move(tracks)) {}
+
+    std::size_t nextBatch(std::span<Track*> out) override
+    {
+        std::size_t n = 0;
+        const std::size_t limit = std::min(out.size(), kBatchSize);
+        while (n < limit && next_ < tracks_.size())
+            out[n++] = tracks_[next_++].get();
+        return n;
+    }
+
+private:
+    std::vector<std::shared_ptr<MemoryTrack>> tracks_;
+    std::size_t next_ = 0;
+};
+
+class MemoryPlaylist final : public Playlist {
+public:
+    explicit MemoryPlaylist(std::shared_ptr<MemoryLibrary> library) : library_(std::move(library)) {}
+    std::unique_ptr<TrackSequence> tracks() override { return library_->snapshot(); }
+
+private:
+    std::shared_ptr<MemoryLibrary> library_;
+};
+
+class MemorySource final : public Source {
+public:
+    MemorySource(std::shared_ptr<MemoryLibrary> library, bool hasPlaylist)
+        : library_(std::move(library)), hasPlaylist_(hasPlaylist)
+    {
+    }
+    std::vector<std::shared_ptr<Playlist>> playlists() override
+    {
+        if (!hasPlaylist_)
+            return {};
+        return {std::make_shared<MemoryPlaylist>(library_)};
+    }
+
+private:
+    std::shared_ptr<MemoryLibrary> library_;
+    bool hasPlaylist_;
+};
+
+} // namespace
+
+Value MemoryTrack::valueForKey(std::string_view key)
+{
+    library_->record(MemoryLibrary::Access::Kind::Read, index_, key);
+    return get(key);
+}
+
+OptString MemoryTrack::name()
+{
+    library_->record(MemoryLibrary::Access::Kind::Name, index_, "name");
+    return get("name").copy();
+}
+
+WriteResult MemoryTrack::setValue(const String& value, std::string_view key)
+{
+    library_->record(MemoryLibrary::Access::Kind::Write, index_, key, value);
+    if (!failReason_.empty())
+        return WriteResult::failure(failReason_);
+    set(key, Value(value));
+    return WriteResult::success();
+}
+
+void MemoryTrack::set(std::string_view key, Value value)
+{
+    auto it = properties_.find(key);
+    if (it != properties_.end())
+        it->second = std::move(value);
+    else
+        properties_.emplace(std::string(key), std::move(value));
+}
+
+void MemoryTrack::erase(std::string_view key)
+{
+    auto it = properties_.find(key);
+    if (it != properties_.end())
+        properties_.erase(it);
+}
+
+Value MemoryTrack::get(std::string_view key) const
+{
+    auto it = properties_.find(key);
+    return it == properties_.end() ? Value() : it->second;
+}
+
+std::shared_ptr<MemoryLibrary> MemoryLibrary::create()
+{
+    return std::make_shared<MemoryLibrary>();
+}
+
+MemoryTrack& MemoryLibrary::addTrack(std::map<std::string, Value, std::less<>> properties)
+{
+    auto track = std::make_shared<MemoryTrack>(this, tracks_.size());
+    for (auto& [key, value] : properties)
+        track->set(key, std::move(value));
+    tracks_.push_back(std::move(track));
+    return *tracks_.back();
+}
+
+MemoryTrack& MemoryLibrary::addTrack(std::string_view valueKey, OptString value,
+                                     std::string_view sortKey, OptString sortValue)
+{
+    MemoryTrack& t = addTrack();
+    if (value)
+        t.set(valueKey, Value(*value));
+    if (sortValue)
+        t.set(sortKey, Value(*sortValue));
+    t.set("podcast", Value(false));
+    t.set("videoKind", Value(kVideoKindNone));
+    return t;
+}
+
+void MemoryLibrary::removeTrack(std::size_t i)
+{
+    tracks_.erase(tracks_.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
+std::size_t MemoryLibrary::reads(std::string_view key) const
+{
+    return static_cast<std::size_t>(std::count_if(accesses_.begin(), accesses_.end(), [&](const Access& a) {
+        return a.kind == Access::Kind::Read && a.key == key;
+    }));
+}
+
+std::size_t MemoryLibrary::writes() const
+{
+    return static_cast<std::size_t>(std::count_if(accesses_.begin(), accesses_.end(),
+                                                  [](const Access& a) { return a.kind == Access::Kind::Write; }));
+}
+
+std::size_t MemoryLibrary::nameReads() const
+{
+    return static_cast<std::size_t>(std::count_if(accesses_.begin(), accesses_.end(),
+                                                  [](const Access& a) { return a.kind == Access::Kind::Name; }));
+}
+
+std::vector<std::shared_ptr<Source>> MemoryLibrary::sources()
+{
+    if (!hasSource_)
+        return {};
+    return {std::make_shared<MemorySource>(shared_from_this(), hasPlaylist_)};
+}
+
+std::unique_ptr<TrackSequence> MemoryLibrary::snapshot()
+{
+    return std::make_unique<MemorySequence>(tracks_);
+}
+
+void MemoryLibrary::record(Access::Kind kind, std::size_t track, std::string_view key, const String& value)
+{
+    if (recording_)
+        accesses_.push_back(Access{kind, track, std::string(key), value});
+}
+
+} // namespace yomi::bridge

@@ -1,0 +1,145 @@
+// The music library as the scan and the write-back see it: an application with
+// ordered sources, a source with ordered playlists, a playlist with an ordered
+// track sequence, and tracks with named properties.
+//
+// Property keys: the value and sort keys of the field table ("artist",
+// "sortArtist", "album", "sortAlbum", "albumArtist", "sortAlbumArtist",
+// "composer", "sortComposer", "name", "sortName", "show", "sortShow"),
+// "podcast" (a boolean) and "videoKind" (a 32-bit four-character code).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "Platform/Text.h"
+
+namespace yomi::bridge {
+
+// The video kind of a track that is no video: 'kNon'.
+inline constexpr std::int32_t kVideoKindNone = 0x6B4E6F6E;
+
+// A property value as a track replies it: absent, a string, a boolean or a
+// number.
+class Value {
+public:
+    Value() = default;
+    Value(String s) : v_(std::move(s)) {}
+    Value(bool b) : v_(b) {}
+    Value(std::int32_t n) : v_(n) {}
+
+    bool isAbsent() const { return std::holds_alternative<std::monostate>(v_); }
+    // The string, or nullptr when the value is not a string.
+    const String* string() const { return std::get_if<String>(&v_); }
+    // The caller's own copy of the string; absent when the value is no string.
+    OptString copy() const;
+    // Absent reads as false; a number is true when not 0; a string is false.
+    bool boolValue() const;
+    // Absent reads as 0; a boolean as 0 or 1; a string as 0.
+    std::int32_t intValue() const;
+
+private:
+    std::variant<std::monostate, String, bool, std::int32_t> v_;
+};
+
+// The outcome of a write: success, or a failure with its reason.
+struct WriteResult {
+    bool ok = true;
+    std::string reason; // empty on success
+
+    static WriteResult success() { return {}; }
+    static WriteResult failure(std::string why) { return {false, std::move(why)}; }
+    explicit operator bool() const { return ok; }
+};
+
+class Track {
+public:
+    virtual ~Track() = default;
+    // One property; an absent value when the track does not carry it.
+    virtual Value valueForKey(std::string_view key) = 0;
+    // The track's name (its title), for log lines.
+    virtual OptString name() = 0;
+    // Stores the string under the key. Reports whether the value is really in
+    // the library afterwards.
+    virtual WriteResult setValue(const String& value, std::string_view key) = 0;
+    // Called when the caller is done with the track for this visit (the end of
+    // the track's autorelease pool): frees whatever the visit made.
+    virtual void endVisit() {}
+};
+
+// A walk over a playlist's tracks, in the playlist's order, fixed when the
+// walk starts: tracks added or removed meanwhile do not disturb it.
+class TrackSequence {
+public:
+    virtual ~TrackSequence() = default;
+    // The next tracks: fills at most out.size() (at most kBatchSize) slots and
+    // returns how many; 0 when the walk is over. The tracks of a batch stay
+    // valid until the next call.
+    virtual std::size_t nextBatch(std::span<Track*> out) = 0;
+};
+
+inline constexpr std::size_t kBatchSize = 16;
+
+class Playlist {
+public:
+    virtual ~Playlist() = default;
+    virtual std::unique_ptr<TrackSequence> tracks() = 0;
+};
+
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual std::vector<std::shared_ptr<Playlist>> playlists() = 0;
+};
+
+class Application {
+public:
+    virtual ~Application() = default;
+    virtual std::vector<std::shared_ptr<Source>> sources() = 0;
+};
+
+// The bundle identifier under which the music application is found.
+inline constexpr std::string_view kMusicApplicationIdentifier = "com.apple.iTunes";
+
+// The application registered for a bundle identifier; null when none is.
+std::shared_ptr<Application> applicationWithBundleIdentifier(std::string_view identifier);
+
+// Makes the application for an identifier; called at each lookup, so that
+// every scan and write-back reaches the library anew.
+using ApplicationFactory = std::function<std::shared_ptr<Application>()>;
+
+// Registers (or, with an empty factory, removes) the application for an
+// identifier; returns the factory it replaces.
+ApplicationFactory registerApplication(std::string_view identifier, ApplicationFactory factory);
+
+// Registers an application for the lifetime of the object (tests).
+class ScopedApplication {
+public:
+    ScopedApplication(std::string_view identifier, std::shared_ptr<Application> app);
+    ~ScopedApplication();
+    ScopedApplication(const ScopedApplication&) = delete;
+    ScopedApplication& operator=(const ScopedApplication&) = delete;
+
+private:
+    std::string identifier_;
+    ApplicationFactory previous_;
+};
+
+// The library playlist: the first playlist of the first source of the
+// application; null when any link is missing.
+std::shared_ptr<Playlist> libraryPlaylist(const std::shared_ptr<Application>& app);
+
+// The playlist's track sequence; a walk over no tracks when the playlist or
+// its sequence is missing.
+std::unique_ptr<TrackSequence> tracksOf(const std::shared_ptr<Playlist>& playlist);
+
+// Visits every track of a sequence in order, in batches of at most kBatchSize,
+// calling endVisit on each track after the visitor returns.
+void forEachTrack(TrackSequence& sequence, const std::function<void(Track&)>& visit);
+
+} // namespace yomi::bridge

@@ -1,0 +1,135 @@
+// The editor controller of the main window: which field is edited, the list of
+// pair entries and its index, the library scan, the write-back and the edits
+// of selected rows.
+//
+// Every operation runs on the caller's thread to completion. The outlets are
+// plain references that the window sets; the controller never owns them, and
+// a null outlet makes every call on it do nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "Controller/PairList.h"
+#include "Platform/Window.h"
+
+namespace yomi {
+
+// One row of the field table: the track property whose values are listed and
+// the one that receives the sort value.
+struct FieldKeys {
+    std::string_view valueKey;
+    std::string_view sortKey;
+};
+
+// Tags 0..5: artist, album, album artist, composer, name, show. Any other tag
+// has no row.
+std::optional<FieldKeys> fieldForTag(std::int32_t tag);
+
+// The script that starts the log viewer at the start of every write-back.
+inline constexpr std::u16string_view kConsoleLaunchScript =
+    u"tell application \"Console\"\nlaunch\nend tell";
+
+// A change of dataArray as its observers see it.
+struct ListChange {
+    enum class Kind {
+        Reset,  // the whole property was written (also with the list it held)
+        Insert, // one entry appended at `row`
+        Remove, // the entry at `row` removed
+    };
+    Kind kind = Kind::Reset;
+    std::size_t row = 0;
+};
+
+// Observers of the two properties. willChange comes before the change is
+// made, didChange right after; for pairDict only whole writes happen.
+class PropertyObserver {
+public:
+    virtual ~PropertyObserver() = default;
+    virtual void willChange(std::string_view key, const ListChange& change)
+    {
+        (void)key;
+        (void)change;
+    }
+    virtual void didChange(std::string_view key, const ListChange& change) = 0;
+};
+
+inline constexpr std::string_view kDataArrayKey = "dataArray";
+inline constexpr std::string_view kPairDictKey = "pairDict";
+
+// What the last write-back did: tracks written, and tracks whose write failed.
+struct SaveReport {
+    std::size_t written = 0;
+    std::size_t failed = 0;
+};
+
+class SRMainController {
+public:
+    SRMainController() = default;
+    SRMainController(const SRMainController&) = delete;
+    SRMainController& operator=(const SRMainController&) = delete;
+
+    // Outlets, set by whoever builds the window.
+    Window* window = nullptr;
+    ProgressIndicator* progressIndicator = nullptr;
+    Button* loadButton = nullptr;
+    Button* saveButton = nullptr;
+    ArrayController* arrayController = nullptr;
+
+    // The list shown in the window. The writer stores the very list it is
+    // given (null allowed) and notifies the observers, also when the list is
+    // the one already held.
+    const std::shared_ptr<PairList>& dataArray() const { return dataArray_; }
+    void setDataArray(std::shared_ptr<PairList> list);
+
+    // The index of the list by field value.
+    const std::shared_ptr<PairDict>& pairDict() const { return pairDict_; }
+    void setPairDict(std::shared_ptr<PairDict> dict);
+
+    // The observable list: appends and removals on dataArray that reach the
+    // observers one by one, as they are made.
+    void addObjectToDataArray(PairEntryRef entry);
+    void removeObjectFromDataArray(const PairEntry* entry);
+
+    void addObserver(PropertyObserver* observer);
+    void removeObserver(PropertyObserver* observer);
+
+    // The chosen field. The window reads it; setKeyTag is its only writer: the
+    // same tag changes nothing, another one empties list and index first.
+    std::int32_t keyTag() const { return keyTag_; }
+    void setKeyTag(std::int32_t tag);
+
+    void awakeFromNib() {}
+
+    // Actions; the sender is never read.
+    void load(const void* sender);
+    void save(const void* sender);
+    void copyOriginalToSort(const void* sender);
+    void copyOriginalToPinYin(const void* sender);
+
+    // The scan and the write-back for one row of the field table.
+    void loadDataFKey(std::string_view valueKey, std::string_view sortKey);
+    void saveDataForKey(std::string_view valueKey, std::string_view sortKey);
+
+    const SaveReport& lastSaveReport() const { return lastSave_; }
+
+private:
+    template <typename Edit>
+    void editSelection(Edit&& edit);
+    void notifyWill(std::string_view key, const ListChange& change);
+    void notifyDid(std::string_view key, const ListChange& change);
+    void busyOn();
+    void busyOff();
+    void redraw();
+
+    std::shared_ptr<PairList> dataArray_;
+    std::shared_ptr<PairDict> pairDict_;
+    std::int32_t keyTag_ = 0;
+    std::vector<PropertyObserver*> observers_;
+    SaveReport lastSave_;
+};
+
+} // namespace yomi

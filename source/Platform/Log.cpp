@@ -1,0 +1,119 @@
+#include "Platform/Log.h"
+
+#include <syslog.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+
+namespace yomi::log {
+namespace {
+
+struct State {
+    std::mutex mutex;
+    Sink sink;
+    std::string programName = "yomi";
+    bool syslogOpen = false;
+};
+
+State& state()
+{
+    static State s;
+    return s;
+}
+
+void defaultSink(std::string_view text)
+{
+    State& s = state();
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+
+    std::string line;
+    line.reserve(text.size() + 64);
+    line += stamp;
+    char frac[8];
+    std::snprintf(frac, sizeof frac, ".%03d", static_cast<int>(millis));
+    line += frac;
+    line += ' ';
+    line += s.programName;
+    line += '[';
+    line += std::to_string(::getpid());
+    line += "] ";
+    line += text;
+    if (line.empty() || line.back() != '\n')
+        line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+
+    if (!s.syslogOpen) {
+        ::openlog("yomi", LOG_PID, LOG_USER);
+        s.syslogOpen = true;
+    }
+    std::string body(text);
+    while (!body.empty() && body.back() == '\n')
+        body.pop_back();
+    ::syslog(LOG_NOTICE, "%s", body.c_str());
+}
+
+} // namespace
+
+void write(std::string_view text)
+{
+    Sink sink;
+    {
+        std::lock_guard lock(state().mutex);
+        sink = state().sink;
+    }
+    if (sink)
+        sink(text);
+    else
+        defaultSink(text);
+}
+
+Sink setSink(Sink sink)
+{
+    std::lock_guard lock(state().mutex);
+    Sink previous = std::move(state().sink);
+    state().sink = std::move(sink);
+    return previous;
+}
+
+void setProgramName(std::string name)
+{
+    std::lock_guard lock(state().mutex);
+    state().programName = std::move(name);
+}
+
+std::string escapeControls(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            out += c;
+            continue;
+        }
+        switch (c) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default: {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            out += hex;
+        }
+        }
+    }
+    return out;
+}
+
+} // namespace yomi::log

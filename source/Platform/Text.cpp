@@ -1,0 +1,89 @@
+#include "Platform/Text.h"
+
+namespace yomi {
+
+std::string toUtf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string toUtf16(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    while (i < n) {
+        const unsigned char b0 = byte(i);
+        char32_t c = 0;
+        std::size_t len = 0;
+        if (b0 < 0x80) {
+            c = b0;
+            len = 1;
+        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+            c = b0 & 0x1F;
+            len = 2;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            c = b0 & 0x0F;
+            len = 3;
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            c = b0 & 0x07;
+            len = 4;
+        }
+        bool ok = len > 0 && i + len <= n;
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            const unsigned char b = byte(i + k);
+            if ((b & 0xC0) != 0x80)
+                ok = false;
+            else
+                c = (c << 6) | (b & 0x3F);
+        }
+        if (ok && ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+                   (len == 4 && (c < 0x10000 || c > 0x10FFFF))))
+            ok = false;
+        if (!ok) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += len;
+    }
+    return out;
+}
+
+} // namespace yomi

@@ -1,0 +1,21 @@
+// Strings of the system: UTF-16 code units (std::u16string). Lengths, indexes,
+// equality and table keys work on code units, with no folding and no
+// normalisation. An absent value is std::nullopt, never the empty string.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace yomi {
+
+using String = std::u16string;
+using OptString = std::optional<std::u16string>;
+
+// UTF-16 to UTF-8. A lone surrogate becomes U+FFFD.
+std::string toUtf8(std::u16string_view text);
+
+// UTF-8 to UTF-16. An invalid byte sequence becomes U+FFFD, one per bad byte.
+std::u16string toUtf16(std::string_view text);
+
+} // namespace yomi
