@@ -1,0 +1,298 @@
+#include "Controller/SRMainController.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "Bridge/MusicLibrary.h"
+#include "Category/AppleScriptUtility.h"
+#include "Category/StringUtility.h"
+#include "Platform/Log.h"
+
+namespace yomi {
+namespace {
+
+constexpr std::array<FieldKeys, 6> kFieldTable{{
+    {"artist", "sortArtist"},
+    {"album", "sortAlbum"},
+    {"albumArtist", "sortAlbumArtist"},
+    {"composer", "sortComposer"},
+    {"name", "sortName"},
+    {"show", "sortShow"},
+}};
+
+constexpr std::int32_t kRedrawInterval = 200;
+
+// A value as the log shows it: absent reads "(null)", control characters are
+// escaped so that no value can forge a log line.
+std::string logValue(const OptString& value)
+{
+    if (!value)
+        return "(null)";
+    return log::escapeControls(toUtf8(*value));
+}
+
+// Whether a track may contribute an entry: neither a podcast nor a video.
+// `videoKind` is read only when `podcast` was false.
+bool isPlainAudio(bridge::Track& track)
+{
+    if (track.valueForKey("podcast").boolValue())
+        return false;
+    return track.valueForKey("videoKind").intValue() == bridge::kVideoKindNone;
+}
+
+} // namespace
+
+std::optional<FieldKeys> fieldForTag(std::int32_t tag)
+{
+    if (tag < 0 || tag >= static_cast<std::int32_t>(kFieldTable.size()))
+        return std::nullopt;
+    return kFieldTable[static_cast<std::size_t>(tag)];
+}
+
+void SRMainController::setDataArray(std::shared_ptr<PairList> list)
+{
+    const ListChange change{ListChange::Kind::Reset, 0};
+    notifyWill(kDataArrayKey, change);
+    // Hold the new list before letting go of the old one: writing the list
+    // already held keeps it alive.
+    std::shared_ptr<PairList> previous = std::move(dataArray_);
+    dataArray_ = std::move(list);
+    previous.reset();
+    notifyDid(kDataArrayKey, change);
+}
+
+void SRMainController::setPairDict(std::shared_ptr<PairDict> dict)
+{
+    const ListChange change{ListChange::Kind::Reset, 0};
+    notifyWill(kPairDictKey, change);
+    std::shared_ptr<PairDict> previous = std::move(pairDict_);
+    pairDict_ = std::move(dict);
+    previous.reset();
+    notifyDid(kPairDictKey, change);
+}
+
+void SRMainController::addObjectToDataArray(PairEntryRef entry)
+{
+    if (!dataArray_)
+        setDataArray(std::make_shared<PairList>());
+    const ListChange change{ListChange::Kind::Insert, dataArray_->size()};
+    notifyWill(kDataArrayKey, change);
+    dataArray_->append(std::move(entry));
+    notifyDid(kDataArrayKey, change);
+}
+
+void SRMainController::removeObjectFromDataArray(const PairEntry* entry)
+{
+    if (!dataArray_)
+        return;
+    const std::size_t row = dataArray_->rowOf(entry);
+    if (row == PairList::npos)
+        return;
+    const ListChange change{ListChange::Kind::Remove, row};
+    notifyWill(kDataArrayKey, change);
+    dataArray_->removeAt(row);
+    notifyDid(kDataArrayKey, change);
+}
+
+void SRMainController::addObserver(PropertyObserver* observer)
+{
+    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void SRMainController::removeObserver(PropertyObserver* observer)
+{
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void SRMainController::notifyWill(std::string_view key, const ListChange& change)
+{
+    if (observers_.empty())
+        return;
+    const auto observers = observers_; // an observer may unregister itself
+    for (PropertyObserver* o : observers)
+        o->willChange(key, change);
+}
+
+void SRMainController::notifyDid(std::string_view key, const ListChange& change)
+{
+    if (observers_.empty())
+        return;
+    const auto observers = observers_;
+    for (PropertyObserver* o : observers)
+        o->didChange(key, change);
+}
+
+void SRMainController::setKeyTag(std::int32_t tag)
+{
+    if (tag == keyTag_)
+        return;
+    setDataArray(std::make_shared<PairList>());
+    setPairDict(std::make_shared<PairDict>());
+    keyTag_ = tag;
+}
+
+void SRMainController::load(const void*)
+{
+    if (const auto field = fieldForTag(keyTag_))
+        loadDataFKey(field->valueKey, field->sortKey);
+}
+
+void SRMainController::save(const void*)
+{
+    if (const auto field = fieldForTag(keyTag_))
+        saveDataForKey(field->valueKey, field->sortKey);
+}
+
+void SRMainController::busyOn()
+{
+    if (progressIndicator) {
+        progressIndicator->startAnimation(this);
+        progressIndicator->setHidden(false);
+    }
+}
+
+void SRMainController::busyOff()
+{
+    if (progressIndicator) {
+        progressIndicator->stopAnimation(this);
+        progressIndicator->setHidden(true);
+    }
+}
+
+void SRMainController::redraw()
+{
+    if (window)
+        window->display();
+}
+
+void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view sortKey)
+{
+    // The default button moves from Load to Save.
+    const String key = loadButton ? loadButton->keyEquivalent() : String();
+    if (saveButton)
+        saveButton->setKeyEquivalent(key);
+    if (loadButton)
+        loadButton->setKeyEquivalent(String());
+
+    busyOn();
+    setDataArray(std::make_shared<PairList>());
+    setPairDict(std::make_shared<PairDict>());
+    redraw();
+
+    const auto playlist = bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(
+        bridge::kMusicApplicationIdentifier));
+    const auto start = std::chrono::steady_clock::now();
+    const auto sequence = bridge::tracksOf(playlist);
+    std::int32_t redrawCounter = 1;
+
+    bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
+        const OptString value = track.valueForKey(valueKey).copy();
+        if (!isHiraganaKatanakaAlphabetString(value)) {
+            OptString sort = track.valueForKey(sortKey).copy();
+            if (sort && value) {
+                PairDict& dict = *pairDict_;
+                auto found = dict.find(*value);
+                if (found == dict.end()) {
+                    if (isPlainAudio(track)) {
+                        auto entry = std::make_shared<PairEntry>(PairEntry{*value, std::move(*sort)});
+                        dict.emplace(*value, entry);
+                        addObjectToDataArray(std::move(entry));
+                    }
+                } else if (found->second->sortStr.empty() && !sort->empty() && isPlainAudio(track)) {
+                    // An empty listed sort value gives way, once, to the first
+                    // non-empty one; the new entry goes to the end of the list.
+                    auto entry = std::make_shared<PairEntry>(PairEntry{*value, std::move(*sort)});
+                    const PairEntryRef old = std::exchange(found->second, entry);
+                    removeObjectFromDataArray(old.get());
+                    addObjectToDataArray(std::move(entry));
+                }
+            }
+        }
+        ++redrawCounter;
+        if (redrawCounter % kRedrawInterval == 0)
+            redraw();
+    });
+
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    char line[64];
+    std::snprintf(line, sizeof line, "%f sec", elapsed.count());
+    log::write(line);
+
+    busyOff();
+    redraw();
+}
+
+void SRMainController::saveDataForKey(std::string_view valueKey, std::string_view sortKey)
+{
+    busyOn();
+    redraw();
+    runAppleScriptWithString(kConsoleLaunchScript);
+
+    lastSave_ = SaveReport{};
+    const std::shared_ptr<PairDict> dict = pairDict_;
+    const auto playlist = bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(
+        bridge::kMusicApplicationIdentifier));
+    const auto sequence = bridge::tracksOf(playlist);
+
+    bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
+        const OptString value = track.valueForKey(valueKey).copy();
+        if (!value || !dict)
+            return;
+        const auto found = dict->find(*value);
+        if (found == dict->end())
+            return;
+        const String& listed = found->second->sortStr;
+        if (listed.empty())
+            return;
+        const OptString current = track.valueForKey(sortKey).copy();
+        if (current && *current == listed)
+            return;
+
+        const OptString name = track.name();
+        const bridge::WriteResult result = track.setValue(listed, sortKey);
+        // A change is logged only once it is really in the library; a failed
+        // write gets a line of its own with the reason.
+        if (result.ok) {
+            ++lastSave_.written;
+            log::write(logValue(name) + ":" + logValue(value) + "->" + logValue(listed) + "\n");
+        } else {
+            ++lastSave_.failed;
+            log::write("write failed: " + logValue(name) + ":" + logValue(value) + "->" + logValue(listed) +
+                       " (" + log::escapeControls(result.reason) + ")\n");
+        }
+    });
+
+    busyOff();
+    redraw();
+}
+
+template <typename Edit>
+void SRMainController::editSelection(Edit&& edit)
+{
+    const std::vector<PairEntryRef> selected =
+        arrayController ? arrayController->selectedObjects() : std::vector<PairEntryRef>{};
+    for (const PairEntryRef& entry : selected) {
+        if (entry)
+            entry->sortStr = edit(entry->originalStr);
+    }
+    // The entries changed in place; writing the list to itself is what tells
+    // the list view to read the rows again.
+    setDataArray(dataArray_);
+}
+
+void SRMainController::copyOriginalToSort(const void*)
+{
+    editSelection([](const String& original) { return original; });
+}
+
+void SRMainController::copyOriginalToPinYin(const void*)
+{
+    editSelection([](const String& original) { return romaji(original); });
+}
+
+} // namespace yomi
