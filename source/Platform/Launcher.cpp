@@ -1,0 +1,217 @@
+#include "Platform/Launcher.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace yomi {
+namespace {
+
+// The search path used when PATH is not set.
+constexpr const char* kDefaultPath = "/usr/local/bin:/usr/bin:/bin";
+
+// An executable regular file named `program` in an absolute directory of PATH.
+// Empty and relative entries are skipped: they would name programs in
+// whatever the working directory happens to be.
+std::optional<std::string> findOnPath(std::string_view program)
+{
+    const char* env = std::getenv("PATH");
+    const std::string_view path = env ? env : kDefaultPath;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(':', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view dir = path.substr(start, end - start);
+        start = end + 1;
+        if (dir.empty() || dir.front() != '/')
+            continue;
+        std::string candidate(dir);
+        if (candidate.back() != '/')
+            candidate += '/';
+        candidate += program;
+        struct stat st{};
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+// Starts `argv` (argv[0] is the program's path) in a new session with
+// standard input and output on /dev/null, as a grandchild that init adopts,
+// so that no zombie is left behind. Returns whether the program was really
+// executed: an exec failure in the grandchild comes back through a pipe that
+// closes on a successful exec.
+bool spawnDetached(const std::vector<std::string>& args)
+{
+    // Everything the children need is made before fork: after it, only
+    // async-signal-safe calls are allowed.
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const char* program = args.front().c_str();
+
+    int status[2];
+    if (::pipe2(status, O_CLOEXEC) != 0)
+        return false;
+
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(status[0]);
+        ::close(status[1]);
+        return false;
+    }
+    if (child == 0) {
+        ::close(status[0]);
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild != 0)
+            ::_exit(grandchild < 0 ? 1 : 0);
+
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            if (null > 2)
+                ::close(null);
+        }
+        // Descriptors the caller left inheritable stay with the caller; the
+        // status pipe is close-on-exec already.
+        const unsigned keep = static_cast<unsigned>(status[1]);
+        if ((keep > 3 && ::close_range(3, keep - 1, 0) != 0) || ::close_range(keep + 1, ~0U, 0) != 0) {
+            for (int fd = 3; fd < 1024; ++fd)
+                if (fd != status[1])
+                    ::close(fd);
+        }
+        struct sigaction dfl{};
+        dfl.sa_handler = SIG_DFL;
+        for (int sig = 1; sig < NSIG; ++sig)
+            ::sigaction(sig, &dfl, nullptr);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+        ::execve(program, argv.data(), environ);
+        const int error = errno;
+        ssize_t ignored = ::write(status[1], &error, sizeof error);
+        (void)ignored;
+        ::_exit(127);
+    }
+
+    ::close(status[1]);
+    int childStatus = 0;
+    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {
+    }
+    int error = 0;
+    ssize_t n;
+    do {
+        n = ::read(status[0], &error, sizeof error);
+    } while (n < 0 && errno == EINTR);
+    ::close(status[0]);
+    const bool forked = WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0;
+    return forked && n == 0;
+}
+
+// One way to show the system log: a program, the arguments that follow its
+// path, and the programs it needs beside itself on PATH.
+struct Candidate {
+    const char* program;
+    std::vector<const char*> argsBeforeCommand; // empty and no command: run alone
+    bool followsJournal;
+};
+
+// The log viewer for "Console": a terminal following the journal for our
+// identifier (each terminal with its own convention for the command that
+// follows), else the desktop's log applications.
+const std::vector<Candidate>& consoleCandidates()
+{
+    static const std::vector<Candidate> candidates = {
+        {"x-terminal-emulator", {"-e"}, true},
+        {"gnome-terminal", {"--"}, true},
+        {"konsole", {"-e"}, true},
+        {"xfce4-terminal", {"-x"}, true},
+        {"xterm", {"-e"}, true},
+        {"gnome-logs", {}, false},
+        {"ksystemlog", {}, false},
+    };
+    return candidates;
+}
+
+bool launchConsole()
+{
+    const std::optional<std::string> journalctl = findOnPath("journalctl");
+    for (const Candidate& c : consoleCandidates()) {
+        if (c.followsJournal && !journalctl)
+            continue;
+        const std::optional<std::string> program = findOnPath(c.program);
+        if (!program)
+            continue;
+        std::vector<std::string> args{*program};
+        for (const char* a : c.argsBeforeCommand)
+            args.emplace_back(a);
+        if (c.followsJournal) {
+            args.push_back(*journalctl);
+            args.emplace_back("--follow");
+            args.emplace_back("--identifier=yomi");
+        }
+        if (spawnDetached(args))
+            return true;
+    }
+    return false;
+}
+
+class DesktopLauncher final : public Launcher {
+public:
+    bool launch(std::string_view applicationName) override
+    {
+        if (applicationName == "Console")
+            return launchConsole();
+        return false;
+    }
+};
+
+struct LauncherState {
+    std::mutex mutex;
+    std::shared_ptr<Launcher> replacement;
+};
+
+LauncherState& launcherState()
+{
+    static LauncherState s;
+    return s;
+}
+
+} // namespace
+
+Launcher& currentLauncher()
+{
+    static DesktopLauncher desktop;
+    std::lock_guard lock(launcherState().mutex);
+    if (launcherState().replacement)
+        return *launcherState().replacement;
+    return desktop;
+}
+
+std::shared_ptr<Launcher> setLauncher(std::shared_ptr<Launcher> launcher)
+{
+    std::lock_guard lock(launcherState().mutex);
+    std::swap(launcherState().replacement, launcher);
+    return launcher;
+}
+
+} // namespace yomi
