@@ -32,16 +32,23 @@ public:
     explicit CodeUnitSet(std::u16string_view text)
     {
         page_.fill(0);
+        // The texts list characters mostly in runs of neighbours, so the bits
+        // of one 64-bit word are gathered in a register and stored once per
+        // run instead of once per character.
+        std::uint32_t word = kNoWord;
+        std::uint64_t bits = 0;
         for (const char16_t c : text) {
             if (c >= 0xD800 && c <= 0xDFFF)
                 continue;
-            std::uint8_t& slot = page_[c >> 8];
-            if (slot == 0) {
-                slot = static_cast<std::uint8_t>(++used_);
-                blocks_[slot - 1] = {};
+            const std::uint32_t w = c >> 6;
+            if (w != word) {
+                store(word, bits);
+                word = w;
+                bits = 0;
             }
-            blocks_[slot - 1][(c >> 6) & 3] |= std::uint64_t{1} << (c & 63);
+            bits |= std::uint64_t{1} << (c & 63);
         }
+        store(word, bits);
     }
 
     bool contains(char16_t c) const
@@ -51,6 +58,20 @@ public:
     }
 
 private:
+    static constexpr std::uint32_t kNoWord = 0xFFFFFFFF;
+
+    void store(std::uint32_t word, std::uint64_t bits)
+    {
+        if (word == kNoWord)
+            return;
+        std::uint8_t& slot = page_[word >> 2];
+        if (slot == 0) {
+            slot = static_cast<std::uint8_t>(++used_);
+            blocks_[slot - 1] = {};
+        }
+        blocks_[slot - 1][word & 3] |= bits;
+    }
+
     // Slot k+1 in page_ names blocks_[k]; 0 is an empty page. Pages
     // 0xD8..0xDF are surrogates and never used, so 248 blocks suffice, and
     // slot numbers fit in a byte.
