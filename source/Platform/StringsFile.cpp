@@ -12,13 +12,25 @@ namespace {
 bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// The 1-based line of position `pos`: line feeds, carriage returns and CR LF
+// pairs each end a line.
+std::size_t lineAt(std::u16string_view t, std::size_t pos)
+{
+    std::size_t line = 1;
+    for (std::size_t k = 0; k < pos && k < t.size(); ++k)
+        if (t[k] == u'\n' || (t[k] == u'\r' && (k + 1 >= t.size() || t[k + 1] != u'\n')))
+            ++line;
+    return line;
+}
+
 struct Failure {
     std::size_t line;
     std::string reason;
 };
 
 // Decoding: the whole input becomes UTF-16 code units first, so that the
-// parser below works on one representation. `line` counts line feeds seen.
+// parser below works on one representation. A decoding fault is placed on the
+// line of the text decoded before it.
 class Decoder {
 public:
     explicit Decoder(std::string_view bytes) : b_(bytes) {}
@@ -44,9 +56,9 @@ public:
     }
 
 private:
-    std::optional<String> fail(Failure& failure, std::size_t line, const char* reason)
+    static std::optional<String> fail(Failure& failure, const String& decoded, const char* reason)
     {
-        failure = {line, reason};
+        failure = {lineAt(decoded, decoded.size()), reason};
         return std::nullopt;
     }
 
@@ -54,16 +66,13 @@ private:
     {
         String out;
         out.reserve(b_.size());
-        std::size_t line = 1;
         const std::size_t n = b_.size();
         std::size_t i = start;
         while (i < n) {
             const auto b0 = static_cast<unsigned char>(b_[i]);
             if (b0 < 0x80) {
                 if (b0 == 0)
-                    return fail(failure, line, "NUL character");
-                if (b0 == '\n')
-                    ++line;
+                    return fail(failure, out, "NUL character");
                 out += static_cast<char16_t>(b0);
                 ++i;
                 continue;
@@ -80,19 +89,19 @@ private:
                 len = 4;
                 c = b0 & 0x07;
             } else {
-                return fail(failure, line, "invalid UTF-8");
+                return fail(failure, out, "invalid UTF-8");
             }
             if (n - i < len)
-                return fail(failure, line, "invalid UTF-8");
+                return fail(failure, out, "invalid UTF-8");
             for (std::size_t k = 1; k < len; ++k) {
                 const auto b = static_cast<unsigned char>(b_[i + k]);
                 if ((b & 0xC0) != 0x80)
-                    return fail(failure, line, "invalid UTF-8");
+                    return fail(failure, out, "invalid UTF-8");
                 c = (c << 6) | (b & 0x3F);
             }
             if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
                 (len == 4 && (c < 0x10000 || c > 0x10FFFF)))
-                return fail(failure, line, "invalid UTF-8");
+                return fail(failure, out, "invalid UTF-8");
             if (c >= 0x10000) {
                 c -= 0x10000;
                 out += static_cast<char16_t>(0xD800 + (c >> 10));
@@ -110,29 +119,26 @@ private:
         String out;
         const std::size_t n = b_.size();
         out.reserve((n - start) / 2);
-        std::size_t line = 1;
         std::size_t i = start;
         for (; i + 1 < n; i += 2) {
             const auto hi = static_cast<unsigned char>(b_[bigEndian ? i : i + 1]);
             const auto lo = static_cast<unsigned char>(b_[bigEndian ? i + 1 : i]);
             const auto c = static_cast<char16_t>((hi << 8) | lo);
             if (c == 0)
-                return fail(failure, line, "NUL character");
-            if (c == u'\n')
-                ++line;
+                return fail(failure, out, "NUL character");
             out += c;
         }
         if (i != n)
-            return fail(failure, line, "odd number of bytes in UTF-16");
-        for (std::size_t k = 0, l = 1; k < out.size(); ++k) {
-            if (out[k] == u'\n')
-                ++l;
+            return fail(failure, out, "odd number of bytes in UTF-16");
+        for (std::size_t k = 0; k < out.size(); ++k) {
             if (isHighSurrogate(out[k]) && k + 1 < out.size() && isLowSurrogate(out[k + 1])) {
                 ++k;
                 continue;
             }
-            if (isHighSurrogate(out[k]) || isLowSurrogate(out[k]))
-                return fail(failure, l, "unpaired surrogate in UTF-16");
+            if (isHighSurrogate(out[k]) || isLowSurrogate(out[k])) {
+                out.resize(k);
+                return fail(failure, out, "unpaired surrogate in UTF-16");
+            }
         }
         return out;
     }
@@ -211,18 +217,9 @@ private:
         return -1;
     }
 
-    std::size_t lineAt(std::size_t pos) const
-    {
-        std::size_t line = 1;
-        for (std::size_t k = 0; k < pos && k < n_; ++k)
-            if (t_[k] == u'\n' || (t_[k] == u'\r' && (k + 1 >= n_ || t_[k + 1] != u'\n')))
-                ++line;
-        return line;
-    }
-
     bool error(std::size_t pos, const char* reason)
     {
-        failure_ = {lineAt(pos), reason};
+        failure_ = {lineAt(t_, pos), reason};
         return false;
     }
 
