@@ -1,0 +1,155 @@
+#include "Window/Adapters.h"
+
+#include <algorithm>
+#include <set>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QWidget>
+
+#include "Window/PairListModel.h"
+
+namespace yomi::gui {
+
+void WidgetWindow::display()
+{
+    if (!window_ || !window_->isVisible())
+        return;
+    // Item views lay out new and removed rows from a zero timer, and layouts
+    // react to shown or hidden widgets through posted events; neither runs
+    // while a scan holds the event loop, so both are done here first.
+    for (QAbstractItemView* view : window_->findChildren<QAbstractItemView*>())
+        view->doItemsLayout();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    window_->repaint();
+}
+
+namespace {
+
+constexpr char16_t kReturn[] = u"\r";
+constexpr char16_t kEscape[] = u"\x1b";
+
+bool isReturnKey(const QKeyEvent& key)
+{
+    const auto mods = key.modifiers() & ~Qt::KeypadModifier;
+    return (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && mods == Qt::NoModifier;
+}
+
+QKeySequence sequenceFor(const String& key)
+{
+    if (key.empty() || key == kReturn)
+        return {};
+    if (key == kEscape)
+        return QKeySequence(Qt::Key_Escape);
+    const QString text = QString::fromStdU16String(key);
+    if (key.size() == 1)
+        return QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(text.toUpper().at(0).unicode())));
+    return QKeySequence::fromString(text, QKeySequence::PortableText);
+}
+
+String keyFromButton(const QAbstractButton& button)
+{
+    if (const auto* push = qobject_cast<const QPushButton*>(&button); push && push->isDefault())
+        return kReturn;
+    const QKeySequence seq = button.shortcut();
+    if (seq.isEmpty())
+        return {};
+    if (seq.count() == 1 && seq[0].key() == Qt::Key_Escape && seq[0].keyboardModifiers() == Qt::NoModifier)
+        return kEscape;
+    return seq.toString(QKeySequence::PortableText).toStdU16String();
+}
+
+} // namespace
+
+PushButtonAdapter::PushButtonAdapter(QAbstractButton* button, QObject* parent)
+    : QObject(parent), button_(button)
+{
+    if (button_)
+        setKeyEquivalent(keyFromButton(*button_));
+}
+
+PushButtonAdapter::~PushButtonAdapter()
+{
+    watchWindow(false);
+}
+
+void PushButtonAdapter::setKeyEquivalent(const String& key)
+{
+    key_ = key;
+    if (!button_)
+        return;
+    const bool isDefault = key == kReturn;
+    if (auto* push = qobject_cast<QPushButton*>(button_.data()))
+        push->setDefault(isDefault);
+    button_->setShortcut(sequenceFor(key));
+    watchWindow(isDefault);
+}
+
+void PushButtonAdapter::watchWindow(bool on)
+{
+    if (watchedWindow_)
+        watchedWindow_->removeEventFilter(this);
+    watchedWindow_ = nullptr;
+    if (on && button_) {
+        watchedWindow_ = button_->window();
+        watchedWindow_->installEventFilter(this);
+    }
+}
+
+bool PushButtonAdapter::eventFilter(QObject* watched, QEvent* event)
+{
+    // Key presses reach the window itself only when the focused widget and its
+    // parents have left them, as a default button expects.
+    if (watched == watchedWindow_ && event->type() == QEvent::KeyPress && button_ &&
+        isReturnKey(*static_cast<QKeyEvent*>(event))) {
+        if (button_->isEnabled() && button_->isVisible()) {
+            button_->click();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ProgressBarIndicator::startAnimation(const void*)
+{
+    animating_ = true;
+    if (bar_)
+        bar_->setRange(0, 0);
+}
+
+void ProgressBarIndicator::stopAnimation(const void*)
+{
+    animating_ = false;
+    if (bar_) {
+        bar_->setRange(0, 1);
+        bar_->reset();
+    }
+}
+
+void ProgressBarIndicator::setHidden(bool hidden)
+{
+    if (bar_)
+        bar_->setHidden(hidden);
+}
+
+std::vector<std::shared_ptr<PairEntry>> SelectionArrayController::selectedObjects() const
+{
+    std::set<int> rows;
+    for (const QModelIndex& index : selection_.selectedIndexes())
+        if (index.model() == &model_)
+            rows.insert(index.row());
+    std::vector<std::shared_ptr<PairEntry>> entries;
+    entries.reserve(rows.size());
+    for (int row : rows)
+        if (auto entry = model_.entryAt(row))
+            entries.push_back(std::move(entry));
+    return entries;
+}
+
+} // namespace yomi::gui

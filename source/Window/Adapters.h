@@ -1,0 +1,94 @@
+// Thin Qt adapters behind the controller's outlets.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "Platform/Window.h"
+
+class QAbstractButton;
+class QItemSelectionModel;
+class QProgressBar;
+class QWidget;
+
+namespace yomi::gui {
+
+class PairListModel;
+
+// The main window. display() brings every item view up to date with its model
+// (the event loop, which would otherwise do that, does not run during a scan),
+// applies pending layout changes, and repaints the whole window before it
+// returns. A hidden window is not drawn.
+class WidgetWindow final : public Window {
+public:
+    explicit WidgetWindow(QWidget* window) : window_(window) {}
+    void display() override;
+
+private:
+    QPointer<QWidget> window_;
+};
+
+// A push button and its key equivalent.
+//
+// "\r" (Return) makes the button the window's default button: a Return or
+// Enter key press that no widget of the window takes (an open cell editor
+// does take it) clicks the button, and the button is drawn as the default.
+// "\x1b" is the Escape key. Another single character c is Ctrl+c, as the
+// command modifier of a key equivalent maps to Ctrl here; a longer text is
+// read as a Qt key sequence ("Ctrl+Shift+L"). "" leaves the button with none.
+//
+// keyEquivalent() gives back exactly the text last set. The first one is read
+// from the button as the interface file made it: "\r" for a default button,
+// else its shortcut, else "".
+class PushButtonAdapter final : public QObject, public Button {
+public:
+    explicit PushButtonAdapter(QAbstractButton* button, QObject* parent = nullptr);
+    ~PushButtonAdapter() override;
+
+    String keyEquivalent() const override { return key_; }
+    void setKeyEquivalent(const String& key) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watchWindow(bool on);
+
+    QPointer<QAbstractButton> button_;
+    QPointer<QWidget> watchedWindow_;
+    String key_;
+};
+
+// The busy indicator: a progress bar in busy mode. It is never given a value
+// or a range; stopping it resets it so that it draws still.
+class ProgressBarIndicator final : public ProgressIndicator {
+public:
+    explicit ProgressBarIndicator(QProgressBar* bar) : bar_(bar) {}
+    void startAnimation(const void* sender) override;
+    void stopAnimation(const void* sender) override;
+    void setHidden(bool hidden) override;
+
+    // Whether the indicator is between startAnimation and stopAnimation.
+    bool isAnimating() const { return animating_; }
+
+private:
+    QPointer<QProgressBar> bar_;
+    bool animating_ = false;
+};
+
+// The list controller: the pair entries of the rows selected in the view, in
+// list order, whatever order they were selected in.
+class SelectionArrayController final : public ArrayController {
+public:
+    SelectionArrayController(const PairListModel& model, const QItemSelectionModel& selection)
+        : model_(model), selection_(selection)
+    {
+    }
+    std::vector<std::shared_ptr<PairEntry>> selectedObjects() const override;
+
+private:
+    const PairListModel& model_;
+    const QItemSelectionModel& selection_;
+};
+
+} // namespace yomi::gui

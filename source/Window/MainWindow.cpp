@@ -1,0 +1,103 @@
+#include "Window/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+
+#include "Window/Adapters.h"
+#include "Window/PairListModel.h"
+#include "ui_MainWindow.h"
+
+namespace yomi::gui {
+
+MainWindow::MainWindow() : window_(std::make_unique<QMainWindow>()), ui_(std::make_unique<Ui::MainWindow>())
+{
+    ui_->setupUi(window_.get());
+
+    model_ = new PairListModel(controller_, window_.get());
+    ui_->listView->setModel(model_);
+    ui_->listView->horizontalHeader()->setHighlightSections(false);
+
+    windowAdapter_ = std::make_unique<WidgetWindow>(window_.get());
+    busy_ = std::make_unique<ProgressBarIndicator>(ui_->progressIndicator);
+    loadAdapter_ = std::make_unique<PushButtonAdapter>(ui_->loadButton);
+    saveAdapter_ = std::make_unique<PushButtonAdapter>(ui_->saveButton);
+    selection_ = std::make_unique<SelectionArrayController>(*model_, *ui_->listView->selectionModel());
+
+    controller_.window = windowAdapter_.get();
+    controller_.progressIndicator = busy_.get();
+    controller_.loadButton = loadAdapter_.get();
+    controller_.saveButton = saveAdapter_.get();
+    controller_.arrayController = selection_.get();
+
+    connectActions();
+    bindKeyTag();
+    controller_.awakeFromNib();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::connectActions()
+{
+    // Each action gets the widget or menu item that sent it; none reads it.
+    const auto wire = [this](auto* sender, auto signal, void (SRMainController::*action)(const void*)) {
+        QObject::connect(sender, signal, window_.get(), [this, sender, action] {
+            finishEditing();
+            (controller_.*action)(sender);
+        });
+    };
+    wire(ui_->loadButton, &QPushButton::clicked, &SRMainController::load);
+    wire(ui_->saveButton, &QPushButton::clicked, &SRMainController::save);
+    wire(ui_->copyToSortButton, &QPushButton::clicked, &SRMainController::copyOriginalToSort);
+    wire(ui_->copyToSortAction, &QAction::triggered, &SRMainController::copyOriginalToSort);
+    wire(ui_->romajiButton, &QPushButton::clicked, &SRMainController::copyOriginalToPinYin);
+    wire(ui_->romajiAction, &QAction::triggered, &SRMainController::copyOriginalToPinYin);
+    QObject::connect(ui_->quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void MainWindow::bindKeyTag()
+{
+    QComboBox* chooser = ui_->fieldChooser;
+    // The chooser shows the controller's current field...
+    chooser->setCurrentIndex(chooser->findData(controller_.keyTag()));
+    // ...and every change of the choice is handed to the controller, which
+    // ignores the field that is already chosen.
+    QObject::connect(chooser, &QComboBox::currentIndexChanged, window_.get(), [this, chooser](int index) {
+        if (index < 0)
+            return;
+        bool ok = false;
+        const int tag = chooser->itemData(index).toInt(&ok);
+        if (!ok)
+            return;
+        finishEditing();
+        controller_.setKeyTag(tag);
+    });
+}
+
+void MainWindow::finishEditing()
+{
+    // A cell editor lives in the view's viewport and commits its text when it
+    // loses the focus.
+    QWidget* focus = QApplication::focusWidget();
+    QTableView* view = ui_->listView;
+    if (focus && focus != view->viewport() && view->viewport()->isAncestorOf(focus))
+        view->setFocus(Qt::OtherFocusReason);
+}
+
+QComboBox* MainWindow::fieldChooser() const { return ui_->fieldChooser; }
+QPushButton* MainWindow::loadButton() const { return ui_->loadButton; }
+QPushButton* MainWindow::saveButton() const { return ui_->saveButton; }
+QPushButton* MainWindow::copyToSortButton() const { return ui_->copyToSortButton; }
+QPushButton* MainWindow::romajiButton() const { return ui_->romajiButton; }
+QProgressBar* MainWindow::progressIndicator() const { return ui_->progressIndicator; }
+QTableView* MainWindow::listView() const { return ui_->listView; }
+QAction* MainWindow::copyToSortAction() const { return ui_->copyToSortAction; }
+QAction* MainWindow::romajiAction() const { return ui_->romajiAction; }
+QAction* MainWindow::quitAction() const { return ui_->quitAction; }
+
+} // namespace yomi::gui

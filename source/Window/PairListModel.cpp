@@ -1,0 +1,176 @@
+#include "Window/PairListModel.h"
+
+#include <utility>
+
+namespace yomi::gui {
+
+class PairListModel::Observer final : public PropertyObserver {
+public:
+    explicit Observer(PairListModel& model) : model_(model) {}
+    void willChange(std::string_view key, const ListChange& change) override
+    {
+        if (key == kDataArrayKey)
+            model_.willChange(change);
+    }
+    void didChange(std::string_view key, const ListChange& change) override
+    {
+        if (key == kDataArrayKey)
+            model_.didChange(change);
+    }
+
+private:
+    PairListModel& model_;
+};
+
+PairListModel::PairListModel(SRMainController& controller, QObject* parent)
+    : QAbstractTableModel(parent), controller_(controller), observer_(std::make_unique<Observer>(*this)),
+      shown_(controller.dataArray()), shownRows_(shown_ ? static_cast<int>(shown_->size()) : 0)
+{
+    controller_.addObserver(observer_.get());
+}
+
+PairListModel::~PairListModel()
+{
+    controller_.removeObserver(observer_.get());
+}
+
+void PairListModel::willChange(const ListChange& change)
+{
+    pending_ = Pending::None;
+    // A row change is announced only when it is made to the list the views
+    // know; anything else ends in a reset in didChange.
+    if (!shown_ || controller_.dataArray() != shown_)
+        return;
+    const int row = static_cast<int>(change.row);
+    switch (change.kind) {
+    case ListChange::Kind::Insert:
+        if (row == shownRows_) {
+            beginInsertRows({}, row, row);
+            pending_ = Pending::Insert;
+        }
+        break;
+    case ListChange::Kind::Remove:
+        if (row >= 0 && row < shownRows_) {
+            beginRemoveRows({}, row, row);
+            pending_ = Pending::Remove;
+        }
+        break;
+    case ListChange::Kind::Reset:
+        break;
+    }
+}
+
+void PairListModel::didChange(const ListChange& change)
+{
+    const Pending pending = std::exchange(pending_, Pending::None);
+    const auto& current = controller_.dataArray();
+    const int currentRows = current ? static_cast<int>(current->size()) : 0;
+
+    if (pending == Pending::Insert && current == shown_ && change.kind == ListChange::Kind::Insert) {
+        shownRows_ = currentRows;
+        endInsertRows();
+        return;
+    }
+    if (pending == Pending::Remove && current == shown_ && change.kind == ListChange::Kind::Remove) {
+        shownRows_ = currentRows;
+        endRemoveRows();
+        return;
+    }
+    if (pending == Pending::Insert) {
+        shownRows_ = currentRows;
+        endInsertRows();
+    } else if (pending == Pending::Remove) {
+        shownRows_ = currentRows;
+        endRemoveRows();
+    }
+
+    if (change.kind == ListChange::Kind::Reset && current && current == shown_ && currentRows == shownRows_) {
+        // The list written with itself: same rows, new values.
+        if (shownRows_ > 0)
+            emit dataChanged(index(0, 0), index(shownRows_ - 1, columnCount() - 1));
+        return;
+    }
+    resetTo(current);
+}
+
+void PairListModel::resetTo(std::shared_ptr<PairList> list)
+{
+    beginResetModel();
+    shown_ = std::move(list);
+    shownRows_ = shown_ ? static_cast<int>(shown_->size()) : 0;
+    endResetModel();
+}
+
+PairEntryRef PairListModel::entryAt(int row) const
+{
+    if (!shown_ || row < 0 || row >= shownRows_ || static_cast<std::size_t>(row) >= shown_->size())
+        return nullptr;
+    return shown_->at(static_cast<std::size_t>(row));
+}
+
+int PairListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : shownRows_;
+}
+
+int PairListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant PairListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
+        return {};
+    const PairEntryRef entry = entryAt(index.row());
+    if (!entry)
+        return {};
+    switch (index.column()) {
+    case ValueColumn:
+        return QString::fromStdU16String(entry->originalStr);
+    case SortColumn:
+        return QString::fromStdU16String(entry->sortStr);
+    default:
+        return {};
+    }
+}
+
+bool PairListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || index.column() != SortColumn)
+        return false;
+    const PairEntryRef entry = entryAt(index.row());
+    if (!entry)
+        return false;
+    entry->sortStr = value.toString().toStdU16String();
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+Qt::ItemFlags PairListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == SortColumn)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant PairListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    switch (section) {
+    case ValueColumn:
+        return tr("Value");
+    case SortColumn:
+        return tr("Sort Value");
+    default:
+        return {};
+    }
+}
+
+} // namespace yomi::gui

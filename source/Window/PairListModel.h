@@ -1,0 +1,59 @@
+// The list model of the main window: the controller's dataArray as a table of
+// two columns, the field value and its sort value.
+#pragma once
+
+#include <memory>
+
+#include <QAbstractTableModel>
+
+#include "Controller/SRMainController.h"
+
+namespace yomi::gui {
+
+// Observes the controller's dataArray and passes every change on to the views
+// at once: an append or a removal as a row insert or remove, a whole-list
+// write as a model reset. A whole-list write of the list that is already shown
+// (the edit commands do that to show new sort values) keeps the rows and the
+// selection and reports every cell as changed instead.
+//
+// Rows are the list's rows in list order, so row r of the model is
+// dataArray()->at(r). Column 1 is editable: an edit stores the text, as it is,
+// as the sortStr of the row's own pair entry, the one the index shares.
+//
+// The model must not outlive the controller; it unregisters itself when it is
+// destroyed.
+class PairListModel final : public QAbstractTableModel {
+public:
+    enum Column { ValueColumn = 0, SortColumn = 1 };
+
+    explicit PairListModel(SRMainController& controller, QObject* parent = nullptr);
+    ~PairListModel() override;
+
+    // The pair entry shown at a row; null outside the list.
+    PairEntryRef entryAt(int row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    class Observer;
+    void willChange(const ListChange& change);
+    void didChange(const ListChange& change);
+    void resetTo(std::shared_ptr<PairList> list);
+
+    SRMainController& controller_;
+    std::unique_ptr<Observer> observer_;
+    // The list the views know; the same object as the controller's dataArray
+    // except inside a whole-list write.
+    std::shared_ptr<PairList> shown_;
+    int shownRows_ = 0;
+    // A row insert or remove begun in willChange and not yet ended.
+    enum class Pending { None, Insert, Remove } pending_ = Pending::None;
+};
+
+} // namespace yomi::gui

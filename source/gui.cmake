@@ -1,0 +1,33 @@
+# The Qt application `yomi`: the main window (source/Window, with the interface
+# file resources/MainWindow.ui compiled in by uic) and the entry point.
+if(NOT YOMI_BUILD_GUI)
+  return()
+endif()
+
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+
+file(GLOB YOMI_WINDOW_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/Window/*.cpp)
+add_library(yomi_window STATIC ${YOMI_WINDOW_SOURCES}
+  ${CMAKE_CURRENT_SOURCE_DIR}/resources/MainWindow.ui)
+add_library(yomi::window ALIAS yomi_window)
+set_target_properties(yomi_window PROPERTIES
+  AUTOMOC ON
+  AUTOUIC ON
+  AUTOUIC_SEARCH_PATHS ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+target_link_libraries(yomi_window PUBLIC yomi_core Qt6::Widgets)
+target_compile_options(yomi_window PRIVATE ${YOMI_WARNINGS})
+
+add_executable(yomi ${CMAKE_CURRENT_LIST_DIR}/Other/main.cpp)
+target_link_libraries(yomi PRIVATE yomi_window yomi_taglib)
+target_compile_options(yomi PRIVATE ${YOMI_WARNINGS})
+target_compile_definitions(yomi PRIVATE YOMI_VERSION="${PROJECT_VERSION}")
+add_dependencies(yomi yomi_resources)
+
+install(TARGETS yomi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The whole resource folder (strings tables, interface file, desktop entry,
+# icon) is where the resource lookup lands after install.
+install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/resources/ DESTINATION ${CMAKE_INSTALL_DATADIR}/yomi)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/resources/yomi.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/resources/yomi.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
