@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace yomi::fileio {
 
@@ -43,8 +44,25 @@ CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& e
 // Reads a whole file; nullopt with the reason in `error` when it cannot.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::string* error = nullptr);
 
-// Made when a library is opened, before anything else: finishes or rolls back
-// what an interrupted commit under `root` left behind.
-void recoverAfterCrash(const std::filesystem::path& root);
+// What recoverAfterCrash did.
+struct RecoveryReport {
+    int journalsRead = 0;       // journals of processes that are gone
+    int rolledBack = 0;         // files given back their old bytes
+    int completed = 0;          // unfinished records whose file held the new bytes
+    int leftAlone = 0;          // records whose file changed or vanished since
+    int failed = 0;             // rollbacks that met an I/O error (retried next time)
+    int temporariesRemoved = 0; // leftover temporary files of ours removed
+};
+
+// Made when a library is opened, before anything else: rolls back every
+// in-place commit that a process which is gone left unfinished (in any
+// folder: the journal is per user), then removes the temporary files of ours
+// left under `root` (a folder that cannot be read is skipped). A temporary
+// file that a running commit holds is left alone. Each action is logged.
+RecoveryReport recoverAfterCrash(const std::filesystem::path& root);
+
+// True for the name of one of our temporary files
+// (".<name>.yomi-XXXXXX.tmp").
+bool isTemporaryName(std::string_view name);
 
 } // namespace yomi::fileio
