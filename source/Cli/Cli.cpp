@@ -1,0 +1,542 @@
+#include "Cli/Cli.h"
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <unordered_map>
+
+#include "Bridge/MusicLibrary.h"
+#include "Cli/DryRunLibrary.h"
+#include "Controller/SRMainController.h"
+#include "Platform/Launcher.h"
+#include "Platform/Log.h"
+#include "Platform/Window.h"
+
+namespace yomi::cli {
+namespace {
+
+constexpr std::array<std::string_view, 6> kFieldNames = {"artist",   "album", "album-artist",
+                                                          "composer", "name",  "show"};
+
+// A --from file larger than this is not a list of sort values.
+constexpr std::size_t kMaxInputBytes = 256u * 1024 * 1024;
+
+// The launcher for runs that must not open the log viewer.
+class SilentLauncher final : public Launcher {
+public:
+    bool launch(std::string_view) override { return false; }
+};
+
+// Replaces the launcher for the lifetime of the object.
+class ScopedLauncher {
+public:
+    explicit ScopedLauncher(std::shared_ptr<Launcher> launcher) : previous_(setLauncher(std::move(launcher))) {}
+    ~ScopedLauncher() { setLauncher(std::move(previous_)); }
+    ScopedLauncher(const ScopedLauncher&) = delete;
+    ScopedLauncher& operator=(const ScopedLauncher&) = delete;
+
+private:
+    std::shared_ptr<Launcher> previous_;
+};
+
+// The rows the edit commands act on: every entry of the list, or only those
+// whose sort value is empty, as the list stands when asked.
+class ListSelection final : public ArrayController {
+public:
+    ListSelection(const SRMainController& controller, bool onlyEmpty)
+        : controller_(controller), onlyEmpty_(onlyEmpty)
+    {
+    }
+    std::vector<std::shared_ptr<PairEntry>> selectedObjects() const override
+    {
+        std::vector<std::shared_ptr<PairEntry>> selected;
+        if (const auto& list = controller_.dataArray()) {
+            list->forEach([&](const PairEntryRef& e) {
+                if (!onlyEmpty_ || e->sortStr.empty())
+                    selected.push_back(e);
+            });
+        }
+        return selected;
+    }
+
+private:
+    const SRMainController& controller_;
+    bool onlyEmpty_;
+};
+
+bool isValidUtf8(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t extra;
+        std::uint32_t cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + extra >= s.size())
+            return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+// Reads the whole input named by --from; nullopt with the reason otherwise.
+std::optional<std::string> readInput(const std::string& path, std::istream& in, std::string& error)
+{
+    std::string text;
+    if (path == "-") {
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) {
+            error = "cannot read standard input";
+            return std::nullopt;
+        }
+        return text;
+    }
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status)) {
+        error = "cannot read " + path + ": no such file";
+        return std::nullopt;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = "cannot read " + path + ": not a regular file";
+        return std::nullopt;
+    }
+    if (std::filesystem::file_size(path, ec) > kMaxInputBytes) {
+        error = "cannot read " + path + ": file too large";
+        return std::nullopt;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot read " + path + ": cannot open the file";
+        return std::nullopt;
+    }
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        error = "cannot read " + path + ": read error";
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::string changeLine(const HeldWrite& w)
+{
+    auto show = [](const OptString& s) { return s ? log::escapeControls(toUtf8(*s)) : std::string("(null)"); };
+    return show(w.name) + ":" + show(w.fieldValue) + "->" + show(w.value);
+}
+
+} // namespace
+
+std::optional<std::int32_t> tagForFieldName(std::string_view name)
+{
+    for (std::size_t i = 0; i < kFieldNames.size(); ++i)
+        if (kFieldNames[i] == name)
+            return static_cast<std::int32_t>(i);
+    return std::nullopt;
+}
+
+std::string usageText()
+{
+    return R"(Usage:
+  yomi-cli list  --field FIELD [--library DIR]
+  yomi-cli apply --field FIELD [--library DIR] (--from FILE | --romaji | --copy)
+                 [--only-empty] [--dry-run] [--no-console]
+  yomi-cli help
+
+Fills in the sort fields of a music library for values written in Han
+characters or any other script outside kana and the Latin alphabet.
+
+FIELD is one of: artist, album, album-artist, composer, name, show.
+
+list    Scans the library for the field and prints, once each, the values that
+        are not made only of kana and Latin letters, with the sort value a
+        track already carries: value, a tab, sort value, one entry a line.
+        Podcasts and videos are left out. Backslash, tab, line feed and
+        carriage return inside a value are written \\, \t, \n and \r.
+
+apply   Scans the same way, sets sort values, and writes each listed non-empty
+        sort value into every track whose value is listed and whose own sort
+        value differs. Each change is logged to standard error.
+  --from FILE    sort values from a file in the format that list prints
+                 ("-" reads standard input); a value that is not in the list
+                 is reported and skipped
+  --romaji       every entry's sort value becomes its value in lower-case
+                 Latin letters
+  --copy         every entry's sort value becomes its value itself
+  --only-empty   act only on entries whose sort value is empty
+  --dry-run      print the changes that would be made (name:value->sort)
+                 on standard output and write nothing
+  --no-console   do not open the log viewer (a dry run never opens it)
+
+--library DIR   the folder of audio files; without it, the XDG music folder,
+                else ~/Music
+
+Exit status: 0 success; 1 at least one write failed (each failure is on
+standard error); 2 bad usage or unusable input (nothing was written).
+
+A complete session:
+  yomi-cli list --field artist > artists.tsv
+  $EDITOR artists.tsv     # type each reading into the second column
+  yomi-cli apply --field artist --from artists.tsv --dry-run
+  yomi-cli apply --field artist --from artists.tsv
+)";
+}
+
+ParseResult parseArguments(const std::vector<std::string>& args)
+{
+    ParseResult result;
+    auto fail = [&](std::string message) {
+        result.options.reset();
+        result.error = std::move(message);
+        return result;
+    };
+    if (args.empty())
+        return fail("no command given");
+
+    Options o;
+    const std::string& command = args.front();
+    if (command == "help" || command == "--help" || command == "-h") {
+        if (args.size() > 1)
+            return fail("help takes no arguments");
+        o.command = Command::Help;
+        result.options = o;
+        return result;
+    }
+    if (command == "list")
+        o.command = Command::List;
+    else if (command == "apply")
+        o.command = Command::Apply;
+    else
+        return fail("unknown command: " + command);
+
+    bool haveField = false, haveLibrary = false;
+    int edits = 0;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0) {
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg.resize(eq);
+            }
+        }
+        auto takeValue = [&](std::string& into) -> bool {
+            if (inlineValue) {
+                into = *inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size())
+                return false;
+            into = args[++i];
+            return true;
+        };
+        const bool isApply = o.command == Command::Apply;
+
+        if (arg == "--help" || arg == "-h") {
+            o = Options{};
+            o.command = Command::Help;
+            result.options = o;
+            return result;
+        }
+        if (arg == "--field") {
+            if (haveField)
+                return fail("--field given twice");
+            if (!takeValue(o.fieldName))
+                return fail("--field needs a value");
+            const auto tag = tagForFieldName(o.fieldName);
+            if (!tag)
+                return fail("unknown field: '" + o.fieldName +
+                            "' (use artist, album, album-artist, composer, name or show)");
+            o.keyTag = *tag;
+            haveField = true;
+        } else if (arg == "--library") {
+            std::string dir;
+            if (haveLibrary)
+                return fail("--library given twice");
+            if (!takeValue(dir) || dir.empty())
+                return fail("--library needs a folder");
+            o.library = std::filesystem::path(dir);
+            haveLibrary = true;
+        } else if (isApply && arg == "--from") {
+            if (!takeValue(o.fromPath) || o.fromPath.empty())
+                return fail("--from needs a file (or - for standard input)");
+            o.edit = Edit::FromFile;
+            ++edits;
+        } else if (isApply && (arg == "--romaji" || arg == "--copy") && !inlineValue) {
+            o.edit = arg == "--romaji" ? Edit::Romaji : Edit::Copy;
+            ++edits;
+        } else if (isApply && arg == "--only-empty" && !inlineValue) {
+            o.onlyEmpty = true;
+        } else if (isApply && arg == "--dry-run" && !inlineValue) {
+            o.dryRun = true;
+        } else if (isApply && arg == "--no-console" && !inlineValue) {
+            o.noConsole = true;
+        } else if (!arg.empty() && arg.front() == '-') {
+            return fail("unknown option for " + command + ": " + args[i]);
+        } else {
+            return fail("unexpected argument: " + arg);
+        }
+    }
+    if (!haveField)
+        return fail(command + " needs --field");
+    if (o.command == Command::Apply && edits != 1)
+        return fail(edits == 0 ? "apply needs one of --from, --romaji, --copy"
+                               : "apply takes only one of --from, --romaji, --copy");
+    result.options = o;
+    return result;
+}
+
+std::string escapeField(std::u16string_view value)
+{
+    const std::string utf8 = toUtf8(value);
+    std::string out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<String> unescapeField(std::string_view field, std::string* error)
+{
+    auto fail = [&](std::string why) -> std::optional<String> {
+        if (error)
+            *error = std::move(why);
+        return std::nullopt;
+    };
+    if (!isValidUtf8(field))
+        return fail("not valid UTF-8");
+    std::string out;
+    out.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const char c = field[i];
+        if (c == '\t' || c == '\n')
+            return fail("raw tab or line feed inside a value");
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (++i >= field.size())
+            return fail("backslash at the end of a value (write \\\\ for a backslash)");
+        switch (field[i]) {
+        case '\\': out += '\\'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        default: return fail(std::string("unknown escape \\") + field[i] + " (write \\\\ for a backslash)");
+        }
+    }
+    return toUtf16(out);
+}
+
+std::string formatListLine(std::u16string_view value, std::u16string_view sort)
+{
+    return escapeField(value) + '\t' + escapeField(sort) + '\n';
+}
+
+std::optional<std::vector<SortAssignment>> parseAssignments(std::string_view text, std::string* error)
+{
+    std::vector<SortAssignment> result;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    std::size_t start = 0, number = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+        auto fail = [&](const std::string& why) -> std::optional<std::vector<SortAssignment>> {
+            if (error)
+                *error = "line " + std::to_string(number) + ": " + why;
+            return std::nullopt;
+        };
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos)
+            return fail("no tab between value and sort value");
+        if (line.find('\t', tab + 1) != std::string_view::npos)
+            return fail("more than one tab (write \\t for a tab inside a value)");
+        std::string why;
+        auto value = unescapeField(line.substr(0, tab), &why);
+        if (!value)
+            return fail(why);
+        auto sort = unescapeField(line.substr(tab + 1), &why);
+        if (!sort)
+            return fail(why);
+        result.push_back(SortAssignment{number, std::move(*value), std::move(*sort)});
+    }
+    return result;
+}
+
+int run(const Options& options, Streams streams, const LibraryOpener& openLibrary)
+{
+    if (options.command == Command::Help) {
+        streams.out << usageText();
+        return kExitOk;
+    }
+    const bool apply = options.command == Command::Apply;
+
+    // The whole input is read and checked before the library is touched, so
+    // that a bad file writes nothing.
+    std::vector<SortAssignment> assignments;
+    if (apply && options.edit == Edit::FromFile) {
+        std::string error;
+        const auto text = readInput(options.fromPath, streams.in, error);
+        if (!text) {
+            streams.err << "yomi-cli: " << error << '\n';
+            return kExitUsage;
+        }
+        auto parsed = parseAssignments(*text, &error);
+        if (!parsed) {
+            const std::string name = options.fromPath == "-" ? "standard input" : options.fromPath;
+            streams.err << "yomi-cli: " << name << ": " << error << "; nothing written\n";
+            return kExitUsage;
+        }
+        assignments = std::move(*parsed);
+    }
+
+    std::string error;
+    const std::shared_ptr<void> library = openLibrary(options.library, error);
+    if (!library) {
+        streams.err << "yomi-cli: " << error << '\n';
+        return kExitUsage;
+    }
+
+    // The log viewer opens only for a real write-back.
+    const bool console = apply && !options.dryRun && !options.noConsole;
+    std::optional<ScopedLauncher> silence;
+    if (!console)
+        silence.emplace(std::make_shared<SilentLauncher>());
+
+    // A dry run keeps its log lines off the system log: they describe changes
+    // that are not made.
+    std::optional<log::ScopedSink> dryRunLog;
+    std::optional<ScopedDryRun> dryRun;
+    const auto field = fieldForTag(options.keyTag);
+    if (!field) {
+        streams.err << "yomi-cli: unknown field\n";
+        return kExitUsage;
+    }
+    if (apply && options.dryRun) {
+        dryRunLog.emplace([&err = streams.err](std::string_view text) {
+            err << "yomi-cli (dry run): " << text;
+            if (text.empty() || text.back() != '\n')
+                err << '\n';
+            err.flush();
+        });
+        dryRun.emplace(bridge::kMusicApplicationIdentifier, std::string(field->valueKey));
+    }
+
+    SRMainController controller;
+    controller.setKeyTag(options.keyTag);
+    controller.load(nullptr);
+
+    if (!apply) {
+        if (const auto& list = controller.dataArray())
+            list->forEach([&](const PairEntryRef& e) { streams.out << formatListLine(e->originalStr, e->sortStr); });
+        streams.out.flush();
+        if (!streams.out.good()) {
+            streams.err << "yomi-cli: cannot write the list to standard output\n";
+            return kExitWriteFailed;
+        }
+        return kExitOk;
+    }
+
+    if (options.edit == Edit::FromFile) {
+        // A value given twice takes its later line.
+        const auto& dict = controller.pairDict();
+        std::unordered_map<String, const SortAssignment*> chosen;
+        for (const SortAssignment& a : assignments) {
+            if (!dict || !dict->contains(a.value)) {
+                streams.err << "yomi-cli: line " << a.lineNumber << ": not in the list, skipped: "
+                            << escapeField(a.value) << '\n';
+                continue;
+            }
+            auto [it, fresh] = chosen.emplace(a.value, &a);
+            if (!fresh) {
+                streams.err << "yomi-cli: line " << a.lineNumber << ": " << escapeField(a.value)
+                            << " also on line " << it->second->lineNumber << "; the later line counts\n";
+                it->second = &a;
+            }
+        }
+        for (const auto& [value, a] : chosen) {
+            PairEntry& entry = *dict->at(value);
+            if (!options.onlyEmpty || entry.sortStr.empty())
+                entry.sortStr = a->sort;
+        }
+        controller.setDataArray(controller.dataArray());
+    } else {
+        ListSelection selection(controller, options.onlyEmpty);
+        controller.arrayController = &selection;
+        if (options.edit == Edit::Romaji)
+            controller.copyOriginalToPinYin(nullptr);
+        else
+            controller.copyOriginalToSort(nullptr);
+        controller.arrayController = nullptr;
+    }
+
+    controller.save(nullptr);
+    const SaveReport report = controller.lastSaveReport();
+
+    if (dryRun) {
+        for (const HeldWrite& w : dryRun->writes())
+            streams.out << changeLine(w) << '\n';
+        streams.out.flush();
+        streams.err << "yomi-cli: dry run: " << dryRun->writes().size() << " track(s) would be written\n";
+        return kExitOk;
+    }
+    streams.err << "yomi-cli: " << report.written << " track(s) written";
+    if (report.failed)
+        streams.err << ", " << report.failed << " failed";
+    streams.err << '\n';
+    return report.failed ? kExitWriteFailed : kExitOk;
+}
+
+int main(const std::vector<std::string>& args, Streams streams, const LibraryOpener& openLibrary)
+{
+    const ParseResult parsed = parseArguments(args);
+    if (!parsed.options) {
+        streams.err << "yomi-cli: " << parsed.error << "\n\n" << usageText();
+        return kExitUsage;
+    }
+    return run(*parsed.options, streams, openLibrary);
+}
+
+} // namespace yomi::cli

@@ -1,0 +1,100 @@
+// yomi-cli: the editor controller driven from the command line, with no
+// window. `list` runs Load for one field and prints the list; `apply` runs
+// Load, sets sort values (from a TSV file, or by one of the two edit
+// commands), then runs Save. Every rule of the scan, the edits and the
+// write-back is the controller's own.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Platform/Text.h"
+
+namespace yomi::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitWriteFailed = 1; // at least one write failed
+inline constexpr int kExitUsage = 2;       // bad usage or unusable input; nothing written
+
+enum class Command { List, Apply, Help };
+enum class Edit { FromFile, Romaji, Copy };
+
+struct Options {
+    Command command = Command::Help;
+    std::string fieldName;   // as given, e.g. "album-artist"
+    std::int32_t keyTag = 0; // the field's row of the field table
+    std::optional<std::filesystem::path> library;
+    Edit edit = Edit::FromFile;
+    std::string fromPath; // "-" is standard input
+    bool onlyEmpty = false;
+    bool dryRun = false;
+    bool noConsole = false;
+};
+
+// The field's row of the field table for a command-line field name (artist,
+// album, album-artist, composer, name, show); nullopt for any other name.
+std::optional<std::int32_t> tagForFieldName(std::string_view name);
+
+// Parses the arguments after the program name. On failure the result holds
+// no options and `error` says what is wrong in one line.
+struct ParseResult {
+    std::optional<Options> options;
+    std::string error;
+};
+ParseResult parseArguments(const std::vector<std::string>& args);
+
+// The usage text printed by `help` and after a usage error.
+std::string usageText();
+
+// One TSV field: backslash, tab, line feed and carriage return become \\, \t,
+// \n and \r; everything else is the value's UTF-8 as is (a lone surrogate
+// becomes U+FFFD).
+std::string escapeField(std::u16string_view value);
+
+// The inverse of escapeField. Nullopt, with the reason in `error`, for a
+// backslash followed by anything but \, t, n or r, a raw tab or line feed, or
+// text that is not valid UTF-8.
+std::optional<String> unescapeField(std::string_view field, std::string* error = nullptr);
+
+// One line of the list: value, tab, sort value, line feed.
+std::string formatListLine(std::u16string_view value, std::u16string_view sort);
+
+// A parsed TSV input line.
+struct SortAssignment {
+    std::size_t lineNumber = 0; // from 1
+    String value;
+    String sort;
+};
+
+// Parses a whole TSV text: one assignment a line, value and sort value
+// separated by one tab; empty lines are skipped and a line may end in CR LF.
+// Nullopt, with "line N: reason" in `error`, when any line is malformed.
+std::optional<std::vector<SortAssignment>> parseAssignments(std::string_view text, std::string* error);
+
+// Makes the music library reachable under the music application's bundle
+// identifier for as long as the returned holder lives. A null holder means
+// the library cannot be opened, with the reason in `error`.
+using LibraryOpener = std::function<std::shared_ptr<void>(const std::optional<std::filesystem::path>& root,
+                                                          std::string& error)>;
+
+struct Streams {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Runs one parsed command; returns the exit status.
+int run(const Options& options, Streams streams, const LibraryOpener& openLibrary);
+
+// Parses and runs; usage errors print the message and the usage text to err.
+int main(const std::vector<std::string>& args, Streams streams, const LibraryOpener& openLibrary);
+
+} // namespace yomi::cli

@@ -1,0 +1,352 @@
+// yomi-cli's logic over the memory library: arguments, the TSV format, and
+// list/apply/dry-run as the controller runs them.
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "Bridge/MemoryLibrary.h"
+#include "Category/StringUtility.h"
+#include "Cli/Cli.h"
+#include "Controller/SRMainController.h"
+#include "Platform/Launcher.h"
+#include "Platform/Log.h"
+
+namespace yomi::cli {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+// --- Arguments ---------------------------------------------------------------
+
+TEST(CliArguments, ListAndApplyForms)
+{
+    auto r = parseArguments({"list", "--field", "album-artist", "--library=/m"});
+    ASSERT_TRUE(r.options) << r.error;
+    EXPECT_EQ(r.options->command, Command::List);
+    EXPECT_EQ(r.options->keyTag, 2);
+    EXPECT_EQ(r.options->library, std::filesystem::path("/m"));
+
+    r = parseArguments({"apply", "--field=show", "--from", "-", "--only-empty", "--dry-run", "--no-console"});
+    ASSERT_TRUE(r.options) << r.error;
+    EXPECT_EQ(r.options->command, Command::Apply);
+    EXPECT_EQ(r.options->keyTag, 5);
+    EXPECT_EQ(r.options->edit, Edit::FromFile);
+    EXPECT_EQ(r.options->fromPath, "-");
+    EXPECT_TRUE(r.options->onlyEmpty && r.options->dryRun && r.options->noConsole);
+
+    r = parseArguments({"apply", "--romaji", "--field", "composer"});
+    ASSERT_TRUE(r.options) << r.error;
+    EXPECT_EQ(r.options->edit, Edit::Romaji);
+    EXPECT_EQ(r.options->keyTag, 3);
+    EXPECT_FALSE(r.options->library);
+
+    for (const char* help : {"help", "--help", "-h"})
+        EXPECT_EQ(parseArguments({help}).options->command, Command::Help);
+    EXPECT_EQ(parseArguments({"list", "--field", "name", "--help"}).options->command, Command::Help);
+}
+
+TEST(CliArguments, FieldNamesMapToTheFieldTable)
+{
+    const std::vector<std::pair<std::string, std::string_view>> expected = {
+        {"artist", "sortArtist"},     {"album", "sortAlbum"}, {"album-artist", "sortAlbumArtist"},
+        {"composer", "sortComposer"}, {"name", "sortName"},   {"show", "sortShow"}};
+    for (const auto& [name, sortKey] : expected) {
+        const auto tag = tagForFieldName(name);
+        ASSERT_TRUE(tag) << name;
+        EXPECT_EQ(fieldForTag(*tag)->sortKey, sortKey);
+    }
+    for (const char* bad : {"Artist", "albumArtist", "title", ""})
+        EXPECT_FALSE(tagForFieldName(bad)) << bad;
+}
+
+struct BadUsage {
+    std::vector<std::string> args;
+    const char* message;
+};
+
+class CliBadUsage : public ::testing::TestWithParam<BadUsage> {};
+
+TEST_P(CliBadUsage, GivesAClearMessageAndStatus2)
+{
+    const auto r = parseArguments(GetParam().args);
+    EXPECT_FALSE(r.options);
+    EXPECT_THAT(r.error, HasSubstr(GetParam().message));
+
+    std::istringstream in;
+    std::ostringstream out, err;
+    int opened = 0;
+    const int status = main(GetParam().args, {in, out, err}, [&](const auto&, std::string&) {
+        ++opened;
+        return std::make_shared<int>(0);
+    });
+    EXPECT_EQ(status, kExitUsage);
+    EXPECT_EQ(opened, 0);
+    EXPECT_THAT(err.str(), HasSubstr(GetParam().message));
+    EXPECT_THAT(err.str(), HasSubstr("Usage:"));
+    EXPECT_EQ(out.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, CliBadUsage,
+    ::testing::Values(BadUsage{{}, "no command"}, BadUsage{{"show"}, "unknown command: show"},
+                      BadUsage{{"list"}, "list needs --field"},
+                      BadUsage{{"list", "--field", "genre"}, "unknown field: 'genre'"},
+                      BadUsage{{"list", "--field"}, "--field needs a value"},
+                      BadUsage{{"list", "--field", "artist", "--field", "album"}, "--field given twice"},
+                      BadUsage{{"list", "--field", "artist", "--romaji"}, "unknown option for list: --romaji"},
+                      BadUsage{{"list", "--field", "artist", "extra"}, "unexpected argument: extra"},
+                      BadUsage{{"apply", "--field", "artist"}, "apply needs one of"},
+                      BadUsage{{"apply", "--field", "artist", "--copy", "--romaji"}, "only one of"},
+                      BadUsage{{"apply", "--field", "artist", "--from"}, "--from needs a file"},
+                      BadUsage{{"apply", "--field", "artist", "--copy", "--dry-run=yes"}, "unknown option"},
+                      BadUsage{{"help", "list"}, "help takes no arguments"}));
+
+// --- The TSV format ----------------------------------------------------------
+
+TEST(CliTsv, EscapingRoundTrips)
+{
+    const std::vector<String> values = {u"",
+                                        u"plain",
+                                        u"tab\there",
+                                        u"line\nfeed\n",
+                                        u"\r\ncrlf\r",
+                                        u"back\\slash\\t not a tab",
+                                        u"\\",
+                                        u"\u685c\u4e95 \u6620\u4e8c",
+                                        u"mixed\t\\n\n\\\t"};
+    for (const String& v : values) {
+        const std::string escaped = escapeField(v);
+        EXPECT_EQ(escaped.find_first_of("\t\n\r"), std::string::npos) << escaped;
+        EXPECT_EQ(unescapeField(escaped), v) << escaped;
+
+        // Through a whole list line and the input parser.
+        std::string error;
+        const auto parsed = parseAssignments(formatListLine(v, v + u"\t"), &error);
+        ASSERT_TRUE(parsed) << error;
+        ASSERT_EQ(parsed->size(), 1u);
+        EXPECT_EQ(parsed->front().value, v);
+        EXPECT_EQ(parsed->front().sort, v + u"\t");
+    }
+    EXPECT_EQ(escapeField(u"a\tb\nc\\d"), "a\\tb\\nc\\\\d");
+}
+
+TEST(CliTsv, ParsesLinesWithNumbersBomAndCrlf)
+{
+    std::string error;
+    const auto parsed = parseAssignments("\xEF\xBB\xBF\xE6\xA1\x9C\tsakura\r\n\n\r\nB\\tC\t\r\n", &error);
+    ASSERT_TRUE(parsed) << error;
+    ASSERT_EQ(parsed->size(), 2u);
+    EXPECT_EQ((*parsed)[0].lineNumber, 1u);
+    EXPECT_EQ((*parsed)[0].value, u"\u685c");
+    EXPECT_EQ((*parsed)[0].sort, u"sakura");
+    EXPECT_EQ((*parsed)[1].lineNumber, 4u);
+    EXPECT_EQ((*parsed)[1].value, u"B\tC");
+    EXPECT_EQ((*parsed)[1].sort, u"");
+}
+
+TEST(CliTsv, MalformedLinesNameTheLine)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a\tb\nno tab here\n", "line 2: no tab"},
+        {"a\tb\tc\n", "line 1: more than one tab"},
+        {"\n\na\\x\tb\n", "line 3: unknown escape \\x"},
+        {"a\tb\\\n", "line 1: backslash at the end"},
+        {"a\xC3\tb\n", "line 1: not valid UTF-8"},
+        {"a\t\xED\xA0\x80\n", "line 1: not valid UTF-8"},
+    };
+    for (const auto& [text, message] : cases) {
+        std::string error;
+        EXPECT_FALSE(parseAssignments(text, &error)) << text;
+        EXPECT_THAT(error, HasSubstr(message)) << text;
+    }
+}
+
+// --- Runs over the memory library -------------------------------------------
+
+class RecordingLauncher final : public Launcher {
+public:
+    bool launch(std::string_view name) override
+    {
+        names.emplace_back(name);
+        return true;
+    }
+    std::vector<std::string> names;
+};
+
+class CliRun : public ::testing::Test {
+protected:
+    CliRun()
+        : library_(bridge::MemoryLibrary::create()),
+          registration_(bridge::kMusicApplicationIdentifier, library_),
+          launcher_(std::make_shared<RecordingLauncher>()), previousLauncher_(setLauncher(launcher_)),
+          logSink_([this](std::string_view text) { log_.emplace_back(text); })
+    {
+        // Artist field: value, sort value.
+        add(u"\u685c", u"");             // 0 listed, empty sort
+        add(u"Abc", u"");                // 1 Latin: never listed
+        add(u"\u6d5c\u5d0e", u"hamasaki"); // 2 listed with a sort value
+        add(u"\u685c", u"old");          // 3 replaces the empty entry of 0
+        add(u"tab\there\u6f22", u"");    // 4 listed, needs escaping
+        add(u"\u5c71", u"yama").set("podcast", bridge::Value(true));                  // 5 podcast
+        add(u"\u5ddd", u"kawa").set("videoKind", bridge::Value(std::int32_t{6}));    // 6 video
+        add(u"\u6d5c\u5d0e", u"HAMASAKI"); // 7 same value, other sort value
+        library_->clearAccesses();
+    }
+    ~CliRun() override { setLauncher(previousLauncher_); }
+
+    bridge::MemoryTrack& add(const char16_t* value, const char16_t* sort)
+    {
+        return library_->addTrack("artist", String(value), "sortArtist", String(sort));
+    }
+
+    int runCli(std::vector<std::string> args, const std::string& input = "")
+    {
+        std::istringstream in(input);
+        out_.str("");
+        err_.str("");
+        return main(args, {in, out_, err_}, [](const auto&, std::string&) { return std::make_shared<int>(0); });
+    }
+
+    OptString sortOf(std::size_t track) { return library_->track(track).get("sortArtist").copy(); }
+
+    std::vector<std::size_t> writtenTracks() const
+    {
+        std::vector<std::size_t> tracks;
+        for (const auto& a : library_->accesses())
+            if (a.kind == bridge::MemoryLibrary::Access::Kind::Write)
+                tracks.push_back(a.track);
+        return tracks;
+    }
+
+    std::shared_ptr<bridge::MemoryLibrary> library_;
+    bridge::ScopedApplication registration_;
+    std::shared_ptr<RecordingLauncher> launcher_;
+    std::shared_ptr<Launcher> previousLauncher_;
+    std::vector<std::string> log_;
+    log::ScopedSink logSink_;
+    std::ostringstream out_, err_;
+};
+
+TEST_F(CliRun, ListPrintsTheScanInListOrder)
+{
+    EXPECT_EQ(runCli({"list", "--field", "artist"}), kExitOk);
+    EXPECT_EQ(out_.str(), "\xE6\xB5\x9C\xE5\xB4\x8E\thamasaki\n"
+                          "\xE6\xA1\x9C\told\n"
+                          "tab\\there\xE6\xBC\xA2\t\n");
+    ASSERT_EQ(log_.size(), 1u);
+    EXPECT_THAT(log_[0], HasSubstr(" sec"));
+    EXPECT_THAT(launcher_->names, IsEmpty());
+    EXPECT_EQ(library_->writes(), 0u);
+}
+
+TEST_F(CliRun, ApplyFromTsvWritesTheListedValues)
+{
+    const std::string tsv = "\xE6\xA1\x9C\tsakura\n"      // 0 and 3
+                            "tab\\there\xE6\xBC\xA2\tkan\n" // 4
+                            "\xE5\xB1\xB1\tyama2\n"        // the podcast's value: not listed
+                            "Abc\tabc\n";                  // Latin: not listed
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-"}, tsv), kExitOk);
+    EXPECT_THAT(writtenTracks(), ElementsAre(0, 3, 4, 7));
+    EXPECT_EQ(sortOf(0), u"sakura");
+    EXPECT_EQ(sortOf(3), u"sakura");
+    EXPECT_EQ(sortOf(4), u"kan");
+    EXPECT_EQ(sortOf(7), u"hamasaki"); // the list's own sort value, written back
+    EXPECT_EQ(sortOf(2), u"hamasaki");
+    EXPECT_EQ(sortOf(5), u"yama");
+    EXPECT_THAT(err_.str(), HasSubstr("line 3: not in the list, skipped: \xE5\xB1\xB1"));
+    EXPECT_THAT(err_.str(), HasSubstr("line 4: not in the list, skipped: Abc"));
+    EXPECT_THAT(err_.str(), HasSubstr("4 track(s) written"));
+    EXPECT_THAT(launcher_->names, ElementsAre("Console"));
+    EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(CliRun, LaterLineOfTheSameValueCounts)
+{
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-", "--no-console"},
+                     "\xE6\xA1\x9C\tfirst\n\xE6\xA1\x9C\tsecond\n"),
+              kExitOk);
+    EXPECT_EQ(sortOf(0), u"second");
+    EXPECT_THAT(err_.str(), HasSubstr("line 2"));
+    EXPECT_THAT(launcher_->names, IsEmpty());
+}
+
+TEST_F(CliRun, EditCommandsActOnEveryOrOnlyEmptyEntries)
+{
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--copy", "--only-empty", "--no-console"}), kExitOk);
+    // Only the empty entry changes; the others write back what the list holds.
+    EXPECT_THAT(writtenTracks(), ElementsAre(0, 4, 7));
+    EXPECT_EQ(sortOf(4), u"tab\there\u6f22");
+    EXPECT_EQ(sortOf(0), u"old");
+
+    library_->clearAccesses();
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--romaji", "--no-console"}), kExitOk);
+    const String sakura = romaji(String(u"\u685c"));
+    ASSERT_FALSE(sakura.empty());
+    EXPECT_EQ(sortOf(0), sakura);
+    EXPECT_EQ(sortOf(3), sakura);
+    EXPECT_EQ(sortOf(2), romaji(String(u"\u6d5c\u5d0e")));
+    EXPECT_EQ(sortOf(5), u"yama");
+}
+
+TEST_F(CliRun, DryRunPrintsTheChangesAndWritesNothing)
+{
+    library_->track(0).set("name", bridge::Value(String(u"Song\nA")));
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-", "--dry-run"}, "\xE6\xA1\x9C\tsakura\n"),
+              kExitOk);
+    EXPECT_EQ(library_->writes(), 0u);
+    EXPECT_EQ(sortOf(0), u"");
+    EXPECT_EQ(out_.str(), "Song\\nA:\xE6\xA1\x9C->sakura\n"
+                          "(null):\xE6\xA1\x9C->sakura\n"
+                          "(null):\xE6\xB5\x9C\xE5\xB4\x8E->hamasaki\n");
+    EXPECT_THAT(launcher_->names, IsEmpty());
+    EXPECT_THAT(log_, IsEmpty()); // kept off the system log
+    EXPECT_THAT(err_.str(), HasSubstr("yomi-cli (dry run): Song\\nA:\xE6\xA1\x9C->sakura\n"));
+    EXPECT_THAT(err_.str(), HasSubstr("3 track(s) would be written"));
+}
+
+TEST_F(CliRun, FailedWriteGivesStatus1AndTheOthersAreWritten)
+{
+    library_->track(0).failWrites("read-only file");
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--copy", "--no-console"}), kExitWriteFailed);
+    EXPECT_EQ(sortOf(0), u"");
+    EXPECT_EQ(sortOf(3), u"\u685c");
+    EXPECT_EQ(sortOf(4), u"tab\there\u6f22");
+    const auto failures = std::count_if(log_.begin(), log_.end(), [](const std::string& l) {
+        return l.find("write failed") != std::string::npos && l.find("read-only file") != std::string::npos;
+    });
+    EXPECT_EQ(failures, 1);
+    EXPECT_THAT(err_.str(), HasSubstr("4 track(s) written, 1 failed"));
+}
+
+TEST_F(CliRun, UnreadableInputWritesNothing)
+{
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "/nonexistent/values.tsv"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("cannot read /nonexistent/values.tsv: no such file"));
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "/"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("not a regular file"));
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-"}, "\xE6\xA1\x9C\tok\nbroken line\n"),
+              kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("standard input: line 2: no tab"));
+    EXPECT_THAT(library_->accesses(), IsEmpty());
+    EXPECT_THAT(launcher_->names, IsEmpty());
+}
+
+TEST_F(CliRun, LibraryThatCannotBeOpenedIsReported)
+{
+    std::istringstream in;
+    const int status = main({"list", "--field", "artist"}, {in, out_, err_}, [](const auto&, std::string& error) {
+        error = "no library at /x";
+        return std::shared_ptr<void>();
+    });
+    EXPECT_EQ(status, kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("no library at /x"));
+}
+
+} // namespace
+} // namespace yomi::cli

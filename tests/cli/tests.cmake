@@ -1,0 +1,11 @@
+# yomi-cli: its logic over the memory library, and the executable end to end
+# over generated folder libraries.
+if(TARGET yomi_cli)
+  yomi_test_suite(yomi_cli_tests cli yomi_cli)
+  if(TARGET yomi_cli_tests AND TARGET yomi-cli)
+    add_dependencies(yomi_cli_tests yomi-cli)
+    target_compile_definitions(yomi_cli_tests PRIVATE
+      YOMI_CLI_PATH="$<TARGET_FILE:yomi-cli>"
+      YOMI_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  endif()
+endif()
