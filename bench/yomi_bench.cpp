@@ -1,0 +1,535 @@
+// yomi-bench: scan and save cost of the editor over folder libraries, against
+// bare TagLib loops doing the same file work, plus peak memory of a Load and
+// the controller's own cost over the in-memory library.
+//
+//   yomi-bench [--reps R] [--save-reps R] [--work DIR] [--out FILE] LIBRARY...
+//
+// For each library folder (one made by make-library), after reading every file
+// once to warm the page cache, it measures (medians of R runs):
+//   1. bare TagLib: walk the folder, open every file without audio
+//      properties, read ARTIST and ARTISTSORT from its property map;
+//   2. Load through SRMainController with the folder library on the folder
+//      (field 0, artist; outlets null): time and ratio to (1);
+//   3. on a copy of the folder: a Save that changes the listed sort value of
+//      enough entries to reach 10% of the tracks, against a bare TagLib loop
+//      that walks and opens every file the same way and writes the same new
+//      sort value to the same tracks; time and ratio;
+//   4. peak resident memory of a process that does one Load (2), and its growth
+//      during the Load;
+//   5. Load through the in-memory library holding the same values: µs per
+//      track.
+// It prints one Markdown table and, with --out, writes it to FILE.
+//
+// The log goes to a sink that drops every line, and the log viewer is never
+// started: the figures are those of the scan and the write-back themselves.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <taglib/fileref.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tpropertymap.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Bridge/MemoryLibrary.h"
+#include "Bridge/MusicLibrary.h"
+#include "Controller/SRMainController.h"
+#include "Bridge/Folder/FolderLibrary.h"
+#include "Platform/Launcher.h"
+#include "Platform/Log.h"
+#include "Platform/Text.h"
+
+namespace fs = std::filesystem;
+using namespace yomi;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Options {
+    int reps = 5;
+    int saveReps = 3;
+    fs::path work;
+    fs::path out;
+    std::vector<fs::path> libraries;
+};
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The folder library at a root, registered as the app registers it, for the
+// lifetime of the object.
+class FolderLibraryScope {
+public:
+    explicit FolderLibraryScope(const fs::path& root) : previous_(bridge::folder::registerFolderLibrary(root)) {}
+    ~FolderLibraryScope() { bridge::registerApplication(bridge::kMusicApplicationIdentifier, std::move(previous_)); }
+    FolderLibraryScope(const FolderLibraryScope&) = delete;
+    FolderLibraryScope& operator=(const FolderLibraryScope&) = delete;
+
+private:
+    bridge::ApplicationFactory previous_;
+};
+
+class NullLauncher final : public Launcher {
+public:
+    bool launch(std::string_view) override { return true; }
+};
+
+// Every file the folder library lists: a known audio extension, nothing
+// hidden on the way.
+bool isHidden(const fs::path& p)
+{
+    const std::string name = p.filename().string();
+    return !name.empty() && name[0] == '.';
+}
+
+bool isAudio(const fs::path& p)
+{
+    static const std::set<std::string> kExtensions{".mp3", ".flac", ".m4a", ".m4v", ".mp4", ".m4b", ".ogg", ".oga",
+                                                   ".opus"};
+    std::string ext = p.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return kExtensions.count(ext) != 0;
+}
+
+template <typename F>
+void walkAudio(const fs::path& root, F&& f)
+{
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        if (isHidden(it->path())) {
+            if (it->is_directory())
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file() && isAudio(it->path()))
+            f(it->path());
+    }
+}
+
+void warmPageCache(const fs::path& root)
+{
+    std::vector<char> buffer(1 << 16);
+    walkAudio(root, [&](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())))
+            ;
+    });
+}
+
+struct BareTrack {
+    std::string artist; // UTF-8; "" also when absent
+    bool hasArtist = false;
+};
+
+// (1) The bare TagLib loop. Returns the number of files; fills `values` when
+// given.
+std::size_t bareRead(const fs::path& root, std::unordered_map<std::string, std::size_t>* counts)
+{
+    std::size_t files = 0;
+    std::size_t seen = 0;
+    walkAudio(root, [&](const fs::path& p) {
+        ++files;
+        TagLib::FileRef ref(p.c_str(), false);
+        if (ref.isNull())
+            return;
+        const TagLib::PropertyMap props = ref.file()->properties();
+        const auto artist = props.find("ARTIST");
+        const auto sort = props.find("ARTISTSORT");
+        if (artist != props.end() && !artist->second.isEmpty()) {
+            seen += artist->second.front().size();
+            if (counts)
+                ++(*counts)[artist->second.front().to8Bit(true)];
+        }
+        if (sort != props.end() && !sort->second.isEmpty())
+            seen += sort->second.front().size();
+    });
+    // Keeps the reads from being optimised away.
+    if (seen == static_cast<std::size_t>(-1))
+        std::cerr << seen;
+    return files;
+}
+
+// The bare TagLib write: walk and open every file as (1) does, and for each
+// track whose artist is a key of `newSort`, write that sort value and save
+// (an MP3 saves its ID3v2 tag alone, at the version it has).
+std::size_t bareWrite(const fs::path& root, const std::unordered_map<std::string, std::string>& newSort)
+{
+    std::size_t written = 0;
+    walkAudio(root, [&](const fs::path& p) {
+        TagLib::FileRef ref(p.c_str(), false);
+        if (ref.isNull())
+            return;
+        TagLib::PropertyMap props = ref.file()->properties();
+        const auto artist = props.find("ARTIST");
+        if (artist == props.end() || artist->second.isEmpty())
+            return;
+        const auto target = newSort.find(artist->second.front().to8Bit(true));
+        if (target == newSort.end())
+            return;
+        props.replace("ARTISTSORT", TagLib::StringList(TagLib::String(target->second, TagLib::String::UTF8)));
+        ref.file()->setProperties(props);
+        bool ok;
+        if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file())) {
+            const auto version = mpeg->ID3v2Tag() && mpeg->ID3v2Tag()->header()->majorVersion() == 3
+                                     ? TagLib::ID3v2::v3
+                                     : TagLib::ID3v2::v4;
+            ok = mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
+                            TagLib::File::DoNotDuplicate);
+        } else {
+            ok = ref.file()->save();
+        }
+        written += ok;
+    });
+    return written;
+}
+
+// (2) One Load through the controller, field 0 (artist).
+double timedLoad(SRMainController& controller)
+{
+    const auto start = Clock::now();
+    controller.load(nullptr);
+    return secondsSince(start);
+}
+
+// The list model of the window in miniature: counts what it is told.
+class CountingObserver final : public PropertyObserver {
+public:
+    void didChange(std::string_view, const ListChange& change) override
+    {
+        ++changes;
+        rows += change.kind == ListChange::Kind::Insert;
+    }
+    std::size_t changes = 0;
+    std::size_t rows = 0;
+};
+
+long readStatusKiB(const char* field)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const std::size_t n = std::strlen(field);
+    while (std::getline(in, line))
+        if (line.compare(0, n, field) == 0)
+            return std::strtol(line.c_str() + n + 1, nullptr, 10);
+    return -1;
+}
+
+// The child of (4): one Load; prints the high-water mark before and after.
+int childLoad(const fs::path& library)
+{
+    FolderLibraryScope folder(library);
+    SRMainController controller;
+    const long before = readStatusKiB("VmHWM:");
+    controller.load(nullptr);
+    const long after = readStatusKiB("VmHWM:");
+    std::cout << before << " " << after << " " << controller.dataArray()->size() << "\n";
+    return 0;
+}
+
+struct Memory {
+    long peakKiB = -1;   // ru_maxrss of the child
+    long beforeKiB = -1; // high-water mark before the Load
+};
+
+Memory measureLoadMemory(const fs::path& library)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid < 0)
+        return {};
+    if (pid == 0) {
+        dup2(pipeFds[1], STDOUT_FILENO);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        execl("/proc/self/exe", "yomi-bench", "--child-load", library.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    std::string text;
+    char buf[256];
+    for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        text.append(buf, static_cast<std::size_t>(n));
+    }
+    close(pipeFds[0]);
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR)
+        ;
+    Memory m;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        m.peakKiB = usage.ru_maxrss;
+        std::istringstream(text) >> m.beforeKiB;
+    }
+    return m;
+}
+
+// (5) The same values in the in-memory library: artist, its sort value,
+// podcast and video kind as the folder library reads them.
+std::shared_ptr<bridge::MemoryLibrary> memoryCopy()
+{
+    auto memory = bridge::MemoryLibrary::create();
+    memory->setRecording(false);
+    auto sequence = bridge::tracksOf(
+        bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier)));
+    bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
+        std::map<std::string, bridge::Value, std::less<>> props;
+        for (const char* key : {"artist", "sortArtist", "podcast", "videoKind"}) {
+            bridge::Value v = track.valueForKey(key);
+            if (!v.isAbsent())
+                props.emplace(key, std::move(v));
+        }
+        memory->addTrack(std::move(props));
+    });
+    return memory;
+}
+
+std::string libraryStamp(const fs::path& library)
+{
+    std::ifstream in(library / ".yomi-library");
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string();
+}
+
+// A copy of the library to write into, made once and kept while the library
+// it came from is the same.
+fs::path saveCopy(const fs::path& library, const fs::path& work)
+{
+    const fs::path copy = work / (library.filename().string() + "-save");
+    const std::string stamp = libraryStamp(library);
+    if (!stamp.empty() && libraryStamp(copy) == stamp)
+        return copy;
+    fs::remove_all(copy);
+    fs::create_directories(copy.parent_path());
+    fs::copy(library, copy, fs::copy_options::recursive);
+    return copy;
+}
+
+struct Row {
+    std::size_t tracks = 0;
+    double bareRead = 0, load = 0;
+    std::size_t listed = 0;
+    double save = 0, bareWrite = 0;
+    std::size_t saveWritten = 0, saveFailed = 0, bareWritten = 0;
+    Memory memory;
+    double memoryLoadMicros = 0;
+};
+
+std::string runToken()
+{
+    return std::to_string(static_cast<long long>(std::chrono::system_clock::now().time_since_epoch().count() % 1000000007));
+}
+
+Row measure(const fs::path& library, const Options& o)
+{
+    Row row;
+    std::cerr << "yomi-bench: " << library.string() << ": warming the page cache\n";
+    warmPageCache(library);
+
+    std::unordered_map<std::string, std::size_t> counts;
+    row.tracks = bareRead(library, &counts);
+
+    std::cerr << "yomi-bench: bare TagLib read and Load, " << o.reps << " runs each\n";
+    std::vector<double> bare, load;
+    {
+        FolderLibraryScope folder(library);
+        SRMainController controller;
+        CountingObserver observer;
+        controller.addObserver(&observer);
+        for (int r = 0; r < o.reps; ++r) {
+            // Interleaved, so that both see the same state of the machine.
+            auto start = Clock::now();
+            bareRead(library, nullptr);
+            bare.push_back(secondsSince(start));
+            load.push_back(timedLoad(controller));
+        }
+        row.listed = controller.dataArray()->size();
+        controller.removeObserver(&observer);
+    }
+    row.bareRead = median(bare);
+    row.load = median(load);
+
+    std::cerr << "yomi-bench: peak memory of one Load\n";
+    row.memory = measureLoadMemory(library);
+
+    std::cerr << "yomi-bench: in-memory Load\n";
+    {
+        std::shared_ptr<bridge::MemoryLibrary> memory;
+        {
+            FolderLibraryScope folder(library);
+            memory = memoryCopy();
+        }
+        bridge::ScopedApplication app(bridge::kMusicApplicationIdentifier, memory);
+        SRMainController controller;
+        CountingObserver observer;
+        controller.addObserver(&observer);
+        std::vector<double> runs;
+        for (int r = 0; r < std::max(o.reps, 5); ++r)
+            runs.push_back(timedLoad(controller));
+        controller.removeObserver(&observer);
+        row.memoryLoadMicros = median(runs) * 1e6 / static_cast<double>(std::max<std::size_t>(1, memory->trackCount()));
+    }
+
+    std::cerr << "yomi-bench: Save of 10% of the tracks against a bare TagLib write, " << o.saveReps << " runs each\n";
+    {
+        const fs::path copy = saveCopy(library, o.work);
+        warmPageCache(copy);
+        FolderLibraryScope folder(copy);
+        SRMainController controller;
+        controller.load(nullptr);
+        // Entries in list order until their tracks make a tenth of the library.
+        std::vector<PairEntryRef> chosen;
+        std::size_t covered = 0;
+        for (const PairEntryRef& e : controller.dataArray()->entries()) {
+            if (covered * 10 >= row.tracks)
+                break;
+            chosen.push_back(e);
+            covered += counts[toUtf8(e->originalStr)];
+        }
+        const std::string token = runToken();
+        std::vector<double> saves, writes;
+        for (int r = 0; r < o.saveReps; ++r) {
+            std::unordered_map<std::string, std::string> bareValues;
+            for (std::size_t i = 0; i < chosen.size(); ++i) {
+                chosen[i]->sortStr = toUtf16("bench " + token + " c" + std::to_string(r) + " " + std::to_string(i));
+                bareValues[toUtf8(chosen[i]->originalStr)] =
+                    "bench " + token + " b" + std::to_string(r) + " " + std::to_string(i);
+            }
+            auto start = Clock::now();
+            controller.save(nullptr);
+            saves.push_back(secondsSince(start));
+            row.saveWritten = controller.lastSaveReport().written;
+            row.saveFailed = controller.lastSaveReport().failed;
+
+            start = Clock::now();
+            row.bareWritten = bareWrite(copy, bareValues);
+            writes.push_back(secondsSince(start));
+        }
+        row.save = median(saves);
+        row.bareWrite = median(writes);
+    }
+    return row;
+}
+
+std::string fixed(double v, int digits)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", digits, v);
+    return buf;
+}
+
+std::string mib(long kib)
+{
+    return kib < 0 ? "n/a" : fixed(static_cast<double>(kib) / 1024.0, 1);
+}
+
+std::string table(const std::vector<Row>& rows)
+{
+    std::ostringstream t;
+    t << "| tracks | TagLib read (s) | Load (s) | Load / TagLib | listed | Save (s) | TagLib write (s) | "
+         "Save / TagLib | written | Load peak RSS (MiB) | RSS growth in Load (MiB) | in-memory Load (µs/track) |\n"
+      << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+    for (const Row& r : rows) {
+        t << "| " << r.tracks << " | " << fixed(r.bareRead, 3) << " | " << fixed(r.load, 3) << " | "
+          << fixed(r.load / r.bareRead, 2) << "× | " << r.listed << " | " << fixed(r.save, 3) << " | "
+          << fixed(r.bareWrite, 3) << " | " << fixed(r.save / r.bareWrite, 2) << "× | " << r.saveWritten;
+        if (r.saveFailed)
+            t << " (" << r.saveFailed << " failed)";
+        if (r.bareWritten != r.saveWritten)
+            t << " (TagLib " << r.bareWritten << ")";
+        t << " | " << mib(r.memory.peakKiB) << " | "
+          << (r.memory.peakKiB < 0 || r.memory.beforeKiB < 0 ? "n/a" : mib(r.memory.peakKiB - r.memory.beforeKiB))
+          << " | " << fixed(r.memoryLoadMicros, 3) << " |\n";
+    }
+    return t.str();
+}
+
+[[noreturn]] void usage(const std::string& why)
+{
+    if (!why.empty())
+        std::cerr << "yomi-bench: " << why << "\n";
+    std::cerr << "usage: yomi-bench [--reps R] [--save-reps R] [--work DIR] [--out FILE] LIBRARY...\n";
+    std::exit(2);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    log::setSink([](std::string_view) {});
+    setLauncher(std::make_shared<NullLauncher>());
+    if (argc == 3 && std::string(argv[1]) == "--child-load")
+        return childLoad(argv[2]);
+
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc)
+                usage("missing value after " + a);
+            return argv[++i];
+        };
+        if (a == "--reps")
+            o.reps = std::max(1, std::atoi(next().c_str()));
+        else if (a == "--save-reps")
+            o.saveReps = std::max(1, std::atoi(next().c_str()));
+        else if (a == "--work")
+            o.work = next();
+        else if (a == "--out")
+            o.out = next();
+        else if (!a.empty() && a[0] == '-')
+            usage("unknown option " + a);
+        else
+            o.libraries.emplace_back(a);
+    }
+    if (o.libraries.empty())
+        usage("no library given");
+    for (const auto& lib : o.libraries)
+        if (libraryStamp(lib).empty())
+            usage(lib.string() + " is not a library made by make-library");
+    if (o.work.empty())
+        o.work = o.libraries.front().parent_path() / "work";
+
+    std::vector<Row> rows;
+    for (const auto& lib : o.libraries) {
+        rows.push_back(measure(lib, o));
+        std::cerr << table({rows.back()});
+    }
+    const std::string t = table(rows);
+    std::cout << t;
+    if (!o.out.empty()) {
+        std::ofstream out(o.out, std::ios::trunc);
+        out << t;
+    }
+    return 0;
+}
