@@ -1,0 +1,61 @@
+// The music application on Linux: a folder library, the audio files under a
+// root folder, whose tags are the tracks' properties (read and written with
+// TagLib, which no caller of this header sees).
+//
+// One source with one playlist. A walk of the playlist (each call of
+// tracks()) lists the files anew and is fixed from then on: every regular file
+// under the root, recursively, whose extension TagLib handles (ASCII case
+// ignored), in the byte order of the whole relative UTF-8 paths with '/'
+// separators. Hidden files and folders (names starting with '.') are skipped;
+// symbolic links to files are followed, links to folders are not. A root that
+// does not exist or cannot be read gives one log line and a walk over no
+// tracks.
+//
+// A track parses its file at most once per visit, on its first property read
+// (tags only), and frees the parse at endVisit() or when the walk moves to the
+// next batch. A file that cannot be parsed (vanished, unreadable, not audio,
+// truncated) reads as absent values. Properties: see Formats.h; a property
+// with several values reads as its first; an absent frame is an absent value,
+// a present empty one the empty string; "podcast" is a boolean, "videoKind"
+// 'kNon' for audio and another code for a video. name() is the title, or the
+// relative path when the file has no (or an empty) title.
+//
+// setValue writes one text property and nothing else of the file; its result
+// says whether the value is really in the file (see TagWriter.h).
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Bridge/MusicLibrary.h"
+
+namespace yomi::bridge::folder {
+
+// The music folder named by a user-dirs.dirs text (XDG_MUSIC_DIR, either
+// "$HOME/..." or an absolute path, shell quoting undone); nullopt when the
+// text names none.
+std::optional<std::filesystem::path> musicDirFromUserDirs(std::string_view text, const std::string& home);
+
+// The library root: the command line's `--library DIR` when given; else
+// XDG_MUSIC_DIR from $XDG_CONFIG_HOME/user-dirs.dirs (or
+// ~/.config/user-dirs.dirs); else ~/Music.
+std::filesystem::path libraryRoot(const std::optional<std::filesystem::path>& fromCommandLine);
+
+// The audio files under the root, as relative paths in walk order. A root
+// that cannot be read gives an empty list and its reason in `error`.
+std::vector<std::string> listAudioFiles(const std::filesystem::path& root, std::string* error = nullptr);
+
+// Opens the folder library at `root`: first finishes or rolls back what an
+// interrupted write left under the root (fileio::recoverAfterCrash), then
+// returns the application. Never null.
+std::shared_ptr<Application> openFolderLibrary(const std::filesystem::path& root);
+
+// Registers the folder library at `root` for kMusicApplicationIdentifier; the
+// library is opened anew at each lookup. Returns the factory it replaces.
+ApplicationFactory registerFolderLibrary(const std::filesystem::path& root);
+
+} // namespace yomi::bridge::folder

@@ -1,0 +1,83 @@
+#include "Bridge/Folder/Formats.h"
+
+#include <array>
+#include <utility>
+
+namespace yomi::bridge::folder {
+namespace {
+
+constexpr std::pair<std::string_view, Format> kExtensions[] = {
+    {"mp3", Format::Mpeg},      {"mp2", Format::Mpeg},      {"m4a", Format::Mp4},
+    {"m4b", Format::Mp4},       {"m4p", Format::Mp4},       {"m4r", Format::Mp4},
+    {"m4v", Format::Mp4},       {"mp4", Format::Mp4},       {"3g2", Format::Mp4},
+    {"flac", Format::Flac},     {"ogg", Format::OggVorbis}, {"oga", Format::OggAudio},
+    {"opus", Format::Opus},     {"spx", Format::Speex},     {"wav", Format::Wav},
+    {"aif", Format::Aiff},      {"aiff", Format::Aiff},     {"afc", Format::Aiff},
+    {"aifc", Format::Aiff},     {"tta", Format::TrueAudio}, {"ape", Format::Ape},
+    {"wv", Format::WavPack},    {"mpc", Format::Musepack},  {"wma", Format::Asf},
+    {"asf", Format::Asf},       {"mod", Format::Mod},       {"module", Format::Mod},
+    {"nst", Format::Mod},       {"wow", Format::Mod},       {"s3m", Format::S3m},
+    {"it", Format::It},         {"xm", Format::Xm},
+};
+
+struct PropertyRow {
+    std::string_view key;
+    Property property;
+    std::string_view name;
+};
+
+constexpr PropertyRow kProperties[] = {
+    {"artist", Property::Artist, "ARTIST"},
+    {"sortArtist", Property::SortArtist, "ARTISTSORT"},
+    {"album", Property::Album, "ALBUM"},
+    {"sortAlbum", Property::SortAlbum, "ALBUMSORT"},
+    {"albumArtist", Property::AlbumArtist, "ALBUMARTIST"},
+    {"sortAlbumArtist", Property::SortAlbumArtist, "ALBUMARTISTSORT"},
+    {"composer", Property::Composer, "COMPOSER"},
+    {"sortComposer", Property::SortComposer, "COMPOSERSORT"},
+    {"name", Property::Title, "TITLE"},
+    {"sortName", Property::SortTitle, "TITLESORT"},
+    {"show", Property::Show, "TVSHOW"},
+    {"sortShow", Property::SortShow, "SHOWSORT"},
+    {"podcast", Property::Podcast, "PODCAST"},
+    {"videoKind", Property::VideoKind, ""},
+};
+
+} // namespace
+
+std::optional<Format> formatForName(std::string_view fileName)
+{
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == fileName.size())
+        return std::nullopt;
+    const std::string_view ext = fileName.substr(dot + 1);
+    if (ext.size() > 6)
+        return std::nullopt;
+    std::array<char, 6> lower{};
+    for (std::size_t i = 0; i < ext.size(); ++i) {
+        const char c = ext[i];
+        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    const std::string_view folded(lower.data(), ext.size());
+    for (const auto& [e, format] : kExtensions) {
+        if (e == folded)
+            return format;
+    }
+    return std::nullopt;
+}
+
+std::optional<Property> propertyForKey(std::string_view key)
+{
+    for (const auto& row : kProperties) {
+        if (row.key == key)
+            return row.property;
+    }
+    return std::nullopt;
+}
+
+std::string_view propertyName(Property p)
+{
+    return kProperties[static_cast<int>(p)].name;
+}
+
+} // namespace yomi::bridge::folder

@@ -1,0 +1,72 @@
+// The audio formats and track properties of the folder library, without any
+// TagLib type, so that the walk and the write path can name them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace yomi::bridge::folder {
+
+// One TagLib file class per entry, chosen by the file's extension.
+enum class Format {
+    Mpeg,      // mp3, mp2 (ID3v2, ID3v1, APE)
+    Mp4,       // m4a, m4b, m4p, m4r, m4v, mp4, 3g2
+    Flac,      // flac (Xiph comment; ID3v2/ID3v1 kept as they are)
+    OggVorbis, // ogg
+    OggAudio,  // oga: Ogg FLAC, else Ogg Vorbis
+    Opus,      // opus
+    Speex,     // spx
+    Wav,       // wav (ID3v2 chunk, RIFF INFO)
+    Aiff,      // aif, aiff, afc, aifc (ID3v2 chunk)
+    TrueAudio, // tta (ID3v2, ID3v1)
+    Ape,       // ape (APE, ID3v1)
+    WavPack,   // wv (APE, ID3v1)
+    Musepack,  // mpc (APE, ID3v1)
+    Asf,       // wma, asf
+    Mod,       // mod, module, nst, wow
+    S3m,       // s3m
+    It,        // it
+    Xm,        // xm
+};
+
+// The format for a file name, by its extension (ASCII case-insensitive);
+// nullopt when TagLib 1.13 handles no such extension. A name that is only an
+// extension (".mp3") has none.
+std::optional<Format> formatForName(std::string_view fileName);
+
+// The properties a track answers.
+enum class Property {
+    Artist,
+    SortArtist,
+    Album,
+    SortAlbum,
+    AlbumArtist,
+    SortAlbumArtist,
+    Composer,
+    SortComposer,
+    Title,
+    SortTitle,
+    Show,
+    SortShow,
+    Podcast,
+    VideoKind,
+};
+
+inline constexpr int kTextPropertyCount = 12; // Artist .. SortShow
+
+// The property of a bridge key ("sortArtist", "podcast", ...); nullopt for
+// keys the folder library does not know.
+std::optional<Property> propertyForKey(std::string_view key);
+
+constexpr bool isTextProperty(Property p) { return static_cast<int>(p) < kTextPropertyCount; }
+
+// The TagLib property name of a text property ("ARTISTSORT", "TVSHOW", ...).
+std::string_view propertyName(Property p);
+
+// Video kinds for a video track (an audio-only file is kVideoKindNone).
+inline constexpr std::int32_t kVideoKindMovie = 0x6B56644D;      // 'kVdM'
+inline constexpr std::int32_t kVideoKindMusicVideo = 0x6B566456; // 'kVdV'
+inline constexpr std::int32_t kVideoKindTVShow = 0x6B566454;     // 'kVdT'
+
+} // namespace yomi::bridge::folder

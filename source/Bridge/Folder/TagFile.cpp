@@ -1,0 +1,650 @@
+#include "Bridge/Folder/TagFile.h"
+#include "Bridge/MusicLibrary.h"
+
+#include <taglib/aifffile.h>
+#include <taglib/apefile.h>
+#include <taglib/apeitem.h>
+#include <taglib/apetag.h>
+#include <taglib/asffile.h>
+#include <taglib/asftag.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/audioproperties.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/itfile.h>
+#include <taglib/modfile.h>
+#include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
+#include <taglib/mpcfile.h>
+#include <taglib/mpegfile.h>
+#include <taglib/oggflacfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/s3mfile.h>
+#include <taglib/speexfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/trueaudiofile.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
+#include <taglib/xiphcomment.h>
+#include <taglib/xmfile.h>
+
+#include <functional>
+
+namespace yomi::bridge::folder {
+namespace {
+
+using TagLib::ByteVector;
+
+// Where a format keeps the properties of the table.
+enum class TagKind { Id3v2, Mp4, Xiph, Generic };
+
+TagKind tagKind(Format f)
+{
+    switch (f) {
+    case Format::Mpeg:
+    case Format::Wav:
+    case Format::Aiff:
+    case Format::TrueAudio:
+        return TagKind::Id3v2;
+    case Format::Mp4:
+        return TagKind::Mp4;
+    case Format::Flac:
+    case Format::OggVorbis:
+    case Format::OggAudio:
+    case Format::Opus:
+    case Format::Speex:
+        return TagKind::Xiph;
+    default:
+        return TagKind::Generic;
+    }
+}
+
+// ID3v2 frame IDs of the text properties; the show keys are TXXX frames.
+constexpr const char* kId3Frames[kTextPropertyCount] = {
+    "TPE1", "TSOP", "TALB", "TSOA", "TPE2", "TSO2", "TCOM", "TSOC", "TIT2", "TSOT", "TXXX", "TXXX",
+};
+
+// MP4 item names of the text properties (\251 is the copyright sign).
+constexpr const char* kMp4Items[kTextPropertyCount] = {
+    "\251ART", "soar", "\251alb", "soal", "aART", "soaa", "\251wrt", "soco", "\251nam", "sonm", "tvsh", "sosn",
+};
+
+bool isShow(Property p) { return p == Property::Show || p == Property::SortShow; }
+
+TagLib::String tagName(Property p)
+{
+    return TagLib::String(std::string(propertyName(p)));
+}
+
+std::optional<TagLib::String> firstOf(const TagLib::StringList& values)
+{
+    if (values.isEmpty())
+        return TagLib::String();
+    return values.front();
+}
+
+// A PODCAST field of a Xiph comment or a generic tag: present and not a
+// spelled-out no.
+bool truthy(const TagLib::StringList& values)
+{
+    if (values.isEmpty())
+        return false;
+    const TagLib::String v = values.front().upper().stripWhiteSpace();
+    return !(v.isEmpty() || v == "0" || v == "FALSE" || v == "NO");
+}
+
+TagLib::ID3v2::UserTextIdentificationFrame* findUserText(TagLib::ID3v2::Tag* tag, Property p)
+{
+    return TagLib::ID3v2::UserTextIdentificationFrame::find(tag, tagName(p));
+}
+
+std::optional<TagLib::String> readId3(TagLib::ID3v2::Tag* tag, Property p)
+{
+    if (isShow(p)) {
+        const auto* frame = findUserText(tag, p);
+        if (!frame)
+            return std::nullopt;
+        const TagLib::StringList fields = frame->fieldList(); // description, values...
+        return fields.size() > 1 ? fields[1] : TagLib::String();
+    }
+    const auto& map = tag->frameListMap();
+    const auto it = map.find(kId3Frames[static_cast<int>(p)]);
+    if (it == map.end() || it->second.isEmpty())
+        return std::nullopt;
+    if (const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(it->second.front()))
+        return firstOf(text->fieldList());
+    return it->second.front()->toString();
+}
+
+std::optional<TagLib::String> readMp4(const TagLib::MP4::Tag* tag, Property p)
+{
+    // Only find() on the item map: item() on a missing name inserts an empty
+    // item that a later save would write out.
+    const auto& items = tag->itemMap();
+    const auto it = items.find(kMp4Items[static_cast<int>(p)]);
+    if (it == items.end())
+        return std::nullopt;
+    return firstOf(it->second.toStringList());
+}
+
+std::optional<TagLib::String> readXiph(const TagLib::Ogg::XiphComment* tag, Property p)
+{
+    const auto& fields = tag->fieldListMap();
+    const auto it = fields.find(tagName(p));
+    if (it == fields.end())
+        return std::nullopt;
+    return firstOf(it->second);
+}
+
+TagLib::ByteVector fingerprint(const TagLib::String& mime, const TagLib::String& description, int type,
+                               const ByteVector& data)
+{
+    ByteVector out = mime.data(TagLib::String::UTF8);
+    out.append('\0');
+    out.append(description.data(TagLib::String::UTF8));
+    out.append('\0');
+    out.append(ByteVector::fromUInt(static_cast<unsigned int>(type)));
+    out.append(data);
+    return out;
+}
+
+std::unique_ptr<TagLib::File> makeFile(Format format, TagLib::IOStream* s, bool audio)
+{
+    using namespace TagLib;
+    ID3v2::FrameFactory* frames = ID3v2::FrameFactory::instance();
+    switch (format) {
+    case Format::Mpeg:
+        return std::make_unique<MPEG::File>(s, frames, audio);
+    case Format::Mp4:
+        return std::make_unique<MP4::File>(s, audio);
+    case Format::Flac:
+        return std::make_unique<FLAC::File>(s, frames, audio);
+    case Format::OggVorbis:
+        return std::make_unique<Ogg::Vorbis::File>(s, audio);
+    case Format::OggAudio: {
+        auto flac = std::make_unique<Ogg::FLAC::File>(s, audio);
+        if (flac->isValid())
+            return flac;
+        flac.reset();
+        return std::make_unique<Ogg::Vorbis::File>(s, audio);
+    }
+    case Format::Opus:
+        return std::make_unique<Ogg::Opus::File>(s, audio);
+    case Format::Speex:
+        return std::make_unique<Ogg::Speex::File>(s, audio);
+    case Format::Wav:
+        return std::make_unique<RIFF::WAV::File>(s, audio);
+    case Format::Aiff:
+        return std::make_unique<RIFF::AIFF::File>(s, audio);
+    case Format::TrueAudio:
+        return std::make_unique<TrueAudio::File>(s, frames, audio);
+    case Format::Ape:
+        return std::make_unique<APE::File>(s, audio);
+    case Format::WavPack:
+        return std::make_unique<WavPack::File>(s, audio);
+    case Format::Musepack:
+        return std::make_unique<MPC::File>(s, audio);
+    case Format::Asf:
+        return std::make_unique<ASF::File>(s, audio);
+    case Format::Mod:
+        return std::make_unique<Mod::File>(s, audio);
+    case Format::S3m:
+        return std::make_unique<S3M::File>(s, audio);
+    case Format::It:
+        return std::make_unique<IT::File>(s, audio);
+    case Format::Xm:
+        return std::make_unique<XM::File>(s, audio);
+    }
+    return nullptr;
+}
+
+// MP4 boxes, read through the stream with every size checked against the
+// enclosing box.
+struct Box {
+    long long end = 0;
+    long long payload = 0;
+    ByteVector type;
+};
+
+bool readBox(TagLib::IOStream& s, long long pos, long long limit, Box& box)
+{
+    if (limit - pos < 8)
+        return false;
+    s.seek(pos);
+    const ByteVector header = s.readBlock(8);
+    if (header.size() != 8)
+        return false;
+    unsigned long long size = header.toUInt(0U, true);
+    long long headerSize = 8;
+    if (size == 1) {
+        const ByteVector large = s.readBlock(8);
+        if (large.size() != 8)
+            return false;
+        size = static_cast<unsigned long long>(large.toLongLong(true));
+        headerSize = 16;
+    } else if (size == 0) {
+        size = static_cast<unsigned long long>(limit - pos);
+    }
+    if (size < static_cast<unsigned long long>(headerSize) || size > static_cast<unsigned long long>(limit - pos))
+        return false;
+    box.end = pos + static_cast<long long>(size);
+    box.payload = pos + headerSize;
+    box.type = header.mid(4, 4);
+    return true;
+}
+
+// Calls `visit` on each child box of [begin, end) until it returns true.
+bool anyChild(TagLib::IOStream& s, long long begin, long long end, const std::function<bool(const Box&)>& visit)
+{
+    constexpr int kMaxBoxes = 100000;
+    long long pos = begin;
+    for (int n = 0; pos < end && n < kMaxBoxes; ++n) {
+        Box box;
+        if (!readBox(s, pos, end, box))
+            return false;
+        if (visit(box))
+            return true;
+        pos = box.end;
+    }
+    return false;
+}
+
+} // namespace
+
+TagLib::String toTagLib(const String& s)
+{
+    // TagLib 1.x keeps UTF-16 code units in its wide string, surrogate pairs
+    // included, so the units are copied as they are.
+    return TagLib::String(std::wstring(s.begin(), s.end()));
+}
+
+String fromTagLib(const TagLib::String& s)
+{
+    String out;
+    out.reserve(s.size());
+    for (const wchar_t c : s)
+        out.push_back(static_cast<char16_t>(c));
+    return out;
+}
+
+bool mp4HasVideoTrack(TagLib::IOStream& s)
+{
+    const long long length = s.length();
+    const bool found = anyChild(s, 0, length, [&](const Box& moov) {
+        if (moov.type != "moov")
+            return false;
+        return anyChild(s, moov.payload, moov.end, [&](const Box& trak) {
+            if (trak.type != "trak")
+                return false;
+            return anyChild(s, trak.payload, trak.end, [&](const Box& mdia) {
+                if (mdia.type != "mdia")
+                    return false;
+                return anyChild(s, mdia.payload, mdia.end, [&](const Box& hdlr) {
+                    // version/flags (4), pre_defined (4), handler type (4)
+                    if (hdlr.type != "hdlr" || hdlr.end - hdlr.payload < 12)
+                        return false;
+                    s.seek(hdlr.payload + 8);
+                    return s.readBlock(4) == "vide";
+                });
+            });
+        });
+    });
+    s.clear();
+    return found;
+}
+
+TagFile::TagFile(Format format, std::unique_ptr<TagLib::IOStream> stream)
+    : format_(format), stream_(std::move(stream))
+{
+}
+
+TagFile::~TagFile() = default;
+
+std::unique_ptr<TagFile> TagFile::open(Format format, std::unique_ptr<TagLib::IOStream> stream,
+                                       bool readAudioProperties)
+{
+    std::unique_ptr<TagFile> tf(new TagFile(format, std::move(stream)));
+    if (tf->stream_ && tf->stream_->isOpen())
+        tf->file_ = makeFile(format, tf->stream_.get(), readAudioProperties);
+    return tf;
+}
+
+bool TagFile::isValid() const
+{
+    return file_ && file_->isValid();
+}
+
+const TagLib::PropertyMap& TagFile::generic()
+{
+    if (!generic_)
+        generic_ = file_->properties();
+    return *generic_;
+}
+
+TagLib::ID3v2::Tag* TagFile::id3v2Tag()
+{
+    using namespace TagLib;
+    switch (format_) {
+    case Format::Mpeg: {
+        auto& f = static_cast<MPEG::File&>(*file_);
+        return f.hasID3v2Tag() ? f.ID3v2Tag() : nullptr;
+    }
+    case Format::Wav: {
+        auto& f = static_cast<RIFF::WAV::File&>(*file_);
+        return f.hasID3v2Tag() ? f.ID3v2Tag() : nullptr;
+    }
+    case Format::Aiff: {
+        auto& f = static_cast<RIFF::AIFF::File&>(*file_);
+        return f.hasID3v2Tag() ? f.tag() : nullptr;
+    }
+    case Format::TrueAudio: {
+        auto& f = static_cast<TrueAudio::File&>(*file_);
+        return f.hasID3v2Tag() ? f.ID3v2Tag() : nullptr;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+namespace {
+
+TagLib::Ogg::XiphComment* xiphOf(Format format, TagLib::File& file, bool create)
+{
+    if (format == Format::Flac)
+        return static_cast<TagLib::FLAC::File&>(file).xiphComment(create);
+    return dynamic_cast<TagLib::Ogg::XiphComment*>(file.tag());
+}
+
+} // namespace
+
+std::optional<TagLib::String> TagFile::text(Property p)
+{
+    if (!isValid() || !isTextProperty(p))
+        return std::nullopt;
+    switch (tagKind(format_)) {
+    case TagKind::Id3v2:
+        if (auto* tag = id3v2Tag())
+            return readId3(tag, p);
+        break;
+    case TagKind::Mp4:
+        if (auto* tag = static_cast<TagLib::MP4::File&>(*file_).tag())
+            return readMp4(tag, p);
+        return std::nullopt;
+    case TagKind::Xiph:
+        if (auto* tag = xiphOf(format_, *file_, false))
+            return readXiph(tag, p);
+        break;
+    case TagKind::Generic:
+        break;
+    }
+    const auto& map = generic();
+    const auto it = map.find(tagName(p));
+    if (it == map.end())
+        return std::nullopt;
+    return firstOf(it->second);
+}
+
+bool TagFile::podcast()
+{
+    if (!isValid())
+        return false;
+    switch (tagKind(format_)) {
+    case TagKind::Id3v2:
+        if (auto* tag = id3v2Tag()) {
+            // The PCST frame itself: its property-map reading is empty.
+            const auto& map = tag->frameListMap();
+            const auto it = map.find("PCST");
+            return it != map.end() && !it->second.isEmpty();
+        }
+        break;
+    case TagKind::Mp4:
+        if (auto* tag = static_cast<TagLib::MP4::File&>(*file_).tag()) {
+            const auto& items = tag->itemMap();
+            const auto it = items.find("pcst");
+            return it != items.end() && it->second.toBool();
+        }
+        return false;
+    case TagKind::Xiph:
+        if (auto* tag = xiphOf(format_, *file_, false)) {
+            const auto& fields = tag->fieldListMap();
+            const auto it = fields.find("PODCAST");
+            return it != fields.end() && truthy(it->second);
+        }
+        break;
+    case TagKind::Generic:
+        break;
+    }
+    const auto& map = generic();
+    const auto it = map.find("PODCAST");
+    return it != map.end() && truthy(it->second);
+}
+
+std::int32_t TagFile::videoKind()
+{
+    if (!isValid())
+        return 0;
+    if (format_ != Format::Mp4)
+        return kVideoKindNone;
+    if (auto* tag = static_cast<TagLib::MP4::File&>(*file_).tag()) {
+        const auto& items = tag->itemMap();
+        const auto it = items.find("stik");
+        if (it != items.end()) {
+            switch (it->second.toByte()) {
+            case 6:
+                return kVideoKindMusicVideo;
+            case 9:
+                return kVideoKindMovie;
+            case 10:
+                return kVideoKindTVShow;
+            default:
+                break;
+            }
+        }
+    }
+    return mp4HasVideoTrack(*stream_) ? kVideoKindMovie : kVideoKindNone;
+}
+
+bool TagFile::setText(Property p, const TagLib::String& value, std::string& why)
+{
+    using namespace TagLib;
+    if (!isValid() || !isTextProperty(p)) {
+        why = "cannot write this property";
+        return false;
+    }
+    generic_.reset();
+    switch (tagKind(format_)) {
+    case TagKind::Id3v2: {
+        ID3v2::Tag* tag = id3v2Tag();
+        if (!tag) {
+            // A new ID3v2 tag takes over from whatever tag the properties came
+            // from (ID3v1, APE, RIFF INFO), so it starts with their values.
+            const PropertyMap before = file_->properties();
+            switch (format_) {
+            case Format::Mpeg:
+                tag = static_cast<MPEG::File&>(*file_).ID3v2Tag(true);
+                break;
+            case Format::Wav:
+                tag = static_cast<RIFF::WAV::File&>(*file_).ID3v2Tag();
+                break;
+            case Format::Aiff:
+                tag = static_cast<RIFF::AIFF::File&>(*file_).tag();
+                break;
+            default:
+                tag = static_cast<TrueAudio::File&>(*file_).ID3v2Tag(true);
+                break;
+            }
+            if (!tag) {
+                why = "cannot create an ID3v2 tag";
+                return false;
+            }
+            tag->setProperties(before);
+        }
+        if (isShow(p)) {
+            if (auto* frame = findUserText(tag, p))
+                frame->setText(value);
+            else
+                tag->addFrame(new ID3v2::UserTextIdentificationFrame(tagName(p), StringList(value),
+                                                                     TagLib::String::Latin1));
+            return true;
+        }
+        const ByteVector id(kId3Frames[static_cast<int>(p)]);
+        const ID3v2::FrameList& frames = tag->frameList(id);
+        if (!frames.isEmpty()) {
+            if (auto* text = dynamic_cast<ID3v2::TextIdentificationFrame*>(frames.front())) {
+                text->setText(value);
+                return true;
+            }
+            tag->removeFrames(id);
+        }
+        auto* frame = new ID3v2::TextIdentificationFrame(id, TagLib::String::Latin1);
+        frame->setText(value);
+        tag->addFrame(frame);
+        return true;
+    }
+    case TagKind::Mp4: {
+        auto* tag = static_cast<MP4::File&>(*file_).tag();
+        if (!tag) {
+            why = "the MP4 file has no tag";
+            return false;
+        }
+        tag->setItem(kMp4Items[static_cast<int>(p)], MP4::Item(StringList(value)));
+        return true;
+    }
+    case TagKind::Xiph: {
+        auto* tag = xiphOf(format_, *file_, true);
+        if (!tag) {
+            why = "the file has no Vorbis comment";
+            return false;
+        }
+        tag->addField(tagName(p), value, true);
+        return true;
+    }
+    case TagKind::Generic:
+        break;
+    }
+    PropertyMap map = file_->properties();
+    map.replace(tagName(p), StringList(value));
+    const PropertyMap refused = file_->setProperties(map);
+    if (refused.contains(tagName(p))) {
+        why = "this format cannot hold " + std::string(propertyName(p));
+        return false;
+    }
+    return true;
+}
+
+bool TagFile::save(std::string& why)
+{
+    using namespace TagLib;
+    if (!isValid()) {
+        why = "the file did not parse";
+        return false;
+    }
+    generic_.reset();
+    bool ok = false;
+    switch (format_) {
+    case Format::Mpeg:
+        ok = static_cast<MPEG::File&>(*file_).save(MPEG::File::ID3v2, File::StripNone, ID3v2::v4,
+                                                   File::DoNotDuplicate);
+        break;
+    case Format::Wav:
+        ok = static_cast<RIFF::WAV::File&>(*file_).save(RIFF::WAV::File::ID3v2, File::StripNone, ID3v2::v4);
+        break;
+    case Format::Aiff:
+        ok = static_cast<RIFF::AIFF::File&>(*file_).save(ID3v2::v4);
+        break;
+    default:
+        ok = file_->save();
+        break;
+    }
+    if (!ok)
+        why = "TagLib could not render the tag";
+    return ok;
+}
+
+TagSnapshot TagFile::snapshot()
+{
+    using namespace TagLib;
+    TagSnapshot s;
+    if (!isValid())
+        return s;
+    for (int i = 0; i < kTextPropertyCount; ++i)
+        s.texts[i] = text(static_cast<Property>(i));
+    s.podcast = podcast();
+    s.videoKind = videoKind();
+    s.properties = file_->properties();
+    if (const AudioProperties* a = file_->audioProperties()) {
+        s.lengthMs = a->lengthInMilliseconds();
+        s.bitrate = a->bitrate();
+        s.sampleRate = a->sampleRate();
+        s.channels = a->channels();
+    }
+
+    auto& pictures = s.pictures;
+    if (ID3v2::Tag* tag = id3v2Tag()) {
+        for (const ID3v2::Frame* frame : tag->frameList("APIC")) {
+            if (const auto* apic = dynamic_cast<const ID3v2::AttachedPictureFrame*>(frame))
+                pictures.push_back(fingerprint(apic->mimeType(), apic->description(), apic->type(), apic->picture()));
+        }
+    }
+    switch (format_) {
+    case Format::Mp4:
+        if (const MP4::Tag* tag = static_cast<MP4::File&>(*file_).tag()) {
+            const auto it = tag->itemMap().find("covr");
+            if (it != tag->itemMap().end()) {
+                for (const MP4::CoverArt& art : it->second.toCoverArtList())
+                    pictures.push_back(fingerprint(TagLib::String(), TagLib::String(), art.format(), art.data()));
+            }
+        }
+        break;
+    case Format::Flac:
+        for (const FLAC::Picture* pic : static_cast<FLAC::File&>(*file_).pictureList())
+            pictures.push_back(fingerprint(pic->mimeType(), pic->description(), pic->type(), pic->data()));
+        break;
+    case Format::OggVorbis:
+    case Format::OggAudio:
+    case Format::Opus:
+    case Format::Speex:
+        if (auto* tag = xiphOf(format_, *file_, false)) {
+            for (const FLAC::Picture* pic : tag->pictureList())
+                pictures.push_back(fingerprint(pic->mimeType(), pic->description(), pic->type(), pic->data()));
+        }
+        break;
+    case Format::Asf:
+        if (const auto* tag = static_cast<ASF::File&>(*file_).tag()) {
+            const auto it = tag->attributeListMap().find("WM/Picture");
+            if (it != tag->attributeListMap().end()) {
+                for (const ASF::Attribute& attr : it->second) {
+                    const ASF::Picture pic = attr.toPicture();
+                    pictures.push_back(fingerprint(pic.mimeType(), pic.description(), pic.type(), pic.picture()));
+                }
+            }
+        }
+        break;
+    case Format::Ape:
+    case Format::WavPack:
+    case Format::Musepack: {
+        const APE::Tag* tag = nullptr;
+        if (format_ == Format::Ape)
+            tag = static_cast<APE::File&>(*file_).APETag(false);
+        else if (format_ == Format::WavPack)
+            tag = static_cast<WavPack::File&>(*file_).APETag(false);
+        else
+            tag = static_cast<MPC::File&>(*file_).APETag(false);
+        if (tag) {
+            for (const auto& [key, item] : tag->itemListMap()) {
+                if (item.type() == APE::Item::Binary)
+                    pictures.push_back(fingerprint(key, TagLib::String(), 0, item.binaryData()));
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return s;
+}
+
+} // namespace yomi::bridge::folder

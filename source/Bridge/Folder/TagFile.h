@@ -1,0 +1,89 @@
+// One parse of an audio file through TagLib, and the property table over it.
+// Internal to the folder library (the only place that includes TagLib).
+#pragma once
+
+#include <taglib/tbytevector.h>
+#include <taglib/tfile.h>
+#include <taglib/tiostream.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/tstring.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Bridge/Folder/Formats.h"
+#include "Platform/Text.h"
+
+namespace TagLib::ID3v2 {
+class Tag;
+}
+
+namespace yomi::bridge::folder {
+
+TagLib::String toTagLib(const String& s);
+String fromTagLib(const TagLib::String& s);
+
+// What the write check compares before and after an edit.
+struct TagSnapshot {
+    std::optional<TagLib::String> texts[kTextPropertyCount];
+    bool podcast = false;
+    std::int32_t videoKind = 0;
+    TagLib::PropertyMap properties;
+    std::vector<TagLib::ByteVector> pictures;
+    int lengthMs = 0, bitrate = 0, sampleRate = 0, channels = 0;
+};
+
+class TagFile {
+public:
+    // Parses the stream as the format says; the TagFile owns the stream. Never
+    // null; check isValid().
+    static std::unique_ptr<TagFile> open(Format format, std::unique_ptr<TagLib::IOStream> stream,
+                                         bool readAudioProperties);
+
+    ~TagFile();
+    TagFile(const TagFile&) = delete;
+    TagFile& operator=(const TagFile&) = delete;
+
+    Format format() const { return format_; }
+    bool isValid() const;
+    TagLib::File& file() { return *file_; }
+    TagLib::IOStream& stream() { return *stream_; }
+
+    // A text property: its first value, "" when present but empty, nullopt
+    // when absent.
+    std::optional<TagLib::String> text(Property p);
+    bool podcast();
+    std::int32_t videoKind();
+
+    // The ID3v2 tag the file's properties come from, when it has one (MP3,
+    // WAV, AIFF, TrueAudio).
+    TagLib::ID3v2::Tag* id3v2Tag();
+
+    // Sets a text property in the parsed tag (nothing is saved yet); false
+    // with the reason when the format cannot hold it.
+    bool setText(Property p, const TagLib::String& value, std::string& why);
+    // Saves the edited tag into the stream: for ID3v2 the tag alone, at
+    // version 2.4, nothing stripped, nothing duplicated.
+    bool save(std::string& why);
+
+    // Properties, pictures and audio properties, for the write check.
+    TagSnapshot snapshot();
+
+private:
+    TagFile(Format format, std::unique_ptr<TagLib::IOStream> stream);
+    const TagLib::PropertyMap& generic();
+
+    Format format_;
+    std::unique_ptr<TagLib::IOStream> stream_; // outlives file_
+    std::unique_ptr<TagLib::File> file_;
+    std::optional<TagLib::PropertyMap> generic_;
+};
+
+// True when an MP4 stream holds a track with a 'vide' handler. A small,
+// bounds-checked walk of moov/trak/mdia/hdlr; a malformed box ends it.
+bool mp4HasVideoTrack(TagLib::IOStream& stream);
+
+} // namespace yomi::bridge::folder

@@ -1,0 +1,127 @@
+#include "Bridge/Folder/TagWriter.h"
+
+#include <taglib/audioproperties.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/tbytevectorstream.h>
+
+#include "Bridge/Folder/Id3v23.h"
+#include "Bridge/Folder/TagFile.h"
+
+namespace yomi::bridge::folder {
+namespace {
+
+std::unique_ptr<TagFile> parse(Format format, const std::string& bytes, bool audio)
+{
+    auto stream = std::make_unique<TagLib::ByteVectorStream>(
+        TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
+    return TagFile::open(format, std::move(stream), audio);
+}
+
+std::string bytesOf(TagLib::IOStream& stream)
+{
+    const TagLib::ByteVector* data = static_cast<TagLib::ByteVectorStream&>(stream).data();
+    return std::string(data->data(), data->size());
+}
+
+// Why the edited file differs from the original beyond the one property;
+// empty when it does not.
+std::string compare(const TagSnapshot& before, const TagSnapshot& after, Property property,
+                    const TagLib::String& value)
+{
+    const int target = static_cast<int>(property);
+    if (after.texts[target] != std::optional<TagLib::String>(value))
+        return "the new value did not read back from the edited file";
+    for (int i = 0; i < kTextPropertyCount; ++i) {
+        if (i != target && before.texts[i] != after.texts[i])
+            return "the edit would change " + std::string(propertyName(static_cast<Property>(i)));
+    }
+    if (before.podcast != after.podcast)
+        return "the edit would change the podcast flag";
+    if (before.videoKind != after.videoKind)
+        return "the edit would change the video kind";
+
+    const TagLib::String name(std::string(propertyName(property)));
+    for (const auto& [key, values] : before.properties) {
+        if (key == name)
+            continue;
+        const auto it = after.properties.find(key);
+        if (it == after.properties.end() || it->second != values)
+            return "the edit would change " + key.to8Bit(true);
+    }
+    for (const auto& [key, values] : after.properties) {
+        if (key != name && !before.properties.contains(key))
+            return "the edit would add " + key.to8Bit(true);
+    }
+    if (before.pictures != after.pictures)
+        return "the edit would change the pictures";
+    if (before.lengthMs != after.lengthMs || before.bitrate != after.bitrate ||
+        before.sampleRate != after.sampleRate || before.channels != after.channels)
+        return "the edit would change the audio properties";
+    return {};
+}
+
+} // namespace
+
+WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
+                          Property property, const String& value)
+{
+    if (!isTextProperty(property))
+        return WriteResult::failure("cannot write " + std::string(propertyName(property)));
+
+    std::string error;
+    const std::optional<std::string> original = fileio::readWholeFile(file, &error);
+    if (!original)
+        return WriteResult::failure("cannot read the file: " + error);
+    const auto now = fileio::identify(file);
+    if (!now || !(*now == opened) || static_cast<std::size_t>(opened.size) != original->size())
+        return WriteResult::failure("changed on disk");
+
+    auto before = parse(format, *original, true);
+    if (!before->isValid())
+        return WriteResult::failure("the file did not parse cleanly");
+    const TagLib::AudioProperties* audio = before->file().audioProperties();
+    const bool module = format == Format::Mod || format == Format::S3m || format == Format::It ||
+                        format == Format::Xm;
+    if (!module && (!audio || audio->sampleRate() <= 0))
+        return WriteResult::failure("no audio stream found in the file");
+
+    const TagLib::String newValue = toTagLib(value);
+    if (before->text(property) == std::optional<TagLib::String>(newValue))
+        return WriteResult::success();
+    const TagSnapshot expected = before->snapshot();
+
+    std::string edited;
+    TagLib::ID3v2::Tag* id3 = before->id3v2Tag();
+    if (format == Format::Mpeg && id3 && id3->header()->majorVersion() == 3) {
+        if (!id3v23::startsWithTag(*original))
+            return WriteResult::failure("the ID3v2.3 tag is not at the start of the file");
+        auto spliced = id3v23::setText(*original, property, newValue, error);
+        if (!spliced)
+            return WriteResult::failure(error);
+        edited = std::move(*spliced);
+    } else {
+        auto editor = parse(format, *original, false);
+        if (!editor->isValid())
+            return WriteResult::failure("the file did not parse cleanly");
+        if (!editor->setText(property, newValue, error) || !editor->save(error))
+            return WriteResult::failure(error);
+        edited = bytesOf(editor->stream());
+    }
+    before.reset();
+
+    auto after = parse(format, edited, true);
+    if (!after->isValid())
+        return WriteResult::failure("the edited file does not parse");
+    const std::string difference = compare(expected, after->snapshot(), property, newValue);
+    if (!difference.empty())
+        return WriteResult::failure(difference);
+    after.reset();
+
+    const fileio::CommitResult committed = fileio::commitFile(file, opened, *original, edited);
+    if (!committed.ok)
+        return WriteResult::failure(committed.reason);
+    return WriteResult::success();
+}
+
+} // namespace yomi::bridge::folder

@@ -1,0 +1,26 @@
+// The one place where the folder library changes a file.
+#pragma once
+
+#include <filesystem>
+
+#include "Bridge/Folder/Formats.h"
+#include "Bridge/MusicLibrary.h"
+#include "Platform/FileCommit.h"
+
+namespace yomi::bridge::folder {
+
+// Writes one text property of the audio file `file` (of the given format),
+// which the walk opened as the version `opened`.
+//
+// The whole file is read into memory and edited there; the edit is parsed
+// again and must carry the new value with every other property, every picture
+// and the audio properties unchanged. Only then does fileio::commitFile put
+// the new bytes on disk, and its result is the outcome. A value the file
+// already has writes nothing (bytes and modification time stay). Fails, with
+// the reason, for a file that cannot be read, that changed since it was
+// opened, that does not parse cleanly, whose format cannot hold the property,
+// or whose edit does not pass the check.
+WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
+                          Property property, const String& value);
+
+} // namespace yomi::bridge::folder
