@@ -1,0 +1,162 @@
+// The predicates read the shipped StringUtility tables through the main
+// bundle (YOMI_RESOURCE_DIR, or the build tree's resources/ folder).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Category/StringUtility.h"
+#include "Platform/Bundle.h"
+
+namespace yomi {
+namespace {
+
+struct ClassCase {
+    const char* name;
+    std::u16string value;
+    bool kanaOrLatin; // isHiraganaKatanakaAlphabetString
+    bool kana;        // isHiraganaKatanakaString
+    bool latin;       // isAlphanumericString
+    bool digits;      // isNumberString
+};
+
+class CharacterClasses : public ::testing::TestWithParam<ClassCase> {
+protected:
+    static void SetUpTestSuite()
+    {
+        // Without the tables every table-based predicate would fail for any
+        // non-empty value, and the cases below would prove nothing.
+        ASSERT_FALSE(Bundle::mainBundle()
+                         .localizedStringForKey(u"japaneseCharacterset", u"", "StringUtility")
+                         .empty());
+    }
+};
+
+TEST_P(CharacterClasses, EveryPredicate)
+{
+    const ClassCase& c = GetParam();
+    const std::u16string_view v = c.value;
+    EXPECT_EQ(isHiraganaKatanakaAlphabetString(v), c.kanaOrLatin);
+    EXPECT_EQ(isHiraganaKatanakaString(v), c.kana);
+    EXPECT_EQ(isAlphanumericString(v), c.latin);
+    EXPECT_EQ(isNumberString(v), c.digits);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, CharacterClasses,
+    ::testing::Values(
+        ClassCase{"Empty", u"", true, true, true, true},
+        ClassCase{"Hiragana", u"\u3072\u3089\u304c\u306a", true, true, false, false},
+        ClassCase{"KatakanaWithLongVowelAndDot", u"\u30b9\u30fc\u30d1\u30fc\u30fb\u30ab\u30fc",
+                  true, true, false, false},
+        ClassCase{"SmallKanaAndIterationMarks", u"\u3041\u3063\u30f5\u30f6\u309d\u309e\u30fd\u30fe",
+                  true, true, false, false},
+        ClassCase{"HalfWidthKatakana", u"\uff8a\uff9d\uff76\uff78\uff9e\uff70", true, true, false,
+                  false},
+        ClassCase{"CombiningVoicedMark", u"\u304b\u3099\u30cf\u309a", true, true, false, false},
+        ClassCase{"JapanesePunctuationAndIdeographicSpace", u"\u300c\u3042\u3000\u3044\u300d\u3002",
+                  true, true, false, false},
+        ClassCase{"KanaAndLatinMixed", u"\u30e2\u30fc\u30cbMusume", true, false, false, false},
+        ClassCase{"LatinWithSpaceAndPunctuation", u"Guns N' Roses & AC/DC, 1987!", true, false,
+                  true, false},
+        ClassCase{"LatinOneAndExtendedA", u"Mot\u00f6rhead \u0141\u00f3d\u017a", true, false, true,
+                  false},
+        ClassCase{"DecomposedAccent", u"Beyonce\u0301", true, false, true, false},
+        ClassCase{"TypographicPunctuation", u"\u201cRock\u2019n\u2019Roll\u201d \u2013 Live\u2026",
+                  true, false, true, false},
+        ClassCase{"FullWidthLatinAndDigits", u"\uff21\uff22\uff23\uff11\uff12", true, false, true,
+                  false},
+        ClassCase{"FullWidthLatinWithIdeographicSpace", u"\uff38\u3000\uff2a\uff21\uff30\uff21\uff2e",
+                  true, false, false, false},
+        ClassCase{"HanAlone", u"\u6771\u4eac", false, false, false, false},
+        ClassCase{"HanAtTheEnd", u"\u3072\u3089ABC\u6771", false, false, false, false},
+        ClassCase{"HanAtTheStart", u"\u6771ABC", false, false, false, false},
+        ClassCase{"HanIterationMark", u"\u4f50\u3005\u6728", false, false, false, false},
+        ClassCase{"Hangul", u"\ubc29\ud0c4", false, false, false, false},
+        ClassCase{"Cyrillic", u"\u041a\u0438\u043d\u043e", false, false, false, false},
+        ClassCase{"GreekAmongLatin", u"\u03a9mega", false, false, false, false},
+        ClassCase{"KanaWithCombiningAcute", u"\u304b\u0301", true, false, false, false},
+        ClassCase{"UnlistedCombiningMark", u"A\u20dd", false, false, false, false},
+        ClassCase{"SurrogatePairHan", u"\U00020bb7\u91ce\u5bb6", false, false, false, false},
+        ClassCase{"SurrogatePairAfterLatin", u"Smile \U0001F600", false, false, false, false},
+        ClassCase{"LoneSurrogate", std::u16string(1, char16_t(0xD842)), false, false, false, false},
+        ClassCase{"Digits", u"0123456789", true, false, true, true},
+        ClassCase{"LeadingZeros", u"007", true, false, true, true},
+        ClassCase{"NegativeNumber", u"-1", true, false, true, false},
+        ClassCase{"DecimalPoint", u"1.5", true, false, true, false},
+        ClassCase{"DigitsWithSpace", u"1 2", true, false, true, false},
+        ClassCase{"FullWidthDigit", u"1\uff12", true, false, true, false},
+        ClassCase{"ArabicIndicDigit", u"\u0661", false, false, false, false},
+        ClassCase{"ControlCharacter", u"AB\nC", false, false, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CharacterClassesAbsent, AbsentIsFalseUnlikeEmpty)
+{
+    EXPECT_FALSE(isHiraganaKatanakaAlphabetString(std::nullopt));
+    EXPECT_FALSE(isHiraganaKatanakaString(std::nullopt));
+    EXPECT_FALSE(isAlphanumericString(std::nullopt));
+    EXPECT_FALSE(isNumberString(std::nullopt));
+}
+
+// Every character of both lists passes the first predicate, and the walk
+// over a long value stops right at the first stranger wherever it stands.
+TEST(CharacterClassesTables, EveryListedCharacterPassesAndOneStrangerFails)
+{
+    Bundle& b = Bundle::mainBundle();
+    const String kana = b.localizedStringForKey(u"japaneseCharacterset", u"", "StringUtility");
+    const String latin = b.localizedStringForKey(u"alphabetCharacterSet", u"", "StringUtility");
+    EXPECT_TRUE(isHiraganaKatanakaString(kana));
+    EXPECT_TRUE(isAlphanumericString(latin));
+    const String both = latin + kana;
+    EXPECT_TRUE(isHiraganaKatanakaAlphabetString(both));
+    for (std::size_t at : {std::size_t{0}, both.size() / 2, both.size()}) {
+        const String damaged = both.substr(0, at) + u'\u4e00' + both.substr(at);
+        EXPECT_FALSE(isHiraganaKatanakaAlphabetString(damaged)) << at;
+    }
+}
+
+struct RomajiCase {
+    const char* name;
+    std::u16string in;
+    std::u16string out;
+};
+
+class Romaji : public ::testing::TestWithParam<RomajiCase> {};
+
+TEST_P(Romaji, Transliterates)
+{
+    EXPECT_EQ(romaji(std::u16string_view(GetParam().in)), GetParam().out);
+}
+
+// The readings are ICU 72's Any-Latin choices; only the lower-casing is ours.
+INSTANTIATE_TEST_SUITE_P(
+    All, Romaji,
+    ::testing::Values(
+        RomajiCase{"Empty", u"", u""},
+        RomajiCase{"Hiragana", u"\u3072\u3089\u304c\u306a", u"hiragana"},
+        RomajiCase{"Katakana", u"\u30ab\u30bf\u30ab\u30ca", u"katakana"},
+        RomajiCase{"KatakanaLongVowel", u"\u30bd\u30cb\u30fc", u"son\u012b"},
+        RomajiCase{"HalfWidthKatakana", u"\uff8a\uff9d\uff76\uff78", u"hankaku"},
+        RomajiCase{"CombiningVoicedMark", u"\u304b\u3099", u"ga"},
+        RomajiCase{"HanAsPinyinWithToneMarks", u"\u6771\u4eac", u"d\u014dng j\u012bng"},
+        RomajiCase{"CapitalLatin", u"ABC XYZ", u"abc xyz"},
+        RomajiCase{"CapitalLatinWithAccent", u"\u00c9COLE", u"\u00e9cole"},
+        RomajiCase{"CapitalsMadeByTheTransform", u"\u03a9mega", u"\u014dmega"},
+        RomajiCase{"Cyrillic", u"\u041c\u043e\u0441\u043a\u0432\u0430", u"moskva"},
+        RomajiCase{"DigitsAndPunctuation", u"\u6771\u4eac 2020!", u"d\u014dng j\u012bng 2020!"},
+        RomajiCase{"FullWidthLatinOnlyLowered", u"\uff21\uff22\uff23", u"\uff41\uff42\uff43"},
+        RomajiCase{"EmojiKept", u"A\U0001F600", u"a\U0001F600"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RomajiAbsent, AbsentGivesEmptyString)
+{
+    EXPECT_EQ(romaji(std::nullopt), u"");
+}
+
+TEST(RomajiInput, ArgumentWithEmbeddedNulIsTransformedWhole)
+{
+    const std::u16string in(u"A\0B", 3);
+    EXPECT_EQ(romaji(std::u16string_view(in)), std::u16string(u"a\0b", 3));
+}
+
+} // namespace
+} // namespace yomi
