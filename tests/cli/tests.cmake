@@ -6,6 +6,7 @@ if(TARGET yomi_cli)
     add_dependencies(yomi_cli_tests yomi-cli)
     target_compile_definitions(yomi_cli_tests PRIVATE
       YOMI_CLI_PATH="$<TARGET_FILE:yomi-cli>"
-      YOMI_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+      YOMI_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+      YOMI_FIXTURE_DIR="${CMAKE_BINARY_DIR}/test-fixtures")
   endif()
 endif()

@@ -1,0 +1,56 @@
+// yomi-cli: list, apply and preview sort values of a folder library from the
+// command line. See Cli.h, and `yomi-cli help`.
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Bridge/Folder/FolderLibrary.h"
+#include "Bridge/MusicLibrary.h"
+#include "Cli/Cli.h"
+#include "Platform/Log.h"
+
+namespace {
+
+// Keeps the folder library registered for the run, then restores what was
+// registered before.
+class Registration {
+public:
+    explicit Registration(const std::filesystem::path& root)
+        : previous_(yomi::bridge::folder::registerFolderLibrary(root))
+    {
+    }
+    ~Registration()
+    {
+        yomi::bridge::registerApplication(yomi::bridge::kMusicApplicationIdentifier, std::move(previous_));
+    }
+    Registration(const Registration&) = delete;
+    Registration& operator=(const Registration&) = delete;
+
+private:
+    yomi::bridge::ApplicationFactory previous_;
+};
+
+std::shared_ptr<void> openLibrary(const std::optional<std::filesystem::path>& given, std::string& error)
+{
+    const std::filesystem::path root = yomi::bridge::folder::libraryRoot(given);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(root, ec)) {
+        error = "no library folder at " + root.string() +
+                (given ? "" : " (give one with --library DIR)");
+        return nullptr;
+    }
+    return std::make_shared<Registration>(root);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    yomi::log::setProgramName("yomi-cli");
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    return yomi::cli::main(args, {std::cin, std::cout, std::cerr}, openLibrary);
+}
