@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QVariant>
 #include <QWidget>
 
 #include "Window/PairListModel.h"
@@ -55,14 +57,12 @@ QKeySequence sequenceFor(const String& key)
 
 String keyFromButton(const QAbstractButton& button)
 {
+    const QVariant declared = button.property(PushButtonAdapter::kKeyEquivalentProperty);
+    if (declared.isValid())
+        return declared.toString().toStdU16String();
     if (const auto* push = qobject_cast<const QPushButton*>(&button); push && push->isDefault())
         return kReturn;
-    const QKeySequence seq = button.shortcut();
-    if (seq.isEmpty())
-        return {};
-    if (seq.count() == 1 && seq[0].key() == Qt::Key_Escape && seq[0].keyboardModifiers() == Qt::NoModifier)
-        return kEscape;
-    return seq.toString(QKeySequence::PortableText).toStdU16String();
+    return {};
 }
 
 } // namespace
@@ -77,6 +77,7 @@ PushButtonAdapter::PushButtonAdapter(QAbstractButton* button, QObject* parent)
 PushButtonAdapter::~PushButtonAdapter()
 {
     watchWindow(false);
+    delete shortcut_;
 }
 
 void PushButtonAdapter::setKeyEquivalent(const String& key)
@@ -87,8 +88,24 @@ void PushButtonAdapter::setKeyEquivalent(const String& key)
     const bool isDefault = key == kReturn;
     if (auto* push = qobject_cast<QPushButton*>(button_.data()))
         push->setDefault(isDefault);
-    button_->setShortcut(sequenceFor(key));
     watchWindow(isDefault);
+
+    // The button's own shortcut property is left alone: it holds the mnemonic
+    // of its title.
+    delete shortcut_;
+    const QKeySequence sequence = sequenceFor(key);
+    if (!sequence.isEmpty()) {
+        shortcut_ = new QShortcut(sequence, button_->window());
+        QObject::connect(shortcut_, &QShortcut::activated, this, [this] {
+            if (button_ && button_->isEnabled() && button_->isVisible())
+                button_->click();
+        });
+    }
+}
+
+QKeySequence PushButtonAdapter::shortcut() const
+{
+    return shortcut_ ? shortcut_->key() : QKeySequence();
 }
 
 void PushButtonAdapter::watchWindow(bool on)

@@ -1,6 +1,7 @@
 // Thin Qt adapters behind the controller's outlets.
 #pragma once
 
+#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 
@@ -9,6 +10,7 @@
 class QAbstractButton;
 class QItemSelectionModel;
 class QProgressBar;
+class QShortcut;
 class QWidget;
 
 namespace yomi::gui {
@@ -38,15 +40,21 @@ private:
 // read as a Qt key sequence ("Ctrl+Shift+L"). "" leaves the button with none.
 //
 // keyEquivalent() gives back exactly the text last set. The first one is read
-// from the button as the interface file made it: "\r" for a default button,
-// else its shortcut, else "".
+// from the button as the interface file made it: its dynamic property
+// "keyEquivalent" where it has one, else "\r" for a default button, else "".
+// The button's own shortcut (the mnemonic of its title) is not touched.
 class PushButtonAdapter final : public QObject, public Button {
 public:
     explicit PushButtonAdapter(QAbstractButton* button, QObject* parent = nullptr);
     ~PushButtonAdapter() override;
 
+    static constexpr const char* kKeyEquivalentProperty = "keyEquivalent";
+
     String keyEquivalent() const override { return key_; }
     void setKeyEquivalent(const String& key) override;
+
+    // The window shortcut that presses the button; empty for "" and "\r".
+    QKeySequence shortcut() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +64,7 @@ private:
 
     QPointer<QAbstractButton> button_;
     QPointer<QWidget> watchedWindow_;
+    QPointer<QShortcut> shortcut_;
     String key_;
 };
 

@@ -62,20 +62,18 @@ void MainWindow::connectActions()
 
 void MainWindow::bindKeyTag()
 {
+    // The index of a choice is the number of its field. The chooser shows the
+    // controller's current field (none for a number without a choice)...
     QComboBox* chooser = ui_->fieldChooser;
-    // The chooser shows the controller's current field...
-    chooser->setCurrentIndex(chooser->findData(controller_.keyTag()));
+    const int tag = controller_.keyTag();
+    chooser->setCurrentIndex(tag >= 0 && tag < chooser->count() ? tag : -1);
     // ...and every change of the choice is handed to the controller, which
     // ignores the field that is already chosen.
-    QObject::connect(chooser, &QComboBox::currentIndexChanged, window_.get(), [this, chooser](int index) {
+    QObject::connect(chooser, &QComboBox::currentIndexChanged, window_.get(), [this](int index) {
         if (index < 0)
             return;
-        bool ok = false;
-        const int tag = chooser->itemData(index).toInt(&ok);
-        if (!ok)
-            return;
         finishEditing();
-        controller_.setKeyTag(tag);
+        controller_.setKeyTag(index);
     });
 }
 

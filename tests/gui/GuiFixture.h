@@ -1,0 +1,128 @@
+// The main window on a test library: a real window with real widgets (under
+// QT_QPA_PLATFORM=offscreen in ctest), a memory library registered as the
+// music application, a launcher that records instead of starting programs,
+// and the log captured.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QStringList>
+#include <QTableView>
+#include <QTest>
+
+#include "Bridge/MemoryLibrary.h"
+#include "Platform/Launcher.h"
+#include "Window/MainWindow.h"
+#include "support/WindowFakes.h"
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << '[' << list.join(", ").toStdString() << ']';
+}
+
+namespace yomi::test {
+
+// The one QApplication of the test process, made on first use.
+inline QApplication& guiApplication()
+{
+    static int argc = 1;
+    static char name[] = "yomi_gui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class RecordingLauncher final : public Launcher {
+public:
+    bool launch(std::string_view applicationName) override
+    {
+        launched.emplace_back(applicationName);
+        return true;
+    }
+    std::vector<std::string> launched;
+};
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        guiApplication();
+        library = bridge::MemoryLibrary::create();
+        registration = std::make_unique<bridge::ScopedApplication>(bridge::kMusicApplicationIdentifier, library);
+        launcher = std::make_shared<RecordingLauncher>();
+        previousLauncher = setLauncher(launcher);
+        ui = std::make_unique<gui::MainWindow>();
+        ui->window().show();
+        ui->window().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui->window()));
+    }
+
+    void TearDown() override
+    {
+        ui.reset();
+        setLauncher(previousLauncher);
+        registration.reset();
+    }
+
+    // Adds a plain audio track with a value and a sort value for a field.
+    void addTrack(std::string_view valueKey, const std::u16string& value, std::string_view sortKey,
+                  OptString sortValue)
+    {
+        library->addTrack(valueKey, value, sortKey, std::move(sortValue));
+    }
+
+    QTableView& view() { return *ui->listView(); }
+    int rows() { return view().model()->rowCount(); }
+
+    // The text the view shows in a cell.
+    QString cell(int row, int column)
+    {
+        return view().model()->index(row, column).data(Qt::DisplayRole).toString();
+    }
+    QStringList column(int c)
+    {
+        QStringList out;
+        for (int r = 0; r < rows(); ++r)
+            out << cell(r, c);
+        return out;
+    }
+
+    void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+    // Clicks a row of the list; with Ctrl it is added to the selection.
+    void clickRow(int row, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        const QRect rect = view().visualRect(view().model()->index(row, 0));
+        QTest::mouseClick(view().viewport(), Qt::LeftButton, mods, rect.center());
+    }
+
+    // The pair entry that the controller's index holds for a value.
+    PairEntryRef indexed(const std::u16string& value)
+    {
+        const auto& dict = ui->controller().pairDict();
+        if (!dict)
+            return nullptr;
+        auto it = dict->find(value);
+        return it == dict->end() ? nullptr : it->second;
+    }
+
+    std::shared_ptr<bridge::MemoryLibrary> library;
+    std::unique_ptr<bridge::ScopedApplication> registration;
+    std::shared_ptr<RecordingLauncher> launcher;
+    std::shared_ptr<Launcher> previousLauncher;
+    LogCapture log;
+    std::unique_ptr<gui::MainWindow> ui;
+};
+
+} // namespace yomi::test
