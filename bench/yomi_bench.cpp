@@ -67,7 +67,19 @@ struct Options {
     fs::path work;
     fs::path out;
     std::vector<fs::path> libraries;
+    // Empty: every measurement; else only the one named (read, load, rss,
+    // memory, save), for profiling.
+    std::string only;
+    bool wants(std::string_view phase) const { return only.empty() || only == phase; }
 };
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
 
 double secondsSince(Clock::time_point start)
 {
@@ -340,6 +352,7 @@ struct Row {
     double bareRead = 0, load = 0;
     std::size_t listed = 0;
     double save = 0, bareWrite = 0;
+    double saveCpu = 0, bareWriteCpu = 0; // processor time (user + system)
     std::size_t saveWritten = 0, saveFailed = 0, bareWritten = 0;
     Memory memory;
     double memoryLoadMicros = 0;
@@ -359,31 +372,36 @@ Row measure(const fs::path& library, const Options& o)
     std::unordered_map<std::string, std::size_t> counts;
     row.tracks = bareRead(library, &counts);
 
-    std::cerr << "yomi-bench: bare TagLib read and Load, " << o.reps << " runs each\n";
-    std::vector<double> bare, load;
-    {
+    if (o.wants("read") || o.wants("load")) {
+        std::cerr << "yomi-bench: bare TagLib read and Load, " << o.reps << " runs each\n";
+        std::vector<double> bare, load;
         FolderLibraryScope folder(library);
         SRMainController controller;
         CountingObserver observer;
         controller.addObserver(&observer);
         for (int r = 0; r < o.reps; ++r) {
             // Interleaved, so that both see the same state of the machine.
-            auto start = Clock::now();
-            bareRead(library, nullptr);
-            bare.push_back(secondsSince(start));
-            load.push_back(timedLoad(controller));
+            if (o.wants("read")) {
+                auto start = Clock::now();
+                bareRead(library, nullptr);
+                bare.push_back(secondsSince(start));
+            }
+            if (o.wants("load"))
+                load.push_back(timedLoad(controller));
         }
-        row.listed = controller.dataArray()->size();
+        row.listed = controller.dataArray() ? controller.dataArray()->size() : 0;
         controller.removeObserver(&observer);
+        row.bareRead = median(bare);
+        row.load = median(load);
     }
-    row.bareRead = median(bare);
-    row.load = median(load);
 
-    std::cerr << "yomi-bench: peak memory of one Load\n";
-    row.memory = measureLoadMemory(library);
+    if (o.wants("rss")) {
+        std::cerr << "yomi-bench: peak memory of one Load\n";
+        row.memory = measureLoadMemory(library);
+    }
 
-    std::cerr << "yomi-bench: in-memory Load\n";
-    {
+    if (o.wants("memory")) {
+        std::cerr << "yomi-bench: in-memory Load\n";
         std::shared_ptr<bridge::MemoryLibrary> memory;
         {
             FolderLibraryScope folder(library);
@@ -397,11 +415,13 @@ Row measure(const fs::path& library, const Options& o)
         for (int r = 0; r < std::max(o.reps, 5); ++r)
             runs.push_back(timedLoad(controller));
         controller.removeObserver(&observer);
-        row.memoryLoadMicros = median(runs) * 1e6 / static_cast<double>(std::max<std::size_t>(1, memory->trackCount()));
+        row.memoryLoadMicros =
+            median(runs) * 1e6 / static_cast<double>(std::max<std::size_t>(1, memory->trackCount()));
     }
 
-    std::cerr << "yomi-bench: Save of 10% of the tracks against a bare TagLib write, " << o.saveReps << " runs each\n";
-    {
+    if (o.wants("save")) {
+        std::cerr << "yomi-bench: Save of 10% of the tracks against a bare TagLib write, " << o.saveReps
+                  << " runs each\n";
         const fs::path copy = saveCopy(library, o.work);
         warmPageCache(copy);
         FolderLibraryScope folder(copy);
@@ -417,7 +437,7 @@ Row measure(const fs::path& library, const Options& o)
             covered += counts[toUtf8(e->originalStr)];
         }
         const std::string token = runToken();
-        std::vector<double> saves, writes;
+        std::vector<double> saves, writes, saveCpu, writeCpu;
         for (int r = 0; r < o.saveReps; ++r) {
             std::unordered_map<std::string, std::string> bareValues;
             for (std::size_t i = 0; i < chosen.size(); ++i) {
@@ -426,17 +446,23 @@ Row measure(const fs::path& library, const Options& o)
                     "bench " + token + " b" + std::to_string(r) + " " + std::to_string(i);
             }
             auto start = Clock::now();
+            double cpu = cpuSeconds();
             controller.save(nullptr);
             saves.push_back(secondsSince(start));
+            saveCpu.push_back(cpuSeconds() - cpu);
             row.saveWritten = controller.lastSaveReport().written;
             row.saveFailed = controller.lastSaveReport().failed;
 
             start = Clock::now();
+            cpu = cpuSeconds();
             row.bareWritten = bareWrite(copy, bareValues);
             writes.push_back(secondsSince(start));
+            writeCpu.push_back(cpuSeconds() - cpu);
         }
         row.save = median(saves);
         row.bareWrite = median(writes);
+        row.saveCpu = median(saveCpu);
+        row.bareWriteCpu = median(writeCpu);
     }
     return row;
 }
@@ -453,23 +479,37 @@ std::string mib(long kib)
     return kib < 0 ? "n/a" : fixed(static_cast<double>(kib) / 1024.0, 1);
 }
 
+// A figure, or "–" when it was not measured.
+std::string figure(double v, int digits)
+{
+    return v > 0 ? fixed(v, digits) : "–";
+}
+
+std::string ratio(double a, double b)
+{
+    return a > 0 && b > 0 ? fixed(a / b, 2) + "×" : "–";
+}
+
 std::string table(const std::vector<Row>& rows)
 {
     std::ostringstream t;
-    t << "| tracks | TagLib read (s) | Load (s) | Load / TagLib | listed | Save (s) | TagLib write (s) | "
-         "Save / TagLib | written | Load peak RSS (MiB) | RSS growth in Load (MiB) | in-memory Load (µs/track) |\n"
-      << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+    t << "| tracks | TagLib read (s) | Load (s) | Load / read | listed | TagLib write (s) | Save (s) | "
+         "Save / write | Save CPU / write CPU | written | Load peak RSS (MiB) | RSS growth in Load (MiB) | "
+         "in-memory Load (µs/track) |\n"
+      << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
     for (const Row& r : rows) {
-        t << "| " << r.tracks << " | " << fixed(r.bareRead, 3) << " | " << fixed(r.load, 3) << " | "
-          << fixed(r.load / r.bareRead, 2) << "× | " << r.listed << " | " << fixed(r.save, 3) << " | "
-          << fixed(r.bareWrite, 3) << " | " << fixed(r.save / r.bareWrite, 2) << "× | " << r.saveWritten;
+        t << "| " << r.tracks << " | " << figure(r.bareRead, 3) << " | " << figure(r.load, 3) << " | "
+          << ratio(r.load, r.bareRead) << " | " << r.listed << " | " << figure(r.bareWrite, 3) << " | "
+          << figure(r.save, 3) << " | " << ratio(r.save, r.bareWrite) << " | "
+          << (r.saveCpu > 0 ? fixed(r.saveCpu, 2) + " / " + fixed(r.bareWriteCpu, 2) + " s" : "–") << " | "
+          << r.saveWritten;
         if (r.saveFailed)
             t << " (" << r.saveFailed << " failed)";
         if (r.bareWritten != r.saveWritten)
             t << " (TagLib " << r.bareWritten << ")";
-        t << " | " << mib(r.memory.peakKiB) << " | "
-          << (r.memory.peakKiB < 0 || r.memory.beforeKiB < 0 ? "n/a" : mib(r.memory.peakKiB - r.memory.beforeKiB))
-          << " | " << fixed(r.memoryLoadMicros, 3) << " |\n";
+        t << " | " << (r.memory.peakKiB < 0 ? "–" : mib(r.memory.peakKiB)) << " | "
+          << (r.memory.peakKiB < 0 || r.memory.beforeKiB < 0 ? "–" : mib(r.memory.peakKiB - r.memory.beforeKiB))
+          << " | " << figure(r.memoryLoadMicros, 2) << " |\n";
     }
     return t.str();
 }
@@ -478,7 +518,8 @@ std::string table(const std::vector<Row>& rows)
 {
     if (!why.empty())
         std::cerr << "yomi-bench: " << why << "\n";
-    std::cerr << "usage: yomi-bench [--reps R] [--save-reps R] [--work DIR] [--out FILE] LIBRARY...\n";
+    std::cerr << "usage: yomi-bench [--reps R] [--save-reps R] [--work DIR] [--out FILE]\n"
+                 "                  [--only read|load|rss|memory|save] LIBRARY...\n";
     std::exit(2);
 }
 
@@ -507,6 +548,8 @@ int main(int argc, char** argv)
             o.work = next();
         else if (a == "--out")
             o.out = next();
+        else if (a == "--only")
+            o.only = next();
         else if (!a.empty() && a[0] == '-')
             usage("unknown option " + a);
         else
