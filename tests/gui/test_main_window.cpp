@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "Category/StringUtility.h"
@@ -302,7 +303,8 @@ public:
 
     struct Paint {
         int modelRows;
-        int viewRows;
+        int viewRows;  // rows the view's header knows
+        int scrollMax; // the view's scroll range, laid out for its rows
         bool busyVisible;
     };
     std::vector<Paint> paints;
@@ -311,7 +313,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == view_.viewport() && event->type() == QEvent::Paint)
-            paints.push_back({view_.model()->rowCount(), view_.verticalHeader()->count(), busy_.isVisible()});
+            paints.push_back({view_.model()->rowCount(), view_.verticalHeader()->count(),
+                              view_.verticalScrollBar()->maximum(), busy_.isVisible()});
         return false;
     }
 
@@ -334,8 +337,16 @@ TEST_F(GuiTest, DisplayRepaintsTheListSynchronouslyDuringAScan)
     // Redraws after the list was emptied, after tracks 199 and 399, and at the
     // end: each paint shows the rows found so far.
     std::set<int> painted;
+    int lastScrollMax = -1;
     for (const auto& p : probe.paints) {
         EXPECT_EQ(p.viewRows, p.modelRows);
+        // The window holds far fewer than 199 rows: from then on the view
+        // scrolls, further with every redraw.
+        if (p.modelRows == 0)
+            EXPECT_EQ(p.scrollMax, 0);
+        else if (!painted.count(p.modelRows))
+            EXPECT_GT(p.scrollMax, lastScrollMax) << "at " << p.modelRows << " rows";
+        lastScrollMax = p.scrollMax;
         painted.insert(p.modelRows);
     }
     EXPECT_EQ(painted, (std::set<int>{0, 199, 399, kTracks}));
