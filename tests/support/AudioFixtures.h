@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,11 @@ struct AudioTemplate {
     std::string extension; // the extension a copy gets: "mp3", "m4a", ...
     std::string label;     // a readable test-name fragment: "mp3_v24", "m4a", ...
 };
+
+inline void PrintTo(const AudioTemplate& t, std::ostream* os)
+{
+    *os << t.label;
+}
 
 // Every template of the script, in a fixed order.
 const std::vector<AudioTemplate>& audioTemplates();
