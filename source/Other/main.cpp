@@ -1,12 +1,15 @@
 // yomi: the entry point. Hands the arguments to Qt at once, reads the one
 // option of our own (--library DIR), makes the main window and runs the loop.
 
+#include <filesystem>
+#include <optional>
+
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QMainWindow>
 
-#include "Bridge/MemoryLibrary.h"
-#include "Bridge/MusicLibrary.h"
+#include "Bridge/Folder/FolderLibrary.h"
 #include "Window/MainWindow.h"
 
 int main(int argc, char* argv[])
@@ -28,9 +31,10 @@ int main(int argc, char* argv[])
     parser.addOption(libraryOption);
     parser.process(app);
 
-    auto library = yomi::bridge::MemoryLibrary::create();
-    yomi::bridge::registerApplication(yomi::bridge::kMusicApplicationIdentifier,
-                                      [library] { return library; });
+    std::optional<std::filesystem::path> libraryDir;
+    if (parser.isSet(libraryOption))
+        libraryDir = std::filesystem::path(QFile::encodeName(parser.value(libraryOption)).toStdString());
+    yomi::bridge::folder::registerFolderLibrary(yomi::bridge::folder::libraryRoot(libraryDir));
 
     yomi::gui::MainWindow mainWindow;
     mainWindow.window().show();
