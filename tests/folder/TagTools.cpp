@@ -46,6 +46,7 @@ picture = tags.pop('@picture', None)
 podcast = tags.pop('@podcast', None)
 stik = tags.pop('@stik', None)
 version = int(tags.pop('@id3', '4'))
+v1 = {'v1': 2} if tags.pop('@v1', None) else {}
 if isinstance(f, mutagen.id3.ID3FileType) or type(f).__name__ in ('WAVE', 'AIFF'):
     if f.tags is None:
         f.add_tags()
@@ -62,9 +63,9 @@ if isinstance(f, mutagen.id3.ID3FileType) or type(f).__name__ in ('WAVE', 'AIFF'
     if version == 3:
         # Saved as v2.3 without mutagen's update_to_v23, which would drop the
         # TSOP/TSOA/TSOT frames that iTunes keeps in v2.3 tags.
-        f.save(v2_version=3, v23_sep='/')
+        f.save(v2_version=3, v23_sep='/', **v1)
     else:
-        f.save(v2_version=4)
+        f.save(v2_version=4, **v1)
 elif isinstance(f, MP4):
     if f.tags is None:
         f.add_tags()

@@ -14,6 +14,7 @@ namespace yomi::test {
 // library (ARTIST, ARTISTSORT, ..., TVSHOW, SHOWSORT), mapped to each format's
 // standard frames; besides them:
 //   @id3=3        save an ID3v2 tag as v2.3 (default v2.4)
+//   @v1=1         add an ID3v1 tag too (MP3)
 //   @picture=1    add a small front-cover picture
 //   @podcast=1    mark as podcast (ID3 PCST, MP4 pcst, Xiph PODCAST=1)
 //   @stik=N       MP4 media kind
