@@ -309,6 +309,13 @@ std::unique_ptr<TagFile> TagFile::open(Format format, std::unique_ptr<TagLib::IO
     std::unique_ptr<TagFile> tf(new TagFile(format, std::move(stream)));
     if (tf->stream_ && tf->stream_->isOpen())
         tf->file_ = makeFile(format, tf->stream_.get(), readAudioProperties);
+    if (format == Format::Mpeg && tf->isValid() && !readAudioProperties) {
+        // Without audio properties TagLib takes any file for MPEG audio; one
+        // without a tag must at least hold an MPEG frame.
+        auto& mpeg = static_cast<TagLib::MPEG::File&>(*tf->file_);
+        if (!mpeg.hasID3v2Tag() && !mpeg.hasAPETag() && !mpeg.hasID3v1Tag() && mpeg.firstFrameOffset() < 0)
+            tf->file_.reset();
+    }
     return tf;
 }
 
