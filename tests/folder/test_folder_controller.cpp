@@ -1,0 +1,129 @@
+// A scan and a save of the editor controller over a generated folder library.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "Bridge/Folder/FolderLibrary.h"
+#include "Controller/SRMainController.h"
+#include "Platform/Launcher.h"
+#include "folder/TagTools.h"
+#include "support/AudioFixtures.h"
+#include "support/WindowFakes.h"
+
+namespace yomi::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoLauncher final : public Launcher {
+public:
+    bool launch(std::string_view) override { return true; }
+};
+
+class FolderController : public ::testing::Test {
+protected:
+    FolderController()
+    {
+        previousLauncher_ = setLauncher(std::make_shared<NoLauncher>());
+        previousFactory_ = bridge::folder::registerFolderLibrary(library.path());
+    }
+    ~FolderController() override
+    {
+        bridge::registerApplication(bridge::kMusicApplicationIdentifier, std::move(previousFactory_));
+        setLauncher(previousLauncher_);
+    }
+
+    fs::path add(std::string_view templateFile, const std::string& relative,
+                 const std::map<std::string, std::string>& tags)
+    {
+        const auto file = library.copyTemplate(templateFile, relative);
+        tagWithMutagen(file, tags);
+        return file;
+    }
+
+    std::vector<std::pair<String, String>> rows() const
+    {
+        std::vector<std::pair<String, String>> out;
+        if (const auto& list = c.dataArray()) {
+            for (const auto& e : list->entries())
+                out.emplace_back(e->originalStr, e->sortStr);
+        }
+        return out;
+    }
+
+    TempFolder library;
+    WiredController wired;
+    SRMainController& c = wired.controller;
+    LogCapture log;
+
+private:
+    std::shared_ptr<Launcher> previousLauncher_;
+    bridge::ApplicationFactory previousFactory_;
+};
+
+TEST_F(FolderController, ScanListsAndSaveWritesTheFiles)
+{
+    const auto a = add("template.mp3", "A/01 a.mp3", {{"ARTIST", "山田太郎"}, {"ARTISTSORT", "yamada taro"}});
+    const auto b = add("template.flac", "A/02 b.flac", {{"ARTIST", "山田太郎"}, {"TITLE", "曲"}});
+    const auto c1 = add("template.m4a", "B/c.m4a", {{"ARTIST", "鈴木"}, {"ARTISTSORT", "old"}});
+    const auto d = add("template.m4a", "B/d.m4a", {{"ARTIST", "鈴木"}, {"ARTISTSORT", "old"}, {"@podcast", "1"}});
+    const auto e = add("template.ogg", "C/e.ogg", {{"ARTIST", "Latin"}, {"ARTISTSORT", "latin"}});
+    const auto v = add("template.m4v", "C/v.m4v", {{"ARTIST", "動画"}, {"ARTISTSORT", "douga"}});
+    library.writeFile("C/not audio.mp3", "text");
+
+    c.setKeyTag(0);
+    c.load(nullptr);
+    const std::vector<std::pair<String, String>> scanned = {{u"山田太郎", u"yamada taro"}, {u"鈴木", u"old"}};
+    EXPECT_EQ(rows(), scanned);
+    ASSERT_FALSE(log.lines.empty());
+    EXPECT_NE(log.lines.back().find(" sec"), std::string::npos);
+
+    c.pairDict()->at(u"鈴木")->sortStr = u"すずき";
+    const std::string aBytes = readBytes(a);
+    const std::string eBytes = readBytes(e);
+    const std::string vBytes = readBytes(v);
+    log.lines.clear();
+    c.save(nullptr);
+
+    EXPECT_EQ(c.lastSaveReport().written, 3U);
+    EXPECT_EQ(c.lastSaveReport().failed, 0U);
+    const std::vector<std::string> expectedLog = {"曲:山田太郎->yamada taro\n", "B/c.m4a:鈴木->すずき\n",
+                                                  "B/d.m4a:鈴木->すずき\n"};
+    std::vector<std::string> changes;
+    std::copy_if(log.lines.begin(), log.lines.end(), std::back_inserter(changes),
+                 [](const std::string& line) { return line.find("->") != std::string::npos; });
+    EXPECT_EQ(changes, expectedLog) << "the title names a track, else its path";
+
+    EXPECT_EQ(readWithMutagen(b).at("ARTISTSORT"), "yamada taro");
+    EXPECT_EQ(readWithMutagen(c1).at("soar"), "すずき");
+    EXPECT_EQ(readWithMutagen(d).at("soar"), "すずき");
+    EXPECT_EQ(readBytes(a), aBytes);
+    EXPECT_EQ(readBytes(e), eBytes);
+    EXPECT_EQ(readBytes(v), vBytes);
+
+    // A second save finds every track equal and writes nothing.
+    const std::string bBytes = readBytes(b);
+    c.save(nullptr);
+    EXPECT_EQ(c.lastSaveReport().written, 0U);
+    EXPECT_EQ(readBytes(b), bBytes);
+
+    // A new scan reads the values written.
+    c.load(nullptr);
+    const std::vector<std::pair<String, String>> rescanned = {{u"山田太郎", u"yamada taro"}, {u"鈴木", u"すずき"}};
+    EXPECT_EQ(rows(), rescanned);
+}
+
+TEST_F(FolderController, ScanOfAMissingFolderEndsNormally)
+{
+    bridge::folder::registerFolderLibrary(library.path() / "missing");
+    c.setKeyTag(1);
+    c.load(nullptr);
+    EXPECT_TRUE(rows().empty());
+    EXPECT_FALSE(wired.progress.animating);
+    c.save(nullptr);
+    EXPECT_EQ(c.lastSaveReport().written, 0U);
+}
+
+} // namespace
+} // namespace yomi::test
