@@ -53,6 +53,11 @@ struct FieldCase {
     const char* sortKey;
 };
 
+void PrintTo(const FieldCase& f, std::ostream* os)
+{
+    *os << f.tag << ' ' << f.valueKey;
+}
+
 class ChooseFieldAndLoad : public GuiTest, public ::testing::WithParamInterface<FieldCase> {};
 
 TEST_P(ChooseFieldAndLoad, ListsTheHanValuesOfTheChosenField)
@@ -342,10 +347,11 @@ TEST_F(GuiTest, DisplayRepaintsTheListSynchronouslyDuringAScan)
         EXPECT_EQ(p.viewRows, p.modelRows);
         // The window holds far fewer than 199 rows: from then on the view
         // scrolls, further with every redraw.
-        if (p.modelRows == 0)
+        if (p.modelRows == 0) {
             EXPECT_EQ(p.scrollMax, 0);
-        else if (!painted.count(p.modelRows))
+        } else if (!painted.count(p.modelRows)) {
             EXPECT_GT(p.scrollMax, lastScrollMax) << "at " << p.modelRows << " rows";
+        }
         lastScrollMax = p.scrollMax;
         painted.insert(p.modelRows);
     }
