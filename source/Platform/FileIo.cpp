@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <memory>
 #include <mutex>
 
 namespace yomi::fileio::io {
@@ -19,7 +20,7 @@ struct Injector {
     Fault fault;
     std::array<int, static_cast<std::size_t>(Op::Count)> counts{};
     int total = 0;
-    std::function<void(Op)> hook;
+    std::shared_ptr<std::function<void(Op)>> hook;
 };
 
 Injector& injector()
@@ -39,7 +40,7 @@ Verdict check(Op op, int& error)
 {
     if (!g_active.load(std::memory_order_relaxed))
         return Verdict::Proceed;
-    std::function<void(Op)> hook;
+    std::shared_ptr<std::function<void(Op)>> hook;
     Verdict verdict = Verdict::Proceed;
     {
         Injector& s = injector();
@@ -53,7 +54,7 @@ Verdict check(Op op, int& error)
         }
     }
     if (hook)
-        hook(op);
+        (*hook)(op);
     return verdict;
 }
 
@@ -309,7 +310,7 @@ void setCallHook(std::function<void(Op)> hook)
 {
     Injector& s = injector();
     std::lock_guard lock(s.mutex);
-    s.hook = std::move(hook);
+    s.hook = hook ? std::make_shared<std::function<void(Op)>>(std::move(hook)) : nullptr;
     g_active.store(true);
 }
 

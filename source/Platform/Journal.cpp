@@ -216,6 +216,16 @@ private:
             error = "no folder for the undo journal (neither XDG_STATE_HOME nor a home folder is set)";
             return false;
         }
+        if (fd_ >= 0 && owner_ != ::getpid()) {
+            // A child after fork: the journal and its lock belong to the
+            // parent. Records of this process go to a journal of its own, or
+            // a kill of this process would leave them where recovery cannot
+            // see them while the parent lives.
+            ::close(fd_);
+            fd_ = -1;
+            dir_.clear();
+            path_.clear();
+        }
         if (fd_ >= 0 && dir == dir_)
             return true;
         if (fd_ >= 0 && outstanding_ > 0) {
@@ -247,6 +257,7 @@ private:
             }
             fd_ = fd;
             path_ = file;
+            owner_ = ::getpid();
         }
         if (fd_ < 0) {
             error = "create the undo journal: no free name";
@@ -318,7 +329,7 @@ private:
     void close()
     {
         if (fd_ >= 0) {
-            if (outstanding_ == 0)
+            if (outstanding_ == 0 && owner_ == ::getpid())
                 ::unlink(path_.c_str());
             ::close(fd_);
         }
@@ -329,6 +340,7 @@ private:
 
     std::mutex mutex_;
     int fd_ = -1;
+    pid_t owner_ = 0;
     std::filesystem::path dir_;
     std::filesystem::path path_;
     std::uint32_t counter_ = 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -288,6 +289,39 @@ TEST_F(CommitTest, ShortTransfersAreCarriedOn)
         ASSERT_TRUE(r.ok) << r.reason;
         EXPECT_EQ(readFile(file()), after);
     }
+}
+
+TEST_F(CommitTest, AForkedChildKilledMidPatchIsRolledBackWhileTheParentLives)
+{
+    // The parent has a journal of its own, open and locked.
+    makeOriginal();
+    std::string first = edited(original, Edit::SameLength);
+    ASSERT_TRUE(commit(first).ok);
+    original = first;
+
+    const auto id = identityOf(file());
+    const std::string after = edited(original, Edit::SameLength);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Dies with the first of the two ranges patched.
+        io::setCallHook([patches = 0](Op op) mutable {
+            if (op == Op::PWrite && ++patches == 2)
+                ::raise(SIGKILL);
+        });
+        commit(after);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    log::ScopedSink quiet([](std::string_view) {});
+    const auto report = fileio::recoverAfterCrash(scratch.library());
+    EXPECT_EQ(report.rolledBack, 1);
+    EXPECT_EQ(readFile(file()), original);
+    EXPECT_EQ(identityOf(file()), id);
+    EXPECT_EQ(scratch.unfinishedRecords(), 0u);
 }
 
 // --- Every call site, failed in turn ---
