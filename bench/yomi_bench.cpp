@@ -412,7 +412,11 @@ Row measure(const fs::path& library, const Options& o)
         CountingObserver observer;
         controller.addObserver(&observer);
         std::vector<double> runs;
-        for (int r = 0; r < std::max(o.reps, 5); ++r)
+        // A Load of a small library takes milliseconds: enough runs to cover
+        // some 400,000 tracks keep the median steady.
+        const std::size_t wanted = 400000 / std::max<std::size_t>(1, memory->trackCount());
+        const int count = static_cast<int>(std::clamp<std::size_t>(wanted, static_cast<std::size_t>(o.reps), 200));
+        for (int r = 0; r < count; ++r)
             runs.push_back(timedLoad(controller));
         controller.removeObserver(&observer);
         row.memoryLoadMicros =
