@@ -36,8 +36,31 @@ struct CommitResult {
 };
 
 // Replaces the content of `file`, which must still be the version `expected`
-// names ("changed on disk" otherwise), whose bytes were `original`, by
-// `edited`. Content equal to the old one writes nothing.
+// names, whose bytes were `original`, by `edited`, so that at every moment
+// (a kill, a crash, a full disk) the file holds either all of the old bytes
+// or all of the new ones.
+//
+// - Content equal to the old one writes nothing: bytes and modification
+//   time stay (ok, changed == false), whatever the file's state.
+// - The file at the path (symbolic links followed) must still have the
+//   expected device, inode, size and modification time to the nanosecond,
+//   and hold `original` where it is to change; otherwise nothing is written
+//   and the reason is exactly "changed on disk" (also for a file that
+//   vanished).
+// - Same length: the changed ranges are patched in place, behind a synced
+//   undo record in the journal (see Journal.h); the inode stays.
+// - Other length: a temporary file beside the file (".<name>.yomi-XXXXXX.tmp",
+//   O_EXCL) gets the new bytes, the owner where allowed, the extended
+//   attributes and the mode; it is synced and renamed over the file, and the
+//   folder is synced. Fails with "file has several hard links" or "folder is
+//   not writable" instead where the rename would break the links or cannot
+//   be made.
+// - A file the process may not open for writing fails with "file is not
+//   writable", on either path.
+// Any other failure names the call and the system's message ("write: No
+// space left on device"); the file then holds its old bytes. The one
+// exception is a failed sync of the folder after the rename: the new bytes
+// are in place, and the reason says they may not be durable.
 CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& expected,
                         std::span<const char> original, std::span<const char> edited);
 

@@ -1,0 +1,17 @@
+# The kill harness: commits and Saves killed with SIGKILL at random moments,
+# then the library reopened and every file checked. The ctest run is short;
+# run the binary with --kills 500 for a long one.
+if(TARGET yomi_taglib AND EXISTS ${PROJECT_SOURCE_DIR}/source/Bridge/Folder/FolderLibrary.cpp)
+  add_executable(yomi-kill-harness ${CMAKE_CURRENT_LIST_DIR}/kill_harness.cpp)
+  target_link_libraries(yomi-kill-harness PRIVATE yomi_taglib yomi_test_support)
+  target_compile_options(yomi-kill-harness PRIVATE ${YOMI_WARNINGS})
+  add_test(NAME kill_harness COMMAND yomi-kill-harness --kills 20)
+  set_tests_properties(kill_harness PROPERTIES TIMEOUT 300
+    ENVIRONMENT "YOMI_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endif()
+
+# The cost of a commit against a plain write of the same bytes (a tool, not
+# a test: it measures).
+add_executable(yomi-commit-cost ${CMAKE_CURRENT_LIST_DIR}/commit_cost.cpp)
+target_link_libraries(yomi-commit-cost PRIVATE yomi_core)
+target_compile_options(yomi-commit-cost PRIVATE ${YOMI_WARNINGS})
