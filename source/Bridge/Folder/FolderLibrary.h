@@ -22,6 +22,20 @@
 //
 // setValue writes one text property and nothing else of the file; its result
 // says whether the value is really in the file (see TagWriter.h).
+//
+// Known limits, from TagLib 1.13:
+// - An empty Xiph comment field ("ARTISTSORT=") reads as absent, and TagLib
+//   drops empty fields when it saves (FLAC, Ogg Vorbis, Opus, Speex).
+// - MP3: an ID3v2.3 tag is edited frame by frame and stays v2.3; a v2.4 tag
+//   is saved by TagLib as v2.4; a v2.2 tag (TagLib cannot write v2.2) and a
+//   file without ID3v2 get a v2.4 tag. ID3v1 and APE tags are left as they
+//   are. WAV, AIFF and TrueAudio save their ID3v2 tag as v2.4, since TagLib's
+//   v2.3 output would drop the TSOP, TSOA and TSOT frames.
+// - ASF/WMA holds no composer sort, show or show sort (TagLib maps no
+//   attribute to them); module formats (MOD, S3M, IT, XM) hold no sort
+//   value. Such writes fail with "this format cannot hold ...".
+// - Only MP4 files can be videos; an ASF or Ogg file with a video stream
+//   reads as audio.
 #pragma once
 
 #include <filesystem>
