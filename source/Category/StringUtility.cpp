@@ -29,26 +29,12 @@ constexpr std::u16string_view kAlphabetKey = u"alphabetCharacterSet";
 // page table needs clearing.
 class CodeUnitSet {
 public:
-    explicit CodeUnitSet(std::u16string_view text)
+    // The set of the characters of `first` followed by `second`.
+    explicit CodeUnitSet(std::u16string_view first, std::u16string_view second = {})
     {
         page_.fill(0);
-        // The texts list characters mostly in runs of neighbours, so the bits
-        // of one 64-bit word are gathered in a register and stored once per
-        // run instead of once per character.
-        std::uint32_t word = kNoWord;
-        std::uint64_t bits = 0;
-        for (const char16_t c : text) {
-            if (c >= 0xD800 && c <= 0xDFFF)
-                continue;
-            const std::uint32_t w = c >> 6;
-            if (w != word) {
-                store(word, bits);
-                word = w;
-                bits = 0;
-            }
-            bits |= std::uint64_t{1} << (c & 63);
-        }
-        store(word, bits);
+        add(first);
+        add(second);
     }
 
     bool contains(char16_t c) const
@@ -60,9 +46,30 @@ public:
 private:
     static constexpr std::uint32_t kNoWord = 0xFFFFFFFF;
 
+    void add(std::u16string_view text)
+    {
+        // The texts list characters mostly in runs of neighbours, so the bits
+        // of one 64-bit word are gathered in a register and stored once per
+        // run instead of once per character.
+        std::uint32_t word = kNoWord;
+        std::uint64_t bits = 0;
+        for (const char16_t c : text) {
+            const std::uint32_t w = c >> 6;
+            if (w != word) {
+                store(word, bits);
+                word = w;
+                bits = 0;
+            }
+            bits |= std::uint64_t{1} << (c & 63);
+        }
+        store(word, bits);
+    }
+
     void store(std::uint32_t word, std::uint64_t bits)
     {
-        if (word == kNoWord)
+        // Surrogate code units (pages 0xD8 to 0xDF) are dropped here rather
+        // than tested one by one in the loop above.
+        if (word == kNoWord || (word >> 5) == (0xD800 >> 11))
             return;
         std::uint8_t& slot = page_[word >> 2];
         if (slot == 0) {
@@ -80,48 +87,45 @@ private:
     unsigned used_ = 0;
 };
 
-bool walk(StringArg s, std::u16string_view allowed)
+bool walk(StringArg s, const CodeUnitSet& set)
 {
     if (!s)
         return false;
-    const CodeUnitSet set(allowed);
     bool result = true;
     for (std::size_t i = 0; i < s->size() && result; ++i)
         result = set.contains((*s)[i]);
     return result;
 }
 
-String lookup(std::u16string_view key)
+std::u16string_view lookup(std::u16string_view key)
 {
-    return Bundle::mainBundle().localizedStringForKey(key, u"", kTableName);
+    return Bundle::mainBundle().localizedStringViewForKey(key, u"", kTableName);
 }
 
 } // namespace
 
 bool isHiraganaKatanakaAlphabetString(StringArg s)
 {
-    const String kana = lookup(kKanaKey);
-    const String alphabet = lookup(kAlphabetKey);
-    String joined;
-    joined.reserve(kana.size() + alphabet.size());
-    joined += kana;
-    joined += alphabet;
-    return walk(s, joined);
+    // The set of the joined texts is built from both in turn, which gives the
+    // same set without copying them into one string first.
+    const std::u16string_view kana = lookup(kKanaKey);
+    const std::u16string_view alphabet = lookup(kAlphabetKey);
+    return walk(s, CodeUnitSet(kana, alphabet));
 }
 
 bool isHiraganaKatanakaString(StringArg s)
 {
-    return walk(s, lookup(kKanaKey));
+    return walk(s, CodeUnitSet(lookup(kKanaKey)));
 }
 
 bool isAlphanumericString(StringArg s)
 {
-    return walk(s, lookup(kAlphabetKey));
+    return walk(s, CodeUnitSet(lookup(kAlphabetKey)));
 }
 
 bool isNumberString(StringArg s)
 {
-    return walk(s, u"0123456789");
+    return walk(s, CodeUnitSet(u"0123456789"));
 }
 
 String romaji(StringArg s)

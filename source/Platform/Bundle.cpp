@@ -139,6 +139,13 @@ const Bundle::LoadedTable& Bundle::loadTable(std::string_view table)
 String Bundle::localizedStringForKey(std::u16string_view key, std::u16string_view fallback,
                                      std::string_view table)
 {
+    return String(localizedStringViewForKey(key, fallback, table));
+}
+
+std::u16string_view Bundle::localizedStringViewForKey(std::u16string_view key,
+                                                      std::u16string_view fallback,
+                                                      std::string_view table)
+{
     const LoadedTable& loaded = loadTable(table);
     if (loaded.entries) {
         if (const auto it = loaded.entries->find(key); it != loaded.entries->end())
@@ -159,7 +166,7 @@ String Bundle::localizedStringForKey(std::u16string_view key, std::u16string_vie
                        ": no key " + log::escapeControls(toUtf8(key)) + "; using the fallback");
         }
     }
-    return String(fallback);
+    return fallback;
 }
 
 std::optional<fs::path> Bundle::pathForResource(std::string_view relativePath) const

@@ -40,6 +40,12 @@ public:
     String localizedStringForKey(std::u16string_view key, std::u16string_view fallback,
                                  std::string_view table);
 
+    // The same lookup without a copy: a view of the text kept by the bundle
+    // (valid as long as the bundle), or `fallback` itself.
+    std::u16string_view localizedStringViewForKey(std::u16string_view key,
+                                                  std::u16string_view fallback,
+                                                  std::string_view table);
+
     // The path of a resource file, relative to a resource folder (the first
     // folder that holds it); nullopt when none does, or when the path is
     // absolute or climbs with "..".
