@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Sets or reads the artist and sort artist of files. Arguments: "set" or
-// "get", then the path of a UTF-8 spec with one line a file:
+// "get", then the path of a UTF-8 listing with one line a file:
 // "path<TAB>artist<TAB>sort" ("-" for an absent sort). "get" prints
 // "path<TAB>sort" lines, "-" for an absent one.
 constexpr const char* kTagScript = R"PY(

@@ -150,6 +150,18 @@ TEST_F(Loaded, CommandsChangeOnlyTheSelectedRowsAndKeepTheSelection)
     EXPECT_EQ(column(1), (QStringList{tokyo, "", osaka}));
 }
 
+TEST_F(Loaded, SelectedObjectsAreTheSharedEntriesInListOrder)
+{
+    clickRow(2);
+    clickRow(0, Qt::ControlModifier);
+    const auto selected = ui->controller().arrayController->selectedObjects();
+    ASSERT_EQ(selected.size(), 2u);
+    EXPECT_EQ(selected[0], indexed(u"東京"));
+    EXPECT_EQ(selected[1], indexed(u"大阪"));
+    view().clearSelection();
+    EXPECT_TRUE(ui->controller().arrayController->selectedObjects().empty());
+}
+
 TEST_F(Loaded, CommandWithNoSelectionChangesNothing)
 {
     view().clearSelection();
