@@ -29,7 +29,7 @@ namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
 
-// Tags files from a spec of lines "path<TAB>key<TAB>value", values escaped as
+// Tags files from a listing of lines "path<TAB>key<TAB>value", values escaped as
 // in the list format. Keys: artist, sortArtist, name, podcast, stik.
 constexpr const char* kTagger = R"PY(
 import sys
@@ -210,26 +210,26 @@ protected:
 
     void makeLibrary(const std::vector<FileSpec>& files)
     {
-        std::ostringstream spec;
+        std::ostringstream tagList;
         for (const FileSpec& f : files) {
             const std::string ext = fs::path(f.name).extension().string();
             fs::create_directories((library_ / f.name).parent_path());
             fs::copy_file(templates_ / ("template" + ext), library_ / f.name);
             const std::string path = (library_ / f.name).string();
             if (!f.artist.empty())
-                spec << path << "\tartist\t" << f.artist << '\n';
+                tagList << path << "\tartist\t" << f.artist << '\n';
             if (f.sort)
-                spec << path << "\tsortArtist\t" << *f.sort << '\n';
+                tagList << path << "\tsortArtist\t" << *f.sort << '\n';
             if (!f.title.empty())
-                spec << path << "\tname\t" << f.title << '\n';
+                tagList << path << "\tname\t" << f.title << '\n';
             if (f.podcast)
-                spec << path << "\tpodcast\t1\n";
+                tagList << path << "\tpodcast\t1\n";
             if (f.stik)
-                spec << path << "\tstik\t" << f.stik << '\n';
+                tagList << path << "\tstik\t" << f.stik << '\n';
         }
         writeFile(scratch_ / "tagger.py", kTagger);
-        writeFile(scratch_ / "spec.tsv", spec.str());
-        const Result r = runProgram({kPython, (scratch_ / "tagger.py").string(), (scratch_ / "spec.tsv").string()},
+        writeFile(scratch_ / "tags.tsv", tagList.str());
+        const Result r = runProgram({kPython, (scratch_ / "tagger.py").string(), (scratch_ / "tags.tsv").string()},
                                     {"PATH=/usr/bin:/bin", "LANG=C.UTF-8"}, scratch_);
         ASSERT_EQ(r.status, 0) << r.err;
     }
