@@ -39,8 +39,8 @@ def fields(path):
         return ('\xa9ART', 'soar')
     return ('ARTIST', 'ARTISTSORT')
 
-mode, spec = sys.argv[1], sys.argv[2]
-for line in open(spec, encoding='utf-8').read().split('\n'):
+mode, listing = sys.argv[1], sys.argv[2]
+for line in open(listing, encoding='utf-8').read().split('\n'):
     if not line:
         continue
     path, artist, sort = line.split('\t')
@@ -93,12 +93,12 @@ protected:
 
     void makeLibrary(const std::vector<File>& files)
     {
-        std::string spec;
+        std::string listing;
         for (const File& f : files) {
             const fs::path copy = folder_.copyTemplate(f.templateFile, fs::path("library") / f.relative);
-            spec += copy.string() + "\t" + f.artist + "\t" + f.sort + "\n";
+            listing += copy.string() + "\t" + f.artist + "\t" + f.sort + "\n";
         }
-        runTool("set", spec);
+        runTool("set", listing);
         registration.reset();
         folderRegistration_ = std::make_unique<bridge::ScopedApplication>(
             bridge::kMusicApplicationIdentifier, bridge::folder::openFolderLibrary(root()));
@@ -107,11 +107,11 @@ protected:
     // The sort artist of each file as mutagen reads it, by relative path.
     std::map<std::string, std::string> sortArtists(const std::vector<File>& files)
     {
-        std::string spec;
+        std::string listing;
         for (const File& f : files)
-            spec += (root() / f.relative).string() + "\t-\t-\n";
+            listing += (root() / f.relative).string() + "\t-\t-\n";
         std::map<std::string, std::string> out;
-        std::istringstream lines(runTool("get", spec));
+        std::istringstream lines(runTool("get", listing));
         for (std::string line; std::getline(lines, line);) {
             const auto tab = line.find('\t');
             if (tab != std::string::npos)
@@ -121,12 +121,12 @@ protected:
     }
 
 private:
-    std::string runTool(const std::string& mode, const std::string& spec)
+    std::string runTool(const std::string& mode, const std::string& listing)
     {
-        const fs::path specFile = folder_.writeFile(".tools/spec-" + mode + ".txt", spec);
+        const fs::path listingFile = folder_.writeFile(".tools/listing-" + mode + ".txt", listing);
         int status = -1;
         const std::string out = runCommand("/usr/bin/python3 " + shellQuote(script_.string()) + " " + mode + " " +
-                                               shellQuote(specFile.string()) + " 2>&1",
+                                               shellQuote(listingFile.string()) + " 2>&1",
                                            &status);
         EXPECT_EQ(status, 0) << out;
         return out;
