@@ -19,6 +19,6 @@ if(YOMI_BUILD_BENCH AND EXISTS ${PROJECT_SOURCE_DIR}/bench/CMakeLists.txt)
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/screenshot/check-demo
             $<TARGET_FILE:make-library> $<TARGET_FILE:yomi-screenshot>)
   set_tests_properties(gui.demo_library_loads PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;YOMI_RESOURCE_DIR=${CMAKE_BINARY_DIR}/resources"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;YOMI_RESOURCE_DIR=${CMAKE_BINARY_DIR}/resources;XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state"
     TIMEOUT 300)
 endif()
