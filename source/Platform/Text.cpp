@@ -34,42 +34,56 @@ std::string toUtf8(std::u16string_view text)
     return out;
 }
 
+namespace {
+
+// Decodes the UTF-8 sequence at text[i]; returns its length and stores the
+// code point in `c`, or returns 0 for an invalid or truncated sequence.
+std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& c)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char b0 = byte(i);
+    std::size_t len = 0;
+    if (b0 < 0x80) {
+        c = b0;
+        return 1;
+    }
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        c = b0 & 0x1F;
+        len = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        c = b0 & 0x0F;
+        len = 3;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        c = b0 & 0x07;
+        len = 4;
+    } else {
+        return 0;
+    }
+    if (text.size() - i < len)
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const unsigned char b = byte(i + k);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (b & 0x3F);
+    }
+    if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+        (len == 4 && (c < 0x10000 || c > 0x10FFFF)))
+        return 0;
+    return len;
+}
+
+} // namespace
+
 std::u16string toUtf16(std::string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
     std::size_t i = 0;
-    const std::size_t n = text.size();
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    while (i < n) {
-        const unsigned char b0 = byte(i);
+    while (i < text.size()) {
         char32_t c = 0;
-        std::size_t len = 0;
-        if (b0 < 0x80) {
-            c = b0;
-            len = 1;
-        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-            c = b0 & 0x1F;
-            len = 2;
-        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-            c = b0 & 0x0F;
-            len = 3;
-        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-            c = b0 & 0x07;
-            len = 4;
-        }
-        bool ok = len > 0 && i + len <= n;
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            const unsigned char b = byte(i + k);
-            if ((b & 0xC0) != 0x80)
-                ok = false;
-            else
-                c = (c << 6) | (b & 0x3F);
-        }
-        if (ok && ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-                   (len == 4 && (c < 0x10000 || c > 0x10FFFF))))
-            ok = false;
-        if (!ok) {
+        const std::size_t len = decodeUtf8(text, i, c);
+        if (len == 0) {
             out += u'\uFFFD';
             ++i;
             continue;
@@ -84,6 +98,19 @@ std::u16string toUtf16(std::string_view text)
         i += len;
     }
     return out;
+}
+
+bool isValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char32_t c = 0;
+        const std::size_t len = decodeUtf8(text, i, c);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
 }
 
 } // namespace yomi

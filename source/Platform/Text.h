@@ -18,4 +18,8 @@ std::string toUtf8(std::u16string_view text);
 // UTF-8 to UTF-16. An invalid byte sequence becomes U+FFFD, one per bad byte.
 std::u16string toUtf16(std::string_view text);
 
+// Whether the bytes are strict UTF-8: no overlong forms, no surrogates,
+// nothing above U+10FFFF, no truncated sequence.
+bool isValidUtf8(std::string_view text);
+
 } // namespace yomi

@@ -50,9 +50,18 @@ struct BadUtf8Case {
 
 class TextBadUtf8 : public ::testing::TestWithParam<BadUtf8Case> {};
 
-TEST_P(TextBadUtf8, OneReplacementPerBadByte)
+TEST_P(TextBadUtf8, OneReplacementPerBadByteAndNotValid)
 {
     EXPECT_EQ(toUtf16(GetParam().utf8), GetParam().utf16);
+    EXPECT_FALSE(isValidUtf8(GetParam().utf8));
+}
+
+TEST(TextValidUtf8, AcceptsEveryLengthOfSequence)
+{
+    EXPECT_TRUE(isValidUtf8(""));
+    EXPECT_TRUE(isValidUtf8("plain ASCII"));
+    EXPECT_TRUE(isValidUtf8("\xC3\xA9\xE6\x9D\xB1\xF0\xA0\xAE\xB7")); // é 東 U+20BB7
+    EXPECT_TRUE(isValidUtf8(std::string_view("a\0b", 3)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
