@@ -43,8 +43,9 @@ namespace {
 
 constexpr const char* kStampName = ".yomi-library";
 constexpr const char* kTemplatesName = ".templates";
-// Raised whenever the generator's output changes, so old libraries are redone.
+// Raised whenever the output changes, so that old libraries are made anew.
 constexpr int kGeneratorVersion = 1;
+constexpr int kDemoVersion = 2;
 
 struct Options {
     std::size_t count = 0;
@@ -349,17 +350,17 @@ const DemoTrack kDemo[] = {
     {Format::Ogg, "スピッツ/ハチミツ", "02 涙がキラリ☆.ogg",
      {"スピッツ", nullptr, "ハチミツ", "Hachimitsu", "スピッツ", nullptr, "草野正宗", "Kusano Masamune", "涙がキラリ☆", nullptr, nullptr, nullptr}, false, -1},
     {Format::Ogg, "スピッツ/ハチミツ", "03 ロビンソン.ogg",
-     {"スピッツ", nullptr, "ハチミツ", nullptr, "スピッツ", nullptr, "草野正宗", nullptr, "ロビンソン", "Robinson", nullptr, nullptr}, false, -1},
+     {"スピッツ", nullptr, "ハチミツ", nullptr, "スピッツ", nullptr, "マサムネ", "Masamune", "ロビンソン", "Robinson", "ドラえもん", nullptr}, false, -1},
     {Format::Mp3v24, "Yellow Magic Orchestra/浮気なぼくら", "01 君に、胸キュン。.mp3",
-     {"Yellow Magic Orchestra", nullptr, "浮気なぼくら", "Uwaki na Bokura", "Yellow Magic Orchestra", nullptr, "坂本龍一", "Sakamoto Ryuichi", "君に、胸キュン。", nullptr, nullptr, nullptr}, false, -1},
+     {"Yellow Magic Orchestra", nullptr, "浮気なぼくら", "Uwaki na Bokura", "Yellow Magic Orchestra", nullptr, "坂本龍一", "Sakamoto Ryuichi", "君に、胸キュン。", nullptr, "Music Station スペシャル", "Music Station Special"}, false, -1},
     {Format::Mp3v24, "Yellow Magic Orchestra/浮気なぼくら", "02 Lotus Love.mp3",
-     {"Yellow Magic Orchestra", "Yellow Magic Orchestra", "浮気なぼくら", nullptr, "Yellow Magic Orchestra", nullptr, "細野晴臣", nullptr, "Lotus Love", nullptr, nullptr, nullptr}, false, -1},
-    {Format::Mp3v24, "東京事変 feat. Various/大人 (アダルト)", "01 秘密.mp3",
-     {"東京事変", "Tokyo Jihen", "大人 (アダルト)", "", "東京事変 feat. Various", nullptr, "亀田誠治", nullptr, "秘密", "Himitsu", nullptr, nullptr}, false, -1},
-    {Format::Mp3v24, "東京事変 feat. Various/大人 (アダルト)", "02 Kingdom 王国.mp3",
-     {"東京事変", nullptr, "大人 (アダルト)", nullptr, "東京事変 feat. Various", "Tokyo Jihen feat. Various", "伊澤一葉", nullptr, "Kingdom 王国", nullptr, nullptr, nullptr}, false, -1},
+     {"Yellow Magic Orchestra", "Yellow Magic Orchestra", "浮気なぼくら", nullptr, "Yellow Magic Orchestra", nullptr, "細野晴臣 & YMO", nullptr, "Lotus Love", nullptr, nullptr, nullptr}, false, -1},
+    {Format::Mp3v24, "東京事変 feat. Various/大人 (Adult)", "01 秘密.mp3",
+     {"東京事変 feat. Various", "Tokyo Jihen feat. Various", "大人 (Adult)", "", "東京事変 feat. Various", nullptr, "亀田誠治", nullptr, "秘密", "Himitsu", nullptr, nullptr}, false, -1},
+    {Format::Mp3v24, "東京事変 feat. Various/大人 (Adult)", "02 Kingdom 王国.mp3",
+     {"東京事変", nullptr, "大人 (Adult)", nullptr, "東京事変 feat. Various", "Tokyo Jihen feat. Various", "伊澤一葉", nullptr, "Kingdom 王国", nullptr, nullptr, nullptr}, false, -1},
     {Format::Flac, "The Beatles/Abbey Road", "01 Come Together.flac",
-     {"The Beatles", "Beatles", "Abbey Road", nullptr, "The Beatles", "Beatles", "Lennon–McCartney", nullptr, "Come Together", nullptr, nullptr, nullptr}, false, -1},
+     {"The Beatles", "Beatles", "Abbey Road", nullptr, "The Beatles", "Beatles", "Lennon–McCartney", nullptr, "Come Together", nullptr, "MTV Unplugged", nullptr}, false, -1},
     {Format::Flac, "坂本龍一/音楽図鑑", "01 Tibetan Dance.flac",
      {"坂本龍一", "Sakamoto Ryuichi", "音楽図鑑", "Ongaku Zukan", "坂本龍一", "Sakamoto Ryuichi", "坂本龍一", "Sakamoto Ryuichi", "Tibetan Dance", nullptr, nullptr, nullptr}, false, -1},
     {Format::Flac, "坂本龍一/音楽図鑑", "02 森の人.flac",
@@ -405,7 +406,7 @@ std::vector<TrackPlan> demoPlan()
 std::string stampText(const Options& o)
 {
     if (o.demo)
-        return "yomi synthetic library " + std::to_string(kGeneratorVersion) + "\ndemo\n";
+        return "yomi demo library " + std::to_string(kDemoVersion) + "\n";
     return "yomi synthetic library " + std::to_string(kGeneratorVersion) + "\ncount=" + std::to_string(o.count) +
            "\nseed=" + std::to_string(o.seed) + "\n";
 }
