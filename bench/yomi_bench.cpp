@@ -440,6 +440,17 @@ Row measure(const fs::path& library, const Options& o)
             chosen.push_back(e);
             covered += counts[toUtf8(e->originalStr)];
         }
+        // Every other entry gets an empty sort value, which Save skips: only
+        // the chosen tracks are written, whatever an earlier run left behind.
+        const std::set<const PairEntry*> isChosen = [&] {
+            std::set<const PairEntry*> set;
+            for (const auto& e : chosen)
+                set.insert(e.get());
+            return set;
+        }();
+        for (const PairEntryRef& e : controller.dataArray()->entries())
+            if (!isChosen.count(e.get()))
+                e->sortStr.clear();
         const std::string token = runToken();
         std::vector<double> saves, writes, saveCpu, writeCpu;
         for (int r = 0; r < o.saveReps; ++r) {
