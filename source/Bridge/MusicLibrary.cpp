@@ -6,10 +6,17 @@
 
 namespace yomi::bridge {
 
-OptString Value::copy() const
+OptString Value::copy() const&
 {
     if (const String* s = string())
         return *s;
+    return std::nullopt;
+}
+
+OptString Value::copy() &&
+{
+    if (String* s = std::get_if<String>(&v_))
+        return std::move(*s);
     return std::nullopt;
 }
 

@@ -37,7 +37,9 @@ public:
     // The string, or nullptr when the value is not a string.
     const String* string() const { return std::get_if<String>(&v_); }
     // The caller's own copy of the string; absent when the value is no string.
-    OptString copy() const;
+    // On a temporary the string is moved out instead of copied.
+    OptString copy() const&;
+    OptString copy() &&;
     // Absent reads as false; a number is true when not 0; a string is false.
     bool boolValue() const;
     // Absent reads as 0; a boolean as 0 or 1; a string as 0.
