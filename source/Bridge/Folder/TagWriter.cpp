@@ -104,12 +104,10 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
             return WriteResult::failure(error);
         edited = std::move(*spliced);
     } else {
-        auto editor = parse(format, *original, false);
-        if (!editor->isValid())
-            return WriteResult::failure("the file did not parse cleanly");
-        if (!editor->setText(property, newValue, error) || !editor->save(error))
+        // The snapshot is taken: the parse that made it edits the copy.
+        if (!before->setText(property, newValue, error) || !before->save(error))
             return WriteResult::failure(error);
-        edited = bytesOf(editor->stream());
+        edited = bytesOf(before->stream());
     }
     before.reset();
 
