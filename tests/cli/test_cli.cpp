@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/RecordingLauncher.h"
 #include "Bridge/MemoryLibrary.h"
 #include "Category/StringUtility.h"
 #include "Cli/Cli.h"
@@ -21,6 +22,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using test::RecordingLauncher;
 
 // --- Arguments ---------------------------------------------------------------
 
@@ -169,16 +171,6 @@ TEST(CliTsv, MalformedLinesNameTheLine)
 
 // --- Runs over the memory library -------------------------------------------
 
-class RecordingLauncher final : public Launcher {
-public:
-    bool launch(std::string_view name) override
-    {
-        names.emplace_back(name);
-        return true;
-    }
-    std::vector<std::string> names;
-};
-
 class CliRun : public ::testing::Test {
 protected:
     CliRun()
@@ -241,7 +233,7 @@ TEST_F(CliRun, ListPrintsTheScanInListOrder)
                           "tab\\there\xE6\xBC\xA2\t\n");
     ASSERT_EQ(log_.size(), 1u);
     EXPECT_THAT(log_[0], HasSubstr(" sec"));
-    EXPECT_THAT(launcher_->names, IsEmpty());
+    EXPECT_THAT(launcher_->launched, IsEmpty());
     EXPECT_EQ(library_->writes(), 0u);
 }
 
@@ -262,7 +254,7 @@ TEST_F(CliRun, ApplyFromTsvWritesTheListedValues)
     EXPECT_THAT(err_.str(), HasSubstr("line 3: not in the list, skipped: \xE5\xB1\xB1"));
     EXPECT_THAT(err_.str(), HasSubstr("line 4: not in the list, skipped: Abc"));
     EXPECT_THAT(err_.str(), HasSubstr("4 track(s) written"));
-    EXPECT_THAT(launcher_->names, ElementsAre("Console"));
+    EXPECT_THAT(launcher_->launched, ElementsAre("Console"));
     EXPECT_EQ(out_.str(), "");
 }
 
@@ -273,7 +265,7 @@ TEST_F(CliRun, LaterLineOfTheSameValueCounts)
               kExitOk);
     EXPECT_EQ(sortOf(0), u"second");
     EXPECT_THAT(err_.str(), HasSubstr("line 2"));
-    EXPECT_THAT(launcher_->names, IsEmpty());
+    EXPECT_THAT(launcher_->launched, IsEmpty());
 }
 
 TEST_F(CliRun, EditCommandsActOnEveryOrOnlyEmptyEntries)
@@ -304,7 +296,7 @@ TEST_F(CliRun, DryRunPrintsTheChangesAndWritesNothing)
     EXPECT_EQ(out_.str(), "Song\\nA:\xE6\xA1\x9C->sakura\n"
                           "(null):\xE6\xA1\x9C->sakura\n"
                           "(null):\xE6\xB5\x9C\xE5\xB4\x8E->hamasaki\n");
-    EXPECT_THAT(launcher_->names, IsEmpty());
+    EXPECT_THAT(launcher_->launched, IsEmpty());
     EXPECT_THAT(log_, IsEmpty()); // kept off the system log
     EXPECT_THAT(err_.str(), HasSubstr("yomi-cli (dry run): Song\\nA:\xE6\xA1\x9C->sakura\n"));
     EXPECT_THAT(err_.str(), HasSubstr("3 track(s) would be written"));
@@ -334,7 +326,7 @@ TEST_F(CliRun, UnreadableInputWritesNothing)
               kExitUsage);
     EXPECT_THAT(err_.str(), HasSubstr("standard input: line 2: no tab"));
     EXPECT_THAT(library_->accesses(), IsEmpty());
-    EXPECT_THAT(launcher_->names, IsEmpty());
+    EXPECT_THAT(launcher_->launched, IsEmpty());
 }
 
 TEST_F(CliRun, LibraryThatCannotBeOpenedIsReported)

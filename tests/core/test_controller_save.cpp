@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/RecordingLauncher.h"
 #include "Bridge/MemoryLibrary.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
@@ -13,21 +14,13 @@
 namespace yomi {
 namespace {
 
+using test::RecordingLauncher;
+
 using bridge::MemoryLibrary;
 using bridge::Value;
 using test::LogCapture;
 using test::RecordingObserver;
 using test::WiredController;
-
-class RecordingLauncher final : public Launcher {
-public:
-    bool launch(std::string_view name) override
-    {
-        launched.emplace_back(name);
-        return true;
-    }
-    std::vector<std::string> launched;
-};
 
 class SaveTest : public ::testing::Test {
 protected:

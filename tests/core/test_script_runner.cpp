@@ -19,6 +19,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/RecordingLauncher.h"
 #include "Category/AppleScriptUtility.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
@@ -30,15 +31,7 @@ using ::testing::IsEmpty;
 namespace yomi {
 namespace {
 
-class RecordingLauncher final : public Launcher {
-public:
-    bool launch(std::string_view name) override
-    {
-        names.emplace_back(name);
-        return true;
-    }
-    std::vector<std::string> names;
-};
+using test::RecordingLauncher;
 
 fs::path makeTempDir(const char* stem)
 {
@@ -67,7 +60,7 @@ protected:
         setLauncher(previous_);
         fs::remove_all(dir_);
     }
-    const std::vector<std::string>& launched() const { return launcher_->names; }
+    const std::vector<std::string>& launched() const { return launcher_->launched; }
 
     std::shared_ptr<RecordingLauncher> launcher_;
     std::shared_ptr<Launcher> previous_;

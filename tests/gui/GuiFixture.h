@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "support/RecordingLauncher.h"
 #include "Bridge/MemoryLibrary.h"
 #include "Platform/Launcher.h"
 #include "Window/MainWindow.h"
@@ -42,16 +43,6 @@ inline QApplication& guiApplication()
     static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
-
-class RecordingLauncher final : public Launcher {
-public:
-    bool launch(std::string_view applicationName) override
-    {
-        launched.emplace_back(applicationName);
-        return true;
-    }
-    std::vector<std::string> launched;
-};
 
 class GuiTest : public ::testing::Test {
 protected:

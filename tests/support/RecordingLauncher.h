@@ -1,0 +1,22 @@
+// A launcher that starts nothing and records the names it was asked for.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Platform/Launcher.h"
+
+namespace yomi::test {
+
+class RecordingLauncher final : public Launcher {
+public:
+    bool launch(std::string_view applicationName) override
+    {
+        launched.emplace_back(applicationName);
+        return true;
+    }
+    std::vector<std::string> launched;
+};
+
+} // namespace yomi::test
