@@ -7,10 +7,14 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
+#include <set>
 
+#include "Bridge/Folder/FolderLibrary.h"
 #include "Platform/Log.h"
 #include "folder/FolderHelpers.h"
 #include "folder/TagTools.h"
@@ -35,7 +39,7 @@ TEST(FolderWalk, ListsAudioFilesInByteOrderSkippingHiddenAndFolderLinks)
 
     const std::vector<std::string> expected = {"B.MP3", "a-b/x.mp3", "a/y.mp3", "b.Flac",
                                                "link.m4a", "z/deep/er/t.opus", "\xC3\xA9t\xC3\xA9.ogg"};
-    EXPECT_EQ(listAudioFiles(library.path()), expected);
+    EXPECT_EQ(listAudioFiles(library.path()).paths(), expected);
 
     std::vector<OptString> names;
     walkLibrary(library.path(), [&](std::size_t, bridge::Track& track) { names.push_back(track.name()); });
@@ -285,3 +289,39 @@ TEST(LibraryRoot, RegisteredLibraryIsReachedByTheBundleIdentifier)
 
 } // namespace
 } // namespace yomi::test
+
+namespace yomi {
+namespace {
+
+// The packed list sorts as the joined paths would: folder and name compared
+// as one string, whatever the split.
+TEST(FolderFileList, SortsAsTheWholePathsDo)
+{
+    std::mt19937 rng(11);
+    const std::vector<std::string> parts = {"a", "a-b", "a.b", "ab", "B", "\xC3\xA9", "z", "a b", "0", "~"};
+    bridge::folder::FileList list;
+    std::vector<std::string> expected;
+    std::set<std::string> seen;
+    for (int f = 0; f < 40; ++f) {
+        std::string folder;
+        const int depth = static_cast<int>(rng() % 3);
+        for (int d = 0; d < depth; ++d)
+            folder += parts[rng() % parts.size()] + "/";
+        const std::uint32_t index = list.addFolder(folder);
+        for (int n = 0; n < 5; ++n) {
+            const std::string name = parts[rng() % parts.size()] + parts[rng() % parts.size()] + ".mp3";
+            if (!seen.insert(folder + name).second)
+                continue;
+            list.addFile(index, name);
+            expected.push_back(folder + name);
+        }
+    }
+    list.sort();
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(list.paths(), expected);
+    ASSERT_EQ(list.size(), expected.size());
+    EXPECT_EQ(list.path(3), expected[3]);
+}
+
+} // namespace
+} // namespace yomi

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "Bridge/Folder/Formats.h"
 #include "Bridge/Folder/TagFile.h"
@@ -41,12 +42,12 @@ std::string_view trimLeft(std::string_view s)
 
 class FolderTrack final : public Track {
 public:
-    void reset(const std::string* root, const std::string* relative)
+    void reset(const std::string* root, std::string relative)
     {
         endVisit();
         root_ = root;
-        relative_ = relative;
-        format_ = formatForName(*relative).value_or(Format::Mpeg);
+        relative_ = std::move(relative);
+        format_ = formatForName(relative_).value_or(Format::Mpeg);
     }
 
     Value valueForKey(std::string_view key) override
@@ -73,7 +74,7 @@ public:
             if (auto title = file->text(Property::Title); title && !title->isEmpty())
                 return fromTagLib(*title);
         }
-        return toUtf16(*relative_);
+        return toUtf16(relative_);
     }
 
     WriteResult setValue(const String& value, std::string_view key) override
@@ -87,7 +88,7 @@ public:
         const fileio::FileIdentity opened = *identity_;
         // The parse describes the file as it was; the next read parses anew.
         endVisit();
-        return writeProperty(*root_ + *relative_, opened, format_, *property, value);
+        return writeProperty(*root_ + relative_, opened, format_, *property, value);
     }
 
     void endVisit() override
@@ -112,7 +113,7 @@ private:
 
     void open()
     {
-        const std::string path = *root_ + *relative_;
+        const std::string path = *root_ + relative_;
         // O_NONBLOCK: a file swapped for a FIFO since the listing must not
         // hang the walk; it is refused below as no regular file.
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -143,7 +144,7 @@ private:
     }
 
     const std::string* root_ = nullptr;
-    const std::string* relative_ = nullptr;
+    std::string relative_;
     Format format_ = Format::Mpeg;
     bool tried_ = false;
     std::unique_ptr<TagFile> parse_;
@@ -153,7 +154,7 @@ private:
 
 class FolderSequence final : public TrackSequence {
 public:
-    FolderSequence(std::string root, std::vector<std::string> files) : root_(std::move(root)), files_(std::move(files))
+    FolderSequence(std::string root, FileList files) : root_(std::move(root)), files_(std::move(files))
     {
     }
 
@@ -163,7 +164,7 @@ public:
             slots_[i].endVisit();
         const std::size_t count = std::min({out.size(), slots_.size(), files_.size() - next_});
         for (std::size_t i = 0; i < count; ++i) {
-            slots_[i].reset(&root_, &files_[next_ + i]);
+            slots_[i].reset(&root_, files_.path(next_ + i));
             out[i] = &slots_[i];
         }
         next_ += count;
@@ -173,7 +174,7 @@ public:
 
 private:
     std::string root_; // with a trailing '/'
-    std::vector<std::string> files_;
+    FileList files_;
     std::size_t next_ = 0;
     std::size_t handedOut_ = 0;
     std::array<FolderTrack, kBatchSize> slots_;
@@ -186,7 +187,7 @@ public:
     std::unique_ptr<TrackSequence> tracks() override
     {
         std::string error;
-        std::vector<std::string> files = listAudioFiles(root_, &error);
+        FileList files = listAudioFiles(root_, &error);
         if (!error.empty())
             log::write(log::escapeControls("cannot read the music library folder " + root_.string() + ": " + error));
         std::string prefix = root_.string();
@@ -295,7 +296,73 @@ std::filesystem::path libraryRoot(const std::optional<std::filesystem::path>& fr
     return std::filesystem::path(home) / "Music";
 }
 
-std::vector<std::string> listAudioFiles(const std::filesystem::path& root, std::string* error)
+std::string FileList::path(std::size_t i) const
+{
+    const File& f = files_.at(i);
+    std::string out = folders_[f.folder];
+    out += nameOf(f);
+    return out;
+}
+
+std::vector<std::string> FileList::paths() const
+{
+    std::vector<std::string> out;
+    out.reserve(files_.size());
+    for (std::size_t i = 0; i < files_.size(); ++i)
+        out.push_back(path(i));
+    return out;
+}
+
+std::uint32_t FileList::addFolder(std::string relative)
+{
+    folders_.push_back(std::move(relative));
+    return static_cast<std::uint32_t>(folders_.size() - 1);
+}
+
+void FileList::addFile(std::uint32_t folder, std::string_view name)
+{
+    files_.push_back(File{folder, static_cast<std::uint32_t>(names_.size())});
+    names_.append(name);
+    names_.push_back('\0');
+}
+
+bool FileList::less(const File& a, const File& b) const
+{
+    // Compares folder + name of each as one string, byte by byte (unsigned,
+    // as std::string does), without joining them.
+    const std::string_view partsA[2] = {folders_[a.folder], nameOf(a)};
+    const std::string_view partsB[2] = {folders_[b.folder], nameOf(b)};
+    std::size_t pa = 0, pb = 0, ia = 0, ib = 0;
+    for (;;) {
+        while (pa < 2 && ia == partsA[pa].size()) {
+            ++pa;
+            ia = 0;
+        }
+        while (pb < 2 && ib == partsB[pb].size()) {
+            ++pb;
+            ib = 0;
+        }
+        if (pa == 2 || pb == 2)
+            return pa == 2 && pb != 2;
+        // Compare the longest run both parts still have.
+        const std::size_t n = std::min(partsA[pa].size() - ia, partsB[pb].size() - ib);
+        const int c = partsA[pa].substr(ia, n).compare(partsB[pb].substr(ib, n));
+        if (c != 0)
+            return c < 0;
+        ia += n;
+        ib += n;
+    }
+}
+
+void FileList::sort()
+{
+    std::sort(files_.begin(), files_.end(), [this](const File& a, const File& b) { return less(a, b); });
+    files_.shrink_to_fit();
+    names_.shrink_to_fit();
+    folders_.shrink_to_fit();
+}
+
+FileList listAudioFiles(const std::filesystem::path& root, std::string* error)
 {
     std::string base = root.string();
     if (base.empty())
@@ -303,11 +370,11 @@ std::vector<std::string> listAudioFiles(const std::filesystem::path& root, std::
     if (base.back() != '/')
         base.push_back('/');
 
-    std::vector<std::string> files;
+    FileList files;
     std::vector<std::string> pending{std::string()}; // folders still to read, relative, ending in '/'
     bool atRoot = true;
     while (!pending.empty()) {
-        const std::string folder = std::move(pending.back());
+        std::string folder = std::move(pending.back());
         pending.pop_back();
         const std::string full = base + folder;
         DIR* dir = ::opendir(full.c_str());
@@ -322,6 +389,12 @@ std::vector<std::string> listAudioFiles(const std::filesystem::path& root, std::
             continue;
         }
         atRoot = false;
+        std::optional<std::uint32_t> folderIndex; // added with its first file
+        const auto addFile = [&](const char* name) {
+            if (!folderIndex)
+                folderIndex = files.addFolder(folder);
+            files.addFile(*folderIndex, name);
+        };
         while (const dirent* entry = ::readdir(dir)) {
             const char* name = entry->d_name;
             if (name[0] == '.')
@@ -340,17 +413,16 @@ std::vector<std::string> listAudioFiles(const std::filesystem::path& root, std::
             if (!formatForName(name))
                 continue;
             if (type == DT_REG) {
-                files.push_back(folder + name);
+                addFile(name);
             } else if (type == DT_LNK) {
                 struct stat st {};
                 if (::stat((full + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
-                    files.push_back(folder + name);
+                    addFile(name);
             }
         }
         ::closedir(dir);
     }
-    // std::string compares as unsigned bytes: the byte order of UTF-8 paths.
-    std::sort(files.begin(), files.end());
+    files.sort();
     return files;
 }
 
