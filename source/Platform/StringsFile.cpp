@@ -77,30 +77,9 @@ private:
                 ++i;
                 continue;
             }
-            std::size_t len = 0;
             char32_t c = 0;
-            if (b0 >= 0xC2 && b0 <= 0xDF) {
-                len = 2;
-                c = b0 & 0x1F;
-            } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-                len = 3;
-                c = b0 & 0x0F;
-            } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-                len = 4;
-                c = b0 & 0x07;
-            } else {
-                return fail(failure, out, "invalid UTF-8");
-            }
-            if (n - i < len)
-                return fail(failure, out, "invalid UTF-8");
-            for (std::size_t k = 1; k < len; ++k) {
-                const auto b = static_cast<unsigned char>(b_[i + k]);
-                if ((b & 0xC0) != 0x80)
-                    return fail(failure, out, "invalid UTF-8");
-                c = (c << 6) | (b & 0x3F);
-            }
-            if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-                (len == 4 && (c < 0x10000 || c > 0x10FFFF)))
+            const std::size_t len = decodeUtf8(b_, i, c);
+            if (len == 0)
                 return fail(failure, out, "invalid UTF-8");
             if (c >= 0x10000) {
                 c -= 0x10000;

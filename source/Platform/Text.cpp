@@ -34,10 +34,6 @@ std::string toUtf8(std::u16string_view text)
     return out;
 }
 
-namespace {
-
-// Decodes the UTF-8 sequence at text[i]; returns its length and stores the
-// code point in `c`, or returns 0 for an invalid or truncated sequence.
 std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& c)
 {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
@@ -72,8 +68,6 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& c)
         return 0;
     return len;
 }
-
-} // namespace
 
 std::u16string toUtf16(std::string_view text)
 {

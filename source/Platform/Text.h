@@ -18,6 +18,11 @@ std::string toUtf8(std::u16string_view text);
 // UTF-8 to UTF-16. An invalid byte sequence becomes U+FFFD, one per bad byte.
 std::u16string toUtf16(std::string_view text);
 
+// Decodes the strict UTF-8 sequence at text[i] (i < text.size()): returns
+// its length in bytes and stores the code point in `c`; 0 for an invalid or
+// truncated sequence (overlong forms, surrogates, above U+10FFFF).
+std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& c);
+
 // Whether the bytes are strict UTF-8: no overlong forms, no surrogates,
 // nothing above U+10FFFF, no truncated sequence.
 bool isValidUtf8(std::string_view text);

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "Cli/Cli.h"
+#include "support/FileFlags.h"
 
 #if defined(YOMI_CLI_PATH)
 
@@ -203,7 +204,7 @@ protected:
     void TearDown() override
     {
         for (const auto& f : immutable_)
-            std::system(("chattr -i '" + f.string() + "' 2>/dev/null").c_str());
+            test::setImmutable(f, false);
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
@@ -429,8 +430,8 @@ TEST_F(CliEndToEnd, FileThatCannotBeWrittenGivesStatus1)
 {
     makeStandardLibrary();
     const fs::path locked = library_ / "03.m4a";
-    if (std::system(("chattr +i '" + locked.string() + "' 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "the file system does not support chattr +i here";
+    if (!test::setImmutable(locked, true))
+        GTEST_SKIP() << "the file system has no immutable flag here";
     immutable_.push_back(locked);
     const auto before = snapshot();
 

@@ -14,6 +14,8 @@
 #include <fstream>
 #include <random>
 #include <set>
+
+#include "support/FileFlags.h"
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,23 +51,6 @@ inline std::string makeBytes(std::size_t size, unsigned seed)
     for (char& c : s)
         c = static_cast<char>(random() & 0xff);
     return s;
-}
-
-// Sets or clears the immutable flag; false where the file system or the
-// process's capabilities do not allow it.
-inline bool setImmutable(const fs::path& p, bool on)
-{
-    const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
 }
 
 // A scratch folder holding a library folder and a journal folder

@@ -19,6 +19,7 @@
 #include "folder/FolderHelpers.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
+#include "support/FileFlags.h"
 
 namespace yomi::test {
 namespace {
@@ -137,22 +138,6 @@ TEST(FolderWalk, FileChangedSinceTheWalkOpenedItIsNotWritten)
         EXPECT_EQ(result.reason, "changed on disk");
     });
     EXPECT_EQ(readBytes(file), changed);
-}
-
-// Sets or clears the immutable attribute; false when the file system has none.
-bool setImmutable(const fs::path& file, bool on)
-{
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
 }
 
 TEST(FolderWalk, ReadOnlyFileFailsWithItsReasonAndStaysAsItWas)
