@@ -53,26 +53,27 @@ std::optional<FieldKeys> fieldForTag(std::int32_t tag)
     return kFieldTable[static_cast<std::size_t>(tag)];
 }
 
-void SRMainController::setDataArray(std::shared_ptr<PairList> list)
+template <typename T>
+void SRMainController::replaceProperty(std::string_view key, std::shared_ptr<T>& field, std::shared_ptr<T> value)
 {
     const ListChange change{ListChange::Kind::Reset, 0};
-    notifyWill(kDataArrayKey, change);
-    // Hold the new list before letting go of the old one: writing the list
-    // already held keeps it alive.
-    std::shared_ptr<PairList> previous = std::move(dataArray_);
-    dataArray_ = std::move(list);
+    notifyWill(key, change);
+    // Hold the new object before letting go of the old one: writing the
+    // object already held keeps it alive.
+    std::shared_ptr<T> previous = std::move(field);
+    field = std::move(value);
     previous.reset();
-    notifyDid(kDataArrayKey, change);
+    notifyDid(key, change);
+}
+
+void SRMainController::setDataArray(std::shared_ptr<PairList> list)
+{
+    replaceProperty(kDataArrayKey, dataArray_, std::move(list));
 }
 
 void SRMainController::setPairDict(std::shared_ptr<PairDict> dict)
 {
-    const ListChange change{ListChange::Kind::Reset, 0};
-    notifyWill(kPairDictKey, change);
-    std::shared_ptr<PairDict> previous = std::move(pairDict_);
-    pairDict_ = std::move(dict);
-    previous.reset();
-    notifyDid(kPairDictKey, change);
+    replaceProperty(kPairDictKey, pairDict_, std::move(dict));
 }
 
 void SRMainController::addObjectToDataArray(PairEntryRef entry)

@@ -119,6 +119,8 @@ public:
 private:
     template <typename Edit>
     void editSelection(Edit&& edit);
+    template <typename T>
+    void replaceProperty(std::string_view key, std::shared_ptr<T>& field, std::shared_ptr<T> value);
     void notifyWill(std::string_view key, const ListChange& change);
     void notifyDid(std::string_view key, const ListChange& change);
     void busyOn();

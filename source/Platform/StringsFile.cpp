@@ -81,13 +81,7 @@ private:
             const std::size_t len = decodeUtf8(b_, i, c);
             if (len == 0)
                 return fail(failure, out, "invalid UTF-8");
-            if (c >= 0x10000) {
-                c -= 0x10000;
-                out += static_cast<char16_t>(0xD800 + (c >> 10));
-                out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-            } else {
-                out += static_cast<char16_t>(c);
-            }
+            appendUtf16(out, c);
             i += len;
         }
         return out;

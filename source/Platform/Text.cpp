@@ -69,6 +69,17 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& c)
     return len;
 }
 
+void appendUtf16(std::u16string& out, char32_t c)
+{
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (c >> 10));
+        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(c);
+    }
+}
+
 std::u16string toUtf16(std::string_view text)
 {
     std::u16string out;
@@ -82,13 +93,7 @@ std::u16string toUtf16(std::string_view text)
             ++i;
             continue;
         }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
+        appendUtf16(out, c);
         i += len;
     }
     return out;

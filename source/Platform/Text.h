@@ -23,6 +23,10 @@ std::u16string toUtf16(std::string_view text);
 // truncated sequence (overlong forms, surrogates, above U+10FFFF).
 std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& c);
 
+// Appends one code point (at most U+10FFFF), as a surrogate pair above the
+// Basic Multilingual Plane.
+void appendUtf16(std::u16string& out, char32_t c);
+
 // Whether the bytes are strict UTF-8: no overlong forms, no surrogates,
 // nothing above U+10FFFF, no truncated sequence.
 bool isValidUtf8(std::string_view text);
