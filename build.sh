@@ -7,6 +7,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build_dir=${YOMI_BUILD_DIR:-$here/build}
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here}
 
 # Debian 12 packages: compiler and build tools, Qt 6, TagLib, ICU, GoogleTest,
 # Google Benchmark; ffmpeg, mutagen and exiftool make and check test audio;
@@ -38,7 +39,10 @@ install_deps() {
 
 configure() {
   if [ ! -f "$build_dir/build.ninja" ]; then
-    cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    # ccache, where installed, shares compiled objects between checkouts.
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
   fi
 }
 
