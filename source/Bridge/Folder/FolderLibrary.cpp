@@ -62,9 +62,12 @@ public:
             return Value(file->podcast());
         if (*property == Property::VideoKind)
             return Value(file->videoKind());
+        // A tag the file does not hold reads as the empty string, as an unset
+        // field does in any music library: only an unreadable file has
+        // absent values.
         const auto text = file->text(*property);
         if (!text)
-            return {};
+            return Value(String());
         return Value(fromTagLib(*text));
     }
 

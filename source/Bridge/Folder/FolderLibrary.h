@@ -15,8 +15,9 @@
 // (tags only), and frees the parse at endVisit() or when the walk moves to the
 // next batch. A file that cannot be parsed (vanished, unreadable, not audio,
 // truncated) reads as absent values. Properties: see Formats.h; a property
-// with several values reads as its first; an absent frame is an absent value,
-// a present empty one the empty string; "podcast" is a boolean, "videoKind"
+// with several values reads as its first; in a file that parses, a text
+// property whose tag the file does not hold (no frame, atom or field, no tag
+// at all) reads as the empty string, like a present empty one; "podcast" is a boolean, "videoKind"
 // 'kNon' for audio and another code for a video. name() is the title, or the
 // relative path when the file has no (or an empty) title.
 //
@@ -24,8 +25,9 @@
 // says whether the value is really in the file (see TagWriter.h).
 //
 // Known limits, from TagLib 1.13:
-// - An empty Xiph comment field ("ARTISTSORT=") reads as absent, and TagLib
-//   drops empty fields when it saves (FLAC, Ogg Vorbis, Opus, Speex).
+// - TagLib drops empty Xiph comment fields ("ARTISTSORT="), both when it
+//   reads (such a field reads as "", as a missing one does) and when it
+//   saves (FLAC, Ogg Vorbis, Opus, Speex).
 // - MP3: an ID3v2.3 tag is edited frame by frame and stays v2.3; a v2.4 tag
 //   is saved by TagLib as v2.4; a v2.2 tag (TagLib cannot write v2.2) and a
 //   file without ID3v2 get a v2.4 tag. ID3v1 and APE tags are left as they
