@@ -1,7 +1,9 @@
 #include "Platform/Launcher.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,12 +51,29 @@ std::optional<std::string> findOnPath(std::string_view program)
     return std::nullopt;
 }
 
+// Reads exactly `size` bytes from a pipe; false at its end or on an error.
+bool readFully(int fd, void* into, std::size_t size)
+{
+    auto* p = static_cast<char*>(into);
+    while (size > 0) {
+        const ssize_t n = ::read(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 // Starts `argv` (argv[0] is the program's path) in a new session with
 // standard input and output on /dev/null, as a grandchild that init adopts,
-// so that no zombie is left behind. Returns whether the program was really
-// executed: an exec failure in the grandchild comes back through a pipe that
-// closes on a successful exec.
-bool spawnDetached(const std::vector<std::string>& args)
+// so that no zombie is left behind. Returns the program's pid when it was
+// really executed, else nullopt: an exec failure in the grandchild comes back
+// through a pipe that closes on a successful exec, and the intermediate child
+// reports the grandchild's pid through another.
+std::optional<pid_t> spawnDetached(const std::vector<std::string>& args)
 {
     // Everything the children need is made before fork: after it, only
     // async-signal-safe calls are allowed.
@@ -67,20 +86,33 @@ bool spawnDetached(const std::vector<std::string>& args)
 
     int status[2];
     if (::pipe2(status, O_CLOEXEC) != 0)
-        return false;
+        return std::nullopt;
+    int pidPipe[2];
+    if (::pipe2(pidPipe, O_CLOEXEC) != 0) {
+        ::close(status[0]);
+        ::close(status[1]);
+        return std::nullopt;
+    }
 
     const pid_t child = ::fork();
     if (child < 0) {
-        ::close(status[0]);
-        ::close(status[1]);
-        return false;
+        for (int fd : {status[0], status[1], pidPipe[0], pidPipe[1]})
+            ::close(fd);
+        return std::nullopt;
     }
     if (child == 0) {
         ::close(status[0]);
+        ::close(pidPipe[0]);
         ::setsid();
         const pid_t grandchild = ::fork();
-        if (grandchild != 0)
+        if (grandchild != 0) {
+            if (grandchild > 0) {
+                ssize_t ignored = ::write(pidPipe[1], &grandchild, sizeof grandchild);
+                (void)ignored;
+            }
             ::_exit(grandchild < 0 ? 1 : 0);
+        }
+        ::close(pidPipe[1]);
 
         const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0) {
@@ -114,9 +146,13 @@ bool spawnDetached(const std::vector<std::string>& args)
     }
 
     ::close(status[1]);
+    ::close(pidPipe[1]);
     int childStatus = 0;
     while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {
     }
+    pid_t grandchild = 0;
+    const bool havePid = readFully(pidPipe[0], &grandchild, sizeof grandchild);
+    ::close(pidPipe[0]);
     int error = 0;
     ssize_t n;
     do {
@@ -124,8 +160,50 @@ bool spawnDetached(const std::vector<std::string>& args)
     } while (n < 0 && errno == EINTR);
     ::close(status[0]);
     const bool forked = WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0;
-    return forked && n == 0;
+    if (!forked || n != 0 || !havePid)
+        return std::nullopt;
+    return grandchild;
 }
+
+// The log viewer this process started, followed through a pidfd so that a
+// recycled pid is never taken for it.
+class StartedViewer {
+public:
+    ~StartedViewer() { forget(); }
+
+    void remember(pid_t pid)
+    {
+        forget();
+        fd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    }
+
+    // True while the remembered process has not exited. Without a pidfd
+    // (kernel before 5.3, or the process was already gone) nothing counts as
+    // running, so a viewer is started as before.
+    bool running()
+    {
+        if (fd_ < 0)
+            return false;
+        pollfd p{fd_, POLLIN, 0};
+        int r;
+        do {
+            r = ::poll(&p, 1, 0);
+        } while (r < 0 && errno == EINTR);
+        if (r == 0)
+            return true;
+        forget();
+        return false;
+    }
+
+private:
+    void forget()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    int fd_ = -1;
+};
 
 // One way to show the system log: a program, the arguments that follow its
 // path, and the programs it needs beside itself on PATH.
@@ -152,8 +230,10 @@ const std::vector<Candidate>& consoleCandidates()
     return candidates;
 }
 
-bool launchConsole()
+bool launchConsole(StartedViewer& viewer)
 {
+    if (viewer.running())
+        return true;
     const std::optional<std::string> journalctl = findOnPath("journalctl");
     for (const Candidate& c : consoleCandidates()) {
         if (c.followsJournal && !journalctl)
@@ -169,8 +249,10 @@ bool launchConsole()
             args.emplace_back("--follow");
             args.emplace_back("--identifier=yomi");
         }
-        if (spawnDetached(args))
+        if (const std::optional<pid_t> pid = spawnDetached(args)) {
+            viewer.remember(*pid);
             return true;
+        }
     }
     return false;
 }
@@ -179,11 +261,28 @@ class DesktopLauncher final : public Launcher {
 public:
     bool launch(std::string_view applicationName) override
     {
+        std::lock_guard lock(mutex_);
         if (applicationName == "Console")
-            return launchConsole();
+            return launchConsole(console_);
         return false;
     }
+
+    bool consoleRunning()
+    {
+        std::lock_guard lock(mutex_);
+        return console_.running();
+    }
+
+private:
+    std::mutex mutex_;
+    StartedViewer console_;
 };
+
+DesktopLauncher& desktopLauncher()
+{
+    static DesktopLauncher desktop;
+    return desktop;
+}
 
 struct LauncherState {
     std::mutex mutex;
@@ -200,11 +299,15 @@ LauncherState& launcherState()
 
 Launcher& currentLauncher()
 {
-    static DesktopLauncher desktop;
     std::lock_guard lock(launcherState().mutex);
     if (launcherState().replacement)
         return *launcherState().replacement;
-    return desktop;
+    return desktopLauncher();
+}
+
+bool logViewerRunning()
+{
+    return desktopLauncher().consoleRunning();
 }
 
 std::shared_ptr<Launcher> setLauncher(std::shared_ptr<Launcher> launcher)

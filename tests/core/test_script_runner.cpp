@@ -173,6 +173,7 @@ protected:
     void SetUp() override
     {
         setLauncher(nullptr);
+        ASSERT_TRUE(viewerExited()) << "a log viewer of an earlier case is still running";
         root_ = makeTempDir("yomi-launcher");
         bin_ = root_ / "bin dir;'\"$(exit 3)`false`&|*";
         records_ = root_ / "records";
@@ -184,6 +185,8 @@ protected:
     }
     void TearDown() override
     {
+        std::ofstream(root_ / "stop").put('\n'); // ends the viewers that wait for it
+        EXPECT_TRUE(viewerExited());
         if (oldPath_)
             ::setenv("PATH", oldPath_->c_str(), 1);
         else
@@ -218,6 +221,30 @@ protected:
         return lines;
     }
     bool wasStarted(const std::string& name) const { return fs::exists(records_ / name); }
+
+    // A viewer stub that appends its name to records/starts and runs until
+    // the case ends (the file "stop" appears).
+    void addWaitingStub(const std::string& name)
+    {
+        writeFile(bin_ / name, "#!/bin/sh\necho " + name + " >> '" + (records_ / "starts").string() +
+                                   "'\nwhile [ ! -e '" + (root_ / "stop").string() +
+                                   "' ]; do sleep 0.02; done\n");
+        fs::permissions(bin_ / name, fs::perms::owner_all);
+    }
+    std::size_t starts() const
+    {
+        std::ifstream in(records_ / "starts");
+        std::size_t n = 0;
+        for (std::string line; std::getline(in, line);)
+            ++n;
+        return n;
+    }
+    static bool viewerExited()
+    {
+        for (int i = 0; i < 500 && logViewerRunning(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return !logViewerRunning();
+    }
 
     std::string stub(const std::string& name) const { return (bin_ / name).string(); }
 
@@ -267,6 +294,7 @@ TEST_F(DesktopLauncherTest, WithoutJournalctlTheLogApplicationsFollow)
     EXPECT_THAT(recorded("gnome-logs"), ElementsAre(stub("gnome-logs")));
 
     fs::remove(bin_ / "gnome-logs");
+    ASSERT_TRUE(viewerExited());
     ASSERT_TRUE(currentLauncher().launch("Console"));
     EXPECT_THAT(recorded("ksystemlog"), ElementsAre(stub("ksystemlog")));
     EXPECT_FALSE(wasStarted("xterm"));
@@ -300,6 +328,27 @@ TEST_F(DesktopLauncherTest, RelativePathEntriesAreNotSearched)
     ASSERT_TRUE(started);
     EXPECT_THAT(recorded("ksystemlog"), ElementsAre(stub("ksystemlog")));
     EXPECT_FALSE(wasStarted("xterm"));
+}
+
+// Five Saves while the viewer is open start one viewer; one more after the
+// user closed it starts a new one.
+TEST_F(DesktopLauncherTest, OneViewerWhileItIsOpen)
+{
+    addWaitingStub("gnome-logs");
+    for (int save = 0; save < 5; ++save)
+        ASSERT_TRUE(currentLauncher().launch("Console"));
+    for (int i = 0; i < 500 && starts() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(starts(), 1u);
+    EXPECT_TRUE(logViewerRunning());
+
+    std::ofstream(root_ / "stop").put('\n');
+    ASSERT_TRUE(viewerExited());
+    fs::remove(root_ / "stop");
+    ASSERT_TRUE(currentLauncher().launch("Console"));
+    for (int i = 0; i < 500 && starts() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(starts(), 2u);
 }
 
 TEST_F(DesktopLauncherTest, NothingInstalledStartsNothing)
