@@ -66,6 +66,9 @@ public:
     virtual Value valueForKey(std::string_view key) = 0;
     // The track's name (its title), for log lines.
     virtual OptString name() = 0;
+    // Where the track is kept (a file's path), for failure lines; empty when
+    // the library has no such place.
+    virtual std::string location() { return {}; }
     // Stores the string under the key. Reports whether the value is really in
     // the library afterwards.
     virtual WriteResult setValue(const String& value, std::string_view key) = 0;

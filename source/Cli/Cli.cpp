@@ -73,7 +73,14 @@ std::optional<std::string> readInput(const std::string& path, std::istream& in, 
 {
     std::string text;
     if (path == "-") {
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        char buffer[65536];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+            text.append(buffer, static_cast<std::size_t>(in.gcount()));
+            if (text.size() > kMaxInputBytes) {
+                error = "cannot read standard input: input too large";
+                return std::nullopt;
+            }
+        }
         if (in.bad()) {
             error = "cannot read standard input";
             return std::nullopt;
@@ -140,18 +147,26 @@ list    Scans the library for the field and prints, once each, the values that
         are not made only of kana and Latin letters, with the sort value a
         track already carries: value, a tab, sort value, one entry a line.
         Podcasts and videos are left out. Backslash, tab, line feed and
-        carriage return inside a value are written \\, \t, \n and \r.
+        carriage return inside a value are written \\, \t, \n and \r;
+        other control characters \xHH, and C1 controls, line and paragraph
+        separators and bidirectional controls \uXXXX. A file that cannot
+        be read is named on standard error and counted at the end.
 
 apply   Scans the same way, sets sort values, and writes each listed non-empty
         sort value into every track whose value is listed and whose own sort
         value differs. Each change is logged to standard error.
   --from FILE    sort values from a file in the format that list prints
-                 ("-" reads standard input); a value that is not in the list
-                 is reported and skipped
+                 ("-" reads standard input); only the values it names are
+                 written, and a value that is not in the list is reported
+                 and skipped. Every line is checked before anything is
+                 written: a raw control character, or a NUL in a sort value,
+                 is an error
   --romaji       every entry's sort value becomes its value in lower-case
                  Latin letters
   --copy         every entry's sort value becomes its value itself
-  --only-empty   act only on entries whose sort value is empty
+  --only-empty   fill in only tracks whose own sort value is empty; with
+                 --romaji or --copy, change only entries whose listed sort
+                 value is empty
   --dry-run      print the changes that would be made (name:value->sort)
                  on standard output and write nothing
   --no-console   do not open the log viewer (a dry run never opens it)
@@ -160,7 +175,8 @@ apply   Scans the same way, sets sort values, and writes each listed non-empty
                 else ~/Music
 
 Exit status: 0 success; 1 at least one write failed (each failure is on
-standard error); 2 bad usage or unusable input (nothing was written).
+standard error, with the file's path); 2 bad usage, unusable input or a
+library folder that cannot be read (nothing was written).
 
 A complete session:
   yomi-cli list --field artist > artists.tsv
@@ -279,17 +295,45 @@ std::string escapeField(std::u16string_view value)
     const std::string utf8 = toUtf8(value);
     std::string out;
     out.reserve(utf8.size());
-    for (const char c : utf8) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
-        }
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t c = 0;
+        const std::size_t n = decodeUtf8(utf8, i, c); // toUtf8 gives strict UTF-8
+        if (c == U'\\')
+            out += "\\\\";
+        else if (isUnsafeToShow(c))
+            appendVisibleEscape(out, c);
+        else
+            out.append(utf8, i, n);
+        i += n;
     }
     return out;
 }
+
+namespace {
+
+// The value of `digits` hexadecimal digits at field[i]; nullopt when any is
+// missing or not a hexadecimal digit.
+std::optional<char32_t> hexAt(std::string_view field, std::size_t i, std::size_t digits)
+{
+    if (i + digits > field.size())
+        return std::nullopt;
+    char32_t v = 0;
+    for (std::size_t k = 0; k < digits; ++k) {
+        const char h = field[i + k];
+        v <<= 4;
+        if (h >= '0' && h <= '9')
+            v |= static_cast<char32_t>(h - '0');
+        else if (h >= 'a' && h <= 'f')
+            v |= static_cast<char32_t>(h - 'a' + 10);
+        else if (h >= 'A' && h <= 'F')
+            v |= static_cast<char32_t>(h - 'A' + 10);
+        else
+            return std::nullopt;
+    }
+    return v;
+}
+
+} // namespace
 
 std::optional<String> unescapeField(std::string_view field, std::string* error)
 {
@@ -300,27 +344,50 @@ std::optional<String> unescapeField(std::string_view field, std::string* error)
     };
     if (!isValidUtf8(field))
         return fail("not valid UTF-8");
-    std::string out;
+    String out;
     out.reserve(field.size());
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        const char c = field[i];
-        if (c == '\t' || c == '\n')
+    for (std::size_t i = 0; i < field.size();) {
+        char32_t c = 0;
+        const std::size_t n = decodeUtf8(field, i, c);
+        if (c == U'\t' || c == U'\n')
             return fail("raw tab or line feed inside a value");
-        if (c != '\\') {
-            out += c;
+        if (c != U'\\') {
+            // Control characters come only as escapes: raw, they are what a
+            // broken or hostile file holds, not what a user typed.
+            if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+                return fail("raw control character inside a value (write it as an escape, e.g. \\x1B)");
+            appendUtf16(out, c);
+            i += n;
             continue;
         }
         if (++i >= field.size())
             return fail("backslash at the end of a value (write \\\\ for a backslash)");
-        switch (field[i]) {
-        case '\\': out += '\\'; break;
-        case 't': out += '\t'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        default: return fail(std::string("unknown escape \\") + field[i] + " (write \\\\ for a backslash)");
+        const char e = field[i++];
+        switch (e) {
+        case '\\': out += u'\\'; break;
+        case 't': out += u'\t'; break;
+        case 'n': out += u'\n'; break;
+        case 'r': out += u'\r'; break;
+        case 'x': {
+            const auto v = hexAt(field, i, 2);
+            if (!v || *v >= 0x80)
+                return fail("\\x needs two hexadecimal digits below 80");
+            out += static_cast<char16_t>(*v);
+            i += 2;
+            break;
+        }
+        case 'u': {
+            const auto v = hexAt(field, i, 4);
+            if (!v || (*v >= 0xD800 && *v <= 0xDFFF))
+                return fail("\\u needs four hexadecimal digits of a character");
+            out += static_cast<char16_t>(*v);
+            i += 4;
+            break;
+        }
+        default: return fail(std::string("unknown escape \\") + e + " (write \\\\ for a backslash)");
         }
     }
-    return toUtf16(out);
+    return out;
 }
 
 std::string formatListLine(std::u16string_view value, std::u16string_view sort)
@@ -362,6 +429,8 @@ std::optional<std::vector<SortAssignment>> parseAssignments(std::string_view tex
         auto sort = unescapeField(line.substr(tab + 1), &why);
         if (!sort)
             return fail(why);
+        if (sort->find(u'\0') != String::npos)
+            return fail("a sort value cannot hold a NUL character");
         result.push_back(SortAssignment{number, std::move(*value), std::move(*sort)});
     }
     return result;
@@ -397,7 +466,7 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
     std::string error;
     const std::shared_ptr<void> library = openLibrary(options.library, error);
     if (!library) {
-        streams.err << "yomi-cli: " << error << '\n';
+        streams.err << "yomi-cli: " << log::escapeControls(error) << '\n';
         return kExitUsage;
     }
 
@@ -438,6 +507,11 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
             streams.err << "yomi-cli: cannot write the list to standard output\n";
             return kExitWriteFailed;
         }
+        const LoadReport& load = controller.lastLoadReport();
+        streams.err << "yomi-cli: " << load.tracks << " track(s) scanned";
+        if (load.unreadable)
+            streams.err << ", " << load.unreadable << " file(s) could not be read";
+        streams.err << '\n';
         return kExitOk;
     }
 
@@ -458,12 +532,22 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
                 it->second = &a;
             }
         }
-        for (const auto& [value, a] : chosen) {
-            PairEntry& entry = *dict->at(value);
-            if (!options.onlyEmpty || entry.sortStr.empty())
-                entry.sortStr = a->sort;
+        // Only the entries the input names are written: the others leave
+        // the list, in list order, before Save.
+        auto named = std::make_shared<PairList>();
+        auto namedDict = std::make_shared<PairDict>();
+        if (const auto& list = controller.dataArray()) {
+            list->forEach([&](const PairEntryRef& e) {
+                const auto it = chosen.find(e->originalStr);
+                if (it == chosen.end())
+                    return;
+                e->sortStr = it->second->sort;
+                named->append(e);
+                namedDict->emplace(e->originalStr, e);
+            });
         }
-        controller.setDataArray(controller.dataArray());
+        controller.setDataArray(std::move(named));
+        controller.setPairDict(std::move(namedDict));
     } else {
         ListSelection selection(controller, options.onlyEmpty);
         controller.arrayController = &selection;
@@ -474,6 +558,7 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
         controller.arrayController = nullptr;
     }
 
+    controller.fillOnlyEmpty = options.onlyEmpty;
     controller.save(nullptr);
     const SaveReport report = controller.lastSaveReport();
 
@@ -481,12 +566,17 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
         for (const HeldWrite& w : dryRun->writes())
             streams.out << changeLine(w) << '\n';
         streams.out.flush();
-        streams.err << "yomi-cli: dry run: " << dryRun->writes().size() << " track(s) would be written\n";
+        streams.err << "yomi-cli: dry run: " << dryRun->writes().size() << " track(s) would be written";
+        if (report.unreadable)
+            streams.err << ", " << report.unreadable << " file(s) could not be read";
+        streams.err << '\n';
         return kExitOk;
     }
     streams.err << "yomi-cli: " << report.written << " track(s) written";
     if (report.failed)
         streams.err << ", " << report.failed << " failed";
+    if (report.unreadable)
+        streams.err << ", " << report.unreadable << " file(s) could not be read";
     streams.err << '\n';
     return report.failed ? kExitWriteFailed : kExitOk;
 }

@@ -1,5 +1,9 @@
 // yomi-cli: list, apply and preview sort values of a folder library from the
 // command line. See Cli.h, and `yomi-cli help`.
+#include <dirent.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -39,6 +43,13 @@ std::shared_ptr<void> openLibrary(const std::optional<std::filesystem::path>& gi
     if (!std::filesystem::is_directory(root, ec)) {
         error = "no library folder at " + root.string() +
                 (given ? "" : " (give one with --library DIR)");
+        return nullptr;
+    }
+    // A folder that cannot be read would scan as an empty library.
+    if (DIR* dir = ::opendir(root.c_str()))
+        ::closedir(dir);
+    else {
+        error = "cannot read the library folder " + root.string() + ": " + std::strerror(errno);
         return nullptr;
     }
     return std::make_shared<Registration>(root);

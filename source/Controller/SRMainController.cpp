@@ -190,9 +190,13 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     const auto start = std::chrono::steady_clock::now();
     const auto sequence = bridge::tracksOf(playlist);
     std::int32_t redrawCounter = 1;
+    lastLoad_ = LoadReport{};
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         const OptString value = track.valueForKey(valueKey).copy();
+        ++lastLoad_.tracks;
+        if (!value)
+            ++lastLoad_.unreadable;
         if (!isHiraganaKatanakaAlphabetString(value)) {
             OptString sort = track.valueForKey(sortKey).copy();
             if (sort && value) {
@@ -242,6 +246,8 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         const OptString value = track.valueForKey(valueKey).copy();
+        if (!value)
+            ++lastSave_.unreadable;
         if (!value || !dict)
             return;
         const auto found = dict->find(*value);
@@ -253,6 +259,8 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         const OptString current = track.valueForKey(sortKey).copy();
         if (current && *current == listed)
             return;
+        if (fillOnlyEmpty && current && !current->empty())
+            return;
 
         const OptString name = track.name();
         const bridge::WriteResult result = track.setValue(listed, sortKey);
@@ -263,8 +271,11 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
             log::write(logValue(name) + ":" + logValue(value) + "->" + logValue(listed) + "\n");
         } else {
             ++lastSave_.failed;
-            log::write("write failed: " + logValue(name) + ":" + logValue(value) + "->" + logValue(listed) +
-                       " (" + log::escapeControls(result.reason) + ")\n");
+            const std::string where = track.location();
+            log::write("write failed: " + logValue(name) + (where.empty() ? "" : " [" + log::escapeControls(where) + "]") +
+                           ":" + logValue(value) + "->" + logValue(listed) + " (" +
+                           log::escapeControls(result.reason) + ")\n",
+                       log::Priority::Warning);
         }
     });
 

@@ -60,10 +60,19 @@ public:
 inline constexpr std::string_view kDataArrayKey = "dataArray";
 inline constexpr std::string_view kPairDictKey = "pairDict";
 
-// What the last write-back did: tracks written, and tracks whose write failed.
+// What the last scan saw: tracks visited, and tracks that could not be read
+// (their value was absent).
+struct LoadReport {
+    std::size_t tracks = 0;
+    std::size_t unreadable = 0;
+};
+
+// What the last write-back did: tracks written, tracks whose write failed,
+// and tracks that could not be read.
 struct SaveReport {
     std::size_t written = 0;
     std::size_t failed = 0;
+    std::size_t unreadable = 0;
 };
 
 class SRMainController {
@@ -114,7 +123,12 @@ public:
     void loadDataFKey(std::string_view valueKey, std::string_view sortKey);
     void saveDataForKey(std::string_view valueKey, std::string_view sortKey);
 
+    const LoadReport& lastLoadReport() const { return lastLoad_; }
     const SaveReport& lastSaveReport() const { return lastSave_; }
+
+    // When set, the write-back leaves every track whose own sort value is not
+    // empty as it is: it only fills in empty ones.
+    bool fillOnlyEmpty = false;
 
 private:
     template <typename Edit>
@@ -131,6 +145,7 @@ private:
     std::shared_ptr<PairDict> pairDict_;
     std::int32_t keyTag_ = 0;
     std::vector<PropertyObserver*> observers_;
+    LoadReport lastLoad_;
     SaveReport lastSave_;
 };
 

@@ -299,10 +299,18 @@ std::optional<FileIdentity> identify(const std::filesystem::path& file)
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::string* error)
 {
-    Fd fd(io::open(file.c_str(), O_RDONLY));
+    // O_NONBLOCK: a file swapped for a FIFO must not hang the caller; it is
+    // refused below as no regular file.
+    Fd fd(io::open(file.c_str(), O_RDONLY | O_NONBLOCK));
     if (!fd) {
         if (error)
             *error = errnoText("open");
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error)
+            *error = "not a regular file";
         return std::nullopt;
     }
     std::string data;
@@ -337,7 +345,7 @@ CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& e
 
     // Opened for writing in both paths: a file the user may not write is not
     // replaced by a rename either.
-    Fd fd(io::open(path.c_str(), O_RDWR | O_NOFOLLOW));
+    Fd fd(io::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK));
     if (!fd) {
         if (errno == ENOENT || errno == ELOOP)
             return failure("changed on disk");

@@ -64,7 +64,8 @@ struct CommitResult {
 CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& expected,
                         std::span<const char> original, std::span<const char> edited);
 
-// Reads a whole file; nullopt with the reason in `error` when it cannot.
+// Reads a whole regular file; nullopt with the reason in `error` when it
+// cannot (a FIFO, device or folder is refused without blocking).
 std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::string* error = nullptr);
 
 // What recoverAfterCrash did.

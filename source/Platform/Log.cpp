@@ -1,4 +1,5 @@
 #include "Platform/Log.h"
+#include "Platform/Text.h"
 
 #include <syslog.h>
 #include <unistd.h>
@@ -13,7 +14,7 @@ namespace {
 
 struct State {
     std::mutex mutex;
-    Sink sink;
+    PrioritySink sink;
     std::string programName = "yomi";
     bool syslogOpen = false;
 };
@@ -24,7 +25,7 @@ State& state()
     return s;
 }
 
-void defaultSink(std::string_view text)
+void defaultSink(std::string_view text, Priority priority)
 {
     State& s = state();
     const auto now = std::chrono::system_clock::now();
@@ -60,30 +61,41 @@ void defaultSink(std::string_view text)
     std::string body(text);
     while (!body.empty() && body.back() == '\n')
         body.pop_back();
-    ::syslog(LOG_NOTICE, "%s", body.c_str());
+    ::syslog(priority == Priority::Warning ? LOG_WARNING : LOG_NOTICE, "%s", body.c_str());
 }
 
 } // namespace
 
-void write(std::string_view text)
+void write(std::string_view text, Priority priority)
 {
-    Sink sink;
+    PrioritySink sink;
     {
         std::lock_guard lock(state().mutex);
         sink = state().sink;
     }
     if (sink)
-        sink(text);
+        sink(text, priority);
     else
-        defaultSink(text);
+        defaultSink(text, priority);
+}
+
+PrioritySink setSink(PrioritySink sink)
+{
+    std::lock_guard lock(state().mutex);
+    PrioritySink previous = std::move(state().sink);
+    state().sink = std::move(sink);
+    return previous;
 }
 
 Sink setSink(Sink sink)
 {
-    std::lock_guard lock(state().mutex);
-    Sink previous = std::move(state().sink);
-    state().sink = std::move(sink);
-    return previous;
+    PrioritySink wrapped;
+    if (sink)
+        wrapped = [sink = std::move(sink)](std::string_view text, Priority) { sink(text); };
+    PrioritySink previous = setSink(std::move(wrapped));
+    if (!previous)
+        return {};
+    return [previous = std::move(previous)](std::string_view text) { previous(text, Priority::Notice); };
 }
 
 void setProgramName(std::string name)
@@ -96,22 +108,22 @@ std::string escapeControls(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u != 0x7F) {
-            out += c;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const std::size_t n = decodeUtf8(text, i, c);
+        if (n == 0) {
+            // Not UTF-8: the byte is shown, never passed on.
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(text[i]));
+            out += hex;
+            ++i;
             continue;
         }
-        switch (c) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default: {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            out += hex;
-        }
-        }
+        if (isUnsafeToShow(c))
+            appendVisibleEscape(out, c);
+        else
+            out.append(text.substr(i, n));
+        i += n;
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "Platform/Text.h"
 
+#include <cstdio>
+
 namespace yomi {
 
 std::string toUtf8(std::u16string_view text)
@@ -110,6 +112,22 @@ bool isValidUtf8(std::string_view text)
         i += len;
     }
     return true;
+}
+
+void appendVisibleEscape(std::string& out, char32_t c)
+{
+    switch (c) {
+    case U'\n': out += "\\n"; return;
+    case U'\r': out += "\\r"; return;
+    case U'\t': out += "\\t"; return;
+    default: break;
+    }
+    char hex[16];
+    if (c < 0x80)
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
+    else
+        std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(c));
+    out += hex;
 }
 
 } // namespace yomi

@@ -138,6 +138,35 @@ TEST(CliTsv, EscapingRoundTrips)
     EXPECT_EQ(escapeField(u"a\tb\nc\\d"), "a\\tb\\nc\\\\d");
 }
 
+// Nothing a tag holds may reach the terminal raw: controls, separators and
+// bidirectional controls are escaped, and read back by the input parser.
+TEST(CliTsv, TerminalControlsAreEscapedAndReadBack)
+{
+    const String hostile =
+        u"\x1B]0;x\x07\u0085\u009B31m\u2028\u2029\u202E\u2066\u2069\x7F" + String(1, u'\0') + u"\u685c";
+    const std::string escaped = escapeField(hostile);
+    EXPECT_EQ(escaped, "\\x1B]0;x\\x07\\u0085\\u009B31m\\u2028\\u2029\\u202E\\u2066\\u2069\\x7F\\x00\xE6\xA1\x9C");
+    EXPECT_EQ(unescapeField(escaped), hostile);
+}
+
+TEST(CliTsv, ControlCharactersMustBeEscapes)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {std::string("a\tb\0c\n", 6), "line 1: raw control character"},
+        {"a\x1B[2J\tb\n", "line 1: raw control character"},
+        {"a\t\xC2\x85\n", "line 1: raw control character"},
+        {"a\tb\rc\n", "line 1: raw control character"},
+        {"a\t\\x00\n", "line 1: a sort value cannot hold a NUL"},
+        {"a\t\\x8\n", "line 1: \\x needs two hexadecimal digits"},
+        {"a\t\\uD800\n", "line 1: \\u needs four hexadecimal digits"},
+    };
+    for (const auto& [text, message] : cases) {
+        std::string error;
+        EXPECT_FALSE(parseAssignments(text, &error)) << text;
+        EXPECT_THAT(error, HasSubstr(message)) << text;
+    }
+}
+
 TEST(CliTsv, ParsesLinesWithNumbersBomAndCrlf)
 {
     std::string error;
@@ -157,7 +186,7 @@ TEST(CliTsv, MalformedLinesNameTheLine)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"a\tb\nno tab here\n", "line 2: no tab"},
         {"a\tb\tc\n", "line 1: more than one tab"},
-        {"\n\na\\x\tb\n", "line 3: unknown escape \\x"},
+        {"\n\na\\q\tb\n", "line 3: unknown escape \\q"},
         {"a\tb\\\n", "line 1: backslash at the end"},
         {"a\xC3\tb\n", "line 1: not valid UTF-8"},
         {"a\t\xED\xA0\x80\n", "line 1: not valid UTF-8"},
@@ -244,16 +273,17 @@ TEST_F(CliRun, ApplyFromTsvWritesTheListedValues)
                             "\xE5\xB1\xB1\tyama2\n"        // the podcast's value: not listed
                             "Abc\tabc\n";                  // Latin: not listed
     EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-"}, tsv), kExitOk);
-    EXPECT_THAT(writtenTracks(), ElementsAre(0, 3, 4, 7));
+    // Only the values the input names are written: 7 keeps its own.
+    EXPECT_THAT(writtenTracks(), ElementsAre(0, 3, 4));
     EXPECT_EQ(sortOf(0), u"sakura");
     EXPECT_EQ(sortOf(3), u"sakura");
     EXPECT_EQ(sortOf(4), u"kan");
-    EXPECT_EQ(sortOf(7), u"hamasaki"); // the list's own sort value, written back
+    EXPECT_EQ(sortOf(7), u"HAMASAKI");
     EXPECT_EQ(sortOf(2), u"hamasaki");
     EXPECT_EQ(sortOf(5), u"yama");
     EXPECT_THAT(err_.str(), HasSubstr("line 3: not in the list, skipped: \xE5\xB1\xB1"));
     EXPECT_THAT(err_.str(), HasSubstr("line 4: not in the list, skipped: Abc"));
-    EXPECT_THAT(err_.str(), HasSubstr("4 track(s) written"));
+    EXPECT_THAT(err_.str(), HasSubstr("3 track(s) written"));
     EXPECT_THAT(launcher_->launched, ElementsAre("Console"));
     EXPECT_EQ(out_.str(), "");
 }
@@ -271,8 +301,9 @@ TEST_F(CliRun, LaterLineOfTheSameValueCounts)
 TEST_F(CliRun, EditCommandsActOnEveryOrOnlyEmptyEntries)
 {
     EXPECT_EQ(runCli({"apply", "--field", "artist", "--copy", "--only-empty", "--no-console"}), kExitOk);
-    // Only the empty entry changes; the others write back what the list holds.
-    EXPECT_THAT(writtenTracks(), ElementsAre(0, 4, 7));
+    // Only the empty entry changes, and only tracks without a sort value of
+    // their own are filled in: 0 gets the listed "old", 7 keeps "HAMASAKI".
+    EXPECT_THAT(writtenTracks(), ElementsAre(0, 4));
     EXPECT_EQ(sortOf(4), u"tab\there\u6f22");
     EXPECT_EQ(sortOf(0), u"old");
 
@@ -294,12 +325,11 @@ TEST_F(CliRun, DryRunPrintsTheChangesAndWritesNothing)
     EXPECT_EQ(library_->writes(), 0u);
     EXPECT_EQ(sortOf(0), u"");
     EXPECT_EQ(out_.str(), "Song\\nA:\xE6\xA1\x9C->sakura\n"
-                          "(null):\xE6\xA1\x9C->sakura\n"
-                          "(null):\xE6\xB5\x9C\xE5\xB4\x8E->hamasaki\n");
+                          "(null):\xE6\xA1\x9C->sakura\n");
     EXPECT_THAT(launcher_->launched, IsEmpty());
     EXPECT_THAT(log_, IsEmpty()); // kept off the system log
     EXPECT_THAT(err_.str(), HasSubstr("yomi-cli (dry run): Song\\nA:\xE6\xA1\x9C->sakura\n"));
-    EXPECT_THAT(err_.str(), HasSubstr("3 track(s) would be written"));
+    EXPECT_THAT(err_.str(), HasSubstr("2 track(s) would be written"));
 }
 
 TEST_F(CliRun, FailedWriteGivesStatus1AndTheOthersAreWritten)

@@ -438,7 +438,8 @@ TEST_F(CliEndToEnd, FileThatCannotBeWrittenGivesStatus1)
 
     const Result r = cli({"apply", "--field", "artist", lib(), "--copy", "--no-console"});
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_THAT(r.err, HasSubstr("write failed: T03:\xE6\xB5\x9C\xE5\xB4\x8E->\xE6\xB5\x9C\xE5\xB4\x8E ("));
+    EXPECT_THAT(r.err, HasSubstr("write failed: T03 [" + (library_ / "03.m4a").string() +
+                                 "]:\xE6\xB5\x9C\xE5\xB4\x8E->\xE6\xB5\x9C\xE5\xB4\x8E ("));
     EXPECT_THAT(r.err, HasSubstr("5 track(s) written, 1 failed"));
     EXPECT_THAT(changed(before, snapshot()),
                 ::testing::ElementsAre("01.flac", "04.mp3", "07.flac", "09.mp3", "sub/11.mp3"));
@@ -479,6 +480,76 @@ TEST_F(CliEndToEnd, UsageErrorsAndUnusableInput)
 
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(consoleLaunches(0), 0u);
+}
+
+// --from writes the values it names and nothing else; --only-empty never
+// overwrites a track's own sort value.
+TEST_F(CliEndToEnd, ApplyFromWritesOnlyWhatTheInputNames)
+{
+    makeStandardLibrary();
+    makeLibrary({{"12.mp3", "\xE4\xB8\xAD\xE6\x9D\x91", "dj nakamura", "T12"},
+                 {"13.flac", "\xE4\xB8\xAD\xE6\x9D\x91", "", "T13"}});
+    const auto before = snapshot();
+    const Result empty = cli({"apply", "--field", "artist", lib(), "--from", "-", "--no-console"}, "");
+    ASSERT_EQ(empty.status, 0) << empty.err;
+    EXPECT_THAT(empty.err, HasSubstr("0 track(s) written"));
+    EXPECT_EQ(snapshot(), before);
+
+    const Result r = cli({"apply", "--field", "artist", lib(), "--from", "-", "--only-empty", "--no-console"},
+                         "\xE6\xA3\xAE\tmori\n\xE4\xB8\xAD\xE6\x9D\x91\tDJ Nakamura\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(changed(before, snapshot()), ::testing::ElementsAre("09.mp3", "13.flac"));
+    const auto tags = readBack();
+    EXPECT_EQ(tags.at("09.mp3").at("sortArtist"), "mori");
+    EXPECT_EQ(tags.at("12.mp3").at("sortArtist"), "dj nakamura");
+    EXPECT_EQ(tags.at("13.flac").at("sortArtist"), "DJ Nakamura");
+}
+
+// A value that cannot be written stops the run before any file changes.
+TEST_F(CliEndToEnd, ABadValueAnywhereWritesNothing)
+{
+    makeStandardLibrary();
+    const auto before = snapshot();
+    const std::string input = "\xE6\xA1\x9C\tsakura\n\xE6\xA3\xAE\tmo\\x00ri\n";
+    const Result r = cli({"apply", "--field", "artist", lib(), "--from", "-", "--no-console"}, input);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_THAT(r.err, HasSubstr("line 2: a sort value cannot hold a NUL"));
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(CliEndToEnd, UnreadableFilesAreNamedAndCounted)
+{
+    makeStandardLibrary();
+    writeFile(library_ / "broken.mp3", std::string(4096, '\x17'));
+    writeFile(library_ / "empty.flac", "");
+    const Result r = cli({"list", "--field", "artist", lib()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("cannot read " + (library_ / "broken.mp3").string()));
+    EXPECT_THAT(r.err, HasSubstr("cannot read " + (library_ / "empty.flac").string()));
+    EXPECT_THAT(r.err, HasSubstr("13 track(s) scanned, 2 file(s) could not be read"));
+    const Result apply = cli({"apply", "--field", "artist", lib(), "--copy", "--no-console"});
+    EXPECT_EQ(apply.status, 0) << apply.err;
+    EXPECT_THAT(apply.err, HasSubstr("2 file(s) could not be read"));
+}
+
+// A library folder the user may not read is an error, not an empty library.
+// Root reads any folder, so the run drops to nobody where it can.
+TEST_F(CliEndToEnd, UnreadableLibraryFolderIsStatus2)
+{
+    std::vector<std::string> args = {YOMI_CLI_PATH, "list", "--field", "artist", lib()};
+    if (::geteuid() == 0) {
+        if (::access("/usr/bin/setpriv", X_OK) != 0)
+            GTEST_SKIP() << "running as root without setpriv";
+        args.insert(args.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+        fs::permissions(root_, fs::perms(0755));
+        fs::permissions(scratch_, fs::perms(0777));
+    }
+    fs::permissions(library_, fs::perms::none);
+    const Result r = runProgram(args, {"PATH=" + stubs_.string(), "HOME=" + root_.string(), "LANG=C.UTF-8"},
+                                scratch_);
+    fs::permissions(library_, fs::perms::owner_all);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("cannot read the library folder " + library_.string()));
 }
 
 } // namespace

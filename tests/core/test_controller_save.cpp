@@ -1,4 +1,5 @@
 // The write-back and the selection edits, over the memory library.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -182,14 +183,35 @@ TEST_F(SaveTest, SecondSaveFindsEverythingEqual)
     EXPECT_EQ(c.lastSaveReport().written, 0u);
 }
 
+TEST_F(SaveTest, FillOnlyEmptyLeavesATracksOwnSortValue)
+{
+    artist(u"中村", u"dj nakamura");
+    artist(u"中村", u"");
+    list(u"中村", u"DJ Nakamura");
+    c.fillOnlyEmpty = true;
+    c.save(nullptr);
+    EXPECT_EQ(sortOf(0), u"dj nakamura");
+    EXPECT_EQ(sortOf(1), u"DJ Nakamura");
+    EXPECT_EQ(c.lastSaveReport().written, 1u);
+}
+
 TEST_F(SaveTest, FailedWriteIsReportedAndTheWalkGoesOn)
 {
     artist(u"東京", u"", u"broken").failWrites("disk full");
     artist(u"東京", u"", u"fine");
     list(u"東京", u"tokyo");
-    c.save(nullptr);
+    // Failures are warnings and changes notices, whatever text they carry.
+    std::vector<log::Priority> priorities;
+    {
+        log::ScopedSink sink([&](std::string_view text, log::Priority p) {
+            log.lines.emplace_back(text);
+            priorities.push_back(p);
+        });
+        c.save(nullptr);
+    }
     EXPECT_EQ(log.lines,
               (std::vector<std::string>{"write failed: broken:東京->tokyo (disk full)\n", "fine:東京->tokyo\n"}));
+    EXPECT_THAT(priorities, ::testing::ElementsAre(log::Priority::Warning, log::Priority::Notice));
     EXPECT_EQ(sortOf(0), u"");
     EXPECT_EQ(sortOf(1), u"tokyo");
     EXPECT_EQ(c.lastSaveReport().written, 1u);

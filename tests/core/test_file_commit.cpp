@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 #include <cstring>
@@ -77,6 +78,17 @@ TEST_F(CommitTest, EqualContentWritesNothing)
     EXPECT_EQ(identityOf(file()), before);
     EXPECT_EQ(readFile(file()), original);
     EXPECT_FALSE(fs::exists(scratch.journalFolder()));
+}
+
+// The write path reads the whole file first: a file swapped for a FIFO (or a
+// folder) is refused at once, never waited on.
+TEST_F(CommitTest, ReadingANonRegularFileIsRefusedWithoutBlocking)
+{
+    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0) << std::strerror(errno);
+    std::string error;
+    EXPECT_FALSE(fileio::readWholeFile(file(), &error));
+    EXPECT_EQ(error, "not a regular file");
+    EXPECT_FALSE(fileio::readWholeFile(scratch.library(), &error));
 }
 
 class CommitPathTest : public CommitTest, public ::testing::WithParamInterface<Edit> {};

@@ -94,7 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
                       EscapeCase{"NamedControls", "a\nb\rc\td", "a\\nb\\rc\\td"},
                       EscapeCase{"OtherControls", std::string("\x01\x1F\x7F\0", 4), "\\x01\\x1F\\x7F\\x00"},
                       EscapeCase{"BackslashKept", "C:\\n", "C:\\n"},
-                      EscapeCase{"ForgedLine", "x\nMar 1 yomi[1]: fake", "x\\nMar 1 yomi[1]: fake"}),
+                      EscapeCase{"ForgedLine", "x\nMar 1 yomi[1]: fake", "x\\nMar 1 yomi[1]: fake"},
+                      EscapeCase{"TerminalControls", "\x1B[2J\xC2\x85\xC2\x9B\xE2\x80\xA8\xE2\x80\xAE\xE2\x81\xA6",
+                                 "\\x1B[2J\\u0085\\u009B\\u2028\\u202E\\u2066"},
+                      EscapeCase{"NotUtf8", "a\xFF\xC3", "a\\xFF\\xC3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LogScopedSink, CapturesExactTextAndRestoresThePreviousSink)

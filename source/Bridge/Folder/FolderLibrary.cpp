@@ -94,6 +94,8 @@ public:
         return writeProperty(*root_ + relative_, opened, format_, *property, value);
     }
 
+    std::string location() override { return *root_ + relative_; }
+
     void endVisit() override
     {
         parse_.reset();
@@ -110,6 +112,11 @@ private:
         if (!tried_) {
             tried_ = true;
             open();
+            if (!parse_ || !parse_->isValid()) {
+                log::write(log::escapeControls("cannot read " + *root_ + relative_ + ": " +
+                                               (openError_.empty() ? "not an audio file that parses" : openError_)),
+                           log::Priority::Warning);
+            }
         }
         return parse_ && parse_->isValid() ? parse_.get() : nullptr;
     }
@@ -192,7 +199,8 @@ public:
         std::string error;
         FileList files = listAudioFiles(root_, &error);
         if (!error.empty())
-            log::write(log::escapeControls("cannot read the music library folder " + root_.string() + ": " + error));
+            log::write(log::escapeControls("cannot read the music library folder " + root_.string() + ": " + error),
+                       log::Priority::Warning);
         std::string prefix = root_.string();
         if (prefix.empty())
             prefix = ".";
@@ -388,7 +396,7 @@ FileList listAudioFiles(const std::filesystem::path& root, std::string* error)
                     *error = reason;
                 return {};
             }
-            log::write(log::escapeControls("cannot read the folder " + full + ": " + reason));
+            log::write(log::escapeControls("cannot read the folder " + full + ": " + reason), log::Priority::Warning);
             continue;
         }
         atRoot = false;
