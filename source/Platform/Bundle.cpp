@@ -169,21 +169,4 @@ std::u16string_view Bundle::localizedStringViewForKey(std::u16string_view key,
     return fallback;
 }
 
-std::optional<fs::path> Bundle::pathForResource(std::string_view relativePath) const
-{
-    const fs::path rel(relativePath);
-    if (relativePath.empty() || rel.is_absolute() || rel.has_root_name())
-        return std::nullopt;
-    for (const fs::path& part : rel)
-        if (part == "..")
-            return std::nullopt;
-    for (const fs::path& dir : dirs_) {
-        fs::path candidate = dir / rel;
-        std::error_code ec;
-        if (fs::exists(candidate, ec))
-            return candidate;
-    }
-    return std::nullopt;
-}
-
 } // namespace yomi

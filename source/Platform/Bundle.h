@@ -46,11 +46,6 @@ public:
                                                   std::u16string_view fallback,
                                                   std::string_view table);
 
-    // The path of a resource file, relative to a resource folder (the first
-    // folder that holds it); nullopt when none does, or when the path is
-    // absolute or climbs with "..".
-    std::optional<std::filesystem::path> pathForResource(std::string_view relativePath) const;
-
     const std::vector<std::filesystem::path>& searchDirs() const { return dirs_; }
     const std::vector<std::string>& languages() const { return languages_; }
 

@@ -315,15 +315,6 @@ std::string FileList::path(std::size_t i) const
     return out;
 }
 
-std::vector<std::string> FileList::paths() const
-{
-    std::vector<std::string> out;
-    out.reserve(files_.size());
-    for (std::size_t i = 0; i < files_.size(); ++i)
-        out.push_back(path(i));
-    return out;
-}
-
 std::uint32_t FileList::addFolder(std::string relative)
 {
     folders_.push_back(std::move(relative));

@@ -71,7 +71,6 @@ public:
     bool empty() const { return files_.empty(); }
     // The relative path of the i-th file, '/' between its parts.
     std::string path(std::size_t i) const;
-    std::vector<std::string> paths() const;
 
     // Listing: a folder (relative, "" or ending in '/'), then its files.
     std::uint32_t addFolder(std::string relative);
