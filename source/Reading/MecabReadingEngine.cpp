@@ -1,0 +1,372 @@
+#include "Reading/MecabReadingEngine.h"
+
+#include <mecab.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
+
+#include "Reading/NameIndex.h"
+
+namespace yomi::reading {
+namespace {
+
+constexpr std::size_t kBestPaths = 3;
+constexpr std::size_t kLongestName = 8; // code units; longer runs are not split into names
+constexpr std::size_t kReadingsPerPart = 3;
+
+bool fileExists(const std::filesystem::path& p)
+{
+    std::error_code ec;
+    return std::filesystem::exists(p, ec);
+}
+
+std::vector<std::string_view> splitFeature(std::string_view feature)
+{
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (start <= feature.size()) {
+        std::size_t end = feature.find(',', start);
+        if (end == std::string_view::npos)
+            end = feature.size();
+        fields.push_back(feature.substr(start, end - start));
+        start = end + 1;
+    }
+    return fields;
+}
+
+// A reading with a small vowel kana or ヴ is a foreign sound: the native
+// reading of a Chinese name, never a Japanese reading of Han characters.
+bool isForeignReading(std::u16string_view reading)
+{
+    return reading.find_first_of(u"ァィゥェォヴヮ") != std::u16string_view::npos;
+}
+
+struct Token {
+    String surface;
+    String reading; // katakana; empty when the dictionary has none
+    std::string pos0, pos1, pos2, pos3;
+    bool han = false;
+    bool personName() const { return pos1 == "固有名詞" && pos2 == "人名"; }
+    bool surname() const { return personName() && pos3 == "姓"; }
+    bool givenName() const { return personName() && pos3 == "名"; }
+    // Attached to the word before it when words are spaced.
+    bool attaches() const
+    {
+        return pos0 == "助動詞" || pos0 == "接尾辞" || (pos0 == "助詞" && pos1 == "接続助詞") || pos1 == "接尾" ||
+               pos1 == "非自立";
+    }
+};
+
+struct Path {
+    std::vector<Token> tokens;
+    long cost = 0;
+    // Every token has a reading.
+    bool complete() const
+    {
+        return std::all_of(tokens.begin(), tokens.end(), [](const Token& t) { return !t.reading.empty(); });
+    }
+    bool foreign() const
+    {
+        return std::any_of(tokens.begin(), tokens.end(),
+                           [](const Token& t) { return t.han && isForeignReading(t.reading); });
+    }
+    String words(std::size_t from = 0) const
+    {
+        String out;
+        for (std::size_t i = from; i < tokens.size(); ++i) {
+            if (!out.empty() && !tokens[i].attaches())
+                out += u' ';
+            out += tokens[i].reading;
+        }
+        return out;
+    }
+};
+
+// Candidates in order, each once.
+class Candidates {
+public:
+    explicit Candidates(std::size_t limit) : limit_(limit) {}
+    void add(const String& reading)
+    {
+        if (!reading.empty() && !full() && !isForeignReading(reading) && seen_.insert(reading).second)
+            list_.push_back(reading);
+    }
+    bool full() const { return list_.size() >= limit_; }
+    std::vector<String> take() { return std::move(list_); }
+    bool empty() const { return list_.empty(); }
+
+private:
+    std::size_t limit_;
+    std::vector<String> list_;
+    std::unordered_set<String> seen_;
+};
+
+} // namespace
+
+struct MecabReadingEngine::State {
+    MeCab::Model* model = nullptr;
+    MeCab::Tagger* tagger = nullptr;
+    MeCab::Lattice* lattice = nullptr;
+    std::size_t readingField = 7;
+    std::unique_ptr<NameIndex> names;
+
+    ~State()
+    {
+        delete lattice;
+        delete tagger;
+        delete model;
+    }
+
+    Token token(const MeCab::Node* node) const
+    {
+        Token t;
+        t.surface = toUtf16(std::string_view(node->surface, node->length));
+        t.han = containsHan(t.surface);
+        const auto fields = splitFeature(node->feature ? node->feature : "");
+        if (fields.size() > 0)
+            t.pos0 = fields[0];
+        if (fields.size() > 1)
+            t.pos1 = fields[1];
+        if (fields.size() > 2)
+            t.pos2 = fields[2];
+        if (fields.size() > 3)
+            t.pos3 = fields[3];
+        if (node->stat != MECAB_UNK_NODE && fields.size() > readingField && fields[readingField] != "*")
+            t.reading = toKatakana(toUtf16(fields[readingField]));
+        if (t.reading.empty() && isKanaOnly(t.surface))
+            t.reading = toKatakana(t.surface);
+        return t;
+    }
+
+    std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1)
+    {
+        std::vector<Path> out;
+        lattice->clear();
+        lattice->set_request_type(paths > 1 ? MECAB_NBEST : MECAB_ONE_BEST);
+        lattice->set_sentence(text.c_str());
+        if (boundary > 0)
+            lattice->set_boundary_constraint(static_cast<std::size_t>(boundary), MECAB_TOKEN_BOUNDARY);
+        if (!tagger->parse(lattice))
+            return out;
+        do {
+            Path p;
+            for (const MeCab::Node* n = lattice->bos_node(); n; n = n->next) {
+                if (n->stat == MECAB_BOS_NODE)
+                    continue;
+                if (n->stat == MECAB_EOS_NODE) {
+                    p.cost = n->cost;
+                    break;
+                }
+                p.tokens.push_back(token(n));
+            }
+            out.push_back(std::move(p));
+        } while (out.size() < paths && lattice->next());
+        return out;
+    }
+
+    // Readings of a name part from the name dictionary, of the given kinds,
+    // with `preferred` (MeCab's own reading) first when it is among them.
+    std::vector<String> nameReadings(std::u16string_view part, unsigned kinds, const String& preferred)
+    {
+        std::vector<String> out;
+        if (isKanaOnly(part)) {
+            out.push_back(toKatakana(part));
+            return out;
+        }
+        if (!names)
+            return out;
+        for (const NameEntry& e : names->lookup(toUtf8(part)))
+            if (e.kinds & kinds)
+                out.push_back(toUtf16(e.reading));
+        if (!preferred.empty()) {
+            if (auto it = std::find(out.begin(), out.end(), preferred); it != out.end())
+                std::rotate(out.begin(), it, it + 1);
+        }
+        if (out.size() > kReadingsPerPart)
+            out.resize(kReadingsPerPart);
+        return out;
+    }
+
+    // MeCab's reading of a text read alone, when every token has one.
+    String alone(std::u16string_view text)
+    {
+        const auto paths = parse(toUtf8(text), 1);
+        if (paths.empty() || !paths.front().complete())
+            return {};
+        String out;
+        for (const Token& t : paths.front().tokens)
+            out += t.reading;
+        return out;
+    }
+
+    // A full-name reading with a space between surname and given name where
+    // a surname reading of the run's first characters begins it.
+    String spaced(std::u16string_view run, const String& reading)
+    {
+        for (std::size_t i = 1; i < run.size(); ++i) {
+            if (run[i] >= 0xDC00 && run[i] < 0xE000)
+                continue;
+            for (const String& s : nameReadings(run.substr(0, i), kSurname | kUnclassified, {})) {
+                if (s.size() < reading.size() && reading.compare(0, s.size(), s) == 0)
+                    return s + u' ' + reading.substr(s.size());
+            }
+        }
+        return reading;
+    }
+};
+
+EnginePaths EnginePaths::system()
+{
+    EnginePaths p;
+    for (const char* dir : {"/var/lib/mecab/dic/unidic", "/usr/share/mecab/dic/unidic",
+                            "/var/lib/mecab/dic/ipadic-utf8", "/var/lib/mecab/dic/debian",
+                            "/usr/lib/x86_64-linux-gnu/mecab/dic/mecab-ipadic-neologd"})
+        p.dictionaries.emplace_back(dir);
+    p.names = "/usr/share/edict/enamdict";
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
+        p.cacheDir = std::filesystem::path(xdg) / "yomi";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        p.cacheDir = std::filesystem::path(home) / ".cache" / "yomi";
+    return p;
+}
+
+MecabReadingEngine::MecabReadingEngine(EnginePaths paths) : paths_(std::move(paths)) {}
+
+MecabReadingEngine::~MecabReadingEngine() = default;
+
+bool MecabReadingEngine::available() const
+{
+    if (started_)
+        return state_ != nullptr;
+    return std::any_of(paths_.dictionaries.begin(), paths_.dictionaries.end(),
+                       [](const std::filesystem::path& d) { return fileExists(d / "sys.dic"); });
+}
+
+std::string MecabReadingEngine::missing() const
+{
+    if (available())
+        return {};
+    return "no Japanese dictionary: install the package mecab-ipadic-utf8";
+}
+
+bool MecabReadingEngine::start()
+{
+    if (started_)
+        return state_ != nullptr;
+    started_ = true;
+    for (const auto& dir : paths_.dictionaries) {
+        if (!fileExists(dir / "sys.dic"))
+            continue;
+        auto state = std::make_unique<State>();
+        const std::string args = "-r /dev/null -d " + dir.string();
+        state->model = MeCab::createModel(args.c_str());
+        if (!state->model)
+            continue;
+        state->tagger = state->model->createTagger();
+        state->lattice = state->model->createLattice();
+        if (!state->tagger || !state->lattice)
+            continue;
+        // IPADIC keeps the reading in field 7; UniDic's kana field is 20 and
+        // only its newer layouts have it, so an older UniDic is passed over.
+        state->lattice->clear();
+        state->lattice->set_sentence("東京");
+        state->tagger->parse(state->lattice);
+        const MeCab::Node* n = state->lattice->bos_node() ? state->lattice->bos_node()->next : nullptr;
+        const std::size_t fields = n && n->feature ? splitFeature(n->feature).size() : 0;
+        if (fields >= 21)
+            state->readingField = 20;
+        else if (fields < 8 || dir.string().find("unidic") != std::string::npos)
+            continue;
+        if (!paths_.names.empty() && fileExists(paths_.names) && !paths_.cacheDir.empty())
+            state->names = NameIndex::open(paths_.names, paths_.cacheDir);
+        state_ = std::move(state);
+        return true;
+    }
+    return false;
+}
+
+std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_t limit)
+{
+    if (!start() || run.empty() || limit == 0)
+        return {};
+    State& s = *state_;
+    const std::string text = toUtf8(run);
+    const std::vector<Path> paths = s.parse(text, kBestPaths);
+    if (paths.empty() || paths.front().foreign())
+        return {};
+    const Path& best = paths.front();
+    Candidates out(limit);
+
+    // A full-name entry of the name dictionary wins.
+    std::vector<NameEntry> exact;
+    if (s.names)
+        exact = s.names->lookup(text);
+    for (const NameEntry& e : exact)
+        if (e.kinds & kFullName)
+            out.add(s.spaced(run, toUtf16(e.reading)));
+
+    // MeCab read the run as a surname and something that is not one given
+    // name: the name dictionary's given names come first.
+    const bool onlyHan = std::all_of(run.begin(), run.end(), [](char16_t c) { return !isKanaCharacter(c); });
+    const bool fragmented = onlyHan && best.tokens.size() > 1 && run.size() > 1 &&
+                            std::all_of(best.tokens.begin(), best.tokens.end(),
+                                        [](const Token& t) { return t.surface.size() == 1 && !t.personName(); });
+    if (best.complete() && best.tokens.size() > 1 && best.tokens.front().surname() &&
+        !(best.tokens.size() == 2 && best.tokens[1].givenName())) {
+        const Token& sur = best.tokens.front();
+        const std::u16string_view rest = run.substr(sur.surface.size());
+        String mecabRest;
+        for (std::size_t i = 1; i < best.tokens.size(); ++i)
+            mecabRest += best.tokens[i].reading;
+        for (const String& g : s.nameReadings(rest, kGiven | kUnclassified, mecabRest))
+            out.add(sur.reading + u' ' + g);
+    }
+    if (best.complete() && !fragmented)
+        out.add(best.words());
+
+    // Other entries of the whole run, then surname + given-name splits in
+    // the order of MeCab's cost for a parse cut at the split.
+    for (const NameEntry& e : exact)
+        if (!(e.kinds & kFullName))
+            out.add(toUtf16(e.reading));
+    if (run.size() <= kLongestName && containsHan(run) && s.names) {
+        struct Split {
+            long cost;
+            std::vector<String> surnames, givens;
+        };
+        std::vector<Split> splits;
+        for (std::size_t i = 1; i < run.size(); ++i) {
+            if (run[i] >= 0xDC00 && run[i] < 0xE000)
+                continue;
+            const std::u16string_view sur = run.substr(0, i), giv = run.substr(i);
+            if (isKanaOnly(sur))
+                continue;
+            Split split{0, s.nameReadings(sur, kSurname | kUnclassified, s.alone(sur)),
+                        s.nameReadings(giv, kGiven | kUnclassified, s.alone(giv))};
+            if (split.surnames.empty() || split.givens.empty())
+                continue;
+            const auto cut = s.parse(text, 1, static_cast<long>(toUtf8(sur).size()));
+            split.cost = cut.empty() ? 0 : cut.front().cost;
+            splits.push_back(std::move(split));
+        }
+        std::stable_sort(splits.begin(), splits.end(), [](const Split& a, const Split& b) { return a.cost < b.cost; });
+        for (std::size_t rank = 0; rank < kReadingsPerPart * 2 && !out.full(); ++rank)
+            for (const Split& sp : splits)
+                for (std::size_t a = 0; a <= rank; ++a)
+                    if (a < sp.surnames.size() && rank - a < sp.givens.size())
+                        out.add(sp.surnames[a] + u' ' + sp.givens[rank - a]);
+    }
+    // A run MeCab only read character by character, with no name for it,
+    // reads as Chinese.
+    if (fragmented && out.empty())
+        return {};
+    if (best.complete())
+        out.add(best.words());
+    for (std::size_t i = 1; i < paths.size(); ++i)
+        if (paths[i].complete() && !paths[i].foreign())
+            out.add(paths[i].words());
+    return out.take();
+}
+
+} // namespace yomi::reading
