@@ -83,24 +83,76 @@ struct Path {
     }
 };
 
-// Candidates in order, each once.
+// Candidates in order, each once. Readings that change the kana written in
+// the run go after those that keep it.
 class Candidates {
 public:
-    explicit Candidates(std::size_t limit) : limit_(limit) {}
     void add(const String& reading)
     {
-        if (!reading.empty() && !full() && !isForeignReading(reading) && seen_.insert(reading).second)
+        if (!reading.empty() && seen_.insert(reading).second)
             list_.push_back(reading);
     }
-    bool full() const { return list_.size() >= limit_; }
-    std::vector<String> take() { return std::move(list_); }
+    std::size_t size() const { return list_.size(); }
     bool empty() const { return list_.empty(); }
+    std::vector<String> take(std::u16string_view run, std::size_t limit)
+    {
+        std::stable_partition(list_.begin(), list_.end(), [&](const String& r) { return keepsKana(run, r); });
+        if (list_.size() > limit)
+            list_.resize(limit);
+        return std::move(list_);
+    }
 
 private:
-    std::size_t limit_;
+    // Whether every stretch of kana of the run is in the reading, in order.
+    static bool keepsKana(std::u16string_view run, const String& reading)
+    {
+        String joined;
+        for (const char16_t c : reading)
+            if (c != u' ')
+                joined += c;
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < run.size();) {
+            if (!isKanaCharacter(run[i])) {
+                ++i;
+                continue;
+            }
+            std::size_t end = i;
+            while (end < run.size() && isKanaCharacter(run[end]))
+                ++end;
+            at = joined.find(toKatakana(run.substr(i, end - i)), at);
+            if (at == String::npos)
+                return false;
+            i = end;
+        }
+        return true;
+    }
+
     std::vector<String> list_;
     std::unordered_set<String> seen_;
 };
+
+// Edit distance in code units.
+std::size_t distance(std::u16string_view a, std::u16string_view b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+bool hanOnly(std::u16string_view text)
+{
+    return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
+}
 
 } // namespace
 
@@ -176,27 +228,18 @@ struct MecabReadingEngine::State {
         }
         if (!names)
             return out;
-        for (const NameEntry& e : names->lookup(toUtf8(part)))
-            if (e.kinds & kinds)
-                out.push_back(toUtf16(e.reading));
+        const bool checkForeign = hanOnly(part);
+        for (const NameEntry& e : names->lookup(toUtf8(part))) {
+            String reading = toUtf16(e.reading);
+            if ((e.kinds & kinds) && !(checkForeign && isForeignReading(reading)))
+                out.push_back(std::move(reading));
+        }
         if (!preferred.empty()) {
             if (auto it = std::find(out.begin(), out.end(), preferred); it != out.end())
                 std::rotate(out.begin(), it, it + 1);
         }
         if (out.size() > kReadingsPerPart)
             out.resize(kReadingsPerPart);
-        return out;
-    }
-
-    // MeCab's reading of a text read alone, when every token has one.
-    String alone(std::u16string_view text)
-    {
-        const auto paths = parse(toUtf8(text), 1);
-        if (paths.empty() || !paths.front().complete())
-            return {};
-        String out;
-        for (const Token& t : paths.front().tokens)
-            out += t.reading;
         return out;
     }
 
@@ -296,22 +339,22 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     if (paths.empty() || paths.front().foreign())
         return {};
     const Path& best = paths.front();
-    Candidates out(limit);
+    const bool onlyHan = hanOnly(run);
+    Candidates out;
 
-    // A full-name entry of the name dictionary wins.
     std::vector<NameEntry> exact;
     if (s.names)
         exact = s.names->lookup(text);
+    if (onlyHan)
+        std::erase_if(exact, [](const NameEntry& e) { return isForeignReading(toUtf16(e.reading)); });
+
+    // A full-name entry of the name dictionary wins.
     for (const NameEntry& e : exact)
         if (e.kinds & kFullName)
             out.add(s.spaced(run, toUtf16(e.reading)));
 
     // MeCab read the run as a surname and something that is not one given
     // name: the name dictionary's given names come first.
-    const bool onlyHan = std::all_of(run.begin(), run.end(), [](char16_t c) { return !isKanaCharacter(c); });
-    const bool fragmented = onlyHan && best.tokens.size() > 1 && run.size() > 1 &&
-                            std::all_of(best.tokens.begin(), best.tokens.end(),
-                                        [](const Token& t) { return t.surface.size() == 1 && !t.personName(); });
     if (best.complete() && best.tokens.size() > 1 && best.tokens.front().surname() &&
         !(best.tokens.size() == 2 && best.tokens[1].givenName())) {
         const Token& sur = best.tokens.front();
@@ -322,15 +365,40 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
         for (const String& g : s.nameReadings(rest, kGiven | kUnclassified, mecabRest))
             out.add(sur.reading + u' ' + g);
     }
-    if (best.complete() && !fragmented)
-        out.add(best.words());
 
-    // Other entries of the whole run, then surname + given-name splits in
-    // the order of MeCab's cost for a parse cut at the split.
+    // MeCab's reading, unless it only read a run of three or more Han
+    // characters one by one. When MeCab put words together and the name
+    // dictionary has the whole run, the entry closest to MeCab's reading
+    // comes first: it knows the sound changes of the compound.
+    const bool fragmented = onlyHan && run.size() >= 3 && best.tokens.size() > 1 &&
+                            std::all_of(best.tokens.begin(), best.tokens.end(),
+                                        [](const Token& t) { return t.surface.size() == 1; });
+    const String mecab = best.complete() ? best.words() : String();
+    const auto words = std::count_if(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return !t.attaches(); });
+    if (!mecab.empty() && words > 1 && !fragmented && !exact.empty()) {
+        String joined;
+        for (const Token& t : best.tokens)
+            joined += t.reading;
+        const NameEntry* closest = nullptr;
+        std::size_t closestDistance = 0;
+        for (const NameEntry& e : exact) {
+            const std::size_t d = distance(toUtf16(e.reading), joined);
+            if (!closest || d < closestDistance) {
+                closest = &e;
+                closestDistance = d;
+            }
+        }
+        out.add(toUtf16(closest->reading));
+    }
+    if (!mecab.empty() && !fragmented)
+        out.add(mecab);
     for (const NameEntry& e : exact)
-        if (!(e.kinds & kFullName))
-            out.add(toUtf16(e.reading));
-    if (run.size() <= kLongestName && containsHan(run) && s.names) {
+        out.add(toUtf16(e.reading));
+
+    // Surname + given-name splits, in the order of MeCab's cost for a parse
+    // cut at the split; MeCab's readings of the two parts in that parse come
+    // first among the dictionary's.
+    if (run.size() <= kLongestName && s.names && out.size() < limit) {
         struct Split {
             long cost;
             std::vector<String> surnames, givens;
@@ -340,18 +408,25 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
             if (run[i] >= 0xDC00 && run[i] < 0xE000)
                 continue;
             const std::u16string_view sur = run.substr(0, i), giv = run.substr(i);
-            if (isKanaOnly(sur))
-                continue;
-            Split split{0, s.nameReadings(sur, kSurname | kUnclassified, s.alone(sur)),
-                        s.nameReadings(giv, kGiven | kUnclassified, s.alone(giv))};
-            if (split.surnames.empty() || split.givens.empty())
+            if (isKanaOnly(sur) || s.nameReadings(sur, kSurname | kUnclassified, {}).empty() ||
+                s.nameReadings(giv, kGiven | kUnclassified, {}).empty())
                 continue;
             const auto cut = s.parse(text, 1, static_cast<long>(toUtf8(sur).size()));
-            split.cost = cut.empty() ? 0 : cut.front().cost;
-            splits.push_back(std::move(split));
+            String before, after;
+            long cost = 0;
+            if (!cut.empty()) {
+                cost = cut.front().cost;
+                std::size_t at = 0;
+                for (const Token& t : cut.front().tokens) {
+                    (at < sur.size() ? before : after) += t.reading;
+                    at += t.surface.size();
+                }
+            }
+            splits.push_back(Split{cost, s.nameReadings(sur, kSurname | kUnclassified, before),
+                                   s.nameReadings(giv, kGiven | kUnclassified, after)});
         }
         std::stable_sort(splits.begin(), splits.end(), [](const Split& a, const Split& b) { return a.cost < b.cost; });
-        for (std::size_t rank = 0; rank < kReadingsPerPart * 2 && !out.full(); ++rank)
+        for (std::size_t rank = 0; rank < kReadingsPerPart * 2 && out.size() < limit; ++rank)
             for (const Split& sp : splits)
                 for (std::size_t a = 0; a <= rank; ++a)
                     if (a < sp.surnames.size() && rank - a < sp.givens.size())
@@ -361,12 +436,12 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     // reads as Chinese.
     if (fragmented && out.empty())
         return {};
-    if (best.complete())
-        out.add(best.words());
+    if (!mecab.empty())
+        out.add(mecab);
     for (std::size_t i = 1; i < paths.size(); ++i)
         if (paths[i].complete() && !paths[i].foreign())
             out.add(paths[i].words());
-    return out.take();
+    return out.take(run, limit);
 }
 
 } // namespace yomi::reading
