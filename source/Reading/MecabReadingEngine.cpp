@@ -243,17 +243,26 @@ struct MecabReadingEngine::State {
         return out;
     }
 
-    // A full-name reading with a space between surname and given name where
-    // a surname reading of the run's first characters begins it.
-    String spaced(std::u16string_view run, const String& reading)
+    // A full-name reading with a space between surname and given name: where
+    // a surname reading of the run's first characters begins it and a given
+    // name reading of the rest ends it, else after MeCab's first word when
+    // its reading begins it, else none.
+    String spaced(std::u16string_view run, const String& reading, const Path& best)
     {
         for (std::size_t i = 1; i < run.size(); ++i) {
             if (run[i] >= 0xDC00 && run[i] < 0xE000)
                 continue;
+            const auto givens = nameReadings(run.substr(i), kGiven | kUnclassified, {});
             for (const String& s : nameReadings(run.substr(0, i), kSurname | kUnclassified, {})) {
-                if (s.size() < reading.size() && reading.compare(0, s.size(), s) == 0)
+                if (s.size() < reading.size() && reading.compare(0, s.size(), s) == 0 &&
+                    std::find(givens.begin(), givens.end(), reading.substr(s.size())) != givens.end())
                     return s + u' ' + reading.substr(s.size());
             }
+        }
+        if (best.tokens.size() > 1) {
+            const String& first = best.tokens.front().reading;
+            if (!first.empty() && first.size() < reading.size() && reading.compare(0, first.size(), first) == 0)
+                return first + u' ' + reading.substr(first.size());
         }
         return reading;
     }
@@ -351,7 +360,7 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     // A full-name entry of the name dictionary wins.
     for (const NameEntry& e : exact)
         if (e.kinds & kFullName)
-            out.add(s.spaced(run, toUtf16(e.reading)));
+            out.add(s.spaced(run, toUtf16(e.reading), best));
 
     // MeCab read the run as a surname and something that is not one given
     // name: the name dictionary's given names come first.
