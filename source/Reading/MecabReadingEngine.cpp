@@ -83,13 +83,18 @@ struct Path {
     }
 };
 
-// Candidates in order, each once. Readings that change the kana written in
-// the run go after those that keep it.
+// Candidates in order, each once (readings that differ only in their word
+// spaces are one). Readings that change the kana written in the run go after
+// those that keep it.
 class Candidates {
 public:
     void add(const String& reading)
     {
-        if (!reading.empty() && seen_.insert(reading).second)
+        String joined;
+        for (const char16_t c : reading)
+            if (c != u' ')
+                joined += c;
+        if (!joined.empty() && seen_.insert(joined).second)
             list_.push_back(reading);
     }
     std::size_t size() const { return list_.size(); }
