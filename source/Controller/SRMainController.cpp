@@ -146,6 +146,9 @@ void SRMainController::load(const void*)
 
 void SRMainController::save(const void*)
 {
+    std::string error;
+    if (!learnTypedReadings(&error))
+        log::write("your readings were not kept: " + log::escapeControls(error) + "\n");
     if (const auto field = fieldForTag(keyTag_))
         saveDataForKey(field->valueKey, field->sortKey);
 }
