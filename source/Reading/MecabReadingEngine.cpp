@@ -42,6 +42,13 @@ bool isForeignReading(std::u16string_view reading)
     return reading.find_first_of(u"ァィゥェォヴヮ") != std::u16string_view::npos;
 }
 
+// The name dictionary writes readings of Han characters in hiragana; a
+// prolonged-sound mark in one is the transcription of a foreign name.
+bool isForeignNameReading(std::u16string_view reading)
+{
+    return isForeignReading(reading) || reading.find(u'ー') != std::u16string_view::npos;
+}
+
 struct Token {
     String surface;
     String reading; // katakana; empty when the dictionary has none
@@ -236,7 +243,7 @@ struct MecabReadingEngine::State {
         const bool checkForeign = hanOnly(part);
         for (const NameEntry& e : names->lookup(toUtf8(part))) {
             String reading = toUtf16(e.reading);
-            if ((e.kinds & kinds) && !(checkForeign && isForeignReading(reading)))
+            if ((e.kinds & kinds) && !(checkForeign && isForeignNameReading(reading)))
                 out.push_back(std::move(reading));
         }
         if (!preferred.empty()) {
@@ -360,7 +367,7 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     if (s.names)
         exact = s.names->lookup(text);
     if (onlyHan)
-        std::erase_if(exact, [](const NameEntry& e) { return isForeignReading(toUtf16(e.reading)); });
+        std::erase_if(exact, [](const NameEntry& e) { return isForeignNameReading(toUtf16(e.reading)); });
 
     // A full-name entry of the name dictionary wins.
     for (const NameEntry& e : exact)
@@ -403,6 +410,46 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
             }
         }
         out.add(toUtf16(closest->reading));
+    }
+    // Han characters MeCab read one by one that the name dictionary knows
+    // together are read as that word.
+    if (!mecab.empty() && s.names) {
+        Path merged = best;
+        bool changed = false;
+        for (std::size_t i = 0; i < merged.tokens.size();) {
+            std::size_t end = i;
+            String surface, joined;
+            while (end < merged.tokens.size() && merged.tokens[end].surface.size() == 1 && merged.tokens[end].han &&
+                   !merged.tokens[end].personName()) {
+                surface += merged.tokens[end].surface;
+                joined += merged.tokens[end].reading;
+                ++end;
+            }
+            if (end - i < 2 || end - i == merged.tokens.size()) {
+                i = std::max(end, i + 1);
+                continue;
+            }
+            String reading;
+            std::size_t closest = 0;
+            for (const NameEntry& e : s.names->lookup(toUtf8(surface))) {
+                String r = toUtf16(e.reading);
+                const std::size_t d = distance(r, joined);
+                if (!isForeignNameReading(r) && (reading.empty() || d < closest)) {
+                    reading = std::move(r);
+                    closest = d;
+                }
+            }
+            if (!reading.empty()) {
+                merged.tokens[i].surface = surface;
+                merged.tokens[i].reading = reading;
+                merged.tokens.erase(merged.tokens.begin() + static_cast<long>(i) + 1,
+                                    merged.tokens.begin() + static_cast<long>(end));
+                changed = true;
+            }
+            ++i;
+        }
+        if (changed)
+            out.add(merged.words());
     }
     if (!mecab.empty() && !fragmented)
         out.add(mecab);
