@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -167,6 +168,7 @@ int main(int argc, char** argv)
     const double perReadingCpuUs =
         1e6 * static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC / static_cast<double>(readings);
 
+    std::cout << std::fixed << std::setprecision(1);
     std::cout << "| category | names | top-1 | among candidates |\n|---|---:|---:|---:|\n";
     Score all;
     for (const auto& [category, s] : scores) {
