@@ -128,17 +128,34 @@ bool NameIndex::build(const std::filesystem::path& source, const std::filesystem
     std::int64_t sourceTime = 0;
     if (!sourceStamp(source, sourceSize, sourceTime))
         return fail("cannot read " + source.string());
+    // The temporary file is made first, so that a cache folder that cannot
+    // be written costs no parse.
+    std::error_code ec;
+    std::filesystem::create_directories(target.parent_path(), ec);
+    std::filesystem::path temporary = target;
+    temporary += ".tmp" + std::to_string(::getpid());
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return fail("cannot write " + temporary.string());
     std::ifstream in(source, std::ios::binary);
     const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    if (in.bad()) {
+        out.close();
+        std::filesystem::remove(temporary, ec);
         return fail("cannot read " + source.string());
+    }
 
     UErrorCode status = U_ZERO_ERROR;
-    std::string text(raw.size() * 2 + 16, '\0');
+    if (raw.size() > (std::size_t{1} << 28))
+        status = U_BUFFER_OVERFLOW_ERROR; // no name dictionary is this large
+    std::string text(U_SUCCESS(status) ? raw.size() * 2 + 16 : 0, '\0');
     const int32_t length = ucnv_convert("UTF-8", "EUC-JP", text.data(), static_cast<int32_t>(text.size()),
                                         raw.data(), static_cast<int32_t>(raw.size()), &status);
-    if (U_FAILURE(status))
+    if (U_FAILURE(status)) {
+        out.close();
+        std::filesystem::remove(temporary, ec);
         return fail("cannot convert " + source.string() + " from EUC-JP");
+    }
     text.resize(static_cast<std::size_t>(length));
 
     // Lines "KEY [READING] /(kinds) gloss/…/"; only keys with Han characters
@@ -190,21 +207,14 @@ bool NameIndex::build(const std::filesystem::path& source, const std::filesystem
     header.count = offsets.size();
     header.blobSize = blob.size();
 
-    std::error_code ec;
-    std::filesystem::create_directories(target.parent_path(), ec);
-    std::filesystem::path temporary = target;
-    temporary += ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(&header), sizeof header);
-        out.write(reinterpret_cast<const char*>(offsets.data()),
-                  static_cast<std::streamsize>(offsets.size() * sizeof(std::uint32_t)));
-        out.write(blob.data(), static_cast<std::streamsize>(blob.size()));
-        out.flush();
-        if (!out) {
-            std::filesystem::remove(temporary, ec);
-            return fail("cannot write " + temporary.string());
-        }
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(reinterpret_cast<const char*>(offsets.data()),
+              static_cast<std::streamsize>(offsets.size() * sizeof(std::uint32_t)));
+    out.write(blob.data(), static_cast<std::streamsize>(blob.size()));
+    out.close();
+    if (!out) {
+        std::filesystem::remove(temporary, ec);
+        return fail("cannot write " + temporary.string());
     }
     std::filesystem::rename(temporary, target, ec);
     if (ec) {
