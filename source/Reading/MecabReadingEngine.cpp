@@ -161,6 +161,17 @@ std::size_t distance(std::u16string_view a, std::u16string_view b)
     return row[b.size()];
 }
 
+// The voiced form of a kana at the start of the second part of a compound
+// (rendaku: ヒヨリ after グンジョウ is ビヨリ); 0 when it has none.
+char16_t voiced(char16_t c)
+{
+    if ((c >= u'カ' && c <= u'チ' && (c - u'カ') % 2 == 0) || c == u'ツ' || c == u'テ' || c == u'ト')
+        return static_cast<char16_t>(c + 1);
+    if (c >= u'ハ' && c <= u'ホ' && (c - u'ハ') % 3 == 0)
+        return static_cast<char16_t>(c + 1);
+    return 0;
+}
+
 bool hanOnly(std::u16string_view text)
 {
     return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
@@ -455,6 +466,21 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
         out.add(mecab);
     for (const NameEntry& e : exact)
         out.add(toUtf16(e.reading));
+    // Compounds of two nouns may voice the second one's first sound.
+    if (!mecab.empty() && !fragmented) {
+        for (std::size_t j = best.tokens.size(); j-- > 1;) {
+            const Token& before = best.tokens[j - 1];
+            const Token& t = best.tokens[j];
+            if (before.pos0 != "名詞" || t.pos0 != "名詞" || !t.han || !before.han || t.personName() ||
+                before.personName() || t.reading.empty())
+                continue;
+            if (const char16_t v = voiced(t.reading.front())) {
+                Path variant = best;
+                variant.tokens[j].reading.front() = v;
+                out.add(variant.words());
+            }
+        }
+    }
 
     // Surname + given-name splits, in the order of MeCab's cost for a parse
     // cut at the split; MeCab's readings of the two parts in that parse come

@@ -91,6 +91,9 @@ TEST(MecabReadingEngine, ReadsNamesTitlesAndMixedValuesInEveryStyle)
     const auto r = readValue(engine(), nullptr, u"靖子", ReadingStyle::Hiragana, 4);
     EXPECT_EQ(r.reading, u"やすこ");
     EXPECT_THAT(r.alternatives, Contains(u"せいこ"));
+    // A compound of nouns also offers its voiced form.
+    EXPECT_THAT(readValue(engine(), nullptr, u"津軽海峡冬景色", ReadingStyle::Katakana, 4).alternatives,
+                Contains(u"ツガルカイキョウフユゲシキ"));
 }
 
 TEST(MecabReadingEngine, ChineseNamesGetNoReading)
