@@ -9,7 +9,7 @@ target_compile_options(yomi_cli PRIVATE ${YOMI_WARNINGS})
 
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/Cli/main.cpp)
   add_executable(yomi-cli ${CMAKE_CURRENT_LIST_DIR}/Cli/main.cpp)
-  target_link_libraries(yomi-cli PRIVATE yomi_cli yomi_taglib)
+  target_link_libraries(yomi-cli PRIVATE yomi_cli yomi_taglib yomi_reading)
   target_compile_options(yomi-cli PRIVATE ${YOMI_WARNINGS})
   install(TARGETS yomi-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/resources/yomi-cli.1)

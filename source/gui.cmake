@@ -18,7 +18,7 @@ target_link_libraries(yomi_window PUBLIC yomi_core Qt6::Widgets)
 target_compile_options(yomi_window PRIVATE ${YOMI_WARNINGS})
 
 add_executable(yomi ${CMAKE_CURRENT_LIST_DIR}/Other/main.cpp)
-target_link_libraries(yomi PRIVATE yomi_window yomi_taglib)
+target_link_libraries(yomi PRIVATE yomi_window yomi_taglib yomi_reading)
 target_compile_options(yomi PRIVATE ${YOMI_WARNINGS})
 target_compile_definitions(yomi PRIVATE YOMI_VERSION="${PROJECT_VERSION}")
 add_dependencies(yomi yomi_resources)

@@ -114,6 +114,82 @@ std::optional<std::string> readInput(const std::string& path, std::istream& in, 
     return text;
 }
 
+ReadingEngineFactory& engineFactory()
+{
+    static ReadingEngineFactory factory;
+    return factory;
+}
+
+std::filesystem::path& userReadingsFile()
+{
+    static std::filesystem::path file;
+    return file;
+}
+
+// The engine for a reading command, or null with the message printed.
+std::unique_ptr<ReadingEngine> readingEngine(std::ostream& err)
+{
+    std::unique_ptr<ReadingEngine> engine = engineFactory() ? engineFactory()() : nullptr;
+    if (!engine || !engine->available()) {
+        const std::string why = engine ? engine->missing() : std::string();
+        err << "yomi-cli: Japanese readings are not available"
+            << (why.empty() ? std::string() : ": " + why) << '\n';
+        return nullptr;
+    }
+    return engine;
+}
+
+// The user's readings; a file that cannot be read is reported and left out.
+UserReadings loadUserReadings(std::ostream& err)
+{
+    UserReadings user(userReadingsFile().empty() ? UserReadings::defaultFile() : userReadingsFile());
+    std::string error;
+    if (!user.load(&error))
+        err << "yomi-cli: " << error << "; your own readings are not used\n";
+    return user;
+}
+
+// `read`: one value a line in, value and readings out.
+int runRead(const Options& options, Streams streams)
+{
+    const std::string text(std::istreambuf_iterator<char>(streams.in), std::istreambuf_iterator<char>{});
+    std::vector<String> values;
+    std::string_view rest(text);
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF")
+        rest.remove_prefix(3);
+    for (std::size_t number = 1; !rest.empty(); ++number) {
+        std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        std::string why;
+        auto value = unescapeField(line, &why);
+        if (!value) {
+            streams.err << "yomi-cli: standard input: line " << number << ": " << why << '\n';
+            return kExitUsage;
+        }
+        values.push_back(std::move(*value));
+    }
+    const auto engine = readingEngine(streams.err);
+    if (!engine)
+        return kExitUsage;
+    const UserReadings user = loadUserReadings(streams.err);
+    for (const String& value : values) {
+        const ValueReading r = readValue(*engine, &user, value, options.style, options.candidates);
+        streams.out << escapeField(value) << '\t' << escapeField(r.reading.value_or(String()));
+        for (const String& alternative : r.alternatives)
+            streams.out << '\t' << escapeField(alternative);
+        streams.out << '\n';
+    }
+    streams.out.flush();
+    if (!streams.out.good()) {
+        streams.err << "yomi-cli: cannot write to standard output\n";
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
 std::string changeLine(const HeldWrite& w)
 {
     auto show = [](const OptString& s) { return s ? log::escapeControls(toUtf8(*s)) : std::string("(null)"); };
@@ -121,6 +197,16 @@ std::string changeLine(const HeldWrite& w)
 }
 
 } // namespace
+
+void setReadingEngineFactory(ReadingEngineFactory factory)
+{
+    engineFactory() = std::move(factory);
+}
+
+void setUserReadingsFile(std::filesystem::path file)
+{
+    userReadingsFile() = std::move(file);
+}
 
 std::optional<std::int32_t> tagForFieldName(std::string_view name)
 {
@@ -134,8 +220,10 @@ std::string usageText()
 {
     return R"(Usage:
   yomi-cli list  --field FIELD [--library DIR]
-  yomi-cli apply --field FIELD [--library DIR] (--from FILE | --romaji | --copy)
+  yomi-cli apply --field FIELD [--library DIR]
+                 (--from FILE | --romaji | --copy | --reading [--style STYLE])
                  [--only-empty] [--dry-run] [--no-console]
+  yomi-cli read  [--style STYLE] [--candidates N]
   yomi-cli help
 
 Fills in the sort fields of a music library for values written in Han
@@ -164,12 +252,22 @@ apply   Scans the same way, sets sort values, and writes each listed non-empty
   --romaji       every entry's sort value becomes its value in lower-case
                  Latin letters
   --copy         every entry's sort value becomes its value itself
+  --reading      every entry's sort value becomes its Japanese reading; values
+                 with no Japanese reading (Chinese names, unknown characters)
+                 are left as they were and listed on standard error
+  --style STYLE  katakana (the default), hiragana or romaji
   --only-empty   fill in only tracks whose own sort value is empty; with
-                 --romaji or --copy, change only entries whose listed sort
-                 value is empty
+                 --romaji, --copy or --reading, change only entries whose
+                 listed sort value is empty
   --dry-run      print the changes that would be made (name:value->sort)
                  on standard output and write nothing
   --no-console   do not open the log viewer (a dry run never opens it)
+
+read    Reads values, one a line in the format of the list, on standard input
+        and prints value, a tab, its Japanese reading (empty when it has none)
+        and, with --candidates N, up to N other readings, each after a tab.
+        Readings in $XDG_CONFIG_HOME/yomi/readings.tsv (value, a tab, reading)
+        come first, for whole values and for parts of them.
 
 --library DIR   the folder of audio files; without it, the XDG music folder,
                 else ~/Music
@@ -210,10 +308,12 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         o.command = Command::List;
     else if (command == "apply")
         o.command = Command::Apply;
+    else if (command == "read")
+        o.command = Command::Read;
     else
         return fail("unknown command: " + command);
 
-    bool haveField = false, haveLibrary = false;
+    bool haveField = false, haveLibrary = false, haveStyle = false;
     int edits = 0;
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -235,6 +335,7 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             return true;
         };
         const bool isApply = o.command == Command::Apply;
+        const bool isRead = o.command == Command::Read;
 
         if (arg == "--help" || arg == "-h") {
             o = Options{};
@@ -269,6 +370,23 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         } else if (isApply && (arg == "--romaji" || arg == "--copy") && !inlineValue) {
             o.edit = arg == "--romaji" ? Edit::Romaji : Edit::Copy;
             ++edits;
+        } else if (isApply && arg == "--reading" && !inlineValue) {
+            o.edit = Edit::Reading;
+            ++edits;
+        } else if ((isApply || isRead) && arg == "--style") {
+            std::string name;
+            if (!takeValue(name))
+                return fail("--style needs katakana, hiragana or romaji");
+            const auto style = readingStyleNamed(name);
+            if (!style)
+                return fail("unknown style: '" + name + "' (use katakana, hiragana or romaji)");
+            o.style = *style;
+            haveStyle = true;
+        } else if (isRead && arg == "--candidates") {
+            std::string n;
+            if (!takeValue(n) || n.empty() || n.size() > 3 || n.find_first_not_of("0123456789") != std::string::npos)
+                return fail("--candidates needs a number from 0 to 999");
+            o.candidates = std::stoul(n);
         } else if (isApply && arg == "--only-empty" && !inlineValue) {
             o.onlyEmpty = true;
         } else if (isApply && arg == "--dry-run" && !inlineValue) {
@@ -281,11 +399,19 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             return fail("unexpected argument: " + arg);
         }
     }
+    if (o.command == Command::Read) {
+        if (haveField || haveLibrary)
+            return fail("read takes no --field or --library");
+        result.options = o;
+        return result;
+    }
     if (!haveField)
         return fail(command + " needs --field");
+    if (haveStyle && o.edit != Edit::Reading)
+        return fail("--style goes with --reading");
     if (o.command == Command::Apply && edits != 1)
-        return fail(edits == 0 ? "apply needs one of --from, --romaji, --copy"
-                               : "apply takes only one of --from, --romaji, --copy");
+        return fail(edits == 0 ? "apply needs one of --from, --romaji, --copy, --reading"
+                               : "apply takes only one of --from, --romaji, --copy, --reading");
     result.options = o;
     return result;
 }
@@ -442,7 +568,18 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
         streams.out << usageText();
         return kExitOk;
     }
+    if (options.command == Command::Read)
+        return runRead(options, streams);
     const bool apply = options.command == Command::Apply;
+
+    // The reading engine is checked before the library is touched.
+    std::unique_ptr<ReadingEngine> engine;
+    UserReadings user;
+    if (apply && options.edit == Edit::Reading) {
+        if (!(engine = readingEngine(streams.err)))
+            return kExitUsage;
+        user = loadUserReadings(streams.err);
+    }
 
     // The whole input is read and checked before the library is touched, so
     // that a bad file writes nothing.
@@ -551,7 +688,18 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
     } else {
         ListSelection selection(controller, options.onlyEmpty);
         controller.arrayController = &selection;
-        if (options.edit == Edit::Romaji)
+        if (options.edit == Edit::Reading) {
+            controller.readingEngine = engine.get();
+            controller.userReadings = &user;
+            controller.readingStyle = options.style;
+            controller.copyOriginalToReading(nullptr);
+            if (const auto& refused = controller.lastRefusedReadings(); !refused.empty()) {
+                streams.err << "yomi-cli: " << refused.size()
+                            << " value(s) have no Japanese reading and were left as they were:\n";
+                for (const String& value : refused)
+                    streams.err << "  " << escapeField(value) << '\n';
+            }
+        } else if (options.edit == Edit::Romaji)
             controller.copyOriginalToPinYin(nullptr);
         else
             controller.copyOriginalToSort(nullptr);

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Category/Reading.h"
 #include "Platform/Text.h"
 
 namespace yomi::cli {
@@ -24,8 +25,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitWriteFailed = 1; // at least one write failed
 inline constexpr int kExitUsage = 2;       // bad usage or unusable input; nothing written
 
-enum class Command { List, Apply, Help };
-enum class Edit { FromFile, Romaji, Copy };
+enum class Command { List, Apply, Help, Read };
+enum class Edit { FromFile, Romaji, Copy, Reading };
 
 struct Options {
     Command command = Command::Help;
@@ -37,6 +38,8 @@ struct Options {
     bool onlyEmpty = false;
     bool dryRun = false;
     bool noConsole = false;
+    ReadingStyle style = ReadingStyle::Katakana;
+    std::size_t candidates = 0; // alternatives printed by `read`
 };
 
 // The field's row of the field table for a command-line field name (artist,
@@ -90,6 +93,15 @@ struct Streams {
     std::ostream& out;
     std::ostream& err;
 };
+
+// Makes the reading engine for `read` and `apply --reading`; without one
+// (the default) both report that no engine is there.
+using ReadingEngineFactory = std::function<std::unique_ptr<ReadingEngine>()>;
+void setReadingEngineFactory(ReadingEngineFactory factory);
+
+// The user's readings file; empty (the default) reads
+// UserReadings::defaultFile().
+void setUserReadingsFile(std::filesystem::path file);
 
 // Runs one parsed command; returns the exit status.
 int run(const Options& options, Streams streams, const LibraryOpener& openLibrary);

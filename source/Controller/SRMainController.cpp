@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "Bridge/MusicLibrary.h"
@@ -145,6 +146,9 @@ void SRMainController::load(const void*)
 
 void SRMainController::save(const void*)
 {
+    std::string error;
+    if (!learnTypedReadings(&error))
+        log::write("your readings were not kept: " + log::escapeControls(error) + "\n");
     if (const auto field = fieldForTag(keyTag_))
         saveDataForKey(field->valueKey, field->sortKey);
 }
@@ -289,8 +293,14 @@ void SRMainController::editSelection(Edit&& edit)
     const std::vector<PairEntryRef> selected =
         arrayController ? arrayController->selectedObjects() : std::vector<PairEntryRef>{};
     for (const PairEntryRef& entry : selected) {
-        if (entry)
+        if (!entry)
+            continue;
+        if constexpr (std::is_same_v<decltype(edit(entry->originalStr)), OptString>) {
+            if (OptString sort = edit(entry->originalStr))
+                entry->sortStr = std::move(*sort);
+        } else {
             entry->sortStr = edit(entry->originalStr);
+        }
     }
     // The entries changed in place; writing the list to itself is what tells
     // the list view to read the rows again.
@@ -305,6 +315,56 @@ void SRMainController::copyOriginalToSort(const void*)
 void SRMainController::copyOriginalToPinYin(const void*)
 {
     editSelection([](const String& original) { return romaji(original); });
+}
+
+void SRMainController::copyOriginalToReading(const void*)
+{
+    if (!readingAvailable())
+        return;
+    refusedReadings_.clear();
+    editSelection([this](const String& original) -> OptString {
+        ValueReading read =
+            readValue(*readingEngine, userReadings, original, readingStyle, readingAlternativeCount);
+        if (!read.reading) {
+            refusedReadings_.push_back(original);
+            readingAlternatives_.erase(original);
+            return std::nullopt;
+        }
+        readingAlternatives_[original] = std::move(read.alternatives);
+        return read.reading;
+    });
+}
+
+std::vector<String> SRMainController::readingAlternatives(const String& value) const
+{
+    const auto found = readingAlternatives_.find(value);
+    return found == readingAlternatives_.end() ? std::vector<String>{} : found->second;
+}
+
+void SRMainController::noteTypedSort(const String& value)
+{
+    typedSorts_.push_back(value);
+}
+
+bool SRMainController::learnTypedReadings(std::string* error)
+{
+    const std::vector<String> typed = std::exchange(typedSorts_, {});
+    if (!userReadings || !pairDict_)
+        return true;
+    bool added = false;
+    for (const String& value : typed) {
+        const auto found = pairDict_->find(value);
+        if (found == pairDict_->end() || !containsHan(value))
+            continue;
+        const String& sort = found->second->sortStr;
+        if (!isKanaOnly(sort))
+            continue;
+        if (const String* known = userReadings->find(value); known && *known == sort)
+            continue;
+        userReadings->set(value, sort);
+        added = true;
+    }
+    return !added || userReadings->save(error);
 }
 
 } // namespace yomi

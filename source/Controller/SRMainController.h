@@ -10,9 +10,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
+#include "Category/Reading.h"
 #include "Controller/PairList.h"
 #include "Platform/Window.h"
 
@@ -88,6 +91,13 @@ public:
     Button* saveButton = nullptr;
     ArrayController* arrayController = nullptr;
 
+    // The reading command's engine, the user's own readings (both may be
+    // null), the style and how many alternatives each reading keeps.
+    ReadingEngine* readingEngine = nullptr;
+    UserReadings* userReadings = nullptr;
+    ReadingStyle readingStyle = ReadingStyle::Katakana;
+    std::size_t readingAlternativeCount = 4;
+
     // The list shown in the window. The writer stores the very list it is
     // given (null allowed) and notifies the observers, also when the list is
     // the one already held.
@@ -118,6 +128,24 @@ public:
     void save(const void* sender);
     void copyOriginalToSort(const void* sender);
     void copyOriginalToPinYin(const void* sender);
+    // Sets each selected row's sort value to the value's Japanese reading. A
+    // value with no Japanese reading keeps its sort value and is listed in
+    // lastRefusedReadings; the others' alternatives are kept for the editor.
+    // Does nothing without an available engine.
+    void copyOriginalToReading(const void* sender);
+
+    bool readingAvailable() const { return readingEngine && readingEngine->available(); }
+    const std::vector<String>& lastRefusedReadings() const { return refusedReadings_; }
+    // The alternatives of the last reading given to a value; empty when none.
+    std::vector<String> readingAlternatives(const String& value) const;
+
+    // Remembers that the user typed `sort` for `value` by hand; on
+    // learnTypedReadings, a kana sort value still listed for a value with Han
+    // characters goes into the user's readings.
+    void noteTypedSort(const String& value);
+    // Adds the remembered readings to userReadings and writes its file;
+    // false, with the reason in `error`, when the file cannot be written.
+    bool learnTypedReadings(std::string* error = nullptr);
 
     // The scan and the write-back for one row of the field table.
     void loadDataFKey(std::string_view valueKey, std::string_view sortKey);
@@ -147,6 +175,9 @@ private:
     std::vector<PropertyObserver*> observers_;
     LoadReport lastLoad_;
     SaveReport lastSave_;
+    std::vector<String> refusedReadings_;
+    std::unordered_map<String, std::vector<String>> readingAlternatives_;
+    std::vector<String> typedSorts_;
 };
 
 } // namespace yomi

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include "Bridge/Folder/FolderLibrary.h"
+#include "Reading/MecabReadingEngine.h"
 #include "Window/MainWindow.h"
 
 int main(int argc, char* argv[])
@@ -37,6 +38,7 @@ int main(int argc, char* argv[])
     yomi::bridge::folder::registerFolderLibrary(yomi::bridge::folder::libraryRoot(libraryDir));
 
     yomi::gui::MainWindow mainWindow;
+    mainWindow.setReadingEngine(std::make_unique<yomi::reading::MecabReadingEngine>());
     mainWindow.window().show();
     return QApplication::exec();
 }

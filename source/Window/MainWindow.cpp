@@ -7,10 +7,13 @@
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTableView>
 
 #include "Window/Adapters.h"
 #include "Window/PairListModel.h"
+#include "Window/SortCellDelegate.h"
 #include "ui_MainWindow.h"
 
 namespace yomi::gui {
@@ -36,6 +39,7 @@ MainWindow::MainWindow() : window_(std::make_unique<QMainWindow>()), ui_(std::ma
     controller_.arrayController = selection_.get();
 
     connectActions();
+    connectReading();
     bindKeyTag();
     controller_.awakeFromNib();
 }
@@ -87,6 +91,94 @@ void MainWindow::finishEditing()
         view->setFocus(Qt::OtherFocusReason);
 }
 
+void MainWindow::connectReading()
+{
+    ui_->listView->setItemDelegateForColumn(PairListModel::SortColumn,
+                                            new SortCellDelegate(controller_, *model_, window_.get()));
+    QComboBox* styles = ui_->readingStyleChooser;
+    const QString saved = QSettings(QStringLiteral("yomi"), QStringLiteral("yomi"))
+                              .value(QStringLiteral("reading/style"))
+                              .toString();
+    const auto style = readingStyleNamed(saved.toStdString()).value_or(ReadingStyle::Katakana);
+    styles->setCurrentIndex(static_cast<int>(style));
+    controller_.readingStyle = style;
+    QObject::connect(styles, &QComboBox::currentIndexChanged, window_.get(), [this](int index) {
+        if (index < 0)
+            return;
+        controller_.readingStyle = static_cast<ReadingStyle>(index);
+        QSettings(QStringLiteral("yomi"), QStringLiteral("yomi"))
+            .setValue(QStringLiteral("reading/style"),
+                      QString::fromUtf8(readingStyleName(controller_.readingStyle).data()));
+    });
+    QObject::connect(ui_->readingButton, &QPushButton::clicked, window_.get(),
+                     [this] { runReading(ui_->readingButton); });
+    QObject::connect(ui_->readingAction, &QAction::triggered, window_.get(),
+                     [this] { runReading(ui_->readingAction); });
+    showReadingState();
+}
+
+void MainWindow::setReadingEngine(std::unique_ptr<ReadingEngine> engine)
+{
+    readingEngine_ = std::move(engine);
+    controller_.readingEngine = readingEngine_.get();
+    if (readingEngine_ && !userReadings_) {
+        userReadings_ = std::make_unique<UserReadings>(UserReadings::defaultFile());
+        std::string error;
+        if (!userReadings_->load(&error))
+            window_->statusBar()->showMessage(QString::fromStdString(error + "; your own readings are not used"));
+        controller_.userReadings = userReadings_.get();
+    }
+    showReadingState();
+}
+
+void MainWindow::showReadingState()
+{
+    const bool available = controller_.readingAvailable();
+    ui_->readingButton->setEnabled(available);
+    ui_->readingAction->setEnabled(available);
+    QString why;
+    if (!available) {
+        const std::string missing = readingEngine_ ? readingEngine_->missing() : std::string();
+        why = QStringLiteral("Japanese readings need a dictionary: ") +
+              (missing.empty() ? QStringLiteral("install the package mecab-ipadic-utf8")
+                               : QString::fromStdString(missing));
+    } else {
+        why = QStringLiteral("Set each selected sort value to the Japanese reading of the value (Ctrl+J)");
+    }
+    ui_->readingButton->setToolTip(why);
+    ui_->readingAction->setToolTip(why);
+}
+
+void MainWindow::runReading(const void* sender)
+{
+    finishEditing();
+    window_->setCursor(Qt::WaitCursor);
+    controller_.copyOriginalToReading(sender);
+    window_->unsetCursor();
+    const QString message = readingMessage();
+    if (message.isEmpty())
+        window_->statusBar()->clearMessage();
+    else
+        window_->statusBar()->showMessage(message);
+}
+
+QString MainWindow::readingMessage() const
+{
+    const std::vector<String>& refused = controller_.lastRefusedReadings();
+    if (refused.empty())
+        return {};
+    constexpr std::size_t kShown = 10;
+    QStringList shown;
+    for (std::size_t i = 0; i < refused.size() && i < kShown; ++i)
+        shown << QString::fromStdU16String(refused[i]);
+    QString text = refused.size() == 1 ? QStringLiteral("1 value has no Japanese reading: ")
+                                       : QStringLiteral("%1 values have no Japanese reading: ").arg(refused.size());
+    text += shown.join(QStringLiteral(", "));
+    if (refused.size() > kShown)
+        text += QStringLiteral(", …");
+    return text;
+}
+
 QComboBox* MainWindow::fieldChooser() const { return ui_->fieldChooser; }
 QPushButton* MainWindow::loadButton() const { return ui_->loadButton; }
 QPushButton* MainWindow::saveButton() const { return ui_->saveButton; }
@@ -96,6 +188,9 @@ QProgressBar* MainWindow::progressIndicator() const { return ui_->progressIndica
 QTableView* MainWindow::listView() const { return ui_->listView; }
 QAction* MainWindow::copyToSortAction() const { return ui_->copyToSortAction; }
 QAction* MainWindow::romajiAction() const { return ui_->romajiAction; }
+QPushButton* MainWindow::readingButton() const { return ui_->readingButton; }
+QComboBox* MainWindow::readingStyleChooser() const { return ui_->readingStyleChooser; }
+QAction* MainWindow::readingAction() const { return ui_->readingAction; }
 QAction* MainWindow::quitAction() const { return ui_->quitAction; }
 
 } // namespace yomi::gui

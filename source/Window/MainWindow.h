@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include <QString>
+
 #include "Controller/SRMainController.h"
 
 class QAction;
@@ -57,6 +59,17 @@ public:
     QTableView* listView() const;
     QAction* copyToSortAction() const;
     QAction* romajiAction() const;
+    QPushButton* readingButton() const;
+    QComboBox* readingStyleChooser() const;
+    QAction* readingAction() const;
+
+    // The engine of Reading (null: the command stays disabled and its tooltip
+    // says what to install). The first engine also loads the user's readings
+    // ($XDG_CONFIG_HOME/yomi/readings.tsv). The style chooser starts at the style last
+    // chosen (QSettings "reading/style") and keeps every new choice there.
+    void setReadingEngine(std::unique_ptr<ReadingEngine> engine);
+    // What the last Reading said about values left alone; "" when none.
+    QString readingMessage() const;
     QAction* quitAction() const;
 
     // The adapters behind the outlets.
@@ -68,6 +81,9 @@ private:
     void connectActions();
     void bindKeyTag();
     void finishEditing();
+    void connectReading();
+    void runReading(const void* sender);
+    void showReadingState();
 
     SRMainController controller_;
     std::unique_ptr<QMainWindow> window_;
@@ -78,6 +94,8 @@ private:
     std::unique_ptr<PushButtonAdapter> loadAdapter_;
     std::unique_ptr<PushButtonAdapter> saveAdapter_;
     std::unique_ptr<SelectionArrayController> selection_;
+    std::unique_ptr<ReadingEngine> readingEngine_;
+    std::unique_ptr<UserReadings> userReadings_;
 };
 
 } // namespace yomi::gui

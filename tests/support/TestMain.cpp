@@ -12,6 +12,10 @@ int main(int argc, char** argv)
     // own state folder.
     ::setenv("YOMI_RESOURCE_DIR", YOMI_TEST_RESOURCE_DIR, 0);
     ::setenv("XDG_STATE_HOME", YOMI_TEST_STATE_DIR, 0);
+    // Settings and the user's readings, and caches (the name index, built
+    // once for all suites), kept out of the user's folders too.
+    ::setenv("XDG_CONFIG_HOME", YOMI_TEST_STATE_DIR "/config", 0);
+    ::setenv("XDG_CACHE_HOME", YOMI_TEST_STATE_DIR "/cache", 0);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -23,6 +23,7 @@
 #include <QTest>
 
 #include "Bridge/Folder/FolderLibrary.h"
+#include "Reading/MecabReadingEngine.h"
 #include "Window/MainWindow.h"
 
 int main(int argc, char* argv[])
@@ -50,6 +51,7 @@ int main(int argc, char* argv[])
         std::filesystem::path(QFile::encodeName(parser.value(library)).toStdString()));
 
     yomi::gui::MainWindow window;
+    window.setReadingEngine(std::make_unique<yomi::reading::MecabReadingEngine>());
     window.window().show();
     if (!QTest::qWaitForWindowExposed(&window.window())) {
         std::cerr << "yomi-screenshot: the window was never shown\n";

@@ -1,0 +1,193 @@
+// yomi-reading-bench: the Japanese reading engine's costs (name index build,
+// start-up, time of one reading, resident memory) and its accuracy on the
+// test set of names, per category, as Markdown.
+//
+//   yomi-reading-bench [--set FILE] [--misses]
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Category/Reading.h"
+#include "Reading/MecabReadingEngine.h"
+#include "Reading/NameIndex.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double statusMiB(const std::string& key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key + ":", 0) == 0)
+            return std::stod(line.substr(key.size() + 1)) / 1024.0;
+    return 0;
+}
+
+struct Case {
+    std::string category, value;
+    std::vector<std::string> accepted; // empty: must be refused
+};
+
+std::vector<Case> loadSet(const std::string& path)
+{
+    std::vector<Case> cases;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        Case c;
+        std::string accepted;
+        std::getline(fields, c.category, '\t');
+        std::getline(fields, c.value, '\t');
+        std::getline(fields, accepted);
+        std::istringstream alternatives(accepted);
+        for (std::string a; std::getline(alternatives, a, '|');)
+            if (!a.empty())
+                c.accepted.push_back(a);
+        cases.push_back(std::move(c));
+    }
+    return cases;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string set = YOMI_SOURCE_DIR "/tests/reading/names.tsv";
+    bool misses = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--set" && i + 1 < argc)
+            set = argv[++i];
+        else if (arg == "--misses")
+            misses = true;
+        else {
+            std::cerr << "usage: yomi-reading-bench [--set FILE] [--misses]\n";
+            return 2;
+        }
+    }
+    const std::vector<Case> cases = loadSet(set);
+    if (cases.empty()) {
+        std::cerr << "yomi-reading-bench: no cases in " << set << '\n';
+        return 2;
+    }
+
+    auto paths = yomi::reading::EnginePaths::system();
+    const auto cache = std::filesystem::temp_directory_path() / ("yomi-reading-bench-" + std::to_string(::getpid()));
+    paths.cacheDir = cache;
+
+    // The index is built in a child process, so that the memory of the
+    // build does not count in this process's peak.
+    auto t0 = Clock::now();
+    if (const pid_t child = ::fork(); child == 0) {
+        std::string error;
+        if (!yomi::reading::NameIndex::build(paths.names, cache / "names.idx", &error)) {
+            std::cerr << "yomi-reading-bench: " << error << '\n';
+            std::_Exit(1);
+        }
+        std::_Exit(0);
+    } else if (child > 0) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+    }
+    const double buildMs = ms(Clock::now() - t0);
+
+    yomi::reading::MecabReadingEngine engine(paths);
+    if (!engine.available()) {
+        std::cerr << "yomi-reading-bench: " << engine.missing() << '\n';
+        return 1;
+    }
+    t0 = Clock::now();
+    engine.read(u"東京", 1);
+    const double startMs = ms(Clock::now() - t0);
+
+    constexpr std::size_t kAlternatives = 4;
+    struct Score {
+        int total = 0, top = 0, among = 0;
+    };
+    std::map<std::string, Score> scores;
+    std::ostringstream missed;
+    for (const Case& c : cases) {
+        const auto r = yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana,
+                                       kAlternatives);
+        Score& s = scores[c.category];
+        ++s.total;
+        bool top = false, among = false;
+        if (c.accepted.empty()) {
+            top = among = !r.reading;
+        } else if (r.reading) {
+            auto ok = [&](const yomi::String& got) {
+                return std::find(c.accepted.begin(), c.accepted.end(), yomi::toUtf8(got)) != c.accepted.end();
+            };
+            top = ok(*r.reading);
+            among = top || std::any_of(r.alternatives.begin(), r.alternatives.end(), ok);
+        }
+        s.top += top;
+        s.among += among;
+        if (!top) {
+            missed << "| " << c.category << " | " << c.value << " | "
+                   << (c.accepted.empty() ? std::string("(refused)") : c.accepted.front()) << " | "
+                   << (r.reading ? yomi::toUtf8(*r.reading) : std::string("(refused)"));
+            for (const auto& a : r.alternatives)
+                missed << ", " << yomi::toUtf8(a);
+            missed << " |\n";
+        }
+    }
+
+    constexpr int kRounds = 20;
+    const std::clock_t cpu0 = std::clock();
+    t0 = Clock::now();
+    std::size_t readings = 0;
+    for (int round = 0; round < kRounds; ++round)
+        for (const Case& c : cases) {
+            yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana, kAlternatives);
+            ++readings;
+        }
+    const double perReadingUs = ms(Clock::now() - t0) * 1000.0 / static_cast<double>(readings);
+    const double perReadingCpuUs =
+        1e6 * static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC / static_cast<double>(readings);
+
+    std::cout << std::fixed << std::setprecision(1);
+    std::cout << "| category | names | top-1 | among candidates |\n|---|---:|---:|---:|\n";
+    Score all;
+    for (const auto& [category, s] : scores) {
+        std::cout << "| " << category << " | " << s.total << " | " << 100.0 * s.top / s.total << "% | "
+                  << 100.0 * s.among / s.total << "% |\n";
+        all.total += s.total;
+        all.top += s.top;
+        all.among += s.among;
+    }
+    std::cout << "| all | " << all.total << " | " << 100.0 * all.top / all.total << "% | "
+              << 100.0 * all.among / all.total << "% |\n\n";
+    std::cout << "| name index build (ms) | start-up, first reading (ms) | one reading, 4 alternatives (µs wall / CPU) | "
+                 "resident (MiB) | of it mapped files (MiB) | peak resident (MiB) |\n"
+                 "|---:|---:|---:|---:|---:|---:|\n";
+    std::cout << "| " << buildMs << " | " << startMs << " | " << perReadingUs << " / " << perReadingCpuUs
+              << " | " << statusMiB("VmRSS") << " | " << statusMiB("RssFile") << " | " << statusMiB("VmHWM") << " |\n";
+    if (misses)
+        std::cout << "\n| category | value | accepted | read (alternatives) |\n|---|---|---|---|\n" << missed.str();
+    std::error_code ec;
+    std::filesystem::remove_all(cache, ec);
+    return 0;
+}

@@ -1,0 +1,415 @@
+#include "Category/Reading.h"
+
+#include <unicode/translit.h>
+#include <unicode/ucnv.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <unordered_set>
+
+#include "Category/StringUtility.h"
+
+namespace yomi {
+namespace {
+
+// Decodes the code point at text[i], advancing i past it.
+char32_t next(std::u16string_view text, std::size_t& i)
+{
+    const char16_t c = text[i++];
+    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
+        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
+    return c;
+}
+
+bool isJapaneseCharacter(char32_t c)
+{
+    return isHanCharacter(c) || isKanaCharacter(c);
+}
+
+bool isLetterOrDigit(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c > 0x7F;
+}
+
+std::string escape(const String& text)
+{
+    std::string out;
+    for (const char c : toUtf8(text)) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<String> unescape(std::string_view field)
+{
+    if (!isValidUtf8(field))
+        return std::nullopt;
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\') {
+            out += field[i];
+            continue;
+        }
+        if (++i >= field.size())
+            return std::nullopt;
+        switch (field[i]) {
+        case '\\': out += '\\'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        default: return std::nullopt;
+        }
+    }
+    return toUtf16(out);
+}
+
+// One stretch of a value: text kept as it is, or readings (katakana words
+// separated by spaces, best first).
+struct Piece {
+    bool literal = false;
+    String text;
+    std::vector<String> readings;
+};
+
+String styled(const String& words, ReadingStyle style)
+{
+    String out;
+    if (style == ReadingStyle::Romaji) {
+        std::size_t start = 0;
+        while (start <= words.size()) {
+            std::size_t end = words.find(u' ', start);
+            if (end == String::npos)
+                end = words.size();
+            const String word = words.substr(start, end - start);
+            if (!word.empty()) {
+                if (!out.empty())
+                    out += u' ';
+                out += isKanaOnly(word) ? romaji(std::u16string_view(word)) : word;
+            }
+            start = end + 1;
+        }
+        return out;
+    }
+    for (const char16_t c : words)
+        if (c != u' ')
+            out += c;
+    return style == ReadingStyle::Hiragana ? toHiragana(out) : toKatakana(out);
+}
+
+String assemble(const std::vector<Piece>& pieces, const std::vector<std::size_t>& choice, ReadingStyle style)
+{
+    String out;
+    for (std::size_t j = 0; j < pieces.size(); ++j) {
+        const String part = pieces[j].literal ? pieces[j].text : styled(pieces[j].readings[choice[j]], style);
+        if (part.empty())
+            continue;
+        // Romanised words stand apart from their neighbours.
+        if (style == ReadingStyle::Romaji && !out.empty() && out.back() != u' ' && part.front() != u' ' &&
+            (!pieces[j].literal || isLetterOrDigit(part.front())) &&
+            (j == 0 || !pieces[j - 1].literal || isLetterOrDigit(out.back())))
+            out += u' ';
+        out += part;
+    }
+    return out;
+}
+
+// Appends the pieces of a stretch no user reading covers; false when a run
+// has no Japanese reading.
+bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t limit, std::vector<Piece>& pieces)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t j = i;
+        char32_t c = next(text, j);
+        const bool japanese = isJapaneseCharacter(c);
+        std::size_t end = i;
+        while (end < text.size()) {
+            std::size_t k = end;
+            c = next(text, k);
+            if (isJapaneseCharacter(c) != japanese)
+                break;
+            end = k;
+        }
+        const std::u16string_view run = text.substr(i, end - i);
+        if (!japanese) {
+            pieces.push_back(Piece{true, String(run), {}});
+        } else if (isKanaOnly(run)) {
+            pieces.push_back(Piece{false, {}, {toKatakana(run)}});
+        } else {
+            for (std::size_t k = 0; k < run.size();)
+                if (isSimplifiedOnly(next(run, k)))
+                    return false;
+            std::vector<String> readings = engine.read(run, limit);
+            if (readings.empty())
+                return false;
+            pieces.push_back(Piece{false, {}, std::move(readings)});
+        }
+        i = end;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<ReadingStyle> readingStyleNamed(std::string_view name)
+{
+    if (name == "katakana")
+        return ReadingStyle::Katakana;
+    if (name == "hiragana")
+        return ReadingStyle::Hiragana;
+    if (name == "romaji")
+        return ReadingStyle::Romaji;
+    return std::nullopt;
+}
+
+std::string_view readingStyleName(ReadingStyle style)
+{
+    switch (style) {
+    case ReadingStyle::Hiragana: return "hiragana";
+    case ReadingStyle::Romaji: return "romaji";
+    case ReadingStyle::Katakana: break;
+    }
+    return "katakana";
+}
+
+bool isHanCharacter(char32_t c)
+{
+    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0x20000 && c <= 0x3FFFF) || c == 0x3005 || c == 0x3006 || c == 0x30F6 || c == 0x30F5;
+}
+
+bool isKanaCharacter(char32_t c)
+{
+    return (c >= 0x3041 && c <= 0x309F) || (c >= 0x30A1 && c <= 0x30FA) || (c >= 0x30FC && c <= 0x30FF);
+}
+
+bool containsHan(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size();)
+        if (isHanCharacter(next(text, i)))
+            return true;
+    return false;
+}
+
+bool isKanaOnly(std::u16string_view text)
+{
+    if (text.empty())
+        return false;
+    for (std::size_t i = 0; i < text.size();)
+        if (!isKanaCharacter(next(text, i)))
+            return false;
+    return true;
+}
+
+bool isSimplifiedOnly(char32_t c)
+{
+    if (!isHanCharacter(c) || c < 0x3400)
+        return false;
+    static std::mutex mutex;
+    static std::unordered_map<char32_t, bool> known;
+    std::lock_guard lock(mutex);
+    if (const auto found = known.find(c); found != known.end())
+        return found->second;
+
+    icu::UnicodeString text = icu::UnicodeString(static_cast<UChar32>(c));
+    bool japanese = false;
+    UErrorCode status = U_ZERO_ERROR;
+    if (UConverter* conv = ucnv_open("EUC-JP", &status); U_SUCCESS(status)) {
+        ucnv_setFromUCallBack(conv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        char bytes[16];
+        status = U_ZERO_ERROR;
+        ucnv_fromUChars(conv, bytes, sizeof bytes, text.getBuffer(), text.length(), &status);
+        japanese = U_SUCCESS(status);
+        ucnv_close(conv);
+    }
+    bool simplified = false;
+    if (!japanese) {
+        static const std::unique_ptr<icu::Transliterator> toTraditional = [] {
+            UErrorCode s = U_ZERO_ERROR;
+            std::unique_ptr<icu::Transliterator> t(icu::Transliterator::createInstance("Hans-Hant", UTRANS_FORWARD, s));
+            if (U_FAILURE(s))
+                t.reset();
+            return t;
+        }();
+        if (toTraditional) {
+            icu::UnicodeString changed = text;
+            toTraditional->transliterate(changed);
+            simplified = changed != text;
+        }
+    }
+    known.emplace(c, simplified);
+    return simplified;
+}
+
+String toKatakana(std::u16string_view text)
+{
+    String out(text);
+    for (char16_t& c : out)
+        if ((c >= 0x3041 && c <= 0x3096) || c == 0x309D || c == 0x309E)
+            c = static_cast<char16_t>(c + 0x60);
+    return out;
+}
+
+String toHiragana(std::u16string_view text)
+{
+    String out(text);
+    for (char16_t& c : out)
+        if ((c >= 0x30A1 && c <= 0x30F6) || c == 0x30FD || c == 0x30FE)
+            c = static_cast<char16_t>(c - 0x60);
+    return out;
+}
+
+std::filesystem::path UserReadings::defaultFile()
+{
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        return std::filesystem::path(xdg) / "yomi" / "readings.tsv";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / ".config" / "yomi" / "readings.tsv";
+    return {};
+}
+
+bool UserReadings::load(std::string* error)
+{
+    readings_.clear();
+    longest_ = 0;
+    std::error_code ec;
+    if (file_.empty() || !std::filesystem::exists(file_, ec))
+        return true;
+    std::ifstream in(file_, std::ios::binary);
+    if (!in) {
+        if (error)
+            *error = "cannot read " + file_.string();
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos)
+            continue;
+        auto value = unescape(std::string_view(line).substr(0, tab));
+        auto reading = unescape(std::string_view(line).substr(tab + 1));
+        if (value && reading && !value->empty() && !reading->empty())
+            set(*value, *reading);
+    }
+    if (in.bad()) {
+        if (error)
+            *error = "cannot read " + file_.string();
+        return false;
+    }
+    return true;
+}
+
+bool UserReadings::save(std::string* error) const
+{
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = "cannot write " + file_.string() + ": " + why;
+        return false;
+    };
+    if (file_.empty())
+        return fail("no configuration folder");
+    std::error_code ec;
+    std::filesystem::create_directories(file_.parent_path(), ec);
+    if (ec)
+        return fail(ec.message());
+    std::vector<std::pair<String, String>> sorted(readings_.begin(), readings_.end());
+    std::sort(sorted.begin(), sorted.end());
+    std::string text;
+    for (const auto& [value, reading] : sorted)
+        text += escape(value) + '\t' + escape(reading) + '\n';
+    std::filesystem::path temporary = file_;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.flush();
+        if (!out)
+            return fail("write error");
+    }
+    std::filesystem::rename(temporary, file_, ec);
+    if (ec) {
+        std::filesystem::remove(temporary, ec);
+        return fail("cannot replace the file");
+    }
+    return true;
+}
+
+void UserReadings::set(const String& value, const String& reading)
+{
+    readings_[value] = reading;
+    longest_ = std::max(longest_, value.size());
+}
+
+const String* UserReadings::find(std::u16string_view value) const
+{
+    const auto found = readings_.find(String(value));
+    return found == readings_.end() ? nullptr : &found->second;
+}
+
+ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value,
+                       ReadingStyle style, std::size_t alternatives)
+{
+    ValueReading result;
+    const std::size_t limit = alternatives + 1;
+    std::vector<Piece> pieces;
+
+    // The user's readings: the whole value, then the longest matching parts
+    // from left to right; the stretches between them are read.
+    std::size_t stretch = 0, i = 0;
+    while (i < value.size()) {
+        std::size_t matched = 0;
+        const String* reading = nullptr;
+        if (user && user->size()) {
+            for (std::size_t n = std::min(user->longestKey(), value.size() - i); n > 0; --n) {
+                if ((reading = user->find(value.substr(i, n)))) {
+                    matched = n;
+                    break;
+                }
+            }
+        }
+        if (!matched) {
+            ++i;
+            continue;
+        }
+        if (i > stretch && !readStretch(engine, value.substr(stretch, i - stretch), limit, pieces))
+            return result;
+        pieces.push_back(Piece{false, {}, {toKatakana(*reading)}});
+        i += matched;
+        stretch = i;
+    }
+    if (stretch < value.size() && !readStretch(engine, value.substr(stretch), limit, pieces))
+        return result;
+
+    std::vector<std::size_t> choice(pieces.size(), 0);
+    result.reading = assemble(pieces, choice, style);
+    std::unordered_set<String> seen{*result.reading};
+    // Alternatives change one piece at a time, second-best readings first.
+    for (std::size_t rank = 1; rank < limit && result.alternatives.size() < alternatives; ++rank) {
+        for (std::size_t j = 0; j < pieces.size() && result.alternatives.size() < alternatives; ++j) {
+            if (pieces[j].literal || rank >= pieces[j].readings.size())
+                continue;
+            choice[j] = rank;
+            String other = assemble(pieces, choice, style);
+            choice[j] = 0;
+            if (seen.insert(other).second)
+                result.alternatives.push_back(std::move(other));
+        }
+    }
+    return result;
+}
+
+} // namespace yomi

@@ -1,0 +1,105 @@
+// Japanese readings of field values: the engine interface, the user's own
+// readings and the assembly of a value's reading in one of three styles.
+//
+// A value is cut into runs: Japanese runs (Han characters, kana and the
+// iteration and prolonged-sound marks) and everything else (Latin letters,
+// digits, punctuation, spaces), which is kept as it is. Kana-only runs keep
+// their sound; runs with Han characters go to the engine. A value is refused
+// (no reading at all) when any run holds a character used only in simplified
+// Chinese, or when the engine has no reading for a run.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "Platform/Text.h"
+
+namespace yomi {
+
+// The reading of runs of Japanese text. Implementations load their
+// dictionaries lazily, on the first read.
+class ReadingEngine {
+public:
+    virtual ~ReadingEngine() = default;
+    // Whether the dictionaries are there; when false, `missing` says what to
+    // install and read() is never called.
+    virtual bool available() const = 0;
+    virtual std::string missing() const { return {}; }
+    // Readings of one run of Han characters and kana, best first, at most
+    // `limit`, each in katakana with one space between words. Empty when the
+    // run has no Japanese reading.
+    virtual std::vector<String> read(std::u16string_view run, std::size_t limit) = 0;
+};
+
+enum class ReadingStyle { Katakana, Hiragana, Romaji };
+
+// "katakana", "hiragana", "romaji"; nullopt for any other name.
+std::optional<ReadingStyle> readingStyleNamed(std::string_view name);
+std::string_view readingStyleName(ReadingStyle style);
+
+// The user's own readings: whole values or parts of them, each with its kana
+// reading. Kept in a file of lines "value TAB reading" (backslash escapes \\,
+// \t, \n, \r as in the list); lines that are not such a pair are ignored on
+// load and kept nowhere.
+class UserReadings {
+public:
+    UserReadings() = default;
+    explicit UserReadings(std::filesystem::path file) : file_(std::move(file)) {}
+
+    // $XDG_CONFIG_HOME/yomi/readings.tsv, else ~/.config/yomi/readings.tsv;
+    // empty when neither is known.
+    static std::filesystem::path defaultFile();
+
+    // Reads the file; a missing file is an empty dictionary. False, with the
+    // reason in `error`, when the file exists and cannot be read.
+    bool load(std::string* error = nullptr);
+    // Writes the whole dictionary to its file (a temporary file renamed over
+    // it, so a failure leaves the old file whole). False with the reason.
+    bool save(std::string* error = nullptr) const;
+
+    void set(const String& value, const String& reading);
+    const String* find(std::u16string_view value) const;
+    std::size_t size() const { return readings_.size(); }
+    std::size_t longestKey() const { return longest_; }
+
+private:
+    std::filesystem::path file_;
+    std::unordered_map<String, String> readings_;
+    std::size_t longest_ = 0;
+};
+
+struct ValueReading {
+    // Nullopt when the value has no Japanese reading and is to be left alone.
+    std::optional<String> reading;
+    // Other readings, best first, none equal to `reading`.
+    std::vector<String> alternatives;
+};
+
+// The reading of a whole value in a style, with up to `alternatives` other
+// readings. `user` (may be null) is applied first to the whole value, then to
+// its longest matching parts.
+ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value,
+                       ReadingStyle style, std::size_t alternatives);
+
+// Character classes of the reading.
+bool isHanCharacter(char32_t c);
+bool isKanaCharacter(char32_t c);
+// Whether the text holds a Han character, and whether it holds only kana
+// (and at least one).
+bool containsHan(std::u16string_view text);
+bool isKanaOnly(std::u16string_view text);
+// Whether a Han character is one used only in simplified Chinese: outside
+// the Japanese character sets and changed by the simplified-to-traditional
+// mapping.
+bool isSimplifiedOnly(char32_t c);
+
+// Kana conversions; every other character is left as it is.
+String toKatakana(std::u16string_view text);
+String toHiragana(std::u16string_view text);
+
+} // namespace yomi

@@ -1,0 +1,534 @@
+#include "Reading/MecabReadingEngine.h"
+
+#include <mecab.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
+
+#include "Reading/NameIndex.h"
+
+namespace yomi::reading {
+namespace {
+
+constexpr std::size_t kBestPaths = 3;
+constexpr std::size_t kLongestName = 8; // code units; longer runs are not split into names
+constexpr std::size_t kReadingsPerPart = 3;
+
+bool fileExists(const std::filesystem::path& p)
+{
+    std::error_code ec;
+    return std::filesystem::exists(p, ec);
+}
+
+std::vector<std::string_view> splitFeature(std::string_view feature)
+{
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (start <= feature.size()) {
+        std::size_t end = feature.find(',', start);
+        if (end == std::string_view::npos)
+            end = feature.size();
+        fields.push_back(feature.substr(start, end - start));
+        start = end + 1;
+    }
+    return fields;
+}
+
+// A reading with a small vowel kana or ヴ is a foreign sound: the native
+// reading of a Chinese name, never a Japanese reading of Han characters.
+bool isForeignReading(std::u16string_view reading)
+{
+    return reading.find_first_of(u"ァィゥェォヴヮ") != std::u16string_view::npos;
+}
+
+// The name dictionary writes readings of Han characters in hiragana; a
+// prolonged-sound mark in one is the transcription of a foreign name.
+bool isForeignNameReading(std::u16string_view reading)
+{
+    return isForeignReading(reading) || reading.find(u'ー') != std::u16string_view::npos;
+}
+
+struct Token {
+    String surface;
+    String reading; // katakana; empty when the dictionary has none
+    std::string pos0, pos1, pos2, pos3;
+    bool han = false;
+    bool personName() const { return pos1 == "固有名詞" && pos2 == "人名"; }
+    bool surname() const { return personName() && pos3 == "姓"; }
+    bool givenName() const { return personName() && pos3 == "名"; }
+    // Attached to the word before it when words are spaced.
+    bool attaches() const
+    {
+        return pos0 == "助動詞" || pos0 == "接尾辞" || (pos0 == "助詞" && pos1 == "接続助詞") || pos1 == "接尾" ||
+               pos1 == "非自立";
+    }
+};
+
+struct Path {
+    std::vector<Token> tokens;
+    long cost = 0;
+    // Every token has a reading.
+    bool complete() const
+    {
+        return std::all_of(tokens.begin(), tokens.end(), [](const Token& t) { return !t.reading.empty(); });
+    }
+    bool foreign() const
+    {
+        return std::any_of(tokens.begin(), tokens.end(),
+                           [](const Token& t) { return t.han && isForeignReading(t.reading); });
+    }
+    String words(std::size_t from = 0) const
+    {
+        String out;
+        for (std::size_t i = from; i < tokens.size(); ++i) {
+            if (!out.empty() && !tokens[i].attaches())
+                out += u' ';
+            out += tokens[i].reading;
+        }
+        return out;
+    }
+};
+
+// Candidates in order, each once (readings that differ only in their word
+// spaces are one). Readings that change the kana written in the run go after
+// those that keep it.
+class Candidates {
+public:
+    void add(const String& reading)
+    {
+        String joined;
+        for (const char16_t c : reading)
+            if (c != u' ')
+                joined += c;
+        if (!joined.empty() && seen_.insert(joined).second)
+            list_.push_back(reading);
+    }
+    std::size_t size() const { return list_.size(); }
+    bool empty() const { return list_.empty(); }
+    std::vector<String> take(std::u16string_view run, std::size_t limit)
+    {
+        std::stable_partition(list_.begin(), list_.end(), [&](const String& r) { return keepsKana(run, r); });
+        if (list_.size() > limit)
+            list_.resize(limit);
+        return std::move(list_);
+    }
+
+private:
+    // Whether every stretch of kana of the run is in the reading, in order.
+    static bool keepsKana(std::u16string_view run, const String& reading)
+    {
+        String joined;
+        for (const char16_t c : reading)
+            if (c != u' ')
+                joined += c;
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < run.size();) {
+            if (!isKanaCharacter(run[i])) {
+                ++i;
+                continue;
+            }
+            std::size_t end = i;
+            while (end < run.size() && isKanaCharacter(run[end]))
+                ++end;
+            at = joined.find(toKatakana(run.substr(i, end - i)), at);
+            if (at == String::npos)
+                return false;
+            i = end;
+        }
+        return true;
+    }
+
+    std::vector<String> list_;
+    std::unordered_set<String> seen_;
+};
+
+// Edit distance in code units.
+std::size_t distance(std::u16string_view a, std::u16string_view b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The voiced form of a kana at the start of the second part of a compound
+// (rendaku: ヒヨリ after グンジョウ is ビヨリ); 0 when it has none.
+char16_t voiced(char16_t c)
+{
+    if ((c >= u'カ' && c <= u'チ' && (c - u'カ') % 2 == 0) || c == u'ツ' || c == u'テ' || c == u'ト')
+        return static_cast<char16_t>(c + 1);
+    if (c >= u'ハ' && c <= u'ホ' && (c - u'ハ') % 3 == 0)
+        return static_cast<char16_t>(c + 1);
+    return 0;
+}
+
+bool hanOnly(std::u16string_view text)
+{
+    return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
+}
+
+} // namespace
+
+struct MecabReadingEngine::State {
+    MeCab::Model* model = nullptr;
+    MeCab::Tagger* tagger = nullptr;
+    MeCab::Lattice* lattice = nullptr;
+    std::size_t readingField = 7;
+    std::unique_ptr<NameIndex> names;
+
+    ~State()
+    {
+        delete lattice;
+        delete tagger;
+        delete model;
+    }
+
+    Token token(const MeCab::Node* node) const
+    {
+        Token t;
+        t.surface = toUtf16(std::string_view(node->surface, node->length));
+        t.han = containsHan(t.surface);
+        const auto fields = splitFeature(node->feature ? node->feature : "");
+        if (fields.size() > 0)
+            t.pos0 = fields[0];
+        if (fields.size() > 1)
+            t.pos1 = fields[1];
+        if (fields.size() > 2)
+            t.pos2 = fields[2];
+        if (fields.size() > 3)
+            t.pos3 = fields[3];
+        if (node->stat != MECAB_UNK_NODE && fields.size() > readingField && fields[readingField] != "*")
+            t.reading = toKatakana(toUtf16(fields[readingField]));
+        if (t.reading.empty() && isKanaOnly(t.surface))
+            t.reading = toKatakana(t.surface);
+        return t;
+    }
+
+    std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1)
+    {
+        std::vector<Path> out;
+        lattice->clear();
+        lattice->set_request_type(paths > 1 ? MECAB_NBEST : MECAB_ONE_BEST);
+        lattice->set_sentence(text.c_str());
+        if (boundary > 0)
+            lattice->set_boundary_constraint(static_cast<std::size_t>(boundary), MECAB_TOKEN_BOUNDARY);
+        if (!tagger->parse(lattice))
+            return out;
+        do {
+            Path p;
+            for (const MeCab::Node* n = lattice->bos_node(); n; n = n->next) {
+                if (n->stat == MECAB_BOS_NODE)
+                    continue;
+                if (n->stat == MECAB_EOS_NODE) {
+                    p.cost = n->cost;
+                    break;
+                }
+                p.tokens.push_back(token(n));
+            }
+            out.push_back(std::move(p));
+        } while (out.size() < paths && lattice->next());
+        return out;
+    }
+
+    // Readings of a name part from the name dictionary, of the given kinds,
+    // with `preferred` (MeCab's own reading) first when it is among them.
+    std::vector<String> nameReadings(std::u16string_view part, unsigned kinds, const String& preferred)
+    {
+        std::vector<String> out;
+        if (isKanaOnly(part)) {
+            out.push_back(toKatakana(part));
+            return out;
+        }
+        if (!names)
+            return out;
+        const bool checkForeign = hanOnly(part);
+        for (const NameEntry& e : names->lookup(toUtf8(part))) {
+            String reading = toUtf16(e.reading);
+            if ((e.kinds & kinds) && !(checkForeign && isForeignNameReading(reading)))
+                out.push_back(std::move(reading));
+        }
+        if (!preferred.empty()) {
+            if (auto it = std::find(out.begin(), out.end(), preferred); it != out.end())
+                std::rotate(out.begin(), it, it + 1);
+        }
+        if (out.size() > kReadingsPerPart)
+            out.resize(kReadingsPerPart);
+        return out;
+    }
+
+    // A full-name reading with a space between surname and given name: where
+    // a surname reading of the run's first characters begins it and a given
+    // name reading of the rest ends it, else after MeCab's first word when
+    // its reading begins it, else none.
+    String spaced(std::u16string_view run, const String& reading, const Path& best)
+    {
+        for (std::size_t i = 1; i < run.size(); ++i) {
+            if (run[i] >= 0xDC00 && run[i] < 0xE000)
+                continue;
+            const auto givens = nameReadings(run.substr(i), kGiven | kUnclassified, {});
+            for (const String& s : nameReadings(run.substr(0, i), kSurname | kUnclassified, {})) {
+                if (s.size() < reading.size() && reading.compare(0, s.size(), s) == 0 &&
+                    std::find(givens.begin(), givens.end(), reading.substr(s.size())) != givens.end())
+                    return s + u' ' + reading.substr(s.size());
+            }
+        }
+        if (best.tokens.size() > 1) {
+            const String& first = best.tokens.front().reading;
+            if (!first.empty() && first.size() < reading.size() && reading.compare(0, first.size(), first) == 0)
+                return first + u' ' + reading.substr(first.size());
+        }
+        return reading;
+    }
+};
+
+EnginePaths EnginePaths::system()
+{
+    EnginePaths p;
+    for (const char* dir : {"/var/lib/mecab/dic/unidic", "/usr/share/mecab/dic/unidic",
+                            "/var/lib/mecab/dic/ipadic-utf8", "/var/lib/mecab/dic/debian",
+                            "/usr/lib/x86_64-linux-gnu/mecab/dic/mecab-ipadic-neologd"})
+        p.dictionaries.emplace_back(dir);
+    p.names = "/usr/share/edict/enamdict";
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
+        p.cacheDir = std::filesystem::path(xdg) / "yomi";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        p.cacheDir = std::filesystem::path(home) / ".cache" / "yomi";
+    return p;
+}
+
+MecabReadingEngine::MecabReadingEngine(EnginePaths paths) : paths_(std::move(paths)) {}
+
+MecabReadingEngine::~MecabReadingEngine() = default;
+
+bool MecabReadingEngine::available() const
+{
+    if (started_)
+        return state_ != nullptr;
+    return std::any_of(paths_.dictionaries.begin(), paths_.dictionaries.end(),
+                       [](const std::filesystem::path& d) { return fileExists(d / "sys.dic"); });
+}
+
+std::string MecabReadingEngine::missing() const
+{
+    if (available())
+        return {};
+    return "no Japanese dictionary: install the package mecab-ipadic-utf8";
+}
+
+bool MecabReadingEngine::start()
+{
+    if (started_)
+        return state_ != nullptr;
+    started_ = true;
+    for (const auto& dir : paths_.dictionaries) {
+        if (!fileExists(dir / "sys.dic"))
+            continue;
+        auto state = std::make_unique<State>();
+        const std::string args = "-r /dev/null -d " + dir.string();
+        state->model = MeCab::createModel(args.c_str());
+        if (!state->model)
+            continue;
+        state->tagger = state->model->createTagger();
+        state->lattice = state->model->createLattice();
+        if (!state->tagger || !state->lattice)
+            continue;
+        // IPADIC keeps the reading in field 7; UniDic's kana field is 20 and
+        // only its newer layouts have it, so an older UniDic is passed over.
+        state->lattice->clear();
+        state->lattice->set_sentence("東京");
+        state->tagger->parse(state->lattice);
+        const MeCab::Node* n = state->lattice->bos_node() ? state->lattice->bos_node()->next : nullptr;
+        const std::size_t fields = n && n->feature ? splitFeature(n->feature).size() : 0;
+        if (fields >= 21)
+            state->readingField = 20;
+        else if (fields < 8 || dir.string().find("unidic") != std::string::npos)
+            continue;
+        if (!paths_.names.empty() && fileExists(paths_.names) && !paths_.cacheDir.empty())
+            state->names = NameIndex::open(paths_.names, paths_.cacheDir);
+        state_ = std::move(state);
+        return true;
+    }
+    return false;
+}
+
+std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_t limit)
+{
+    if (!start() || run.empty() || limit == 0)
+        return {};
+    State& s = *state_;
+    const std::string text = toUtf8(run);
+    const std::vector<Path> paths = s.parse(text, kBestPaths);
+    if (paths.empty() || paths.front().foreign())
+        return {};
+    const Path& best = paths.front();
+    const bool onlyHan = hanOnly(run);
+    Candidates out;
+
+    std::vector<NameEntry> exact;
+    if (s.names)
+        exact = s.names->lookup(text);
+    if (onlyHan)
+        std::erase_if(exact, [](const NameEntry& e) { return isForeignNameReading(toUtf16(e.reading)); });
+
+    // A full-name entry of the name dictionary wins.
+    for (const NameEntry& e : exact)
+        if (e.kinds & kFullName)
+            out.add(s.spaced(run, toUtf16(e.reading), best));
+
+    // MeCab read the run as a surname and something that is not one given
+    // name: the name dictionary's given names come first.
+    if (best.complete() && best.tokens.size() > 1 && best.tokens.front().surname() &&
+        !(best.tokens.size() == 2 && best.tokens[1].givenName())) {
+        const Token& sur = best.tokens.front();
+        const std::u16string_view rest = run.substr(sur.surface.size());
+        String mecabRest;
+        for (std::size_t i = 1; i < best.tokens.size(); ++i)
+            mecabRest += best.tokens[i].reading;
+        for (const String& g : s.nameReadings(rest, kGiven | kUnclassified, mecabRest))
+            out.add(sur.reading + u' ' + g);
+    }
+
+    // MeCab's reading, unless it only read a run of three or more Han
+    // characters one by one. When MeCab put words together and the name
+    // dictionary has the whole run, the entry closest to MeCab's reading
+    // comes first: it knows the sound changes of the compound.
+    const bool fragmented = onlyHan && run.size() >= 3 && best.tokens.size() > 1 &&
+                            std::all_of(best.tokens.begin(), best.tokens.end(),
+                                        [](const Token& t) { return t.surface.size() == 1; });
+    const String mecab = best.complete() ? best.words() : String();
+    const auto words = std::count_if(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return !t.attaches(); });
+    if (!mecab.empty() && words > 1 && !fragmented && !exact.empty()) {
+        String joined;
+        for (const Token& t : best.tokens)
+            joined += t.reading;
+        const NameEntry* closest = nullptr;
+        std::size_t closestDistance = 0;
+        for (const NameEntry& e : exact) {
+            const std::size_t d = distance(toUtf16(e.reading), joined);
+            if (!closest || d < closestDistance) {
+                closest = &e;
+                closestDistance = d;
+            }
+        }
+        out.add(toUtf16(closest->reading));
+    }
+    // Han characters MeCab read one by one that the name dictionary knows
+    // together are read as that word.
+    if (!mecab.empty() && s.names) {
+        Path merged = best;
+        bool changed = false;
+        for (std::size_t i = 0; i < merged.tokens.size();) {
+            std::size_t end = i;
+            String surface, joined;
+            while (end < merged.tokens.size() && merged.tokens[end].surface.size() == 1 && merged.tokens[end].han &&
+                   !merged.tokens[end].personName()) {
+                surface += merged.tokens[end].surface;
+                joined += merged.tokens[end].reading;
+                ++end;
+            }
+            if (end - i < 2 || end - i == merged.tokens.size()) {
+                i = std::max(end, i + 1);
+                continue;
+            }
+            String reading;
+            std::size_t closest = 0;
+            for (const NameEntry& e : s.names->lookup(toUtf8(surface))) {
+                String r = toUtf16(e.reading);
+                const std::size_t d = distance(r, joined);
+                if (!isForeignNameReading(r) && (reading.empty() || d < closest)) {
+                    reading = std::move(r);
+                    closest = d;
+                }
+            }
+            if (!reading.empty()) {
+                merged.tokens[i].surface = surface;
+                merged.tokens[i].reading = reading;
+                merged.tokens.erase(merged.tokens.begin() + static_cast<long>(i) + 1,
+                                    merged.tokens.begin() + static_cast<long>(end));
+                changed = true;
+            }
+            ++i;
+        }
+        if (changed)
+            out.add(merged.words());
+    }
+    if (!mecab.empty() && !fragmented)
+        out.add(mecab);
+    for (const NameEntry& e : exact)
+        out.add(toUtf16(e.reading));
+    // Compounds of two nouns may voice the second one's first sound.
+    if (!mecab.empty() && !fragmented) {
+        for (std::size_t j = best.tokens.size(); j-- > 1;) {
+            const Token& before = best.tokens[j - 1];
+            const Token& t = best.tokens[j];
+            if (before.pos0 != "名詞" || t.pos0 != "名詞" || !t.han || !before.han || t.personName() ||
+                before.personName() || t.reading.empty())
+                continue;
+            if (const char16_t v = voiced(t.reading.front())) {
+                Path variant = best;
+                variant.tokens[j].reading.front() = v;
+                out.add(variant.words());
+            }
+        }
+    }
+
+    // Surname + given-name splits, in the order of MeCab's cost for a parse
+    // cut at the split; MeCab's readings of the two parts in that parse come
+    // first among the dictionary's.
+    if (run.size() <= kLongestName && s.names && out.size() < limit) {
+        struct Split {
+            long cost;
+            std::vector<String> surnames, givens;
+        };
+        std::vector<Split> splits;
+        for (std::size_t i = 1; i < run.size(); ++i) {
+            if (run[i] >= 0xDC00 && run[i] < 0xE000)
+                continue;
+            const std::u16string_view sur = run.substr(0, i), giv = run.substr(i);
+            if (isKanaOnly(sur) || s.nameReadings(sur, kSurname | kUnclassified, {}).empty() ||
+                s.nameReadings(giv, kGiven | kUnclassified, {}).empty())
+                continue;
+            const auto cut = s.parse(text, 1, static_cast<long>(toUtf8(sur).size()));
+            String before, after;
+            long cost = 0;
+            if (!cut.empty()) {
+                cost = cut.front().cost;
+                std::size_t at = 0;
+                for (const Token& t : cut.front().tokens) {
+                    (at < sur.size() ? before : after) += t.reading;
+                    at += t.surface.size();
+                }
+            }
+            splits.push_back(Split{cost, s.nameReadings(sur, kSurname | kUnclassified, before),
+                                   s.nameReadings(giv, kGiven | kUnclassified, after)});
+        }
+        std::stable_sort(splits.begin(), splits.end(), [](const Split& a, const Split& b) { return a.cost < b.cost; });
+        for (std::size_t rank = 0; rank < kReadingsPerPart * 2 && out.size() < limit; ++rank)
+            for (const Split& sp : splits)
+                for (std::size_t a = 0; a <= rank; ++a)
+                    if (a < sp.surnames.size() && rank - a < sp.givens.size())
+                        out.add(sp.surnames[a] + u' ' + sp.givens[rank - a]);
+    }
+    // A run MeCab only read character by character, with no name for it,
+    // reads as Chinese.
+    if (fragmented && out.empty())
+        return {};
+    if (!mecab.empty())
+        out.add(mecab);
+    for (std::size_t i = 1; i < paths.size(); ++i)
+        if (paths[i].complete() && !paths[i].foreign())
+            out.add(paths[i].words());
+    return out.take(run, limit);
+}
+
+} // namespace yomi::reading

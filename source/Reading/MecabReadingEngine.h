@@ -1,0 +1,48 @@
+// The reading engine of the application: MeCab with its system dictionary
+// (UniDic when installed, else IPADIC), and the proper-name dictionary for
+// person names. Both are opened on the first read, not at construction.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Category/Reading.h"
+
+namespace yomi::reading {
+
+struct EnginePaths {
+    // MeCab dictionary folders, tried in order; the first holding sys.dic is
+    // used.
+    std::vector<std::filesystem::path> dictionaries;
+    // The proper-name dictionary text; may be missing (names are then read
+    // by MeCab alone).
+    std::filesystem::path names;
+    // Where the name index is kept.
+    std::filesystem::path cacheDir;
+
+    // The Debian locations, and $XDG_CACHE_HOME/yomi (else ~/.cache/yomi).
+    static EnginePaths system();
+};
+
+class MecabReadingEngine final : public ReadingEngine {
+public:
+    explicit MecabReadingEngine(EnginePaths paths = EnginePaths::system());
+    ~MecabReadingEngine() override;
+
+    bool available() const override;
+    std::string missing() const override;
+    std::vector<String> read(std::u16string_view run, std::size_t limit) override;
+
+    // Opens the dictionaries now; false when MeCab cannot start.
+    bool start();
+
+private:
+    struct State;
+    EnginePaths paths_;
+    std::unique_ptr<State> state_;
+    bool started_ = false;
+};
+
+} // namespace yomi::reading

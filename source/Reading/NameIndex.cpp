@@ -1,0 +1,312 @@
+#include "Reading/NameIndex.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <unicode/ucnv.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace yomi::reading {
+namespace {
+
+// File layout: the header, `count` record offsets (into the blob), the blob.
+// A record is: key, then for each reading a tab, one kind byte (0x40 | kinds)
+// and the reading; records end with a line feed.
+constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M', '1'};
+
+struct Header {
+    char magic[8];
+    std::uint64_t sourceSize;
+    std::int64_t sourceTime; // nanoseconds
+    std::uint64_t count;
+    std::uint64_t blobSize;
+};
+
+bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::int64_t& time)
+{
+    struct stat st {};
+    if (::stat(source.c_str(), &st) != 0)
+        return false;
+    size = static_cast<std::uint64_t>(st.st_size);
+    time = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+}
+
+unsigned kindsOf(std::string_view tags)
+{
+    unsigned kinds = 0;
+    std::size_t start = 0;
+    while (start <= tags.size()) {
+        std::size_t end = tags.find(',', start);
+        if (end == std::string_view::npos)
+            end = tags.size();
+        const std::string_view t = tags.substr(start, end - start);
+        if (t == "s")
+            kinds |= kSurname;
+        else if (t == "g" || t == "f" || t == "m")
+            kinds |= kGiven;
+        else if (t == "u")
+            kinds |= kUnclassified;
+        else if (t == "h")
+            kinds |= kFullName;
+        else if (t == "p" || t == "st")
+            kinds |= kPlace;
+        else if (!t.empty())
+            kinds |= kOtherName;
+        start = end + 1;
+    }
+    return kinds;
+}
+
+// Hiragana (three-byte UTF-8 E3 81 81 .. E3 82 96) to katakana.
+std::string katakana(std::string_view text)
+{
+    std::string out(text);
+    for (std::size_t i = 0; i + 2 < out.size(); ++i) {
+        auto b0 = static_cast<unsigned char>(out[i]), b1 = static_cast<unsigned char>(out[i + 1]),
+             b2 = static_cast<unsigned char>(out[i + 2]);
+        if (b0 != 0xE3)
+            continue;
+        unsigned cp = ((b0 & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F);
+        if (cp >= 0x3041 && cp <= 0x3096) {
+            cp += 0x60;
+            out[i + 1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out[i + 2] = static_cast<char>(0x80 | (cp & 0x3F));
+            i += 2;
+        }
+    }
+    return out;
+}
+
+// Whether UTF-8 text holds a Han character (first byte E3..E9 in the CJK
+// blocks, or a four-byte form).
+bool hasHan(std::string_view text)
+{
+    for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        if (b0 >= 0xF0)
+            return true;
+        if (b0 >= 0xE3 && b0 <= 0xE9) {
+            const unsigned cp = ((b0 & 0x0F) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6) |
+                                (static_cast<unsigned char>(text[i + 2]) & 0x3F);
+            if ((cp >= 0x3400 && cp <= 0x9FFF) || cp == 0x3005)
+                return true;
+        }
+    }
+    return false;
+}
+
+struct Line {
+    std::string_view key;
+    std::string reading;
+    unsigned kinds;
+};
+
+} // namespace
+
+NameIndex::~NameIndex()
+{
+    if (map_)
+        ::munmap(const_cast<char*>(map_), mapSize_);
+}
+
+bool NameIndex::build(const std::filesystem::path& source, const std::filesystem::path& target,
+                      std::string* error)
+{
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    std::uint64_t sourceSize = 0;
+    std::int64_t sourceTime = 0;
+    if (!sourceStamp(source, sourceSize, sourceTime))
+        return fail("cannot read " + source.string());
+    // The temporary file is made first, so that a cache folder that cannot
+    // be written costs no parse.
+    std::error_code ec;
+    std::filesystem::create_directories(target.parent_path(), ec);
+    std::filesystem::path temporary = target;
+    temporary += ".tmp" + std::to_string(::getpid());
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return fail("cannot write " + temporary.string());
+    std::ifstream in(source, std::ios::binary);
+    const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        out.close();
+        std::filesystem::remove(temporary, ec);
+        return fail("cannot read " + source.string());
+    }
+
+    UErrorCode status = U_ZERO_ERROR;
+    if (raw.size() > (std::size_t{1} << 28))
+        status = U_BUFFER_OVERFLOW_ERROR; // no name dictionary is this large
+    std::string text(U_SUCCESS(status) ? raw.size() * 2 + 16 : 0, '\0');
+    const int32_t length = ucnv_convert("UTF-8", "EUC-JP", text.data(), static_cast<int32_t>(text.size()),
+                                        raw.data(), static_cast<int32_t>(raw.size()), &status);
+    if (U_FAILURE(status)) {
+        out.close();
+        std::filesystem::remove(temporary, ec);
+        return fail("cannot convert " + source.string() + " from EUC-JP");
+    }
+    text.resize(static_cast<std::size_t>(length));
+
+    // Lines "KEY [READING] /(kinds) gloss/…/"; only keys with Han characters
+    // are kept, since kana reads as itself.
+    std::vector<Line> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        const std::size_t space = line.find(' ');
+        if (space == std::string_view::npos || space == 0)
+            continue;
+        const std::string_view key = line.substr(0, space);
+        if (!hasHan(key) || line.compare(space, 2, " [") != 0)
+            continue;
+        const std::size_t close = line.find("] /(", space);
+        if (close == std::string_view::npos)
+            continue;
+        const std::string_view reading = line.substr(space + 2, close - space - 2);
+        const std::size_t tagsEnd = line.find(')', close + 4);
+        if (tagsEnd == std::string_view::npos || reading.empty())
+            continue;
+        lines.push_back(Line{key, katakana(reading), kindsOf(line.substr(close + 4, tagsEnd - close - 4))});
+    }
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.key < b.key; });
+
+    std::string blob;
+    std::vector<std::uint32_t> offsets;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 0 || lines[i].key != lines[i - 1].key) {
+            if (i)
+                blob += '\n';
+            offsets.push_back(static_cast<std::uint32_t>(blob.size()));
+            blob += lines[i].key;
+        }
+        blob += '\t';
+        blob += static_cast<char>(0x40 | lines[i].kinds);
+        blob += lines[i].reading;
+    }
+    blob += '\n';
+
+    Header header{};
+    std::memcpy(header.magic, kMagic, sizeof kMagic);
+    header.sourceSize = sourceSize;
+    header.sourceTime = sourceTime;
+    header.count = offsets.size();
+    header.blobSize = blob.size();
+
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(reinterpret_cast<const char*>(offsets.data()),
+              static_cast<std::streamsize>(offsets.size() * sizeof(std::uint32_t)));
+    out.write(blob.data(), static_cast<std::streamsize>(blob.size()));
+    out.close();
+    if (!out) {
+        std::filesystem::remove(temporary, ec);
+        return fail("cannot write " + temporary.string());
+    }
+    std::filesystem::rename(temporary, target, ec);
+    if (ec) {
+        std::filesystem::remove(temporary, ec);
+        return fail("cannot write " + target.string());
+    }
+    return true;
+}
+
+std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source,
+                                           const std::filesystem::path& cacheDir, std::string* error)
+{
+    std::uint64_t sourceSize = 0;
+    std::int64_t sourceTime = 0;
+    if (!sourceStamp(source, sourceSize, sourceTime)) {
+        if (error)
+            *error = "cannot read " + source.string();
+        return nullptr;
+    }
+    const std::filesystem::path file = cacheDir / "names.idx";
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            struct stat st {};
+            std::unique_ptr<NameIndex> index(new NameIndex);
+            if (::fstat(fd, &st) == 0 && static_cast<std::size_t>(st.st_size) >= sizeof(Header)) {
+                void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+                if (m != MAP_FAILED) {
+                    index->map_ = static_cast<const char*>(m);
+                    index->mapSize_ = static_cast<std::size_t>(st.st_size);
+                }
+            }
+            ::close(fd);
+            if (index->map_) {
+                Header h;
+                std::memcpy(&h, index->map_, sizeof h);
+                const std::size_t expected = sizeof h + h.count * sizeof(std::uint32_t) + h.blobSize;
+                if (std::memcmp(h.magic, kMagic, sizeof kMagic) == 0 && h.sourceSize == sourceSize &&
+                    h.sourceTime == sourceTime && expected == index->mapSize_) {
+                    index->count_ = h.count;
+                    index->offsets_ = reinterpret_cast<const std::uint32_t*>(index->map_ + sizeof h);
+                    index->blob_ = index->map_ + sizeof h + h.count * sizeof(std::uint32_t);
+                    index->blobSize_ = h.blobSize;
+                    return index;
+                }
+            }
+        }
+        if (attempt == 0 && !build(source, file, error))
+            return nullptr;
+    }
+    if (error)
+        *error = "cannot map " + file.string();
+    return nullptr;
+}
+
+std::string_view NameIndex::record(std::size_t i) const
+{
+    const std::size_t begin = offsets_[i];
+    const std::size_t end = i + 1 < count_ ? offsets_[i + 1] - 1 : blobSize_ - 1;
+    if (begin > end || end > blobSize_)
+        return {};
+    return std::string_view(blob_ + begin, end - begin);
+}
+
+std::vector<NameEntry> NameIndex::lookup(std::string_view key) const
+{
+    std::vector<NameEntry> entries;
+    std::size_t lo = 0, hi = count_;
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        const std::string_view r = record(mid);
+        const std::string_view k = r.substr(0, r.find('\t'));
+        if (k < key)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo >= count_)
+        return entries;
+    const std::string_view r = record(lo);
+    const std::size_t tab = r.find('\t');
+    if (r.substr(0, tab) != key)
+        return entries;
+    std::size_t at = tab;
+    while (at != std::string_view::npos && at + 1 < r.size()) {
+        const std::size_t next = r.find('\t', at + 1);
+        const std::string_view field = r.substr(at + 1, (next == std::string_view::npos ? r.size() : next) - at - 1);
+        if (field.size() > 1)
+            entries.push_back(NameEntry{field.substr(1), static_cast<unsigned>(field[0]) & 0x3F});
+        at = next;
+    }
+    return entries;
+}
+
+} // namespace yomi::reading

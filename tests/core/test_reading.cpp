@@ -1,0 +1,151 @@
+// Readings of values with a fake engine: styles, runs kept as they are,
+// refusals, alternatives, the user's readings, and the controller's Reading
+// command.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "Category/Reading.h"
+#include "support/AudioFixtures.h"
+#include "support/FakeReadingEngine.h"
+#include "support/WindowFakes.h"
+
+namespace yomi {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using test::FakeReadingEngine;
+
+FakeReadingEngine engine()
+{
+    FakeReadingEngine e;
+    e.table[u"東京事変"] = {u"トウキョウ ジヘン"};
+    e.table[u"靖子"] = {u"ヤスコ", u"セイコ", u"キヨコ"};
+    e.table[u"坂本"] = {u"サカモト"};
+    e.table[u"王菲"] = {}; // the engine found no Japanese reading
+    return e;
+}
+
+String read(ReadingEngine& e, std::u16string_view value, ReadingStyle style = ReadingStyle::Katakana,
+            const UserReadings* user = nullptr)
+{
+    return readValue(e, user, value, style, 0).reading.value_or(u"(refused)");
+}
+
+TEST(Reading, StylesKeepLatinDigitsAndPunctuationAndTheSoundOfKana)
+{
+    FakeReadingEngine e = engine();
+    EXPECT_EQ(read(e, u"東京事変 feat. Various"), u"トウキョウジヘン feat. Various");
+    EXPECT_EQ(read(e, u"東京事変 feat. Various", ReadingStyle::Hiragana), u"とうきょうじへん feat. Various");
+    EXPECT_EQ(read(e, u"東京事変 feat. Various", ReadingStyle::Romaji), u"toukyou jihen feat. Various");
+    // Kana runs are not sent to the engine; they change script only.
+    EXPECT_EQ(read(e, u"坂本 りんご-2"), u"サカモト リンゴ-2");
+    EXPECT_EQ(read(e, u"坂本 リンゴ", ReadingStyle::Hiragana), u"さかもと りんご");
+    EXPECT_EQ(read(e, u"坂本2000", ReadingStyle::Romaji), u"sakamoto 2000");
+    EXPECT_THAT(e.asked, ::testing::Each(::testing::AnyOf(String(u"東京事変"), String(u"坂本"))));
+}
+
+TEST(Reading, RefusesSimplifiedChineseAndRunsWithoutReading)
+{
+    FakeReadingEngine e = engine();
+    e.table[u"周杰伦"] = {u"シュウ"};
+    EXPECT_FALSE(readValue(e, nullptr, u"周杰伦", ReadingStyle::Katakana, 3).reading);
+    EXPECT_THAT(e.asked, IsEmpty()) << "simplified-only characters are refused before the engine";
+    EXPECT_FALSE(readValue(e, nullptr, u"王菲", ReadingStyle::Katakana, 3).reading);
+    EXPECT_FALSE(readValue(e, nullptr, u"坂本 and 未知", ReadingStyle::Katakana, 3).reading);
+    EXPECT_TRUE(isSimplifiedOnly(U'伦'));
+    EXPECT_FALSE(isSimplifiedOnly(U'倫'));
+    EXPECT_FALSE(isSimplifiedOnly(U'周'));
+}
+
+TEST(Reading, AlternativesAreOtherReadingsInTheStyle)
+{
+    FakeReadingEngine e = engine();
+    const ValueReading r = readValue(e, nullptr, u"靖子 (live)", ReadingStyle::Hiragana, 2);
+    EXPECT_EQ(r.reading, u"やすこ (live)");
+    EXPECT_THAT(r.alternatives, ElementsAre(u"せいこ (live)", u"きよこ (live)"));
+    EXPECT_THAT(readValue(e, nullptr, u"靖子", ReadingStyle::Katakana, 0).alternatives, IsEmpty());
+}
+
+TEST(Reading, UserReadingsWinForWholeValuesThenLongestParts)
+{
+    FakeReadingEngine e = engine();
+    test::TempFolder dir;
+    UserReadings user(dir.path() / "yomi" / "readings.tsv");
+    user.set(u"靖子", u"しずこ");
+    user.set(u"東京事変", u"とうきょうじへん");
+    user.set(u"東京", u"とうけい");
+    user.set(u"a\tb", u"タブ");
+    EXPECT_EQ(read(e, u"坂本靖子", ReadingStyle::Katakana, &user), u"サカモトシズコ");
+    EXPECT_EQ(read(e, u"東京事変", ReadingStyle::Romaji, &user), u"toukyoujihen");
+    EXPECT_EQ(read(e, u"東京タワー", ReadingStyle::Katakana, &user), u"トウケイタワー");
+
+    std::string error;
+    ASSERT_TRUE(user.save(&error)) << error;
+    dir.writeFile("yomi/readings.tsv", test::readBytes(dir.path() / "yomi/readings.tsv") + "broken line\n");
+    UserReadings again(dir.path() / "yomi" / "readings.tsv");
+    ASSERT_TRUE(again.load(&error)) << error;
+    EXPECT_EQ(again.size(), 4u);
+    ASSERT_TRUE(again.find(u"a\tb"));
+    EXPECT_EQ(*again.find(u"a\tb"), u"タブ");
+    EXPECT_TRUE(UserReadings(dir.path() / "none.tsv").load());
+}
+
+struct ReadingController : test::WiredController {
+    FakeReadingEngine engine = yomi::engine();
+    std::vector<PairEntryRef> entries{std::make_shared<PairEntry>(PairEntry{u"靖子", u"old"}),
+                                      std::make_shared<PairEntry>(PairEntry{u"王菲", u"keep"}),
+                                      std::make_shared<PairEntry>(PairEntry{u"坂本", u""})};
+    ReadingController()
+    {
+        auto dict = std::make_shared<PairDict>();
+        for (const auto& e : entries)
+            dict->emplace(e->originalStr, e);
+        controller.setPairDict(dict);
+        controller.setDataArray(std::make_shared<PairList>(entries));
+        arrayController.selection = {entries[0], entries[1]};
+        controller.readingEngine = &engine;
+    }
+};
+
+TEST(ReadingCommand, SetsSelectedRowsAndListsRefusedValues)
+{
+    ReadingController f;
+    f.controller.readingStyle = ReadingStyle::Romaji;
+    f.controller.copyOriginalToReading(nullptr);
+    EXPECT_EQ(f.entries[0]->sortStr, u"yasuko");
+    EXPECT_EQ(f.entries[1]->sortStr, u"keep");
+    EXPECT_EQ(f.entries[2]->sortStr, u"");
+    EXPECT_THAT(f.controller.lastRefusedReadings(), ElementsAre(u"王菲"));
+    EXPECT_THAT(f.controller.readingAlternatives(u"靖子"), ElementsAre(u"seiko", u"kiyoko"));
+
+    f.engine.present = false;
+    f.entries[0]->sortStr = u"typed";
+    f.controller.copyOriginalToReading(nullptr);
+    EXPECT_EQ(f.entries[0]->sortStr, u"typed") << "no engine, no change";
+}
+
+TEST(ReadingCommand, KanaTypedByHandForHanValuesIsLearned)
+{
+    ReadingController f;
+    test::TempFolder dir;
+    UserReadings user(dir.path() / "readings.tsv");
+    f.controller.userReadings = &user;
+    f.entries[0]->sortStr = u"せいこ";
+    f.controller.noteTypedSort(u"靖子");
+    f.entries[1]->sortStr = u"Faye Wong";
+    f.controller.noteTypedSort(u"王菲");
+    std::string error;
+    ASSERT_TRUE(f.controller.learnTypedReadings(&error)) << error;
+    ASSERT_EQ(user.size(), 1u);
+    EXPECT_EQ(*user.find(u"靖子"), u"せいこ");
+
+    UserReadings saved(dir.path() / "readings.tsv");
+    ASSERT_TRUE(saved.load());
+    EXPECT_EQ(saved.size(), 1u);
+    f.controller.copyOriginalToReading(nullptr);
+    EXPECT_EQ(f.entries[0]->sortStr, u"セイコ");
+}
+
+} // namespace
+} // namespace yomi

@@ -1,0 +1,82 @@
+// The window's Reading command with a fake engine: enabled state, the
+// refused-values message, the remembered style, and the alternatives in the
+// sort cell's editor, learned on Save when typed.
+#include <QComboBox>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "Category/Reading.h"
+#include "gui/GuiFixture.h"
+#include "support/AudioFixtures.h"
+#include "support/FakeReadingEngine.h"
+
+namespace yomi::test {
+namespace {
+
+class ReadingWindow : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        addTrack("artist", u"靖子", "sortArtist", u"");
+        addTrack("artist", u"王菲", "sortArtist", u"Faye");
+        ASSERT_FALSE(ui->readingButton()->isEnabled());
+        EXPECT_TRUE(ui->readingButton()->toolTip().contains("mecab-ipadic-utf8"));
+        auto engine = std::make_unique<FakeReadingEngine>();
+        engine->table[u"靖子"] = {u"ヤスコ", u"セイコ", u"キヨコ"};
+        // The user's readings file of this test only.
+        const char* previous = std::getenv("XDG_CONFIG_HOME");
+        const std::string saved = previous ? previous : "";
+        ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+        ui->setReadingEngine(std::move(engine));
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+        click(ui->loadButton());
+        ASSERT_EQ(column(0), (QStringList{"靖子", "王菲"}));
+    }
+    TempFolder config;
+};
+
+TEST_F(ReadingWindow, ReadsTheSelectionInTheChosenStyleAndNamesRefusedValues)
+{
+    ASSERT_TRUE(ui->readingButton()->isEnabled());
+    ui->readingStyleChooser()->setCurrentIndex(1);
+    view().selectAll();
+    click(ui->readingButton());
+    EXPECT_EQ(column(1), (QStringList{"やすこ", "Faye"}));
+    EXPECT_EQ(ui->window().statusBar()->currentMessage(), "1 value has no Japanese reading: 王菲");
+
+    // The style is remembered by the next window; the shortcut runs Reading.
+    ui->readingStyleChooser()->setCurrentIndex(2);
+    EXPECT_EQ(gui::MainWindow().readingStyleChooser()->currentIndex(), 2);
+    QTest::keyClick(&ui->window(), Qt::Key_J, Qt::ControlModifier);
+    EXPECT_EQ(column(1), (QStringList{"yasuko", "Faye"}));
+    ui->readingStyleChooser()->setCurrentIndex(0);
+}
+
+TEST_F(ReadingWindow, SortEditorOffersAlternativesAndTypedKanaIsLearnedOnSave)
+{
+    ui->readingStyleChooser()->setCurrentIndex(0);
+    clickRow(0);
+    click(ui->readingButton());
+    const QModelIndex sortCell = view().model()->index(0, 1);
+    view().edit(sortCell);
+    auto* combo = view().viewport()->findChild<QComboBox*>("readingAlternatives");
+    ASSERT_NE(combo, nullptr);
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(0), "ヤスコ");
+    EXPECT_TRUE(combo->isEditable());
+    combo->setCurrentIndex(1);
+    view().setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(cell(0, 1), "セイコ");
+
+    click(ui->saveButton());
+    EXPECT_EQ(library->track(0).get("sortArtist").copy(), OptString(u"セイコ"));
+    UserReadings learned(config.path() / "yomi" / "readings.tsv");
+    ASSERT_TRUE(learned.load());
+    ASSERT_NE(learned.find(u"靖子"), nullptr);
+    EXPECT_EQ(*learned.find(u"靖子"), u"セイコ");
+}
+
+} // namespace
+} // namespace yomi::test

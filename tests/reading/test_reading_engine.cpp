@@ -1,0 +1,116 @@
+// The reading engine over the installed MeCab dictionary and the proper-name
+// dictionary, and the name index over small dictionaries of its own.
+#include <unicode/ucnv.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "Category/Reading.h"
+#include "Reading/MecabReadingEngine.h"
+#include "Reading/NameIndex.h"
+#include "support/AudioFixtures.h"
+
+namespace yomi::reading {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+std::string eucJp(const std::string& utf8)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::string out(utf8.size() * 2 + 8, '\0');
+    const int32_t n = ucnv_convert("EUC-JP", "UTF-8", out.data(), static_cast<int32_t>(out.size()), utf8.data(),
+                                   static_cast<int32_t>(utf8.size()), &status);
+    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(n) : 0);
+    return out;
+}
+
+std::vector<std::string> readings(const NameIndex& index, std::string_view key)
+{
+    std::vector<std::string> out;
+    for (const NameEntry& e : index.lookup(key))
+        out.push_back(std::string(e.reading) + "/" + std::to_string(e.kinds));
+    return out;
+}
+
+TEST(NameIndex, BuiltOnceAndRebuiltWhenTheDictionaryOrTheIndexChanges)
+{
+    test::TempFolder dir;
+    const std::string head = "　？？？ /ENAMDICT/\n靖子 [やすこ] /(f) Yasuko/\n坂本 [さかもと] /(s) Sakamoto/\n"
+                             "靖子 [せいこ] /(f,s) Seiko/\nひかる /(g) Hikaru/\n宇多田ヒカル [うただヒカル] /(f,h) Utada/\n"
+                             "broken line\n";
+    const auto source = dir.writeFile("enamdict", eucJp(head));
+    std::string error;
+    auto index = NameIndex::open(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(index) << error;
+    EXPECT_EQ(index->size(), 3u) << "keys without Han characters are left out";
+    EXPECT_THAT(readings(*index, "靖子"), ::testing::ElementsAre("ヤスコ/2", "セイコ/3"));
+    EXPECT_THAT(readings(*index, "宇多田ヒカル"), ::testing::ElementsAre("ウタダヒカル/10"));
+    EXPECT_TRUE(index->lookup("坂").empty());
+    EXPECT_TRUE(index->lookup("").empty());
+
+    dir.writeFile("enamdict", eucJp(head + "龍一 [りゅういち] /(m) Ryuuichi/\n"));
+    index = NameIndex::open(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(index) << error;
+    EXPECT_THAT(readings(*index, "龍一"), ::testing::ElementsAre("リュウイチ/2"));
+
+    const std::string cached = test::readBytes(dir.path() / "cache/names.idx");
+    dir.writeFile("cache/names.idx", cached.substr(0, cached.size() / 2));
+    index = NameIndex::open(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(index) << error;
+    EXPECT_EQ(index->size(), 4u);
+
+    EXPECT_FALSE(NameIndex::open(dir.path() / "none", dir.path() / "cache", &error));
+    EXPECT_THAT(error, HasSubstr("none"));
+}
+
+// One engine for the suite: the system dictionaries, the index in the test
+// cache folder.
+MecabReadingEngine& engine()
+{
+    static MecabReadingEngine e;
+    return e;
+}
+
+String read(std::u16string_view value, ReadingStyle style = ReadingStyle::Katakana)
+{
+    return readValue(engine(), nullptr, value, style, 4).reading.value_or(u"(refused)");
+}
+
+TEST(MecabReadingEngine, ReadsNamesTitlesAndMixedValuesInEveryStyle)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    EXPECT_EQ(read(u"坂本龍一"), u"サカモトリュウイチ");
+    EXPECT_EQ(read(u"坂本龍一", ReadingStyle::Romaji), u"sakamoto ryuuichi");
+    EXPECT_EQ(read(u"中島みゆき", ReadingStyle::Hiragana), u"なかじまみゆき");
+    EXPECT_EQ(read(u"東京事変 feat. Various"), u"トウキョウジヘン feat. Various");
+    EXPECT_EQ(read(u"上を向いて歩こう"), u"ウエヲムイテアルコウ");
+    EXPECT_EQ(read(u"電気グルーヴ"), u"デンキグルーヴ");
+    EXPECT_EQ(read(u"大槻ケンヂ"), u"オオツキケンヂ") << "kana in the value keeps its spelling";
+    const auto r = readValue(engine(), nullptr, u"靖子", ReadingStyle::Hiragana, 4);
+    EXPECT_EQ(r.reading, u"やすこ");
+    EXPECT_THAT(r.alternatives, Contains(u"せいこ"));
+    // A compound of nouns also offers its voiced form.
+    EXPECT_THAT(readValue(engine(), nullptr, u"津軽海峡冬景色", ReadingStyle::Katakana, 4).alternatives,
+                Contains(u"ツガルカイキョウフユゲシキ"));
+}
+
+TEST(MecabReadingEngine, ChineseNamesGetNoReading)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    for (const char16_t* name : {u"周杰伦", u"王菲", u"张学友", u"王力宏", u"李宗盛"})
+        EXPECT_FALSE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
+}
+
+TEST(MecabReadingEngine, WithoutADictionaryItIsUnavailableAndNamesThePackage)
+{
+    test::TempFolder dir;
+    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path()});
+    EXPECT_FALSE(none.available());
+    EXPECT_THAT(none.missing(), HasSubstr("mecab-ipadic-utf8"));
+    EXPECT_TRUE(none.read(u"東京", 3).empty());
+}
+
+} // namespace
+} // namespace yomi::reading

@@ -1,0 +1,34 @@
+// A reading engine with a fixed table of runs and their readings; a run not
+// in the table has none. Records the runs it was asked for.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Category/Reading.h"
+
+namespace yomi::test {
+
+class FakeReadingEngine final : public ReadingEngine {
+public:
+    std::map<String, std::vector<String>> table;
+    bool present = true;
+    std::vector<String> asked;
+
+    bool available() const override { return present; }
+    std::string missing() const override { return present ? "" : "install the package mecab-ipadic-utf8"; }
+    std::vector<String> read(std::u16string_view run, std::size_t limit) override
+    {
+        asked.emplace_back(run);
+        const auto found = table.find(String(run));
+        if (found == table.end())
+            return {};
+        std::vector<String> out = found->second;
+        if (out.size() > limit)
+            out.resize(limit);
+        return out;
+    }
+};
+
+} // namespace yomi::test
