@@ -6,6 +6,7 @@
 
 #include <taglib/tfilestream.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -13,6 +14,8 @@
 
 namespace yomi::bridge::folder {
 namespace {
+
+std::atomic<std::uint64_t> readCount{0};
 
 FileVersion versionOf(const struct stat& st)
 {
@@ -36,8 +39,14 @@ std::optional<FileVersion> statFile(const std::string& path)
     return versionOf(st);
 }
 
+std::uint64_t tracksRead()
+{
+    return readCount.load();
+}
+
 TrackValues readTrack(const std::string& path, Format format)
 {
+    readCount.fetch_add(1, std::memory_order_relaxed);
     TrackValues values;
     // O_NONBLOCK: a file swapped for a FIFO since the listing must not hang
     // the walk; it is refused below as no regular file.

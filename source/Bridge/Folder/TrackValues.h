@@ -33,6 +33,10 @@ struct TrackValues {
 // at once for different files.
 TrackValues readTrack(const std::string& path, Format format);
 
+// How many times this process has called readTrack (tests and benchmarks
+// tell parses from index rows by it).
+std::uint64_t tracksRead();
+
 // The version of the file at the path, following symbolic links: its
 // identity and ctime; nullopt when it cannot be read or is no regular file.
 struct FileVersion {
