@@ -174,8 +174,10 @@ public:
         for (std::size_t i = 0; i < handedOut_; ++i)
             slots_[i].endVisit();
         const std::size_t count = std::min({out.size(), slots_.size(), files_.size() - next_});
+        std::array<ParseAhead::Read, kBatchSize> reads;
+        ahead_.take(next_, std::span(reads.data(), count));
         for (std::size_t i = 0; i < count; ++i) {
-            ParseAhead::Read read = ahead_.take(next_ + i);
+            ParseAhead::Read& read = reads[i];
             std::string relative = files_.path(next_ + i);
             if (read.stamp != walk_.writes.load()) {
                 // A write of this walk came after the read: the file may be

@@ -54,6 +54,11 @@ void ParseAhead::stop()
 
 void ParseAhead::work()
 {
+    // A few files per claim: one lock for the index rows of all of them.
+    constexpr std::size_t kClaim = 8;
+    std::vector<std::string> relatives;
+    std::vector<std::optional<IndexedFile>> rows;
+    std::vector<Read> reads;
     std::unique_lock lock(mutex_);
     for (;;) {
         workersWait_.wait(lock, [&] {
@@ -61,21 +66,32 @@ void ParseAhead::work()
         });
         if (stopping_)
             return;
-        const std::size_t i = claimed_++;
-        const std::string relative = files_.path(i);
+        const std::size_t first = claimed_;
+        const std::size_t count = std::min({kClaim, files_.size() - first, taken_ + ring_.size() - first});
+        claimed_ += count;
+        relatives.clear();
+        rows.clear();
         // Claims are made in walk order under the lock, as the index wants.
-        std::optional<IndexedFile> row = index_ ? index_->rowFor(relative) : std::nullopt;
+        for (std::size_t i = first; i < first + count; ++i) {
+            relatives.push_back(files_.path(i));
+            rows.push_back(index_ ? index_->rowFor(relatives.back()) : std::nullopt);
+        }
         const std::uint64_t stamp = stamp_->load();
         lock.unlock();
 
-        const std::string path = root_ + relative;
-        Read read;
-        read.stamp = stamp;
-        const std::int64_t readAt = nowNanoseconds();
-        const std::optional<FileVersion> now = row ? statFile(path) : std::nullopt;
-        if (row && now && row->answersFor(*now)) {
-            read.values = std::move(row->values);
-        } else {
+        reads.assign(count, Read{});
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string& relative = relatives[k];
+            std::optional<IndexedFile>& row = rows[k];
+            const std::string path = root_ + relative;
+            Read& read = reads[k];
+            read.stamp = stamp;
+            const std::int64_t readAt = nowNanoseconds();
+            const std::optional<FileVersion> now = row ? statFile(path) : std::nullopt;
+            if (row && now && row->answersFor(*now)) {
+                read.values = std::move(row->values);
+                continue;
+            }
             read.values = readTrack(path, formatForName(relative).value_or(Format::Mpeg));
             if (index_) {
                 if (read.values.identity)
@@ -86,24 +102,40 @@ void ParseAhead::work()
         }
 
         lock.lock();
-        const std::size_t slot = i % ring_.size();
-        ring_[slot] = std::move(read);
-        ready_[slot] = 1;
-        walkWaits_.notify_one();
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t slot = (first + k) % ring_.size();
+            ring_[slot] = std::move(reads[k]);
+            ready_[slot] = 1;
+        }
+        if (waitEnd_ > waitFirst_ && batchReady())
+            walkWaits_.notify_one();
     }
 }
 
-ParseAhead::Read ParseAhead::take(std::size_t i)
+bool ParseAhead::batchReady() const
 {
-    const std::size_t slot = i % ring_.size();
+    for (std::size_t i = waitFirst_; i < waitEnd_; ++i) {
+        if (!ready_[i % ring_.size()])
+            return false;
+    }
+    return true;
+}
+
+void ParseAhead::take(std::size_t first, std::span<Read> out)
+{
     std::unique_lock lock(mutex_);
-    walkWaits_.wait(lock, [&] { return ready_[slot] != 0 && taken_ == i; });
-    Read out = std::move(ring_[slot]);
-    ready_[slot] = 0;
-    taken_ = i + 1;
+    waitFirst_ = first;
+    waitEnd_ = first + out.size();
+    walkWaits_.wait(lock, [&] { return batchReady(); });
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        const std::size_t slot = (first + k) % ring_.size();
+        out[k] = std::move(ring_[slot]);
+        ready_[slot] = 0;
+    }
+    taken_ = waitEnd_;
+    waitFirst_ = waitEnd_ = 0;
     lock.unlock();
     workersWait_.notify_all();
-    return out;
 }
 
 } // namespace yomi::bridge::folder

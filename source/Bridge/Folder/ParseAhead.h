@@ -1,7 +1,7 @@
 // Reads the files of a walk ahead of the walk, on a small pool of threads.
 //
-// Workers take the files in walk order, at most `ahead` files beyond the one
-// the walk takes next, so memory stays bounded whatever the library's size.
+// Workers take the files in walk order, a few at a time, at most `ahead`
+// files beyond the one the walk takes next, so memory stays bounded whatever the library's size.
 // Each file is stat'ed; a row of the library index that answers for it gives
 // its values, otherwise the file is parsed and its row stored. What a worker
 // hands over is plain values (TrackValues), never a live parse.
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,15 +47,17 @@ public:
     ParseAhead(const ParseAhead&) = delete;
     ParseAhead& operator=(const ParseAhead&) = delete;
 
-    // The values of file i, waiting for them; i counts up from 0, one call
-    // each. Called from the walk's thread only.
-    Read take(std::size_t i);
+    // The values of files first .. first + out.size() - 1, waiting for them;
+    // batches follow each other from file 0 on. Called from the walk's
+    // thread only.
+    void take(std::size_t first, std::span<Read> out);
 
     // Stops and joins the workers (take may no longer be called).
     void stop();
 
 private:
     void work();
+    bool batchReady() const;
 
     const std::string& root_;
     const FileList& files_;
@@ -64,6 +67,7 @@ private:
     std::vector<char> ready_;
     std::size_t claimed_ = 0; // next file to hand to a worker
     std::size_t taken_ = 0;   // next file the walk takes
+    std::size_t waitFirst_ = 0, waitEnd_ = 0; // the batch the walk waits for
     bool stopping_ = false;
     std::mutex mutex_;
     std::condition_variable workersWait_, walkWaits_;
