@@ -9,15 +9,15 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build_dir=${YOMI_BUILD_DIR:-$here/build}
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here}
 
-# Debian 12 packages: compiler and build tools, Qt 6, TagLib, ICU, GoogleTest,
-# Google Benchmark; ffmpeg, mutagen and exiftool make and check test audio;
-# xvfb and a CJK font give the screenshot script a display that shows Han
-# and kana; MeCab, its dictionary and the proper-name dictionary read
-# Japanese.
+# Debian 12 packages: compiler and build tools, Qt 6, TagLib, ICU, SQLite (the
+# library index), GoogleTest, Google Benchmark; ffmpeg, mutagen and exiftool
+# make and check test audio; xvfb and a CJK font give the screenshot script a
+# display that shows Han and kana; MeCab, its dictionary and the proper-name
+# dictionary read Japanese.
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
-  libtag1-dev libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libtag1-dev libicu-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg python3-mutagen libimage-exiftool-perl
   xvfb xauth fonts-wqy-microhei
   libmecab-dev mecab-ipadic-utf8 enamdict

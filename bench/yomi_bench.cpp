@@ -6,23 +6,29 @@
 //
 // For each library folder (one made by make-library), after reading every file
 // once to warm the page cache, it measures (medians of R runs):
+//   0. a bare walk of the folder with a stat of every audio file;
 //   1. bare TagLib: walk the folder, open every file without audio
 //      properties, read ARTIST and ARTISTSORT from its property map;
 //   2. Load through SRMainController with the folder library on the folder
-//      (field 0, artist; outlets null): time and ratio to (1);
+//      (field 0, artist; outlets null): a first Load (no library index) with
+//      1, 2 and 4 read-ahead workers (and the default count, one per core),
+//      ratio to (1); a rescan (the index of the Load before it in place,
+//      default workers), ratio to (0);
 //   3. on a copy of the folder: a Save that changes the listed sort value of
 //      enough entries to reach 10% of the tracks, against a bare TagLib loop
 //      that walks and opens every file the same way and writes the same new
 //      sort value to the same tracks; time and ratio;
-//   4. peak resident memory of a process that does one Load (2), and its growth
-//      during the Load;
+//   4. peak resident memory of a process that does one Load (2), first and
+//      rescan, and its growth during the Load;
 //   5. Load through the in-memory library holding the same values: µs per
 //      track.
 // It prints one Markdown table and, with --out, writes it to FILE.
 //
 // The log goes to a sink that drops every line, and the log viewer is never
 // started: the figures are those of the scan and the write-back themselves.
+// Library indexes are kept under WORK/cache.
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +57,8 @@
 #include "Bridge/MusicLibrary.h"
 #include "Controller/SRMainController.h"
 #include "Bridge/Folder/FolderLibrary.h"
+#include "Bridge/Folder/LibraryIndex.h"
+#include "Bridge/Folder/ParseAhead.h"
 #include "Platform/Launcher.h"
 #include "Platform/Log.h"
 #include "Platform/Text.h"
@@ -142,6 +150,42 @@ void walkAudio(const fs::path& root, F&& f)
         if (it->is_regular_file() && isAudio(it->path()))
             f(it->path());
     }
+}
+
+// (0) The bare walk with a stat of each audio file.
+std::size_t bareWalkStat(const fs::path& root)
+{
+    std::size_t files = 0;
+    walkAudio(root, [&](const fs::path& p) {
+        struct stat st {};
+        files += ::stat(p.c_str(), &st) == 0 && st.st_size > 0;
+    });
+    return files;
+}
+
+void removeIndex(const fs::path& library)
+{
+    const std::string db = bridge::folder::LibraryIndex::fileFor(library).string();
+    for (const char* suffix : {"", "-wal", "-shm"})
+        fs::remove(db + suffix);
+}
+
+void setWorkers(unsigned workers)
+{
+    if (workers == 0)
+        ::unsetenv("YOMI_PARSE_THREADS");
+    else
+        ::setenv("YOMI_PARSE_THREADS", std::to_string(workers).c_str(), 1);
+}
+
+// The worker counts of the first Load: 1, 2, 4 and the default.
+std::vector<unsigned> workerCounts()
+{
+    std::vector<unsigned> counts{1, 2, 4};
+    const unsigned def = bridge::folder::parseThreadCount();
+    if (std::find(counts.begin(), counts.end(), def) == counts.end())
+        counts.push_back(def);
+    return counts;
 }
 
 void warmPageCache(const fs::path& root)
@@ -252,9 +296,12 @@ long readStatusKiB(const char* field)
     return -1;
 }
 
-// The child of (4): one Load; prints the high-water mark before and after.
-int childLoad(const fs::path& library)
+// The child of (4): one Load ("first": without an index); prints the
+// high-water mark before and after.
+int childLoad(const std::string& mode, const fs::path& library)
 {
+    if (mode == "first")
+        removeIndex(library);
     FolderLibraryScope folder(library);
     SRMainController controller;
     const long before = readStatusKiB("VmHWM:");
@@ -269,7 +316,7 @@ struct Memory {
     long beforeKiB = -1; // high-water mark before the Load
 };
 
-Memory measureLoadMemory(const fs::path& library)
+Memory measureLoadMemory(const fs::path& library, const char* mode)
 {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
@@ -281,7 +328,7 @@ Memory measureLoadMemory(const fs::path& library)
         dup2(pipeFds[1], STDOUT_FILENO);
         close(pipeFds[0]);
         close(pipeFds[1]);
-        execl("/proc/self/exe", "yomi-bench", "--child-load", library.c_str(), static_cast<char*>(nullptr));
+        execl("/proc/self/exe", "yomi-bench", "--child-load", mode, library.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(pipeFds[1]);
@@ -349,12 +396,14 @@ fs::path saveCopy(const fs::path& library, const fs::path& work)
 
 struct Row {
     std::size_t tracks = 0;
-    double bareRead = 0, load = 0;
+    double bareWalkStat = 0, bareRead = 0, rescan = 0;
+    std::vector<std::pair<unsigned, double>> firstLoad; // workers, seconds
+    double load = 0;                                    // first Load, default workers
     std::size_t listed = 0;
     double save = 0, bareWrite = 0;
     double saveCpu = 0, bareWriteCpu = 0; // processor time (user + system)
     std::size_t saveWritten = 0, saveFailed = 0, bareWritten = 0;
-    Memory memory;
+    Memory memory, rescanMemory;
     double memoryLoadMicros = 0;
 };
 
@@ -373,31 +422,50 @@ Row measure(const fs::path& library, const Options& o)
     row.tracks = bareRead(library, &counts);
 
     if (o.wants("read") || o.wants("load")) {
-        std::cerr << "yomi-bench: bare TagLib read and Load, " << o.reps << " runs each\n";
-        std::vector<double> bare, load;
+        std::cerr << "yomi-bench: bare walk and TagLib read, first Load and rescan, " << o.reps << " runs each\n";
+        const std::vector<unsigned> counts = workerCounts();
+        std::vector<double> walk, bare, rescan;
+        std::vector<std::vector<double>> first(counts.size());
         FolderLibraryScope folder(library);
         SRMainController controller;
         CountingObserver observer;
         controller.addObserver(&observer);
         for (int r = 0; r < o.reps; ++r) {
-            // Interleaved, so that both see the same state of the machine.
+            // Interleaved, so that all see the same state of the machine.
             if (o.wants("read")) {
                 auto start = Clock::now();
+                bareWalkStat(library);
+                walk.push_back(secondsSince(start));
+                start = Clock::now();
                 bareRead(library, nullptr);
                 bare.push_back(secondsSince(start));
             }
-            if (o.wants("load"))
-                load.push_back(timedLoad(controller));
+            if (o.wants("load")) {
+                for (std::size_t w = 0; w < counts.size(); ++w) {
+                    setWorkers(counts[w]);
+                    removeIndex(library);
+                    first[w].push_back(timedLoad(controller));
+                }
+                setWorkers(0);
+                rescan.push_back(timedLoad(controller));
+            }
         }
         row.listed = controller.dataArray() ? controller.dataArray()->size() : 0;
         controller.removeObserver(&observer);
+        row.bareWalkStat = median(walk);
         row.bareRead = median(bare);
-        row.load = median(load);
+        row.rescan = median(rescan);
+        for (std::size_t w = 0; w < counts.size(); ++w) {
+            row.firstLoad.emplace_back(counts[w], median(first[w]));
+            if (counts[w] == bridge::folder::parseThreadCount())
+                row.load = row.firstLoad.back().second;
+        }
     }
 
     if (o.wants("rss")) {
-        std::cerr << "yomi-bench: peak memory of one Load\n";
-        row.memory = measureLoadMemory(library);
+        std::cerr << "yomi-bench: peak memory of one Load, first and rescan\n";
+        row.memory = measureLoadMemory(library, "first");
+        row.rescanMemory = measureLoadMemory(library, "rescan");
     }
 
     if (o.wants("memory")) {
@@ -505,16 +573,34 @@ std::string ratio(double a, double b)
     return a > 0 && b > 0 ? fixed(a / b, 2) + "×" : "–";
 }
 
+std::string peak(const Memory& m)
+{
+    return m.peakKiB < 0 ? "–" : mib(m.peakKiB);
+}
+
+std::string growth(const Memory& m)
+{
+    return m.peakKiB < 0 || m.beforeKiB < 0 ? "–" : mib(m.peakKiB - m.beforeKiB);
+}
+
 std::string table(const std::vector<Row>& rows)
 {
     std::ostringstream t;
-    t << "| tracks | TagLib read (s) | Load (s) | Load / read | listed | TagLib write (s) | Save (s) | "
-         "Save / write | Save CPU / write CPU | written | Load peak RSS (MiB) | RSS growth in Load (MiB) | "
-         "in-memory Load (µs/track) |\n"
-      << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+    std::string workers;
+    for (unsigned w : workerCounts())
+        workers += (workers.empty() ? "" : " / ") + std::to_string(w);
+    t << "| tracks | walk + stat (s) | TagLib read (s) | first Load, " << workers
+      << " workers (s) | first Load / read | rescan Load (s) | rescan / walk + stat | listed | TagLib write (s) | "
+         "Save (s) | Save / write | Save CPU / write CPU | written | Load peak RSS, first / rescan (MiB) | "
+         "RSS growth in Load, first / rescan (MiB) | in-memory Load (µs/track) |\n"
+      << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
     for (const Row& r : rows) {
-        t << "| " << r.tracks << " | " << figure(r.bareRead, 3) << " | " << figure(r.load, 3) << " | "
-          << ratio(r.load, r.bareRead) << " | " << r.listed << " | " << figure(r.bareWrite, 3) << " | "
+        std::string first;
+        for (const auto& [w, seconds] : r.firstLoad)
+            first += (first.empty() ? "" : " / ") + figure(seconds, 3);
+        t << "| " << r.tracks << " | " << figure(r.bareWalkStat, 3) << " | " << figure(r.bareRead, 3) << " | "
+          << (first.empty() ? "–" : first) << " | " << ratio(r.load, r.bareRead) << " | " << figure(r.rescan, 3)
+          << " | " << ratio(r.rescan, r.bareWalkStat) << " | " << r.listed << " | " << figure(r.bareWrite, 3) << " | "
           << figure(r.save, 3) << " | " << ratio(r.save, r.bareWrite) << " | "
           << (r.saveCpu > 0 ? fixed(r.saveCpu, 2) + " / " + fixed(r.bareWriteCpu, 2) + " s" : "–") << " | "
           << r.saveWritten;
@@ -522,9 +608,8 @@ std::string table(const std::vector<Row>& rows)
             t << " (" << r.saveFailed << " failed)";
         if (r.bareWritten != r.saveWritten)
             t << " (TagLib " << r.bareWritten << ")";
-        t << " | " << (r.memory.peakKiB < 0 ? "–" : mib(r.memory.peakKiB)) << " | "
-          << (r.memory.peakKiB < 0 || r.memory.beforeKiB < 0 ? "–" : mib(r.memory.peakKiB - r.memory.beforeKiB))
-          << " | " << figure(r.memoryLoadMicros, 2) << " |\n";
+        t << " | " << peak(r.memory) << " / " << peak(r.rescanMemory) << " | " << growth(r.memory) << " / "
+          << growth(r.rescanMemory) << " | " << figure(r.memoryLoadMicros, 2) << " |\n";
     }
     return t.str();
 }
@@ -544,8 +629,8 @@ int main(int argc, char** argv)
 {
     log::setSink([](std::string_view) {});
     setLauncher(std::make_shared<NullLauncher>());
-    if (argc == 3 && std::string(argv[1]) == "--child-load")
-        return childLoad(argv[2]);
+    if (argc == 4 && std::string(argv[1]) == "--child-load")
+        return childLoad(argv[2], argv[3]);
 
     Options o;
     for (int i = 1; i < argc; ++i) {
@@ -577,6 +662,9 @@ int main(int argc, char** argv)
             usage(lib.string() + " is not a library made by make-library");
     if (o.work.empty())
         o.work = o.libraries.front().parent_path() / "work";
+    // The library indexes of the runs, out of the user's cache folder (the
+    // child Loads inherit it).
+    ::setenv("XDG_CACHE_HOME", fs::absolute(o.work / "cache").c_str(), 1);
 
     std::vector<Row> rows;
     for (const auto& lib : o.libraries) {

@@ -101,10 +101,11 @@ TEST(FolderWalk, BatchesHoldAtMostSixteenAndTheListIsFixedAtTheStart)
         }
     }
     EXPECT_EQ(sizes, (std::vector<std::size_t>{16, 16, 8}));
-    EXPECT_EQ(absent, 1U) << "only the removed file reads as absent";
+    // The removed file reads as absent unless it was read ahead before it went.
+    EXPECT_LE(absent, 1U) << "only the removed file may read as absent";
 }
 
-TEST(FolderWalk, VanishedFileReadsAbsentAndItsWriteFails)
+TEST(FolderWalk, VanishedFileIsNeverWritten)
 {
     TempFolder library;
     const auto a = library.copyTemplate("template.ogg", "a.ogg");
@@ -113,13 +114,16 @@ TEST(FolderWalk, VanishedFileReadsAbsentAndItsWriteFails)
     tagWithMutagen(b, {{"ARTIST", "漢字"}});
     walkLibrary(library.path(), [&](std::size_t i, bridge::Track& track) {
         if (i == 0) {
-            // Gone before the first read.
+            // Gone after the walk read it ahead, before the visit's first
+            // look: the visit sees what was read, the write finds it gone.
             fs::remove(a);
-            EXPECT_TRUE(track.valueForKey("artist").isAbsent());
-            EXPECT_EQ(track.name(), OptString(u"a.ogg"));
+            EXPECT_EQ(stringOf(track.valueForKey("artist")), OptString(u"漢字"));
             const auto result = track.setValue(u"kanji", "sortArtist");
             EXPECT_FALSE(result.ok);
-            EXPECT_EQ(result.reason, "cannot open the file: No such file or directory");
+            EXPECT_EQ(result.reason, "cannot read the file: open: No such file or directory");
+            // Read anew after the write: nothing there.
+            EXPECT_TRUE(track.valueForKey("artist").isAbsent());
+            EXPECT_EQ(track.name(), OptString(u"a.ogg"));
         } else {
             // Gone between the read and the write.
             EXPECT_EQ(stringOf(track.valueForKey("artist")), OptString(u"漢字"));

@@ -531,8 +531,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const fs::path scratch = pattern;
-    // The journal goes under the scratch folder, never the user's own.
+    // The journal and the library index go under the scratch folder, never
+    // the user's own.
     ::setenv("XDG_STATE_HOME", (scratch / "state").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (scratch / "cache").c_str(), 1);
     const fs::path journalFolder = scratch / "state" / "yomi" / "journal";
 
     long logLines = 0;

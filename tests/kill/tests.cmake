@@ -7,7 +7,7 @@ if(TARGET yomi_taglib AND EXISTS ${PROJECT_SOURCE_DIR}/source/Bridge/Folder/Fold
   target_compile_options(yomi-kill-harness PRIVATE ${YOMI_WARNINGS})
   add_test(NAME kill_harness COMMAND yomi-kill-harness --kills 20)
   set_tests_properties(kill_harness PROPERTIES TIMEOUT 300
-    ENVIRONMENT "YOMI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state")
+    ENVIRONMENT "YOMI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
 endif()
 
 # The cost of a commit against a plain write of the same bytes (a tool, not

@@ -6,18 +6,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <taglib/tfilestream.h>
-
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 
 #include "Bridge/Folder/Formats.h"
-#include "Bridge/Folder/TagFile.h"
+#include "Bridge/Folder/LibraryIndex.h"
+#include "Bridge/Folder/ParseAhead.h"
 #include "Bridge/Folder/TagWriter.h"
+#include "Bridge/Folder/TrackValues.h"
 #include "Platform/FileCommit.h"
 #include "Platform/Log.h"
 
@@ -40,14 +41,26 @@ std::string_view trimLeft(std::string_view s)
     return s;
 }
 
+// What the tracks of one walk share.
+struct Walk {
+    explicit Walk(std::string r) : root(std::move(r)) {}
+    const std::string root; // with a trailing '/'
+    LibraryIndex* index = nullptr;
+    // Counts the writes made through the walk's tracks: values read before
+    // a write are checked against the file before they are handed out.
+    std::atomic<std::uint64_t> writes{0};
+};
+
 class FolderTrack final : public Track {
 public:
-    void reset(const std::string* root, std::string relative)
+    void reset(Walk* walk, std::string relative, TrackValues values)
     {
-        endVisit();
-        root_ = root;
+        walk_ = walk;
         relative_ = std::move(relative);
         format_ = formatForName(relative_).value_or(Format::Mpeg);
+        values_ = std::move(values);
+        stale_ = false;
+        reported_ = false;
     }
 
     Value valueForKey(std::string_view key) override
@@ -55,28 +68,27 @@ public:
         const auto property = propertyForKey(key);
         if (!property)
             return {};
-        TagFile* file = parsed();
-        if (!file)
+        const TrackValues& v = values();
+        if (!v.readable)
             return {};
         if (*property == Property::Podcast)
-            return Value(file->podcast());
+            return Value(v.podcast);
         if (*property == Property::VideoKind)
-            return Value(file->videoKind());
+            return Value(v.videoKind);
         // A tag the file does not hold reads as the empty string, as an unset
         // field does in any music library: only an unreadable file has
         // absent values.
-        const auto text = file->text(*property);
+        const OptString& text = v.texts[static_cast<int>(*property)];
         if (!text)
             return Value(String());
-        return Value(fromTagLib(*text));
+        return Value(*text);
     }
 
     OptString name() override
     {
-        if (TagFile* file = parsed()) {
-            if (auto title = file->text(Property::Title); title && !title->isEmpty())
-                return fromTagLib(*title);
-        }
+        const TrackValues& v = values();
+        if (const OptString& title = v.texts[static_cast<int>(Property::Title)]; v.readable && title && !title->empty())
+            return *title;
         return toUtf16(relative_);
     }
 
@@ -85,128 +97,162 @@ public:
         const auto property = propertyForKey(key);
         if (!property || !isTextProperty(*property))
             return WriteResult::failure("cannot write the property " + std::string(key));
-        parsed();
-        if (!identity_)
-            return WriteResult::failure("cannot open the file: " + openError_);
-        const fileio::FileIdentity opened = *identity_;
-        // The parse describes the file as it was; the next read parses anew.
-        endVisit();
-        return writeProperty(*root_ + relative_, opened, format_, *property, value);
+        const TrackValues& v = values();
+        if (!v.identity)
+            return WriteResult::failure("cannot open the file: " + v.openError);
+        TrackValues written = v;
+        // The values describe the file as it was; the next read parses anew.
+        stale_ = true;
+        const std::string path = walk_->root + relative_;
+        const WriteResult result = writeProperty(path, *written.identity, format_, *property, value);
+        walk_->writes.fetch_add(1);
+        if (result.ok && walk_->index) {
+            // The row of the written file, as the write check found it. It
+            // answers for the file only after a later read confirms it.
+            const auto now = statFile(path);
+            written.texts[static_cast<int>(*property)] = value;
+            if (now) {
+                written.identity = now->identity;
+                written.ctimeNanoseconds = now->ctimeNanoseconds;
+                walk_->index->store(relative_, written, nowNanoseconds());
+            } else {
+                walk_->index->drop(relative_);
+            }
+        }
+        return result;
     }
 
-    std::string location() override { return *root_ + relative_; }
+    std::string location() override { return walk_->root + relative_; }
 
     void endVisit() override
     {
-        parse_.reset();
-        identity_.reset();
-        openError_.clear();
-        tried_ = false;
+        values_ = TrackValues();
+        stale_ = true;
     }
 
 private:
-    // The visit's parse of the file, made on first use; null when the file
-    // cannot be opened or parsed.
-    TagFile* parsed()
+    const TrackValues& values()
     {
-        if (!tried_) {
-            tried_ = true;
-            open();
-            if (!parse_ || !parse_->isValid()) {
-                log::write(log::escapeControls("cannot read " + *root_ + relative_ + ": " +
-                                               (openError_.empty() ? "not an audio file that parses" : openError_)),
+        if (stale_) {
+            values_ = readTrack(walk_->root + relative_, format_);
+            stale_ = false;
+            reported_ = false;
+        }
+        if (!reported_) {
+            reported_ = true;
+            if (!values_.readable) {
+                log::write(log::escapeControls("cannot read " + walk_->root + relative_ + ": " +
+                                               (values_.openError.empty() ? "not an audio file that parses"
+                                                                          : values_.openError)),
                            log::Priority::Warning);
             }
         }
-        return parse_ && parse_->isValid() ? parse_.get() : nullptr;
+        return values_;
     }
 
-    void open()
-    {
-        const std::string path = *root_ + relative_;
-        // O_NONBLOCK: a file swapped for a FIFO since the listing must not
-        // hang the walk; it is refused below as no regular file.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            openError_ = std::strerror(errno);
-            return;
-        }
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            openError_ = "not a regular file";
-            ::close(fd);
-            return;
-        }
-        fileio::FileIdentity id;
-        id.device = st.st_dev;
-        id.inode = st.st_ino;
-        id.size = st.st_size;
-        id.mtimeSeconds = st.st_mtim.tv_sec;
-        id.mtimeNanoseconds = st.st_mtim.tv_nsec;
-        identity_ = id;
-        auto stream = std::make_unique<TagLib::FileStream>(fd, true);
-        if (!stream->isOpen()) {
-            ::close(fd);
-            openError_ = "cannot open the file";
-            return;
-        }
-        parse_ = TagFile::open(format_, std::move(stream), false);
-    }
-
-    const std::string* root_ = nullptr;
+    Walk* walk_ = nullptr;
     std::string relative_;
     Format format_ = Format::Mpeg;
-    bool tried_ = false;
-    std::unique_ptr<TagFile> parse_;
-    std::optional<fileio::FileIdentity> identity_;
-    std::string openError_;
+    TrackValues values_;
+    bool stale_ = true;
+    bool reported_ = false; // an unreadable file was logged in this visit
 };
 
 class FolderSequence final : public TrackSequence {
 public:
-    FolderSequence(std::string root, FileList files) : root_(std::move(root)), files_(std::move(files))
+    FolderSequence(std::string root, FileList files, std::unique_ptr<LibraryIndex> index)
+        : walk_(std::move(root)), files_(std::move(files)), index_(std::move(index)),
+          ahead_(walk_.root, files_, index_.get(), parseThreadCount(), kReadAhead, &walk_.writes)
     {
+        walk_.index = index_.get();
     }
+
+    ~FolderSequence() override { finish(false); }
 
     std::size_t nextBatch(std::span<Track*> out) override
     {
         for (std::size_t i = 0; i < handedOut_; ++i)
             slots_[i].endVisit();
         const std::size_t count = std::min({out.size(), slots_.size(), files_.size() - next_});
+        std::array<ParseAhead::Read, kBatchSize> reads;
+        ahead_.take(next_, std::span(reads.data(), count));
         for (std::size_t i = 0; i < count; ++i) {
-            slots_[i].reset(&root_, files_.path(next_ + i));
+            ParseAhead::Read& read = reads[i];
+            std::string relative = files_.path(next_ + i);
+            if (read.stamp != walk_.writes.load()) {
+                // A write of this walk came after the read: the file may be
+                // one that was written (a link to it, say).
+                const std::string path = walk_.root + relative;
+                const auto now = statFile(path);
+                const TrackValues& v = read.values;
+                if (!now || !v.identity || *v.identity != now->identity || v.ctimeNanoseconds != now->ctimeNanoseconds)
+                    read.values = readTrack(path, formatForName(relative).value_or(Format::Mpeg));
+            }
+            slots_[i].reset(&walk_, std::move(relative), std::move(read.values));
             out[i] = &slots_[i];
         }
         next_ += count;
         handedOut_ = count;
+        if (count == 0)
+            finish(true);
         return count;
     }
 
 private:
-    std::string root_; // with a trailing '/'
+    // Four batches of reads ahead.
+    static constexpr std::size_t kReadAhead = 4 * kBatchSize;
+
+    void finish(bool complete)
+    {
+        if (finished_)
+            return;
+        finished_ = true;
+        ahead_.stop();
+        if (index_) {
+            std::string note;
+            index_->finishWalk(complete, note);
+            if (!note.empty())
+                log::write(log::escapeControls(note));
+        }
+    }
+
+    Walk walk_;
     FileList files_;
+    std::unique_ptr<LibraryIndex> index_;
+    ParseAhead ahead_;
     std::size_t next_ = 0;
     std::size_t handedOut_ = 0;
+    bool finished_ = false;
     std::array<FolderTrack, kBatchSize> slots_;
 };
 
 class FolderPlaylist final : public Playlist {
 public:
     explicit FolderPlaylist(std::filesystem::path root) : root_(std::move(root)) {}
+    const std::filesystem::path& root() const { return root_; }
 
     std::unique_ptr<TrackSequence> tracks() override
     {
         std::string error;
         FileList files = listAudioFiles(root_, &error);
-        if (!error.empty())
+        std::unique_ptr<LibraryIndex> index;
+        if (!error.empty()) {
             log::write(log::escapeControls("cannot read the music library folder " + root_.string() + ": " + error),
                        log::Priority::Warning);
+        } else {
+            std::string note;
+            index = LibraryIndex::openForWalk(root_, note);
+            // Said once per process, not at every walk.
+            static std::atomic<bool> toldNoIndex{false};
+            if (!note.empty() && (index || !toldNoIndex.exchange(true)))
+                log::write(log::escapeControls(note), log::Priority::Warning);
+        }
         std::string prefix = root_.string();
         if (prefix.empty())
             prefix = ".";
         if (prefix.back() != '/')
             prefix.push_back('/');
-        return std::make_unique<FolderSequence>(std::move(prefix), std::move(files));
+        return std::make_unique<FolderSequence>(std::move(prefix), std::move(files), std::move(index));
     }
 
 private:
@@ -224,14 +270,19 @@ private:
     std::shared_ptr<Playlist> playlist_;
 };
 
-class FolderApplication final : public Application {
+class FolderApplication final : public Application, public SortValueSource {
 public:
-    explicit FolderApplication(std::filesystem::path root) : source_(std::make_shared<FolderSource>(std::move(root)))
+    explicit FolderApplication(std::filesystem::path root) : root_(root), source_(std::make_shared<FolderSource>(std::move(root)))
     {
     }
     std::vector<std::shared_ptr<Source>> sources() override { return {source_}; }
+    std::vector<KnownSortValue> sortValuesFor(const String& value) override
+    {
+        return LibraryIndex::sortValuesFor(root_, value);
+    }
 
 private:
+    std::filesystem::path root_;
     std::shared_ptr<Source> source_;
 };
 

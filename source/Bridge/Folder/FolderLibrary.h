@@ -11,14 +11,21 @@
 // does not exist or cannot be read gives one log line and a walk over no
 // tracks.
 //
-// A track parses its file at most once per visit, on its first property read
-// (tags only), and frees the parse at endVisit() or when the walk moves to the
-// next batch. A file that cannot be parsed (vanished, unreadable, not audio,
-// truncated) reads as absent values. Properties: see Formats.h; a property
+// The walk reads its files ahead, in order, on one thread per core
+// (YOMI_PARSE_THREADS=N to choose), at most four batches beyond the batch
+// handed out; a file whose version (device, inode, size, mtime, ctime) is the
+// one the library index holds (see LibraryIndex.h) is not parsed again. A
+// track's values are those of that read; after endVisit() or a setValue the
+// next read parses the file anew, and values read before a write of the same
+// walk are checked against the file before they are handed out. A file that
+// changes after its read is caught by the write path, which writes only the
+// version it read. A file that cannot be parsed (vanished, unreadable, not
+// audio, truncated) reads as absent values, and the visit's first read of it
+// logs why. Properties: see Formats.h; a property
 // with several values reads as its first; in a file that parses, a text
 // property whose tag the file does not hold (no frame, atom or field, no tag
-// at all) reads as the empty string, like a present empty one; "podcast" is a boolean, "videoKind"
-// 'kNon' for audio and another code for a video. name() is the title, or the
+// at all) reads as the empty string, like a present empty one; "podcast" is a
+// boolean, "videoKind" 'kNon' for audio and another code for a video. name() is the title, or the
 // relative path when the file has no (or an empty) title.
 //
 // setValue writes one text property and nothing else of the file; its result

@@ -1,0 +1,49 @@
+// What one read of an audio file found, as plain values: the file's version
+// and the properties a track answers, without any TagLib object. Made by a
+// parse, or taken from the library index while the file is unchanged.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "Bridge/Folder/Formats.h"
+#include "Platform/FileCommit.h"
+#include "Platform/Text.h"
+
+namespace yomi::bridge::folder {
+
+struct TrackValues {
+    // The version of the file that was read; nullopt when it could not be
+    // opened (openError says why) or is no regular file.
+    std::optional<fileio::FileIdentity> identity;
+    std::int64_t ctimeNanoseconds = 0; // of that version, since the epoch
+    std::string openError;
+    // False for a file that opened but did not parse: every property is
+    // then absent.
+    bool readable = false;
+    OptString texts[kTextPropertyCount]; // nullopt: absent
+    bool podcast = false;
+    std::int32_t videoKind = 0;
+
+    bool operator==(const TrackValues&) const = default;
+};
+
+// Opens and parses the file (tags only). Safe to call from several threads
+// at once for different files.
+TrackValues readTrack(const std::string& path, Format format);
+
+// How many times this process has called readTrack (tests and benchmarks
+// tell parses from index rows by it).
+std::uint64_t tracksRead();
+
+// The version of the file at the path, following symbolic links: its
+// identity and ctime; nullopt when it cannot be read or is no regular file.
+struct FileVersion {
+    fileio::FileIdentity identity;
+    std::int64_t ctimeNanoseconds = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+std::optional<FileVersion> statFile(const std::string& path);
+
+} // namespace yomi::bridge::folder
