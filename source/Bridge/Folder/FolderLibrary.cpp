@@ -182,6 +182,8 @@ public:
         return count;
     }
 
+    std::optional<std::size_t> count() const override { return files_.size(); }
+
 private:
     std::string root_; // with a trailing '/'
     FileList files_;
