@@ -137,6 +137,7 @@ std::string usageText()
   yomi-cli apply --field FIELD [--library DIR] (--from FILE | --romaji | --copy)
                  [--only-empty] [--dry-run] [--no-console]
   yomi-cli help
+  yomi-cli --version
 
 Fills in the sort fields of a music library for values written in Han
 characters or any other script outside kana and the Latin alphabet.
@@ -203,6 +204,13 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         if (args.size() > 1)
             return fail("help takes no arguments");
         o.command = Command::Help;
+        result.options = o;
+        return result;
+    }
+    if (command == "--version") {
+        if (args.size() > 1)
+            return fail("--version takes no arguments");
+        o.command = Command::Version;
         result.options = o;
         return result;
     }
@@ -440,6 +448,10 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
 {
     if (options.command == Command::Help) {
         streams.out << usageText();
+        return kExitOk;
+    }
+    if (options.command == Command::Version) {
+        streams.out << "yomi-cli " YOMI_VERSION "\n";
         return kExitOk;
     }
     const bool apply = options.command == Command::Apply;
