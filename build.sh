@@ -13,10 +13,15 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here}
 # library index), GoogleTest, Google Benchmark; ffmpeg, mutagen and exiftool
 # make and check test audio; xvfb and a CJK font give the screenshot script a
 # display that shows Han and kana; MeCab, its dictionary and the proper-name
-# dictionary read Japanese.
+# dictionary read Japanese; Qt's Linguist tools build the translations;
+# rsvg-convert renders the icon's PNG sizes; dpkg-dev (dpkg-shlibdeps) and
+# file let cpack build the Debian package, whose desktop entry and metainfo
+# the tests validate.
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream
   libtag1-dev libicu-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg python3-mutagen libimage-exiftool-perl
   xvfb xauth fonts-wqy-microhei

@@ -4,7 +4,7 @@ if(NOT YOMI_BUILD_GUI)
   return()
 endif()
 
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Widgets LinguistTools)
 
 file(GLOB YOMI_WINDOW_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/Window/*.cpp)
 add_library(yomi_window STATIC ${YOMI_WINDOW_SOURCES}
@@ -16,6 +16,17 @@ set_target_properties(yomi_window PROPERTIES
   AUTOUIC_SEARCH_PATHS ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_link_libraries(yomi_window PUBLIC yomi_core Qt6::Widgets)
 target_compile_options(yomi_window PRIVATE ${YOMI_WARNINGS})
+
+# The window's translations: translations/yomi_<lang>.ts compiled into .qm
+# files that are built into the window as resources under :/i18n.
+set(YOMI_TS_FILES
+  ${PROJECT_SOURCE_DIR}/translations/yomi_ja.ts
+  ${PROJECT_SOURCE_DIR}/translations/yomi_zh_CN.ts
+  ${PROJECT_SOURCE_DIR}/translations/yomi_zh_TW.ts)
+qt_add_translations(yomi_window
+  TS_FILES ${YOMI_TS_FILES}
+  RESOURCE_PREFIX /i18n
+  LUPDATE_OPTIONS -no-obsolete -locations none)
 
 add_executable(yomi ${CMAKE_CURRENT_LIST_DIR}/Other/main.cpp)
 target_link_libraries(yomi PRIVATE yomi_window yomi_taglib yomi_reading)

@@ -20,6 +20,8 @@ public:
         return n;
     }
 
+    std::optional<std::size_t> count() const override { return tracks_.size(); }
+
 private:
     std::vector<std::shared_ptr<MemoryTrack>> tracks_;
     std::size_t next_ = 0;

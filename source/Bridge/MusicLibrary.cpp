@@ -54,6 +54,7 @@ Registry& registry()
 class EmptySequence final : public TrackSequence {
 public:
     std::size_t nextBatch(std::span<Track*>) override { return 0; }
+    std::optional<std::size_t> count() const override { return 0; }
 };
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -86,6 +87,9 @@ public:
     // returns how many; 0 when the walk is over. The tracks of a batch stay
     // valid until the next call.
     virtual std::size_t nextBatch(std::span<Track*> out) = 0;
+    // How many tracks the whole walk visits, as fixed when it started; absent
+    // when the sequence cannot tell.
+    virtual std::optional<std::size_t> count() const { return std::nullopt; }
 };
 
 inline constexpr std::size_t kBatchSize = 16;

@@ -225,6 +225,7 @@ std::string usageText()
                  [--only-empty] [--dry-run] [--no-console]
   yomi-cli read  [--style STYLE] [--candidates N]
   yomi-cli help
+  yomi-cli --version
 
 Fills in the sort fields of a music library for values written in Han
 characters or any other script outside kana and the Latin alphabet.
@@ -301,6 +302,13 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         if (args.size() > 1)
             return fail("help takes no arguments");
         o.command = Command::Help;
+        result.options = o;
+        return result;
+    }
+    if (command == "--version") {
+        if (args.size() > 1)
+            return fail("--version takes no arguments");
+        o.command = Command::Version;
         result.options = o;
         return result;
     }
@@ -570,6 +578,10 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
     }
     if (options.command == Command::Read)
         return runRead(options, streams);
+    if (options.command == Command::Version) {
+        streams.out << "yomi-cli " YOMI_VERSION "\n";
+        return kExitOk;
+    }
     const bool apply = options.command == Command::Apply;
 
     // The reading engine is checked before the library is touched.

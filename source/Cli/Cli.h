@@ -25,7 +25,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitWriteFailed = 1; // at least one write failed
 inline constexpr int kExitUsage = 2;       // bad usage or unusable input; nothing written
 
-enum class Command { List, Apply, Help, Read };
+enum class Command { List, Apply, Help, Read, Version };
 enum class Edit { FromFile, Romaji, Copy, Reading };
 
 struct Options {

@@ -58,6 +58,8 @@ public:
         return n;
     }
 
+    std::optional<std::size_t> count() const override { return inner_->count(); }
+
 private:
     std::unique_ptr<TrackSequence> inner_;
     std::shared_ptr<HeldWrites> record_;

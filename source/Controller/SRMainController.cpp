@@ -175,6 +175,12 @@ void SRMainController::redraw()
         window->display();
 }
 
+void SRMainController::reportProgress(std::size_t done, const std::optional<std::size_t>& total)
+{
+    if (progress)
+        progress(WalkProgress{done, total});
+}
+
 void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view sortKey)
 {
     // The default button moves from Load to Save.
@@ -193,6 +199,8 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
         bridge::kMusicApplicationIdentifier));
     const auto start = std::chrono::steady_clock::now();
     const auto sequence = bridge::tracksOf(playlist);
+    const std::optional<std::size_t> total = sequence->count();
+    reportProgress(0, total);
     std::int32_t redrawCounter = 1;
     lastLoad_ = LoadReport{};
 
@@ -223,9 +231,12 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
             }
         }
         ++redrawCounter;
-        if (redrawCounter % kRedrawInterval == 0)
+        if (redrawCounter % kRedrawInterval == 0) {
+            reportProgress(static_cast<std::size_t>(redrawCounter - 1), total);
             redraw();
+        }
     });
+    reportProgress(static_cast<std::size_t>(redrawCounter - 1), total);
 
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     char line[64];
@@ -247,8 +258,13 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
     const auto playlist = bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(
         bridge::kMusicApplicationIdentifier));
     const auto sequence = bridge::tracksOf(playlist);
+    const std::optional<std::size_t> total = sequence->count();
+    reportProgress(0, total);
+    std::size_t visited = 0;
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
+        if (++visited % kRedrawInterval == 0)
+            reportProgress(visited, total);
         const OptString value = track.valueForKey(valueKey).copy();
         if (!value)
             ++lastSave_.unreadable;
@@ -282,6 +298,7 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
                        log::Priority::Warning);
         }
     });
+    reportProgress(visited, total);
 
     busyOff();
     redraw();

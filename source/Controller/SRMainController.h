@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,6 +79,13 @@ struct SaveReport {
     std::size_t unreadable = 0;
 };
 
+// How far a library walk of Load or Save has got: the tracks visited so far,
+// and how many the walk visits in all (absent when the library cannot tell).
+struct WalkProgress {
+    std::size_t done = 0;
+    std::optional<std::size_t> total;
+};
+
 class SRMainController {
 public:
     SRMainController() = default;
@@ -97,6 +105,11 @@ public:
     UserReadings* userReadings = nullptr;
     ReadingStyle readingStyle = ReadingStyle::Katakana;
     std::size_t readingAlternativeCount = 4;
+    // Told the progress of the walk of Load and Save: once when it starts
+    // (done 0), every 200 tracks (in Load, just before the redraw made at
+    // that point; Save makes no redraws of its own there), and once when it
+    // is over. Empty: nobody is told. It must not change the list.
+    std::function<void(const WalkProgress&)> progress;
 
     // The list shown in the window. The writer stores the very list it is
     // given (null allowed) and notifies the observers, also when the list is
@@ -168,6 +181,7 @@ private:
     void busyOn();
     void busyOff();
     void redraw();
+    void reportProgress(std::size_t done, const std::optional<std::size_t>& total);
 
     std::shared_ptr<PairList> dataArray_;
     std::shared_ptr<PairDict> pairDict_;

@@ -1,5 +1,9 @@
-// yomi: the entry point. Hands the arguments to Qt at once, reads the one
-// option of our own (--library DIR), makes the main window and runs the loop.
+// yomi: the entry point. Hands the arguments to Qt at once, installs the
+// translation for the user's locale, reads the one option of our own
+// (--library DIR), makes the main window and runs the loop.
+//
+// The library is the command line's folder when given, else the folder last
+// opened from the window while it still exists, else the music folder.
 
 #include <filesystem>
 #include <optional>
@@ -7,18 +11,32 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QMainWindow>
 
 #include "Bridge/Folder/FolderLibrary.h"
 #include "Reading/MecabReadingEngine.h"
 #include "Window/MainWindow.h"
+#include "Window/Translations.h"
+
+namespace {
+
+std::filesystem::path toPath(const QString& folder)
+{
+    return std::filesystem::path(QFile::encodeName(folder).toStdString());
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("yomi"));
     QApplication::setApplicationName(QStringLiteral("yomi"));
     QApplication::setApplicationVersion(QStringLiteral(YOMI_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("yomi"));
+    yomi::gui::installTranslations(app, QLocale());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -27,18 +45,29 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     const QCommandLineOption libraryOption(
         QStringLiteral("library"),
-        QStringLiteral("The folder of audio files to edit (default: your music folder)."),
+        QStringLiteral("The folder of audio files to edit (default: the folder last opened, else your music folder)."),
         QStringLiteral("DIR"));
     parser.addOption(libraryOption);
     parser.process(app);
 
     std::optional<std::filesystem::path> libraryDir;
-    if (parser.isSet(libraryOption))
-        libraryDir = std::filesystem::path(QFile::encodeName(parser.value(libraryOption)).toStdString());
-    yomi::bridge::folder::registerFolderLibrary(yomi::bridge::folder::libraryRoot(libraryDir));
+    if (parser.isSet(libraryOption)) {
+        libraryDir = toPath(parser.value(libraryOption));
+    } else {
+        const QString remembered = yomi::gui::MainWindow::rememberedLibraryFolder();
+        if (!remembered.isEmpty() && QFileInfo(remembered).isDir())
+            libraryDir = toPath(remembered);
+    }
+    const std::filesystem::path root = yomi::bridge::folder::libraryRoot(libraryDir);
+    yomi::bridge::folder::registerFolderLibrary(root);
 
     yomi::gui::MainWindow mainWindow;
     mainWindow.setReadingEngine(std::make_unique<yomi::reading::MecabReadingEngine>());
+    mainWindow.setLibraryFolder(QFile::decodeName(root.c_str()));
+    mainWindow.setLibraryOpener([](const QString& folder, QString*) {
+        yomi::bridge::folder::registerFolderLibrary(toPath(folder));
+        return true;
+    });
     mainWindow.window().show();
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractProxyModel>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QItemSelectionModel>
@@ -158,9 +159,13 @@ void ProgressBarIndicator::setHidden(bool hidden)
 std::vector<std::shared_ptr<PairEntry>> SelectionArrayController::selectedObjects() const
 {
     std::set<int> rows;
-    for (const QModelIndex& index : selection_.selectedIndexes())
+    for (QModelIndex index : selection_.selectedIndexes()) {
+        // A view that sorts or filters selects the proxy's rows.
+        while (const auto* proxy = qobject_cast<const QAbstractProxyModel*>(index.model()))
+            index = proxy->mapToSource(index);
         if (index.model() == &model_)
             rows.insert(index.row());
+    }
     std::vector<std::shared_ptr<PairEntry>> entries;
     entries.reserve(rows.size());
     for (int row : rows)

@@ -86,7 +86,8 @@ private:
 };
 
 // The list controller: the pair entries of the rows selected in the view, in
-// list order, whatever order they were selected in.
+// list order, whatever order they were selected in. The selection may be made
+// in proxies (sorted or filtered views) over the model.
 class SelectionArrayController final : public ArrayController {
 public:
     SelectionArrayController(const PairListModel& model, const QItemSelectionModel& selection)

@@ -3,34 +3,64 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSortFilterProxyModel>
 #include <QStatusBar>
 #include <QTableView>
 
+#include "Category/AppleScriptUtility.h"
 #include "Window/Adapters.h"
 #include "Window/PairListModel.h"
 #include "Window/SortCellDelegate.h"
 #include "ui_MainWindow.h"
 
 namespace yomi::gui {
+namespace {
 
-MainWindow::MainWindow() : window_(std::make_unique<QMainWindow>()), ui_(std::make_unique<Ui::MainWindow>())
+constexpr const char* kFieldKey = "field";
+constexpr const char* kGeometryKey = "geometry";
+
+QString number(std::size_t n)
+{
+    return QLocale().toString(static_cast<qulonglong>(n));
+}
+
+} // namespace
+
+QString MainWindow::rememberedLibraryFolder()
+{
+    return QSettings().value(kLibraryFolderKey).toString();
+}
+
+MainWindow::MainWindow()
+    : window_(std::make_unique<QMainWindow>()), ui_(std::make_unique<Ui::MainWindow>()),
+      settings_(std::make_unique<QSettings>())
 {
     ui_->setupUi(window_.get());
 
     model_ = new PairListModel(controller_, window_.get());
-    ui_->listView->setModel(model_);
-    ui_->listView->horizontalHeader()->setHighlightSections(false);
+    setUpListView();
+    statusLine_ = new QLabel(window_.get());
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    ui_->statusBar->addWidget(statusLine_, 1);
 
     windowAdapter_ = std::make_unique<WidgetWindow>(window_.get());
     busy_ = std::make_unique<ProgressBarIndicator>(ui_->progressIndicator);
     loadAdapter_ = std::make_unique<PushButtonAdapter>(ui_->loadButton);
     saveAdapter_ = std::make_unique<PushButtonAdapter>(ui_->saveButton);
     selection_ = std::make_unique<SelectionArrayController>(*model_, *ui_->listView->selectionModel());
+    controller_.progress = [this](const WalkProgress& progress) { showProgress(progress); };
 
     controller_.window = windowAdapter_.get();
     controller_.progressIndicator = busy_.get();
@@ -41,10 +71,47 @@ MainWindow::MainWindow() : window_(std::make_unique<QMainWindow>()), ui_(std::ma
     connectActions();
     connectReading();
     bindKeyTag();
+    ui_->openLibraryAction->setEnabled(false);
+    restoreSettings();
     controller_.awakeFromNib();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    settings_->setValue(kGeometryKey, window_->saveGeometry());
+}
+
+void MainWindow::setUpListView()
+{
+    proxy_ = new QSortFilterProxyModel(window_.get());
+    proxy_->setSourceModel(model_);
+    proxy_->setFilterKeyColumn(-1);
+    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    proxy_->setSortCaseSensitivity(Qt::CaseInsensitive);
+    proxy_->setSortLocaleAware(true);
+
+    QTableView* view = ui_->listView;
+    view->setModel(proxy_);
+    QHeaderView* header = view->horizontalHeader();
+    header->setHighlightSections(false);
+    // No column is sorted until a header is clicked, and a third click on it
+    // gives back the list order.
+    header->setSortIndicatorClearable(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    view->setSortingEnabled(true);
+
+    QObject::connect(ui_->filterBox, &QLineEdit::textChanged, proxy_,
+                     [this](const QString& text) { proxy_->setFilterFixedString(text); });
+}
+
+void MainWindow::restoreSettings()
+{
+    window_->restoreGeometry(settings_->value(kGeometryKey).toByteArray());
+    bool ok = false;
+    const int field = settings_->value(kFieldKey).toInt(&ok);
+    if (ok && field >= 0 && field < ui_->fieldChooser->count())
+        ui_->fieldChooser->setCurrentIndex(field);
+}
 
 void MainWindow::connectActions()
 {
@@ -55,13 +122,122 @@ void MainWindow::connectActions()
             (controller_.*action)(sender);
         });
     };
-    wire(ui_->loadButton, &QPushButton::clicked, &SRMainController::load);
-    wire(ui_->saveButton, &QPushButton::clicked, &SRMainController::save);
+    QObject::connect(ui_->loadButton, &QPushButton::clicked, window_.get(), [this] {
+        finishEditing();
+        runLoad();
+    });
+    QObject::connect(ui_->saveButton, &QPushButton::clicked, window_.get(), [this] {
+        finishEditing();
+        runSave();
+    });
     wire(ui_->copyToSortButton, &QPushButton::clicked, &SRMainController::copyOriginalToSort);
     wire(ui_->copyToSortAction, &QAction::triggered, &SRMainController::copyOriginalToSort);
     wire(ui_->romajiButton, &QPushButton::clicked, &SRMainController::copyOriginalToPinYin);
     wire(ui_->romajiAction, &QAction::triggered, &SRMainController::copyOriginalToPinYin);
     QObject::connect(ui_->quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(ui_->openLibraryAction, &QAction::triggered, window_.get(), [this] {
+        finishEditing();
+        chooseLibraryFolder();
+    });
+    // The viewer Save starts.
+    QObject::connect(ui_->showLogAction, &QAction::triggered, window_.get(),
+                     [] { runAppleScriptWithString(kConsoleLaunchScript); });
+}
+
+void MainWindow::runLoad()
+{
+    lastProgress_ = {};
+    setStatus({});
+    QElapsedTimer clock;
+    clock.start();
+    controller_.load(ui_->loadButton);
+    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+
+    const std::size_t values = controller_.dataArray() ? controller_.dataArray()->size() : 0;
+    const QString found = values == 1 ? tr("1 value needs a reading")
+                                      : tr("%1 values need a reading").arg(number(values));
+    const QString tracks = lastProgress_.done == 1 ? tr("1 track") : tr("%1 tracks").arg(number(lastProgress_.done));
+    setStatus(tr("%1 (%2 in %3 s)").arg(found, tracks, QLocale().toString(seconds, 'f', 1)));
+}
+
+void MainWindow::runSave()
+{
+    lastProgress_ = {};
+    setStatus({});
+    controller_.save(ui_->saveButton);
+    const SaveReport& report = controller_.lastSaveReport();
+    if (report.failed == 0) {
+        setStatus({});
+        return;
+    }
+    const QString written =
+        report.written == 1 ? tr("1 track written") : tr("%1 tracks written").arg(number(report.written));
+    const QString failed = report.failed == 1 ? tr("1 could not be written")
+                                              : tr("%1 could not be written").arg(number(report.failed));
+    setStatus(tr("%1, %2 — see the log").arg(written, failed));
+}
+
+void MainWindow::showProgress(const WalkProgress& progress)
+{
+    lastProgress_ = progress;
+    if (progress.total)
+        setStatus(tr("%1 / %2 tracks").arg(number(progress.done), number(*progress.total)));
+    else
+        setStatus(tr("%1 tracks").arg(number(progress.done)));
+    // During Load the controller's redraw follows at once; Save makes none,
+    // so the line draws itself.
+    if (statusLine_->isVisible())
+        statusLine_->repaint();
+}
+
+void MainWindow::setStatus(const QString& text)
+{
+    statusLine_->setText(text);
+}
+
+void MainWindow::setLibraryFolder(const QString& folder)
+{
+    libraryFolder_ = folder;
+    const QString name = QFileInfo(QDir::cleanPath(folder)).fileName();
+    window_->setWindowTitle(name.isEmpty() ? QStringLiteral("yomi") : tr("%1 — yomi").arg(name));
+}
+
+void MainWindow::setLibraryOpener(LibraryOpener opener)
+{
+    opener_ = std::move(opener);
+    ui_->openLibraryAction->setEnabled(static_cast<bool>(opener_));
+}
+
+void MainWindow::chooseLibraryFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(window_.get(), tr("Open Library Folder"),
+                                                             libraryFolder_.isEmpty() ? QDir::homePath()
+                                                                                      : libraryFolder_);
+    if (!folder.isEmpty())
+        openLibraryFolder(folder);
+}
+
+bool MainWindow::openLibraryFolder(const QString& folder)
+{
+    if (!opener_)
+        return false;
+    QString error;
+    const QFileInfo info(folder);
+    if (!info.isDir())
+        error = tr("no such folder");
+    else if (!info.isReadable() || !info.isExecutable())
+        error = tr("the folder cannot be read");
+    if (!error.isEmpty() || !opener_(folder, &error)) {
+        setStatus(tr("Cannot open %1: %2").arg(QDir::toNativeSeparators(folder), error));
+        return false;
+    }
+    settings_->setValue(kLibraryFolderKey, folder);
+    setLibraryFolder(folder);
+    // The entries of the former library would be written into this one.
+    controller_.setDataArray(std::make_shared<PairList>());
+    controller_.setPairDict(std::make_shared<PairDict>());
+    setStatus({});
+    return true;
 }
 
 void MainWindow::bindKeyTag()
@@ -78,6 +254,7 @@ void MainWindow::bindKeyTag()
             return;
         finishEditing();
         controller_.setKeyTag(index);
+        settings_->setValue(kFieldKey, index);
     });
 }
 
@@ -192,5 +369,9 @@ QPushButton* MainWindow::readingButton() const { return ui_->readingButton; }
 QComboBox* MainWindow::readingStyleChooser() const { return ui_->readingStyleChooser; }
 QAction* MainWindow::readingAction() const { return ui_->readingAction; }
 QAction* MainWindow::quitAction() const { return ui_->quitAction; }
+QAction* MainWindow::openLibraryAction() const { return ui_->openLibraryAction; }
+QAction* MainWindow::showLogAction() const { return ui_->showLogAction; }
+QLineEdit* MainWindow::filterBox() const { return ui_->filterBox; }
+QLabel* MainWindow::statusLine() const { return statusLine_; }
 
 } // namespace yomi::gui

@@ -2,17 +2,23 @@
 // the adapters behind its outlets, and the wiring between them.
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "Controller/SRMainController.h"
 
 class QAction;
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QMainWindow;
 class QProgressBar;
 class QPushButton;
+class QSettings;
+class QSortFilterProxyModel;
 class QTableView;
 
 namespace Ui {
@@ -36,10 +42,37 @@ class WidgetWindow;
 // so that an edit in progress is neither lost by Save nor written over a
 // command's result later.
 //
+// The list view shows the model through a sort and filter proxy: the filter
+// box narrows the rows to those whose value or sort value holds its text (any
+// case), and a click on a column header sorts the view (a third click gives
+// back the list order). The list itself keeps its order, and the commands act
+// on the selected rows' own entries.
+//
+// The status line counts the tracks of a Load or Save walk as it goes ("12,345
+// / 100,000 tracks"), on the controller's own redraws; after Load it tells how
+// many values need a reading, after a Save in which some writes failed how
+// many were written and how many failed. A Save without failures leaves it
+// empty.
+//
+// The chosen field, the window's geometry and the library folder opened from
+// the window are kept in the user's QSettings and taken up again by the next
+// window.
+//
 // Needs a QApplication. The window and the controller live as long as the
 // object; the controller is destroyed last.
 class MainWindow {
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+
 public:
+    // Makes a given folder the music library; false (with the reason in
+    // `error`) when it cannot be opened. The window empties its list after a
+    // change of library.
+    using LibraryOpener = std::function<bool(const QString& folder, QString* error)>;
+
+    // The settings key of the library folder chosen in the window.
+    static constexpr const char* kLibraryFolderKey = "libraryFolder";
+    static QString rememberedLibraryFolder();
+
     MainWindow();
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
@@ -71,6 +104,22 @@ public:
     // What the last Reading said about values left alone; "" when none.
     QString readingMessage() const;
     QAction* quitAction() const;
+    QAction* openLibraryAction() const;
+    QAction* showLogAction() const;
+    QLineEdit* filterBox() const;
+    QLabel* statusLine() const;
+    QSortFilterProxyModel& viewModel() { return *proxy_; }
+
+    // The folder shown in the title; set by whoever registered the library.
+    void setLibraryFolder(const QString& folder);
+    QString libraryFolder() const { return libraryFolder_; }
+
+    // File → Open Library Folder… without its chooser: hands the folder to
+    // the opener and, when it took it, remembers and shows it and empties the
+    // list. A refusal goes to the status line. Without an opener nothing can
+    // be opened and the action is disabled.
+    void setLibraryOpener(LibraryOpener opener);
+    bool openLibraryFolder(const QString& folder);
 
     // The adapters behind the outlets.
     PushButtonAdapter& loadButtonAdapter() { return *loadAdapter_; }
@@ -80,15 +129,28 @@ public:
 private:
     void connectActions();
     void bindKeyTag();
+    void setUpListView();
     void finishEditing();
     void connectReading();
     void runReading(const void* sender);
     void showReadingState();
+    void runLoad();
+    void runSave();
+    void chooseLibraryFolder();
+    void showProgress(const WalkProgress& progress);
+    void setStatus(const QString& text);
+    void restoreSettings();
 
     SRMainController controller_;
     std::unique_ptr<QMainWindow> window_;
     std::unique_ptr<Ui::MainWindow> ui_;
-    PairListModel* model_ = nullptr; // owned by window_
+    PairListModel* model_ = nullptr;         // owned by window_
+    QSortFilterProxyModel* proxy_ = nullptr; // owned by window_
+    QLabel* statusLine_ = nullptr;           // owned by window_
+    std::unique_ptr<QSettings> settings_;
+    LibraryOpener opener_;
+    QString libraryFolder_;
+    WalkProgress lastProgress_;
     std::unique_ptr<WidgetWindow> windowAdapter_;
     std::unique_ptr<ProgressBarIndicator> busy_;
     std::unique_ptr<PushButtonAdapter> loadAdapter_;

@@ -1,5 +1,7 @@
 #include "Window/PairListModel.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 namespace yomi::gui {
@@ -165,9 +167,9 @@ QVariant PairListModel::headerData(int section, Qt::Orientation orientation, int
         return section + 1;
     switch (section) {
     case ValueColumn:
-        return tr("Value");
+        return QCoreApplication::translate("PairListModel", "Value");
     case SortColumn:
-        return tr("Sort Value");
+        return QCoreApplication::translate("PairListModel", "Sort Value");
     default:
         return {};
     }

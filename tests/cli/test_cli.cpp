@@ -51,6 +51,8 @@ TEST(CliArguments, ListAndApplyForms)
     for (const char* help : {"help", "--help", "-h"})
         EXPECT_EQ(parseArguments({help}).options->command, Command::Help);
     EXPECT_EQ(parseArguments({"list", "--field", "name", "--help"}).options->command, Command::Help);
+    EXPECT_EQ(parseArguments({"--version"}).options->command, Command::Version);
+    EXPECT_FALSE(parseArguments({"--version", "list"}).options);
 }
 
 TEST(CliArguments, FieldNamesMapToTheFieldTable)

@@ -298,6 +298,39 @@ INSTANTIATE_TEST_SUITE_P(Tracks, RedrawCount,
                                            std::pair{200, 1}, std::pair{398, 1}, std::pair{399, 2},
                                            std::pair{1000, 5}));
 
+// Load and Save tell the walk's progress at its start, beside each redraw of
+// a scan (every 200 tracks in Save) and at its end; the redraws stay as they
+// were.
+TEST_F(ScanTest, ProgressComesWithTheRedrawsAndCountsTowardTheWalksSize)
+{
+    for (int i = 0; i < 450; ++i)
+        artist(u"東京", u"");
+    std::vector<std::pair<std::size_t, std::size_t>> told;
+    std::vector<int> displaysWhenTold;
+    c.progress = [&](const WalkProgress& p) {
+        told.emplace_back(p.done, p.total.value_or(SIZE_MAX));
+        displaysWhenTold.push_back(wired.window.displays);
+    };
+    const std::vector<std::pair<std::size_t, std::size_t>> expected{{0, 450}, {199, 450}, {399, 450}, {450, 450}};
+
+    loadArtists();
+    EXPECT_EQ(told, expected);
+    EXPECT_EQ(displaysWhenTold, (std::vector<int>{1, 1, 2, 3}));
+    EXPECT_EQ(wired.window.displays, 4);
+
+    told.clear();
+    c.dataArray()->at(0)->sortStr = u"tokyo";
+    wired.window.displays = 0;
+    c.save(nullptr);
+    EXPECT_EQ(told, (std::vector<std::pair<std::size_t, std::size_t>>{{0, 450}, {200, 450}, {400, 450}, {450, 450}}));
+    EXPECT_EQ(wired.window.displays, 2);
+
+    told.clear();
+    library->setHasPlaylist(false);
+    loadArtists();
+    EXPECT_EQ(told, (std::vector<std::pair<std::size_t, std::size_t>>{{0, 0}, {0, 0}}));
+}
+
 TEST_F(ScanTest, EachRedrawShowsTheEntriesFoundSoFar)
 {
     for (int i = 0; i < 450; ++i)

@@ -12,8 +12,10 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QSettings>
 #include <QStringList>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "support/RecordingLauncher.h"
@@ -34,13 +36,21 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
 
 namespace yomi::test {
 
-// The one QApplication of the test process, made on first use.
+// The one QApplication of the test process, made on first use. The window's
+// settings go to a folder of the process's own, never the user's, so that
+// tests running at the same time do not share them.
 inline QApplication& guiApplication()
 {
     static int argc = 1;
     static char name[] = "yomi_gui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = [] {
+        auto* made = new QApplication(argc, argv);
+        static QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        return made;
+    }();
     return *app;
 }
 
@@ -53,6 +63,7 @@ protected:
         registration = std::make_unique<bridge::ScopedApplication>(bridge::kMusicApplicationIdentifier, library);
         launcher = std::make_shared<RecordingLauncher>();
         previousLauncher = setLauncher(launcher);
+        QSettings().clear(); // each test's window starts afresh
         ui = std::make_unique<gui::MainWindow>();
         ui->window().show();
         ui->window().activateWindow();

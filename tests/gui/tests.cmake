@@ -22,3 +22,10 @@ if(YOMI_BUILD_BENCH AND EXISTS ${PROJECT_SOURCE_DIR}/bench/CMakeLists.txt)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;YOMI_RESOURCE_DIR=${CMAKE_BINARY_DIR}/resources;XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state"
     TIMEOUT 300)
 endif()
+
+# Every text of the window is translated in each translation file.
+find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME gui.translations_complete
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/check-translations
+          $<TARGET_FILE:Qt6::lupdate> ${PROJECT_SOURCE_DIR} ${YOMI_TS_FILES})

@@ -198,6 +198,8 @@ public:
         return count;
     }
 
+    std::optional<std::size_t> count() const override { return files_.size(); }
+
 private:
     // Four batches of reads ahead.
     static constexpr std::size_t kReadAhead = 4 * kBatchSize;

@@ -3,10 +3,12 @@
 // Used by scripts/screenshot; not installed.
 //
 //   yomi-screenshot --library DIR --out FILE.png [--field N] [--select ROWS]
+//                   [--filter TEXT] [--lang LANG]
 //
-// --field chooses the field (0 artist ... 5 show) before Load; --select
-// selects rows of the list afterwards ("0,2"), so the picture shows a
-// selection too.
+// --lang shows the window in a language (ja, zh_CN, zh_TW; default English);
+// --field chooses the field (0 artist ... 5 show) before Load; --filter types
+// a text into the filter box afterwards, and --select selects rows of the
+// list as then shown ("0,2"), so the picture shows a selection too.
 
 #include <filesystem>
 #include <iostream>
@@ -16,20 +18,29 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTableView>
 #include <QTest>
 
 #include "Bridge/Folder/FolderLibrary.h"
 #include "Reading/MecabReadingEngine.h"
 #include "Window/MainWindow.h"
+#include "Window/Translations.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("yomi"));
+    // The window's settings (field, geometry) neither come from nor go to
+    // the user's own.
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -40,8 +51,20 @@ int main(int argc, char* argv[])
                                    QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption select(QStringLiteral("select"), QStringLiteral("Rows to select, e.g. 0,2."),
                                     QStringLiteral("ROWS"));
-    parser.addOptions({library, out, field, select});
+    const QCommandLineOption filter(QStringLiteral("filter"), QStringLiteral("Text for the filter box."),
+                                    QStringLiteral("TEXT"));
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language, e.g. ja."),
+                                  QStringLiteral("LANG"));
+    parser.addOptions({library, out, field, select, filter, lang});
     parser.process(app);
+    if (parser.isSet(lang)) {
+        const QLocale locale(parser.value(lang));
+        QLocale::setDefault(locale);
+        if (!yomi::gui::installTranslations(app, locale) && locale.language() != QLocale::English) {
+            std::cerr << "yomi-screenshot: no translation for " << parser.value(lang).toStdString() << "\n";
+            return 2;
+        }
+    }
     if (!parser.isSet(library) || !parser.isSet(out)) {
         std::cerr << "yomi-screenshot: --library DIR and --out FILE are required\n";
         return 2;
@@ -58,8 +81,11 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    window.setLibraryFolder(parser.value(library));
     window.fieldChooser()->setCurrentIndex(parser.value(field).toInt());
     QTest::mouseClick(window.loadButton(), Qt::LeftButton);
+    if (parser.isSet(filter))
+        window.filterBox()->setText(parser.value(filter));
 
     QTableView* view = window.listView();
     for (const QString& row : parser.value(select).split(',', Qt::SkipEmptyParts))

@@ -1,0 +1,186 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>yomi — Sort Fields</source>
+        <translation>yomi — 並べ替え用フィールド</translation>
+    </message>
+    <message>
+        <source>&amp;Field:</source>
+        <translation>項目(&amp;F):</translation>
+    </message>
+    <message>
+        <source>The track field whose values are listed</source>
+        <translation>一覧にするトラックの項目</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>アーティスト</translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation>アルバム</translation>
+    </message>
+    <message>
+        <source>Album Artist</source>
+        <translation>アルバムアーティスト</translation>
+    </message>
+    <message>
+        <source>Composer</source>
+        <translation>作曲者</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名前</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>番組</translation>
+    </message>
+    <message>
+        <source>Scan the library for values of the chosen field</source>
+        <translation>選んだ項目の値をライブラリから読み込みます</translation>
+    </message>
+    <message>
+        <source>&amp;Load</source>
+        <translation>読み込み(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Write the listed sort values into every matching track</source>
+        <translation>一覧の読みを、値が一致するすべてのトラックに書き込みます</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>保存(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Filter by value or sort value</source>
+        <translation>値または読みで絞り込み</translation>
+    </message>
+    <message>
+        <source>Use each selected value itself as its sort value (Ctrl+D)</source>
+        <translation>選んだ値をそのまま読みにします (Ctrl+D)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy to Sort</source>
+        <translation>読みにコピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to the value in lower-case Latin letters (Ctrl+R)</source>
+        <translation>選んだ値を小文字のローマ字にして読みにします (Ctrl+R)</translation>
+    </message>
+    <message>
+        <source>&amp;Romaji</source>
+        <translation>ローマ字(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>ファイル(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>編集(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>ヘルプ(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;Open Library Folder…</source>
+        <translation>ライブラリのフォルダを開く(&amp;O)…</translation>
+    </message>
+    <message>
+        <source>Show &amp;Log</source>
+        <translation>ログを表示(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>終了(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy Value to Sort Value</source>
+        <translation>値を読みにコピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Romaji to Sort Value</source>
+        <translation>ローマ字を読みに(&amp;R)</translation>
+    </message>
+    <message>
+        <source>1 value needs a reading</source>
+        <translation>読みが必要な値: 1 件</translation>
+    </message>
+    <message>
+        <source>%1 values need a reading</source>
+        <translation>読みが必要な値: %1 件</translation>
+    </message>
+    <message>
+        <source>1 track</source>
+        <translation>1 曲</translation>
+    </message>
+    <message>
+        <source>%1 tracks</source>
+        <translation>%1 曲</translation>
+    </message>
+    <message>
+        <source>%1 (%2 in %3 s)</source>
+        <translation>%1（%2、%3 秒）</translation>
+    </message>
+    <message>
+        <source>1 track written</source>
+        <translation>1 曲を書き込みました</translation>
+    </message>
+    <message>
+        <source>%1 tracks written</source>
+        <translation>%1 曲を書き込みました</translation>
+    </message>
+    <message>
+        <source>1 could not be written</source>
+        <translation>1 曲は書き込めませんでした</translation>
+    </message>
+    <message>
+        <source>%1 could not be written</source>
+        <translation>%1 曲は書き込めませんでした</translation>
+    </message>
+    <message>
+        <source>%1, %2 — see the log</source>
+        <translation>%1。%2 — ログを確認してください</translation>
+    </message>
+    <message>
+        <source>%1 / %2 tracks</source>
+        <translation>%1 / %2 曲</translation>
+    </message>
+    <message>
+        <source>%1 — yomi</source>
+        <translation>%1 — yomi</translation>
+    </message>
+    <message>
+        <source>Open Library Folder</source>
+        <translation>ライブラリのフォルダを開く</translation>
+    </message>
+    <message>
+        <source>no such folder</source>
+        <translation>フォルダがありません</translation>
+    </message>
+    <message>
+        <source>the folder cannot be read</source>
+        <translation>フォルダを読み取れません</translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>%1 を開けません: %2</translation>
+    </message>
+</context>
+<context>
+    <name>PairListModel</name>
+    <message>
+        <source>Value</source>
+        <translation>値</translation>
+    </message>
+    <message>
+        <source>Sort Value</source>
+        <translation>読み</translation>
+    </message>
+</context>
+</TS>

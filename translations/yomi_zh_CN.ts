@@ -1,0 +1,186 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>yomi — Sort Fields</source>
+        <translation>yomi — 排序字段</translation>
+    </message>
+    <message>
+        <source>&amp;Field:</source>
+        <translation>字段(&amp;F)：</translation>
+    </message>
+    <message>
+        <source>The track field whose values are listed</source>
+        <translation>要列出其值的曲目字段</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>艺人</translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation>专辑</translation>
+    </message>
+    <message>
+        <source>Album Artist</source>
+        <translation>专辑艺人</translation>
+    </message>
+    <message>
+        <source>Composer</source>
+        <translation>作曲者</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>节目</translation>
+    </message>
+    <message>
+        <source>Scan the library for values of the chosen field</source>
+        <translation>扫描资料库中所选字段的值</translation>
+    </message>
+    <message>
+        <source>&amp;Load</source>
+        <translation>载入(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Write the listed sort values into every matching track</source>
+        <translation>将列表中的排序值写入所有匹配的曲目</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>保存(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Filter by value or sort value</source>
+        <translation>按值或排序值筛选</translation>
+    </message>
+    <message>
+        <source>Use each selected value itself as its sort value (Ctrl+D)</source>
+        <translation>将所选的值直接用作排序值 (Ctrl+D)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy to Sort</source>
+        <translation>复制到排序(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to the value in lower-case Latin letters (Ctrl+R)</source>
+        <translation>将所选的值转为小写拉丁字母，用作排序值 (Ctrl+R)</translation>
+    </message>
+    <message>
+        <source>&amp;Romaji</source>
+        <translation>罗马字(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>编辑(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;Open Library Folder…</source>
+        <translation>打开资料库文件夹(&amp;O)…</translation>
+    </message>
+    <message>
+        <source>Show &amp;Log</source>
+        <translation>显示日志(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>退出(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy Value to Sort Value</source>
+        <translation>将值复制为排序值(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Romaji to Sort Value</source>
+        <translation>以罗马字作为排序值(&amp;R)</translation>
+    </message>
+    <message>
+        <source>1 value needs a reading</source>
+        <translation>1 个值需要读音</translation>
+    </message>
+    <message>
+        <source>%1 values need a reading</source>
+        <translation>%1 个值需要读音</translation>
+    </message>
+    <message>
+        <source>1 track</source>
+        <translation>1 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 tracks</source>
+        <translation>%1 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 (%2 in %3 s)</source>
+        <translation>%1（%2，用时 %3 秒）</translation>
+    </message>
+    <message>
+        <source>1 track written</source>
+        <translation>已写入 1 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 tracks written</source>
+        <translation>已写入 %1 首曲目</translation>
+    </message>
+    <message>
+        <source>1 could not be written</source>
+        <translation>1 首无法写入</translation>
+    </message>
+    <message>
+        <source>%1 could not be written</source>
+        <translation>%1 首无法写入</translation>
+    </message>
+    <message>
+        <source>%1, %2 — see the log</source>
+        <translation>%1，%2 — 请查看日志</translation>
+    </message>
+    <message>
+        <source>%1 / %2 tracks</source>
+        <translation>%1 / %2 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 — yomi</source>
+        <translation>%1 — yomi</translation>
+    </message>
+    <message>
+        <source>Open Library Folder</source>
+        <translation>打开资料库文件夹</translation>
+    </message>
+    <message>
+        <source>no such folder</source>
+        <translation>文件夹不存在</translation>
+    </message>
+    <message>
+        <source>the folder cannot be read</source>
+        <translation>无法读取该文件夹</translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>无法打开 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>PairListModel</name>
+    <message>
+        <source>Value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>Sort Value</source>
+        <translation>排序值</translation>
+    </message>
+</context>
+</TS>

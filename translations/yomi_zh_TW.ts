@@ -1,0 +1,186 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_TW">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>yomi — Sort Fields</source>
+        <translation>yomi — 排序欄位</translation>
+    </message>
+    <message>
+        <source>&amp;Field:</source>
+        <translation>欄位(&amp;F)：</translation>
+    </message>
+    <message>
+        <source>The track field whose values are listed</source>
+        <translation>要列出其值的曲目欄位</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>演出者</translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation>專輯</translation>
+    </message>
+    <message>
+        <source>Album Artist</source>
+        <translation>專輯演出者</translation>
+    </message>
+    <message>
+        <source>Composer</source>
+        <translation>作曲者</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名稱</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>節目</translation>
+    </message>
+    <message>
+        <source>Scan the library for values of the chosen field</source>
+        <translation>掃描資料庫中所選欄位的值</translation>
+    </message>
+    <message>
+        <source>&amp;Load</source>
+        <translation>載入(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Write the listed sort values into every matching track</source>
+        <translation>將列表中的排序值寫入所有相符的曲目</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>儲存(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Filter by value or sort value</source>
+        <translation>依值或排序值篩選</translation>
+    </message>
+    <message>
+        <source>Use each selected value itself as its sort value (Ctrl+D)</source>
+        <translation>將所選的值直接作為排序值 (Ctrl+D)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy to Sort</source>
+        <translation>複製到排序(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to the value in lower-case Latin letters (Ctrl+R)</source>
+        <translation>將所選的值轉為小寫拉丁字母，作為排序值 (Ctrl+R)</translation>
+    </message>
+    <message>
+        <source>&amp;Romaji</source>
+        <translation>羅馬字(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>檔案(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>編輯(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>說明(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;Open Library Folder…</source>
+        <translation>開啟資料庫檔案夾(&amp;O)…</translation>
+    </message>
+    <message>
+        <source>Show &amp;Log</source>
+        <translation>顯示記錄(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>結束(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy Value to Sort Value</source>
+        <translation>將值複製為排序值(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Romaji to Sort Value</source>
+        <translation>以羅馬字作為排序值(&amp;R)</translation>
+    </message>
+    <message>
+        <source>1 value needs a reading</source>
+        <translation>1 個值需要讀音</translation>
+    </message>
+    <message>
+        <source>%1 values need a reading</source>
+        <translation>%1 個值需要讀音</translation>
+    </message>
+    <message>
+        <source>1 track</source>
+        <translation>1 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 tracks</source>
+        <translation>%1 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 (%2 in %3 s)</source>
+        <translation>%1（%2，耗時 %3 秒）</translation>
+    </message>
+    <message>
+        <source>1 track written</source>
+        <translation>已寫入 1 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 tracks written</source>
+        <translation>已寫入 %1 首曲目</translation>
+    </message>
+    <message>
+        <source>1 could not be written</source>
+        <translation>1 首無法寫入</translation>
+    </message>
+    <message>
+        <source>%1 could not be written</source>
+        <translation>%1 首無法寫入</translation>
+    </message>
+    <message>
+        <source>%1, %2 — see the log</source>
+        <translation>%1，%2 — 請查看記錄</translation>
+    </message>
+    <message>
+        <source>%1 / %2 tracks</source>
+        <translation>%1 / %2 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 — yomi</source>
+        <translation>%1 — yomi</translation>
+    </message>
+    <message>
+        <source>Open Library Folder</source>
+        <translation>開啟資料庫檔案夾</translation>
+    </message>
+    <message>
+        <source>no such folder</source>
+        <translation>檔案夾不存在</translation>
+    </message>
+    <message>
+        <source>the folder cannot be read</source>
+        <translation>無法讀取該檔案夾</translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>無法開啟 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>PairListModel</name>
+    <message>
+        <source>Value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>Sort Value</source>
+        <translation>排序值</translation>
+    </message>
+</context>
+</TS>
