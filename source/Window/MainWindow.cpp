@@ -302,7 +302,7 @@ void MainWindow::setReadingEngine(std::unique_ptr<ReadingEngine> engine)
         userReadings_ = std::make_unique<UserReadings>(UserReadings::defaultFile());
         std::string error;
         if (!userReadings_->load(&error))
-            window_->statusBar()->showMessage(QString::fromStdString(error + "; your own readings are not used"));
+            setStatus(tr("%1; your own readings are not used").arg(QString::fromStdString(error)));
         controller_.userReadings = userReadings_.get();
     }
     showReadingState();
@@ -316,11 +316,10 @@ void MainWindow::showReadingState()
     QString why;
     if (!available) {
         const std::string missing = readingEngine_ ? readingEngine_->missing() : std::string();
-        why = QStringLiteral("Japanese readings need a dictionary: ") +
-              (missing.empty() ? QStringLiteral("install the package mecab-ipadic-utf8")
-                               : QString::fromStdString(missing));
+        why = tr("Japanese readings need a dictionary: %1")
+                  .arg(missing.empty() ? tr("install the package mecab-ipadic-utf8") : QString::fromStdString(missing));
     } else {
-        why = QStringLiteral("Set each selected sort value to the Japanese reading of the value (Ctrl+J)");
+        why = tr("Set each selected sort value to the Japanese reading of the value (Ctrl+J)");
     }
     ui_->readingButton->setToolTip(why);
     ui_->readingAction->setToolTip(why);
@@ -332,11 +331,7 @@ void MainWindow::runReading(const void* sender)
     window_->setCursor(Qt::WaitCursor);
     controller_.copyOriginalToReading(sender);
     window_->unsetCursor();
-    const QString message = readingMessage();
-    if (message.isEmpty())
-        window_->statusBar()->clearMessage();
-    else
-        window_->statusBar()->showMessage(message);
+    setStatus(readingMessage());
 }
 
 QString MainWindow::readingMessage() const
@@ -348,12 +343,12 @@ QString MainWindow::readingMessage() const
     QStringList shown;
     for (std::size_t i = 0; i < refused.size() && i < kShown; ++i)
         shown << QString::fromStdU16String(refused[i]);
-    QString text = refused.size() == 1 ? QStringLiteral("1 value has no Japanese reading: ")
-                                       : QStringLiteral("%1 values have no Japanese reading: ").arg(refused.size());
-    text += shown.join(QStringLiteral(", "));
+    QString names = shown.join(tr(", "));
     if (refused.size() > kShown)
-        text += QStringLiteral(", …");
-    return text;
+        names += tr(", …");
+    if (refused.size() == 1)
+        return tr("1 value has no Japanese reading: %1").arg(names);
+    return tr("%1 values have no Japanese reading: %2").arg(QLocale().toString(static_cast<qulonglong>(refused.size())), names);
 }
 
 QComboBox* MainWindow::fieldChooser() const { return ui_->fieldChooser; }

@@ -1,6 +1,7 @@
 // The window's Reading command with a fake engine: enabled state, the
 // refused-values message, the remembered style, and the alternatives in the
 // sort cell's editor, learned on Save when typed.
+#include <QLabel>
 #include <QComboBox>
 #include <QPushButton>
 #include <QStatusBar>
@@ -43,7 +44,7 @@ TEST_F(ReadingWindow, ReadsTheSelectionInTheChosenStyleAndNamesRefusedValues)
     view().selectAll();
     click(ui->readingButton());
     EXPECT_EQ(column(1), (QStringList{"やすこ", "Faye"}));
-    EXPECT_EQ(ui->window().statusBar()->currentMessage(), "1 value has no Japanese reading: 王菲");
+    EXPECT_EQ(ui->statusLine()->text(), "1 value has no Japanese reading: 王菲");
 
     // The style is remembered by the next window; the shortcut runs Reading.
     ui->readingStyleChooser()->setCurrentIndex(2);
