@@ -55,29 +55,34 @@ public:
         const auto property = propertyForKey(key);
         if (!property)
             return {};
-        TagFile* file = parsed();
-        if (!file)
-            return {};
-        if (*property == Property::Podcast)
-            return Value(file->podcast());
-        if (*property == Property::VideoKind)
-            return Value(file->videoKind());
-        // A tag the file does not hold reads as the empty string, as an unset
-        // field does in any music library: only an unreadable file has
-        // absent values.
-        const auto text = file->text(*property);
-        if (!text)
-            return Value(String());
-        return Value(fromTagLib(*text));
+        return contained([&]() -> Value {
+            TagFile* file = parsed();
+            if (!file)
+                return {};
+            if (*property == Property::Podcast)
+                return Value(file->podcast());
+            if (*property == Property::VideoKind)
+                return Value(file->videoKind());
+            // A tag the file does not hold reads as the empty string, as an
+            // unset field does in any music library: only an unreadable file
+            // has absent values.
+            const auto text = file->text(*property);
+            if (!text)
+                return Value(String());
+            return Value(fromTagLib(*text));
+        });
     }
 
     OptString name() override
     {
-        if (TagFile* file = parsed()) {
-            if (auto title = file->text(Property::Title); title && !title->isEmpty())
-                return fromTagLib(*title);
-        }
-        return toUtf16(relative_);
+        const OptString title = contained([&]() -> OptString {
+            if (TagFile* file = parsed()) {
+                if (auto t = file->text(Property::Title); t && !t->isEmpty())
+                    return fromTagLib(*t);
+            }
+            return std::nullopt;
+        });
+        return title ? title : OptString(toUtf16(relative_));
     }
 
     WriteResult setValue(const String& value, std::string_view key) override
@@ -85,13 +90,23 @@ public:
         const auto property = propertyForKey(key);
         if (!property || !isTextProperty(*property))
             return WriteResult::failure("cannot write the property " + std::string(key));
-        parsed();
+        contained([&] { return parsed() != nullptr; });
         if (!identity_)
             return WriteResult::failure("cannot open the file: " + openError_);
+        if (!refusal_.empty())
+            return WriteResult::failure("the file was not read: " + refusal_);
         const fileio::FileIdentity opened = *identity_;
         // The parse describes the file as it was; the next read parses anew.
         endVisit();
-        return writeProperty(*root_ + relative_, opened, format_, *property, value);
+        // Whatever TagLib throws while it parses or renders (bad_alloc on a
+        // size it trusted) fails this write alone.
+        try {
+            return writeProperty(*root_ + relative_, opened, format_, *property, value);
+        } catch (const std::exception& e) {
+            return WriteResult::failure(std::string("the write failed: ") + e.what());
+        } catch (...) {
+            return WriteResult::failure("the write failed");
+        }
     }
 
     std::string location() override { return *root_ + relative_; }
@@ -101,10 +116,37 @@ public:
         parse_.reset();
         identity_.reset();
         openError_.clear();
+        refusal_.clear();
         tried_ = false;
     }
 
 private:
+    // Runs a read of the parse. An exception from TagLib (bad_alloc on a size
+    // it trusted, or anything else) makes the file unreadable for the rest
+    // of the visit, logged once, and `read` answers as for such a file.
+    template <typename Read>
+    auto contained(Read read) -> decltype(read())
+    {
+        try {
+            return read();
+        } catch (const std::exception& e) {
+            unreadable(e.what());
+        } catch (...) {
+            unreadable("unknown error");
+        }
+        return read();
+    }
+
+    void unreadable(const std::string& why)
+    {
+        parse_.reset();
+        tried_ = true;
+        if (refusal_.empty()) {
+            refusal_ = why;
+            log::write(log::escapeControls("cannot read " + *root_ + relative_ + ": " + why), log::Priority::Warning);
+        }
+    }
+
     // The visit's parse of the file, made on first use; null when the file
     // cannot be opened or parsed.
     TagFile* parsed()
@@ -113,8 +155,10 @@ private:
             tried_ = true;
             open();
             if (!parse_ || !parse_->isValid()) {
-                log::write(log::escapeControls("cannot read " + *root_ + relative_ + ": " +
-                                               (openError_.empty() ? "not an audio file that parses" : openError_)),
+                const std::string why = !refusal_.empty()   ? refusal_
+                                        : !openError_.empty() ? openError_
+                                                              : "not an audio file that parses";
+                log::write(log::escapeControls("cannot read " + *root_ + relative_ + ": " + why),
                            log::Priority::Warning);
             }
         }
@@ -151,6 +195,7 @@ private:
             return;
         }
         parse_ = TagFile::open(format_, std::move(stream), false);
+        refusal_ = parse_->refusal();
     }
 
     const std::string* root_ = nullptr;
@@ -160,6 +205,7 @@ private:
     std::unique_ptr<TagFile> parse_;
     std::optional<fileio::FileIdentity> identity_;
     std::string openError_;
+    std::string refusal_; // why the file reads as unreadable, when it does
 };
 
 class FolderSequence final : public TrackSequence {
