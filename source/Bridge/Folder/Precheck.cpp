@@ -502,7 +502,7 @@ bool Walk::mp4(u64 begin, u64 end, int depth, bool inIlst)
             size = be64(header, 8);
             headerSize = 16;
         }
-        if (!std::all_of(type.begin(), type.end(), [](char c) { return c >= ' ' && c <= '~'; }))
+        if (!std::all_of(type.begin(), type.end(), [](char c) { return (c >= ' ' && c <= '~') || c == '\251'; }))
             return false; // TagLib stops reading the file here
         if (size < headerSize)
             refuse("an MP4 box is smaller than its header");
@@ -530,7 +530,9 @@ void Walk::mp4Item(u64 begin, u64 end)
     for (u64 pos = begin; end - pos >= 8;) {
         const std::string header = bytes(pos, 8);
         const u64 size = be32(header, 0);
-        if (size < 8 || size > end - pos)
+        if (size < 8)
+            return; // TagLib stops reading the item here
+        if (size > end - pos)
             refuse("an MP4 metadata item holds a box that does not fit in it");
         counted();
         pos += size;
