@@ -45,6 +45,8 @@ TEST(Precheck, TemplatesPassAndAnOversizedStructureOfEachFormatIsRefused)
          "FLAC metadata block"},
         {"template.m4a", Format::Mp4, [](std::string s) { return patched(s, "moov", -4, hostile::be32(0xFFFFFFF0)); },
          "MP4 box"},
+        {"template.m4a", Format::Mp4, [](std::string s) { return patched(s, "stco", 8, hostile::be32(0x4F4F4F4F)); },
+         "chunk offset table"},
         {"template.ogg", Format::OggVorbis, [](std::string s) { return s.substr(0, 50); }, "Ogg page"},
         {"template.wav", Format::Wav, [](std::string s) { return patched(s, "fmt ", 4, le32(0x7FFFFFFF)); }, "RIFF chunk"},
         {"template.aiff", Format::Aiff, [](std::string s) { return patched(s, "COMM", 4, hostile::be32(0x7FFFFFFF)); },

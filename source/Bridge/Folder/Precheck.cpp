@@ -510,6 +510,13 @@ bool Walk::mp4(u64 begin, u64 end, int depth, bool inIlst)
             refuse("an MP4 box is larger than the box or file around it");
         counted();
         const u64 boxEnd = pos + size;
+        if (type == "stco" || type == "co64") {
+            // A save rewrites every chunk offset the table claims to hold.
+            const u64 entrySize = type == "stco" ? 4 : 8;
+            const std::string table = size - headerSize >= 8 ? bytes(pos + headerSize, 8) : std::string();
+            if (table.empty() || be32(table, 4) > (size - headerSize - 8) / entrySize)
+                refuse("an MP4 chunk offset table claims more entries than it holds");
+        }
         if (inIlst) {
             mp4Item(pos + headerSize, boxEnd);
         } else if (std::find(std::begin(kContainers), std::end(kContainers), type) != std::end(kContainers)) {
