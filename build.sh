@@ -2,6 +2,8 @@
 # yomi's one entry point for building, testing and running.
 #   ./build.sh test          install what the build needs, build, run every test
 #   ./build.sh run [ARGS]    install what the build needs, build, start the window
+#   ./build.sh sanitize      the core, folder and CLI suites with ASan + UBSan
+#                            (in build-asan/)
 #   ./build.sh deps          only install the Debian packages
 set -euo pipefail
 
@@ -22,7 +24,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   librsvg2-bin dpkg-dev file desktop-file-utils appstream
-  libtag1-dev libicu-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libtag1-dev zlib1g-dev libicu-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg python3-mutagen libimage-exiftool-perl
   xvfb xauth fonts-wqy-microhei
   libmecab-dev mecab-ipadic-utf8 enamdict
@@ -58,6 +60,22 @@ build() {
   cmake --build "$build_dir" -- --quiet
 }
 
+# The suites under AddressSanitizer and UndefinedBehaviorSanitizer: no window,
+# no benchmarks, no kill harness; ctest runs every case of the three suites.
+sanitize() {
+  local dir=${YOMI_ASAN_BUILD_DIR:-$here/build-asan}
+  if [ ! -f "$dir/build.ninja" ]; then
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DYOMI_SANITIZE=ON \
+      -DYOMI_BUILD_GUI=OFF -DYOMI_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+  fi
+  cmake --build "$dir" --target yomi_core_tests yomi_folder_tests yomi_cli_tests -- --quiet
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" \
+      -E '_NOT_BUILT|^kill_harness$' "$@"
+}
+
 cmd=${1:-test}
 shift || true
 case "$cmd" in
@@ -68,6 +86,8 @@ case "$cmd" in
   test)
     install_deps; build
     ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@" ;;
+  sanitize)
+    install_deps; sanitize "$@" ;;
   run)
     install_deps; build
     if [ -x "$here/scripts/run-app" ]; then
@@ -75,6 +95,6 @@ case "$cmd" in
     fi
     exec "$build_dir/yomi" "$@" ;;
   *)
-    echo "usage: ./build.sh test | run [--library DIR] | deps | build" >&2
+    echo "usage: ./build.sh test | run [--library DIR] | sanitize | deps | build" >&2
     exit 2 ;;
 esac

@@ -9,6 +9,7 @@
 #include "Platform/Launcher.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
+#include "support/HostileFiles.h"
 #include "support/WindowFakes.h"
 
 namespace yomi::test {
@@ -123,6 +124,45 @@ TEST_F(FolderController, ScanOfAMissingFolderEndsNormally)
     EXPECT_FALSE(wired.progress.animating);
     c.save(nullptr);
     EXPECT_EQ(c.lastSaveReport().written, 0U);
+}
+
+TEST_F(FolderController, HostileFilesAreRefusedWhileTheRestIsScannedAndWritten)
+{
+    // Each would overflow TagLib's stack or make it allocate 4 GiB; each holds
+    // the artist of the ordinary files, so a read of it would list it.
+    const std::string artist = "山田";
+    const std::string mp3 = readBytes(audioTemplate("template.mp3"));
+    const std::vector<std::pair<std::string, std::string>> hostiles = {
+        {"b padding.m4a", hostile::mp4PaddingClaim(artist)},
+        {"c moov.m4a", hostile::mp4Nested("moov", 50000, artist)},
+        {"d udta.m4a", hostile::mp4Nested("udta", 50000, artist)},
+        {"e meta.m4a", hostile::mp4Nested("meta", 50000, artist)},
+        {"f chapters.mp3", hostile::id3Nested(17000, artist, mp3)},
+    };
+    const auto a = add("template.mp3", "a.mp3", {{"ARTIST", artist}, {"ARTISTSORT", "old"}});
+    for (const auto& [name, bytes] : hostiles)
+        library.writeFile(name, bytes);
+    const auto z = add("template.m4a", "z.m4a", {{"ARTIST", artist}, {"ARTISTSORT", "old"}});
+
+    c.setKeyTag(0);
+    c.load(nullptr);
+    const std::vector<std::pair<String, String>> scanned = {{u"山田", u"old"}};
+    EXPECT_EQ(rows(), scanned);
+    for (const auto& [name, bytes] : hostiles) {
+        EXPECT_EQ(std::count_if(log.lines.begin(), log.lines.end(),
+                                [&](const std::string& l) { return l.find("cannot read") != l.npos && l.find(name) != l.npos; }),
+                  1)
+            << name;
+    }
+
+    c.pairDict()->at(u"山田")->sortStr = u"やまだ";
+    c.save(nullptr);
+    EXPECT_EQ(c.lastSaveReport().written, 2U);
+    EXPECT_EQ(c.lastSaveReport().failed, 0U);
+    EXPECT_EQ(readWithMutagen(a).at("TSOP"), "やまだ");
+    EXPECT_EQ(readWithMutagen(z).at("soar"), "やまだ");
+    for (const auto& [name, bytes] : hostiles)
+        EXPECT_EQ(readBytes(library.path() / name), bytes) << name;
 }
 
 } // namespace

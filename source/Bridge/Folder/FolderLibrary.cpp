@@ -104,7 +104,16 @@ public:
         // The values describe the file as it was; the next read parses anew.
         stale_ = true;
         const std::string path = walk_->root + relative_;
-        const WriteResult result = writeProperty(path, *written.identity, format_, *property, value);
+        // Whatever TagLib throws while it parses or renders (bad_alloc on a
+        // size it trusted) fails this write alone.
+        WriteResult result;
+        try {
+            result = writeProperty(path, *written.identity, format_, *property, value);
+        } catch (const std::exception& e) {
+            result = WriteResult::failure(std::string("the write failed: ") + e.what());
+        } catch (...) {
+            result = WriteResult::failure("the write failed");
+        }
         walk_->writes.fetch_add(1);
         if (result.ok && walk_->index) {
             // The row of the written file, as the write check found it. It

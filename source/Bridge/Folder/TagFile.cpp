@@ -1,4 +1,5 @@
 #include "Bridge/Folder/TagFile.h"
+#include "Bridge/Folder/Precheck.h"
 #include "Bridge/MusicLibrary.h"
 
 #include <taglib/aifffile.h>
@@ -31,6 +32,7 @@
 #include <taglib/xiphcomment.h>
 #include <taglib/xmfile.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace yomi::bridge::folder {
@@ -252,6 +254,23 @@ bool anyChild(TagLib::IOStream& s, long long begin, long long end, const std::fu
     return false;
 }
 
+// The pre-check's view of a TagLib stream.
+class StreamSource final : public ByteSource {
+public:
+    explicit StreamSource(TagLib::IOStream& s) : s_(s) {}
+    std::uint64_t size() override { return static_cast<std::uint64_t>(std::max(0L, s_.length())); }
+    std::size_t read(std::uint64_t offset, char* out, std::size_t count) override
+    {
+        s_.seek(static_cast<long>(offset));
+        const ByteVector data = s_.readBlock(static_cast<unsigned long>(count));
+        std::copy(data.begin(), data.end(), out);
+        return data.size();
+    }
+
+private:
+    TagLib::IOStream& s_;
+};
+
 } // namespace
 
 TagLib::String toTagLib(const String& s)
@@ -307,8 +326,15 @@ std::unique_ptr<TagFile> TagFile::open(Format format, std::unique_ptr<TagLib::IO
                                        bool readAudioProperties)
 {
     std::unique_ptr<TagFile> tf(new TagFile(format, std::move(stream)));
-    if (tf->stream_ && tf->stream_->isOpen())
-        tf->file_ = makeFile(format, tf->stream_.get(), readAudioProperties);
+    if (!tf->stream_ || !tf->stream_->isOpen())
+        return tf;
+    StreamSource source(*tf->stream_);
+    tf->refusal_ = precheck(format, source);
+    tf->stream_->clear();
+    tf->stream_->seek(0);
+    if (!tf->refusal_.empty())
+        return tf;
+    tf->file_ = makeFile(format, tf->stream_.get(), readAudioProperties);
     if (format == Format::Mpeg && tf->isValid() && !readAudioProperties) {
         // Without audio properties TagLib takes any file for MPEG audio; one
         // without a tag must at least hold an MPEG frame.

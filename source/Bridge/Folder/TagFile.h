@@ -39,7 +39,9 @@ struct TagSnapshot {
 class TagFile {
 public:
     // Parses the stream as the format says; the TagFile owns the stream. Never
-    // null; check isValid().
+    // null; check isValid(). A stream that fails the structural pre-check
+    // (Precheck.h) never reaches TagLib: the result is not valid and
+    // refusal() says why.
     static std::unique_ptr<TagFile> open(Format format, std::unique_ptr<TagLib::IOStream> stream,
                                          bool readAudioProperties);
 
@@ -49,6 +51,7 @@ public:
 
     Format format() const { return format_; }
     bool isValid() const;
+    const std::string& refusal() const { return refusal_; }
     TagLib::File& file() { return *file_; }
     TagLib::IOStream& stream() { return *stream_; }
 
@@ -80,6 +83,7 @@ private:
     std::unique_ptr<TagLib::IOStream> stream_; // outlives file_
     std::unique_ptr<TagLib::File> file_;
     std::optional<TagLib::PropertyMap> generic_;
+    std::string refusal_;
 };
 
 // True when an MP4 stream holds a track with a 'vide' handler. A small,

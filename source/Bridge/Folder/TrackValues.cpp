@@ -167,16 +167,26 @@ TrackValues readTrack(const std::string& path, Format format)
     const FileVersion version = versionOf(st);
     values.identity = version.identity;
     values.ctimeNanoseconds = version.ctimeNanoseconds;
-    const auto parse = TagFile::open(format, std::make_unique<BlockReadStream>(fd, st.st_size), false);
-    if (!parse->isValid())
-        return values;
-    values.readable = true;
-    for (int i = 0; i < kTextPropertyCount; ++i) {
-        if (auto text = parse->text(static_cast<Property>(i)))
-            values.texts[i] = fromTagLib(*text);
+    // An exception from TagLib (bad_alloc on a size it trusted, or anything
+    // else) makes this file unreadable, never the walk.
+    try {
+        const auto parse = TagFile::open(format, std::make_unique<BlockReadStream>(fd, st.st_size), false);
+        if (!parse->isValid()) {
+            values.openError = parse->refusal();
+            return values;
+        }
+        for (int i = 0; i < kTextPropertyCount; ++i) {
+            if (auto text = parse->text(static_cast<Property>(i)))
+                values.texts[i] = fromTagLib(*text);
+        }
+        values.podcast = parse->podcast();
+        values.videoKind = parse->videoKind();
+        values.readable = true;
+    } catch (const std::exception& e) {
+        values = TrackValues{values.identity, values.ctimeNanoseconds, e.what()};
+    } catch (...) {
+        values = TrackValues{values.identity, values.ctimeNanoseconds, "unknown error"};
     }
-    values.podcast = parse->podcast();
-    values.videoKind = parse->videoKind();
     return values;
 }
 

@@ -18,7 +18,7 @@ struct TrackValues {
     // opened (openError says why) or is no regular file.
     std::optional<fileio::FileIdentity> identity;
     std::int64_t ctimeNanoseconds = 0; // of that version, since the epoch
-    std::string openError;
+    std::string openError; // also why a file that opened could not be read
     // False for a file that opened but did not parse: every property is
     // then absent.
     bool readable = false;
