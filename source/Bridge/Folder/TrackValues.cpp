@@ -147,6 +147,20 @@ std::uint64_t tracksRead()
     return readCount.load();
 }
 
+namespace {
+
+// What a read that failed part way leaves: the file's version and the reason.
+TrackValues unreadable(const TrackValues& partial, std::string why)
+{
+    TrackValues values;
+    values.identity = partial.identity;
+    values.ctimeNanoseconds = partial.ctimeNanoseconds;
+    values.openError = std::move(why);
+    return values;
+}
+
+} // namespace
+
 TrackValues readTrack(const std::string& path, Format format)
 {
     readCount.fetch_add(1, std::memory_order_relaxed);
@@ -183,9 +197,9 @@ TrackValues readTrack(const std::string& path, Format format)
         values.videoKind = parse->videoKind();
         values.readable = true;
     } catch (const std::exception& e) {
-        values = TrackValues{values.identity, values.ctimeNanoseconds, e.what()};
+        return unreadable(values, e.what());
     } catch (...) {
-        values = TrackValues{values.identity, values.ctimeNanoseconds, "unknown error"};
+        return unreadable(values, "unknown error");
     }
     return values;
 }
