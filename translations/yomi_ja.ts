@@ -171,6 +171,66 @@
         <source>Cannot open %1: %2</source>
         <translation>%1 を開けません: %2</translation>
     </message>
+    <message>
+        <source>Set each selected sort value to the Japanese reading of the value (Ctrl+J)</source>
+        <translation>選んだ値の日本語の読みを読みにします (Ctrl+J)</translation>
+    </message>
+    <message>
+        <source>Readin&amp;g</source>
+        <translation>読み(&amp;G)</translation>
+    </message>
+    <message>
+        <source>How Reading writes the reading</source>
+        <translation>読みの書き方</translation>
+    </message>
+    <message>
+        <source>Katakana</source>
+        <translation>カタカナ</translation>
+    </message>
+    <message>
+        <source>Hiragana</source>
+        <translation>ひらがな</translation>
+    </message>
+    <message>
+        <source>Romaji</source>
+        <translation>ローマ字</translation>
+    </message>
+    <message>
+        <source>Japanese Readin&amp;g to Sort Value</source>
+        <translation>日本語の読みを読みに(&amp;G)</translation>
+    </message>
+    <message>
+        <source>Ctrl+J</source>
+        <translation>Ctrl+J</translation>
+    </message>
+    <message>
+        <source>%1; your own readings are not used</source>
+        <translation>%1。ご自分の読みは使われません</translation>
+    </message>
+    <message>
+        <source>Japanese readings need a dictionary: %1</source>
+        <translation>日本語の読みには辞書が要ります: %1</translation>
+    </message>
+    <message>
+        <source>install the package mecab-ipadic-utf8</source>
+        <translation>パッケージ mecab-ipadic-utf8 を入れてください</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>, …</source>
+        <translation>、…</translation>
+    </message>
+    <message>
+        <source>1 value has no Japanese reading: %1</source>
+        <translation>日本語の読みがない値: 1 件 (%1)</translation>
+    </message>
+    <message>
+        <source>%1 values have no Japanese reading: %2</source>
+        <translation>日本語の読みがない値: %1 件 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>

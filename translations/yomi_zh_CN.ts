@@ -171,6 +171,66 @@
         <source>Cannot open %1: %2</source>
         <translation>无法打开 %1：%2</translation>
     </message>
+    <message>
+        <source>Set each selected sort value to the Japanese reading of the value (Ctrl+J)</source>
+        <translation>将所选的值的日语读音用作排序值 (Ctrl+J)</translation>
+    </message>
+    <message>
+        <source>Readin&amp;g</source>
+        <translation>读音(&amp;G)</translation>
+    </message>
+    <message>
+        <source>How Reading writes the reading</source>
+        <translation>读音的书写方式</translation>
+    </message>
+    <message>
+        <source>Katakana</source>
+        <translation>片假名</translation>
+    </message>
+    <message>
+        <source>Hiragana</source>
+        <translation>平假名</translation>
+    </message>
+    <message>
+        <source>Romaji</source>
+        <translation>罗马字</translation>
+    </message>
+    <message>
+        <source>Japanese Readin&amp;g to Sort Value</source>
+        <translation>日语读音作为排序值(&amp;G)</translation>
+    </message>
+    <message>
+        <source>Ctrl+J</source>
+        <translation>Ctrl+J</translation>
+    </message>
+    <message>
+        <source>%1; your own readings are not used</source>
+        <translation>%1；不使用您自己的读音</translation>
+    </message>
+    <message>
+        <source>Japanese readings need a dictionary: %1</source>
+        <translation>日语读音需要词典：%1</translation>
+    </message>
+    <message>
+        <source>install the package mecab-ipadic-utf8</source>
+        <translation>请安装软件包 mecab-ipadic-utf8</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>, …</source>
+        <translation>、…</translation>
+    </message>
+    <message>
+        <source>1 value has no Japanese reading: %1</source>
+        <translation>1 个值没有日语读音：%1</translation>
+    </message>
+    <message>
+        <source>%1 values have no Japanese reading: %2</source>
+        <translation>%1 个值没有日语读音：%2</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>

@@ -171,6 +171,66 @@
         <source>Cannot open %1: %2</source>
         <translation>無法開啟 %1：%2</translation>
     </message>
+    <message>
+        <source>Set each selected sort value to the Japanese reading of the value (Ctrl+J)</source>
+        <translation>將所選的值的日語讀音作為排序值 (Ctrl+J)</translation>
+    </message>
+    <message>
+        <source>Readin&amp;g</source>
+        <translation>讀音(&amp;G)</translation>
+    </message>
+    <message>
+        <source>How Reading writes the reading</source>
+        <translation>讀音的書寫方式</translation>
+    </message>
+    <message>
+        <source>Katakana</source>
+        <translation>片假名</translation>
+    </message>
+    <message>
+        <source>Hiragana</source>
+        <translation>平假名</translation>
+    </message>
+    <message>
+        <source>Romaji</source>
+        <translation>羅馬字</translation>
+    </message>
+    <message>
+        <source>Japanese Readin&amp;g to Sort Value</source>
+        <translation>日語讀音作為排序值(&amp;G)</translation>
+    </message>
+    <message>
+        <source>Ctrl+J</source>
+        <translation>Ctrl+J</translation>
+    </message>
+    <message>
+        <source>%1; your own readings are not used</source>
+        <translation>%1；不使用您自己的讀音</translation>
+    </message>
+    <message>
+        <source>Japanese readings need a dictionary: %1</source>
+        <translation>日語讀音需要詞典：%1</translation>
+    </message>
+    <message>
+        <source>install the package mecab-ipadic-utf8</source>
+        <translation>請安裝套件 mecab-ipadic-utf8</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>, …</source>
+        <translation>、…</translation>
+    </message>
+    <message>
+        <source>1 value has no Japanese reading: %1</source>
+        <translation>1 個值沒有日語讀音：%1</translation>
+    </message>
+    <message>
+        <source>%1 values have no Japanese reading: %2</source>
+        <translation>%1 個值沒有日語讀音：%2</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
