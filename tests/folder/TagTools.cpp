@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <sstream>
 
 #include "support/AudioFixtures.h"
@@ -43,6 +44,8 @@ ASFK = {'ARTIST': 'Author', 'ARTISTSORT': 'WM/ArtistSortOrder', 'ALBUM': 'WM/Alb
         'ALBUMARTISTSORT': 'WM/AlbumArtistSortOrder', 'COMPOSER': 'WM/Composer',
         'TITLE': 'Title', 'TITLESORT': 'WM/TitleSortOrder'}
 picture = tags.pop('@picture', None)
+if picture and int(picture) > len(png):
+    png += b'\0' * (int(picture) - len(png))
 podcast = tags.pop('@podcast', None)
 stik = tags.pop('@stik', None)
 version = int(tags.pop('@id3', '4'))
@@ -209,6 +212,34 @@ bool hasId3v1(const std::filesystem::path& file)
 {
     const std::string bytes = readBytes(file);
     return bytes.size() >= 128 && bytes.compare(bytes.size() - 128, 3, "TAG") == 0;
+}
+
+std::string withOggChecksums(std::string bytes)
+{
+    std::uint32_t table[256];
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t r = i << 24;
+        for (int k = 0; k < 8; ++k)
+            r = (r & 0x80000000U) ? (r << 1) ^ 0x04C11DB7U : r << 1;
+        table[i] = r;
+    }
+    std::size_t pos = 0;
+    while (pos + 27 <= bytes.size() && bytes.compare(pos, 4, "OggS") == 0) {
+        const std::size_t segments = static_cast<unsigned char>(bytes[pos + 26]);
+        std::size_t size = 27 + segments;
+        for (std::size_t i = 0; i < segments && pos + 27 + i < bytes.size(); ++i)
+            size += static_cast<unsigned char>(bytes[pos + 27 + i]);
+        if (size > bytes.size() - pos)
+            break;
+        bytes.replace(pos + 22, 4, 4, '\0');
+        std::uint32_t crc = 0;
+        for (std::size_t i = 0; i < size; ++i)
+            crc = (crc << 8) ^ table[((crc >> 24) ^ static_cast<unsigned char>(bytes[pos + i])) & 0xFF];
+        for (int k = 0; k < 4; ++k)
+            bytes[pos + 22 + static_cast<std::size_t>(k)] = static_cast<char>((crc >> (8 * k)) & 0xFF);
+        pos += size;
+    }
+    return bytes;
 }
 
 } // namespace yomi::test

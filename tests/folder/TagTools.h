@@ -16,6 +16,7 @@ namespace yomi::test {
 //   @id3=3        save an ID3v2 tag as v2.3 (default v2.4)
 //   @v1=1         add an ID3v1 tag too (MP3)
 //   @picture=1    add a small front-cover picture
+//   @picture=N    the same picture, its data padded with zeros to N bytes
 //   @podcast=1    mark as podcast (ID3 PCST, MP4 pcst, Xiph PODCAST=1)
 //   @stik=N       MP4 media kind
 // Fails the current test when mutagen fails.
@@ -36,5 +37,9 @@ AudioInfo audioInfo(const std::filesystem::path& file);
 
 // Whether the last 128 bytes of a file are an ID3v1 tag.
 bool hasId3v1(const std::filesystem::path& file);
+
+// The Ogg file with the checksum of every page computed again (after a test
+// changed bytes in place); other bytes as they are.
+std::string withOggChecksums(std::string bytes);
 
 } // namespace yomi::test

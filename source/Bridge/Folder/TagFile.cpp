@@ -391,6 +391,22 @@ TagLib::Ogg::XiphComment* xiphOf(Format format, TagLib::File& file, bool create)
     return dynamic_cast<TagLib::Ogg::XiphComment*>(file.tag());
 }
 
+// The APE tag of the formats whose properties come from one, when the file
+// has it.
+TagLib::APE::Tag* apeTag(Format format, TagLib::File& file)
+{
+    switch (format) {
+    case Format::Ape:
+        return static_cast<TagLib::APE::File&>(file).APETag(false);
+    case Format::WavPack:
+        return static_cast<TagLib::WavPack::File&>(file).APETag(false);
+    case Format::Musepack:
+        return static_cast<TagLib::MPC::File&>(file).APETag(false);
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
 std::optional<TagLib::String> TagFile::text(Property p)
@@ -556,6 +572,15 @@ bool TagFile::setText(Property p, const TagLib::String& value, std::string& why)
         return true;
     }
     case TagKind::Generic:
+        if (APE::Tag* tag = apeTag(format_, *file_)) {
+            // The item itself: the property map would rename others (a Date
+            // item comes back as YEAR).
+            TagLib::String key = tagName(p);
+            if (p == Property::AlbumArtist && !tag->itemListMap().contains(key))
+                key = "ALBUM ARTIST";
+            tag->addValue(key, value, true);
+            return true;
+        }
         break;
     }
     PropertyMap map = file_->properties();

@@ -5,6 +5,8 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
 
+#include "Bridge/Folder/AsfEdit.h"
+#include "Bridge/Folder/ByteProof.h"
 #include "Bridge/Folder/Id3v23.h"
 #include "Bridge/Folder/TagFile.h"
 
@@ -26,7 +28,7 @@ std::string bytesOf(TagLib::IOStream& stream)
 
 // Why the edited file differs from the original beyond the one property;
 // empty when it does not.
-std::string compare(const TagSnapshot& before, const TagSnapshot& after, Format format, Property property,
+std::string compare(const TagSnapshot& before, const TagSnapshot& after, Property property,
                     const TagLib::String& value)
 {
     const int target = static_cast<int>(property);
@@ -55,12 +57,6 @@ std::string compare(const TagSnapshot& before, const TagSnapshot& after, Format 
     }
     if (before.pictures != after.pictures)
         return "the edit would change the pictures";
-    // TagLib derives the bitrate of Opus and Speex streams without a nominal
-    // rate from the file's length, tags included, so it moves with any edit.
-    const bool bitrateFromSize = format == Format::Opus || format == Format::Speex;
-    if (before.lengthMs != after.lengthMs || (!bitrateFromSize && before.bitrate != after.bitrate) ||
-        before.sampleRate != after.sampleRate || before.channels != after.channels)
-        return "the edit would change the audio properties";
     return {};
 }
 
@@ -103,6 +99,11 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         if (!spliced)
             return WriteResult::failure(error);
         edited = std::move(*spliced);
+    } else if (format == Format::Asf) {
+        auto spliced = asf::setText(*original, property, value, error);
+        if (!spliced)
+            return WriteResult::failure(error);
+        edited = std::move(*spliced);
     } else {
         // The snapshot is taken: the parse that made it edits the copy.
         if (!before->setText(property, newValue, error) || !before->save(error))
@@ -114,10 +115,12 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
     auto after = parse(format, edited, true);
     if (!after->isValid())
         return WriteResult::failure("the edited file does not parse");
-    const std::string difference = compare(expected, after->snapshot(), format, property, newValue);
+    std::string difference = compare(expected, after->snapshot(), property, newValue);
+    after.reset();
+    if (difference.empty())
+        difference = proveEdit(format, *original, edited, property);
     if (!difference.empty())
         return WriteResult::failure(difference);
-    after.reset();
 
     const fileio::CommitResult committed = fileio::commitFile(file, opened, *original, edited);
     if (!committed.ok)

@@ -13,8 +13,9 @@ namespace yomi::bridge::folder {
 // which the walk opened as the version `opened`.
 //
 // The whole file is read into memory and edited there; the edit is parsed
-// again and must carry the new value with every other property, every picture
-// and the audio properties unchanged. Only then does fileio::commitFile put
+// again and must carry the new value with every other property and every
+// picture unchanged, and proveEdit must find on the bytes that nothing but the
+// property's own item changed (the audio data above all). Only then does fileio::commitFile put
 // the new bytes on disk, and its result is the outcome. A value the file
 // already has writes nothing (bytes and modification time stay). Fails, with
 // the reason, for a file that cannot be read, that changed since it was

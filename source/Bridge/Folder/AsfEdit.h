@@ -1,0 +1,27 @@
+// Editing one text attribute of an ASF (WMA) header in place, byte for byte.
+//
+// TagLib renders every attribute again and always writes a content
+// description with empty copyright and description fields; so the header is
+// edited here instead: the one field or descriptor changes, every other
+// header object and the data keep their bytes.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "Bridge/Folder/Formats.h"
+#include "Platform/Text.h"
+
+namespace yomi::bridge::folder::asf {
+
+// The file with the property set to `value`: title and artist in the content
+// description object (made, with no other field, when missing), the others
+// as a string descriptor of the extended content description object (the
+// first of that name replaced and the others of that name removed, or one
+// added; the object made when missing). nullopt with the reason for a
+// property ASF has no attribute for ("this format cannot hold COMPOSERSORT")
+// or a header whose sizes do not fit.
+std::optional<std::string> setText(const std::string& bytes, Property property, const String& value,
+                                   std::string& why);
+
+} // namespace yomi::bridge::folder::asf

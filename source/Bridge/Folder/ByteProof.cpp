@@ -1,0 +1,541 @@
+#include "Bridge/Folder/ByteProof.h"
+
+#include <map>
+
+#include "Bridge/Folder/ByteProofParts.h"
+#include "Platform/Text.h"
+
+namespace yomi::bridge::folder {
+namespace proof {
+
+std::string upperAscii(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+std::string compareItems(const std::vector<Item>& before, const std::vector<Item>& after,
+                         const std::set<std::string>& written, std::string_view what, bool newTag, bool textValue)
+{
+    std::map<std::string, std::vector<std::string_view>> was, is;
+    for (const Item& item : before) {
+        if (!written.contains(item.key))
+            was[item.key].push_back(item.bytes);
+    }
+    for (const Item& item : after) {
+        if (!written.contains(item.key))
+            is[item.key].push_back(item.bytes);
+    }
+    for (const auto& [key, values] : was) {
+        const auto it = is.find(key);
+        if (it != is.end() && it->second == values)
+            continue;
+        if (textValue) {
+            for (const std::string_view entry : values) {
+                const auto eq = entry.find('=');
+                if (eq == std::string_view::npos)
+                    return "the file holds tags that cannot be rewritten safely: a " + std::string(what) +
+                           " entry has no name";
+                if (!isValidUtf8(entry.substr(eq + 1)))
+                    return "the file holds tags that cannot be rewritten safely: " + key + " is not UTF-8";
+            }
+        }
+        return "the edit would change " + key + " in the " + std::string(what);
+    }
+    if (!newTag) {
+        for (const auto& [key, values] : is) {
+            if (!was.contains(key))
+                return "the edit would add " + key + " to the " + std::string(what);
+        }
+    }
+    return {};
+}
+
+// ID3v2 ---------------------------------------------------------------------
+
+namespace {
+
+constexpr std::size_t kId3Header = 10;
+
+std::uint32_t synchsafe(std::string_view b, std::size_t at)
+{
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        v = (v << 7) | (static_cast<unsigned char>(b[at + i]) & 0x7F);
+    return v;
+}
+
+// The description of a TXXX frame, its ASCII letters upper-cased and any
+// other character as '?'.
+std::string userTextDescription(std::string_view payload)
+{
+    if (payload.empty())
+        return {};
+    const auto encoding = static_cast<unsigned char>(payload[0]);
+    std::string out;
+    if (encoding == 1 || encoding == 2) {
+        std::size_t i = 1;
+        bool little = false;
+        if (payload.size() >= 3 && encoding == 1) {
+            little = static_cast<unsigned char>(payload[1]) == 0xFF;
+            i = 3;
+        }
+        for (; i + 1 < payload.size(); i += 2) {
+            const unsigned unit = little ? (static_cast<unsigned char>(payload[i]) |
+                                            (static_cast<unsigned char>(payload[i + 1]) << 8))
+                                         : ((static_cast<unsigned char>(payload[i]) << 8) |
+                                            static_cast<unsigned char>(payload[i + 1]));
+            if (unit == 0)
+                break;
+            out.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+        }
+    } else {
+        for (std::size_t i = 1; i < payload.size() && payload[i] != '\0'; ++i)
+            out.push_back(static_cast<unsigned char>(payload[i]) < 0x80 ? payload[i] : '?');
+    }
+    return upperAscii(out);
+}
+
+} // namespace
+
+bool startsWithId3(std::string_view b)
+{
+    return b.size() >= kId3Header && b.substr(0, 3) == "ID3";
+}
+
+std::string parseId3(std::string_view b, Id3Tag& tag)
+{
+    if (!startsWithId3(b))
+        return "no ID3v2 tag";
+    tag.version = static_cast<unsigned char>(b[3]);
+    if (tag.version != 3 && tag.version != 4)
+        return "ID3v2." + std::to_string(tag.version) + " tags are not rewritten";
+    const auto flags = static_cast<unsigned char>(b[5]);
+    const std::size_t end = kId3Header + synchsafe(b, 6);
+    tag.size = end + ((tag.version == 4 && (flags & 0x10)) ? kId3Header : 0);
+    if (tag.size > b.size())
+        return "the ID3v2 tag is longer than the file";
+    std::size_t pos = kId3Header;
+    if (flags & 0x40) { // extended header
+        if (!fits(b, pos, 4))
+            return "malformed ID3v2 extended header";
+        const std::size_t ext = tag.version == 3 ? 4 + std::size_t(be32(b, pos)) : synchsafe(b, pos);
+        if (ext > end - pos)
+            return "malformed ID3v2 extended header";
+        pos += ext;
+    }
+    while (pos + kId3Header <= end && b[pos] != '\0') {
+        if (tag.frames.size() >= kMaxItems)
+            return "too many ID3v2 frames";
+        for (std::size_t i = 0; i < 4; ++i) {
+            const char c = b[pos + i];
+            if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+                return "malformed ID3v2 frame";
+        }
+        const std::size_t size = tag.version == 3 ? be32(b, pos + 4) : synchsafe(b, pos + 4);
+        if (size > end - pos - kId3Header)
+            return "malformed ID3v2 frame size";
+        std::string key(b.substr(pos, 4));
+        const std::string_view payload = b.substr(pos + kId3Header, size);
+        if (key == "TXXX")
+            key += ":" + userTextDescription(payload);
+        tag.frames.push_back({std::move(key), b.substr(pos + 8, 2 + size)});
+        pos += kId3Header + size;
+    }
+    // What follows the frames up to the tag's end is padding.
+    return {};
+}
+
+std::set<std::string> id3Keys(Property p)
+{
+    static constexpr const char* kFrames[kTextPropertyCount] = {
+        "TPE1", "TSOP", "TALB", "TSOA", "TPE2", "TSO2", "TCOM", "TSOC", "TIT2", "TSOT", "TXXX:TVSHOW", "TXXX:SHOWSORT",
+    };
+    return {kFrames[static_cast<int>(p)]};
+}
+
+std::string compareId3(const Id3Tag& before, const Id3Tag& after, const std::set<std::string>& written, bool newTag)
+{
+    if (before.version == after.version || newTag)
+        return compareItems(before.frames, after.frames, written, "ID3v2 tag", newTag);
+    // Across versions the frame flags are laid out differently: only frames
+    // without flags carry over, compared by their payload.
+    auto payloads = [&](const Id3Tag& tag, std::vector<Item>& out) {
+        for (const Item& frame : tag.frames) {
+            if (!written.contains(frame.key) && (frame.bytes[0] != '\0' || frame.bytes[1] != '\0'))
+                return false;
+            out.push_back({frame.key, frame.bytes.substr(2)});
+        }
+        return true;
+    };
+    std::vector<Item> was, is;
+    if (!payloads(before, was) || !payloads(after, is))
+        return "the ID3v2 tag holds frame flags that cannot change version";
+    return compareItems(was, is, written, "ID3v2 tag");
+}
+
+} // namespace proof
+
+namespace {
+
+using namespace proof;
+
+const std::string kAudioChanged = "the edit would change the audio data";
+
+// MP3, TrueAudio: an ID3v2 tag at the start; everything after it unchanged.
+std::string proveId3Prefix(std::string_view before, std::string_view after, Property written)
+{
+    Id3Tag was, is;
+    const bool newTag = !startsWithId3(before);
+    if (!newTag) {
+        if (std::string why = parseId3(before, was); !why.empty())
+            return why;
+    }
+    if (std::string why = parseId3(after, is); !why.empty())
+        return "the edited file: " + why;
+    if (before.substr(was.size) != after.substr(is.size))
+        return kAudioChanged;
+    return compareId3(was, is, id3Keys(written), newTag);
+}
+
+// RIFF WAVE and AIFF: the ID3v2 chunk may change; every other chunk stays.
+struct Chunks {
+    std::vector<Item> others; // key: chunk ID
+    std::string_view id3;
+    bool hasId3 = false;
+    std::string_view form, trailing;
+};
+
+std::string parseChunks(std::string_view b, bool aiff, Chunks& out)
+{
+    const std::string_view magic = aiff ? "FORM" : "RIFF";
+    if (b.size() < 12 || b.substr(0, 4) != magic)
+        return "not a " + std::string(aiff ? "FORM" : "RIFF") + " file";
+    const std::size_t size = aiff ? be32(b, 4) : le32(b, 4);
+    if (size < 4 || size > b.size() - 8)
+        return "the chunk sizes do not fit the file";
+    const std::size_t end = 8 + size;
+    out.form = b.substr(8, 4);
+    out.trailing = b.substr(end);
+    std::size_t pos = 12;
+    while (pos < end) {
+        if (end - pos < 8 || out.others.size() >= kMaxItems)
+            return "the chunk sizes do not fit the file";
+        const std::size_t n = aiff ? be32(b, pos + 4) : le32(b, pos + 4);
+        if (n > end - pos - 8)
+            return "the chunk sizes do not fit the file";
+        const std::string_view id = b.substr(pos, 4);
+        const std::string_view data = b.substr(pos + 8, n);
+        if (id == "ID3 " || id == "id3 ") {
+            if (out.hasId3)
+                return "the file holds two ID3v2 chunks";
+            out.hasId3 = true;
+            out.id3 = data;
+        } else {
+            out.others.push_back({std::string(id), data});
+        }
+        // The pad byte of an odd-sized chunk may be missing at the end.
+        pos += 8 + n + (n & 1);
+    }
+    return {};
+}
+
+std::string proveChunks(std::string_view before, std::string_view after, bool aiff, Property written)
+{
+    Chunks was, is;
+    if (std::string why = parseChunks(before, aiff, was); !why.empty())
+        return why;
+    if (std::string why = parseChunks(after, aiff, is); !why.empty())
+        return "the edited file: " + why;
+    if (was.form != is.form || was.trailing != is.trailing || was.others.size() != is.others.size())
+        return kAudioChanged;
+    for (std::size_t i = 0; i < was.others.size(); ++i) {
+        if (was.others[i].key != is.others[i].key || was.others[i].bytes != is.others[i].bytes)
+            return "the edit would change the " + was.others[i].key + " chunk";
+    }
+    if (!is.hasId3)
+        return "the edited file has no ID3v2 chunk";
+    Id3Tag tagWas, tagIs;
+    if (was.hasId3) {
+        if (std::string why = parseId3(was.id3, tagWas); !why.empty())
+            return why;
+    }
+    if (std::string why = parseId3(is.id3, tagIs); !why.empty())
+        return "the edited file: " + why;
+    return compareId3(tagWas, tagIs, id3Keys(written), !was.hasId3);
+}
+
+// Monkey's Audio, WavPack, Musepack: an APE tag at the end, before an
+// optional ID3v1 tag; everything before it unchanged.
+struct ApeTail {
+    std::string_view audio, id3v1;
+    std::vector<Item> items; // key: upper-cased name; bytes: flags and value
+    std::vector<std::string_view> flags;
+    bool hasTag = false;
+};
+
+constexpr std::size_t kApeFooter = 32;
+
+std::string parseApeTail(std::string_view b, ApeTail& out)
+{
+    std::size_t end = b.size();
+    if (end >= 128 && b.substr(end - 128, 3) == "TAG") {
+        out.id3v1 = b.substr(end - 128);
+        end -= 128;
+    }
+    out.audio = b.substr(0, end);
+    if (end < kApeFooter || b.substr(end - kApeFooter, 8) != "APETAGEX")
+        return {};
+    out.hasTag = true;
+    const std::size_t footer = end - kApeFooter;
+    const std::size_t size = le32(b, footer + 12);
+    const std::size_t count = le32(b, footer + 16);
+    const bool header = (le32(b, footer + 20) & 0x80000000U) != 0;
+    if (size < kApeFooter || size > end || (header && size + kApeFooter > end))
+        return "the APE tag is longer than the file";
+    std::size_t pos = end - size;
+    out.audio = b.substr(0, pos - (header ? kApeFooter : 0));
+    if (count > kMaxItems)
+        return "malformed APE tag";
+    for (std::size_t i = 0; i < count; ++i) {
+        if (footer - pos < 9)
+            return "malformed APE item";
+        const std::size_t valueSize = le32(b, pos);
+        const std::size_t keyEnd = b.find('\0', pos + 8);
+        if (keyEnd == std::string_view::npos || keyEnd >= footer || valueSize > footer - keyEnd - 1)
+            return "malformed APE item";
+        const std::string key = upperAscii(b.substr(pos + 8, keyEnd - pos - 8));
+        out.items.push_back({key, b.substr(keyEnd + 1, valueSize)});
+        out.flags.push_back(b.substr(pos + 4, 4));
+        pos = keyEnd + 1 + valueSize;
+    }
+    return {};
+}
+
+std::string proveApeTail(std::string_view before, std::string_view after, Property written)
+{
+    ApeTail was, is;
+    if (std::string why = parseApeTail(before, was); !why.empty())
+        return why;
+    if (std::string why = parseApeTail(after, is); !why.empty())
+        return "the edited file: " + why;
+    if (was.audio != is.audio)
+        return kAudioChanged;
+    if (was.id3v1 != is.id3v1)
+        return "the edit would change the ID3v1 tag";
+    // Item flags ride with the value: the same name must keep both.
+    std::vector<std::string> wasFull, isFull;
+    auto withFlags = [](const ApeTail& t, std::vector<std::string>& storage) {
+        std::vector<Item> items;
+        storage.reserve(t.items.size());
+        for (std::size_t i = 0; i < t.items.size(); ++i) {
+            storage.push_back(std::string(t.flags[i]) + std::string(t.items[i].bytes));
+            items.push_back({t.items[i].key, storage.back()});
+        }
+        return items;
+    };
+    const auto wasItems = withFlags(was, wasFull);
+    const auto isItems = withFlags(is, isFull);
+    std::set<std::string> keys{std::string(propertyName(written))};
+    if (written == Property::AlbumArtist)
+        keys.insert("ALBUM ARTIST");
+    return compareItems(wasItems, isItems, keys, "APE tag", !was.hasTag);
+}
+
+// ASF: the header object's child objects; the content description fields
+// and extended content descriptors may change, nothing else.
+constexpr char kAsfHeader[] = "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
+constexpr char kAsfData[] = "\x36\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
+constexpr char kAsfContent[] = "\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
+constexpr char kAsfExtended[] = "\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50";
+
+std::string_view guid(const char (&g)[17])
+{
+    return std::string_view(g, 16);
+}
+
+struct AsfLayout {
+    std::vector<std::string_view> objects; // every other header object, whole
+    std::vector<Item> items;
+    bool hasContent = false, hasExtended = false;
+    std::string_view reserved, rest;
+};
+
+std::string asfName(std::string_view utf16)
+{
+    std::string out;
+    for (std::size_t i = 0; i + 1 < utf16.size(); i += 2) {
+        const unsigned unit = le16(utf16, i);
+        if (unit == 0)
+            break;
+        out.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    }
+    return out;
+}
+
+std::string parseAsf(std::string_view b, AsfLayout& out)
+{
+    const std::string bad = "the ASF header object does not fit its objects";
+    if (b.size() < 30 || b.substr(0, 16) != guid(kAsfHeader))
+        return "not an ASF file";
+    const std::uint64_t size = le64(b, 16);
+    const std::size_t count = le32(b, 24);
+    if (size < 30 || size > b.size() || count > kMaxItems)
+        return bad;
+    out.reserved = b.substr(28, 2);
+    out.rest = b.substr(size);
+    if (!fits(b, size, 16) || b.substr(size, 16) != guid(kAsfData))
+        return bad;
+    std::size_t pos = 30;
+    std::size_t n = 0;
+    for (; pos < size; ++n) {
+        if (size - pos < 24 || n >= count)
+            return bad;
+        const std::uint64_t objSize = le64(b, pos + 16);
+        if (objSize < 24 || objSize > size - pos)
+            return bad;
+        const std::string_view object = b.substr(pos, objSize);
+        const std::string_view id = object.substr(0, 16);
+        if (id == guid(kAsfContent)) {
+            static constexpr const char* kFields[] = {"Title", "Author", "Copyright", "Description", "Rating"};
+            if (out.hasContent || object.size() < 34)
+                return "malformed ASF content description";
+            out.hasContent = true;
+            std::size_t at = 34;
+            for (int f = 0; f < 5; ++f) {
+                const std::size_t len = le16(object, 24 + 2 * f);
+                if (!fits(object, at, len))
+                    return "malformed ASF content description";
+                // An empty field is no field; an empty string is one.
+                if (len > 0)
+                    out.items.push_back({std::string("CD:") + kFields[f], object.substr(at, len)});
+                at += len;
+            }
+        } else if (id == guid(kAsfExtended)) {
+            if (out.hasExtended || object.size() < 26)
+                return "malformed ASF extended content description";
+            out.hasExtended = true;
+            const std::size_t descriptors = le16(object, 24);
+            std::size_t at = 26;
+            for (std::size_t d = 0; d < descriptors; ++d) {
+                if (!fits(object, at, 2) || !fits(object, at + 2, le16(object, at)))
+                    return "malformed ASF extended content description";
+                const std::size_t nameLen = le16(object, at);
+                const std::string name = asfName(object.substr(at + 2, nameLen));
+                const std::size_t valueAt = at + 2 + nameLen;
+                if (!fits(object, valueAt, 4) || !fits(object, valueAt + 4, le16(object, valueAt + 2)))
+                    return "malformed ASF extended content description";
+                const std::size_t valueEnd = valueAt + 4 + le16(object, valueAt + 2);
+                out.items.push_back({name, object.substr(valueAt, valueEnd - valueAt)});
+                at = valueEnd;
+            }
+        } else {
+            out.objects.push_back(object);
+        }
+        pos += objSize;
+    }
+    if (n != count)
+        return bad;
+    return {};
+}
+
+std::string asfKey(Property p)
+{
+    switch (p) {
+    case Property::Title:
+        return "CD:Title";
+    case Property::Artist:
+        return "CD:Author";
+    case Property::Album:
+        return "WM/AlbumTitle";
+    case Property::AlbumArtist:
+        return "WM/AlbumArtist";
+    case Property::Composer:
+        return "WM/Composer";
+    case Property::SortArtist:
+        return "WM/ArtistSortOrder";
+    case Property::SortAlbum:
+        return "WM/AlbumSortOrder";
+    case Property::SortAlbumArtist:
+        return "WM/AlbumArtistSortOrder";
+    case Property::SortTitle:
+        return "WM/TitleSortOrder";
+    default:
+        return {};
+    }
+}
+
+std::string proveAsf(std::string_view before, std::string_view after, Property written)
+{
+    AsfLayout was, is;
+    if (std::string why = parseAsf(before, was); !why.empty())
+        return why;
+    if (std::string why = parseAsf(after, is); !why.empty())
+        return "the edited file: " + why;
+    if (was.rest != is.rest)
+        return kAudioChanged;
+    if (was.objects != is.objects || was.reserved != is.reserved)
+        return "the edit would change an ASF header object";
+    return compareItems(was.items, is.items, {asfKey(written)}, "ASF tag");
+}
+
+// Tracker modules: the same size, and only the title field may differ.
+std::string proveModule(Format format, std::string_view before, std::string_view after)
+{
+    if (before.size() != after.size())
+        return "the edit would change the module's size";
+    std::size_t from = 0, to = 20;
+    if (format == Format::S3m)
+        to = 28;
+    else if (format == Format::It)
+        from = 4, to = 30;
+    else if (format == Format::Xm)
+        from = 17, to = 37;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (before[i] != after[i] && (i < from || i >= to))
+            return "the edit would change more than the module's title";
+    }
+    return {};
+}
+
+} // namespace
+
+std::string proveEdit(Format format, std::string_view before, std::string_view after, Property written)
+{
+    if (!isTextProperty(written))
+        return "cannot write this property";
+    switch (format) {
+    case Format::Mpeg:
+    case Format::TrueAudio:
+        return proveId3Prefix(before, after, written);
+    case Format::Wav:
+    case Format::Aiff:
+        return proveChunks(before, after, format == Format::Aiff, written);
+    case Format::Flac:
+    case Format::OggVorbis:
+    case Format::OggAudio:
+    case Format::Opus:
+    case Format::Speex:
+        return proveXiph(format, before, after, written);
+    case Format::Mp4:
+        return proveMp4(before, after, written);
+    case Format::Ape:
+    case Format::WavPack:
+    case Format::Musepack:
+        return proveApeTail(before, after, written);
+    case Format::Asf:
+        return proveAsf(before, after, written);
+    case Format::Mod:
+    case Format::S3m:
+    case Format::It:
+    case Format::Xm:
+        return proveModule(format, before, after);
+    }
+    return "unknown format";
+}
+
+} // namespace yomi::bridge::folder

@@ -1,0 +1,153 @@
+// MP4: the box tree around moov/udta/meta/ilst.
+#include "Bridge/Folder/ByteProofParts.h"
+
+namespace yomi::bridge::folder::proof {
+namespace {
+
+constexpr const char* kItems[kTextPropertyCount] = {
+    "\251ART", "soar", "\251alb", "soal", "aART", "soaa", "\251wrt", "soco", "\251nam", "sonm", "tvsh", "sosn",
+};
+
+struct Mp4 {
+    std::vector<Item> leaves;        // every box not walked into, by path
+    std::vector<std::string_view> media;
+    std::vector<std::size_t> mediaAt; // where each mdat's payload starts
+    std::vector<std::uint64_t> offsets;
+    std::vector<Item> items;          // ilst children
+    bool hasMeta = false, hasIlst = false;
+    std::size_t boxes = 0;
+};
+
+bool isContainer(std::string_view path)
+{
+    return path == "moov" || path == "moov/trak" || path == "moov/trak/mdia" || path == "moov/trak/mdia/minf" ||
+           path == "moov/trak/mdia/minf/stbl" || path == "moov/udta" || path == "moov/udta/meta";
+}
+
+std::string walk(std::string_view b, std::size_t begin, std::size_t end, const std::string& parent, int depth,
+                 Mp4& out)
+{
+    const std::string bad = "malformed MP4 box";
+    if (depth > kMaxDepth)
+        return "MP4 boxes nest too deep";
+    std::size_t pos = begin;
+    while (pos < end) {
+        if (end - pos < 8 || ++out.boxes > kMaxItems)
+            return bad;
+        std::uint64_t size = be32(b, pos);
+        std::size_t header = 8;
+        if (size == 1) {
+            if (end - pos < 16)
+                return bad;
+            size = be64(b, pos + 8);
+            header = 16;
+        } else if (size == 0) {
+            size = end - pos;
+        }
+        if (size < header || size > end - pos)
+            return bad;
+        const std::string type(b.substr(pos + 4, 4));
+        const std::string path = parent.empty() ? type : parent + "/" + type;
+        const std::size_t payload = pos + header, boxEnd = pos + size;
+        if (type == "free" || type == "skip") {
+            // padding
+        } else if (path == "mdat") {
+            out.media.push_back(b.substr(payload, boxEnd - payload));
+            out.mediaAt.push_back(payload);
+        } else if (path == "moov/udta/meta/ilst") {
+            out.hasIlst = true;
+            std::size_t at = payload;
+            while (at < boxEnd) {
+                if (boxEnd - at < 8 || be32(b, at) < 8 || be32(b, at) > boxEnd - at || ++out.boxes > kMaxItems)
+                    return "malformed MP4 item";
+                const std::size_t itemSize = be32(b, at);
+                std::string key(b.substr(at + 4, 4));
+                if (key == "----") {
+                    // Freeform items are told apart by their mean and name.
+                    std::size_t sub = at + 8;
+                    while (sub + 12 <= at + itemSize) {
+                        const std::size_t n = be32(b, sub);
+                        if (n < 12 || n > at + itemSize - sub)
+                            break;
+                        const std::string_view subType = b.substr(sub + 4, 4);
+                        if (subType == "mean" || subType == "name")
+                            key += ":" + std::string(b.substr(sub + 12, n - 12));
+                        sub += n;
+                    }
+                }
+                out.items.push_back({key, b.substr(at, itemSize)});
+                at += itemSize;
+            }
+        } else if (path.ends_with("/stco") || path.ends_with("/co64")) {
+            const bool wide = type == "co64";
+            if (boxEnd - payload < 8)
+                return bad;
+            const std::size_t count = be32(b, payload + 4);
+            if (count > (boxEnd - payload - 8) / (wide ? 8 : 4))
+                return bad;
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::size_t at = payload + 8 + i * (wide ? 8 : 4);
+                out.offsets.push_back(wide ? be64(b, at) : be32(b, at));
+            }
+            out.leaves.push_back({path, b.substr(payload, 4)}); // version and flags
+        } else if (isContainer(path)) {
+            std::size_t inner = payload;
+            if (type == "meta") { // a full box: version and flags first
+                out.hasMeta = true;
+                if (boxEnd - payload < 4)
+                    return bad;
+                inner += 4;
+            }
+            if (std::string why = walk(b, inner, boxEnd, path, depth + 1, out); !why.empty())
+                return why;
+        } else {
+            out.leaves.push_back({path, b.substr(payload, boxEnd - payload)});
+        }
+        pos = boxEnd;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string proveMp4(std::string_view before, std::string_view after, Property written)
+{
+    Mp4 was, is;
+    if (std::string why = walk(before, 0, before.size(), "", 0, was); !why.empty())
+        return why;
+    if (std::string why = walk(after, 0, after.size(), "", 0, is); !why.empty())
+        return "the edited file: " + why;
+    if (was.media != is.media)
+        return "the edit would change the audio data";
+    // A meta box the file did not have comes with its handler.
+    if (!was.hasMeta) {
+        std::erase_if(is.leaves, [](const Item& leaf) { return leaf.key.starts_with("moov/udta/meta/"); });
+    }
+    if (was.leaves.size() != is.leaves.size())
+        return "the edit would change the MP4 boxes";
+    for (std::size_t i = 0; i < was.leaves.size(); ++i) {
+        if (was.leaves[i].key != is.leaves[i].key || was.leaves[i].bytes != is.leaves[i].bytes)
+            return "the edit would change the MP4 box " + was.leaves[i].key;
+    }
+    // Chunk offsets all move with the media data, by one delta.
+    if (was.offsets.size() != is.offsets.size())
+        return "the edit would change the chunk offsets";
+    if (!was.offsets.empty()) {
+        if (was.mediaAt.empty())
+            return "the file has chunk offsets but no media data";
+        const std::uint64_t delta = is.mediaAt.front() - was.mediaAt.front();
+        for (std::size_t i = 0; i < was.mediaAt.size(); ++i) {
+            if (is.mediaAt[i] - was.mediaAt[i] != delta)
+                return "the edit would move the media data unevenly";
+        }
+        for (std::size_t i = 0; i < was.offsets.size(); ++i) {
+            if (is.offsets[i] - was.offsets[i] != delta)
+                return "the edit would move a chunk offset away from its data";
+        }
+    }
+    if (!is.hasIlst)
+        return "the edited file has no MP4 item list";
+    return compareItems(was.items, is.items, {kItems[static_cast<int>(written)]}, "MP4 tag", !was.hasIlst);
+}
+
+} // namespace yomi::bridge::folder::proof

@@ -1,0 +1,96 @@
+// The pieces the byte proof of each container family shares. Internal to
+// ByteProof*.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Bridge/Folder/Formats.h"
+
+namespace yomi::bridge::folder::proof {
+
+inline constexpr int kMaxDepth = 32;
+inline constexpr std::size_t kMaxItems = 1U << 20;
+
+inline bool fits(std::string_view b, std::size_t at, std::size_t n)
+{
+    return at <= b.size() && n <= b.size() - at;
+}
+
+inline std::uint32_t be32(std::string_view b, std::size_t at)
+{
+    return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
+           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
+           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) |
+           std::uint32_t(static_cast<unsigned char>(b[at + 3]));
+}
+
+inline std::uint32_t le32(std::string_view b, std::size_t at)
+{
+    return (std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24) |
+           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
+           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) |
+           std::uint32_t(static_cast<unsigned char>(b[at]));
+}
+
+inline std::uint16_t le16(std::string_view b, std::size_t at)
+{
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
+                                      (static_cast<unsigned char>(b[at + 1]) << 8));
+}
+
+inline std::uint64_t be64(std::string_view b, std::size_t at)
+{
+    return (std::uint64_t(be32(b, at)) << 32) | be32(b, at + 4);
+}
+
+inline std::uint64_t le64(std::string_view b, std::size_t at)
+{
+    return (std::uint64_t(le32(b, at + 4)) << 32) | le32(b, at);
+}
+
+std::string upperAscii(std::string_view s);
+
+// One item of a tag: the name it is grouped under and its bytes.
+struct Item {
+    std::string key;
+    std::string_view bytes;
+};
+
+// Items of every key not in `written` must be the same, in the same order
+// within a key, before and after. With `newTag` (the file had no such tag
+// before) items `after` adds are allowed. `what` names the tag in the
+// reason; `textValue` says whether the items are "NAME=value" text whose
+// value must be UTF-8 (Vorbis comments), for a clearer reason.
+std::string compareItems(const std::vector<Item>& before, const std::vector<Item>& after,
+                         const std::set<std::string>& written, std::string_view what, bool newTag = false,
+                         bool textValue = false);
+
+// An ID3v2 tag at the start of `b`: its total size (header, frames, padding,
+// footer) and its frames as items keyed by frame ID ("TXXX:<DESCRIPTION>" for
+// user text frames); "" or the reason it does not parse.
+struct Id3Tag {
+    std::size_t size = 0;
+    int version = 0;
+    std::vector<Item> frames;
+};
+bool startsWithId3(std::string_view b);
+std::string parseId3(std::string_view b, Id3Tag& tag);
+
+// The keys an ID3v2 frame of the property is grouped under.
+std::set<std::string> id3Keys(Property p);
+
+// Compares two ID3v2 tags item by item, frame flags included when both have
+// the same version.
+std::string compareId3(const Id3Tag& before, const Id3Tag& after, const std::set<std::string>& written,
+                       bool newTag);
+
+// The families in their own files.
+std::string proveXiph(Format format, std::string_view before, std::string_view after, Property written);
+std::string proveMp4(std::string_view before, std::string_view after, Property written);
+
+} // namespace yomi::bridge::folder::proof

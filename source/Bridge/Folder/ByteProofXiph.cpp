@@ -1,0 +1,265 @@
+// FLAC and Ogg: the Vorbis comment and what surrounds it.
+#include <map>
+
+#include "Bridge/Folder/ByteProofParts.h"
+
+namespace yomi::bridge::folder::proof {
+namespace {
+
+const std::string kAudioChanged = "the edit would change the audio data";
+
+// A Vorbis comment (without framing): the vendor string and the entries,
+// keyed by their upper-cased field name (field names are case-insensitive).
+struct Comment {
+    std::string_view vendor;
+    std::vector<Item> entries;
+    std::string_view trailing; // after the last entry
+};
+
+std::string parseComment(std::string_view b, Comment& out)
+{
+    const std::string bad = "malformed Vorbis comment";
+    if (b.size() < 4 || le32(b, 0) > b.size() - 4)
+        return bad;
+    out.vendor = b.substr(4, le32(b, 0));
+    std::size_t pos = 4 + out.vendor.size();
+    if (!fits(b, pos, 4))
+        return bad;
+    const std::size_t count = le32(b, pos);
+    pos += 4;
+    if (count > (b.size() - pos) / 4)
+        return bad;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!fits(b, pos, 4) || le32(b, pos) > b.size() - pos - 4)
+            return bad;
+        const std::string_view entry = b.substr(pos + 4, le32(b, pos));
+        const auto eq = entry.find('=');
+        const std::string name = upperAscii(entry.substr(0, eq == std::string_view::npos ? 0 : eq));
+        // Names compare without case; the entry keeps its value bytes.
+        out.entries.push_back({name, eq == std::string_view::npos ? entry : entry.substr(eq)});
+        pos += 4 + entry.size();
+    }
+    out.trailing = b.substr(pos);
+    return {};
+}
+
+std::string compareComments(const Comment& was, const Comment& is, Property written)
+{
+    if (was.vendor != is.vendor)
+        return "the edit would change the Vorbis comment's vendor string";
+    // compareItems sees "=value": give it the name back for its reason.
+    return compareItems(was.entries, is.entries, {std::string(propertyName(written))}, "Vorbis comment", false,
+                        true);
+}
+
+// FLAC -----------------------------------------------------------------------
+
+struct Flac {
+    Id3Tag id3;
+    bool hasId3 = false;
+    std::string_view streamInfo, comment, frames;
+    bool hasComment = false;
+    std::vector<Item> blocks; // every other block but padding, in order
+};
+
+std::string parseFlac(std::string_view b, Flac& out)
+{
+    std::size_t pos = 0;
+    if (startsWithId3(b)) {
+        if (std::string why = parseId3(b, out.id3); !why.empty())
+            return why;
+        out.hasId3 = true;
+        pos = out.id3.size;
+    }
+    if (!fits(b, pos, 4) || b.substr(pos, 4) != "fLaC")
+        return "no FLAC stream marker";
+    pos += 4;
+    for (bool last = false; !last;) {
+        if (!fits(b, pos, 4) || out.blocks.size() >= kMaxItems)
+            return "malformed FLAC metadata block";
+        const auto head = static_cast<unsigned char>(b[pos]);
+        last = (head & 0x80) != 0;
+        const int type = head & 0x7F;
+        const std::size_t size = be32(b, pos) & 0xFFFFFF;
+        if (!fits(b, pos + 4, size))
+            return "malformed FLAC metadata block";
+        const std::string_view data = b.substr(pos + 4, size);
+        if (type == 0) {
+            out.streamInfo = data;
+        } else if (type == 4) {
+            if (out.hasComment)
+                return "the file holds two Vorbis comments";
+            out.hasComment = true;
+            out.comment = data;
+        } else if (type != 1) {
+            out.blocks.push_back({std::to_string(type), data});
+        }
+        pos += 4 + size;
+    }
+    out.frames = b.substr(pos);
+    return {};
+}
+
+std::string proveFlac(std::string_view before, std::string_view after, Property written)
+{
+    Flac was, is;
+    if (std::string why = parseFlac(before, was); !why.empty())
+        return why;
+    if (std::string why = parseFlac(after, is); !why.empty())
+        return "the edited file: " + why;
+    if (was.frames != is.frames)
+        return kAudioChanged;
+    if (was.streamInfo != is.streamInfo)
+        return "the edit would change the stream information";
+    if (was.blocks.size() != is.blocks.size())
+        return "the edit would change the metadata blocks";
+    for (std::size_t i = 0; i < was.blocks.size(); ++i) {
+        if (was.blocks[i].key != is.blocks[i].key || was.blocks[i].bytes != is.blocks[i].bytes)
+            return "the edit would change a metadata block of type " + was.blocks[i].key;
+    }
+    if (was.hasId3 != is.hasId3)
+        return "the edit would change the ID3v2 tag";
+    if (was.hasId3) {
+        if (std::string why = compareId3(was.id3, is.id3, {}, false); !why.empty())
+            return why;
+    }
+    if (!is.hasComment)
+        return "the edited file has no Vorbis comment";
+    Comment c1, c2;
+    if (was.hasComment) {
+        if (std::string why = parseComment(was.comment, c1); !why.empty())
+            return why;
+    }
+    if (std::string why = parseComment(is.comment, c2); !why.empty())
+        return "the edited file: " + why;
+    if (!was.hasComment)
+        c1.vendor = c2.vendor;
+    return compareComments(c1, c2, written);
+}
+
+// Ogg ------------------------------------------------------------------------
+
+struct Stream {
+    std::vector<std::string> packets;
+    std::vector<std::uint64_t> granules; // of pages past the headers
+    bool open = false;                   // the last packet continues
+};
+
+std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std::map<std::uint32_t, Stream>& streams)
+{
+    const std::string bad = "the Ogg pages do not parse";
+    std::size_t pos = 0;
+    while (pos < b.size()) {
+        if (!fits(b, pos, 27) || b.substr(pos, 4) != "OggS" || b[pos + 4] != '\0')
+            return bad;
+        const auto type = static_cast<unsigned char>(b[pos + 5]);
+        const std::uint64_t granule = le64(b, pos + 6);
+        const std::uint32_t serial = le32(b, pos + 14);
+        const std::size_t segments = static_cast<unsigned char>(b[pos + 26]);
+        if (!fits(b, pos + 27, segments))
+            return bad;
+        std::size_t body = 0;
+        for (std::size_t i = 0; i < segments; ++i)
+            body += static_cast<unsigned char>(b[pos + 27 + i]);
+        std::size_t at = pos + 27 + segments;
+        if (!fits(b, at, body))
+            return bad;
+        auto [it, fresh] = streams.try_emplace(serial);
+        if (fresh) {
+            if (streams.size() > 64)
+                return bad;
+            order.push_back(serial);
+        }
+        Stream& s = it->second;
+        const bool continued = (type & 1) != 0;
+        if (continued != s.open)
+            return bad;
+        for (std::size_t i = 0; i < segments; ++i) {
+            const std::size_t lace = static_cast<unsigned char>(b[pos + 27 + i]);
+            if (!s.open) {
+                if (s.packets.size() >= kMaxItems)
+                    return bad;
+                s.packets.emplace_back();
+            }
+            s.packets.back().append(b.substr(at, lace));
+            s.open = lace == 255;
+            at += lace;
+        }
+        if (granule != 0)
+            s.granules.push_back(granule);
+        pos = at;
+    }
+    return {};
+}
+
+// Where the comment sits in a stream's second packet, after its first.
+struct CommentPacket {
+    std::size_t prefix = 0;
+    bool padded = false; // bytes after the comment are padding
+};
+
+bool commentLayout(const std::string& first, const std::string& second, CommentPacket& out)
+{
+    if (first.starts_with("\x01vorbis"))
+        out = {7, false};
+    else if (first.starts_with("OpusHead"))
+        out = {8, true};
+    else if (first.starts_with("Speex   "))
+        out = {0, true};
+    else if (first.starts_with("\x7F" "FLAC"))
+        out = {4, false};
+    else
+        return false;
+    return second.size() >= out.prefix;
+}
+
+std::string proveOgg(std::string_view before, std::string_view after, Property written)
+{
+    std::vector<std::uint32_t> order1, order2;
+    std::map<std::uint32_t, Stream> was, is;
+    if (std::string why = parseOgg(before, order1, was); !why.empty())
+        return why;
+    if (std::string why = parseOgg(after, order2, is); !why.empty())
+        return "the edited file: " + why;
+    if (order1 != order2 || order1.empty())
+        return kAudioChanged;
+    Stream& s1 = was[order1.front()];
+    Stream& s2 = is[order1.front()];
+    if (s1.packets.size() < 2 || s2.packets.size() != s1.packets.size())
+        return kAudioChanged;
+    CommentPacket layout;
+    if (!commentLayout(s1.packets[0], s1.packets[1], layout) || s2.packets[1].size() < layout.prefix)
+        return "the Ogg stream's comment packet is not recognised";
+    const std::string_view p1 = s1.packets[1], p2 = s2.packets[1];
+    if (layout.prefix == 4) { // FLAC block header: the type stays, the size follows the comment
+        if (p1[0] != p2[0])
+            return "the edit would change the comment packet";
+    } else if (p1.substr(0, layout.prefix) != p2.substr(0, layout.prefix)) {
+        return "the edit would change the comment packet";
+    }
+    Comment c1, c2;
+    if (std::string why = parseComment(p1.substr(layout.prefix), c1); !why.empty())
+        return why;
+    if (std::string why = parseComment(p2.substr(layout.prefix), c2); !why.empty())
+        return "the edited file: " + why;
+    if (!layout.padded && c1.trailing != c2.trailing)
+        return "the edit would change the comment packet";
+    s1.packets[1].clear();
+    s2.packets[1].clear();
+    for (const std::uint32_t serial : order1) {
+        if (was[serial].packets != is[serial].packets || was[serial].granules != is[serial].granules)
+            return kAudioChanged;
+    }
+    return compareComments(c1, c2, written);
+}
+
+} // namespace
+
+std::string proveXiph(Format format, std::string_view before, std::string_view after, Property written)
+{
+    if (format == Format::Flac)
+        return proveFlac(before, after, written);
+    return proveOgg(before, after, written);
+}
+
+} // namespace yomi::bridge::folder::proof

@@ -1,0 +1,172 @@
+// Writes keep every byte but the written item's: the proof over a real write
+// of every format, and files other tools leave in a state TagLib cannot keep.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+#include "Bridge/Folder/ByteProof.h"
+#include "folder/FolderHelpers.h"
+#include "folder/TagTools.h"
+#include "support/AudioFixtures.h"
+
+namespace yomi::test {
+namespace {
+
+using bridge::folder::Format;
+using bridge::folder::Property;
+using bridge::folder::proveEdit;
+
+// Sets the sort artist of every track of a fresh walk; the results by index.
+std::vector<bridge::WriteResult> writeSortArtist(const std::filesystem::path& root)
+{
+    std::vector<bridge::WriteResult> results;
+    walkLibrary(root, [&](std::size_t, bridge::Track& track) {
+        results.push_back(track.setValue(u"やまだ たろう", "sortArtist"));
+    });
+    return results;
+}
+
+// The offset of a byte of audio data in a file of the templates' formats.
+std::size_t audioByte(const AudioTemplate& t, const std::string& bytes)
+{
+    if (t.extension == "m4a" || t.extension == "m4v")
+        return bytes.find("mdat") + 8;
+    if (t.extension == "wv")
+        return bytes.find("wvpk") + 32;
+    if (t.extension == "aiff")
+        return bytes.find("SSND") + 20;
+    return bytes.size() - 1;
+}
+
+class Proof : public ::testing::TestWithParam<AudioTemplate> {
+protected:
+    TempFolder library;
+};
+
+TEST_P(Proof, AWriteIsProvenAndNoOtherChangeIs)
+{
+    const AudioTemplate& t = GetParam();
+    const auto file = library.copyTemplate(t.file, "track." + t.extension);
+    std::map<std::string, std::string> tags{{"ARTIST", "山田"}, {"ARTISTSORT", "old"}, {"ALBUMSORT", "album"}};
+    if (t.extension != "wma" && t.extension != "spx")
+        tags["@picture"] = "1";
+    tagWithMutagen(file, tags);
+    const std::string before = readBytes(file);
+    const auto results = writeSortArtist(library.path());
+    ASSERT_EQ(results.size(), 1U);
+    ASSERT_TRUE(results[0].ok) << results[0].reason;
+    const std::string after = readBytes(file);
+    ASSERT_NE(after, before);
+
+    const Format format = *bridge::folder::formatForName(file.filename().string());
+    EXPECT_EQ(proveEdit(format, before, after, Property::SortArtist), "");
+    // Seen as a write of another property, the sort artist changed.
+    EXPECT_NE(proveEdit(format, before, after, Property::SortAlbum), "");
+    std::string flipped = after;
+    flipped[audioByte(t, after)] ^= 0x01;
+    EXPECT_NE(proveEdit(format, before, flipped, Property::SortArtist), "");
+    EXPECT_NE(proveEdit(format, before, after.substr(0, after.size() - 1), Property::SortArtist), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, Proof, ::testing::ValuesIn(audioTemplates()),
+                         [](const auto& info) { return info.param.label; });
+
+// Replaces the first `from` in the file by `to` (of the same length).
+void patch(const std::filesystem::path& file, std::string_view from, std::string_view to)
+{
+    std::string bytes = readBytes(file);
+    const auto at = bytes.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    bytes.replace(at, from.size(), to);
+    if (file.extension() == ".ogg")
+        bytes = withOggChecksums(bytes);
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+using DamagedFiles = AudioLibraryTest;
+
+TEST_F(DamagedFiles, Latin1CommentsAreKeptOrTheWriteRefusedAndTheOthersWritten)
+{
+    for (const char* ext : {"flac", "ogg"}) {
+        TempFolder root;
+        const auto bad = root.copyTemplate(std::string("template.") + ext, std::string("a/bad.") + ext);
+        const auto good = root.copyTemplate(std::string("template.") + ext, std::string("b/good.") + ext);
+        tagWithMutagen(bad, {{"COMPOSER", "Dvořák"}, {"COMMENT", "café au lait"}});
+        tagWithMutagen(good, {{"COMPOSER", "Dvořák"}});
+        patch(bad, "caf\xC3\xA9 ", "caf\xE9  "); // as an old rip holds it, in Latin-1
+        const std::string before = readBytes(bad);
+
+        const auto results = writeSortArtist(root.path());
+        ASSERT_EQ(results.size(), 2U) << ext;
+        EXPECT_TRUE(results[1].ok) << ext << ": " << results[1].reason;
+        if (results[0].ok) {
+            EXPECT_NE(readBytes(bad).find("COMMENT=caf\xE9  au lait"), std::string::npos) << ext;
+        } else {
+            EXPECT_EQ(results[0].reason, "the file holds tags that cannot be rewritten safely: COMMENT is not UTF-8")
+                << ext;
+            EXPECT_EQ(readBytes(bad), before) << ext;
+        }
+    }
+}
+
+TEST_F(DamagedFiles, AnMp4ItemWithADamagedDataAtomIsKeptOrTheWriteRefused)
+{
+    const auto file = library.copyTemplate("template.m4a", "track.m4a");
+    tagWithMutagen(file, {{"COMPOSER", "composer"}, {"ARTISTSORT", "old"}});
+    std::string bytes = readBytes(file);
+    const auto item = bytes.find("\xA9wrt");
+    ASSERT_NE(item, std::string::npos);
+    bytes[item + 7] = static_cast<char>(bytes[item + 7] - 1); // the data atom claims a byte less
+    std::ofstream(file, std::ios::binary) << bytes;
+    const std::string damaged = bytes.substr(item - 4, static_cast<unsigned char>(bytes[item - 1]));
+
+    const auto results = writeSortArtist(library.path());
+    ASSERT_EQ(results.size(), 1U);
+    if (results[0].ok)
+        EXPECT_NE(readBytes(file).find(damaged), std::string::npos);
+    else
+        EXPECT_EQ(readBytes(file), bytes) << results[0].reason;
+}
+
+TEST_F(DamagedFiles, AnAsfHeaderOfTheWrongSizeIsNotWritten)
+{
+    const auto file = library.copyTemplate("template.wma", "track.wma");
+    tagWithMutagen(file, {{"ARTIST", "artist"}});
+    std::string bytes = readBytes(file);
+    bytes[16] = static_cast<char>(bytes[16] + 40); // the header object's size
+    std::ofstream(file, std::ios::binary) << bytes;
+
+    const auto results = writeSortArtist(library.path());
+    ASSERT_EQ(results.size(), 1U);
+    EXPECT_FALSE(results[0].ok);
+    EXPECT_EQ(readBytes(file), bytes);
+}
+
+TEST_F(DamagedFiles, OtherItemsKeepTheirNamesAndNoneIsAdded)
+{
+    // Ogg Vorbis with a big cover in its comment; WavPack with an APE Date;
+    // WMA with no copyright or description.
+    const auto ogg = library.copyTemplate("template.ogg", "a/cover.ogg");
+    const auto wv = library.copyTemplate("template.wv", "b/date.wv");
+    const auto wma = library.copyTemplate("template.wma", "c/plain.wma");
+    tagWithMutagen(ogg, {{"ARTIST", "artist"}, {"@picture", "200000"}});
+    tagWithMutagen(wv, {{"ARTIST", "artist"}, {"Date", "2001"}});
+    tagWithMutagen(wma, {{"ARTIST", "artist"}, {"TITLE", "title"}});
+
+    for (const auto& result : writeSortArtist(library.path()))
+        EXPECT_TRUE(result.ok) << result.reason;
+    const auto cover = readWithMutagen(ogg);
+    EXPECT_EQ(cover.at("@pictures"), "1");
+    EXPECT_EQ(cover.at("ARTISTSORT"), "やまだ たろう");
+    EXPECT_NE(readBytes(wv).find(std::string("Date\0002001", 9)), std::string::npos);
+    EXPECT_FALSE(readWithMutagen(wv).contains("YEAR"));
+    const auto plain = readWithMutagen(wma);
+    EXPECT_EQ(plain.at("WM/ArtistSortOrder"), "やまだ たろう");
+    EXPECT_EQ(plain.at("Title"), "title");
+    EXPECT_FALSE(plain.contains("Copyright"));
+    EXPECT_FALSE(plain.contains("Description"));
+}
+
+} // namespace
+} // namespace yomi::test
