@@ -7,6 +7,7 @@
 
 #include "Bridge/Folder/AsfEdit.h"
 #include "Bridge/Folder/ByteProof.h"
+#include "Bridge/Folder/FlacEdit.h"
 #include "Bridge/Folder/Id3v23.h"
 #include "Bridge/Folder/TagFile.h"
 
@@ -90,19 +91,27 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         return WriteResult::success();
     const TagSnapshot expected = before->snapshot();
 
-    std::string edited;
+    // ID3v2.3, ASF and FLAC are edited on the bytes (see Id3v23.h, AsfEdit.h,
+    // FlacEdit.h); the rest through TagLib.
+    std::optional<std::string> spliced;
     TagLib::ID3v2::Tag* id3 = before->id3v2Tag();
     if (format == Format::Mpeg && id3 && id3->header()->majorVersion() == 3) {
         if (!id3v23::startsWithTag(*original))
             return WriteResult::failure("the ID3v2.3 tag is not at the start of the file");
-        auto spliced = id3v23::setText(*original, property, newValue, error);
+        spliced = id3v23::setText(*original, property, newValue, error);
         if (!spliced)
             return WriteResult::failure(error);
-        edited = std::move(*spliced);
     } else if (format == Format::Asf) {
-        auto spliced = asf::setText(*original, property, value, error);
+        spliced = asf::setText(*original, property, value, error);
         if (!spliced)
             return WriteResult::failure(error);
+    } else if (format == Format::Flac) {
+        spliced = flac::setField(*original, propertyName(property), toUtf8(value), error);
+        if (!spliced && !error.empty())
+            return WriteResult::failure(error);
+    }
+    std::string edited;
+    if (spliced) {
         edited = std::move(*spliced);
     } else {
         // The snapshot is taken: the parse that made it edits the copy.
@@ -112,13 +121,13 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
     }
     before.reset();
 
+    if (const std::string unproven = proveEdit(format, *original, edited, property); !unproven.empty())
+        return WriteResult::failure(unproven);
     auto after = parse(format, edited, true);
     if (!after->isValid())
         return WriteResult::failure("the edited file does not parse");
-    std::string difference = compare(expected, after->snapshot(), property, newValue);
+    const std::string difference = compare(expected, after->snapshot(), property, newValue);
     after.reset();
-    if (difference.empty())
-        difference = proveEdit(format, *original, edited, property);
     if (!difference.empty())
         return WriteResult::failure(difference);
 
