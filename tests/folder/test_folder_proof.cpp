@@ -36,6 +36,8 @@ std::size_t audioByte(const AudioTemplate& t, const std::string& bytes)
         return bytes.find("wvpk") + 32;
     if (t.extension == "aiff")
         return bytes.find("SSND") + 20;
+    if (t.extension == "wav")
+        return bytes.find("data") + 8;
     return bytes.size() - 1;
 }
 

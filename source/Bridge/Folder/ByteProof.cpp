@@ -100,6 +100,22 @@ std::string userTextDescription(std::string_view payload)
     return upperAscii(out);
 }
 
+// The size of the terminator that ends the last string of a text frame
+// ("T..." frames), which ID3v2 allows and TagLib drops: the same text either
+// way.
+std::size_t textTerminator(std::string_view id, std::string_view payload)
+{
+    if (payload.size() < 2 || id[0] != 'T')
+        return 0;
+    const auto encoding = static_cast<unsigned char>(payload[0]);
+    if ((encoding == 0 || encoding == 3) && payload.back() == '\0')
+        return 1;
+    if ((encoding == 1 || encoding == 2) && payload.size() >= 3 && (payload.size() - 1) % 2 == 0 &&
+        payload.ends_with(std::string_view("\0\0", 2)))
+        return 2;
+    return 0;
+}
+
 } // namespace
 
 bool startsWithId3(std::string_view b)
@@ -143,7 +159,8 @@ std::string parseId3(std::string_view b, Id3Tag& tag)
         const std::string_view payload = b.substr(pos + kId3Header, size);
         if (key == "TXXX")
             key += ":" + userTextDescription(payload);
-        tag.frames.push_back({std::move(key), b.substr(pos + 8, 2 + size)});
+        const std::size_t terminator = textTerminator(key, payload);
+        tag.frames.push_back({std::move(key), b.substr(pos + 8, 2 + size - terminator)});
         pos += kId3Header + size;
     }
     // What follows the frames up to the tag's end is padding.

@@ -141,7 +141,7 @@ std::string proveFlac(std::string_view before, std::string_view after, Property 
 
 struct Stream {
     std::vector<std::string> packets;
-    std::vector<std::uint64_t> granules; // of pages past the headers
+    std::vector<std::uint64_t> granules; // of the audio pages
     bool open = false;                   // the last packet continues
 };
 
@@ -185,7 +185,9 @@ std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std:
             s.open = lace == 255;
             at += lace;
         }
-        if (granule != 0)
+        // Header pages carry 0, or -1 where no packet ends: how the comment
+        // is paged may change.
+        if (granule != 0 && granule != ~std::uint64_t(0))
             s.granules.push_back(granule);
         pos = at;
     }
@@ -196,12 +198,13 @@ std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std:
 struct CommentPacket {
     std::size_t prefix = 0;
     bool padded = false; // bytes after the comment are padding
+    bool framed = false; // one framing byte, then padding
 };
 
 bool commentLayout(const std::string& first, const std::string& second, CommentPacket& out)
 {
     if (first.starts_with("\x01vorbis"))
-        out = {7, false};
+        out = {7, false, true};
     else if (first.starts_with("OpusHead"))
         out = {8, true};
     else if (first.starts_with("Speex   "))
@@ -242,7 +245,11 @@ std::string proveOgg(std::string_view before, std::string_view after, Property w
         return why;
     if (std::string why = parseComment(p2.substr(layout.prefix), c2); !why.empty())
         return "the edited file: " + why;
-    if (!layout.padded && c1.trailing != c2.trailing)
+    // Vorbis ends the comment with a framing byte that must stay; what comes
+    // after it, and after the comment of Opus and Speex, is padding.
+    if (layout.framed && c1.trailing.substr(0, 1) != c2.trailing.substr(0, 1))
+        return "the edit would change the comment packet's framing";
+    if (!layout.framed && !layout.padded && c1.trailing != c2.trailing)
         return "the edit would change the comment packet";
     s1.packets[1].clear();
     s2.packets[1].clear();
