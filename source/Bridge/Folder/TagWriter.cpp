@@ -91,15 +91,22 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         return WriteResult::success();
     const TagSnapshot expected = before->snapshot();
 
-    // ID3v2.3, ASF and FLAC are edited on the bytes (see Id3v23.h, AsfEdit.h,
-    // FlacEdit.h); the rest through TagLib.
+    // ID3v2.3/2.4, ASF and FLAC are edited on the bytes (see Id3v23.h,
+    // AsfEdit.h, FlacEdit.h); the rest, and a v2.4 tag the splice does not
+    // take, through TagLib.
     std::optional<std::string> spliced;
     TagLib::ID3v2::Tag* id3 = before->id3v2Tag();
-    if (format == Format::Mpeg && id3 && id3->header()->majorVersion() == 3) {
-        if (!id3v23::startsWithTag(*original))
+    const unsigned int id3Version = id3 ? id3->header()->majorVersion() : 0;
+    if ((format == Format::Mpeg || format == Format::TrueAudio) && (id3Version == 3 || id3Version == 4)) {
+        if (id3Version == 3 && !id3v23::startsWithTag(*original))
             return WriteResult::failure("the ID3v2.3 tag is not at the start of the file");
-        spliced = id3v23::setText(*original, property, newValue, error);
-        if (!spliced)
+        if (id3v23::startsWithTag(*original))
+            spliced = id3v23::setText(*original, property, newValue, error);
+        if (!spliced && id3Version == 3)
+            return WriteResult::failure(error);
+    } else if ((format == Format::Wav || format == Format::Aiff) && (id3Version == 3 || id3Version == 4)) {
+        spliced = id3v23::setTextInChunk(*original, format == Format::Aiff, property, newValue, error);
+        if (!spliced && id3Version == 3 && !error.empty())
             return WriteResult::failure(error);
     } else if (format == Format::Asf) {
         spliced = asf::setText(*original, property, value, error);
