@@ -71,6 +71,19 @@ TEST_P(Proof, AWriteIsProvenAndNoOtherChangeIs)
     EXPECT_NE(proveEdit(format, before, after.substr(0, after.size() - 1), Property::SortArtist), "");
 }
 
+TEST_P(Proof, EveryCutOfAWrittenFileIsRefused)
+{
+    const AudioTemplate& t = GetParam();
+    const auto file = library.copyTemplate(t.file, "track." + t.extension);
+    tagWithMutagen(file, {{"ARTIST", "山田"}, {"ALBUMSORT", "album"}});
+    const std::string before = readBytes(file);
+    ASSERT_TRUE(writeSortArtist(library.path()).at(0).ok);
+    const std::string after = readBytes(file);
+    const Format format = *bridge::folder::formatForName(file.filename().string());
+    for (std::size_t n = 0; n < after.size(); n += 1 + after.size() / 300)
+        EXPECT_NE(proveEdit(format, before, after.substr(0, n), Property::SortArtist), "") << n;
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryFormat, Proof, ::testing::ValuesIn(audioTemplates()),
                          [](const auto& info) { return info.param.label; });
 
@@ -147,6 +160,28 @@ TEST_F(DamagedFiles, AnAsfHeaderOfTheWrongSizeIsNotWritten)
     ASSERT_EQ(results.size(), 1U);
     EXPECT_FALSE(results[0].ok);
     EXPECT_EQ(readBytes(file), bytes);
+}
+
+TEST_F(DamagedFiles, AnId3v22TagIsWrittenAsV24WithItsFrames)
+{
+    std::string audio = readBytes(audioTemplate("template.mp3"));
+    ASSERT_GE(audio.size(), 10U);
+    audio.erase(0, 10 + ((audio[8] & 0x7F) << 7) + (audio[9] & 0x7F)); // the template's own tag
+    auto frame = [](std::string id, std::string text) {
+        text.insert(0, 1, '\0'); // Latin-1
+        return id + std::string{'\0', '\0', static_cast<char>(text.size())} + text;
+    };
+    const std::string frames = frame("TT2", "title") + frame("TP1", "artist") + std::string(64, '\0');
+    const std::string tag = std::string("ID3\x02\0\0\0\0", 8) + std::string{'\0', static_cast<char>(frames.size())};
+    const auto file = library.writeFile("old.mp3", tag + frames + audio);
+
+    const auto results = writeSortArtist(library.path());
+    ASSERT_EQ(results.size(), 1U);
+    EXPECT_TRUE(results[0].ok) << results[0].reason;
+    const auto raw = readWithMutagen(file);
+    EXPECT_EQ(raw.at("TIT2"), "title");
+    EXPECT_EQ(raw.at("TPE1"), "artist");
+    EXPECT_EQ(raw.at("TSOP"), "やまだ たろう");
 }
 
 TEST_F(DamagedFiles, OtherItemsKeepTheirNamesAndNoneIsAdded)

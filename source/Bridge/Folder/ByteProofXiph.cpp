@@ -57,6 +57,7 @@ std::string compareComments(const Comment& was, const Comment& is, Property writ
 struct Flac {
     Id3Tag id3;
     bool hasId3 = false;
+    std::string_view prefix; // the ID3v2 tag's bytes
     std::string_view streamInfo, comment, frames;
     bool hasComment = false;
     std::vector<Item> blocks; // every other block but padding, in order
@@ -66,10 +67,18 @@ std::string parseFlac(std::string_view b, Flac& out)
 {
     std::size_t pos = 0;
     if (startsWithId3(b)) {
-        if (std::string why = parseId3(b, out.id3); !why.empty())
-            return why;
-        out.hasId3 = true;
+        // A tag this parser does not read can still stay byte for byte.
+        const std::string why = parseId3(b, out.id3);
+        out.hasId3 = why.empty();
         pos = out.id3.size;
+        if (!out.hasId3) {
+            pos = 10;
+            for (std::size_t i = 6; i < 10; ++i)
+                pos += std::size_t(static_cast<unsigned char>(b[i]) & 0x7F) << (7 * (9 - i));
+            if (pos > b.size())
+                return why;
+        }
+        out.prefix = b.substr(0, pos);
     }
     if (!fits(b, pos, 4) || b.substr(pos, 4) != "fLaC")
         return "no FLAC stream marker";
@@ -117,9 +126,9 @@ std::string proveFlac(std::string_view before, std::string_view after, Property 
         if (was.blocks[i].key != is.blocks[i].key || was.blocks[i].bytes != is.blocks[i].bytes)
             return "the edit would change a metadata block of type " + was.blocks[i].key;
     }
-    if (was.hasId3 != is.hasId3)
+    if (was.prefix != is.prefix && (!was.hasId3 || !is.hasId3))
         return "the edit would change the ID3v2 tag";
-    if (was.hasId3) {
+    if (was.prefix != is.prefix) {
         if (std::string why = compareId3(was.id3, is.id3, {}, false); !why.empty())
             return why;
     }
