@@ -18,6 +18,24 @@ std::string upperAscii(std::string_view s)
     return out;
 }
 
+namespace {
+
+// An item name for a reason: MP4 names start with the copyright sign as one
+// Latin-1 byte; other bytes outside ASCII show as '?'.
+std::string printable(std::string_view key)
+{
+    std::string out;
+    for (const char c : key) {
+        if (static_cast<unsigned char>(c) == 0xA9)
+            out += "\u00A9";
+        else
+            out.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
+    }
+    return out;
+}
+
+} // namespace
+
 std::string compareItems(const std::vector<Item>& before, const std::vector<Item>& after,
                          const std::set<std::string>& written, std::string_view what, bool newTag, bool textValue)
 {
@@ -41,15 +59,16 @@ std::string compareItems(const std::vector<Item>& before, const std::vector<Item
                     return "the file holds tags that cannot be rewritten safely: a " + std::string(what) +
                            " entry has no name";
                 if (!isValidUtf8(entry.substr(eq + 1)))
-                    return "the file holds tags that cannot be rewritten safely: " + key + " is not UTF-8";
+                    return "the file holds tags that cannot be rewritten safely: " + printable(key) +
+                           " is not UTF-8";
             }
         }
-        return "the edit would change " + key + " in the " + std::string(what);
+        return "the edit would change " + printable(key) + " in the " + std::string(what);
     }
     if (!newTag) {
         for (const auto& [key, values] : is) {
             if (!was.contains(key))
-                return "the edit would add " + key + " to the " + std::string(what);
+                return "the edit would add " + printable(key) + " to the " + std::string(what);
         }
     }
     return {};

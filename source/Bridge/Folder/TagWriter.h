@@ -12,10 +12,12 @@ namespace yomi::bridge::folder {
 // Writes one text property of the audio file `file` (of the given format),
 // which the walk opened as the version `opened`.
 //
-// The whole file is read into memory and edited there; the edit is parsed
-// again and must carry the new value with every other property and every
-// picture unchanged, and proveEdit must find on the bytes that nothing but the
-// property's own item changed (the audio data above all). Only then does fileio::commitFile put
+// The whole file is read into memory and edited there: an ID3v2.3/2.4 tag
+// (MP3, TrueAudio, WAVE, AIFF), an ASF header and a FLAC Vorbis comment on the
+// bytes, the rest through TagLib. proveEdit must then find on the bytes that
+// nothing but the property's own item changed (the audio data above all), and
+// the edit, parsed again, must carry the new value with every other property
+// and every picture unchanged. Only then does fileio::commitFile put
 // the new bytes on disk, and its result is the outcome. A value the file
 // already has writes nothing (bytes and modification time stay). Fails, with
 // the reason, for a file that cannot be read, that changed since it was
