@@ -184,6 +184,52 @@ TEST_F(DamagedFiles, AnId3v22TagIsWrittenAsV24WithItsFrames)
     EXPECT_EQ(raw.at("TSOP"), "やまだ たろう");
 }
 
+// A real write of the format's template, as the bytes before and after.
+std::pair<std::string, std::string> writtenTemplate(const TempFolder& root, const std::string& ext)
+{
+    const auto file = root.copyTemplate("template." + ext, ext + "/track." + ext);
+    tagWithMutagen(file, {{"ARTIST", "山田"}, {"ARTISTSORT", "old"}});
+    std::pair<std::string, std::string> bytes{readBytes(file), ""};
+    walkLibrary(file.parent_path(), [](std::size_t, bridge::Track& track) {
+        EXPECT_TRUE(track.setValue(u"やまだ", "sortArtist").ok);
+    });
+    bytes.second = readBytes(file);
+    return bytes;
+}
+
+TEST_F(DamagedFiles, OnlyTheNamedDifferencesPassTheProof)
+{
+    const auto prove = [](Format format, const auto& bytes, const std::string& after) {
+        return proveEdit(format, bytes.first, after, Property::SortArtist);
+    };
+    const auto flac = writtenTemplate(library, "flac");
+    std::string renamed = flac.second;
+    renamed.replace(renamed.find("ARTIST=\xE5"), 6, "artist"); // Vorbis names have no case
+    EXPECT_EQ(prove(Format::Flac, flac, renamed), "");
+
+    const auto mp3 = writtenTemplate(library, "mp3");
+    std::string padded = mp3.second; // the tag's padding grows by 100 bytes
+    const std::size_t size = ((padded[6] & 0x7F) << 21) | ((padded[7] & 0x7F) << 14) | ((padded[8] & 0x7F) << 7) |
+                             (padded[9] & 0x7F);
+    padded.insert(10 + size, 100, '\0');
+    for (int i = 0; i < 4; ++i)
+        padded[6 + i] = static_cast<char>(((size + 100) >> (21 - 7 * i)) & 0x7F);
+    EXPECT_EQ(prove(Format::Mpeg, mp3, padded), "");
+    std::string flagged = mp3.second;
+    flagged[flagged.find("TPE1") + 9] = 0x40; // a frame flag of another frame
+    EXPECT_NE(prove(Format::Mpeg, mp3, flagged), "");
+
+    const auto m4a = writtenTemplate(library, "m4a");
+    std::string moved = m4a.second;
+    ++moved[moved.find("stco") + 15]; // one chunk offset off by one
+    EXPECT_NE(prove(Format::Mp4, m4a, moved), "");
+
+    const auto wv = writtenTemplate(library, "wv");
+    std::string readOnly = wv.second;
+    readOnly[readOnly.find(std::string("ARTIST\0", 7)) - 4] = 0x01; // the item's flags
+    EXPECT_NE(prove(Format::WavPack, wv, readOnly), "");
+}
+
 TEST_F(DamagedFiles, OtherItemsKeepTheirNamesAndNoneIsAdded)
 {
     // Ogg Vorbis with a big cover in its comment; WavPack with an APE Date;
