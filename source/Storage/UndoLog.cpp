@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 #include "Platform/FileCommit.h"
 #include "Platform/FileIo.h"
@@ -379,7 +380,7 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
     SaveRecord save;
     save.id = id;
     bool headed = false;
-    std::vector<std::size_t> slots; // record index -> position in save.changes
+    std::unordered_map<std::size_t, std::size_t> slots; // record index -> position in save.changes
     std::string_view rest = *bytes;
     while (!rest.empty()) {
         std::uint64_t length = 0, stored = 0;
@@ -402,8 +403,6 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
             Change c;
             if (!decodeChange(payload, index, c))
                 break;
-            if (slots.size() <= index)
-                slots.resize(index + 1, static_cast<std::size_t>(-1));
             slots[index] = save.changes.size();
             save.changes.push_back(std::move(c));
         } else if (type == kCommitted) {
@@ -412,8 +411,8 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
             FileStamp stamp;
             if (!in.getAs(index, 4) || !in.get(hasStamp, 1) || (hasStamp && !getStamp(in, stamp)))
                 break;
-            if (index < slots.size() && slots[index] != static_cast<std::size_t>(-1)) {
-                Change& c = save.changes[slots[index]];
+            if (const auto slot = slots.find(index); slot != slots.end()) {
+                Change& c = save.changes[slot->second];
                 c.committed = true;
                 if (hasStamp)
                     c.after = stamp;
