@@ -560,6 +560,7 @@ namespace {
 
 // The change time is left out: rolling back an interrupted commit puts the
 // bytes and the modification time back, but the kernel moves the change time.
+// Only names the reason a file is left alone.
 bool sameVersion(const FileStamp& a, const FileStamp& b)
 {
     return a.device == b.device && a.inode == b.inode && a.size == b.size && a.mtimeSeconds == b.mtimeSeconds &&
@@ -584,11 +585,13 @@ RevertOutcome revertFileChange(const Change& change, UndoLog& log)
         return {Status::Failed, "cannot read the file: " + error};
     if (edit.isOld(*current))
         return {Status::NotMade, "the file holds its content from before the change"};
-    if (change.after && !sameVersion(*change.after, *stamp))
-        return {Status::LeftAlone, "the file changed since"};
+    // The whole content decides: a file rewritten since with exactly the
+    // bytes of the change (a later Save taken back) is taken back too.
     const auto restored = edit.undo(*current);
     if (!restored)
-        return {Status::LeftAlone, "the file holds other bytes than the change wrote"};
+        return {Status::LeftAlone, change.after && !sameVersion(*change.after, *stamp)
+                                       ? "the file changed since"
+                                       : "the file holds other bytes than the change wrote"};
 
     Change inverse;
     inverse.path = change.path;

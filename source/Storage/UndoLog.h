@@ -164,12 +164,14 @@ struct RevertOutcome {
     std::string reason;
 };
 
-// Takes back one change of a file: when the file holds exactly the bytes the
-// change made (the recorded stamp, where one was recorded, but for the change
-// time, which a rollback of an interrupted commit moves; and the size, CRC and
-// edited bytes of the change), the old bytes are put back through fileio::commitFile, and the
-// inverse change is recorded in `log` first. A file whose content is the one
-// before the change gives NotMade; any other file is left alone.
+// Takes back one change of a file: when the file's whole content is exactly
+// the content the change made (its size, CRC-32 and edited bytes), the old
+// bytes are put back through fileio::commitFile, and the inverse change is
+// recorded in `log` first. The content decides, not the stamp: a file
+// rewritten since with those very bytes (a later Save taken back, an
+// interrupted commit rolled back) is taken back too. A file whose content is
+// the one before the change gives NotMade; any other file is left alone, with
+// "the file changed since" when its stamp differs from the recorded one.
 RevertOutcome revertFileChange(const Change& change, UndoLog& log);
 
 } // namespace yomi::storage

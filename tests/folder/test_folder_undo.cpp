@@ -54,11 +54,11 @@ protected:
         setLauncher(previousLauncher_);
     }
 
-    void save()
+    void save(const String& sort = u"sakura")
     {
         SRMainController c;
         c.load(nullptr);
-        c.dataArray()->forEach([](const PairEntryRef& e) { e->sortStr = u"sakura"; });
+        c.dataArray()->forEach([&](const PairEntryRef& e) { e->sortStr = sort; });
         c.save(nullptr);
         ASSERT_EQ(c.lastSaveReport().failed, 0u);
     }
@@ -121,6 +121,19 @@ TEST_F(FolderUndo, RevertRestoresEveryFileByteForByteAndLeavesFilesEditedSinceAl
     EXPECT_THAT(c.lastRevertReport().leftAlone, ElementsAre(HasSubstr("flac.flac: the file changed since")));
     EXPECT_EQ(readBytes(edited), editedBytes);
     EXPECT_EQ(c.lastRevertReport().reverted, originals.size());
+    for (const auto& [file, bytes] : originals)
+        EXPECT_TRUE(readBytes(file) == bytes) << file << " differs from its original";
+}
+
+TEST_F(FolderUndo, SavesAreTakenBackNewestFirst)
+{
+    save();
+    save(u"second");
+    SRMainController c;
+    c.revertLastSave(nullptr);
+    EXPECT_EQ(c.lastRevertReport().saveId, 2u);
+    c.revertSave(1); // files rewritten by the first revert, with the bytes of Save 1
+    EXPECT_TRUE(c.lastRevertReport().leftAlone.empty()) << c.lastRevertReport().text();
     for (const auto& [file, bytes] : originals)
         EXPECT_TRUE(readBytes(file) == bytes) << file << " differs from its original";
 }
