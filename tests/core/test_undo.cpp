@@ -194,6 +194,12 @@ TEST_F(RevertTest, PreviewCountsTracksToWriteFromTheScan)
     ASSERT_EQ(c.dataArray()->size(), 2u);
     EXPECT_EQ(c.dataArray()->at(0)->trackCount, 2u);
     EXPECT_EQ(c.savePreview().text(), "Save will write 1 track for 1 value");
+    c.dataArray()->at(0)->sortStr = u"other";
+    EXPECT_EQ(c.savePreview().tracks, 2u);
+    c.fillOnlyEmpty = true; // the track holding "sakura" keeps it
+    EXPECT_EQ(c.savePreview().tracks, 1u);
+    c.fillOnlyEmpty = false;
+    c.dataArray()->at(0)->sortStr = u"sakura";
 
     c.dataArray()->at(1)->sortStr = u"yama";
     EXPECT_TRUE(c.dataArray()->at(1)->isEdited());
