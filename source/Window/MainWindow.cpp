@@ -162,6 +162,7 @@ void MainWindow::runLoad()
     QElapsedTimer clock;
     clock.start();
     controller_.load(ui_->loadButton);
+    showSavePreview();
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
 
     const std::size_t values = controller_.dataArray() ? controller_.dataArray()->size() : 0;

@@ -2,8 +2,8 @@
 // of edited rows, what Save will write, and Edit > Revert Last Save.
 #include <QAction>
 #include <QFont>
+#include <QLabel>
 #include <QPushButton>
-#include <QStatusBar>
 
 #include "GuiFixture.h"
 #include "support/StateHome.h"
@@ -25,7 +25,6 @@ TEST_F(GuiUndo, PreviewMarksAndRevertFromTheEditMenu)
     ASSERT_EQ(column(0), (QStringList{"東京", "北京"}));
     EXPECT_EQ(column(2), (QStringList{"2", "1"}));
     EXPECT_EQ(ui->saveButton()->toolTip(), "Save will write 1 track for 1 value");
-    EXPECT_EQ(ui->statusBar()->currentMessage(), ui->saveButton()->toolTip());
 
     QAbstractItemModel& model = *view().model();
     ASSERT_TRUE(model.setData(model.index(1, 1), "pekin"));
@@ -33,6 +32,7 @@ TEST_F(GuiUndo, PreviewMarksAndRevertFromTheEditMenu)
     EXPECT_FALSE(model.index(1, 0).data(Qt::DecorationRole).isNull());
     EXPECT_TRUE(model.index(0, 0).data(Qt::DecorationRole).isNull());
     EXPECT_EQ(ui->saveButton()->toolTip(), "Save will write 2 tracks for 2 values");
+    EXPECT_EQ(ui->statusLine()->text(), ui->saveButton()->toolTip());
 
     click(ui->saveButton());
     EXPECT_EQ(library->track(1).get("sortArtist").copy(), OptString(u"pekin"));
@@ -40,7 +40,7 @@ TEST_F(GuiUndo, PreviewMarksAndRevertFromTheEditMenu)
     EXPECT_TRUE(model.index(1, 0).data(Qt::DecorationRole).isNull());
 
     ui->revertAction()->trigger();
-    EXPECT_EQ(ui->statusBar()->currentMessage(), "Reverted Save 1: 2 tracks");
+    EXPECT_EQ(ui->statusLine()->text(), "Reverted Save 1: 2 tracks");
     EXPECT_EQ(library->track(1).get("sortArtist").copy(), OptString(u""));
     EXPECT_EQ(library->track(2).get("sortArtist").copy(), OptString(u""));
     EXPECT_EQ(column(1), (QStringList{"tokyo", ""})); // loaded again
