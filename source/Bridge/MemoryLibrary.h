@@ -4,6 +4,11 @@
 // Every property read and write is counted and recorded in order, so that a
 // test can check which reads an operation makes, and a track can be told to
 // fail its writes.
+//
+// With an undo log set, a write that changes a value is recorded under the
+// track's index (its path in the log); a revert puts the old value back (or
+// removes the property, when it was absent) when the track still holds the
+// value written, and leaves it alone otherwise.
 #pragma once
 
 #include <map>
@@ -35,6 +40,7 @@ public:
     void failWrites(std::string reason) { failReason_ = std::move(reason); }
 
 private:
+    friend class MemoryLibrary;
     MemoryLibrary* library_;
     std::size_t index_;
     std::map<std::string, Value, std::less<>> properties_;
@@ -81,6 +87,9 @@ public:
     // Application
     std::vector<std::shared_ptr<Source>> sources() override;
 
+    void setUndoLog(storage::UndoLog* log) override { undo_ = log; }
+    storage::RevertOutcome revertChange(const storage::Change& change, storage::UndoLog& log) override;
+
     // A walk over the tracks as they stand now.
     std::unique_ptr<TrackSequence> snapshot();
 
@@ -93,6 +102,7 @@ private:
     bool recording_ = true;
     bool hasSource_ = true;
     bool hasPlaylist_ = true;
+    storage::UndoLog* undo_ = nullptr;
 };
 
 } // namespace yomi::bridge

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Platform/Text.h"
+#include "Storage/UndoLog.h"
 
 namespace yomi::bridge {
 
@@ -110,6 +111,22 @@ class Application {
 public:
     virtual ~Application() = default;
     virtual std::vector<std::shared_ptr<Source>> sources() = 0;
+
+    // While a log is set (until it is set to null), every setValue that would
+    // change the library is first recorded in the log, and refused, with the
+    // reason, when it cannot be; it is marked committed once it is in. The
+    // log must outlive the setting. A library that cannot take changes back
+    // ignores the log and records nothing.
+    virtual void setUndoLog(storage::UndoLog* log) { (void)log; }
+    // Takes back one change that this kind of library recorded, recording the
+    // inverse change in `log` before it is made. A library that cannot take
+    // changes back fails.
+    virtual storage::RevertOutcome revertChange(const storage::Change& change, storage::UndoLog& log)
+    {
+        (void)change;
+        (void)log;
+        return {storage::RevertOutcome::Status::Failed, "this library cannot take changes back"};
+    }
 };
 
 // The bundle identifier under which the music application is found.

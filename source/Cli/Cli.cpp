@@ -1,6 +1,7 @@
 #include "Cli/Cli.h"
 
 #include <array>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -15,6 +16,7 @@
 #include "Platform/Text.h"
 #include "Platform/Log.h"
 #include "Platform/Window.h"
+#include "Storage/UndoLog.h"
 
 namespace yomi::cli {
 namespace {
@@ -196,6 +198,52 @@ std::string changeLine(const HeldWrite& w)
     return show(w.name) + ":" + show(w.fieldValue) + "->" + show(w.value);
 }
 
+// The kept undo logs, oldest first: id, start time (UTC), kind, what was
+// saved, changes made, and whether the log was completed.
+int listUndoLogs(std::ostream& out)
+{
+    for (const std::uint64_t id : storage::listSaves()) {
+        std::string error;
+        const auto save = storage::readSave(id, error);
+        if (!save) {
+            out << id << "\t-\tdamaged\n";
+            continue;
+        }
+        char when[32] = "-";
+        const std::time_t t = static_cast<std::time_t>(save->started);
+        std::tm tm {};
+        if (::gmtime_r(&t, &tm))
+            std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &tm);
+        std::size_t committed = 0;
+        for (const storage::Change& c : save->changes)
+            committed += c.committed ? 1 : 0;
+        out << id << '\t' << when << '\t'
+            << (save->kind == storage::LogKind::Revert ? "revert of " + std::to_string(save->reverts) : "save")
+            << '\t' << log::escapeControls(save->label) << '\t' << committed << " change(s)"
+            << (save->complete ? "" : "\tinterrupted") << '\n';
+    }
+    out.flush();
+    return out.good() ? kExitOk : kExitWriteFailed;
+}
+
+int revert(const Options& options, Streams streams)
+{
+    SRMainController controller;
+    controller.revertSave(options.saveId);
+    const RevertReport& report = controller.lastRevertReport();
+    if (!report.found) {
+        streams.err << "yomi-cli: " << report.error << '\n';
+        return kExitUsage;
+    }
+    for (const std::string& line : report.leftAlone)
+        streams.err << "yomi-cli: left alone: " << log::escapeControls(line) << '\n';
+    streams.err << "yomi-cli: " << report.text();
+    if (report.undoId)
+        streams.err << " (this revert is save " << report.undoId << ")";
+    streams.err << '\n';
+    return report.failed ? kExitWriteFailed : kExitOk;
+}
+
 } // namespace
 
 void setReadingEngineFactory(ReadingEngineFactory factory)
@@ -224,6 +272,7 @@ std::string usageText()
                  (--from FILE | --romaji | --copy | --reading [--style STYLE])
                  [--only-empty] [--dry-run] [--no-console]
   yomi-cli read  [--style STYLE] [--candidates N]
+  yomi-cli revert [--list] [--save ID] [--library DIR] [--no-console]
   yomi-cli help
   yomi-cli --version
 
@@ -269,6 +318,15 @@ read    Reads values, one a line in the format of the list, on standard input
         and, with --candidates N, up to N other readings, each after a tab.
         Readings in $XDG_CONFIG_HOME/yomi/readings.tsv (value, a tab, reading)
         come first, for whole values and for parts of them.
+
+revert  Takes back the last Save: every file that still holds exactly what
+        that Save wrote gets its old bytes back (a sort value the Save added
+        is removed again); a file changed since, or gone, is left alone and
+        listed. Each Save keeps an undo log (the last 20 are kept) under
+        $XDG_STATE_HOME/yomi/undo; a revert is itself a Save that can be
+        reverted, and a revert cut short is completed by the next one.
+  --list         print the kept logs: id, time, kind, field, changes
+  --save ID      take back that Save instead of the last one
 
 --library DIR   the folder of audio files; without it, the XDG music folder,
                 else ~/Music
@@ -318,6 +376,8 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         o.command = Command::Apply;
     else if (command == "read")
         o.command = Command::Read;
+    else if (command == "revert")
+        o.command = Command::Revert;
     else
         return fail("unknown command: " + command);
 
@@ -344,6 +404,7 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         };
         const bool isApply = o.command == Command::Apply;
         const bool isRead = o.command == Command::Read;
+        const bool isRevert = o.command == Command::Revert;
 
         if (arg == "--help" || arg == "-h") {
             o = Options{};
@@ -399,8 +460,16 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             o.onlyEmpty = true;
         } else if (isApply && arg == "--dry-run" && !inlineValue) {
             o.dryRun = true;
-        } else if (isApply && arg == "--no-console" && !inlineValue) {
+        } else if ((isApply || isRevert) && arg == "--no-console" && !inlineValue) {
             o.noConsole = true;
+        } else if (isRevert && arg == "--list" && !inlineValue) {
+            o.listSaves = true;
+        } else if (isRevert && arg == "--save") {
+            std::string id;
+            if (!takeValue(id) || id.empty() || id.size() > 18 ||
+                id.find_first_not_of("0123456789") != std::string::npos || std::stoull(id) == 0)
+                return fail("--save needs the id of a save (see revert --list)");
+            o.saveId = std::stoull(id);
         } else if (!arg.empty() && arg.front() == '-') {
             return fail("unknown option for " + command + ": " + args[i]);
         } else {
@@ -410,6 +479,14 @@ ParseResult parseArguments(const std::vector<std::string>& args)
     if (o.command == Command::Read) {
         if (haveField || haveLibrary)
             return fail("read takes no --field or --library");
+        result.options = o;
+        return result;
+    }
+    if (o.command == Command::Revert) {
+        if (haveField)
+            return fail("revert takes no --field");
+        if (o.listSaves && o.saveId)
+            return fail("revert takes only one of --list, --save");
         result.options = o;
         return result;
     }
@@ -582,7 +659,10 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
         streams.out << "yomi-cli " YOMI_VERSION "\n";
         return kExitOk;
     }
+    if (options.command == Command::Revert && options.listSaves)
+        return listUndoLogs(streams.out);
     const bool apply = options.command == Command::Apply;
+    const bool revertSave = options.command == Command::Revert;
 
     // The reading engine is checked before the library is touched.
     std::unique_ptr<ReadingEngine> engine;
@@ -620,10 +700,12 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
     }
 
     // The log viewer opens only for a real write-back.
-    const bool console = apply && !options.dryRun && !options.noConsole;
+    const bool console = (revertSave || (apply && !options.dryRun)) && !options.noConsole;
     std::optional<ScopedLauncher> silence;
     if (!console)
         silence.emplace(std::make_shared<SilentLauncher>());
+    if (revertSave)
+        return revert(options, streams);
 
     // A dry run keeps its log lines off the system log: they describe changes
     // that are not made.
@@ -719,6 +801,7 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
     }
 
     controller.fillOnlyEmpty = options.onlyEmpty;
+    const SavePreview preview = controller.savePreview();
     controller.save(nullptr);
     const SaveReport report = controller.lastSaveReport();
 
@@ -730,6 +813,7 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
         if (report.unreadable)
             streams.err << ", " << report.unreadable << " file(s) could not be read";
         streams.err << '\n';
+        streams.err << "yomi-cli: dry run: " << preview.text() << '\n';
         return kExitOk;
     }
     streams.err << "yomi-cli: " << report.written << " track(s) written";
@@ -737,6 +821,8 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
         streams.err << ", " << report.failed << " failed";
     if (report.unreadable)
         streams.err << ", " << report.unreadable << " file(s) could not be read";
+    if (report.undoId)
+        streams.err << " (save " << report.undoId << "; yomi-cli revert takes it back)";
     streams.err << '\n';
     return report.failed ? kExitWriteFailed : kExitOk;
 }

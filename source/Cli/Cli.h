@@ -1,8 +1,9 @@
 // yomi-cli: the editor controller driven from the command line, with no
 // window. `list` runs Load for one field and prints the list; `apply` runs
 // Load, sets sort values (from a TSV file, or by one of the two edit
-// commands), then runs Save. Every rule of the scan, the edits and the
-// write-back is the controller's own.
+// commands), then runs Save. `revert` takes back the last Save (or a chosen
+// one) from its undo log, or lists the kept logs. Every rule of the scan, the
+// edits, the write-back and the revert is the controller's own.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitWriteFailed = 1; // at least one write failed
 inline constexpr int kExitUsage = 2;       // bad usage or unusable input; nothing written
 
-enum class Command { List, Apply, Help, Read, Version };
+enum class Command { List, Apply, Revert, Help, Read, Version };
 enum class Edit { FromFile, Romaji, Copy, Reading };
 
 struct Options {
@@ -40,6 +41,8 @@ struct Options {
     bool noConsole = false;
     ReadingStyle style = ReadingStyle::Katakana;
     std::size_t candidates = 0; // alternatives printed by `read`
+    bool listSaves = false;  // revert --list
+    std::uint64_t saveId = 0; // revert --save ID; 0 is the last Save
 };
 
 // The field's row of the field table for a command-line field name (artist,

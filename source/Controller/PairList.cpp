@@ -1,8 +1,20 @@
 #include "Controller/PairList.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace yomi {
+
+std::size_t PairEntry::tracksToWrite(bool onlyEmpty) const
+{
+    if (sortStr.empty())
+        return 0;
+    std::size_t kept = 0;
+    for (const auto& [sort, count] : sortCounts)
+        if (sort == sortStr || (onlyEmpty && !sort.empty()))
+            kept += count;
+    return trackCount - std::min(kept, trackCount);
+}
 
 PairList::PairList(std::vector<PairEntryRef> entries)
 {

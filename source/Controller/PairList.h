@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "Platform/Text.h"
@@ -14,8 +15,25 @@ namespace yomi {
 // Shared by the list and the index, so an edit through the list is what the
 // write-back finds through the index.
 struct PairEntry {
+    PairEntry() = default;
+    PairEntry(String original, String sort) : originalStr(std::move(original)), sortStr(std::move(sort)) {}
+
     String originalStr;
     String sortStr;
+    // What the scan (or the last Save) saw: the tracks carrying the value,
+    // how many of them carry each sort value, and the listed sort value, so
+    // that an edit of sortStr shows and what a Save will write can be told
+    // without reading the library again.
+    std::size_t trackCount = 0;
+    std::vector<std::pair<String, std::size_t>> sortCounts;
+    String loadedSort;
+
+    // Whether sortStr differs from the sort value listed by the scan or the last Save.
+    bool isEdited() const { return sortStr != loadedSort; }
+    // The tracks a Save would write now: those whose sort value is not
+    // sortStr (with onlyEmpty, those whose sort value is empty); none while
+    // sortStr is empty.
+    std::size_t tracksToWrite(bool onlyEmpty = false) const;
 };
 
 using PairEntryRef = std::shared_ptr<PairEntry>;

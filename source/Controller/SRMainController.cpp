@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 
 #include "Bridge/MusicLibrary.h"
 #include "Category/AppleScriptUtility.h"
 #include "Category/StringUtility.h"
 #include "Platform/Log.h"
+#include "Storage/UndoLog.h"
 
 namespace yomi {
 namespace {
@@ -45,7 +47,75 @@ bool isPlainAudio(bridge::Track& track)
     return track.valueForKey("videoKind").intValue() == bridge::kVideoKindNone;
 }
 
+// Tracks of one value seen by a scan or a Save, by sort value.
+struct Tally {
+    std::size_t tracks = 0;
+    std::vector<std::pair<String, std::size_t>> sorts;
+
+    void add(const String& sort)
+    {
+        ++tracks;
+        for (auto& [s, n] : sorts) {
+            if (s == sort) {
+                ++n;
+                return;
+            }
+        }
+        sorts.emplace_back(sort, 1);
+    }
+};
+
+using Tallies = std::unordered_map<String, Tally>;
+
+// Stores the tallies in the entries of the index; the listed sort values
+// become the ones an edit is told from.
+void storeTallies(PairDict& dict, Tallies& tallies, bool onlyTallied = false)
+{
+    for (auto& [value, entry] : dict) {
+        const auto found = tallies.find(value);
+        if (found == tallies.end() && onlyTallied)
+            continue;
+        Tally& t = found == tallies.end() ? tallies[value] : found->second;
+        entry->trackCount = t.tracks;
+        entry->sortCounts = std::move(t.sorts);
+        entry->loadedSort = entry->sortStr;
+    }
+}
+
+// 1284 -> "1,284".
+std::string withThousands(std::size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (std::size_t i = digits.size(); i > 3; i -= 3)
+        digits.insert(i - 3, ",");
+    return digits;
+}
+
+std::string counted(std::size_t n, std::string_view one, std::string_view many)
+{
+    return withThousands(n) + " " + std::string(n == 1 ? one : many);
+}
+
 } // namespace
+
+std::string SavePreview::text() const
+{
+    return "Save will write " + counted(tracks, "track", "tracks") + " for " + counted(values, "value", "values");
+}
+
+std::string RevertReport::text() const
+{
+    if (!found)
+        return "Nothing reverted: " + error;
+    std::string out = "Reverted Save " + std::to_string(saveId) + ": " + counted(reverted, "track", "tracks");
+    if (notMade)
+        out += "; " + withThousands(notMade) + " already as before";
+    if (!leftAlone.empty())
+        out += "; " + withThousands(leftAlone.size()) + " changed since, left alone";
+    if (failed)
+        out += "; " + withThousands(failed) + " failed";
+    return out;
+}
 
 std::optional<FieldKeys> fieldForTag(std::int32_t tag)
 {
@@ -203,6 +273,7 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     reportProgress(0, total);
     std::int32_t redrawCounter = 1;
     lastLoad_ = LoadReport{};
+    Tallies tallies;
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         const OptString value = track.valueForKey(valueKey).copy();
@@ -212,6 +283,7 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
         if (!isHiraganaKatanakaAlphabetString(value)) {
             OptString sort = track.valueForKey(sortKey).copy();
             if (sort && value) {
+                tallies[*value].add(*sort);
                 PairDict& dict = *pairDict_;
                 auto found = dict.find(*value);
                 if (found == dict.end()) {
@@ -238,6 +310,8 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     });
     reportProgress(static_cast<std::size_t>(redrawCounter - 1), total);
 
+    storeTallies(*pairDict_, tallies);
+
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     char line[64];
     std::snprintf(line, sizeof line, "%f sec", elapsed.count());
@@ -255,12 +329,18 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
 
     lastSave_ = SaveReport{};
     const std::shared_ptr<PairDict> dict = pairDict_;
-    const auto playlist = bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(
-        bridge::kMusicApplicationIdentifier));
+    const auto app = bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier);
+    const auto playlist = bridge::libraryPlaylist(app);
     const auto sequence = bridge::tracksOf(playlist);
     const std::optional<std::size_t> total = sequence->count();
     reportProgress(0, total);
     std::size_t visited = 0;
+    // Every change is recorded before it is made, so that the Save can be
+    // taken back; the log is made with the first change.
+    storage::UndoLog undo(storage::LogKind::Save, std::string(sortKey));
+    if (app)
+        app->setUndoLog(&undo);
+    Tallies tallies;
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         if (++visited % kRedrawInterval == 0)
@@ -277,15 +357,18 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         if (listed.empty())
             return;
         const OptString current = track.valueForKey(sortKey).copy();
-        if (current && *current == listed)
+        if ((current && *current == listed) || (fillOnlyEmpty && current && !current->empty())) {
+            if (current)
+                tallies[*value].add(*current);
             return;
-        if (fillOnlyEmpty && current && !current->empty())
-            return;
+        }
 
         const OptString name = track.name();
         const bridge::WriteResult result = track.setValue(listed, sortKey);
         // A change is logged only once it is really in the library; a failed
         // write gets a line of its own with the reason.
+        if (result.ok || current)
+            tallies[*value].add(result.ok ? listed : *current);
         if (result.ok) {
             ++lastSave_.written;
             log::write(logValue(name) + ":" + logValue(value) + "->" + logValue(listed) + "\n");
@@ -299,9 +382,95 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         }
     });
     reportProgress(visited, total);
+    if (app)
+        app->setUndoLog(nullptr);
+    undo.finish();
+    lastSave_.undoId = undo.id();
+    // Values with a listed sort value were all read again; the others keep
+    // the counts of the scan.
+    if (dict)
+        storeTallies(*dict, tallies, true);
 
     busyOff();
     redraw();
+}
+
+void SRMainController::revertLastSave(const void*)
+{
+    revertSave(0);
+    if (dataArray_ && !dataArray_->empty())
+        load(nullptr);
+}
+
+void SRMainController::revertSave(std::uint64_t id)
+{
+    busyOn();
+    redraw();
+    runAppleScriptWithString(kConsoleLaunchScript);
+
+    lastRevert_ = RevertReport{};
+    RevertReport& report = lastRevert_;
+    std::optional<storage::SaveRecord> save;
+    if (const auto target = id ? std::optional<std::uint64_t>(id) : storage::saveToRevert()) {
+        save = storage::readSave(*target, report.error);
+    } else {
+        report.error = "no Save to revert";
+    }
+    // Opening the application first recovers what an interrupted commit
+    // left, so that every file is whole before it is compared.
+    const auto app = save ? bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier) : nullptr;
+    if (save && !app)
+        report.error = "the music library is not available";
+    if (save && app) {
+        report.found = true;
+        report.saveId = save->id;
+        storage::UndoLog undo(storage::LogKind::Revert, save->label, save->id);
+        // Newest first: two changes of one file unwind in the reverse order
+        // of their making.
+        for (auto it = save->changes.rbegin(); it != save->changes.rend(); ++it) {
+            const storage::Change& change = *it;
+            const storage::RevertOutcome outcome = app->revertChange(change, undo);
+            const std::string what = log::escapeControls(change.path) + ":" + log::escapeControls(change.key) +
+                                     ":" + logValue(change.newValue) + "->" + logValue(change.oldValue);
+            switch (outcome.status) {
+            case storage::RevertOutcome::Status::Reverted:
+                ++report.reverted;
+                log::write("reverted " + what + "\n");
+                break;
+            case storage::RevertOutcome::Status::NotMade:
+                ++report.notMade;
+                break;
+            case storage::RevertOutcome::Status::LeftAlone:
+                report.leftAlone.push_back(change.path + ": " + outcome.reason);
+                log::write("left alone: " + what + " (" + log::escapeControls(outcome.reason) + ")\n");
+                break;
+            case storage::RevertOutcome::Status::Failed:
+                ++report.failed;
+                log::write("revert failed: " + what + " (" + log::escapeControls(outcome.reason) + ")\n");
+                break;
+            }
+        }
+        undo.finish();
+        report.undoId = undo.id();
+    }
+    if (!report.found)
+        log::write("Nothing reverted: " + log::escapeControls(report.error));
+
+    busyOff();
+    redraw();
+}
+
+SavePreview SRMainController::savePreview() const
+{
+    SavePreview preview;
+    if (!dataArray_)
+        return preview;
+    dataArray_->forEach([&](const PairEntryRef& entry) {
+        const std::size_t n = entry->tracksToWrite(fillOnlyEmpty);
+        preview.tracks += n;
+        preview.values += n ? 1 : 0;
+    });
+    return preview;
 }
 
 template <typename Edit>

@@ -72,11 +72,39 @@ struct LoadReport {
 };
 
 // What the last write-back did: tracks written, tracks whose write failed,
-// and tracks that could not be read.
+// and tracks that could not be read; the id of its undo log (0 when it wrote
+// nothing).
 struct SaveReport {
     std::size_t written = 0;
     std::size_t failed = 0;
     std::size_t unreadable = 0;
+    std::uint64_t undoId = 0;
+};
+
+// What a Save of the list as it stands would write: tracks, and values with at
+// least one track to write (from the counts of the scan; no library read).
+struct SavePreview {
+    std::size_t tracks = 0;
+    std::size_t values = 0;
+
+    // "Save will write 1,284 tracks for 37 values".
+    std::string text() const;
+};
+
+// What the last revert did, change by change of the Save it took back.
+struct RevertReport {
+    bool found = false;          // a Save to take back was found
+    std::string error;           // why not, when it was not
+    std::uint64_t saveId = 0;    // the Save taken back
+    std::uint64_t undoId = 0;    // the revert's own undo log (0: it changed nothing)
+    std::size_t reverted = 0;    // changes taken back
+    std::size_t notMade = 0;     // changes not in the library (never made, or taken back already)
+    std::size_t failed = 0;      // reverts tried that failed
+    std::vector<std::string> leftAlone; // "path: reason" of each track changed since, or gone
+
+    // One line for a status bar: "Reverted Save 12: 40 tracks; 2 changed
+    // since, left alone; 1 failed".
+    std::string text() const;
 };
 
 // How far a library walk of Load or Save has got: the tracks visited so far,
@@ -159,6 +187,9 @@ public:
     // Adds the remembered readings to userReadings and writes its file;
     // false, with the reason in `error`, when the file cannot be written.
     bool learnTypedReadings(std::string* error = nullptr);
+    // Takes back the last Save (see storage::saveToRevert), then loads the
+    // list again when one is shown, so that it shows the values restored.
+    void revertLastSave(const void* sender);
 
     // The scan and the write-back for one row of the field table.
     void loadDataFKey(std::string_view valueKey, std::string_view sortKey);
@@ -170,6 +201,17 @@ public:
     // When set, the write-back leaves every track whose own sort value is not
     // empty as it is: it only fills in empty ones.
     bool fillOnlyEmpty = false;
+
+    // Takes back one Save (0: the last one) through the music application:
+    // every change of its log, newest first, is put back where the track still
+    // holds what the Save wrote, and left alone (and listed) where it does
+    // not. Logged like a Save, change lines and failure lines; the revert has
+    // its own undo log, so it can be taken back in turn.
+    void revertSave(std::uint64_t id);
+    const RevertReport& lastRevertReport() const { return lastRevert_; }
+
+    // What a Save would write now.
+    SavePreview savePreview() const;
 
 private:
     template <typename Edit>
@@ -192,6 +234,7 @@ private:
     std::vector<String> refusedReadings_;
     std::unordered_map<String, std::vector<String>> readingAlternatives_;
     std::vector<String> typedSorts_;
+    RevertReport lastRevert_;
 };
 
 } // namespace yomi

@@ -73,6 +73,10 @@ MainWindow::MainWindow()
     bindKeyTag();
     ui_->openLibraryAction->setEnabled(false);
     restoreSettings();
+    // Edits in the list, and the list written anew, change what Save would do.
+    QObject::connect(model_, &QAbstractItemModel::dataChanged, window_.get(), [this] { showSavePreview(); });
+    QObject::connect(model_, &QAbstractItemModel::modelReset, window_.get(), [this] { showSavePreview(); });
+    showSavePreview();
     controller_.awakeFromNib();
 }
 
@@ -120,6 +124,7 @@ void MainWindow::connectActions()
         QObject::connect(sender, signal, window_.get(), [this, sender, action] {
             finishEditing();
             (controller_.*action)(sender);
+            showSavePreview();
         });
     };
     QObject::connect(ui_->loadButton, &QPushButton::clicked, window_.get(), [this] {
@@ -134,6 +139,12 @@ void MainWindow::connectActions()
     wire(ui_->copyToSortAction, &QAction::triggered, &SRMainController::copyOriginalToSort);
     wire(ui_->romajiButton, &QPushButton::clicked, &SRMainController::copyOriginalToPinYin);
     wire(ui_->romajiAction, &QAction::triggered, &SRMainController::copyOriginalToPinYin);
+    QObject::connect(ui_->revertAction, &QAction::triggered, window_.get(), [this] {
+        finishEditing();
+        controller_.revertLastSave(ui_->revertAction);
+        showSavePreview();
+        setStatus(QString::fromStdString(controller_.lastRevertReport().text()));
+    });
     QObject::connect(ui_->quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(ui_->openLibraryAction, &QAction::triggered, window_.get(), [this] {
         finishEditing();
@@ -151,6 +162,7 @@ void MainWindow::runLoad()
     QElapsedTimer clock;
     clock.start();
     controller_.load(ui_->loadButton);
+    showSavePreview();
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
 
     const std::size_t values = controller_.dataArray() ? controller_.dataArray()->size() : 0;
@@ -165,6 +177,9 @@ void MainWindow::runSave()
     lastProgress_ = {};
     setStatus({});
     controller_.save(ui_->saveButton);
+    // A Save clears the entries' marks in place, without telling the list.
+    ui_->listView->viewport()->update();
+    showSavePreview();
     const SaveReport& report = controller_.lastSaveReport();
     if (report.failed == 0) {
         setStatus({});
@@ -256,6 +271,14 @@ void MainWindow::bindKeyTag()
         controller_.setKeyTag(index);
         settings_->setValue(kFieldKey, index);
     });
+}
+
+void MainWindow::showSavePreview()
+{
+    const QString text = QString::fromStdString(controller_.savePreview().text());
+    ui_->saveButton->setToolTip(text);
+    if (controller_.dataArray() && !controller_.dataArray()->empty())
+        setStatus(text);
 }
 
 void MainWindow::finishEditing()
@@ -368,5 +391,6 @@ QAction* MainWindow::openLibraryAction() const { return ui_->openLibraryAction; 
 QAction* MainWindow::showLogAction() const { return ui_->showLogAction; }
 QLineEdit* MainWindow::filterBox() const { return ui_->filterBox; }
 QLabel* MainWindow::statusLine() const { return statusLine_; }
+QAction* MainWindow::revertAction() const { return ui_->revertAction; }
 
 } // namespace yomi::gui

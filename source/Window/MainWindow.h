@@ -38,6 +38,10 @@ class WidgetWindow;
 // and the field chooser's binding to keyTag, and calls awakeFromNib once.
 // Nothing reads the music library until Load or Save is pressed.
 //
+// The Save button's tooltip and the status bar say what a Save would write
+// (SRMainController::savePreview), kept up to date with the list and its
+// edits; Edit > Revert Last Save shows its result in the status bar.
+//
 // Before any action runs, a sort value being edited in the list is committed,
 // so that an edit in progress is neither lost by Save nor written over a
 // command's result later.
@@ -120,6 +124,7 @@ public:
     // be opened and the action is disabled.
     void setLibraryOpener(LibraryOpener opener);
     bool openLibraryFolder(const QString& folder);
+    QAction* revertAction() const;
 
     // The adapters behind the outlets.
     PushButtonAdapter& loadButtonAdapter() { return *loadAdapter_; }
@@ -140,6 +145,7 @@ private:
     void showProgress(const WalkProgress& progress);
     void setStatus(const QString& text);
     void restoreSettings();
+    void showSavePreview();
 
     SRMainController controller_;
     std::unique_ptr<QMainWindow> window_;

@@ -4,7 +4,31 @@
 
 #include <utility>
 
+#include <QFont>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
 namespace yomi::gui {
+namespace {
+
+// The mark of an edited row.
+const QIcon& editedDot()
+{
+    static const QIcon icon = [] {
+        QPixmap pixmap(12, 12);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x1e, 0x6f, 0xd9));
+        painter.drawEllipse(QRectF(2, 2, 8, 8));
+        return QIcon(pixmap);
+    }();
+    return icon;
+}
+
+} // namespace
 
 class PairListModel::Observer final : public PropertyObserver {
 public:
@@ -117,17 +141,28 @@ int PairListModel::rowCount(const QModelIndex& parent) const
 
 int PairListModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : 3;
 }
 
 QVariant PairListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
-        return {};
     const PairEntryRef entry = entryAt(index.row());
     if (!entry)
         return {};
+    if (role == Qt::FontRole && entry->isEdited()) {
+        QFont bold;
+        bold.setBold(true);
+        return bold;
+    }
+    if (role == Qt::DecorationRole && index.column() == ValueColumn && entry->isEdited())
+        return editedDot();
+    if (role == Qt::TextAlignmentRole && index.column() == TracksColumn)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
+        return {};
     switch (index.column()) {
+    case TracksColumn:
+        return role == Qt::EditRole ? QVariant() : QVariant(static_cast<qulonglong>(entry->trackCount));
     case ValueColumn:
         return QString::fromStdU16String(entry->originalStr);
     case SortColumn:
@@ -145,7 +180,8 @@ bool PairListModel::setData(const QModelIndex& index, const QVariant& value, int
     if (!entry)
         return false;
     entry->sortStr = value.toString().toStdU16String();
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    // The row's mark may come or go with the edit.
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     return true;
 }
 
@@ -170,6 +206,8 @@ QVariant PairListModel::headerData(int section, Qt::Orientation orientation, int
         return QCoreApplication::translate("PairListModel", "Value");
     case SortColumn:
         return QCoreApplication::translate("PairListModel", "Sort Value");
+    case TracksColumn:
+        return QCoreApplication::translate("PairListModel", "Tracks");
     default:
         return {};
     }

@@ -1,5 +1,6 @@
 // The list model of the main window: the controller's dataArray as a table of
-// two columns, the field value and its sort value.
+// three columns, the field value, its sort value and the number of tracks
+// carrying the value.
 #pragma once
 
 #include <memory>
@@ -19,12 +20,14 @@ namespace yomi::gui {
 // Rows are the list's rows in list order, so row r of the model is
 // dataArray()->at(r). Column 1 is editable: an edit stores the text, as it is,
 // as the sortStr of the row's own pair entry, the one the index shares.
+// A row whose sort value was edited since the scan (or the last Save) is
+// drawn bold, with a dot before its value.
 //
 // The model must not outlive the controller; it unregisters itself when it is
 // destroyed.
 class PairListModel final : public QAbstractTableModel {
 public:
-    enum Column { ValueColumn = 0, SortColumn = 1 };
+    enum Column { ValueColumn = 0, SortColumn = 1, TracksColumn = 2 };
 
     explicit PairListModel(SRMainController& controller, QObject* parent = nullptr);
     ~PairListModel() override;

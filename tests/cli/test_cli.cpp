@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "support/RecordingLauncher.h"
+#include "support/StateHome.h"
 #include "Bridge/MemoryLibrary.h"
 #include "Category/StringUtility.h"
 #include "Cli/Cli.h"
@@ -332,6 +333,7 @@ TEST_F(CliRun, DryRunPrintsTheChangesAndWritesNothing)
     EXPECT_THAT(log_, IsEmpty()); // kept off the system log
     EXPECT_THAT(err_.str(), HasSubstr("yomi-cli (dry run): Song\\nA:\xE6\xA1\x9C->sakura\n"));
     EXPECT_THAT(err_.str(), HasSubstr("2 track(s) would be written"));
+    EXPECT_THAT(err_.str(), HasSubstr("yomi-cli: dry run: Save will write 2 tracks for 1 value\n"));
 }
 
 TEST_F(CliRun, FailedWriteGivesStatus1AndTheOthersAreWritten)
@@ -370,6 +372,37 @@ TEST_F(CliRun, LibraryThatCannotBeOpenedIsReported)
     });
     EXPECT_EQ(status, kExitUsage);
     EXPECT_THAT(err_.str(), HasSubstr("no library at /x"));
+}
+
+class CliRevert : public CliRun {
+protected:
+    test::ScopedStateHome state_;
+};
+
+TEST_F(CliRevert, RevertTakesBackTheLastApplyAndListsTheLogs)
+{
+    EXPECT_EQ(runCli({"revert", "--field", "artist"}), kExitUsage);
+    EXPECT_EQ(runCli({"revert", "--list", "--save", "1"}), kExitUsage);
+    EXPECT_EQ(runCli({"revert", "--no-console"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("no Save to revert"));
+
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--copy", "--no-console"}), kExitOk);
+    EXPECT_THAT(err_.str(), HasSubstr("5 track(s) written (save 1; yomi-cli revert takes it back)"));
+    library_->track(4).set("sortArtist", bridge::Value(String(u"by hand")));
+
+    EXPECT_EQ(runCli({"revert", "--no-console"}), kExitOk);
+    EXPECT_EQ(sortOf(0), u"");
+    EXPECT_EQ(sortOf(3), u"old");
+    EXPECT_EQ(sortOf(7), u"HAMASAKI");
+    EXPECT_EQ(sortOf(4), u"by hand");
+    EXPECT_THAT(err_.str(), HasSubstr("left alone: 4: the track holds another value\n"));
+    EXPECT_THAT(err_.str(), HasSubstr("Reverted Save 1: 4 tracks; 1 changed since, left alone (this revert is save 2)"));
+
+    EXPECT_EQ(runCli({"revert", "--list"}), kExitOk);
+    EXPECT_THAT(out_.str(), HasSubstr("\tsave\tsortArtist\t5 change(s)\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("\trevert of 1\tsortArtist\t4 change(s)\n"));
+    EXPECT_EQ(runCli({"revert", "--save", "9", "--no-console"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("no save 9"));
 }
 
 } // namespace

@@ -34,6 +34,10 @@ std::string homeDirectory()
     return {};
 }
 
+// The undo log the application's tracks record their writes in; shared by
+// the application and every walk it hands out.
+using UndoSlot = std::shared_ptr<storage::UndoLog*>;
+
 std::string_view trimLeft(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -46,6 +50,7 @@ struct Walk {
     explicit Walk(std::string r) : root(std::move(r)) {}
     const std::string root; // with a trailing '/'
     LibraryIndex* index = nullptr;
+    UndoSlot undo;
     // Counts the writes made through the walk's tracks: values read before
     // a write are checked against the file before they are handed out.
     std::atomic<std::uint64_t> writes{0};
@@ -108,7 +113,8 @@ public:
         // size it trusted) fails this write alone.
         WriteResult result;
         try {
-            result = writeProperty(path, *written.identity, format_, *property, value);
+            result = writeProperty(path, *written.identity, format_, *property, value,
+                                   walk_->undo ? *walk_->undo : nullptr, key);
         } catch (const std::exception& e) {
             result = WriteResult::failure(std::string("the write failed: ") + e.what());
         } catch (...) {
@@ -169,11 +175,12 @@ private:
 
 class FolderSequence final : public TrackSequence {
 public:
-    FolderSequence(std::string root, FileList files, std::unique_ptr<LibraryIndex> index)
+    FolderSequence(std::string root, FileList files, std::unique_ptr<LibraryIndex> index, UndoSlot undo)
         : walk_(std::move(root)), files_(std::move(files)), index_(std::move(index)),
           ahead_(walk_.root, files_, index_.get(), parseThreadCount(), kReadAhead, &walk_.writes)
     {
         walk_.index = index_.get();
+        walk_.undo = std::move(undo);
     }
 
     ~FolderSequence() override { finish(false); }
@@ -239,7 +246,7 @@ private:
 
 class FolderPlaylist final : public Playlist {
 public:
-    explicit FolderPlaylist(std::filesystem::path root) : root_(std::move(root)) {}
+    FolderPlaylist(std::filesystem::path root, UndoSlot undo) : root_(std::move(root)), undo_(std::move(undo)) {}
     const std::filesystem::path& root() const { return root_; }
 
     std::unique_ptr<TrackSequence> tracks() override
@@ -263,16 +270,18 @@ public:
             prefix = ".";
         if (prefix.back() != '/')
             prefix.push_back('/');
-        return std::make_unique<FolderSequence>(std::move(prefix), std::move(files), std::move(index));
+        return std::make_unique<FolderSequence>(std::move(prefix), std::move(files), std::move(index), undo_);
     }
 
 private:
     std::filesystem::path root_;
+    UndoSlot undo_;
 };
 
 class FolderSource final : public Source {
 public:
-    explicit FolderSource(std::filesystem::path root) : playlist_(std::make_shared<FolderPlaylist>(std::move(root)))
+    FolderSource(std::filesystem::path root, UndoSlot undo)
+        : playlist_(std::make_shared<FolderPlaylist>(std::move(root), std::move(undo)))
     {
     }
     std::vector<std::shared_ptr<Playlist>> playlists() override { return {playlist_}; }
@@ -283,7 +292,9 @@ private:
 
 class FolderApplication final : public Application, public SortValueSource {
 public:
-    explicit FolderApplication(std::filesystem::path root) : root_(root), source_(std::make_shared<FolderSource>(std::move(root)))
+    explicit FolderApplication(std::filesystem::path root)
+        : root_(root), undo_(std::make_shared<storage::UndoLog*>(nullptr)),
+          source_(std::make_shared<FolderSource>(std::move(root), undo_))
     {
     }
     std::vector<std::shared_ptr<Source>> sources() override { return {source_}; }
@@ -291,9 +302,15 @@ public:
     {
         return LibraryIndex::sortValuesFor(root_, value);
     }
+    void setUndoLog(storage::UndoLog* log) override { *undo_ = log; }
+    storage::RevertOutcome revertChange(const storage::Change& change, storage::UndoLog& log) override
+    {
+        return storage::revertFileChange(change, log);
+    }
 
 private:
     std::filesystem::path root_;
+    UndoSlot undo_;
     std::shared_ptr<Source> source_;
 };
 

@@ -31,6 +31,11 @@
 // setValue writes one text property and nothing else of the file; its result
 // says whether the value is really in the file (see TagWriter.h).
 //
+// With an undo log set on the application, each write records its change
+// (path, key, old value, new value, the bytes it changes) before the file is
+// committed; revertChange puts back the old bytes of a file that still holds
+// exactly what the change wrote (storage::revertFileChange).
+//
 // Known limits, from TagLib 1.13:
 // - TagLib drops empty Xiph comment fields ("ARTISTSORT="), both when it
 //   reads (such a field reads as "", as a missing one does) and when it

@@ -64,7 +64,7 @@ std::string compare(const TagSnapshot& before, const TagSnapshot& after, Propert
 } // namespace
 
 WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
-                          Property property, const String& value)
+                          Property property, const String& value, storage::UndoLog* undo, std::string_view key)
 {
     if (!isTextProperty(property))
         return WriteResult::failure("cannot write " + std::string(propertyName(property)));
@@ -87,7 +87,8 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         return WriteResult::failure("no audio stream found in the file");
 
     const TagLib::String newValue = toTagLib(value);
-    if (before->text(property) == std::optional<TagLib::String>(newValue))
+    const std::optional<TagLib::String> oldValue = before->text(property);
+    if (oldValue == std::optional<TagLib::String>(newValue))
         return WriteResult::success();
     const TagSnapshot expected = before->snapshot();
 
@@ -138,9 +139,25 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
     if (!difference.empty())
         return WriteResult::failure(difference);
 
+    std::optional<std::size_t> recorded;
+    if (undo) {
+        storage::Change change;
+        std::error_code ec;
+        change.path = std::filesystem::absolute(file, ec).string();
+        change.key = std::string(key.empty() ? propertyName(property) : key);
+        if (oldValue)
+            change.oldValue = fromTagLib(*oldValue);
+        change.newValue = value;
+        change.edit = storage::ByteEdit::between(*original, edited);
+        recorded = undo->record(change, error);
+        if (!recorded)
+            return WriteResult::failure("cannot record the change for undo: " + error);
+    }
     const fileio::CommitResult committed = fileio::commitFile(file, opened, *original, edited);
     if (!committed.ok)
         return WriteResult::failure(committed.reason);
+    if (recorded)
+        undo->markCommitted(*recorded, storage::stampOf(file), error);
     return WriteResult::success();
 }
 

@@ -6,6 +6,7 @@
 #include "Bridge/Folder/Formats.h"
 #include "Bridge/MusicLibrary.h"
 #include "Platform/FileCommit.h"
+#include "Storage/UndoLog.h"
 
 namespace yomi::bridge::folder {
 
@@ -23,7 +24,13 @@ namespace yomi::bridge::folder {
 // the reason, for a file that cannot be read, that changed since it was
 // opened, that does not parse cleanly, whose format cannot hold the property,
 // or whose edit does not pass the check.
+//
+// With an undo log, the change (the file's absolute path, `key`, the old
+// value or absent, the new value and the bytes it changes) is recorded before
+// the commit, and the write fails when it cannot be; a committed change is
+// marked with the file's stamp.
 WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
-                          Property property, const String& value);
+                          Property property, const String& value, storage::UndoLog* undo = nullptr,
+                          std::string_view key = {});
 
 } // namespace yomi::bridge::folder

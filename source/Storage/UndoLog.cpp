@@ -1,0 +1,613 @@
+#include "Storage/UndoLog.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+
+#include "Platform/FileCommit.h"
+#include "Platform/FileIo.h"
+#include "Platform/Journal.h"
+#include "Platform/Log.h"
+
+namespace yomi::storage {
+namespace {
+
+constexpr char kMagic[4] = {'Y', 'U', 'N', '1'};
+constexpr std::uint8_t kHeader = 1;
+constexpr std::uint8_t kChange = 2;
+constexpr std::uint8_t kCommitted = 3;
+constexpr std::uint8_t kEnd = 4;
+constexpr std::size_t kFrameHead = 4 + 1 + 4;
+constexpr std::uint32_t kMaxPayload = 1u << 30;
+constexpr std::string_view kPrefix = "save-";
+constexpr std::string_view kSuffix = ".undo";
+
+std::uint32_t crc(std::string_view bytes)
+{
+    return fileio::journal::crc32(bytes);
+}
+
+std::string errnoText(std::string_view what)
+{
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+// --- Little-endian encoding ---
+
+void put(std::string& out, std::uint64_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+
+void putBytes(std::string& out, std::string_view bytes)
+{
+    put(out, bytes.size(), 4);
+    out += bytes;
+}
+
+void putValue(std::string& out, const OptString& value)
+{
+    out.push_back(value ? 1 : 0);
+    if (!value)
+        return;
+    put(out, value->size(), 4);
+    for (const char16_t c : *value)
+        put(out, c, 2);
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+    bool get(std::uint64_t& v, int n)
+    {
+        if (bytes_.size() - pos_ < static_cast<std::size_t>(n))
+            return false;
+        v = 0;
+        for (int i = 0; i < n; ++i)
+            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+        pos_ += static_cast<std::size_t>(n);
+        return true;
+    }
+    template <typename T>
+    bool getAs(T& out, int n)
+    {
+        std::uint64_t v = 0;
+        if (!get(v, n))
+            return false;
+        out = static_cast<T>(v);
+        return true;
+    }
+    bool bytes(std::string& out)
+    {
+        std::uint64_t n = 0;
+        if (!get(n, 4) || bytes_.size() - pos_ < n)
+            return false;
+        out.assign(bytes_.substr(pos_, n));
+        pos_ += n;
+        return true;
+    }
+    bool value(OptString& out)
+    {
+        std::uint64_t present = 0, n = 0;
+        if (!get(present, 1))
+            return false;
+        if (!present) {
+            out.reset();
+            return true;
+        }
+        if (!get(n, 4) || (bytes_.size() - pos_) / 2 < n)
+            return false;
+        String s;
+        s.reserve(n);
+        for (std::uint64_t i = 0; i < n; ++i) {
+            std::uint64_t c = 0;
+            get(c, 2);
+            s.push_back(static_cast<char16_t>(c));
+        }
+        out = std::move(s);
+        return true;
+    }
+    bool atEnd() const { return pos_ == bytes_.size(); }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+std::string frame(std::uint8_t type, const std::string& payload)
+{
+    std::string out(kMagic, sizeof kMagic);
+    out.push_back(static_cast<char>(type));
+    put(out, payload.size(), 4);
+    out += payload;
+    put(out, crc(std::string_view(out).substr(sizeof kMagic)), 4);
+    return out;
+}
+
+void putStamp(std::string& p, const FileStamp& s)
+{
+    for (const std::uint64_t v :
+         {s.device, s.inode, static_cast<std::uint64_t>(s.size), static_cast<std::uint64_t>(s.mtimeSeconds),
+          static_cast<std::uint64_t>(s.mtimeNanoseconds), static_cast<std::uint64_t>(s.ctimeSeconds),
+          static_cast<std::uint64_t>(s.ctimeNanoseconds)})
+        put(p, v, 8);
+}
+
+bool getStamp(Reader& in, FileStamp& s)
+{
+    return in.getAs(s.device, 8) && in.getAs(s.inode, 8) && in.getAs(s.size, 8) && in.getAs(s.mtimeSeconds, 8) &&
+           in.getAs(s.mtimeNanoseconds, 8) && in.getAs(s.ctimeSeconds, 8) && in.getAs(s.ctimeNanoseconds, 8);
+}
+
+std::string encodeChange(std::size_t index, const Change& c)
+{
+    std::string p;
+    put(p, index, 4);
+    putBytes(p, c.path);
+    putBytes(p, c.key);
+    putValue(p, c.oldValue);
+    putValue(p, c.newValue);
+    p.push_back(c.edit ? 1 : 0);
+    if (c.edit) {
+        const ByteEdit& e = *c.edit;
+        put(p, e.offset, 8);
+        put(p, e.oldSize, 8);
+        put(p, e.newSize, 8);
+        put(p, e.oldCrc, 4);
+        put(p, e.newCrc, 4);
+        putBytes(p, e.oldBytes);
+        putBytes(p, e.newBytes);
+    }
+    return frame(kChange, p);
+}
+
+bool decodeChange(std::string_view payload, std::size_t& index, Change& c)
+{
+    Reader in(payload);
+    std::uint64_t hasEdit = 0;
+    if (!in.getAs(index, 4) || !in.bytes(c.path) || !in.bytes(c.key) || !in.value(c.oldValue) ||
+        !in.value(c.newValue) || !in.get(hasEdit, 1))
+        return false;
+    if (hasEdit) {
+        ByteEdit e;
+        if (!in.get(e.offset, 8) || !in.get(e.oldSize, 8) || !in.get(e.newSize, 8) || !in.getAs(e.oldCrc, 4) ||
+            !in.getAs(e.newCrc, 4) || !in.bytes(e.oldBytes) || !in.bytes(e.newBytes))
+            return false;
+        c.edit = std::move(e);
+    }
+    return in.atEnd();
+}
+
+// --- Location ---
+
+std::filesystem::path homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    struct passwd pw {};
+    struct passwd* result = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::getuid(), &pw, buffer, sizeof buffer, &result) == 0 && result && result->pw_dir)
+        return result->pw_dir;
+    return {};
+}
+
+void syncFolder(const std::filesystem::path& dir)
+{
+    const int fd = fileio::io::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fileio::io::fsync(fd);
+        fileio::io::close(fd);
+    }
+}
+
+bool makeFolders(const std::filesystem::path& dir, std::string& error)
+{
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return true;
+        errno = ENOTDIR;
+        error = errnoText(dir.string());
+        return false;
+    }
+    if (dir.has_parent_path() && dir.parent_path() != dir && !makeFolders(dir.parent_path(), error))
+        return false;
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = errnoText("create " + dir.string());
+        return false;
+    }
+    syncFolder(dir.parent_path());
+    return true;
+}
+
+std::string fileName(std::uint64_t id)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "save-%08llu.undo", static_cast<unsigned long long>(id));
+    return name;
+}
+
+std::optional<std::uint64_t> idOfName(std::string_view name)
+{
+    if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix))
+        return std::nullopt;
+    const std::string_view digits = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    if (digits.empty() || digits.size() > 18)
+        return std::nullopt;
+    std::uint64_t id = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        id = id * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return id;
+}
+
+void prune(const std::filesystem::path& dir)
+{
+    const std::vector<std::uint64_t> ids = listSaves();
+    if (ids.size() <= kKeptSaves)
+        return;
+    for (std::size_t i = 0; i + kKeptSaves < ids.size(); ++i)
+        ::unlink((dir / fileName(ids[i])).c_str());
+    syncFolder(dir);
+}
+
+} // namespace
+
+std::optional<FileStamp> stampOf(const std::filesystem::path& file)
+{
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        return std::nullopt;
+    FileStamp s;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.mtimeSeconds = st.st_mtim.tv_sec;
+    s.mtimeNanoseconds = st.st_mtim.tv_nsec;
+    s.ctimeSeconds = st.st_ctim.tv_sec;
+    s.ctimeNanoseconds = st.st_ctim.tv_nsec;
+    return s;
+}
+
+// --- ByteEdit ---
+
+ByteEdit ByteEdit::between(std::string_view before, std::string_view after)
+{
+    const std::size_t shorter = std::min(before.size(), after.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    ByteEdit e;
+    e.offset = prefix;
+    e.oldBytes.assign(before.substr(prefix, before.size() - prefix - suffix));
+    e.newBytes.assign(after.substr(prefix, after.size() - prefix - suffix));
+    e.oldSize = before.size();
+    e.newSize = after.size();
+    e.oldCrc = crc(before);
+    e.newCrc = crc(after);
+    return e;
+}
+
+std::optional<std::string> ByteEdit::undo(std::string_view current) const
+{
+    if (current.size() != newSize || offset + newBytes.size() > current.size() ||
+        current.substr(offset, newBytes.size()) != newBytes || crc(current) != newCrc)
+        return std::nullopt;
+    std::string restored;
+    restored.reserve(oldSize);
+    restored.append(current.substr(0, offset));
+    restored.append(oldBytes);
+    restored.append(current.substr(offset + newBytes.size()));
+    if (restored.size() != oldSize || crc(restored) != oldCrc)
+        return std::nullopt;
+    return restored;
+}
+
+bool ByteEdit::isOld(std::string_view current) const
+{
+    return current.size() == oldSize && offset + oldBytes.size() <= current.size() &&
+           current.substr(offset, oldBytes.size()) == oldBytes && crc(current) == oldCrc;
+}
+
+ByteEdit ByteEdit::inverse() const
+{
+    ByteEdit e;
+    e.offset = offset;
+    e.oldBytes = newBytes;
+    e.newBytes = oldBytes;
+    e.oldSize = newSize;
+    e.newSize = oldSize;
+    e.oldCrc = newCrc;
+    e.newCrc = oldCrc;
+    return e;
+}
+
+// --- Reading ---
+
+std::filesystem::path undoFolder()
+{
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state && state[0] == '/')
+        return std::filesystem::path(state) / "yomi" / "undo";
+    const std::filesystem::path home = homeFolder();
+    if (home.empty())
+        return {};
+    return home / ".local" / "state" / "yomi" / "undo";
+}
+
+std::vector<std::uint64_t> listSaves()
+{
+    std::vector<std::uint64_t> ids;
+    const std::filesystem::path dir = undoFolder();
+    if (dir.empty())
+        return ids;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return ids;
+    while (const dirent* e = ::readdir(d)) {
+        if (const auto id = idOfName(e->d_name))
+            ids.push_back(*id);
+    }
+    ::closedir(d);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
+{
+    const std::filesystem::path file = undoFolder() / fileName(id);
+    const auto bytes = fileio::readWholeFile(file, &error);
+    if (!bytes) {
+        error = "no save " + std::to_string(id) + " (" + error + ")";
+        return std::nullopt;
+    }
+    SaveRecord save;
+    save.id = id;
+    bool headed = false;
+    std::unordered_map<std::size_t, std::size_t> slots; // record index -> position in save.changes
+    std::string_view rest = *bytes;
+    while (!rest.empty()) {
+        std::uint64_t length = 0, stored = 0;
+        if (rest.size() < kFrameHead + 4 || std::memcmp(rest.data(), kMagic, 4) != 0 ||
+            !Reader(rest.substr(5, 4)).get(length, 4) || length > kMaxPayload ||
+            rest.size() < kFrameHead + length + 4 || !Reader(rest.substr(kFrameHead + length, 4)).get(stored, 4) ||
+            crc(rest.substr(4, 5 + length)) != stored)
+            break;
+        const auto type = static_cast<std::uint8_t>(rest[4]);
+        const std::string_view payload = rest.substr(kFrameHead, length);
+        rest.remove_prefix(kFrameHead + length + 4);
+        Reader in(payload);
+        if (type == kHeader) {
+            std::uint64_t kind = 0;
+            headed = in.get(kind, 1) && in.get(save.reverts, 8) && in.bytes(save.label) &&
+                     in.getAs(save.started, 8);
+            save.kind = kind == 1 ? LogKind::Revert : LogKind::Save;
+        } else if (type == kChange) {
+            std::size_t index = 0;
+            Change c;
+            if (!decodeChange(payload, index, c))
+                break;
+            slots[index] = save.changes.size();
+            save.changes.push_back(std::move(c));
+        } else if (type == kCommitted) {
+            std::size_t index = 0;
+            std::uint64_t hasStamp = 0;
+            FileStamp stamp;
+            if (!in.getAs(index, 4) || !in.get(hasStamp, 1) || (hasStamp && !getStamp(in, stamp)))
+                break;
+            if (const auto slot = slots.find(index); slot != slots.end()) {
+                Change& c = save.changes[slot->second];
+                c.committed = true;
+                if (hasStamp)
+                    c.after = stamp;
+            }
+        } else if (type == kEnd) {
+            save.complete = true;
+        }
+    }
+    if (!headed) {
+        error = "save " + std::to_string(id) + ": the log is damaged";
+        return std::nullopt;
+    }
+    return save;
+}
+
+std::optional<std::uint64_t> saveToRevert()
+{
+    const std::vector<std::uint64_t> ids = listSaves();
+    if (ids.empty())
+        return std::nullopt;
+    std::string error;
+    const auto newest = readSave(ids.back(), error);
+    if (newest && newest->kind == LogKind::Revert && !newest->complete)
+        return newest->reverts;
+    return ids.back();
+}
+
+// --- Writing ---
+
+UndoLog::UndoLog(LogKind kind, std::string label, std::uint64_t reverts)
+    : kind_(kind), label_(std::move(label)), reverts_(reverts)
+{
+}
+
+UndoLog::~UndoLog()
+{
+    finish();
+}
+
+bool UndoLog::open(std::string& error)
+{
+    const std::filesystem::path dir = undoFolder();
+    if (dir.empty()) {
+        error = "no folder for the undo log (neither XDG_STATE_HOME nor a home folder is set)";
+        return false;
+    }
+    if (!makeFolders(dir, error))
+        return false;
+    const std::vector<std::uint64_t> ids = listSaves();
+    std::uint64_t id = ids.empty() ? 1 : ids.back() + 1;
+    for (int attempt = 0; attempt < 64 && fd_ < 0; ++attempt, ++id) {
+        const std::filesystem::path file = dir / fileName(id);
+        const int fd = fileio::io::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            fd_ = fd;
+            id_ = id;
+        } else if (errno != EEXIST) {
+            error = errnoText("create the undo log " + file.string());
+            return false;
+        }
+    }
+    if (fd_ < 0) {
+        error = "create the undo log: no free name";
+        return false;
+    }
+    std::string p;
+    put(p, kind_ == LogKind::Revert ? 1 : 0, 1);
+    put(p, reverts_, 8);
+    putBytes(p, label_);
+    put(p, static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(
+                                          std::chrono::system_clock::now().time_since_epoch())
+                                          .count()),
+        8);
+    if (!append(frame(kHeader, p), true, error))
+        return false;
+    // The log must outlive a power loss as surely as the changes it describes.
+    syncFolder(dir);
+    prune(dir);
+    return true;
+}
+
+bool UndoLog::append(const std::string& bytes, bool sync, std::string& error)
+{
+    if (fileio::io::writeAll(fd_, bytes) != 0) {
+        error = errnoText("write the undo log");
+        broken_ = true;
+        return false;
+    }
+    if (sync && fileio::io::fsync(fd_) != 0) {
+        error = errnoText("sync the undo log");
+        broken_ = true;
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::size_t> UndoLog::record(const Change& change, std::string& error)
+{
+    if (finished_ || broken_) {
+        error = finished_ ? "the undo log is closed" : "the undo log could not be written";
+        return std::nullopt;
+    }
+    if (fd_ < 0 && !open(error)) {
+        broken_ = true;
+        return std::nullopt;
+    }
+    const std::size_t handle = recorded_;
+    if (!append(encodeChange(handle, change), true, error))
+        return std::nullopt;
+    ++recorded_;
+    return handle;
+}
+
+bool UndoLog::markCommitted(std::size_t handle, const std::optional<FileStamp>& after, std::string& error)
+{
+    if (fd_ < 0 || handle >= recorded_) {
+        error = "no such change in the undo log";
+        return false;
+    }
+    std::string p;
+    put(p, handle, 4);
+    p.push_back(after ? 1 : 0);
+    if (after)
+        putStamp(p, *after);
+    return append(frame(kCommitted, p), false, error);
+}
+
+void UndoLog::finish()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    if (fd_ < 0)
+        return;
+    std::string error;
+    if (!broken_ && !append(frame(kEnd, {}), true, error))
+        log::write("Undo log " + std::to_string(id_) + " not completed: " + error);
+    fileio::io::close(fd_);
+    fd_ = -1;
+}
+
+// --- Revert ---
+
+namespace {
+
+// The change time is left out: rolling back an interrupted commit puts the
+// bytes and the modification time back, but the kernel moves the change time.
+// Only names the reason a file is left alone.
+bool sameVersion(const FileStamp& a, const FileStamp& b)
+{
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.mtimeSeconds == b.mtimeSeconds &&
+           a.mtimeNanoseconds == b.mtimeNanoseconds;
+}
+
+} // namespace
+
+RevertOutcome revertFileChange(const Change& change, UndoLog& log)
+{
+    using Status = RevertOutcome::Status;
+    if (!change.edit)
+        return {Status::Failed, "the change holds no bytes of a file"};
+    const ByteEdit& edit = *change.edit;
+    const auto identity = fileio::identify(change.path);
+    const auto stamp = stampOf(change.path);
+    if (!identity || !stamp)
+        return {Status::LeftAlone, "the file is gone"};
+    std::string error;
+    const auto current = fileio::readWholeFile(change.path, &error);
+    if (!current)
+        return {Status::Failed, "cannot read the file: " + error};
+    if (edit.isOld(*current))
+        return {Status::NotMade, "the file holds its content from before the change"};
+    // The whole content decides: a file rewritten since with exactly the
+    // bytes of the change (a later Save taken back) is taken back too.
+    const auto restored = edit.undo(*current);
+    if (!restored)
+        return {Status::LeftAlone, change.after && !sameVersion(*change.after, *stamp)
+                                       ? "the file changed since"
+                                       : "the file holds other bytes than the change wrote"};
+
+    Change inverse;
+    inverse.path = change.path;
+    inverse.key = change.key;
+    inverse.oldValue = change.newValue;
+    inverse.newValue = change.oldValue;
+    inverse.edit = edit.inverse();
+    const auto handle = log.record(inverse, error);
+    if (!handle)
+        return {Status::Failed, "cannot record the revert for undo: " + error};
+    const fileio::CommitResult committed = fileio::commitFile(change.path, *identity, *current, *restored);
+    if (!committed.ok)
+        return {Status::Failed, committed.reason};
+    if (!log.markCommitted(*handle, stampOf(change.path), error))
+        log::write("Undo log: " + error);
+    return {Status::Reverted, {}};
+}
+
+} // namespace yomi::storage

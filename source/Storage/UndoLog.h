@@ -1,0 +1,177 @@
+// The undo log of Saves: what each Save changed, so that it can be taken back.
+//
+// One file per Save under $XDG_STATE_HOME/yomi/undo (default
+// ~/.local/state/yomi/undo), named "save-NNNNNNNN.undo" with a rising number
+// that is the Save's id. The file is made, with its header record, and synced
+// (with its folder) before the first change of the Save is recorded; each
+// change is recorded and synced before the library is touched, and marked
+// committed once it is in. A Save cut short by a crash therefore leaves a log
+// of every change it may have made. Only the last kKeptSaves logs are kept:
+// making a new one removes the oldest.
+//
+// Records carry a magic, a type, a length and a CRC-32, as the commit journal
+// does; reading stops at the first record that does not check out (a crash
+// can only tear the last one).
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Platform/Text.h"
+
+namespace yomi::storage {
+
+inline constexpr std::size_t kKeptSaves = 20;
+
+// One version of a file on disk, as stat reports it after a write.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeSeconds = 0;
+    std::int64_t mtimeNanoseconds = 0;
+    std::int64_t ctimeSeconds = 0;
+    std::int64_t ctimeNanoseconds = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file at a path (symbolic links followed); nullopt when it
+// cannot be read.
+std::optional<FileStamp> stampOf(const std::filesystem::path& file);
+
+// The bytes one write changed: the new content is the old one with the
+// oldBytes at `offset` replaced by newBytes. The sizes and CRC-32s of both
+// whole contents let a revert prove it has the written bytes before it
+// restores the old ones.
+struct ByteEdit {
+    std::uint64_t offset = 0;
+    std::string oldBytes;
+    std::string newBytes;
+    std::uint64_t oldSize = 0;
+    std::uint64_t newSize = 0;
+    std::uint32_t oldCrc = 0;
+    std::uint32_t newCrc = 0;
+
+    // The smallest edit that turns `before` into `after` (the bytes between
+    // their common start and their common end).
+    static ByteEdit between(std::string_view before, std::string_view after);
+    // The content before the edit, when `current` is exactly the content the
+    // edit made; nullopt otherwise.
+    std::optional<std::string> undo(std::string_view current) const;
+    // Whether `current` is exactly the content before the edit.
+    bool isOld(std::string_view current) const;
+    // The edit that takes this one back.
+    ByteEdit inverse() const;
+};
+
+// One recorded change of one track.
+struct Change {
+    std::string path;   // the file (absolute), or the track's id in a library that has no files
+    std::string key;    // the property, e.g. "sortArtist"
+    OptString oldValue; // nullopt: the track did not carry the property
+    OptString newValue; // nullopt: the change removed the property
+    std::optional<ByteEdit> edit;    // for a file: the bytes the change made
+    std::optional<FileStamp> after;  // set once the change is in the library;
+                                     // absent also for a library without files
+    bool committed = false;
+};
+
+enum class LogKind { Save, Revert };
+
+// A Save as its log tells it.
+struct SaveRecord {
+    std::uint64_t id = 0;
+    LogKind kind = LogKind::Save;
+    std::uint64_t reverts = 0; // for a revert: the id of the Save it takes back
+    std::string label;         // what was saved, e.g. the sort key
+    std::int64_t started = 0;  // seconds since the epoch
+    bool complete = false;     // ended normally (no crash part way)
+    std::vector<Change> changes; // in the order they were recorded
+};
+
+// The folder of the logs, from the environment at the time of the call; empty
+// when neither XDG_STATE_HOME nor a home folder is known.
+std::filesystem::path undoFolder();
+
+// The ids of the kept logs, oldest first.
+std::vector<std::uint64_t> listSaves();
+
+// Reads one log; nullopt with the reason in `error` when there is no such log
+// or it cannot be read. A log torn by a crash reads up to its last good record.
+std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error);
+
+// The Save that "revert the last Save" takes back: the newest log's, except
+// that a revert cut short by a crash is completed by taking back its Save
+// again. nullopt when there is no log.
+std::optional<std::uint64_t> saveToRevert();
+
+// The log of one Save being made. Nothing is written until the first change is
+// recorded, so that a Save that changes nothing leaves no log. One writer, on
+// one thread.
+class UndoLog {
+public:
+    UndoLog(LogKind kind, std::string label, std::uint64_t reverts = 0);
+    ~UndoLog();
+    UndoLog(const UndoLog&) = delete;
+    UndoLog& operator=(const UndoLog&) = delete;
+
+    // Records a change about to be made (without `after`), synced before it
+    // returns; makes the log on first use. Returns the change's handle for
+    // markCommitted; nullopt with the reason in `error`, in which case the
+    // change must not be made.
+    std::optional<std::size_t> record(const Change& change, std::string& error);
+    // Marks a recorded change as in the library, with the stamp of its file
+    // (none for a library without files). Synced with the next record or by
+    // finish().
+    bool markCommitted(std::size_t handle, const std::optional<FileStamp>& after, std::string& error);
+    // Writes the end record and closes the log. Further calls do nothing.
+    void finish();
+
+    // The id of the log; 0 while nothing has been recorded.
+    std::uint64_t id() const { return id_; }
+    std::size_t recorded() const { return recorded_; }
+
+private:
+    bool open(std::string& error);
+    bool append(const std::string& frame, bool sync, std::string& error);
+
+    LogKind kind_;
+    std::string label_;
+    std::uint64_t reverts_;
+    int fd_ = -1;
+    std::uint64_t id_ = 0;
+    std::size_t recorded_ = 0;
+    bool broken_ = false;
+    bool finished_ = false;
+};
+
+// The outcome of taking back one change.
+struct RevertOutcome {
+    enum class Status {
+        Reverted,  // the old value (and, for a file, the old bytes) put back
+        NotMade,   // the change had not been made, or was taken back already
+        LeftAlone, // the track or file changed since, or is gone: untouched
+        Failed,    // the revert was tried and did not succeed
+    };
+    Status status = Status::Reverted;
+    std::string reason;
+};
+
+// Takes back one change of a file: when the file's whole content is exactly
+// the content the change made (its size, CRC-32 and edited bytes), the old
+// bytes are put back through fileio::commitFile, and the inverse change is
+// recorded in `log` first. The content decides, not the stamp: a file
+// rewritten since with those very bytes (a later Save taken back, an
+// interrupted commit rolled back) is taken back too. A file whose content is
+// the one before the change gives NotMade; any other file is left alone, with
+// "the file changed since" when its stamp differs from the recorded one.
+RevertOutcome revertFileChange(const Change& change, UndoLog& log);
+
+} // namespace yomi::storage
