@@ -231,6 +231,42 @@
         <source>%1 values have no Japanese reading: %2</source>
         <translation>日本語の読みがない値: %1 件 (%2)</translation>
     </message>
+    <message>
+        <source>Re&amp;vert Last Save</source>
+        <translation>前回の保存を取り消す(&amp;V)</translation>
+    </message>
+    <message>
+        <source>1 value</source>
+        <translation>1 件の値</translation>
+    </message>
+    <message>
+        <source>%1 values</source>
+        <translation>%1 件の値</translation>
+    </message>
+    <message>
+        <source>Nothing reverted: %1</source>
+        <translation>取り消したものはありません: %1</translation>
+    </message>
+    <message>
+        <source>Reverted Save %1: %2</source>
+        <translation>保存 %1 を取り消しました: %2</translation>
+    </message>
+    <message>
+        <source>; %1 already as before</source>
+        <translation>、%1 曲は元のまま</translation>
+    </message>
+    <message>
+        <source>; %1 changed since, left alone</source>
+        <translation>、%1 曲はその後変更されたためそのまま</translation>
+    </message>
+    <message>
+        <source>; %1 failed</source>
+        <translation>、%1 曲は失敗</translation>
+    </message>
+    <message>
+        <source>Save will write %1 for %2</source>
+        <translation>保存すると %2 の %1 に書き込みます</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -241,6 +277,10 @@
     <message>
         <source>Sort Value</source>
         <translation>読み</translation>
+    </message>
+    <message>
+        <source>Tracks</source>
+        <translation>曲数</translation>
     </message>
 </context>
 </TS>

@@ -231,6 +231,42 @@
         <source>%1 values have no Japanese reading: %2</source>
         <translation>%1 个值没有日语读音：%2</translation>
     </message>
+    <message>
+        <source>Re&amp;vert Last Save</source>
+        <translation>撤销上次保存(&amp;V)</translation>
+    </message>
+    <message>
+        <source>1 value</source>
+        <translation>1 个值</translation>
+    </message>
+    <message>
+        <source>%1 values</source>
+        <translation>%1 个值</translation>
+    </message>
+    <message>
+        <source>Nothing reverted: %1</source>
+        <translation>未撤销任何内容：%1</translation>
+    </message>
+    <message>
+        <source>Reverted Save %1: %2</source>
+        <translation>已撤销保存 %1：%2</translation>
+    </message>
+    <message>
+        <source>; %1 already as before</source>
+        <translation>；%1 首已是原样</translation>
+    </message>
+    <message>
+        <source>; %1 changed since, left alone</source>
+        <translation>；%1 首之后被改动，未处理</translation>
+    </message>
+    <message>
+        <source>; %1 failed</source>
+        <translation>；%1 首失败</translation>
+    </message>
+    <message>
+        <source>Save will write %1 for %2</source>
+        <translation>保存将写入 %2 的 %1</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -241,6 +277,10 @@
     <message>
         <source>Sort Value</source>
         <translation>排序值</translation>
+    </message>
+    <message>
+        <source>Tracks</source>
+        <translation>曲目数</translation>
     </message>
 </context>
 </TS>

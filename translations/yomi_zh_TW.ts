@@ -231,6 +231,42 @@
         <source>%1 values have no Japanese reading: %2</source>
         <translation>%1 個值沒有日語讀音：%2</translation>
     </message>
+    <message>
+        <source>Re&amp;vert Last Save</source>
+        <translation>復原上次儲存(&amp;V)</translation>
+    </message>
+    <message>
+        <source>1 value</source>
+        <translation>1 個值</translation>
+    </message>
+    <message>
+        <source>%1 values</source>
+        <translation>%1 個值</translation>
+    </message>
+    <message>
+        <source>Nothing reverted: %1</source>
+        <translation>未復原任何內容：%1</translation>
+    </message>
+    <message>
+        <source>Reverted Save %1: %2</source>
+        <translation>已復原儲存 %1：%2</translation>
+    </message>
+    <message>
+        <source>; %1 already as before</source>
+        <translation>；%1 首已是原樣</translation>
+    </message>
+    <message>
+        <source>; %1 changed since, left alone</source>
+        <translation>；%1 首之後被改動，未處理</translation>
+    </message>
+    <message>
+        <source>; %1 failed</source>
+        <translation>；%1 首失敗</translation>
+    </message>
+    <message>
+        <source>Save will write %1 for %2</source>
+        <translation>儲存將寫入 %2 的 %1</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -241,6 +277,10 @@
     <message>
         <source>Sort Value</source>
         <translation>排序值</translation>
+    </message>
+    <message>
+        <source>Tracks</source>
+        <translation>曲目數</translation>
     </message>
 </context>
 </TS>

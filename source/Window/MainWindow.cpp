@@ -143,7 +143,7 @@ void MainWindow::connectActions()
         finishEditing();
         controller_.revertLastSave(ui_->revertAction);
         showSavePreview();
-        setStatus(QString::fromStdString(controller_.lastRevertReport().text()));
+        setStatus(revertText(controller_.lastRevertReport()));
     });
     QObject::connect(ui_->quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(ui_->openLibraryAction, &QAction::triggered, window_.get(), [this] {
@@ -273,9 +273,34 @@ void MainWindow::bindKeyTag()
     });
 }
 
+QString MainWindow::tracksText(std::size_t n)
+{
+    return n == 1 ? tr("1 track") : tr("%1 tracks").arg(number(n));
+}
+
+QString MainWindow::valuesText(std::size_t n)
+{
+    return n == 1 ? tr("1 value") : tr("%1 values").arg(number(n));
+}
+
+QString MainWindow::revertText(const RevertReport& r)
+{
+    if (!r.found)
+        return tr("Nothing reverted: %1").arg(QString::fromStdString(r.error));
+    QString out = tr("Reverted Save %1: %2").arg(QString::number(r.saveId), tracksText(r.reverted));
+    if (r.notMade)
+        out += tr("; %1 already as before").arg(number(r.notMade));
+    if (!r.leftAlone.empty())
+        out += tr("; %1 changed since, left alone").arg(number(r.leftAlone.size()));
+    if (r.failed)
+        out += tr("; %1 failed").arg(number(r.failed));
+    return out;
+}
+
 void MainWindow::showSavePreview()
 {
-    const QString text = QString::fromStdString(controller_.savePreview().text());
+    const SavePreview preview = controller_.savePreview();
+    const QString text = tr("Save will write %1 for %2").arg(tracksText(preview.tracks), valuesText(preview.values));
     ui_->saveButton->setToolTip(text);
     if (controller_.dataArray() && !controller_.dataArray()->empty())
         setStatus(text);

@@ -146,6 +146,10 @@ private:
     void setStatus(const QString& text);
     void restoreSettings();
     void showSavePreview();
+    // Texts of the status line, in the user's language.
+    static QString tracksText(std::size_t n);
+    static QString valuesText(std::size_t n);
+    static QString revertText(const RevertReport& report);
 
     SRMainController controller_;
     std::unique_ptr<QMainWindow> window_;
