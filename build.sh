@@ -70,7 +70,7 @@ sanitize() {
     cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DYOMI_SANITIZE=ON \
       -DYOMI_BUILD_GUI=OFF -DYOMI_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
   fi
-  cmake --build "$dir" --target yomi_core_tests yomi_folder_tests yomi_cli_tests -- --quiet
+  cmake --build "$dir" --target yomi_core_tests yomi_storage_tests yomi_folder_tests yomi_cli_tests -- --quiet
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" \
       -E '_NOT_BUILT|^kill_harness$' "$@"

@@ -15,7 +15,7 @@
 #include "Platform/Launcher.h"
 #include "Platform/Text.h"
 #include "Platform/Log.h"
-#include "Platform/Window.h"
+#include "Platform/Outlets.h"
 #include "Storage/UndoLog.h"
 
 namespace yomi::cli {

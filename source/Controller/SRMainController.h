@@ -18,7 +18,7 @@
 
 #include "Category/Reading.h"
 #include "Controller/PairList.h"
-#include "Platform/Window.h"
+#include "Platform/Outlets.h"
 
 namespace yomi {
 

@@ -14,9 +14,9 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "Platform/FileCommit.h"
-#include "Platform/FileIo.h"
-#include "Platform/Journal.h"
+#include "Storage/FileCommit.h"
+#include "Storage/FileIo.h"
+#include "Storage/Journal.h"
 #include "Platform/Log.h"
 
 namespace yomi::storage {

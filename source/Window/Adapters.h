@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "Platform/Window.h"
+#include "Platform/Outlets.h"
 
 class QAbstractButton;
 class QItemSelectionModel;

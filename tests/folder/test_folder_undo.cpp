@@ -12,7 +12,7 @@
 
 #include "Bridge/Folder/FolderLibrary.h"
 #include "Controller/SRMainController.h"
-#include "Platform/FileIo.h"
+#include "Storage/FileIo.h"
 #include "Platform/Launcher.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"

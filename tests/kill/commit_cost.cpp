@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/FileCommit.h"
+#include "Storage/FileCommit.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 
 #include "Controller/SRMainController.h"
 #include "Platform/Log.h"
-#include "Platform/Window.h"
+#include "Platform/Outlets.h"
 
 namespace yomi::test {
 

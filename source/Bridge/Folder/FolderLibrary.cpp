@@ -19,7 +19,7 @@
 #include "Bridge/Folder/ParseAhead.h"
 #include "Bridge/Folder/TagWriter.h"
 #include "Bridge/Folder/TrackValues.h"
-#include "Platform/FileCommit.h"
+#include "Storage/FileCommit.h"
 #include "Platform/Log.h"
 
 namespace yomi::bridge::folder {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "Platform/Journal.h"
+#include "Storage/Journal.h"
 
 namespace yomi::bridge::folder {
 namespace {

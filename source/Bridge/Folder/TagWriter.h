@@ -5,7 +5,7 @@
 
 #include "Bridge/Folder/Formats.h"
 #include "Bridge/MusicLibrary.h"
-#include "Platform/FileCommit.h"
+#include "Storage/FileCommit.h"
 #include "Storage/UndoLog.h"
 
 namespace yomi::bridge::folder {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "Bridge/Folder/Formats.h"
-#include "Platform/FileCommit.h"
+#include "Storage/FileCommit.h"
 #include "Platform/Text.h"
 
 namespace yomi::bridge::folder {

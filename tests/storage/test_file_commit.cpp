@@ -9,7 +9,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "core/test_file_support.h"
+#include "storage/test_file_support.h"
 #include "Platform/Log.h"
 
 namespace yomi::test {

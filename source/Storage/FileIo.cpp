@@ -1,4 +1,4 @@
-#include "Platform/FileIo.h"
+#include "Storage/FileIo.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

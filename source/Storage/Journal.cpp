@@ -1,4 +1,4 @@
-#include "Platform/Journal.h"
+#include "Storage/Journal.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,7 +15,7 @@
 #include <random>
 #include <set>
 
-#include "Platform/FileIo.h"
+#include "Storage/FileIo.h"
 #include "Platform/Log.h"
 
 namespace yomi::fileio::journal {

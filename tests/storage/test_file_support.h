@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "Platform/FileCommit.h"
-#include "Platform/FileIo.h"
-#include "Platform/Journal.h"
+#include "Storage/FileCommit.h"
+#include "Storage/FileIo.h"
+#include "Storage/Journal.h"
 
 namespace yomi::test {
 

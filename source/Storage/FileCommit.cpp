@@ -1,4 +1,4 @@
-#include "Platform/FileCommit.h"
+#include "Storage/FileCommit.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,8 +14,8 @@
 #include <random>
 #include <vector>
 
-#include "Platform/FileIo.h"
-#include "Platform/Journal.h"
+#include "Storage/FileIo.h"
+#include "Storage/Journal.h"
 #include "Platform/Log.h"
 
 namespace yomi::fileio {

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Platform/FileCommit.h"
+#include "Storage/FileCommit.h"
 
 namespace yomi::fileio::journal {
 

@@ -3,7 +3,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
-#include "core/test_file_support.h"
+#include "storage/test_file_support.h"
 #include "Platform/Log.h"
 
 namespace yomi::test {
