@@ -105,7 +105,9 @@ OptString textOf(sqlite3_stmt* st, int column)
         return std::nullopt;
     const std::string_view bytes = blobOf(st, column);
     String s(bytes.size() / sizeof(char16_t), u'\0');
-    std::memcpy(s.data(), bytes.data(), s.size() * sizeof(char16_t));
+    // An empty blob comes back as a null pointer, which memcpy must not get.
+    if (!s.empty())
+        std::memcpy(s.data(), bytes.data(), s.size() * sizeof(char16_t));
     return s;
 }
 
