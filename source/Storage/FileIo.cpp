@@ -1,6 +1,7 @@
 #include "Storage/FileIo.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -312,6 +314,27 @@ void setCallHook(std::function<void(Op)> hook)
     std::lock_guard lock(s.mutex);
     s.hook = hook ? std::make_shared<std::function<void(Op)>>(std::move(hook)) : nullptr;
     g_active.store(true);
+}
+
+std::filesystem::path homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    struct passwd pw {};
+    struct passwd* result = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::getuid(), &pw, buffer, sizeof buffer, &result) == 0 && result && result->pw_dir)
+        return result->pw_dir;
+    return {};
+}
+
+void syncFolder(const std::filesystem::path& dir)
+{
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
 }
 
 } // namespace yomi::fileio::io

@@ -13,6 +13,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
@@ -92,5 +93,13 @@ public:
     ScopedFault(const ScopedFault&) = delete;
     ScopedFault& operator=(const ScopedFault&) = delete;
 };
+
+// The user's home folder: $HOME, else the password database's; empty when
+// neither is known.
+std::filesystem::path homeFolder();
+
+// Syncs a folder's entries (after a file in it was created or renamed);
+// failures are ignored, as the folder may not allow it.
+void syncFolder(const std::filesystem::path& dir);
 
 } // namespace yomi::fileio::io

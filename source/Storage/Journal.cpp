@@ -114,27 +114,6 @@ bool decodeBegin(std::string_view payload, Record& r)
 
 // --- Location ---
 
-std::filesystem::path homeFolder()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    struct passwd pw {};
-    struct passwd* result = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(::getuid(), &pw, buffer, sizeof buffer, &result) == 0 && result && result->pw_dir)
-        return result->pw_dir;
-    return {};
-}
-
-void syncFolder(const std::filesystem::path& dir)
-{
-    const int fd = io::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        io::fsync(fd);
-        io::close(fd);
-    }
-}
-
 // mkdir -p, syncing the parent of every folder it makes.
 bool makeFolders(const std::filesystem::path& dir, std::string& error)
 {
@@ -152,7 +131,7 @@ bool makeFolders(const std::filesystem::path& dir, std::string& error)
         error = errnoText("create " + dir.string());
         return false;
     }
-    syncFolder(dir.parent_path());
+    fileio::io::syncFolder(dir.parent_path());
     return true;
 }
 
@@ -378,7 +357,7 @@ std::filesystem::path folder()
 {
     if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state && state[0] == '/')
         return std::filesystem::path(state) / "yomi" / "journal";
-    const std::filesystem::path home = homeFolder();
+    const std::filesystem::path home = fileio::io::homeFolder();
     if (home.empty())
         return {};
     return home / ".local" / "state" / "yomi" / "journal";
@@ -589,7 +568,7 @@ RecoveryReport recover()
         io::close(fd);
     }
     if (removedAny)
-        syncFolder(dir);
+        fileio::io::syncFolder(dir);
     return report;
 }
 

@@ -191,27 +191,6 @@ bool decodeChange(std::string_view payload, std::size_t& index, Change& c)
 
 // --- Location ---
 
-std::filesystem::path homeFolder()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    struct passwd pw {};
-    struct passwd* result = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(::getuid(), &pw, buffer, sizeof buffer, &result) == 0 && result && result->pw_dir)
-        return result->pw_dir;
-    return {};
-}
-
-void syncFolder(const std::filesystem::path& dir)
-{
-    const int fd = fileio::io::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        fileio::io::fsync(fd);
-        fileio::io::close(fd);
-    }
-}
-
 bool makeFolders(const std::filesystem::path& dir, std::string& error)
 {
     struct stat st {};
@@ -228,7 +207,7 @@ bool makeFolders(const std::filesystem::path& dir, std::string& error)
         error = errnoText("create " + dir.string());
         return false;
     }
-    syncFolder(dir.parent_path());
+    fileio::io::syncFolder(dir.parent_path());
     return true;
 }
 
@@ -262,7 +241,7 @@ void prune(const std::filesystem::path& dir)
         return;
     for (std::size_t i = 0; i + kKeptSaves < ids.size(); ++i)
         ::unlink((dir / fileName(ids[i])).c_str());
-    syncFolder(dir);
+    fileio::io::syncFolder(dir);
 }
 
 } // namespace
@@ -345,7 +324,7 @@ std::filesystem::path undoFolder()
 {
     if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state && state[0] == '/')
         return std::filesystem::path(state) / "yomi" / "undo";
-    const std::filesystem::path home = homeFolder();
+    const std::filesystem::path home = fileio::io::homeFolder();
     if (home.empty())
         return {};
     return home / ".local" / "state" / "yomi" / "undo";
@@ -489,7 +468,7 @@ bool UndoLog::open(std::string& error)
     if (!append(frame(kHeader, p), true, error))
         return false;
     // The log must outlive a power loss as surely as the changes it describes.
-    syncFolder(dir);
+    fileio::io::syncFolder(dir);
     prune(dir);
     return true;
 }
