@@ -12,13 +12,17 @@
 #include <fstream>
 #include <iterator>
 
+#include "Platform/Text.h"
+
 namespace yomi::reading {
 namespace {
 
 // File layout: the header, `count` record offsets (into the blob), the blob.
 // A record is: key, then for each reading a tab, one kind byte (0x40 | kinds)
-// and the reading; records end with a line feed.
-constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M', '1'};
+// and the reading; records end with a line feed. The note that the source is
+// sorted is a header alone, with kSourceSorted set and no records.
+constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M', '2'};
+constexpr std::uint64_t kSourceSorted = 1;
 
 struct Header {
     char magic[8];
@@ -26,6 +30,7 @@ struct Header {
     std::int64_t sourceTime; // nanoseconds
     std::uint64_t count;
     std::uint64_t blobSize;
+    std::uint64_t flags;
 };
 
 bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::int64_t& time)
@@ -102,6 +107,29 @@ bool hasHan(std::string_view text)
     return false;
 }
 
+// Writes `bytes` to `target` through a temporary file renamed over it.
+bool writeAtomically(const std::filesystem::path& target, std::string_view head, std::string_view body)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(target.parent_path(), ec);
+    std::filesystem::path temporary = target;
+    temporary += ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(head.data(), static_cast<std::streamsize>(head.size()));
+        out.write(body.data(), static_cast<std::streamsize>(body.size()));
+        out.close();
+        if (!out) {
+            std::filesystem::remove(temporary, ec);
+            return false;
+        }
+    }
+    std::filesystem::rename(temporary, target, ec);
+    if (ec)
+        std::filesystem::remove(temporary, ec);
+    return !ec;
+}
+
 struct Line {
     std::string_view key;
     std::string reading;
@@ -114,6 +142,43 @@ NameIndex::~NameIndex()
 {
     if (map_)
         ::munmap(const_cast<char*>(map_), mapSize_);
+    if (converter_)
+        ucnv_close(converter_);
+}
+
+bool NameIndex::sortedByKey(std::string_view text)
+{
+    std::string_view previous;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const char* begin = text.data() + start;
+        const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', text.size() - start));
+        const std::size_t length = newline ? static_cast<std::size_t>(newline - begin) : text.size() - start;
+        const auto* space = static_cast<const char*>(std::memchr(begin, ' ', length));
+        const std::string_view key(begin, space ? static_cast<std::size_t>(space - begin) : length);
+        if (key < previous)
+            return false;
+        previous = key;
+        start += length + 1;
+    }
+    return true;
+}
+
+bool NameIndex::mapFile(const std::filesystem::path& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+        void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+        if (m != MAP_FAILED) {
+            map_ = static_cast<const char*>(m);
+            mapSize_ = static_cast<std::size_t>(st.st_size);
+        }
+    }
+    ::close(fd);
+    return map_ != nullptr;
 }
 
 bool NameIndex::build(const std::filesystem::path& source, const std::filesystem::path& target,
@@ -229,45 +294,73 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source,
 {
     std::uint64_t sourceSize = 0;
     std::int64_t sourceTime = 0;
-    if (!sourceStamp(source, sourceSize, sourceTime)) {
+    auto fail = [&](const std::string& why) {
         if (error)
-            *error = "cannot read " + source.string();
+            *error = why;
         return nullptr;
-    }
+    };
+    if (!sourceStamp(source, sourceSize, sourceTime))
+        return fail("cannot read " + source.string());
+
+    // The source searched where it lies.
+    auto inPlace = [&](bool check) -> std::unique_ptr<NameIndex> {
+        std::unique_ptr<NameIndex> index(new NameIndex);
+        if (!index->mapFile(source))
+            return nullptr;
+        if (check) {
+            const bool sorted = sortedByKey(std::string_view(index->map_, index->mapSize_));
+            // The check read every page; the searches need only a few.
+            ::madvise(const_cast<char*>(index->map_), index->mapSize_, MADV_DONTNEED);
+            if (!sorted)
+                return nullptr;
+        }
+        UErrorCode status = U_ZERO_ERROR;
+        index->converter_ = ucnv_open("EUC-JP", &status);
+        if (U_FAILURE(status))
+            return nullptr;
+        ucnv_setFromUCallBack(index->converter_, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        index->count_ = static_cast<std::size_t>(
+            std::count(index->map_, index->map_ + index->mapSize_, '\n'));
+        return index;
+    };
+
     const std::filesystem::path file = cacheDir / "names.idx";
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            struct stat st {};
-            std::unique_ptr<NameIndex> index(new NameIndex);
-            if (::fstat(fd, &st) == 0 && static_cast<std::size_t>(st.st_size) >= sizeof(Header)) {
-                void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
-                if (m != MAP_FAILED) {
-                    index->map_ = static_cast<const char*>(m);
-                    index->mapSize_ = static_cast<std::size_t>(st.st_size);
+        std::unique_ptr<NameIndex> index(new NameIndex);
+        if (index->mapFile(file) && index->mapSize_ >= sizeof(Header)) {
+            Header h;
+            std::memcpy(&h, index->map_, sizeof h);
+            const std::size_t expected = sizeof h + h.count * sizeof(std::uint32_t) + h.blobSize;
+            if (std::memcmp(h.magic, kMagic, sizeof kMagic) == 0 && h.sourceSize == sourceSize &&
+                h.sourceTime == sourceTime && expected == index->mapSize_) {
+                if (h.flags & kSourceSorted) {
+                    if (auto direct = inPlace(false))
+                        return direct;
+                    return fail("cannot map " + source.string());
                 }
-            }
-            ::close(fd);
-            if (index->map_) {
-                Header h;
-                std::memcpy(&h, index->map_, sizeof h);
-                const std::size_t expected = sizeof h + h.count * sizeof(std::uint32_t) + h.blobSize;
-                if (std::memcmp(h.magic, kMagic, sizeof kMagic) == 0 && h.sourceSize == sourceSize &&
-                    h.sourceTime == sourceTime && expected == index->mapSize_) {
-                    index->count_ = h.count;
-                    index->offsets_ = reinterpret_cast<const std::uint32_t*>(index->map_ + sizeof h);
-                    index->blob_ = index->map_ + sizeof h + h.count * sizeof(std::uint32_t);
-                    index->blobSize_ = h.blobSize;
-                    return index;
-                }
+                index->count_ = h.count;
+                index->offsets_ = reinterpret_cast<const std::uint32_t*>(index->map_ + sizeof h);
+                index->blob_ = index->map_ + sizeof h + h.count * sizeof(std::uint32_t);
+                index->blobSize_ = h.blobSize;
+                return index;
             }
         }
-        if (attempt == 0 && !build(source, file, error))
+        if (attempt > 0)
+            break;
+        if (auto direct = inPlace(true)) {
+            // A note that cannot be written costs the check again next time.
+            Header note{};
+            std::memcpy(note.magic, kMagic, sizeof kMagic);
+            note.sourceSize = sourceSize;
+            note.sourceTime = sourceTime;
+            note.flags = kSourceSorted;
+            writeAtomically(file, std::string_view(reinterpret_cast<const char*>(&note), sizeof note), {});
+            return direct;
+        }
+        if (!build(source, file, error))
             return nullptr;
     }
-    if (error)
-        *error = "cannot map " + file.string();
-    return nullptr;
+    return fail("cannot map " + file.string());
 }
 
 std::string_view NameIndex::record(std::size_t i) const
@@ -281,6 +374,8 @@ std::string_view NameIndex::record(std::size_t i) const
 
 std::vector<NameEntry> NameIndex::lookup(std::string_view key) const
 {
+    if (converter_)
+        return lookupInPlace(key);
     std::vector<NameEntry> entries;
     std::size_t lo = 0, hi = count_;
     while (lo < hi) {
@@ -303,8 +398,73 @@ std::vector<NameEntry> NameIndex::lookup(std::string_view key) const
         const std::size_t next = r.find('\t', at + 1);
         const std::string_view field = r.substr(at + 1, (next == std::string_view::npos ? r.size() : next) - at - 1);
         if (field.size() > 1)
-            entries.push_back(NameEntry{field.substr(1), static_cast<unsigned>(field[0]) & 0x3F});
+            entries.push_back(NameEntry{std::string(field.substr(1)), static_cast<unsigned>(field[0]) & 0x3F});
         at = next;
+    }
+    return entries;
+}
+
+std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view key) const
+{
+    std::vector<NameEntry> entries;
+    if (!hasHan(key))
+        return entries;
+    const std::u16string wide = toUtf16(key);
+    char euc[256];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_resetFromUnicode(converter_);
+    const int32_t length = ucnv_fromUChars(converter_, euc, sizeof euc, wide.data(),
+                                           static_cast<int32_t>(wide.size()), &status);
+    if (U_FAILURE(status) || length <= 0 || status == U_STRING_NOT_TERMINATED_WARNING)
+        return entries; // a character the dictionary cannot hold
+    const std::string_view target(euc, static_cast<std::size_t>(length));
+
+    // The first line whose key is not smaller than the target; lo and hi are
+    // line starts.
+    const std::string_view text(map_, mapSize_);
+    auto keyAt = [&](std::size_t at) {
+        std::size_t end = at;
+        while (end < text.size() && text[end] != ' ' && text[end] != '\n')
+            ++end;
+        return text.substr(at, end - at);
+    };
+    std::size_t lo = 0, hi = text.size();
+    while (lo < hi) {
+        std::size_t line = lo + (hi - lo) / 2;
+        while (line > lo && text[line - 1] != '\n')
+            --line;
+        if (keyAt(line) < target) {
+            const std::size_t newline = text.find('\n', line);
+            lo = newline == std::string_view::npos ? text.size() : newline + 1;
+        } else {
+            hi = line;
+        }
+    }
+
+    // Lines "KEY [READING] /(kinds) gloss/…/".
+    for (std::size_t at = lo; at < text.size() && keyAt(at) == target;) {
+        std::size_t newline = text.find('\n', at);
+        if (newline == std::string_view::npos)
+            newline = text.size();
+        const std::string_view line = text.substr(at, newline - at);
+        at = newline + 1;
+        const std::size_t open = target.size();
+        const std::size_t close = line.find("] /(", open);
+        if (line.compare(open, 2, " [") != 0 || close == std::string_view::npos || close == open + 2)
+            continue;
+        const std::size_t tagsEnd = line.find(')', close + 4);
+        if (tagsEnd == std::string_view::npos)
+            continue;
+        const std::string_view reading = line.substr(open + 2, close - open - 2);
+        UChar decoded[128];
+        status = U_ZERO_ERROR;
+        ucnv_resetToUnicode(converter_);
+        const int32_t n = ucnv_toUChars(converter_, decoded, 128, reading.data(), static_cast<int32_t>(reading.size()),
+                                        &status);
+        if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
+            continue;
+        entries.push_back(NameEntry{katakana(toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n)))),
+                                    kindsOf(line.substr(close + 4, tagsEnd - close - 4))});
     }
     return entries;
 }

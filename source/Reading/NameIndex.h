@@ -1,7 +1,10 @@
-// The proper-name dictionary (the EUC-JP text of the enamdict package) as a
-// compact read-only index: built once into a cache file, mapped into memory,
-// searched by binary search. The cache file records the size and time of the
-// text it was built from, and is rebuilt when either changes.
+// The proper-name dictionary (the EUC-JP text of the enamdict package),
+// searched by binary search. The package ships the text sorted by the bytes of
+// its keys, so it is mapped and searched where it lies: nothing is built, and
+// the cache folder keeps only a note that this text was found sorted (its
+// size and time), so that the check is made once. A text that is not sorted
+// is turned into a compact index file in the cache folder instead, rebuilt
+// when the text's size or time changes.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+struct UConverter;
 
 namespace yomi::reading {
 
@@ -25,7 +30,7 @@ enum NameKind : unsigned {
 };
 
 struct NameEntry {
-    std::string_view reading; // UTF-8 katakana
+    std::string reading; // UTF-8 katakana
     unsigned kinds = 0;
 };
 
@@ -35,24 +40,37 @@ public:
     NameIndex(const NameIndex&) = delete;
     NameIndex& operator=(const NameIndex&) = delete;
 
-    // The index of `source` kept in `cacheDir` (created when missing): the
-    // cached file when it matches the source's size and time, else a new one
-    // built from the source and written atomically. Null, with the reason in
-    // `error`, when the source cannot be read or the index cannot be mapped.
+    // The index of `source`, with its note or index file in `cacheDir`
+    // (created when missing): the text itself when the note says it is sorted
+    // or a check finds it so (the note is then written, when it can be), the
+    // cached index file when it matches the source's size and time, else a
+    // new one built from the source and written atomically. Null, with the
+    // reason in `error`, when the source cannot be read or the index cannot
+    // be mapped.
     static std::unique_ptr<NameIndex> open(const std::filesystem::path& source,
                                            const std::filesystem::path& cacheDir, std::string* error = nullptr);
 
-    // The entries of a written form (UTF-8), in the dictionary's order.
+    // The entries of a written form (UTF-8) holding a Han character, in the
+    // dictionary's order. Not for use from two threads at once.
     std::vector<NameEntry> lookup(std::string_view key) const;
+    // The number of written forms; for a text searched in place, its lines.
     std::size_t size() const { return count_; }
+    // Whether the dictionary text is searched where it lies.
+    bool inPlace() const { return converter_ != nullptr; }
 
     // Builds the index file from the dictionary text; false with the reason.
     static bool build(const std::filesystem::path& source, const std::filesystem::path& target,
                       std::string* error = nullptr);
 
+    // Whether every line's key (its bytes up to the first space) is no
+    // smaller than the one before it.
+    static bool sortedByKey(std::string_view text);
+
 private:
     NameIndex() = default;
     std::string_view record(std::size_t i) const;
+    bool mapFile(const std::filesystem::path& file);
+    std::vector<NameEntry> lookupInPlace(std::string_view key) const;
 
     const char* map_ = nullptr;
     std::size_t mapSize_ = 0;
@@ -60,6 +78,8 @@ private:
     const char* blob_ = nullptr;
     std::size_t blobSize_ = 0;
     std::size_t count_ = 0;
+    // EUC-JP, for a text searched in place.
+    UConverter* converter_ = nullptr;
 };
 
 } // namespace yomi::reading

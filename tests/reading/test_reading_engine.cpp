@@ -65,6 +65,36 @@ TEST(NameIndex, BuiltOnceAndRebuiltWhenTheDictionaryOrTheIndexChanges)
     EXPECT_THAT(error, HasSubstr("none"));
 }
 
+TEST(NameIndex, ASortedTextIsSearchedInPlaceAndCheckedOnceUntilItChanges)
+{
+    test::TempFolder dir;
+    // Sorted by the EUC-JP bytes of the keys, as the package ships it: 宇 B1A7, 坂 BAE4, 靖 CCF7.
+    const std::string text = "　？？？ /ENAMDICT/\nひかる /(g) Hikaru/\n宇多田ヒカル [うただヒカル] /(f,h) Utada/\n"
+                             "坂本 [さかもと] /(s) Sakamoto/\n坂本 [さかもと] /(p) Sakamoto/\n靖 [やすし] /(m) Yasushi/\n"
+                             "靖子 [やすこ] /(f) Yasuko/\n靖子 [せいこ] /(f,s) Seiko/\n靖子 [ヤスコ] /(u) Yasuko";
+    const auto source = dir.writeFile("enamdict", eucJp(text));
+    ASSERT_TRUE(NameIndex::sortedByKey(test::readBytes(source)));
+    std::string error;
+    auto index = NameIndex::open(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(index) << error;
+    EXPECT_TRUE(index->inPlace());
+    EXPECT_THAT(readings(*index, "靖子"), ::testing::ElementsAre("ヤスコ/2", "セイコ/3", "ヤスコ/4"))
+        << "the last line has no line feed";
+    EXPECT_THAT(readings(*index, "坂本"), ::testing::ElementsAre("サカモト/1", "サカモト/16"));
+    EXPECT_THAT(readings(*index, "宇多田ヒカル"), ::testing::ElementsAre("ウタダヒカル/10"));
+    for (const char* absent : {"", "ひかる", "坂", "靖子子", "张", "龘", "\xff"})
+        EXPECT_TRUE(index->lookup(absent).empty()) << absent;
+    const std::string note = test::readBytes(dir.path() / "cache/names.idx");
+    EXPECT_LT(note.size(), 100u) << "a note, not an index";
+
+    // The same bytes out of order are not trusted to be sorted: an index is built.
+    dir.writeFile("enamdict", eucJp("靖子 [やすこ] /(f) Yasuko/\n坂本 [さかもと] /(s) Sakamoto/\n"));
+    index = NameIndex::open(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(index) << error;
+    EXPECT_FALSE(index->inPlace());
+    EXPECT_THAT(readings(*index, "坂本"), ::testing::ElementsAre("サカモト/1"));
+}
+
 // One engine for the suite: the system dictionaries, the index in the test
 // cache folder.
 MecabReadingEngine& engine()
