@@ -146,9 +146,10 @@ NameIndex::~NameIndex()
         ucnv_close(converter_);
 }
 
-bool NameIndex::sortedByKey(std::string_view text)
+bool NameIndex::sortedByKey(std::string_view text, std::size_t* lines)
 {
     std::string_view previous;
+    std::size_t count = 0;
     std::size_t start = 0;
     while (start < text.size()) {
         const char* begin = text.data() + start;
@@ -160,7 +161,10 @@ bool NameIndex::sortedByKey(std::string_view text)
             return false;
         previous = key;
         start += length + 1;
+        ++count;
     }
+    if (lines)
+        *lines = count;
     return true;
 }
 
@@ -303,12 +307,13 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source,
         return fail("cannot read " + source.string());
 
     // The source searched where it lies.
-    auto inPlace = [&](bool check) -> std::unique_ptr<NameIndex> {
+    auto inPlace = [&](bool check, std::size_t lines) -> std::unique_ptr<NameIndex> {
         std::unique_ptr<NameIndex> index(new NameIndex);
         if (!index->mapFile(source))
             return nullptr;
+        index->count_ = lines;
         if (check) {
-            const bool sorted = sortedByKey(std::string_view(index->map_, index->mapSize_));
+            const bool sorted = sortedByKey(std::string_view(index->map_, index->mapSize_), &index->count_);
             // The check read every page; the searches need only a few.
             ::madvise(const_cast<char*>(index->map_), index->mapSize_, MADV_DONTNEED);
             if (!sorted)
@@ -319,8 +324,6 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source,
         if (U_FAILURE(status))
             return nullptr;
         ucnv_setFromUCallBack(index->converter_, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        index->count_ = static_cast<std::size_t>(
-            std::count(index->map_, index->map_ + index->mapSize_, '\n'));
         return index;
     };
 
@@ -330,11 +333,15 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source,
         if (index->mapFile(file) && index->mapSize_ >= sizeof(Header)) {
             Header h;
             std::memcpy(&h, index->map_, sizeof h);
-            const std::size_t expected = sizeof h + h.count * sizeof(std::uint32_t) + h.blobSize;
+            const bool sorted = h.flags & kSourceSorted;
+            const std::size_t records = index->mapSize_ / sizeof(std::uint32_t);
+            const bool whole = sorted ? index->mapSize_ == sizeof h
+                                      : h.count <= records && h.blobSize <= index->mapSize_ &&
+                                            sizeof h + h.count * sizeof(std::uint32_t) + h.blobSize == index->mapSize_;
             if (std::memcmp(h.magic, kMagic, sizeof kMagic) == 0 && h.sourceSize == sourceSize &&
-                h.sourceTime == sourceTime && expected == index->mapSize_) {
-                if (h.flags & kSourceSorted) {
-                    if (auto direct = inPlace(false))
+                h.sourceTime == sourceTime && whole) {
+                if (sorted) {
+                    if (auto direct = inPlace(false, h.count))
                         return direct;
                     return fail("cannot map " + source.string());
                 }
@@ -347,12 +354,13 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source,
         }
         if (attempt > 0)
             break;
-        if (auto direct = inPlace(true)) {
+        if (auto direct = inPlace(true, 0)) {
             // A note that cannot be written costs the check again next time.
             Header note{};
             std::memcpy(note.magic, kMagic, sizeof kMagic);
             note.sourceSize = sourceSize;
             note.sourceTime = sourceTime;
+            note.count = direct->count_;
             note.flags = kSourceSorted;
             writeAtomically(file, std::string_view(reinterpret_cast<const char*>(&note), sizeof note), {});
             return direct;

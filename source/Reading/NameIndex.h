@@ -63,8 +63,8 @@ public:
                       std::string* error = nullptr);
 
     // Whether every line's key (its bytes up to the first space) is no
-    // smaller than the one before it.
-    static bool sortedByKey(std::string_view text);
+    // smaller than the one before it; when so, the number of lines.
+    static bool sortedByKey(std::string_view text, std::size_t* lines = nullptr);
 
 private:
     NameIndex() = default;

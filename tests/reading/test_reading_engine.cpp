@@ -78,6 +78,8 @@ TEST(NameIndex, ASortedTextIsSearchedInPlaceAndCheckedOnceUntilItChanges)
     auto index = NameIndex::open(source, dir.path() / "cache", &error);
     ASSERT_TRUE(index) << error;
     EXPECT_TRUE(index->inPlace());
+    EXPECT_EQ(index->size(), 9u);
+    EXPECT_EQ(NameIndex::open(source, dir.path() / "cache", &error)->size(), 9u) << "from the note";
     EXPECT_THAT(readings(*index, "靖子"), ::testing::ElementsAre("ヤスコ/2", "セイコ/3", "ヤスコ/4"))
         << "the last line has no line feed";
     EXPECT_THAT(readings(*index, "坂本"), ::testing::ElementsAre("サカモト/1", "サカモト/16"));
