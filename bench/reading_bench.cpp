@@ -135,7 +135,7 @@ int main(int argc, char** argv)
 
     constexpr std::size_t kAlternatives = 4;
     struct Score {
-        int total = 0, top = 0, among = 0;
+        int total = 0, top = 0, among = 0, refused = 0;
     };
     std::map<std::string, Score> scores;
     std::ostringstream missed;
@@ -156,6 +156,7 @@ int main(int argc, char** argv)
         }
         s.top += top;
         s.among += among;
+        s.refused += !r.reading;
         if (!top) {
             missed << "| " << c.category << " | " << c.value << " | "
                    << (c.accepted.empty() ? std::string("(refused)") : c.accepted.front()) << " | "
@@ -180,17 +181,18 @@ int main(int argc, char** argv)
         1e6 * static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC / static_cast<double>(readings);
 
     std::cout << std::fixed << std::setprecision(1);
-    std::cout << "| category | names | top-1 | among candidates |\n|---|---:|---:|---:|\n";
+    std::cout << "| category | names | top-1 | among candidates | refused |\n|---|---:|---:|---:|---:|\n";
     Score all;
     for (const auto& [category, s] : scores) {
         std::cout << "| " << category << " | " << s.total << " | " << 100.0 * s.top / s.total << "% | "
-                  << 100.0 * s.among / s.total << "% |\n";
+                  << 100.0 * s.among / s.total << "% | " << s.refused << " |\n";
         all.total += s.total;
         all.top += s.top;
         all.among += s.among;
+        all.refused += s.refused;
     }
     std::cout << "| all | " << all.total << " | " << 100.0 * all.top / all.total << "% | "
-              << 100.0 * all.among / all.total << "% |\n\n";
+              << 100.0 * all.among / all.total << "% | " << all.refused << " |\n\n";
     std::cout << "| first use from nothing (ms) | start-up, first reading (ms) | "
                  "one reading, 4 alternatives (µs wall / CPU) | resident (MiB) | of it mapped files (MiB) | "
                  "peak resident (MiB) | index build, unsorted text (ms) |\n"

@@ -49,6 +49,12 @@ bool isForeignNameReading(std::u16string_view reading)
     return isForeignReading(reading) || reading.find(u'ー') != std::u16string_view::npos;
 }
 
+// An entry of the name dictionary that transcribes a foreign name.
+bool isForeignEntry(const NameEntry& e)
+{
+    return (e.kinds & kTranscribed) || isForeignNameReading(toUtf16(e.reading));
+}
+
 struct Token {
     String surface;
     String reading; // katakana; empty when the dictionary has none
@@ -240,6 +246,21 @@ struct MecabReadingEngine::State {
         return out;
     }
 
+    // Whether MeCab read part of the run as a known word of two or more
+    // characters, or the name dictionary has a name of two or more of its
+    // characters in a row.
+    bool knowsBeyondCharacters(std::u16string_view run, const Path& best)
+    {
+        if (std::any_of(best.tokens.begin(), best.tokens.end(),
+                        [](const Token& t) { return t.han && t.surface.size() > 1 && !t.reading.empty(); }))
+            return true;
+        for (std::size_t i = 0; i + 1 < run.size(); ++i)
+            for (std::size_t n = 2; i + n <= run.size() && n <= kLongestName; ++n)
+                if (!nameReadings(run.substr(i, n), ~0u, {}).empty())
+                    return true;
+        return false;
+    }
+
     // Readings of a name part from the name dictionary, of the given kinds,
     // with `preferred` (MeCab's own reading) first when it is among them.
     std::vector<String> nameReadings(std::u16string_view part, unsigned kinds, const String& preferred)
@@ -252,11 +273,9 @@ struct MecabReadingEngine::State {
         if (!names)
             return out;
         const bool checkForeign = hanOnly(part);
-        for (const NameEntry& e : names->lookup(toUtf8(part))) {
-            String reading = toUtf16(e.reading);
-            if ((e.kinds & kinds) && !(checkForeign && isForeignNameReading(reading)))
-                out.push_back(std::move(reading));
-        }
+        for (const NameEntry& e : names->lookup(toUtf8(part)))
+            if ((e.kinds & kinds) && !(checkForeign && isForeignEntry(e)))
+                out.push_back(toUtf16(e.reading));
         if (!preferred.empty()) {
             if (auto it = std::find(out.begin(), out.end(), preferred); it != out.end())
                 std::rotate(out.begin(), it, it + 1);
@@ -377,8 +396,21 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     std::vector<NameEntry> exact;
     if (s.names)
         exact = s.names->lookup(text);
-    if (onlyHan)
-        std::erase_if(exact, [](const NameEntry& e) { return isForeignNameReading(toUtf16(e.reading)); });
+    if (onlyHan) {
+        // The name dictionary knows the value only as a foreigner's name.
+        if (!exact.empty() && std::all_of(exact.begin(), exact.end(), isForeignEntry))
+            return {};
+        std::erase_if(exact, isForeignEntry);
+        // A name (MeCab reads a person's name in it, or has a character
+        // unknown to it) of which neither dictionary knows anything beyond
+        // its single characters: Chinese names written with characters
+        // Japanese also uses read that way.
+        const bool nameLike = std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) {
+            return t.pos2 == "人名" || (t.han && t.reading.empty());
+        });
+        if (exact.empty() && nameLike && !s.knowsBeyondCharacters(run, best))
+            return {};
+    }
 
     // A full-name entry of the name dictionary wins.
     for (const NameEntry& e : exact)

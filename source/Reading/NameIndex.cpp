@@ -18,7 +18,7 @@ namespace yomi::reading {
 namespace {
 
 // File layout: the header, `count` record offsets (into the blob), the blob.
-// A record is: key, then for each reading a tab, one kind byte (0x40 | kinds)
+// A record is: key, then for each reading a tab, one kind byte (0x80 | kinds)
 // and the reading; records end with a line feed. The note that the source is
 // sorted is a header alone, with kSourceSorted set and no records.
 constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M', '2'};
@@ -87,6 +87,19 @@ std::string katakana(std::string_view text)
         }
     }
     return out;
+}
+
+// Whether UTF-8 text holds a katakana letter (U+30A1..U+30FA: E3 82 A1 ..
+// E3 83 BA).
+bool hasKatakana(std::string_view text)
+{
+    for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+        const auto b0 = static_cast<unsigned char>(text[i]), b1 = static_cast<unsigned char>(text[i + 1]),
+                   b2 = static_cast<unsigned char>(text[i + 2]);
+        if (b0 == 0xE3 && ((b1 == 0x82 && b2 >= 0xA1) || (b1 == 0x83 && b2 <= 0xBA)))
+            return true;
+    }
+    return false;
 }
 
 // Whether UTF-8 text holds a Han character (first byte E3..E9 in the CJK
@@ -250,7 +263,8 @@ bool NameIndex::build(const std::filesystem::path& source, const std::filesystem
         const std::size_t tagsEnd = line.find(')', close + 4);
         if (tagsEnd == std::string_view::npos || reading.empty())
             continue;
-        lines.push_back(Line{key, katakana(reading), kindsOf(line.substr(close + 4, tagsEnd - close - 4))});
+        const unsigned kinds = kindsOf(line.substr(close + 4, tagsEnd - close - 4));
+        lines.push_back(Line{key, katakana(reading), hasKatakana(reading) ? kinds | kTranscribed : kinds});
     }
     std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.key < b.key; });
 
@@ -264,7 +278,7 @@ bool NameIndex::build(const std::filesystem::path& source, const std::filesystem
             blob += lines[i].key;
         }
         blob += '\t';
-        blob += static_cast<char>(0x40 | lines[i].kinds);
+        blob += static_cast<char>(0x80 | lines[i].kinds);
         blob += lines[i].reading;
     }
     blob += '\n';
@@ -406,7 +420,7 @@ std::vector<NameEntry> NameIndex::lookup(std::string_view key) const
         const std::size_t next = r.find('\t', at + 1);
         const std::string_view field = r.substr(at + 1, (next == std::string_view::npos ? r.size() : next) - at - 1);
         if (field.size() > 1)
-            entries.push_back(NameEntry{std::string(field.substr(1)), static_cast<unsigned>(field[0]) & 0x3F});
+            entries.push_back(NameEntry{std::string(field.substr(1)), static_cast<unsigned>(field[0]) & 0x7F});
         at = next;
     }
     return entries;
@@ -471,8 +485,9 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view key) const
                                         &status);
         if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
             continue;
-        entries.push_back(NameEntry{katakana(toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n)))),
-                                    kindsOf(line.substr(close + 4, tagsEnd - close - 4))});
+        const std::string utf8 = toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n)));
+        const unsigned kinds = kindsOf(line.substr(close + 4, tagsEnd - close - 4));
+        entries.push_back(NameEntry{katakana(utf8), hasKatakana(utf8) ? kinds | kTranscribed : kinds});
     }
     return entries;
 }

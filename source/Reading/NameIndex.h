@@ -27,6 +27,9 @@ enum NameKind : unsigned {
     kFullName = 8,     // the full name of one person
     kPlace = 16,
     kOtherName = 32, // companies, products, works, organisations
+    // The dictionary writes the reading in katakana: for a name of Han
+    // characters alone, the transcription of a foreigner's name.
+    kTranscribed = 64,
 };
 
 struct NameEntry {
