@@ -178,6 +178,19 @@ char16_t voiced(char16_t c)
     return 0;
 }
 
+// The last kana of a word of one Han character as the first part of a
+// compound, where it changes (アメ: アマ); 0 when it does not.
+char16_t compoundFirst(char16_t c)
+{
+    switch (c) {
+    case u'ケ': return u'カ';
+    case u'メ': return u'マ';
+    case u'ネ': return u'ナ';
+    case u'ゼ': return u'ザ';
+    default: return 0;
+    }
+}
+
 bool hanOnly(std::u16string_view text)
 {
     return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
@@ -509,6 +522,23 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
             if (const char16_t v = voiced(t.reading.front())) {
                 Path variant = best;
                 variant.tokens[j].reading.front() = v;
+                out.add(variant.words());
+            }
+        }
+    }
+
+    // The first word of a compound may change its last vowel (アメ and オト
+    // are アマオト, カゼ and グルマ カザグルマ).
+    if (!mecab.empty() && !fragmented) {
+        for (std::size_t j = 0; j + 1 < best.tokens.size(); ++j) {
+            const Token& t = best.tokens[j];
+            const Token& after = best.tokens[j + 1];
+            if (!t.han || t.surface.size() != 1 || t.reading.size() != 2 || t.personName() ||
+                after.reading.empty() || after.pos0 == "助詞" || after.pos0 == "助動詞")
+                continue;
+            if (const char16_t a = compoundFirst(t.reading.back())) {
+                Path variant = best;
+                variant.tokens[j].reading.back() = a;
                 out.add(variant.words());
             }
         }
