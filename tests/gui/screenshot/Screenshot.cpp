@@ -3,12 +3,14 @@
 // Used by scripts/screenshot; not installed.
 //
 //   yomi-screenshot --library DIR --out FILE.png [--field N] [--select ROWS]
-//                   [--filter TEXT] [--lang LANG]
+//                   [--filter TEXT] [--lang LANG] [--reading]
 //
 // --lang shows the window in a language (ja, zh_CN, zh_TW; default English);
 // --field chooses the field (0 artist ... 5 show) before Load; --filter types
 // a text into the filter box afterwards, and --select selects rows of the
-// list as then shown ("0,2"), so the picture shows a selection too.
+// list as then shown ("0,2"), so the picture shows a selection too;
+// --reading then presses Reading, setting the selected rows to their
+// Japanese readings.
 
 #include <filesystem>
 #include <iostream>
@@ -55,7 +57,8 @@ int main(int argc, char* argv[])
                                     QStringLiteral("TEXT"));
     const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language, e.g. ja."),
                                   QStringLiteral("LANG"));
-    parser.addOptions({library, out, field, select, filter, lang});
+    const QCommandLineOption reading(QStringLiteral("reading"), QStringLiteral("Press Reading after the selection."));
+    parser.addOptions({library, out, field, select, filter, lang, reading});
     parser.process(app);
     if (parser.isSet(lang)) {
         const QLocale locale(parser.value(lang));
@@ -91,6 +94,8 @@ int main(int argc, char* argv[])
     for (const QString& row : parser.value(select).split(',', Qt::SkipEmptyParts))
         view->selectionModel()->select(view->model()->index(row.toInt(), 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (parser.isSet(reading))
+        QTest::mouseClick(window.readingButton(), Qt::LeftButton);
     view->setFocus();
     QTest::qWait(200); // let the style finish its transitions
 
