@@ -527,6 +527,33 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
         }
     }
 
+    // A suffix of one Han character after a noun may be a word of its own,
+    // read as it is alone, and voiced (兄弟 and 船: キョウダイブネ, 犬 and 神:
+    // イヌガミ).
+    if (!mecab.empty() && !fragmented) {
+        for (std::size_t j = 1; j < best.tokens.size(); ++j) {
+            const Token& before = best.tokens[j - 1];
+            const Token& t = best.tokens[j];
+            if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 || before.pos0 != "名詞" || !before.han ||
+                before.personName())
+                continue;
+            const std::vector<Path> alone = s.parse(toUtf8(t.surface), 1);
+            if (alone.empty() || alone.front().tokens.size() != 1)
+                continue;
+            const String word = alone.front().tokens.front().reading;
+            if (word.empty() || word == t.reading || alone.front().foreign())
+                continue;
+            Path variant = best;
+            variant.tokens[j].reading = word;
+            if (const char16_t v = voiced(word.front())) {
+                variant.tokens[j].reading.front() = v;
+                out.add(variant.words());
+                variant.tokens[j].reading.front() = word.front();
+            }
+            out.add(variant.words());
+        }
+    }
+
     // The first word of a compound may change its last vowel (アメ and オト
     // are アマオト, カゼ and グルマ カザグルマ).
     if (!mecab.empty() && !fragmented) {
