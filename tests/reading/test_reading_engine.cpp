@@ -126,6 +126,9 @@ TEST(MecabReadingEngine, ReadsNamesTitlesAndMixedValuesInEveryStyle)
     // A compound of nouns also offers its voiced form.
     EXPECT_THAT(readValue(engine(), nullptr, u"津軽海峡冬景色", ReadingStyle::Katakana, 4).alternatives,
                 Contains(u"ツガルカイキョウフユゲシキ"));
+    // So does a first word whose last vowel changes in a compound.
+    EXPECT_THAT(readValue(engine(), nullptr, u"雨風", ReadingStyle::Katakana, 4).alternatives,
+                Contains(u"アマカゼ"));
 }
 
 TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameCharactersDo)
