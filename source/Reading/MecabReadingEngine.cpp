@@ -511,7 +511,8 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
         out.add(mecab);
     for (const NameEntry& e : exact)
         out.add(toUtf16(e.reading));
-    // Compounds of two nouns may voice the second one's first sound.
+    // Compounds of two nouns may voice the second one's first sound, or
+    // double it.
     if (!mecab.empty() && !fragmented) {
         for (std::size_t j = best.tokens.size(); j-- > 1;) {
             const Token& before = best.tokens[j - 1];
@@ -522,6 +523,19 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
             if (const char16_t v = voiced(t.reading.front())) {
                 Path variant = best;
                 variant.tokens[j].reading.front() = v;
+                out.add(variant.words());
+            }
+            // A number, or one character before another, ending in ク, ツ, チ
+            // or キ doubles a voiceless sound after it (ヒャク and ケイ are
+            // ヒャッケイ; ハ becomes パ).
+            const char16_t last = before.reading.back(), first = t.reading.front();
+            const bool sino = before.pos1 == "数" || (before.surface.size() == 1 && t.surface.size() == 1);
+            if (sino && before.reading.size() >= 2 && voiced(first) &&
+                std::u16string_view(u"クツチキ").find(last) != std::u16string_view::npos) {
+                Path variant = best;
+                variant.tokens[j - 1].reading.back() = u'ッ';
+                if (first >= u'ハ' && first <= u'ホ')
+                    variant.tokens[j].reading.front() = static_cast<char16_t>(first + 2);
                 out.add(variant.words());
             }
         }
