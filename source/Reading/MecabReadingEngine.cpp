@@ -490,7 +490,7 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
             for (const NameEntry& e : s.names->lookup(toUtf8(surface))) {
                 String r = toUtf16(e.reading);
                 const std::size_t d = distance(r, joined);
-                if (!isForeignNameReading(r) && (reading.empty() || d < closest)) {
+                if (!isForeignEntry(e) && (reading.empty() || d < closest)) {
                     reading = std::move(r);
                     closest = d;
                 }
