@@ -62,7 +62,11 @@ int main(int argc, char* argv[])
     yomi::bridge::folder::registerFolderLibrary(root);
 
     yomi::gui::MainWindow mainWindow;
-    mainWindow.setReadingEngine(std::make_unique<yomi::reading::MecabReadingEngine>());
+    // The dictionaries open while the window comes up, so the first Reading
+    // does not wait for them.
+    auto readingEngine = std::make_unique<yomi::reading::MecabReadingEngine>();
+    readingEngine->prepare();
+    mainWindow.setReadingEngine(std::move(readingEngine));
     mainWindow.setLibraryFolder(QFile::decodeName(root.c_str()));
     mainWindow.setLibraryOpener([](const QString& folder, QString*) {
         yomi::bridge::folder::registerFolderLibrary(toPath(folder));

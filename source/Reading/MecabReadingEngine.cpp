@@ -340,11 +340,10 @@ EnginePaths EnginePaths::system()
 
 MecabReadingEngine::MecabReadingEngine(EnginePaths paths) : paths_(std::move(paths)) {}
 
-MecabReadingEngine::~MecabReadingEngine() = default;
 
 bool MecabReadingEngine::available() const
 {
-    if (started_)
+    if (started_.load(std::memory_order_acquire))
         return state_ != nullptr;
     return std::any_of(paths_.dictionaries.begin(), paths_.dictionaries.end(),
                        [](const std::filesystem::path& d) { return fileExists(d / "sys.dic"); });
@@ -357,11 +356,32 @@ std::string MecabReadingEngine::missing() const
     return "no Japanese dictionary: install the package mecab-ipadic-utf8";
 }
 
+MecabReadingEngine::~MecabReadingEngine()
+{
+    if (preparing_.joinable())
+        preparing_.join();
+}
+
+void MecabReadingEngine::prepare()
+{
+    if (!preparing_.joinable() && !started_.load(std::memory_order_acquire))
+        preparing_ = std::thread([this] { start(); });
+}
+
 bool MecabReadingEngine::start()
 {
-    if (started_)
+    if (started_.load(std::memory_order_acquire))
         return state_ != nullptr;
-    started_ = true;
+    std::lock_guard lock(starting_);
+    if (!started_.load(std::memory_order_relaxed)) {
+        state_ = open();
+        started_.store(true, std::memory_order_release);
+    }
+    return state_ != nullptr;
+}
+
+std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
+{
     for (const auto& dir : paths_.dictionaries) {
         if (!fileExists(dir / "sys.dic"))
             continue;
@@ -387,10 +407,9 @@ bool MecabReadingEngine::start()
             continue;
         if (!paths_.names.empty() && fileExists(paths_.names) && !paths_.cacheDir.empty())
             state->names = NameIndex::open(paths_.names, paths_.cacheDir);
-        state_ = std::move(state);
-        return true;
+        return state;
     }
-    return false;
+    return nullptr;
 }
 
 std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_t limit)

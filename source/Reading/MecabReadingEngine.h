@@ -1,10 +1,14 @@
 // The reading engine of the application: MeCab with its system dictionary
 // (UniDic when installed, else IPADIC), and the proper-name dictionary for
-// person names. Both are opened on the first read, not at construction.
+// person names. Both are opened on the first read (or by prepare()), not
+// at construction.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -35,14 +39,23 @@ public:
     std::string missing() const override;
     std::vector<String> read(std::u16string_view run, std::size_t limit) override;
 
-    // Opens the dictionaries now; false when MeCab cannot start.
+    // Opens the dictionaries now; false when MeCab cannot start. Safe to
+    // call from a second thread while prepare()'s is at work.
     bool start();
+    // Opens the dictionaries on a thread of their own, so that the first
+    // read finds them open (a window calls it at start-up). Reads still
+    // belong to one thread.
+    void prepare();
 
 private:
     struct State;
+    std::unique_ptr<State> open() const;
+
     EnginePaths paths_;
     std::unique_ptr<State> state_;
-    bool started_ = false;
+    std::atomic<bool> started_{false};
+    std::mutex starting_;
+    std::thread preparing_;
 };
 
 } // namespace yomi::reading

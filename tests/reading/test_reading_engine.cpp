@@ -143,6 +143,20 @@ TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameChar
         EXPECT_TRUE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
 }
 
+TEST(MecabReadingEngine, PreparedOnAThreadOfItsOwnItReadsAsWhenOpenedOnTheFirstRead)
+{
+    test::TempFolder dir;
+    auto paths = EnginePaths::system();
+    paths.cacheDir = dir.path();
+    MecabReadingEngine prepared(paths);
+    prepared.prepare();
+    EXPECT_TRUE(prepared.available());
+    EXPECT_EQ(readValue(prepared, nullptr, u"坂本龍一", ReadingStyle::Katakana, 4).reading, u"サカモトリュウイチ");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "names.idx")) << "the name dictionary was opened too";
+    MecabReadingEngine dropped(paths);
+    dropped.prepare(); // destroyed while it may still be opening
+}
+
 TEST(MecabReadingEngine, WithoutADictionaryItIsUnavailableAndNamesThePackage)
 {
     test::TempFolder dir;
