@@ -641,9 +641,10 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
                     if (a < sp.surnames.size() && rank - a < sp.givens.size())
                         out.add(sp.surnames[a] + u' ' + sp.givens[rank - a]);
     }
-    // A run MeCab only read character by character, with no name for it,
-    // reads as Chinese.
-    if (fragmented && out.empty())
+    // A run MeCab only read character by character reads as Chinese unless
+    // the name dictionary has it whole: a surname and a given name it finds
+    // apart are the shape of most Chinese names too (羅 and 大佑).
+    if (fragmented && exact.empty())
         return {};
     if (!mecab.empty())
         out.add(mecab);
