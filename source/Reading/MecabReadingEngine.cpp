@@ -340,7 +340,6 @@ EnginePaths EnginePaths::system()
 
 MecabReadingEngine::MecabReadingEngine(EnginePaths paths) : paths_(std::move(paths)) {}
 
-
 bool MecabReadingEngine::available() const
 {
     if (started_.load(std::memory_order_acquire))
