@@ -18,15 +18,6 @@
 namespace yomi {
 namespace {
 
-constexpr std::array<FieldKeys, 6> kFieldTable{{
-    {"artist", "sortArtist"},
-    {"album", "sortAlbum"},
-    {"albumArtist", "sortAlbumArtist"},
-    {"composer", "sortComposer"},
-    {"name", "sortName"},
-    {"show", "sortShow"},
-}};
-
 constexpr std::int32_t kRedrawInterval = 200;
 
 // A value as the log shows it: absent reads "(null)", control characters are
@@ -37,6 +28,18 @@ std::string logValue(const OptString& value)
         return "(null)";
     return log::escapeControls(toUtf8(*value));
 }
+
+} // namespace
+
+std::string changeLine(const OptString& name, const OptString& value, const OptString& sort, std::string_view where)
+{
+    std::string line = logValue(name);
+    if (!where.empty())
+        line += " [" + log::escapeControls(where) + "]";
+    return line + ":" + logValue(value) + "->" + logValue(sort);
+}
+
+namespace {
 
 // Whether a track may contribute an entry: neither a podcast nor a video.
 // `videoKind` is read only when `podcast` was false.
@@ -115,13 +118,6 @@ std::string RevertReport::text() const
     if (failed)
         out += "; " + withThousands(failed) + " failed";
     return out;
-}
-
-std::optional<FieldKeys> fieldForTag(std::int32_t tag)
-{
-    if (tag < 0 || tag >= static_cast<std::int32_t>(kFieldTable.size()))
-        return std::nullopt;
-    return kFieldTable[static_cast<std::size_t>(tag)];
 }
 
 template <typename T>
@@ -371,12 +367,11 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
             tallies[*value].add(result.ok ? listed : *current);
         if (result.ok) {
             ++lastSave_.written;
-            log::write(logValue(name) + ":" + logValue(value) + "->" + logValue(listed) + "\n");
+            log::write(changeLine(name, value, listed) + "\n");
         } else {
             ++lastSave_.failed;
             const std::string where = track.location();
-            log::write("write failed: " + logValue(name) + (where.empty() ? "" : " [" + log::escapeControls(where) + "]") +
-                           ":" + logValue(value) + "->" + logValue(listed) + " (" +
+            log::write("write failed: " + changeLine(name, value, listed, where) + " (" +
                            log::escapeControls(result.reason) + ")\n",
                        log::Priority::Warning);
         }

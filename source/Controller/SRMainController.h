@@ -16,22 +16,18 @@
 #include <string_view>
 #include <vector>
 
+#include "Bridge/Fields.h"
 #include "Category/Reading.h"
 #include "Controller/PairList.h"
 #include "Platform/Outlets.h"
 
 namespace yomi {
 
-// One row of the field table: the track property whose values are listed and
-// the one that receives the sort value.
-struct FieldKeys {
-    std::string_view valueKey;
-    std::string_view sortKey;
-};
-
-// Tags 0..5: artist, album, album artist, composer, name, show. Any other tag
-// has no row.
-std::optional<FieldKeys> fieldForTag(std::int32_t tag);
+// A change as the log and `yomi-cli` show it: "name:value->sort", or
+// "name [where]:value->sort" with a location; an absent text reads "(null)"
+// and control characters are escaped.
+std::string changeLine(const OptString& name, const OptString& value, const OptString& sort,
+                       std::string_view where = {});
 
 // The script that starts the log viewer at the start of every write-back.
 inline constexpr std::u16string_view kConsoleLaunchScript =

@@ -43,7 +43,16 @@ constexpr PropertyRow kProperties[] = {
     {"videoKind", Property::VideoKind, ""},
 };
 
+constexpr std::string_view kId3Frames[kTextPropertyCount] = {
+    "TPE1", "TSOP", "TALB", "TSOA", "TPE2", "TSO2", "TCOM", "TSOC", "TIT2", "TSOT", "TXXX", "TXXX",
+};
+
 } // namespace
+
+std::string_view id3FrameId(Property p)
+{
+    return isTextProperty(p) ? kId3Frames[static_cast<int>(p)] : std::string_view();
+}
 
 std::optional<Format> formatForName(std::string_view fileName)
 {

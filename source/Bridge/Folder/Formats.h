@@ -64,6 +64,10 @@ constexpr bool isTextProperty(Property p) { return static_cast<int>(p) < kTextPr
 // The TagLib property name of a text property ("ARTISTSORT", "TVSHOW", ...).
 std::string_view propertyName(Property p);
 
+// The ID3v2 frame ID of a text property; both show properties are TXXX frames
+// told apart by their description, the property name.
+std::string_view id3FrameId(Property p);
+
 // Video kinds for a video track (an audio-only file is kVideoKindNone).
 inline constexpr std::int32_t kVideoKindMovie = 0x6B56644D;      // 'kVdM'
 inline constexpr std::int32_t kVideoKindMusicVideo = 0x6B566456; // 'kVdV'

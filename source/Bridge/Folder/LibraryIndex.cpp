@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Bridge/Fields.h"
 #include "Storage/Journal.h"
 
 namespace yomi::bridge::folder {
@@ -52,9 +53,6 @@ constexpr const char* kSelect =
     " t0, t1, t2, t3, t4, t5, t6, t7, t8, t9, t10, t11, sum FROM files ORDER BY path";
 constexpr const char* kInsert =
     "INSERT OR REPLACE INTO files VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-
-constexpr const char* kSortKeys[6] = {"sortArtist", "sortAlbum", "sortAlbumArtist",
-                                      "sortComposer", "sortName", "sortShow"};
 
 std::filesystem::path cacheFolder()
 {
@@ -466,7 +464,7 @@ std::vector<KnownSortValue> LibraryIndex::sortValuesFor(const std::filesystem::p
         return out;
     }
     sqlite3_busy_timeout(db, 2000);
-    for (int field = 0; field < 6; ++field) {
+    for (std::size_t field = 0; field < kFieldTable.size(); ++field) {
         const std::string v = "t" + std::to_string(2 * field), s = "t" + std::to_string(2 * field + 1);
         const std::string sql = "SELECT DISTINCT " + s + " FROM files WHERE " + v + " = ?1 AND length(" + s +
                                 ") > 0 ORDER BY " + s;
@@ -476,7 +474,7 @@ std::vector<KnownSortValue> LibraryIndex::sortValuesFor(const std::filesystem::p
         sqlite3_bind_blob(st, 1, value.empty() ? "" : static_cast<const void*>(value.data()),
                           static_cast<int>(value.size() * sizeof(char16_t)), SQLITE_STATIC);
         while (sqlite3_step(st) == SQLITE_ROW)
-            out.push_back(KnownSortValue{kSortKeys[field], *textOf(st, 0)});
+            out.push_back(KnownSortValue{std::string(kFieldTable[field].sortKey), *textOf(st, 0)});
         sqlite3_finalize(st);
     }
     sqlite3_close_v2(db);
