@@ -14,10 +14,6 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kPadding = 1024;
 constexpr std::size_t kMaxTagSize = (1U << 28) - 1; // 28-bit synchsafe size
 
-constexpr const char* kFrameIds[kTextPropertyCount] = {
-    "TPE1", "TSOP", "TALB", "TSOA", "TPE2", "TSO2", "TCOM", "TSOC", "TIT2", "TSOT", "TXXX", "TXXX",
-};
-
 std::uint32_t bigEndian(const std::string& b, std::size_t at)
 {
     return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
@@ -49,82 +45,80 @@ struct FrameSpan {
     std::size_t size; // header included
 };
 
-} // namespace
+// The header of a tag this code edits.
+struct TagHeader {
+    int version;
+    std::string name; // "ID3v2.3" or "ID3v2.4"
+    std::size_t size; // of the frames and padding
+    std::size_t end() const { return kHeaderSize + size; }
+};
 
-bool startsWithTag(const std::string& bytes)
+Result<TagHeader> readHeader(const std::string& bytes)
 {
-    return bytes.size() >= kHeaderSize && bytes.compare(0, 3, "ID3") == 0 && (bytes[3] == 3 || bytes[3] == 4);
+    TagHeader h{bytes[3], "ID3v2." + std::to_string(bytes[3]), synchsafe(bytes, 6)};
+    const auto flags = static_cast<unsigned char>(bytes[5]);
+    if (flags & 0x80)
+        return Failure{"unsynchronised " + h.name + " tags are not written"};
+    if (flags & 0x40)
+        return Failure{h.name + " tags with an extended header are not written"};
+    if (flags & 0x10)
+        return Failure{h.name + " tags with a footer are not written"};
+    if (h.end() > bytes.size())
+        return Failure{"the " + h.name + " tag is longer than the file"};
+    return h;
 }
 
-std::optional<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value,
-                                   std::string& why)
+bool isUserText(Property property) { return property == Property::Show || property == Property::SortShow; }
+
+// Whether the frame at `span` is the user text frame of `description`.
+bool describes(const std::string& bytes, FrameSpan span, const TagHeader& h, const TagLib::String& description)
 {
-    if (!startsWithTag(bytes) || !isTextProperty(property)) {
-        why = "not an ID3v2.3 or v2.4 tag";
-        return std::nullopt;
-    }
-    const int version = bytes[3];
-    const std::string name = "ID3v2." + std::to_string(version);
-    const auto flags = static_cast<unsigned char>(bytes[5]);
-    if (flags & 0x80) {
-        why = "unsynchronised " + name + " tags are not written";
-        return std::nullopt;
-    }
-    if (flags & 0x40) {
-        why = name + " tags with an extended header are not written";
-        return std::nullopt;
-    }
-    if (flags & 0x10) {
-        why = name + " tags with a footer are not written";
-        return std::nullopt;
-    }
-    const std::size_t tagSize = synchsafe(bytes, 6);
-    const std::size_t tagEnd = kHeaderSize + tagSize;
-    if (tagEnd > bytes.size()) {
-        why = "the " + name + " tag is longer than the file";
-        return std::nullopt;
-    }
-
-    const bool userText = property == Property::Show || property == Property::SortShow;
-    const TagLib::ByteVector id(kFrameIds[static_cast<int>(property)]);
-    const TagLib::String description(std::string(propertyName(property)));
     TagLib::ID3v2::Header tagHeader;
-    tagHeader.setMajorVersion(static_cast<unsigned int>(version));
+    tagHeader.setMajorVersion(static_cast<unsigned int>(h.version));
+    const TagLib::ByteVector data(bytes.data() + span.begin, static_cast<unsigned int>(span.size));
+    std::unique_ptr<TagLib::ID3v2::Frame> frame(TagLib::ID3v2::FrameFactory::instance()->createFrame(data, &tagHeader));
+    const auto* user = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame.get());
+    return user && user->description() == description;
+}
 
+// Where the frames end (at the padding) and the first frame of the property.
+struct FrameScan {
+    std::size_t framesEnd;
     std::optional<FrameSpan> target;
-    std::size_t pos = kHeaderSize;
-    while (pos + kHeaderSize <= tagEnd && bytes[pos] != '\0') {
-        if (!validId(bytes, pos)) {
-            why = "malformed " + name + " frame";
-            return std::nullopt;
-        }
-        const std::size_t size = kHeaderSize + (version == 4 ? synchsafe(bytes, pos + 4) : bigEndian(bytes, pos + 4));
-        if (size > tagEnd - pos) {
-            why = "malformed " + name + " frame size";
-            return std::nullopt;
-        }
-        if (!target && bytes.compare(pos, 4, id.data(), 4) == 0) {
-            bool match = true;
-            if (userText) {
-                const TagLib::ByteVector data(bytes.data() + pos, static_cast<unsigned int>(size));
-                std::unique_ptr<TagLib::ID3v2::Frame> frame(
-                    TagLib::ID3v2::FrameFactory::instance()->createFrame(data, &tagHeader));
-                const auto* user = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame.get());
-                match = user && user->description() == description;
-            }
-            if (match)
-                target = FrameSpan{pos, size};
-        }
+};
+
+Result<FrameScan> scanFrames(const std::string& bytes, const TagHeader& h, Property property)
+{
+    const std::string_view id = id3FrameId(property);
+    const TagLib::String description(std::string(propertyName(property)));
+    FrameScan scan{kHeaderSize, std::nullopt};
+    std::size_t& pos = scan.framesEnd;
+    while (pos + kHeaderSize <= h.end() && bytes[pos] != '\0') {
+        if (!validId(bytes, pos))
+            return Failure{"malformed " + h.name + " frame"};
+        const std::size_t size = kHeaderSize + (h.version == 4 ? synchsafe(bytes, pos + 4) : bigEndian(bytes, pos + 4));
+        if (size > h.end() - pos)
+            return Failure{"malformed " + h.name + " frame size"};
+        const FrameSpan span{pos, size};
+        if (!scan.target && bytes.compare(pos, 4, id) == 0 &&
+            (!isUserText(property) || describes(bytes, span, h, description)))
+            scan.target = span;
         pos += size;
     }
-    const std::size_t framesEnd = pos;
+    return scan;
+}
 
-    // Frames are rendered by TagLib as v2.4, whose 10-byte frame header
-    // differs from v2.3 only in the size encoding; the fields (Latin-1 or
-    // UTF-16 with BOM, both valid in v2.3) are taken as they are.
+// The frame, header included, as the tag's version writes it. Frames are
+// rendered by TagLib as v2.4, whose 10-byte frame header differs from v2.3
+// only in the size encoding; the fields (Latin-1 or UTF-16 with BOM, both
+// valid in v2.3) are taken as they are.
+Result<std::string> renderFrame(Property property, const TagLib::String& value, int version)
+{
+    const TagLib::ByteVector id(id3FrameId(property).data(), 4);
     const TagLib::String::Type encoding = value.isLatin1() ? TagLib::String::Latin1 : TagLib::String::UTF16;
     TagLib::ByteVector rendered;
-    if (userText) {
+    if (isUserText(property)) {
+        const TagLib::String description(std::string(propertyName(property)));
         TagLib::ID3v2::UserTextIdentificationFrame frame(description, TagLib::StringList(value), encoding);
         rendered = frame.render();
     } else {
@@ -132,62 +126,86 @@ std::optional<std::string> setText(const std::string& bytes, Property property, 
         frame.setText(value);
         rendered = frame.render();
     }
-    if (rendered.size() < kHeaderSize) {
-        why = "cannot render the frame";
-        return std::nullopt;
-    }
+    if (rendered.size() < kHeaderSize)
+        return Failure{"cannot render the frame"};
     const TagLib::ByteVector fields = rendered.mid(kHeaderSize);
-    std::string newFrame(id.data(), 4);
+    std::string out(id.data(), 4);
     if (version == 4) {
-        if (fields.size() > kMaxTagSize) {
-            why = "the frame would be too large";
-            return std::nullopt;
-        }
+        if (fields.size() > kMaxTagSize)
+            return Failure{"the frame would be too large"};
         for (int shift = 21; shift >= 0; shift -= 7)
-            newFrame.push_back(static_cast<char>((fields.size() >> shift) & 0x7F));
+            out.push_back(static_cast<char>((fields.size() >> shift) & 0x7F));
     } else {
         const TagLib::ByteVector size = TagLib::ByteVector::fromUInt(fields.size(), true);
-        newFrame.append(size.data(), 4);
+        out.append(size.data(), 4);
     }
-    newFrame.append(2, '\0');
-    newFrame.append(fields.data(), fields.size());
+    out.append(2, '\0');
+    out.append(fields.data(), fields.size());
+    return out;
+}
 
+// The frames of the tag with the target replaced by `frame`, or `frame`
+// after the last one.
+std::string replaceFrame(const std::string& bytes, const FrameScan& scan, const std::string& frame)
+{
     std::string frames;
-    frames.reserve(framesEnd - kHeaderSize + newFrame.size());
-    if (target) {
-        frames.append(bytes, kHeaderSize, target->begin - kHeaderSize);
-        frames.append(newFrame);
-        frames.append(bytes, target->begin + target->size, framesEnd - target->begin - target->size);
+    frames.reserve(scan.framesEnd - kHeaderSize + frame.size());
+    if (const auto& t = scan.target) {
+        frames.append(bytes, kHeaderSize, t->begin - kHeaderSize);
+        frames.append(frame);
+        frames.append(bytes, t->begin + t->size, scan.framesEnd - t->begin - t->size);
     } else {
-        frames.append(bytes, kHeaderSize, framesEnd - kHeaderSize);
-        frames.append(newFrame);
+        frames.append(bytes, kHeaderSize, scan.framesEnd - kHeaderSize);
+        frames.append(frame);
     }
+    return frames;
+}
 
-    std::size_t newTagSize = tagSize;
-    if (frames.size() > tagSize)
-        newTagSize = frames.size() + kPadding;
-    if (newTagSize > kMaxTagSize) {
-        why = "the " + name + " tag would grow too large";
-        return std::nullopt;
-    }
-
+// The file with the tag's frames replaced: the size is kept while they fit.
+Result<std::string> withFrames(const std::string& bytes, const TagHeader& h, const std::string& frames)
+{
+    const std::size_t newTagSize = frames.size() > h.size ? frames.size() + kPadding : h.size;
+    if (newTagSize > kMaxTagSize)
+        return Failure{"the " + h.name + " tag would grow too large"};
     std::string out;
-    out.reserve(kHeaderSize + newTagSize + bytes.size() - tagEnd);
+    out.reserve(kHeaderSize + newTagSize + bytes.size() - h.end());
     out.append(bytes, 0, 6);
     for (int shift = 21; shift >= 0; shift -= 7)
         out.push_back(static_cast<char>((newTagSize >> shift) & 0x7F));
     out.append(frames);
     out.append(newTagSize - frames.size(), '\0');
-    out.append(bytes, tagEnd, std::string::npos);
+    out.append(bytes, h.end(), std::string::npos);
     return out;
 }
 
-std::optional<std::string> setTextInChunk(const std::string& bytes, bool aiff, Property property,
-                                          const TagLib::String& value, std::string& why)
+} // namespace
+
+bool startsWithTag(const std::string& bytes)
 {
-    why.clear();
+    return bytes.size() >= kHeaderSize && bytes.compare(0, 3, "ID3") == 0 && (bytes[3] == 3 || bytes[3] == 4);
+}
+
+Result<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value)
+{
+    if (!startsWithTag(bytes) || !isTextProperty(property))
+        return Failure{"not an ID3v2.3 or v2.4 tag"};
+    const Result<TagHeader> header = readHeader(bytes);
+    if (!header)
+        return header.failure();
+    const Result<FrameScan> scan = scanFrames(bytes, *header, property);
+    if (!scan)
+        return scan.failure();
+    const Result<std::string> frame = renderFrame(property, value, header->version);
+    if (!frame)
+        return frame;
+    return withFrames(bytes, *header, replaceFrame(bytes, *scan, *frame));
+}
+
+Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool aiff, Property property,
+                                                  const TagLib::String& value)
+{
     if (bytes.size() < 12 || bytes.compare(0, 4, aiff ? "FORM" : "RIFF") != 0)
-        return std::nullopt;
+        return std::optional<std::string>();
     auto read32 = [&](std::size_t at) {
         if (aiff)
             return bigEndian(bytes, at);
@@ -201,41 +219,33 @@ std::optional<std::string> setTextInChunk(const std::string& bytes, bool aiff, P
             out.push_back(static_cast<char>((v >> (aiff ? 24 - 8 * i : 8 * i)) & 0xFF));
     };
     const std::size_t end = 8 + std::size_t(read32(4));
-    if (end < 12 || end > bytes.size()) {
-        why = "the chunk sizes do not fit the file";
-        return std::nullopt;
-    }
+    if (end < 12 || end > bytes.size())
+        return Failure{"the chunk sizes do not fit the file"};
     std::optional<FrameSpan> chunk;
     for (std::size_t pos = 12; pos < end;) {
-        if (end - pos < 8 || read32(pos + 4) > end - pos - 8) {
-            why = "the chunk sizes do not fit the file";
-            return std::nullopt;
-        }
+        if (end - pos < 8 || read32(pos + 4) > end - pos - 8)
+            return Failure{"the chunk sizes do not fit the file"};
         const std::size_t n = read32(pos + 4);
         if (bytes.compare(pos, 4, "ID3 ") == 0 || bytes.compare(pos, 4, "id3 ") == 0) {
-            if (chunk) {
-                why = "the file holds two ID3v2 chunks";
-                return std::nullopt;
-            }
+            if (chunk)
+                return Failure{"the file holds two ID3v2 chunks"};
             chunk = FrameSpan{pos, n};
         }
         pos += 8 + n + (n & 1);
     }
     if (!chunk)
-        return std::nullopt;
+        return std::optional<std::string>();
     const std::string tag = bytes.substr(chunk->begin + 8, chunk->size);
     if (!startsWithTag(tag))
-        return std::nullopt;
-    const std::optional<std::string> edited = setText(tag, property, value, why);
+        return std::optional<std::string>();
+    const Result<std::string> edited = setText(tag, property, value);
     if (!edited)
-        return std::nullopt;
+        return edited.failure();
     // The pad byte of an odd-sized chunk may be missing at the end.
     const std::size_t oldEnd = std::min(end, chunk->begin + 8 + chunk->size + (chunk->size & 1));
     const std::size_t newEnd = end - (oldEnd - chunk->begin) + 8 + edited->size() + (edited->size() & 1);
-    if (newEnd - 8 > 0xFFFFFFFFU) {
-        why = "the file would grow too large";
-        return std::nullopt;
-    }
+    if (newEnd - 8 > 0xFFFFFFFFU)
+        return Failure{"the file would grow too large"};
     std::string out = bytes.substr(0, 4);
     put32(out, newEnd - 8);
     out.append(bytes, 8, chunk->begin + 4 - 8);
@@ -244,7 +254,7 @@ std::optional<std::string> setTextInChunk(const std::string& bytes, bool aiff, P
     if (edited->size() & 1)
         out.push_back('\0');
     out.append(bytes, oldEnd, std::string::npos);
-    return out;
+    return std::optional<std::string>(std::move(out));
 }
 
 } // namespace yomi::bridge::folder::id3v23

@@ -13,6 +13,7 @@
 #include <taglib/tstring.h>
 
 #include "Bridge/Folder/Formats.h"
+#include "Platform/Result.h"
 
 namespace yomi::bridge::folder::id3v23 {
 
@@ -22,17 +23,15 @@ bool startsWithTag(const std::string& bytes);
 // The file with the first frame of the property set to `value` (a frame added
 // after the last one when there is none). The tag keeps its size while the
 // frames fit in it with the padding, and grows by the frames plus 1 KiB of
-// padding otherwise. nullopt with the reason for a tag this code does not
+// padding otherwise. Fails, with the reason, for a tag this code does not
 // edit: unsynchronised, with an extended header or a footer, or malformed.
-std::optional<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value,
-                                   std::string& why);
+Result<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value);
 
 // The same edit of the tag in the ID3v2 chunk of a RIFF WAVE (`aiff` false)
 // or AIFF file; the chunk and the file's sizes follow, every other chunk keeps
-// its bytes. nullopt with an empty `why` when the file has no such chunk or
-// the tag in it is of another version; with the reason when it cannot be
-// edited.
-std::optional<std::string> setTextInChunk(const std::string& bytes, bool aiff, Property property,
-                                          const TagLib::String& value, std::string& why);
+// its bytes. Nullopt when the file has no such chunk or the tag in it is of
+// another version; a failure, with the reason, when it cannot be edited.
+Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool aiff, Property property,
+                                                  const TagLib::String& value);
 
 } // namespace yomi::bridge::folder::id3v23

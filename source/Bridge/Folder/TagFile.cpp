@@ -64,11 +64,6 @@ TagKind tagKind(Format f)
     }
 }
 
-// ID3v2 frame IDs of the text properties; the show keys are TXXX frames.
-constexpr const char* kId3Frames[kTextPropertyCount] = {
-    "TPE1", "TSOP", "TALB", "TSOA", "TPE2", "TSO2", "TCOM", "TSOC", "TIT2", "TSOT", "TXXX", "TXXX",
-};
-
 // MP4 item names of the text properties (\251 is the copyright sign).
 constexpr const char* kMp4Items[kTextPropertyCount] = {
     "\251ART", "soar", "\251alb", "soal", "aART", "soaa", "\251wrt", "soco", "\251nam", "sonm", "tvsh", "sosn",
@@ -113,7 +108,7 @@ std::optional<TagLib::String> readId3(TagLib::ID3v2::Tag* tag, Property p)
         return fields.size() > 1 ? fields[1] : TagLib::String();
     }
     const auto& map = tag->frameListMap();
-    const auto it = map.find(kId3Frames[static_cast<int>(p)]);
+    const auto it = map.find(TagLib::ByteVector(id3FrameId(p).data(), 4));
     if (it == map.end() || it->second.isEmpty())
         return std::nullopt;
     if (const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(it->second.front()))
@@ -407,6 +402,91 @@ TagLib::APE::Tag* apeTag(Format format, TagLib::File& file)
     }
 }
 
+// Picture fingerprints, for the write check: the ID3v2 tag's APIC frames...
+void addId3Pictures(TagLib::ID3v2::Tag& tag, std::vector<TagLib::ByteVector>& pictures)
+{
+    for (const TagLib::ID3v2::Frame* frame : tag.frameList("APIC")) {
+        if (const auto* apic = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame))
+            pictures.push_back(fingerprint(apic->mimeType(), apic->description(), apic->type(), apic->picture()));
+    }
+}
+
+void addFlacPictures(const TagLib::List<TagLib::FLAC::Picture*>& list, std::vector<TagLib::ByteVector>& pictures)
+{
+    for (const TagLib::FLAC::Picture* pic : list)
+        pictures.push_back(fingerprint(pic->mimeType(), pic->description(), pic->type(), pic->data()));
+}
+
+void addMp4Pictures(TagLib::MP4::File& file, std::vector<TagLib::ByteVector>& pictures)
+{
+    const TagLib::MP4::Tag* tag = file.tag();
+    if (!tag)
+        return;
+    const auto it = tag->itemMap().find("covr");
+    if (it == tag->itemMap().end())
+        return;
+    for (const TagLib::MP4::CoverArt& art : it->second.toCoverArtList())
+        pictures.push_back(fingerprint(TagLib::String(), TagLib::String(), art.format(), art.data()));
+}
+
+void addAsfPictures(TagLib::ASF::File& file, std::vector<TagLib::ByteVector>& pictures)
+{
+    const TagLib::ASF::Tag* tag = file.tag();
+    if (!tag)
+        return;
+    const auto it = tag->attributeListMap().find("WM/Picture");
+    if (it == tag->attributeListMap().end())
+        return;
+    for (const TagLib::ASF::Attribute& attr : it->second) {
+        const TagLib::ASF::Picture pic = attr.toPicture();
+        pictures.push_back(fingerprint(pic.mimeType(), pic.description(), pic.type(), pic.picture()));
+    }
+}
+
+// ...and those the format keeps elsewhere (binary APE items count as
+// pictures).
+void addFormatPictures(Format format, TagLib::File& file, std::vector<TagLib::ByteVector>& pictures)
+{
+    switch (format) {
+    case Format::Mp4:
+        addMp4Pictures(static_cast<TagLib::MP4::File&>(file), pictures);
+        break;
+    case Format::Flac:
+        addFlacPictures(static_cast<TagLib::FLAC::File&>(file).pictureList(), pictures);
+        break;
+    case Format::OggVorbis:
+    case Format::OggAudio:
+    case Format::Opus:
+    case Format::Speex:
+        if (auto* tag = xiphOf(format, file, false))
+            addFlacPictures(tag->pictureList(), pictures);
+        break;
+    case Format::Asf:
+        addAsfPictures(static_cast<TagLib::ASF::File&>(file), pictures);
+        break;
+    case Format::Ape:
+    case Format::WavPack:
+    case Format::Musepack: {
+        const TagLib::APE::Tag* tag = nullptr;
+        if (format == Format::Ape)
+            tag = static_cast<TagLib::APE::File&>(file).APETag(false);
+        else if (format == Format::WavPack)
+            tag = static_cast<TagLib::WavPack::File&>(file).APETag(false);
+        else
+            tag = static_cast<TagLib::MPC::File&>(file).APETag(false);
+        if (tag) {
+            for (const auto& [key, item] : tag->itemListMap()) {
+                if (item.type() == TagLib::APE::Item::Binary)
+                    pictures.push_back(fingerprint(key, TagLib::String(), 0, item.binaryData()));
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 std::optional<TagLib::String> TagFile::text(Property p)
@@ -496,110 +576,105 @@ std::int32_t TagFile::videoKind()
     return mp4HasVideoTrack(*stream_) ? kVideoKindMovie : kVideoKindNone;
 }
 
-bool TagFile::setText(Property p, const TagLib::String& value, std::string& why)
+Status TagFile::setText(Property p, const TagLib::String& value)
 {
-    using namespace TagLib;
-    if (!isValid() || !isTextProperty(p)) {
-        why = "cannot write this property";
-        return false;
-    }
+    if (!isValid() || !isTextProperty(p))
+        return Failure{"cannot write this property"};
     generic_.reset();
     switch (tagKind(format_)) {
-    case TagKind::Id3v2: {
-        ID3v2::Tag* tag = id3v2Tag();
-        if (!tag) {
-            // A new ID3v2 tag takes over from whatever tag the properties came
-            // from (ID3v1, APE, RIFF INFO), so it starts with their values.
-            const PropertyMap before = file_->properties();
-            switch (format_) {
-            case Format::Mpeg:
-                tag = static_cast<MPEG::File&>(*file_).ID3v2Tag(true);
-                break;
-            case Format::Wav:
-                tag = static_cast<RIFF::WAV::File&>(*file_).ID3v2Tag();
-                break;
-            case Format::Aiff:
-                tag = static_cast<RIFF::AIFF::File&>(*file_).tag();
-                break;
-            default:
-                tag = static_cast<TrueAudio::File&>(*file_).ID3v2Tag(true);
-                break;
-            }
-            if (!tag) {
-                why = "cannot create an ID3v2 tag";
-                return false;
-            }
-            tag->setProperties(before);
+    case TagKind::Id3v2:
+        return setId3Text(p, value);
+    case TagKind::Mp4:
+        if (auto* tag = static_cast<TagLib::MP4::File&>(*file_).tag()) {
+            tag->setItem(kMp4Items[static_cast<int>(p)], TagLib::MP4::Item(TagLib::StringList(value)));
+            return {};
         }
-        if (isShow(p)) {
-            if (auto* frame = findUserText(tag, p))
-                frame->setText(value);
-            else
-                tag->addFrame(new ID3v2::UserTextIdentificationFrame(tagName(p), StringList(value),
-                                                                     TagLib::String::Latin1));
-            return true;
+        return Failure{"the MP4 file has no tag"};
+    case TagKind::Xiph:
+        if (auto* tag = xiphOf(format_, *file_, true)) {
+            tag->addField(tagName(p), value, true);
+            return {};
         }
-        const ByteVector id(kId3Frames[static_cast<int>(p)]);
-        const ID3v2::FrameList& frames = tag->frameList(id);
-        if (!frames.isEmpty()) {
-            if (auto* text = dynamic_cast<ID3v2::TextIdentificationFrame*>(frames.front())) {
-                text->setText(value);
-                return true;
-            }
-            tag->removeFrames(id);
-        }
-        auto* frame = new ID3v2::TextIdentificationFrame(id, TagLib::String::Latin1);
-        frame->setText(value);
-        tag->addFrame(frame);
-        return true;
-    }
-    case TagKind::Mp4: {
-        auto* tag = static_cast<MP4::File&>(*file_).tag();
-        if (!tag) {
-            why = "the MP4 file has no tag";
-            return false;
-        }
-        tag->setItem(kMp4Items[static_cast<int>(p)], MP4::Item(StringList(value)));
-        return true;
-    }
-    case TagKind::Xiph: {
-        auto* tag = xiphOf(format_, *file_, true);
-        if (!tag) {
-            why = "the file has no Vorbis comment";
-            return false;
-        }
-        tag->addField(tagName(p), value, true);
-        return true;
-    }
+        return Failure{"the file has no Vorbis comment"};
     case TagKind::Generic:
-        if (APE::Tag* tag = apeTag(format_, *file_)) {
+        if (TagLib::APE::Tag* tag = apeTag(format_, *file_)) {
             // The item itself: the property map would rename others (a Date
             // item comes back as YEAR).
             TagLib::String key = tagName(p);
             if (p == Property::AlbumArtist && !tag->itemListMap().contains(key))
                 key = "ALBUM ARTIST";
             tag->addValue(key, value, true);
-            return true;
+            return {};
         }
         break;
     }
-    PropertyMap map = file_->properties();
-    map.replace(tagName(p), StringList(value));
-    const PropertyMap refused = file_->setProperties(map);
-    if (refused.contains(tagName(p))) {
-        why = "this format cannot hold " + std::string(propertyName(p));
-        return false;
-    }
-    return true;
+    TagLib::PropertyMap map = file_->properties();
+    map.replace(tagName(p), TagLib::StringList(value));
+    const TagLib::PropertyMap refused = file_->setProperties(map);
+    if (refused.contains(tagName(p)))
+        return Failure{"this format cannot hold " + std::string(propertyName(p))};
+    return {};
 }
 
-bool TagFile::save(std::string& why)
+TagLib::ID3v2::Tag* TagFile::createId3v2Tag()
 {
     using namespace TagLib;
-    if (!isValid()) {
-        why = "the file did not parse";
-        return false;
+    // A new ID3v2 tag takes over from whatever tag the properties came from
+    // (ID3v1, APE, RIFF INFO), so it starts with their values.
+    const PropertyMap before = file_->properties();
+    ID3v2::Tag* tag = nullptr;
+    switch (format_) {
+    case Format::Mpeg:
+        tag = static_cast<MPEG::File&>(*file_).ID3v2Tag(true);
+        break;
+    case Format::Wav:
+        tag = static_cast<RIFF::WAV::File&>(*file_).ID3v2Tag();
+        break;
+    case Format::Aiff:
+        tag = static_cast<RIFF::AIFF::File&>(*file_).tag();
+        break;
+    default:
+        tag = static_cast<TrueAudio::File&>(*file_).ID3v2Tag(true);
+        break;
     }
+    if (tag)
+        tag->setProperties(before);
+    return tag;
+}
+
+Status TagFile::setId3Text(Property p, const TagLib::String& value)
+{
+    using namespace TagLib;
+    ID3v2::Tag* tag = id3v2Tag();
+    if (!tag && !(tag = createId3v2Tag()))
+        return Failure{"cannot create an ID3v2 tag"};
+    if (isShow(p)) {
+        if (auto* frame = findUserText(tag, p))
+            frame->setText(value);
+        else
+            tag->addFrame(new ID3v2::UserTextIdentificationFrame(tagName(p), StringList(value), TagLib::String::Latin1));
+        return {};
+    }
+    const ByteVector id(id3FrameId(p).data(), 4);
+    const ID3v2::FrameList& frames = tag->frameList(id);
+    if (!frames.isEmpty()) {
+        if (auto* text = dynamic_cast<ID3v2::TextIdentificationFrame*>(frames.front())) {
+            text->setText(value);
+            return {};
+        }
+        tag->removeFrames(id);
+    }
+    auto* frame = new ID3v2::TextIdentificationFrame(id, TagLib::String::Latin1);
+    frame->setText(value);
+    tag->addFrame(frame);
+    return {};
+}
+
+Status TagFile::save()
+{
+    using namespace TagLib;
+    if (!isValid())
+        return Failure{"the file did not parse"};
     generic_.reset();
     bool ok = false;
     switch (format_) {
@@ -618,13 +693,12 @@ bool TagFile::save(std::string& why)
         break;
     }
     if (!ok)
-        why = "TagLib could not render the tag";
-    return ok;
+        return Failure{"TagLib could not render the tag"};
+    return {};
 }
 
 TagSnapshot TagFile::snapshot()
 {
-    using namespace TagLib;
     TagSnapshot s;
     if (!isValid())
         return s;
@@ -633,75 +707,15 @@ TagSnapshot TagFile::snapshot()
     s.podcast = podcast();
     s.videoKind = videoKind();
     s.properties = file_->properties();
-    if (const AudioProperties* a = file_->audioProperties()) {
+    if (const TagLib::AudioProperties* a = file_->audioProperties()) {
         s.lengthMs = a->lengthInMilliseconds();
         s.bitrate = a->bitrate();
         s.sampleRate = a->sampleRate();
         s.channels = a->channels();
     }
-
-    auto& pictures = s.pictures;
-    if (ID3v2::Tag* tag = id3v2Tag()) {
-        for (const ID3v2::Frame* frame : tag->frameList("APIC")) {
-            if (const auto* apic = dynamic_cast<const ID3v2::AttachedPictureFrame*>(frame))
-                pictures.push_back(fingerprint(apic->mimeType(), apic->description(), apic->type(), apic->picture()));
-        }
-    }
-    switch (format_) {
-    case Format::Mp4:
-        if (const MP4::Tag* tag = static_cast<MP4::File&>(*file_).tag()) {
-            const auto it = tag->itemMap().find("covr");
-            if (it != tag->itemMap().end()) {
-                for (const MP4::CoverArt& art : it->second.toCoverArtList())
-                    pictures.push_back(fingerprint(TagLib::String(), TagLib::String(), art.format(), art.data()));
-            }
-        }
-        break;
-    case Format::Flac:
-        for (const FLAC::Picture* pic : static_cast<FLAC::File&>(*file_).pictureList())
-            pictures.push_back(fingerprint(pic->mimeType(), pic->description(), pic->type(), pic->data()));
-        break;
-    case Format::OggVorbis:
-    case Format::OggAudio:
-    case Format::Opus:
-    case Format::Speex:
-        if (auto* tag = xiphOf(format_, *file_, false)) {
-            for (const FLAC::Picture* pic : tag->pictureList())
-                pictures.push_back(fingerprint(pic->mimeType(), pic->description(), pic->type(), pic->data()));
-        }
-        break;
-    case Format::Asf:
-        if (const auto* tag = static_cast<ASF::File&>(*file_).tag()) {
-            const auto it = tag->attributeListMap().find("WM/Picture");
-            if (it != tag->attributeListMap().end()) {
-                for (const ASF::Attribute& attr : it->second) {
-                    const ASF::Picture pic = attr.toPicture();
-                    pictures.push_back(fingerprint(pic.mimeType(), pic.description(), pic.type(), pic.picture()));
-                }
-            }
-        }
-        break;
-    case Format::Ape:
-    case Format::WavPack:
-    case Format::Musepack: {
-        const APE::Tag* tag = nullptr;
-        if (format_ == Format::Ape)
-            tag = static_cast<APE::File&>(*file_).APETag(false);
-        else if (format_ == Format::WavPack)
-            tag = static_cast<WavPack::File&>(*file_).APETag(false);
-        else
-            tag = static_cast<MPC::File&>(*file_).APETag(false);
-        if (tag) {
-            for (const auto& [key, item] : tag->itemListMap()) {
-                if (item.type() == APE::Item::Binary)
-                    pictures.push_back(fingerprint(key, TagLib::String(), 0, item.binaryData()));
-            }
-        }
-        break;
-    }
-    default:
-        break;
-    }
+    if (TagLib::ID3v2::Tag* tag = id3v2Tag())
+        addId3Pictures(*tag, s.pictures);
+    addFormatPictures(format_, *file_, s.pictures);
     return s;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Bridge/Folder/Formats.h"
+#include "Platform/Result.h"
 #include "Platform/Text.h"
 
 namespace TagLib::ID3v2 {
@@ -65,12 +66,12 @@ public:
     // WAV, AIFF, TrueAudio).
     TagLib::ID3v2::Tag* id3v2Tag();
 
-    // Sets a text property in the parsed tag (nothing is saved yet); false
+    // Sets a text property in the parsed tag (nothing is saved yet); fails
     // with the reason when the format cannot hold it.
-    bool setText(Property p, const TagLib::String& value, std::string& why);
+    Status setText(Property p, const TagLib::String& value);
     // Saves the edited tag into the stream: for ID3v2 the tag alone, at
     // version 2.4, nothing stripped, nothing duplicated.
-    bool save(std::string& why);
+    Status save();
 
     // Properties, pictures and audio properties, for the write check.
     TagSnapshot snapshot();
@@ -78,6 +79,8 @@ public:
 private:
     TagFile(Format format, std::unique_ptr<TagLib::IOStream> stream);
     const TagLib::PropertyMap& generic();
+    TagLib::ID3v2::Tag* createId3v2Tag();
+    Status setId3Text(Property p, const TagLib::String& value);
 
     Format format_;
     std::unique_ptr<TagLib::IOStream> stream_; // outlives file_

@@ -101,14 +101,20 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
     if ((format == Format::Mpeg || format == Format::TrueAudio) && (id3Version == 3 || id3Version == 4)) {
         if (id3Version == 3 && !id3v23::startsWithTag(*original))
             return WriteResult::failure("the ID3v2.3 tag is not at the start of the file");
-        if (id3v23::startsWithTag(*original))
-            spliced = id3v23::setText(*original, property, newValue, error);
-        if (!spliced && id3Version == 3)
-            return WriteResult::failure(error);
+        if (id3v23::startsWithTag(*original)) {
+            Result<std::string> edit = id3v23::setText(*original, property, newValue);
+            if (edit)
+                spliced = std::move(*edit);
+            else if (id3Version == 3)
+                return WriteResult::failure(edit.reason());
+        }
     } else if ((format == Format::Wav || format == Format::Aiff) && (id3Version == 3 || id3Version == 4)) {
-        spliced = id3v23::setTextInChunk(*original, format == Format::Aiff, property, newValue, error);
-        if (!spliced && id3Version == 3 && !error.empty())
-            return WriteResult::failure(error);
+        Result<std::optional<std::string>> edit =
+            id3v23::setTextInChunk(*original, format == Format::Aiff, property, newValue);
+        if (edit)
+            spliced = std::move(*edit);
+        else if (id3Version == 3)
+            return WriteResult::failure(edit.reason());
     } else if (format == Format::Asf) {
         spliced = asf::setText(*original, property, value, error);
         if (!spliced)
@@ -123,8 +129,11 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         edited = std::move(*spliced);
     } else {
         // The snapshot is taken: the parse that made it edits the copy.
-        if (!before->setText(property, newValue, error) || !before->save(error))
-            return WriteResult::failure(error);
+        Status set = before->setText(property, newValue);
+        if (set)
+            set = before->save();
+        if (!set)
+            return WriteResult::failure(set.reason());
         edited = bytesOf(before->stream());
     }
     before.reset();
