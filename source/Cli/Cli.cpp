@@ -21,9 +21,6 @@
 namespace yomi::cli {
 namespace {
 
-constexpr std::array<std::string_view, 6> kFieldNames = {"artist",   "album", "album-artist",
-                                                          "composer", "name",  "show"};
-
 // A --from file larger than this is not a list of sort values.
 constexpr std::size_t kMaxInputBytes = 256u * 1024 * 1024;
 
@@ -70,49 +67,35 @@ private:
     bool onlyEmpty_;
 };
 
-// Reads the whole input named by --from; nullopt with the reason otherwise.
-std::optional<std::string> readInput(const std::string& path, std::istream& in, std::string& error)
+// Reads the whole input named by --from.
+Result<std::string> readInput(const std::string& path, std::istream& in)
 {
     std::string text;
     if (path == "-") {
         char buffer[65536];
         while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
             text.append(buffer, static_cast<std::size_t>(in.gcount()));
-            if (text.size() > kMaxInputBytes) {
-                error = "cannot read standard input: input too large";
-                return std::nullopt;
-            }
+            if (text.size() > kMaxInputBytes)
+                return Failure{"cannot read standard input: input too large"};
         }
-        if (in.bad()) {
-            error = "cannot read standard input";
-            return std::nullopt;
-        }
+        if (in.bad())
+            return Failure{"cannot read standard input"};
         return text;
     }
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status)) {
-        error = "cannot read " + path + ": no such file";
-        return std::nullopt;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        error = "cannot read " + path + ": not a regular file";
-        return std::nullopt;
-    }
-    if (std::filesystem::file_size(path, ec) > kMaxInputBytes) {
-        error = "cannot read " + path + ": file too large";
-        return std::nullopt;
-    }
+    if (ec || !std::filesystem::exists(status))
+        return Failure{"cannot read " + path + ": no such file"};
+    if (!std::filesystem::is_regular_file(status))
+        return Failure{"cannot read " + path + ": not a regular file"};
+    if (std::filesystem::file_size(path, ec) > kMaxInputBytes)
+        return Failure{"cannot read " + path + ": file too large"};
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot read " + path + ": cannot open the file";
-        return std::nullopt;
-    }
+    if (!file)
+        return Failure{"cannot read " + path + ": cannot open the file"};
     text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        error = "cannot read " + path + ": read error";
-        return std::nullopt;
-    }
+    if (file.bad())
+        return Failure{"cannot read " + path + ": read error"};
     return text;
 }
 
@@ -192,12 +175,6 @@ int runRead(const Options& options, Streams streams)
     return kExitOk;
 }
 
-std::string changeLine(const HeldWrite& w)
-{
-    auto show = [](const OptString& s) { return s ? log::escapeControls(toUtf8(*s)) : std::string("(null)"); };
-    return show(w.name) + ":" + show(w.fieldValue) + "->" + show(w.value);
-}
-
 // The kept undo logs, oldest first: id, start time (UTC), kind, what was
 // saved, changes made, and whether the log was completed.
 int listUndoLogs(std::ostream& out)
@@ -258,8 +235,8 @@ void setUserReadingsFile(std::filesystem::path file)
 
 std::optional<std::int32_t> tagForFieldName(std::string_view name)
 {
-    for (std::size_t i = 0; i < kFieldNames.size(); ++i)
-        if (kFieldNames[i] == name)
+    for (std::size_t i = 0; i < kFieldTable.size(); ++i)
+        if (kFieldTable[i].cliName == name)
             return static_cast<std::int32_t>(i);
     return std::nullopt;
 }
@@ -343,162 +320,235 @@ A complete session:
 )";
 }
 
-ParseResult parseArguments(const std::vector<std::string>& args)
-{
-    ParseResult result;
-    auto fail = [&](std::string message) {
-        result.options.reset();
-        result.error = std::move(message);
-        return result;
-    };
-    if (args.empty())
-        return fail("no command given");
+namespace {
 
+Options only(Command command)
+{
     Options o;
-    const std::string& command = args.front();
-    if (command == "help" || command == "--help" || command == "-h") {
-        if (args.size() > 1)
-            return fail("help takes no arguments");
-        o.command = Command::Help;
-        result.options = o;
-        return result;
+    o.command = command;
+    return o;
+}
+
+std::optional<Command> commandNamed(const std::string& name)
+{
+    if (name == "list")
+        return Command::List;
+    if (name == "apply")
+        return Command::Apply;
+    if (name == "read")
+        return Command::Read;
+    if (name == "revert")
+        return Command::Revert;
+    return std::nullopt;
+}
+
+bool isDecimal(const std::string& s) { return s.find_first_not_of("0123456789") == std::string::npos; }
+
+// The arguments after the command, read one option at a time.
+class OptionReader {
+public:
+    OptionReader(const std::vector<std::string>& args, Options& o) : args_(args), o_(o) {}
+
+    bool next()
+    {
+        if (++i_ >= args_.size())
+            return false;
+        name_ = args_[i_];
+        inline_.reset();
+        if (name_.rfind("--", 0) == 0) {
+            if (const auto eq = name_.find('='); eq != std::string::npos) {
+                inline_ = name_.substr(eq + 1);
+                name_.resize(eq);
+            }
+        }
+        return true;
     }
-    if (command == "--version") {
-        if (args.size() > 1)
-            return fail("--version takes no arguments");
-        o.command = Command::Version;
-        result.options = o;
-        return result;
+
+    // The option's name without any "=value"; the argument as given.
+    const std::string& name() const { return name_; }
+    const std::string& given() const { return args_[i_]; }
+    bool is(std::string_view flag) const { return name_ == flag && !inline_; }
+
+    // The option's value: after '=', or the next argument.
+    bool takeValue(std::string& into)
+    {
+        if (inline_) {
+            into = *inline_;
+            return true;
+        }
+        if (i_ + 1 >= args_.size())
+            return false;
+        into = args_[++i_];
+        return true;
     }
-    if (command == "list")
-        o.command = Command::List;
-    else if (command == "apply")
-        o.command = Command::Apply;
-    else if (command == "read")
-        o.command = Command::Read;
-    else if (command == "revert")
-        o.command = Command::Revert;
-    else
-        return fail("unknown command: " + command);
+
+    Status field()
+    {
+        if (haveField)
+            return Failure{"--field given twice"};
+        if (!takeValue(o_.fieldName))
+            return Failure{"--field needs a value"};
+        const auto tag = tagForFieldName(o_.fieldName);
+        if (!tag)
+            return Failure{"unknown field: '" + o_.fieldName + "' (use artist, album, album-artist, composer, name or show)"};
+        o_.keyTag = *tag;
+        haveField = true;
+        return {};
+    }
+
+    Status library()
+    {
+        std::string dir;
+        if (haveLibrary)
+            return Failure{"--library given twice"};
+        if (!takeValue(dir) || dir.empty())
+            return Failure{"--library needs a folder"};
+        o_.library = std::filesystem::path(dir);
+        haveLibrary = true;
+        return {};
+    }
+
+    Status style()
+    {
+        std::string name;
+        if (!takeValue(name))
+            return Failure{"--style needs katakana, hiragana or romaji"};
+        const auto style = readingStyleNamed(name);
+        if (!style)
+            return Failure{"unknown style: '" + name + "' (use katakana, hiragana or romaji)"};
+        o_.style = *style;
+        haveStyle = true;
+        return {};
+    }
+
+    Status candidates()
+    {
+        std::string n;
+        if (!takeValue(n) || n.empty() || n.size() > 3 || !isDecimal(n))
+            return Failure{"--candidates needs a number from 0 to 999"};
+        o_.candidates = std::stoul(n);
+        return {};
+    }
+
+    Status saveId()
+    {
+        std::string id;
+        if (!takeValue(id) || id.empty() || id.size() > 18 || !isDecimal(id) || std::stoull(id) == 0)
+            return Failure{"--save needs the id of a save (see revert --list)"};
+        o_.saveId = std::stoull(id);
+        return {};
+    }
+
+    Status edit(Edit edit)
+    {
+        if (edit == Edit::FromFile && (!takeValue(o_.fromPath) || o_.fromPath.empty()))
+            return Failure{"--from needs a file (or - for standard input)"};
+        o_.edit = edit;
+        ++edits;
+        return {};
+    }
 
     bool haveField = false, haveLibrary = false, haveStyle = false;
     int edits = 0;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0) {
-            if (const auto eq = arg.find('='); eq != std::string::npos) {
-                inlineValue = arg.substr(eq + 1);
-                arg.resize(eq);
-            }
-        }
-        auto takeValue = [&](std::string& into) -> bool {
-            if (inlineValue) {
-                into = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
-        const bool isApply = o.command == Command::Apply;
-        const bool isRead = o.command == Command::Read;
-        const bool isRevert = o.command == Command::Revert;
 
-        if (arg == "--help" || arg == "-h") {
-            o = Options{};
-            o.command = Command::Help;
-            result.options = o;
-            return result;
-        }
-        if (arg == "--field") {
-            if (haveField)
-                return fail("--field given twice");
-            if (!takeValue(o.fieldName))
-                return fail("--field needs a value");
-            const auto tag = tagForFieldName(o.fieldName);
-            if (!tag)
-                return fail("unknown field: '" + o.fieldName +
-                            "' (use artist, album, album-artist, composer, name or show)");
-            o.keyTag = *tag;
-            haveField = true;
-        } else if (arg == "--library") {
-            std::string dir;
-            if (haveLibrary)
-                return fail("--library given twice");
-            if (!takeValue(dir) || dir.empty())
-                return fail("--library needs a folder");
-            o.library = std::filesystem::path(dir);
-            haveLibrary = true;
-        } else if (isApply && arg == "--from") {
-            if (!takeValue(o.fromPath) || o.fromPath.empty())
-                return fail("--from needs a file (or - for standard input)");
-            o.edit = Edit::FromFile;
-            ++edits;
-        } else if (isApply && (arg == "--romaji" || arg == "--copy") && !inlineValue) {
-            o.edit = arg == "--romaji" ? Edit::Romaji : Edit::Copy;
-            ++edits;
-        } else if (isApply && arg == "--reading" && !inlineValue) {
-            o.edit = Edit::Reading;
-            ++edits;
-        } else if ((isApply || isRead) && arg == "--style") {
-            std::string name;
-            if (!takeValue(name))
-                return fail("--style needs katakana, hiragana or romaji");
-            const auto style = readingStyleNamed(name);
-            if (!style)
-                return fail("unknown style: '" + name + "' (use katakana, hiragana or romaji)");
-            o.style = *style;
-            haveStyle = true;
-        } else if (isRead && arg == "--candidates") {
-            std::string n;
-            if (!takeValue(n) || n.empty() || n.size() > 3 || n.find_first_not_of("0123456789") != std::string::npos)
-                return fail("--candidates needs a number from 0 to 999");
-            o.candidates = std::stoul(n);
-        } else if (isApply && arg == "--only-empty" && !inlineValue) {
-            o.onlyEmpty = true;
-        } else if (isApply && arg == "--dry-run" && !inlineValue) {
-            o.dryRun = true;
-        } else if ((isApply || isRevert) && arg == "--no-console" && !inlineValue) {
-            o.noConsole = true;
-        } else if (isRevert && arg == "--list" && !inlineValue) {
-            o.listSaves = true;
-        } else if (isRevert && arg == "--save") {
-            std::string id;
-            if (!takeValue(id) || id.empty() || id.size() > 18 ||
-                id.find_first_not_of("0123456789") != std::string::npos || std::stoull(id) == 0)
-                return fail("--save needs the id of a save (see revert --list)");
-            o.saveId = std::stoull(id);
-        } else if (!arg.empty() && arg.front() == '-') {
-            return fail("unknown option for " + command + ": " + args[i]);
-        } else {
-            return fail("unexpected argument: " + arg);
-        }
+private:
+    const std::vector<std::string>& args_;
+    Options& o_;
+    std::size_t i_ = 0;
+    std::string name_;
+    std::optional<std::string> inline_;
+};
+
+// One option of the command, by the commands that take it.
+Status parseOption(OptionReader& r, Options& o, const std::string& command)
+{
+    const bool apply = o.command == Command::Apply, read = o.command == Command::Read,
+               revert = o.command == Command::Revert;
+    const std::string& arg = r.name();
+    if (arg == "--field")
+        return r.field();
+    if (arg == "--library")
+        return r.library();
+    if (apply && arg == "--from")
+        return r.edit(Edit::FromFile);
+    if (apply && (r.is("--romaji") || r.is("--copy")))
+        return r.edit(arg == "--romaji" ? Edit::Romaji : Edit::Copy);
+    if (apply && r.is("--reading"))
+        return r.edit(Edit::Reading);
+    if ((apply || read) && arg == "--style")
+        return r.style();
+    if (read && arg == "--candidates")
+        return r.candidates();
+    if (revert && arg == "--save")
+        return r.saveId();
+    bool* flag = apply && r.is("--only-empty")                      ? &o.onlyEmpty
+                 : apply && r.is("--dry-run")                       ? &o.dryRun
+                 : (apply || revert) && r.is("--no-console")        ? &o.noConsole
+                 : revert && r.is("--list")                         ? &o.listSaves
+                                                                    : nullptr;
+    if (flag) {
+        *flag = true;
+        return {};
     }
-    if (o.command == Command::Read) {
-        if (haveField || haveLibrary)
-            return fail("read takes no --field or --library");
-        result.options = o;
-        return result;
-    }
+    if (!arg.empty() && arg.front() == '-')
+        return Failure{"unknown option for " + command + ": " + r.given()};
+    return Failure{"unexpected argument: " + arg};
+}
+
+// The options that only make sense together.
+Status checkCombination(const OptionReader& r, const Options& o, const std::string& command)
+{
+    if (o.command == Command::Read)
+        return r.haveField || r.haveLibrary ? Status(Failure{"read takes no --field or --library"}) : Status();
     if (o.command == Command::Revert) {
-        if (haveField)
-            return fail("revert takes no --field");
+        if (r.haveField)
+            return Failure{"revert takes no --field"};
         if (o.listSaves && o.saveId)
-            return fail("revert takes only one of --list, --save");
-        result.options = o;
-        return result;
+            return Failure{"revert takes only one of --list, --save"};
+        return {};
     }
-    if (!haveField)
-        return fail(command + " needs --field");
-    if (haveStyle && o.edit != Edit::Reading)
-        return fail("--style goes with --reading");
-    if (o.command == Command::Apply && edits != 1)
-        return fail(edits == 0 ? "apply needs one of --from, --romaji, --copy, --reading"
-                               : "apply takes only one of --from, --romaji, --copy, --reading");
-    result.options = o;
-    return result;
+    if (!r.haveField)
+        return Failure{command + " needs --field"};
+    if (r.haveStyle && o.edit != Edit::Reading)
+        return Failure{"--style goes with --reading"};
+    if (o.command == Command::Apply && r.edits != 1)
+        return Failure{r.edits == 0 ? "apply needs one of --from, --romaji, --copy, --reading"
+                                    : "apply takes only one of --from, --romaji, --copy, --reading"};
+    return {};
+}
+
+} // namespace
+
+Result<Options> parseArguments(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        return Failure{"no command given"};
+    const std::string& command = args.front();
+    if (command == "help" || command == "--help" || command == "-h") {
+        if (args.size() > 1)
+            return Failure{"help takes no arguments"};
+        return only(Command::Help);
+    }
+    if (command == "--version") {
+        if (args.size() > 1)
+            return Failure{"--version takes no arguments"};
+        return only(Command::Version);
+    }
+    const std::optional<Command> named = commandNamed(command);
+    if (!named)
+        return Failure{"unknown command: " + command};
+
+    Options o = only(*named);
+    OptionReader reader(args, o);
+    while (reader.next()) {
+        if (reader.name() == "--help" || reader.name() == "-h")
+            return only(Command::Help);
+        if (Status parsed = parseOption(reader, o, command); !parsed)
+            return parsed.failure();
+    }
+    if (Status combined = checkCombination(reader, o, command); !combined)
+        return combined.failure();
+    return o;
 }
 
 std::string escapeField(std::u16string_view value)
@@ -647,50 +697,224 @@ std::optional<std::vector<SortAssignment>> parseAssignments(std::string_view tex
     return result;
 }
 
-int run(const Options& options, Streams streams, const LibraryOpener& openLibrary)
-{
-    if (options.command == Command::Help) {
-        streams.out << usageText();
-        return kExitOk;
-    }
-    if (options.command == Command::Read)
-        return runRead(options, streams);
-    if (options.command == Command::Version) {
-        streams.out << "yomi-cli " YOMI_VERSION "\n";
-        return kExitOk;
-    }
-    if (options.command == Command::Revert && options.listSaves)
-        return listUndoLogs(streams.out);
-    const bool apply = options.command == Command::Apply;
-    const bool revertSave = options.command == Command::Revert;
+namespace {
 
-    // The reading engine is checked before the library is touched.
+// What `apply` needs before the library is touched: the reading engine and
+// the user's readings for --reading, the checked input for --from.
+struct ApplyInput {
     std::unique_ptr<ReadingEngine> engine;
     UserReadings user;
-    if (apply && options.edit == Edit::Reading) {
-        if (!(engine = readingEngine(streams.err)))
-            return kExitUsage;
-        user = loadUserReadings(streams.err);
-    }
-
-    // The whole input is read and checked before the library is touched, so
-    // that a bad file writes nothing.
     std::vector<SortAssignment> assignments;
-    if (apply && options.edit == Edit::FromFile) {
-        std::string error;
-        const auto text = readInput(options.fromPath, streams.in, error);
+};
+
+// The input of `apply`, or null with the reason printed: a bad input file
+// writes nothing.
+std::unique_ptr<ApplyInput> readApplyInput(const Options& options, Streams streams)
+{
+    auto input = std::make_unique<ApplyInput>();
+    if (options.edit == Edit::Reading) {
+        if (!(input->engine = readingEngine(streams.err)))
+            return nullptr;
+        input->user = loadUserReadings(streams.err);
+    }
+    if (options.edit == Edit::FromFile) {
+        const Result<std::string> text = readInput(options.fromPath, streams.in);
         if (!text) {
-            streams.err << "yomi-cli: " << error << '\n';
-            return kExitUsage;
+            streams.err << "yomi-cli: " << text.reason() << '\n';
+            return nullptr;
         }
+        std::string error;
         auto parsed = parseAssignments(*text, &error);
         if (!parsed) {
             const std::string name = options.fromPath == "-" ? "standard input" : options.fromPath;
             streams.err << "yomi-cli: " << name << ": " << error << "; nothing written\n";
-            return kExitUsage;
+            return nullptr;
         }
-        assignments = std::move(*parsed);
+        input->assignments = std::move(*parsed);
     }
+    return input;
+}
+
+// A dry run keeps its log lines off the system log (they describe changes
+// that are not made) and holds the writes back.
+struct DryRunScope {
+    DryRunScope(std::ostream& err, std::string_view valueKey)
+        : log([&err](std::string_view text) {
+              err << "yomi-cli (dry run): " << text;
+              if (text.empty() || text.back() != '\n')
+                  err << '\n';
+              err.flush();
+          }),
+          run(bridge::kMusicApplicationIdentifier, std::string(valueKey))
+    {
+    }
+    log::ScopedSink log;
+    ScopedDryRun run;
+};
+
+int printList(const SRMainController& controller, Streams streams)
+{
+    if (const auto& list = controller.dataArray())
+        list->forEach([&](const PairEntryRef& e) { streams.out << formatListLine(e->originalStr, e->sortStr); });
+    streams.out.flush();
+    if (!streams.out.good()) {
+        streams.err << "yomi-cli: cannot write the list to standard output\n";
+        return kExitWriteFailed;
+    }
+    const LoadReport& load = controller.lastLoadReport();
+    streams.err << "yomi-cli: " << load.tracks << " track(s) scanned";
+    if (load.unreadable)
+        streams.err << ", " << load.unreadable << " file(s) could not be read";
+    streams.err << '\n';
+    return kExitOk;
+}
+
+// The input's line for each listed value; a value given twice takes its
+// later line, and a value not in the list is reported and skipped.
+std::unordered_map<String, const SortAssignment*> chooseLines(const SRMainController& controller,
+                                                              const std::vector<SortAssignment>& assignments,
+                                                              std::ostream& err)
+{
+    const auto& dict = controller.pairDict();
+    std::unordered_map<String, const SortAssignment*> chosen;
+    for (const SortAssignment& a : assignments) {
+        if (!dict || !dict->contains(a.value)) {
+            err << "yomi-cli: line " << a.lineNumber << ": not in the list, skipped: " << escapeField(a.value) << '\n';
+            continue;
+        }
+        auto [it, fresh] = chosen.emplace(a.value, &a);
+        if (!fresh) {
+            err << "yomi-cli: line " << a.lineNumber << ": " << escapeField(a.value) << " also on line "
+                << it->second->lineNumber << "; the later line counts\n";
+            it->second = &a;
+        }
+    }
+    return chosen;
+}
+
+// Only the entries the input names are written: the others leave the list,
+// in list order, before Save.
+void applyAssignments(SRMainController& controller, const std::vector<SortAssignment>& assignments,
+                      std::ostream& err)
+{
+    const auto chosen = chooseLines(controller, assignments, err);
+    auto named = std::make_shared<PairList>();
+    auto namedDict = std::make_shared<PairDict>();
+    if (const auto& list = controller.dataArray()) {
+        list->forEach([&](const PairEntryRef& e) {
+            const auto it = chosen.find(e->originalStr);
+            if (it == chosen.end())
+                return;
+            e->sortStr = it->second->sort;
+            named->append(e);
+            namedDict->emplace(e->originalStr, e);
+        });
+    }
+    controller.setDataArray(std::move(named));
+    controller.setPairDict(std::move(namedDict));
+}
+
+// --romaji, --copy or --reading over the whole list (or its empty rows).
+void applyEdit(SRMainController& controller, const Options& options, ApplyInput& input, std::ostream& err)
+{
+    ListSelection selection(controller, options.onlyEmpty);
+    controller.arrayController = &selection;
+    if (options.edit == Edit::Reading) {
+        controller.readingEngine = input.engine.get();
+        controller.userReadings = &input.user;
+        controller.readingStyle = options.style;
+        controller.copyOriginalToReading(nullptr);
+        if (const auto& refused = controller.lastRefusedReadings(); !refused.empty()) {
+            err << "yomi-cli: " << refused.size() << " value(s) have no Japanese reading and were left as they were:\n";
+            for (const String& value : refused)
+                err << "  " << escapeField(value) << '\n';
+        }
+    } else if (options.edit == Edit::Romaji)
+        controller.copyOriginalToPinYin(nullptr);
+    else
+        controller.copyOriginalToSort(nullptr);
+    controller.arrayController = nullptr;
+}
+
+int reportDryRun(const ScopedDryRun& dryRun, const SaveReport& report, const SavePreview& preview, Streams streams)
+{
+    for (const HeldWrite& w : dryRun.writes())
+        streams.out << changeLine(w.name, w.fieldValue, w.value) << '\n';
+    streams.out.flush();
+    streams.err << "yomi-cli: dry run: " << dryRun.writes().size() << " track(s) would be written";
+    if (report.unreadable)
+        streams.err << ", " << report.unreadable << " file(s) could not be read";
+    streams.err << '\n';
+    streams.err << "yomi-cli: dry run: " << preview.text() << '\n';
+    return kExitOk;
+}
+
+int reportSave(const SaveReport& report, std::ostream& err)
+{
+    err << "yomi-cli: " << report.written << " track(s) written";
+    if (report.failed)
+        err << ", " << report.failed << " failed";
+    if (report.unreadable)
+        err << ", " << report.unreadable << " file(s) could not be read";
+    if (report.undoId)
+        err << " (save " << report.undoId << "; yomi-cli revert takes it back)";
+    err << '\n';
+    return report.failed ? kExitWriteFailed : kExitOk;
+}
+
+// `list` or `apply` on the opened library.
+int runOnLibrary(const Options& options, ApplyInput* input, Streams streams)
+{
+    const auto field = fieldForTag(options.keyTag);
+    if (!field) {
+        streams.err << "yomi-cli: unknown field\n";
+        return kExitUsage;
+    }
+    std::optional<DryRunScope> dryRun;
+    if (input && options.dryRun)
+        dryRun.emplace(streams.err, field->valueKey);
+
+    SRMainController controller;
+    controller.setKeyTag(options.keyTag);
+    controller.load(nullptr);
+    if (!input)
+        return printList(controller, streams);
+
+    if (options.edit == Edit::FromFile)
+        applyAssignments(controller, input->assignments, streams.err);
+    else
+        applyEdit(controller, options, *input, streams.err);
+    controller.fillOnlyEmpty = options.onlyEmpty;
+    const SavePreview preview = controller.savePreview();
+    controller.save(nullptr);
+    const SaveReport report = controller.lastSaveReport();
+    if (dryRun)
+        return reportDryRun(dryRun->run, report, preview, streams);
+    return reportSave(report, streams.err);
+}
+
+} // namespace
+
+int run(const Options& options, Streams streams, const LibraryOpener& openLibrary)
+{
+    switch (options.command) {
+    case Command::Help: streams.out << usageText(); return kExitOk;
+    case Command::Read: return runRead(options, streams);
+    case Command::Version: streams.out << "yomi-cli " YOMI_VERSION "\n"; return kExitOk;
+    case Command::Revert:
+        if (options.listSaves)
+            return listUndoLogs(streams.out);
+        break;
+    default: break;
+    }
+    const bool apply = options.command == Command::Apply;
+    const bool revertSave = options.command == Command::Revert;
+
+    // The reading engine and the input are checked before the library is
+    // touched.
+    std::unique_ptr<ApplyInput> input;
+    if (apply && !(input = readApplyInput(options, streams)))
+        return kExitUsage;
 
     std::string error;
     const std::shared_ptr<void> library = openLibrary(options.library, error);
@@ -706,135 +930,17 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
         silence.emplace(std::make_shared<SilentLauncher>());
     if (revertSave)
         return revert(options, streams);
-
-    // A dry run keeps its log lines off the system log: they describe changes
-    // that are not made.
-    std::optional<log::ScopedSink> dryRunLog;
-    std::optional<ScopedDryRun> dryRun;
-    const auto field = fieldForTag(options.keyTag);
-    if (!field) {
-        streams.err << "yomi-cli: unknown field\n";
-        return kExitUsage;
-    }
-    if (apply && options.dryRun) {
-        dryRunLog.emplace([&err = streams.err](std::string_view text) {
-            err << "yomi-cli (dry run): " << text;
-            if (text.empty() || text.back() != '\n')
-                err << '\n';
-            err.flush();
-        });
-        dryRun.emplace(bridge::kMusicApplicationIdentifier, std::string(field->valueKey));
-    }
-
-    SRMainController controller;
-    controller.setKeyTag(options.keyTag);
-    controller.load(nullptr);
-
-    if (!apply) {
-        if (const auto& list = controller.dataArray())
-            list->forEach([&](const PairEntryRef& e) { streams.out << formatListLine(e->originalStr, e->sortStr); });
-        streams.out.flush();
-        if (!streams.out.good()) {
-            streams.err << "yomi-cli: cannot write the list to standard output\n";
-            return kExitWriteFailed;
-        }
-        const LoadReport& load = controller.lastLoadReport();
-        streams.err << "yomi-cli: " << load.tracks << " track(s) scanned";
-        if (load.unreadable)
-            streams.err << ", " << load.unreadable << " file(s) could not be read";
-        streams.err << '\n';
-        return kExitOk;
-    }
-
-    if (options.edit == Edit::FromFile) {
-        // A value given twice takes its later line.
-        const auto& dict = controller.pairDict();
-        std::unordered_map<String, const SortAssignment*> chosen;
-        for (const SortAssignment& a : assignments) {
-            if (!dict || !dict->contains(a.value)) {
-                streams.err << "yomi-cli: line " << a.lineNumber << ": not in the list, skipped: "
-                            << escapeField(a.value) << '\n';
-                continue;
-            }
-            auto [it, fresh] = chosen.emplace(a.value, &a);
-            if (!fresh) {
-                streams.err << "yomi-cli: line " << a.lineNumber << ": " << escapeField(a.value)
-                            << " also on line " << it->second->lineNumber << "; the later line counts\n";
-                it->second = &a;
-            }
-        }
-        // Only the entries the input names are written: the others leave
-        // the list, in list order, before Save.
-        auto named = std::make_shared<PairList>();
-        auto namedDict = std::make_shared<PairDict>();
-        if (const auto& list = controller.dataArray()) {
-            list->forEach([&](const PairEntryRef& e) {
-                const auto it = chosen.find(e->originalStr);
-                if (it == chosen.end())
-                    return;
-                e->sortStr = it->second->sort;
-                named->append(e);
-                namedDict->emplace(e->originalStr, e);
-            });
-        }
-        controller.setDataArray(std::move(named));
-        controller.setPairDict(std::move(namedDict));
-    } else {
-        ListSelection selection(controller, options.onlyEmpty);
-        controller.arrayController = &selection;
-        if (options.edit == Edit::Reading) {
-            controller.readingEngine = engine.get();
-            controller.userReadings = &user;
-            controller.readingStyle = options.style;
-            controller.copyOriginalToReading(nullptr);
-            if (const auto& refused = controller.lastRefusedReadings(); !refused.empty()) {
-                streams.err << "yomi-cli: " << refused.size()
-                            << " value(s) have no Japanese reading and were left as they were:\n";
-                for (const String& value : refused)
-                    streams.err << "  " << escapeField(value) << '\n';
-            }
-        } else if (options.edit == Edit::Romaji)
-            controller.copyOriginalToPinYin(nullptr);
-        else
-            controller.copyOriginalToSort(nullptr);
-        controller.arrayController = nullptr;
-    }
-
-    controller.fillOnlyEmpty = options.onlyEmpty;
-    const SavePreview preview = controller.savePreview();
-    controller.save(nullptr);
-    const SaveReport report = controller.lastSaveReport();
-
-    if (dryRun) {
-        for (const HeldWrite& w : dryRun->writes())
-            streams.out << changeLine(w) << '\n';
-        streams.out.flush();
-        streams.err << "yomi-cli: dry run: " << dryRun->writes().size() << " track(s) would be written";
-        if (report.unreadable)
-            streams.err << ", " << report.unreadable << " file(s) could not be read";
-        streams.err << '\n';
-        streams.err << "yomi-cli: dry run: " << preview.text() << '\n';
-        return kExitOk;
-    }
-    streams.err << "yomi-cli: " << report.written << " track(s) written";
-    if (report.failed)
-        streams.err << ", " << report.failed << " failed";
-    if (report.unreadable)
-        streams.err << ", " << report.unreadable << " file(s) could not be read";
-    if (report.undoId)
-        streams.err << " (save " << report.undoId << "; yomi-cli revert takes it back)";
-    streams.err << '\n';
-    return report.failed ? kExitWriteFailed : kExitOk;
+    return runOnLibrary(options, input.get(), streams);
 }
 
 int main(const std::vector<std::string>& args, Streams streams, const LibraryOpener& openLibrary)
 {
-    const ParseResult parsed = parseArguments(args);
-    if (!parsed.options) {
-        streams.err << "yomi-cli: " << parsed.error << "\n\n" << usageText();
+    const Result<Options> parsed = parseArguments(args);
+    if (!parsed) {
+        streams.err << "yomi-cli: " << parsed.reason() << "\n\n" << usageText();
         return kExitUsage;
     }
-    return run(*parsed.options, streams, openLibrary);
+    return run(*parsed, streams, openLibrary);
 }
 
 } // namespace yomi::cli

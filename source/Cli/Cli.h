@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Category/Reading.h"
+#include "Platform/Result.h"
 #include "Platform/Text.h"
 
 namespace yomi::cli {
@@ -49,13 +50,9 @@ struct Options {
 // album, album-artist, composer, name, show); nullopt for any other name.
 std::optional<std::int32_t> tagForFieldName(std::string_view name);
 
-// Parses the arguments after the program name. On failure the result holds
-// no options and `error` says what is wrong in one line.
-struct ParseResult {
-    std::optional<Options> options;
-    std::string error;
-};
-ParseResult parseArguments(const std::vector<std::string>& args);
+// Parses the arguments after the program name. A failure says what is wrong
+// in one line.
+Result<Options> parseArguments(const std::vector<std::string>& args);
 
 // The usage text printed by `help` and after a usage error.
 std::string usageText();

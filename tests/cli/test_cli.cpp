@@ -30,30 +30,30 @@ using test::RecordingLauncher;
 TEST(CliArguments, ListAndApplyForms)
 {
     auto r = parseArguments({"list", "--field", "album-artist", "--library=/m"});
-    ASSERT_TRUE(r.options) << r.error;
-    EXPECT_EQ(r.options->command, Command::List);
-    EXPECT_EQ(r.options->keyTag, 2);
-    EXPECT_EQ(r.options->library, std::filesystem::path("/m"));
+    ASSERT_TRUE(r.ok()) << r.reason();
+    EXPECT_EQ(r->command, Command::List);
+    EXPECT_EQ(r->keyTag, 2);
+    EXPECT_EQ(r->library, std::filesystem::path("/m"));
 
     r = parseArguments({"apply", "--field=show", "--from", "-", "--only-empty", "--dry-run", "--no-console"});
-    ASSERT_TRUE(r.options) << r.error;
-    EXPECT_EQ(r.options->command, Command::Apply);
-    EXPECT_EQ(r.options->keyTag, 5);
-    EXPECT_EQ(r.options->edit, Edit::FromFile);
-    EXPECT_EQ(r.options->fromPath, "-");
-    EXPECT_TRUE(r.options->onlyEmpty && r.options->dryRun && r.options->noConsole);
+    ASSERT_TRUE(r.ok()) << r.reason();
+    EXPECT_EQ(r->command, Command::Apply);
+    EXPECT_EQ(r->keyTag, 5);
+    EXPECT_EQ(r->edit, Edit::FromFile);
+    EXPECT_EQ(r->fromPath, "-");
+    EXPECT_TRUE(r->onlyEmpty && r->dryRun && r->noConsole);
 
     r = parseArguments({"apply", "--romaji", "--field", "composer"});
-    ASSERT_TRUE(r.options) << r.error;
-    EXPECT_EQ(r.options->edit, Edit::Romaji);
-    EXPECT_EQ(r.options->keyTag, 3);
-    EXPECT_FALSE(r.options->library);
+    ASSERT_TRUE(r.ok()) << r.reason();
+    EXPECT_EQ(r->edit, Edit::Romaji);
+    EXPECT_EQ(r->keyTag, 3);
+    EXPECT_FALSE(r->library);
 
     for (const char* help : {"help", "--help", "-h"})
-        EXPECT_EQ(parseArguments({help}).options->command, Command::Help);
-    EXPECT_EQ(parseArguments({"list", "--field", "name", "--help"}).options->command, Command::Help);
-    EXPECT_EQ(parseArguments({"--version"}).options->command, Command::Version);
-    EXPECT_FALSE(parseArguments({"--version", "list"}).options);
+        EXPECT_EQ(parseArguments({help})->command, Command::Help);
+    EXPECT_EQ(parseArguments({"list", "--field", "name", "--help"})->command, Command::Help);
+    EXPECT_EQ(parseArguments({"--version"})->command, Command::Version);
+    EXPECT_FALSE(parseArguments({"--version", "list"}).ok());
 }
 
 TEST(CliArguments, FieldNamesMapToTheFieldTable)
@@ -80,8 +80,8 @@ class CliBadUsage : public ::testing::TestWithParam<BadUsage> {};
 TEST_P(CliBadUsage, GivesAClearMessageAndStatus2)
 {
     const auto r = parseArguments(GetParam().args);
-    EXPECT_FALSE(r.options);
-    EXPECT_THAT(r.error, HasSubstr(GetParam().message));
+    EXPECT_FALSE(r.ok());
+    EXPECT_THAT(r.reason(), HasSubstr(GetParam().message));
 
     std::istringstream in;
     std::ostringstream out, err;

@@ -84,15 +84,15 @@ TEST_F(CliReading, ApplyReadingWritesReadingsAndListsRefusedValues)
 
 TEST(CliReadingArguments, StyleAndCandidatesBelongToTheReadingCommands)
 {
-    EXPECT_EQ(parseArguments({"read", "--style", "romaji"}).options->style, ReadingStyle::Romaji);
-    EXPECT_EQ(parseArguments({"apply", "--field", "name", "--reading"}).options->edit, Edit::Reading);
+    EXPECT_EQ(parseArguments({"read", "--style", "romaji"})->style, ReadingStyle::Romaji);
+    EXPECT_EQ(parseArguments({"apply", "--field", "name", "--reading"})->edit, Edit::Reading);
     for (std::vector<std::string> bad : {std::vector<std::string>{"read", "--style", "kanji"},
                                          {"read", "--field", "artist"},
                                          {"read", "--candidates", "-1"},
                                          {"apply", "--field", "name", "--romaji", "--style", "hiragana"},
                                          {"apply", "--field", "name", "--reading", "--copy"},
                                          {"list", "--field", "name", "--style", "romaji"}})
-        EXPECT_FALSE(parseArguments(bad).options) << bad.back();
+        EXPECT_FALSE(parseArguments(bad).ok()) << bad.back();
 }
 
 } // namespace
