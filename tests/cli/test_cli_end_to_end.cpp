@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "Cli/Cli.h"
+#include "support/AudioFixtures.h"
 #include "support/FileFlags.h"
 
 #if defined(YOMI_CLI_PATH)
@@ -113,17 +114,8 @@ struct Result {
     std::string out, err;
 };
 
-std::string readFile(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& p, std::string_view bytes)
-{
-    std::ofstream out(p, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using test::readBytes;
+using test::writeBytes;
 
 // Runs a program with the given environment, standard input from a text, and
 // standard output and error captured.
@@ -131,7 +123,7 @@ Result runProgram(const std::vector<std::string>& args, const std::vector<std::s
                   const std::string& input = "")
 {
     const fs::path inPath = scratch / "stdin", outPath = scratch / "stdout", errPath = scratch / "stderr";
-    writeFile(inPath, input);
+    writeBytes(inPath, input);
     std::vector<char*> argv, envp;
     for (const auto& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -155,8 +147,8 @@ Result runProgram(const std::vector<std::string>& args, const std::vector<std::s
     int status = 0;
     ::waitpid(pid, &status, 0);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = readFile(outPath);
-    r.err = readFile(errPath);
+    r.out = readBytes(outPath);
+    r.err = readBytes(errPath);
     return r;
 }
 
@@ -186,9 +178,8 @@ protected:
         if (::access(kPython, X_OK) != 0 ||
             std::system((std::string(kPython) + " -c 'import mutagen' 2>/dev/null").c_str()) != 0)
             GTEST_SKIP() << "python3-mutagen is not installed";
-        std::string pattern = (fs::temp_directory_path() / "yomi-cli-e2e-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        root_ = temp_.path();
+        ASSERT_FALSE(root_.empty());
         library_ = root_ / "library";
         scratch_ = root_ / "scratch";
         stubs_ = root_ / "stubs";
@@ -198,7 +189,7 @@ protected:
         // The only log viewer the CLI can find: a stub that, a moment after
         // it starts (the CLI has exited by then), appends its arguments to a
         // record.
-        writeFile(stubs_ / "gnome-logs", "#!/bin/sh\nsleep 0.3\necho \"$0 $*\" >> '" +
+        writeBytes(stubs_ / "gnome-logs", "#!/bin/sh\nsleep 0.3\necho \"$0 $*\" >> '" +
                                              (records_ / "gnome-logs").string() + "'\n");
         fs::permissions(stubs_ / "gnome-logs", fs::perms::owner_all);
     }
@@ -207,8 +198,6 @@ protected:
     {
         for (const auto& f : immutable_)
             test::setImmutable(f, false);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
     void makeLibrary(const std::vector<FileSpec>& files)
@@ -230,8 +219,8 @@ protected:
             if (f.stik)
                 tagList << path << "\tstik\t" << f.stik << '\n';
         }
-        writeFile(scratch_ / "tagger.py", kTagger);
-        writeFile(scratch_ / "tags.tsv", tagList.str());
+        writeBytes(scratch_ / "tagger.py", kTagger);
+        writeBytes(scratch_ / "tags.tsv", tagList.str());
         const Result r = runProgram({kPython, (scratch_ / "tagger.py").string(), (scratch_ / "tags.tsv").string()},
                                     {"PATH=/usr/bin:/bin", "LANG=C.UTF-8"}, scratch_);
         ASSERT_EQ(r.status, 0) << r.err;
@@ -250,7 +239,7 @@ protected:
     // file -> key -> escaped value, as mutagen reads them.
     std::map<std::string, std::map<std::string, std::string>> readBack()
     {
-        writeFile(scratch_ / "reader.py", kReader);
+        writeBytes(scratch_ / "reader.py", kReader);
         std::vector<std::string> args = {kPython, (scratch_ / "reader.py").string()};
         for (const auto& e : fs::recursive_directory_iterator(library_))
             if (e.is_regular_file())
@@ -271,7 +260,7 @@ protected:
         std::map<std::string, std::string> bytes;
         for (const auto& e : fs::recursive_directory_iterator(library_))
             if (e.is_regular_file())
-                bytes[fs::relative(e.path(), library_).string()] = readFile(e.path());
+                bytes[fs::relative(e.path(), library_).string()] = readBytes(e.path());
         return bytes;
     }
 
@@ -294,7 +283,7 @@ protected:
         const std::string stub = (stubs_ / "gnome-logs").string();
         std::error_code ec;
         for (const auto& e : fs::directory_iterator("/proc", ec)) {
-            std::string cmdline = readFile(e.path() / "cmdline");
+            std::string cmdline = readBytes(e.path() / "cmdline");
             std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
             if (cmdline.find(stub) != std::string::npos)
                 return true;
@@ -337,6 +326,7 @@ protected:
 
     static inline fs::path templates_;
     static inline bool templatesMade_ = false;
+    test::TempFolder temp_;
     fs::path root_, library_, scratch_, stubs_, records_;
     std::vector<fs::path> immutable_;
 };
@@ -367,7 +357,7 @@ TEST_F(CliEndToEnd, ApplyWritesExactlyTheListedChanges)
                             "\xE6\xA1\x9C\tsakura\n"                       // 01 written, 04 equal
                             "line\\nfeed\xE6\xBC\xA2\tkan\\tji\r\n"        // 07 written (CR LF line end)
                             "\xE5\xB1\xB1\tmountain\n";                    // the podcast: not listed
-    writeFile(scratch_ / "values.tsv", tsv);
+    writeBytes(scratch_ / "values.tsv", tsv);
     const Result r = cli({"apply", "--field", "artist", lib(), "--from", (scratch_ / "values.tsv").string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
@@ -411,9 +401,7 @@ TEST_F(CliEndToEnd, ListedValuesRoundTripThroughApply)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(changed(middle, snapshot()), ::testing::ElementsAre("07.flac"));
     EXPECT_EQ(readBack()["07.flac"]["sortArtist"], "x\\ny\\\\");
-    EXPECT_EQ(cli({"list", "--field", "artist", lib()}).out.find("line\\nfeed\xE6\xBC\xA2\tx\\ny\\\\\n") !=
-                  std::string::npos,
-              true);
+    EXPECT_THAT(cli({"list", "--field", "artist", lib()}).out, HasSubstr("line\\nfeed\xE6\xBC\xA2\tx\\ny\\\\\n"));
     EXPECT_EQ(consoleLaunches(), 0u);
 }
 
@@ -535,8 +523,8 @@ TEST_F(CliEndToEnd, ABadValueAnywhereWritesNothing)
 TEST_F(CliEndToEnd, UnreadableFilesAreNamedAndCounted)
 {
     makeStandardLibrary();
-    writeFile(library_ / "broken.mp3", std::string(4096, '\x17'));
-    writeFile(library_ / "empty.flac", "");
+    writeBytes(library_ / "broken.mp3", std::string(4096, '\x17'));
+    writeBytes(library_ / "empty.flac", "");
     const Result r = cli({"list", "--field", "artist", lib()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.err, HasSubstr("cannot read " + (library_ / "broken.mp3").string()));

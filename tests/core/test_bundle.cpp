@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Platform/Bundle.h"
+#include "support/AudioFixtures.h"
 #include "Platform/Log.h"
 
 namespace yomi {
@@ -57,20 +58,10 @@ class BundleLookup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() /
-                ("yomi-bundle-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_);
+        root_ = temp_.path();
     }
-    void TearDown() override { fs::remove_all(root_); }
 
-    void put(const std::string& relative, const std::string& bytes)
-    {
-        const fs::path p = root_ / relative;
-        fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << bytes;
-    }
+    void put(const std::string& relative, const std::string& bytes) { temp_.writeFile(relative, bytes); }
 
     Bundle bundle(std::vector<std::string> dirs, std::vector<std::string> languages)
     {
@@ -80,6 +71,7 @@ protected:
         return Bundle(std::move(paths), std::move(languages));
     }
 
+    test::TempFolder temp_;
     fs::path root_;
     std::vector<std::string> lines_;
     log::ScopedSink sink_{[this](std::string_view t) { lines_.emplace_back(t); }};

@@ -19,6 +19,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/AudioFixtures.h"
 #include "support/RecordingLauncher.h"
 #include "Category/AppleScriptUtility.h"
 #include "Controller/SRMainController.h"
@@ -33,19 +34,8 @@ namespace {
 
 using test::RecordingLauncher;
 
-fs::path makeTempDir(const char* stem)
-{
-    std::string pattern = (fs::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    return pattern;
-}
-
-void writeFile(const fs::path& p, std::string_view bytes)
-{
-    std::ofstream out(p, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using test::TempFolder;
+using test::writeBytes;
 
 class ScriptRunner : public ::testing::Test {
 protected:
@@ -53,17 +43,17 @@ protected:
     {
         launcher_ = std::make_shared<RecordingLauncher>();
         previous_ = setLauncher(launcher_);
-        dir_ = makeTempDir("yomi-script");
+        dir_ = temp_.path();
     }
     void TearDown() override
     {
         setLauncher(previous_);
-        fs::remove_all(dir_);
     }
     const std::vector<std::string>& launched() const { return launcher_->launched; }
 
     std::shared_ptr<RecordingLauncher> launcher_;
     std::shared_ptr<Launcher> previous_;
+    TempFolder temp_;
     fs::path dir_;
 };
 
@@ -141,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ScriptRunner, FileScriptRuns)
 {
     const fs::path file = dir_ / "start.applescript";
-    writeFile(file, "\xEF\xBB\xBF-- start\r\ntell application \"Console\"\r\n  activate\r\nend tell\r\n");
+    writeBytes(file, "\xEF\xBB\xBF-- start\r\ntell application \"Console\"\r\n  activate\r\nend tell\r\n");
     runAppleScriptWithFile(file.string());
     EXPECT_THAT(launched(), ElementsAre("Console"));
 }
@@ -149,11 +139,11 @@ TEST_F(ScriptRunner, FileScriptRuns)
 TEST_F(ScriptRunner, UnusableFilesReturnQuietly)
 {
     const std::string script = "tell application \"Console\"\nlaunch\nend tell\n";
-    writeFile(dir_ / "bad-utf8", script + "-- \xC0\xAF\n");
-    writeFile(dir_ / "surrogate", script + "-- \xED\xA0\x80\n");
-    writeFile(dir_ / "truncated", script + "-- \xE3\x82");
-    writeFile(dir_ / "huge", script + std::string(1 << 20, '\n'));
-    writeFile(dir_ / "syntax", script + "beep\n");
+    writeBytes(dir_ / "bad-utf8", script + "-- \xC0\xAF\n");
+    writeBytes(dir_ / "surrogate", script + "-- \xED\xA0\x80\n");
+    writeBytes(dir_ / "truncated", script + "-- \xE3\x82");
+    writeBytes(dir_ / "huge", script + std::string(1 << 20, '\n'));
+    writeBytes(dir_ / "syntax", script + "beep\n");
     fs::create_directory(dir_ / "folder");
     ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0); // must not block the caller
 
@@ -174,7 +164,7 @@ protected:
     {
         setLauncher(nullptr);
         ASSERT_TRUE(viewerExited()) << "a log viewer of an earlier case is still running";
-        root_ = makeTempDir("yomi-launcher");
+        root_ = temp_.path();
         bin_ = root_ / "bin dir;'\"$(exit 3)`false`&|*";
         records_ = root_ / "records";
         fs::create_directories(bin_);
@@ -191,7 +181,6 @@ protected:
             ::setenv("PATH", oldPath_->c_str(), 1);
         else
             ::unsetenv("PATH");
-        fs::remove_all(root_);
     }
 
     void addStub(const fs::path& dir, const std::string& name)
@@ -202,7 +191,7 @@ protected:
           << "{ printf '%s\\n' \"$0\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" << record.string()
           << ".tmp'\n"
           << "/bin/mv '" << record.string() << ".tmp' '" << record.string() << "'\n";
-        writeFile(dir / name, s.str());
+        writeBytes(dir / name, s.str());
         fs::permissions(dir / name, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
     }
     void addStub(const std::string& name) { addStub(bin_, name); }
@@ -226,7 +215,7 @@ protected:
     // the case ends (the file "stop" appears).
     void addWaitingStub(const std::string& name)
     {
-        writeFile(bin_ / name, "#!/bin/sh\necho " + name + " >> '" + (records_ / "starts").string() +
+        writeBytes(bin_ / name, "#!/bin/sh\necho " + name + " >> '" + (records_ / "starts").string() +
                                    "'\nwhile [ ! -e '" + (root_ / "stop").string() +
                                    "' ]; do sleep 0.02; done\n");
         fs::permissions(bin_ / name, fs::perms::owner_all);
@@ -253,6 +242,7 @@ protected:
         return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
     }
 
+    TempFolder temp_;
     fs::path root_, bin_, records_;
     std::optional<std::string> oldPath_;
 };
@@ -303,9 +293,9 @@ TEST_F(DesktopLauncherTest, WithoutJournalctlTheLogApplicationsFollow)
 
 TEST_F(DesktopLauncherTest, ProgramThatCannotBeExecutedGivesWayToTheNext)
 {
-    writeFile(bin_ / "gnome-logs", "not a program\n"); // executable bits, no format: ENOEXEC
+    writeBytes(bin_ / "gnome-logs", "not a program\n"); // executable bits, no format: ENOEXEC
     fs::permissions(bin_ / "gnome-logs", fs::perms::owner_all);
-    writeFile(bin_ / "xterm", "#!/bin/sh\n"); // no execute bit: not found
+    writeBytes(bin_ / "xterm", "#!/bin/sh\n"); // no execute bit: not found
     addStub("journalctl");
     addStub("ksystemlog");
     ASSERT_TRUE(currentLauncher().launch("Console"));

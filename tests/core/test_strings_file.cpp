@@ -10,6 +10,7 @@
 
 #include "Platform/Log.h"
 #include "Platform/StringsFile.h"
+#include "support/AudioFixtures.h"
 
 namespace yomi::strings {
 namespace {
@@ -242,20 +243,15 @@ class StringsFileLoad : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("yomi-strings-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
+        dir_ = temp_.path();
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     std::filesystem::path write(const std::string& name, const std::string& bytes)
     {
-        const auto p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
+        return temp_.writeFile(name, bytes);
     }
 
+    test::TempFolder temp_;
     std::filesystem::path dir_;
     std::vector<std::string> lines_;
     log::ScopedSink sink_{[this](std::string_view t) { lines_.emplace_back(t); }};

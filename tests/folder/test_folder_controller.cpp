@@ -1,4 +1,5 @@
 // A scan and a save of the editor controller over a generated folder library.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include "support/AudioFixtures.h"
 #include "support/HostileFiles.h"
 #include "support/WindowFakes.h"
+
+using ::testing::HasSubstr;
 
 namespace yomi::test {
 namespace {
@@ -78,7 +81,7 @@ TEST_F(FolderController, ScanListsAndSaveWritesTheFiles)
     const std::vector<std::pair<String, String>> scanned = {{u"山田太郎", u"yamada taro"}, {u"鈴木", u"old"}};
     EXPECT_EQ(rows(), scanned);
     ASSERT_FALSE(log.lines.empty());
-    EXPECT_NE(log.lines.back().find(" sec"), std::string::npos);
+    EXPECT_THAT(log.lines.back(), HasSubstr(" sec"));
 
     c.pairDict()->at(u"鈴木")->sortStr = u"すずき";
     const std::string aBytes = readBytes(a);

@@ -1,6 +1,7 @@
 // The library index: a walk over settled, unchanged files takes their values
 // from the index and sees exactly what a parse sees; a file changed behind
 // its back, and a damaged index, are read anew.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -19,6 +20,8 @@
 #include "folder/FolderHelpers.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
+
+using ::testing::HasSubstr;
 
 namespace yomi::test {
 namespace {
@@ -109,7 +112,7 @@ TEST_F(LibraryIndexTest, SettledFilesComeFromTheIndexAsTheyParse)
     EXPECT_EQ(sortValuesFor(u"漢字"), (Known{{"sortArtist", u"かんじ"}}));
     const auto afterWrite = walk(&parsed);
     EXPECT_EQ(parsed, 1U);
-    EXPECT_NE(afterWrite[0].find("|\"かんじ\"|"), std::string::npos) << afterWrite[0];
+    EXPECT_THAT(afterWrite[0], HasSubstr("|\"かんじ\"|"));
     EXPECT_EQ(std::vector(afterWrite.begin() + 1, afterWrite.end()), std::vector(parsedWalk.begin() + 1, parsedWalk.end()));
 }
 
@@ -165,7 +168,7 @@ TEST_F(LibraryIndexTest, DamagedIndexIsSetAsideWithOneLineAndMadeAnew)
     EXPECT_EQ(walk(&parsed), truth);
     EXPECT_EQ(parsed, 2U);
     ASSERT_EQ(lines.size(), 1U);
-    EXPECT_NE(lines[0].find("set aside"), std::string::npos) << lines[0];
+    EXPECT_THAT(lines[0], HasSubstr("set aside"));
 
     // A file that is no database at all.
     lines.clear();

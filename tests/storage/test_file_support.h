@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 
+#include "support/AudioFixtures.h"
 #include "support/FileFlags.h"
 #include <sstream>
 #include <string>
@@ -59,8 +60,7 @@ class Scratch {
 public:
     Scratch()
     {
-        std::string tmpl = (fs::temp_directory_path() / "yomi-commit-XXXXXX").string();
-        root_ = ::mkdtemp(tmpl.data());
+        root_ = temp_.path();
         fs::create_directories(library());
         if (const char* old = std::getenv("XDG_STATE_HOME"))
             oldState_ = old;
@@ -72,8 +72,6 @@ public:
         io::setCallHook({});
         for (const fs::path& p : immutable_)
             setImmutable(p, false);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
         if (oldState_)
             ::setenv("XDG_STATE_HOME", oldState_->c_str(), 1);
         else
@@ -130,6 +128,7 @@ public:
     std::size_t unfinishedRecords() const { return unfinished().size(); }
 
 private:
+    test::TempFolder temp_; // removed after the flags above are cleared
     fs::path root_;
     std::optional<std::string> oldState_;
     int stateCount_ = 0;

@@ -151,13 +151,18 @@ fs::path TempFolder::copyTemplate(std::string_view templateFile, const fs::path&
 fs::path TempFolder::writeFile(const fs::path& relative, std::string_view bytes) const
 {
     const fs::path to = path_ / relative;
+    writeBytes(to, bytes);
+    return to;
+}
+
+void writeBytes(const fs::path& file, std::string_view bytes)
+{
     std::error_code ec;
-    fs::create_directories(to.parent_path(), ec);
-    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    fs::create_directories(file.parent_path(), ec);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
-        ADD_FAILURE() << "cannot write " << to;
-    return to;
+        ADD_FAILURE() << "cannot write " << file;
 }
 
 std::string readBytes(const fs::path& file)

@@ -61,6 +61,10 @@ private:
 // The bytes of a file ("" when it cannot be read).
 std::string readBytes(const std::filesystem::path& file);
 
+// Writes `bytes` to `file` (folders made as needed); fails the current test
+// when it cannot.
+void writeBytes(const std::filesystem::path& file, std::string_view bytes);
+
 // Runs a command through /bin/sh; returns its standard output and sets
 // `status` to its exit status (-1 when it could not run).
 std::string runCommand(const std::string& command, int* status = nullptr);
