@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QMainWindow>
 #include <QSettings>
@@ -54,6 +55,21 @@ inline QApplication& guiApplication()
     return *app;
 }
 
+// Fails the current test for every fault QAbstractItemModelTester finds in a
+// model (its warnings start with "FAIL!"); other messages go on as before.
+inline QtMessageHandler& previousMessageHandler()
+{
+    static QtMessageHandler previous = nullptr;
+    return previous;
+}
+inline void failOnModelFault(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("FAIL!")))
+        ADD_FAILURE() << "list model: " << message.toStdString();
+    if (QtMessageHandler previous = previousMessageHandler())
+        previous(type, context, message);
+}
+
 class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -65,6 +81,9 @@ protected:
         previousLauncher = setLauncher(launcher);
         QSettings().clear(); // each test's window starts afresh
         ui = std::make_unique<gui::MainWindow>();
+        previousMessageHandler() = qInstallMessageHandler(failOnModelFault);
+        modelTester = std::make_unique<QAbstractItemModelTester>(
+            view().model(), QAbstractItemModelTester::FailureReportingMode::Warning);
         ui->window().show();
         ui->window().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui->window()));
@@ -72,6 +91,8 @@ protected:
 
     void TearDown() override
     {
+        modelTester.reset();
+        qInstallMessageHandler(previousMessageHandler());
         ui.reset();
         setLauncher(previousLauncher);
         registration.reset();
@@ -125,6 +146,7 @@ protected:
     std::shared_ptr<Launcher> previousLauncher;
     LogCapture log;
     std::unique_ptr<gui::MainWindow> ui;
+    std::unique_ptr<QAbstractItemModelTester> modelTester;
 };
 
 } // namespace yomi::test
