@@ -65,21 +65,17 @@ const char16_t* descriptorName(Property p)
     }
 }
 
-std::optional<std::string> editContent(std::string_view old, int field, const std::string& text, std::string& why)
+Result<std::string> editContent(std::string_view old, int field, const std::string& text)
 {
     std::string fields[5];
-    if (!old.empty() && old.size() < 34) {
-        why = "malformed ASF content description";
-        return std::nullopt;
-    }
+    if (!old.empty() && old.size() < 34) 
+        return Failure{"malformed ASF content description"};
     if (!old.empty()) {
         std::size_t at = 34;
         for (int f = 0; f < 5; ++f) {
             const std::size_t len = le(old, 24 + 2 * static_cast<std::size_t>(f), 2);
-            if (len > old.size() - at) {
-                why = "malformed ASF content description";
-                return std::nullopt;
-            }
+            if (len > old.size() - at) 
+                return Failure{"malformed ASF content description"};
             fields[f] = std::string(old.substr(at, len));
             at += len;
         }
@@ -93,8 +89,7 @@ std::optional<std::string> editContent(std::string_view old, int field, const st
     return object(kContent, body);
 }
 
-std::optional<std::string> editExtended(std::string_view old, const std::string& name, const std::string& text,
-                                        std::string& why)
+Result<std::string> editExtended(std::string_view old, const std::string& name, const std::string& text)
 {
     std::string descriptors;
     std::size_t count = 0;
@@ -109,24 +104,18 @@ std::optional<std::string> editExtended(std::string_view old, const std::string&
     putLe(value, 0, 2); // a Unicode string
     putLe(value, text.size(), 2);
     value += text;
-    if (!old.empty() && old.size() < 26) {
-        why = "malformed ASF extended content description";
-        return std::nullopt;
-    }
+    if (!old.empty() && old.size() < 26) 
+        return Failure{"malformed ASF extended content description"};
     if (!old.empty()) {
         const std::size_t n = le(old, 24, 2);
         std::size_t at = 26;
         for (std::size_t d = 0; d < n; ++d) {
-            if (old.size() - at < 2 || le(old, at, 2) > old.size() - at - 2) {
-                why = "malformed ASF extended content description";
-                return std::nullopt;
-            }
+            if (old.size() - at < 2 || le(old, at, 2) > old.size() - at - 2) 
+                return Failure{"malformed ASF extended content description"};
             const std::string_view rawName = old.substr(at + 2, le(old, at, 2));
             const std::size_t valueAt = at + 2 + rawName.size();
-            if (old.size() - valueAt < 4 || le(old, valueAt + 2, 2) > old.size() - valueAt - 4) {
-                why = "malformed ASF extended content description";
-                return std::nullopt;
-            }
+            if (old.size() - valueAt < 4 || le(old, valueAt + 2, 2) > old.size() - valueAt - 4) 
+                return Failure{"malformed ASF extended content description"};
             const std::size_t valueEnd = valueAt + 4 + le(old, valueAt + 2, 2);
             if (rawName == name) {
                 if (!replaced)
@@ -140,10 +129,8 @@ std::optional<std::string> editExtended(std::string_view old, const std::string&
     }
     if (!replaced)
         add(name, value);
-    if (count > 0xFFFF) {
-        why = "too many ASF descriptors";
-        return std::nullopt;
-    }
+    if (count > 0xFFFF) 
+        return Failure{"too many ASF descriptors"};
     std::string body;
     putLe(body, count, 2);
     return object(kExtended, body + descriptors);
@@ -151,56 +138,48 @@ std::optional<std::string> editExtended(std::string_view old, const std::string&
 
 } // namespace
 
-std::optional<std::string> setText(const std::string& bytes, Property property, const String& value,
-                                   std::string& why)
+Result<std::string> setText(const std::string& bytes, Property property, const String& value)
 {
     const bool content = property == Property::Title || property == Property::Artist;
     const char16_t* name = descriptorName(property);
-    if (!content && !name) {
-        why = "this format cannot hold " + std::string(propertyName(property));
-        return std::nullopt;
-    }
+    if (!content && !name) 
+        return Failure{"this format cannot hold " + std::string(propertyName(property))};
     const std::string text = utf16le(value);
-    if (text.size() > 0xFFFF) {
-        why = "the value is too long for an ASF attribute";
-        return std::nullopt;
-    }
+    if (text.size() > 0xFFFF) 
+        return Failure{"the value is too long for an ASF attribute"};
     const std::string_view b(bytes);
-    why = "the ASF header object does not fit its objects";
+    const Failure unfit{"the ASF header object does not fit its objects"};
     if (b.size() < 30 || b.substr(0, 16) != kHeader)
-        return std::nullopt;
+        return unfit;
     const std::uint64_t size = le(b, 16, 8);
     const std::uint64_t count = le(b, 24, 4);
     if (size < 30 || size > b.size() || b.size() - size < 16 || b.substr(size, 16) != kData)
-        return std::nullopt;
+        return unfit;
 
     std::vector<std::string> objects;
     int target = -1;
     std::size_t pos = 30;
     for (std::uint64_t n = 0; n < count; ++n) {
         if (size - pos < 24 || le(b, pos + 16, 8) < 24 || le(b, pos + 16, 8) > size - pos)
-            return std::nullopt;
+            return unfit;
         const std::string_view obj = b.substr(pos, le(b, pos + 16, 8));
         const std::string_view id = obj.substr(0, 16);
         if (id == (content ? kContent : kExtended)) {
-            if (target >= 0) {
-                why = "the ASF header holds two objects of one kind";
-                return std::nullopt;
-            }
+            if (target >= 0) 
+                return Failure{"the ASF header holds two objects of one kind"};
             target = static_cast<int>(objects.size());
         }
         objects.emplace_back(obj);
         pos += obj.size();
     }
     if (pos != size)
-        return std::nullopt;
+        return unfit;
 
     const std::string_view old = target >= 0 ? std::string_view(objects[target]) : std::string_view();
-    const std::optional<std::string> edited =
-        content ? editContent(old, property == Property::Title ? 0 : 1, text, why)
-                : editExtended(old, utf16le(name), text, why);
+    const Result<std::string> edited = content ? editContent(old, property == Property::Title ? 0 : 1, text)
+                                               : editExtended(old, utf16le(name), text);
     if (!edited)
-        return std::nullopt;
+        return edited;
     if (target >= 0)
         objects[target] = *edited;
     else
@@ -215,7 +194,6 @@ std::optional<std::string> setText(const std::string& bytes, Property property, 
     out.append(b.substr(28, 2));
     out += header;
     out.append(b.substr(size));
-    why.clear();
     return out;
 }
 

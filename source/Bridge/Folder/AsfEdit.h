@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Bridge/Folder/Formats.h"
+#include "Platform/Result.h"
 #include "Platform/Text.h"
 
 namespace yomi::bridge::folder::asf {
@@ -18,10 +19,9 @@ namespace yomi::bridge::folder::asf {
 // description object (made, with no other field, when missing), the others
 // as a string descriptor of the extended content description object (the
 // first of that name replaced and the others of that name removed, or one
-// added; the object made when missing). nullopt with the reason for a
+// added; the object made when missing). Fails, with the reason, for a
 // property ASF has no attribute for ("this format cannot hold COMPOSERSORT")
 // or a header whose sizes do not fit.
-std::optional<std::string> setText(const std::string& bytes, Property property, const String& value,
-                                   std::string& why);
+Result<std::string> setText(const std::string& bytes, Property property, const String& value);
 
 } // namespace yomi::bridge::folder::asf

@@ -88,11 +88,10 @@ struct Block {
 
 } // namespace
 
-std::optional<std::string> setField(const std::string& bytes, std::string_view name, std::string_view value,
-                                    std::string& why)
+Result<std::optional<std::string>> setField(const std::string& bytes, std::string_view name, std::string_view value)
 {
     const std::string_view b(bytes);
-    why = "the FLAC metadata blocks do not parse";
+    const Failure unparsed{"the FLAC metadata blocks do not parse"};
     std::size_t pos = 0;
     if (b.size() >= 10 && b.substr(0, 3) == "ID3") {
         std::size_t size = 0;
@@ -101,18 +100,18 @@ std::optional<std::string> setField(const std::string& bytes, std::string_view n
         pos = 10 + size + ((b[5] & 0x10) ? 10 : 0);
     }
     if (pos > b.size() || b.size() - pos < 4 || b.substr(pos, 4) != "fLaC")
-        return std::nullopt;
+        return unparsed;
     pos += 4;
     std::vector<Block> blocks;
     for (bool last = false; !last;) {
         if (b.size() - pos < 4 || blocks.size() > 100000)
-            return std::nullopt;
+            return unparsed;
         last = (static_cast<unsigned char>(b[pos]) & 0x80) != 0;
         const std::size_t size = (std::size_t(static_cast<unsigned char>(b[pos + 1])) << 16) |
                                  (std::size_t(static_cast<unsigned char>(b[pos + 2])) << 8) |
                                  static_cast<unsigned char>(b[pos + 3]);
         if (size > b.size() - pos - 4)
-            return std::nullopt;
+            return unparsed;
         blocks.push_back({pos, 4 + size, static_cast<unsigned char>(b[pos]) & 0x7F});
         pos += 4 + size;
     }
@@ -120,26 +119,20 @@ std::optional<std::string> setField(const std::string& bytes, std::string_view n
     const Block* comment = nullptr;
     const Block* padding = nullptr;
     for (const Block& block : blocks) {
-        if (block.type == 4 && comment) {
-            why = "the file holds two Vorbis comments";
-            return std::nullopt;
-        }
+        if (block.type == 4 && comment)
+            return Failure{"the file holds two Vorbis comments"};
         if (block.type == 4)
             comment = &block;
         else if (block.type == 1 && !padding)
             padding = &block;
     }
-    if (!comment) {
-        why.clear();
-        return std::nullopt;
-    }
+    if (!comment)
+        return std::optional<std::string>();
     const auto edited = editComment(b.substr(comment->at + 4, comment->size - 4), name, value);
     if (!edited)
-        return std::nullopt;
-    if (edited->size() > kMaxBlock) {
-        why = "the Vorbis comment would grow too large";
-        return std::nullopt;
-    }
+        return unparsed;
+    if (edited->size() > kMaxBlock)
+        return Failure{"the Vorbis comment would grow too large"};
     const long long growth = static_cast<long long>(edited->size()) - static_cast<long long>(comment->size - 4);
     const bool padded = padding && static_cast<long long>(padding->size - 4) - growth >= 0 &&
                         static_cast<long long>(padding->size - 4) - growth <= static_cast<long long>(kMaxBlock);
@@ -165,8 +158,7 @@ std::optional<std::string> setField(const std::string& bytes, std::string_view n
         }
     }
     out += b.substr(metaEnd);
-    why.clear();
-    return out;
+    return std::optional<std::string>(std::move(out));
 }
 
 } // namespace yomi::bridge::folder::flac

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "Platform/Result.h"
+
 namespace yomi::bridge::folder::flac {
 
 // The file with the field `name` (upper-case ASCII) set to `value` (UTF-8):
@@ -16,9 +18,8 @@ namespace yomi::bridge::folder::flac {
 // own spelling, later entries of that name go, or the entry is added at the
 // end. The padding block gives or takes the change in size while it can;
 // otherwise the frames move, which FLAC allows (nothing points at them by
-// position). nullopt with an empty `why` when the file has no Vorbis comment
-// block; nullopt with the reason when its blocks do not parse.
-std::optional<std::string> setField(const std::string& bytes, std::string_view name, std::string_view value,
-                                    std::string& why);
+// position). Nullopt when the file has no Vorbis comment block; a failure,
+// with the reason, when its blocks do not parse.
+Result<std::optional<std::string>> setField(const std::string& bytes, std::string_view name, std::string_view value);
 
 } // namespace yomi::bridge::folder::flac

@@ -124,14 +124,14 @@ std::string errorOf(sqlite3* db)
     return db ? sqlite3_errmsg(db) : "out of memory";
 }
 
-bool exec(sqlite3* db, const char* sql, std::string& why)
+Status exec(sqlite3* db, const char* sql)
 {
     char* message = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    why = message ? message : errorOf(db);
+        return {};
+    Failure failure{message ? message : errorOf(db)};
     sqlite3_free(message);
-    return false;
+    return failure;
 }
 
 // A single integer from a query; nullopt on any error.
@@ -200,6 +200,29 @@ std::filesystem::path LibraryIndex::fileFor(const std::filesystem::path& root)
     return folder / name;
 }
 
+namespace {
+
+// Makes the tables of a new, empty index of the folder `rootKey`.
+Status makeSchema(sqlite3* db, const std::string& rootKey)
+{
+    const std::string make = std::string("PRAGMA journal_mode=WAL; BEGIN IMMEDIATE;") + kSchema +
+                             "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                             "; PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
+    if (Status made = exec(db, make.c_str()); !made)
+        return made;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "INSERT INTO meta VALUES('root', ?)", -1, &st, nullptr) != SQLITE_OK)
+        return Failure{errorOf(db)};
+    sqlite3_bind_text(st, 1, rootKey.c_str(), -1, SQLITE_TRANSIENT);
+    const Status stored = sqlite3_step(st) == SQLITE_DONE ? Status() : Status(Failure{errorOf(db)});
+    sqlite3_finalize(st);
+    if (!stored)
+        return stored;
+    return exec(db, "COMMIT");
+}
+
+} // namespace
+
 std::unique_ptr<LibraryIndex> LibraryIndex::openForWalk(const std::filesystem::path& root, std::string& note)
 {
     note.clear();
@@ -217,77 +240,60 @@ std::unique_ptr<LibraryIndex> LibraryIndex::openForWalk(const std::filesystem::p
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::unique_ptr<LibraryIndex> index(new LibraryIndex);
         index->file_ = file;
-        std::string why;
-        if (sqlite3_open_v2(file.c_str(), &index->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK) {
-            why = errorOf(index->db_);
-        } else {
-            sqlite3_busy_timeout(index->db_, 2000);
-            const auto id = integer(index->db_, "PRAGMA application_id");
-            const auto version = integer(index->db_, "PRAGMA user_version");
-            const auto tables = integer(index->db_, "SELECT count(*) FROM sqlite_master");
-            if (!id || !version || !tables) {
-                why = errorOf(index->db_);
-            } else if (*tables == 0) {
-                const std::string make = std::string("PRAGMA journal_mode=WAL; BEGIN IMMEDIATE;") + kSchema +
-                                         "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                                         "; PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
-                sqlite3_stmt* st = nullptr;
-                if (exec(index->db_, make.c_str(), why) &&
-                    sqlite3_prepare_v2(index->db_, "INSERT INTO meta VALUES('root', ?)", -1, &st, nullptr) == SQLITE_OK) {
-                    sqlite3_bind_text(st, 1, rootKey.c_str(), -1, SQLITE_TRANSIENT);
-                    if (sqlite3_step(st) != SQLITE_DONE)
-                        why = errorOf(index->db_);
-                    sqlite3_finalize(st);
-                    if (why.empty())
-                        exec(index->db_, "COMMIT", why);
-                } else if (why.empty()) {
-                    why = errorOf(index->db_);
-                }
-            } else if (*id != kApplicationId || *version != kSchemaVersion) {
-                why = "made by another version";
-            } else if (storedRoot(index->db_) != rootKey) {
-                why = "made for another folder";
-            } else {
-                exec(index->db_, "PRAGMA journal_mode=WAL", why);
-            }
-            if (why.empty())
-                exec(index->db_, "PRAGMA synchronous=NORMAL", why);
-            if (why.empty())
-                index->prepare(why);
-        }
-        if (why.empty()) {
+        const Status opened = index->open(rootKey);
+        if (opened) {
             if (!setAsideWhy.empty())
                 note = "The library index " + file.string() + " was set aside and is made anew (" + setAsideWhy + ")";
             return index;
         }
         index.reset();
         setAside(file);
-        setAsideWhy = why;
+        setAsideWhy = opened.reason();
     }
     note = "The library index cannot be kept in " + file.string() + " (" + setAsideWhy + ")";
     return nullptr;
 }
 
-bool LibraryIndex::prepare(std::string& why)
+Status LibraryIndex::open(const std::string& rootKey)
+{
+    if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
+        return Failure{errorOf(db_)};
+    sqlite3_busy_timeout(db_, 2000);
+    const auto id = integer(db_, "PRAGMA application_id");
+    const auto version = integer(db_, "PRAGMA user_version");
+    const auto tables = integer(db_, "SELECT count(*) FROM sqlite_master");
+    Status opened;
+    if (!id || !version || !tables)
+        opened = Failure{errorOf(db_)};
+    else if (*tables == 0)
+        opened = makeSchema(db_, rootKey);
+    else if (*id != kApplicationId || *version != kSchemaVersion)
+        opened = Failure{"made by another version"};
+    else if (storedRoot(db_) != rootKey)
+        opened = Failure{"made for another folder"};
+    else
+        opened = exec(db_, "PRAGMA journal_mode=WAL");
+    if (opened)
+        opened = exec(db_, "PRAGMA synchronous=NORMAL");
+    if (opened)
+        opened = prepare();
+    return opened;
+}
+
+Status LibraryIndex::prepare()
 {
     if (sqlite3_prepare_v2(db_, kInsert, -1, &insert_, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(db_, "DELETE FROM files WHERE path = ?", -1, &delete_, nullptr) != SQLITE_OK) {
-        why = errorOf(db_);
-        return false;
-    }
+        sqlite3_prepare_v2(db_, "DELETE FROM files WHERE path = ?", -1, &delete_, nullptr) != SQLITE_OK)
+        return Failure{errorOf(db_)};
     if (sqlite3_open_v2(file_.c_str(), &reader_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(reader_, kSelect, -1, &select_, nullptr) != SQLITE_OK) {
-        why = errorOf(reader_);
-        return false;
-    }
+        sqlite3_prepare_v2(reader_, kSelect, -1, &select_, nullptr) != SQLITE_OK)
+        return Failure{errorOf(reader_)};
     sqlite3_busy_timeout(reader_, 2000);
     advanceReader();
-    if (!broken_.empty()) {
-        why = broken_;
-        return false;
-    }
-    return true;
+    if (!broken_.empty())
+        return Failure{broken_};
+    return {};
 }
 
 LibraryIndex::~LibraryIndex()
@@ -432,9 +438,8 @@ void LibraryIndex::finishWalk(bool complete, std::string& note)
     sqlite3_reset(select_);
     readerDone_ = true;
     if (broken_.empty() && writing_) {
-        std::string why;
-        if (!exec(db_, "COMMIT", why))
-            fail(why);
+        if (Status committed = exec(db_, "COMMIT"); !committed)
+            fail(committed.reason());
         writing_ = false;
     }
     if (!broken_.empty()) {

@@ -30,6 +30,7 @@
 
 #include "Bridge/Folder/TrackValues.h"
 #include "Bridge/SortValueSource.h"
+#include "Platform/Result.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -80,7 +81,10 @@ public:
 
 private:
     LibraryIndex() = default;
-    bool prepare(std::string& why);
+    // Opens the index file, made anew when empty, and checks that this
+    // version made it for the folder `rootKey`.
+    Status open(const std::string& rootKey);
+    Status prepare();
     bool ensureWriting();
     void fail(std::string why);
     void dropLocked(std::string_view relative);

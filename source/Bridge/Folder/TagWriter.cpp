@@ -116,13 +116,15 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         else if (id3Version == 3)
             return WriteResult::failure(edit.reason());
     } else if (format == Format::Asf) {
-        spliced = asf::setText(*original, property, value, error);
-        if (!spliced)
-            return WriteResult::failure(error);
+        Result<std::string> edit = asf::setText(*original, property, value);
+        if (!edit)
+            return WriteResult::failure(edit.reason());
+        spliced = std::move(*edit);
     } else if (format == Format::Flac) {
-        spliced = flac::setField(*original, propertyName(property), toUtf8(value), error);
-        if (!spliced && !error.empty())
-            return WriteResult::failure(error);
+        Result<std::optional<std::string>> edit = flac::setField(*original, propertyName(property), toUtf8(value));
+        if (!edit)
+            return WriteResult::failure(edit.reason());
+        spliced = std::move(*edit);
     }
     std::string edited;
     if (spliced) {
