@@ -85,6 +85,28 @@ void storeTallies(PairDict& dict, Tallies& tallies, bool onlyTallied = false)
     }
 }
 
+// Writes a listed sort value to a track. A change is logged only once it is
+// really in the library; a failed write gets a line of its own with the
+// reason. The tally counts the sort value the track holds afterwards.
+void writeListed(bridge::Track& track, std::string_view sortKey, const String& value, const String& listed,
+                 const OptString& current, Tally& tally, SaveReport& report)
+{
+    const OptString name = track.name();
+    const bridge::WriteResult result = track.setValue(listed, sortKey);
+    if (result.ok || current)
+        tally.add(result.ok ? listed : *current);
+    if (result.ok) {
+        ++report.written;
+        log::write(changeLine(name, value, listed) + "\n");
+    } else {
+        ++report.failed;
+        const std::string where = track.location();
+        log::write("write failed: " + changeLine(name, value, listed, where) + " (" +
+                       log::escapeControls(result.reason) + ")\n",
+                   log::Priority::Warning);
+    }
+}
+
 // 1284 -> "1,284".
 std::string withThousands(std::size_t n)
 {
@@ -280,22 +302,7 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
             OptString sort = track.valueForKey(sortKey).copy();
             if (sort && value) {
                 tallies[*value].add(*sort);
-                PairDict& dict = *pairDict_;
-                auto found = dict.find(*value);
-                if (found == dict.end()) {
-                    if (isPlainAudio(track)) {
-                        auto entry = std::make_shared<PairEntry>(PairEntry{*value, std::move(*sort)});
-                        dict.emplace(*value, entry);
-                        addObjectToDataArray(std::move(entry));
-                    }
-                } else if (found->second->sortStr.empty() && !sort->empty() && isPlainAudio(track)) {
-                    // An empty listed sort value gives way, once, to the first
-                    // non-empty one; the new entry goes to the end of the list.
-                    auto entry = std::make_shared<PairEntry>(PairEntry{*value, std::move(*sort)});
-                    const PairEntryRef old = std::exchange(found->second, entry);
-                    removeObjectFromDataArray(old.get());
-                    addObjectToDataArray(std::move(entry));
-                }
+                listTrack(track, *value, std::move(*sort));
             }
         }
         ++redrawCounter;
@@ -315,6 +322,26 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
 
     busyOff();
     redraw();
+}
+
+void SRMainController::listTrack(bridge::Track& track, const String& value, String sort)
+{
+    PairDict& dict = *pairDict_;
+    auto found = dict.find(value);
+    if (found == dict.end()) {
+        if (isPlainAudio(track)) {
+            auto entry = std::make_shared<PairEntry>(PairEntry{value, std::move(sort)});
+            dict.emplace(value, entry);
+            addObjectToDataArray(std::move(entry));
+        }
+    } else if (found->second->sortStr.empty() && !sort.empty() && isPlainAudio(track)) {
+        // An empty listed sort value gives way, once, to the first non-empty
+        // one; the new entry goes to the end of the list.
+        auto entry = std::make_shared<PairEntry>(PairEntry{value, std::move(sort)});
+        const PairEntryRef old = std::exchange(found->second, entry);
+        removeObjectFromDataArray(old.get());
+        addObjectToDataArray(std::move(entry));
+    }
 }
 
 void SRMainController::saveDataForKey(std::string_view valueKey, std::string_view sortKey)
@@ -359,22 +386,7 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
             return;
         }
 
-        const OptString name = track.name();
-        const bridge::WriteResult result = track.setValue(listed, sortKey);
-        // A change is logged only once it is really in the library; a failed
-        // write gets a line of its own with the reason.
-        if (result.ok || current)
-            tallies[*value].add(result.ok ? listed : *current);
-        if (result.ok) {
-            ++lastSave_.written;
-            log::write(changeLine(name, value, listed) + "\n");
-        } else {
-            ++lastSave_.failed;
-            const std::string where = track.location();
-            log::write("write failed: " + changeLine(name, value, listed, where) + " (" +
-                           log::escapeControls(result.reason) + ")\n",
-                       log::Priority::Warning);
-        }
+        writeListed(track, sortKey, *value, listed, current, tallies[*value], lastSave_);
     });
     reportProgress(visited, total);
     if (app)

@@ -23,6 +23,10 @@
 
 namespace yomi {
 
+namespace bridge {
+class Track;
+} // namespace bridge
+
 // A change as the log and `yomi-cli` show it: "name:value->sort", or
 // "name [where]:value->sort" with a location; an absent text reads "(null)"
 // and control characters are escaped.
@@ -220,6 +224,9 @@ private:
     void busyOff();
     void redraw();
     void reportProgress(std::size_t done, const std::optional<std::size_t>& total);
+    // Lists a track's value with its sort value when the value is new, or
+    // when it replaces an empty listed sort value.
+    void listTrack(bridge::Track& track, const String& value, String sort);
 
     std::shared_ptr<PairList> dataArray_;
     std::shared_ptr<PairDict> pairDict_;
