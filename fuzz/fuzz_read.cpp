@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!audio)
             continue;
         (void)file->snapshot();
-        std::string why;
-        if (file->setText(Property::SortArtist, TagLib::String(L"\u3042"), why) && file->save(why)) {
+        if (file->setText(Property::SortArtist, TagLib::String(L"\u3042")).ok() && file->save().ok()) {
             const TagLib::ByteVector* edited = static_cast<TagLib::ByteVectorStream&>(file->stream()).data();
             auto again = TagFile::open(format, std::make_unique<TagLib::ByteVectorStream>(*edited), true);
             if (again->isValid())
