@@ -27,6 +27,7 @@ constexpr std::uint8_t kHeader = 1;
 constexpr std::uint8_t kChange = 2;
 constexpr std::uint8_t kCommitted = 3;
 constexpr std::uint8_t kEnd = 4;
+constexpr std::uint8_t kDeltaEdit = 2; // a change's edit, with both sides as deltas
 constexpr std::size_t kFrameHead = 4 + 1 + 4;
 constexpr std::uint32_t kMaxPayload = 1u << 30;
 constexpr std::string_view kPrefix = "save-";
@@ -158,7 +159,7 @@ std::string encodeChange(std::size_t index, const Change& c)
     putBytes(p, c.key);
     putValue(p, c.oldValue);
     putValue(p, c.newValue);
-    p.push_back(c.edit ? 1 : 0);
+    p.push_back(c.edit ? kDeltaEdit : 0);
     if (c.edit) {
         const ByteEdit& e = *c.edit;
         put(p, e.offset, 8);
@@ -166,8 +167,10 @@ std::string encodeChange(std::size_t index, const Change& c)
         put(p, e.newSize, 8);
         put(p, e.oldCrc, 4);
         put(p, e.newCrc, 4);
-        putBytes(p, e.oldBytes);
-        putBytes(p, e.newBytes);
+        put(p, e.oldLength, 8);
+        put(p, e.newLength, 8);
+        putBytes(p, e.oldDelta);
+        putBytes(p, e.newDelta);
     }
     return frame(kChange, p);
 }
@@ -182,8 +185,22 @@ bool decodeChange(std::string_view payload, std::size_t& index, Change& c)
     if (hasEdit) {
         ByteEdit e;
         if (!in.get(e.offset, 8) || !in.get(e.oldSize, 8) || !in.get(e.newSize, 8) || !in.getAs(e.oldCrc, 4) ||
-            !in.getAs(e.newCrc, 4) || !in.bytes(e.oldBytes) || !in.bytes(e.newBytes))
+            !in.getAs(e.newCrc, 4))
             return false;
+        if (hasEdit == kDeltaEdit) {
+            if (!in.get(e.oldLength, 8) || !in.get(e.newLength, 8) || !in.bytes(e.oldDelta) ||
+                !in.bytes(e.newDelta))
+                return false;
+        } else {
+            // Logs of earlier versions hold both sides' bytes whole.
+            std::string oldBytes, newBytes;
+            if (!in.bytes(oldBytes) || !in.bytes(newBytes))
+                return false;
+            e.oldLength = oldBytes.size();
+            e.newLength = newBytes.size();
+            e.oldDelta = encodeDelta(oldBytes, {});
+            e.newDelta = encodeDelta(newBytes, {});
+        }
         c.edit = std::move(e);
     }
     return in.atEnd();
@@ -262,6 +279,139 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& file)
     return s;
 }
 
+// --- Deltas ---
+//
+// A delta is a sequence of operations, each a tag byte and varints:
+//   0 length bytes…      literal bytes
+//   1 offset length      a copy of source[offset, offset + length)
+
+namespace {
+
+constexpr std::size_t kBlock = 32;
+constexpr std::uint32_t kHashBase = 0x01000193;
+
+void putVarint(std::string& out, std::uint64_t v)
+{
+    while (v >= 0x80) {
+        out.push_back(static_cast<char>((v & 0x7f) | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<char>(v));
+}
+
+bool getVarint(std::string_view in, std::size_t& pos, std::uint64_t& v)
+{
+    v = 0;
+    for (int shift = 0; shift < 64 && pos < in.size(); shift += 7) {
+        const auto byte = static_cast<unsigned char>(in[pos++]);
+        v |= static_cast<std::uint64_t>(byte & 0x7f) << shift;
+        if (!(byte & 0x80))
+            return true;
+    }
+    return false;
+}
+
+std::uint32_t blockHash(const char* p)
+{
+    std::uint32_t h = 0;
+    for (std::size_t i = 0; i < kBlock; ++i)
+        h = h * kHashBase + static_cast<unsigned char>(p[i]);
+    return h;
+}
+
+void putLiteral(std::string& out, std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    out.push_back(0);
+    putVarint(out, bytes.size());
+    out += bytes;
+}
+
+void putCopy(std::string& out, std::uint64_t offset, std::uint64_t length)
+{
+    out.push_back(1);
+    putVarint(out, offset);
+    putVarint(out, length);
+}
+
+} // namespace
+
+std::string encodeDelta(std::string_view target, std::string_view source)
+{
+    std::string out;
+    if (target.size() < kBlock || source.size() < kBlock) {
+        putLiteral(out, target);
+        return out;
+    }
+    // The first place of every aligned block of the source, by hash.
+    std::unordered_map<std::uint32_t, std::size_t> blocks;
+    blocks.reserve(source.size() / kBlock + 1);
+    for (std::size_t p = 0; p + kBlock <= source.size(); p += kBlock)
+        blocks.try_emplace(blockHash(source.data() + p), p);
+
+    std::uint32_t top = 1; // kHashBase^(kBlock-1), to roll the oldest byte out
+    for (std::size_t i = 1; i < kBlock; ++i)
+        top *= kHashBase;
+
+    std::size_t literalStart = 0;
+    std::size_t i = 0;
+    std::uint32_t h = blockHash(target.data());
+    while (i + kBlock <= target.size()) {
+        const auto found = blocks.find(h);
+        if (found != blocks.end() && target.compare(i, kBlock, source.substr(found->second, kBlock)) == 0) {
+            std::size_t from = found->second;
+            std::size_t start = i;
+            std::size_t end = i + kBlock;
+            while (start > literalStart && from > 0 && target[start - 1] == source[from - 1]) {
+                --start;
+                --from;
+            }
+            while (end < target.size() && from + (end - start) < source.size() &&
+                   target[end] == source[from + (end - start)])
+                ++end;
+            putLiteral(out, target.substr(literalStart, start - literalStart));
+            putCopy(out, from, end - start);
+            literalStart = i = end;
+            if (i + kBlock <= target.size())
+                h = blockHash(target.data() + i);
+            continue;
+        }
+        if (i + kBlock < target.size())
+            h = (h - top * static_cast<unsigned char>(target[i])) * kHashBase +
+                static_cast<unsigned char>(target[i + kBlock]);
+        ++i;
+    }
+    putLiteral(out, target.substr(literalStart));
+    return out;
+}
+
+std::optional<std::string> applyDelta(std::string_view delta, std::string_view source, std::uint64_t length)
+{
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < delta.size()) {
+        const char tag = delta[pos++];
+        std::uint64_t a = 0, b = 0;
+        if (tag == 0) {
+            if (!getVarint(delta, pos, a) || a > delta.size() - pos || a > length - out.size())
+                return std::nullopt;
+            out.append(delta.substr(pos, a));
+            pos += a;
+        } else if (tag == 1) {
+            if (!getVarint(delta, pos, a) || !getVarint(delta, pos, b) || a > source.size() ||
+                b > source.size() - a || b > length - out.size())
+                return std::nullopt;
+            out.append(source.substr(a, b));
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (out.size() != length)
+        return std::nullopt;
+    return out;
+}
+
 // --- ByteEdit ---
 
 ByteEdit ByteEdit::between(std::string_view before, std::string_view after)
@@ -273,10 +423,14 @@ ByteEdit ByteEdit::between(std::string_view before, std::string_view after)
     std::size_t suffix = 0;
     while (suffix < shorter - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
         ++suffix;
+    const std::string_view oldMiddle = before.substr(prefix, before.size() - prefix - suffix);
+    const std::string_view newMiddle = after.substr(prefix, after.size() - prefix - suffix);
     ByteEdit e;
     e.offset = prefix;
-    e.oldBytes.assign(before.substr(prefix, before.size() - prefix - suffix));
-    e.newBytes.assign(after.substr(prefix, after.size() - prefix - suffix));
+    e.oldLength = oldMiddle.size();
+    e.newLength = newMiddle.size();
+    e.oldDelta = encodeDelta(oldMiddle, newMiddle);
+    e.newDelta = encodeDelta(newMiddle, oldMiddle);
     e.oldSize = before.size();
     e.newSize = after.size();
     e.oldCrc = crc(before);
@@ -286,14 +440,17 @@ ByteEdit ByteEdit::between(std::string_view before, std::string_view after)
 
 std::optional<std::string> ByteEdit::undo(std::string_view current) const
 {
-    if (current.size() != newSize || offset + newBytes.size() > current.size() ||
-        current.substr(offset, newBytes.size()) != newBytes || crc(current) != newCrc)
+    if (current.size() != newSize || offset > current.size() || newLength > current.size() - offset ||
+        crc(current) != newCrc)
+        return std::nullopt;
+    const auto oldMiddle = applyDelta(oldDelta, current.substr(offset, newLength), oldLength);
+    if (!oldMiddle)
         return std::nullopt;
     std::string restored;
     restored.reserve(oldSize);
     restored.append(current.substr(0, offset));
-    restored.append(oldBytes);
-    restored.append(current.substr(offset + newBytes.size()));
+    restored.append(*oldMiddle);
+    restored.append(current.substr(offset + newLength));
     if (restored.size() != oldSize || crc(restored) != oldCrc)
         return std::nullopt;
     return restored;
@@ -301,16 +458,18 @@ std::optional<std::string> ByteEdit::undo(std::string_view current) const
 
 bool ByteEdit::isOld(std::string_view current) const
 {
-    return current.size() == oldSize && offset + oldBytes.size() <= current.size() &&
-           current.substr(offset, oldBytes.size()) == oldBytes && crc(current) == oldCrc;
+    return current.size() == oldSize && offset <= current.size() && oldLength <= current.size() - offset &&
+           crc(current) == oldCrc && applyDelta(newDelta, current.substr(offset, oldLength), newLength);
 }
 
 ByteEdit ByteEdit::inverse() const
 {
     ByteEdit e;
     e.offset = offset;
-    e.oldBytes = newBytes;
-    e.newBytes = oldBytes;
+    e.oldLength = newLength;
+    e.newLength = oldLength;
+    e.oldDelta = newDelta;
+    e.newDelta = oldDelta;
     e.oldSize = newSize;
     e.newSize = oldSize;
     e.oldCrc = newCrc;

@@ -47,13 +47,18 @@ struct FileStamp {
 std::optional<FileStamp> stampOf(const std::filesystem::path& file);
 
 // The bytes one write changed: the new content is the old one with the
-// oldBytes at `offset` replaced by newBytes. The sizes and CRC-32s of both
-// whole contents let a revert prove it has the written bytes before it
-// restores the old ones.
+// oldLength bytes at `offset` replaced by newLength others. Each side's bytes
+// are kept as a delta against the other side's (copies of its ranges and
+// literal bytes), so that a tag rewritten around a large unchanged item (cover
+// art) costs the bytes that differ, not the whole tag twice. The sizes and
+// CRC-32s of both whole contents let a revert prove it has the written bytes
+// before it restores the old ones.
 struct ByteEdit {
     std::uint64_t offset = 0;
-    std::string oldBytes;
-    std::string newBytes;
+    std::uint64_t oldLength = 0;
+    std::uint64_t newLength = 0;
+    std::string oldDelta; // the old bytes, from the new ones
+    std::string newDelta; // the new bytes, from the old ones
     std::uint64_t oldSize = 0;
     std::uint64_t newSize = 0;
     std::uint32_t oldCrc = 0;
@@ -70,6 +75,14 @@ struct ByteEdit {
     // The edit that takes this one back.
     ByteEdit inverse() const;
 };
+
+// A delta that rebuilds `target` from `source`: copies of ranges of `source`
+// where long runs match (found with a rolling hash of 32-byte blocks), the
+// rest as literal bytes.
+std::string encodeDelta(std::string_view target, std::string_view source);
+// The bytes a delta rebuilds from `source`; nullopt when the delta is damaged,
+// reads outside `source` or does not give exactly `length` bytes.
+std::optional<std::string> applyDelta(std::string_view delta, std::string_view source, std::uint64_t length);
 
 // One recorded change of one track.
 struct Change {

@@ -39,6 +39,42 @@ TEST(ByteEdit, UndoGivesBackTheOldBytesOnlyFromTheNewOnes)
     }
 }
 
+TEST(ByteEdit, KeepsOnlyTheBytesThatDifferAroundALargeShiftedItem)
+{
+    std::string art(200000, '\0');
+    for (std::size_t i = 0; i < art.size(); ++i)
+        art[i] = static_cast<char>((i * 2654435761u) >> 13);
+    // A tag whose size field changes, a frame added before a large item that
+    // only moves, and a padding that shrinks: the audio after it is equal.
+    const std::string before = "ID3\x04\x00\x00\x10\x20TIT2:title|APIC:" + art + "|pad:" + std::string(64, '\0') + "AUDIO";
+    const std::string after = "ID3\x04\x00\x00\x11\x7fTIT2:title|TSOP:bǎn běn|APIC:" + art + "|pad:" +
+                              std::string(40, '\0') + "AUDIO";
+    const auto edit = storage::ByteEdit::between(before, after);
+    EXPECT_LT(edit.oldDelta.size() + edit.newDelta.size(), 200u);
+    EXPECT_EQ(edit.undo(after), before);
+    EXPECT_TRUE(edit.isOld(before));
+    EXPECT_EQ(edit.inverse().undo(before), after);
+
+    std::string shifted = after;
+    shifted[after.find("APIC") + 1000] ^= 1; // inside the copied item
+    EXPECT_EQ(edit.undo(shifted), std::nullopt);
+}
+
+TEST(ByteEdit, ADamagedDeltaGivesNothing)
+{
+    std::string source;
+    for (int i = 0; i < 40; ++i)
+        source += std::to_string(i * 7919) + ",";
+    const std::string target = "XX" + source.substr(3, 150) + "YY";
+    const std::string delta = storage::encodeDelta(target, source);
+    EXPECT_LT(delta.size(), 20u); // one copy between two literals
+    EXPECT_EQ(storage::applyDelta(delta, source, target.size()), target);
+    EXPECT_EQ(storage::applyDelta(delta, source, target.size() + 1), std::nullopt);
+    EXPECT_EQ(storage::applyDelta(delta, source.substr(0, 20), target.size()), std::nullopt); // copy out of range
+    for (std::size_t cut = 0; cut < delta.size(); ++cut)
+        EXPECT_NE(storage::applyDelta(delta.substr(0, cut), source, target.size()), target);
+}
+
 class UndoLogTest : public ::testing::Test {
 protected:
     test::ScopedStateHome state;
