@@ -20,13 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto field = cli::unescapeField(text);
     // formatListLine escapes both fields and ends the line; parsing that line
-    // must give the field back. (A byte order mark that starts the input is
-    // taken for the file's, not the value's.)
+    // must give the field back, or refuse it as a sort value when it holds a
+    // NUL. (A byte order mark that starts the input is taken for the file's,
+    // not the value's.)
     if (field && !field->starts_with(u'\uFEFF')) {
         const std::string line = cli::formatListLine(*field, *field);
         const auto again = cli::parseAssignments(line, &error);
-        if (!again || again->size() != 1 || (*again)[0].value != *field || (*again)[0].sort != *field)
+        if (field->find(u'\0') != String::npos) {
+            if (again || error != "line 1: a sort value cannot hold a NUL character")
+                std::abort();
+        } else if (!again || again->size() != 1 || (*again)[0].value != *field || (*again)[0].sort != *field) {
             std::abort();
+        }
     }
     return 0;
 }

@@ -1,0 +1,200 @@
+// The byte proof of a write over any bytes, fed the way the write path feeds
+// it: the first byte picks the format, the second the property and value, the
+// rest is the file. The file is edited as the writer edits it (the ID3v2, ASF
+// and FLAC byte editors, else TagLib on a copy) and the pair goes to
+// proveEdit. Beside ending without a sanitizer report, the proof must
+// - accept every edit a byte editor makes (they change one item only);
+// - refuse such an edit seen as a write of another property;
+// - refuse a proven edit with one byte of its audio flipped, or cut short;
+// - accept a file compared with itself once it has proven an edit of it.
+// A pair made by flipping one byte of the file goes through the proof too.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <taglib/tbytevectorstream.h>
+
+#include "Bridge/Folder/AsfEdit.h"
+#include "Bridge/Folder/ByteProof.h"
+#include "Bridge/Folder/FlacEdit.h"
+#include "Bridge/Folder/Id3v23.h"
+#include "Bridge/Folder/TagFile.h"
+#include "Platform/Text.h"
+
+namespace {
+
+using namespace yomi;
+using namespace yomi::bridge::folder;
+
+[[noreturn]] void fail(const char* what, Format format, const std::string& why)
+{
+    std::fprintf(stderr, "fuzz_write_verify: %s (format %d): %s\n", what, static_cast<int>(format), why.c_str());
+    std::abort();
+}
+
+std::uint32_t be32(std::string_view b, std::size_t at)
+{
+    return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
+           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
+           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) | static_cast<unsigned char>(b[at + 3]);
+}
+
+std::uint32_t le32(std::string_view b, std::size_t at)
+{
+    return (std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24) |
+           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
+           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) | static_cast<unsigned char>(b[at]);
+}
+
+// The size of the ID3v2 tag that starts `b`, its footer included.
+std::size_t id3End(std::string_view b)
+{
+    std::size_t size = b[3] == 4 && (b[5] & 0x10) ? 20 : 10;
+    for (std::size_t i = 6; i < 10; ++i)
+        size += std::size_t(static_cast<unsigned char>(b[i]) & 0x7F) << (7 * (9 - i));
+    return size;
+}
+
+// Where the bytes no edit of the tag may touch start and end in an edited
+// file the proof accepted (the audio data); nullopt when there are none or
+// the format's audio is not one run of bytes.
+std::optional<std::pair<std::size_t, std::size_t>> audioRange(Format format, std::string_view b)
+{
+    std::size_t from = 0, to = b.size();
+    switch (format) {
+    case Format::Mpeg:
+    case Format::TrueAudio:
+        if (b.size() < 10 || b.substr(0, 3) != "ID3")
+            return std::nullopt;
+        from = id3End(b);
+        break;
+    case Format::Flac: {
+        std::size_t pos = (b.size() >= 10 && b.substr(0, 3) == "ID3" ? id3End(b) : 0) + 4; // "fLaC"
+        for (bool last = false; !last && pos + 4 <= b.size();) {
+            last = (static_cast<unsigned char>(b[pos]) & 0x80) != 0;
+            pos += 4 + (be32(b, pos) & 0xFFFFFF);
+        }
+        from = pos;
+        break;
+    }
+    case Format::Asf:
+        if (b.size() < 30 || le32(b, 20) != 0)
+            return std::nullopt;
+        from = le32(b, 16);
+        break;
+    case Format::Wav:
+    case Format::Aiff: {
+        const bool aiff = format == Format::Aiff;
+        for (std::size_t pos = 12; pos + 8 <= b.size();) {
+            const std::size_t n = aiff ? be32(b, pos + 4) : le32(b, pos + 4);
+            if (b.substr(pos, 4) == (aiff ? "SSND" : "data")) {
+                from = pos + 8;
+                to = from + std::min(n, b.size() - from);
+                break;
+            }
+            if (n > b.size())
+                break;
+            pos += 8 + n + (n & 1);
+        }
+        if (from == 0)
+            return std::nullopt;
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    if (from >= to || to > b.size())
+        return std::nullopt;
+    return std::make_pair(from, to);
+}
+
+// The edit a byte editor makes, or nullopt when none takes the file.
+std::optional<std::string> byteEdit(Format format, const std::string& bytes, Property p, const String& value)
+{
+    std::string why;
+    switch (format) {
+    case Format::Mpeg:
+    case Format::TrueAudio:
+        if (id3v23::startsWithTag(bytes))
+            return id3v23::setText(bytes, p, bridge::folder::toTagLib(value), why);
+        return std::nullopt;
+    case Format::Wav:
+    case Format::Aiff:
+        return id3v23::setTextInChunk(bytes, format == Format::Aiff, p, bridge::folder::toTagLib(value), why);
+    case Format::Asf:
+        return asf::setText(bytes, p, value, why);
+    case Format::Flac:
+        return flac::setField(bytes, propertyName(p), toUtf8(value), why);
+    default:
+        return std::nullopt;
+    }
+}
+
+// The edit TagLib makes of a copy, as the writer makes it for the formats no
+// byte editor takes.
+std::optional<std::string> tagLibEdit(Format format, const std::string& bytes, Property p, const String& value)
+{
+    auto file = TagFile::open(
+        format,
+        std::make_unique<TagLib::ByteVectorStream>(TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
+        true);
+    std::string why;
+    if (!file->isValid() || !file->setText(p, bridge::folder::toTagLib(value), why) || !file->save(why))
+        return std::nullopt;
+    const TagLib::ByteVector* data = static_cast<TagLib::ByteVectorStream&>(file->stream()).data();
+    return std::string(data->data(), data->size());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 2)
+        return 0;
+    const auto format = static_cast<Format>(data[0] % (static_cast<int>(Format::Xm) + 1));
+    const auto written = static_cast<Property>(data[1] % kTextPropertyCount);
+    const auto other = static_cast<Property>((data[1] + 2) % kTextPropertyCount);
+    static const String kValues[] = {u"やまだ たろう", u"a", String(300, u'\u3042')};
+    const String& value = kValues[(data[1] / kTextPropertyCount) % 3];
+    const std::string before(reinterpret_cast<const char*>(data) + 2, size - 2);
+    // Where to flip a byte, taken from the file's own last bytes.
+    const std::uint32_t pick = before.size() >= 4 ? le32(before, before.size() - 4) : 0;
+
+    if (!before.empty()) {
+        std::string flipped = before;
+        flipped[pick % before.size()] ^= 0x20;
+        (void)proveEdit(format, before, flipped, written);
+    }
+
+    const std::optional<std::string> spliced = byteEdit(format, before, written, value);
+    const std::optional<std::string> edited = spliced ? spliced : tagLibEdit(format, before, written, value);
+    if (!edited)
+        return 0;
+    const std::string why = proveEdit(format, before, *edited, written);
+    if (!spliced || !why.empty()) {
+        if (spliced)
+            fail("an edit of the byte editor is refused", format, why);
+        return 0;
+    }
+
+    if (*edited != before && proveEdit(format, before, *edited, other).empty())
+        fail("an edit is proven as a write of another property", format, "");
+    if (const std::string self = proveEdit(format, before, before, written); !self.empty())
+        fail("a file compared with itself is refused", format, self);
+    if (!edited->empty() && proveEdit(format, before, edited->substr(0, edited->size() - 1), written).empty())
+        fail("an edit cut short is proven", format, "");
+    if (const auto range = audioRange(format, *edited)) {
+        std::string damaged = *edited;
+        const std::size_t at = range->first + pick % (range->second - range->first);
+        damaged[at] ^= 0x01;
+        if (proveEdit(format, before, damaged, written).empty())
+            fail("an edit with a byte of its audio flipped is proven", format, std::to_string(at));
+    }
+    return 0;
+}
