@@ -28,15 +28,15 @@ std::vector<bridge::WriteResult> writeSortArtist(const std::filesystem::path& ro
 }
 
 // The offset of a byte of audio data in a file of the templates' formats.
-std::size_t audioByte(const AudioTemplate& t, const std::string& bytes)
+std::size_t audioByte(std::string_view extension, const std::string& bytes)
 {
-    if (t.extension == "m4a" || t.extension == "m4v")
+    if (extension == "m4a" || extension == "m4v")
         return bytes.find("mdat") + 8;
-    if (t.extension == "wv")
+    if (extension == "wv")
         return bytes.find("wvpk") + 32;
-    if (t.extension == "aiff")
+    if (extension == "aiff")
         return bytes.find("SSND") + 20;
-    if (t.extension == "wav")
+    if (extension == "wav")
         return bytes.find("data") + 8;
     return bytes.size() - 1;
 }
@@ -66,7 +66,7 @@ TEST_P(Proof, AWriteIsProvenAndNoOtherChangeIs)
     // Seen as a write of another property, the sort artist changed.
     EXPECT_NE(proveEdit(format, before, after, Property::SortAlbum), "");
     std::string flipped = after;
-    flipped[audioByte(t, after)] ^= 0x01;
+    flipped[audioByte(t.extension, after)] ^= 0x01;
     EXPECT_NE(proveEdit(format, before, flipped, Property::SortArtist), "");
     EXPECT_NE(proveEdit(format, before, after.substr(0, after.size() - 1), Property::SortArtist), "");
 }
@@ -94,16 +94,16 @@ void patch(const std::filesystem::path& file, std::string_view from, std::string
     const auto at = bytes.find(from);
     ASSERT_NE(at, std::string::npos) << from;
     bytes.replace(at, from.size(), to);
-    if (file.extension() == ".ogg")
+    if (file.extension() == ".ogg" || file.extension() == ".opus")
         bytes = withOggChecksums(bytes);
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
 using DamagedFiles = AudioLibraryTest;
 
-TEST_F(DamagedFiles, Latin1CommentsAreKeptOrTheWriteRefusedAndTheOthersAreWritten)
+TEST_F(DamagedFiles, Latin1CommentsAreKeptAndTheOthersAreWritten)
 {
-    for (const char* ext : {"flac", "ogg"}) {
+    for (const char* ext : {"flac", "ogg", "opus"}) {
         TempFolder root;
         const auto bad = root.copyTemplate(std::string("template.") + ext, std::string("a/bad.") + ext);
         const auto good = root.copyTemplate(std::string("template.") + ext, std::string("b/good.") + ext);
@@ -115,17 +115,40 @@ TEST_F(DamagedFiles, Latin1CommentsAreKeptOrTheWriteRefusedAndTheOthersAreWritte
         const auto results = writeSortArtist(root.path());
         ASSERT_EQ(results.size(), 2U) << ext;
         EXPECT_TRUE(results[1].ok) << ext << ": " << results[1].reason;
-        // FLAC is edited on the bytes; TagLib would turn the Ogg comment into
-        // UTF-8, so that write is refused.
-        if (ext == std::string("flac")) {
-            EXPECT_TRUE(results[0].ok) << results[0].reason;
-            EXPECT_NE(readBytes(bad).find("COMMENT=caf\xE9  au lait"), std::string::npos);
-            EXPECT_EQ(readWithMutagen(bad).at("ARTISTSORT"), "やまだ たろう");
-        } else {
-            EXPECT_EQ(results[0].reason, "the file holds tags that cannot be rewritten safely: COMMENT is not UTF-8")
-                << ext;
-            EXPECT_EQ(readBytes(bad), before) << ext;
-        }
+        // Both comments are edited on the bytes: the Latin-1 entry stays.
+        EXPECT_TRUE(results[0].ok) << ext << ": " << results[0].reason;
+        EXPECT_NE(readBytes(bad).find("COMMENT=caf\xE9  au lait"), std::string::npos) << ext;
+        EXPECT_EQ(readWithMutagen(bad).at("ARTISTSORT"), "やまだ たろう") << ext;
+        EXPECT_EQ(proveEdit(*bridge::folder::formatForName(bad.filename().string()), before, readBytes(bad),
+                            Property::SortArtist),
+                  "")
+            << ext;
+    }
+}
+
+TEST_F(DamagedFiles, AnOggCommentThatOutgrowsItsPagesIsPagedAnew)
+{
+    // 100 KB of sort artist: the header pages grow, the audio pages after
+    // them are numbered anew with their checksums.
+    const std::string value(100000, 'a');
+    for (const char* ext : {"ogg", "opus"}) {
+        TempFolder root;
+        const auto file = root.copyTemplate(std::string("template.") + ext, std::string("track.") + ext);
+        tagWithMutagen(file, {{"ARTIST", "artist"}, {"COMPOSER", "Dvořák"}});
+        const std::string before = readBytes(file);
+        walkLibrary(root.path(), [&](std::size_t, bridge::Track& track) {
+            const auto result = track.setValue(String(value.begin(), value.end()), "sortArtist");
+            EXPECT_TRUE(result.ok) << ext << ": " << result.reason;
+        });
+        const std::string after = readBytes(file);
+        EXPECT_EQ(withOggChecksums(after), after) << ext;
+        EXPECT_EQ(proveEdit(*bridge::folder::formatForName(file.filename().string()), before, after,
+                            Property::SortArtist),
+                  "")
+            << ext;
+        const auto tags = readWithMutagen(file);
+        EXPECT_EQ(tags.at("ARTISTSORT"), value) << ext;
+        EXPECT_EQ(tags.at("COMPOSER"), "Dvořák") << ext;
     }
 }
 
@@ -258,6 +281,157 @@ TEST_F(DamagedFiles, OtherItemsKeepTheirNamesAndNoneIsAdded)
     const auto v23 = readWithMutagen(wav);
     EXPECT_EQ(v23.at("@id3version"), "2.3");
     EXPECT_EQ(v23.at("TSOP"), "やまだ たろう");
+}
+
+// Faults an edit must not bring, each made on the bytes of a real write of a
+// template tagged with an artist, a composer and an old sort artist, and the
+// differences it may bring.
+struct Fault {
+    const char* extension;
+    const char* label;
+    void (*make)(std::string& after);
+    const char* reason; // "" for a difference the proof lets through
+};
+
+inline void PrintTo(const Fault& f, std::ostream* os)
+{
+    *os << f.extension << " " << f.label;
+}
+
+void put(std::string& s, std::size_t at, std::uint32_t v, bool little)
+{
+    for (int i = 0; i < 4; ++i)
+        s[at + i] = static_cast<char>(v >> (little ? 8 * i : 24 - 8 * i));
+}
+
+std::uint32_t be32At(const std::string& s, std::size_t at)
+{
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i)
+        v = (v << 8) | static_cast<unsigned char>(s[at + i]);
+    return v;
+}
+
+// Where `needle` starts in `s`; fails the test (and answers 0) when nowhere.
+std::size_t at(const std::string& s, std::string_view needle)
+{
+    const std::size_t found = s.find(needle);
+    EXPECT_NE(found, std::string::npos) << needle;
+    return found == std::string::npos ? 0 : found;
+}
+
+void bump(std::string& s, std::size_t at)
+{
+    ASSERT_LT(at, s.size());
+    ++s[at];
+}
+
+// An empty free box before the media data; with `follow` the chunk offsets
+// move with it.
+void freeBoxBeforeMedia(std::string& s, bool follow)
+{
+    s.insert(s.find("mdat") - 4, std::string("\0\0\0\x08" "free", 8));
+    const std::size_t table = s.find("stco") + 4;
+    for (std::uint32_t i = 0; follow && i < be32At(s, table + 4); ++i)
+        put(s, table + 8 + 4 * i, be32At(s, table + 8 + 4 * i) + 8, false);
+}
+
+constexpr const char* kAudio = "the edit would change the audio data";
+
+const Fault kFaults[] = {
+    {"mp3", "audio", [](std::string& s) { bump(s, audioByte("mp3", s)); }, kAudio},
+    {"mp3", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change TCOM in the ID3v2 tag"},
+    {"mp3", "tagSize", [](std::string& s) { bump(s, 9); }, kAudio},
+    {"flac", "audio", [](std::string& s) { bump(s, audioByte("flac", s)); }, kAudio},
+    {"flac", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change COMPOSER in the Vorbis comment"},
+    {"flac", "streamInfoSize", [](std::string& s) { bump(s, 7); }, "the edited file: malformed FLAC metadata block"},
+    {"flac", "streamInfo", [](std::string& s) { bump(s, 8 + 10); }, "the edit would change the stream information"},
+    {"ogg", "audio", [](std::string& s) { bump(s, audioByte("ogg", s)), s = withOggChecksums(s); }, kAudio},
+    {"ogg", "composer", [](std::string& s) { s[at(s, "composer")] = 'C', s = withOggChecksums(s); },
+     "the edit would change COMPOSER in the Vorbis comment"},
+    {"ogg", "setupPacket", [](std::string& s) { bump(s, at(s, "\x05vorbis") + 12), s = withOggChecksums(s); }, kAudio},
+    {"ogg", "lacing", [](std::string& s) { bump(s, 27); }, "the edited file: the Ogg pages do not parse"},
+    {"ogg", "checksum", [](std::string& s) { bump(s, s.rfind("OggS") + 22); },
+     "the edit would leave an Ogg page with a wrong checksum"},
+    {"ogg", "sequence", [](std::string& s) { bump(s, s.rfind("OggS") + 18), s = withOggChecksums(s); },
+     "the edit would leave the Ogg pages out of sequence"},
+    {"opus", "headerPacket", [](std::string& s) { bump(s, at(s, "OpusHead") + 10), s = withOggChecksums(s); }, kAudio},
+    {"opus", "composer", [](std::string& s) { s[at(s, "composer")] = 'C', s = withOggChecksums(s); },
+     "the edit would change COMPOSER in the Vorbis comment"},
+    {"m4a", "audio", [](std::string& s) { bump(s, audioByte("m4a", s)); }, kAudio},
+    {"m4a", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change \u00A9wrt in the MP4 tag"},
+    {"m4a", "moovSize", [](std::string& s) { bump(s, at(s, "moov") - 1); }, "the edited file: malformed MP4 box"},
+    {"m4a", "offsetsStay", [](std::string& s) { freeBoxBeforeMedia(s, false); }, "the edit would move a chunk offset away from its data"},
+    {"m4a", "offsetsFollow", [](std::string& s) { freeBoxBeforeMedia(s, true); }, ""},
+    {"wav", "audio", [](std::string& s) { bump(s, audioByte("wav", s)); }, "the edit would change the data chunk"},
+    {"wav", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change TCOM in the ID3v2 tag"},
+    {"wav", "riffSize", [](std::string& s) { bump(s, 4); }, "the edited file: the chunk sizes do not fit the file"},
+    {"aiff", "audio", [](std::string& s) { bump(s, audioByte("aiff", s)); }, "the edit would change the SSND chunk"},
+    {"aiff", "formSize", [](std::string& s) { bump(s, 7); }, "the edited file: the chunk sizes do not fit the file"},
+    {"wv", "audio", [](std::string& s) { bump(s, audioByte("wv", s)); }, kAudio},
+    {"wv", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change COMPOSER in the APE tag"},
+    {"wv", "footerSize", [](std::string& s) { bump(s, s.size() - 20); }, "the edited file: malformed APE item"},
+    {"wv", "nameCase", [](std::string& s) { s.replace(at(s, "COMPOSER"), 8, "Composer"); }, ""},
+    {"wma", "audio", [](std::string& s) { bump(s, s.size() - 1); }, kAudio},
+    {"wma", "composer", [](std::string& s) { s[at(s, std::string("c\0o\0m\0p", 7))] = 'C'; }, "the edit would change WM/Composer in the ASF tag"},
+    {"wma", "headerSize", [](std::string& s) { bump(s, 16); }, "the edited file: the ASF header object does not fit its objects"},
+};
+
+// A real write of the template, with a composer and, when `album`, an album;
+// made once per file.
+const std::pair<std::string, std::string>& writtenWithComposer(const std::string& ext, bool album)
+{
+    static std::map<std::string, std::pair<std::string, std::string>> made;
+    const std::string key = ext + (album ? "+album" : "");
+    if (const auto it = made.find(key); it != made.end())
+        return it->second;
+    TempFolder root;
+    const auto file = root.copyTemplate("template." + ext, "track." + ext);
+    std::map<std::string, std::string> tags{{"ARTIST", "山田"}, {"COMPOSER", "composer"}, {"ARTISTSORT", "old"}};
+    if (album)
+        tags["ALBUM"] = "album";
+    tagWithMutagen(file, tags);
+    std::pair<std::string, std::string> bytes{readBytes(file), ""};
+    EXPECT_TRUE(writeSortArtist(root.path()).at(0).ok) << ext;
+    bytes.second = readBytes(file);
+    return made[key] = bytes;
+}
+
+class ProofFault : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(ProofFault, IsRefusedWithItsReason)
+{
+    const Fault& f = GetParam();
+    const auto& [before, after] = writtenWithComposer(f.extension, false);
+    const Format format = *bridge::folder::formatForName(std::string("a.") + f.extension);
+    ASSERT_EQ(proveEdit(format, before, after, Property::SortArtist), "");
+    std::string damaged = after;
+    f.make(damaged);
+    ASSERT_NE(damaged, after);
+    EXPECT_EQ(proveEdit(format, before, damaged, Property::SortArtist), f.reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFamily, ProofFault, ::testing::ValuesIn(kFaults), [](const auto& info) {
+    return std::string(info.param.extension) + "_" + info.param.label;
+});
+
+TEST(ProofItems, AnItemAddedOrRemovedIsRefused)
+{
+    const std::map<std::string, std::string> album{{"mp3", "TALB in the ID3v2 tag"},    {"flac", "ALBUM in the Vorbis comment"},
+                                                   {"ogg", "ALBUM in the Vorbis comment"}, {"m4a", "\u00A9alb in the MP4 tag"},
+                                                   {"wav", "TALB in the ID3v2 tag"},    {"wv", "ALBUM in the APE tag"},
+                                                   {"wma", "WM/AlbumTitle in the ASF tag"}};
+    for (const auto& [ext, item] : album) {
+        const Format format = *bridge::folder::formatForName("a." + ext);
+        const auto& plain = writtenWithComposer(ext, false);
+        const auto& more = writtenWithComposer(ext, true);
+        const std::size_t in = item.find(" in ");
+        EXPECT_EQ(proveEdit(format, plain.first, more.second, Property::SortArtist),
+                  "the edit would add " + item.substr(0, in) + " to" + item.substr(in + 3))
+            << ext;
+        EXPECT_EQ(proveEdit(format, more.first, plain.second, Property::SortArtist), "the edit would change " + item)
+            << ext;
+    }
 }
 
 } // namespace

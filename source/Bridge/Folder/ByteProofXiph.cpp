@@ -2,6 +2,7 @@
 #include <map>
 
 #include "Bridge/Folder/ByteProofParts.h"
+#include "Bridge/Folder/OggPage.h"
 
 namespace yomi::bridge::folder::proof {
 namespace {
@@ -152,10 +153,16 @@ struct Stream {
     std::vector<std::string> packets;
     std::vector<std::uint64_t> granules; // of the audio pages
     bool open = false;                   // the last packet continues
+    std::uint32_t pages = 0;
+    bool inSequence = true; // each page numbered one after the one before
 };
 
-std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std::map<std::uint32_t, Stream>& streams)
+// The pages of every stream of an Ogg file, in `order` of first page.
+// `checksummed` says whether every page's checksum is right.
+std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std::map<std::uint32_t, Stream>& streams,
+                     bool& checksummed)
 {
+    checksummed = true;
     const std::string bad = "the Ogg pages do not parse";
     std::size_t pos = 0;
     while (pos < b.size()) {
@@ -180,6 +187,10 @@ std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std:
             order.push_back(serial);
         }
         Stream& s = it->second;
+        if (le32(b, pos + 18) != s.pages++)
+            s.inSequence = false;
+        if (le32(b, pos + 22) != oggPageChecksum(b.substr(pos, at + body - pos)))
+            checksummed = false;
         const bool continued = (type & 1) != 0;
         if (continued != s.open)
             return bad;
@@ -229,12 +240,20 @@ std::string proveOgg(std::string_view before, std::string_view after, Property w
 {
     std::vector<std::uint32_t> order1, order2;
     std::map<std::uint32_t, Stream> was, is;
-    if (std::string why = parseOgg(before, order1, was); !why.empty())
+    bool checksummed1 = false, checksummed2 = false;
+    if (std::string why = parseOgg(before, order1, was, checksummed1); !why.empty())
         return why;
-    if (std::string why = parseOgg(after, order2, is); !why.empty())
+    if (std::string why = parseOgg(after, order2, is, checksummed2); !why.empty())
         return "the edited file: " + why;
     if (order1 != order2 || order1.empty())
         return kAudioChanged;
+    // Pages may be numbered and checksummed anew, but what was right stays so.
+    if (checksummed1 && !checksummed2)
+        return "the edit would leave an Ogg page with a wrong checksum";
+    for (const std::uint32_t serial : order1) {
+        if (was[serial].inSequence && !is[serial].inSequence)
+            return "the edit would leave the Ogg pages out of sequence";
+    }
     Stream& s1 = was[order1.front()];
     Stream& s2 = is[order1.front()];
     if (s1.packets.size() < 2 || s2.packets.size() != s1.packets.size())

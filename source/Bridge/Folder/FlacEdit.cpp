@@ -36,7 +36,13 @@ bool sameName(std::string_view entry, std::string_view name)
     return true;
 }
 
-// The comment with the field set; nullopt when it does not parse.
+struct Block {
+    std::size_t at, size; // header included
+    int type;
+};
+
+} // namespace
+
 std::optional<std::string> editComment(std::string_view b, std::string_view name, std::string_view value)
 {
     if (b.size() < 8 || le32(b, 0) > b.size() - 8)
@@ -49,6 +55,7 @@ std::optional<std::string> editComment(std::string_view b, std::string_view name
         return std::nullopt;
     std::vector<std::string_view> entries;
     bool replaced = false;
+    std::string_view spelling = name;
     for (std::size_t i = 0; i < count; ++i) {
         if (b.size() - pos < 4 || le32(b, pos) > b.size() - pos - 4)
             return std::nullopt;
@@ -59,9 +66,10 @@ std::optional<std::string> editComment(std::string_view b, std::string_view name
         } else if (!replaced) {
             replaced = true;
             entries.push_back({}); // the new entry's place
+            spelling = entry.substr(0, name.size());
         }
     }
-    std::string fresh = std::string(name) + "=" + std::string(value);
+    const std::string fresh = std::string(spelling) + "=" + std::string(value);
     putLe32(out, entries.size() + (replaced ? 0 : 1));
     for (const std::string_view entry : entries) {
         if (entry.data() == nullptr) {
@@ -80,13 +88,6 @@ std::optional<std::string> editComment(std::string_view b, std::string_view name
     out += b.substr(pos); // whatever follows the entries stays
     return out;
 }
-
-struct Block {
-    std::size_t at, size; // header included
-    int type;
-};
-
-} // namespace
 
 Result<std::optional<std::string>> setField(const std::string& bytes, std::string_view name, std::string_view value)
 {

@@ -22,4 +22,9 @@ namespace yomi::bridge::folder::flac {
 // with the reason, when its blocks do not parse.
 Result<std::optional<std::string>> setField(const std::string& bytes, std::string_view name, std::string_view value);
 
+// A Vorbis comment (vendor, entries and whatever follows them, such as Ogg
+// Vorbis's framing byte) with the field set as setField sets it; nullopt
+// when the comment does not parse.
+std::optional<std::string> editComment(std::string_view comment, std::string_view name, std::string_view value);
+
 } // namespace yomi::bridge::folder::flac

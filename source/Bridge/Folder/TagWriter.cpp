@@ -9,6 +9,7 @@
 #include "Bridge/Folder/ByteProof.h"
 #include "Bridge/Folder/FlacEdit.h"
 #include "Bridge/Folder/Id3v23.h"
+#include "Bridge/Folder/OggEdit.h"
 #include "Bridge/Folder/TagFile.h"
 
 namespace yomi::bridge::folder {
@@ -92,9 +93,9 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         return WriteResult::success();
     const TagSnapshot expected = before->snapshot();
 
-    // ID3v2.3/2.4, ASF and FLAC are edited on the bytes (see Id3v23.h,
-    // AsfEdit.h, FlacEdit.h); the rest, and a v2.4 tag the splice does not
-    // take, through TagLib.
+    // ID3v2.3/2.4, ASF, FLAC and Ogg Vorbis/Opus comments are edited on the
+    // bytes (see Id3v23.h, AsfEdit.h, FlacEdit.h, OggEdit.h); the rest, and a
+    // v2.4 tag the splice does not take, through TagLib.
     std::optional<std::string> spliced;
     TagLib::ID3v2::Tag* id3 = before->id3v2Tag();
     const unsigned int id3Version = id3 ? id3->header()->majorVersion() : 0;
@@ -125,6 +126,10 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         if (!edit)
             return WriteResult::failure(edit.reason());
         spliced = std::move(*edit);
+    } else if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus) {
+        spliced = ogg::setField(*original, propertyName(property), toUtf8(value), error);
+        if (!spliced && !error.empty())
+            return WriteResult::failure(error);
     }
     std::string edited;
     if (spliced) {

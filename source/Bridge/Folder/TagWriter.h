@@ -14,8 +14,8 @@ namespace yomi::bridge::folder {
 // which the walk opened as the version `opened`.
 //
 // The whole file is read into memory and edited there: an ID3v2.3/2.4 tag
-// (MP3, TrueAudio, WAVE, AIFF), an ASF header and a FLAC Vorbis comment on the
-// bytes, the rest through TagLib. proveEdit must then find on the bytes that
+// (MP3, TrueAudio, WAVE, AIFF), an ASF header and the Vorbis comment of FLAC,
+// Ogg Vorbis and Opus on the bytes, the rest through TagLib. proveEdit must then find on the bytes that
 // nothing but the property's own item changed (the audio data above all), and
 // the edit, parsed again, must carry the new value with every other property
 // and every picture unchanged. Only then does fileio::commitFile put
