@@ -1,7 +1,7 @@
 // The byte proof of a write over any bytes, fed the way the write path feeds
 // it: the first byte picks the format, the second the property and value, the
-// rest is the file. The file is edited as the writer edits it (the ID3v2, ASF
-// and FLAC byte editors, else TagLib on a copy) and the pair goes to
+// rest is the file. The file is edited as the writer edits it (the ID3v2, ASF,
+// FLAC and Ogg byte editors, else TagLib on a copy) and the pair goes to
 // proveEdit. Beside ending without a sanitizer report, the proof must
 // - accept every edit a byte editor makes (they change one item only);
 // - refuse such an edit seen as a write of another property;
@@ -24,6 +24,7 @@
 #include "Bridge/Folder/ByteProof.h"
 #include "Bridge/Folder/FlacEdit.h"
 #include "Bridge/Folder/Id3v23.h"
+#include "Bridge/Folder/OggEdit.h"
 #include "Bridge/Folder/TagFile.h"
 #include "Platform/Text.h"
 
@@ -131,6 +132,10 @@ std::optional<std::string> byteEdit(Format format, const std::string& bytes, Pro
         return asf::setText(bytes, p, value, why);
     case Format::Flac:
         return flac::setField(bytes, propertyName(p), toUtf8(value), why);
+    case Format::OggVorbis:
+    case Format::OggAudio:
+    case Format::Opus:
+        return ogg::setField(bytes, propertyName(p), toUtf8(value), why);
     default:
         return std::nullopt;
     }

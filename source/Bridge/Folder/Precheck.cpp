@@ -502,8 +502,13 @@ bool Walk::mp4(u64 begin, u64 end, int depth, bool inIlst)
             size = be64(header, 8);
             headerSize = 16;
         }
-        if (!std::all_of(type.begin(), type.end(), [](char c) { return (c >= ' ' && c <= '~') || c == '\251'; }))
-            return false; // TagLib stops reading the file here
+        // TagLib 1.13 reads on past a box whose type is not printable, but
+        // stops reading the file at a size that does not fit: so does the
+        // walk for such a box, which is taken for junk.
+        const bool printable =
+            std::all_of(type.begin(), type.end(), [](char c) { return (c >= ' ' && c <= '~') || c == '\251'; });
+        if (!printable && (size < headerSize || size > end - pos))
+            return false;
         if (size < headerSize)
             refuse("an MP4 box is smaller than its header");
         if (size > end - pos)
