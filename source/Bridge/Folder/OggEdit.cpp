@@ -131,6 +131,10 @@ std::optional<std::string> setField(const std::string& bytes, std::string_view n
         const Page& page = pages[headerPages];
         if (((b[page.at + 5] & 1) != 0) != open)
             return std::nullopt;
+        // Header pages carry no position: a page that does is not one.
+        const std::uint64_t granule = le32(b, page.at + 6) | (std::uint64_t(le32(b, page.at + 10)) << 32);
+        if (granule != 0 && granule != kNoPacketEnds)
+            return std::nullopt;
         std::size_t at = page.body;
         for (std::size_t i = 0; i < page.segments; ++i) {
             const std::size_t lace = static_cast<unsigned char>(b[page.at + kPageHeader + i]);
