@@ -6,9 +6,11 @@
 #include <map>
 
 #include "Bridge/Folder/ByteProof.h"
+#include "Bridge/Folder/Precheck.h"
 #include "folder/FolderHelpers.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
+#include "support/HostileFiles.h"
 
 namespace yomi::test {
 namespace {
@@ -327,13 +329,31 @@ void bump(std::string& s, std::size_t at)
 }
 
 // An empty free box before the media data; with `follow` the chunk offsets
-// move with it.
+// (of an stco or a co64 box) move with it.
 void freeBoxBeforeMedia(std::string& s, bool follow)
 {
     s.insert(s.find("mdat") - 4, std::string("\0\0\0\x08" "free", 8));
-    const std::size_t table = s.find("stco") + 4;
-    for (std::uint32_t i = 0; follow && i < be32At(s, table + 4); ++i)
-        put(s, table + 8 + 4 * i, be32At(s, table + 8 + 4 * i) + 8, false);
+    const bool wide = s.find("co64") != std::string::npos;
+    const std::size_t table = s.find(wide ? "co64" : "stco") + 4;
+    for (std::uint32_t i = 0; follow && i < be32At(s, table + 4); ++i) {
+        const std::size_t low = table + 8 + (wide ? 8 * i + 4 : 4 * i);
+        put(s, low, be32At(s, low) + 8, false);
+    }
+}
+
+// The file with its stco box widened to co64, the boxes around it grown.
+std::string withCo64(std::string s)
+{
+    const std::size_t box = s.find("stco") - 4;
+    const std::uint32_t count = be32At(s, box + 12);
+    std::string wide = hostile::be32(16 + 8 * count) + "co64" + s.substr(box + 8, 8);
+    for (std::uint32_t i = 0; i < count; ++i)
+        wide += std::string(4, '\0') + s.substr(box + 16 + 4 * i, 4);
+    for (const char* parent : {"moov", "trak", "mdia", "minf", "stbl"}) {
+        const std::size_t at = s.rfind(parent, box) - 4;
+        put(s, at, be32At(s, at) + 4 * count, false);
+    }
+    return s.replace(box, 16 + 4 * count, wide);
 }
 
 constexpr const char* kAudio = "the edit would change the audio data";
@@ -414,6 +434,20 @@ TEST_P(ProofFault, IsRefusedWithItsReason)
 INSTANTIATE_TEST_SUITE_P(EveryFamily, ProofFault, ::testing::ValuesIn(kFaults), [](const auto& info) {
     return std::string(info.param.extension) + "_" + info.param.label;
 });
+
+TEST(ProofMp4, WideChunkOffsetsMustMoveWithTheMediaData)
+{
+    const auto& [before, after] = writtenWithComposer("m4a", false);
+    const std::string wideBefore = withCo64(before), wideAfter = withCo64(after);
+    ASSERT_EQ(bridge::folder::precheck(Format::Mp4, wideBefore), "");
+    ASSERT_EQ(proveEdit(Format::Mp4, wideBefore, wideAfter, Property::SortArtist), "");
+    for (const bool follow : {false, true}) {
+        std::string moved = wideAfter;
+        freeBoxBeforeMedia(moved, follow);
+        EXPECT_EQ(proveEdit(Format::Mp4, wideBefore, moved, Property::SortArtist),
+                  follow ? "" : "the edit would move a chunk offset away from its data");
+    }
+}
 
 TEST(ProofItems, AnItemAddedOrRemovedIsRefused)
 {
