@@ -118,24 +118,33 @@ std::optional<std::pair<std::size_t, std::size_t>> audioRange(Format format, std
 // The edit a byte editor makes, or nullopt when none takes the file.
 std::optional<std::string> byteEdit(Format format, const std::string& bytes, Property p, const String& value)
 {
-    std::string why;
     switch (format) {
     case Format::Mpeg:
-    case Format::TrueAudio:
-        if (id3v23::startsWithTag(bytes))
-            return id3v23::setText(bytes, p, bridge::folder::toTagLib(value), why);
-        return std::nullopt;
+    case Format::TrueAudio: {
+        if (!id3v23::startsWithTag(bytes))
+            return std::nullopt;
+        Result<std::string> edit = id3v23::setText(bytes, p, bridge::folder::toTagLib(value));
+        return edit ? std::optional<std::string>(std::move(*edit)) : std::nullopt;
+    }
     case Format::Wav:
-    case Format::Aiff:
-        return id3v23::setTextInChunk(bytes, format == Format::Aiff, p, bridge::folder::toTagLib(value), why);
-    case Format::Asf:
-        return asf::setText(bytes, p, value, why);
-    case Format::Flac:
-        return flac::setField(bytes, propertyName(p), toUtf8(value), why);
+    case Format::Aiff: {
+        auto edit = id3v23::setTextInChunk(bytes, format == Format::Aiff, p, bridge::folder::toTagLib(value));
+        return edit ? std::move(*edit) : std::nullopt;
+    }
+    case Format::Asf: {
+        Result<std::string> edit = asf::setText(bytes, p, value);
+        return edit ? std::optional<std::string>(std::move(*edit)) : std::nullopt;
+    }
+    case Format::Flac: {
+        auto edit = flac::setField(bytes, propertyName(p), toUtf8(value));
+        return edit ? std::move(*edit) : std::nullopt;
+    }
     case Format::OggVorbis:
     case Format::OggAudio:
-    case Format::Opus:
+    case Format::Opus: {
+        std::string why;
         return ogg::setField(bytes, propertyName(p), toUtf8(value), why);
+    }
     default:
         return std::nullopt;
     }
@@ -149,8 +158,7 @@ std::optional<std::string> tagLibEdit(Format format, const std::string& bytes, P
         format,
         std::make_unique<TagLib::ByteVectorStream>(TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
         true);
-    std::string why;
-    if (!file->isValid() || !file->setText(p, bridge::folder::toTagLib(value), why) || !file->save(why))
+    if (!file->isValid() || !file->setText(p, bridge::folder::toTagLib(value)) || !file->save())
         return std::nullopt;
     const TagLib::ByteVector* data = static_cast<TagLib::ByteVectorStream&>(file->stream()).data();
     return std::string(data->data(), data->size());
