@@ -1,6 +1,5 @@
 #include "Storage/FileCommit.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
@@ -11,7 +10,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "Storage/FileIo.h"
@@ -57,6 +58,14 @@ public:
     ~Fd() { io::close(fd_); }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other) {
+            io::close(fd_);
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
 
@@ -104,79 +113,22 @@ std::vector<journal::Patch> differingRanges(std::span<const char> before, std::s
     return patches;
 }
 
-// Same length: an undo record, the patch in place, sync, done.
-CommitResult commitInPlace(int fd, const struct stat& st, const std::string& path,
-                           std::span<const char> original, std::span<const char> edited)
+// ".<name>.yomi-": what every temporary file of `name` starts with.
+std::string temporaryPrefix(const std::string& name)
 {
-    journal::Record record;
-    record.identity = identityOf(st);
-    record.path = path;
-    record.patches = differingRanges(original, edited);
-
-    // The undo record must hold what is really on disk, not what the caller
-    // believes is there.
-    for (const journal::Patch& p : record.patches) {
-        std::string now(p.oldBytes.size(), '\0');
-        if (io::preadAll(fd, now, p.offset) != 0)
-            return failure(errnoText("read"));
-        if (now != p.oldBytes)
-            return failure("changed on disk");
-    }
-
-    std::string error;
-    if (!journal::begin(record, error))
-        return failure("cannot write the undo journal: " + error);
-
-    std::string reason;
-    std::size_t written = 0;
-    for (const journal::Patch& p : record.patches) {
-        if (io::pwriteAll(fd, p.newBytes, p.offset) != 0) {
-            reason = errnoText("write");
-            // A failed pwrite may still have written part of its range.
-            ++written;
-            break;
-        }
-        ++written;
-    }
-    if (reason.empty() && io::fsync(fd) != 0) {
-        reason = errnoText("fsync");
-        written = record.patches.size();
-    }
-    if (reason.empty()) {
-        if (!journal::finish(record.id, error))
-            log::write("Could not mark a change of " + log::escapeControls(path) + " done in the undo journal: " +
-                       error);
-        return {true, true, {}};
-    }
-
-    // Put the old bytes back now; whatever fails here is left to the journal.
-    bool restored = true;
-    for (std::size_t k = 0; k < written && restored; ++k)
-        restored = io::pwriteAll(fd, record.patches[k].oldBytes, record.patches[k].offset) == 0;
-    if (restored) {
-        const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-        ::futimens(fd, times);
-        restored = io::fsync(fd) == 0;
-    }
-    if (!restored)
-        return failure(reason + "; the old content will be restored when the library is next opened");
-    if (!journal::finish(record.id, error))
-        log::write("Could not mark a change of " + log::escapeControls(path) + " done in the undo journal: " +
-                   error);
-    return failure(reason);
+    // Keep within NAME_MAX however long the original name is.
+    const std::size_t room = NAME_MAX - 1 - kTempMarker.size() - kTempRandomLength - kTempSuffix.size();
+    return "." + name.substr(0, std::min(name.size(), room)) + std::string(kTempMarker);
 }
 
-std::string temporaryName(const std::string& name)
+std::string temporaryName(const std::string& prefix)
 {
     static thread_local std::mt19937_64 random{std::random_device{}()};
     static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string suffix(kTempMarker);
+    std::string name = prefix;
     for (std::size_t i = 0; i < kTempRandomLength; ++i)
-        suffix.push_back(kAlphabet[random() % (sizeof kAlphabet - 1)]);
-    suffix += kTempSuffix;
-    // Keep within NAME_MAX however long the original name is.
-    const std::size_t room = NAME_MAX - 1 - suffix.size();
-    return "." + name.substr(0, std::min(name.size(), room)) + suffix;
+        name.push_back(kAlphabet[random() % (sizeof kAlphabet - 1)]);
+    return name + std::string(kTempSuffix);
 }
 
 // Copies the extended attributes; an attribute the user may not set
@@ -218,76 +170,322 @@ bool copyExtendedAttributes(int from, int to, const std::string& path, std::stri
     return true;
 }
 
-// Other length: a new file beside the old one, renamed over it.
-CommitResult commitByRename(int fd, const struct stat& st, const FileIdentity& expected, const std::string& path,
-                            std::span<const char> edited)
-{
-    if (st.st_nlink > 1)
-        return failure("file has several hard links");
+} // namespace
 
-    const std::size_t slash = path.rfind('/');
-    const std::string dir = slash == 0 ? "/" : path.substr(0, slash);
-    const std::string name = path.substr(slash + 1);
-    Fd dirFd(io::open(dir.c_str(), O_RDONLY | O_DIRECTORY));
-    if (!dirFd)
-        return failure(notPermitted(errno) ? "folder is not writable" : errnoText("open folder"));
-    if (::faccessat(dirFd.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
-        return failure(notPermitted(errno) ? "folder is not writable" : errnoText("check folder"));
+struct CommitGroup::Entry {
+    std::filesystem::path file;
+    FileIdentity expected;
+    std::span<const char> original;
+    std::span<const char> edited;
+    std::optional<CommitResult> result; // set once the outcome is known
 
+    std::string path; // symbolic links resolved
+    Fd fd;
+    struct stat st {};
+    bool inPlace = false;
+    journal::Record record;       // in place
+    journal::Temporary temporary; // by rename
+    std::string name;             // by rename: the file's name in its folder
+    Fd dirFd;
     std::string temp;
+    Fd tempFd;
+
+    bool pending() const { return !result; }
+    void fail(std::string reason) { result = failure(std::move(reason)); }
+    void succeed() { result = CommitResult{true, true, {}}; }
+};
+
+namespace {
+
+using Entry = CommitGroup::Entry;
+
+void finishRecord(std::uint64_t id, const std::string& path)
+{
+    if (const Status done = journal::finish(id); !done)
+        log::write("Could not mark a change of " + log::escapeControls(path) + " done in the undo journal: " +
+                   done.reason());
+}
+
+// The checks before anything is written: the file is still the expected
+// version and can be written; then what the journal must hold for it.
+void open(Entry& e)
+{
+    if (e.original.size() == e.edited.size() &&
+        std::memcmp(e.original.data(), e.edited.data(), e.edited.size()) == 0) {
+        e.result = CommitResult{true, false, {}};
+        return;
+    }
+    if (static_cast<off_t>(e.original.size()) != e.expected.size)
+        return e.fail("changed on disk");
+
+    // Symbolic links are followed: the target is the file to change, and a
+    // rename must land beside it, not replace the link.
+    char resolved[PATH_MAX];
+    if (!::realpath(e.file.c_str(), resolved))
+        return e.fail(errno == ENOENT ? "changed on disk" : errnoText("resolve path"));
+    e.path = resolved;
+
+    if (::stat(e.path.c_str(), &e.st) != 0)
+        return e.fail(errno == ENOENT ? "changed on disk" : errnoText("stat"));
+    if (!(identityOf(e.st) == e.expected))
+        return e.fail("changed on disk");
+
+    // Opened for writing in both paths: a file the user may not write is not
+    // replaced by a rename either.
+    e.fd = Fd(io::open(e.path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK));
+    if (!e.fd) {
+        if (errno == ENOENT || errno == ELOOP)
+            return e.fail("changed on disk");
+        return e.fail(notPermitted(errno) || errno == ETXTBSY ? "file is not writable" : errnoText("open"));
+    }
+    if (::fstat(e.fd.get(), &e.st) != 0)
+        return e.fail(errnoText("stat"));
+    if (!S_ISREG(e.st.st_mode))
+        return e.fail("not a regular file");
+    if (!(identityOf(e.st) == e.expected))
+        return e.fail("changed on disk");
+
+    e.inPlace = e.original.size() == e.edited.size();
+    if (e.inPlace) {
+        e.record.identity = identityOf(e.st);
+        e.record.path = e.path;
+        e.record.patches = differingRanges(e.original, e.edited);
+        // The undo record must hold what is really on disk, not what the
+        // caller believes is there.
+        for (const journal::Patch& p : e.record.patches) {
+            std::string now(p.oldBytes.size(), '\0');
+            if (io::preadAll(e.fd.get(), now, p.offset) != 0)
+                return e.fail(errnoText("read"));
+            if (now != p.oldBytes)
+                return e.fail("changed on disk");
+        }
+        return;
+    }
+
+    if (e.st.st_nlink > 1)
+        return e.fail("file has several hard links");
+    const std::size_t slash = e.path.rfind('/');
+    const std::string dir = slash == 0 ? "/" : e.path.substr(0, slash);
+    e.name = e.path.substr(slash + 1);
+    e.dirFd = Fd(io::open(dir.c_str(), O_RDONLY | O_DIRECTORY));
+    if (!e.dirFd)
+        return e.fail(notPermitted(errno) ? "folder is not writable" : errnoText("open folder"));
+    if (::faccessat(e.dirFd.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return e.fail(notPermitted(errno) ? "folder is not writable" : errnoText("check folder"));
+    e.temporary.folder = dir;
+    e.temporary.prefix = temporaryPrefix(e.name);
+}
+
+// Writes the journal records of every pending commit with one sync.
+void journalGroup(std::vector<Entry*>& pending)
+{
+    std::vector<journal::Record*> records;
+    std::vector<journal::Temporary*> temporaries;
+    for (Entry* e : pending) {
+        if (e->inPlace)
+            records.push_back(&e->record);
+        else
+            temporaries.push_back(&e->temporary);
+    }
+    if (const Status begun = journal::begin(records, temporaries); !begun) {
+        for (Entry* e : pending)
+            e->fail("cannot write the undo journal: " + begun.reason());
+    }
+}
+
+// Puts the old bytes back after a failed patch or sync; whatever fails here
+// is left to the journal.
+void restoreInPlace(Entry& e, const std::string& reason, std::size_t written)
+{
+    const journal::Record& record = e.record;
+    bool restored = true;
+    for (std::size_t k = 0; k < written && restored; ++k)
+        restored = io::pwriteAll(e.fd.get(), record.patches[k].oldBytes, record.patches[k].offset) == 0;
+    if (restored) {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, e.st.st_mtim};
+        ::futimens(e.fd.get(), times);
+        restored = io::fsync(e.fd.get()) == 0;
+    }
+    if (!restored)
+        return e.fail(reason + "; the old content will be restored when the library is next opened");
+    finishRecord(record.id, e.path);
+    e.fail(reason);
+}
+
+void patch(Entry& e)
+{
+    std::size_t written = 0;
+    for (const journal::Patch& p : e.record.patches) {
+        // A failed pwrite may still have written part of its range.
+        ++written;
+        if (io::pwriteAll(e.fd.get(), p.newBytes, p.offset) != 0)
+            return restoreInPlace(e, errnoText("write"), written);
+    }
+}
+
+void abandon(Entry& e, std::string reason)
+{
+    if (e.tempFd) {
+        e.tempFd = Fd();
+        ::unlinkat(e.dirFd.get(), e.temp.c_str(), 0);
+    }
+    if (const Status done = journal::finish(e.temporary.id); !done)
+        log::write("Could not mark the temporary file of " + log::escapeControls(e.path) +
+                   " done in the undo journal: " + done.reason());
+    e.fail(std::move(reason));
+}
+
+// The temporary file with the new bytes, the owner, the extended attributes
+// and the mode; not synced yet.
+void writeTemporary(Entry& e)
+{
     int tempFd = -1;
     for (int attempt = 0; attempt < 16 && tempFd < 0; ++attempt) {
-        temp = temporaryName(name);
-        tempFd = io::openat(dirFd.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        e.temp = temporaryName(e.temporary.prefix);
+        tempFd = io::openat(e.dirFd.get(), e.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
         if (tempFd < 0 && errno != EEXIST)
             break;
     }
     if (tempFd < 0)
-        return failure(notPermitted(errno) ? "folder is not writable" : errnoText("create temporary file"));
+        return abandon(e, notPermitted(errno) ? "folder is not writable" : errnoText("create temporary file"));
+    e.tempFd = Fd(tempFd);
     // Held while the file is ours, so that recovery in another process
     // leaves it alone.
     ::flock(tempFd, LOCK_EX | LOCK_NB);
 
-    auto abandon = [&](std::string reason) {
-        io::close(tempFd);
-        ::unlinkat(dirFd.get(), temp.c_str(), 0);
-        return failure(std::move(reason));
-    };
-
-    if (io::writeAll(tempFd, edited) != 0)
-        return abandon(errnoText("write"));
+    if (io::writeAll(tempFd, e.edited) != 0)
+        return abandon(e, errnoText("write"));
     // Owner first: a change of owner clears the set-user-ID bits that the
     // mode then puts back.
-    if (io::fchown(tempFd, st.st_uid, st.st_gid) != 0) {
+    if (io::fchown(tempFd, e.st.st_uid, e.st.st_gid) != 0) {
         if (errno != EPERM)
-            return abandon(errnoText("copy owner"));
-        if (io::fchown(tempFd, static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM)
-            return abandon(errnoText("copy group"));
+            return abandon(e, errnoText("copy owner"));
+        if (io::fchown(tempFd, static_cast<uid_t>(-1), e.st.st_gid) != 0 && errno != EPERM)
+            return abandon(e, errnoText("copy group"));
     }
     std::string error;
-    if (!copyExtendedAttributes(fd, tempFd, path, error))
-        return abandon(error);
-    if (io::fchmod(tempFd, st.st_mode & 07777) != 0)
-        return abandon(errnoText("copy mode"));
-    if (io::fsync(tempFd) != 0)
-        return abandon(errnoText("fsync"));
+    if (!copyExtendedAttributes(e.fd.get(), tempFd, e.path, error))
+        return abandon(e, error);
+    if (io::fchmod(tempFd, e.st.st_mode & 07777) != 0)
+        return abandon(e, errnoText("copy mode"));
+}
 
+// Syncs every patched file and every temporary file at once.
+void syncGroup(std::vector<Entry*>& pending)
+{
+    std::vector<int> fds;
+    std::vector<Entry*> synced;
+    for (Entry* e : pending) {
+        if (e->pending()) {
+            fds.push_back(e->inPlace ? e->fd.get() : e->tempFd.get());
+            synced.push_back(e);
+        }
+    }
+    const std::vector<int> errors = io::fsyncAll(fds);
+    for (std::size_t i = 0; i < synced.size(); ++i) {
+        if (errors[i] == 0)
+            continue;
+        Entry& e = *synced[i];
+        if (e.inPlace)
+            restoreInPlace(e, errnoText("fsync", errors[i]), e.record.patches.size());
+        else
+            abandon(e, errnoText("fsync", errors[i]));
+    }
+}
+
+void rename(Entry& e)
+{
     // Narrow the window between the first check and the rename.
     struct stat now {};
-    if (::fstatat(dirFd.get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !(identityOf(now) == expected))
-        return abandon("changed on disk");
-    if (io::renameat(dirFd.get(), temp.c_str(), dirFd.get(), name.c_str()) != 0)
-        return abandon(errnoText("rename"));
-    io::close(tempFd);
-    if (io::fsync(dirFd.get()) != 0) {
-        // The new content is in place, but the rename may not survive a
-        // power loss: not a success to report.
-        return failure(errnoText("fsync folder") + " (the new content is in place but may not be durable)");
+    if (::fstatat(e.dirFd.get(), e.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !(identityOf(now) == e.expected))
+        return abandon(e, "changed on disk");
+    if (io::renameat(e.dirFd.get(), e.temp.c_str(), e.dirFd.get(), e.name.c_str()) != 0)
+        return abandon(e, errnoText("rename"));
+    e.tempFd = Fd();
+}
+
+// Syncs each folder where a rename was made, once; a rename whose folder
+// cannot be synced is not reported as made.
+void syncFolders(std::vector<Entry*>& renamed)
+{
+    std::vector<std::pair<std::string, int>> folders; // folder, errno of its sync
+    for (Entry* e : renamed) {
+        auto it = std::find_if(folders.begin(), folders.end(),
+                               [&](const auto& f) { return f.first == e->temporary.folder; });
+        if (it == folders.end()) {
+            folders.emplace_back(e->temporary.folder, io::fsync(e->dirFd.get()) == 0 ? 0 : errno);
+            it = folders.end() - 1;
+        }
+        finishRecord(e->temporary.id, e->path);
+        if (it->second != 0) {
+            // The new content is in place, but the rename may not survive a
+            // power loss: not a success to report.
+            e->fail(errnoText("fsync folder", it->second) + " (the new content is in place but may not be durable)");
+        } else {
+            e->succeed();
+        }
     }
-    return {true, true, {}};
 }
 
 } // namespace
+
+CommitGroup::CommitGroup() = default;
+CommitGroup::~CommitGroup() = default;
+
+void CommitGroup::add(const std::filesystem::path& file, const FileIdentity& expected,
+                      std::span<const char> original, std::span<const char> edited)
+{
+    auto e = std::make_unique<Entry>();
+    e->file = file;
+    e->expected = expected;
+    e->original = original;
+    e->edited = edited;
+    entries_.push_back(std::move(e));
+}
+
+std::size_t CommitGroup::size() const
+{
+    return entries_.size();
+}
+
+std::vector<CommitResult> CommitGroup::commit()
+{
+    std::vector<Entry*> pending;
+    for (const auto& e : entries_) {
+        open(*e);
+        if (e->pending())
+            pending.push_back(e.get());
+    }
+    if (!pending.empty())
+        journalGroup(pending);
+    for (Entry* e : pending) {
+        if (e->pending())
+            e->inPlace ? patch(*e) : writeTemporary(*e);
+    }
+    syncGroup(pending);
+    std::vector<Entry*> renamed;
+    for (Entry* e : pending) {
+        if (!e->pending())
+            continue;
+        if (e->inPlace) {
+            finishRecord(e->record.id, e->path);
+            e->succeed();
+            continue;
+        }
+        rename(*e);
+        if (e->pending())
+            renamed.push_back(e);
+    }
+    syncFolders(renamed);
+
+    std::vector<CommitResult> results;
+    results.reserve(entries_.size());
+    for (const auto& e : entries_)
+        results.push_back(std::move(*e->result));
+    entries_.clear();
+    return results;
+}
 
 std::optional<FileIdentity> identify(const std::filesystem::path& file)
 {
@@ -325,42 +523,9 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file, std:
 CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& expected,
                         std::span<const char> original, std::span<const char> edited)
 {
-    if (original.size() == edited.size() && std::memcmp(original.data(), edited.data(), edited.size()) == 0)
-        return {true, false, {}};
-    if (static_cast<off_t>(original.size()) != expected.size)
-        return failure("changed on disk");
-
-    // Symbolic links are followed: the target is the file to change, and a
-    // rename must land beside it, not replace the link.
-    char resolved[PATH_MAX];
-    if (!::realpath(file.c_str(), resolved))
-        return failure(errno == ENOENT ? "changed on disk" : errnoText("resolve path"));
-    const std::string path = resolved;
-
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return failure(errno == ENOENT ? "changed on disk" : errnoText("stat"));
-    if (!(identityOf(st) == expected))
-        return failure("changed on disk");
-
-    // Opened for writing in both paths: a file the user may not write is not
-    // replaced by a rename either.
-    Fd fd(io::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK));
-    if (!fd) {
-        if (errno == ENOENT || errno == ELOOP)
-            return failure("changed on disk");
-        return failure(notPermitted(errno) || errno == ETXTBSY ? "file is not writable" : errnoText("open"));
-    }
-    if (::fstat(fd.get(), &st) != 0)
-        return failure(errnoText("stat"));
-    if (!S_ISREG(st.st_mode))
-        return failure("not a regular file");
-    if (!(identityOf(st) == expected))
-        return failure("changed on disk");
-
-    if (original.size() == edited.size())
-        return commitInPlace(fd.get(), st, path, original, edited);
-    return commitByRename(fd.get(), st, expected, path, edited);
+    CommitGroup group;
+    group.add(file, expected, original, edited);
+    return group.commit().front();
 }
 
 bool isTemporaryName(std::string_view name)
@@ -379,48 +544,9 @@ bool isTemporaryName(std::string_view name)
     return true;
 }
 
-RecoveryReport recoverAfterCrash(const std::filesystem::path& root)
+RecoveryReport recoverAfterCrash(const std::filesystem::path&)
 {
-    RecoveryReport report = journal::recover();
-
-    // A walk of our own: symbolic links are not followed, and a folder that
-    // cannot be read is skipped without ending the walk.
-    std::vector<std::string> pending{root.string()};
-    while (!pending.empty()) {
-        const std::string dir = std::move(pending.back());
-        pending.pop_back();
-        DIR* d = ::opendir(dir.c_str());
-        if (!d)
-            continue;
-        while (const dirent* e = ::readdir(d)) {
-            const std::string_view name = e->d_name;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = dir + "/" + std::string(name);
-            unsigned char type = e->d_type;
-            if (type == DT_UNKNOWN) {
-                struct stat st {};
-                if (::lstat(path.c_str(), &st) != 0)
-                    continue;
-                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-            }
-            if (type == DT_DIR) {
-                pending.push_back(path);
-                continue;
-            }
-            if (type != DT_REG || !isTemporaryName(name))
-                continue;
-            const int fd = io::open(path.c_str(), O_RDONLY | O_NOFOLLOW);
-            // A temporary file that a running commit holds is not a leftover.
-            if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0) {
-                ++report.temporariesRemoved;
-                log::write("Removed the leftover temporary file " + log::escapeControls(path));
-            }
-            io::close(fd);
-        }
-        ::closedir(d);
-    }
-    return report;
+    return journal::recover();
 }
 
 } // namespace yomi::fileio

@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace yomi::fileio {
 
@@ -49,7 +51,8 @@ struct CommitResult {
 //   vanished).
 // - Same length: the changed ranges are patched in place, behind a synced
 //   undo record in the journal (see Journal.h); the inode stays.
-// - Other length: a temporary file beside the file (".<name>.yomi-XXXXXX.tmp",
+// - Other length: behind a synced journal record of the temporary file to
+//   come, a temporary file beside the file (".<name>.yomi-XXXXXX.tmp",
 //   O_EXCL) gets the new bytes, the owner where allowed, the extended
 //   attributes and the mode; it is synced and renamed over the file, and the
 //   folder is synced. Fails with "file has several hard links" or "folder is
@@ -63,6 +66,37 @@ struct CommitResult {
 // are in place, and the reason says they may not be durable.
 CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& expected,
                         std::span<const char> original, std::span<const char> edited);
+
+// Commits of several files that pay for durability once: every journal record
+// of the group is written and synced with one sync, every file is then patched
+// or its temporary written, all of them are synced together (fsyncs issued at
+// once from a few threads), the renames are made and each folder is synced
+// once. Each file's outcome is the one commitFile gives it, with the same
+// reasons, and none is final before every sync of its file is: a crash at any
+// point leaves each file of the group with its old or its new bytes, and the
+// next recoverAfterCrash rolls back the unfinished ones.
+class CommitGroup {
+public:
+    CommitGroup();
+    ~CommitGroup();
+    CommitGroup(const CommitGroup&) = delete;
+    CommitGroup& operator=(const CommitGroup&) = delete;
+
+    // Adds the commit of one file, as commitFile takes it. The bytes must
+    // stay valid until commit() returns. Nothing is checked or written yet.
+    void add(const std::filesystem::path& file, const FileIdentity& expected, std::span<const char> original,
+             std::span<const char> edited);
+    std::size_t size() const;
+
+    // Commits every file added, and returns their outcomes in the order they
+    // were added. The group is empty afterwards.
+    std::vector<CommitResult> commit();
+
+    struct Entry;
+
+private:
+    std::vector<std::unique_ptr<Entry>> entries_;
+};
 
 // Reads a whole regular file; nullopt with the reason in `error` when it
 // cannot (a FIFO, device or folder is refused without blocking).
@@ -79,10 +113,11 @@ struct RecoveryReport {
 };
 
 // Made when a library is opened, before anything else: rolls back every
-// in-place commit that a process which is gone left unfinished (in any
-// folder: the journal is per user), then removes the temporary files of ours
-// left under `root` (a folder that cannot be read is skipped). A temporary
-// file that a running commit holds is left alone. Each action is logged.
+// in-place commit that a process which is gone left unfinished, and removes
+// the temporary files its unfinished commits by rename left, in whichever
+// folder they are (the journal is per user; `root` is not walked, so a
+// temporary file that no journal names is left alone). A temporary file that
+// a running commit holds is left alone. Each action is logged.
 RecoveryReport recoverAfterCrash(const std::filesystem::path& root);
 
 // True for the name of one of our temporary files

@@ -10,8 +10,10 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace yomi::fileio::io {
 namespace {
@@ -109,23 +111,24 @@ void close(int fd)
         ::close(fd);
 }
 
-int writeAll(int fd, std::span<const char> bytes)
+namespace {
+
+// Moves bytes with `step` (a read or write of at most `size` bytes at a
+// position `done` bytes in) until all of them are moved: restarted on EINTR,
+// and a transfer of nothing (the file ended) fails with EIO. A short fault
+// moves half the bytes first, as the kernel may.
+template <typename Step>
+int transferAll(std::size_t size, Verdict verdict, Step step)
 {
-    int error = 0;
-    const Verdict verdict = check(Op::Write, error);
-    if (verdict == Verdict::Fail)
-        return fail(error);
     std::size_t done = 0;
-    if (verdict == Verdict::Short && bytes.size() > 1) {
-        // A short transfer as the kernel makes one; the loop below must
-        // carry on from where it stopped.
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size() / 2);
+    if (verdict == Verdict::Short && size > 1) {
+        const ssize_t n = step(done, size / 2);
         if (n < 0)
             return -1;
         done = static_cast<std::size_t>(n);
     }
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t n = step(done, size - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -136,6 +139,18 @@ int writeAll(int fd, std::span<const char> bytes)
         done += static_cast<std::size_t>(n);
     }
     return 0;
+}
+
+} // namespace
+
+int writeAll(int fd, std::span<const char> bytes)
+{
+    int error = 0;
+    const Verdict verdict = check(Op::Write, error);
+    if (verdict == Verdict::Fail)
+        return fail(error);
+    return transferAll(bytes.size(), verdict,
+                       [&](std::size_t at, std::size_t n) { return ::write(fd, bytes.data() + at, n); });
 }
 
 int pwriteAll(int fd, std::span<const char> bytes, off_t offset)
@@ -144,26 +159,9 @@ int pwriteAll(int fd, std::span<const char> bytes, off_t offset)
     const Verdict verdict = check(Op::PWrite, error);
     if (verdict == Verdict::Fail)
         return fail(error);
-    std::size_t done = 0;
-    if (verdict == Verdict::Short && bytes.size() > 1) {
-        const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size() / 2, offset);
-        if (n < 0)
-            return -1;
-        done = static_cast<std::size_t>(n);
-    }
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
-                                   offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            return fail(EIO);
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return transferAll(bytes.size(), verdict, [&](std::size_t at, std::size_t n) {
+        return ::pwrite(fd, bytes.data() + at, n, offset + static_cast<off_t>(at));
+    });
 }
 
 int preadAll(int fd, std::span<char> bytes, off_t offset)
@@ -171,20 +169,9 @@ int preadAll(int fd, std::span<char> bytes, off_t offset)
     int error = 0;
     if (check(Op::Read, error) == Verdict::Fail)
         return fail(error);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, bytes.size() - done,
-                                  offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            return fail(EIO);
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return transferAll(bytes.size(), Verdict::Proceed, [&](std::size_t at, std::size_t n) {
+        return ::pread(fd, bytes.data() + at, n, offset + static_cast<off_t>(at));
+    });
 }
 
 int readToEnd(int fd, std::string& out)
@@ -335,6 +322,48 @@ void syncFolder(const std::filesystem::path& dir)
         fsync(fd);
         close(fd);
     }
+}
+
+Status makeFolders(const std::filesystem::path& dir)
+{
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return {};
+        return Failure{dir.string() + ": " + std::strerror(ENOTDIR)};
+    }
+    if (dir.has_parent_path() && dir.parent_path() != dir) {
+        if (Status parent = makeFolders(dir.parent_path()); !parent)
+            return parent;
+    }
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        return Failure{"create " + dir.string() + ": " + std::strerror(errno)};
+    syncFolder(dir.parent_path());
+    return {};
+}
+
+std::vector<int> fsyncAll(std::span<const int> fds)
+{
+    std::vector<int> errors(fds.size(), 0);
+    const auto syncOne = [&](std::size_t i) { errors[i] = fsync(fds[i]) == 0 ? 0 : errno; };
+    constexpr std::size_t kThreads = 8;
+    if (fds.size() < 2) {
+        for (std::size_t i = 0; i < fds.size(); ++i)
+            syncOne(i);
+        return errors;
+    }
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < fds.size(); i = next++)
+            syncOne(i);
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t t = 1; t < std::min(kThreads, fds.size()); ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    return errors;
 }
 
 } // namespace yomi::fileio::io

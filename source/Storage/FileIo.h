@@ -17,6 +17,9 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "Platform/Result.h"
 
 namespace yomi::fileio::io {
 
@@ -101,5 +104,14 @@ std::filesystem::path homeFolder();
 // Syncs a folder's entries (after a file in it was created or renamed);
 // failures are ignored, as the folder may not allow it.
 void syncFolder(const std::filesystem::path& dir);
+
+// mkdir -p (mode 0700), syncing the parent of every folder it makes. Fails
+// with "<path>: Not a directory" or "create <path>: <system message>".
+Status makeFolders(const std::filesystem::path& dir);
+
+// Syncs every descriptor, several at once (from a few threads), so that the
+// file system can make them durable in one go; the errno of each, 0 for the
+// ones synced, in the order given.
+std::vector<int> fsyncAll(std::span<const int> fds);
 
 } // namespace yomi::fileio::io

@@ -2,12 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,17 +14,19 @@
 #include <set>
 
 #include "Storage/FileIo.h"
+#include "Storage/RecordFrame.h"
 #include "Platform/Log.h"
 
 namespace yomi::fileio::journal {
 namespace {
 
-constexpr char kMagic[4] = {'Y', 'J', 'R', '1'};
+using storage::frame::put;
+using storage::frame::Reader;
+
+constexpr std::string_view kMagic = "YJR1";
 constexpr std::uint8_t kBegin = 1;
 constexpr std::uint8_t kDone = 2;
-constexpr std::size_t kHeaderSize = 4 + 1 + 4; // magic, type, payload length
-// Larger payloads are taken for damage rather than allocated.
-constexpr std::uint32_t kMaxPayload = 1u << 30;
+constexpr std::uint8_t kTemporary = 3;
 constexpr std::string_view kSuffix = ".journal";
 
 std::string errnoText(std::string_view what)
@@ -34,75 +34,20 @@ std::string errnoText(std::string_view what)
     return std::string(what) + ": " + std::strerror(errno);
 }
 
-// --- Little-endian encoding ---
-
-void put(std::string& out, std::uint64_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
-}
-
-class Reader {
-public:
-    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
-    bool get(std::uint64_t& v, int n)
-    {
-        if (bytes_.size() - pos_ < static_cast<std::size_t>(n))
-            return false;
-        v = 0;
-        for (int i = 0; i < n; ++i)
-            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
-        pos_ += static_cast<std::size_t>(n);
-        return true;
-    }
-    bool take(std::string& out, std::size_t n)
-    {
-        if (bytes_.size() - pos_ < n)
-            return false;
-        out.assign(bytes_.substr(pos_, n));
-        pos_ += n;
-        return true;
-    }
-    bool atEnd() const { return pos_ == bytes_.size(); }
-
-private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
-
-std::string frame(std::uint8_t type, const std::string& payload)
-{
-    std::string out(kMagic, sizeof kMagic);
-    out.push_back(static_cast<char>(type));
-    put(out, payload.size(), 4);
-    out += payload;
-    put(out, crc32(std::string_view(out).substr(sizeof kMagic)), 4);
-    return out;
-}
-
 bool decodeBegin(std::string_view payload, Record& r)
 {
     Reader in(payload);
-    std::uint64_t v = 0, count = 0;
-    if (!in.get(r.id, 8))
+    std::uint64_t count = 0;
+    if (!in.get(r.id, 8) || !in.getAs(r.identity.device, 8) || !in.getAs(r.identity.inode, 8) ||
+        !in.getAs(r.identity.size, 8) || !in.getAs(r.identity.mtimeSeconds, 8) ||
+        !in.getAs(r.identity.mtimeNanoseconds, 8))
         return false;
-    if (!in.get(v, 8)) return false;
-    r.identity.device = static_cast<dev_t>(v);
-    if (!in.get(v, 8)) return false;
-    r.identity.inode = static_cast<ino_t>(v);
-    if (!in.get(v, 8)) return false;
-    r.identity.size = static_cast<off_t>(v);
-    if (!in.get(v, 8)) return false;
-    r.identity.mtimeSeconds = static_cast<std::int64_t>(v);
-    if (!in.get(v, 8)) return false;
-    r.identity.mtimeNanoseconds = static_cast<std::int64_t>(v);
-    if (!in.get(v, 4) || !in.take(r.path, v))
-        return false;
-    if (!in.get(count, 4))
+    std::uint64_t length = 0;
+    if (!in.get(length, 4) || !in.take(r.path, length) || !in.get(count, 4))
         return false;
     for (std::uint64_t i = 0; i < count; ++i) {
         Patch p;
-        std::uint64_t offset = 0, length = 0;
+        std::uint64_t offset = 0;
         if (!in.get(offset, 8) || !in.get(length, 4) || !in.take(p.oldBytes, length) ||
             !in.take(p.newBytes, length))
             return false;
@@ -112,27 +57,10 @@ bool decodeBegin(std::string_view payload, Record& r)
     return in.atEnd();
 }
 
-// --- Location ---
-
-// mkdir -p, syncing the parent of every folder it makes.
-bool makeFolders(const std::filesystem::path& dir, std::string& error)
+bool decodeTemporary(std::string_view payload, Temporary& t)
 {
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return true;
-        errno = ENOTDIR;
-        error = errnoText(dir.string());
-        return false;
-    }
-    if (dir.has_parent_path() && dir.parent_path() != dir && !makeFolders(dir.parent_path(), error))
-        return false;
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = errnoText("create " + dir.string());
-        return false;
-    }
-    fileio::io::syncFolder(dir.parent_path());
-    return true;
+    Reader in(payload);
+    return in.get(t.id, 8) && in.bytes(t.folder) && in.bytes(t.prefix) && in.atEnd();
 }
 
 // --- This process's journal ---
@@ -141,60 +69,71 @@ class Writer {
 public:
     ~Writer() { close(); }
 
-    bool begin(Record& record, std::string& error)
+    Status begin(std::span<Record* const> records, std::span<Temporary* const> temporaries)
     {
         std::lock_guard lock(mutex_);
-        if (!ensureOpen(error))
-            return false;
-        record.id = nextId();
-        if (io::writeAll(fd_, encodeBegin(record)) != 0) {
-            error = errnoText("write the undo journal");
+        if (Status open = ensureOpen(); !open)
+            return open;
+        std::string bytes;
+        for (Record* r : records) {
+            r->id = nextId();
+            bytes += encodeBegin(*r);
+        }
+        for (Temporary* t : temporaries) {
+            t->id = nextId();
+            bytes += encodeTemporary(*t);
+        }
+        if (io::writeAll(fd_, bytes) != 0) {
+            Failure failure{errnoText("write the undo journal")};
             dropTornTail();
-            return false;
+            return failure;
         }
         if (io::fsync(fd_) != 0) {
-            error = errnoText("sync the undo journal");
-            // The caller will not touch the file, so the record is finished
-            // as it stands. Should even the done mark fail, recovery finds the
-            // file's bytes all old and rewrites them as they are.
-            if (io::writeAll(fd_, encodeDone(record.id)) != 0)
+            Failure failure{errnoText("sync the undo journal")};
+            // The caller will not touch the files, so the records are
+            // finished as they stand. Should even the done marks fail,
+            // recovery finds the files' bytes all old and rewrites them as
+            // they are, and finds no temporary.
+            std::string done;
+            for (Record* r : records)
+                done += encodeDone(r->id);
+            for (Temporary* t : temporaries)
+                done += encodeDone(t->id);
+            if (io::writeAll(fd_, done) != 0)
                 dropTornTail();
-            return false;
+            return failure;
         }
-        ++outstanding_;
-        outstandingIds_.insert(record.id);
-        return true;
+        for (Record* r : records)
+            outstandingIds_.insert(r->id);
+        for (Temporary* t : temporaries)
+            outstandingIds_.insert(t->id);
+        return {};
     }
 
-    bool finish(std::uint64_t id, std::string& error)
+    Status finish(std::uint64_t id)
     {
         std::lock_guard lock(mutex_);
-        if (fd_ < 0 || !outstandingIds_.count(id)) {
-            error = "no such journal record";
-            return false;
-        }
+        if (fd_ < 0 || !outstandingIds_.count(id))
+            return Failure{"no such journal record"};
         if (io::writeAll(fd_, encodeDone(id)) != 0) {
-            error = errnoText("write the undo journal");
+            Failure failure{errnoText("write the undo journal")};
             dropTornTail();
-            return false;
+            return failure;
         }
         outstandingIds_.erase(id);
-        --outstanding_;
         // With nothing outstanding the whole journal is history; keep it
         // from growing over a long save.
-        if (outstanding_ == 0 && size() > (1 << 20) && io::ftruncate(fd_, 0) == 0)
+        if (outstandingIds_.empty() && size() > (1 << 20) && io::ftruncate(fd_, 0) == 0)
             ::lseek(fd_, 0, SEEK_SET);
-        return true;
+        return {};
     }
 
 private:
-    bool ensureOpen(std::string& error)
+    Status ensureOpen()
     {
         const std::filesystem::path dir = folder();
-        if (dir.empty()) {
-            error = "no folder for the undo journal (neither XDG_STATE_HOME nor a home folder is set)";
-            return false;
-        }
+        if (dir.empty())
+            return Failure{"no folder for the undo journal (neither XDG_STATE_HOME nor a home folder is set)"};
         if (fd_ >= 0 && owner_ != ::getpid()) {
             // A child after fork: the journal and its lock belong to the
             // parent. Records of this process go to a journal of its own, or
@@ -206,8 +145,8 @@ private:
             path_.clear();
         }
         if (fd_ >= 0 && dir == dir_)
-            return true;
-        if (fd_ >= 0 && outstanding_ > 0) {
+            return {};
+        if (fd_ >= 0 && !outstandingIds_.empty()) {
             // A record of the old journal is unfinished: keep that journal
             // for recovery and start another one.
             ::close(fd_);
@@ -215,8 +154,8 @@ private:
         } else {
             close();
         }
-        if (!makeFolders(dir, error))
-            return false;
+        if (Status made = io::makeFolders(dir); !made)
+            return made;
         std::random_device random;
         for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
             const std::filesystem::path file =
@@ -225,38 +164,34 @@ private:
             if (fd < 0) {
                 if (errno == EEXIST)
                     continue;
-                error = errnoText("create the undo journal " + file.string());
-                return false;
+                return Failure{errnoText("create the undo journal " + file.string())};
             }
             if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-                error = errnoText("lock the undo journal");
+                Failure failure{errnoText("lock the undo journal")};
                 io::close(fd);
                 ::unlink(file.c_str());
-                return false;
+                return failure;
             }
             fd_ = fd;
             path_ = file;
             owner_ = ::getpid();
         }
-        if (fd_ < 0) {
-            error = "create the undo journal: no free name";
-            return false;
-        }
+        if (fd_ < 0)
+            return Failure{"create the undo journal: no free name"};
         dir_ = dir;
-        outstanding_ = 0;
         outstandingIds_.clear();
         // Without the folder synced the journal might vanish in a power loss
         // together with its records.
         const int dirFd = io::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
         const bool synced = dirFd >= 0 && io::fsync(dirFd) == 0;
         if (!synced) {
-            error = errnoText("sync the journal folder");
+            Failure failure{errnoText("sync the journal folder")};
             io::close(dirFd);
             close();
-            return false;
+            return failure;
         }
         io::close(dirFd);
-        return true;
+        return {};
     }
 
     off_t size() const
@@ -283,21 +218,10 @@ private:
         std::string bytes;
         if (::lseek(fd_, 0, SEEK_SET) != 0 || io::readToEnd(fd_, bytes) != 0)
             return 0;
-        // Walk the records that check out.
-        std::size_t pos = 0;
-        while (bytes.size() - pos >= kHeaderSize + 4 && std::memcmp(bytes.data() + pos, kMagic, 4) == 0) {
-            std::uint64_t length = 0;
-            Reader(std::string_view(bytes).substr(pos + 5, 4)).get(length, 4);
-            const std::size_t total = kHeaderSize + length + 4;
-            if (length > kMaxPayload || bytes.size() - pos < total)
-                break;
-            std::uint64_t stored = 0;
-            Reader(std::string_view(bytes).substr(pos + kHeaderSize + length, 4)).get(stored, 4);
-            if (crc32(std::string_view(bytes).substr(pos + 4, 5 + length)) != stored)
-                break;
-            pos += total;
+        std::string_view rest = bytes;
+        while (storage::frame::next(rest, kMagic)) {
         }
-        return static_cast<off_t>(pos);
+        return static_cast<off_t>(bytes.size() - rest.size());
     }
 
     std::uint64_t nextId()
@@ -308,7 +232,7 @@ private:
     void close()
     {
         if (fd_ >= 0) {
-            if (outstanding_ == 0 && owner_ == ::getpid())
+            if (outstandingIds_.empty() && owner_ == ::getpid())
                 ::unlink(path_.c_str());
             ::close(fd_);
         }
@@ -323,7 +247,6 @@ private:
     std::filesystem::path dir_;
     std::filesystem::path path_;
     std::uint32_t counter_ = 0;
-    int outstanding_ = 0;
     std::set<std::uint64_t> outstandingIds_;
 };
 
@@ -337,20 +260,7 @@ Writer& writer()
 
 std::uint32_t crc32(std::string_view bytes)
 {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (const char ch : bytes)
-        c = table[(c ^ static_cast<unsigned char>(ch)) & 0xff] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return storage::frame::crc32(bytes);
 }
 
 std::filesystem::path folder()
@@ -381,61 +291,78 @@ std::string encodeBegin(const Record& r)
         p += patch.oldBytes;
         p += patch.newBytes;
     }
-    return frame(kBegin, p);
+    return storage::frame::encode(kMagic, kBegin, p);
 }
 
 std::string encodeDone(std::uint64_t id)
 {
     std::string p;
     put(p, id, 8);
-    return frame(kDone, p);
+    return storage::frame::encode(kMagic, kDone, p);
+}
+
+std::string encodeTemporary(const Temporary& t)
+{
+    std::string p;
+    put(p, t.id, 8);
+    put(p, t.folder.size(), 4);
+    p += t.folder;
+    put(p, t.prefix.size(), 4);
+    p += t.prefix;
+    return storage::frame::encode(kMagic, kTemporary, p);
 }
 
 Parsed parse(std::string_view bytes)
 {
     Parsed out;
     std::vector<Record> begun;
+    std::vector<Temporary> temporaries;
     std::set<std::uint64_t> done;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::string_view rest = bytes.substr(pos);
-        std::uint64_t length = 0, stored = 0;
-        if (rest.size() < kHeaderSize + 4 || std::memcmp(rest.data(), kMagic, 4) != 0 ||
-            !Reader(rest.substr(5, 4)).get(length, 4) || length > kMaxPayload ||
-            rest.size() < kHeaderSize + length + 4 ||
-            !Reader(rest.substr(kHeaderSize + length, 4)).get(stored, 4) ||
-            crc32(rest.substr(4, 5 + length)) != stored) {
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        const auto f = storage::frame::next(rest, kMagic);
+        if (!f) {
             out.tornTail = true;
             break;
         }
-        const auto type = static_cast<std::uint8_t>(rest[4]);
-        const std::string_view payload = rest.substr(kHeaderSize, length);
-        if (type == kBegin) {
+        if (f->type == kBegin) {
             Record r;
-            if (decodeBegin(payload, r))
+            if (decodeBegin(f->payload, r))
                 begun.push_back(std::move(r));
-        } else if (type == kDone) {
+        } else if (f->type == kTemporary) {
+            Temporary t;
+            if (decodeTemporary(f->payload, t))
+                temporaries.push_back(std::move(t));
+        } else if (f->type == kDone) {
             std::uint64_t id = 0;
-            if (Reader(payload).get(id, 8))
+            if (Reader(f->payload).get(id, 8))
                 done.insert(id);
         }
         ++out.records;
-        pos += kHeaderSize + length + 4;
     }
     for (Record& r : begun)
         if (!done.count(r.id))
             out.unfinished.push_back(std::move(r));
+    for (Temporary& t : temporaries)
+        if (!done.count(t.id))
+            out.temporaries.push_back(std::move(t));
     return out;
 }
 
-bool begin(Record& record, std::string& error)
+Status begin(std::span<Record* const> records, std::span<Temporary* const> temporaries)
 {
-    return writer().begin(record, error);
+    return writer().begin(records, temporaries);
 }
 
-bool finish(std::uint64_t id, std::string& error)
+Status begin(Record& record)
 {
-    return writer().finish(id, error);
+    Record* one[] = {&record};
+    return writer().begin(one, {});
+}
+
+Status finish(std::uint64_t id)
+{
+    return writer().finish(id);
 }
 
 Outcome rollBack(const Record& record, std::string& detail)
@@ -497,25 +424,105 @@ Outcome rollBack(const Record& record, std::string& detail)
     return Outcome::RolledBack;
 }
 
-RecoveryReport recover()
+namespace {
+
+// The journals in the folder.
+std::vector<std::string> journalNames(const std::filesystem::path& dir)
 {
-    RecoveryReport report;
-    const std::filesystem::path dir = folder();
-    if (dir.empty())
-        return report;
+    std::vector<std::string> names;
     DIR* d = ::opendir(dir.c_str());
     if (!d)
-        return report;
-    std::vector<std::string> names;
+        return names;
     while (const dirent* e = ::readdir(d)) {
         const std::string_view name = e->d_name;
         if (name.size() > kSuffix.size() && name.ends_with(kSuffix))
             names.emplace_back(name);
     }
     ::closedir(d);
+    return names;
+}
 
+// Rolls one unfinished record back and logs what it did; false when the
+// record must be kept to try again.
+bool recoverRecord(const Record& r, RecoveryReport& report)
+{
+    std::string detail;
+    const std::string path = log::escapeControls(r.path);
+    switch (rollBack(r, detail)) {
+    case Outcome::RolledBack:
+        ++report.rolledBack;
+        log::write("Rolled back an interrupted change of " + path);
+        break;
+    case Outcome::Completed:
+        ++report.completed;
+        break;
+    case Outcome::Changed:
+    case Outcome::Gone:
+        ++report.leftAlone;
+        log::write("Left " + path + " alone after an interrupted change: " + detail);
+        break;
+    case Outcome::Failed:
+        ++report.failed;
+        log::write("Could not roll back an interrupted change of " + path + ": " + detail);
+        return false;
+    }
+    return true;
+}
+
+// Removes the temporary files of an unfinished commit by rename. One that a
+// running commit holds (locked) is not a leftover.
+void removeTemporaries(const Temporary& t, RecoveryReport& report)
+{
+    DIR* d = ::opendir(t.folder.c_str());
+    if (!d)
+        return;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (!name.starts_with(t.prefix) || !isTemporaryName(name))
+            continue;
+        const std::string path = t.folder + "/" + std::string(name);
+        const int fd = io::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::unlink(path.c_str()) == 0) {
+            ++report.temporariesRemoved;
+            log::write("Removed the leftover temporary file " + log::escapeControls(path));
+        }
+        io::close(fd);
+    }
+    ::closedir(d);
+}
+
+// Recovers what one journal of a process that is gone left unfinished;
+// false when the journal must be kept.
+bool recoverJournal(const std::filesystem::path& file, int fd, RecoveryReport& report)
+{
+    std::string bytes;
+    if (io::readToEnd(fd, bytes) != 0) {
+        log::write("Undo journal " + log::escapeControls(file.string()) + " unreadable: " + std::strerror(errno));
+        return true;
+    }
+    const Parsed parsed = parse(bytes);
+    bool keep = false;
+    // Newest first, so that two unfinished patches of one file unwind in the
+    // reverse order of their writing.
+    for (auto it = parsed.unfinished.rbegin(); it != parsed.unfinished.rend(); ++it)
+        keep = !recoverRecord(*it, report) || keep;
+    for (const Temporary& t : parsed.temporaries)
+        removeTemporaries(t, report);
+    return keep;
+}
+
+} // namespace
+
+RecoveryReport recover()
+{
+    RecoveryReport report;
+    const std::filesystem::path dir = folder();
+    if (dir.empty())
+        return report;
     bool removedAny = false;
-    for (const std::string& name : names) {
+    for (const std::string& name : journalNames(dir)) {
         const std::filesystem::path file = dir / name;
         const int fd = io::open(file.c_str(), O_RDWR | O_NOFOLLOW);
         if (fd < 0)
@@ -526,49 +533,14 @@ RecoveryReport recover()
             continue;
         }
         ++report.journalsRead;
-        std::string bytes;
-        if (io::readToEnd(fd, bytes) != 0) {
-            log::write("Undo journal " + log::escapeControls(file.string()) + " unreadable: " +
-                       std::strerror(errno));
-            io::close(fd);
-            continue;
-        }
-        const Parsed parsed = parse(bytes);
-        bool keep = false;
-        // Newest first, so that two unfinished patches of one file unwind in
-        // the reverse order of their writing.
-        for (auto it = parsed.unfinished.rbegin(); it != parsed.unfinished.rend(); ++it) {
-            const Record& r = *it;
-            std::string detail;
-            const std::string path = log::escapeControls(r.path);
-            switch (rollBack(r, detail)) {
-            case Outcome::RolledBack:
-                ++report.rolledBack;
-                log::write("Rolled back an interrupted change of " + path);
-                break;
-            case Outcome::Completed:
-                ++report.completed;
-                break;
-            case Outcome::Changed:
-            case Outcome::Gone:
-                ++report.leftAlone;
-                log::write("Left " + path + " alone after an interrupted change: " + detail);
-                break;
-            case Outcome::Failed:
-                ++report.failed;
-                keep = true;
-                log::write("Could not roll back an interrupted change of " + path + ": " + detail);
-                break;
-            }
-        }
-        if (!keep) {
+        if (!recoverJournal(file, fd, report)) {
             ::unlink(file.c_str());
             removedAny = true;
         }
         io::close(fd);
     }
     if (removedAny)
-        fileio::io::syncFolder(dir);
+        io::syncFolder(dir);
     return report;
 }
 

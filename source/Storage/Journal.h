@@ -3,7 +3,11 @@
 // Before a file is patched in place, the journal gets a record of the file's
 // identity, its path and, for every patched range, the offset, the old bytes
 // and the new bytes; the record is synced before the first byte of the file
-// changes. When the patch is synced, a "done" record follows.
+// changes. Before a temporary file is made beside a file, to be renamed over
+// it, the journal gets a record of the folder and of the temporary's name
+// prefix, synced before the temporary exists. When the commit is over (synced,
+// or given up), a "done" record follows. A group of commits writes all its
+// records and syncs them once.
 //
 // Each process appends to a journal file of its own, which it holds locked
 // (flock) while it lives, under $XDG_STATE_HOME/yomi/journal (default
@@ -11,17 +15,17 @@
 // gone (their lock can be taken), so two running instances never undo each
 // other's work.
 //
-// Records carry a magic, a length and a CRC-32; reading stops at the first
-// record that does not check out (a record torn by a crash is always the last
-// one, since a journal has one writer that syncs each record).
+// Records are framed as RecordFrame.h says, with the magic "YJR1".
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <span>
 #include <string_view>
 #include <vector>
 
+#include "Platform/Result.h"
 #include "Storage/FileCommit.h"
 
 namespace yomi::fileio::journal {
@@ -39,16 +43,27 @@ struct Record {
     std::vector<Patch> patches;
 };
 
+// A temporary file that is about to be made in `folder`, with a name that
+// starts with `prefix` (".<name>.yomi-") and ends in six random characters
+// and ".tmp".
+struct Temporary {
+    std::uint64_t id = 0;
+    std::string folder; // absolute, symbolic links resolved
+    std::string prefix;
+};
+
 // The folder holding the journals, from the environment at the time of the
 // call; empty when neither XDG_STATE_HOME nor a home folder is known.
 std::filesystem::path folder();
 
-// Appends a record and syncs it; creates the journal (and syncs the folders
-// it creates) on first use. False with the reason in `error`.
-bool begin(Record& record, std::string& error);
-// Marks the record done (not synced: a record whose file holds every new
-// byte counts as finished anyway).
-bool finish(std::uint64_t id, std::string& error);
+// Appends the records (giving each its id) and syncs them with one sync;
+// creates the journal (and syncs the folders it creates) on first use. On a
+// failure, with the reason, none of the records may be acted on.
+Status begin(std::span<Record* const> records, std::span<Temporary* const> temporaries = {});
+Status begin(Record& record);
+// Marks a record done (not synced: a record whose file holds every new byte,
+// or whose temporary is gone, counts as finished anyway).
+Status finish(std::uint64_t id);
 
 // --- Recovery --------------------------------------------------------------
 
@@ -62,7 +77,9 @@ enum class Outcome {
 };
 
 // Reads the unfinished records of every journal whose process is gone, rolls
-// each back, and removes the journals that need nothing more.
+// each in-place commit back, removes each temporary file left by a commit
+// (unless a running commit holds it), and removes the journals that need
+// nothing more.
 RecoveryReport recover();
 
 // Rolls one record back (exposed for tests).
@@ -72,9 +89,11 @@ Outcome rollBack(const Record& record, std::string& detail);
 
 std::string encodeBegin(const Record& record);
 std::string encodeDone(std::uint64_t id);
+std::string encodeTemporary(const Temporary& temporary);
 
 struct Parsed {
     std::vector<Record> unfinished; // begin records without a done record
+    std::vector<Temporary> temporaries; // temporary records without a done record
     std::size_t records = 0;        // records that checked out
     bool tornTail = false;          // trailing bytes that did not check out
 };

@@ -16,26 +16,27 @@
 
 #include "Storage/FileCommit.h"
 #include "Storage/FileIo.h"
-#include "Storage/Journal.h"
+#include "Storage/RecordFrame.h"
 #include "Platform/Log.h"
 
 namespace yomi::storage {
 namespace {
 
-constexpr char kMagic[4] = {'Y', 'U', 'N', '1'};
+using frame::put;
+using frame::Reader;
+
+constexpr std::string_view kMagic = "YUN1";
 constexpr std::uint8_t kHeader = 1;
 constexpr std::uint8_t kChange = 2;
 constexpr std::uint8_t kCommitted = 3;
 constexpr std::uint8_t kEnd = 4;
 constexpr std::uint8_t kDeltaEdit = 2; // a change's edit, with both sides as deltas
-constexpr std::size_t kFrameHead = 4 + 1 + 4;
-constexpr std::uint32_t kMaxPayload = 1u << 30;
 constexpr std::string_view kPrefix = "save-";
 constexpr std::string_view kSuffix = ".undo";
 
 std::uint32_t crc(std::string_view bytes)
 {
-    return fileio::journal::crc32(bytes);
+    return frame::crc32(bytes);
 }
 
 std::string errnoText(std::string_view what)
@@ -44,12 +45,6 @@ std::string errnoText(std::string_view what)
 }
 
 // --- Little-endian encoding ---
-
-void put(std::string& out, std::uint64_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
-}
 
 void putBytes(std::string& out, std::string_view bytes)
 {
@@ -67,73 +62,31 @@ void putValue(std::string& out, const OptString& value)
         put(out, c, 2);
 }
 
-class Reader {
-public:
-    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
-    bool get(std::uint64_t& v, int n)
-    {
-        if (bytes_.size() - pos_ < static_cast<std::size_t>(n))
-            return false;
-        v = 0;
-        for (int i = 0; i < n; ++i)
-            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
-        pos_ += static_cast<std::size_t>(n);
-        return true;
-    }
-    template <typename T>
-    bool getAs(T& out, int n)
-    {
-        std::uint64_t v = 0;
-        if (!get(v, n))
-            return false;
-        out = static_cast<T>(v);
-        return true;
-    }
-    bool bytes(std::string& out)
-    {
-        std::uint64_t n = 0;
-        if (!get(n, 4) || bytes_.size() - pos_ < n)
-            return false;
-        out.assign(bytes_.substr(pos_, n));
-        pos_ += n;
-        return true;
-    }
-    bool value(OptString& out)
-    {
-        std::uint64_t present = 0, n = 0;
-        if (!get(present, 1))
-            return false;
-        if (!present) {
-            out.reset();
-            return true;
-        }
-        if (!get(n, 4) || (bytes_.size() - pos_) / 2 < n)
-            return false;
-        String s;
-        s.reserve(n);
-        for (std::uint64_t i = 0; i < n; ++i) {
-            std::uint64_t c = 0;
-            get(c, 2);
-            s.push_back(static_cast<char16_t>(c));
-        }
-        out = std::move(s);
-        return true;
-    }
-    bool atEnd() const { return pos_ == bytes_.size(); }
-
-private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
-
-std::string frame(std::uint8_t type, const std::string& payload)
+bool getValue(Reader& in, OptString& out)
 {
-    std::string out(kMagic, sizeof kMagic);
-    out.push_back(static_cast<char>(type));
-    put(out, payload.size(), 4);
-    out += payload;
-    put(out, crc(std::string_view(out).substr(sizeof kMagic)), 4);
-    return out;
+    std::uint64_t present = 0, n = 0;
+    if (!in.get(present, 1))
+        return false;
+    if (!present) {
+        out.reset();
+        return true;
+    }
+    if (!in.get(n, 4) || in.left() / 2 < n)
+        return false;
+    String s;
+    s.reserve(n);
+    for (std::uint64_t i = 0; i < n; ++i) {
+        std::uint64_t c = 0;
+        in.get(c, 2);
+        s.push_back(static_cast<char16_t>(c));
+    }
+    out = std::move(s);
+    return true;
+}
+
+std::string encode(std::uint8_t type, const std::string& payload)
+{
+    return frame::encode(kMagic, type, payload);
 }
 
 void putStamp(std::string& p, const FileStamp& s)
@@ -172,15 +125,15 @@ std::string encodeChange(std::size_t index, const Change& c)
         putBytes(p, e.oldDelta);
         putBytes(p, e.newDelta);
     }
-    return frame(kChange, p);
+    return encode(kChange, p);
 }
 
 bool decodeChange(std::string_view payload, std::size_t& index, Change& c)
 {
     Reader in(payload);
     std::uint64_t hasEdit = 0;
-    if (!in.getAs(index, 4) || !in.bytes(c.path) || !in.bytes(c.key) || !in.value(c.oldValue) ||
-        !in.value(c.newValue) || !in.get(hasEdit, 1))
+    if (!in.getAs(index, 4) || !in.bytes(c.path) || !in.bytes(c.key) || !getValue(in, c.oldValue) ||
+        !getValue(in, c.newValue) || !in.get(hasEdit, 1))
         return false;
     if (hasEdit) {
         ByteEdit e;
@@ -207,26 +160,6 @@ bool decodeChange(std::string_view payload, std::size_t& index, Change& c)
 }
 
 // --- Location ---
-
-bool makeFolders(const std::filesystem::path& dir, std::string& error)
-{
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return true;
-        errno = ENOTDIR;
-        error = errnoText(dir.string());
-        return false;
-    }
-    if (dir.has_parent_path() && dir.parent_path() != dir && !makeFolders(dir.parent_path(), error))
-        return false;
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = errnoText("create " + dir.string());
-        return false;
-    }
-    fileio::io::syncFolder(dir.parent_path());
-    return true;
-}
 
 std::string fileName(std::uint64_t id)
 {
@@ -520,16 +453,9 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
     bool headed = false;
     std::unordered_map<std::size_t, std::size_t> slots; // record index -> position in save.changes
     std::string_view rest = *bytes;
-    while (!rest.empty()) {
-        std::uint64_t length = 0, stored = 0;
-        if (rest.size() < kFrameHead + 4 || std::memcmp(rest.data(), kMagic, 4) != 0 ||
-            !Reader(rest.substr(5, 4)).get(length, 4) || length > kMaxPayload ||
-            rest.size() < kFrameHead + length + 4 || !Reader(rest.substr(kFrameHead + length, 4)).get(stored, 4) ||
-            crc(rest.substr(4, 5 + length)) != stored)
-            break;
-        const auto type = static_cast<std::uint8_t>(rest[4]);
-        const std::string_view payload = rest.substr(kFrameHead, length);
-        rest.remove_prefix(kFrameHead + length + 4);
+    while (const auto f = frame::next(rest, kMagic)) {
+        const std::uint8_t type = f->type;
+        const std::string_view payload = f->payload;
         Reader in(payload);
         if (type == kHeader) {
             std::uint64_t kind = 0;
@@ -597,8 +523,10 @@ bool UndoLog::open(std::string& error)
         error = "no folder for the undo log (neither XDG_STATE_HOME nor a home folder is set)";
         return false;
     }
-    if (!makeFolders(dir, error))
+    if (const Status made = fileio::io::makeFolders(dir); !made) {
+        error = made.reason();
         return false;
+    }
     const std::vector<std::uint64_t> ids = listSaves();
     std::uint64_t id = ids.empty() ? 1 : ids.back() + 1;
     for (int attempt = 0; attempt < 64 && fd_ < 0; ++attempt, ++id) {
@@ -624,7 +552,7 @@ bool UndoLog::open(std::string& error)
                                           std::chrono::system_clock::now().time_since_epoch())
                                           .count()),
         8);
-    if (!append(frame(kHeader, p), true, error))
+    if (!append(encode(kHeader, p), true, error))
         return false;
     // The log must outlive a power loss as surely as the changes it describes.
     fileio::io::syncFolder(dir);
@@ -647,7 +575,7 @@ bool UndoLog::append(const std::string& bytes, bool sync, std::string& error)
     return true;
 }
 
-std::optional<std::size_t> UndoLog::record(const Change& change, std::string& error)
+std::optional<std::size_t> UndoLog::record(const Change& change, std::string& error, bool sync)
 {
     if (finished_ || broken_) {
         error = finished_ ? "the undo log is closed" : "the undo log could not be written";
@@ -658,10 +586,26 @@ std::optional<std::size_t> UndoLog::record(const Change& change, std::string& er
         return std::nullopt;
     }
     const std::size_t handle = recorded_;
-    if (!append(encodeChange(handle, change), true, error))
+    if (!append(encodeChange(handle, change), sync, error))
         return std::nullopt;
     ++recorded_;
     return handle;
+}
+
+bool UndoLog::sync(std::string& error)
+{
+    if (finished_ || broken_) {
+        error = finished_ ? "the undo log is closed" : "the undo log could not be written";
+        return false;
+    }
+    if (fd_ < 0)
+        return true;
+    if (fileio::io::fsync(fd_) != 0) {
+        error = errnoText("sync the undo log");
+        broken_ = true;
+        return false;
+    }
+    return true;
 }
 
 bool UndoLog::markCommitted(std::size_t handle, const std::optional<FileStamp>& after, std::string& error)
@@ -675,7 +619,7 @@ bool UndoLog::markCommitted(std::size_t handle, const std::optional<FileStamp>& 
     p.push_back(after ? 1 : 0);
     if (after)
         putStamp(p, *after);
-    return append(frame(kCommitted, p), false, error);
+    return append(encode(kCommitted, p), false, error);
 }
 
 void UndoLog::finish()
@@ -686,7 +630,7 @@ void UndoLog::finish()
     if (fd_ < 0)
         return;
     std::string error;
-    if (!broken_ && !append(frame(kEnd, {}), true, error))
+    if (!broken_ && !append(encode(kEnd, {}), true, error))
         log::write("Undo log " + std::to_string(id_) + " not completed: " + error);
     fileio::io::close(fd_);
     fd_ = -1;

@@ -9,9 +9,9 @@
 // of every change it may have made. Only the last kKeptSaves logs are kept:
 // making a new one removes the oldest.
 //
-// Records carry a magic, a type, a length and a CRC-32, as the commit journal
-// does; reading stops at the first record that does not check out (a crash
-// can only tear the last one).
+// Records are framed as RecordFrame.h says, with the magic "YUN1". A group of
+// changes may be recorded without a sync each and synced at once, before any
+// of them is made.
 #pragma once
 
 #include <sys/types.h>
@@ -136,10 +136,13 @@ public:
     UndoLog& operator=(const UndoLog&) = delete;
 
     // Records a change about to be made (without `after`), synced before it
-    // returns; makes the log on first use. Returns the change's handle for
-    // markCommitted; nullopt with the reason in `error`, in which case the
-    // change must not be made.
-    std::optional<std::size_t> record(const Change& change, std::string& error);
+    // returns unless `sync` is false; makes the log on first use. Returns the
+    // change's handle for markCommitted; nullopt with the reason in `error`,
+    // in which case the change must not be made.
+    std::optional<std::size_t> record(const Change& change, std::string& error, bool sync = true);
+    // Syncs the changes recorded without a sync; none of them may be made
+    // before it returns true. A failure breaks the log.
+    bool sync(std::string& error);
     // Marks a recorded change as in the library, with the stamp of its file
     // (none for a library without files). Synced with the next record or by
     // finish().

@@ -258,6 +258,10 @@ INSTANTIATE_TEST_SUITE_P(Edits, CommitPathTest,
 TEST_F(CommitTest, TheFolderCheckAlsoHoldsWhenOnlyCreatingTheTemporaryFileIsRefused)
 {
     makeOriginal();
+    // An in-place commit first, so that the journal is open.
+    const std::string patched = edited(original, Edit::SameLength);
+    ASSERT_TRUE(commit(patched).ok);
+    original = patched;
     // Opens of a rename commit: the file, its folder, the temporary file.
     io::ScopedFault fault({Op::Open, 3, EACCES});
     const CommitResult r = commit(edited(original, Edit::Longer));

@@ -193,26 +193,37 @@ TEST(TemporaryNameTest, RecognisesOnlyOurPattern)
     EXPECT_FALSE(fileio::isTemporaryName(".song.mp3"));
 }
 
-TEST(TemporarySweepTest, RemovesLeftoversOfOursAndNothingElse)
+TEST(TemporarySweepTest, RemovesOnlyTheLeftoversAJournalNames)
 {
     Scratch scratch;
     const fs::path lib = scratch.library();
     fs::create_directories(lib / "a" / "b");
-    fs::create_directories(scratch.root() / "outside");
     const std::vector<fs::path> ours = {lib / ".x.mp3.yomi-abcdef.tmp", lib / "a" / "b" / ".y.flac.yomi-ZZZ999.tmp"};
     const std::vector<fs::path> theirs = {lib / "a" / "x.mp3", lib / ".hidden", lib / "a" / "x.mp3.yomi-abcdef.tmp",
-                                          scratch.root() / "outside" / ".z.ogg.yomi-abcdef.tmp"};
+                                          lib / "a" / ".x.mp3.yomi-abcdef.tmp", // no record for this folder
+                                          lib / ".z.ogg.yomi-abcdef.tmp",       // no record at all
+                                          lib / ".done.yomi-abcdef.tmp"};       // its commit finished
     for (const auto& p : ours)
         writeFile(p, "partial");
     for (const auto& p : theirs)
         writeFile(p, "keep");
-    // A link to a folder outside the root is not followed.
-    fs::create_directory_symlink(scratch.root() / "outside", lib / "link");
     // One that a running commit holds is not a leftover.
     const fs::path held = lib / "a" / ".w.opus.yomi-HELD00.tmp";
     writeFile(held, "in progress");
     const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+
+    // The journal of a process that is gone.
+    using fileio::journal::Temporary;
+    std::string journal;
+    for (const Temporary& t : {Temporary{1, lib.string(), ".x.mp3.yomi-"},
+                               Temporary{2, (lib / "a" / "b").string(), ".y.flac.yomi-"},
+                               Temporary{3, (lib / "a").string(), ".w.opus.yomi-"},
+                               Temporary{4, lib.string(), ".done.yomi-"}})
+        journal += fileio::journal::encodeTemporary(t);
+    journal += fileio::journal::encodeDone(4);
+    fs::create_directories(scratch.journalFolder());
+    writeFile(scratch.journalFolder() / "111-1.journal", journal);
 
     std::vector<std::string> lines;
     log::ScopedSink capture([&](std::string_view t) { lines.emplace_back(t); });
@@ -225,6 +236,7 @@ TEST(TemporarySweepTest, RemovesLeftoversOfOursAndNothingElse)
     for (const auto& p : theirs)
         EXPECT_TRUE(fs::exists(p)) << p;
     EXPECT_TRUE(fs::exists(held));
+    EXPECT_FALSE(fs::exists(scratch.journalFolder() / "111-1.journal"));
 }
 
 TEST(TemporarySweepTest, AMissingRootIsNoError)
