@@ -3,6 +3,7 @@
 #include <array>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace yomi::bridge {
 
@@ -58,6 +59,29 @@ public:
 };
 
 } // namespace
+
+namespace {
+
+class OneByOneGroup final : public WriteGroup {
+public:
+    void add(Track& track, const String& value, std::string_view key) override
+    {
+        results_.push_back(track.setValue(value, key));
+    }
+    std::size_t size() const override { return results_.size(); }
+    bool due() const override { return !results_.empty(); }
+    std::vector<WriteResult> commit() override { return std::exchange(results_, {}); }
+
+private:
+    std::vector<WriteResult> results_;
+};
+
+} // namespace
+
+std::unique_ptr<WriteGroup> Application::writeGroup()
+{
+    return std::make_unique<OneByOneGroup>();
+}
 
 std::shared_ptr<Application> applicationWithBundleIdentifier(std::string_view identifier)
 {

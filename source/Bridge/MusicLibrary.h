@@ -107,6 +107,24 @@ public:
     virtual std::vector<std::shared_ptr<Playlist>> playlists() = 0;
 };
 
+// The writes of a Save, handed over one by one and made durable together.
+// No write of a group is in the library before commit() returns its result.
+class WriteGroup {
+public:
+    virtual ~WriteGroup() = default;
+    // Queues the write of `value` under `key` of a track in its visit, as
+    // Track::setValue takes it; the track need not outlive its visit.
+    virtual void add(Track& track, const String& value, std::string_view key) = 0;
+    // Writes queued and not yet committed.
+    virtual std::size_t size() const = 0;
+    // Whether the queued writes should be committed now: the group is full,
+    // or its first write has waited long enough.
+    virtual bool due() const = 0;
+    // Makes every queued write and returns the results in the order of add();
+    // the group is empty afterwards.
+    virtual std::vector<WriteResult> commit() = 0;
+};
+
 class Application {
 public:
     virtual ~Application() = default;
@@ -118,6 +136,9 @@ public:
     // log must outlive the setting. A library that cannot take changes back
     // ignores the log and records nothing.
     virtual void setUndoLog(storage::UndoLog* log) { (void)log; }
+    // A group for the writes of one Save. The default makes each write at
+    // once, through Track::setValue, so that every group holds one write.
+    virtual std::unique_ptr<WriteGroup> writeGroup();
     // Takes back one change that this kind of library recorded, recording the
     // inverse change in `log` before it is made. A library that cannot take
     // changes back fails.

@@ -85,23 +85,29 @@ void storeTallies(PairDict& dict, Tallies& tallies, bool onlyTallied = false)
     }
 }
 
-// Writes a listed sort value to a track. A change is logged only once it is
-// really in the library; a failed write gets a line of its own with the
-// reason. The tally counts the sort value the track holds afterwards.
-void writeListed(bridge::Track& track, std::string_view sortKey, const String& value, const String& listed,
-                 const OptString& current, Tally& tally, SaveReport& report)
+// What a Save keeps of a track whose write waits in a group: the track's
+// visit is over by the time the group is committed.
+struct QueuedWrite {
+    OptString name;
+    String value;
+    String listed;
+    OptString current;
+    std::string location;
+};
+
+// Reports the committed write of a listed sort value. A change is logged only
+// once it is really in the library; a failed write gets a line of its own
+// with the reason. The tally counts the sort value the track holds afterwards.
+void reportWrite(const QueuedWrite& q, const bridge::WriteResult& result, Tally& tally, SaveReport& report)
 {
-    const OptString name = track.name();
-    const bridge::WriteResult result = track.setValue(listed, sortKey);
-    if (result.ok || current)
-        tally.add(result.ok ? listed : *current);
+    if (result.ok || q.current)
+        tally.add(result.ok ? q.listed : *q.current);
     if (result.ok) {
         ++report.written;
-        log::write(changeLine(name, value, listed) + "\n");
+        log::write(changeLine(q.name, q.value, q.listed) + "\n");
     } else {
         ++report.failed;
-        const std::string where = track.location();
-        log::write("write failed: " + changeLine(name, value, listed, where) + " (" +
+        log::write("write failed: " + changeLine(q.name, q.value, q.listed, q.location) + " (" +
                        log::escapeControls(result.reason) + ")\n",
                    log::Priority::Warning);
     }
@@ -364,8 +370,26 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
     if (app)
         app->setUndoLog(&undo);
     Tallies tallies;
+    // Writes go to the library in groups that are made durable together; a
+    // write is counted and logged only once its group is committed, in the
+    // order of the walk.
+    const std::unique_ptr<bridge::WriteGroup> group = app ? app->writeGroup() : nullptr;
+    std::vector<QueuedWrite> queued;
+    const auto commitGroup = [&] {
+        if (queued.empty())
+            return;
+        const std::vector<bridge::WriteResult> results = group->commit();
+        for (std::size_t i = 0; i < queued.size(); ++i) {
+            const bridge::WriteResult result =
+                i < results.size() ? results[i] : bridge::WriteResult::failure("not written");
+            reportWrite(queued[i], result, tallies[queued[i].value], lastSave_);
+        }
+        queued.clear();
+    };
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
+        if (group && group->due())
+            commitGroup();
         if (++visited % kRedrawInterval == 0)
             reportProgress(visited, total);
         const OptString value = track.valueForKey(valueKey).copy();
@@ -385,9 +409,12 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
                 tallies[*value].add(*current);
             return;
         }
-
-        writeListed(track, sortKey, *value, listed, current, tallies[*value], lastSave_);
+        queued.push_back(QueuedWrite{track.name(), *value, listed, current, track.location()});
+        group->add(track, listed, sortKey);
+        if (group->due())
+            commitGroup();
     });
+    commitGroup();
     reportProgress(visited, total);
     if (app)
         app->setUndoLog(nullptr);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -45,16 +46,50 @@ std::string_view trimLeft(std::string_view s)
     return s;
 }
 
-// What the tracks of one walk share.
-struct Walk {
+// What the tracks of one walk share; held also by the writes of a group
+// that the walk's tracks queued.
+struct Walk : std::enable_shared_from_this<Walk> {
     explicit Walk(std::string r) : root(std::move(r)) {}
     const std::string root; // with a trailing '/'
-    LibraryIndex* index = nullptr;
+    std::unique_ptr<LibraryIndex> index;
+    bool indexClosed = false; // the walk's index transaction is over
     UndoSlot undo;
     // Counts the writes made through the walk's tracks: values read before
     // a write are checked against the file before they are handed out.
     std::atomic<std::uint64_t> writes{0};
 };
+
+// A write of a walk's track on its way to the file.
+struct PendingWrite {
+    std::shared_ptr<Walk> walk;
+    std::string relative;
+    TrackValues written; // the track's values with the new one
+    std::optional<PreparedWrite> prepared;
+    WriteResult refused;               // why there is nothing prepared
+    std::optional<WriteResult> result; // once committed or refused
+};
+
+// After the commit: the walk's later reads check their file again, and the
+// index gets the row of the written file as the write check found it. It
+// answers for the file only after a later read confirms it. Once the walk's
+// index is closed, the row stays as it was, and the next walk parses the
+// file.
+void settle(PendingWrite& w, WriteResult result)
+{
+    Walk& walk = *w.walk;
+    walk.writes.fetch_add(1);
+    if (result.ok && walk.index && !walk.indexClosed) {
+        const std::string path = walk.root + w.relative;
+        if (const auto now = statFile(path)) {
+            w.written.identity = now->identity;
+            w.written.ctimeNanoseconds = now->ctimeNanoseconds;
+            walk.index->store(w.relative, w.written, nowNanoseconds());
+        } else {
+            walk.index->drop(w.relative);
+        }
+    }
+    w.result = std::move(result);
+}
 
 class FolderTrack final : public Track {
 public:
@@ -99,43 +134,55 @@ public:
 
     WriteResult setValue(const String& value, std::string_view key) override
     {
+        PendingWrite w = beginWrite(value, key);
+        if (!w.prepared)
+            return w.refused;
+        settle(w, commitWrites(std::span(&*w.prepared, 1), walk_->undo ? *walk_->undo : nullptr).front());
+        return *w.result;
+    }
+
+    // setValue up to the commit: the file read, edited and proven.
+    PendingWrite beginWrite(const String& value, std::string_view key)
+    {
+        PendingWrite w;
+        w.walk = walk_->shared_from_this();
+        w.relative = relative_;
         const auto property = propertyForKey(key);
-        if (!property || !isTextProperty(*property))
-            return WriteResult::failure("cannot write the property " + std::string(key));
+        if (!property || !isTextProperty(*property)) {
+            w.refused = WriteResult::failure("cannot write the property " + std::string(key));
+            return w;
+        }
         const TrackValues& v = values();
-        if (!v.identity)
-            return WriteResult::failure("cannot open the file: " + v.openError);
-        TrackValues written = v;
+        if (!v.identity) {
+            w.refused = WriteResult::failure("cannot open the file: " + v.openError);
+            return w;
+        }
+        w.written = v;
+        w.written.texts[static_cast<int>(*property)] = value;
         // The values describe the file as it was; the next read parses anew.
         stale_ = true;
-        const std::string path = walk_->root + relative_;
         // Whatever TagLib throws while it parses or renders (bad_alloc on a
         // size it trusted) fails this write alone.
-        WriteResult result;
         try {
-            result = writeProperty(path, *written.identity, format_, *property, value,
-                                   walk_->undo ? *walk_->undo : nullptr, key);
+            Result<PreparedWrite> prepared =
+                prepareWrite(walk_->root + relative_, *w.written.identity, format_, *property, value, key);
+            if (prepared)
+                w.prepared = std::move(*prepared);
+            else
+                w.refused = WriteResult::failure(prepared.reason());
         } catch (const std::exception& e) {
-            result = WriteResult::failure(std::string("the write failed: ") + e.what());
+            w.refused = WriteResult::failure(std::string("the write failed: ") + e.what());
         } catch (...) {
-            result = WriteResult::failure("the write failed");
+            w.refused = WriteResult::failure("the write failed");
         }
         walk_->writes.fetch_add(1);
-        if (result.ok && walk_->index) {
-            // The row of the written file, as the write check found it. It
-            // answers for the file only after a later read confirms it.
-            const auto now = statFile(path);
-            written.texts[static_cast<int>(*property)] = value;
-            if (now) {
-                written.identity = now->identity;
-                written.ctimeNanoseconds = now->ctimeNanoseconds;
-                walk_->index->store(relative_, written, nowNanoseconds());
-            } else {
-                walk_->index->drop(relative_);
-            }
-        }
-        return result;
+        return w;
     }
+
+    // The version of the file the track's values were read from.
+    std::optional<fileio::FileIdentity> fileIdentity() { return values().identity; }
+    // Makes the next read parse the file anew.
+    void forget() { stale_ = true; }
 
     std::string location() override { return walk_->root + relative_; }
 
@@ -176,11 +223,11 @@ private:
 class FolderSequence final : public TrackSequence {
 public:
     FolderSequence(std::string root, FileList files, std::unique_ptr<LibraryIndex> index, UndoSlot undo)
-        : walk_(std::move(root)), files_(std::move(files)), index_(std::move(index)),
-          ahead_(walk_.root, files_, index_.get(), parseThreadCount(), kReadAhead, &walk_.writes)
+        : walk_(std::make_shared<Walk>(std::move(root))), files_(std::move(files)),
+          ahead_(walk_->root, files_, index.get(), parseThreadCount(), kReadAhead, &walk_->writes)
     {
-        walk_.index = index_.get();
-        walk_.undo = std::move(undo);
+        walk_->index = std::move(index);
+        walk_->undo = std::move(undo);
     }
 
     ~FolderSequence() override { finish(false); }
@@ -195,16 +242,16 @@ public:
         for (std::size_t i = 0; i < count; ++i) {
             ParseAhead::Read& read = reads[i];
             std::string relative = files_.path(next_ + i);
-            if (read.stamp != walk_.writes.load()) {
+            if (read.stamp != walk_->writes.load()) {
                 // A write of this walk came after the read: the file may be
                 // one that was written (a link to it, say).
-                const std::string path = walk_.root + relative;
+                const std::string path = walk_->root + relative;
                 const auto now = statFile(path);
                 const TrackValues& v = read.values;
                 if (!now || !v.identity || *v.identity != now->identity || v.ctimeNanoseconds != now->ctimeNanoseconds)
                     read.values = readTrack(path, formatForName(relative).value_or(Format::Mpeg));
             }
-            slots_[i].reset(&walk_, std::move(relative), std::move(read.values));
+            slots_[i].reset(walk_.get(), std::move(relative), std::move(read.values));
             out[i] = &slots_[i];
         }
         next_ += count;
@@ -226,17 +273,17 @@ private:
             return;
         finished_ = true;
         ahead_.stop();
-        if (index_) {
+        if (walk_->index) {
             std::string note;
-            index_->finishWalk(complete, note);
+            walk_->index->finishWalk(complete, note);
+            walk_->indexClosed = true;
             if (!note.empty())
                 log::write(log::escapeControls(note));
         }
     }
 
-    Walk walk_;
+    std::shared_ptr<Walk> walk_;
     FileList files_;
-    std::unique_ptr<LibraryIndex> index_;
     ParseAhead ahead_;
     std::size_t next_ = 0;
     std::size_t handedOut_ = 0;
@@ -290,6 +337,101 @@ private:
     std::shared_ptr<Playlist> playlist_;
 };
 
+// Writes queued by a Save, committed together (see commitWrites): at most
+// kGroupSize (YOMI_COMMIT_GROUP=N to choose) or what came within kGroupTime.
+class FolderWriteGroup final : public WriteGroup {
+public:
+    explicit FolderWriteGroup(UndoSlot undo) : undo_(std::move(undo)), limit_(groupSize()) {}
+
+    void add(Track& track, const String& value, std::string_view key) override
+    {
+        auto* folderTrack = dynamic_cast<FolderTrack*>(&track);
+        if (!folderTrack) {
+            PendingWrite& w = queued_.emplace_back();
+            w.result = track.setValue(value, key);
+            return;
+        }
+        // A second link to a file the group already writes: the group goes
+        // first, and the track reads the file as it then is.
+        if (const auto id = folderTrack->fileIdentity(); id && writesFile(*id)) {
+            commitQueued();
+            folderTrack->forget();
+        }
+        if (queued_.empty())
+            started_ = std::chrono::steady_clock::now();
+        queued_.push_back(folderTrack->beginWrite(value, key));
+    }
+
+    std::size_t size() const override { return queued_.size(); }
+
+    bool due() const override
+    {
+        return queued_.size() >= limit_ ||
+               (!queued_.empty() && std::chrono::steady_clock::now() - started_ >= kGroupTime);
+    }
+
+    std::vector<WriteResult> commit() override
+    {
+        commitQueued();
+        std::vector<WriteResult> results;
+        results.reserve(queued_.size());
+        for (PendingWrite& w : queued_)
+            results.push_back(std::move(*w.result));
+        queued_.clear();
+        return results;
+    }
+
+private:
+    static constexpr std::size_t kGroupSize = 64;
+    static constexpr std::chrono::milliseconds kGroupTime{250};
+
+    static std::size_t groupSize()
+    {
+        if (const char* text = std::getenv("YOMI_COMMIT_GROUP")) {
+            char* end = nullptr;
+            const unsigned long n = std::strtoul(text, &end, 10);
+            if (end != text && *end == '\0' && n >= 1 && n <= 4096)
+                return n;
+        }
+        return kGroupSize;
+    }
+
+    bool writesFile(const fileio::FileIdentity& id) const
+    {
+        return std::any_of(queued_.begin(), queued_.end(), [&](const PendingWrite& w) {
+            return !w.result && w.prepared && w.prepared->opened.device == id.device &&
+                   w.prepared->opened.inode == id.inode;
+        });
+    }
+
+    void commitQueued()
+    {
+        std::vector<PendingWrite*> committing;
+        std::vector<PreparedWrite> writes;
+        for (PendingWrite& w : queued_) {
+            if (w.result)
+                continue;
+            if (!w.prepared) {
+                w.result = w.refused;
+                continue;
+            }
+            committing.push_back(&w);
+            writes.push_back(std::move(*w.prepared));
+            w.prepared.reset();
+        }
+        if (committing.empty())
+            return;
+        std::vector<WriteResult> results = commitWrites(writes, *undo_);
+        for (std::size_t i = 0; i < committing.size(); ++i)
+            settle(*committing[i], std::move(results[i]));
+    }
+
+    UndoSlot undo_;
+    std::size_t limit_;
+    std::vector<PendingWrite> queued_;
+    std::chrono::steady_clock::time_point started_;
+};
+
 class FolderApplication final : public Application, public SortValueSource {
 public:
     explicit FolderApplication(std::filesystem::path root)
@@ -303,6 +445,7 @@ public:
         return LibraryIndex::sortValuesFor(root_, value);
     }
     void setUndoLog(storage::UndoLog* log) override { *undo_ = log; }
+    std::unique_ptr<WriteGroup> writeGroup() override { return std::make_unique<FolderWriteGroup>(undo_); }
     storage::RevertOutcome revertChange(const storage::Change& change, storage::UndoLog& log) override
     {
         return storage::revertFileChange(change, log);

@@ -64,33 +64,38 @@ std::string compare(const TagSnapshot& before, const TagSnapshot& after, Propert
 
 } // namespace
 
-WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
-                          Property property, const String& value, storage::UndoLog* undo, std::string_view key)
+Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened,
+                                   Format format, Property property, const String& value, std::string_view key)
 {
     if (!isTextProperty(property))
-        return WriteResult::failure("cannot write " + std::string(propertyName(property)));
+        return Failure{"cannot write " + std::string(propertyName(property))};
 
+    PreparedWrite write;
+    write.file = file;
+    write.opened = opened;
     std::string error;
-    const std::optional<std::string> original = fileio::readWholeFile(file, &error);
+    std::optional<std::string> original = fileio::readWholeFile(file, &error);
     if (!original)
-        return WriteResult::failure("cannot read the file: " + error);
+        return Failure{"cannot read the file: " + error};
     const auto now = fileio::identify(file);
     if (!now || !(*now == opened) || static_cast<std::size_t>(opened.size) != original->size())
-        return WriteResult::failure("changed on disk");
+        return Failure{"changed on disk"};
 
     auto before = parse(format, *original, true);
     if (!before->isValid())
-        return WriteResult::failure("the file did not parse cleanly");
+        return Failure{"the file did not parse cleanly"};
     const TagLib::AudioProperties* audio = before->file().audioProperties();
     const bool module = format == Format::Mod || format == Format::S3m || format == Format::It ||
                         format == Format::Xm;
     if (!module && (!audio || audio->sampleRate() <= 0))
-        return WriteResult::failure("no audio stream found in the file");
+        return Failure{"no audio stream found in the file"};
 
     const TagLib::String newValue = toTagLib(value);
     const std::optional<TagLib::String> oldValue = before->text(property);
-    if (oldValue == std::optional<TagLib::String>(newValue))
-        return WriteResult::success();
+    if (oldValue == std::optional<TagLib::String>(newValue)) {
+        write.unchanged = true;
+        return write;
+    }
     const TagSnapshot expected = before->snapshot();
 
     // ID3v2.3/2.4, ASF, FLAC and Ogg Vorbis/Opus comments are edited on the
@@ -101,13 +106,13 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
     const unsigned int id3Version = id3 ? id3->header()->majorVersion() : 0;
     if ((format == Format::Mpeg || format == Format::TrueAudio) && (id3Version == 3 || id3Version == 4)) {
         if (id3Version == 3 && !id3v23::startsWithTag(*original))
-            return WriteResult::failure("the ID3v2.3 tag is not at the start of the file");
+            return Failure{"the ID3v2.3 tag is not at the start of the file"};
         if (id3v23::startsWithTag(*original)) {
             Result<std::string> edit = id3v23::setText(*original, property, newValue);
             if (edit)
                 spliced = std::move(*edit);
             else if (id3Version == 3)
-                return WriteResult::failure(edit.reason());
+                return Failure{edit.reason()};
         }
     } else if ((format == Format::Wav || format == Format::Aiff) && (id3Version == 3 || id3Version == 4)) {
         Result<std::optional<std::string>> edit =
@@ -115,16 +120,16 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         if (edit)
             spliced = std::move(*edit);
         else if (id3Version == 3)
-            return WriteResult::failure(edit.reason());
+            return Failure{edit.reason()};
     } else if (format == Format::Asf) {
         Result<std::string> edit = asf::setText(*original, property, value);
         if (!edit)
-            return WriteResult::failure(edit.reason());
+            return Failure{edit.reason()};
         spliced = std::move(*edit);
     } else if (format == Format::Flac) {
         Result<std::optional<std::string>> edit = flac::setField(*original, propertyName(property), toUtf8(value));
         if (!edit)
-            return WriteResult::failure(edit.reason());
+            return Failure{edit.reason()};
         spliced = std::move(*edit);
     } else if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus) {
         spliced = ogg::setField(*original, propertyName(property), toUtf8(value), error);
@@ -140,41 +145,80 @@ WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileI
         if (set)
             set = before->save();
         if (!set)
-            return WriteResult::failure(set.reason());
+            return Failure{set.reason()};
         edited = bytesOf(before->stream());
     }
     before.reset();
 
     if (const std::string unproven = proveEdit(format, *original, edited, property); !unproven.empty())
-        return WriteResult::failure(unproven);
+        return Failure{unproven};
     auto after = parse(format, edited, true);
     if (!after->isValid())
-        return WriteResult::failure("the edited file does not parse");
+        return Failure{"the edited file does not parse"};
     const std::string difference = compare(expected, after->snapshot(), property, newValue);
     after.reset();
     if (!difference.empty())
-        return WriteResult::failure(difference);
+        return Failure{difference};
 
-    std::optional<std::size_t> recorded;
-    if (undo) {
-        storage::Change change;
-        std::error_code ec;
-        change.path = std::filesystem::absolute(file, ec).string();
-        change.key = std::string(key.empty() ? propertyName(property) : key);
-        if (oldValue)
-            change.oldValue = fromTagLib(*oldValue);
-        change.newValue = value;
-        change.edit = storage::ByteEdit::between(*original, edited);
-        recorded = undo->record(change, error);
-        if (!recorded)
-            return WriteResult::failure("cannot record the change for undo: " + error);
+    std::error_code ec;
+    write.change.path = std::filesystem::absolute(file, ec).string();
+    write.change.key = std::string(key.empty() ? propertyName(property) : key);
+    if (oldValue)
+        write.change.oldValue = fromTagLib(*oldValue);
+    write.change.newValue = value;
+    write.change.edit = storage::ByteEdit::between(*original, edited);
+    write.original = std::move(*original);
+    write.edited = std::move(edited);
+    return write;
+}
+
+std::vector<WriteResult> commitWrites(std::span<PreparedWrite> writes, storage::UndoLog* undo)
+{
+    std::vector<WriteResult> results(writes.size());
+    std::vector<std::optional<std::size_t>> recorded(writes.size());
+    std::vector<std::size_t> toCommit;
+    std::string error;
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        if (writes[i].unchanged)
+            continue;
+        if (undo) {
+            recorded[i] = undo->record(writes[i].change, error, false);
+            if (!recorded[i]) {
+                results[i] = WriteResult::failure("cannot record the change for undo: " + error);
+                continue;
+            }
+        }
+        toCommit.push_back(i);
     }
-    const fileio::CommitResult committed = fileio::commitFile(file, opened, *original, edited);
-    if (!committed.ok)
-        return WriteResult::failure(committed.reason);
-    if (recorded)
-        undo->markCommitted(*recorded, storage::stampOf(file), error);
-    return WriteResult::success();
+    // One sync for the whole group's undo records, before any file changes.
+    if (undo && !toCommit.empty() && !undo->sync(error)) {
+        for (const std::size_t i : toCommit)
+            results[i] = WriteResult::failure("cannot record the change for undo: " + error);
+        return results;
+    }
+    fileio::CommitGroup group;
+    for (const std::size_t i : toCommit)
+        group.add(writes[i].file, writes[i].opened, writes[i].original, writes[i].edited);
+    const std::vector<fileio::CommitResult> committed = group.commit();
+    for (std::size_t k = 0; k < toCommit.size(); ++k) {
+        const std::size_t i = toCommit[k];
+        if (!committed[k].ok) {
+            results[i] = WriteResult::failure(committed[k].reason);
+            continue;
+        }
+        if (recorded[i])
+            undo->markCommitted(*recorded[i], storage::stampOf(writes[i].file), error);
+    }
+    return results;
+}
+
+WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
+                          Property property, const String& value, storage::UndoLog* undo, std::string_view key)
+{
+    Result<PreparedWrite> prepared = prepareWrite(file, opened, format, property, value, key);
+    if (!prepared)
+        return WriteResult::failure(prepared.reason());
+    return commitWrites(std::span(&*prepared, 1), undo).front();
 }
 
 } // namespace yomi::bridge::folder

@@ -2,9 +2,13 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "Bridge/Folder/Formats.h"
 #include "Bridge/MusicLibrary.h"
+#include "Platform/Result.h"
 #include "Storage/FileCommit.h"
 #include "Storage/UndoLog.h"
 
@@ -32,5 +36,26 @@ namespace yomi::bridge::folder {
 WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
                           Property property, const String& value, storage::UndoLog* undo = nullptr,
                           std::string_view key = {});
+
+// A write that passed every check of writeProperty and waits for its commit.
+struct PreparedWrite {
+    std::filesystem::path file;
+    fileio::FileIdentity opened;
+    bool unchanged = false; // the file already holds the value: nothing to write
+    std::string original;   // the file's bytes as read
+    std::string edited;     // the bytes to commit
+    storage::Change change; // what the undo log records
+};
+
+// writeProperty up to the commit: reads, edits and proves the edit. Fails
+// with the reasons writeProperty gives.
+Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened,
+                                   Format format, Property property, const String& value, std::string_view key = {});
+
+// Commits prepared writes as one group (fileio::CommitGroup): with an undo
+// log, every change is recorded and the records are synced once before any
+// file changes; a change that cannot be recorded is not made. The results
+// are in the order of `writes`, each as writeProperty would give it.
+std::vector<WriteResult> commitWrites(std::span<PreparedWrite> writes, storage::UndoLog* undo);
 
 } // namespace yomi::bridge::folder
