@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/RecordingLauncher.h"
@@ -312,6 +313,68 @@ TEST_F(EditTest, WithoutAnArrayControllerNothingIsEdited)
     c.copyOriginalToPinYin(nullptr);
     EXPECT_EQ(row(0)->sortStr, u"とうきょう");
     EXPECT_EQ(observer.count(kDataArrayKey, ListChange::Kind::Reset), 1u);
+}
+
+// A library that makes its writes in groups of two and fails the second
+// write of the Save; it notes how many lines were logged when each group was
+// committed.
+class GroupedLibrary final : public bridge::Application {
+public:
+    GroupedLibrary(std::shared_ptr<MemoryLibrary> inner, const LogCapture& log) : inner_(std::move(inner)), log_(log) {}
+    std::vector<std::shared_ptr<bridge::Source>> sources() override { return inner_->sources(); }
+    void setUndoLog(storage::UndoLog* log) override { inner_->setUndoLog(log); }
+
+    std::unique_ptr<bridge::WriteGroup> writeGroup() override
+    {
+        class Group final : public bridge::WriteGroup {
+        public:
+            explicit Group(GroupedLibrary& owner) : owner_(owner) {}
+            void add(bridge::Track& track, const String& value, std::string_view key) override
+            {
+                held_.push_back(++owner_.adds == 2 ? bridge::WriteResult::failure("disk full")
+                                                   : track.setValue(value, key));
+            }
+            std::size_t size() const override { return held_.size(); }
+            bool due() const override { return held_.size() >= 2; }
+            std::vector<bridge::WriteResult> commit() override
+            {
+                owner_.linesAtCommit.push_back(owner_.log_.lines.size());
+                return std::exchange(held_, {});
+            }
+
+        private:
+            GroupedLibrary& owner_;
+            std::vector<bridge::WriteResult> held_;
+        };
+        return std::make_unique<Group>(*this);
+    }
+
+    int adds = 0;
+    std::vector<std::size_t> linesAtCommit;
+
+private:
+    std::shared_ptr<MemoryLibrary> inner_;
+    const LogCapture& log_;
+};
+
+TEST_F(SaveTest, ChangeLinesComeAfterTheirGroupCommitsInTrackOrder)
+{
+    for (const char16_t* name : {u"A", u"B", u"C"})
+        artist(u"東京事変", std::nullopt, name);
+    list(u"東京事変", u"tokyo jihen");
+    auto grouped = std::make_shared<GroupedLibrary>(library, log);
+    bridge::ScopedApplication over{bridge::kMusicApplicationIdentifier, grouped};
+    log.lines.clear();
+    c.save(nullptr);
+
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"A:東京事変->tokyo jihen\n",
+                                                    "write failed: B:東京事変->tokyo jihen (disk full)\n",
+                                                    "C:東京事変->tokyo jihen\n"}));
+    // Nothing of a group is logged before its commit: two groups, {A, B}
+    // then {C}.
+    EXPECT_EQ(grouped->linesAtCommit, (std::vector<std::size_t>{0, 2}));
+    EXPECT_EQ(c.lastSaveReport().written, 2u);
+    EXPECT_EQ(c.lastSaveReport().failed, 1u);
 }
 
 } // namespace
