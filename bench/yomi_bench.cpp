@@ -400,12 +400,20 @@ struct Row {
     std::vector<std::pair<unsigned, double>> firstLoad; // workers, seconds
     double load = 0;                                    // first Load, default workers
     std::size_t listed = 0;
-    double save = 0, bareWrite = 0;
+    double save = 0, bareWrite = 0;                    // Save at the default group size
+    std::vector<std::pair<unsigned, double>> saveByGroup; // group size, seconds
     double saveCpu = 0, bareWriteCpu = 0; // processor time (user + system)
     std::size_t saveWritten = 0, saveFailed = 0, bareWritten = 0;
     Memory memory, rescanMemory;
     double memoryLoadMicros = 0;
 };
+
+// The group sizes Save is measured at (YOMI_COMMIT_GROUP); 0 is the default
+// one, measured last. 1 commits file by file.
+std::vector<unsigned> saveGroupSizes()
+{
+    return {1, 8, 0};
+}
 
 std::string runToken()
 {
@@ -521,28 +529,45 @@ Row measure(const fs::path& library, const Options& o)
                 e->sortStr.clear();
         const std::string token = runToken();
         std::vector<double> saves, writes, saveCpu, writeCpu;
+        std::map<unsigned, std::vector<double>> byGroup;
         for (int r = 0; r < o.saveReps; ++r) {
             std::unordered_map<std::string, std::string> bareValues;
-            for (std::size_t i = 0; i < chosen.size(); ++i) {
-                chosen[i]->sortStr = toUtf16("bench " + token + " c" + std::to_string(r) + " " + std::to_string(i));
+            for (std::size_t i = 0; i < chosen.size(); ++i)
                 bareValues[toUtf8(chosen[i]->originalStr)] =
                     "bench " + token + " b" + std::to_string(r) + " " + std::to_string(i);
+            // The other group sizes first, the default one last, each with
+            // values of its own so that every Save writes every chosen track.
+            for (const unsigned group : saveGroupSizes()) {
+                for (std::size_t i = 0; i < chosen.size(); ++i)
+                    chosen[i]->sortStr = toUtf16("bench " + token + " c" + std::to_string(r) + " g" +
+                                                 std::to_string(group) + " " + std::to_string(i));
+                const std::string size = group ? std::to_string(group) : std::string();
+                if (group)
+                    ::setenv("YOMI_COMMIT_GROUP", size.c_str(), 1);
+                else
+                    ::unsetenv("YOMI_COMMIT_GROUP");
+                const auto start = Clock::now();
+                const double cpu = cpuSeconds();
+                controller.save(nullptr);
+                byGroup[group].push_back(secondsSince(start));
+                if (group == 0) {
+                    saves.push_back(byGroup[group].back());
+                    saveCpu.push_back(cpuSeconds() - cpu);
+                    row.saveWritten = controller.lastSaveReport().written;
+                    row.saveFailed = controller.lastSaveReport().failed;
+                }
             }
+            ::unsetenv("YOMI_COMMIT_GROUP");
+
             auto start = Clock::now();
             double cpu = cpuSeconds();
-            controller.save(nullptr);
-            saves.push_back(secondsSince(start));
-            saveCpu.push_back(cpuSeconds() - cpu);
-            row.saveWritten = controller.lastSaveReport().written;
-            row.saveFailed = controller.lastSaveReport().failed;
-
-            start = Clock::now();
-            cpu = cpuSeconds();
             row.bareWritten = bareWrite(copy, bareValues);
             writes.push_back(secondsSince(start));
             writeCpu.push_back(cpuSeconds() - cpu);
         }
         row.save = median(saves);
+        for (const unsigned group : saveGroupSizes())
+            row.saveByGroup.emplace_back(group, median(byGroup[group]));
         row.bareWrite = median(writes);
         row.saveCpu = median(saveCpu);
         row.bareWriteCpu = median(writeCpu);
@@ -583,15 +608,28 @@ std::string growth(const Memory& m)
     return m.peakKiB < 0 || m.beforeKiB < 0 ? "–" : mib(m.peakKiB - m.beforeKiB);
 }
 
+std::string saveFigures(const Row& r)
+{
+    std::string out;
+    for (const auto& [group, seconds] : r.saveByGroup)
+        out += (out.empty() ? "" : " / ") + figure(seconds, 3);
+    return out.empty() ? figure(r.save, 3) : out;
+}
+
 std::string table(const std::vector<Row>& rows)
 {
+    std::string groups;
+    for (unsigned g : saveGroupSizes())
+        groups += (groups.empty() ? "" : " / ") + (g ? std::to_string(g) : std::string("64 (default)"));
     std::ostringstream t;
     std::string workers;
     for (unsigned w : workerCounts())
         workers += (workers.empty() ? "" : " / ") + std::to_string(w);
     t << "| tracks | walk + stat (s) | TagLib read (s) | first Load, " << workers
       << " workers (s) | first Load / read | rescan Load (s) | rescan / walk + stat | listed | TagLib write (s) | "
-         "Save (s) | Save / write | Save CPU / write CPU | written | Load peak RSS, first / rescan (MiB) | "
+         "Save, group of "
+      << groups
+      << " (s) | Save / write | Save CPU / write CPU | written | Load peak RSS, first / rescan (MiB) | "
          "RSS growth in Load, first / rescan (MiB) | in-memory Load (µs/track) |\n"
       << "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
     for (const Row& r : rows) {
@@ -601,7 +639,7 @@ std::string table(const std::vector<Row>& rows)
         t << "| " << r.tracks << " | " << figure(r.bareWalkStat, 3) << " | " << figure(r.bareRead, 3) << " | "
           << (first.empty() ? "–" : first) << " | " << ratio(r.load, r.bareRead) << " | " << figure(r.rescan, 3)
           << " | " << ratio(r.rescan, r.bareWalkStat) << " | " << r.listed << " | " << figure(r.bareWrite, 3) << " | "
-          << figure(r.save, 3) << " | " << ratio(r.save, r.bareWrite) << " | "
+          << saveFigures(r) << " | " << ratio(r.save, r.bareWrite) << " | "
           << (r.saveCpu > 0 ? fixed(r.saveCpu, 2) + " / " + fixed(r.bareWriteCpu, 2) + " s" : "–") << " | "
           << r.saveWritten;
         if (r.saveFailed)
