@@ -118,7 +118,10 @@ std::string temporaryPrefix(const std::string& name)
 {
     // Keep within NAME_MAX however long the original name is.
     const std::size_t room = NAME_MAX - 1 - kTempMarker.size() - kTempRandomLength - kTempSuffix.size();
-    return "." + name.substr(0, std::min(name.size(), room)) + std::string(kTempMarker);
+    std::string prefix(1, '.');
+    prefix.append(name, 0, std::min(name.size(), room));
+    prefix.append(kTempMarker);
+    return prefix;
 }
 
 std::string temporaryName(const std::string& prefix)
