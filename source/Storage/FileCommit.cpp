@@ -209,6 +209,39 @@ void finishRecord(std::uint64_t id, const std::string& path)
                    done.reason());
 }
 
+// The ranges to patch, checked against what is really on disk: the undo
+// record must hold the file's bytes, not what the caller believes is there.
+void planInPlace(Entry& e)
+{
+    e.record.identity = identityOf(e.st);
+    e.record.path = e.path;
+    e.record.patches = differingRanges(e.original, e.edited);
+    for (const journal::Patch& p : e.record.patches) {
+        std::string now(p.oldBytes.size(), '\0');
+        if (io::preadAll(e.fd.get(), now, p.offset) != 0)
+            return e.fail(errnoText("read"));
+        if (now != p.oldBytes)
+            return e.fail("changed on disk");
+    }
+}
+
+// The folder a temporary file will be made in, and its name prefix.
+void planRename(Entry& e)
+{
+    if (e.st.st_nlink > 1)
+        return e.fail("file has several hard links");
+    const std::size_t slash = e.path.rfind('/');
+    const std::string dir = slash == 0 ? "/" : e.path.substr(0, slash);
+    e.name = e.path.substr(slash + 1);
+    e.dirFd = Fd(io::open(dir.c_str(), O_RDONLY | O_DIRECTORY));
+    if (!e.dirFd)
+        return e.fail(notPermitted(errno) ? "folder is not writable" : errnoText("open folder"));
+    if (::faccessat(e.dirFd.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return e.fail(notPermitted(errno) ? "folder is not writable" : errnoText("check folder"));
+    e.temporary.folder = dir;
+    e.temporary.prefix = temporaryPrefix(e.name);
+}
+
 // The checks before anything is written: the file is still the expected
 // version and can be written; then what the journal must hold for it.
 void open(Entry& e)
@@ -249,34 +282,7 @@ void open(Entry& e)
         return e.fail("changed on disk");
 
     e.inPlace = e.original.size() == e.edited.size();
-    if (e.inPlace) {
-        e.record.identity = identityOf(e.st);
-        e.record.path = e.path;
-        e.record.patches = differingRanges(e.original, e.edited);
-        // The undo record must hold what is really on disk, not what the
-        // caller believes is there.
-        for (const journal::Patch& p : e.record.patches) {
-            std::string now(p.oldBytes.size(), '\0');
-            if (io::preadAll(e.fd.get(), now, p.offset) != 0)
-                return e.fail(errnoText("read"));
-            if (now != p.oldBytes)
-                return e.fail("changed on disk");
-        }
-        return;
-    }
-
-    if (e.st.st_nlink > 1)
-        return e.fail("file has several hard links");
-    const std::size_t slash = e.path.rfind('/');
-    const std::string dir = slash == 0 ? "/" : e.path.substr(0, slash);
-    e.name = e.path.substr(slash + 1);
-    e.dirFd = Fd(io::open(dir.c_str(), O_RDONLY | O_DIRECTORY));
-    if (!e.dirFd)
-        return e.fail(notPermitted(errno) ? "folder is not writable" : errnoText("open folder"));
-    if (::faccessat(e.dirFd.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
-        return e.fail(notPermitted(errno) ? "folder is not writable" : errnoText("check folder"));
-    e.temporary.folder = dir;
-    e.temporary.prefix = temporaryPrefix(e.name);
+    e.inPlace ? planInPlace(e) : planRename(e);
 }
 
 // Writes the journal records of every pending commit with one sync.
