@@ -33,7 +33,7 @@ std::string errnoText(std::string_view what, int error = errno)
 
 CommitResult failure(std::string reason)
 {
-    return {false, false, std::move(reason)};
+    return Failure{std::move(reason)};
 }
 
 FileIdentity identityOf(const struct stat& st)
@@ -195,7 +195,7 @@ struct CommitGroup::Entry {
 
     bool pending() const { return !result; }
     void fail(std::string reason) { result = failure(std::move(reason)); }
-    void succeed() { result = CommitResult{true, true, {}}; }
+    void succeed() { result = CommitOutcome{true}; }
 };
 
 namespace {
@@ -248,7 +248,7 @@ void open(Entry& e)
 {
     if (e.original.size() == e.edited.size() &&
         std::memcmp(e.original.data(), e.edited.data(), e.edited.size()) == 0) {
-        e.result = CommitResult{true, false, {}};
+        e.result = CommitOutcome{false};
         return;
     }
     if (static_cast<off_t>(e.original.size()) != e.expected.size)

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Platform/Result.h"
+
 namespace yomi::fileio {
 
 // What identifies one version of a file on disk.
@@ -31,11 +33,13 @@ struct FileIdentity {
 // it cannot be read.
 std::optional<FileIdentity> identify(const std::filesystem::path& file);
 
-struct CommitResult {
-    bool ok = true;
-    bool changed = false; // false when the new content equals the old one
-    std::string reason;   // why it failed; empty on success
+// What a commit that succeeded did.
+struct CommitOutcome {
+    bool changed = true; // false when the new content equals the old one
 };
+
+// The outcome of a commit, or the reason it failed.
+using CommitResult = Result<CommitOutcome>;
 
 // Replaces the content of `file`, which must still be the version `expected`
 // names, whose bytes were `original`, by `edited`, so that at every moment
@@ -43,7 +47,7 @@ struct CommitResult {
 // or all of the new ones.
 //
 // - Content equal to the old one writes nothing: bytes and modification
-//   time stay (ok, changed == false), whatever the file's state.
+//   time stay (success, changed == false), whatever the file's state.
 // - The file at the path (symbolic links followed) must still have the
 //   expected device, inode, size and modification time to the nanosecond,
 //   and hold `original` where it is to change; otherwise nothing is written

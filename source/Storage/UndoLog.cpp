@@ -685,8 +685,8 @@ RevertOutcome revertFileChange(const Change& change, UndoLog& log)
     if (!handle)
         return {Status::Failed, "cannot record the revert for undo: " + error};
     const fileio::CommitResult committed = fileio::commitFile(change.path, *identity, *current, *restored);
-    if (!committed.ok)
-        return {Status::Failed, committed.reason};
+    if (!committed)
+        return {Status::Failed, committed.reason()};
     if (!log.markCommitted(*handle, stampOf(change.path), error))
         log::write("Undo log: " + error);
     return {Status::Reverted, {}};

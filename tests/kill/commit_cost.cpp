@@ -93,8 +93,8 @@ void commitAll(const Set& s)
     for (std::size_t i = 0; i < s.paths.size(); ++i) {
         const auto id = yomi::fileio::identify(s.paths[i]);
         const auto r = yomi::fileio::commitFile(s.paths[i], *id, s.before[i], s.after[i]);
-        if (!r.ok) {
-            std::cerr << "commit failed: " << r.reason << "\n";
+        if (!r) {
+            std::cerr << "commit failed: " << r.reason() << "\n";
             std::exit(1);
         }
     }

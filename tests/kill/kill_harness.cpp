@@ -329,8 +329,8 @@ public:
             }
             const auto results = group.commit();
             for (std::size_t i = next; i < end; ++i) {
-                if (!results[i - next].ok) {
-                    std::cerr << "commit of " << paths_[i] << " failed: " << results[i - next].reason << "\n";
+                if (!results[i - next]) {
+                    std::cerr << "commit of " << paths_[i] << " failed: " << results[i - next].reason() << "\n";
                     ::_exit(4);
                 }
             }

@@ -62,12 +62,12 @@ TEST_F(GroupTest, OneFailureIsReportedInItsPlaceWhileTheOthersCommit)
 
     ASSERT_EQ(results.size(), std::size_t(kFiles));
     for (const int i : {0, 1, 3, 5}) {
-        EXPECT_TRUE(results[i].ok) << i << ": " << results[i].reason;
+        EXPECT_TRUE(results[i].ok()) << i << ": " << results[i].reason();
         EXPECT_EQ(readFile(paths[i]), after[i]) << i;
     }
-    EXPECT_EQ(results[2].reason, "changed on disk");
+    EXPECT_EQ(results[2].reason(), "changed on disk");
     EXPECT_EQ(readFile(paths[2]), before[2] + "x");
-    EXPECT_THAT(results[4].reason, HasSubstr("write: "));
+    EXPECT_THAT(results[4].reason(), HasSubstr("write: "));
     EXPECT_EQ(readFile(paths[4]), before[4]);
     EXPECT_TRUE(scratch.temporaries().empty());
     EXPECT_EQ(scratch.unfinishedRecords(), 0u);

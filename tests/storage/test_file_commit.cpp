@@ -73,8 +73,8 @@ TEST_F(CommitTest, EqualContentWritesNothing)
     fileio::FileIdentity stale = before;
     stale.mtimeNanoseconds += 1;
     const CommitResult r = commitFile(file(), stale, bytesOf(original), bytesOf(original));
-    EXPECT_TRUE(r.ok);
-    EXPECT_FALSE(r.changed);
+    ASSERT_TRUE(r.ok());
+    EXPECT_FALSE(r->changed);
     EXPECT_EQ(identityOf(file()), before);
     EXPECT_EQ(readFile(file()), original);
     EXPECT_FALSE(fs::exists(scratch.journalFolder()));
@@ -99,9 +99,8 @@ TEST_P(CommitPathTest, WritesTheNewContentAndKeepsModeAndAttributes)
     const auto before = identityOf(file());
     const std::string after = edited(original, GetParam());
     const CommitResult r = commit(after);
-    ASSERT_TRUE(r.ok) << r.reason;
-    EXPECT_TRUE(r.changed);
-    EXPECT_EQ(r.reason, "");
+    ASSERT_TRUE(r.ok()) << r.reason();
+    EXPECT_TRUE(r->changed);
     EXPECT_EQ(readFile(file()), after);
     EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0640));
     char value[16] = {};
@@ -125,7 +124,7 @@ TEST_P(CommitPathTest, ThroughASymbolicLinkChangesTheTargetAndKeepsTheLink)
     fs::create_symlink("real/song.flac", file());
     const std::string after = edited(original, GetParam());
     const CommitResult r = commitFile(file(), identityOf(file()), bytesOf(original), bytesOf(after));
-    ASSERT_TRUE(r.ok) << r.reason;
+    ASSERT_TRUE(r.ok()) << r.reason();
     EXPECT_TRUE(fs::is_symlink(file()));
     EXPECT_EQ(readFile(target), after);
     EXPECT_TRUE(scratch.temporaries().empty());
@@ -162,8 +161,8 @@ TEST_P(CommitPathTest, AFileChangedSinceItWasIdentifiedIsLeftAlone)
         const std::string onDisk = fs::exists(file()) ? readFile(file()) : "";
         const auto idAfter = fileio::identify(file());
         const CommitResult r = commitFile(file(), id, bytesOf(original), bytesOf(after));
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.reason, "changed on disk");
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(r.reason(), "changed on disk");
         EXPECT_EQ(fs::exists(file()) ? readFile(file()) : "", onDisk);
         EXPECT_EQ(fileio::identify(file()), idAfter);
         EXPECT_TRUE(scratch.temporaries().empty());
@@ -177,8 +176,8 @@ TEST_P(CommitPathTest, AFileUnwritableEvenForRootIsNotWritten)
     if (!scratch.makeImmutable(file()))
         GTEST_SKIP() << "the immutable flag is not available here";
     const CommitResult r = commit(edited(original, GetParam()));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.reason, "file is not writable");
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.reason(), "file is not writable");
     EXPECT_EQ(readFile(file()), original);
     EXPECT_EQ(identityOf(file()), id);
     EXPECT_TRUE(scratch.temporaries().empty());
@@ -194,12 +193,12 @@ TEST_P(CommitPathTest, AReadOnlyFileIsNotWritten)
         // commit acts on, so make the open fail as it would for a user.
         io::ScopedFault fault({Op::Open, 1, EACCES});
         const CommitResult r = commit(after);
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.reason, "file is not writable");
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(r.reason(), "file is not writable");
     } else {
         const CommitResult r = commit(after);
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.reason, "file is not writable");
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(r.reason(), "file is not writable");
     }
     EXPECT_EQ(readFile(file()), original);
     EXPECT_TRUE(scratch.temporaries().empty());
@@ -220,11 +219,11 @@ TEST_P(CommitPathTest, AFolderThatCannotBeWrittenAllowsOnlyInPlace)
     const std::string after = edited(original, GetParam());
     const CommitResult r = commit(after);
     if (GetParam() == Edit::SameLength) {
-        ASSERT_TRUE(r.ok) << r.reason;
+        ASSERT_TRUE(r.ok()) << r.reason();
         EXPECT_EQ(readFile(file()), after);
     } else {
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.reason, "folder is not writable");
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(r.reason(), "folder is not writable");
         EXPECT_EQ(readFile(file()), original);
     }
     setImmutable(scratch.library(), false);
@@ -240,12 +239,12 @@ TEST_P(CommitPathTest, AHardLinkedFileIsPatchedInPlaceOrRefused)
     const std::string after = edited(original, GetParam());
     const CommitResult r = commit(after);
     if (GetParam() == Edit::SameLength) {
-        ASSERT_TRUE(r.ok) << r.reason;
+        ASSERT_TRUE(r.ok()) << r.reason();
         EXPECT_EQ(readFile(other), after);
         EXPECT_EQ(fs::hard_link_count(file()), 2u);
     } else {
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.reason, "file has several hard links");
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(r.reason(), "file has several hard links");
         EXPECT_EQ(readFile(file()), original);
     }
     EXPECT_TRUE(scratch.temporaries().empty());
@@ -260,13 +259,13 @@ TEST_F(CommitTest, TheFolderCheckAlsoHoldsWhenOnlyCreatingTheTemporaryFileIsRefu
     makeOriginal();
     // An in-place commit first, so that the journal is open.
     const std::string patched = edited(original, Edit::SameLength);
-    ASSERT_TRUE(commit(patched).ok);
+    ASSERT_TRUE(commit(patched).ok());
     original = patched;
     // Opens of a rename commit: the file, its folder, the temporary file.
     io::ScopedFault fault({Op::Open, 3, EACCES});
     const CommitResult r = commit(edited(original, Edit::Longer));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.reason, "folder is not writable");
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.reason(), "folder is not writable");
     EXPECT_EQ(readFile(file()), original);
 }
 
@@ -279,8 +278,8 @@ TEST_F(CommitTest, ACallerWhoseOriginalBytesAreStaleIsRefused)
     std::string after = believed;
     after[45] = 'Z';
     const CommitResult r = commitFile(file(), identityOf(file()), bytesOf(believed), bytesOf(after));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.reason, "changed on disk");
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.reason(), "changed on disk");
     EXPECT_EQ(readFile(file()), original);
 }
 
@@ -290,7 +289,7 @@ TEST_F(CommitTest, AVeryLongNameStillGetsATemporaryFile)
     writeFile(longName, original);
     const std::string after = edited(original, Edit::Longer);
     const CommitResult r = commitFile(longName, identityOf(longName), bytesOf(original), bytesOf(after));
-    ASSERT_TRUE(r.ok) << r.reason;
+    ASSERT_TRUE(r.ok()) << r.reason();
     EXPECT_EQ(readFile(longName), after);
 }
 
@@ -302,7 +301,7 @@ TEST_F(CommitTest, ShortTransfersAreCarriedOn)
         const std::string after = edited(original, e);
         io::ScopedFault fault({e == Edit::SameLength ? Op::PWrite : Op::Write, 1, 0, true});
         const CommitResult r = commit(after);
-        ASSERT_TRUE(r.ok) << r.reason;
+        ASSERT_TRUE(r.ok()) << r.reason();
         EXPECT_EQ(readFile(file()), after);
     }
 }
@@ -312,7 +311,7 @@ TEST_F(CommitTest, AForkedChildKilledMidPatchIsRolledBackWhileTheParentLives)
     // The parent has a journal of its own, open and locked.
     makeOriginal();
     std::string first = edited(original, Edit::SameLength);
-    ASSERT_TRUE(commit(first).ok);
+    ASSERT_TRUE(commit(first).ok());
     original = first;
 
     const auto id = identityOf(file());
@@ -325,7 +324,7 @@ TEST_F(CommitTest, AForkedChildKilledMidPatchIsRolledBackWhileTheParentLives)
             if (op == Op::PWrite && ++patches == 2)
                 ::raise(SIGKILL);
         });
-        commit(after);
+        (void)commit(after);
         ::_exit(0);
     }
     int status = 0;
@@ -356,7 +355,7 @@ TEST_P(CommitFaultTest, EveryFailingCallLeavesTheOldFileOrReportsSuccessTruthful
     // a new journal folder and a fresh file.
     makeOriginal();
     io::resetCounts();
-    ASSERT_TRUE(commit(after).ok);
+    ASSERT_TRUE(commit(after).ok());
     const int calls = io::callCount(op);
     ASSERT_GT(calls, 0) << "the commit makes no " << io::opName(op) << " call";
 
@@ -366,18 +365,18 @@ TEST_P(CommitFaultTest, EveryFailingCallLeavesTheOldFileOrReportsSuccessTruthful
         scratch.freshState();
         makeOriginal();
         const auto id = identityOf(file());
-        CommitResult r;
+        CommitResult r = Failure{"not run"};
         {
             io::ScopedFault fault({op, n, error});
             r = commit(after);
         }
         const std::string now = readFile(file());
-        if (r.ok) {
+        if (r.ok()) {
             EXPECT_EQ(now, after);
         } else {
             ++failures;
-            EXPECT_FALSE(r.reason.empty());
-            if (r.reason.find("may not be durable") != std::string::npos) {
+            EXPECT_FALSE(r.reason().empty());
+            if (r.reason().find("may not be durable") != std::string::npos) {
                 // Only the sync of the folder after the rename can fail
                 // once the new content is in place.
                 EXPECT_EQ(now, after);
@@ -390,7 +389,7 @@ TEST_P(CommitFaultTest, EveryFailingCallLeavesTheOldFileOrReportsSuccessTruthful
         // A record left unfinished (its done mark failed) must read as
         // complete, so that recovery keeps the reported success.
         for (const auto& record : scratch.unfinished()) {
-            EXPECT_TRUE(r.ok);
+            EXPECT_TRUE(r.ok());
             std::string detail;
             EXPECT_EQ(fileio::journal::rollBack(record, detail), fileio::journal::Outcome::Completed);
             EXPECT_EQ(readFile(file()), after);
@@ -430,7 +429,7 @@ TEST_P(CommitBrokenDiskTest, TheJournalRestoresWhatTheProcessCouldNot)
     // from the patch on.
     makeOriginal();
     io::resetCounts();
-    ASSERT_TRUE(commit(after).ok);
+    ASSERT_TRUE(commit(after).ok());
     const int firstBroken = GetParam() == Op::PWrite ? 1 : io::callCount(Op::Fsync);
     scratch.freshState();
 
@@ -442,7 +441,7 @@ TEST_P(CommitBrokenDiskTest, TheJournalRestoresWhatTheProcessCouldNot)
         log::ScopedSink quiet([](std::string_view) {});
         io::armFault({GetParam(), firstBroken, EIO, true});
         const CommitResult r = commit(after);
-        const bool expected = !r.ok && r.reason.find("restored when the library is next opened") != std::string::npos;
+        const bool expected = !r.ok() && r.reason().find("restored when the library is next opened") != std::string::npos;
         ::_exit(expected ? 0 : 1);
     }
     int status = 0;

@@ -202,8 +202,8 @@ std::vector<WriteResult> commitWrites(std::span<PreparedWrite> writes, storage::
     const std::vector<fileio::CommitResult> committed = group.commit();
     for (std::size_t k = 0; k < toCommit.size(); ++k) {
         const std::size_t i = toCommit[k];
-        if (!committed[k].ok) {
-            results[i] = WriteResult::failure(committed[k].reason);
+        if (!committed[k]) {
+            results[i] = WriteResult::failure(committed[k].reason());
             continue;
         }
         if (recorded[i])
