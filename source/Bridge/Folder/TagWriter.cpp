@@ -132,9 +132,10 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
             return Failure{edit.reason()};
         spliced = std::move(*edit);
     } else if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus) {
+        error.clear();
         spliced = ogg::setField(*original, propertyName(property), toUtf8(value), error);
         if (!spliced && !error.empty())
-            return WriteResult::failure(error);
+            return Failure{error};
     }
     std::string edited;
     if (spliced) {
