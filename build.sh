@@ -51,7 +51,8 @@ configure() {
     # ccache, where installed, shares compiled objects between checkouts.
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+    cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DYOMI_WERROR="${YOMI_WERROR:-OFF}" "${launcher[@]}" >/dev/null
   fi
 }
 
@@ -68,7 +69,7 @@ sanitize() {
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DYOMI_SANITIZE=ON \
-      -DYOMI_BUILD_GUI=OFF -DYOMI_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+      -DYOMI_BUILD_GUI=OFF -DYOMI_BUILD_BENCH=OFF -DYOMI_WERROR="${YOMI_WERROR:-OFF}" "${launcher[@]}" >/dev/null
   fi
   cmake --build "$dir" --target yomi_core_tests yomi_storage_tests yomi_folder_tests yomi_cli_tests -- --quiet
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

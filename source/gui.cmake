@@ -6,7 +6,12 @@ endif()
 
 find_package(Qt6 REQUIRED COMPONENTS Widgets LinguistTools)
 
-file(GLOB YOMI_WINDOW_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/Window/*.cpp)
+set(YOMI_WINDOW_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/Window/Adapters.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Window/MainWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Window/PairListModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Window/SortCellDelegate.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Window/Translations.cpp)
 add_library(yomi_window STATIC ${YOMI_WINDOW_SOURCES}
   ${CMAKE_CURRENT_SOURCE_DIR}/resources/MainWindow.ui)
 add_library(yomi::window ALIAS yomi_window)

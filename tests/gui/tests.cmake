@@ -5,7 +5,14 @@ if(NOT TARGET yomi_window)
   return()
 endif()
 find_package(Qt6 REQUIRED COMPONENTS Test)
-yomi_test_suite(yomi_gui_tests gui yomi_window yomi_taglib Qt6::Test)
+yomi_test_suite(yomi_gui_tests
+  SOURCES
+  gui/test_folder_window.cpp
+  gui/test_main_window.cpp
+  gui/test_reading_window.cpp
+  gui/test_window_desktop.cpp
+  gui/test_window_undo.cpp
+  LIBS yomi_window yomi_taglib Qt6::Test)
 
 # The window's picture for scripts/screenshot (not a test, not installed).
 add_executable(yomi-screenshot ${CMAKE_CURRENT_LIST_DIR}/screenshot/Screenshot.cpp)
@@ -14,7 +21,7 @@ target_compile_options(yomi-screenshot PRIVATE ${YOMI_WARNINGS})
 
 # The demo library of `./build.sh run` and scripts/screenshot, loaded in the
 # window; make-library comes from bench/, added after the tests.
-if(YOMI_BUILD_BENCH AND EXISTS ${PROJECT_SOURCE_DIR}/bench/CMakeLists.txt)
+if(YOMI_BUILD_BENCH)
   add_test(NAME gui.demo_library_loads
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/screenshot/check-demo
             $<TARGET_FILE:make-library> $<TARGET_FILE:yomi-screenshot>)

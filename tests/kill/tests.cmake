@@ -1,14 +1,12 @@
 # The kill harness: commits and Saves killed with SIGKILL at random moments,
 # then the library reopened and every file checked. The ctest run is short;
 # run the binary with --kills 500 for a long one.
-if(TARGET yomi_taglib AND EXISTS ${PROJECT_SOURCE_DIR}/source/Bridge/Folder/FolderLibrary.cpp)
-  add_executable(yomi-kill-harness ${CMAKE_CURRENT_LIST_DIR}/kill_harness.cpp)
-  target_link_libraries(yomi-kill-harness PRIVATE yomi_taglib yomi_test_support)
-  target_compile_options(yomi-kill-harness PRIVATE ${YOMI_WARNINGS})
-  add_test(NAME kill_harness COMMAND yomi-kill-harness --kills 20)
-  set_tests_properties(kill_harness PROPERTIES TIMEOUT 300
-    ENVIRONMENT "YOMI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
-endif()
+add_executable(yomi-kill-harness ${CMAKE_CURRENT_LIST_DIR}/kill_harness.cpp)
+target_link_libraries(yomi-kill-harness PRIVATE yomi_taglib yomi_test_support)
+target_compile_options(yomi-kill-harness PRIVATE ${YOMI_WARNINGS})
+add_test(NAME kill_harness COMMAND yomi-kill-harness --kills 20)
+set_tests_properties(kill_harness PROPERTIES TIMEOUT 300
+  ENVIRONMENT "YOMI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
 
 # The cost of a commit against a plain write of the same bytes (a tool, not
 # a test: it measures).

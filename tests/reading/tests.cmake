@@ -1,2 +1,5 @@
 # The reading engine with the real MeCab dictionary and proper-name index.
-yomi_test_suite(yomi_reading_tests reading yomi_reading PkgConfig::ICU)
+yomi_test_suite(yomi_reading_tests
+  SOURCES
+  reading/test_reading_engine.cpp
+  LIBS yomi_reading PkgConfig::ICU)
