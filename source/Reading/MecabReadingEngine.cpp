@@ -3,6 +3,7 @@
 #include <mecab.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <unordered_set>
 
@@ -289,6 +290,8 @@ struct MecabReadingEngine::State {
         for (const NameEntry& e : names->lookup(toUtf8(part)))
             if ((e.kinds & kinds) && !(checkForeign && isForeignEntry(e)))
                 out.push_back(toUtf16(e.reading));
+        if ((kinds & kGiven) && out.size() > 1)
+            rankByParts(part, out);
         if (!preferred.empty()) {
             if (auto it = std::find(out.begin(), out.end(), preferred); it != out.end())
                 std::rotate(out.begin(), it, it + 1);
@@ -296,6 +299,46 @@ struct MecabReadingEngine::State {
         if (out.size() > kReadingsPerPart)
             out.resize(kReadingsPerPart);
         return out;
+    }
+
+    // The dictionary lists a name's readings in kana order. A given name of
+    // two Han characters is read more often with the characters' own name
+    // readings (靖子: セイ and コ), and the more so the more kinds of name
+    // use them (セイ is a surname and a given name): such readings go first,
+    // the others after them in the dictionary's order.
+    void rankByParts(std::u16string_view part, std::vector<String>& list)
+    {
+        if (part.size() != 2 || !hanOnly(part) || (part[0] >= 0xD800 && part[0] < 0xE000))
+            return;
+        const auto first = names->lookup(toUtf8(part.substr(0, 1)));
+        const auto second = names->lookup(toUtf8(part.substr(1)));
+        const auto weight = [](const NameEntry& e) {
+            return std::popcount(e.kinds & (kSurname | kGiven | kUnclassified | kFullName)) +
+                   ((e.kinds & kGiven) ? 1 : 0);
+        };
+        std::vector<std::pair<String, int>> heads, tails;
+        for (const NameEntry& a : first)
+            if (!isForeignEntry(a))
+                heads.emplace_back(toUtf16(a.reading), weight(a));
+        for (const NameEntry& b : second)
+            if (!isForeignEntry(b))
+                tails.emplace_back(toUtf16(b.reading), weight(b));
+        std::vector<std::pair<int, String>> scored;
+        for (String& r : list) {
+            int best = 0;
+            for (const auto& [head, w] : heads) {
+                if (head.size() >= r.size() || r.compare(0, head.size(), head) != 0)
+                    continue;
+                const std::u16string_view tail = std::u16string_view(r).substr(head.size());
+                for (const auto& [t, v] : tails)
+                    if (t == tail)
+                        best = std::max(best, w + v);
+            }
+            scored.emplace_back(best, std::move(r));
+        }
+        std::stable_sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (std::size_t i = 0; i < list.size(); ++i)
+            list[i] = std::move(scored[i].second);
     }
 
     // A full-name reading with a space between surname and given name: where
@@ -650,6 +693,22 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     for (std::size_t i = 1; i < paths.size(); ++i)
         if (paths[i].complete() && !paths[i].foreign())
             out.add(paths[i].words());
+    // A noun of one Han character in a title may have a reading of its own
+    // that MeCab does not know (詩: ウタ) and the name dictionary has: when
+    // there is room left, each such noun is read with the name dictionary's
+    // readings of its character.
+    if (!mecab.empty() && !fragmented && s.names && best.tokens.size() > 1 && out.size() < limit) {
+        for (std::size_t j = 0; j < best.tokens.size() && out.size() < limit; ++j) {
+            const Token& t = best.tokens[j];
+            if (!t.han || t.surface.size() != 1 || t.pos0 != "名詞" || t.pos1 != "一般")
+                continue;
+            for (const String& r : s.nameReadings(t.surface, kGiven | kSurname | kUnclassified, t.reading)) {
+                Path variant = best;
+                variant.tokens[j].reading = r;
+                out.add(variant.words());
+            }
+        }
+    }
     return out.take(run, limit);
 }
 

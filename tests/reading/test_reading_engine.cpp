@@ -131,6 +131,21 @@ TEST(MecabReadingEngine, ReadsNamesTitlesAndMixedValuesInEveryStyle)
                 Contains(u"アマカゼ"));
 }
 
+std::vector<String> alternatives(std::u16string_view value)
+{
+    return readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4).alternatives;
+}
+
+TEST(MecabReadingEngine, OffersReadingsMadeOfTheCharactersOwnNameReadingsAndTitleNounsReadAsNames)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // 靖子 is listed in kana order (キヨコ, シズコ, スエコ, セイコ, ...); セイ + コ are
+    // name readings of its characters, so セイコ comes before the others.
+    EXPECT_THAT(alternatives(u"田中靖子"), Contains(u"タナカセイコ"));
+    // 詩 alone is シ to MeCab; the name dictionary also reads it ウタ.
+    EXPECT_THAT(alternatives(u"愛の詩"), Contains(u"アイノウタ"));
+}
+
 TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameCharactersDo)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
