@@ -17,8 +17,7 @@
 namespace yomi::bench {
 namespace {
 
-constexpr Format kAllFormats[] = {Format::Mp3v24, Format::Mp3v23, Format::Flac,
-                                  Format::M4a,    Format::M4v,    Format::Ogg};
+constexpr Format kAllFormats[] = {Format::Mp3v24, Format::Mp3v23, Format::Flac, Format::M4a, Format::M4v, Format::Ogg};
 
 struct FieldKeys {
     const char* id3Value;
@@ -40,13 +39,9 @@ constexpr FieldKeys kKeys[kFieldCount] = {
     {"TXXX:TVSHOW", "TXXX:SHOWSORT", "tvsh", "sosn", "TVSHOW", "SHOWSORT"},
 };
 
-TagLib::String utf8(const std::string& s)
-{
-    return TagLib::String(s, TagLib::String::UTF8);
-}
+TagLib::String utf8(const std::string& s) { return TagLib::String(s, TagLib::String::UTF8); }
 
-void addId3Text(TagLib::ID3v2::Tag& tag, const std::string& id, const std::string& text,
-                TagLib::String::Type encoding)
+void addId3Text(TagLib::ID3v2::Tag& tag, const std::string& id, const std::string& text, TagLib::String::Type encoding)
 {
     if (id.rfind("TXXX:", 0) == 0) {
         auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(encoding);
@@ -74,8 +69,8 @@ void tagMpeg(TagLib::ByteVectorStream& stream, const TrackPlan& track)
         if (plan.sort)
             addId3Text(tag, kKeys[f].id3Sort, *plan.sort, encoding);
     }
-    if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers,
-                   v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate))
+    if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4,
+                   TagLib::File::DoNotDuplicate))
         throw std::runtime_error("TagLib could not save the MP3 tag");
 }
 

@@ -223,8 +223,8 @@ private:
         const Named& albumArtist = compilation ? kVarious[rng_.below(3)] : artist;
         const bool hasAlbumArtist = compilation || rng_.chance(70);
         const bool hasAlbum = rng_.chance(95);
-        const std::string dir = folder(hasAlbumArtist ? albumArtist.value : artist.value,
-                                       hasAlbum ? album.value : "Unknown Album");
+        const std::string dir =
+            folder(hasAlbumArtist ? albumArtist.value : artist.value, hasAlbum ? album.value : "Unknown Album");
         // One sort value for the album-wide fields, shared by most tracks.
         const FieldPlan artistField = field(artist);
         const FieldPlan albumField = field(album);
@@ -408,7 +408,7 @@ std::string stampText(const Options& o)
     if (o.demo)
         return "yomi demo library " + std::to_string(kDemoVersion) + "\n";
     return "yomi synthetic library " + std::to_string(kGeneratorVersion) + "\ncount=" + std::to_string(o.count) +
-           "\nseed=" + std::to_string(o.seed) + "\n";
+        "\nseed=" + std::to_string(o.seed) + "\n";
 }
 
 std::string readSmallFile(const fs::path& p)
@@ -508,10 +508,8 @@ int main(int argc, char** argv)
         }
         writeStamp(o.out, stampText(o));
         if (!o.quiet) {
-            const double secs =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::cout << "make-library: " << tracks.size() << " tracks in " << o.out.string() << " ("
-                      << secs << " s):";
+            const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::cout << "make-library: " << tracks.size() << " tracks in " << o.out.string() << " (" << secs << " s):";
             for (const auto& [format, n] : perFormat)
                 std::cout << " " << formatName(format) << " " << n << ";";
             std::cout << " podcasts " << podcasts << "; music videos " << videos << "\n";

@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -28,10 +28,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 double statusMiB(const std::string& key)
 {
@@ -144,8 +141,8 @@ int main(int argc, char** argv)
     std::map<std::string, Score> scores;
     std::ostringstream missed;
     for (const Case& c : cases) {
-        const auto r = yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana,
-                                       kAlternatives);
+        const auto r =
+            yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana, kAlternatives);
         Score& s = scores[c.category];
         ++s.total;
         bool top = false, among = false;
@@ -201,8 +198,9 @@ int main(int argc, char** argv)
                  "one reading, 4 alternatives (µs wall / CPU) | resident (MiB) | of it mapped files (MiB) | "
                  "peak resident (MiB) | index build, unsorted text (ms) |\n"
                  "|---:|---:|---:|---:|---:|---:|---:|\n";
-    std::cout << "| " << firstMs << " / " << firstCpuMs << " | " << startMs << " / " << startCpuMs << " | " << perReadingUs << " / " << perReadingCpuUs
-              << " | " << statusMiB("VmRSS") << " | " << statusMiB("RssFile") << " | " << statusMiB("VmHWM") << " | " << buildMs << " |\n";
+    std::cout << "| " << firstMs << " / " << firstCpuMs << " | " << startMs << " / " << startCpuMs << " | "
+              << perReadingUs << " / " << perReadingCpuUs << " | " << statusMiB("VmRSS") << " | "
+              << statusMiB("RssFile") << " | " << statusMiB("VmHWM") << " | " << buildMs << " |\n";
     if (misses)
         std::cout << "\n| category | value | accepted | read (alternatives) |\n|---|---|---|---|\n" << missed.str();
     std::error_code ec;

@@ -53,12 +53,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Bridge/MemoryLibrary.h"
-#include "Bridge/MusicLibrary.h"
-#include "Controller/SRMainController.h"
 #include "Bridge/Folder/FolderLibrary.h"
 #include "Bridge/Folder/LibraryIndex.h"
 #include "Bridge/Folder/ParseAhead.h"
+#include "Bridge/MemoryLibrary.h"
+#include "Bridge/MusicLibrary.h"
+#include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
 #include "Platform/Log.h"
 #include "Platform/Text.h"
@@ -86,13 +86,10 @@ double cpuSeconds()
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+        static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 double median(std::vector<double> v)
 {
@@ -131,8 +128,8 @@ bool isHidden(const fs::path& p)
 
 bool isAudio(const fs::path& p)
 {
-    static const std::set<std::string> kExtensions{".mp3", ".flac", ".m4a", ".m4v", ".mp4", ".m4b", ".ogg", ".oga",
-                                                   ".opus"};
+    static const std::set<std::string> kExtensions{".mp3", ".flac", ".m4a", ".m4v", ".mp4",
+                                                   ".m4b", ".ogg",  ".oga", ".opus"};
     std::string ext = p.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     return kExtensions.count(ext) != 0;
@@ -253,10 +250,9 @@ std::size_t bareWrite(const fs::path& root, const std::unordered_map<std::string
         bool ok;
         if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file())) {
             const auto version = mpeg->ID3v2Tag() && mpeg->ID3v2Tag()->header()->majorVersion() == 3
-                                     ? TagLib::ID3v2::v3
-                                     : TagLib::ID3v2::v4;
-            ok = mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
-                            TagLib::File::DoNotDuplicate);
+                ? TagLib::ID3v2::v3
+                : TagLib::ID3v2::v4;
+            ok = mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate);
         } else {
             ok = ref.file()->save();
         }
@@ -400,9 +396,9 @@ struct Row {
     std::vector<std::pair<unsigned, double>> firstLoad; // workers, seconds
     double load = 0;                                    // first Load, default workers
     std::size_t listed = 0;
-    double save = 0, bareWrite = 0;                    // Save at the default group size
+    double save = 0, bareWrite = 0;                       // Save at the default group size
     std::vector<std::pair<unsigned, double>> saveByGroup; // group size, seconds
-    double saveCpu = 0, bareWriteCpu = 0; // processor time (user + system)
+    double saveCpu = 0, bareWriteCpu = 0;                 // processor time (user + system)
     std::size_t saveWritten = 0, saveFailed = 0, bareWritten = 0;
     Memory memory, rescanMemory;
     double memoryLoadMicros = 0;
@@ -410,14 +406,12 @@ struct Row {
 
 // The group sizes Save is measured at (YOMI_COMMIT_GROUP); 0 is the default
 // one, measured last. 1 commits file by file.
-std::vector<unsigned> saveGroupSizes()
-{
-    return {1, 8, 0};
-}
+std::vector<unsigned> saveGroupSizes() { return {1, 8, 0}; }
 
 std::string runToken()
 {
-    return std::to_string(static_cast<long long>(std::chrono::system_clock::now().time_since_epoch().count() % 1000000007));
+    return std::to_string(
+        static_cast<long long>(std::chrono::system_clock::now().time_since_epoch().count() % 1000000007));
 }
 
 Row measure(const fs::path& library, const Options& o)
@@ -495,8 +489,7 @@ Row measure(const fs::path& library, const Options& o)
         for (int r = 0; r < count; ++r)
             runs.push_back(timedLoad(controller));
         controller.removeObserver(&observer);
-        row.memoryLoadMicros =
-            median(runs) * 1e6 / static_cast<double>(std::max<std::size_t>(1, memory->trackCount()));
+        row.memoryLoadMicros = median(runs) * 1e6 / static_cast<double>(std::max<std::size_t>(1, memory->trackCount()));
     }
 
     if (o.wants("save")) {
@@ -582,31 +575,16 @@ std::string fixed(double v, int digits)
     return buf;
 }
 
-std::string mib(long kib)
-{
-    return kib < 0 ? "n/a" : fixed(static_cast<double>(kib) / 1024.0, 1);
-}
+std::string mib(long kib) { return kib < 0 ? "n/a" : fixed(static_cast<double>(kib) / 1024.0, 1); }
 
 // A figure, or "–" when it was not measured.
-std::string figure(double v, int digits)
-{
-    return v > 0 ? fixed(v, digits) : "–";
-}
+std::string figure(double v, int digits) { return v > 0 ? fixed(v, digits) : "–"; }
 
-std::string ratio(double a, double b)
-{
-    return a > 0 && b > 0 ? fixed(a / b, 2) + "×" : "–";
-}
+std::string ratio(double a, double b) { return a > 0 && b > 0 ? fixed(a / b, 2) + "×" : "–"; }
 
-std::string peak(const Memory& m)
-{
-    return m.peakKiB < 0 ? "–" : mib(m.peakKiB);
-}
+std::string peak(const Memory& m) { return m.peakKiB < 0 ? "–" : mib(m.peakKiB); }
 
-std::string growth(const Memory& m)
-{
-    return m.peakKiB < 0 || m.beforeKiB < 0 ? "–" : mib(m.peakKiB - m.beforeKiB);
-}
+std::string growth(const Memory& m) { return m.peakKiB < 0 || m.beforeKiB < 0 ? "–" : mib(m.peakKiB - m.beforeKiB); }
 
 std::string saveFigures(const Row& r)
 {

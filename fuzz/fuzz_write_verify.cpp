@@ -42,15 +42,15 @@ using namespace yomi::bridge::folder;
 std::uint32_t be32(std::string_view b, std::size_t at)
 {
     return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) | static_cast<unsigned char>(b[at + 3]);
+        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
+        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) | static_cast<unsigned char>(b[at + 3]);
 }
 
 std::uint32_t le32(std::string_view b, std::size_t at)
 {
     return (std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) | static_cast<unsigned char>(b[at]);
+        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
+        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) | static_cast<unsigned char>(b[at]);
 }
 
 // The size of the ID3v2 tag that starts `b`, its footer included.
@@ -154,10 +154,10 @@ std::optional<std::string> byteEdit(Format format, const std::string& bytes, Pro
 // byte editor takes.
 std::optional<std::string> tagLibEdit(Format format, const std::string& bytes, Property p, const String& value)
 {
-    auto file = TagFile::open(
-        format,
-        std::make_unique<TagLib::ByteVectorStream>(TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
-        true);
+    auto file = TagFile::open(format,
+                              std::make_unique<TagLib::ByteVectorStream>(
+                                  TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
+                              true);
     if (!file->isValid() || !file->setText(p, bridge::folder::toTagLib(value)) || !file->save())
         return std::nullopt;
     const TagLib::ByteVector* data = static_cast<TagLib::ByteVectorStream&>(file->stream()).data();

@@ -142,7 +142,8 @@ TEST_F(MakeLibrary, MixOfFormatsAndValues)
             set->insert(value);
             const std::wstring wide = it->second.front().toWString();
             han = han || std::any_of(wide.begin(), wide.end(), [](wchar_t ch) { return ch >= 0x4E00 && ch <= 0x9FFF; });
-            kana = kana || std::all_of(wide.begin(), wide.end(), [](wchar_t ch) { return ch >= 0x3040 && ch <= 0x30FF; });
+            kana =
+                kana || std::all_of(wide.begin(), wide.end(), [](wchar_t ch) { return ch >= 0x3040 && ch <= 0x30FF; });
             latin = latin || std::all_of(wide.begin(), wide.end(), [](wchar_t ch) { return ch < 0x80; });
         }
     }

@@ -114,10 +114,7 @@ Value MemoryTrack::get(std::string_view key) const
     return it == properties_.end() ? Value() : it->second;
 }
 
-std::shared_ptr<MemoryLibrary> MemoryLibrary::create()
-{
-    return std::make_shared<MemoryLibrary>();
-}
+std::shared_ptr<MemoryLibrary> MemoryLibrary::create() { return std::make_shared<MemoryLibrary>(); }
 
 MemoryTrack& MemoryLibrary::addTrack(std::map<std::string, Value, std::less<>> properties)
 {
@@ -128,8 +125,8 @@ MemoryTrack& MemoryLibrary::addTrack(std::map<std::string, Value, std::less<>> p
     return *tracks_.back();
 }
 
-MemoryTrack& MemoryLibrary::addTrack(std::string_view valueKey, OptString value,
-                                     std::string_view sortKey, OptString sortValue)
+MemoryTrack& MemoryLibrary::addTrack(std::string_view valueKey, OptString value, std::string_view sortKey,
+                                     OptString sortValue)
 {
     MemoryTrack& t = addTrack();
     if (value)
@@ -141,10 +138,7 @@ MemoryTrack& MemoryLibrary::addTrack(std::string_view valueKey, OptString value,
     return t;
 }
 
-void MemoryLibrary::removeTrack(std::size_t i)
-{
-    tracks_.erase(tracks_.begin() + static_cast<std::ptrdiff_t>(i));
-}
+void MemoryLibrary::removeTrack(std::size_t i) { tracks_.erase(tracks_.begin() + static_cast<std::ptrdiff_t>(i)); }
 
 std::size_t MemoryLibrary::reads(std::string_view key) const
 {
@@ -204,10 +198,7 @@ storage::RevertOutcome MemoryLibrary::revertChange(const storage::Change& change
     return {Status::Reverted, {}};
 }
 
-std::unique_ptr<TrackSequence> MemoryLibrary::snapshot()
-{
-    return std::make_unique<MemorySequence>(tracks_);
-}
+std::unique_ptr<TrackSequence> MemoryLibrary::snapshot() { return std::make_unique<MemorySequence>(tracks_); }
 
 void MemoryLibrary::record(Access::Kind kind, std::size_t track, std::string_view key, const String& value)
 {

@@ -64,8 +64,7 @@ public:
     MemoryTrack& addTrack(std::map<std::string, Value, std::less<>> properties = {});
     // Appends a plain audio track ("videoKind" 'kNon', "podcast" false) with a
     // value and, when given, a sort value for the field of the keys.
-    MemoryTrack& addTrack(std::string_view valueKey, OptString value, std::string_view sortKey,
-                          OptString sortValue);
+    MemoryTrack& addTrack(std::string_view valueKey, OptString value, std::string_view sortKey, OptString sortValue);
 
     MemoryTrack& track(std::size_t i) { return *tracks_.at(i); }
     std::size_t trackCount() const { return tracks_.size(); }

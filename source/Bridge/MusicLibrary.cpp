@@ -78,10 +78,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<WriteGroup> Application::writeGroup()
-{
-    return std::make_unique<OneByOneGroup>();
-}
+std::unique_ptr<WriteGroup> Application::writeGroup() { return std::make_unique<OneByOneGroup>(); }
 
 std::shared_ptr<Application> applicationWithBundleIdentifier(std::string_view identifier)
 {
@@ -112,15 +109,11 @@ ApplicationFactory registerApplication(std::string_view identifier, ApplicationF
 }
 
 ScopedApplication::ScopedApplication(std::string_view identifier, std::shared_ptr<Application> app)
-    : identifier_(identifier),
-      previous_(registerApplication(identifier, [app] { return app; }))
+    : identifier_(identifier), previous_(registerApplication(identifier, [app] { return app; }))
 {
 }
 
-ScopedApplication::~ScopedApplication()
-{
-    registerApplication(identifier_, std::move(previous_));
-}
+ScopedApplication::~ScopedApplication() { registerApplication(identifier_, std::move(previous_)); }
 
 std::shared_ptr<Playlist> libraryPlaylist(const std::shared_ptr<Application>& app)
 {

@@ -25,10 +25,7 @@ struct Token {
     bool quoted = false;
 };
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
@@ -108,10 +105,7 @@ std::optional<std::vector<Token>> tokenize(std::string_view line)
     return tokens;
 }
 
-bool isWord(const Token& t, std::string_view word)
-{
-    return !t.quoted && equalsIgnoringAsciiCase(t.text, word);
-}
+bool isWord(const Token& t, std::string_view word) { return !t.quoted && equalsIgnoringAsciiCase(t.text, word); }
 
 // Compiles the whole script into the list of applications to launch, in
 // order; nullopt when any line is not one of the understood forms or the
@@ -178,7 +172,7 @@ std::optional<std::string> readScriptFile(const std::string& path)
     if (fd < 0)
         return std::nullopt;
     std::optional<std::string> result;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
         static_cast<std::size_t>(st.st_size) <= kMaxScriptBytes) {
         std::string bytes;
@@ -209,10 +203,7 @@ std::optional<std::string> readScriptFile(const std::string& path)
 
 } // namespace
 
-void runAppleScriptWithString(std::u16string_view source)
-{
-    run(toUtf8(source));
-}
+void runAppleScriptWithString(std::u16string_view source) { run(toUtf8(source)); }
 
 void runAppleScriptWithFile(const std::string& path)
 {

@@ -27,10 +27,7 @@ char32_t next(std::u16string_view text, std::size_t& i)
     return c;
 }
 
-bool isJapaneseCharacter(char32_t c)
-{
-    return isHanCharacter(c) || isKanaCharacter(c);
-}
+bool isJapaneseCharacter(char32_t c) { return isHanCharacter(c) || isKanaCharacter(c); }
 
 bool isLetterOrDigit(char16_t c)
 {
@@ -42,11 +39,20 @@ std::string escape(const String& text)
     std::string out;
     for (const char c : toUtf8(text)) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -65,11 +71,20 @@ std::optional<String> unescape(std::string_view field)
         if (++i >= field.size())
             return std::nullopt;
         switch (field[i]) {
-        case '\\': out += '\\'; break;
-        case 't': out += '\t'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        default: return std::nullopt;
+        case '\\':
+            out += '\\';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return toUtf16(out);
@@ -177,9 +192,12 @@ std::optional<ReadingStyle> readingStyleNamed(std::string_view name)
 std::string_view readingStyleName(ReadingStyle style)
 {
     switch (style) {
-    case ReadingStyle::Hiragana: return "hiragana";
-    case ReadingStyle::Romaji: return "romaji";
-    case ReadingStyle::Katakana: break;
+    case ReadingStyle::Hiragana:
+        return "hiragana";
+    case ReadingStyle::Romaji:
+        return "romaji";
+    case ReadingStyle::Katakana:
+        break;
     }
     return "katakana";
 }
@@ -187,7 +205,7 @@ std::string_view readingStyleName(ReadingStyle style)
 bool isHanCharacter(char32_t c)
 {
     return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF) ||
-           (c >= 0x20000 && c <= 0x3FFFF) || c == 0x3005 || c == 0x3006 || c == 0x30F6 || c == 0x30F5;
+        (c >= 0x20000 && c <= 0x3FFFF) || c == 0x3005 || c == 0x3006 || c == 0x30F6 || c == 0x30F5;
 }
 
 bool isKanaCharacter(char32_t c)
@@ -360,8 +378,8 @@ const String* UserReadings::find(std::u16string_view value) const
     return found == readings_.end() ? nullptr : &found->second;
 }
 
-ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value,
-                       ReadingStyle style, std::size_t alternatives)
+ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value, ReadingStyle style,
+                       std::size_t alternatives)
 {
     ValueReading result;
     const std::size_t limit = alternatives + 1;

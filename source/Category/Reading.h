@@ -83,8 +83,8 @@ struct ValueReading {
 // The reading of a whole value in a style, with up to `alternatives` other
 // readings. `user` (may be null) is applied first to the whole value, then to
 // its longest matching parts.
-ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value,
-                       ReadingStyle style, std::size_t alternatives);
+ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value, ReadingStyle style,
+                       std::size_t alternatives);
 
 // Character classes of the reading.
 bool isHanCharacter(char32_t c);

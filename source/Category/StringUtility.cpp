@@ -113,20 +113,11 @@ bool isHiraganaKatanakaAlphabetString(StringArg s)
     return walk(s, CodeUnitSet(kana, alphabet));
 }
 
-bool isHiraganaKatanakaString(StringArg s)
-{
-    return walk(s, CodeUnitSet(lookup(kKanaKey)));
-}
+bool isHiraganaKatanakaString(StringArg s) { return walk(s, CodeUnitSet(lookup(kKanaKey))); }
 
-bool isAlphanumericString(StringArg s)
-{
-    return walk(s, CodeUnitSet(lookup(kAlphabetKey)));
-}
+bool isAlphanumericString(StringArg s) { return walk(s, CodeUnitSet(lookup(kAlphabetKey))); }
 
-bool isNumberString(StringArg s)
-{
-    return walk(s, CodeUnitSet(u"0123456789"));
-}
+bool isNumberString(StringArg s) { return walk(s, CodeUnitSet(u"0123456789")); }
 
 String romaji(StringArg s)
 {

@@ -1,8 +1,8 @@
 #include "Cli/Cli.h"
 
 #include <array>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -13,9 +13,9 @@
 #include "Cli/DryRunLibrary.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
-#include "Platform/Text.h"
 #include "Platform/Log.h"
 #include "Platform/Outlets.h"
+#include "Platform/Text.h"
 #include "Storage/UndoLog.h"
 
 namespace yomi::cli {
@@ -46,8 +46,7 @@ private:
 // whose sort value is empty, as the list stands when asked.
 class ListSelection final : public ArrayController {
 public:
-    ListSelection(const SRMainController& controller, bool onlyEmpty)
-        : controller_(controller), onlyEmpty_(onlyEmpty)
+    ListSelection(const SRMainController& controller, bool onlyEmpty) : controller_(controller), onlyEmpty_(onlyEmpty)
     {
     }
     std::vector<std::shared_ptr<PairEntry>> selectedObjects() const override
@@ -117,8 +116,7 @@ std::unique_ptr<ReadingEngine> readingEngine(std::ostream& err)
     std::unique_ptr<ReadingEngine> engine = engineFactory() ? engineFactory()() : nullptr;
     if (!engine || !engine->available()) {
         const std::string why = engine ? engine->missing() : std::string();
-        err << "yomi-cli: Japanese readings are not available"
-            << (why.empty() ? std::string() : ": " + why) << '\n';
+        err << "yomi-cli: Japanese readings are not available" << (why.empty() ? std::string() : ": " + why) << '\n';
         return nullptr;
     }
     return engine;
@@ -188,15 +186,15 @@ int listUndoLogs(std::ostream& out)
         }
         char when[32] = "-";
         const std::time_t t = static_cast<std::time_t>(save->started);
-        std::tm tm {};
+        std::tm tm{};
         if (::gmtime_r(&t, &tm))
             std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &tm);
         std::size_t committed = 0;
         for (const storage::Change& c : save->changes)
             committed += c.committed ? 1 : 0;
         out << id << '\t' << when << '\t'
-            << (save->kind == storage::LogKind::Revert ? "revert of " + std::to_string(save->reverts) : "save")
-            << '\t' << log::escapeControls(save->label) << '\t' << committed << " change(s)"
+            << (save->kind == storage::LogKind::Revert ? "revert of " + std::to_string(save->reverts) : "save") << '\t'
+            << log::escapeControls(save->label) << '\t' << committed << " change(s)"
             << (save->complete ? "" : "\tinterrupted") << '\n';
     }
     out.flush();
@@ -223,15 +221,9 @@ int revert(const Options& options, Streams streams)
 
 } // namespace
 
-void setReadingEngineFactory(ReadingEngineFactory factory)
-{
-    engineFactory() = std::move(factory);
-}
+void setReadingEngineFactory(ReadingEngineFactory factory) { engineFactory() = std::move(factory); }
 
-void setUserReadingsFile(std::filesystem::path file)
-{
-    userReadingsFile() = std::move(file);
-}
+void setUserReadingsFile(std::filesystem::path file) { userReadingsFile() = std::move(file); }
 
 std::optional<std::int32_t> tagForFieldName(std::string_view name)
 {
@@ -390,7 +382,8 @@ public:
             return Failure{"--field needs a value"};
         const auto tag = tagForFieldName(o_.fieldName);
         if (!tag)
-            return Failure{"unknown field: '" + o_.fieldName + "' (use artist, album, album-artist, composer, name or show)"};
+            return Failure{"unknown field: '" + o_.fieldName +
+                           "' (use artist, album, album-artist, composer, name or show)"};
         o_.keyTag = *tag;
         haveField = true;
         return {};
@@ -481,11 +474,11 @@ Status parseOption(OptionReader& r, Options& o, const std::string& command)
         return r.candidates();
     if (revert && arg == "--save")
         return r.saveId();
-    bool* flag = apply && r.is("--only-empty")                      ? &o.onlyEmpty
-                 : apply && r.is("--dry-run")                       ? &o.dryRun
-                 : (apply || revert) && r.is("--no-console")        ? &o.noConsole
-                 : revert && r.is("--list")                         ? &o.listSaves
-                                                                    : nullptr;
+    bool* flag = apply && r.is("--only-empty")      ? &o.onlyEmpty
+        : apply && r.is("--dry-run")                ? &o.dryRun
+        : (apply || revert) && r.is("--no-console") ? &o.noConsole
+        : revert && r.is("--list")                  ? &o.listSaves
+                                                    : nullptr;
     if (flag) {
         *flag = true;
         return {};
@@ -625,10 +618,18 @@ std::optional<String> unescapeField(std::string_view field, std::string* error)
             return fail("backslash at the end of a value (write \\\\ for a backslash)");
         const char e = field[i++];
         switch (e) {
-        case '\\': out += u'\\'; break;
-        case 't': out += u'\t'; break;
-        case 'n': out += u'\n'; break;
-        case 'r': out += u'\r'; break;
+        case '\\':
+            out += u'\\';
+            break;
+        case 't':
+            out += u'\t';
+            break;
+        case 'n':
+            out += u'\n';
+            break;
+        case 'r':
+            out += u'\r';
+            break;
         case 'x': {
             const auto v = hexAt(field, i, 2);
             if (!v || *v >= 0x80)
@@ -645,7 +646,8 @@ std::optional<String> unescapeField(std::string_view field, std::string* error)
             i += 4;
             break;
         }
-        default: return fail(std::string("unknown escape \\") + e + " (write \\\\ for a backslash)");
+        default:
+            return fail(std::string("unknown escape \\") + e + " (write \\\\ for a backslash)");
         }
     }
     return out;
@@ -771,9 +773,8 @@ int printList(const SRMainController& controller, Streams streams)
 
 // The input's line for each listed value; a value given twice takes its
 // later line, and a value not in the list is reported and skipped.
-std::unordered_map<String, const SortAssignment*> chooseLines(const SRMainController& controller,
-                                                              const std::vector<SortAssignment>& assignments,
-                                                              std::ostream& err)
+std::unordered_map<String, const SortAssignment*>
+chooseLines(const SRMainController& controller, const std::vector<SortAssignment>& assignments, std::ostream& err)
 {
     const auto& dict = controller.pairDict();
     std::unordered_map<String, const SortAssignment*> chosen;
@@ -794,8 +795,7 @@ std::unordered_map<String, const SortAssignment*> chooseLines(const SRMainContro
 
 // Only the entries the input names are written: the others leave the list,
 // in list order, before Save.
-void applyAssignments(SRMainController& controller, const std::vector<SortAssignment>& assignments,
-                      std::ostream& err)
+void applyAssignments(SRMainController& controller, const std::vector<SortAssignment>& assignments, std::ostream& err)
 {
     const auto chosen = chooseLines(controller, assignments, err);
     auto named = std::make_shared<PairList>();
@@ -898,14 +898,20 @@ int runOnLibrary(const Options& options, ApplyInput* input, Streams streams)
 int run(const Options& options, Streams streams, const LibraryOpener& openLibrary)
 {
     switch (options.command) {
-    case Command::Help: streams.out << usageText(); return kExitOk;
-    case Command::Read: return runRead(options, streams);
-    case Command::Version: streams.out << "yomi-cli " YOMI_VERSION "\n"; return kExitOk;
+    case Command::Help:
+        streams.out << usageText();
+        return kExitOk;
+    case Command::Read:
+        return runRead(options, streams);
+    case Command::Version:
+        streams.out << "yomi-cli " YOMI_VERSION "\n";
+        return kExitOk;
     case Command::Revert:
         if (options.listSaves)
             return listUndoLogs(streams.out);
         break;
-    default: break;
+    default:
+        break;
     }
     const bool apply = options.command == Command::Apply;
     const bool revertSave = options.command == Command::Revert;

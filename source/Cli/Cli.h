@@ -42,8 +42,8 @@ struct Options {
     bool noConsole = false;
     ReadingStyle style = ReadingStyle::Katakana;
     std::size_t candidates = 0; // alternatives printed by `read`
-    bool listSaves = false;  // revert --list
-    std::uint64_t saveId = 0; // revert --save ID; 0 is the last Save
+    bool listSaves = false;     // revert --list
+    std::uint64_t saveId = 0;   // revert --save ID; 0 is the last Save
 };
 
 // The field's row of the field table for a command-line field name (artist,
@@ -85,8 +85,8 @@ std::optional<std::vector<SortAssignment>> parseAssignments(std::string_view tex
 // Makes the music library reachable under the music application's bundle
 // identifier for as long as the returned holder lives. A null holder means
 // the library cannot be opened, with the reason in `error`.
-using LibraryOpener = std::function<std::shared_ptr<void>(const std::optional<std::filesystem::path>& root,
-                                                          std::string& error)>;
+using LibraryOpener =
+    std::function<std::shared_ptr<void>(const std::optional<std::filesystem::path>& root, std::string& error)>;
 
 struct Streams {
     std::istream& in;

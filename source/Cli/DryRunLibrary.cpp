@@ -112,7 +112,8 @@ private:
 class DryRunApplication final : public Application {
 public:
     DryRunApplication(std::shared_ptr<Application> inner, std::shared_ptr<HeldWrites> record, std::string valueKey)
-        : inner_(std::move(inner)), record_(std::move(record)),
+        : inner_(std::move(inner)),
+          record_(std::move(record)),
           valueKey_(std::make_shared<const std::string>(std::move(valueKey)))
     {
     }
@@ -150,9 +151,6 @@ ScopedDryRun::ScopedDryRun(std::string_view identifier, std::string valueKey)
     });
 }
 
-ScopedDryRun::~ScopedDryRun()
-{
-    registerApplication(identifier_, std::move(previous_));
-}
+ScopedDryRun::~ScopedDryRun() { registerApplication(identifier_, std::move(previous_)); }
 
 } // namespace yomi::cli

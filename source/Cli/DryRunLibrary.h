@@ -28,8 +28,7 @@ struct HeldWrites {
 // Wraps the application. `valueKey` names the field whose value each held
 // write notes.
 std::shared_ptr<bridge::Application> makeDryRunApplication(std::shared_ptr<bridge::Application> inner,
-                                                           std::shared_ptr<HeldWrites> record,
-                                                           std::string valueKey);
+                                                           std::shared_ptr<HeldWrites> record, std::string valueKey);
 
 // Replaces the application registered under `identifier` by its dry-run
 // wrapper for the lifetime of the object, then restores the registration.

@@ -42,8 +42,7 @@ std::shared_ptr<void> openLibrary(const std::optional<std::filesystem::path>& gi
     const std::filesystem::path root = yomi::bridge::folder::libraryRoot(given);
     std::error_code ec;
     if (!std::filesystem::is_directory(root, ec)) {
-        error = "no library folder at " + root.string() +
-                (given ? "" : " (give one with --library DIR)");
+        error = "no library folder at " + root.string() + (given ? "" : " (give one with --library DIR)");
         return nullptr;
     }
     // A folder that cannot be read would scan as an empty library.

@@ -289,8 +289,8 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     setPairDict(std::make_shared<PairDict>());
     redraw();
 
-    const auto playlist = bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(
-        bridge::kMusicApplicationIdentifier));
+    const auto playlist =
+        bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier));
     const auto start = std::chrono::steady_clock::now();
     const auto sequence = bridge::tracksOf(playlist);
     const std::optional<std::size_t> total = sequence->count();
@@ -464,8 +464,8 @@ void SRMainController::revertSave(std::uint64_t id)
         for (auto it = save->changes.rbegin(); it != save->changes.rend(); ++it) {
             const storage::Change& change = *it;
             const storage::RevertOutcome outcome = app->revertChange(change, undo);
-            const std::string what = log::escapeControls(change.path) + ":" + log::escapeControls(change.key) +
-                                     ":" + logValue(change.newValue) + "->" + logValue(change.oldValue);
+            const std::string what = log::escapeControls(change.path) + ":" + log::escapeControls(change.key) + ":" +
+                logValue(change.newValue) + "->" + logValue(change.oldValue);
             switch (outcome.status) {
             case storage::RevertOutcome::Status::Reverted:
                 ++report.reverted;
@@ -543,8 +543,7 @@ void SRMainController::copyOriginalToReading(const void*)
         return;
     refusedReadings_.clear();
     editSelection([this](const String& original) -> OptString {
-        ValueReading read =
-            readValue(*readingEngine, userReadings, original, readingStyle, readingAlternativeCount);
+        ValueReading read = readValue(*readingEngine, userReadings, original, readingStyle, readingAlternativeCount);
         if (!read.reading) {
             refusedReadings_.push_back(original);
             readingAlternatives_.erase(original);
@@ -561,10 +560,7 @@ std::vector<String> SRMainController::readingAlternatives(const String& value) c
     return found == readingAlternatives_.end() ? std::vector<String>{} : found->second;
 }
 
-void SRMainController::noteTypedSort(const String& value)
-{
-    typedSorts_.push_back(value);
-}
+void SRMainController::noteTypedSort(const String& value) { typedSorts_.push_back(value); }
 
 bool SRMainController::learnTypedReadings(std::string* error)
 {

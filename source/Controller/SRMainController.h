@@ -12,8 +12,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Bridge/Fields.h"
@@ -34,8 +34,7 @@ std::string changeLine(const OptString& name, const OptString& value, const OptS
                        std::string_view where = {});
 
 // The script that starts the log viewer at the start of every write-back.
-inline constexpr std::u16string_view kConsoleLaunchScript =
-    u"tell application \"Console\"\nlaunch\nend tell";
+inline constexpr std::u16string_view kConsoleLaunchScript = u"tell application \"Console\"\nlaunch\nend tell";
 
 // A change of dataArray as its observers see it.
 struct ListChange {
@@ -93,13 +92,13 @@ struct SavePreview {
 
 // What the last revert did, change by change of the Save it took back.
 struct RevertReport {
-    bool found = false;          // a Save to take back was found
-    std::string error;           // why not, when it was not
-    std::uint64_t saveId = 0;    // the Save taken back
-    std::uint64_t undoId = 0;    // the revert's own undo log (0: it changed nothing)
-    std::size_t reverted = 0;    // changes taken back
-    std::size_t notMade = 0;     // changes not in the library (never made, or taken back already)
-    std::size_t failed = 0;      // reverts tried that failed
+    bool found = false;                 // a Save to take back was found
+    std::string error;                  // why not, when it was not
+    std::uint64_t saveId = 0;           // the Save taken back
+    std::uint64_t undoId = 0;           // the revert's own undo log (0: it changed nothing)
+    std::size_t reverted = 0;           // changes taken back
+    std::size_t notMade = 0;            // changes not in the library (never made, or taken back already)
+    std::size_t failed = 0;             // reverts tried that failed
     std::vector<std::string> leftAlone; // "path: reason" of each track changed since, or gone
 
     // One line for a status bar: "Reverted Save 12: 40 tracks; 2 changed

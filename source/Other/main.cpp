@@ -39,8 +39,8 @@ int main(int argc, char* argv[])
     yomi::gui::installTranslations(app, QLocale());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Fills in the sort fields of a music library for values outside kana and the Latin alphabet."));
+    parser.setApplicationDescription(
+        QStringLiteral("Fills in the sort fields of a music library for values outside kana and the Latin alphabet."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption libraryOption(

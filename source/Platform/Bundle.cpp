@@ -31,8 +31,8 @@ bool isSafeName(std::string_view name)
     if (name.empty() || name.front() == '.')
         return false;
     return std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_' || c == '-' || c == '.';
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+            c == '.';
     });
 }
 
@@ -72,8 +72,7 @@ std::vector<fs::path> Bundle::defaultSearchDirs(const char* resourceDirEnv, cons
     return dirs;
 }
 
-std::vector<std::string>
-Bundle::languagesFromEnvironment(const std::function<const char*(const char*)>& getenv)
+std::vector<std::string> Bundle::languagesFromEnvironment(const std::function<const char*(const char*)>& getenv)
 {
     std::vector<std::string> out;
     const auto addLocale = [&out](std::string_view name) {
@@ -136,14 +135,12 @@ const Bundle::LoadedTable& Bundle::loadTable(std::string_view table)
     return tables_.emplace(std::string(table), std::move(loaded)).first->second;
 }
 
-String Bundle::localizedStringForKey(std::u16string_view key, std::u16string_view fallback,
-                                     std::string_view table)
+String Bundle::localizedStringForKey(std::u16string_view key, std::u16string_view fallback, std::string_view table)
 {
     return String(localizedStringViewForKey(key, fallback, table));
 }
 
-std::u16string_view Bundle::localizedStringViewForKey(std::u16string_view key,
-                                                      std::u16string_view fallback,
+std::u16string_view Bundle::localizedStringViewForKey(std::u16string_view key, std::u16string_view fallback,
                                                       std::string_view table)
 {
     const LoadedTable& loaded = loadTable(table);
@@ -158,12 +155,11 @@ std::u16string_view Bundle::localizedStringViewForKey(std::u16string_view key,
             std::string langs;
             for (const std::string& l : languages_)
                 langs += (langs.empty() ? "" : ", ") + l;
-            log::write("strings table " + log::escapeControls(table) + " not found (languages " +
-                       langs + "); using the fallback for key " +
-                       log::escapeControls(toUtf8(key)));
+            log::write("strings table " + log::escapeControls(table) + " not found (languages " + langs +
+                       "); using the fallback for key " + log::escapeControls(toUtf8(key)));
         } else {
-            log::write("strings table " + log::escapeControls(loaded.path.string()) +
-                       ": no key " + log::escapeControls(toUtf8(key)) + "; using the fallback");
+            log::write("strings table " + log::escapeControls(loaded.path.string()) + ": no key " +
+                       log::escapeControls(toUtf8(key)) + "; using the fallback");
         }
     }
     return fallback;

@@ -37,13 +37,11 @@ public:
     // A table file is read once and kept. A missing table or key is logged
     // once per (table, key) for the bundle's lifetime; a malformed file is
     // logged once, by the parser, with its line number.
-    String localizedStringForKey(std::u16string_view key, std::u16string_view fallback,
-                                 std::string_view table);
+    String localizedStringForKey(std::u16string_view key, std::u16string_view fallback, std::string_view table);
 
     // The same lookup without a copy: a view of the text kept by the bundle
     // (valid as long as the bundle), or `fallback` itself.
-    std::u16string_view localizedStringViewForKey(std::u16string_view key,
-                                                  std::u16string_view fallback,
+    std::u16string_view localizedStringViewForKey(std::u16string_view key, std::u16string_view fallback,
                                                   std::string_view table);
 
     const std::vector<std::filesystem::path>& searchDirs() const { return dirs_; }
@@ -55,12 +53,11 @@ public:
     // "C" and "POSIX" and names with characters other than letters, digits,
     // '_' and '-' are skipped; duplicates are dropped; "en" ends the list.
     // `getenv` returns nullptr for an unset variable.
-    static std::vector<std::string>
-    languagesFromEnvironment(const std::function<const char*(const char*)>& getenv);
+    static std::vector<std::string> languagesFromEnvironment(const std::function<const char*(const char*)>& getenv);
 
     // The default search folders for an executable in `exeDir`.
-    static std::vector<std::filesystem::path>
-    defaultSearchDirs(const char* resourceDirEnv, const std::filesystem::path& exeDir);
+    static std::vector<std::filesystem::path> defaultSearchDirs(const char* resourceDirEnv,
+                                                                const std::filesystem::path& exeDir);
 
 private:
     struct LoadedTable {

@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,7 +43,7 @@ std::optional<std::string> findOnPath(std::string_view program)
         if (candidate.back() != '/')
             candidate += '/';
         candidate += program;
-        struct stat st{};
+        struct stat st {};
         if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111) &&
             ::access(candidate.c_str(), X_OK) == 0)
             return candidate;
@@ -130,7 +130,7 @@ std::optional<pid_t> spawnDetached(const std::vector<std::string>& args)
                 if (fd != status[1])
                     ::close(fd);
         }
-        struct sigaction dfl{};
+        struct sigaction dfl {};
         dfl.sa_handler = SIG_DFL;
         for (int sig = 1; sig < NSIG; ++sig)
             ::sigaction(sig, &dfl, nullptr);
@@ -148,8 +148,7 @@ std::optional<pid_t> spawnDetached(const std::vector<std::string>& args)
     ::close(status[1]);
     ::close(pidPipe[1]);
     int childStatus = 0;
-    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {}
     pid_t grandchild = 0;
     const bool havePid = readFully(pidPipe[0], &grandchild, sizeof grandchild);
     ::close(pidPipe[0]);
@@ -305,10 +304,7 @@ Launcher& currentLauncher()
     return desktopLauncher();
 }
 
-bool logViewerRunning()
-{
-    return desktopLauncher().consoleRunning();
-}
+bool logViewerRunning() { return desktopLauncher().consoleRunning(); }
 
 std::shared_ptr<Launcher> setLauncher(std::shared_ptr<Launcher> launcher)
 {

@@ -175,8 +175,8 @@ private:
 
     static bool isWordChar(char16_t c)
     {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-               c == u'_' || c == u'.';
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
+            c == u'.';
     }
 
     static int hexValue(char16_t c)
@@ -267,13 +267,27 @@ private:
                 return error(start, "unterminated string");
             const char16_t e = t_[i_ + 1];
             switch (e) {
-            case u'"': out += u'"'; break;
-            case u'\'': out += u'\''; break;
-            case u'\\': out += u'\\'; break;
-            case u'/': out += u'/'; break;
-            case u'n': out += u'\n'; break;
-            case u't': out += u'\t'; break;
-            case u'r': out += u'\r'; break;
+            case u'"':
+                out += u'"';
+                break;
+            case u'\'':
+                out += u'\'';
+                break;
+            case u'\\':
+                out += u'\\';
+                break;
+            case u'/':
+                out += u'/';
+                break;
+            case u'n':
+                out += u'\n';
+                break;
+            case u't':
+                out += u'\t';
+                break;
+            case u'r':
+                out += u'\r';
+                break;
             case u'U':
             case u'u': {
                 char16_t unit = 0;
@@ -286,8 +300,7 @@ private:
                 if (isHighSurrogate(unit)) {
                     char16_t low = 0;
                     const std::size_t next = i_ + 6;
-                    if (!(next + 1 < n_ && t_[next] == u'\\' &&
-                          (t_[next + 1] == u'U' || t_[next + 1] == u'u') &&
+                    if (!(next + 1 < n_ && t_[next] == u'\\' && (t_[next + 1] == u'U' || t_[next + 1] == u'u') &&
                           unicodeEscape(next, low) && isLowSurrogate(low)))
                         return error(i_, "unpaired surrogate in \\U escape");
                     out += unit;
@@ -339,15 +352,13 @@ std::optional<Table> loadFile(const std::filesystem::path& path)
             bytes = std::move(buffer).str();
     }
     if (!in || in.bad()) {
-        log::write("strings table " + log::escapeControls(path.string()) +
-                   ": cannot be read; table ignored");
+        log::write("strings table " + log::escapeControls(path.string()) + ": cannot be read; table ignored");
         return std::nullopt;
     }
     ParseResult result = parse(bytes);
     if (!result.table) {
-        log::write("strings table " + log::escapeControls(path.string()) + ":" +
-                   std::to_string(result.error.line) + ": " + result.error.reason +
-                   "; table ignored");
+        log::write("strings table " + log::escapeControls(path.string()) + ":" + std::to_string(result.error.line) +
+                   ": " + result.error.reason + "; table ignored");
         return std::nullopt;
     }
     return std::move(result.table);

@@ -10,8 +10,7 @@ std::string toUtf8(std::u16string_view text)
     out.reserve(text.size() * 3);
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -65,8 +64,7 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& c)
             return 0;
         c = (c << 6) | (b & 0x3F);
     }
-    if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-        (len == 4 && (c < 0x10000 || c > 0x10FFFF)))
+    if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (len == 4 && (c < 0x10000 || c > 0x10FFFF)))
         return 0;
     return len;
 }
@@ -117,10 +115,17 @@ bool isValidUtf8(std::string_view text)
 void appendVisibleEscape(std::string& out, char32_t c)
 {
     switch (c) {
-    case U'\n': out += "\\n"; return;
-    case U'\r': out += "\\r"; return;
-    case U'\t': out += "\\t"; return;
-    default: break;
+    case U'\n':
+        out += "\\n";
+        return;
+    case U'\r':
+        out += "\\r";
+        return;
+    case U'\t':
+        out += "\\t";
+        return;
+    default:
+        break;
     }
     char hex[16];
     if (c < 0x80)

@@ -34,7 +34,7 @@ void appendUtf16(std::u16string& out, char32_t c);
 constexpr bool isUnsafeToShow(char32_t c)
 {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
+        (c >= 0x2066 && c <= 0x2069);
 }
 
 // Appends the visible escape of such a code point: \n, \r and \t; \xHH

@@ -51,10 +51,7 @@ bool isForeignNameReading(std::u16string_view reading)
 }
 
 // An entry of the name dictionary that transcribes a foreign name.
-bool isForeignEntry(const NameEntry& e)
-{
-    return (e.kinds & kTranscribed) || isForeignNameReading(toUtf16(e.reading));
-}
+bool isForeignEntry(const NameEntry& e) { return (e.kinds & kTranscribed) || isForeignNameReading(toUtf16(e.reading)); }
 
 struct Token {
     String surface;
@@ -68,7 +65,7 @@ struct Token {
     bool attaches() const
     {
         return pos0 == "助動詞" || pos0 == "接尾辞" || (pos0 == "助詞" && pos1 == "接続助詞") || pos1 == "接尾" ||
-               pos1 == "非自立";
+            pos1 == "非自立";
     }
 };
 
@@ -184,11 +181,16 @@ char16_t voiced(char16_t c)
 char16_t compoundFirst(char16_t c)
 {
     switch (c) {
-    case u'ケ': return u'カ';
-    case u'メ': return u'マ';
-    case u'ネ': return u'ナ';
-    case u'ゼ': return u'ザ';
-    default: return 0;
+    case u'ケ':
+        return u'カ';
+    case u'メ':
+        return u'マ';
+    case u'ネ':
+        return u'ナ';
+    case u'ゼ':
+        return u'ザ';
+    default:
+        return 0;
     }
 }
 
@@ -314,7 +316,7 @@ struct MecabReadingEngine::State {
         const auto second = names->lookup(toUtf8(part.substr(1)));
         const auto weight = [](const NameEntry& e) {
             return std::popcount(e.kinds & (kSurname | kGiven | kUnclassified | kFullName)) +
-                   ((e.kinds & kGiven) ? 1 : 0);
+                ((e.kinds & kGiven) ? 1 : 0);
         };
         std::vector<std::pair<String, int>> heads, tails;
         for (const NameEntry& a : first)
@@ -369,9 +371,9 @@ struct MecabReadingEngine::State {
 EnginePaths EnginePaths::system()
 {
     EnginePaths p;
-    for (const char* dir : {"/var/lib/mecab/dic/unidic", "/usr/share/mecab/dic/unidic",
-                            "/var/lib/mecab/dic/ipadic-utf8", "/var/lib/mecab/dic/debian",
-                            "/usr/lib/x86_64-linux-gnu/mecab/dic/mecab-ipadic-neologd"})
+    for (const char* dir :
+         {"/var/lib/mecab/dic/unidic", "/usr/share/mecab/dic/unidic", "/var/lib/mecab/dic/ipadic-utf8",
+          "/var/lib/mecab/dic/debian", "/usr/lib/x86_64-linux-gnu/mecab/dic/mecab-ipadic-neologd"})
         p.dictionaries.emplace_back(dir);
     p.names = "/usr/share/edict/enamdict";
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
@@ -509,10 +511,10 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     // dictionary has the whole run, the entry closest to MeCab's reading
     // comes first: it knows the sound changes of the compound.
     const bool fragmented = onlyHan && run.size() >= 3 && best.tokens.size() > 1 &&
-                            std::all_of(best.tokens.begin(), best.tokens.end(),
-                                        [](const Token& t) { return t.surface.size() == 1; });
+        std::all_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.surface.size() == 1; });
     const String mecab = best.complete() ? best.words() : String();
-    const auto words = std::count_if(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return !t.attaches(); });
+    const auto words =
+        std::count_if(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return !t.attaches(); });
     if (!mecab.empty() && words > 1 && !fragmented && !exact.empty()) {
         String joined;
         for (const Token& t : best.tokens)
@@ -635,8 +637,8 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
         for (std::size_t j = 0; j + 1 < best.tokens.size(); ++j) {
             const Token& t = best.tokens[j];
             const Token& after = best.tokens[j + 1];
-            if (!t.han || t.surface.size() != 1 || t.reading.size() != 2 || t.personName() ||
-                after.reading.empty() || after.pos0 == "助詞" || after.pos0 == "助動詞")
+            if (!t.han || t.surface.size() != 1 || t.reading.size() != 2 || t.personName() || after.reading.empty() ||
+                after.pos0 == "助詞" || after.pos0 == "助動詞")
                 continue;
             if (const char16_t a = compoundFirst(t.reading.back())) {
                 Path variant = best;

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Category/Reading.h"

@@ -112,7 +112,7 @@ bool hasHan(std::string_view text)
             return true;
         if (b0 >= 0xE3 && b0 <= 0xE9) {
             const unsigned cp = ((b0 & 0x0F) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6) |
-                                (static_cast<unsigned char>(text[i + 2]) & 0x3F);
+                (static_cast<unsigned char>(text[i + 2]) & 0x3F);
             if ((cp >= 0x3400 && cp <= 0x9FFF) || cp == 0x3005)
                 return true;
         }
@@ -198,8 +198,7 @@ bool NameIndex::mapFile(const std::filesystem::path& file)
     return map_ != nullptr;
 }
 
-bool NameIndex::build(const std::filesystem::path& source, const std::filesystem::path& target,
-                      std::string* error)
+bool NameIndex::build(const std::filesystem::path& source, const std::filesystem::path& target, std::string* error)
 {
     auto fail = [&](const std::string& why) {
         if (error)
@@ -231,8 +230,8 @@ bool NameIndex::build(const std::filesystem::path& source, const std::filesystem
     if (raw.size() > (std::size_t{1} << 28))
         status = U_BUFFER_OVERFLOW_ERROR; // no name dictionary is this large
     std::string text(U_SUCCESS(status) ? raw.size() * 2 + 16 : 0, '\0');
-    const int32_t length = ucnv_convert("UTF-8", "EUC-JP", text.data(), static_cast<int32_t>(text.size()),
-                                        raw.data(), static_cast<int32_t>(raw.size()), &status);
+    const int32_t length = ucnv_convert("UTF-8", "EUC-JP", text.data(), static_cast<int32_t>(text.size()), raw.data(),
+                                        static_cast<int32_t>(raw.size()), &status);
     if (U_FAILURE(status)) {
         out.close();
         std::filesystem::remove(temporary, ec);
@@ -307,8 +306,8 @@ bool NameIndex::build(const std::filesystem::path& source, const std::filesystem
     return true;
 }
 
-std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source,
-                                           const std::filesystem::path& cacheDir, std::string* error)
+std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
+                                           std::string* error)
 {
     std::uint64_t sourceSize = 0;
     std::int64_t sourceTime = 0;
@@ -351,7 +350,7 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source,
             const std::size_t records = index->mapSize_ / sizeof(std::uint32_t);
             const bool whole = sorted ? index->mapSize_ == sizeof h
                                       : h.count <= records && h.blobSize <= index->mapSize_ &&
-                                            sizeof h + h.count * sizeof(std::uint32_t) + h.blobSize == index->mapSize_;
+                    sizeof h + h.count * sizeof(std::uint32_t) + h.blobSize == index->mapSize_;
             if (std::memcmp(h.magic, kMagic, sizeof kMagic) == 0 && h.sourceSize == sourceSize &&
                 h.sourceTime == sourceTime && whole) {
                 if (sorted) {
@@ -435,8 +434,8 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view key) const
     char euc[256];
     UErrorCode status = U_ZERO_ERROR;
     ucnv_resetFromUnicode(converter_);
-    const int32_t length = ucnv_fromUChars(converter_, euc, sizeof euc, wide.data(),
-                                           static_cast<int32_t>(wide.size()), &status);
+    const int32_t length =
+        ucnv_fromUChars(converter_, euc, sizeof euc, wide.data(), static_cast<int32_t>(wide.size()), &status);
     if (U_FAILURE(status) || length <= 0 || status == U_STRING_NOT_TERMINATED_WARNING)
         return entries; // a character the dictionary cannot hold
     const std::string_view target(euc, static_cast<std::size_t>(length));
@@ -481,8 +480,8 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view key) const
         UChar decoded[128];
         status = U_ZERO_ERROR;
         ucnv_resetToUnicode(converter_);
-        const int32_t n = ucnv_toUChars(converter_, decoded, 128, reading.data(), static_cast<int32_t>(reading.size()),
-                                        &status);
+        const int32_t n =
+            ucnv_toUChars(converter_, decoded, 128, reading.data(), static_cast<int32_t>(reading.size()), &status);
         if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
             continue;
         const std::string utf8 = toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n)));

@@ -50,8 +50,8 @@ public:
     // new one built from the source and written atomically. Null, with the
     // reason in `error`, when the source cannot be read or the index cannot
     // be mapped.
-    static std::unique_ptr<NameIndex> open(const std::filesystem::path& source,
-                                           const std::filesystem::path& cacheDir, std::string* error = nullptr);
+    static std::unique_ptr<NameIndex> open(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
+                                           std::string* error = nullptr);
 
     // The entries of a written form (UTF-8) holding a Han character, in the
     // dictionary's order. Not for use from two threads at once.

@@ -7,17 +7,17 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <random>
 #include <utility>
 #include <vector>
 
+#include "Platform/Log.h"
 #include "Storage/FileIo.h"
 #include "Storage/Journal.h"
-#include "Platform/Log.h"
 
 namespace yomi::fileio {
 namespace {
@@ -31,10 +31,7 @@ std::string errnoText(std::string_view what, int error = errno)
     return std::string(what) + ": " + std::strerror(error);
 }
 
-CommitResult failure(std::string reason)
-{
-    return Failure{std::move(reason)};
-}
+CommitResult failure(std::string reason) { return Failure{std::move(reason)}; }
 
 FileIdentity identityOf(const struct stat& st)
 {
@@ -47,10 +44,7 @@ FileIdentity identityOf(const struct stat& st)
     return id;
 }
 
-bool notPermitted(int error)
-{
-    return error == EACCES || error == EPERM || error == EROFS;
-}
+bool notPermitted(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 class Fd {
 public:
@@ -205,8 +199,8 @@ using Entry = CommitGroup::Entry;
 void finishRecord(std::uint64_t id, const std::string& path)
 {
     if (const Status done = journal::finish(id); !done)
-        log::write("Could not mark a change of " + log::escapeControls(path) + " done in the undo journal: " +
-                   done.reason());
+        log::write("Could not mark a change of " + log::escapeControls(path) +
+                   " done in the undo journal: " + done.reason());
 }
 
 // The ranges to patch, checked against what is really on disk: the undo
@@ -246,8 +240,7 @@ void planRename(Entry& e)
 // version and can be written; then what the journal must hold for it.
 void open(Entry& e)
 {
-    if (e.original.size() == e.edited.size() &&
-        std::memcmp(e.original.data(), e.edited.data(), e.edited.size()) == 0) {
+    if (e.original.size() == e.edited.size() && std::memcmp(e.original.data(), e.edited.data(), e.edited.size()) == 0) {
         e.result = CommitOutcome{false};
         return;
     }
@@ -406,8 +399,7 @@ void rename(Entry& e)
 {
     // Narrow the window between the first check and the rename.
     struct stat now {};
-    if (::fstatat(e.dirFd.get(), e.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !(identityOf(now) == e.expected))
+    if (::fstatat(e.dirFd.get(), e.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !(identityOf(now) == e.expected))
         return abandon(e, "changed on disk");
     if (io::renameat(e.dirFd.get(), e.temp.c_str(), e.dirFd.get(), e.name.c_str()) != 0)
         return abandon(e, errnoText("rename"));
@@ -420,8 +412,8 @@ void syncFolders(std::vector<Entry*>& renamed)
 {
     std::vector<std::pair<std::string, int>> folders; // folder, errno of its sync
     for (Entry* e : renamed) {
-        auto it = std::find_if(folders.begin(), folders.end(),
-                               [&](const auto& f) { return f.first == e->temporary.folder; });
+        auto it =
+            std::find_if(folders.begin(), folders.end(), [&](const auto& f) { return f.first == e->temporary.folder; });
         if (it == folders.end()) {
             folders.emplace_back(e->temporary.folder, io::fsync(e->dirFd.get()) == 0 ? 0 : errno);
             it = folders.end() - 1;
@@ -442,8 +434,8 @@ void syncFolders(std::vector<Entry*>& renamed)
 CommitGroup::CommitGroup() = default;
 CommitGroup::~CommitGroup() = default;
 
-void CommitGroup::add(const std::filesystem::path& file, const FileIdentity& expected,
-                      std::span<const char> original, std::span<const char> edited)
+void CommitGroup::add(const std::filesystem::path& file, const FileIdentity& expected, std::span<const char> original,
+                      std::span<const char> edited)
 {
     auto e = std::make_unique<Entry>();
     e->file = file;
@@ -453,10 +445,7 @@ void CommitGroup::add(const std::filesystem::path& file, const FileIdentity& exp
     entries_.push_back(std::move(e));
 }
 
-std::size_t CommitGroup::size() const
-{
-    return entries_.size();
-}
+std::size_t CommitGroup::size() const { return entries_.size(); }
 
 std::vector<CommitResult> CommitGroup::commit()
 {
@@ -529,8 +518,8 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file, std:
     return data;
 }
 
-CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& expected,
-                        std::span<const char> original, std::span<const char> edited)
+CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& expected, std::span<const char> original,
+                        std::span<const char> edited)
 {
     CommitGroup group;
     group.add(file, expected, original, edited);
@@ -553,9 +542,6 @@ bool isTemporaryName(std::string_view name)
     return true;
 }
 
-RecoveryReport recoverAfterCrash(const std::filesystem::path&)
-{
-    return journal::recover();
-}
+RecoveryReport recoverAfterCrash(const std::filesystem::path&) { return journal::recover(); }
 
 } // namespace yomi::fileio

@@ -68,8 +68,8 @@ using CommitResult = Result<CommitOutcome>;
 // space left on device"); the file then holds its old bytes. The one
 // exception is a failed sync of the folder after the rename: the new bytes
 // are in place, and the reason says they may not be durable.
-CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& expected,
-                        std::span<const char> original, std::span<const char> edited);
+CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& expected, std::span<const char> original,
+                        std::span<const char> edited);
 
 // Commits of several files that pay for durability once: every journal record
 // of the group is written and synced with one sync, every file is then patched

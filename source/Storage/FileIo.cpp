@@ -73,25 +73,33 @@ int fail(int error)
 const char* opName(Op op)
 {
     switch (op) {
-    case Op::Open: return "open";
-    case Op::Read: return "read";
-    case Op::Write: return "write";
-    case Op::PWrite: return "pwrite";
-    case Op::Fsync: return "fsync";
-    case Op::Rename: return "rename";
-    case Op::Chmod: return "fchmod";
-    case Op::Chown: return "fchown";
-    case Op::SetXattr: return "fsetxattr";
-    case Op::Truncate: return "ftruncate";
-    case Op::Count: break;
+    case Op::Open:
+        return "open";
+    case Op::Read:
+        return "read";
+    case Op::Write:
+        return "write";
+    case Op::PWrite:
+        return "pwrite";
+    case Op::Fsync:
+        return "fsync";
+    case Op::Rename:
+        return "rename";
+    case Op::Chmod:
+        return "fchmod";
+    case Op::Chown:
+        return "fchown";
+    case Op::SetXattr:
+        return "fsetxattr";
+    case Op::Truncate:
+        return "ftruncate";
+    case Op::Count:
+        break;
     }
     return "?";
 }
 
-int open(const char* path, int flags, mode_t mode)
-{
-    return openat(AT_FDCWD, path, flags, mode);
-}
+int open(const char* path, int flags, mode_t mode) { return openat(AT_FDCWD, path, flags, mode); }
 
 int openat(int dirfd, const char* path, int flags, mode_t mode)
 {

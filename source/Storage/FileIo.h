@@ -66,11 +66,11 @@ int ftruncate(int fd, off_t length);
 
 struct Fault {
     Op op = Op::Write;
-    int nth = 1;           // the 1-based call of `op`, counted from arming
-    int error = 0;         // errno to fail with; 0 makes a Write/PWrite short
-                           // (half the bytes written, then the call reports
-                           // success as the kernel would)
-    bool sticky = false;   // fail that call and every later one of `op`
+    int nth = 1;         // the 1-based call of `op`, counted from arming
+    int error = 0;       // errno to fail with; 0 makes a Write/PWrite short
+                         // (half the bytes written, then the call reports
+                         // success as the kernel would)
+    bool sticky = false; // fail that call and every later one of `op`
 };
 
 // Arms one fault (replacing any armed one) and resets the call counters.

@@ -13,9 +13,9 @@
 #include <random>
 #include <set>
 
+#include "Platform/Log.h"
 #include "Storage/FileIo.h"
 #include "Storage/RecordFrame.h"
-#include "Platform/Log.h"
 
 namespace yomi::fileio::journal {
 namespace {
@@ -29,10 +29,7 @@ constexpr std::uint8_t kDone = 2;
 constexpr std::uint8_t kTemporary = 3;
 constexpr std::string_view kSuffix = ".journal";
 
-std::string errnoText(std::string_view what)
-{
-    return std::string(what) + ": " + std::strerror(errno);
-}
+std::string errnoText(std::string_view what) { return std::string(what) + ": " + std::strerror(errno); }
 
 bool decodeBegin(std::string_view payload, Record& r)
 {
@@ -48,8 +45,7 @@ bool decodeBegin(std::string_view payload, Record& r)
     for (std::uint64_t i = 0; i < count; ++i) {
         Patch p;
         std::uint64_t offset = 0;
-        if (!in.get(offset, 8) || !in.get(length, 4) || !in.take(p.oldBytes, length) ||
-            !in.take(p.newBytes, length))
+        if (!in.get(offset, 8) || !in.get(length, 4) || !in.take(p.oldBytes, length) || !in.take(p.newBytes, length))
             return false;
         p.offset = static_cast<off_t>(offset);
         r.patches.push_back(std::move(p));
@@ -219,15 +215,11 @@ private:
         if (::lseek(fd_, 0, SEEK_SET) != 0 || io::readToEnd(fd_, bytes) != 0)
             return 0;
         std::string_view rest = bytes;
-        while (storage::frame::next(rest, kMagic)) {
-        }
+        while (storage::frame::next(rest, kMagic)) {}
         return static_cast<off_t>(bytes.size() - rest.size());
     }
 
-    std::uint64_t nextId()
-    {
-        return (static_cast<std::uint64_t>(::getpid()) << 32) | ++counter_;
-    }
+    std::uint64_t nextId() { return (static_cast<std::uint64_t>(::getpid()) << 32) | ++counter_; }
 
     void close()
     {
@@ -258,10 +250,7 @@ Writer& writer()
 
 } // namespace
 
-std::uint32_t crc32(std::string_view bytes)
-{
-    return storage::frame::crc32(bytes);
-}
+std::uint32_t crc32(std::string_view bytes) { return storage::frame::crc32(bytes); }
 
 std::filesystem::path folder()
 {
@@ -360,10 +349,7 @@ Status begin(Record& record)
     return writer().begin(one, {});
 }
 
-Status finish(std::uint64_t id)
-{
-    return writer().finish(id);
-}
+Status finish(std::uint64_t id) { return writer().finish(id); }
 
 Outcome rollBack(const Record& record, std::string& detail)
 {

@@ -20,8 +20,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -92,10 +92,10 @@ std::string encodeDone(std::uint64_t id);
 std::string encodeTemporary(const Temporary& temporary);
 
 struct Parsed {
-    std::vector<Record> unfinished; // begin records without a done record
+    std::vector<Record> unfinished;     // begin records without a done record
     std::vector<Temporary> temporaries; // temporary records without a done record
-    std::size_t records = 0;        // records that checked out
-    bool tornTail = false;          // trailing bytes that did not check out
+    std::size_t records = 0;            // records that checked out
+    bool tornTail = false;              // trailing bytes that did not check out
 };
 Parsed parse(std::string_view bytes);
 

@@ -14,10 +14,10 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "Platform/Log.h"
 #include "Storage/FileCommit.h"
 #include "Storage/FileIo.h"
 #include "Storage/RecordFrame.h"
-#include "Platform/Log.h"
 
 namespace yomi::storage {
 namespace {
@@ -34,15 +34,9 @@ constexpr std::uint8_t kDeltaEdit = 2; // a change's edit, with both sides as de
 constexpr std::string_view kPrefix = "save-";
 constexpr std::string_view kSuffix = ".undo";
 
-std::uint32_t crc(std::string_view bytes)
-{
-    return frame::crc32(bytes);
-}
+std::uint32_t crc(std::string_view bytes) { return frame::crc32(bytes); }
 
-std::string errnoText(std::string_view what)
-{
-    return std::string(what) + ": " + std::strerror(errno);
-}
+std::string errnoText(std::string_view what) { return std::string(what) + ": " + std::strerror(errno); }
 
 // --- Little-endian encoding ---
 
@@ -84,10 +78,7 @@ bool getValue(Reader& in, OptString& out)
     return true;
 }
 
-std::string encode(std::uint8_t type, const std::string& payload)
-{
-    return frame::encode(kMagic, type, payload);
-}
+std::string encode(std::uint8_t type, const std::string& payload) { return frame::encode(kMagic, type, payload); }
 
 void putStamp(std::string& p, const FileStamp& s)
 {
@@ -101,7 +92,7 @@ void putStamp(std::string& p, const FileStamp& s)
 bool getStamp(Reader& in, FileStamp& s)
 {
     return in.getAs(s.device, 8) && in.getAs(s.inode, 8) && in.getAs(s.size, 8) && in.getAs(s.mtimeSeconds, 8) &&
-           in.getAs(s.mtimeNanoseconds, 8) && in.getAs(s.ctimeSeconds, 8) && in.getAs(s.ctimeNanoseconds, 8);
+        in.getAs(s.mtimeNanoseconds, 8) && in.getAs(s.ctimeSeconds, 8) && in.getAs(s.ctimeNanoseconds, 8);
 }
 
 std::string encodeChange(std::size_t index, const Change& c)
@@ -141,8 +132,7 @@ bool decodeChange(std::string_view payload, std::size_t& index, Change& c)
             !in.getAs(e.newCrc, 4))
             return false;
         if (hasEdit == kDeltaEdit) {
-            if (!in.get(e.oldLength, 8) || !in.get(e.newLength, 8) || !in.bytes(e.oldDelta) ||
-                !in.bytes(e.newDelta))
+            if (!in.get(e.oldLength, 8) || !in.get(e.newLength, 8) || !in.bytes(e.oldDelta) || !in.bytes(e.newDelta))
                 return false;
         } else {
             // Logs of earlier versions hold both sides' bytes whole.
@@ -332,8 +322,8 @@ std::optional<std::string> applyDelta(std::string_view delta, std::string_view s
             out.append(delta.substr(pos, a));
             pos += a;
         } else if (tag == 1) {
-            if (!getVarint(delta, pos, a) || !getVarint(delta, pos, b) || a > source.size() ||
-                b > source.size() - a || b > length - out.size())
+            if (!getVarint(delta, pos, a) || !getVarint(delta, pos, b) || a > source.size() || b > source.size() - a ||
+                b > length - out.size())
                 return std::nullopt;
             out.append(source.substr(a, b));
         } else {
@@ -392,7 +382,7 @@ std::optional<std::string> ByteEdit::undo(std::string_view current) const
 bool ByteEdit::isOld(std::string_view current) const
 {
     return current.size() == oldSize && offset <= current.size() && oldLength <= current.size() - offset &&
-           crc(current) == oldCrc && applyDelta(newDelta, current.substr(offset, oldLength), newLength);
+        crc(current) == oldCrc && applyDelta(newDelta, current.substr(offset, oldLength), newLength);
 }
 
 ByteEdit ByteEdit::inverse() const
@@ -459,8 +449,7 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
         Reader in(payload);
         if (type == kHeader) {
             std::uint64_t kind = 0;
-            headed = in.get(kind, 1) && in.get(save.reverts, 8) && in.bytes(save.label) &&
-                     in.getAs(save.started, 8);
+            headed = in.get(kind, 1) && in.get(save.reverts, 8) && in.bytes(save.label) && in.getAs(save.started, 8);
             save.kind = kind == 1 ? LogKind::Revert : LogKind::Save;
         } else if (type == kChange) {
             std::size_t index = 0;
@@ -511,10 +500,7 @@ UndoLog::UndoLog(LogKind kind, std::string label, std::uint64_t reverts)
 {
 }
 
-UndoLog::~UndoLog()
-{
-    finish();
-}
+UndoLog::~UndoLog() { finish(); }
 
 bool UndoLog::open(std::string& error)
 {
@@ -548,9 +534,10 @@ bool UndoLog::open(std::string& error)
     put(p, kind_ == LogKind::Revert ? 1 : 0, 1);
     put(p, reverts_, 8);
     putBytes(p, label_);
-    put(p, static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(
-                                          std::chrono::system_clock::now().time_since_epoch())
-                                          .count()),
+    put(p,
+        static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+                .count()),
         8);
     if (!append(encode(kHeader, p), true, error))
         return false;
@@ -646,7 +633,7 @@ namespace {
 bool sameVersion(const FileStamp& a, const FileStamp& b)
 {
     return a.device == b.device && a.inode == b.inode && a.size == b.size && a.mtimeSeconds == b.mtimeSeconds &&
-           a.mtimeNanoseconds == b.mtimeNanoseconds;
+        a.mtimeNanoseconds == b.mtimeNanoseconds;
 }
 
 } // namespace
@@ -671,9 +658,10 @@ RevertOutcome revertFileChange(const Change& change, UndoLog& log)
     // bytes of the change (a later Save taken back) is taken back too.
     const auto restored = edit.undo(*current);
     if (!restored)
-        return {Status::LeftAlone, change.after && !sameVersion(*change.after, *stamp)
-                                       ? "the file changed since"
-                                       : "the file holds other bytes than the change wrote"};
+        return {Status::LeftAlone,
+                change.after && !sameVersion(*change.after, *stamp)
+                    ? "the file changed since"
+                    : "the file holds other bytes than the change wrote"};
 
     Change inverse;
     inverse.path = change.path;

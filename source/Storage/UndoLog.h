@@ -86,13 +86,13 @@ std::optional<std::string> applyDelta(std::string_view delta, std::string_view s
 
 // One recorded change of one track.
 struct Change {
-    std::string path;   // the file (absolute), or the track's id in a library that has no files
-    std::string key;    // the property, e.g. "sortArtist"
-    OptString oldValue; // nullopt: the track did not carry the property
-    OptString newValue; // nullopt: the change removed the property
-    std::optional<ByteEdit> edit;    // for a file: the bytes the change made
-    std::optional<FileStamp> after;  // set once the change is in the library;
-                                     // absent also for a library without files
+    std::string path;               // the file (absolute), or the track's id in a library that has no files
+    std::string key;                // the property, e.g. "sortArtist"
+    OptString oldValue;             // nullopt: the track did not carry the property
+    OptString newValue;             // nullopt: the change removed the property
+    std::optional<ByteEdit> edit;   // for a file: the bytes the change made
+    std::optional<FileStamp> after; // set once the change is in the library;
+                                    // absent also for a library without files
     bool committed = false;
 };
 
@@ -102,10 +102,10 @@ enum class LogKind { Save, Revert };
 struct SaveRecord {
     std::uint64_t id = 0;
     LogKind kind = LogKind::Save;
-    std::uint64_t reverts = 0; // for a revert: the id of the Save it takes back
-    std::string label;         // what was saved, e.g. the sort key
-    std::int64_t started = 0;  // seconds since the epoch
-    bool complete = false;     // ended normally (no crash part way)
+    std::uint64_t reverts = 0;   // for a revert: the id of the Save it takes back
+    std::string label;           // what was saved, e.g. the sort key
+    std::int64_t started = 0;    // seconds since the epoch
+    bool complete = false;       // ended normally (no crash part way)
     std::vector<Change> changes; // in the order they were recorded
 };
 

@@ -68,8 +68,7 @@ String keyFromButton(const QAbstractButton& button)
 
 } // namespace
 
-PushButtonAdapter::PushButtonAdapter(QAbstractButton* button, QObject* parent)
-    : QObject(parent), button_(button)
+PushButtonAdapter::PushButtonAdapter(QAbstractButton* button, QObject* parent) : QObject(parent), button_(button)
 {
     if (button_)
         setKeyEquivalent(keyFromButton(*button_));
@@ -104,10 +103,7 @@ void PushButtonAdapter::setKeyEquivalent(const String& key)
     }
 }
 
-QKeySequence PushButtonAdapter::shortcut() const
-{
-    return shortcut_ ? shortcut_->key() : QKeySequence();
-}
+QKeySequence PushButtonAdapter::shortcut() const { return shortcut_ ? shortcut_->key() : QKeySequence(); }
 
 void PushButtonAdapter::watchWindow(bool on)
 {

@@ -31,20 +31,15 @@ namespace {
 constexpr const char* kFieldKey = "field";
 constexpr const char* kGeometryKey = "geometry";
 
-QString number(std::size_t n)
-{
-    return QLocale().toString(static_cast<qulonglong>(n));
-}
+QString number(std::size_t n) { return QLocale().toString(static_cast<qulonglong>(n)); }
 
 } // namespace
 
-QString MainWindow::rememberedLibraryFolder()
-{
-    return QSettings().value(kLibraryFolderKey).toString();
-}
+QString MainWindow::rememberedLibraryFolder() { return QSettings().value(kLibraryFolderKey).toString(); }
 
 MainWindow::MainWindow()
-    : window_(std::make_unique<QMainWindow>()), ui_(std::make_unique<Ui::MainWindow>()),
+    : window_(std::make_unique<QMainWindow>()),
+      ui_(std::make_unique<Ui::MainWindow>()),
       settings_(std::make_unique<QSettings>())
 {
     ui_->setupUi(window_.get());
@@ -80,10 +75,7 @@ MainWindow::MainWindow()
     controller_.awakeFromNib();
 }
 
-MainWindow::~MainWindow()
-{
-    settings_->setValue(kGeometryKey, window_->saveGeometry());
-}
+MainWindow::~MainWindow() { settings_->setValue(kGeometryKey, window_->saveGeometry()); }
 
 void MainWindow::setUpListView()
 {
@@ -166,8 +158,8 @@ void MainWindow::runLoad()
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
 
     const std::size_t values = controller_.dataArray() ? controller_.dataArray()->size() : 0;
-    const QString found = values == 1 ? tr("1 value needs a reading")
-                                      : tr("%1 values need a reading").arg(number(values));
+    const QString found =
+        values == 1 ? tr("1 value needs a reading") : tr("%1 values need a reading").arg(number(values));
     const QString tracks = lastProgress_.done == 1 ? tr("1 track") : tr("%1 tracks").arg(number(lastProgress_.done));
     setStatus(tr("%1 (%2 in %3 s)").arg(found, tracks, QLocale().toString(seconds, 'f', 1)));
 }
@@ -187,8 +179,8 @@ void MainWindow::runSave()
     }
     const QString written =
         report.written == 1 ? tr("1 track written") : tr("%1 tracks written").arg(number(report.written));
-    const QString failed = report.failed == 1 ? tr("1 could not be written")
-                                              : tr("%1 could not be written").arg(number(report.failed));
+    const QString failed =
+        report.failed == 1 ? tr("1 could not be written") : tr("%1 could not be written").arg(number(report.failed));
     setStatus(tr("%1, %2 — see the log").arg(written, failed));
 }
 
@@ -205,10 +197,7 @@ void MainWindow::showProgress(const WalkProgress& progress)
         statusLine_->repaint();
 }
 
-void MainWindow::setStatus(const QString& text)
-{
-    statusLine_->setText(text);
-}
+void MainWindow::setStatus(const QString& text) { statusLine_->setText(text); }
 
 void MainWindow::setLibraryFolder(const QString& folder)
 {
@@ -225,9 +214,8 @@ void MainWindow::setLibraryOpener(LibraryOpener opener)
 
 void MainWindow::chooseLibraryFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(window_.get(), tr("Open Library Folder"),
-                                                             libraryFolder_.isEmpty() ? QDir::homePath()
-                                                                                      : libraryFolder_);
+    const QString folder = QFileDialog::getExistingDirectory(
+        window_.get(), tr("Open Library Folder"), libraryFolder_.isEmpty() ? QDir::homePath() : libraryFolder_);
     if (!folder.isEmpty())
         openLibraryFolder(folder);
 }
@@ -273,15 +261,9 @@ void MainWindow::bindKeyTag()
     });
 }
 
-QString MainWindow::tracksText(std::size_t n)
-{
-    return n == 1 ? tr("1 track") : tr("%1 tracks").arg(number(n));
-}
+QString MainWindow::tracksText(std::size_t n) { return n == 1 ? tr("1 track") : tr("%1 tracks").arg(number(n)); }
 
-QString MainWindow::valuesText(std::size_t n)
-{
-    return n == 1 ? tr("1 value") : tr("%1 values").arg(number(n));
-}
+QString MainWindow::valuesText(std::size_t n) { return n == 1 ? tr("1 value") : tr("%1 values").arg(number(n)); }
 
 QString MainWindow::revertText(const RevertReport& r)
 {
@@ -321,9 +303,8 @@ void MainWindow::connectReading()
     ui_->listView->setItemDelegateForColumn(PairListModel::SortColumn,
                                             new SortCellDelegate(controller_, *model_, window_.get()));
     QComboBox* styles = ui_->readingStyleChooser;
-    const QString saved = QSettings(QStringLiteral("yomi"), QStringLiteral("yomi"))
-                              .value(QStringLiteral("reading/style"))
-                              .toString();
+    const QString saved =
+        QSettings(QStringLiteral("yomi"), QStringLiteral("yomi")).value(QStringLiteral("reading/style")).toString();
     const auto style = readingStyleNamed(saved.toStdString()).value_or(ReadingStyle::Katakana);
     styles->setCurrentIndex(static_cast<int>(style));
     controller_.readingStyle = style;
@@ -396,7 +377,8 @@ QString MainWindow::readingMessage() const
         names += tr(", …");
     if (refused.size() == 1)
         return tr("1 value has no Japanese reading: %1").arg(names);
-    return tr("%1 values have no Japanese reading: %2").arg(QLocale().toString(static_cast<qulonglong>(refused.size())), names);
+    return tr("%1 values have no Japanese reading: %2")
+        .arg(QLocale().toString(static_cast<qulonglong>(refused.size())), names);
 }
 
 QComboBox* MainWindow::fieldChooser() const { return ui_->fieldChooser; }

@@ -49,16 +49,16 @@ private:
 };
 
 PairListModel::PairListModel(SRMainController& controller, QObject* parent)
-    : QAbstractTableModel(parent), controller_(controller), observer_(std::make_unique<Observer>(*this)),
-      shown_(controller.dataArray()), shownRows_(shown_ ? static_cast<int>(shown_->size()) : 0)
+    : QAbstractTableModel(parent),
+      controller_(controller),
+      observer_(std::make_unique<Observer>(*this)),
+      shown_(controller.dataArray()),
+      shownRows_(shown_ ? static_cast<int>(shown_->size()) : 0)
 {
     controller_.addObserver(observer_.get());
 }
 
-PairListModel::~PairListModel()
-{
-    controller_.removeObserver(observer_.get());
-}
+PairListModel::~PairListModel() { controller_.removeObserver(observer_.get()); }
 
 void PairListModel::willChange(const ListChange& change)
 {
@@ -134,15 +134,9 @@ PairEntryRef PairListModel::entryAt(int row) const
     return shown_->at(static_cast<std::size_t>(row));
 }
 
-int PairListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : shownRows_;
-}
+int PairListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
-int PairListModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : 3;
-}
+int PairListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 QVariant PairListModel::data(const QModelIndex& index, int role) const
 {

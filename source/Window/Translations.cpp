@@ -17,8 +17,8 @@ QString translationName(const QLocale& locale)
         return QStringLiteral("ja");
     case QLocale::Chinese: {
         const bool traditional = locale.script() == QLocale::TraditionalChineseScript ||
-                                 locale.territory() == QLocale::Taiwan || locale.territory() == QLocale::HongKong ||
-                                 locale.territory() == QLocale::Macao;
+            locale.territory() == QLocale::Taiwan || locale.territory() == QLocale::HongKong ||
+            locale.territory() == QLocale::Macao;
         return traditional ? QStringLiteral("zh_TW") : QStringLiteral("zh_CN");
     }
     default:

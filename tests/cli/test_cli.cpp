@@ -8,22 +8,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/RecordingLauncher.h"
-#include "support/StateHome.h"
 #include "Bridge/MemoryLibrary.h"
 #include "Category/StringUtility.h"
 #include "Cli/Cli.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
 #include "Platform/Log.h"
+#include "support/RecordingLauncher.h"
+#include "support/StateHome.h"
 
 namespace yomi::cli {
 namespace {
 
+using test::RecordingLauncher;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using test::RecordingLauncher;
 
 // --- Arguments ---------------------------------------------------------------
 
@@ -187,12 +187,9 @@ TEST(CliTsv, ParsesLinesWithNumbersBomAndCrlf)
 TEST(CliTsv, MalformedLinesNameTheLine)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"a\tb\nno tab here\n", "line 2: no tab"},
-        {"a\tb\tc\n", "line 1: more than one tab"},
-        {"\n\na\\q\tb\n", "line 3: unknown escape \\q"},
-        {"a\tb\\\n", "line 1: backslash at the end"},
-        {"a\xC3\tb\n", "line 1: not valid UTF-8"},
-        {"a\t\xED\xA0\x80\n", "line 1: not valid UTF-8"},
+        {"a\tb\nno tab here\n", "line 2: no tab"},       {"a\tb\tc\n", "line 1: more than one tab"},
+        {"\n\na\\q\tb\n", "line 3: unknown escape \\q"}, {"a\tb\\\n", "line 1: backslash at the end"},
+        {"a\xC3\tb\n", "line 1: not valid UTF-8"},       {"a\t\xED\xA0\x80\n", "line 1: not valid UTF-8"},
     };
     for (const auto& [text, message] : cases) {
         std::string error;
@@ -208,18 +205,19 @@ protected:
     CliRun()
         : library_(bridge::MemoryLibrary::create()),
           registration_(bridge::kMusicApplicationIdentifier, library_),
-          launcher_(std::make_shared<RecordingLauncher>()), previousLauncher_(setLauncher(launcher_)),
+          launcher_(std::make_shared<RecordingLauncher>()),
+          previousLauncher_(setLauncher(launcher_)),
           logSink_([this](std::string_view text) { log_.emplace_back(text); })
     {
         // Artist field: value, sort value.
-        add(u"\u685c", u"");             // 0 listed, empty sort
-        add(u"Abc", u"");                // 1 Latin: never listed
-        add(u"\u6d5c\u5d0e", u"hamasaki"); // 2 listed with a sort value
-        add(u"\u685c", u"old");          // 3 replaces the empty entry of 0
-        add(u"tab\there\u6f22", u"");    // 4 listed, needs escaping
-        add(u"\u5c71", u"yama").set("podcast", bridge::Value(true));                  // 5 podcast
-        add(u"\u5ddd", u"kawa").set("videoKind", bridge::Value(std::int32_t{6}));    // 6 video
-        add(u"\u6d5c\u5d0e", u"HAMASAKI"); // 7 same value, other sort value
+        add(u"\u685c", u"");                                                      // 0 listed, empty sort
+        add(u"Abc", u"");                                                         // 1 Latin: never listed
+        add(u"\u6d5c\u5d0e", u"hamasaki");                                        // 2 listed with a sort value
+        add(u"\u685c", u"old");                                                   // 3 replaces the empty entry of 0
+        add(u"tab\there\u6f22", u"");                                             // 4 listed, needs escaping
+        add(u"\u5c71", u"yama").set("podcast", bridge::Value(true));              // 5 podcast
+        add(u"\u5ddd", u"kawa").set("videoKind", bridge::Value(std::int32_t{6})); // 6 video
+        add(u"\u6d5c\u5d0e", u"HAMASAKI");                                        // 7 same value, other sort value
         library_->clearAccesses();
     }
     ~CliRun() override { setLauncher(previousLauncher_); }
@@ -260,9 +258,10 @@ protected:
 TEST_F(CliRun, ListPrintsTheScanInListOrder)
 {
     EXPECT_EQ(runCli({"list", "--field", "artist"}), kExitOk);
-    EXPECT_EQ(out_.str(), "\xE6\xB5\x9C\xE5\xB4\x8E\thamasaki\n"
-                          "\xE6\xA1\x9C\told\n"
-                          "tab\\there\xE6\xBC\xA2\t\n");
+    EXPECT_EQ(out_.str(),
+              "\xE6\xB5\x9C\xE5\xB4\x8E\thamasaki\n"
+              "\xE6\xA1\x9C\told\n"
+              "tab\\there\xE6\xBC\xA2\t\n");
     ASSERT_EQ(log_.size(), 1u);
     EXPECT_THAT(log_[0], HasSubstr(" sec"));
     EXPECT_THAT(launcher_->launched, IsEmpty());
@@ -271,10 +270,10 @@ TEST_F(CliRun, ListPrintsTheScanInListOrder)
 
 TEST_F(CliRun, ApplyFromTsvWritesTheListedValues)
 {
-    const std::string tsv = "\xE6\xA1\x9C\tsakura\n"      // 0 and 3
+    const std::string tsv = "\xE6\xA1\x9C\tsakura\n"        // 0 and 3
                             "tab\\there\xE6\xBC\xA2\tkan\n" // 4
-                            "\xE5\xB1\xB1\tyama2\n"        // the podcast's value: not listed
-                            "Abc\tabc\n";                  // Latin: not listed
+                            "\xE5\xB1\xB1\tyama2\n"         // the podcast's value: not listed
+                            "Abc\tabc\n";                   // Latin: not listed
     EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-"}, tsv), kExitOk);
     // Only the values the input names are written: 7 keeps its own.
     EXPECT_THAT(writtenTracks(), ElementsAre(0, 3, 4));
@@ -323,12 +322,12 @@ TEST_F(CliRun, EditCommandsActOnEveryOrOnlyEmptyEntries)
 TEST_F(CliRun, DryRunPrintsTheChangesAndWritesNothing)
 {
     library_->track(0).set("name", bridge::Value(String(u"Song\nA")));
-    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-", "--dry-run"}, "\xE6\xA1\x9C\tsakura\n"),
-              kExitOk);
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-", "--dry-run"}, "\xE6\xA1\x9C\tsakura\n"), kExitOk);
     EXPECT_EQ(library_->writes(), 0u);
     EXPECT_EQ(sortOf(0), u"");
-    EXPECT_EQ(out_.str(), "Song\\nA:\xE6\xA1\x9C->sakura\n"
-                          "(null):\xE6\xA1\x9C->sakura\n");
+    EXPECT_EQ(out_.str(),
+              "Song\\nA:\xE6\xA1\x9C->sakura\n"
+              "(null):\xE6\xA1\x9C->sakura\n");
     EXPECT_THAT(launcher_->launched, IsEmpty());
     EXPECT_THAT(log_, IsEmpty()); // kept off the system log
     EXPECT_THAT(err_.str(), HasSubstr("yomi-cli (dry run): Song\\nA:\xE6\xA1\x9C->sakura\n"));
@@ -356,8 +355,7 @@ TEST_F(CliRun, UnreadableInputWritesNothing)
     EXPECT_THAT(err_.str(), HasSubstr("cannot read /nonexistent/values.tsv: no such file"));
     EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "/"}), kExitUsage);
     EXPECT_THAT(err_.str(), HasSubstr("not a regular file"));
-    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-"}, "\xE6\xA1\x9C\tok\nbroken line\n"),
-              kExitUsage);
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--from", "-"}, "\xE6\xA1\x9C\tok\nbroken line\n"), kExitUsage);
     EXPECT_THAT(err_.str(), HasSubstr("standard input: line 2: no tab"));
     EXPECT_THAT(library_->accesses(), IsEmpty());
     EXPECT_THAT(launcher_->launched, IsEmpty());
@@ -396,7 +394,8 @@ TEST_F(CliRevert, RevertTakesBackTheLastApplyAndListsTheLogs)
     EXPECT_EQ(sortOf(7), u"HAMASAKI");
     EXPECT_EQ(sortOf(4), u"by hand");
     EXPECT_THAT(err_.str(), HasSubstr("left alone: 4: the track holds another value\n"));
-    EXPECT_THAT(err_.str(), HasSubstr("Reverted Save 1: 4 tracks; 1 changed since, left alone (this revert is save 2)"));
+    EXPECT_THAT(err_.str(),
+                HasSubstr("Reverted Save 1: 4 tracks; 1 changed since, left alone (this revert is save 2)"));
 
     EXPECT_EQ(runCli({"revert", "--list"}), kExitOk);
     EXPECT_THAT(out_.str(), HasSubstr("\tsave\tsortArtist\t5 change(s)\n"));

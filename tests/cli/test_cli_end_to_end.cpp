@@ -153,8 +153,8 @@ Result runProgram(const std::vector<std::string>& args, const std::vector<std::s
 }
 
 struct FileSpec {
-    std::string name;      // file name in the library; its extension picks the template
-    std::string artist;    // "" leaves the tag out
+    std::string name;   // file name in the library; its extension picks the template
+    std::string artist; // "" leaves the tag out
     std::optional<std::string> sort;
     std::string title;
     bool podcast = false;
@@ -189,8 +189,8 @@ protected:
         // The only log viewer the CLI can find: a stub that, a moment after
         // it starts (the CLI has exited by then), appends its arguments to a
         // record.
-        writeBytes(stubs_ / "gnome-logs", "#!/bin/sh\nsleep 0.3\necho \"$0 $*\" >> '" +
-                                             (records_ / "gnome-logs").string() + "'\n");
+        writeBytes(stubs_ / "gnome-logs",
+                   "#!/bin/sh\nsleep 0.3\necho \"$0 $*\" >> '" + (records_ / "gnome-logs").string() + "'\n");
         fs::permissions(stubs_ / "gnome-logs", fs::perms::owner_all);
     }
 
@@ -231,8 +231,7 @@ protected:
         args.insert(args.begin(), YOMI_CLI_PATH);
         return runProgram(args,
                           {"PATH=" + stubs_.string(), "HOME=" + root_.string(),
-                           "XDG_CONFIG_HOME=" + (root_ / "config").string(),
-                           "LANG=C.UTF-8"},
+                           "XDG_CONFIG_HOME=" + (root_ / "config").string(), "LANG=C.UTF-8"},
                           scratch_, input);
     }
 
@@ -310,17 +309,17 @@ protected:
     void makeStandardLibrary()
     {
         makeLibrary({
-            {"01.flac", "\xE6\xA1\x9C", "", "T01"},                          // listed, empty sort value
-            {"02.mp3", "Abc", "abc", "T02"},                                 // Latin: never listed
-            {"03.m4a", "\xE6\xB5\x9C\xE5\xB4\x8E", "hamasaki", "T03"},       // listed
-            {"04.mp3", "\xE6\xA1\x9C", "sakura", "T04"},                     // replaces the entry of 01
-            {"05.mp3", "\xE5\xB1\xB1", "yama", "T05", true},                 // podcast
-            {"06.m4v", "\xE5\xB7\x9D", "kawa", "T06"},                       // video track
-            {"07.flac", "line\\nfeed\xE6\xBC\xA2", "a\\tb\\\\c", "T07"},     // needs escaping
-            {"08.m4a", "\xE3\x81\xB2\xE3\x82\x89", "", "T08"},               // kana only
-            {"09.mp3", "\xE6\xA3\xAE", std::nullopt, "T09"},                 // no sort tag: listed, empty
-            {"10.m4a", "\xE9\x87\x8E", "no", "T10", false, 6},               // music video
-            {"sub/11.mp3", "\xE6\xB5\x9C\xE5\xB4\x8E", "HAMASAKI", "T11"},   // same value, other sort
+            {"01.flac", "\xE6\xA1\x9C", "", "T01"},                        // listed, empty sort value
+            {"02.mp3", "Abc", "abc", "T02"},                               // Latin: never listed
+            {"03.m4a", "\xE6\xB5\x9C\xE5\xB4\x8E", "hamasaki", "T03"},     // listed
+            {"04.mp3", "\xE6\xA1\x9C", "sakura", "T04"},                   // replaces the entry of 01
+            {"05.mp3", "\xE5\xB1\xB1", "yama", "T05", true},               // podcast
+            {"06.m4v", "\xE5\xB7\x9D", "kawa", "T06"},                     // video track
+            {"07.flac", "line\\nfeed\xE6\xBC\xA2", "a\\tb\\\\c", "T07"},   // needs escaping
+            {"08.m4a", "\xE3\x81\xB2\xE3\x82\x89", "", "T08"},             // kana only
+            {"09.mp3", "\xE6\xA3\xAE", std::nullopt, "T09"},               // no sort tag: listed, empty
+            {"10.m4a", "\xE9\x87\x8E", "no", "T10", false, 6},             // music video
+            {"sub/11.mp3", "\xE6\xB5\x9C\xE5\xB4\x8E", "HAMASAKI", "T11"}, // same value, other sort
         });
     }
 
@@ -336,10 +335,11 @@ TEST_F(CliEndToEnd, ListFollowsTheScanRules)
     makeStandardLibrary();
     const Result r = cli({"list", "--field", "artist", lib()});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "\xE6\xB5\x9C\xE5\xB4\x8E\thamasaki\n"
-                     "\xE6\xA1\x9C\tsakura\n"
-                     "line\\nfeed\xE6\xBC\xA2\ta\\tb\\\\c\n"
-                     "\xE6\xA3\xAE\t\n");
+    EXPECT_EQ(r.out,
+              "\xE6\xB5\x9C\xE5\xB4\x8E\thamasaki\n"
+              "\xE6\xA1\x9C\tsakura\n"
+              "line\\nfeed\xE6\xBC\xA2\ta\\tb\\\\c\n"
+              "\xE6\xA3\xAE\t\n");
     EXPECT_THAT(r.err, HasSubstr(" sec"));
 
     // Another field of the same files: the titles are all Latin.
@@ -353,10 +353,10 @@ TEST_F(CliEndToEnd, ApplyWritesExactlyTheListedChanges)
     makeStandardLibrary();
     const auto before = snapshot();
     const auto tagsBefore = readBack();
-    const std::string tsv = "\xE6\xB5\x9C\xE5\xB4\x8E\tHAMASAKI\n"         // 03 written, 11 equal
-                            "\xE6\xA1\x9C\tsakura\n"                       // 01 written, 04 equal
-                            "line\\nfeed\xE6\xBC\xA2\tkan\\tji\r\n"        // 07 written (CR LF line end)
-                            "\xE5\xB1\xB1\tmountain\n";                    // the podcast: not listed
+    const std::string tsv = "\xE6\xB5\x9C\xE5\xB4\x8E\tHAMASAKI\n"  // 03 written, 11 equal
+                            "\xE6\xA1\x9C\tsakura\n"                // 01 written, 04 equal
+                            "line\\nfeed\xE6\xBC\xA2\tkan\\tji\r\n" // 07 written (CR LF line end)
+                            "\xE5\xB1\xB1\tmountain\n";             // the podcast: not listed
     writeBytes(scratch_ / "values.tsv", tsv);
     const Result r = cli({"apply", "--field", "artist", lib(), "--from", (scratch_ / "values.tsv").string()});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -441,8 +441,9 @@ TEST_F(CliEndToEnd, FileThatCannotBeWrittenGivesStatus1)
 
     const Result r = cli({"apply", "--field", "artist", lib(), "--copy", "--no-console"});
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_THAT(r.err, HasSubstr("write failed: T03 [" + (library_ / "03.m4a").string() +
-                                 "]:\xE6\xB5\x9C\xE5\xB4\x8E->\xE6\xB5\x9C\xE5\xB4\x8E ("));
+    EXPECT_THAT(r.err,
+                HasSubstr("write failed: T03 [" + (library_ / "03.m4a").string() +
+                          "]:\xE6\xB5\x9C\xE5\xB4\x8E->\xE6\xB5\x9C\xE5\xB4\x8E ("));
     EXPECT_THAT(r.err, HasSubstr("5 track(s) written, 1 failed"));
     EXPECT_THAT(changed(before, snapshot()),
                 ::testing::ElementsAre("01.flac", "04.mp3", "07.flac", "09.mp3", "sub/11.mp3"));
@@ -548,8 +549,7 @@ TEST_F(CliEndToEnd, UnreadableLibraryFolderIsStatus2)
         fs::permissions(scratch_, fs::perms(0777));
     }
     fs::permissions(library_, fs::perms::none);
-    const Result r = runProgram(args, {"PATH=" + stubs_.string(), "HOME=" + root_.string(), "LANG=C.UTF-8"},
-                                scratch_);
+    const Result r = runProgram(args, {"PATH=" + stubs_.string(), "HOME=" + root_.string(), "LANG=C.UTF-8"}, scratch_);
     fs::permissions(library_, fs::perms::owner_all);
     EXPECT_EQ(r.status, 2) << r.err;
     EXPECT_THAT(r.err, HasSubstr("cannot read the library folder " + library_.string()));

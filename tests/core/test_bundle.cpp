@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "Platform/Bundle.h"
-#include "support/AudioFixtures.h"
 #include "Platform/Log.h"
+#include "support/AudioFixtures.h"
 
 namespace yomi {
 namespace {
@@ -44,22 +44,16 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageCase{"LcAllBeatsLcMessagesAndLang",
                      {{"LC_ALL", "ja_JP.eucJP"}, {"LC_MESSAGES", "fr_FR"}, {"LANG", "de_DE"}},
                      {"ja_JP", "ja", "en"}},
-        LanguageCase{"LcMessagesBeatsLang", {{"LC_MESSAGES", "fr_FR"}, {"LANG", "de_DE"}},
-                     {"fr_FR", "fr", "en"}},
-        LanguageCase{"EmptyValuesSkipped", {{"LANGUAGE", ""}, {"LC_ALL", ""}, {"LANG", "ja"}},
-                     {"ja", "en"}},
+        LanguageCase{"LcMessagesBeatsLang", {{"LC_MESSAGES", "fr_FR"}, {"LANG", "de_DE"}}, {"fr_FR", "fr", "en"}},
+        LanguageCase{"EmptyValuesSkipped", {{"LANGUAGE", ""}, {"LC_ALL", ""}, {"LANG", "ja"}}, {"ja", "en"}},
         LanguageCase{"CAndPosixSkipped", {{"LANGUAGE", "C:POSIX"}, {"LANG", "C.UTF-8"}}, {"en"}},
         LanguageCase{"PathCharactersSkipped", {{"LANGUAGE", "../x:a/b:ja"}}, {"ja", "en"}},
-        LanguageCase{"DuplicatesDropped", {{"LANGUAGE", "ja_JP:ja"}, {"LANG", "ja_JP.UTF-8"}},
-                     {"ja_JP", "ja", "en"}}),
+        LanguageCase{"DuplicatesDropped", {{"LANGUAGE", "ja_JP:ja"}, {"LANG", "ja_JP.UTF-8"}}, {"ja_JP", "ja", "en"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class BundleLookup : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        root_ = temp_.path();
-    }
+    void SetUp() override { root_ = temp_.path(); }
 
     void put(const std::string& relative, const std::string& bytes) { temp_.writeFile(relative, bytes); }
 
@@ -113,9 +107,9 @@ TEST_F(BundleLookup, MissingKeyGivesFallbackAndOneLogLinePerKey)
         EXPECT_EQ(b.localizedStringForKey(u"other", u"", "T"), u"");
     }
     const fs::path file = root_ / "res" / "en.lproj" / "T.strings";
-    EXPECT_EQ(lines_, (std::vector<std::string>{
-                          "strings table " + file.string() + ": no key nope; using the fallback",
-                          "strings table " + file.string() + ": no key other; using the fallback"}));
+    EXPECT_EQ(lines_,
+              (std::vector<std::string>{"strings table " + file.string() + ": no key nope; using the fallback",
+                                        "strings table " + file.string() + ": no key other; using the fallback"}));
 }
 
 TEST_F(BundleLookup, MissingTableGivesFallbackAndOneLogLinePerKey)
@@ -123,8 +117,9 @@ TEST_F(BundleLookup, MissingTableGivesFallbackAndOneLogLinePerKey)
     Bundle b = bundle({"res"}, {"ja"});
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(b.localizedStringForKey(u"k", u"fb", "Absent"), u"fb");
-    EXPECT_EQ(lines_, (std::vector<std::string>{
-                          "strings table Absent not found (languages ja, en); using the fallback for key k"}));
+    EXPECT_EQ(
+        lines_,
+        (std::vector<std::string>{"strings table Absent not found (languages ja, en); using the fallback for key k"}));
 }
 
 TEST_F(BundleLookup, MalformedTableIsRejectedWholeAndLoggedOnce)
@@ -137,8 +132,8 @@ TEST_F(BundleLookup, MalformedTableIsRejectedWholeAndLoggedOnce)
         EXPECT_EQ(b.localizedStringForKey(u"bad", u"fb", "T"), u"fb");
     }
     const fs::path file = root_ / "res" / "ja.lproj" / "T.strings";
-    EXPECT_EQ(lines_, (std::vector<std::string>{"strings table " + file.string() +
-                                                ":2: unterminated string; table ignored"}));
+    EXPECT_EQ(lines_,
+              (std::vector<std::string>{"strings table " + file.string() + ":2: unterminated string; table ignored"}));
 }
 
 TEST_F(BundleLookup, TableNamesCannotLeaveTheLanguageFolder)

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "support/RecordingLauncher.h"
 #include "Bridge/MemoryLibrary.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
+#include "support/RecordingLauncher.h"
 #include "support/WindowFakes.h"
 
 namespace yomi {
@@ -59,9 +59,9 @@ protected:
 
 TEST_F(SaveTest, WritesTracksWhoseSortValueDiffersInTrackOrder)
 {
-    artist(u"東京事変", u"tokyo jihen", u"A");  // already holds it
-    artist(u"東京事変", u"other", u"B");        // another sort value
-    artist(u"東京事変", std::nullopt, u"C");    // none
+    artist(u"東京事変", u"tokyo jihen", u"A"); // already holds it
+    artist(u"東京事変", u"other", u"B");       // another sort value
+    artist(u"東京事変", std::nullopt, u"C");   // none
     list(u"東京事変", u"tokyo jihen");
     library->clearAccesses();
     log.lines.clear();
@@ -80,7 +80,9 @@ TEST_F(SaveTest, WritesTracksWhoseSortValueDiffersInTrackOrder)
 TEST_F(SaveTest, WindowCallsAndConsoleLaunchOrder)
 {
     std::vector<std::string> order;
-    wired.window.onDisplay = [&] { order.push_back("display(launched=" + std::to_string(launcher->launched.size()) + ")"); };
+    wired.window.onDisplay = [&] {
+        order.push_back("display(launched=" + std::to_string(launcher->launched.size()) + ")");
+    };
     for (int i = 0; i < 450; ++i)
         artist(u"東京", u"");
     list(u"東京", u"tokyo");
@@ -111,9 +113,9 @@ TEST_F(SaveTest, EmptyListedSortValueAndUnlistedValuesChangeNothing)
 
 TEST_F(SaveTest, MatchingIsExactButSortComparisonIsCaseSensitive)
 {
-    artist(u"Ａｂｃ漢", u"abc", u"case of value");      // full-width letters in the value
-    artist(u"ａｂｃ漢", u"x", u"lower value");          // differs only in case: no entry
-    artist(u"Ａｂｃ漢", u"ABC", u"case of sort");       // sort differs only in case: written
+    artist(u"Ａｂｃ漢", u"abc", u"case of value"); // full-width letters in the value
+    artist(u"ａｂｃ漢", u"x", u"lower value");     // differs only in case: no entry
+    artist(u"Ａｂｃ漢", u"ABC", u"case of sort");  // sort differs only in case: written
     list(u"Ａｂｃ漢", u"abc");
     c.save(nullptr);
     EXPECT_EQ(sortOf(1), u"x");
@@ -367,9 +369,10 @@ TEST_F(SaveTest, ChangeLinesComeAfterTheirGroupCommitsInTrackOrder)
     log.lines.clear();
     c.save(nullptr);
 
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"A:東京事変->tokyo jihen\n",
-                                                    "write failed: B:東京事変->tokyo jihen (disk full)\n",
-                                                    "C:東京事変->tokyo jihen\n"}));
+    EXPECT_EQ(
+        log.lines,
+        (std::vector<std::string>{"A:東京事変->tokyo jihen\n", "write failed: B:東京事変->tokyo jihen (disk full)\n",
+                                  "C:東京事変->tokyo jihen\n"}));
     // Nothing of a group is logged before its commit: two groups, {A, B}
     // then {C}.
     EXPECT_EQ(grouped->linesAtCommit, (std::vector<std::size_t>{0, 2}));

@@ -126,14 +126,14 @@ TEST(ControllerState, WritingTheHeldListKeepsItAndNotifies)
 TEST_F(ScanTest, ListsValuesOutsideKanaAndLatinOnceEach)
 {
     artist(u"東京事変", u"とうきょうじへん");
-    artist(u"ひらがな", u"x");          // kana only: never listed
-    artist(u"Latin Band", u"y");       // Latin only
+    artist(u"ひらがな", u"x");           // kana only: never listed
+    artist(u"Latin Band", u"y");         // Latin only
     artist(u"カタカナ and Latin", u"z"); // kana and Latin mixed
-    artist(u"", u"");                  // empty value passes the test
-    artist(std::nullopt, u"s");        // absent value
+    artist(u"", u"");                    // empty value passes the test
+    artist(std::nullopt, u"s");          // absent value
     artist(u"椎名林檎", std::nullopt);   // absent sort value
-    artist(u"東京事変", u"other");      // a second track of a listed value
-    artist(u"Ёлка", u"");              // Cyrillic is outside kana and Latin
+    artist(u"東京事変", u"other");       // a second track of a listed value
+    artist(u"Ёлка", u"");                // Cyrillic is outside kana and Latin
     loadArtists();
 
     EXPECT_EQ(rowsOf(c), (RowList{{u"東京事変", u"とうきょうじへん"}, {u"Ёлка", u""}}));
@@ -147,16 +147,15 @@ TEST_F(ScanTest, ListsValuesOutsideKanaAndLatinOnceEach)
 
 TEST_F(ScanTest, EmptySortValueGivesWayOnceAndTheNewEntryMovesToTheEnd)
 {
-    artist(u"周杰伦", u"");        // A: empty sort value
+    artist(u"周杰伦", u""); // A: empty sort value
     artist(u"王菲", u"wang fei");
-    artist(u"周杰伦", u"");        // another empty one never replaces
+    artist(u"周杰伦", u""); // another empty one never replaces
     artist(u"陈奕迅", u"");
     artist(u"周杰伦", u"zhou jielun"); // B: replaces A, goes to the end
-    artist(u"周杰伦", u"later");   // a non-empty sort value is never replaced
+    artist(u"周杰伦", u"later");       // a non-empty sort value is never replaced
     loadArtists();
 
-    EXPECT_EQ(rowsOf(c),
-              (RowList{{u"王菲", u"wang fei"}, {u"陈奕迅", u""}, {u"周杰伦", u"zhou jielun"}}));
+    EXPECT_EQ(rowsOf(c), (RowList{{u"王菲", u"wang fei"}, {u"陈奕迅", u""}, {u"周杰伦", u"zhou jielun"}}));
     EXPECT_EQ(c.pairDict()->at(u"周杰伦"), c.dataArray()->at(2));
 }
 
@@ -195,14 +194,14 @@ TEST_F(ScanTest, PodcastsAndVideosNeverMakeOrReplaceEntries)
 
 TEST_F(ScanTest, ReadsOnlyWhatTheDecisionNeeds)
 {
-    artist(u"kana かな", u"a");     // 0: passes the test: no further read
-    artist(u"漢字", std::nullopt);  // 1: sort read, absent: stop
-    artist(u"漢字", u"");           // 2: new value: podcast, videoKind read
-    artist(u"漢字", u"");           // 3: listed empty, S empty: no podcast read
+    artist(u"kana かな", u"a");                            // 0: passes the test: no further read
+    artist(u"漢字", std::nullopt);                         // 1: sort read, absent: stop
+    artist(u"漢字", u"");                                  // 2: new value: podcast, videoKind read
+    artist(u"漢字", u"");                                  // 3: listed empty, S empty: no podcast read
     artist(u"漢字", u"kanji").set("podcast", Value(true)); // 4: podcast read, videoKind not
-    artist(u"漢字", u"kanji");      // 5: replaces: podcast and videoKind read
-    artist(u"漢字", u"again");      // 6: listed non-empty: nothing more
-    artist(std::nullopt, std::nullopt); // 7: absent value fails the test: sort read
+    artist(u"漢字", u"kanji");                             // 5: replaces: podcast and videoKind read
+    artist(u"漢字", u"again");                             // 6: listed non-empty: nothing more
+    artist(std::nullopt, std::nullopt);                    // 7: absent value fails the test: sort read
     library->clearAccesses();
     loadArtists();
 
@@ -294,9 +293,8 @@ TEST_P(RedrawCount, RedrawsAfterTrack199And399)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tracks, RedrawCount,
-                         ::testing::Values(std::pair{0, 0}, std::pair{198, 0}, std::pair{199, 1},
-                                           std::pair{200, 1}, std::pair{398, 1}, std::pair{399, 2},
-                                           std::pair{1000, 5}));
+                         ::testing::Values(std::pair{0, 0}, std::pair{198, 0}, std::pair{199, 1}, std::pair{200, 1},
+                                           std::pair{398, 1}, std::pair{399, 2}, std::pair{1000, 5}));
 
 // Load and Save tell the walk's progress at its start, beside each redraw of
 // a scan (every 200 tracks in Save) and at its end; the redraws stay as they
@@ -334,7 +332,8 @@ TEST_F(ScanTest, ProgressComesWithTheRedrawsAndCountsTowardTheWalksSize)
 TEST_F(ScanTest, EachRedrawShowsTheEntriesFoundSoFar)
 {
     for (int i = 0; i < 450; ++i)
-        artist(u"値" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + std::u16string(1, static_cast<char16_t>(0x4E00 + i)),
+        artist(u"値" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                   std::u16string(1, static_cast<char16_t>(0x4E00 + i)),
                u"");
     std::vector<std::size_t> sizes;
     wired.window.onDisplay = [&] { sizes.push_back(c.dataArray() ? c.dataArray()->size() : 0); };
@@ -380,9 +379,15 @@ TEST_F(ScanTest, ObserversSeeEveryAppendAndRemovalAsItHappens)
         if (e.key != kDataArrayKey || e.before)
             continue;
         switch (e.change.kind) {
-        case ListChange::Kind::Reset: seen.push_back("reset"); break;
-        case ListChange::Kind::Insert: seen.push_back("insert " + std::to_string(e.change.row)); break;
-        case ListChange::Kind::Remove: seen.push_back("remove " + std::to_string(e.change.row)); break;
+        case ListChange::Kind::Reset:
+            seen.push_back("reset");
+            break;
+        case ListChange::Kind::Insert:
+            seen.push_back("insert " + std::to_string(e.change.row));
+            break;
+        case ListChange::Kind::Remove:
+            seen.push_back("remove " + std::to_string(e.change.row));
+            break;
         }
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"reset", "insert 0", "insert 1", "remove 0", "insert 1"}));

@@ -10,10 +10,7 @@
 namespace yomi {
 namespace {
 
-PairEntryRef entry(int i)
-{
-    return std::make_shared<PairEntry>(PairEntry{toUtf16(std::to_string(i)), u""});
-}
+PairEntryRef entry(int i) { return std::make_shared<PairEntry>(PairEntry{toUtf16(std::to_string(i)), u""}); }
 
 TEST(PairList, AppendRowsAndRemoval)
 {

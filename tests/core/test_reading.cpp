@@ -12,9 +12,9 @@
 namespace yomi {
 namespace {
 
+using test::FakeReadingEngine;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using test::FakeReadingEngine;
 
 FakeReadingEngine engine()
 {

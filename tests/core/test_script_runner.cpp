@@ -19,11 +19,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/AudioFixtures.h"
-#include "support/RecordingLauncher.h"
 #include "Category/AppleScriptUtility.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
+#include "support/AudioFixtures.h"
+#include "support/RecordingLauncher.h"
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -45,10 +45,7 @@ protected:
         previous_ = setLauncher(launcher_);
         dir_ = temp_.path();
     }
-    void TearDown() override
-    {
-        setLauncher(previous_);
-    }
+    void TearDown() override { setLauncher(previous_); }
     const std::vector<std::string>& launched() const { return launcher_->launched; }
 
     std::shared_ptr<RecordingLauncher> launcher_;
@@ -86,18 +83,17 @@ TEST_P(ScriptCompiles, LaunchesInScriptOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, ScriptCompiles,
-    ::testing::Values(
-        Compiles{u"tell application \"Console\"\nactivate\nend tell", {"Console"}},
-        Compiles{u"-- start the log\n\n  tell application \"Console\"  \r\n\tlaunch -- now\r\n"
-                 u"end tell\n\n-- done\n",
-                 {"Console"}},
-        Compiles{u"TELL Application \"Console\"\nLaunch\nEnd Tell\n", {"Console"}},
-        Compiles{u"tell application \"A\"\nlaunch\nactivate\nend tell\n"
-                 u"tell application \"B\"\nend tell\ntell application \"C\"\nlaunch\nend tell",
-                 {"A", "A", "C"}},
-        Compiles{u"tell application \"Say \\\"Hi\\\" -- \\\\\"\nlaunch\nend tell", {"Say \"Hi\" -- \\"}},
-        Compiles{u"tell application \"\u30b3\u30f3\u30bd\u30fc\u30eb\"\nlaunch\nend tell",
-                 {"\xe3\x82\xb3\xe3\x83\xb3\xe3\x82\xbd\xe3\x83\xbc\xe3\x83\xab"}}));
+    ::testing::Values(Compiles{u"tell application \"Console\"\nactivate\nend tell", {"Console"}},
+                      Compiles{u"-- start the log\n\n  tell application \"Console\"  \r\n\tlaunch -- now\r\n"
+                               u"end tell\n\n-- done\n",
+                               {"Console"}},
+                      Compiles{u"TELL Application \"Console\"\nLaunch\nEnd Tell\n", {"Console"}},
+                      Compiles{u"tell application \"A\"\nlaunch\nactivate\nend tell\n"
+                               u"tell application \"B\"\nend tell\ntell application \"C\"\nlaunch\nend tell",
+                               {"A", "A", "C"}},
+                      Compiles{u"tell application \"Say \\\"Hi\\\" -- \\\\\"\nlaunch\nend tell", {"Say \"Hi\" -- \\"}},
+                      Compiles{u"tell application \"\u30b3\u30f3\u30bd\u30fc\u30eb\"\nlaunch\nend tell",
+                               {"\xe3\x82\xb3\xe3\x83\xb3\xe3\x82\xbd\xe3\x83\xbc\xe3\x83\xab"}}));
 
 class ScriptDoesNotCompile : public ScriptRunner, public ::testing::WithParamInterface<const char16_t*> {};
 
@@ -111,22 +107,22 @@ TEST_P(ScriptDoesNotCompile, NothingRuns)
 INSTANTIATE_TEST_SUITE_P(
     Faults, ScriptDoesNotCompile,
     ::testing::Values(
-        u"tell application \"Console\"\nlaunch\nend tell\nquit",                       // unknown command
-        u"tell application \"Console\"\nlaunch\nend tell\ndo shell script \"rm -rf /\"", // unknown command
-        u"tell application \"Console\"\nlaunch\n",                                     // unterminated tell
-        u"tell application \"Console\"\nlaunch\nend tell\nend tell",                   // stray end tell
+        u"tell application \"Console\"\nlaunch\nend tell\nquit",                             // unknown command
+        u"tell application \"Console\"\nlaunch\nend tell\ndo shell script \"rm -rf /\"",     // unknown command
+        u"tell application \"Console\"\nlaunch\n",                                           // unterminated tell
+        u"tell application \"Console\"\nlaunch\nend tell\nend tell",                         // stray end tell
         u"tell application \"Console\"\ntell application \"X\"\nlaunch\nend tell\nend tell", // nested
-        u"tell application \"Console\"\nlaunch\nend tell\nlaunch",                     // launch outside tell
-        u"tell application \"Console\nlaunch\nend tell",                               // unterminated string
-        u"tell application \"Console\"x\nlaunch\nend tell",                            // string glued to a word
-        u"tell application Console\nlaunch\nend tell",                                 // unquoted name
-        u"tell application \"Con\\sole\"\nlaunch\nend tell",                           // unknown escape
-        u"tell application \"\"\nlaunch\nend tell",                                    // empty name
-        u"tell application \"Console\" to launch",                                     // one-line form
-        u"tell application \"Console\"\nlaunch now\nend tell",                         // extra word
-        u"tell application \"Console\"\nlaunch\nend",                                  // bare end
-        u"tell application \"Console\"\nlaunch\x0b\nend tell",                         // control character
-        u"tell application \"Console\"\rlaunch\rend tell"));                            // CR alone is no line end
+        u"tell application \"Console\"\nlaunch\nend tell\nlaunch",                           // launch outside tell
+        u"tell application \"Console\nlaunch\nend tell",                                     // unterminated string
+        u"tell application \"Console\"x\nlaunch\nend tell",                                  // string glued to a word
+        u"tell application Console\nlaunch\nend tell",                                       // unquoted name
+        u"tell application \"Con\\sole\"\nlaunch\nend tell",                                 // unknown escape
+        u"tell application \"\"\nlaunch\nend tell",                                          // empty name
+        u"tell application \"Console\" to launch",                                           // one-line form
+        u"tell application \"Console\"\nlaunch now\nend tell",                               // extra word
+        u"tell application \"Console\"\nlaunch\nend",                                        // bare end
+        u"tell application \"Console\"\nlaunch\x0b\nend tell",                               // control character
+        u"tell application \"Console\"\rlaunch\rend tell"));                                 // CR alone is no line end
 
 TEST_F(ScriptRunner, FileScriptRuns)
 {
@@ -215,9 +211,9 @@ protected:
     // the case ends (the file "stop" appears).
     void addWaitingStub(const std::string& name)
     {
-        writeBytes(bin_ / name, "#!/bin/sh\necho " + name + " >> '" + (records_ / "starts").string() +
-                                   "'\nwhile [ ! -e '" + (root_ / "stop").string() +
-                                   "' ]; do sleep 0.02; done\n");
+        writeBytes(bin_ / name,
+                   "#!/bin/sh\necho " + name + " >> '" + (records_ / "starts").string() + "'\nwhile [ ! -e '" +
+                       (root_ / "stop").string() + "' ]; do sleep 0.02; done\n");
         fs::permissions(bin_ / name, fs::perms::owner_all);
     }
     std::size_t starts() const
@@ -237,10 +233,7 @@ protected:
 
     std::string stub(const std::string& name) const { return (bin_ / name).string(); }
 
-    static bool noChildLeft()
-    {
-        return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
-    }
+    static bool noChildLeft() { return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
     TempFolder temp_;
     fs::path root_, bin_, records_;

@@ -25,9 +25,7 @@ protected:
     {
         // Without the tables every table-based predicate would fail for any
         // non-empty value, and the cases below would prove nothing.
-        ASSERT_FALSE(Bundle::mainBundle()
-                         .localizedStringForKey(u"japaneseCharacterset", u"", "StringUtility")
-                         .empty());
+        ASSERT_FALSE(Bundle::mainBundle().localizedStringForKey(u"japaneseCharacterset", u"", "StringUtility").empty());
     }
 };
 
@@ -46,30 +44,25 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ClassCase{"Empty", u"", true, true, true, true},
         ClassCase{"Hiragana", u"\u3072\u3089\u304c\u306a", true, true, false, false},
-        ClassCase{"KatakanaWithLongVowelAndDot", u"\u30b9\u30fc\u30d1\u30fc\u30fb\u30ab\u30fc",
-                  true, true, false, false},
-        ClassCase{"SmallKanaAndIterationMarks", u"\u3041\u3063\u30f5\u30f6\u309d\u309e\u30fd\u30fe",
-                  true, true, false, false},
-        ClassCase{"HalfWidthKatakana", u"\uff8a\uff9d\uff76\uff78\uff9e\uff70", true, true, false,
+        ClassCase{"KatakanaWithLongVowelAndDot", u"\u30b9\u30fc\u30d1\u30fc\u30fb\u30ab\u30fc", true, true, false,
                   false},
+        ClassCase{"SmallKanaAndIterationMarks", u"\u3041\u3063\u30f5\u30f6\u309d\u309e\u30fd\u30fe", true, true, false,
+                  false},
+        ClassCase{"HalfWidthKatakana", u"\uff8a\uff9d\uff76\uff78\uff9e\uff70", true, true, false, false},
         ClassCase{"CombiningVoicedMark", u"\u304b\u3099\u30cf\u309a", true, true, false, false},
-        ClassCase{"JapanesePunctuationAndIdeographicSpace", u"\u300c\u3042\u3000\u3044\u300d\u3002",
-                  true, true, false, false},
+        ClassCase{"JapanesePunctuationAndIdeographicSpace", u"\u300c\u3042\u3000\u3044\u300d\u3002", true, true, false,
+                  false},
         ClassCase{"KanaAndLatinMixed", u"\u30e2\u30fc\u30cbMusume", true, false, false, false},
-        ClassCase{"LatinWithSpaceAndPunctuation", u"Guns N' Roses & AC/DC, 1987!", true, false,
-                  true, false},
-        ClassCase{"LatinOneAndExtendedA", u"Mot\u00f6rhead \u0141\u00f3d\u017a", true, false, true,
-                  false},
+        ClassCase{"LatinWithSpaceAndPunctuation", u"Guns N' Roses & AC/DC, 1987!", true, false, true, false},
+        ClassCase{"LatinOneAndExtendedA", u"Mot\u00f6rhead \u0141\u00f3d\u017a", true, false, true, false},
         ClassCase{"DecomposedAccent", u"Beyonce\u0301", true, false, true, false},
-        ClassCase{"RomanianAndPinyinTones", u"\u0218tefan \u021aepe\u0219 l\u01dc b\u01ce", true, false, true,
-                  false},
+        ClassCase{"RomanianAndPinyinTones", u"\u0218tefan \u021aepe\u0219 l\u01dc b\u01ce", true, false, true, false},
         ClassCase{"Vietnamese", u"M\u1ef9 T\u00e2m H\u1ed3 Ng\u1ecdc H\u00e0", true, false, true, false},
-        ClassCase{"TypographicPunctuation", u"\u201cRock\u2019n\u2019Roll\u201d \u2013 Live\u2026",
-                  true, false, true, false},
-        ClassCase{"FullWidthLatinAndDigits", u"\uff21\uff22\uff23\uff11\uff12", true, false, true,
+        ClassCase{"TypographicPunctuation", u"\u201cRock\u2019n\u2019Roll\u201d \u2013 Live\u2026", true, false, true,
                   false},
-        ClassCase{"FullWidthLatinWithIdeographicSpace", u"\uff38\u3000\uff2a\uff21\uff30\uff21\uff2e",
-                  true, false, false, false},
+        ClassCase{"FullWidthLatinAndDigits", u"\uff21\uff22\uff23\uff11\uff12", true, false, true, false},
+        ClassCase{"FullWidthLatinWithIdeographicSpace", u"\uff38\u3000\uff2a\uff21\uff30\uff21\uff2e", true, false,
+                  false, false},
         ClassCase{"HanAlone", u"\u6771\u4eac", false, false, false, false},
         ClassCase{"HanAtTheEnd", u"\u3072\u3089ABC\u6771", false, false, false, false},
         ClassCase{"HanAtTheStart", u"\u6771ABC", false, false, false, false},
@@ -125,35 +118,27 @@ struct RomajiCase {
 
 class Romaji : public ::testing::TestWithParam<RomajiCase> {};
 
-TEST_P(Romaji, Transliterates)
-{
-    EXPECT_EQ(romaji(std::u16string_view(GetParam().in)), GetParam().out);
-}
+TEST_P(Romaji, Transliterates) { EXPECT_EQ(romaji(std::u16string_view(GetParam().in)), GetParam().out); }
 
 // The readings are ICU 72's Any-Latin choices; only the lower-casing is ours.
 INSTANTIATE_TEST_SUITE_P(
     All, Romaji,
-    ::testing::Values(
-        RomajiCase{"Empty", u"", u""},
-        RomajiCase{"Hiragana", u"\u3072\u3089\u304c\u306a", u"hiragana"},
-        RomajiCase{"Katakana", u"\u30ab\u30bf\u30ab\u30ca", u"katakana"},
-        RomajiCase{"KatakanaLongVowel", u"\u30bd\u30cb\u30fc", u"son\u012b"},
-        RomajiCase{"HalfWidthKatakana", u"\uff8a\uff9d\uff76\uff78", u"hankaku"},
-        RomajiCase{"CombiningVoicedMark", u"\u304b\u3099", u"ga"},
-        RomajiCase{"HanAsPinyinWithToneMarks", u"\u6771\u4eac", u"d\u014dng j\u012bng"},
-        RomajiCase{"CapitalLatin", u"ABC XYZ", u"abc xyz"},
-        RomajiCase{"CapitalLatinWithAccent", u"\u00c9COLE", u"\u00e9cole"},
-        RomajiCase{"CapitalsMadeByTheTransform", u"\u03a9mega", u"\u014dmega"},
-        RomajiCase{"Cyrillic", u"\u041c\u043e\u0441\u043a\u0432\u0430", u"moskva"},
-        RomajiCase{"DigitsAndPunctuation", u"\u6771\u4eac 2020!", u"d\u014dng j\u012bng 2020!"},
-        RomajiCase{"FullWidthLatinOnlyLowered", u"\uff21\uff22\uff23", u"\uff41\uff42\uff43"},
-        RomajiCase{"EmojiKept", u"A\U0001F600", u"a\U0001F600"}),
+    ::testing::Values(RomajiCase{"Empty", u"", u""}, RomajiCase{"Hiragana", u"\u3072\u3089\u304c\u306a", u"hiragana"},
+                      RomajiCase{"Katakana", u"\u30ab\u30bf\u30ab\u30ca", u"katakana"},
+                      RomajiCase{"KatakanaLongVowel", u"\u30bd\u30cb\u30fc", u"son\u012b"},
+                      RomajiCase{"HalfWidthKatakana", u"\uff8a\uff9d\uff76\uff78", u"hankaku"},
+                      RomajiCase{"CombiningVoicedMark", u"\u304b\u3099", u"ga"},
+                      RomajiCase{"HanAsPinyinWithToneMarks", u"\u6771\u4eac", u"d\u014dng j\u012bng"},
+                      RomajiCase{"CapitalLatin", u"ABC XYZ", u"abc xyz"},
+                      RomajiCase{"CapitalLatinWithAccent", u"\u00c9COLE", u"\u00e9cole"},
+                      RomajiCase{"CapitalsMadeByTheTransform", u"\u03a9mega", u"\u014dmega"},
+                      RomajiCase{"Cyrillic", u"\u041c\u043e\u0441\u043a\u0432\u0430", u"moskva"},
+                      RomajiCase{"DigitsAndPunctuation", u"\u6771\u4eac 2020!", u"d\u014dng j\u012bng 2020!"},
+                      RomajiCase{"FullWidthLatinOnlyLowered", u"\uff21\uff22\uff23", u"\uff41\uff42\uff43"},
+                      RomajiCase{"EmojiKept", u"A\U0001F600", u"a\U0001F600"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RomajiAbsent, AbsentGivesEmptyString)
-{
-    EXPECT_EQ(romaji(std::nullopt), u"");
-}
+TEST(RomajiAbsent, AbsentGivesEmptyString) { EXPECT_EQ(romaji(std::nullopt), u""); }
 
 TEST(RomajiInput, ArgumentWithEmbeddedNulIsTransformedWhole)
 {

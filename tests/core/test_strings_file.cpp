@@ -155,12 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"UnterminatedString", kGood + "\"b\" = \"2;\n\n", 2, "unterminated string"},
         MalformedCase{"UnterminatedKey", kGood + "\"b", 2, "unterminated string"},
         MalformedCase{"BackslashAtEnd", kGood + "\"b\" = \"2\\", 2, "unterminated string"},
-        MalformedCase{"UnterminatedComment", kGood + "\n/* open\n\"b\" = \"2\";", 3,
-                      "unterminated comment"},
-        MalformedCase{"MissingSemicolon", kGood + "\"b\" = \"2\"\n\"c\" = \"3\";", 2,
-                      "expected ';' after the value"},
-        MalformedCase{"MissingSemicolonAtEnd", kGood + "\"b\" = \"2\"", 2,
-                      "expected ';' after the value"},
+        MalformedCase{"UnterminatedComment", kGood + "\n/* open\n\"b\" = \"2\";", 3, "unterminated comment"},
+        MalformedCase{"MissingSemicolon", kGood + "\"b\" = \"2\"\n\"c\" = \"3\";", 2, "expected ';' after the value"},
+        MalformedCase{"MissingSemicolonAtEnd", kGood + "\"b\" = \"2\"", 2, "expected ';' after the value"},
         MalformedCase{"MissingEquals", kGood + "\"b\" \"2\";", 2, "expected '=' or ';' after the key"},
         MalformedCase{"MissingValue", kGood + "\"b\" = ;", 2, "unexpected character"},
         MalformedCase{"EndAfterEquals", kGood + "\"b\" =", 2, "unexpected end of file"},
@@ -168,29 +165,25 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"LoneSlash", kGood + "/ \"b\" = \"2\";", 2, "unexpected character"},
         MalformedCase{"DashInUnquotedKey", kGood + "a-b = \"2\";", 2, "expected '=' or ';' after the key"},
         MalformedCase{"UnknownEscape", kGood + "\"b\" = \"\\q\";", 2, "unknown escape"},
-        MalformedCase{"ShortUnicodeEscape", kGood + "\"b\" = \"\\U12\";", 2,
-                      "\\U needs four hex digits"},
+        MalformedCase{"ShortUnicodeEscape", kGood + "\"b\" = \"\\U12\";", 2, "\\U needs four hex digits"},
         MalformedCase{"UnicodeEscapeAtEnd", kGood + "\"b\" = \"\\U30", 2, "\\U needs four hex digits"},
         MalformedCase{"NulEscape", kGood + "\"b\" = \"\\U0000\";", 2, "\\U0000 is not allowed"},
         MalformedCase{"LoneHighSurrogateEscape", kGood + "\"b\" = \"\\UD842x\";", 2,
                       "unpaired surrogate in \\U escape"},
         MalformedCase{"HighThenNonLowEscape", kGood + "\"b\" = \"\\UD842\\U3042\";", 2,
                       "unpaired surrogate in \\U escape"},
-        MalformedCase{"LoneLowSurrogateEscape", kGood + "\"b\" = \"\\UDFB7\";", 2,
-                      "unpaired surrogate in \\U escape"},
+        MalformedCase{"LoneLowSurrogateEscape", kGood + "\"b\" = \"\\UDFB7\";", 2, "unpaired surrogate in \\U escape"},
         MalformedCase{"InvalidUtf8", kGood + "\"b\" = \"\xC3\x28\";", 2, "invalid UTF-8"},
         MalformedCase{"OverlongUtf8", kGood + "\"b\" = \"\xC0\xAF\";", 2, "invalid UTF-8"},
         MalformedCase{"SurrogateInUtf8", kGood + "\"b\" = \"\xED\xA0\x80\";", 2, "invalid UTF-8"},
         MalformedCase{"TruncatedUtf8", kGood + "\"b\" = \"\xE3\x81", 2, "invalid UTF-8"},
-        MalformedCase{"NulByte", kGood + "\"b\" = \"x" + std::string(1, '\0') + "\";", 2,
-                      "NUL character"},
+        MalformedCase{"NulByte", kGood + "\"b\" = \"x" + std::string(1, '\0') + "\";", 2, "NUL character"},
         MalformedCase{"OddLengthUtf16", utf16Bytes(u"\"a\" = \"1\";\n\"b\"", false, true) + "x", 2,
                       "odd number of bytes in UTF-16"},
-        MalformedCase{"UnpairedSurrogateUtf16",
-                      utf16Bytes(u"\"a\" = \"1\";\n\n\"b\" = \"\xD842\";", true, true), 3,
+        MalformedCase{"UnpairedSurrogateUtf16", utf16Bytes(u"\"a\" = \"1\";\n\n\"b\" = \"\xD842\";", true, true), 3,
                       "unpaired surrogate in UTF-16"},
-        MalformedCase{"Utf16LineCount", utf16Bytes(u"\"a\" = \"1\";\r\n\r\n\"b\" = \"2\"", false, true),
-                      3, "expected ';' after the value"},
+        MalformedCase{"Utf16LineCount", utf16Bytes(u"\"a\" = \"1\";\r\n\r\n\"b\" = \"2\"", false, true), 3,
+                      "expected ';' after the value"},
         MalformedCase{"CarriageReturnLines", kGood + "\r\r\"b\" = \"\\x\";", 4, "unknown escape"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -204,8 +197,7 @@ TEST(StringsFileRobustness, TruncatedAndDamagedInputs)
                              "// x\nkey = value;\n\"x\";\n";
     const std::u16string utf16 = u"/* c */\n\"k\\U00e9\" = \"\u3042\\UD842\\UDFB7\\n\";\r\n"
                                  u"// x\nkey = value;\n\"x\";\n";
-    std::vector<std::string> inputs = {utf8, utf16Bytes(utf16, false, true),
-                                       utf16Bytes(utf16, true, true)};
+    std::vector<std::string> inputs = {utf8, utf16Bytes(utf16, false, true), utf16Bytes(utf16, true, true)};
     std::mt19937 rng(12345);
     for (const std::string& whole : inputs) {
         ASSERT_TRUE(parse(whole).table.has_value());
@@ -241,10 +233,7 @@ TEST(StringsFileRobustness, TruncatedAndDamagedInputs)
 
 class StringsFileLoad : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = temp_.path();
-    }
+    void SetUp() override { dir_ = temp_.path(); }
 
     std::filesystem::path write(const std::string& name, const std::string& bytes)
     {

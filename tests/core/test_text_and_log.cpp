@@ -25,19 +25,20 @@ TEST_P(TextRoundTrip, BothDirections)
 
 INSTANTIATE_TEST_SUITE_P(
     All, TextRoundTrip,
-    ::testing::Values(RoundTripCase{"Empty", u"", ""},
-                      RoundTripCase{"Ascii", u"AC/DC 1979", "AC/DC 1979"},
+    ::testing::Values(RoundTripCase{"Empty", u"", ""}, RoundTripCase{"Ascii", u"AC/DC 1979", "AC/DC 1979"},
                       RoundTripCase{"EmbeddedNul", std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
                       RoundTripCase{"TwoByte", u"\u00e9\u07ff", "\xC3\xA9\xDF\xBF"},
                       RoundTripCase{"ThreeByte", u"\u0800\u6771\uffff", "\xE0\xA0\x80\xE6\x9D\xB1\xEF\xBF\xBF"},
-                      RoundTripCase{"SurrogatePair", u"\U00020BB7\U0010FFFF",
-                                    "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF"}),
+                      RoundTripCase{"SurrogatePair", u"\U00020BB7\U0010FFFF", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TextToUtf8, LoneSurrogatesBecomeReplacementCharacters)
 {
     const std::u16string lone{char16_t(0xD842), u'A', char16_t(0xDFB7)};
-    EXPECT_EQ(toUtf8(lone), "\xEF\xBF\xBD" "A" "\xEF\xBF\xBD");
+    EXPECT_EQ(toUtf8(lone),
+              "\xEF\xBF\xBD"
+              "A"
+              "\xEF\xBF\xBD");
     const std::u16string highAtEnd{u'A', char16_t(0xD842)};
     EXPECT_EQ(toUtf8(highAtEnd), "A\xEF\xBF\xBD");
 }
@@ -64,16 +65,17 @@ TEST(TextValidUtf8, AcceptsEveryLengthOfSequence)
     EXPECT_TRUE(isValidUtf8(std::string_view("a\0b", 3)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, TextBadUtf8,
-    ::testing::Values(BadUtf8Case{"StrayContinuation", "a\x80z", u"a\ufffdz"},
-                      BadUtf8Case{"Overlong", "\xC0\xAF", u"\ufffd\ufffd"},
-                      BadUtf8Case{"EncodedSurrogate", "\xED\xA0\x80", u"\ufffd\ufffd\ufffd"},
-                      BadUtf8Case{"AboveUnicode", "\xF4\x90\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},
-                      BadUtf8Case{"TruncatedAtEnd", "x\xE6\x9D", u"x\ufffd\ufffd"},
-                      BadUtf8Case{"BrokenThenGood", "\xE6\x41\xC3\xA9", u"\ufffd" u"A\u00e9"},
-                      BadUtf8Case{"InvalidLeadBytes", "\xF8\xFF", u"\ufffd\ufffd"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(All, TextBadUtf8,
+                         ::testing::Values(BadUtf8Case{"StrayContinuation", "a\x80z", u"a\ufffdz"},
+                                           BadUtf8Case{"Overlong", "\xC0\xAF", u"\ufffd\ufffd"},
+                                           BadUtf8Case{"EncodedSurrogate", "\xED\xA0\x80", u"\ufffd\ufffd\ufffd"},
+                                           BadUtf8Case{"AboveUnicode", "\xF4\x90\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},
+                                           BadUtf8Case{"TruncatedAtEnd", "x\xE6\x9D", u"x\ufffd\ufffd"},
+                                           BadUtf8Case{"BrokenThenGood", "\xE6\x41\xC3\xA9",
+                                                       u"\ufffd"
+                                                       u"A\u00e9"},
+                                           BadUtf8Case{"InvalidLeadBytes", "\xF8\xFF", u"\ufffd\ufffd"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct EscapeCase {
     const char* name;
@@ -83,10 +85,7 @@ struct EscapeCase {
 
 class LogEscapeControls : public ::testing::TestWithParam<EscapeCase> {};
 
-TEST_P(LogEscapeControls, Escapes)
-{
-    EXPECT_EQ(log::escapeControls(GetParam().in), GetParam().out);
-}
+TEST_P(LogEscapeControls, Escapes) { EXPECT_EQ(log::escapeControls(GetParam().in), GetParam().out); }
 
 INSTANTIATE_TEST_SUITE_P(
     All, LogEscapeControls,

@@ -46,9 +46,10 @@ TEST(ByteEdit, KeepsOnlyTheBytesThatDifferAroundALargeShiftedItem)
         art[i] = static_cast<char>((i * 2654435761u) >> 13);
     // A tag whose size field changes, a frame added before a large item that
     // only moves, and a padding that shrinks: the audio after it is equal.
-    const std::string before = "ID3\x04\x00\x00\x10\x20TIT2:title|APIC:" + art + "|pad:" + std::string(64, '\0') + "AUDIO";
-    const std::string after = "ID3\x04\x00\x00\x11\x7fTIT2:title|TSOP:bǎn běn|APIC:" + art + "|pad:" +
-                              std::string(40, '\0') + "AUDIO";
+    const std::string before =
+        "ID3\x04\x00\x00\x10\x20TIT2:title|APIC:" + art + "|pad:" + std::string(64, '\0') + "AUDIO";
+    const std::string after =
+        "ID3\x04\x00\x00\x11\x7fTIT2:title|TSOP:bǎn běn|APIC:" + art + "|pad:" + std::string(40, '\0') + "AUDIO";
     const auto edit = storage::ByteEdit::between(before, after);
     EXPECT_LT(edit.oldDelta.size() + edit.newDelta.size(), 200u);
     EXPECT_EQ(edit.undo(after), before);
@@ -120,7 +121,9 @@ TEST_F(UndoLogTest, ReadsBackWhatWasRecordedUpToATornTail)
 
 TEST_F(UndoLogTest, KeepsTheLastTwentySavesAndWritesNoneForNoChange)
 {
-    { storage::UndoLog unused(storage::LogKind::Save, "sortArtist"); }
+    {
+        storage::UndoLog unused(storage::LogKind::Save, "sortArtist");
+    }
     EXPECT_TRUE(storage::listSaves().empty());
     for (int i = 0; i < 25; ++i) {
         storage::UndoLog log(storage::LogKind::Save, "sortArtist");
@@ -159,7 +162,7 @@ TEST_F(RevertTest, PutsBackOldValuesAndLeavesTracksChangedSinceAlone)
     library->addTrack("artist", u"桜", "sortArtist", u"old");
     library->addTrack("artist", u"桜", "sortArtist", std::nullopt); // absent: removed again
     library->addTrack("artist", u"桜", "sortArtist", u"");
-    library->addTrack("artist", u"桜", "sortArtist", u"sakura");    // already right: not written
+    library->addTrack("artist", u"桜", "sortArtist", u"sakura"); // already right: not written
     loadAndSet(u"sakura");
     c.save(nullptr);
     ASSERT_EQ(c.lastSaveReport().written, 3u);
@@ -175,9 +178,9 @@ TEST_F(RevertTest, PutsBackOldValuesAndLeavesTracksChangedSinceAlone)
     EXPECT_EQ(sortOf(1), std::nullopt);
     EXPECT_EQ(sortOf(2), u"edited by hand");
     EXPECT_EQ(sortOf(3), u"sakura");
-    EXPECT_THAT(log.lines, ElementsAre(HasSubstr("left alone: 2:sortArtist:sakura->"),
-                                       "reverted 1:sortArtist:sakura->(null)\n",
-                                       "reverted 0:sortArtist:sakura->old\n"));
+    EXPECT_THAT(log.lines,
+                ElementsAre(HasSubstr("left alone: 2:sortArtist:sakura->"), "reverted 1:sortArtist:sakura->(null)\n",
+                            "reverted 0:sortArtist:sakura->old\n"));
     EXPECT_EQ(r.text(), "Reverted Save 1: 2 tracks; 1 changed since, left alone");
 
     // The revert is a Save of its own: taking it back writes the values again.

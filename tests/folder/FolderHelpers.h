@@ -12,7 +12,8 @@
 namespace yomi::test {
 
 // Visits every track of a fresh walk of the folder library at `root`.
-inline void walkLibrary(const std::filesystem::path& root, const std::function<void(std::size_t, bridge::Track&)>& visit)
+inline void walkLibrary(const std::filesystem::path& root,
+                        const std::function<void(std::size_t, bridge::Track&)>& visit)
 {
     auto app = bridge::folder::openFolderLibrary(root);
     auto sequence = bridge::tracksOf(bridge::libraryPlaylist(app));
@@ -21,7 +22,8 @@ inline void walkLibrary(const std::filesystem::path& root, const std::function<v
 }
 
 // Runs `f` on the track at `index` of a fresh walk.
-inline void withTrack(const std::filesystem::path& root, std::size_t index, const std::function<void(bridge::Track&)>& f)
+inline void withTrack(const std::filesystem::path& root, std::size_t index,
+                      const std::function<void(bridge::Track&)>& f)
 {
     bool found = false;
     walkLibrary(root, [&](std::size_t i, bridge::Track& track) {
@@ -34,9 +36,6 @@ inline void withTrack(const std::filesystem::path& root, std::size_t index, cons
         ADD_FAILURE() << "no track " << index << " under " << root;
 }
 
-inline OptString stringOf(const bridge::Value& v)
-{
-    return v.copy();
-}
+inline OptString stringOf(const bridge::Value& v) { return v.copy(); }
 
 } // namespace yomi::test

@@ -166,9 +166,8 @@ void tagWithMutagen(const std::filesystem::path& file, const std::map<std::strin
 std::map<std::string, std::string> readWithMutagen(const std::filesystem::path& file)
 {
     int status = 0;
-    const std::string output = runCommand(std::string(python()) + " -c " + shellQuote(kReader) + " " +
-                                              shellQuote(file.string()) + " 2>&1",
-                                          &status);
+    const std::string output = runCommand(
+        std::string(python()) + " -c " + shellQuote(kReader) + " " + shellQuote(file.string()) + " 2>&1", &status);
     std::map<std::string, std::string> tags;
     if (status != 0) {
         ADD_FAILURE() << "mutagen could not read " << file << ": " << output;

@@ -152,8 +152,9 @@ TEST_F(FolderController, HostileFilesAreRefusedWhileTheRestIsScannedAndWritten)
     const std::vector<std::pair<String, String>> scanned = {{u"山田", u"old"}};
     EXPECT_EQ(rows(), scanned);
     for (const auto& [name, bytes] : hostiles) {
-        EXPECT_EQ(std::count_if(log.lines.begin(), log.lines.end(),
-                                [&](const std::string& l) { return l.find("cannot read") != l.npos && l.find(name) != l.npos; }),
+        EXPECT_EQ(std::count_if(
+                      log.lines.begin(), log.lines.end(),
+                      [&](const std::string& l) { return l.find("cannot read") != l.npos && l.find(name) != l.npos; }),
                   1)
             << name;
     }

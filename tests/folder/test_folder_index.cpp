@@ -4,8 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -86,8 +86,8 @@ protected:
 TEST_F(LibraryIndexTest, SettledFilesComeFromTheIndexAsTheyParse)
 {
     add("template.flac", "a.flac", {{"ARTIST", "漢字"}, {"ARTISTSORT", "kanji"}, {"TITLE", "題"}});
-    add("template.mp3", "b.mp3", {{"ARTIST", "坂本龍一"}, {"COMPOSER", "坂本龍一"}, {"COMPOSERSORT", "さかもとりゅういち"},
-                                  {"ALBUM", ""}});
+    add("template.mp3", "b.mp3",
+        {{"ARTIST", "坂本龍一"}, {"COMPOSER", "坂本龍一"}, {"COMPOSERSORT", "さかもとりゅういち"}, {"ALBUM", ""}});
     add("template.m4a", "c.m4a", {{"ARTIST", "鈴木"}, {"@podcast", "1"}});
     add("template.m4v", "d.m4v", {{"TVSHOW", "番組"}, {"@stik", "10"}});
     add("template.ogg", "e.ogg", {});
@@ -113,7 +113,8 @@ TEST_F(LibraryIndexTest, SettledFilesComeFromTheIndexAsTheyParse)
     const auto afterWrite = walk(&parsed);
     EXPECT_EQ(parsed, 1U);
     EXPECT_THAT(afterWrite[0], HasSubstr("|\"かんじ\"|"));
-    EXPECT_EQ(std::vector(afterWrite.begin() + 1, afterWrite.end()), std::vector(parsedWalk.begin() + 1, parsedWalk.end()));
+    EXPECT_EQ(std::vector(afterWrite.begin() + 1, afterWrite.end()),
+              std::vector(parsedWalk.begin() + 1, parsedWalk.end()));
 }
 
 TEST_F(LibraryIndexTest, EditKeepingSizeAndModificationTimeIsCaughtByTheChangeTime)
@@ -174,7 +175,9 @@ TEST_F(LibraryIndexTest, DamagedIndexIsSetAsideWithOneLineAndMadeAnew)
     lines.clear();
     for (const char* suffix : {"-wal", "-shm"})
         fs::remove(db.string() + suffix);
-    { std::ofstream(db, std::ios::trunc) << "not a database"; }
+    {
+        std::ofstream(db, std::ios::trunc) << "not a database";
+    }
     EXPECT_EQ(walk(&parsed), truth);
     EXPECT_EQ(parsed, 2U);
     EXPECT_EQ(lines.size(), 1U);

@@ -40,7 +40,8 @@ struct Damage {
 TEST(Precheck, TemplatesPassAndAnOversizedStructureOfEachFormatIsRefused)
 {
     const Damage cases[] = {
-        {"template.mp3", Format::Mpeg, [](std::string s) { return patched(s, "", 6, "\x7F\x7F\x7F\x7F"); }, "ID3v2 tag"},
+        {"template.mp3", Format::Mpeg, [](std::string s) { return patched(s, "", 6, "\x7F\x7F\x7F\x7F"); },
+         "ID3v2 tag"},
         {"template.flac", Format::Flac, [](std::string s) { return patched(s, "fLaC", 5, "\xFF\xFF\xFF"); },
          "FLAC metadata block"},
         {"template.m4a", Format::Mp4, [](std::string s) { return patched(s, "moov", -4, hostile::be32(0xFFFFFFF0)); },
@@ -53,7 +54,8 @@ TEST(Precheck, TemplatesPassAndAnOversizedStructureOfEachFormatIsRefused)
          [](std::string s) { return patched(patched(s, "mdhd", 3, "\x9C"), "stco", 8, hostile::be32(0x4F4F4F4F)); },
          "chunk offset table"},
         {"template.ogg", Format::OggVorbis, [](std::string s) { return s.substr(0, 50); }, "Ogg page"},
-        {"template.wav", Format::Wav, [](std::string s) { return patched(s, "fmt ", 4, le32(0x7FFFFFFF)); }, "RIFF chunk"},
+        {"template.wav", Format::Wav, [](std::string s) { return patched(s, "fmt ", 4, le32(0x7FFFFFFF)); },
+         "RIFF chunk"},
         {"template.aiff", Format::Aiff, [](std::string s) { return patched(s, "COMM", 4, hostile::be32(0x7FFFFFFF)); },
          "AIFF chunk"},
         {"template.wma", Format::Asf, [](std::string s) { return patched(s, "", 16, le32(0x7FFFFFFF)); }, "ASF header"},
@@ -63,8 +65,8 @@ TEST(Precheck, TemplatesPassAndAnOversizedStructureOfEachFormatIsRefused)
          [](std::string s) {
              // One item that claims 1 MiB of value, in a tag of 64 bytes.
              const std::string item = le32(1 << 20) + le32(0) + std::string("Artist\0x", 8);
-             const std::string footer = std::string("APETAGEX") + le32(2000) + le32(32 + 16) + le32(1) + le32(0) +
-                                        std::string(8, '\0');
+             const std::string footer =
+                 std::string("APETAGEX") + le32(2000) + le32(32 + 16) + le32(1) + le32(0) + std::string(8, '\0');
              return s + item + footer;
          },
          "APE item"},
@@ -83,7 +85,8 @@ TEST(Precheck, NestingIsBoundedForEachKind)
     EXPECT_THAT(precheck(Format::Mpeg, hostile::id3Nested(40, "a", mp3)), HasSubstr("nest"));
     // The same tag in a WAV's ID3 chunk.
     const std::string tag = hostile::id3Nested(40, "a", "");
-    const std::string wav = readBytes(audioTemplate("template.wav")) + "ID3 " + le32(static_cast<std::uint32_t>(tag.size())) + tag;
+    const std::string wav =
+        readBytes(audioTemplate("template.wav")) + "ID3 " + le32(static_cast<std::uint32_t>(tag.size())) + tag;
     EXPECT_THAT(precheck(Format::Wav, wav), HasSubstr("nest"));
     for (const char* type : {"moov", "udta", "meta"}) {
         EXPECT_EQ(precheck(Format::Mp4, hostile::mp4Nested(type, 24, "a")), "") << type;
@@ -104,9 +107,9 @@ TEST(Precheck, ACompressedId3FrameMayNotInflatePastTheFileSize)
         packed.resize(length);
         // ID3v2.4 flags: compressed, with a data length indicator.
         const std::string frame = "TXXX" + hostile::synchsafe(static_cast<std::uint32_t>(4 + packed.size())) +
-                                  std::string("\x00\x09", 2) + hostile::synchsafe(static_cast<std::uint32_t>(zeros)) + packed;
-        return "ID3\x04" + std::string(2, '\0') + hostile::synchsafe(static_cast<std::uint32_t>(frame.size())) +
-               frame + mp3;
+            std::string("\x00\x09", 2) + hostile::synchsafe(static_cast<std::uint32_t>(zeros)) + packed;
+        return "ID3\x04" + std::string(2, '\0') + hostile::synchsafe(static_cast<std::uint32_t>(frame.size())) + frame +
+            mp3;
     };
     EXPECT_EQ(precheck(Format::Mpeg, withFrame(1000)), "");
     EXPECT_THAT(precheck(Format::Mpeg, withFrame(8 << 20)), HasSubstr("inflates"));

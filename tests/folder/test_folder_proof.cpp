@@ -144,9 +144,9 @@ TEST_F(DamagedFiles, AnOggCommentThatOutgrowsItsPagesIsPagedAnew)
         });
         const std::string after = readBytes(file);
         EXPECT_EQ(withOggChecksums(after), after) << ext;
-        EXPECT_EQ(proveEdit(*bridge::folder::formatForName(file.filename().string()), before, after,
-                            Property::SortArtist),
-                  "")
+        EXPECT_EQ(
+            proveEdit(*bridge::folder::formatForName(file.filename().string()), before, after, Property::SortArtist),
+            "")
             << ext;
         const auto tags = readWithMutagen(file);
         EXPECT_EQ(tags.at("ARTISTSORT"), value) << ext;
@@ -215,9 +215,8 @@ std::pair<std::string, std::string> writtenTemplate(const TempFolder& root, cons
     const auto file = root.copyTemplate("template." + ext, ext + "/track." + ext);
     tagWithMutagen(file, {{"ARTIST", "山田"}, {"ARTISTSORT", "old"}});
     std::pair<std::string, std::string> bytes{readBytes(file), ""};
-    walkLibrary(file.parent_path(), [](std::size_t, bridge::Track& track) {
-        EXPECT_TRUE(track.setValue(u"やまだ", "sortArtist").ok);
-    });
+    walkLibrary(file.parent_path(),
+                [](std::size_t, bridge::Track& track) { EXPECT_TRUE(track.setValue(u"やまだ", "sortArtist").ok); });
     bytes.second = readBytes(file);
     return bytes;
 }
@@ -234,8 +233,8 @@ TEST_F(DamagedFiles, OnlyTheNamedDifferencesPassTheProof)
 
     const auto mp3 = writtenTemplate(library, "mp3");
     std::string padded = mp3.second; // the tag's padding grows by 100 bytes
-    const std::size_t size = ((padded[6] & 0x7F) << 21) | ((padded[7] & 0x7F) << 14) | ((padded[8] & 0x7F) << 7) |
-                             (padded[9] & 0x7F);
+    const std::size_t size =
+        ((padded[6] & 0x7F) << 21) | ((padded[7] & 0x7F) << 14) | ((padded[8] & 0x7F) << 7) | (padded[9] & 0x7F);
     padded.insert(10 + size, 100, '\0');
     for (int i = 0; i < 4; ++i)
         padded[6 + i] = static_cast<char>(((size + 100) >> (21 - 7 * i)) & 0x7F);
@@ -295,10 +294,7 @@ struct Fault {
     const char* reason; // "" for a difference the proof lets through
 };
 
-inline void PrintTo(const Fault& f, std::ostream* os)
-{
-    *os << f.extension << " " << f.label;
-}
+inline void PrintTo(const Fault& f, std::ostream* os) { *os << f.extension << " " << f.label; }
 
 void put(std::string& s, std::size_t at, std::uint32_t v, bool little)
 {
@@ -332,7 +328,10 @@ void bump(std::string& s, std::size_t at)
 // (of an stco or a co64 box) move with it.
 void freeBoxBeforeMedia(std::string& s, bool follow)
 {
-    s.insert(s.find("mdat") - 4, std::string("\0\0\0\x08" "free", 8));
+    s.insert(s.find("mdat") - 4,
+             std::string("\0\0\0\x08"
+                         "free",
+                         8));
     const bool wide = s.find("co64") != std::string::npos;
     const std::size_t table = s.find(wide ? "co64" : "stco") + 4;
     for (std::uint32_t i = 0; follow && i < be32At(s, table + 4); ++i) {
@@ -360,10 +359,12 @@ constexpr const char* kAudio = "the edit would change the audio data";
 
 const Fault kFaults[] = {
     {"mp3", "audio", [](std::string& s) { bump(s, audioByte("mp3", s)); }, kAudio},
-    {"mp3", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change TCOM in the ID3v2 tag"},
+    {"mp3", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; },
+     "the edit would change TCOM in the ID3v2 tag"},
     {"mp3", "tagSize", [](std::string& s) { bump(s, 9); }, kAudio},
     {"flac", "audio", [](std::string& s) { bump(s, audioByte("flac", s)); }, kAudio},
-    {"flac", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change COMPOSER in the Vorbis comment"},
+    {"flac", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; },
+     "the edit would change COMPOSER in the Vorbis comment"},
     {"flac", "streamInfoSize", [](std::string& s) { bump(s, 7); }, "the edited file: malformed FLAC metadata block"},
     {"flac", "streamInfo", [](std::string& s) { bump(s, 8 + 10); }, "the edit would change the stream information"},
     {"ogg", "audio", [](std::string& s) { bump(s, audioByte("ogg", s)), s = withOggChecksums(s); }, kAudio},
@@ -379,22 +380,28 @@ const Fault kFaults[] = {
     {"opus", "composer", [](std::string& s) { s[at(s, "composer")] = 'C', s = withOggChecksums(s); },
      "the edit would change COMPOSER in the Vorbis comment"},
     {"m4a", "audio", [](std::string& s) { bump(s, audioByte("m4a", s)); }, kAudio},
-    {"m4a", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change \u00A9wrt in the MP4 tag"},
+    {"m4a", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; },
+     "the edit would change \u00A9wrt in the MP4 tag"},
     {"m4a", "moovSize", [](std::string& s) { bump(s, at(s, "moov") - 1); }, "the edited file: malformed MP4 box"},
-    {"m4a", "offsetsStay", [](std::string& s) { freeBoxBeforeMedia(s, false); }, "the edit would move a chunk offset away from its data"},
+    {"m4a", "offsetsStay", [](std::string& s) { freeBoxBeforeMedia(s, false); },
+     "the edit would move a chunk offset away from its data"},
     {"m4a", "offsetsFollow", [](std::string& s) { freeBoxBeforeMedia(s, true); }, ""},
     {"wav", "audio", [](std::string& s) { bump(s, audioByte("wav", s)); }, "the edit would change the data chunk"},
-    {"wav", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change TCOM in the ID3v2 tag"},
+    {"wav", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; },
+     "the edit would change TCOM in the ID3v2 tag"},
     {"wav", "riffSize", [](std::string& s) { bump(s, 4); }, "the edited file: the chunk sizes do not fit the file"},
     {"aiff", "audio", [](std::string& s) { bump(s, audioByte("aiff", s)); }, "the edit would change the SSND chunk"},
     {"aiff", "formSize", [](std::string& s) { bump(s, 7); }, "the edited file: the chunk sizes do not fit the file"},
     {"wv", "audio", [](std::string& s) { bump(s, audioByte("wv", s)); }, kAudio},
-    {"wv", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; }, "the edit would change COMPOSER in the APE tag"},
+    {"wv", "composer", [](std::string& s) { s[at(s, "composer")] = 'C'; },
+     "the edit would change COMPOSER in the APE tag"},
     {"wv", "footerSize", [](std::string& s) { bump(s, s.size() - 20); }, "the edited file: malformed APE item"},
     {"wv", "nameCase", [](std::string& s) { s.replace(at(s, "COMPOSER"), 8, "Composer"); }, ""},
     {"wma", "audio", [](std::string& s) { bump(s, s.size() - 1); }, kAudio},
-    {"wma", "composer", [](std::string& s) { s[at(s, std::string("c\0o\0m\0p", 7))] = 'C'; }, "the edit would change WM/Composer in the ASF tag"},
-    {"wma", "headerSize", [](std::string& s) { bump(s, 16); }, "the edited file: the ASF header object does not fit its objects"},
+    {"wma", "composer", [](std::string& s) { s[at(s, std::string("c\0o\0m\0p", 7))] = 'C'; },
+     "the edit would change WM/Composer in the ASF tag"},
+    {"wma", "headerSize", [](std::string& s) { bump(s, 16); },
+     "the edited file: the ASF header object does not fit its objects"},
 };
 
 // A real write of the template, with a composer and, when `album`, an album;
@@ -431,9 +438,8 @@ TEST_P(ProofFault, IsRefusedWithItsReason)
     EXPECT_EQ(proveEdit(format, before, damaged, Property::SortArtist), f.reason);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFamily, ProofFault, ::testing::ValuesIn(kFaults), [](const auto& info) {
-    return std::string(info.param.extension) + "_" + info.param.label;
-});
+INSTANTIATE_TEST_SUITE_P(EveryFamily, ProofFault, ::testing::ValuesIn(kFaults),
+                         [](const auto& info) { return std::string(info.param.extension) + "_" + info.param.label; });
 
 TEST(ProofMp4, WideChunkOffsetsMustMoveWithTheMediaData)
 {
@@ -451,10 +457,11 @@ TEST(ProofMp4, WideChunkOffsetsMustMoveWithTheMediaData)
 
 TEST(ProofItems, AnItemAddedOrRemovedIsRefused)
 {
-    const std::map<std::string, std::string> album{{"mp3", "TALB in the ID3v2 tag"},    {"flac", "ALBUM in the Vorbis comment"},
-                                                   {"ogg", "ALBUM in the Vorbis comment"}, {"m4a", "\u00A9alb in the MP4 tag"},
-                                                   {"wav", "TALB in the ID3v2 tag"},    {"wv", "ALBUM in the APE tag"},
-                                                   {"wma", "WM/AlbumTitle in the ASF tag"}};
+    const std::map<std::string, std::string> album{
+        {"mp3", "TALB in the ID3v2 tag"},       {"flac", "ALBUM in the Vorbis comment"},
+        {"ogg", "ALBUM in the Vorbis comment"}, {"m4a", "\u00A9alb in the MP4 tag"},
+        {"wav", "TALB in the ID3v2 tag"},       {"wv", "ALBUM in the APE tag"},
+        {"wma", "WM/AlbumTitle in the ASF tag"}};
     for (const auto& [ext, item] : album) {
         const Format format = *bridge::folder::formatForName("a." + ext);
         const auto& plain = writtenWithComposer(ext, false);

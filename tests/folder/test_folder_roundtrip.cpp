@@ -30,8 +30,8 @@ constexpr Field kFields[] = {
 
 // New sort values: kana, Latin, Han with a character outside the BMP,
 // katakana, Latin-1, Han with Latin.
-const String kNewSort[] = {u"やまだ たろう", u"Latin album sort", u"漢字 \U00020BB7",
-                           u"カタカナ", u"title sort \u00fc", u"番組 show"};
+const String kNewSort[] = {u"やまだ たろう", u"Latin album sort",  u"漢字 \U00020BB7",
+                           u"カタカナ",      u"title sort \u00fc", u"番組 show"};
 
 // The raw frame names an independent reader must find the sort values under.
 std::vector<std::string> rawSortNames(const AudioTemplate& t)
@@ -53,10 +53,7 @@ std::set<std::string> unsupported(const AudioTemplate& t)
     return {};
 }
 
-bool hasPicture(const AudioTemplate& t)
-{
-    return t.extension != "wma" && t.extension != "spx";
-}
+bool hasPicture(const AudioTemplate& t) { return t.extension != "wma" && t.extension != "spx"; }
 
 class RoundTrip : public ::testing::TestWithParam<AudioTemplate> {
 protected:

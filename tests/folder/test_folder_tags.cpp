@@ -14,10 +14,17 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::map<std::string, std::string> kV23Tags = {
-    {"@id3", "3"},           {"ARTIST", "Artist"},          {"ARTISTSORT", "artist sort"},
-    {"ALBUM", "Album"},      {"ALBUMSORT", "album sort"},   {"TITLE", "Title"},
-    {"TITLESORT", "title sort"}, {"ALBUMARTISTSORT", "album artist sort"}, {"COMPOSERSORT", "composer sort"},
-    {"@picture", "1"},       {"@v1", "1"},
+    {"@id3", "3"},
+    {"ARTIST", "Artist"},
+    {"ARTISTSORT", "artist sort"},
+    {"ALBUM", "Album"},
+    {"ALBUMSORT", "album sort"},
+    {"TITLE", "Title"},
+    {"TITLESORT", "title sort"},
+    {"ALBUMARTISTSORT", "album artist sort"},
+    {"COMPOSERSORT", "composer sort"},
+    {"@picture", "1"},
+    {"@v1", "1"},
 };
 
 TEST(FolderTags, Id3v23TagStaysV23WithItsSortFramesAndKeepsItsSize)
@@ -100,8 +107,8 @@ TEST(FolderTags, Mp3WithoutId3v2GetsOneThatKeepsTheId3v1Values)
     const auto file = library.copyTemplate("template.mp3", "a.mp3");
     // An ID3v1 tag only: strip the template's ID3v2 header and append one.
     std::string bytes = readBytes(file);
-    const std::size_t tagSize = 10 + ((bytes[6] & 0x7f) << 21 | (bytes[7] & 0x7f) << 14 | (bytes[8] & 0x7f) << 7 |
-                                      (bytes[9] & 0x7f));
+    const std::size_t tagSize =
+        10 + ((bytes[6] & 0x7f) << 21 | (bytes[7] & 0x7f) << 14 | (bytes[8] & 0x7f) << 7 | (bytes[9] & 0x7f));
     bytes.erase(0, tagSize);
     std::string v1(128, '\0');
     v1.replace(0, 3, "TAG");
@@ -132,10 +139,7 @@ struct KindCase {
     std::int32_t videoKind;
 };
 
-void PrintTo(const KindCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.label; }
 
 class PodcastAndVideo : public ::testing::TestWithParam<KindCase> {};
 
@@ -201,8 +205,8 @@ TEST(FolderTags, Mp4WriteNeverAddsAMediaKind)
 std::string mp3WithFrames(const std::string& frames)
 {
     const std::string bytes = readBytes(audioTemplate("template.mp3"));
-    const std::size_t oldSize = 10 + ((bytes[6] & 0x7f) << 21 | (bytes[7] & 0x7f) << 14 | (bytes[8] & 0x7f) << 7 |
-                                      (bytes[9] & 0x7f));
+    const std::size_t oldSize =
+        10 + ((bytes[6] & 0x7f) << 21 | (bytes[7] & 0x7f) << 14 | (bytes[8] & 0x7f) << 7 | (bytes[9] & 0x7f));
     const std::size_t size = frames.size() + 64;
     std::string tag = "ID3\x04";
     tag.push_back('\0');
@@ -224,8 +228,9 @@ std::string frame(const std::string& id, const std::string& data)
 TEST(FolderTags, MissingAndEmptyTagsBothReadEmpty)
 {
     TempFolder library;
-    library.writeFile("a.mp3", mp3WithFrames(frame("TPE1", std::string("\0Artist", 7)) + frame("TSOP", std::string(1, '\0')) +
-                                              frame("TXXX", std::string("\0TVSHOW\0", 8))));
+    library.writeFile("a.mp3",
+                      mp3WithFrames(frame("TPE1", std::string("\0Artist", 7)) + frame("TSOP", std::string(1, '\0')) +
+                                    frame("TXXX", std::string("\0TVSHOW\0", 8))));
     const auto m4a = library.copyTemplate("template.m4a", "b.m4a");
     const auto wv = library.copyTemplate("template.wv", "c.wv");
     tagWithMutagen(m4a, {{"ARTIST", "Artist"}, {"ARTISTSORT", ""}, {"TVSHOW", ""}});

@@ -12,8 +12,8 @@
 
 #include "Bridge/Folder/FolderLibrary.h"
 #include "Controller/SRMainController.h"
-#include "Storage/FileIo.h"
 #include "Platform/Launcher.h"
+#include "Storage/FileIo.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
 #include "support/RecordingLauncher.h"

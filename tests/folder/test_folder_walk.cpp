@@ -51,8 +51,8 @@ TEST(FolderWalk, ListsAudioFilesInByteOrderSkippingHiddenAndFolderLinks)
     fs::create_symlink(library.path() / "missing.mp3", library.path() / "dangling.mp3");
     fs::create_symlink(library.path() / "a", library.path() / "dirlink.mp3");
 
-    const std::vector<std::string> expected = {"B.MP3", "a-b/x.mp3", "a/y.mp3", "b.Flac",
-                                               "link.m4a", "z/deep/er/t.opus", "\xC3\xA9t\xC3\xA9.ogg"};
+    const std::vector<std::string> expected = {
+        "B.MP3", "a-b/x.mp3", "a/y.mp3", "b.Flac", "link.m4a", "z/deep/er/t.opus", "\xC3\xA9t\xC3\xA9.ogg"};
     EXPECT_EQ(pathsOf(listAudioFiles(library.path())), expected);
 
     std::vector<OptString> names;
@@ -281,8 +281,8 @@ TEST(LibraryRoot, RegisteredLibraryIsReachedByTheBundleIdentifier)
     TempFolder library;
     library.copyTemplate("template.opus", "one.opus");
     const auto previous = bridge::folder::registerFolderLibrary(library.path());
-    auto sequence = bridge::tracksOf(bridge::libraryPlaylist(
-        bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier)));
+    auto sequence = bridge::tracksOf(
+        bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier)));
     std::size_t count = 0;
     bridge::forEachTrack(*sequence, [&](bridge::Track&) { ++count; });
     EXPECT_EQ(count, 1U);

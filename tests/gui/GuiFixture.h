@@ -19,21 +19,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "support/RecordingLauncher.h"
 #include "Bridge/MemoryLibrary.h"
 #include "Platform/Launcher.h"
 #include "Window/MainWindow.h"
+#include "support/RecordingLauncher.h"
 #include "support/WindowFakes.h"
 
 // Readable failure messages for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << '[' << list.join(", ").toStdString() << ']';
-}
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* os) { *os << '[' << list.join(", ").toStdString() << ']'; }
 
 namespace yomi::test {
 
@@ -99,8 +93,7 @@ protected:
     }
 
     // Adds a plain audio track with a value and a sort value for a field.
-    void addTrack(std::string_view valueKey, const std::u16string& value, std::string_view sortKey,
-                  OptString sortValue)
+    void addTrack(std::string_view valueKey, const std::u16string& value, std::string_view sortKey, OptString sortValue)
     {
         library->addTrack(valueKey, value, sortKey, std::move(sortValue));
     }
@@ -109,10 +102,7 @@ protected:
     int rows() { return view().model()->rowCount(); }
 
     // The text the view shows in a cell.
-    QString cell(int row, int column)
-    {
-        return view().model()->index(row, column).data(Qt::DisplayRole).toString();
-    }
+    QString cell(int row, int column) { return view().model()->index(row, column).data(Qt::DisplayRole).toString(); }
     QStringList column(int c)
     {
         QStringList out;

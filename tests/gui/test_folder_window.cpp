@@ -100,8 +100,8 @@ protected:
         }
         runTool("set", listing);
         registration.reset();
-        folderRegistration_ = std::make_unique<bridge::ScopedApplication>(
-            bridge::kMusicApplicationIdentifier, bridge::folder::openFolderLibrary(root()));
+        folderRegistration_ = std::make_unique<bridge::ScopedApplication>(bridge::kMusicApplicationIdentifier,
+                                                                          bridge::folder::openFolderLibrary(root()));
     }
 
     // The sort artist of each file as mutagen reads it, by relative path.
@@ -140,12 +140,9 @@ private:
 TEST_F(FolderWindowTest, LoadEditAndSaveWriteTheFiles)
 {
     const std::vector<File> files = {
-        {"a/1.mp3", "template.mp3", "宇多田光", ""},
-        {"a/2.flac", "template.flac", "宇多田光", "Utada"},
-        {"b/3.m4a", "template.m4a", "久石譲", ""},
-        {"c/4.ogg", "template.ogg", "スピッツ", ""},
-        {"d/5.m4a", "template.m4a", "王菲", "Wang Fei"},
-        {"d/6.mp3", "template-v23.mp3", "王菲", "-"},
+        {"a/1.mp3", "template.mp3", "宇多田光", ""},     {"a/2.flac", "template.flac", "宇多田光", "Utada"},
+        {"b/3.m4a", "template.m4a", "久石譲", ""},       {"c/4.ogg", "template.ogg", "スピッツ", ""},
+        {"d/5.m4a", "template.m4a", "王菲", "Wang Fei"}, {"d/6.mp3", "template-v23.mp3", "王菲", "-"},
     };
     makeLibrary(files);
 

@@ -23,10 +23,7 @@ namespace {
 
 using bridge::Value;
 
-QString q(const std::u16string& s)
-{
-    return QString::fromStdU16String(s);
-}
+QString q(const std::u16string& s) { return QString::fromStdU16String(s); }
 
 TEST_F(GuiTest, StartsOnFieldZeroWithAnEmptyListAndLoadAsDefault)
 {
@@ -53,10 +50,7 @@ struct FieldCase {
     const char* sortKey;
 };
 
-void PrintTo(const FieldCase& f, std::ostream* os)
-{
-    *os << f.tag << ' ' << f.valueKey;
-}
+void PrintTo(const FieldCase& f, std::ostream* os) { *os << f.tag << ' ' << f.valueKey; }
 
 class ChooseFieldAndLoad : public GuiTest, public ::testing::WithParamInterface<FieldCase> {};
 
@@ -64,11 +58,11 @@ TEST_P(ChooseFieldAndLoad, ListsTheHanValuesOfTheChosenField)
 {
     const FieldCase f = GetParam();
     addTrack(f.valueKey, u"東京事変", f.sortKey, u"とうきょうじへん");
-    addTrack(f.valueKey, u"ひらがな", f.sortKey, u"");     // kana only
-    addTrack(f.valueKey, u"Latin Name", f.sortKey, u"");   // Latin only
+    addTrack(f.valueKey, u"ひらがな", f.sortKey, u"");   // kana only
+    addTrack(f.valueKey, u"Latin Name", f.sortKey, u""); // Latin only
     addTrack(f.valueKey, u"椎名林檎", f.sortKey, u"");
     addTrack(f.valueKey, u"東京事変", f.sortKey, u"other"); // listed already
-    addTrack("artist", u"別の歌手", "sortArtist", u"x");   // another field
+    addTrack("artist", u"別の歌手", "sortArtist", u"x");    // another field
     library->addTrack({{f.valueKey, Value(String(u"番組"))},
                        {f.sortKey, Value(String(u""))},
                        {"podcast", Value(true)},

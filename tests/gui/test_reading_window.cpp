@@ -1,8 +1,8 @@
 // The window's Reading command with a fake engine: enabled state, the
 // refused-values message, the remembered style, and the alternatives in the
 // sort cell's editor, learned on Save when typed.
-#include <QLabel>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
 

@@ -193,8 +193,7 @@ TEST_F(DesktopTest, TheWindowSpeaksTheUsersLanguage)
     const Case cases[] = {
         {QLocale(QLocale::Japanese, QLocale::Japan), "読み込み(&L)", "0 / 0 曲"},
         {QLocale(QLocale::Chinese, QLocale::China), "载入(&L)", "0 / 0 首曲目"},
-        {QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::HongKong), "載入(&L)",
-         "0 / 0 首曲目"},
+        {QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::HongKong), "載入(&L)", "0 / 0 首曲目"},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(gui::installTranslations(guiApplication(), c.locale)) << c.locale.name().toStdString();

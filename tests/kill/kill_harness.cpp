@@ -46,11 +46,11 @@
 #include "Bridge/Folder/FolderLibrary.h"
 #include "Bridge/MusicLibrary.h"
 #include "Controller/SRMainController.h"
+#include "Platform/Launcher.h"
+#include "Platform/Log.h"
 #include "Storage/FileCommit.h"
 #include "Storage/FileIo.h"
 #include "Storage/Journal.h"
-#include "Platform/Launcher.h"
-#include "Platform/Log.h"
 #include "support/AudioFixtures.h"
 
 namespace fs = std::filesystem;
@@ -139,9 +139,8 @@ ChildRun runChild(const std::function<void()>& body, long killAtCall, std::chron
         body();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const std::string report = std::to_string(fileio::io::totalCalls()) + " " +
-                                   std::to_string(fileio::io::callCount(fileio::io::Op::PWrite)) + " " +
-                                   std::to_string(fileio::io::callCount(fileio::io::Op::Rename)) + " " +
-                                   std::to_string(seconds);
+            std::to_string(fileio::io::callCount(fileio::io::Op::PWrite)) + " " +
+            std::to_string(fileio::io::callCount(fileio::io::Op::Rename)) + " " + std::to_string(seconds);
         [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], report.data(), report.size());
         ::_exit(0);
     }
@@ -220,8 +219,8 @@ void runScenario(Scenario& s, const Options& o, const fs::path& journalFolder, T
         long checked = 0, sawNew = 0;
         fileio::recoverAfterCrash(s.root());
         if (s.check(checked, sawNew) != 0 || sawNew != checked) {
-            std::cerr << s.name() << ": the uninterrupted run did not write every file (" << sawNew << " of "
-                      << checked << ")\n";
+            std::cerr << s.name() << ": the uninterrupted run did not write every file (" << sawNew << " of " << checked
+                      << ")\n";
             std::exit(2);
         }
     }
@@ -237,8 +236,7 @@ void runScenario(Scenario& s, const Options& o, const fs::path& journalFolder, T
             run = runChild([&] { s.work(); }, at(random), {});
         } else {
             std::uniform_real_distribution<double> at(0.0, calibration.seconds * 1.05);
-            run = runChild([&] { s.work(); }, 0,
-                           std::chrono::microseconds(static_cast<long>(at(random) * 1e6) + 1));
+            run = runChild([&] { s.work(); }, 0, std::chrono::microseconds(static_cast<long>(at(random) * 1e6) + 1));
         }
         if (run.killed)
             ++t.kills;
@@ -265,8 +263,8 @@ void runScenario(Scenario& s, const Options& o, const fs::path& journalFolder, T
         t.leftovers += countLeftovers(s.root(), journalFolder, o.verbose);
         if (o.verbose || damaged)
             std::cerr << s.name() << " round " << round << ": " << (run.killed ? "killed" : "finished")
-                      << ", rolled back " << report.rolledBack << ", removed " << report.temporariesRemoved
-                      << ", new " << sawNew << "/" << checked << ", damaged " << damaged << "\n";
+                      << ", rolled back " << report.rolledBack << ", removed " << report.temporariesRemoved << ", new "
+                      << sawNew << "/" << checked << ", damaged " << damaged << "\n";
     }
 }
 
@@ -368,10 +366,7 @@ private:
 // --- Save -----------------------------------------------------------------
 
 // The artist of file i: Han characters, so that the scan lists it.
-String artistOf(std::size_t i)
-{
-    return u"\u4f5c\u66f2\u5bb6" + toUtf16(std::to_string(i));
-}
+String artistOf(std::size_t i) { return u"\u4f5c\u66f2\u5bb6" + toUtf16(std::to_string(i)); }
 
 class SaveScenario final : public Scenario {
 public:
@@ -385,9 +380,8 @@ public:
         // Formats that keep padding (MP3, FLAC) next to ones that never fit
         // (Ogg, MP4 without free space).
         const std::vector<std::pair<std::string, std::string>> kinds = {
-            {"template.mp3", "mp3"}, {"template-v23.mp3", "mp3"}, {"template.flac", "flac"},
-            {"template.m4a", "m4a"}, {"template.ogg", "ogg"},     {"template.opus", "opus"},
-            {"template.wv", "wv"},   {"template.aiff", "aiff"},
+            {"template.mp3", "mp3"}, {"template-v23.mp3", "mp3"}, {"template.flac", "flac"}, {"template.m4a", "m4a"},
+            {"template.ogg", "ogg"}, {"template.opus", "opus"},   {"template.wv", "wv"},     {"template.aiff", "aiff"},
         };
         for (int i = 0; i < files; ++i) {
             const auto& [file, extension] = kinds[static_cast<std::size_t>(i) % kinds.size()];
@@ -425,8 +419,8 @@ public:
         for (std::size_t i = 0; i < current_.size(); ++i) {
             // Lengths vary from round to round, so that a value sometimes fits
             // the padding and sometimes not.
-            next_[i] = toUtf16("r" + std::to_string(round) + " " + std::to_string(i) + " " +
-                               std::string(random_() % 48, 'x'));
+            next_[i] =
+                toUtf16("r" + std::to_string(round) + " " + std::to_string(i) + " " + std::string(random_() % 48, 'x'));
         }
     }
 

@@ -37,9 +37,10 @@ std::vector<std::string> readings(const NameIndex& index, std::string_view key)
 TEST(NameIndex, BuiltOnceAndRebuiltWhenTheDictionaryOrTheIndexChanges)
 {
     test::TempFolder dir;
-    const std::string head = "　？？？ /ENAMDICT/\n靖子 [やすこ] /(f) Yasuko/\n坂本 [さかもと] /(s) Sakamoto/\n"
-                             "靖子 [せいこ] /(f,s) Seiko/\nひかる /(g) Hikaru/\n宇多田ヒカル [うただヒカル] /(f,h) Utada/\n"
-                             "broken line\n";
+    const std::string head =
+        "　？？？ /ENAMDICT/\n靖子 [やすこ] /(f) Yasuko/\n坂本 [さかもと] /(s) Sakamoto/\n"
+        "靖子 [せいこ] /(f,s) Seiko/\nひかる /(g) Hikaru/\n宇多田ヒカル [うただヒカル] /(f,h) Utada/\n"
+        "broken line\n";
     const auto source = dir.writeFile("enamdict", eucJp(head));
     std::string error;
     auto index = NameIndex::open(source, dir.path() / "cache", &error);
@@ -69,9 +70,10 @@ TEST(NameIndex, ASortedTextIsSearchedInPlaceAndCheckedOnceUntilItChanges)
 {
     test::TempFolder dir;
     // Sorted by the EUC-JP bytes of the keys, as the package ships it: 宇 B1A7, 坂 BAE4, 靖 CCF7.
-    const std::string text = "　？？？ /ENAMDICT/\nひかる /(g) Hikaru/\n宇多田ヒカル [うただヒカル] /(f,h) Utada/\n"
-                             "坂本 [さかもと] /(s) Sakamoto/\n坂本 [さかもと] /(p) Sakamoto/\n靖 [やすし] /(m) Yasushi/\n"
-                             "靖子 [やすこ] /(f) Yasuko/\n靖子 [せいこ] /(f,s) Seiko/\n靖子 [ヤスコ] /(u) Yasuko";
+    const std::string text =
+        "　？？？ /ENAMDICT/\nひかる /(g) Hikaru/\n宇多田ヒカル [うただヒカル] /(f,h) Utada/\n"
+        "坂本 [さかもと] /(s) Sakamoto/\n坂本 [さかもと] /(p) Sakamoto/\n靖 [やすし] /(m) Yasushi/\n"
+        "靖子 [やすこ] /(f) Yasuko/\n靖子 [せいこ] /(f,s) Seiko/\n靖子 [ヤスコ] /(u) Yasuko";
     const auto source = dir.writeFile("enamdict", eucJp(text));
     ASSERT_TRUE(NameIndex::sortedByKey(test::readBytes(source)));
     std::string error;
@@ -127,8 +129,7 @@ TEST(MecabReadingEngine, ReadsNamesTitlesAndMixedValuesInEveryStyle)
     EXPECT_THAT(readValue(engine(), nullptr, u"津軽海峡冬景色", ReadingStyle::Katakana, 4).alternatives,
                 Contains(u"ツガルカイキョウフユゲシキ"));
     // So does a first word whose last vowel changes in a compound.
-    EXPECT_THAT(readValue(engine(), nullptr, u"雨風", ReadingStyle::Katakana, 4).alternatives,
-                Contains(u"アマカゼ"));
+    EXPECT_THAT(readValue(engine(), nullptr, u"雨風", ReadingStyle::Katakana, 4).alternatives, Contains(u"アマカゼ"));
 }
 
 std::vector<String> alternatives(std::u16string_view value)
@@ -151,10 +152,11 @@ TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameChar
     ASSERT_TRUE(engine().available()) << engine().missing();
     // Simplified forms; names the name dictionary only transcribes (王菲 うぉんふぇい,
     // 梅艷芳 アニタムイ); names of characters neither dictionary knows together.
-    for (const char16_t* name : {u"周杰伦", u"王菲", u"张学友", u"王力宏", u"李宗盛", u"周杰倫", u"鄧麗君",
-                                 u"張學友", u"梅艷芳", u"張國榮", u"齊秦", u"汪峰", u"那英", u"郭富城"})
+    for (const char16_t* name : {u"周杰伦", u"王菲", u"张学友", u"王力宏", u"李宗盛", u"周杰倫", u"鄧麗君", u"張學友",
+                                 u"梅艷芳", u"張國榮", u"齊秦", u"汪峰", u"那英", u"郭富城"})
         EXPECT_FALSE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
-    for (const char16_t* name : {u"坂本龍一", u"中島みゆき", u"宇多田ヒカル", u"東京事変", u"椎名林檎", u"島唄", u"米米"})
+    for (const char16_t* name :
+         {u"坂本龍一", u"中島みゆき", u"宇多田ヒカル", u"東京事変", u"椎名林檎", u"島唄", u"米米"})
         EXPECT_TRUE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
 }
 

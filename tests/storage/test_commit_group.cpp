@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Points, GroupKillTest,
                                            KillPoint{Op::Rename, 2, 1}, KillPoint{Op::Fsync, 7, 0}),
                          [](const auto& info) {
                              return std::string(io::opName(std::get<0>(info.param))) + "_" +
-                                    std::to_string(std::get<1>(info.param));
+                                 std::to_string(std::get<1>(info.param));
                          });
 
 } // namespace

@@ -2,21 +2,21 @@
 
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 
 #include <cstring>
 #include <tuple>
 
-#include "storage/test_file_support.h"
 #include "Platform/Log.h"
+#include "storage/test_file_support.h"
 
 namespace yomi::test {
 namespace {
 
-using fileio::CommitResult;
 using fileio::commitFile;
+using fileio::CommitResult;
 using fileio::io::Op;
 
 enum class Edit { SameLength, Longer, Shorter };
@@ -24,9 +24,12 @@ enum class Edit { SameLength, Longer, Shorter };
 const char* editName(Edit e)
 {
     switch (e) {
-    case Edit::SameLength: return "SameLength";
-    case Edit::Longer: return "Longer";
-    case Edit::Shorter: return "Shorter";
+    case Edit::SameLength:
+        return "SameLength";
+    case Edit::Longer:
+        return "Longer";
+    case Edit::Shorter:
+        return "Shorter";
     }
     return "?";
 }
@@ -143,11 +146,13 @@ TEST_P(CommitPathTest, AFileChangedSinceItWasIdentifiedIsLeftAlone)
     const std::vector<Change> changes = {
         {"modification time",
          [&] {
-             const struct timespec t[2] = {{0, UTIME_OMIT}, {seen.mtimeSeconds, (seen.mtimeNanoseconds + 1) % 1000000000}};
+             const struct timespec t[2] = {{0, UTIME_OMIT},
+                                           {seen.mtimeSeconds, (seen.mtimeNanoseconds + 1) % 1000000000}};
              ::utimensat(AT_FDCWD, file().c_str(), t, 0);
          }},
         {"size", [&] { writeFile(file(), original + "x"); }},
-        {"replaced", [&] {
+        {"replaced",
+         [&] {
              writeFile(scratch.library() / "other", original);
              fs::rename(scratch.library() / "other", file());
          }},
@@ -250,8 +255,7 @@ TEST_P(CommitPathTest, AHardLinkedFileIsPatchedInPlaceOrRefused)
     EXPECT_TRUE(scratch.temporaries().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Edits, CommitPathTest,
-                         ::testing::Values(Edit::SameLength, Edit::Longer, Edit::Shorter),
+INSTANTIATE_TEST_SUITE_P(Edits, CommitPathTest, ::testing::Values(Edit::SameLength, Edit::Longer, Edit::Shorter),
                          [](const auto& info) { return std::string(editName(info.param)); });
 
 TEST_F(CommitTest, TheFolderCheckAlsoHoldsWhenOnlyCreatingTheTemporaryFileIsRefused)
@@ -441,7 +445,8 @@ TEST_P(CommitBrokenDiskTest, TheJournalRestoresWhatTheProcessCouldNot)
         log::ScopedSink quiet([](std::string_view) {});
         io::armFault({GetParam(), firstBroken, EIO, true});
         const CommitResult r = commit(after);
-        const bool expected = !r.ok() && r.reason().find("restored when the library is next opened") != std::string::npos;
+        const bool expected =
+            !r.ok() && r.reason().find("restored when the library is next opened") != std::string::npos;
         ::_exit(expected ? 0 : 1);
     }
     int status = 0;

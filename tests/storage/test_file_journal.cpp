@@ -3,8 +3,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
-#include "storage/test_file_support.h"
 #include "Platform/Log.h"
+#include "storage/test_file_support.h"
 
 namespace yomi::test {
 namespace {
@@ -28,8 +28,8 @@ TEST(JournalEncodingTest, RecordsReadBackAndDoneRecordsFinishThem)
 {
     const Record a = sampleRecord(1, "/music/a.mp3");
     const Record b = sampleRecord(2, "/music/\xe9\x9f\xb3.flac");
-    const std::string bytes = fileio::journal::encodeBegin(a) + fileio::journal::encodeBegin(b) +
-                              fileio::journal::encodeDone(1);
+    const std::string bytes =
+        fileio::journal::encodeBegin(a) + fileio::journal::encodeBegin(b) + fileio::journal::encodeDone(1);
     const auto parsed = fileio::journal::parse(bytes);
     EXPECT_EQ(parsed.records, 3u);
     EXPECT_FALSE(parsed.tornTail);
@@ -186,7 +186,7 @@ TEST(TemporaryNameTest, RecognisesOnlyOurPattern)
     EXPECT_TRUE(fileio::isTemporaryName(".song.mp3.yomi-a1B2c3.tmp"));
     EXPECT_TRUE(fileio::isTemporaryName(".x.yomi-000000.tmp"));
     EXPECT_FALSE(fileio::isTemporaryName("song.mp3.yomi-a1B2c3.tmp")); // not hidden
-    EXPECT_FALSE(fileio::isTemporaryName(".song.mp3.yomi-a1B2c.tmp"));  // 5 random characters
+    EXPECT_FALSE(fileio::isTemporaryName(".song.mp3.yomi-a1B2c.tmp")); // 5 random characters
     EXPECT_FALSE(fileio::isTemporaryName(".song.mp3.yomi-a1B2c!.tmp"));
     EXPECT_FALSE(fileio::isTemporaryName(".song.mp3.yomi-a1B2c3.tmp2"));
     EXPECT_FALSE(fileio::isTemporaryName("..yomi-a1B2c3.tmp")); // no original name
@@ -199,7 +199,9 @@ TEST(TemporarySweepTest, RemovesOnlyTheLeftoversAJournalNames)
     const fs::path lib = scratch.library();
     fs::create_directories(lib / "a" / "b");
     const std::vector<fs::path> ours = {lib / ".x.mp3.yomi-abcdef.tmp", lib / "a" / "b" / ".y.flac.yomi-ZZZ999.tmp"};
-    const std::vector<fs::path> theirs = {lib / "a" / "x.mp3", lib / ".hidden", lib / "a" / "x.mp3.yomi-abcdef.tmp",
+    const std::vector<fs::path> theirs = {lib / "a" / "x.mp3",
+                                          lib / ".hidden",
+                                          lib / "a" / "x.mp3.yomi-abcdef.tmp",
                                           lib / "a" / ".x.mp3.yomi-abcdef.tmp", // no record for this folder
                                           lib / ".z.ogg.yomi-abcdef.tmp",       // no record at all
                                           lib / ".done.yomi-abcdef.tmp"};       // its commit finished
@@ -216,10 +218,9 @@ TEST(TemporarySweepTest, RemovesOnlyTheLeftoversAJournalNames)
     // The journal of a process that is gone.
     using fileio::journal::Temporary;
     std::string journal;
-    for (const Temporary& t : {Temporary{1, lib.string(), ".x.mp3.yomi-"},
-                               Temporary{2, (lib / "a" / "b").string(), ".y.flac.yomi-"},
-                               Temporary{3, (lib / "a").string(), ".w.opus.yomi-"},
-                               Temporary{4, lib.string(), ".done.yomi-"}})
+    for (const Temporary& t :
+         {Temporary{1, lib.string(), ".x.mp3.yomi-"}, Temporary{2, (lib / "a" / "b").string(), ".y.flac.yomi-"},
+          Temporary{3, (lib / "a").string(), ".w.opus.yomi-"}, Temporary{4, lib.string(), ".done.yomi-"}})
         journal += fileio::journal::encodeTemporary(t);
     journal += fileio::journal::encodeDone(4);
     fs::create_directories(scratch.journalFolder());

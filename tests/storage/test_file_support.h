@@ -143,9 +143,6 @@ inline fileio::FileIdentity identityOf(const fs::path& p)
     return *id;
 }
 
-inline std::span<const char> bytesOf(const std::string& s)
-{
-    return {s.data(), s.size()};
-}
+inline std::span<const char> bytesOf(const std::string& s) { return {s.data(), s.size()}; }
 
 } // namespace yomi::test

@@ -82,12 +82,10 @@ fs::path makeTemplates(std::string& error)
 const std::vector<AudioTemplate>& audioTemplates()
 {
     static const std::vector<AudioTemplate> templates = {
-        {"template.mp3", "mp3", "mp3_v24"},     {"template-v23.mp3", "mp3", "mp3_v23"},
-        {"template.flac", "flac", "flac"},      {"template.m4a", "m4a", "m4a"},
-        {"template.ogg", "ogg", "ogg_vorbis"},  {"template.opus", "opus", "opus"},
-        {"template.spx", "spx", "speex"},       {"template.wav", "wav", "wav"},
-        {"template.aiff", "aiff", "aiff"},      {"template.wv", "wv", "wavpack"},
-        {"template.tta", "tta", "trueaudio"},   {"template.wma", "wma", "wma"},
+        {"template.mp3", "mp3", "mp3_v24"},   {"template-v23.mp3", "mp3", "mp3_v23"}, {"template.flac", "flac", "flac"},
+        {"template.m4a", "m4a", "m4a"},       {"template.ogg", "ogg", "ogg_vorbis"},  {"template.opus", "opus", "opus"},
+        {"template.spx", "spx", "speex"},     {"template.wav", "wav", "wav"},         {"template.aiff", "aiff", "aiff"},
+        {"template.wv", "wv", "wavpack"},     {"template.tta", "tta", "trueaudio"},   {"template.wma", "wma", "wma"},
         {"template.m4v", "m4v", "m4v_video"},
     };
     return templates;

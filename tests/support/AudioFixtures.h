@@ -20,10 +20,7 @@ struct AudioTemplate {
     std::string label;     // a readable test-name fragment: "mp3_v24", "m4a", ...
 };
 
-inline void PrintTo(const AudioTemplate& t, std::ostream* os)
-{
-    *os << t.label;
-}
+inline void PrintTo(const AudioTemplate& t, std::ostream* os) { *os << t.label; }
 
 // Every template of the script, in a fixed order.
 const std::vector<AudioTemplate>& audioTemplates();

@@ -58,10 +58,7 @@ inline Level boxLevel(std::string_view type)
     return {+[](std::uint32_t n) { return be32(n + 8) + "meta"; }, std::string(4, '\0')}; // version, flags
 }
 
-inline std::string ftyp()
-{
-    return box("ftyp", std::string("M4A ") + be32(0) + "M4A mp42isom");
-}
+inline std::string ftyp() { return box("ftyp", std::string("M4A ") + be32(0) + "M4A mp42isom"); }
 
 // An artist item (\251ART) holding UTF-8 text.
 inline std::string artistItem(std::string_view artist)
@@ -74,8 +71,8 @@ inline std::string artistItem(std::string_view artist)
 inline std::string mp4PaddingClaim(std::string_view artist)
 {
     const std::string hdlr = box("hdlr", std::string(8, '\0') + "mdirappl" + std::string(9, '\0'));
-    const std::string meta = std::string(4, '\0') + hdlr + box("ilst", artistItem(artist)) + be32(0xFFFFFFFF) +
-                             "free" + std::string(64, '\0');
+    const std::string meta = std::string(4, '\0') + hdlr + box("ilst", artistItem(artist)) + be32(0xFFFFFFFF) + "free" +
+        std::string(64, '\0');
     return ftyp() + box("moov", box("udta", box("meta", meta)));
 }
 
@@ -103,11 +100,11 @@ inline std::string id3Nested(int depth, std::string_view artist, std::string_vie
     std::vector<Level> levels;
     for (int i = 0; i < depth; ++i)
         levels.push_back(i % 2 ? ctoc : chap);
-    const std::string tpe1 = "TPE1" + synchsafe(static_cast<std::uint32_t>(1 + artist.size())) +
-                             std::string(2, '\0') + "\x03" + std::string(artist);
+    const std::string tpe1 = "TPE1" + synchsafe(static_cast<std::uint32_t>(1 + artist.size())) + std::string(2, '\0') +
+        "\x03" + std::string(artist);
     const std::string frames = nest(levels, tpe1);
     return "ID3\x04" + std::string(2, '\0') + synchsafe(static_cast<std::uint32_t>(frames.size())) + frames +
-           std::string(audio);
+        std::string(audio);
 }
 
 } // namespace yomi::test::hostile

@@ -32,7 +32,9 @@ private:
 
 class FakeButton final : public Button {
 public:
-    FakeButton(CallRecorder& r, std::string name, String key = {}) : r_(r), name_(std::move(name)), key_(std::move(key)) {}
+    FakeButton(CallRecorder& r, std::string name, String key = {}) : r_(r), name_(std::move(name)), key_(std::move(key))
+    {
+    }
     String keyEquivalent() const override { return key_; }
     void setKeyEquivalent(const String& key) override;
 

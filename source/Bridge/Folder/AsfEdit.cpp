@@ -68,13 +68,13 @@ const char16_t* descriptorName(Property p)
 Result<std::string> editContent(std::string_view old, int field, const std::string& text)
 {
     std::string fields[5];
-    if (!old.empty() && old.size() < 34) 
+    if (!old.empty() && old.size() < 34)
         return Failure{"malformed ASF content description"};
     if (!old.empty()) {
         std::size_t at = 34;
         for (int f = 0; f < 5; ++f) {
             const std::size_t len = le(old, 24 + 2 * static_cast<std::size_t>(f), 2);
-            if (len > old.size() - at) 
+            if (len > old.size() - at)
                 return Failure{"malformed ASF content description"};
             fields[f] = std::string(old.substr(at, len));
             at += len;
@@ -104,17 +104,17 @@ Result<std::string> editExtended(std::string_view old, const std::string& name, 
     putLe(value, 0, 2); // a Unicode string
     putLe(value, text.size(), 2);
     value += text;
-    if (!old.empty() && old.size() < 26) 
+    if (!old.empty() && old.size() < 26)
         return Failure{"malformed ASF extended content description"};
     if (!old.empty()) {
         const std::size_t n = le(old, 24, 2);
         std::size_t at = 26;
         for (std::size_t d = 0; d < n; ++d) {
-            if (old.size() - at < 2 || le(old, at, 2) > old.size() - at - 2) 
+            if (old.size() - at < 2 || le(old, at, 2) > old.size() - at - 2)
                 return Failure{"malformed ASF extended content description"};
             const std::string_view rawName = old.substr(at + 2, le(old, at, 2));
             const std::size_t valueAt = at + 2 + rawName.size();
-            if (old.size() - valueAt < 4 || le(old, valueAt + 2, 2) > old.size() - valueAt - 4) 
+            if (old.size() - valueAt < 4 || le(old, valueAt + 2, 2) > old.size() - valueAt - 4)
                 return Failure{"malformed ASF extended content description"};
             const std::size_t valueEnd = valueAt + 4 + le(old, valueAt + 2, 2);
             if (rawName == name) {
@@ -129,7 +129,7 @@ Result<std::string> editExtended(std::string_view old, const std::string& name, 
     }
     if (!replaced)
         add(name, value);
-    if (count > 0xFFFF) 
+    if (count > 0xFFFF)
         return Failure{"too many ASF descriptors"};
     std::string body;
     putLe(body, count, 2);
@@ -142,10 +142,10 @@ Result<std::string> setText(const std::string& bytes, Property property, const S
 {
     const bool content = property == Property::Title || property == Property::Artist;
     const char16_t* name = descriptorName(property);
-    if (!content && !name) 
+    if (!content && !name)
         return Failure{"this format cannot hold " + std::string(propertyName(property))};
     const std::string text = utf16le(value);
-    if (text.size() > 0xFFFF) 
+    if (text.size() > 0xFFFF)
         return Failure{"the value is too long for an ASF attribute"};
     const std::string_view b(bytes);
     const Failure unfit{"the ASF header object does not fit its objects"};
@@ -165,7 +165,7 @@ Result<std::string> setText(const std::string& bytes, Property property, const S
         const std::string_view obj = b.substr(pos, le(b, pos + 16, 8));
         const std::string_view id = obj.substr(0, 16);
         if (id == (content ? kContent : kExtended)) {
-            if (target >= 0) 
+            if (target >= 0)
                 return Failure{"the ASF header holds two objects of one kind"};
             target = static_cast<int>(objects.size());
         }
@@ -176,8 +176,8 @@ Result<std::string> setText(const std::string& bytes, Property property, const S
         return unfit;
 
     const std::string_view old = target >= 0 ? std::string_view(objects[target]) : std::string_view();
-    const Result<std::string> edited = content ? editContent(old, property == Property::Title ? 0 : 1, text)
-                                               : editExtended(old, utf16le(name), text);
+    const Result<std::string> edited =
+        content ? editContent(old, property == Property::Title ? 0 : 1, text) : editExtended(old, utf16le(name), text);
     if (!edited)
         return edited;
     if (target >= 0)

@@ -57,10 +57,9 @@ std::string compareItems(const std::vector<Item>& before, const std::vector<Item
                 const auto eq = entry.find('=');
                 if (eq == std::string_view::npos)
                     return "the file holds tags that cannot be rewritten safely: a " + std::string(what) +
-                           " entry has no name";
+                        " entry has no name";
                 if (!isValidUtf8(entry.substr(eq + 1)))
-                    return "the file holds tags that cannot be rewritten safely: " + printable(key) +
-                           " is not UTF-8";
+                    return "the file holds tags that cannot be rewritten safely: " + printable(key) + " is not UTF-8";
             }
         }
         return "the edit would change " + printable(key) + " in the " + std::string(what);
@@ -104,10 +103,9 @@ std::string userTextDescription(std::string_view payload)
             i = 3;
         }
         for (; i + 1 < payload.size(); i += 2) {
-            const unsigned unit = little ? (static_cast<unsigned char>(payload[i]) |
-                                            (static_cast<unsigned char>(payload[i + 1]) << 8))
-                                         : ((static_cast<unsigned char>(payload[i]) << 8) |
-                                            static_cast<unsigned char>(payload[i + 1]));
+            const unsigned unit = little
+                ? (static_cast<unsigned char>(payload[i]) | (static_cast<unsigned char>(payload[i + 1]) << 8))
+                : ((static_cast<unsigned char>(payload[i]) << 8) | static_cast<unsigned char>(payload[i + 1]));
             if (unit == 0)
                 break;
             out.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
@@ -137,10 +135,7 @@ std::size_t textTerminator(std::string_view id, std::string_view payload)
 
 } // namespace
 
-bool startsWithId3(std::string_view b)
-{
-    return b.size() >= kId3Header && b.substr(0, 3) == "ID3";
-}
+bool startsWithId3(std::string_view b) { return b.size() >= kId3Header && b.substr(0, 3) == "ID3"; }
 
 std::string parseId3(std::string_view b, Id3Tag& tag)
 {
@@ -224,10 +219,7 @@ const std::string kAudioChanged = "the edit would change the audio data";
 
 // ID3v2.2 has other frame IDs and layouts, which TagLib converts as it
 // writes v2.4: its frames are left to the check through TagLib's reading.
-bool isId3v22(std::string_view b)
-{
-    return startsWithId3(b) && b[3] == 2;
-}
+bool isId3v22(std::string_view b) { return startsWithId3(b) && b[3] == 2; }
 
 std::size_t id3v22Size(std::string_view b)
 {
@@ -412,10 +404,7 @@ constexpr char kAsfData[] = "\x36\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x0
 constexpr char kAsfContent[] = "\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
 constexpr char kAsfExtended[] = "\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50";
 
-std::string_view guid(const char (&g)[17])
-{
-    return std::string_view(g, 16);
-}
+std::string_view guid(const char (&g)[17]) { return std::string_view(g, 16); }
 
 struct AsfLayout {
     std::vector<std::string_view> objects; // every other header object, whole

@@ -9,11 +9,11 @@ constexpr const char* kItems[kTextPropertyCount] = {
 };
 
 struct Mp4 {
-    std::vector<Item> leaves;        // every box not walked into, by path
+    std::vector<Item> leaves; // every box not walked into, by path
     std::vector<std::string_view> media;
     std::vector<std::size_t> mediaAt; // where each mdat's payload starts
     std::vector<std::uint64_t> offsets;
-    std::vector<Item> items;          // ilst children
+    std::vector<Item> items; // ilst children
     bool hasMeta = false, hasIlst = false;
     std::size_t boxes = 0;
 };
@@ -21,11 +21,10 @@ struct Mp4 {
 bool isContainer(std::string_view path)
 {
     return path == "moov" || path == "moov/trak" || path == "moov/trak/mdia" || path == "moov/trak/mdia/minf" ||
-           path == "moov/trak/mdia/minf/stbl" || path == "moov/udta" || path == "moov/udta/meta";
+        path == "moov/trak/mdia/minf/stbl" || path == "moov/udta" || path == "moov/udta/meta";
 }
 
-std::string walk(std::string_view b, std::size_t begin, std::size_t end, const std::string& parent, int depth,
-                 Mp4& out)
+std::string walk(std::string_view b, std::size_t begin, std::size_t end, const std::string& parent, int depth, Mp4& out)
 {
     const std::string bad = "malformed MP4 box";
     if (depth > kMaxDepth)

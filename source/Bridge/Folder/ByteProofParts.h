@@ -16,31 +16,26 @@ namespace yomi::bridge::folder::proof {
 inline constexpr int kMaxDepth = 32;
 inline constexpr std::size_t kMaxItems = 1U << 20;
 
-inline bool fits(std::string_view b, std::size_t at, std::size_t n)
-{
-    return at <= b.size() && n <= b.size() - at;
-}
+inline bool fits(std::string_view b, std::size_t at, std::size_t n) { return at <= b.size() && n <= b.size() - at; }
 
 inline std::uint32_t be32(std::string_view b, std::size_t at)
 {
     return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) |
-           std::uint32_t(static_cast<unsigned char>(b[at + 3]));
+        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
+        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) |
+        std::uint32_t(static_cast<unsigned char>(b[at + 3]));
 }
 
 inline std::uint32_t le32(std::string_view b, std::size_t at)
 {
     return (std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) |
-           std::uint32_t(static_cast<unsigned char>(b[at]));
+        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
+        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) | std::uint32_t(static_cast<unsigned char>(b[at]));
 }
 
 inline std::uint16_t le16(std::string_view b, std::size_t at)
 {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                      (static_cast<unsigned char>(b[at + 1]) << 8));
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8));
 }
 
 inline std::uint64_t be64(std::string_view b, std::size_t at)
@@ -86,8 +81,7 @@ std::set<std::string> id3Keys(Property p);
 
 // Compares two ID3v2 tags item by item, frame flags included when both have
 // the same version.
-std::string compareId3(const Id3Tag& before, const Id3Tag& after, const std::set<std::string>& written,
-                       bool newTag);
+std::string compareId3(const Id3Tag& before, const Id3Tag& after, const std::set<std::string>& written, bool newTag);
 
 // The families in their own files.
 std::string proveXiph(Format format, std::string_view before, std::string_view after, Property written);

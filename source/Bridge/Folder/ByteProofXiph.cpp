@@ -49,8 +49,7 @@ std::string compareComments(const Comment& was, const Comment& is, Property writ
     if (was.vendor != is.vendor)
         return "the edit would change the Vorbis comment's vendor string";
     // compareItems sees "=value": give it the name back for its reason.
-    return compareItems(was.entries, is.entries, {std::string(propertyName(written))}, "Vorbis comment", false,
-                        true);
+    return compareItems(was.entries, is.entries, {std::string(propertyName(written))}, "Vorbis comment", false, true);
 }
 
 // FLAC -----------------------------------------------------------------------
@@ -229,7 +228,8 @@ bool commentLayout(const std::string& first, const std::string& second, CommentP
         out = {8, true};
     else if (first.starts_with("Speex   "))
         out = {0, true};
-    else if (first.starts_with("\x7F" "FLAC"))
+    else if (first.starts_with("\x7F"
+                               "FLAC"))
         out = {4, false};
     else
         return false;

@@ -109,8 +109,7 @@ Result<std::optional<std::string>> setField(const std::string& bytes, std::strin
             return unparsed;
         last = (static_cast<unsigned char>(b[pos]) & 0x80) != 0;
         const std::size_t size = (std::size_t(static_cast<unsigned char>(b[pos + 1])) << 16) |
-                                 (std::size_t(static_cast<unsigned char>(b[pos + 2])) << 8) |
-                                 static_cast<unsigned char>(b[pos + 3]);
+            (std::size_t(static_cast<unsigned char>(b[pos + 2])) << 8) | static_cast<unsigned char>(b[pos + 3]);
         if (size > b.size() - pos - 4)
             return unparsed;
         blocks.push_back({pos, 4 + size, static_cast<unsigned char>(b[pos]) & 0x7F});
@@ -136,7 +135,7 @@ Result<std::optional<std::string>> setField(const std::string& bytes, std::strin
         return Failure{"the Vorbis comment would grow too large"};
     const long long growth = static_cast<long long>(edited->size()) - static_cast<long long>(comment->size - 4);
     const bool padded = padding && static_cast<long long>(padding->size - 4) - growth >= 0 &&
-                        static_cast<long long>(padding->size - 4) - growth <= static_cast<long long>(kMaxBlock);
+        static_cast<long long>(padding->size - 4) - growth <= static_cast<long long>(kMaxBlock);
 
     auto header = [](int type, bool last, std::size_t size) {
         std::string h(4, '\0');

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -20,8 +20,8 @@
 #include "Bridge/Folder/ParseAhead.h"
 #include "Bridge/Folder/TagWriter.h"
 #include "Bridge/Folder/TrackValues.h"
-#include "Storage/FileCommit.h"
 #include "Platform/Log.h"
+#include "Storage/FileCommit.h"
 
 namespace yomi::bridge::folder {
 namespace {
@@ -203,9 +203,9 @@ private:
         if (!reported_) {
             reported_ = true;
             if (!values_.readable) {
-                log::write(log::escapeControls("cannot read " + walk_->root + relative_ + ": " +
-                                               (values_.openError.empty() ? "not an audio file that parses"
-                                                                          : values_.openError)),
+                log::write(log::escapeControls(
+                               "cannot read " + walk_->root + relative_ + ": " +
+                               (values_.openError.empty() ? "not an audio file that parses" : values_.openError)),
                            log::Priority::Warning);
             }
         }
@@ -223,7 +223,8 @@ private:
 class FolderSequence final : public TrackSequence {
 public:
     FolderSequence(std::string root, FileList files, std::unique_ptr<LibraryIndex> index, UndoSlot undo)
-        : walk_(std::make_shared<Walk>(std::move(root))), files_(std::move(files)),
+        : walk_(std::make_shared<Walk>(std::move(root))),
+          files_(std::move(files)),
           ahead_(walk_->root, files_, index.get(), parseThreadCount(), kReadAhead, &walk_->writes)
     {
         walk_->index = std::move(index);
@@ -367,7 +368,7 @@ public:
     bool due() const override
     {
         return queued_.size() >= limit_ ||
-               (!queued_.empty() && std::chrono::steady_clock::now() - started_ >= kGroupTime);
+            (!queued_.empty() && std::chrono::steady_clock::now() - started_ >= kGroupTime);
     }
 
     std::vector<WriteResult> commit() override
@@ -400,7 +401,7 @@ private:
     {
         return std::any_of(queued_.begin(), queued_.end(), [&](const PendingWrite& w) {
             return !w.result && w.prepared && w.prepared->opened.device == id.device &&
-                   w.prepared->opened.inode == id.inode;
+                w.prepared->opened.inode == id.inode;
         });
     }
 
@@ -435,7 +436,8 @@ private:
 class FolderApplication final : public Application, public SortValueSource {
 public:
     explicit FolderApplication(std::filesystem::path root)
-        : root_(root), undo_(std::make_shared<storage::UndoLog*>(nullptr)),
+        : root_(root),
+          undo_(std::make_shared<storage::UndoLog*>(nullptr)),
           source_(std::make_shared<FolderSource>(std::move(root), undo_))
     {
     }

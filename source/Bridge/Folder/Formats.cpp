@@ -7,17 +7,14 @@ namespace yomi::bridge::folder {
 namespace {
 
 constexpr std::pair<std::string_view, Format> kExtensions[] = {
-    {"mp3", Format::Mpeg},      {"mp2", Format::Mpeg},      {"m4a", Format::Mp4},
-    {"m4b", Format::Mp4},       {"m4p", Format::Mp4},       {"m4r", Format::Mp4},
-    {"m4v", Format::Mp4},       {"mp4", Format::Mp4},       {"3g2", Format::Mp4},
-    {"flac", Format::Flac},     {"ogg", Format::OggVorbis}, {"oga", Format::OggAudio},
-    {"opus", Format::Opus},     {"spx", Format::Speex},     {"wav", Format::Wav},
-    {"aif", Format::Aiff},      {"aiff", Format::Aiff},     {"afc", Format::Aiff},
-    {"aifc", Format::Aiff},     {"tta", Format::TrueAudio}, {"ape", Format::Ape},
-    {"wv", Format::WavPack},    {"mpc", Format::Musepack},  {"wma", Format::Asf},
-    {"asf", Format::Asf},       {"mod", Format::Mod},       {"module", Format::Mod},
-    {"nst", Format::Mod},       {"wow", Format::Mod},       {"s3m", Format::S3m},
-    {"it", Format::It},         {"xm", Format::Xm},
+    {"mp3", Format::Mpeg},  {"mp2", Format::Mpeg},   {"m4a", Format::Mp4},       {"m4b", Format::Mp4},
+    {"m4p", Format::Mp4},   {"m4r", Format::Mp4},    {"m4v", Format::Mp4},       {"mp4", Format::Mp4},
+    {"3g2", Format::Mp4},   {"flac", Format::Flac},  {"ogg", Format::OggVorbis}, {"oga", Format::OggAudio},
+    {"opus", Format::Opus}, {"spx", Format::Speex},  {"wav", Format::Wav},       {"aif", Format::Aiff},
+    {"aiff", Format::Aiff}, {"afc", Format::Aiff},   {"aifc", Format::Aiff},     {"tta", Format::TrueAudio},
+    {"ape", Format::Ape},   {"wv", Format::WavPack}, {"mpc", Format::Musepack},  {"wma", Format::Asf},
+    {"asf", Format::Asf},   {"mod", Format::Mod},    {"module", Format::Mod},    {"nst", Format::Mod},
+    {"wow", Format::Mod},   {"s3m", Format::S3m},    {"it", Format::It},         {"xm", Format::Xm},
 };
 
 struct PropertyRow {
@@ -84,9 +81,6 @@ std::optional<Property> propertyForKey(std::string_view key)
     return std::nullopt;
 }
 
-std::string_view propertyName(Property p)
-{
-    return kProperties[static_cast<int>(p)].name;
-}
+std::string_view propertyName(Property p) { return kProperties[static_cast<int>(p)].name; }
 
 } // namespace yomi::bridge::folder

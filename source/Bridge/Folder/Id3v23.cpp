@@ -17,9 +17,9 @@ constexpr std::size_t kMaxTagSize = (1U << 28) - 1; // 28-bit synchsafe size
 std::uint32_t bigEndian(const std::string& b, std::size_t at)
 {
     return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
-           (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) |
-           std::uint32_t(static_cast<unsigned char>(b[at + 3]));
+        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
+        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) |
+        std::uint32_t(static_cast<unsigned char>(b[at + 3]));
 }
 
 std::uint32_t synchsafe(const std::string& b, std::size_t at)
@@ -210,9 +210,9 @@ Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool
         if (aiff)
             return bigEndian(bytes, at);
         return (std::uint32_t(static_cast<unsigned char>(bytes[at + 3])) << 24) |
-               (std::uint32_t(static_cast<unsigned char>(bytes[at + 2])) << 16) |
-               (std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 8) |
-               std::uint32_t(static_cast<unsigned char>(bytes[at]));
+            (std::uint32_t(static_cast<unsigned char>(bytes[at + 2])) << 16) |
+            (std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 8) |
+            std::uint32_t(static_cast<unsigned char>(bytes[at]));
     };
     auto put32 = [&](std::string& out, std::size_t v) {
         for (int i = 0; i < 4; ++i)

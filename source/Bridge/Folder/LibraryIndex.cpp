@@ -51,8 +51,7 @@ constexpr const char* kSchema =
 constexpr const char* kSelect =
     "SELECT path, device, inode, size, mtime_s, mtime_ns, ctime, read_at, readable, podcast, video_kind,"
     " t0, t1, t2, t3, t4, t5, t6, t7, t8, t9, t10, t11, sum FROM files ORDER BY path";
-constexpr const char* kInsert =
-    "INSERT OR REPLACE INTO files VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+constexpr const char* kInsert = "INSERT OR REPLACE INTO files VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 
 std::filesystem::path cacheFolder()
 {
@@ -75,10 +74,10 @@ std::uint32_t checksum(std::string_view path, const TrackValues& v, std::int64_t
     std::string out(path);
     out.push_back('\0');
     const fileio::FileIdentity& id = *v.identity;
-    for (std::int64_t n : {static_cast<std::int64_t>(id.device), static_cast<std::int64_t>(id.inode),
-                           static_cast<std::int64_t>(id.size), id.mtimeSeconds, id.mtimeNanoseconds,
-                           v.ctimeNanoseconds, readAt, static_cast<std::int64_t>(v.readable),
-                           static_cast<std::int64_t>(v.podcast), static_cast<std::int64_t>(v.videoKind)})
+    for (std::int64_t n :
+         {static_cast<std::int64_t>(id.device), static_cast<std::int64_t>(id.inode), static_cast<std::int64_t>(id.size),
+          id.mtimeSeconds, id.mtimeNanoseconds, v.ctimeNanoseconds, readAt, static_cast<std::int64_t>(v.readable),
+          static_cast<std::int64_t>(v.podcast), static_cast<std::int64_t>(v.videoKind)})
         appendNumber(out, n);
     for (const OptString& text : v.texts) {
         if (!text) {
@@ -119,10 +118,7 @@ void bindText(sqlite3_stmt* st, int column, const OptString& text)
                           static_cast<int>(text->size() * sizeof(char16_t)), SQLITE_TRANSIENT);
 }
 
-std::string errorOf(sqlite3* db)
-{
-    return db ? sqlite3_errmsg(db) : "out of memory";
-}
+std::string errorOf(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
 
 Status exec(sqlite3* db, const char* sql)
 {
@@ -169,17 +165,14 @@ void setAside(const std::filesystem::path& file)
     }
 }
 
-bool isBusy(int rc)
-{
-    return rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
-}
+bool isBusy(int rc) { return rc == SQLITE_BUSY || rc == SQLITE_LOCKED; }
 
 } // namespace
 
 bool IndexedFile::answersFor(const FileVersion& now) const
 {
     return values.identity && *values.identity == now.identity && values.ctimeNanoseconds == now.ctimeNanoseconds &&
-           values.ctimeNanoseconds <= readAtNanoseconds - kSettleNanoseconds;
+        values.ctimeNanoseconds <= readAtNanoseconds - kSettleNanoseconds;
 }
 
 std::filesystem::path LibraryIndex::fileFor(const std::filesystem::path& root)
@@ -206,8 +199,8 @@ namespace {
 Status makeSchema(sqlite3* db, const std::string& rootKey)
 {
     const std::string make = std::string("PRAGMA journal_mode=WAL; BEGIN IMMEDIATE;") + kSchema +
-                             "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                             "; PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
+        "PRAGMA application_id=" + std::to_string(kApplicationId) +
+        "; PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
     if (Status made = exec(db, make.c_str()); !made)
         return made;
     sqlite3_stmt* st = nullptr;
@@ -451,8 +444,8 @@ void LibraryIndex::finishWalk(bool complete, std::string& note)
         sqlite3_close_v2(db_);
         reader_ = db_ = nullptr;
         setAside(file_);
-        note = "The library index " + file_.string() + " was set aside and is made anew on the next walk (" +
-               broken_ + ")";
+        note = "The library index " + file_.string() + " was set aside and is made anew on the next walk (" + broken_ +
+            ")";
     }
 }
 
@@ -464,15 +457,16 @@ std::vector<KnownSortValue> LibraryIndex::sortValuesFor(const std::filesystem::p
         return out;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK ||
-        integer(db, "PRAGMA application_id") != kApplicationId || integer(db, "PRAGMA user_version") != kSchemaVersion) {
+        integer(db, "PRAGMA application_id") != kApplicationId ||
+        integer(db, "PRAGMA user_version") != kSchemaVersion) {
         sqlite3_close_v2(db);
         return out;
     }
     sqlite3_busy_timeout(db, 2000);
     for (std::size_t field = 0; field < kFieldTable.size(); ++field) {
         const std::string v = "t" + std::to_string(2 * field), s = "t" + std::to_string(2 * field + 1);
-        const std::string sql = "SELECT DISTINCT " + s + " FROM files WHERE " + v + " = ?1 AND length(" + s +
-                                ") > 0 ORDER BY " + s;
+        const std::string sql =
+            "SELECT DISTINCT " + s + " FROM files WHERE " + v + " = ?1 AND length(" + s + ") > 0 ORDER BY " + s;
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
             break;

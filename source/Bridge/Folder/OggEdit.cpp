@@ -180,8 +180,8 @@ std::optional<std::string> setField(const std::string& bytes, std::string_view n
     // A stream of header pages alone ends on its new last page.
     const bool ends = headerPages == pages.size() && (b[pages.back().at + 5] & 4) != 0;
     out += paginate(packets, serial, first, ends, made);
-    const std::uint32_t shift = first + made - (headerPages < pages.size() ? le32(b, pages[headerPages].at + 18)
-                                                                             : first + made);
+    const std::uint32_t shift =
+        first + made - (headerPages < pages.size() ? le32(b, pages[headerPages].at + 18) : first + made);
     for (std::size_t i = headerPages; i < pages.size(); ++i) {
         const std::size_t at = out.size();
         out += b.substr(pages[i].at, pages[i].size);

@@ -19,14 +19,18 @@ unsigned parseThreadCount()
 
 std::int64_t nowNanoseconds()
 {
-    timespec ts {};
+    timespec ts{};
     ::clock_gettime(CLOCK_REALTIME, &ts);
     return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 ParseAhead::ParseAhead(const std::string& root, const FileList& files, LibraryIndex* index, unsigned workers,
                        std::size_t ahead, const std::atomic<std::uint64_t>* stamp)
-    : root_(root), files_(files), index_(index), stamp_(stamp), ring_(std::max<std::size_t>(ahead, 1)),
+    : root_(root),
+      files_(files),
+      index_(index),
+      stamp_(stamp),
+      ring_(std::max<std::size_t>(ahead, 1)),
       ready_(ring_.size(), 0)
 {
     const std::size_t count = std::min<std::size_t>(std::max(workers, 1u), std::max<std::size_t>(files.size(), 1));
@@ -35,10 +39,7 @@ ParseAhead::ParseAhead(const std::string& root, const FileList& files, LibraryIn
         threads_.emplace_back([this] { work(); });
 }
 
-ParseAhead::~ParseAhead()
-{
-    stop();
-}
+ParseAhead::~ParseAhead() { stop(); }
 
 void ParseAhead::stop()
 {
@@ -61,9 +62,8 @@ void ParseAhead::work()
     std::vector<Read> reads;
     std::unique_lock lock(mutex_);
     for (;;) {
-        workersWait_.wait(lock, [&] {
-            return stopping_ || (claimed_ < files_.size() && claimed_ < taken_ + ring_.size());
-        });
+        workersWait_.wait(lock,
+                          [&] { return stopping_ || (claimed_ < files_.size() && claimed_ < taken_ + ring_.size()); });
         if (stopping_)
             return;
         const std::size_t first = claimed_;

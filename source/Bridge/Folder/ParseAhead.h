@@ -40,8 +40,8 @@ public:
 
     // `root` ends in '/'. `index` may be null. `stamp` is read once per file,
     // before it is stat'ed.
-    ParseAhead(const std::string& root, const FileList& files, LibraryIndex* index, unsigned workers,
-               std::size_t ahead, const std::atomic<std::uint64_t>* stamp);
+    ParseAhead(const std::string& root, const FileList& files, LibraryIndex* index, unsigned workers, std::size_t ahead,
+               const std::atomic<std::uint64_t>* stamp);
     // Stops the workers once their current file is done.
     ~ParseAhead();
     ParseAhead(const ParseAhead&) = delete;
@@ -65,8 +65,8 @@ private:
     const std::atomic<std::uint64_t>* stamp_;
     std::vector<Read> ring_;
     std::vector<char> ready_;
-    std::size_t claimed_ = 0; // next file to hand to a worker
-    std::size_t taken_ = 0;   // next file the walk takes
+    std::size_t claimed_ = 0;                 // next file to hand to a worker
+    std::size_t taken_ = 0;                   // next file the walk takes
     std::size_t waitFirst_ = 0, waitEnd_ = 0; // the batch the walk waits for
     bool stopping_ = false;
     std::mutex mutex_;

@@ -16,15 +16,9 @@ struct Refused {
     std::string why;
 };
 
-[[noreturn]] void refuse(std::string why)
-{
-    throw Refused{std::move(why)};
-}
+[[noreturn]] void refuse(std::string why) { throw Refused{std::move(why)}; }
 
-unsigned byteAt(std::string_view s, std::size_t i)
-{
-    return static_cast<unsigned char>(s[i]);
-}
+unsigned byteAt(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
 
 std::uint32_t be32(std::string_view s, std::size_t i)
 {
@@ -36,20 +30,11 @@ std::uint32_t le32(std::string_view s, std::size_t i)
     return byteAt(s, i + 3) << 24 | byteAt(s, i + 2) << 16 | byteAt(s, i + 1) << 8 | byteAt(s, i);
 }
 
-unsigned le16(std::string_view s, std::size_t i)
-{
-    return byteAt(s, i + 1) << 8 | byteAt(s, i);
-}
+unsigned le16(std::string_view s, std::size_t i) { return byteAt(s, i + 1) << 8 | byteAt(s, i); }
 
-u64 be64(std::string_view s, std::size_t i)
-{
-    return u64(be32(s, i)) << 32 | be32(s, i + 4);
-}
+u64 be64(std::string_view s, std::size_t i) { return u64(be32(s, i)) << 32 | be32(s, i + 4); }
 
-u64 le64(std::string_view s, std::size_t i)
-{
-    return u64(le32(s, i + 4)) << 32 | le32(s, i);
-}
+u64 le64(std::string_view s, std::size_t i) { return u64(le32(s, i + 4)) << 32 | le32(s, i); }
 
 // A 28-bit ID3v2 "synchsafe" integer; four plain bytes when any has its top
 // bit set, as TagLib reads the frame sizes some taggers write.
@@ -222,7 +207,7 @@ u64 mpegFrameLength(std::uint32_t h)
     if (versionBits == 1 || layerBits == 0)
         return 0;
     const int version = versionBits == 3 ? 0 : versionBits == 2 ? 1 : 2; // 1, 2, 2.5
-    const int layer = 3 - static_cast<int>(layerBits);                    // 0: I, 1: II, 2: III
+    const int layer = 3 - static_cast<int>(layerBits);                   // 0: I, 1: II, 2: III
     const int bitrate = kBitrates[version == 0 ? 0 : 1][layer][(h >> 12) & 15];
     const unsigned rateIndex = (h >> 10) & 3;
     if (bitrate == 0 || rateIndex == 3)
@@ -325,9 +310,9 @@ void Walk::id3v2Frames(std::string_view data, int style, bool tagUnsynch, int de
         const std::string_view id = head.substr(0, idSize);
         if (!std::all_of(id.begin(), id.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }))
             return; // TagLib stops at a frame ID it cannot read
-        const std::size_t size = style == 2   ? (byteAt(head, 3) << 16 | byteAt(head, 4) << 8 | byteAt(head, 5))
-                                 : style == 3 ? be32(head, 4)
-                                              : synchsafe(head, 4);
+        const std::size_t size = style == 2 ? (byteAt(head, 3) << 16 | byteAt(head, 4) << 8 | byteAt(head, 5))
+            : style == 3                    ? be32(head, 4)
+                                            : synchsafe(head, 4);
         if (size == 0)
             return;
         if (size > data.size() - pos - headerSize)
@@ -484,8 +469,8 @@ void Walk::flac()
 // descends into; false once TagLib would stop reading the file.
 bool Walk::mp4(u64 begin, u64 end, int depth, bool inIlst)
 {
-    static constexpr std::string_view kContainers[] = {"moov", "udta", "mdia", "meta", "ilst",
-                                                       "stbl", "minf", "moof", "traf", "trak", "stsd"};
+    static constexpr std::string_view kContainers[] = {"moov", "udta", "mdia", "meta", "ilst", "stbl",
+                                                       "minf", "moof", "traf", "trak", "stsd"};
     if (depth > kMaxNesting)
         refuse("the MP4 boxes nest more than " + std::to_string(kMaxNesting) + " deep");
     for (u64 pos = begin; pos < end;) {
@@ -623,13 +608,11 @@ void Walk::riff(bool bigEndian)
 constexpr std::string_view kAsfHeader("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
 constexpr std::string_view kAsfContentDescription("\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C",
                                                   16);
-constexpr std::string_view kAsfExtendedContentDescription(
-    "\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
-constexpr std::string_view kAsfHeaderExtension("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65",
-                                               16);
+constexpr std::string_view
+    kAsfExtendedContentDescription("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
+constexpr std::string_view kAsfHeaderExtension("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65", 16);
 constexpr std::string_view kAsfMetadata("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA", 16);
-constexpr std::string_view kAsfMetadataLibrary("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54",
-                                               16);
+constexpr std::string_view kAsfMetadataLibrary("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16);
 
 void Walk::asf()
 {
@@ -658,10 +641,10 @@ void Walk::asfObjects(u64 begin, u64 end, u64 count, int depth)
         counted();
         const u64 body = pos + 24, bodyEnd = pos + size;
         const std::string data = guid == kAsfHeaderExtension ? bytes(body, std::min<u64>(22, bodyEnd - body))
-                                 : guid == kAsfContentDescription || guid == kAsfExtendedContentDescription ||
-                                         guid == kAsfMetadata || guid == kAsfMetadataLibrary
-                                     ? bytes(body, bodyEnd - body)
-                                     : std::string();
+            : guid == kAsfContentDescription || guid == kAsfExtendedContentDescription || guid == kAsfMetadata ||
+                guid == kAsfMetadataLibrary
+            ? bytes(body, bodyEnd - body)
+            : std::string();
         const auto bad = [] { refuse("an ASF attribute is larger than the object that holds it"); };
         if (guid == kAsfContentDescription) {
             if (data.size() < 10)

@@ -71,10 +71,7 @@ constexpr const char* kMp4Items[kTextPropertyCount] = {
 
 bool isShow(Property p) { return p == Property::Show || p == Property::SortShow; }
 
-TagLib::String tagName(Property p)
-{
-    return TagLib::String(std::string(propertyName(p)));
-}
+TagLib::String tagName(Property p) { return TagLib::String(std::string(propertyName(p))); }
 
 std::optional<TagLib::String> firstOf(const TagLib::StringList& values)
 {
@@ -310,8 +307,7 @@ bool mp4HasVideoTrack(TagLib::IOStream& s)
     return found;
 }
 
-TagFile::TagFile(Format format, std::unique_ptr<TagLib::IOStream> stream)
-    : format_(format), stream_(std::move(stream))
+TagFile::TagFile(Format format, std::unique_ptr<TagLib::IOStream> stream) : format_(format), stream_(std::move(stream))
 {
 }
 
@@ -340,10 +336,7 @@ std::unique_ptr<TagFile> TagFile::open(Format format, std::unique_ptr<TagLib::IO
     return tf;
 }
 
-bool TagFile::isValid() const
-{
-    return file_ && file_->isValid();
-}
+bool TagFile::isValid() const { return file_ && file_->isValid(); }
 
 const TagLib::PropertyMap& TagFile::generic()
 {
@@ -652,7 +645,8 @@ Status TagFile::setId3Text(Property p, const TagLib::String& value)
         if (auto* frame = findUserText(tag, p))
             frame->setText(value);
         else
-            tag->addFrame(new ID3v2::UserTextIdentificationFrame(tagName(p), StringList(value), TagLib::String::Latin1));
+            tag->addFrame(
+                new ID3v2::UserTextIdentificationFrame(tagName(p), StringList(value), TagLib::String::Latin1));
         return {};
     }
     const ByteVector id(id3FrameId(p).data(), 4);
@@ -679,8 +673,7 @@ Status TagFile::save()
     bool ok = false;
     switch (format_) {
     case Format::Mpeg:
-        ok = static_cast<MPEG::File&>(*file_).save(MPEG::File::ID3v2, File::StripNone, ID3v2::v4,
-                                                   File::DoNotDuplicate);
+        ok = static_cast<MPEG::File&>(*file_).save(MPEG::File::ID3v2, File::StripNone, ID3v2::v4, File::DoNotDuplicate);
         break;
     case Format::Wav:
         ok = static_cast<RIFF::WAV::File&>(*file_).save(RIFF::WAV::File::ID3v2, File::StripNone, ID3v2::v4);

@@ -30,8 +30,7 @@ std::string bytesOf(TagLib::IOStream& stream)
 
 // Why the edited file differs from the original beyond the one property;
 // empty when it does not.
-std::string compare(const TagSnapshot& before, const TagSnapshot& after, Property property,
-                    const TagLib::String& value)
+std::string compare(const TagSnapshot& before, const TagSnapshot& after, Property property, const TagLib::String& value)
 {
     const int target = static_cast<int>(property);
     if (after.texts[target] != std::optional<TagLib::String>(value))
@@ -64,8 +63,8 @@ std::string compare(const TagSnapshot& before, const TagSnapshot& after, Propert
 
 } // namespace
 
-Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened,
-                                   Format format, Property property, const String& value, std::string_view key)
+Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
+                                   Property property, const String& value, std::string_view key)
 {
     if (!isTextProperty(property))
         return Failure{"cannot write " + std::string(propertyName(property))};
@@ -85,8 +84,7 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     if (!before->isValid())
         return Failure{"the file did not parse cleanly"};
     const TagLib::AudioProperties* audio = before->file().audioProperties();
-    const bool module = format == Format::Mod || format == Format::S3m || format == Format::It ||
-                        format == Format::Xm;
+    const bool module = format == Format::Mod || format == Format::S3m || format == Format::It || format == Format::Xm;
     if (!module && (!audio || audio->sampleRate() <= 0))
         return Failure{"no audio stream found in the file"};
 

@@ -49,8 +49,8 @@ struct PreparedWrite {
 
 // writeProperty up to the commit: reads, edits and proves the edit. Fails
 // with the reasons writeProperty gives.
-Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened,
-                                   Format format, Property property, const String& value, std::string_view key = {});
+Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
+                                   Property property, const String& value, std::string_view key = {});
 
 // Commits prepared writes as one group (fileio::CommitGroup): with an undo
 // log, every change is recorded and the records are synced once before any

@@ -100,7 +100,8 @@ private:
         b.data.resize(static_cast<std::size_t>(std::min<off_t>(static_cast<off_t>(kBlock), size_ - start)));
         std::size_t done = 0;
         while (done < b.data.size()) {
-            const ssize_t n = ::pread(fd_, b.data.data() + done, b.data.size() - done, start + static_cast<off_t>(done));
+            const ssize_t n =
+                ::pread(fd_, b.data.data() + done, b.data.size() - done, start + static_cast<off_t>(done));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -142,10 +143,7 @@ std::optional<FileVersion> statFile(const std::string& path)
     return versionOf(st);
 }
 
-std::uint64_t tracksRead()
-{
-    return readCount.load();
-}
+std::uint64_t tracksRead() { return readCount.load(); }
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "Bridge/Folder/Formats.h"
-#include "Storage/FileCommit.h"
 #include "Platform/Text.h"
+#include "Storage/FileCommit.h"
 
 namespace yomi::bridge::folder {
 
@@ -18,7 +18,7 @@ struct TrackValues {
     // opened (openError says why) or is no regular file.
     std::optional<fileio::FileIdentity> identity;
     std::int64_t ctimeNanoseconds = 0; // of that version, since the epoch
-    std::string openError; // also why a file that opened could not be read
+    std::string openError;             // also why a file that opened could not be read
     // False for a file that opened but did not parse: every property is
     // then absent.
     bool readable = false;

@@ -26,8 +26,8 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "Bridge/Folder/FolderLibrary.h"
@@ -49,14 +49,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption library(QStringLiteral("library"), QStringLiteral("Library folder."),
                                      QStringLiteral("DIR"));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("PNG file to write."), QStringLiteral("FILE"));
-    const QCommandLineOption field(QStringLiteral("field"), QStringLiteral("Field number 0..5."),
-                                   QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption field(QStringLiteral("field"), QStringLiteral("Field number 0..5."), QStringLiteral("N"),
+                                   QStringLiteral("0"));
     const QCommandLineOption select(QStringLiteral("select"), QStringLiteral("Rows to select, e.g. 0,2."),
                                     QStringLiteral("ROWS"));
     const QCommandLineOption filter(QStringLiteral("filter"), QStringLiteral("Text for the filter box."),
                                     QStringLiteral("TEXT"));
-    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language, e.g. ja."),
-                                  QStringLiteral("LANG"));
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language, e.g. ja."), QStringLiteral("LANG"));
     const QCommandLineOption reading(QStringLiteral("reading"), QStringLiteral("Press Reading after the selection."));
     parser.addOptions({library, out, field, select, filter, lang, reading});
     parser.process(app);
@@ -104,8 +103,7 @@ int main(int argc, char* argv[])
         std::cerr << "yomi-screenshot: cannot write " << parser.value(out).toStdString() << "\n";
         return 1;
     }
-    std::cout << "yomi-screenshot: " << view->model()->rowCount() << " rows listed, "
-              << picture.width() << "x" << picture.height() << " written to " << parser.value(out).toStdString()
-              << "\n";
+    std::cout << "yomi-screenshot: " << view->model()->rowCount() << " rows listed, " << picture.width() << "x"
+              << picture.height() << " written to " << parser.value(out).toStdString() << "\n";
     return 0;
 }
