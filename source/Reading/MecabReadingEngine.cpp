@@ -15,6 +15,7 @@ namespace {
 constexpr std::size_t kBestPaths = 3;
 constexpr std::size_t kLongestName = 8; // code units; longer runs are not split into names
 constexpr std::size_t kReadingsPerPart = 3;
+constexpr std::size_t kLongestWord = 4; // words of MeCab's put together as one of the word dictionary
 
 bool fileExists(const std::filesystem::path& p)
 {
@@ -194,6 +195,54 @@ char16_t compoundFirst(char16_t c)
     }
 }
 
+// The reading of `surface` in `index` closest to `joined` (the reading of
+// its parts), or empty when it has none that is not a foreign name's.
+String closestReading(const NameIndex& index, const String& surface, const String& joined)
+{
+    String reading;
+    std::size_t closest = 0;
+    for (const NameEntry& e : index.lookup(toUtf8(surface))) {
+        String r = toUtf16(e.reading);
+        const std::size_t d = distance(r, joined);
+        if (!isForeignEntry(e) && (reading.empty() || d < closest)) {
+            reading = std::move(r);
+            closest = d;
+        }
+    }
+    return reading;
+}
+
+// Compounds of two nouns may voice the second one's first sound, or double
+// it.
+void addCompoundSounds(const Path& path, Candidates& out)
+{
+    for (std::size_t j = path.tokens.size(); j-- > 1;) {
+        const Token& before = path.tokens[j - 1];
+        const Token& t = path.tokens[j];
+        if (before.pos0 != "名詞" || t.pos0 != "名詞" || !t.han || !before.han || t.personName() ||
+            before.personName() || t.reading.empty())
+            continue;
+        if (const char16_t v = voiced(t.reading.front())) {
+            Path variant = path;
+            variant.tokens[j].reading.front() = v;
+            out.add(variant.words());
+        }
+        // A number, or one character before another, ending in ク, ツ, チ
+        // or キ doubles a voiceless sound after it (ヒャク and ケイ are
+        // ヒャッケイ; ハ becomes パ).
+        const char16_t last = before.reading.back(), first = t.reading.front();
+        const bool sino = before.pos1 == "数" || (before.surface.size() == 1 && t.surface.size() == 1);
+        if (sino && before.reading.size() >= 2 && voiced(first) &&
+            std::u16string_view(u"クツチキ").find(last) != std::u16string_view::npos) {
+            Path variant = path;
+            variant.tokens[j - 1].reading.back() = u'ッ';
+            if (first >= u'ハ' && first <= u'ホ')
+                variant.tokens[j].reading.front() = static_cast<char16_t>(first + 2);
+            out.add(variant.words());
+        }
+    }
+}
+
 bool hanOnly(std::u16string_view text)
 {
     return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
@@ -207,6 +256,7 @@ struct MecabReadingEngine::State {
     MeCab::Lattice* lattice = nullptr;
     std::size_t readingField = 7;
     std::unique_ptr<NameIndex> names;
+    std::unique_ptr<NameIndex> words;
 
     ~State()
     {
@@ -343,6 +393,65 @@ struct MecabReadingEngine::State {
             list[i] = std::move(scored[i].second);
     }
 
+    // The path with each longest run of two or more words that the word
+    // dictionary has whole (瑠璃 and 色: ルリイロ; 冬 and 景色: フユゲシキ) read
+    // as that word, with its reading closest to MeCab's; empty when there is
+    // none. Words without Han characters and person names are left as MeCab
+    // read them.
+    Path wholeWords(const Path& best)
+    {
+        if (!words)
+            return {};
+        Path merged = best;
+        bool changed = false;
+        for (std::size_t i = 0; i + 1 < merged.tokens.size(); ++i) {
+            for (std::size_t end = std::min(merged.tokens.size(), i + kLongestWord); end >= i + 2; --end) {
+                String surface, joined;
+                bool fits = true;
+                for (std::size_t k = i; k < end; ++k) {
+                    const Token& t = merged.tokens[k];
+                    surface += t.surface;
+                    joined += t.reading;
+                    fits = fits && t.han && !t.personName() && !t.reading.empty();
+                }
+                if (!fits)
+                    continue;
+                const String reading = closestReading(*words, surface, joined);
+                if (reading.empty())
+                    continue;
+                merged.tokens[i].surface = surface;
+                merged.tokens[i].reading = reading;
+                merged.tokens[i].pos0 = "名詞";
+                merged.tokens[i].pos1 = "一般";
+                merged.tokens.erase(merged.tokens.begin() + static_cast<long>(i) + 1,
+                                    merged.tokens.begin() + static_cast<long>(end));
+                changed = true;
+                break;
+            }
+        }
+        return changed ? merged : Path();
+    }
+
+    // Each word of two or more Han characters read as the word dictionary
+    // reads it, where that differs from MeCab's (粉雪: コナユキ beside コユキ).
+    void otherWordReadings(const Path& best, Candidates& out)
+    {
+        if (!words)
+            return;
+        for (std::size_t j = 0; j < best.tokens.size(); ++j) {
+            const Token& t = best.tokens[j];
+            if (!t.han || t.surface.size() < 2 || t.personName() || t.reading.empty())
+                continue;
+            for (const NameEntry& e : words->lookup(toUtf8(t.surface))) {
+                if (isForeignEntry(e))
+                    continue;
+                Path variant = best;
+                variant.tokens[j].reading = toUtf16(e.reading);
+                out.add(variant.words());
+            }
+        }
+    }
+
     // A full-name reading with a space between surname and given name: where
     // a surname reading of the run's first characters begins it and a given
     // name reading of the rest ends it, else after MeCab's first word when
@@ -376,6 +485,7 @@ EnginePaths EnginePaths::system()
           "/var/lib/mecab/dic/debian", "/usr/lib/x86_64-linux-gnu/mecab/dic/mecab-ipadic-neologd"})
         p.dictionaries.emplace_back(dir);
     p.names = "/usr/share/edict/enamdict";
+    p.words = "/usr/share/edict/edict";
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
         p.cacheDir = std::filesystem::path(xdg) / "yomi";
     else if (const char* home = std::getenv("HOME"); home && *home)
@@ -451,6 +561,8 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             continue;
         if (!paths_.names.empty() && fileExists(paths_.names) && !paths_.cacheDir.empty())
             state->names = NameIndex::open(paths_.names, paths_.cacheDir);
+        if (!paths_.words.empty() && fileExists(paths_.words) && !paths_.cacheDir.empty())
+            state->words = NameIndex::open(paths_.words, paths_.cacheDir, nullptr, "words.idx");
         return state;
     }
     return nullptr;
@@ -530,78 +642,48 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
         }
         out.add(toUtf16(closest->reading));
     }
+    const Path merged = mecab.empty() || fragmented ? Path() : s.wholeWords(best);
+    if (!merged.tokens.empty())
+        out.add(merged.words());
     // Han characters MeCab read one by one that the name dictionary knows
     // together are read as that word.
     if (!mecab.empty() && s.names) {
-        Path merged = best;
+        Path joinedNames = best;
         bool changed = false;
-        for (std::size_t i = 0; i < merged.tokens.size();) {
+        for (std::size_t i = 0; i < joinedNames.tokens.size();) {
             std::size_t end = i;
             String surface, joined;
-            while (end < merged.tokens.size() && merged.tokens[end].surface.size() == 1 && merged.tokens[end].han &&
-                   !merged.tokens[end].personName()) {
-                surface += merged.tokens[end].surface;
-                joined += merged.tokens[end].reading;
+            while (end < joinedNames.tokens.size() && joinedNames.tokens[end].surface.size() == 1 && joinedNames.tokens[end].han &&
+                   !joinedNames.tokens[end].personName()) {
+                surface += joinedNames.tokens[end].surface;
+                joined += joinedNames.tokens[end].reading;
                 ++end;
             }
-            if (end - i < 2 || end - i == merged.tokens.size()) {
+            if (end - i < 2 || end - i == joinedNames.tokens.size()) {
                 i = std::max(end, i + 1);
                 continue;
             }
-            String reading;
-            std::size_t closest = 0;
-            for (const NameEntry& e : s.names->lookup(toUtf8(surface))) {
-                String r = toUtf16(e.reading);
-                const std::size_t d = distance(r, joined);
-                if (!isForeignEntry(e) && (reading.empty() || d < closest)) {
-                    reading = std::move(r);
-                    closest = d;
-                }
-            }
+            const String reading = closestReading(*s.names, surface, joined);
             if (!reading.empty()) {
-                merged.tokens[i].surface = surface;
-                merged.tokens[i].reading = reading;
-                merged.tokens.erase(merged.tokens.begin() + static_cast<long>(i) + 1,
-                                    merged.tokens.begin() + static_cast<long>(end));
+                joinedNames.tokens[i].surface = surface;
+                joinedNames.tokens[i].reading = reading;
+                joinedNames.tokens.erase(joinedNames.tokens.begin() + static_cast<long>(i) + 1,
+                                    joinedNames.tokens.begin() + static_cast<long>(end));
                 changed = true;
             }
             ++i;
         }
         if (changed)
-            out.add(merged.words());
+            out.add(joinedNames.words());
     }
     if (!mecab.empty() && !fragmented)
         out.add(mecab);
     for (const NameEntry& e : exact)
         out.add(toUtf16(e.reading));
-    // Compounds of two nouns may voice the second one's first sound, or
-    // double it.
     if (!mecab.empty() && !fragmented) {
-        for (std::size_t j = best.tokens.size(); j-- > 1;) {
-            const Token& before = best.tokens[j - 1];
-            const Token& t = best.tokens[j];
-            if (before.pos0 != "名詞" || t.pos0 != "名詞" || !t.han || !before.han || t.personName() ||
-                before.personName() || t.reading.empty())
-                continue;
-            if (const char16_t v = voiced(t.reading.front())) {
-                Path variant = best;
-                variant.tokens[j].reading.front() = v;
-                out.add(variant.words());
-            }
-            // A number, or one character before another, ending in ク, ツ, チ
-            // or キ doubles a voiceless sound after it (ヒャク and ケイ are
-            // ヒャッケイ; ハ becomes パ).
-            const char16_t last = before.reading.back(), first = t.reading.front();
-            const bool sino = before.pos1 == "数" || (before.surface.size() == 1 && t.surface.size() == 1);
-            if (sino && before.reading.size() >= 2 && voiced(first) &&
-                std::u16string_view(u"クツチキ").find(last) != std::u16string_view::npos) {
-                Path variant = best;
-                variant.tokens[j - 1].reading.back() = u'ッ';
-                if (first >= u'ハ' && first <= u'ホ')
-                    variant.tokens[j].reading.front() = static_cast<char16_t>(first + 2);
-                out.add(variant.words());
-            }
-        }
+        if (!merged.tokens.empty())
+            addCompoundSounds(merged, out);
+        addCompoundSounds(best, out);
     }
 
     // A suffix of one Han character after a noun may be a word of its own,
@@ -647,6 +729,9 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
             }
         }
     }
+
+    if (!mecab.empty() && !fragmented)
+        s.otherWordReadings(best, out);
 
     // Surname + given-name splits, in the order of MeCab's cost for a parse
     // cut at the split; MeCab's readings of the two parts in that parse come

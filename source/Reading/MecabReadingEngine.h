@@ -25,6 +25,9 @@ struct EnginePaths {
     std::filesystem::path names;
     // Where the name index is kept.
     std::filesystem::path cacheDir;
+    // The word dictionary text (edict's form); may be missing (compounds are
+    // then read by MeCab alone).
+    std::filesystem::path words;
 
     // The Debian locations, and $XDG_CACHE_HOME/yomi (else ~/.cache/yomi).
     static EnginePaths system();

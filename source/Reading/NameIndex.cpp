@@ -307,7 +307,7 @@ bool NameIndex::build(const std::filesystem::path& source, const std::filesystem
 }
 
 std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
-                                           std::string* error)
+                                           std::string* error, std::string_view indexName)
 {
     std::uint64_t sourceSize = 0;
     std::int64_t sourceTime = 0;
@@ -340,7 +340,7 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source, 
         return index;
     };
 
-    const std::filesystem::path file = cacheDir / "names.idx";
+    const std::filesystem::path file = cacheDir / indexName;
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::unique_ptr<NameIndex> index(new NameIndex);
         if (index->mapFile(file) && index->mapSize_ >= sizeof(Header)) {

@@ -1,5 +1,5 @@
-// The proper-name dictionary (the EUC-JP text of the enamdict package),
-// searched by binary search. The package ships the text sorted by the bytes of
+// The proper-name dictionary (the EUC-JP text of the enamdict package), or
+// the word dictionary of the same form (edict), searched by binary search. The package ships the text sorted by the bytes of
 // its keys, so it is mapped and searched where it lies: nothing is built, and
 // the cache folder keeps only a note that this text was found sorted (its
 // size and time), so that the check is made once. A text that is not sorted
@@ -49,9 +49,9 @@ public:
     // cached index file when it matches the source's size and time, else a
     // new one built from the source and written atomically. Null, with the
     // reason in `error`, when the source cannot be read or the index cannot
-    // be mapped.
+    // be mapped. `indexName` names the note or index file in `cacheDir`.
     static std::unique_ptr<NameIndex> open(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
-                                           std::string* error = nullptr);
+                                           std::string* error = nullptr, std::string_view indexName = "names.idx");
 
     // The entries of a written form (UTF-8) holding a Han character, in the
     // dictionary's order. Not for use from two threads at once.
