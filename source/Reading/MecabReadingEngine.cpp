@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <unordered_set>
 
+#include "Reading/KanjiTable.h"
 #include "Reading/NameIndex.h"
 
 namespace yomi::reading {
@@ -59,6 +60,9 @@ struct Token {
     String reading; // katakana; empty when the dictionary has none
     std::string pos0, pos1, pos2, pos3;
     bool han = false;
+    // MeCab did not know the word: its reading is made of its characters'
+    // on readings.
+    bool guessed = false;
     bool personName() const { return pos1 == "固有名詞" && pos2 == "人名"; }
     bool surname() const { return personName() && pos3 == "姓"; }
     bool givenName() const { return personName() && pos3 == "名"; }
@@ -243,6 +247,22 @@ void addCompoundSounds(const Path& path, Candidates& out)
     }
 }
 
+// Whether a name of Han characters alone begins with one of the common
+// Chinese surnames (in traditional and simplified forms). Surnames that
+// begin many Japanese words and names (田, 原, 石, 吉) are left out.
+bool chineseSurnameFirst(std::u16string_view run)
+{
+    static const std::u16string_view surnames =
+        u"王李張张劉刘陳陈楊杨黃黄趙赵吳吴周徐孫孙馬马朱胡郭何高林羅罗鄭郑梁謝谢宋唐許许韓韩馮冯鄧邓曹彭曾蕭萧"
+        u"董袁潘于蔣蒋蔡余杜葉叶程蘇苏魏呂吕丁任沈姚盧卢姜崔鍾钟譚谭陸陆汪范金廖賈贾夏韋韦付傅方白鄒邹孟熊秦邱江"
+        u"尹薛閻闫段雷侯龍龙史陶黎賀贺顧顾毛郝龔龚邵萬万錢钱嚴严覃戴莫孔湯汤溫温康施牛樊葛邢齊齐易喬乔伍龐庞顏颜"
+        u"倪莊庄聶聂章魯鲁岳翟殷詹申歐欧耿關关蘭兰焦俞左柳甘祝包寧宁尚舒阮柯紀纪梅童凌畢毕單单季裴霍涂苗盛曲翁"
+        u"冉駱骆藍蓝游辛靳管柴蒙鮑鲍華华喻祁蒲滕屈饒饶牟艾尤陽阳穆農农卓繆缪簡简項项連连麥麦褚婁娄竇窦戚岑費费"
+        u"卜晏衛卫柏瞿佟應应臧閔闵苟鄔邬卞姬師师仇欒栾隋刁榮荣巫寇桑郎甄叢丛仲虞敖鞏巩佘查苑遲迟鄺邝匡鞠荊荆那"
+        u"冀郁胥班儲储楚鄢勞劳諶谌奚冼藺蔺樓楼練练賴赖容";
+    return !run.empty() && surnames.find(run[0]) != std::u16string_view::npos;
+}
+
 bool hanOnly(std::u16string_view text)
 {
     return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
@@ -257,6 +277,7 @@ struct MecabReadingEngine::State {
     std::size_t readingField = 7;
     std::unique_ptr<NameIndex> names;
     std::unique_ptr<NameIndex> words;
+    std::unique_ptr<KanjiTable> kanji;
 
     ~State()
     {
@@ -283,7 +304,29 @@ struct MecabReadingEngine::State {
             t.reading = toKatakana(toUtf16(fields[readingField]));
         if (t.reading.empty() && isKanaOnly(t.surface))
             t.reading = toKatakana(t.surface);
+        if (t.reading.empty() && t.han && kanji) {
+            t.reading = onReadings(t.surface);
+            t.guessed = !t.reading.empty();
+        }
         return t;
+    }
+
+    // Every character read by its first on reading (kana as they are); empty
+    // when one has none.
+    String onReadings(std::u16string_view text) const
+    {
+        String out;
+        for (const char16_t c : text) {
+            if (isKanaCharacter(c)) {
+                out += toKatakana(std::u16string_view(&c, 1));
+                continue;
+            }
+            const String on = kanji ? kanji->onReading(c) : String();
+            if (on.empty())
+                return {};
+            out += on;
+        }
+        return out;
     }
 
     std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1)
@@ -317,8 +360,9 @@ struct MecabReadingEngine::State {
     // characters in a row.
     bool knowsBeyondCharacters(std::u16string_view run, const Path& best)
     {
-        if (std::any_of(best.tokens.begin(), best.tokens.end(),
-                        [](const Token& t) { return t.han && t.surface.size() > 1 && !t.reading.empty(); }))
+        if (std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) {
+                return t.han && t.surface.size() > 1 && !t.reading.empty() && !t.guessed;
+            }))
             return true;
         for (std::size_t i = 0; i + 1 < run.size(); ++i)
             for (std::size_t n = 2; i + n <= run.size() && n <= kLongestName; ++n)
@@ -486,6 +530,7 @@ EnginePaths EnginePaths::system()
         p.dictionaries.emplace_back(dir);
     p.names = "/usr/share/edict/enamdict";
     p.words = "/usr/share/edict/edict";
+    p.kanji = "/usr/share/edict/kanjidic";
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
         p.cacheDir = std::filesystem::path(xdg) / "yomi";
     else if (const char* home = std::getenv("HOME"); home && *home)
@@ -563,6 +608,8 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             state->names = NameIndex::open(paths_.names, paths_.cacheDir);
         if (!paths_.words.empty() && fileExists(paths_.words) && !paths_.cacheDir.empty())
             state->words = NameIndex::open(paths_.words, paths_.cacheDir, nullptr, "words.idx");
+        if (!paths_.kanji.empty())
+            state->kanji = KanjiTable::open(paths_.kanji);
         return state;
     }
     return nullptr;
@@ -572,6 +619,38 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
 {
     if (!start() || run.empty() || limit == 0)
         return {};
+    State& s = *state_;
+    std::vector<String> own = readAsWritten(run, limit);
+    const String modern = s.kanji ? s.kanji->modernForms(run) : String(run);
+    // A Chinese name left without a reading stays so in today's forms too
+    // (張學友 is 張学友).
+    if (modern == run || (own.empty() && hanOnly(run) && chineseSurnameFirst(run)))
+        return own;
+    // Old forms (團, 國, 氣) are read as the forms in use today. Their
+    // readings come first when MeCab knows the value better in today's forms
+    // (fewer words, none it does not know); names that keep an old form
+    // (龍) are read as written first.
+    std::vector<String> today = readAsWritten(modern, limit);
+    const auto known = [&](std::u16string_view text, std::size_t& words) {
+        const std::vector<Path> p = s.parse(toUtf8(text), 1);
+        words = p.empty() ? 0 : p.front().tokens.size();
+        return !p.empty() && std::none_of(p.front().tokens.begin(), p.front().tokens.end(), [](const Token& t) {
+            return t.han && (t.guessed || t.reading.empty());
+        });
+    };
+    std::size_t ownWords = 0, todayWords = 0;
+    const bool ownKnown = known(run, ownWords), todayKnown = known(modern, todayWords);
+    if (todayKnown && (!ownKnown || todayWords < ownWords))
+        std::swap(own, today);
+    Candidates out;
+    for (const auto* list : {&own, &today})
+        for (const String& r : *list)
+            out.add(r);
+    return out.take(run, limit);
+}
+
+std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, std::size_t limit)
+{
     State& s = *state_;
     const std::string text = toUtf8(run);
     const std::vector<Path> paths = s.parse(text, kBestPaths);
@@ -594,9 +673,9 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
         // its single characters: Chinese names written with characters
         // Japanese also uses read that way.
         const bool nameLike = std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) {
-            return t.pos2 == "人名" || (t.han && t.reading.empty());
+            return t.pos2 == "人名" || (t.han && (t.reading.empty() || t.guessed));
         });
-        if (exact.empty() && nameLike && !s.knowsBeyondCharacters(run, best))
+        if (exact.empty() && nameLike && chineseSurnameFirst(run) && !s.knowsBeyondCharacters(run, best))
             return {};
     }
 
@@ -622,8 +701,9 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     // characters one by one. When MeCab put words together and the name
     // dictionary has the whole run, the entry closest to MeCab's reading
     // comes first: it knows the sound changes of the compound.
-    const bool fragmented = onlyHan && run.size() >= 3 && best.tokens.size() > 1 &&
-        std::all_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.surface.size() == 1; });
+    const bool fragmented = onlyHan && run.size() >= 3 && best.tokens.size() > 1 && chineseSurnameFirst(run) &&
+        std::all_of(best.tokens.begin(), best.tokens.end(),
+                    [](const Token& t) { return t.surface.size() == 1 || t.guessed; });
     const String mecab = best.complete() ? best.words() : String();
     const auto words =
         std::count_if(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return !t.attaches(); });
@@ -653,8 +733,8 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
         for (std::size_t i = 0; i < joinedNames.tokens.size();) {
             std::size_t end = i;
             String surface, joined;
-            while (end < joinedNames.tokens.size() && joinedNames.tokens[end].surface.size() == 1 && joinedNames.tokens[end].han &&
-                   !joinedNames.tokens[end].personName()) {
+            while (end < joinedNames.tokens.size() && joinedNames.tokens[end].surface.size() == 1 &&
+                   joinedNames.tokens[end].han && !joinedNames.tokens[end].personName()) {
                 surface += joinedNames.tokens[end].surface;
                 joined += joinedNames.tokens[end].reading;
                 ++end;
@@ -668,7 +748,7 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
                 joinedNames.tokens[i].surface = surface;
                 joinedNames.tokens[i].reading = reading;
                 joinedNames.tokens.erase(joinedNames.tokens.begin() + static_cast<long>(i) + 1,
-                                    joinedNames.tokens.begin() + static_cast<long>(end));
+                                         joinedNames.tokens.begin() + static_cast<long>(end));
                 changed = true;
             }
             ++i;
@@ -770,9 +850,10 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
                     if (a < sp.surnames.size() && rank - a < sp.givens.size())
                         out.add(sp.surnames[a] + u' ' + sp.givens[rank - a]);
     }
-    // A run MeCab only read character by character reads as Chinese unless
-    // the name dictionary has it whole: a surname and a given name it finds
-    // apart are the shape of most Chinese names too (羅 and 大佑).
+    // A run that begins with a Chinese surname and that MeCab only read
+    // character by character reads as Chinese unless the name dictionary has
+    // it whole: a surname and a given name it finds apart are the shape of
+    // most Chinese names too (羅 and 大佑).
     if (fragmented && exact.empty())
         return {};
     if (!mecab.empty())
@@ -780,6 +861,10 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     for (std::size_t i = 1; i < paths.size(); ++i)
         if (paths[i].complete() && !paths[i].foreign())
             out.add(paths[i].words());
+    // Han characters alone may be a Sino-Japanese coinage, each character
+    // read by its on reading (秋止符: シュウシフ).
+    if (onlyHan && run.size() > 1 && out.size() < limit)
+        out.add(s.onReadings(run));
     // A noun of one Han character in a title may have a reading of its own
     // that MeCab does not know (詩: ウタ) and the name dictionary has: when
     // there is room left, each such noun is read with the name dictionary's

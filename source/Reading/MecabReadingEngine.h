@@ -28,6 +28,9 @@ struct EnginePaths {
     // The word dictionary text (edict's form); may be missing (compounds are
     // then read by MeCab alone).
     std::filesystem::path words;
+    // The character dictionary text (kanjidic's form); may be missing
+    // (characters MeCab does not know are then left without a reading).
+    std::filesystem::path kanji;
 
     // The Debian locations, and $XDG_CACHE_HOME/yomi (else ~/.cache/yomi).
     static EnginePaths system();
@@ -53,6 +56,7 @@ public:
 private:
     struct State;
     std::unique_ptr<State> open() const;
+    std::vector<String> readAsWritten(std::u16string_view run, std::size_t limit);
 
     EnginePaths paths_;
     std::unique_ptr<State> state_;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Category/Reading.h"
+#include "Reading/KanjiTable.h"
 #include "Reading/MecabReadingEngine.h"
 #include "Reading/NameIndex.h"
 #include "support/AudioFixtures.h"
@@ -107,6 +108,23 @@ MecabReadingEngine& engine()
     return e;
 }
 
+TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
+{
+    // 国 (grade 2) and 國 (grade 10) point at each other's JIS codes; 龍 and
+    // 竜 likewise, but only a character outside grades 1-8 has a modern form.
+    const KanjiTable t = KanjiTable::parse("# header\n"
+                                           "国 3971 U56fd G2 XJ05422 コク くに {country}\n"
+                                           "國 5422 U570b G10 XJ03971 コク くに T1 くね {country}\n"
+                                           "会 3271 U4f1a G2 XJ05072 カイ エ あ.う {meeting}\n"
+                                           "會 5072 U6703 XJ03271 カイ エ あ.う {meeting}\n"
+                                           "鬱 735D U9b31 S29 ウツ うっ.する {gloom}\n");
+    EXPECT_EQ(t.onReading(u'國'), u"コク");
+    EXPECT_EQ(t.onReading(u'鬱'), u"ウツ");
+    EXPECT_EQ(t.onReading(u'x'), u"");
+    EXPECT_EQ(t.modernForms(u"雪國の會と国"), u"雪国の会と国");
+    EXPECT_EQ(t.modernForm(u'鬱'), u'鬱');
+}
+
 String read(std::u16string_view value, ReadingStyle style = ReadingStyle::Katakana)
 {
     return readValue(engine(), nullptr, value, style, 4).reading.value_or(u"(refused)");
@@ -126,8 +144,8 @@ TEST(MecabReadingEngine, ReadsNamesTitlesAndMixedValuesInEveryStyle)
     EXPECT_EQ(r.reading, u"やすこ");
     EXPECT_THAT(r.alternatives, Contains(u"せいこ"));
     // A compound of nouns also offers its voiced form.
-    EXPECT_THAT(readValue(engine(), nullptr, u"津軽海峡冬景色", ReadingStyle::Katakana, 4).alternatives,
-                Contains(u"ツガルカイキョウフユゲシキ"));
+    EXPECT_THAT(readValue(engine(), nullptr, u"群青日和", ReadingStyle::Katakana, 4).alternatives,
+                Contains(u"グンジョウビヨリ"));
     // So does a first word whose last vowel changes in a compound.
     EXPECT_THAT(readValue(engine(), nullptr, u"雨風", ReadingStyle::Katakana, 4).alternatives, Contains(u"アマカゼ"));
 }
@@ -147,13 +165,30 @@ TEST(MecabReadingEngine, OffersReadingsMadeOfTheCharactersOwnNameReadingsAndTitl
     EXPECT_THAT(alternatives(u"愛の詩"), Contains(u"アイノウタ"));
 }
 
+TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecabDoesNotKnow)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads 瑠璃 + 色 (ショク) and 冬 + 景色; the word dictionary has them whole.
+    EXPECT_EQ(read(u"瑠璃色の地球"), u"ルリイロノチキュウ");
+    EXPECT_EQ(read(u"黒百合姉妹"), u"クロユリシマイ");
+    // 國 and 團 are read as 国 and 団.
+    EXPECT_EQ(read(u"妖精帝國"), u"ヨウセイテイコク");
+    EXPECT_THAT(alternatives(u"氣志團"), Contains(u"キシダン"));
+    // Japanese values MeCab reads one character at a time, or not at all,
+    // that do not begin with a Chinese surname get a reading.
+    for (const char16_t* value : {u"海援隊", u"秋止符", u"天樂", u"月蝕會議"})
+        EXPECT_TRUE(readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4).reading) << toUtf8(value);
+    EXPECT_THAT(alternatives(u"秋止符"), Contains(u"シュウシフ"));
+}
+
 TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameCharactersDo)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
     // Simplified forms; names the name dictionary only transcribes (王菲 うぉんふぇい,
     // 梅艷芳 アニタムイ); names of characters neither dictionary knows together.
-    for (const char16_t* name : {u"周杰伦", u"王菲", u"张学友", u"王力宏", u"李宗盛", u"周杰倫", u"鄧麗君", u"張學友",
-                                 u"梅艷芳", u"張國榮", u"齊秦", u"汪峰", u"那英", u"郭富城"})
+    for (const char16_t* name :
+         {u"周杰伦", u"王菲", u"张学友", u"王力宏", u"李宗盛", u"周杰倫", u"鄧麗君", u"張學友", u"梅艷芳", u"張國榮",
+          u"齊秦", u"汪峰", u"那英", u"郭富城", u"蔡依林", u"楊丞琳", u"容祖兒", u"蕭敬騰"})
         EXPECT_FALSE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
     for (const char16_t* name :
          {u"坂本龍一", u"中島みゆき", u"宇多田ヒカル", u"東京事変", u"椎名林檎", u"島唄", u"米米"})
@@ -177,7 +212,7 @@ TEST(MecabReadingEngine, PreparedOnAThreadOfItsOwnItReadsAsWhenOpenedOnTheFirstR
 TEST(MecabReadingEngine, WithoutADictionaryItIsUnavailableAndNamesThePackage)
 {
     test::TempFolder dir;
-    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path()});
+    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}});
     EXPECT_FALSE(none.available());
     EXPECT_THAT(none.missing(), HasSubstr("mecab-ipadic-utf8"));
     EXPECT_TRUE(none.read(u"東京", 3).empty());

@@ -1,0 +1,132 @@
+#include "Reading/KanjiTable.h"
+
+#include <unicode/ucnv.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "Platform/Text.h"
+
+namespace yomi::reading {
+namespace {
+
+std::vector<std::string_view> words(std::string_view line)
+{
+    std::vector<std::string_view> out;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const std::size_t end = std::min(line.find(' ', at), line.size());
+        if (end > at)
+            out.push_back(line.substr(at, end - at));
+        at = end + 1;
+    }
+    return out;
+}
+
+bool isKatakanaWord(std::u16string_view w) { return !w.empty() && w[0] >= u'ァ' && w[0] <= u'ヺ'; }
+
+// Grades 1 to 8 are the characters of common use; 9 and 10 those allowed in
+// names only.
+bool commonUse(std::string_view grade)
+{
+    return grade.size() == 2 && grade[0] == 'G' && grade[1] >= '1' && grade[1] <= '8';
+}
+
+} // namespace
+
+KanjiTable KanjiTable::parse(std::string_view text)
+{
+    struct Line {
+        char16_t c;
+        bool common;
+        std::vector<unsigned> refs;
+    };
+    KanjiTable table;
+    std::unordered_map<unsigned, char16_t> byCode;
+    std::vector<Line> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const auto w = words(text.substr(at, end - at));
+        at = end + 1;
+        if (w.size() < 2 || w[0][0] == '#')
+            continue;
+        const std::u16string head = toUtf16(w[0]);
+        if (head.size() != 1 || !containsHan(head))
+            continue;
+        Line line{head[0], false, {}};
+        byCode[static_cast<unsigned>(std::strtoul(std::string(w[1]).c_str(), nullptr, 16))] = line.c;
+        for (std::size_t i = 2; i < w.size(); ++i) {
+            if (w[i] == "T1" || w[i] == "T2" || w[i][0] == '{')
+                break; // name readings and meanings follow
+            if (commonUse(w[i]))
+                line.common = true;
+            else if (w[i].size() == 7 && w[i].substr(0, 3) == "XJ0")
+                line.refs.push_back(
+                    static_cast<unsigned>(std::strtoul(std::string(w[i].substr(3)).c_str(), nullptr, 16)));
+            String reading;
+            for (const char16_t c : toUtf16(w[i]))
+                if (c != u'-')
+                    reading += c;
+            if (isKatakanaWord(reading) && !table.on_.count(line.c))
+                table.on_[line.c] = reading;
+        }
+        lines.push_back(std::move(line));
+    }
+    std::unordered_map<char16_t, bool> common;
+    for (const Line& l : lines)
+        common[l.c] = l.common;
+    for (const Line& l : lines) {
+        if (l.common)
+            continue;
+        for (const unsigned code : l.refs) {
+            const auto it = byCode.find(code);
+            if (it != byCode.end() && common[it->second]) {
+                table.modern_[l.c] = it->second;
+                break;
+            }
+        }
+    }
+    return table;
+}
+
+std::unique_ptr<KanjiTable> KanjiTable::open(const std::filesystem::path& source)
+{
+    std::ifstream in(source, std::ios::binary);
+    const std::string euc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof())
+        return nullptr;
+    std::string utf8(euc.size() * 2 + 16, '\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length = ucnv_convert("UTF-8", "EUC-JP", utf8.data(), static_cast<int32_t>(utf8.size()), euc.data(),
+                                        static_cast<int32_t>(euc.size()), &status);
+    if (U_FAILURE(status))
+        return nullptr;
+    utf8.resize(static_cast<std::size_t>(length));
+    auto table = std::make_unique<KanjiTable>(parse(utf8));
+    return table->empty() ? nullptr : std::move(table);
+}
+
+String KanjiTable::onReading(char16_t c) const
+{
+    const auto it = on_.find(c);
+    return it == on_.end() ? String() : it->second;
+}
+
+char16_t KanjiTable::modernForm(char16_t c) const
+{
+    const auto it = modern_.find(c);
+    return it == modern_.end() ? c : it->second;
+}
+
+String KanjiTable::modernForms(std::u16string_view text) const
+{
+    String out(text);
+    for (char16_t& c : out)
+        c = modernForm(c);
+    return out;
+}
+
+} // namespace yomi::reading
