@@ -249,9 +249,13 @@ void addCompoundSounds(const Path& path, Candidates& out)
 
 // Whether a name of Han characters alone begins with one of the common
 // Chinese surnames (in traditional and simplified forms). Surnames that
-// begin many Japanese words and names (田, 原, 石, 吉) are left out.
-bool chineseSurnameFirst(std::u16string_view run)
+// begin many Japanese words and names (田, 原, 石, 吉) count only when
+// `shared` is set.
+bool chineseSurnameFirst(std::u16string_view run, bool shared = false)
 {
+    if (shared && !run.empty() &&
+        std::u16string_view(u"田原石吉古南明和谷成安文武平").find(run[0]) != std::u16string_view::npos)
+        return true;
     static const std::u16string_view surnames =
         u"王李張张劉刘陳陈楊杨黃黄趙赵吳吴周徐孫孙馬马朱胡郭何高林羅罗鄭郑梁謝谢宋唐許许韓韩馮冯鄧邓曹彭曾蕭萧"
         u"董袁潘于蔣蒋蔡余杜葉叶程蘇苏魏呂吕丁任沈姚盧卢姜崔鍾钟譚谭陸陆汪范金廖賈贾夏韋韦付傅方白鄒邹孟熊秦邱江"
@@ -259,7 +263,7 @@ bool chineseSurnameFirst(std::u16string_view run)
         u"倪莊庄聶聂章魯鲁岳翟殷詹申歐欧耿關关蘭兰焦俞左柳甘祝包寧宁尚舒阮柯紀纪梅童凌畢毕單单季裴霍涂苗盛曲翁"
         u"冉駱骆藍蓝游辛靳管柴蒙鮑鲍華华喻祁蒲滕屈饒饶牟艾尤陽阳穆農农卓繆缪簡简項项連连麥麦褚婁娄竇窦戚岑費费"
         u"卜晏衛卫柏瞿佟應应臧閔闵苟鄔邬卞姬師师仇欒栾隋刁榮荣巫寇桑郎甄叢丛仲虞敖鞏巩佘查苑遲迟鄺邝匡鞠荊荆那"
-        u"冀郁胥班儲储楚鄢勞劳諶谌奚冼藺蔺樓楼練练賴赖容";
+        u"冀郁胥班儲储楚鄢勞劳諶谌奚冼藺蔺樓楼練练賴赖容鳳凤";
     return !run.empty() && surnames.find(run[0]) != std::u16string_view::npos;
 }
 
@@ -668,14 +672,17 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
         if (!exact.empty() && std::all_of(exact.begin(), exact.end(), isForeignEntry))
             return {};
         std::erase_if(exact, isForeignEntry);
-        // A name (MeCab reads a person's name in it, or has a character
-        // unknown to it) of which neither dictionary knows anything beyond
-        // its single characters: Chinese names written with characters
-        // Japanese also uses read that way.
-        const bool nameLike = std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) {
-            return t.pos2 == "人名" || (t.han && (t.reading.empty() || t.guessed));
-        });
-        if (exact.empty() && nameLike && chineseSurnameFirst(run) && !s.knowsBeyondCharacters(run, best))
+        // The value begins with a Chinese surname, neither dictionary knows
+        // anything in it beyond its single characters, and it is a person's
+        // name to MeCab or has characters MeCab does not know (then surnames
+        // Japanese shares count too: 田): Chinese names written with
+        // characters Japanese also uses read that way.
+        const bool unknown = std::any_of(best.tokens.begin(), best.tokens.end(),
+                                         [](const Token& t) { return t.han && (t.reading.empty() || t.guessed); });
+        const bool person =
+            std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.pos2 == "人名"; });
+        if (exact.empty() && (unknown || person) && chineseSurnameFirst(run, unknown) &&
+            !s.knowsBeyondCharacters(run, best))
             return {};
     }
 
