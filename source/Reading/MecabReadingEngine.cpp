@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <optional>
 #include <unordered_set>
 
 #include "Reading/KanjiTable.h"
@@ -72,6 +73,11 @@ struct Token {
         return pos0 == "助動詞" || pos0 == "接尾辞" || (pos0 == "助詞" && pos1 == "接続助詞") || pos1 == "接尾" ||
             pos1 == "非自立";
     }
+};
+
+struct Split {
+    long cost;
+    std::vector<String> surnames, givens;
 };
 
 struct Path {
@@ -500,6 +506,39 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // Surname + given-name splits of a run short enough to be a name, in the
+    // order of MeCab's cost for a parse cut at the split, with MeCab's
+    // readings of the two parts in that parse first among the dictionary's.
+    std::vector<Split> splits(std::u16string_view run, const std::string& text)
+    {
+        std::vector<Split> out;
+        if (run.size() > kLongestName || !names)
+            return out;
+        for (std::size_t i = 1; i < run.size(); ++i) {
+            if (run[i] >= 0xDC00 && run[i] < 0xE000)
+                continue;
+            const std::u16string_view sur = run.substr(0, i), giv = run.substr(i);
+            if (isKanaOnly(sur) || nameReadings(sur, kSurname | kUnclassified, {}).empty() ||
+                nameReadings(giv, kGiven | kUnclassified, {}).empty())
+                continue;
+            const auto cut = parse(text, 1, static_cast<long>(toUtf8(sur).size()));
+            String before, after;
+            long cost = 0;
+            if (!cut.empty()) {
+                cost = cut.front().cost;
+                std::size_t at = 0;
+                for (const Token& t : cut.front().tokens) {
+                    (at < sur.size() ? before : after) += t.reading;
+                    at += t.surface.size();
+                }
+            }
+            out.push_back(Split{cost, nameReadings(sur, kSurname | kUnclassified, before),
+                                nameReadings(giv, kGiven | kUnclassified, after)});
+        }
+        std::stable_sort(out.begin(), out.end(), [](const Split& a, const Split& b) { return a.cost < b.cost; });
+        return out;
+    }
+
     // A full-name reading with a space between surname and given name: where
     // a surname reading of the run's first characters begins it and a given
     // name reading of the rest ends it, else after MeCab's first word when
@@ -663,6 +702,12 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
     const Path& best = paths.front();
     const bool onlyHan = hanOnly(run);
     Candidates out;
+    std::optional<std::vector<Split>> nameSplits;
+    const auto splits = [&]() -> const std::vector<Split>& {
+        if (!nameSplits)
+            nameSplits = s.splits(run, text);
+        return *nameSplits;
+    };
 
     std::vector<NameEntry> exact;
     if (s.names)
@@ -692,9 +737,12 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
             out.add(s.spaced(run, toUtf16(e.reading), best));
 
     // MeCab read the run as a surname and something that is not one given
-    // name: the name dictionary's given names come first.
-    if (best.complete() && best.tokens.size() > 1 && best.tokens.front().surname() &&
-        !(best.tokens.size() == 2 && best.tokens[1].givenName())) {
+    // name: the name dictionary's given names come first, unless the name
+    // dictionary has the whole run as a person's name (喜多郎).
+    const auto surnameAndGivenNames = [&] {
+        if (!best.complete() || best.tokens.size() < 2 || !best.tokens.front().surname() ||
+            (best.tokens.size() == 2 && best.tokens[1].givenName()))
+            return;
         const Token& sur = best.tokens.front();
         const std::u16string_view rest = run.substr(sur.surface.size());
         String mecabRest;
@@ -702,7 +750,12 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
             mecabRest += best.tokens[i].reading;
         for (const String& g : s.nameReadings(rest, kGiven | kUnclassified, mecabRest))
             out.add(sur.reading + u' ' + g);
-    }
+    };
+    const bool wholeName = std::any_of(exact.begin(), exact.end(), [](const NameEntry& e) {
+        return (e.kinds & (kGiven | kUnclassified | kSurname)) != 0;
+    });
+    if (!wholeName)
+        surnameAndGivenNames();
 
     // MeCab's reading, unless it only read a run of three or more Han
     // characters one by one. When MeCab put words together and the name
@@ -729,6 +782,8 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
         }
         out.add(toUtf16(closest->reading));
     }
+    if (wholeName)
+        surnameAndGivenNames();
     const Path merged = mecab.empty() || fragmented ? Path() : s.wholeWords(best);
     if (!merged.tokens.empty())
         out.add(merged.words());
@@ -823,36 +878,9 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
     // Surname + given-name splits, in the order of MeCab's cost for a parse
     // cut at the split; MeCab's readings of the two parts in that parse come
     // first among the dictionary's.
-    if (run.size() <= kLongestName && s.names && out.size() < limit) {
-        struct Split {
-            long cost;
-            std::vector<String> surnames, givens;
-        };
-        std::vector<Split> splits;
-        for (std::size_t i = 1; i < run.size(); ++i) {
-            if (run[i] >= 0xDC00 && run[i] < 0xE000)
-                continue;
-            const std::u16string_view sur = run.substr(0, i), giv = run.substr(i);
-            if (isKanaOnly(sur) || s.nameReadings(sur, kSurname | kUnclassified, {}).empty() ||
-                s.nameReadings(giv, kGiven | kUnclassified, {}).empty())
-                continue;
-            const auto cut = s.parse(text, 1, static_cast<long>(toUtf8(sur).size()));
-            String before, after;
-            long cost = 0;
-            if (!cut.empty()) {
-                cost = cut.front().cost;
-                std::size_t at = 0;
-                for (const Token& t : cut.front().tokens) {
-                    (at < sur.size() ? before : after) += t.reading;
-                    at += t.surface.size();
-                }
-            }
-            splits.push_back(Split{cost, s.nameReadings(sur, kSurname | kUnclassified, before),
-                                   s.nameReadings(giv, kGiven | kUnclassified, after)});
-        }
-        std::stable_sort(splits.begin(), splits.end(), [](const Split& a, const Split& b) { return a.cost < b.cost; });
+    if (out.size() < limit) {
         for (std::size_t rank = 0; rank < kReadingsPerPart * 2 && out.size() < limit; ++rank)
-            for (const Split& sp : splits)
+            for (const Split& sp : splits())
                 for (std::size_t a = 0; a <= rank; ++a)
                     if (a < sp.surnames.size() && rank - a < sp.givens.size())
                         out.add(sp.surnames[a] + u' ' + sp.givens[rank - a]);
