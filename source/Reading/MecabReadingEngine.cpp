@@ -222,6 +222,34 @@ String closestReading(const NameIndex& index, const String& surface, const Strin
     return reading;
 }
 
+// Readings that song titles give words (本気: マジ, 宇宙: ソラ, 故郷: フルサト).
+// A song (詩, 唄) at the end of a title after の is read ウタ first (防人の詩);
+// with `first` set only those are added, else every other such reading.
+void addTitleReadings(const Path& path, Candidates& out, bool first)
+{
+    static const std::pair<std::u16string_view, std::u16string_view> readings[] = {
+        {u"詩", u"ウタ"},       {u"唄", u"ウタ"},   {u"女", u"ヒト"},     {u"宇宙", u"ソラ"}, {u"宙", u"ソラ"},
+        {u"地球", u"ホシ"},     {u"本気", u"マジ"}, {u"運命", u"サダメ"}, {u"未来", u"アス"}, {u"明日", u"アス"},
+        {u"時代", u"トキ"},     {u"瞬間", u"トキ"}, {u"永遠", u"トワ"},   {u"理由", u"ワケ"}, {u"強敵", u"トモ"},
+        {u"故郷", u"フルサト"}, {u"心", u"ココロ"}, {u"刻", u"トキ"},     {u"夜", u"ヨ"},     {u"人", u"ヒト"}};
+    for (std::size_t j = 0; j < path.tokens.size(); ++j) {
+        const Token& t = path.tokens[j];
+        if (!t.han || t.personName())
+            continue;
+        for (const auto& [surface, reading] : readings) {
+            if (t.surface != surface || t.reading == reading)
+                continue;
+            const bool song = (surface == u"詩" || surface == u"唄") && j + 1 == path.tokens.size() && j > 0 &&
+                path.tokens[j - 1].surface == u"の";
+            if (song != first)
+                continue;
+            Path variant = path;
+            variant.tokens[j].reading = String(reading);
+            out.add(variant.words());
+        }
+    }
+}
+
 // Compounds of two nouns may voice the second one's first sound, or double
 // it.
 void addCompoundSounds(const Path& path, Candidates& out)
@@ -818,14 +846,23 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
         if (changed)
             out.add(joinedNames.words());
     }
-    if (!mecab.empty() && !fragmented)
+    if (!mecab.empty() && !fragmented) {
+        addTitleReadings(best, out, true);
         out.add(mecab);
+    }
+    // A value MeCab finds no person's name in is a word before it is a name:
+    // the word dictionary's readings come before the name dictionary's.
+    const bool person =
+        std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); });
+    if (!mecab.empty() && !fragmented && !person)
+        s.otherWordReadings(best, out);
     for (const NameEntry& e : exact)
         out.add(toUtf16(e.reading));
     if (!mecab.empty() && !fragmented) {
         if (!merged.tokens.empty())
             addCompoundSounds(merged, out);
         addCompoundSounds(best, out);
+        addTitleReadings(best, out, false);
     }
 
     // A suffix of one Han character after a noun may be a word of its own,
@@ -872,7 +909,7 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
         }
     }
 
-    if (!mecab.empty() && !fragmented)
+    if (!mecab.empty() && !fragmented && person)
         s.otherWordReadings(best, out);
 
     // Surname + given-name splits, in the order of MeCab's cost for a parse

@@ -162,7 +162,11 @@ TEST(MecabReadingEngine, OffersReadingsMadeOfTheCharactersOwnNameReadingsAndTitl
     // name readings of its characters, so セイコ comes before the others.
     EXPECT_THAT(alternatives(u"田中靖子"), Contains(u"タナカセイコ"));
     // 詩 alone is シ to MeCab; the name dictionary also reads it ウタ.
-    EXPECT_THAT(alternatives(u"愛の詩"), Contains(u"アイノウタ"));
+    EXPECT_THAT(alternatives(u"詩の朗読"), Contains(u"ウタノロウドク"));
+    // At the end of a title after の it is ウタ first; titles' own readings of
+    // words are offered too.
+    EXPECT_EQ(read(u"愛の詩"), u"アイノウタ");
+    EXPECT_THAT(alternatives(u"本気の恋"), Contains(u"マジノコイ"));
 }
 
 TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecabDoesNotKnow)
