@@ -58,20 +58,39 @@ KanjiTable KanjiTable::parse(std::string_view text)
             continue;
         Line line{head[0], false, {}};
         byCode[static_cast<unsigned>(std::strtoul(std::string(w[1]).c_str(), nullptr, 16))] = line.c;
+        bool names = false;
+        std::vector<String>& all = table.readings_[line.c];
         for (std::size_t i = 2; i < w.size(); ++i) {
-            if (w[i] == "T1" || w[i] == "T2" || w[i][0] == '{')
-                break; // name readings and meanings follow
-            if (commonUse(w[i]))
+            if (w[i][0] == '{')
+                break; // meanings follow
+            if (w[i] == "T1" || w[i] == "T2") {
+                names = true; // readings used in names follow
+                continue;
+            }
+            if (!names && commonUse(w[i]))
                 line.common = true;
-            else if (w[i].size() == 7 && w[i].substr(0, 3) == "XJ0")
+            else if (!names && w[i].size() == 7 && w[i].substr(0, 3) == "XJ0")
                 line.refs.push_back(
                     static_cast<unsigned>(std::strtoul(std::string(w[i].substr(3)).c_str(), nullptr, 16)));
-            String reading;
-            for (const char16_t c : toUtf16(w[i]))
-                if (c != u'-')
-                    reading += c;
-            if (isKatakanaWord(reading) && !table.on_.count(line.c))
+            // A kun reading counts with and without its okurigana (わた.る:
+            // ワタ and ワタル).
+            String reading, whole;
+            bool stem = true;
+            for (const char16_t c : toUtf16(w[i])) {
+                if (c == u'-')
+                    continue;
+                if (c == u'.')
+                    stem = false;
+                else
+                    (stem ? reading : whole) += c;
+            }
+            if (reading.empty() || !isKanaOnly(reading))
+                continue;
+            if (!names && isKatakanaWord(reading) && !table.on_.count(line.c))
                 table.on_[line.c] = reading;
+            all.push_back(toKatakana(reading));
+            if (!whole.empty() && isKanaOnly(whole))
+                all.push_back(toKatakana(reading + whole));
         }
         lines.push_back(std::move(line));
     }
@@ -113,6 +132,13 @@ String KanjiTable::onReading(char16_t c) const
 {
     const auto it = on_.find(c);
     return it == on_.end() ? String() : it->second;
+}
+
+const std::vector<String>& KanjiTable::readings(char16_t c) const
+{
+    static const std::vector<String> none;
+    const auto it = readings_.find(c);
+    return it == readings_.end() ? none : it->second;
 }
 
 char16_t KanjiTable::modernForm(char16_t c) const

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "Category/Reading.h"
 
@@ -22,6 +23,9 @@ public:
 
     // The character's first on reading in katakana; empty when it has none.
     String onReading(char16_t c) const;
+    // Every reading of the character in katakana: on readings, kun readings
+    // without their okurigana, and the readings used in names.
+    const std::vector<String>& readings(char16_t c) const;
     // The form in common use of an old or variant form: a character outside
     // the common-use list whose dictionary line points to one in it. Else
     // the character itself.
@@ -32,6 +36,7 @@ public:
 
 private:
     std::unordered_map<char16_t, String> on_;
+    std::unordered_map<char16_t, std::vector<String>> readings_;
     std::unordered_map<char16_t, char16_t> modern_;
 };
 

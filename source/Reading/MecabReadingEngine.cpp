@@ -349,6 +349,47 @@ struct MecabReadingEngine::State {
         return t;
     }
 
+    // Whether `reading` is made of readings of the characters of `surface`
+    // in order (a later one may be voiced, a final ツ, チ, キ or ク doubled
+    // as ッ, a long vowel shortened), kana standing for themselves. True when
+    // a character is not in the character dictionary: nothing can be said.
+    bool composable(std::u16string_view surface, std::u16string_view reading) const
+    {
+        if (!kanji)
+            return true;
+        std::vector<bool> reach(reading.size() + 1, false);
+        reach[0] = true;
+        for (std::size_t i = 0; i < surface.size(); ++i) {
+            std::vector<String> parts;
+            if (isKanaCharacter(surface[i]))
+                parts.push_back(toKatakana(surface.substr(i, 1)));
+            else if (kanji->readings(surface[i]).empty())
+                return true;
+            else
+                parts = kanji->readings(surface[i]);
+            const std::size_t n = parts.size();
+            for (std::size_t k = 0; k < n; ++k) {
+                String p = parts[k];
+                if (i > 0 && voiced(p.front()))
+                    parts.push_back(String(1, voiced(p.front())) + p.substr(1));
+                if (p.size() > 1 && std::u16string_view(u"ツチキク").find(p.back()) != std::u16string_view::npos)
+                    parts.push_back(p.substr(0, p.size() - 1) + u'ッ');
+                if (p.size() > 1 && std::u16string_view(u"ウイ").find(p.back()) != std::u16string_view::npos)
+                    parts.push_back(p.substr(0, p.size() - 1));
+            }
+            std::vector<bool> next(reading.size() + 1, false);
+            for (std::size_t at = 0; at < reading.size(); ++at) {
+                if (!reach[at])
+                    continue;
+                for (const String& p : parts)
+                    if (reading.substr(at, p.size()) == p)
+                        next[at + p.size()] = true;
+            }
+            reach = std::move(next);
+        }
+        return reach[reading.size()];
+    }
+
     // Every character read by its first on reading (kana as they are); empty
     // when one has none.
     String onReadings(std::u16string_view text) const
@@ -745,6 +786,19 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
         if (!exact.empty() && std::all_of(exact.begin(), exact.end(), isForeignEntry))
             return {};
         std::erase_if(exact, isForeignEntry);
+        // A name that begins with a Chinese surname, which the dictionaries
+        // read with sounds its characters do not have in Japanese (周慧敏:
+        // チョウワイマン), is a Chinese name in its own sounds.
+        if (run.size() >= 3 && chineseSurnameFirst(run)) {
+            const std::size_t known = exact.size();
+            std::erase_if(exact, [&](const NameEntry& e) { return !s.composable(run, toUtf16(e.reading)); });
+            if (known > 0 && exact.empty())
+                return {};
+            if (std::any_of(best.tokens.begin(), best.tokens.end(), [&](const Token& t) {
+                    return t.personName() && t.surface.size() > 1 && !s.composable(t.surface, t.reading);
+                }))
+                return {};
+        }
         // The value begins with a Chinese surname, neither dictionary knows
         // anything in it beyond its single characters, and it is a person's
         // name to MeCab or has characters MeCab does not know (then surnames
