@@ -71,5 +71,5 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${YOMI_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The dictionaries of the reading suggestions.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mecab-ipadic-utf8, enamdict, edict, kanjidic")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mecab-ipadic-utf8, enamdict, edict, kanjidic, skkdic-extra")
 include(CPack)

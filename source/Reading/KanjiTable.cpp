@@ -2,12 +2,11 @@
 
 #include <unicode/ucnv.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "Platform/Text.h"
+#include "Reading/NameIndex.h"
 
 namespace yomi::reading {
 namespace {
@@ -113,9 +112,8 @@ KanjiTable KanjiTable::parse(std::string_view text)
 
 std::unique_ptr<KanjiTable> KanjiTable::open(const std::filesystem::path& source)
 {
-    std::ifstream in(source, std::ios::binary);
-    const std::string euc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof())
+    const std::string euc = readWholeFile(source);
+    if (euc.empty())
         return nullptr;
     std::string utf8(euc.size() * 2 + 16, '\0');
     UErrorCode status = U_ZERO_ERROR;

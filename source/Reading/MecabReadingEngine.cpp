@@ -10,6 +10,7 @@
 
 #include "Reading/KanjiTable.h"
 #include "Reading/NameIndex.h"
+#include "Reading/SkkDictionary.h"
 
 namespace yomi::reading {
 namespace {
@@ -316,6 +317,7 @@ struct MecabReadingEngine::State {
     std::unique_ptr<NameIndex> names;
     std::unique_ptr<NameIndex> words;
     std::unique_ptr<KanjiTable> kanji;
+    std::unique_ptr<NameIndex> skk;
 
     ~State()
     {
@@ -643,6 +645,9 @@ EnginePaths EnginePaths::system()
     p.names = "/usr/share/edict/enamdict";
     p.words = "/usr/share/edict/edict";
     p.kanji = "/usr/share/edict/kanjidic";
+    for (const auto& [file, kind] : {std::pair{"fullname", "h"}, std::pair{"jinmei", "u"}, std::pair{"okinawa", "o"},
+                                     std::pair{"propernoun", "o"}})
+        p.skk.emplace_back(std::filesystem::path("/usr/share/skk") / (std::string("SKK-JISYO.") + file), kind);
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
         p.cacheDir = std::filesystem::path(xdg) / "yomi";
     else if (const char* home = std::getenv("HOME"); home && *home)
@@ -722,6 +727,13 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             state->words = NameIndex::open(paths_.words, paths_.cacheDir, nullptr, "words.idx");
         if (!paths_.kanji.empty())
             state->kanji = KanjiTable::open(paths_.kanji);
+        if (!paths_.skk.empty() && !paths_.cacheDir.empty()) {
+            std::vector<SkkSource> sources;
+            for (const auto& [file, kind] : paths_.skk)
+                sources.push_back(SkkSource{file, kind});
+            if (const auto text = prepareSkkText(sources, paths_.cacheDir, "skk-names"))
+                state->skk = NameIndex::open(*text, paths_.cacheDir, nullptr, "skk-names.idx");
+        }
         return state;
     }
     return nullptr;
@@ -812,6 +824,17 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
             !s.knowsBeyondCharacters(run, best))
             return {};
     }
+
+    // The SKK dictionaries' full names of well-known people come first; their
+    // other readings of the whole value (names, proper nouns) come after
+    // MeCab's.
+    std::vector<NameEntry> skkEntries;
+    if (s.skk)
+        skkEntries = s.skk->lookup(text);
+    std::erase_if(skkEntries, isForeignEntry);
+    for (const NameEntry& e : skkEntries)
+        if (e.kinds & kFullName)
+            out.add(s.spaced(run, toUtf16(e.reading), best));
 
     // A full-name entry of the name dictionary wins.
     for (const NameEntry& e : exact)
@@ -911,6 +934,8 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
     if (!mecab.empty() && !fragmented && !person)
         s.otherWordReadings(best, out);
     for (const NameEntry& e : exact)
+        out.add(toUtf16(e.reading));
+    for (const NameEntry& e : skkEntries)
         out.add(toUtf16(e.reading));
     if (!mecab.empty() && !fragmented) {
         if (!merged.tokens.empty())

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Category/Reading.h"
@@ -31,6 +32,10 @@ struct EnginePaths {
     // The character dictionary text (kanjidic's form); may be missing
     // (characters MeCab does not know are then left without a reading).
     std::filesystem::path kanji;
+    // SKK dictionaries of names and proper nouns with the kind their entries
+    // get ("h" a full name, "u" a name, "o" another); those missing are left
+    // out.
+    std::vector<std::pair<std::filesystem::path, std::string>> skk;
 
     // The Debian locations, and $XDG_CACHE_HOME/yomi (else ~/.cache/yomi).
     static EnginePaths system();

@@ -120,7 +120,26 @@ bool hasHan(std::string_view text)
     return false;
 }
 
-// Writes `bytes` to `target` through a temporary file renamed over it.
+struct Line {
+    std::string_view key;
+    std::string reading;
+    unsigned kinds;
+};
+
+} // namespace
+
+std::string readWholeFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+    std::string bytes(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    in.seekg(0);
+    if (size <= 0 || !in.read(bytes.data(), size))
+        return {};
+    return bytes;
+}
+
+// Writes `head` and `body` to `target` through a temporary file renamed over it.
 bool writeAtomically(const std::filesystem::path& target, std::string_view head, std::string_view body)
 {
     std::error_code ec;
@@ -142,14 +161,6 @@ bool writeAtomically(const std::filesystem::path& target, std::string_view head,
         std::filesystem::remove(temporary, ec);
     return !ec;
 }
-
-struct Line {
-    std::string_view key;
-    std::string reading;
-    unsigned kinds;
-};
-
-} // namespace
 
 NameIndex::~NameIndex()
 {

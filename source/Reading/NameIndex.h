@@ -85,4 +85,11 @@ private:
     UConverter* converter_ = nullptr;
 };
 
+// The whole content of `file`; empty when it cannot be read.
+std::string readWholeFile(const std::filesystem::path& file);
+
+// Writes `head` then `body` to `target` (its folder created when missing)
+// through a temporary file renamed over it; false when it cannot.
+bool writeAtomically(const std::filesystem::path& target, std::string_view head, std::string_view body);
+
 } // namespace yomi::reading

@@ -9,6 +9,7 @@
 #include "Reading/KanjiTable.h"
 #include "Reading/MecabReadingEngine.h"
 #include "Reading/NameIndex.h"
+#include "Reading/SkkDictionary.h"
 #include "support/AudioFixtures.h"
 
 namespace yomi::reading {
@@ -127,6 +128,42 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_THAT(t.readings(u'國'), ::testing::ElementsAre(u"コク", u"クニ", u"クネ"));
 }
 
+TEST(SkkDictionary, WordsWithHanCharactersBecomeSortedNameLinesRemadeWhenASourceChanges)
+{
+    test::TempFolder dir;
+    const auto source = dir.writeFile("fullname",
+                                      eucJp(";; okuri-ari entries.\nあるk /歩/\n"
+                                            ";; okuri-nasi entries.\n"
+                                            "やまだたろう /山田太郎;フルネーム,歌手/やまだ太郎/\n"
+                                            "あいうえお /アイウエオ/(concat \"x\")/\n"
+                                            "いとうたろう /伊藤太郎/\n"));
+    EXPECT_THAT(skkLines(test::readBytes(source), "h"),
+                ::testing::ElementsAre(eucJp("山田太郎 [やまだたろう] /(h) skk/"),
+                                       eucJp("やまだ太郎 [やまだたろう] /(h) skk/"),
+                                       eucJp("伊藤太郎 [いとうたろう] /(h) skk/")));
+    const auto text = prepareSkkText({{source, "h"}, {dir.path() / "missing", "u"}}, dir.path() / "cache", "skk");
+    ASSERT_TRUE(text) << text.failure().reason;
+    auto index = NameIndex::open(*text, dir.path() / "cache", nullptr, "skk.idx");
+    ASSERT_TRUE(index);
+    EXPECT_THAT(readings(*index, "山田太郎"), ::testing::ElementsAre("ヤマダタロウ/8"));
+    EXPECT_THAT(readings(*index, "伊藤太郎"), ::testing::ElementsAre("イトウタロウ/8"));
+
+    test::writeBytes(source, eucJp("さとうはなこ /佐藤花子/\n"));
+    ASSERT_TRUE(prepareSkkText({{source, "h"}}, dir.path() / "cache", "skk"));
+    index = NameIndex::open(*text, dir.path() / "cache", nullptr, "skk.idx");
+    EXPECT_THAT(readings(*index, "佐藤花子"), ::testing::ElementsAre("サトウハナコ/8"));
+    EXPECT_TRUE(readings(*index, "山田太郎").empty());
+    EXPECT_FALSE(prepareSkkText({{dir.path() / "missing", "h"}}, dir.path() / "cache2", "skk"));
+
+    // The engine reads a full name of the SKK dictionary so first.
+    test::writeBytes(source, eucJp("みらいまる /左右田右左/\n"));
+    auto paths = EnginePaths::system();
+    paths.cacheDir = dir.path() / "engine";
+    paths.skk = {{source, "h"}};
+    MecabReadingEngine e(paths);
+    EXPECT_EQ(readValue(e, nullptr, u"左右田右左", ReadingStyle::Katakana, 4).reading, u"ミライマル");
+}
+
 String read(std::u16string_view value, ReadingStyle style = ReadingStyle::Katakana)
 {
     return readValue(engine(), nullptr, value, style, 4).reading.value_or(u"(refused)");
@@ -218,7 +255,7 @@ TEST(MecabReadingEngine, PreparedOnAThreadOfItsOwnItReadsAsWhenOpenedOnTheFirstR
 TEST(MecabReadingEngine, WithoutADictionaryItIsUnavailableAndNamesThePackage)
 {
     test::TempFolder dir;
-    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}});
+    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}, {}});
     EXPECT_FALSE(none.available());
     EXPECT_THAT(none.missing(), HasSubstr("mecab-ipadic-utf8"));
     EXPECT_TRUE(none.read(u"東京", 3).empty());

@@ -1,0 +1,36 @@
+// The SKK dictionaries of names and proper nouns (skkdic, skkdic-extra: full
+// names of well-known people, names, proper nouns, Okinawan words), turned
+// once into a text of the proper-name dictionary's form, so that NameIndex
+// searches it where it lies. Each SKK line "よみ /候補/候補;注釈/" gives one
+// line "候補 [よみ] /(kind) skk/" for each word holding a Han character,
+// sorted by the bytes of its key. The text is kept in the cache folder and
+// made again when a source's size or time changes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Platform/Result.h"
+
+namespace yomi::reading {
+
+struct SkkSource {
+    std::filesystem::path file;
+    // The kind the entries get, as the proper-name dictionary writes it
+    // ("h" a full name, "u" a name, "o" another proper noun).
+    std::string kind;
+};
+
+// The lines of the converted text for the EUC-JP text of one SKK
+// dictionary, unsorted.
+std::vector<std::string> skkLines(std::string_view text, std::string_view kind);
+
+// The converted text of `sources` in `cacheDir` (named `name`), made when it
+// is missing or a source changed. Sources that do not exist are left out;
+// a failure when none exists or the text cannot be written.
+Result<std::filesystem::path> prepareSkkText(const std::vector<SkkSource>& sources,
+                                             const std::filesystem::path& cacheDir, std::string_view name);
+
+} // namespace yomi::reading
