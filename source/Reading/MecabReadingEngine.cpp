@@ -810,6 +810,12 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
                     return t.personName() && t.surface.size() > 1 && !s.composable(t.surface, t.reading);
                 }))
                 return {};
+            // MeCab reads a surname of one character (林, 毛) and then a
+            // common word of two (俊傑, 不易), not a given name: a Chinese name.
+            if (run.size() == 3 && exact.empty() && best.tokens.size() == 2 && best.tokens[0].surname() &&
+                best.tokens[1].surface.size() == 2 && best.tokens[1].pos0 == "名詞" && !best.tokens[1].personName() &&
+                !best.tokens[1].guessed && !(s.skk && !s.skk->lookup(text).empty()))
+                return {};
         }
         // The value begins with a Chinese surname, neither dictionary knows
         // anything in it beyond its single characters, and it is a person's

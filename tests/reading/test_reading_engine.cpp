@@ -229,12 +229,13 @@ TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameChar
     ASSERT_TRUE(engine().available()) << engine().missing();
     // Simplified forms; names the name dictionary only transcribes (王菲 うぉんふぇい,
     // 梅艷芳 アニタムイ); names of characters neither dictionary knows together.
-    for (const char16_t* name : {u"周杰伦", u"王菲",   u"张学友", u"王力宏", u"李宗盛", u"周杰倫", u"鄧麗君", u"張學友",
-                                 u"梅艷芳", u"張國榮", u"齊秦",   u"汪峰",   u"那英",   u"郭富城", u"蔡依林", u"楊丞琳",
-                                 u"容祖兒", u"蕭敬騰", u"田馥甄", u"鳳飛飛", u"周慧敏", u"許冠傑"})
-        EXPECT_FALSE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
     for (const char16_t* name :
-         {u"坂本龍一", u"中島みゆき", u"宇多田ヒカル", u"東京事変", u"椎名林檎", u"島唄", u"米米", u"高田渡", u"黄昏"})
+         {u"周杰伦", u"王菲",   u"张学友", u"王力宏", u"李宗盛", u"周杰倫", u"鄧麗君", u"張學友",
+          u"梅艷芳", u"張國榮", u"齊秦",   u"汪峰",   u"那英",   u"郭富城", u"蔡依林", u"楊丞琳",
+          u"容祖兒", u"蕭敬騰", u"田馥甄", u"鳳飛飛", u"周慧敏", u"許冠傑", u"林俊傑", u"毛不易"})
+        EXPECT_FALSE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
+    for (const char16_t* name : {u"坂本龍一", u"中島みゆき", u"宇多田ヒカル", u"東京事変", u"椎名林檎", u"島唄",
+                                 u"米米", u"高田渡", u"黄昏", u"林隆三", u"黄金虫"})
         EXPECT_TRUE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
 }
 
