@@ -645,8 +645,7 @@ EnginePaths EnginePaths::system()
     p.names = "/usr/share/edict/enamdict";
     p.words = "/usr/share/edict/edict";
     p.kanji = "/usr/share/edict/kanjidic";
-    for (const auto& [file, kind] : {std::pair{"fullname", "h"}, std::pair{"jinmei", "u"}, std::pair{"okinawa", "o"},
-                                     std::pair{"propernoun", "o"}})
+    for (const auto& [file, kind] : {std::pair{"fullname", "h"}, std::pair{"okinawa", "o"}})
         p.skk.emplace_back(std::filesystem::path("/usr/share/skk") / (std::string("SKK-JISYO.") + file), kind);
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
         p.cacheDir = std::filesystem::path(xdg) / "yomi";

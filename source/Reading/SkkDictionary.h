@@ -1,5 +1,5 @@
-// The SKK dictionaries of names and proper nouns (skkdic, skkdic-extra: full
-// names of well-known people, names, proper nouns, Okinawan words), turned
+// The SKK dictionaries of names and proper nouns (skkdic-extra: full names of
+// well-known people, Okinawan words, and the like), turned
 // once into a text of the proper-name dictionary's form, so that NameIndex
 // searches it where it lies. Each SKK line "よみ /候補/候補;注釈/" gives one
 // line "候補 [よみ] /(kind) skk/" for each word holding a Han character,
