@@ -342,6 +342,9 @@ struct MecabReadingEngine::State {
             t.pos3 = fields[3];
         if (node->stat != MECAB_UNK_NODE && fields.size() > readingField && fields[readingField] != "*")
             t.reading = toKatakana(toUtf16(fields[readingField]));
+        // Symbols MeCab "reads" as themselves (仝, 々) have no reading.
+        if (!t.reading.empty() && !isKanaOnly(t.reading))
+            t.reading.clear();
         if (t.reading.empty() && isKanaOnly(t.surface))
             t.reading = toKatakana(t.surface);
         if (t.reading.empty() && t.han && kanji) {
