@@ -27,8 +27,9 @@ public:
     // without their okurigana, and the readings used in names.
     const std::vector<String>& readings(char16_t c) const;
     // The form in common use of an old or variant form: a character outside
-    // the common-use list whose dictionary line points to one in it. Else
-    // the character itself.
+    // the common-use list whose dictionary line points to one in it, or one
+    // of a few old and compatibility forms used in names that the dictionary
+    // cannot hold (德, 髙, 﨑). Else the character itself.
     char16_t modernForm(char16_t c) const;
     // `text` with every character in its modern form.
     String modernForms(std::u16string_view text) const;

@@ -124,6 +124,7 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_EQ(t.onReading(u'x'), u"");
     EXPECT_EQ(t.modernForms(u"雪國の會と国"), u"雪国の会と国");
     EXPECT_EQ(t.modernForm(u'鬱'), u'鬱');
+    EXPECT_EQ(t.modernForms(u"\u5FB7\u6C38\u9AD9\u6A4B"), u"徳永高橋") << "old forms outside JIS X 0208";
     EXPECT_THAT(t.readings(u'会'), ::testing::ElementsAre(u"カイ", u"エ", u"ア", u"アウ"));
     EXPECT_THAT(t.readings(u'國'), ::testing::ElementsAre(u"コク", u"クニ", u"クネ"));
 }
