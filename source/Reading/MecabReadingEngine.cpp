@@ -111,14 +111,17 @@ struct Path {
 // those that keep it.
 class Candidates {
 public:
-    void add(const String& reading)
+    void add(String reading)
     {
+        // ヶ and ヵ stand for a counter read カ (八十八ヶ所): a reading spells it.
+        std::replace_if(
+            reading.begin(), reading.end(), [](char16_t c) { return c == u'ヶ' || c == u'ヵ'; }, u'カ');
         String joined;
         for (const char16_t c : reading)
             if (c != u' ')
                 joined += c;
         if (!joined.empty() && seen_.insert(joined).second)
-            list_.push_back(reading);
+            list_.push_back(std::move(reading));
     }
     std::size_t size() const { return list_.size(); }
     bool empty() const { return list_.empty(); }
@@ -139,13 +142,14 @@ private:
             if (c != u' ')
                 joined += c;
         std::size_t at = 0;
+        const auto kana = [](char16_t c) { return isKanaCharacter(c) && !isHanCharacter(c); };
         for (std::size_t i = 0; i < run.size();) {
-            if (!isKanaCharacter(run[i])) {
+            if (!kana(run[i])) {
                 ++i;
                 continue;
             }
             std::size_t end = i;
-            while (end < run.size() && isKanaCharacter(run[end]))
+            while (end < run.size() && kana(run[end]))
                 ++end;
             at = joined.find(toKatakana(run.substr(i, end - i)), at);
             if (at == String::npos)

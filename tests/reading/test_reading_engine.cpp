@@ -223,6 +223,9 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     for (const char16_t* value : {u"海援隊", u"秋止符", u"天樂", u"月蝕會議"})
         EXPECT_TRUE(readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4).reading) << toUtf8(value);
     EXPECT_THAT(alternatives(u"秋止符"), Contains(u"シュウシフ"));
+    // ヶ is a counter a reading spells out (found by fuzzing: it was kept).
+    EXPECT_EQ(read(u"関ヶ原"), u"セキガハラ");
+    EXPECT_EQ(read(u"ヶ"), u"カ");
     // A symbol MeCab gives itself as its reading is not read (found by fuzzing).
     EXPECT_FALSE(readValue(engine(), nullptr, u"東仝", ReadingStyle::Katakana, 4).reading);
 }
