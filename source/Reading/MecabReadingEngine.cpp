@@ -262,8 +262,12 @@ void addCompoundSounds(const Path& path, Candidates& out)
     for (std::size_t j = path.tokens.size(); j-- > 1;) {
         const Token& before = path.tokens[j - 1];
         const Token& t = path.tokens[j];
-        if (before.pos0 != "名詞" || t.pos0 != "名詞" || !t.han || !before.han || t.personName() ||
-            before.personName() || t.reading.empty())
+        // A word of kana or a verb's stem before a noun of Han characters
+        // voices it too (ふたり and 酒: フタリザケ; 追い and 酒: オイザケ).
+        const bool head = (before.pos0 == "名詞" && (before.han || isKanaOnly(before.surface))) ||
+            (before.pos0 == "動詞" && before.han);
+        if (!head || t.pos0 != "名詞" || !t.han || t.personName() || before.personName() || t.reading.empty() ||
+            before.reading.empty())
             continue;
         if (const char16_t v = voiced(t.reading.front())) {
             Path variant = path;
@@ -281,6 +285,13 @@ void addCompoundSounds(const Path& path, Candidates& out)
             variant.tokens[j - 1].reading.back() = u'ッ';
             if (first >= u'ハ' && first <= u'ホ')
                 variant.tokens[j].reading.front() = static_cast<char16_t>(first + 2);
+            out.add(variant.words());
+        }
+        // A number ending in ン voices a counter of the ハ row, or makes it
+        // パ (サン and フン: サンプン; サン and ホン: サンボン).
+        if (before.pos1 == "数" && last == u'ン' && first >= u'ハ' && first <= u'ホ' && (first - u'ハ') % 3 == 0) {
+            Path variant = path;
+            variant.tokens[j].reading.front() = static_cast<char16_t>(first + 2);
             out.add(variant.words());
         }
     }
@@ -963,8 +974,8 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
         for (std::size_t j = 1; j < best.tokens.size(); ++j) {
             const Token& before = best.tokens[j - 1];
             const Token& t = best.tokens[j];
-            if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 || before.pos0 != "名詞" || !before.han ||
-                before.personName())
+            if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 || before.pos0 != "名詞" ||
+                !(before.han || isKanaOnly(before.surface)) || before.personName())
                 continue;
             const std::vector<Path> alone = s.parse(toUtf8(t.surface), 1);
             if (alone.empty() || alone.front().tokens.size() != 1)

@@ -188,6 +188,11 @@ TEST(MecabReadingEngine, ReadsNamesTitlesAndMixedValuesInEveryStyle)
                 Contains(u"グンジョウビヨリ"));
     // So does a first word whose last vowel changes in a compound.
     EXPECT_THAT(readValue(engine(), nullptr, u"雨風", ReadingStyle::Katakana, 4).alternatives, Contains(u"アマカゼ"));
+    // After a word of kana or a verb's stem, and a counter after a number.
+    EXPECT_THAT(readValue(engine(), nullptr, u"夢追い酒", ReadingStyle::Katakana, 4).alternatives,
+                Contains(u"ユメオイザケ"));
+    EXPECT_THAT(readValue(engine(), nullptr, u"三分間", ReadingStyle::Katakana, 4).alternatives,
+                Contains(u"サンプンカン"));
 }
 
 std::vector<String> alternatives(std::u16string_view value)
