@@ -142,6 +142,15 @@ String assemble(const std::vector<Piece>& pieces, const std::vector<std::size_t>
 
 // Appends the pieces of a stretch no user reading covers; false when a run
 // has no Japanese reading.
+// Kana as a reading spells it: katakana, with the counters ヵ and ヶ (and
+// their hiragana forms) spelt カ.
+String readingKana(std::u16string_view text)
+{
+    String out = toKatakana(text);
+    std::replace_if(out.begin(), out.end(), [](char16_t c) { return c == u'ヵ' || c == u'ヶ'; }, u'カ');
+    return out;
+}
+
 bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t limit, std::vector<Piece>& pieces)
 {
     std::size_t i = 0;
@@ -161,7 +170,7 @@ bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t li
         if (!japanese) {
             pieces.push_back(Piece{true, String(run), {}});
         } else if (isKanaOnly(run) && !containsHan(run)) { // ヶ and ヵ are read by the engine
-            pieces.push_back(Piece{false, {}, {toKatakana(run)}});
+            pieces.push_back(Piece{false, {}, {readingKana(run)}});
         } else {
             for (std::size_t k = 0; k < run.size();)
                 if (isSimplifiedOnly(next(run, k)))
@@ -405,7 +414,7 @@ ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16
         }
         if (i > stretch && !readStretch(engine, value.substr(stretch, i - stretch), limit, pieces))
             return result;
-        pieces.push_back(Piece{false, {}, {toKatakana(*reading)}});
+        pieces.push_back(Piece{false, {}, {readingKana(*reading)}});
         i += matched;
         stretch = i;
     }

@@ -231,6 +231,7 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // ヶ is a counter a reading spells out (found by fuzzing: it was kept).
     EXPECT_EQ(read(u"関ヶ原"), u"セキガハラ");
     EXPECT_EQ(read(u"ヶ"), u"カ");
+    EXPECT_EQ(read(u"ゖ"), u"カ");
     // A symbol MeCab gives itself as its reading is not read (found by fuzzing).
     EXPECT_FALSE(readValue(engine(), nullptr, u"東仝", ReadingStyle::Katakana, 4).reading);
 }
