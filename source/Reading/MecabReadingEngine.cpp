@@ -656,8 +656,11 @@ struct MecabReadingEngine::State {
 EnginePaths EnginePaths::system()
 {
     EnginePaths p;
+    // IPADIC first: the rules here read its parts of speech, and with UniDic
+    // (unidic-mecab 3.1.1) they read fewer names right; UniDic is used when
+    // IPADIC is missing.
     for (const char* dir :
-         {"/var/lib/mecab/dic/unidic", "/usr/share/mecab/dic/unidic", "/var/lib/mecab/dic/ipadic-utf8",
+         {"/var/lib/mecab/dic/ipadic-utf8", "/var/lib/mecab/dic/unidic", "/usr/share/mecab/dic/unidic",
           "/var/lib/mecab/dic/debian", "/usr/lib/x86_64-linux-gnu/mecab/dic/mecab-ipadic-neologd"})
         p.dictionaries.emplace_back(dir);
     p.names = "/usr/share/edict/enamdict";

@@ -1,5 +1,5 @@
 // The reading engine of the application: MeCab with its system dictionary
-// (UniDic when installed, else IPADIC), and the proper-name dictionary for
+// (IPADIC, else UniDic), and the proper-name dictionary for
 // person names. Both are opened on the first read (or by prepare()), not
 // at construction.
 #pragma once
