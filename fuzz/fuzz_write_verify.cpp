@@ -18,14 +18,13 @@
 #include <string>
 #include <string_view>
 
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
 
-#include "Bridge/Folder/AsfEdit.h"
 #include "Bridge/Folder/ByteProof.h"
-#include "Bridge/Folder/FlacEdit.h"
-#include "Bridge/Folder/Id3v23.h"
-#include "Bridge/Folder/OggEdit.h"
 #include "Bridge/Folder/TagFile.h"
+#include "Bridge/Folder/TagWriter.h"
 #include "Platform/Text.h"
 
 namespace {
@@ -115,39 +114,19 @@ std::optional<std::pair<std::size_t, std::size_t>> audioRange(Format format, std
     return std::make_pair(from, to);
 }
 
-// The edit a byte editor makes, or nullopt when none takes the file.
+// The edit a byte editor makes, or nullopt when none takes the file, with
+// the ID3v2 version the writer takes from TagLib's parse.
 std::optional<std::string> byteEdit(Format format, const std::string& bytes, Property p, const String& value)
 {
-    switch (format) {
-    case Format::Mpeg:
-    case Format::TrueAudio: {
-        if (!id3v23::startsWithTag(bytes))
-            return std::nullopt;
-        Result<std::string> edit = id3v23::setText(bytes, p, bridge::folder::toTagLib(value));
-        return edit ? std::optional<std::string>(std::move(*edit)) : std::nullopt;
-    }
-    case Format::Wav:
-    case Format::Aiff: {
-        auto edit = id3v23::setTextInChunk(bytes, format == Format::Aiff, p, bridge::folder::toTagLib(value));
-        return edit ? std::move(*edit) : std::nullopt;
-    }
-    case Format::Asf: {
-        Result<std::string> edit = asf::setText(bytes, p, value);
-        return edit ? std::optional<std::string>(std::move(*edit)) : std::nullopt;
-    }
-    case Format::Flac: {
-        auto edit = flac::setField(bytes, propertyName(p), toUtf8(value));
-        return edit ? std::move(*edit) : std::nullopt;
-    }
-    case Format::OggVorbis:
-    case Format::OggAudio:
-    case Format::Opus: {
-        std::string why;
-        return ogg::setField(bytes, propertyName(p), toUtf8(value), why);
-    }
-    default:
-        return std::nullopt;
-    }
+    auto file = TagFile::open(format,
+                              std::make_unique<TagLib::ByteVectorStream>(
+                                  TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
+                              false);
+    const TagLib::ID3v2::Tag* id3 = file->id3v2Tag();
+    const unsigned int id3Version = id3 ? id3->header()->majorVersion() : 0;
+    file.reset();
+    Result<std::optional<std::string>> edit = spliceEdit(format, id3Version, bytes, p, value);
+    return edit ? std::move(*edit) : std::nullopt;
 }
 
 // The edit TagLib makes of a copy, as the writer makes it for the formats no

@@ -63,6 +63,49 @@ std::string compare(const TagSnapshot& before, const TagSnapshot& after, Propert
 
 } // namespace
 
+Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Version, const std::string& bytes,
+                                              Property property, const String& value)
+{
+    const TagLib::String newValue = toTagLib(value);
+    const bool id3 = id3Version == 3 || id3Version == 4;
+    if ((format == Format::Mpeg || format == Format::TrueAudio) && id3) {
+        if (!id3v23::startsWithTag(bytes)) {
+            if (id3Version == 3)
+                return Failure{"the ID3v2.3 tag is not at the start of the file"};
+            return std::optional<std::string>();
+        }
+        Result<std::string> edit = id3v23::setText(bytes, property, newValue);
+        if (edit)
+            return std::optional<std::string>(std::move(*edit));
+        if (id3Version == 3)
+            return Failure{edit.reason()};
+        return std::optional<std::string>();
+    }
+    if ((format == Format::Wav || format == Format::Aiff) && id3) {
+        Result<std::optional<std::string>> edit =
+            id3v23::setTextInChunk(bytes, format == Format::Aiff, property, newValue);
+        if (!edit && id3Version == 4)
+            return std::optional<std::string>();
+        return edit;
+    }
+    if (format == Format::Asf) {
+        Result<std::string> edit = asf::setText(bytes, property, value);
+        if (!edit)
+            return Failure{edit.reason()};
+        return std::optional<std::string>(std::move(*edit));
+    }
+    if (format == Format::Flac)
+        return flac::setField(bytes, propertyName(property), toUtf8(value));
+    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus) {
+        std::string why;
+        std::optional<std::string> edit = ogg::setField(bytes, propertyName(property), toUtf8(value), why);
+        if (!edit && !why.empty())
+            return Failure{why};
+        return edit;
+    }
+    return std::optional<std::string>();
+}
+
 Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
                                    Property property, const String& value, std::string_view key)
 {
@@ -96,48 +139,14 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     }
     const TagSnapshot expected = before->snapshot();
 
-    // ID3v2.3/2.4, ASF, FLAC and Ogg Vorbis/Opus comments are edited on the
-    // bytes (see Id3v23.h, AsfEdit.h, FlacEdit.h, OggEdit.h); the rest, and a
-    // v2.4 tag the splice does not take, through TagLib.
-    std::optional<std::string> spliced;
     TagLib::ID3v2::Tag* id3 = before->id3v2Tag();
-    const unsigned int id3Version = id3 ? id3->header()->majorVersion() : 0;
-    if ((format == Format::Mpeg || format == Format::TrueAudio) && (id3Version == 3 || id3Version == 4)) {
-        if (id3Version == 3 && !id3v23::startsWithTag(*original))
-            return Failure{"the ID3v2.3 tag is not at the start of the file"};
-        if (id3v23::startsWithTag(*original)) {
-            Result<std::string> edit = id3v23::setText(*original, property, newValue);
-            if (edit)
-                spliced = std::move(*edit);
-            else if (id3Version == 3)
-                return Failure{edit.reason()};
-        }
-    } else if ((format == Format::Wav || format == Format::Aiff) && (id3Version == 3 || id3Version == 4)) {
-        Result<std::optional<std::string>> edit =
-            id3v23::setTextInChunk(*original, format == Format::Aiff, property, newValue);
-        if (edit)
-            spliced = std::move(*edit);
-        else if (id3Version == 3)
-            return Failure{edit.reason()};
-    } else if (format == Format::Asf) {
-        Result<std::string> edit = asf::setText(*original, property, value);
-        if (!edit)
-            return Failure{edit.reason()};
-        spliced = std::move(*edit);
-    } else if (format == Format::Flac) {
-        Result<std::optional<std::string>> edit = flac::setField(*original, propertyName(property), toUtf8(value));
-        if (!edit)
-            return Failure{edit.reason()};
-        spliced = std::move(*edit);
-    } else if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus) {
-        error.clear();
-        spliced = ogg::setField(*original, propertyName(property), toUtf8(value), error);
-        if (!spliced && !error.empty())
-            return Failure{error};
-    }
+    Result<std::optional<std::string>> spliced =
+        spliceEdit(format, id3 ? id3->header()->majorVersion() : 0, *original, property, value);
+    if (!spliced)
+        return Failure{spliced.reason()};
     std::string edited;
-    if (spliced) {
-        edited = std::move(*spliced);
+    if (*spliced) {
+        edited = std::move(**spliced);
     } else {
         // The snapshot is taken: the parse that made it edits the copy.
         Status set = before->setText(property, newValue);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -51,6 +52,16 @@ struct PreparedWrite {
 // with the reasons writeProperty gives.
 Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
                                    Property property, const String& value, std::string_view key = {});
+
+// The edit of `property` to `value` that a byte editor makes of `bytes`, a
+// file of `format` whose ID3v2 tag, if TagLib found one, has the major
+// version `id3Version` (0 for none): ID3v2.3/2.4 (Id3v23.h), ASF (AsfEdit.h),
+// FLAC (FlacEdit.h) and Ogg Vorbis/Opus comments (OggEdit.h). Nullopt when no
+// byte editor takes the file, which TagLib then edits (a v2.4 tag the splice
+// does not take among them); a failure, with the reason, when the editor
+// that must take it refuses.
+Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Version, const std::string& bytes,
+                                              Property property, const String& value);
 
 // Commits prepared writes as one group (fileio::CommitGroup): with an undo
 // log, every change is recorded and the records are synced once before any
