@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include <taglib/audioproperties.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
@@ -114,30 +115,42 @@ std::optional<std::pair<std::size_t, std::size_t>> audioRange(Format format, std
     return std::make_pair(from, to);
 }
 
-// The edit a byte editor makes, or nullopt when none takes the file, with
-// the ID3v2 version the writer takes from TagLib's parse.
-std::optional<std::string> byteEdit(Format format, const std::string& bytes, Property p, const String& value)
+// The edit a byte editor makes, nullopt when none takes the file, or the
+// byte editor's refusal, after which the writer writes nothing. The
+// ID3v2 version is the one the writer takes from TagLib's parse; where TagLib
+// refuses the file (the writer would not get this far) the tag header's own,
+// so that the splice still meets damaged tags.
+Result<std::optional<std::string>> byteEdit(Format format, const std::string& bytes, Property p, const String& value)
 {
     auto file = TagFile::open(format,
                               std::make_unique<TagLib::ByteVectorStream>(
                                   TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
                               false);
-    const TagLib::ID3v2::Tag* id3 = file->id3v2Tag();
-    const unsigned int id3Version = id3 ? id3->header()->majorVersion() : 0;
+    unsigned int id3Version = 0;
+    if (file->isValid()) {
+        if (const TagLib::ID3v2::Tag* id3 = file->id3v2Tag())
+            id3Version = id3->header()->majorVersion();
+    } else if (bytes.size() >= 10 && bytes.starts_with("ID3")) {
+        id3Version = static_cast<unsigned char>(bytes[3]);
+    }
     file.reset();
-    Result<std::optional<std::string>> edit = spliceEdit(format, id3Version, bytes, p, value);
-    return edit ? std::move(*edit) : std::nullopt;
+    return spliceEdit(format, id3Version, bytes, p, value);
 }
 
 // The edit TagLib makes of a copy, as the writer makes it for the formats no
-// byte editor takes.
+// byte editor takes: only of a file with an audio stream (or a module).
 std::optional<std::string> tagLibEdit(Format format, const std::string& bytes, Property p, const String& value)
 {
     auto file = TagFile::open(format,
                               std::make_unique<TagLib::ByteVectorStream>(
                                   TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
                               true);
-    if (!file->isValid() || !file->setText(p, bridge::folder::toTagLib(value)) || !file->save())
+    if (!file->isValid())
+        return std::nullopt;
+    const TagLib::AudioProperties* audio = file->file().audioProperties();
+    const bool module = format == Format::Mod || format == Format::S3m || format == Format::It || format == Format::Xm;
+    if ((!module && (!audio || audio->sampleRate() <= 0)) || !file->setText(p, bridge::folder::toTagLib(value)) ||
+        !file->save())
         return std::nullopt;
     const TagLib::ByteVector* data = static_cast<TagLib::ByteVectorStream&>(file->stream()).data();
     return std::string(data->data(), data->size());
@@ -164,7 +177,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)proveEdit(format, before, flipped, written);
     }
 
-    const std::optional<std::string> spliced = byteEdit(format, before, written, value);
+    Result<std::optional<std::string>> edit = byteEdit(format, before, written, value);
+    if (!edit)
+        return 0;
+    const std::optional<std::string>& spliced = *edit;
     const std::optional<std::string> edited = spliced ? spliced : tagLibEdit(format, before, written, value);
     if (!edited)
         return 0;
