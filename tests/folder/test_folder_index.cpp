@@ -188,5 +188,43 @@ TEST_F(LibraryIndexTest, DamagedIndexIsSetAsideWithOneLineAndMadeAnew)
     EXPECT_TRUE(lines.empty());
 }
 
+// An unreadable file's reason is kept in its row: a walk from the index names
+// it as the parse did. An index of the previous version, which kept no
+// reasons, is taken over, not set aside; only its unreadable files are parsed.
+TEST_F(LibraryIndexTest, UnreadableFilesKeepTheirReasonInTheIndex)
+{
+    add("template.flac", "a.flac", {{"ARTIST", "漢字"}});
+    library.writeFile("b.flac", "fLaC but nothing else");
+    settle();
+    std::vector<std::string> lines;
+    log::ScopedSink sink([&](std::string_view text) { lines.emplace_back(text); });
+    std::uint64_t parsed = 0;
+    const auto truth = walk(&parsed);
+    ASSERT_EQ(lines.size(), 1U);
+    const std::string named = lines[0];
+    EXPECT_THAT(named, HasSubstr("b.flac: "));
+    EXPECT_THAT(named, ::testing::Not(HasSubstr("not an audio file that parses")));
+
+    lines.clear();
+    EXPECT_EQ(walk(&parsed), truth);
+    EXPECT_EQ(parsed, 0U);
+    EXPECT_EQ(lines, std::vector{named});
+
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(LibraryIndex::fileFor(library.path()).c_str(), &handle), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(handle, "ALTER TABLE files DROP COLUMN why; PRAGMA user_version=1", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(handle);
+    lines.clear();
+    EXPECT_EQ(walk(&parsed), truth);
+    EXPECT_EQ(parsed, 1U) << "only the unreadable file is parsed again";
+    EXPECT_EQ(lines, std::vector{named}) << "and nothing is set aside";
+    lines.clear();
+    EXPECT_EQ(walk(&parsed), truth);
+    EXPECT_EQ(parsed, 0U);
+    EXPECT_EQ(lines, std::vector{named});
+}
+
 } // namespace
 } // namespace yomi::test

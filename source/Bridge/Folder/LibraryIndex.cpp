@@ -14,7 +14,9 @@ namespace yomi::bridge::folder {
 namespace {
 
 constexpr int kApplicationId = 0x796f6d69; // "yomi"
-constexpr int kSchemaVersion = 1;
+// Version 2 added the reason a file could not be read (`why`); an index of
+// version 1 is taken over by adding that column.
+constexpr int kSchemaVersion = 2;
 
 // Columns of a row, in the order of kSelect and kInsert.
 enum Column {
@@ -31,6 +33,7 @@ enum Column {
     cVideoKind,
     cText0,
     cSum = cText0 + kTextPropertyCount,
+    cWhy,
     cCount
 };
 
@@ -39,7 +42,7 @@ constexpr const char* kSchema =
     "CREATE TABLE files(path BLOB PRIMARY KEY, device INTEGER, inode INTEGER, size INTEGER,"
     " mtime_s INTEGER, mtime_ns INTEGER, ctime INTEGER, read_at INTEGER, readable INTEGER,"
     " podcast INTEGER, video_kind INTEGER, t0 BLOB, t1 BLOB, t2 BLOB, t3 BLOB, t4 BLOB, t5 BLOB,"
-    " t6 BLOB, t7 BLOB, t8 BLOB, t9 BLOB, t10 BLOB, t11 BLOB, sum INTEGER) WITHOUT ROWID;"
+    " t6 BLOB, t7 BLOB, t8 BLOB, t9 BLOB, t10 BLOB, t11 BLOB, sum INTEGER, why BLOB) WITHOUT ROWID;"
     // One index per value field, over the rows that hold a sort value.
     "CREATE INDEX by_t0 ON files(t0) WHERE length(t1) > 0;"
     "CREATE INDEX by_t2 ON files(t2) WHERE length(t3) > 0;"
@@ -50,8 +53,12 @@ constexpr const char* kSchema =
 
 constexpr const char* kSelect =
     "SELECT path, device, inode, size, mtime_s, mtime_ns, ctime, read_at, readable, podcast, video_kind,"
-    " t0, t1, t2, t3, t4, t5, t6, t7, t8, t9, t10, t11, sum FROM files ORDER BY path";
-constexpr const char* kInsert = "INSERT OR REPLACE INTO files VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    " t0, t1, t2, t3, t4, t5, t6, t7, t8, t9, t10, t11, sum, why FROM files ORDER BY path";
+constexpr const char* kInsert =
+    "INSERT OR REPLACE INTO files VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+// Version 1 to 2. Its unreadable files are read again, to learn their reasons.
+constexpr const char* kMigrateFrom1 = "BEGIN IMMEDIATE; ALTER TABLE files ADD COLUMN why BLOB;"
+                                      " DELETE FROM files WHERE readable = 0; PRAGMA user_version=2; COMMIT;";
 
 std::filesystem::path cacheFolder()
 {
@@ -68,7 +75,8 @@ void appendNumber(std::string& out, std::int64_t n)
     out.push_back(';');
 }
 
-// What the checksum covers: every field of the row.
+// What the checksum covers: every field of the row. A row without a reason
+// sums as it did before the reason was kept.
 std::uint32_t checksum(std::string_view path, const TrackValues& v, std::int64_t readAt)
 {
     std::string out(path);
@@ -86,6 +94,10 @@ std::uint32_t checksum(std::string_view path, const TrackValues& v, std::int64_t
         }
         appendNumber(out, static_cast<std::int64_t>(text->size()));
         out.append(reinterpret_cast<const char*>(text->data()), text->size() * sizeof(char16_t));
+    }
+    if (!v.openError.empty()) {
+        out.push_back('!');
+        out.append(v.openError);
     }
     return fileio::journal::crc32(out);
 }
@@ -129,6 +141,10 @@ Status exec(sqlite3* db, const char* sql)
     sqlite3_free(message);
     return failure;
 }
+
+// A schema version this code reads: its own, or version 1, which has the same
+// value columns and is taken over by kMigrateFrom1.
+bool knownVersion(std::optional<std::int64_t> version) { return version == 1 || version == kSchemaVersion; }
 
 // A single integer from a query; nullopt on any error.
 std::optional<std::int64_t> integer(sqlite3* db, const char* sql)
@@ -261,12 +277,14 @@ Status LibraryIndex::open(const std::string& rootKey)
         opened = Failure{errorOf(db_)};
     else if (*tables == 0)
         opened = makeSchema(db_, rootKey);
-    else if (*id != kApplicationId || *version != kSchemaVersion)
+    else if (*id != kApplicationId || !knownVersion(version))
         opened = Failure{"made by another version"};
     else if (storedRoot(db_) != rootKey)
         opened = Failure{"made for another folder"};
     else
         opened = exec(db_, "PRAGMA journal_mode=WAL");
+    if (opened && *tables != 0 && *version == 1)
+        opened = exec(db_, kMigrateFrom1);
     if (opened)
         opened = exec(db_, "PRAGMA synchronous=NORMAL");
     if (opened)
@@ -371,6 +389,8 @@ std::optional<IndexedFile> LibraryIndex::rowFor(std::string_view relative)
         v.videoKind = static_cast<std::int32_t>(sqlite3_column_int64(select_, cVideoKind));
         for (int i = 0; i < kTextPropertyCount; ++i)
             v.texts[i] = textOf(select_, cText0 + i);
+        if (const std::string_view why = blobOf(select_, cWhy); !why.empty())
+            v.openError = why;
         const bool intact = sqlite3_column_int64(select_, cSum) == checksum(relative, v, row.readAtNanoseconds);
         advanceReader();
         if (!intact) {
@@ -404,6 +424,8 @@ void LibraryIndex::store(std::string_view relative, const TrackValues& v, std::i
     for (int i = 0; i < kTextPropertyCount; ++i)
         bindText(insert_, cText0 + i, v.texts[i]);
     sqlite3_bind_int64(insert_, cSum + 1, checksum(relative, v, readAt));
+    if (!v.openError.empty())
+        sqlite3_bind_blob(insert_, cWhy + 1, v.openError.data(), static_cast<int>(v.openError.size()), SQLITE_STATIC);
     if (sqlite3_step(insert_) != SQLITE_DONE)
         fail(errorOf(db_));
     sqlite3_reset(insert_);
@@ -457,8 +479,7 @@ std::vector<KnownSortValue> LibraryIndex::sortValuesFor(const std::filesystem::p
         return out;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK ||
-        integer(db, "PRAGMA application_id") != kApplicationId ||
-        integer(db, "PRAGMA user_version") != kSchemaVersion) {
+        integer(db, "PRAGMA application_id") != kApplicationId || !knownVersion(integer(db, "PRAGMA user_version"))) {
         sqlite3_close_v2(db);
         return out;
     }

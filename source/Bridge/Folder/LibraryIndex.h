@@ -6,7 +6,9 @@
 // ~/.cache/yomi), named by a hash of the root's path. A row per file, keyed
 // by its relative path, holds the version that was read (device, inode, size,
 // mtime and ctime to the nanosecond), the time of that read, the file's
-// TrackValues (absent and empty texts kept apart) and a checksum.
+// TrackValues (absent and empty texts kept apart, and for a file that could
+// not be read, the reason) and a checksum. An index of the previous version,
+// which kept no reasons, is taken over: its unreadable files are read again.
 //
 // A row answers for a file only while all five identity fields match, and
 // only when the file's ctime lies at least kSettleNanoseconds before the read
