@@ -13,7 +13,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 
 #include "Bridge/Folder/Formats.h"
 #include "Bridge/Folder/LibraryIndex.h"
@@ -46,6 +48,35 @@ std::string_view trimLeft(std::string_view s)
     return s;
 }
 
+// The unreadable files a library has named in the log, with the reason it
+// gave: the walks of one library (a scan and the write-back after it) name
+// each such file once, and again only when its reason changes.
+class NamedUnreadable {
+public:
+    // True when `path` is to be named with `why`: not named yet, or named
+    // with another reason.
+    bool name(const std::string& path, const std::string& why)
+    {
+        std::lock_guard lock(mutex_);
+        auto [it, fresh] = named_.try_emplace(path, why);
+        if (fresh || it->second != why) {
+            it->second = why;
+            return true;
+        }
+        return false;
+    }
+    // The file read again: it is named the next time it cannot be.
+    void forget(const std::string& path)
+    {
+        std::lock_guard lock(mutex_);
+        named_.erase(path);
+    }
+
+private:
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::string> named_;
+};
+
 // What the tracks of one walk share; held also by the writes of a group
 // that the walk's tracks queued.
 struct Walk : std::enable_shared_from_this<Walk> {
@@ -54,6 +85,7 @@ struct Walk : std::enable_shared_from_this<Walk> {
     std::unique_ptr<LibraryIndex> index;
     bool indexClosed = false; // the walk's index transaction is over
     UndoSlot undo;
+    std::shared_ptr<NamedUnreadable> named;
     // Counts the writes made through the walk's tracks: values read before
     // a write are checked against the file before they are handed out.
     std::atomic<std::uint64_t> writes{0};
@@ -202,12 +234,12 @@ private:
         }
         if (!reported_) {
             reported_ = true;
-            if (!values_.readable) {
-                log::write(log::escapeControls(
-                               "cannot read " + walk_->root + relative_ + ": " +
-                               (values_.openError.empty() ? "not an audio file that parses" : values_.openError)),
-                           log::Priority::Warning);
-            }
+            const std::string path = walk_->root + relative_;
+            const std::string why = values_.openError.empty() ? "not an audio file that parses" : values_.openError;
+            if (values_.readable)
+                walk_->named->forget(path);
+            else if (walk_->named->name(path, why))
+                log::write(log::escapeControls("cannot read " + path + ": " + why), log::Priority::Warning);
         }
         return values_;
     }
@@ -217,18 +249,20 @@ private:
     Format format_ = Format::Mpeg;
     TrackValues values_;
     bool stale_ = true;
-    bool reported_ = false; // an unreadable file was logged in this visit
+    bool reported_ = false; // an unreadable file was named (or found named) in this visit
 };
 
 class FolderSequence final : public TrackSequence {
 public:
-    FolderSequence(std::string root, FileList files, std::unique_ptr<LibraryIndex> index, UndoSlot undo)
+    FolderSequence(std::string root, FileList files, std::unique_ptr<LibraryIndex> index, UndoSlot undo,
+                   std::shared_ptr<NamedUnreadable> named)
         : walk_(std::make_shared<Walk>(std::move(root))),
           files_(std::move(files)),
           ahead_(walk_->root, files_, index.get(), parseThreadCount(), kReadAhead, &walk_->writes)
     {
         walk_->index = std::move(index);
         walk_->undo = std::move(undo);
+        walk_->named = std::move(named);
     }
 
     ~FolderSequence() override { finish(false); }
@@ -294,7 +328,10 @@ private:
 
 class FolderPlaylist final : public Playlist {
 public:
-    FolderPlaylist(std::filesystem::path root, UndoSlot undo) : root_(std::move(root)), undo_(std::move(undo)) {}
+    FolderPlaylist(std::filesystem::path root, UndoSlot undo, std::shared_ptr<NamedUnreadable> named)
+        : root_(std::move(root)), undo_(std::move(undo)), named_(std::move(named))
+    {
+    }
     const std::filesystem::path& root() const { return root_; }
 
     std::unique_ptr<TrackSequence> tracks() override
@@ -318,18 +355,19 @@ public:
             prefix = ".";
         if (prefix.back() != '/')
             prefix.push_back('/');
-        return std::make_unique<FolderSequence>(std::move(prefix), std::move(files), std::move(index), undo_);
+        return std::make_unique<FolderSequence>(std::move(prefix), std::move(files), std::move(index), undo_, named_);
     }
 
 private:
     std::filesystem::path root_;
     UndoSlot undo_;
+    std::shared_ptr<NamedUnreadable> named_;
 };
 
 class FolderSource final : public Source {
 public:
-    FolderSource(std::filesystem::path root, UndoSlot undo)
-        : playlist_(std::make_shared<FolderPlaylist>(std::move(root), std::move(undo)))
+    FolderSource(std::filesystem::path root, UndoSlot undo, std::shared_ptr<NamedUnreadable> named)
+        : playlist_(std::make_shared<FolderPlaylist>(std::move(root), std::move(undo), std::move(named)))
     {
     }
     std::vector<std::shared_ptr<Playlist>> playlists() override { return {playlist_}; }
@@ -435,10 +473,10 @@ private:
 
 class FolderApplication final : public Application, public SortValueSource {
 public:
-    explicit FolderApplication(std::filesystem::path root)
+    FolderApplication(std::filesystem::path root, std::shared_ptr<NamedUnreadable> named)
         : root_(root),
           undo_(std::make_shared<storage::UndoLog*>(nullptr)),
-          source_(std::make_shared<FolderSource>(std::move(root), undo_))
+          source_(std::make_shared<FolderSource>(std::move(root), undo_, std::move(named)))
     {
     }
     std::vector<std::shared_ptr<Source>> sources() override { return {source_}; }
@@ -652,15 +690,26 @@ FileList listAudioFiles(const std::filesystem::path& root, std::string* error)
     return files;
 }
 
-std::shared_ptr<Application> openFolderLibrary(const std::filesystem::path& root)
+namespace {
+
+std::shared_ptr<Application> open(const std::filesystem::path& root, std::shared_ptr<NamedUnreadable> named)
 {
     fileio::recoverAfterCrash(root);
-    return std::make_shared<FolderApplication>(root);
+    return std::make_shared<FolderApplication>(root, std::move(named));
+}
+
+} // namespace
+
+std::shared_ptr<Application> openFolderLibrary(const std::filesystem::path& root)
+{
+    return open(root, std::make_shared<NamedUnreadable>());
 }
 
 ApplicationFactory registerFolderLibrary(const std::filesystem::path& root)
 {
-    return registerApplication(kMusicApplicationIdentifier, [root] { return openFolderLibrary(root); });
+    // The libraries opened by one registration name an unreadable file once.
+    return registerApplication(kMusicApplicationIdentifier,
+                               [root, named = std::make_shared<NamedUnreadable>()] { return open(root, named); });
 }
 
 } // namespace yomi::bridge::folder

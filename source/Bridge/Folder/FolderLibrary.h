@@ -21,7 +21,9 @@
 // changes after its read is caught by the write path, which writes only the
 // version it read. A file that cannot be parsed (vanished, unreadable, not
 // audio, truncated) reads as absent values, and the visit's first read of it
-// logs why. Properties: see Formats.h; a property
+// logs why, once for the library (see registerFolderLibrary): a later walk
+// (the write-back after a scan) names it again only with another reason, or
+// after it was read in between. Properties: see Formats.h; a property
 // with several values reads as its first; in a file that parses, a text
 // property whose tag the file does not hold (no frame, atom or field, no tag
 // at all) reads as the empty string, like a present empty one; "podcast" is a
@@ -113,7 +115,8 @@ FileList listAudioFiles(const std::filesystem::path& root, std::string* error = 
 std::shared_ptr<Application> openFolderLibrary(const std::filesystem::path& root);
 
 // Registers the folder library at `root` for kMusicApplicationIdentifier; the
-// library is opened anew at each lookup. Returns the factory it replaces.
+// library is opened anew at each lookup, and those libraries name each
+// unreadable file once between them. Returns the factory it replaces.
 ApplicationFactory registerFolderLibrary(const std::filesystem::path& root);
 
 } // namespace yomi::bridge::folder
