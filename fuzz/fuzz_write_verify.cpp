@@ -116,7 +116,8 @@ std::optional<std::pair<std::size_t, std::size_t>> audioRange(Format format, std
 }
 
 // The edit a byte editor makes, nullopt when none takes the file, or the
-// byte editor's refusal, after which the writer writes nothing. The
+// byte editor's refusal (or a file that holds the value already), after which
+// the writer writes nothing. The
 // ID3v2 version is the one the writer takes from TagLib's parse; where TagLib
 // refuses the file (the writer would not get this far) the tag header's own,
 // so that the splice still meets damaged tags.
@@ -127,6 +128,8 @@ Result<std::optional<std::string>> byteEdit(Format format, const std::string& by
                                   TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
                               false);
     unsigned int id3Version = 0;
+    if (file->isValid() && file->text(p) == std::optional<TagLib::String>(bridge::folder::toTagLib(value)))
+        return Failure{"the file holds the value already: the writer writes nothing"};
     if (file->isValid()) {
         if (const TagLib::ID3v2::Tag* id3 = file->id3v2Tag())
             id3Version = id3->header()->majorVersion();
