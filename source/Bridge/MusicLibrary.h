@@ -147,7 +147,9 @@ public:
         (void)change;
         (void)log;
         return {storage::RevertOutcome::Status::Failed, "this library cannot take changes back"};
-    }
+    } // The folder the library lives in, absolute and without a trailing
+    // slash, as the undo log names it; empty for a library without one.
+    virtual std::string folder() const { return {}; }
 };
 
 // The bundle identifier under which the music application is found.

@@ -174,7 +174,8 @@ int runRead(const Options& options, Streams streams)
 }
 
 // The kept undo logs, oldest first: id, start time (UTC), kind, what was
-// saved, changes made, and whether the log was completed.
+// saved, the library's folder ("-" when the log names none), changes made,
+// and whether the log was completed.
 int listUndoLogs(std::ostream& out)
 {
     for (const std::uint64_t id : storage::listSaves()) {
@@ -194,8 +195,9 @@ int listUndoLogs(std::ostream& out)
             committed += c.committed ? 1 : 0;
         out << id << '\t' << when << '\t'
             << (save->kind == storage::LogKind::Revert ? "revert of " + std::to_string(save->reverts) : "save") << '\t'
-            << log::escapeControls(save->label) << '\t' << committed << " change(s)"
-            << (save->complete ? "" : "\tinterrupted") << '\n';
+            << log::escapeControls(save->label) << '\t'
+            << (save->library.empty() ? std::string("-") : log::escapeControls(save->library)) << '\t' << committed
+            << " change(s)" << (save->complete ? "" : "\tinterrupted") << '\n';
     }
     out.flush();
     return out.good() ? kExitOk : kExitWriteFailed;
@@ -288,14 +290,15 @@ read    Reads values, one a line in the format of the list, on standard input
         Readings in $XDG_CONFIG_HOME/yomi/readings.tsv (value, a tab, reading)
         come first, for whole values and for parts of them.
 
-revert  Takes back the last Save: every file that still holds exactly what
-        that Save wrote gets its old bytes back (a sort value the Save added
-        is removed again); a file changed since, or gone, is left alone and
-        listed. Each Save keeps an undo log (the last 20 are kept) under
+revert  Takes back the library's last Save: every file that still holds
+        exactly what that Save wrote gets its old bytes back (a sort value
+        the Save added is removed again); a file changed since, or gone, is
+        left alone and listed. Each Save keeps an undo log (the last 20 are kept) under
         $XDG_STATE_HOME/yomi/undo; a revert is itself a Save that can be
         reverted, and a revert cut short is completed by the next one.
-  --list         print the kept logs: id, time, kind, field, changes
-  --save ID      take back that Save instead of the last one
+  --list         print the kept logs of every library: id, time, kind,
+                 field, library folder, changes
+  --save ID      take back that Save instead of the library's last one
 
 --library DIR   the folder of audio files; without it, the XDG music folder,
                 else ~/Music

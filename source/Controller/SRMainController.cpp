@@ -366,7 +366,7 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
     std::size_t visited = 0;
     // Every change is recorded before it is made, so that the Save can be
     // taken back; the log is made with the first change.
-    storage::UndoLog undo(storage::LogKind::Save, std::string(sortKey));
+    storage::UndoLog undo(storage::LogKind::Save, std::string(sortKey), 0, app ? app->folder() : std::string());
     if (app)
         app->setUndoLog(&undo);
     Tallies tallies;
@@ -444,21 +444,24 @@ void SRMainController::revertSave(std::uint64_t id)
 
     lastRevert_ = RevertReport{};
     RevertReport& report = lastRevert_;
+    // Opening the application first recovers what an interrupted commit
+    // left, so that every file is whole before it is compared. Without an
+    // id, the library's own newest Save is taken back.
+    const auto app = bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier);
+    const std::string folder = app ? app->folder() : std::string();
     std::optional<storage::SaveRecord> save;
-    if (const auto target = id ? std::optional<std::uint64_t>(id) : storage::saveToRevert()) {
+    if (const auto target = id ? std::optional<std::uint64_t>(id) : storage::saveToRevert(folder)) {
         save = storage::readSave(*target, report.error);
     } else {
-        report.error = "no Save to revert";
+        report.error = folder.empty() ? "no Save to revert" : "no Save of the library " + folder + " to revert";
     }
-    // Opening the application first recovers what an interrupted commit
-    // left, so that every file is whole before it is compared.
-    const auto app = save ? bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier) : nullptr;
     if (save && !app)
         report.error = "the music library is not available";
     if (save && app) {
         report.found = true;
         report.saveId = save->id;
-        storage::UndoLog undo(storage::LogKind::Revert, save->label, save->id);
+        storage::UndoLog undo(storage::LogKind::Revert, save->label, save->id,
+                              save->library.empty() ? folder : save->library);
         // Newest first: two changes of one file unwind in the reverse order
         // of their making.
         for (auto it = save->changes.rbegin(); it != save->changes.rend(); ++it) {

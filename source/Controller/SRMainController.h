@@ -201,7 +201,8 @@ public:
     // empty as it is: it only fills in empty ones.
     bool fillOnlyEmpty = false;
 
-    // Takes back one Save (0: the last one) through the music application:
+    // Takes back one Save (0: the last one of the music application's library,
+    // see storage::saveToRevert) through the music application:
     // every change of its log, newest first, is put back where the track still
     // holds what the Save wrote, and left alone (and listed) where it does
     // not. Logged like a Save, change lines and failure lines; the revert has

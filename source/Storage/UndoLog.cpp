@@ -450,6 +450,9 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
         if (type == kHeader) {
             std::uint64_t kind = 0;
             headed = in.get(kind, 1) && in.get(save.reverts, 8) && in.bytes(save.label) && in.getAs(save.started, 8);
+            // The library's folder came later: older headers end before it.
+            if (headed && !in.atEnd())
+                headed = in.bytes(save.library);
             save.kind = kind == 1 ? LogKind::Revert : LogKind::Save;
         } else if (type == kChange) {
             std::size_t index = 0;
@@ -481,22 +484,44 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
     return save;
 }
 
-std::optional<std::uint64_t> saveToRevert()
+namespace {
+
+bool isUnder(const std::string& path, const std::string& folder)
+{
+    return path.size() > folder.size() && path.starts_with(folder) &&
+        (folder.ends_with('/') || path[folder.size()] == '/');
+}
+
+bool belongsTo(const SaveRecord& save, const std::string& library)
+{
+    if (!save.library.empty())
+        return save.library == library;
+    return !save.changes.empty() && std::all_of(save.changes.begin(), save.changes.end(), [&](const Change& c) {
+        return isUnder(c.path, library);
+    });
+}
+
+} // namespace
+
+std::optional<std::uint64_t> saveToRevert(const std::string& library)
 {
     const std::vector<std::uint64_t> ids = listSaves();
-    if (ids.empty())
-        return std::nullopt;
-    std::string error;
-    const auto newest = readSave(ids.back(), error);
-    if (newest && newest->kind == LogKind::Revert && !newest->complete)
-        return newest->reverts;
-    return ids.back();
+    for (auto id = ids.rbegin(); id != ids.rend(); ++id) {
+        std::string error;
+        const auto save = readSave(*id, error);
+        if (!library.empty() && (!save || !belongsTo(*save, library)))
+            continue;
+        if (save && save->kind == LogKind::Revert && !save->complete)
+            return save->reverts;
+        return *id;
+    }
+    return std::nullopt;
 }
 
 // --- Writing ---
 
-UndoLog::UndoLog(LogKind kind, std::string label, std::uint64_t reverts)
-    : kind_(kind), label_(std::move(label)), reverts_(reverts)
+UndoLog::UndoLog(LogKind kind, std::string label, std::uint64_t reverts, std::string library)
+    : kind_(kind), label_(std::move(label)), reverts_(reverts), library_(std::move(library))
 {
 }
 
@@ -539,6 +564,7 @@ bool UndoLog::open(std::string& error)
             std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
                 .count()),
         8);
+    putBytes(p, library_);
     if (!append(encode(kHeader, p), true, error))
         return false;
     // The log must outlive a power loss as surely as the changes it describes.

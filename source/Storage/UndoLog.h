@@ -104,6 +104,7 @@ struct SaveRecord {
     LogKind kind = LogKind::Save;
     std::uint64_t reverts = 0;   // for a revert: the id of the Save it takes back
     std::string label;           // what was saved, e.g. the sort key
+    std::string library;         // the library's folder; empty for one without, and in older logs
     std::int64_t started = 0;    // seconds since the epoch
     bool complete = false;       // ended normally (no crash part way)
     std::vector<Change> changes; // in the order they were recorded
@@ -122,15 +123,19 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error);
 
 // The Save that "revert the last Save" takes back: the newest log's, except
 // that a revert cut short by a crash is completed by taking back its Save
-// again. nullopt when there is no log.
-std::optional<std::uint64_t> saveToRevert();
+// again. Given a library folder, only the logs of that library count: those
+// that name it, and the older ones that name none but whose files all lie
+// under it. nullopt when there is no such log.
+std::optional<std::uint64_t> saveToRevert(const std::string& library = {});
 
 // The log of one Save being made. Nothing is written until the first change is
 // recorded, so that a Save that changes nothing leaves no log. One writer, on
 // one thread.
 class UndoLog {
 public:
-    UndoLog(LogKind kind, std::string label, std::uint64_t reverts = 0);
+    // `library` is the folder of the library the changes are made in (empty
+    // for a library without one).
+    UndoLog(LogKind kind, std::string label, std::uint64_t reverts = 0, std::string library = {});
     ~UndoLog();
     UndoLog(const UndoLog&) = delete;
     UndoLog& operator=(const UndoLog&) = delete;
@@ -161,6 +166,7 @@ private:
     LogKind kind_;
     std::string label_;
     std::uint64_t reverts_;
+    std::string library_;
     int fd_ = -1;
     std::uint64_t id_ = 0;
     std::size_t recorded_ = 0;

@@ -398,8 +398,8 @@ TEST_F(CliRevert, RevertTakesBackTheLastApplyAndListsTheLogs)
                 HasSubstr("Reverted Save 1: 4 tracks; 1 changed since, left alone (this revert is save 2)"));
 
     EXPECT_EQ(runCli({"revert", "--list"}), kExitOk);
-    EXPECT_THAT(out_.str(), HasSubstr("\tsave\tsortArtist\t5 change(s)\n"));
-    EXPECT_THAT(out_.str(), HasSubstr("\trevert of 1\tsortArtist\t4 change(s)\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("\tsave\tsortArtist\t-\t5 change(s)\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("\trevert of 1\tsortArtist\t-\t4 change(s)\n"));
     EXPECT_EQ(runCli({"revert", "--save", "9", "--no-console"}), kExitUsage);
     EXPECT_THAT(err_.str(), HasSubstr("no save 9"));
 }

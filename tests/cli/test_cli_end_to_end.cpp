@@ -553,6 +553,33 @@ TEST_F(CliEndToEnd, UnreadableFilesAreNamedAndCounted)
     }
 }
 
+// A plain revert takes back the newest Save of the library it is given, not
+// a later one of another library; the list names each Save's library.
+TEST_F(CliEndToEnd, RevertTakesBackTheLibrarysOwnLastSave)
+{
+    makeStandardLibrary();
+    const auto before = snapshot();
+    const fs::path other = root_ / "other";
+    fs::copy(library_, other, fs::copy_options::recursive);
+    for (const fs::path& folder : {library_, other}) {
+        const Result r = cli({"apply", "--field", "artist", "--library=" + folder.string(), "--copy", "--no-console"});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    const std::string otherAfterSave = readBytes(other / "09.mp3");
+    ASSERT_NE(otherAfterSave, before.at("09.mp3"));
+
+    const Result r = cli({"revert", lib(), "--no-console"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("Reverted Save 1:"));
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(readBytes(other / "09.mp3"), otherAfterSave);
+
+    const Result list = cli({"revert", "--list"});
+    EXPECT_THAT(list.out, HasSubstr("\tsave\tsortArtist\t" + library_.string() + "\t"));
+    EXPECT_THAT(list.out, HasSubstr("\tsave\tsortArtist\t" + other.string() + "\t"));
+    EXPECT_THAT(list.out, HasSubstr("\trevert of 1\tsortArtist\t" + library_.string() + "\t"));
+}
+
 // A library folder the user may not read is an error, not an empty library.
 // Root reads any folder, so the run drops to nobody where it can.
 TEST_F(CliEndToEnd, UnreadableLibraryFolderIsStatus2)

@@ -10,7 +10,9 @@
 #include "Bridge/MemoryLibrary.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
+#include "Storage/RecordFrame.h"
 #include "Storage/UndoLog.h"
+#include "support/AudioFixtures.h"
 #include "support/RecordingLauncher.h"
 #include "support/StateHome.h"
 #include "support/WindowFakes.h"
@@ -134,6 +136,45 @@ TEST_F(UndoLogTest, KeepsTheLastTwentySavesAndWritesNoneForNoChange)
     ASSERT_EQ(ids.size(), storage::kKeptSaves);
     EXPECT_EQ(ids.front(), 6u);
     EXPECT_EQ(ids.back(), 25u);
+}
+
+// Each log names its library; the last Save of a library is its own newest
+// one. A log written before logs named their library still reads, and counts
+// for the library that holds all its files.
+TEST_F(UndoLogTest, TheLastSaveOfALibraryIsItsOwn)
+{
+    const auto save = [&](std::string library, std::string path) {
+        storage::UndoLog log(storage::LogKind::Save, "sortArtist", 0, std::move(library));
+        std::string error;
+        EXPECT_TRUE(log.record(change(std::move(path), u"", u"x"), error)) << error;
+    };
+    save("/lib/a", "/lib/a/1.mp3");
+    save("", "/lib/a/2.mp3");
+    save("/lib/b", "/lib/a/3.mp3");
+    // The second log as an older version wrote it: its header ends before
+    // the library's (empty) name.
+    const auto file = storage::undoFolder() / "save-00000002.undo";
+    const std::string bytes = test::readBytes(file);
+    std::string_view rest = bytes;
+    const auto header = storage::frame::next(rest, "YUN1");
+    ASSERT_TRUE(header);
+    const std::string_view payload = header->payload.substr(0, header->payload.size() - 4);
+    test::writeBytes(file, storage::frame::encode("YUN1", header->type, payload) + std::string(rest));
+
+    std::string error;
+    const auto old = storage::readSave(2, error);
+    ASSERT_TRUE(old) << error;
+    EXPECT_EQ(old->library, "");
+    EXPECT_TRUE(old->complete);
+    ASSERT_EQ(old->changes.size(), 1u);
+    EXPECT_EQ(storage::readSave(3, error)->library, "/lib/b");
+
+    EXPECT_EQ(storage::saveToRevert(), 3u);
+    EXPECT_EQ(storage::saveToRevert("/lib/b"), 3u);
+    EXPECT_EQ(storage::saveToRevert("/lib/a"), 2u);
+    EXPECT_EQ(storage::saveToRevert("/lib"), 2u);
+    EXPECT_EQ(storage::saveToRevert("/lib/a/1"), std::nullopt);
+    EXPECT_EQ(storage::saveToRevert("/lib/c"), std::nullopt);
 }
 
 class RevertTest : public ::testing::Test {

@@ -490,6 +490,14 @@ public:
     {
         return storage::revertFileChange(change, log);
     }
+    std::string folder() const override
+    {
+        std::error_code ec;
+        std::string path = std::filesystem::absolute(root_, ec).lexically_normal().string();
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        return path;
+    }
 
 private:
     std::filesystem::path root_;
