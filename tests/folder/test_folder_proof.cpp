@@ -7,6 +7,7 @@
 
 #include "Bridge/Folder/ByteProof.h"
 #include "Bridge/Folder/Precheck.h"
+#include "Bridge/Folder/TagWriter.h"
 #include "folder/FolderHelpers.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
@@ -151,6 +152,25 @@ TEST_F(DamagedFiles, AnOggCommentThatOutgrowsItsPagesIsPagedAnew)
         const auto tags = readWithMutagen(file);
         EXPECT_EQ(tags.at("ARTISTSORT"), value) << ext;
         EXPECT_EQ(tags.at("COMPOSER"), "Dvořák") << ext;
+    }
+}
+
+// The Ogg editor keeps the audio pages as they are, so it refuses a stream
+// whose page claims to continue a packet that ended, as the proof would.
+TEST_F(DamagedFiles, AnOggPageContinuingNoPacketIsNotEdited)
+{
+    for (const char* ext : {"ogg", "opus"}) {
+        const auto file = library.copyTemplate(std::string("template.") + ext, std::string("track.") + ext);
+        const Format format = *bridge::folder::formatForName(file.filename().string());
+        std::string bytes = readBytes(file);
+        const auto edit = bridge::folder::spliceEdit(format, 0, bytes, Property::SortArtist, u"x");
+        ASSERT_TRUE(edit && *edit) << ext;
+        EXPECT_EQ(proveEdit(format, bytes, **edit, Property::SortArtist), "") << ext;
+
+        bytes[bytes.rfind("OggS") + 5] |= 1;
+        const auto refused = bridge::folder::spliceEdit(format, 0, bytes, Property::SortArtist, u"x");
+        ASSERT_FALSE(refused) << ext;
+        EXPECT_EQ(refused.reason(), "the Ogg pages do not parse") << ext;
     }
 }
 

@@ -91,34 +91,33 @@ std::string paginate(const std::vector<std::string>& packets, std::uint32_t seri
 
 } // namespace
 
-std::optional<std::string> setField(const std::string& bytes, std::string_view name, std::string_view value,
-                                    std::string& why)
+Result<std::optional<std::string>> setField(const std::string& bytes, std::string_view name, std::string_view value)
 {
     const std::string_view b(bytes);
-    why = "the Ogg pages do not parse";
+    const Failure unparsed{"the Ogg pages do not parse"};
+    const std::optional<std::string> notEdited; // left to TagLib
     std::vector<Page> pages;
     for (std::size_t pos = 0; pos < b.size();) {
         if (b.size() - pos < kPageHeader || b.substr(pos, 4) != "OggS" || b[pos + 4] != '\0' ||
             pages.size() >= kMaxPages)
-            return std::nullopt;
+            return unparsed;
         const std::size_t segments = static_cast<unsigned char>(b[pos + 26]);
         if (b.size() - pos - kPageHeader < segments)
-            return std::nullopt;
+            return unparsed;
         std::size_t size = kPageHeader + segments;
         for (std::size_t i = 0; i < segments; ++i)
             size += static_cast<unsigned char>(b[pos + kPageHeader + i]);
         if (size > b.size() - pos)
-            return std::nullopt;
+            return unparsed;
         pages.push_back({pos, size, segments, pos + kPageHeader + segments});
         pos += size;
     }
-    why.clear();
     if (pages.empty())
-        return std::nullopt;
+        return notEdited;
     const std::uint32_t serial = le32(b, pages[0].at + 14);
     for (const Page& page : pages) {
         if (le32(b, page.at + 14) != serial)
-            return std::nullopt; // chained or multiplexed
+            return notEdited; // chained or multiplexed
     }
 
     // The header packets, each on pages of its own but for the ones that
@@ -130,18 +129,18 @@ std::optional<std::string> setField(const std::string& bytes, std::string_view n
     for (; headerPages < pages.size() && (wanted == 0 || packets.size() < wanted || open); ++headerPages) {
         const Page& page = pages[headerPages];
         if (((b[page.at + 5] & 1) != 0) != open)
-            return std::nullopt;
+            return notEdited;
         // Header pages carry no position: a page that does is not one.
         const std::uint64_t granule = le32(b, page.at + 6) | (std::uint64_t(le32(b, page.at + 10)) << 32);
         if (granule != 0 && granule != kNoPacketEnds)
-            return std::nullopt;
+            return notEdited;
         std::size_t at = page.body;
         for (std::size_t i = 0; i < page.segments; ++i) {
             const std::size_t lace = static_cast<unsigned char>(b[page.at + kPageHeader + i]);
             if (!open)
                 packets.emplace_back();
             if (wanted != 0 && packets.size() > wanted)
-                return std::nullopt; // audio shares the last header page
+                return notEdited; // audio shares the last header page
             packets.back().append(b.substr(at, lace));
             open = lace == 255;
             at += lace;
@@ -152,25 +151,30 @@ std::optional<std::string> setField(const std::string& bytes, std::string_view n
             else if (packets[0].starts_with("OpusHead"))
                 wanted = 2;
             else
-                return std::nullopt;
+                return notEdited;
             if (packets.size() != 1 || headerPages != 0)
-                return std::nullopt;
+                return notEdited;
         }
     }
     if (wanted == 0 || packets.size() != wanted || open)
-        return std::nullopt;
+        return notEdited;
+    // The later pages are kept as they are: each must continue a packet
+    // exactly when the page before left one open.
+    for (std::size_t i = headerPages; i < pages.size(); ++i) {
+        const Page& page = pages[i];
+        if (((b[page.at + 5] & 1) != 0) != open)
+            return unparsed;
+        if (page.segments != 0)
+            open = static_cast<unsigned char>(b[page.at + kPageHeader + page.segments - 1]) == 255;
+    }
 
     const std::size_t prefix = wanted == 3 ? 7 : 8;
     const std::string_view magic = wanted == 3 ? std::string_view("\x03vorbis") : std::string_view("OpusTags");
-    if (!packets[1].starts_with(magic)) {
-        why = "the Ogg stream's comment packet is not recognised";
-        return std::nullopt;
-    }
+    if (!packets[1].starts_with(magic))
+        return Failure{"the Ogg stream's comment packet is not recognised"};
     const auto comment = flac::editComment(std::string_view(packets[1]).substr(prefix), name, value);
-    if (!comment) {
-        why = "malformed Vorbis comment";
-        return std::nullopt;
-    }
+    if (!comment)
+        return Failure{"malformed Vorbis comment"};
     packets[1] = std::string(magic) + *comment;
     packets.erase(packets.begin());
 
@@ -190,7 +194,7 @@ std::optional<std::string> setField(const std::string& bytes, std::string_view n
             checksum(out, at, pages[i].size);
         }
     }
-    return out;
+    return std::optional<std::string>(std::move(out));
 }
 
 } // namespace yomi::bridge::folder::ogg

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "Platform/Result.h"
+
 namespace yomi::bridge::folder::ogg {
 
 // The file with the field `name` (upper-case ASCII) set to `value` (UTF-8),
@@ -17,11 +19,9 @@ namespace yomi::bridge::folder::ogg {
 // the first (the comment, and Vorbis's setup packet) are paged anew; every
 // later page of the stream keeps its bytes but its sequence number, moved by
 // the change in the number of header pages, and its checksum made again.
-// nullopt with an empty `why` for a file this code does not edit (not Vorbis
-// or Opus, more than one logical stream, header packets that share a page
-// with audio); nullopt with the reason when the pages or the comment do not
-// parse.
-std::optional<std::string> setField(const std::string& bytes, std::string_view name, std::string_view value,
-                                    std::string& why);
+// Nullopt for a file this code does not edit (not Vorbis or Opus, more than
+// one logical stream, header packets that share a page with audio); a
+// failure, with the reason, when the pages or the comment do not parse.
+Result<std::optional<std::string>> setField(const std::string& bytes, std::string_view name, std::string_view value);
 
 } // namespace yomi::bridge::folder::ogg

@@ -96,13 +96,8 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
     }
     if (format == Format::Flac)
         return flac::setField(bytes, propertyName(property), toUtf8(value));
-    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus) {
-        std::string why;
-        std::optional<std::string> edit = ogg::setField(bytes, propertyName(property), toUtf8(value), why);
-        if (!edit && !why.empty())
-            return Failure{why};
-        return edit;
-    }
+    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus)
+        return ogg::setField(bytes, propertyName(property), toUtf8(value));
     return std::optional<std::string>();
 }
 
