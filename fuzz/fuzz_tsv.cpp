@@ -13,9 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace yomi;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::string error;
-    const auto assignments = cli::parseAssignments(text, &error);
-    if (!assignments && error.empty())
+    const auto assignments = cli::parseAssignments(text);
+    if (!assignments && assignments.reason().empty())
         std::abort();
 
     const auto field = cli::unescapeField(text);
@@ -25,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // not the value's.)
     if (field && !field->starts_with(u'\uFEFF')) {
         const std::string line = cli::formatListLine(*field, *field);
-        const auto again = cli::parseAssignments(line, &error);
+        const auto again = cli::parseAssignments(line);
         if (field->find(u'\0') != String::npos) {
-            if (again || error != "line 1: a sort value cannot hold a NUL character")
+            if (again || again.reason() != "line 1: a sort value cannot hold a NUL character")
                 std::abort();
         } else if (!again || again->size() != 1 || (*again)[0].value != *field || (*again)[0].sort != *field) {
             std::abort();

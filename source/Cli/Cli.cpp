@@ -146,10 +146,9 @@ int runRead(const Options& options, Streams streams)
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        std::string why;
-        auto value = unescapeField(line, &why);
+        Result<String> value = unescapeField(line);
         if (!value) {
-            streams.err << "yomi-cli: standard input: line " << number << ": " << why << '\n';
+            streams.err << "yomi-cli: standard input: line " << number << ": " << value.reason() << '\n';
             return kExitUsage;
         }
         values.push_back(std::move(*value));
@@ -592,13 +591,9 @@ std::optional<char32_t> hexAt(std::string_view field, std::size_t i, std::size_t
 
 } // namespace
 
-std::optional<String> unescapeField(std::string_view field, std::string* error)
+Result<String> unescapeField(std::string_view field)
 {
-    auto fail = [&](std::string why) -> std::optional<String> {
-        if (error)
-            *error = std::move(why);
-        return std::nullopt;
-    };
+    auto fail = [](std::string why) { return Failure{std::move(why)}; };
     if (!isValidUtf8(field))
         return fail("not valid UTF-8");
     String out;
@@ -661,7 +656,7 @@ std::string formatListLine(std::u16string_view value, std::u16string_view sort)
     return escapeField(value) + '\t' + escapeField(sort) + '\n';
 }
 
-std::optional<std::vector<SortAssignment>> parseAssignments(std::string_view text, std::string* error)
+Result<std::vector<SortAssignment>> parseAssignments(std::string_view text)
 {
     std::vector<SortAssignment> result;
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -678,23 +673,18 @@ std::optional<std::vector<SortAssignment>> parseAssignments(std::string_view tex
             line.remove_suffix(1);
         if (line.empty())
             continue;
-        auto fail = [&](const std::string& why) -> std::optional<std::vector<SortAssignment>> {
-            if (error)
-                *error = "line " + std::to_string(number) + ": " + why;
-            return std::nullopt;
-        };
+        auto fail = [&](const std::string& why) { return Failure{"line " + std::to_string(number) + ": " + why}; };
         const std::size_t tab = line.find('\t');
         if (tab == std::string_view::npos)
             return fail("no tab between value and sort value");
         if (line.find('\t', tab + 1) != std::string_view::npos)
             return fail("more than one tab (write \\t for a tab inside a value)");
-        std::string why;
-        auto value = unescapeField(line.substr(0, tab), &why);
+        Result<String> value = unescapeField(line.substr(0, tab));
         if (!value)
-            return fail(why);
-        auto sort = unescapeField(line.substr(tab + 1), &why);
+            return fail(value.reason());
+        Result<String> sort = unescapeField(line.substr(tab + 1));
         if (!sort)
-            return fail(why);
+            return fail(sort.reason());
         if (sort->find(u'\0') != String::npos)
             return fail("a sort value cannot hold a NUL character");
         result.push_back(SortAssignment{number, std::move(*value), std::move(*sort)});
@@ -728,11 +718,10 @@ std::unique_ptr<ApplyInput> readApplyInput(const Options& options, Streams strea
             streams.err << "yomi-cli: " << text.reason() << '\n';
             return nullptr;
         }
-        std::string error;
-        auto parsed = parseAssignments(*text, &error);
+        Result<std::vector<SortAssignment>> parsed = parseAssignments(*text);
         if (!parsed) {
             const std::string name = options.fromPath == "-" ? "standard input" : options.fromPath;
-            streams.err << "yomi-cli: " << name << ": " << error << "; nothing written\n";
+            streams.err << "yomi-cli: " << name << ": " << parsed.reason() << "; nothing written\n";
             return nullptr;
         }
         input->assignments = std::move(*parsed);

@@ -62,10 +62,10 @@ std::string usageText();
 // becomes U+FFFD).
 std::string escapeField(std::u16string_view value);
 
-// The inverse of escapeField. Nullopt, with the reason in `error`, for a
-// backslash followed by anything but \, t, n or r, a raw tab or line feed, or
-// text that is not valid UTF-8.
-std::optional<String> unescapeField(std::string_view field, std::string* error = nullptr);
+// The inverse of escapeField. Fails, with the reason, for a backslash
+// followed by anything but \, t, n or r, a raw tab or line feed, or text that
+// is not valid UTF-8.
+Result<String> unescapeField(std::string_view field);
 
 // One line of the list: value, tab, sort value, line feed.
 std::string formatListLine(std::u16string_view value, std::u16string_view sort);
@@ -79,8 +79,8 @@ struct SortAssignment {
 
 // Parses a whole TSV text: one assignment a line, value and sort value
 // separated by one tab; empty lines are skipped and a line may end in CR LF.
-// Nullopt, with "line N: reason" in `error`, when any line is malformed.
-std::optional<std::vector<SortAssignment>> parseAssignments(std::string_view text, std::string* error);
+// Fails, with "line N: reason", when any line is malformed.
+Result<std::vector<SortAssignment>> parseAssignments(std::string_view text);
 
 // Makes the music library reachable under the music application's bundle
 // identifier for as long as the returned holder lives. A null holder means

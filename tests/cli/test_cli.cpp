@@ -128,12 +128,11 @@ TEST(CliTsv, EscapingRoundTrips)
     for (const String& v : values) {
         const std::string escaped = escapeField(v);
         EXPECT_EQ(escaped.find_first_of("\t\n\r"), std::string::npos) << escaped;
-        EXPECT_EQ(unescapeField(escaped), v) << escaped;
+        EXPECT_EQ(unescapeField(escaped).value(), v) << escaped;
 
         // Through a whole list line and the input parser.
-        std::string error;
-        const auto parsed = parseAssignments(formatListLine(v, v + u"\t"), &error);
-        ASSERT_TRUE(parsed) << error;
+        const auto parsed = parseAssignments(formatListLine(v, v + u"\t"));
+        ASSERT_TRUE(parsed) << parsed.reason();
         ASSERT_EQ(parsed->size(), 1u);
         EXPECT_EQ(parsed->front().value, v);
         EXPECT_EQ(parsed->front().sort, v + u"\t");
@@ -149,7 +148,7 @@ TEST(CliTsv, TerminalControlsAreEscapedAndReadBack)
         u"\x1B]0;x\x07\u0085\u009B31m\u2028\u2029\u202E\u2066\u2069\x7F" + String(1, u'\0') + u"\u685c";
     const std::string escaped = escapeField(hostile);
     EXPECT_EQ(escaped, "\\x1B]0;x\\x07\\u0085\\u009B31m\\u2028\\u2029\\u202E\\u2066\\u2069\\x7F\\x00\xE6\xA1\x9C");
-    EXPECT_EQ(unescapeField(escaped), hostile);
+    EXPECT_EQ(unescapeField(escaped).value(), hostile);
 }
 
 TEST(CliTsv, ControlCharactersMustBeEscapes)
@@ -164,17 +163,16 @@ TEST(CliTsv, ControlCharactersMustBeEscapes)
         {"a\t\\uD800\n", "line 1: \\u needs four hexadecimal digits"},
     };
     for (const auto& [text, message] : cases) {
-        std::string error;
-        EXPECT_FALSE(parseAssignments(text, &error)) << text;
-        EXPECT_THAT(error, HasSubstr(message)) << text;
+        const auto parsed = parseAssignments(text);
+        ASSERT_FALSE(parsed) << text;
+        EXPECT_THAT(parsed.reason(), HasSubstr(message)) << text;
     }
 }
 
 TEST(CliTsv, ParsesLinesWithNumbersBomAndCrlf)
 {
-    std::string error;
-    const auto parsed = parseAssignments("\xEF\xBB\xBF\xE6\xA1\x9C\tsakura\r\n\n\r\nB\\tC\t\r\n", &error);
-    ASSERT_TRUE(parsed) << error;
+    const auto parsed = parseAssignments("\xEF\xBB\xBF\xE6\xA1\x9C\tsakura\r\n\n\r\nB\\tC\t\r\n");
+    ASSERT_TRUE(parsed) << parsed.reason();
     ASSERT_EQ(parsed->size(), 2u);
     EXPECT_EQ((*parsed)[0].lineNumber, 1u);
     EXPECT_EQ((*parsed)[0].value, u"\u685c");
@@ -192,9 +190,9 @@ TEST(CliTsv, MalformedLinesNameTheLine)
         {"a\xC3\tb\n", "line 1: not valid UTF-8"},       {"a\t\xED\xA0\x80\n", "line 1: not valid UTF-8"},
     };
     for (const auto& [text, message] : cases) {
-        std::string error;
-        EXPECT_FALSE(parseAssignments(text, &error)) << text;
-        EXPECT_THAT(error, HasSubstr(message)) << text;
+        const auto parsed = parseAssignments(text);
+        ASSERT_FALSE(parsed) << text;
+        EXPECT_THAT(parsed.reason(), HasSubstr(message)) << text;
     }
 }
 
