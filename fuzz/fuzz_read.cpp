@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto format = static_cast<Format>(data[0] % (static_cast<int>(Format::Xm) + 1));
     const TagLib::ByteVector bytes(reinterpret_cast<const char*>(data) + 1, static_cast<unsigned int>(size - 1));
     for (const bool audio : {false, true}) {
-        auto file = TagFile::open(format, std::make_unique<TagLib::ByteVectorStream>(bytes), audio);
+        auto file = TagFile::open(format, std::make_unique<MemoryStream>(bytes), audio);
         if (!file->isValid())
             continue;
         for (int i = 0; i < kTextPropertyCount; ++i)
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)file->snapshot();
         if (file->setText(Property::SortArtist, TagLib::String(L"\u3042")).ok() && file->save().ok()) {
             const TagLib::ByteVector* edited = static_cast<TagLib::ByteVectorStream&>(file->stream()).data();
-            auto again = TagFile::open(format, std::make_unique<TagLib::ByteVectorStream>(*edited), true);
+            auto again = TagFile::open(format, std::make_unique<MemoryStream>(*edited), true);
             if (again->isValid())
                 (void)again->text(Property::SortArtist);
         }

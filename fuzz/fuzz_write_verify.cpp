@@ -123,10 +123,9 @@ std::optional<std::pair<std::size_t, std::size_t>> audioRange(Format format, std
 // so that the splice still meets damaged tags.
 Result<std::optional<std::string>> byteEdit(Format format, const std::string& bytes, Property p, const String& value)
 {
-    auto file = TagFile::open(format,
-                              std::make_unique<TagLib::ByteVectorStream>(
-                                  TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
-                              false);
+    auto file = TagFile::open(
+        format, std::make_unique<MemoryStream>(TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
+        false);
     unsigned int id3Version = 0;
     if (file->isValid() && file->text(p) == std::optional<TagLib::String>(bridge::folder::toTagLib(value)))
         return Failure{"the file holds the value already: the writer writes nothing"};
@@ -144,10 +143,9 @@ Result<std::optional<std::string>> byteEdit(Format format, const std::string& by
 // byte editor takes: only of a file with an audio stream (or a module).
 std::optional<std::string> tagLibEdit(Format format, const std::string& bytes, Property p, const String& value)
 {
-    auto file = TagFile::open(format,
-                              std::make_unique<TagLib::ByteVectorStream>(
-                                  TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
-                              true);
+    auto file = TagFile::open(
+        format, std::make_unique<MemoryStream>(TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
+        true);
     if (!file->isValid())
         return std::nullopt;
     const TagLib::AudioProperties* audio = file->file().audioProperties();

@@ -174,6 +174,26 @@ TEST_F(DamagedFiles, AnOggPageContinuingNoPacketIsNotEdited)
     }
 }
 
+// TagLib, asked to put back an APE tag whose footer points past the end of
+// the file, would move a negative number of bytes (found by
+// fuzz_write_verify): the write is refused and the file kept.
+TEST_F(DamagedFiles, AnApeTagPointingPastTheEndIsNotWritten)
+{
+    const std::string bytes(
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xfe\xff\xff"
+        "\xff\x00\x00\x00\x00\x00\xff\xff\xff\xff\x00\x00\x00\x00\x00\x00\x1f\x04\x33\x44\x4d\x49\x00\xe4"
+        "APETAGEX\x00\x00\x00\x00\x40\x00\x00\x00\x00\x00\xe0\x00\x00\x02\x92\x81\xff\xff\xff\xff\xff"
+        "\xfe\xc1\x00",
+        82);
+    const auto file = library.writeFile("bad.mpc", bytes);
+    withTrack(library.path(), 0, [](bridge::Track& track) {
+        const auto result = track.setValue(u"やまだ たろう", "artist");
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.reason, "TagLib would write the tag past the end of the file");
+    });
+    EXPECT_EQ(readBytes(file), bytes);
+}
+
 TEST_F(DamagedFiles, AnMp4ItemWithADamagedDataAtomIsKeptOrTheWriteRefused)
 {
     const auto file = library.copyTemplate("template.m4a", "track.m4a");

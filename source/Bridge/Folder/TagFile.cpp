@@ -664,6 +664,16 @@ Status TagFile::setId3Text(Property p, const TagLib::String& value)
     return {};
 }
 
+void MemoryStream::insert(const TagLib::ByteVector& data, unsigned long start, unsigned long replace)
+{
+    const auto size = static_cast<unsigned long>(length());
+    if (start > size || replace > size - start) {
+        refused_ = true;
+        return;
+    }
+    TagLib::ByteVectorStream::insert(data, start, replace);
+}
+
 Status TagFile::save()
 {
     using namespace TagLib;
@@ -687,6 +697,8 @@ Status TagFile::save()
     }
     if (!ok)
         return Failure{"TagLib could not render the tag"};
+    if (const auto* memory = dynamic_cast<const MemoryStream*>(stream_.get()); memory && memory->refused())
+        return Failure{"TagLib would write the tag past the end of the file"};
     return {};
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <taglib/tbytevector.h>
+#include <taglib/tbytevectorstream.h>
 #include <taglib/tfile.h>
 #include <taglib/tiostream.h>
 #include <taglib/tpropertymap.h>
@@ -35,6 +36,20 @@ struct TagSnapshot {
     TagLib::PropertyMap properties;
     std::vector<TagLib::ByteVector> pictures;
     int lengthMs = 0, bitrate = 0, sampleRate = 0, channels = 0;
+};
+
+// A file's bytes in memory, for a parse that TagLib may edit. TagLib's own
+// ByteVectorStream, told to replace bytes that run past its end (a tag whose
+// footer points outside the file), moves a negative number of bytes; this
+// stream leaves such an insert undone and says so, and TagFile::save fails.
+class MemoryStream final : public TagLib::ByteVectorStream {
+public:
+    explicit MemoryStream(const TagLib::ByteVector& bytes) : TagLib::ByteVectorStream(bytes) {}
+    void insert(const TagLib::ByteVector& data, unsigned long start = 0, unsigned long replace = 0) override;
+    bool refused() const { return refused_; }
+
+private:
+    bool refused_ = false;
 };
 
 class TagFile {

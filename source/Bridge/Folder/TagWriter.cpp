@@ -17,8 +17,8 @@ namespace {
 
 std::unique_ptr<TagFile> parse(Format format, const std::string& bytes, bool audio)
 {
-    auto stream = std::make_unique<TagLib::ByteVectorStream>(
-        TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
+    auto stream =
+        std::make_unique<MemoryStream>(TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
     return TagFile::open(format, std::move(stream), audio);
 }
 
