@@ -208,7 +208,7 @@ int revert(const Options& options, Streams streams)
     controller.revertSave(options.saveId);
     const RevertReport& report = controller.lastRevertReport();
     if (!report.found) {
-        streams.err << "yomi-cli: " << report.error << '\n';
+        streams.err << "yomi-cli: " << log::escapeControls(report.error) << '\n';
         return kExitUsage;
     }
     for (const std::string& line : report.leftAlone)
