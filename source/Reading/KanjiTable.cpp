@@ -147,7 +147,8 @@ char16_t KanjiTable::modernForm(char16_t c) const
     // Old forms used in names that the dictionary, which holds only the
     // characters of JIS X 0208, cannot list, and compatibility forms of
     // common characters.
-    static const std::u16string_view old = u"\u5FB7\u9AD9\uFA11\u9ED1\u6DF8\u9751\u6FF5\u7028\uFA10\uFA19\uFA4F\uFA1B\uFA26";
+    static const std::u16string_view old =
+        u"\u5FB7\u9AD9\uFA11\u9ED1\u6DF8\u9751\u6FF5\u7028\uFA10\uFA19\uFA4F\uFA1B\uFA26";
     static const std::u16string_view today = u"徳高崎黒清青浜瀬塚神祐福都";
     const std::size_t at = old.find(c);
     return at == std::u16string_view::npos ? c : today[at];

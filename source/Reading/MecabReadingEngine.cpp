@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdlib>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "Reading/KanjiTable.h"
@@ -333,6 +334,17 @@ struct MecabReadingEngine::State {
     std::unique_ptr<NameIndex> words;
     std::unique_ptr<KanjiTable> kanji;
     std::unique_ptr<NameIndex> skk;
+    // The name dictionary's entries looked up during one read: a name's parts
+    // are looked up many times over.
+    std::unordered_map<std::string, std::vector<NameEntry>> seenNames;
+
+    const std::vector<NameEntry>& nameEntries(const std::string& key)
+    {
+        auto it = seenNames.find(key);
+        if (it == seenNames.end())
+            it = seenNames.emplace(key, names->lookup(key)).first;
+        return it->second;
+    }
 
     ~State()
     {
@@ -482,7 +494,7 @@ struct MecabReadingEngine::State {
         if (!names)
             return out;
         const bool checkForeign = hanOnly(part);
-        for (const NameEntry& e : names->lookup(toUtf8(part)))
+        for (const NameEntry& e : nameEntries(toUtf8(part)))
             if ((e.kinds & kinds) && !(checkForeign && isForeignEntry(e)))
                 out.push_back(toUtf16(e.reading));
         if ((kinds & kGiven) && out.size() > 1)
@@ -505,8 +517,8 @@ struct MecabReadingEngine::State {
     {
         if (part.size() != 2 || !hanOnly(part) || (part[0] >= 0xD800 && part[0] < 0xE000))
             return;
-        const auto first = names->lookup(toUtf8(part.substr(0, 1)));
-        const auto second = names->lookup(toUtf8(part.substr(1)));
+        const auto first = nameEntries(toUtf8(part.substr(0, 1)));
+        const auto second = nameEntries(toUtf8(part.substr(1)));
         const auto weight = [](const NameEntry& e) {
             return std::popcount(e.kinds & (kSurname | kGiven | kUnclassified | kFullName)) +
                 ((e.kinds & kGiven) ? 1 : 0);
@@ -764,6 +776,7 @@ std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_
     if (!start() || run.empty() || limit == 0)
         return {};
     State& s = *state_;
+    s.seenNames.clear();
     std::vector<String> own = readAsWritten(run, limit);
     const String modern = s.kanji ? s.kanji->modernForms(run) : String(run);
     // A Chinese name left without a reading stays so in today's forms too
@@ -812,7 +825,7 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
 
     std::vector<NameEntry> exact;
     if (s.names)
-        exact = s.names->lookup(text);
+        exact = s.nameEntries(text);
     if (onlyHan) {
         // The name dictionary knows the value only as a foreigner's name.
         if (!exact.empty() && std::all_of(exact.begin(), exact.end(), isForeignEntry))

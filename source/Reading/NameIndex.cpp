@@ -463,8 +463,10 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view key) const
     std::size_t lo = 0, hi = text.size();
     while (lo < hi) {
         std::size_t line = lo + (hi - lo) / 2;
-        while (line > lo && text[line - 1] != '\n')
-            --line;
+        if (const void* newline = ::memrchr(map_ + lo, '\n', line - lo))
+            line = static_cast<std::size_t>(static_cast<const char*>(newline) - map_) + 1;
+        else
+            line = lo;
         if (keyAt(line) < target) {
             const std::size_t newline = text.find('\n', line);
             lo = newline == std::string_view::npos ? text.size() : newline + 1;
