@@ -420,6 +420,10 @@ ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16
     }
     if (stretch < value.size() && !readStretch(engine, value.substr(stretch), limit, pieces))
         return result;
+    // Nothing in the value was read (Чайковский, 방탄소년단): it has no Japanese
+    // reading, only itself.
+    if (std::all_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.literal; }))
+        return result;
 
     std::vector<std::size_t> choice(pieces.size(), 0);
     result.reading = assemble(pieces, choice, style);

@@ -53,6 +53,9 @@ TEST(Reading, RefusesSimplifiedChineseAndRunsWithoutReading)
     EXPECT_THAT(e.asked, IsEmpty()) << "simplified-only characters are refused before the engine";
     EXPECT_FALSE(readValue(e, nullptr, u"王菲", ReadingStyle::Katakana, 3).reading);
     EXPECT_FALSE(readValue(e, nullptr, u"坂本 and 未知", ReadingStyle::Katakana, 3).reading);
+    // A value of another script has no Japanese reading: it is not "read" as itself.
+    EXPECT_FALSE(readValue(e, nullptr, u"Чайковский", ReadingStyle::Katakana, 3).reading);
+    EXPECT_FALSE(readValue(e, nullptr, u"방탄소년단 2", ReadingStyle::Romaji, 3).reading);
     EXPECT_TRUE(isSimplifiedOnly(U'伦'));
     EXPECT_FALSE(isSimplifiedOnly(U'倫'));
     EXPECT_FALSE(isSimplifiedOnly(U'周'));
