@@ -143,11 +143,13 @@ String assemble(const std::vector<Piece>& pieces, const std::vector<std::size_t>
 // Appends the pieces of a stretch no user reading covers; false when a run
 // has no Japanese reading.
 // Kana as a reading spells it: katakana, with the counters ヵ and ヶ (and
-// their hiragana forms) spelt カ.
+// their hiragana forms) spelt カ (八十八ヶ所: ハチジュウハッカショ), whether
+// they come from the value or from the engine's reading.
 String readingKana(std::u16string_view text)
 {
     String out = toKatakana(text);
-    std::replace_if(out.begin(), out.end(), [](char16_t c) { return c == u'ヵ' || c == u'ヶ'; }, u'カ');
+    std::replace_if(
+        out.begin(), out.end(), [](char16_t c) { return c == u'ヵ' || c == u'ヶ'; }, u'カ');
     return out;
 }
 
@@ -178,6 +180,8 @@ bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t li
             std::vector<String> readings = engine.read(run, limit);
             if (readings.empty())
                 return false;
+            for (String& r : readings)
+                r = readingKana(r);
             pieces.push_back(Piece{false, {}, std::move(readings)});
         }
         i = end;

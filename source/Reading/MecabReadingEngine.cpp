@@ -114,9 +114,6 @@ class Candidates {
 public:
     void add(String reading)
     {
-        // ヶ and ヵ stand for a counter read カ (八十八ヶ所): a reading spells it.
-        std::replace_if(
-            reading.begin(), reading.end(), [](char16_t c) { return c == u'ヶ' || c == u'ヵ'; }, u'カ');
         String joined;
         for (const char16_t c : reading)
             if (c != u' ')
@@ -823,9 +820,12 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
         return *nameSplits;
     };
 
-    std::vector<NameEntry> exact;
+    std::vector<NameEntry> exact, skkEntries;
     if (s.names)
         exact = s.nameEntries(text);
+    if (s.skk)
+        skkEntries = s.skk->lookup(text);
+    std::erase_if(skkEntries, isForeignEntry);
     if (onlyHan) {
         // The name dictionary knows the value only as a foreigner's name.
         if (!exact.empty() && std::all_of(exact.begin(), exact.end(), isForeignEntry))
@@ -847,7 +847,7 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
             // common word of two (俊傑, 不易), not a given name: a Chinese name.
             if (run.size() == 3 && exact.empty() && best.tokens.size() == 2 && best.tokens[0].surname() &&
                 best.tokens[1].surface.size() == 2 && best.tokens[1].pos0 == "名詞" && !best.tokens[1].personName() &&
-                !best.tokens[1].guessed && !(s.skk && !s.skk->lookup(text).empty()))
+                !best.tokens[1].guessed && skkEntries.empty())
                 return {};
         }
         // The value begins with a Chinese surname, neither dictionary knows
@@ -867,10 +867,6 @@ std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, s
     // The SKK dictionaries' full names of well-known people come first; their
     // other readings of the whole value (names, proper nouns) come after
     // MeCab's.
-    std::vector<NameEntry> skkEntries;
-    if (s.skk)
-        skkEntries = s.skk->lookup(text);
-    std::erase_if(skkEntries, isForeignEntry);
     for (const NameEntry& e : skkEntries)
         if (e.kinds & kFullName)
             out.add(s.spaced(run, toUtf16(e.reading), best));

@@ -33,16 +33,6 @@ struct Header {
     std::uint64_t flags;
 };
 
-bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::int64_t& time)
-{
-    struct stat st {};
-    if (::stat(source.c_str(), &st) != 0)
-        return false;
-    size = static_cast<std::uint64_t>(st.st_size);
-    time = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    return true;
-}
-
 unsigned kindsOf(std::string_view tags)
 {
     unsigned kinds = 0;
@@ -127,6 +117,16 @@ struct Line {
 };
 
 } // namespace
+
+bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::int64_t& time)
+{
+    struct stat st {};
+    if (::stat(source.c_str(), &st) != 0)
+        return false;
+    size = static_cast<std::uint64_t>(st.st_size);
+    time = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+}
 
 std::string readWholeFile(const std::filesystem::path& file)
 {

@@ -85,6 +85,10 @@ private:
     UConverter* converter_ = nullptr;
 };
 
+// The size and modification time (ns) of `source`; false when it cannot be
+// stat'ed.
+bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::int64_t& time);
+
 // The whole content of `file`; empty when it cannot be read.
 std::string readWholeFile(const std::filesystem::path& file);
 

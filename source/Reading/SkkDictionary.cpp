@@ -1,7 +1,5 @@
 #include "Reading/SkkDictionary.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <iterator>
 
@@ -47,11 +45,10 @@ std::string stampOf(const std::vector<SkkSource>& sources)
 {
     std::string stamp;
     for (const SkkSource& s : sources) {
-        struct stat st {};
-        if (::stat(s.file.c_str(), &st) != 0)
-            continue;
-        stamp += s.file.string() + ' ' + s.kind + ' ' + std::to_string(st.st_size) + ' ' +
-            std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec) + '\n';
+        std::uint64_t size = 0;
+        std::int64_t time = 0;
+        if (sourceStamp(s.file, size, time))
+            stamp += s.file.string() + ' ' + s.kind + ' ' + std::to_string(size) + ' ' + std::to_string(time) + '\n';
     }
     return stamp;
 }
