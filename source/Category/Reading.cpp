@@ -171,7 +171,7 @@ bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t li
         const std::u16string_view run = text.substr(i, end - i);
         if (!japanese) {
             pieces.push_back(Piece{true, String(run), {}});
-        } else if (isKanaOnly(run) && !containsHan(run)) { // ヶ and ヵ are read by the engine
+        } else if (isKanaOnly(run)) {
             pieces.push_back(Piece{false, {}, {readingKana(run)}});
         } else {
             for (std::size_t k = 0; k < run.size();)
