@@ -21,6 +21,67 @@
 
 namespace yomi {
 
+// The language a value is read in; None when it is read in none.
+enum class Language { None, Japanese, Chinese, Korean };
+
+// "ja", "zh", "ko"; "none" for None.
+std::string_view languageCode(Language language);
+// The language of a code ("ja", "zh", "ko"); nullopt for any other text,
+// "none" included.
+std::optional<Language> languageFromCode(std::string_view code);
+
+// How far a reading can be trusted, from least to most (so that levels
+// compare with < and >=).
+//   Sure:   the user's own reading; the library's own sort value for the same
+//           value; a whole-value entry of a name or word dictionary with one
+//           reading.
+//   Likely: every part read from a dictionary with one reading, and the
+//           language clear.
+//   Check:  anything else (several common readings, characters read one by
+//           one, a coined-looking title, an uncertain language, a fallback).
+enum class Confidence { Check, Likely, Sure };
+
+// "check", "likely", "sure"; nullopt for any other name.
+std::string_view confidenceName(Confidence confidence);
+std::optional<Confidence> confidenceNamed(std::string_view name);
+
+// What a field holds: people and bands (artist, album artist, composer) or
+// titles (album, name, show). Person names are laid out as names (a surname
+// first); titles as words.
+enum class NameKind { Person, Title };
+
+// The kind of the field with this value key ("artist", "albumArtist",
+// "composer": Person; every other key: Title).
+NameKind nameKindOfField(std::string_view valueKey);
+
+// What a run is read for.
+struct RunRequest {
+    std::size_t limit = 5; // readings at most
+    NameKind kind = NameKind::Person;
+    // The value's language was forced by the user or decided clearly as
+    // Japanese: the run is read even where the engine would doubt that it is
+    // Japanese (a name that looks Chinese).
+    bool languageSettled = false;
+};
+
+// The readings of one run, best first, with how far the first can be
+// trusted and why ("whole name in the name dictionary", "read character by
+// character"). Empty readings, with the reason, when the run has none.
+struct RunReading {
+    std::vector<String> readings;
+    Confidence confidence = Confidence::Check;
+    std::string reason;
+};
+
+// What the Japanese dictionaries know of a run of Han characters as a whole,
+// for the language decision.
+struct RunKnowledge {
+    bool wholeName = false;            // a whole entry of a name dictionary (or MeCab reads it as one person's name)
+    bool wholeWord = false;            // a whole entry of a word dictionary
+    bool looksChinese = false;         // the engine's own signs of a Chinese name (its refusal rules)
+    std::vector<std::string> evidence; // each sign named, in words a user reads
+};
+
 // The reading of runs of Japanese text. Implementations load their
 // dictionaries lazily, on the first read.
 class ReadingEngine {
@@ -34,6 +95,22 @@ public:
     // `limit`, each in katakana with one space between words. Empty when the
     // run has no Japanese reading.
     virtual std::vector<String> read(std::u16string_view run, std::size_t limit) = 0;
+    // The same with the confidence of the first reading and the request's
+    // kind and language; by default read() at Check.
+    virtual RunReading readRun(std::u16string_view run, const RunRequest& request)
+    {
+        RunReading out;
+        out.readings = read(run, request.limit);
+        if (out.readings.empty())
+            out.reason = "no Japanese reading";
+        return out;
+    }
+    // What the dictionaries know of the run as a whole; nothing by default.
+    virtual RunKnowledge know(std::u16string_view run)
+    {
+        (void)run;
+        return {};
+    }
 };
 
 enum class ReadingStyle { Katakana, Hiragana, Romaji };
@@ -74,10 +151,19 @@ private:
 };
 
 struct ValueReading {
-    // Nullopt when the value has no Japanese reading and is to be left alone.
+    // Nullopt when the value has no reading and is to be left alone.
     std::optional<String> reading;
     // Other readings, best first, none equal to `reading`.
     std::vector<String> alternatives;
+    // The language it was read in (None when it has no reading because no
+    // language suits it).
+    Language language = Language::None;
+    // The language decision's evidence, each named (empty when the language
+    // was forced or not asked).
+    std::vector<std::string> evidence;
+    // How far `reading` can be trusted, and why; for no reading, why not.
+    Confidence confidence = Confidence::Check;
+    std::string reason;
 };
 
 // The reading of a whole value in a style, with up to `alternatives` other

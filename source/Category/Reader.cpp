@@ -1,0 +1,294 @@
+#include "Category/Reader.h"
+
+#include <algorithm>
+
+#include "Category/StringUtility.h"
+
+namespace yomi {
+namespace {
+
+char32_t nextCodePoint(std::u16string_view text, std::size_t& i)
+{
+    const char16_t c = text[i++];
+    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
+        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
+    return c;
+}
+
+bool isHangul(char32_t c)
+{
+    return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F) ||
+        (c >= 0xA960 && c <= 0xA97F) || (c >= 0xD7B0 && c <= 0xD7FF);
+}
+
+bool isBopomofo(char32_t c) { return (c >= 0x3100 && c <= 0x312F) || (c >= 0x31A0 && c <= 0x31BF); }
+
+// Whether every character of the text passes `keep`, spaces aside, and at
+// least one is not a space.
+template <typename Keep>
+bool madeOf(std::u16string_view text, Keep keep)
+{
+    bool any = false;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = nextCodePoint(text, i);
+        if (c == u' ')
+            continue;
+        if (!keep(c))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+bool isAsciiText(char32_t c) { return c >= 0x21 && c < 0x7F; }
+
+// The library's sort value in the form the language's style asks for, or
+// nullopt when it does not suit (a romaji sort value for a katakana reading).
+std::optional<String> suited(const String& sort, Language language, const ReadingStyles& styles)
+{
+    switch (language) {
+    case Language::Japanese:
+        // Kana, with the spaces the library has between words.
+        if (!madeOf(sort, isKanaCharacter))
+            return std::nullopt;
+        switch (styles.japanese) {
+        case ReadingStyle::Katakana:
+            return toKatakana(sort);
+        case ReadingStyle::Hiragana:
+            return toHiragana(sort);
+        case ReadingStyle::Romaji:
+            return romaji(sort);
+        }
+        return std::nullopt;
+    case Language::Chinese:
+        if (styles.chinese == ChineseStyle::Zhuyin)
+            return madeOf(sort,
+                          [](char32_t c) {
+                              return isBopomofo(c) || c == 0x02CA || c == 0x02C7 || c == 0x02CB || c == 0x02D9;
+                          })
+                ? std::optional<String>(sort)
+                : std::nullopt;
+        return madeOf(sort, isAsciiText) ? std::optional<String>(sort) : std::nullopt;
+    case Language::Korean:
+        if (styles.korean == KoreanStyle::Hangul)
+            return madeOf(sort, isHangul) ? std::optional<String>(sort) : std::nullopt;
+        return madeOf(sort, isAsciiText) ? std::optional<String>(sort) : std::nullopt;
+    case Language::None:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string_view languageCode(Language language)
+{
+    switch (language) {
+    case Language::Japanese:
+        return "ja";
+    case Language::Chinese:
+        return "zh";
+    case Language::Korean:
+        return "ko";
+    case Language::None:
+        break;
+    }
+    return "none";
+}
+
+std::optional<Language> languageFromCode(std::string_view code)
+{
+    if (code == "ja")
+        return Language::Japanese;
+    if (code == "zh")
+        return Language::Chinese;
+    if (code == "ko")
+        return Language::Korean;
+    return std::nullopt;
+}
+
+std::string_view confidenceName(Confidence confidence)
+{
+    switch (confidence) {
+    case Confidence::Sure:
+        return "sure";
+    case Confidence::Likely:
+        return "likely";
+    case Confidence::Check:
+        break;
+    }
+    return "check";
+}
+
+std::optional<Confidence> confidenceNamed(std::string_view name)
+{
+    if (name == "sure")
+        return Confidence::Sure;
+    if (name == "likely")
+        return Confidence::Likely;
+    if (name == "check")
+        return Confidence::Check;
+    return std::nullopt;
+}
+
+std::optional<ChineseStyle> chineseStyleNamed(std::string_view name)
+{
+    if (name == "pinyin")
+        return ChineseStyle::Pinyin;
+    if (name == "zhuyin")
+        return ChineseStyle::Zhuyin;
+    return std::nullopt;
+}
+
+std::string_view chineseStyleName(ChineseStyle style) { return style == ChineseStyle::Zhuyin ? "zhuyin" : "pinyin"; }
+
+std::optional<KoreanStyle> koreanStyleNamed(std::string_view name)
+{
+    if (name == "hangul")
+        return KoreanStyle::Hangul;
+    if (name == "latin")
+        return KoreanStyle::Latin;
+    return std::nullopt;
+}
+
+std::string_view koreanStyleName(KoreanStyle style) { return style == KoreanStyle::Latin ? "latin" : "hangul"; }
+
+NameKind nameKindOfField(std::string_view valueKey)
+{
+    return valueKey == "artist" || valueKey == "albumArtist" || valueKey == "composer" ? NameKind::Person
+                                                                                       : NameKind::Title;
+}
+
+LanguageDecision decideByCharacters(std::u16string_view value, Language prefer)
+{
+    bool kana = false, hangul = false, simplified = false, han = false;
+    for (std::size_t i = 0; i < value.size();) {
+        const char32_t c = nextCodePoint(value, i);
+        kana = kana || isKanaCharacter(c);
+        hangul = hangul || isHangul(c);
+        han = han || isHanCharacter(c);
+        simplified = simplified || isSimplifiedOnly(c);
+    }
+    LanguageDecision d;
+    d.clear = true;
+    if (kana) {
+        d.language = Language::Japanese;
+        d.evidence.push_back("kana in the value");
+    } else if (hangul) {
+        d.language = Language::Korean;
+        d.evidence.push_back("Hangul in the value");
+    } else if (simplified) {
+        d.language = Language::Chinese;
+        d.evidence.push_back("a character only simplified Chinese writes");
+    } else if (!han) {
+        d.language = Language::None;
+        d.evidence.push_back("no Han characters, kana or Hangul");
+    } else {
+        d.language = prefer;
+        d.clear = false;
+        d.evidence.push_back("Han characters only: the default language");
+    }
+    return d;
+}
+
+ValueReader* Reader::engine(Language language) const
+{
+    switch (language) {
+    case Language::Japanese:
+        return japanese;
+    case Language::Chinese:
+        return chinese;
+    case Language::Korean:
+        return korean;
+    case Language::None:
+        break;
+    }
+    return nullptr;
+}
+
+bool Reader::available() const
+{
+    for (const ValueReader* e : {japanese, chinese, korean})
+        if (e && e->available())
+            return true;
+    return false;
+}
+
+ValueReading Reader::read(std::u16string_view value, const ValueContext& context, std::optional<Language> forced)
+{
+    ValueReading out;
+    if (user) {
+        if (const String* own = user->find(value)) {
+            if (isKanaOnly(*own)) {
+                ReadingStyles kana = styles;
+                out.reading = suited(*own, Language::Japanese, kana);
+                out.language = Language::Japanese;
+            } else {
+                out.reading = *own;
+                const LanguageDecision d = forced
+                    ? LanguageDecision{*forced, true, {}}
+                    : (decider ? decider->decide(value, context, prefer) : decideByCharacters(value, prefer));
+                out.language = d.language;
+            }
+            out.confidence = Confidence::Sure;
+            out.reason = "your own reading";
+            return out;
+        }
+    }
+
+    LanguageDecision decision;
+    if (forced) {
+        decision.language = *forced;
+        decision.clear = true;
+        decision.evidence.push_back("chosen by you");
+    } else {
+        decision = decider ? decider->decide(value, context, prefer) : decideByCharacters(value, prefer);
+    }
+    out.language = decision.language;
+    out.evidence = decision.evidence;
+    if (decision.language == Language::None) {
+        out.reason = "no language to read it in";
+        return out;
+    }
+
+    for (const String& sort : context.librarySortValues) {
+        if (auto reading = suited(sort, decision.language, styles)) {
+            out.reading = std::move(reading);
+            out.confidence = Confidence::Sure;
+            out.reason = "the library's own sort value";
+            return out;
+        }
+    }
+
+    ValueReader* reader = engine(decision.language);
+    if (!reader || !reader->available()) {
+        out.reason = std::string("no ") + std::string(languageCode(decision.language)) + " engine" +
+            (reader && !reader->missing().empty() ? ": " + reader->missing() : std::string());
+        return out;
+    }
+    ReadRequest request;
+    request.kind = context.kind;
+    request.styles = styles;
+    request.alternatives = alternatives;
+    request.user = user;
+    request.languageSettled = decision.clear;
+    ValueReading read = reader->read(value, request);
+    read.language = decision.language;
+    read.evidence = std::move(out.evidence);
+    if (read.reading && !decision.clear && read.confidence > Confidence::Check) {
+        read.confidence = Confidence::Check;
+        read.reason = "the language is not clear" + (read.reason.empty() ? std::string() : "; " + read.reason);
+    }
+    return read;
+}
+
+ValueReading JapaneseValueReader::read(std::u16string_view value, const ReadRequest& request)
+{
+    ValueReading out = readValue(engine_, request.user, value, request.styles.japanese, request.alternatives);
+    out.language = Language::Japanese;
+    if (!out.reading && out.reason.empty())
+        out.reason = "no Japanese reading";
+    return out;
+}
+
+} // namespace yomi

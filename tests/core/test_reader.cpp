@@ -1,0 +1,155 @@
+// The Reader: the order in which the user's readings, the language decision,
+// the library's own sort values and the engines are asked, with the language
+// and confidence each reading carries.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "Category/Reader.h"
+#include "support/AudioFixtures.h"
+#include "support/FakeReadingEngine.h"
+
+namespace yomi {
+namespace {
+
+using test::FakeReadingEngine;
+
+// A whole-value engine of one language that answers every value with a fixed
+// reading and records what it was asked.
+class FixedValueReader final : public ValueReader {
+public:
+    FixedValueReader(Language language, String answer) : language_(language), answer_(std::move(answer)) {}
+    Language language() const override { return language_; }
+    bool available() const override { return true; }
+    ValueReading read(std::u16string_view value, const ReadRequest& request) override
+    {
+        asked.emplace_back(value);
+        settled.push_back(request.languageSettled);
+        ValueReading r;
+        r.reading = answer_;
+        r.confidence = Confidence::Likely;
+        r.reason = "fixed";
+        return r;
+    }
+    std::vector<String> asked;
+    std::vector<bool> settled;
+
+private:
+    Language language_;
+    String answer_;
+};
+
+struct ReaderFixture : ::testing::Test {
+    FakeReadingEngine fake;
+    JapaneseValueReader japanese{fake};
+    FixedValueReader chinese{Language::Chinese, u"Zeng Zhiwei"};
+    Reader reader;
+
+    ReaderFixture()
+    {
+        fake.table[u"坂本龍一"] = {u"サカモト リュウイチ"};
+        reader.japanese = &japanese;
+        reader.chinese = &chinese;
+    }
+};
+
+TEST_F(ReaderFixture, TheValuesOwnCharactersDecideWhereTheyCan)
+{
+    EXPECT_EQ(decideByCharacters(u"ぼくのりりっくのぼうよみ", Language::Chinese).language, Language::Japanese);
+    EXPECT_EQ(decideByCharacters(u"이정현", Language::Japanese).language, Language::Korean);
+    EXPECT_EQ(decideByCharacters(u"曾志伟", Language::Japanese).language, Language::Chinese)
+        << "伟 is written only in simplified Chinese";
+    EXPECT_EQ(decideByCharacters(u"Nirvana", Language::Japanese).language, Language::None);
+    const LanguageDecision open = decideByCharacters(u"坂本龍一", Language::Chinese);
+    EXPECT_EQ(open.language, Language::Chinese) << "Han characters alone take the default";
+    EXPECT_FALSE(open.clear);
+}
+
+TEST_F(ReaderFixture, AnUnclearLanguageMakesEveryEngineReadingACheck)
+{
+    reader.prefer = Language::Chinese;
+    const ValueReading r = reader.read(u"曾志偉");
+    EXPECT_EQ(r.reading, u"Zeng Zhiwei");
+    EXPECT_EQ(r.language, Language::Chinese);
+    EXPECT_EQ(r.confidence, Confidence::Check) << r.reason;
+    EXPECT_THAT(r.reason, ::testing::HasSubstr("language is not clear"));
+    EXPECT_THAT(chinese.settled, ::testing::ElementsAre(false));
+
+    const ValueReading forced = reader.read(u"曾志偉", {}, Language::Chinese);
+    EXPECT_EQ(forced.confidence, Confidence::Likely) << "a forced language is settled";
+    EXPECT_THAT(chinese.settled, ::testing::ElementsAre(false, true));
+}
+
+TEST_F(ReaderFixture, UserReadingsWinOverTheLibraryAndTheEngines)
+{
+    test::TempFolder dir;
+    UserReadings user(dir.path() / "readings.tsv");
+    user.set(u"坂本龍一", u"さかもとりゅういち");
+    user.set(u"曾志伟", u"Tsang Chi-wai");
+    reader.user = &user;
+    ValueContext context;
+    context.librarySortValues = {u"サカモト"};
+
+    const ValueReading kana = reader.read(u"坂本龍一", context);
+    EXPECT_EQ(kana.reading, u"サカモトリュウイチ") << "a kana reading takes the Japanese style";
+    EXPECT_EQ(kana.confidence, Confidence::Sure);
+    EXPECT_EQ(kana.reason, "your own reading");
+
+    const ValueReading latin = reader.read(u"曾志伟");
+    EXPECT_EQ(latin.reading, u"Tsang Chi-wai") << "any other reading is kept as written";
+    EXPECT_EQ(latin.language, Language::Chinese);
+    EXPECT_TRUE(chinese.asked.empty());
+}
+
+TEST_F(ReaderFixture, TheLibrarysSortValueCountsOnlyWhereItSuitsTheLanguageAndStyle)
+{
+    ValueContext context;
+    context.librarySortValues = {u"Sakamoto Ryuichi", u"さかもと りゅういち"};
+    reader.styles.japanese = ReadingStyle::Katakana;
+    const ValueReading r = reader.read(u"坂本龍一", context, Language::Japanese);
+    EXPECT_EQ(r.reading, u"サカモト リュウイチ") << "the romaji sort value does not suit katakana";
+    EXPECT_EQ(r.confidence, Confidence::Sure);
+    EXPECT_EQ(r.reason, "the library's own sort value");
+    EXPECT_TRUE(fake.asked.empty());
+
+    reader.styles.japanese = ReadingStyle::Romaji;
+    context.librarySortValues = {u"Zeng Zhiwei"};
+    EXPECT_EQ(reader.read(u"坂本龍一", context, Language::Japanese).reading, u"sakamoto ryuuichi")
+        << "a Latin sort value is no Japanese reading; the engine reads";
+}
+
+TEST_F(ReaderFixture, NoReadingWithItsReasonWhereNoLanguageOrEngineSuits)
+{
+    const ValueReading latin = reader.read(u"Nirvana");
+    EXPECT_FALSE(latin.reading);
+    EXPECT_EQ(latin.language, Language::None);
+    EXPECT_FALSE(latin.reason.empty());
+
+    const ValueReading korean = reader.read(u"이정현");
+    EXPECT_FALSE(korean.reading) << "no Korean engine is set";
+    EXPECT_EQ(korean.language, Language::Korean);
+    EXPECT_EQ(korean.reason, "no ko engine");
+
+    fake.table[u"王菲"] = {};
+    const ValueReading refused = reader.read(u"王菲", {}, Language::Japanese);
+    EXPECT_FALSE(refused.reading);
+    EXPECT_EQ(refused.reason, "no Japanese reading");
+}
+
+TEST(ReadingNames, CodesAndNamesGoBothWays)
+{
+    for (Language l : {Language::Japanese, Language::Chinese, Language::Korean})
+        EXPECT_EQ(languageFromCode(languageCode(l)), l);
+    EXPECT_FALSE(languageFromCode("none"));
+    for (Confidence c : {Confidence::Check, Confidence::Likely, Confidence::Sure})
+        EXPECT_EQ(confidenceNamed(confidenceName(c)), c);
+    EXPECT_LT(Confidence::Check, Confidence::Likely);
+    EXPECT_LT(Confidence::Likely, Confidence::Sure);
+    EXPECT_EQ(chineseStyleNamed("zhuyin"), ChineseStyle::Zhuyin);
+    EXPECT_EQ(koreanStyleNamed("latin"), KoreanStyle::Latin);
+    EXPECT_FALSE(koreanStyleNamed("Latin"));
+    EXPECT_EQ(nameKindOfField("albumArtist"), NameKind::Person);
+    EXPECT_EQ(nameKindOfField("name"), NameKind::Title);
+}
+
+} // namespace
+} // namespace yomi
