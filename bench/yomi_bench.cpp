@@ -54,10 +54,10 @@
 #include <vector>
 
 #include "Bridge/Folder/FolderLibrary.h"
-#include "Bridge/Folder/LibraryIndex.h"
-#include "Bridge/Folder/ParseAhead.h"
 #include "Bridge/MemoryLibrary.h"
 #include "Bridge/MusicLibrary.h"
+#include "Bridge/Walk/LibraryIndex.h"
+#include "Bridge/Walk/ParseAhead.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
 #include "Platform/Log.h"

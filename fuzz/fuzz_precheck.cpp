@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "Bridge/Folder/Precheck.h"
+#include "Bridge/Bytes/Precheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -8,7 +8,7 @@
 
 #include <taglib/tbytevectorstream.h>
 
-#include "Bridge/Folder/TagFile.h"
+#include "Bridge/Tags/TagFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

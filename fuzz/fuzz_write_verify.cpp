@@ -23,9 +23,9 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
 
-#include "Bridge/Folder/ByteProof.h"
-#include "Bridge/Folder/TagFile.h"
-#include "Bridge/Folder/TagWriter.h"
+#include "Bridge/Bytes/Proof/ByteProof.h"
+#include "Bridge/Tags/TagFile.h"
+#include "Bridge/Write/TagWriter.h"
 #include "Platform/Text.h"
 
 namespace {

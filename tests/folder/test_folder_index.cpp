@@ -13,9 +13,9 @@
 #include <fstream>
 #include <thread>
 
-#include "Bridge/Folder/LibraryIndex.h"
-#include "Bridge/Folder/TrackValues.h"
 #include "Bridge/SortValueSource.h"
+#include "Bridge/Tags/TrackValues.h"
+#include "Bridge/Walk/LibraryIndex.h"
 #include "Platform/Log.h"
 #include "folder/FolderHelpers.h"
 #include "folder/TagTools.h"

@@ -6,7 +6,7 @@
 
 #include <zlib.h>
 
-#include "Bridge/Folder/Precheck.h"
+#include "Bridge/Bytes/Precheck.h"
 #include "support/AudioFixtures.h"
 #include "support/HostileFiles.h"
 

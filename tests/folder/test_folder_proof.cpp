@@ -5,9 +5,9 @@
 #include <fstream>
 #include <map>
 
-#include "Bridge/Folder/ByteProof.h"
-#include "Bridge/Folder/Precheck.h"
-#include "Bridge/Folder/TagWriter.h"
+#include "Bridge/Bytes/Precheck.h"
+#include "Bridge/Bytes/Proof/ByteProof.h"
+#include "Bridge/Write/TagWriter.h"
 #include "folder/FolderHelpers.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"

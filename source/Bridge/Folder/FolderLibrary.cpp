@@ -17,11 +17,11 @@
 #include <optional>
 #include <unordered_map>
 
-#include "Bridge/Folder/Formats.h"
-#include "Bridge/Folder/LibraryIndex.h"
-#include "Bridge/Folder/ParseAhead.h"
-#include "Bridge/Folder/TagWriter.h"
-#include "Bridge/Folder/TrackValues.h"
+#include "Bridge/Bytes/Formats.h"
+#include "Bridge/Tags/TrackValues.h"
+#include "Bridge/Walk/LibraryIndex.h"
+#include "Bridge/Walk/ParseAhead.h"
+#include "Bridge/Write/TagWriter.h"
 #include "Platform/Log.h"
 #include "Storage/FileCommit.h"
 

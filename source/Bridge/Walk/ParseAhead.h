@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "Bridge/Folder/FolderLibrary.h"
-#include "Bridge/Folder/LibraryIndex.h"
-#include "Bridge/Folder/TrackValues.h"
+#include "Bridge/Tags/TrackValues.h"
+#include "Bridge/Walk/LibraryIndex.h"
 
 namespace yomi::bridge::folder {
 

@@ -1,4 +1,4 @@
-#include "Bridge/Folder/AsfEdit.h"
+#include "Bridge/Bytes/AsfEdit.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "Bridge/Folder/Precheck.h"
+#include "Bridge/Bytes/Precheck.h"
 
 #include <zlib.h>
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Bridge/Folder/Formats.h"
+#include "Bridge/Bytes/Formats.h"
 
 namespace yomi::bridge::folder::proof {
 

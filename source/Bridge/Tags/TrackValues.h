@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "Bridge/Folder/Formats.h"
+#include "Bridge/Bytes/Formats.h"
 #include "Platform/Text.h"
 #include "Storage/FileCommit.h"
 

@@ -1,4 +1,4 @@
-#include "Bridge/Folder/Id3v23.h"
+#include "Bridge/Tags/Id3Edit.h"
 
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2header.h>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 
-namespace yomi::bridge::folder::id3v23 {
+namespace yomi::bridge::folder::id3 {
 namespace {
 
 constexpr std::size_t kHeaderSize = 10;
@@ -257,4 +257,4 @@ Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool
     return std::optional<std::string>(std::move(out));
 }
 
-} // namespace yomi::bridge::folder::id3v23
+} // namespace yomi::bridge::folder::id3

@@ -1,4 +1,4 @@
-#include "Bridge/Folder/TrackValues.h"
+#include "Bridge/Tags/TrackValues.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "Bridge/Folder/TagFile.h"
+#include "Bridge/Tags/TagFile.h"
 
 namespace yomi::bridge::folder {
 namespace {

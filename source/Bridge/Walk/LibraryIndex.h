@@ -30,8 +30,8 @@
 #include <string_view>
 #include <vector>
 
-#include "Bridge/Folder/TrackValues.h"
 #include "Bridge/SortValueSource.h"
+#include "Bridge/Tags/TrackValues.h"
 #include "Platform/Result.h"
 
 struct sqlite3;

@@ -1,4 +1,4 @@
-#include "Bridge/Folder/LibraryIndex.h"
+#include "Bridge/Walk/LibraryIndex.h"
 
 #include <sqlite3.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
-#include "Bridge/Folder/OggEdit.h"
+#include "Bridge/Bytes/OggEdit.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "Bridge/Folder/FlacEdit.h"
-#include "Bridge/Folder/OggPage.h"
+#include "Bridge/Bytes/Containers.h"
+#include "Bridge/Bytes/FlacEdit.h"
 
 namespace yomi::bridge::folder::ogg {
 namespace {

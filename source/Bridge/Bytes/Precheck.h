@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "Bridge/Folder/Formats.h"
+#include "Bridge/Bytes/Formats.h"
 
 namespace yomi::bridge::folder {
 

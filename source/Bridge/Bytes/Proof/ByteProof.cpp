@@ -1,8 +1,8 @@
-#include "Bridge/Folder/ByteProof.h"
+#include "Bridge/Bytes/Proof/ByteProof.h"
 
 #include <map>
 
-#include "Bridge/Folder/ByteProofParts.h"
+#include "Bridge/Bytes/Proof/ByteProofParts.h"
 #include "Platform/Text.h"
 
 namespace yomi::bridge::folder {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Bridge/Folder/Formats.h"
+#include "Bridge/Bytes/Formats.h"
 #include "Platform/Result.h"
 #include "Platform/Text.h"
 

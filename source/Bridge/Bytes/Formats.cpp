@@ -1,4 +1,4 @@
-#include "Bridge/Folder/Formats.h"
+#include "Bridge/Bytes/Formats.h"
 
 #include <array>
 #include <utility>

@@ -1,5 +1,5 @@
-#include "Bridge/Folder/TagFile.h"
-#include "Bridge/Folder/Precheck.h"
+#include "Bridge/Tags/TagFile.h"
+#include "Bridge/Bytes/Precheck.h"
 #include "Bridge/MusicLibrary.h"
 
 #include <taglib/aifffile.h>

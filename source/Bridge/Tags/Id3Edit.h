@@ -12,10 +12,10 @@
 
 #include <taglib/tstring.h>
 
-#include "Bridge/Folder/Formats.h"
+#include "Bridge/Bytes/Formats.h"
 #include "Platform/Result.h"
 
-namespace yomi::bridge::folder::id3v23 {
+namespace yomi::bridge::folder::id3 {
 
 // True when `bytes` start with an ID3v2.3 or v2.4 tag.
 bool startsWithTag(const std::string& bytes);
@@ -34,4 +34,4 @@ Result<std::string> setText(const std::string& bytes, Property property, const T
 Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool aiff, Property property,
                                                   const TagLib::String& value);
 
-} // namespace yomi::bridge::folder::id3v23
+} // namespace yomi::bridge::folder::id3

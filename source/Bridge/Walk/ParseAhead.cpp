@@ -1,4 +1,4 @@
-#include "Bridge/Folder/ParseAhead.h"
+#include "Bridge/Walk/ParseAhead.h"
 
 #include <time.h>
 

@@ -1,16 +1,16 @@
-#include "Bridge/Folder/TagWriter.h"
+#include "Bridge/Write/TagWriter.h"
 
 #include <taglib/audioproperties.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
 
-#include "Bridge/Folder/AsfEdit.h"
-#include "Bridge/Folder/ByteProof.h"
-#include "Bridge/Folder/FlacEdit.h"
-#include "Bridge/Folder/Id3v23.h"
-#include "Bridge/Folder/OggEdit.h"
-#include "Bridge/Folder/TagFile.h"
+#include "Bridge/Bytes/AsfEdit.h"
+#include "Bridge/Bytes/FlacEdit.h"
+#include "Bridge/Bytes/OggEdit.h"
+#include "Bridge/Bytes/Proof/ByteProof.h"
+#include "Bridge/Tags/Id3Edit.h"
+#include "Bridge/Tags/TagFile.h"
 
 namespace yomi::bridge::folder {
 namespace {
@@ -69,12 +69,12 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
     const TagLib::String newValue = toTagLib(value);
     const bool id3 = id3Version == 3 || id3Version == 4;
     if ((format == Format::Mpeg || format == Format::TrueAudio) && id3) {
-        if (!id3v23::startsWithTag(bytes)) {
+        if (!id3::startsWithTag(bytes)) {
             if (id3Version == 3)
                 return Failure{"the ID3v2.3 tag is not at the start of the file"};
             return std::optional<std::string>();
         }
-        Result<std::string> edit = id3v23::setText(bytes, property, newValue);
+        Result<std::string> edit = id3::setText(bytes, property, newValue);
         if (edit)
             return std::optional<std::string>(std::move(*edit));
         if (id3Version == 3)
@@ -83,7 +83,7 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
     }
     if ((format == Format::Wav || format == Format::Aiff) && id3) {
         Result<std::optional<std::string>> edit =
-            id3v23::setTextInChunk(bytes, format == Format::Aiff, property, newValue);
+            id3::setTextInChunk(bytes, format == Format::Aiff, property, newValue);
         if (!edit && id3Version == 4)
             return std::optional<std::string>();
         return edit;

@@ -1,8 +1,8 @@
 // FLAC and Ogg: the Vorbis comment and what surrounds it.
 #include <map>
 
-#include "Bridge/Folder/ByteProofParts.h"
-#include "Bridge/Folder/OggPage.h"
+#include "Bridge/Bytes/Containers.h"
+#include "Bridge/Bytes/Proof/ByteProofParts.h"
 
 namespace yomi::bridge::folder::proof {
 namespace {

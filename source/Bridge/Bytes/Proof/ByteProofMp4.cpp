@@ -1,5 +1,5 @@
 // MP4: the box tree around moov/udta/meta/ilst.
-#include "Bridge/Folder/ByteProofParts.h"
+#include "Bridge/Bytes/Proof/ByteProofParts.h"
 
 namespace yomi::bridge::folder::proof {
 namespace {

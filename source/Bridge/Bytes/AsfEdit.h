@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "Bridge/Folder/Formats.h"
+#include "Bridge/Bytes/Formats.h"
 #include "Platform/Result.h"
 #include "Platform/Text.h"
 

@@ -1,4 +1,4 @@
-#include "Bridge/Folder/FlacEdit.h"
+#include "Bridge/Bytes/FlacEdit.h"
 
 #include <cstdint>
 #include <vector>
