@@ -37,6 +37,7 @@ target_compile_options(yomi_tags PRIVATE ${YOMI_WARNINGS})
 # Walk: the files under the root, read ahead on worker threads, and the
 # library index (SQLite) that spares the parse of unchanged files.
 set(YOMI_WALK_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/Bridge/Walk/FileList.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Bridge/Walk/LibraryIndex.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Bridge/Walk/ParseAhead.cpp)
 add_library(yomi_walk STATIC ${YOMI_WALK_SOURCES})

@@ -16,6 +16,7 @@
 #include <set>
 
 #include "Bridge/Folder/FolderLibrary.h"
+#include "Bridge/Walk/FileList.h"
 #include "Platform/Log.h"
 #include "folder/FolderHelpers.h"
 #include "folder/TagTools.h"

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "Bridge/Folder/FolderLibrary.h"
 #include "Bridge/Tags/TrackValues.h"
+#include "Bridge/Walk/FileList.h"
 #include "Bridge/Walk/LibraryIndex.h"
 
 namespace yomi::bridge::folder {
