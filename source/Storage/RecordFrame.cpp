@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "Platform/ByteOrder.h"
+
 namespace yomi::storage::frame {
 
 std::uint32_t crc32(std::string_view bytes)
@@ -22,19 +24,13 @@ std::uint32_t crc32(std::string_view bytes)
     return c ^ 0xFFFFFFFFu;
 }
 
-void put(std::string& out, std::uint64_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
-}
+void put(std::string& out, std::uint64_t v, int width) { bytes::appendLe(out, v, width); }
 
 bool Reader::get(std::uint64_t& v, int n)
 {
     if (left() < static_cast<std::size_t>(n))
         return false;
-    v = 0;
-    for (int i = 0; i < n; ++i)
-        v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+    v = bytes::readLe(bytes_, pos_, n);
     pos_ += static_cast<std::size_t>(n);
     return true;
 }

@@ -18,8 +18,8 @@ inline constexpr std::size_t kHeadSize = 4 + 1 + 4;
 
 std::uint32_t crc32(std::string_view bytes);
 
-// Appends `v` in `bytes` little-endian bytes.
-void put(std::string& out, std::uint64_t v, int bytes);
+// Appends `v` in `width` little-endian bytes.
+void put(std::string& out, std::uint64_t v, int width);
 
 // Reads little-endian fields off a payload; every call fails, leaving the
 // position, when the payload is too short.

@@ -4,78 +4,57 @@
 #include <string_view>
 #include <vector>
 
+#include "Bridge/Bytes/Containers.h"
+
 namespace yomi::bridge::folder::asf {
 namespace {
 
-const std::string_view kHeader("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
-const std::string_view kData("\x36\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
-const std::string_view kContent("\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
-const std::string_view kExtended("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
-
-std::uint64_t le(std::string_view b, std::size_t at, int bytes)
-{
-    std::uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
-    return v;
-}
-
-void putLe(std::string& out, std::uint64_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
+using bytes::appendLe;
+using bytes::le16;
+using bytes::le32;
+using bytes::le64;
 
 // UTF-16LE with its terminating NUL, as ASF keeps strings.
 std::string utf16le(std::u16string_view s)
 {
     std::string out;
     for (const char16_t c : s)
-        putLe(out, c, 2);
+        appendLe(out, c, 2);
     out.append(2, '\0');
     return out;
 }
 
+// An object: its GUID, its whole size, its body.
 std::string object(std::string_view guid, const std::string& body)
 {
     std::string out(guid);
-    putLe(out, 24 + body.size(), 8);
+    appendLe(out, kObjectHeaderSize + body.size(), 8);
     return out + body;
 }
 
-const char16_t* descriptorName(Property p)
+// The field of the content description object that `name` is; -1 for none.
+int contentField(std::string_view name)
 {
-    switch (p) {
-    case Property::Album:
-        return u"WM/AlbumTitle";
-    case Property::AlbumArtist:
-        return u"WM/AlbumArtist";
-    case Property::Composer:
-        return u"WM/Composer";
-    case Property::SortArtist:
-        return u"WM/ArtistSortOrder";
-    case Property::SortAlbum:
-        return u"WM/AlbumSortOrder";
-    case Property::SortAlbumArtist:
-        return u"WM/AlbumArtistSortOrder";
-    case Property::SortTitle:
-        return u"WM/TitleSortOrder";
-    default:
-        return nullptr;
+    for (std::size_t f = 0; f < kContentFields; ++f) {
+        if (kContentFieldNames[f] == name)
+            return static_cast<int>(f);
     }
+    return -1;
 }
 
+// The content description object `old` (empty: none) with one field set.
 Result<std::string> editContent(std::string_view old, int field, const std::string& text)
 {
-    std::string fields[5];
-    if (!old.empty() && old.size() < 34)
-        return Failure{"malformed ASF content description"};
+    const Failure malformed{"malformed ASF content description"};
+    std::string fields[kContentFields];
+    if (!old.empty() && old.size() < kContentStringsAt)
+        return malformed;
     if (!old.empty()) {
-        std::size_t at = 34;
-        for (int f = 0; f < 5; ++f) {
-            const std::size_t len = le(old, 24 + 2 * static_cast<std::size_t>(f), 2);
+        std::size_t at = kContentStringsAt;
+        for (std::size_t f = 0; f < kContentFields; ++f) {
+            const std::size_t len = le16(old, kObjectHeaderSize + 2 * f); // the field's length
             if (len > old.size() - at)
-                return Failure{"malformed ASF content description"};
+                return malformed;
             fields[f] = std::string(old.substr(at, len));
             at += len;
         }
@@ -83,117 +62,136 @@ Result<std::string> editContent(std::string_view old, int field, const std::stri
     fields[field] = text;
     std::string body;
     for (const std::string& f : fields)
-        putLe(body, f.size(), 2);
+        appendLe(body, f.size(), 2);
     for (const std::string& f : fields)
         body += f;
-    return object(kContent, body);
+    return object(kContentDescriptionGuid, body);
 }
 
+// The extended content description object `old` (empty: none) with the
+// descriptor `name` (UTF-16LE) set to the string `text`.
 Result<std::string> editExtended(std::string_view old, const std::string& name, const std::string& text)
 {
+    const Failure malformed{"malformed ASF extended content description"};
     std::string descriptors;
     std::size_t count = 0;
     bool replaced = false;
     auto add = [&](std::string_view rawName, std::string_view typeAndValue) {
-        putLe(descriptors, rawName.size(), 2);
+        appendLe(descriptors, rawName.size(), 2);
         descriptors.append(rawName);
         descriptors.append(typeAndValue);
         ++count;
     };
     std::string value;
-    putLe(value, 0, 2); // a Unicode string
-    putLe(value, text.size(), 2);
+    appendLe(value, 0, 2); // the value type: a Unicode string
+    appendLe(value, text.size(), 2);
     value += text;
-    if (!old.empty() && old.size() < 26)
-        return Failure{"malformed ASF extended content description"};
-    if (!old.empty()) {
-        const std::size_t n = le(old, 24, 2);
-        std::size_t at = 26;
-        for (std::size_t d = 0; d < n; ++d) {
-            if (old.size() - at < 2 || le(old, at, 2) > old.size() - at - 2)
-                return Failure{"malformed ASF extended content description"};
-            const std::string_view rawName = old.substr(at + 2, le(old, at, 2));
-            const std::size_t valueAt = at + 2 + rawName.size();
-            if (old.size() - valueAt < 4 || le(old, valueAt + 2, 2) > old.size() - valueAt - 4)
-                return Failure{"malformed ASF extended content description"};
-            const std::size_t valueEnd = valueAt + 4 + le(old, valueAt + 2, 2);
-            if (rawName == name) {
-                if (!replaced)
-                    add(rawName, value);
-                replaced = true;
-            } else {
-                add(rawName, old.substr(valueAt, valueEnd - valueAt));
-            }
-            at = valueEnd;
+    if (!old.empty() && old.size() < kDescriptorsAt)
+        return malformed;
+    const std::size_t n = old.empty() ? 0 : le16(old, kObjectHeaderSize); // the descriptor count
+    std::size_t at = kDescriptorsAt;
+    for (std::size_t d = 0; d < n; ++d) {
+        // Name length (2), name, value type (2), value length (2), value.
+        if (old.size() - at < 2 || le16(old, at) > old.size() - at - 2)
+            return malformed;
+        const std::string_view rawName = old.substr(at + 2, le16(old, at));
+        const std::size_t valueAt = at + 2 + rawName.size();
+        if (old.size() - valueAt < 4 || le16(old, valueAt + 2) > old.size() - valueAt - 4)
+            return malformed;
+        const std::size_t valueEnd = valueAt + 4 + le16(old, valueAt + 2);
+        if (rawName == name) {
+            if (!replaced)
+                add(rawName, value);
+            replaced = true;
+        } else {
+            add(rawName, old.substr(valueAt, valueEnd - valueAt));
         }
+        at = valueEnd;
     }
     if (!replaced)
         add(name, value);
     if (count > 0xFFFF)
         return Failure{"too many ASF descriptors"};
     std::string body;
-    putLe(body, count, 2);
-    return object(kExtended, body + descriptors);
+    appendLe(body, count, 2);
+    return object(kExtendedContentDescriptionGuid, body + descriptors);
+}
+
+// The header object's children, whole, in their order.
+struct HeaderObjects {
+    std::uint64_t size = 0; // of the header object
+    std::vector<std::string> objects;
+    int target = -1; // the one of `guid`, when the header holds it
+};
+
+Result<HeaderObjects> readHeader(std::string_view b, std::string_view guid)
+{
+    const Failure unfit{"the ASF header object does not fit its objects"};
+    // The file: the header object, then the data object.
+    if (b.size() < kHeaderObjectSize || b.substr(0, kGuidSize) != kHeaderGuid)
+        return unfit;
+    HeaderObjects h;
+    h.size = le64(b, kObjectSizeAt);
+    const std::uint64_t count = le32(b, kHeaderCountAt);
+    if (h.size < kHeaderObjectSize || h.size > b.size() || b.size() - h.size < kGuidSize ||
+        b.substr(h.size, kGuidSize) != kDataGuid)
+        return unfit;
+    std::size_t pos = kHeaderObjectSize;
+    for (std::uint64_t n = 0; n < count; ++n) {
+        const std::uint64_t objectSize = le64(b, pos + kObjectSizeAt);
+        if (h.size - pos < kObjectHeaderSize || objectSize < kObjectHeaderSize || objectSize > h.size - pos)
+            return unfit;
+        const std::string_view obj = b.substr(pos, objectSize);
+        if (obj.substr(0, kGuidSize) == guid) {
+            if (h.target >= 0)
+                return Failure{"the ASF header holds two objects of one kind"};
+            h.target = static_cast<int>(h.objects.size());
+        }
+        h.objects.emplace_back(obj);
+        pos += obj.size();
+    }
+    if (pos != h.size)
+        return unfit;
+    return h;
 }
 
 } // namespace
 
 Result<std::string> setText(const std::string& bytes, Property property, const String& value)
 {
-    const bool content = property == Property::Title || property == Property::Artist;
-    const char16_t* name = descriptorName(property);
-    if (!content && !name)
+    const std::string_view name = asfAttributeName(property);
+    if (name.empty())
         return Failure{"this format cannot hold " + std::string(propertyName(property))};
     const std::string text = utf16le(value);
     if (text.size() > 0xFFFF)
         return Failure{"the value is too long for an ASF attribute"};
+    const int field = contentField(name);
     const std::string_view b(bytes);
-    const Failure unfit{"the ASF header object does not fit its objects"};
-    if (b.size() < 30 || b.substr(0, 16) != kHeader)
-        return unfit;
-    const std::uint64_t size = le(b, 16, 8);
-    const std::uint64_t count = le(b, 24, 4);
-    if (size < 30 || size > b.size() || b.size() - size < 16 || b.substr(size, 16) != kData)
-        return unfit;
+    Result<HeaderObjects> header =
+        readHeader(b, field >= 0 ? kContentDescriptionGuid : kExtendedContentDescriptionGuid);
+    if (!header)
+        return header.failure();
+    std::vector<std::string>& objects = header->objects;
 
-    std::vector<std::string> objects;
-    int target = -1;
-    std::size_t pos = 30;
-    for (std::uint64_t n = 0; n < count; ++n) {
-        if (size - pos < 24 || le(b, pos + 16, 8) < 24 || le(b, pos + 16, 8) > size - pos)
-            return unfit;
-        const std::string_view obj = b.substr(pos, le(b, pos + 16, 8));
-        const std::string_view id = obj.substr(0, 16);
-        if (id == (content ? kContent : kExtended)) {
-            if (target >= 0)
-                return Failure{"the ASF header holds two objects of one kind"};
-            target = static_cast<int>(objects.size());
-        }
-        objects.emplace_back(obj);
-        pos += obj.size();
-    }
-    if (pos != size)
-        return unfit;
-
-    const std::string_view old = target >= 0 ? std::string_view(objects[target]) : std::string_view();
+    const std::string_view old = header->target >= 0 ? std::string_view(objects[header->target]) : std::string_view();
     const Result<std::string> edited =
-        content ? editContent(old, property == Property::Title ? 0 : 1, text) : editExtended(old, utf16le(name), text);
+        field >= 0 ? editContent(old, field, text) : editExtended(old, utf16le(toUtf16(name)), text);
     if (!edited)
         return edited;
-    if (target >= 0)
-        objects[target] = *edited;
+    if (header->target >= 0)
+        objects[header->target] = *edited;
     else
         objects.push_back(*edited);
 
-    std::string header;
+    std::string children;
     for (const std::string& o : objects)
-        header += o;
-    std::string out(kHeader);
-    putLe(out, 30 + header.size(), 8);
-    putLe(out, objects.size(), 4);
-    out.append(b.substr(28, 2));
-    out += header;
-    out.append(b.substr(size));
+        children += o;
+    std::string out(kHeaderGuid);
+    appendLe(out, kHeaderObjectSize + children.size(), 8);
+    appendLe(out, objects.size(), 4);
+    out.append(b.substr(kHeaderReservedAt, 2));
+    out += children;
+    out.append(b.substr(header->size));
     return out;
 }
 

@@ -3,24 +3,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "Bridge/Bytes/Containers.h"
+
 namespace yomi::bridge::folder::flac {
 namespace {
 
-constexpr std::size_t kMaxBlock = (1U << 24) - 1;
-
-std::uint32_t le32(std::string_view b, std::size_t at)
-{
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
-    return v;
-}
-
-void putLe32(std::string& out, std::size_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
+using bytes::appendLe;
+using bytes::le32;
 
 bool sameName(std::string_view entry, std::string_view name)
 {
@@ -45,6 +34,8 @@ struct Block {
 
 std::optional<std::string> editComment(std::string_view b, std::string_view name, std::string_view value)
 {
+    // The vendor string's length (4, little-endian) and bytes, the number of
+    // entries (4), then each entry's length (4) and bytes.
     if (b.size() < 8 || le32(b, 0) > b.size() - 8)
         return std::nullopt;
     std::size_t pos = 4 + le32(b, 0);
@@ -70,94 +61,104 @@ std::optional<std::string> editComment(std::string_view b, std::string_view name
         }
     }
     const std::string fresh = std::string(spelling) + "=" + std::string(value);
-    putLe32(out, entries.size() + (replaced ? 0 : 1));
+    appendLe(out, entries.size() + (replaced ? 0 : 1), 4);
     for (const std::string_view entry : entries) {
         if (entry.data() == nullptr) {
             // Keeps the spelling of the name it replaces.
-            putLe32(out, fresh.size());
+            appendLe(out, fresh.size(), 4);
             out += fresh;
         } else {
-            putLe32(out, entry.size());
+            appendLe(out, entry.size(), 4);
             out += entry;
         }
     }
     if (!replaced) {
-        putLe32(out, fresh.size());
+        appendLe(out, fresh.size(), 4);
         out += fresh;
     }
     out += b.substr(pos); // whatever follows the entries stays
     return out;
 }
 
+namespace {
+
+// The metadata blocks after "fLaC", which may follow an ID3v2 tag; nullopt
+// when they do not parse.
+std::optional<std::vector<Block>> readBlocks(std::string_view b)
+{
+    std::size_t pos = 0;
+    if (b.size() >= id3::kHeaderSize && b.substr(0, 3) == "ID3")
+        pos = id3::declaredSize(b);
+    if (pos > b.size() || b.size() - pos < 4 || b.substr(pos, 4) != "fLaC")
+        return std::nullopt;
+    pos += 4;
+    std::vector<Block> blocks;
+    for (bool last = false; !last;) {
+        if (b.size() - pos < kBlockHeaderSize || blocks.size() > 100000)
+            return std::nullopt;
+        const auto head = static_cast<unsigned char>(b[pos]); // the last-block flag and the type
+        last = (head & kLastBlock) != 0;
+        const std::size_t size = bytes::be24(b, pos + 1);
+        if (size > b.size() - pos - kBlockHeaderSize)
+            return std::nullopt;
+        blocks.push_back({pos, kBlockHeaderSize + size, head & 0x7F});
+        pos += kBlockHeaderSize + size;
+    }
+    return blocks;
+}
+
+std::string blockHeader(int type, bool last, std::size_t size)
+{
+    std::string h(1, static_cast<char>(type | (last ? kLastBlock : 0)));
+    bytes::appendBe(h, size, 3);
+    return h;
+}
+
+} // namespace
+
 Result<std::optional<std::string>> setField(const std::string& bytes, std::string_view name, std::string_view value)
 {
     const std::string_view b(bytes);
     const Failure unparsed{"the FLAC metadata blocks do not parse"};
-    std::size_t pos = 0;
-    if (b.size() >= 10 && b.substr(0, 3) == "ID3") {
-        std::size_t size = 0;
-        for (std::size_t i = 6; i < 10; ++i)
-            size = (size << 7) | (static_cast<unsigned char>(b[i]) & 0x7F);
-        pos = 10 + size + ((b[5] & 0x10) ? 10 : 0);
-    }
-    if (pos > b.size() || b.size() - pos < 4 || b.substr(pos, 4) != "fLaC")
+    const std::optional<std::vector<Block>> blocks = readBlocks(b);
+    if (!blocks)
         return unparsed;
-    pos += 4;
-    std::vector<Block> blocks;
-    for (bool last = false; !last;) {
-        if (b.size() - pos < 4 || blocks.size() > 100000)
-            return unparsed;
-        last = (static_cast<unsigned char>(b[pos]) & 0x80) != 0;
-        const std::size_t size = (std::size_t(static_cast<unsigned char>(b[pos + 1])) << 16) |
-            (std::size_t(static_cast<unsigned char>(b[pos + 2])) << 8) | static_cast<unsigned char>(b[pos + 3]);
-        if (size > b.size() - pos - 4)
-            return unparsed;
-        blocks.push_back({pos, 4 + size, static_cast<unsigned char>(b[pos]) & 0x7F});
-        pos += 4 + size;
-    }
-    const std::size_t metaEnd = pos;
     const Block* comment = nullptr;
     const Block* padding = nullptr;
-    for (const Block& block : blocks) {
-        if (block.type == 4 && comment)
+    for (const Block& block : *blocks) {
+        if (block.type == kVorbisComment && comment)
             return Failure{"the file holds two Vorbis comments"};
-        if (block.type == 4)
+        if (block.type == kVorbisComment)
             comment = &block;
-        else if (block.type == 1 && !padding)
+        else if (block.type == kPadding && !padding)
             padding = &block;
     }
     if (!comment)
         return std::optional<std::string>();
-    const auto edited = editComment(b.substr(comment->at + 4, comment->size - 4), name, value);
+    const auto edited =
+        editComment(b.substr(comment->at + kBlockHeaderSize, comment->size - kBlockHeaderSize), name, value);
     if (!edited)
         return unparsed;
-    if (edited->size() > kMaxBlock)
+    if (edited->size() > kMaxBlockSize)
         return Failure{"the Vorbis comment would grow too large"};
+    // The padding gives or takes the change in size while it can.
     const long long growth = static_cast<long long>(edited->size()) - static_cast<long long>(comment->size - 4);
-    const bool padded = padding && static_cast<long long>(padding->size - 4) - growth >= 0 &&
-        static_cast<long long>(padding->size - 4) - growth <= static_cast<long long>(kMaxBlock);
+    const long long paddingLeft = padding ? static_cast<long long>(padding->size - 4) - growth : -1;
+    const bool padded = paddingLeft >= 0 && paddingLeft <= static_cast<long long>(kMaxBlockSize);
 
-    auto header = [](int type, bool last, std::size_t size) {
-        std::string h(4, '\0');
-        h[0] = static_cast<char>(type | (last ? 0x80 : 0));
-        h[1] = static_cast<char>((size >> 16) & 0xFF);
-        h[2] = static_cast<char>((size >> 8) & 0xFF);
-        h[3] = static_cast<char>(size & 0xFF);
-        return h;
-    };
-    std::string out(b.substr(0, blocks.front().at));
-    for (const Block& block : blocks) {
-        const bool last = &block == &blocks.back();
+    std::string out(b.substr(0, blocks->front().at));
+    for (const Block& block : *blocks) {
+        const bool last = &block == &blocks->back();
         if (&block == comment) {
-            out += header(4, last, edited->size()) + *edited;
+            out += blockHeader(kVorbisComment, last, edited->size()) + *edited;
         } else if (&block == padding && padded) {
-            const std::size_t size = static_cast<std::size_t>(static_cast<long long>(block.size - 4) - growth);
-            out += header(1, last, size) + std::string(size, '\0');
+            out += blockHeader(kPadding, last, static_cast<std::size_t>(paddingLeft)) +
+                std::string(static_cast<std::size_t>(paddingLeft), '\0');
         } else {
             out += b.substr(block.at, block.size);
         }
     }
-    out += b.substr(metaEnd);
+    out += b.substr(blocks->back().at + blocks->back().size); // the audio frames
     return std::optional<std::string>(std::move(out));
 }
 

@@ -17,39 +17,39 @@ constexpr std::pair<std::string_view, Format> kExtensions[] = {
     {"wow", Format::Mod},   {"s3m", Format::S3m},    {"it", Format::It},         {"xm", Format::Xm},
 };
 
+// Every property: its bridge key and its TagLib name; for a text property
+// also where the tags that do not use the TagLib name keep it: the ID3v2
+// frame, the MP4 item (\251 is the copyright sign), the ASF attribute.
 struct PropertyRow {
     std::string_view key;
     Property property;
-    std::string_view name;
+    std::string_view name, id3, mp4, asf;
 };
 
 constexpr PropertyRow kProperties[] = {
-    {"artist", Property::Artist, "ARTIST"},
-    {"sortArtist", Property::SortArtist, "ARTISTSORT"},
-    {"album", Property::Album, "ALBUM"},
-    {"sortAlbum", Property::SortAlbum, "ALBUMSORT"},
-    {"albumArtist", Property::AlbumArtist, "ALBUMARTIST"},
-    {"sortAlbumArtist", Property::SortAlbumArtist, "ALBUMARTISTSORT"},
-    {"composer", Property::Composer, "COMPOSER"},
-    {"sortComposer", Property::SortComposer, "COMPOSERSORT"},
-    {"name", Property::Title, "TITLE"},
-    {"sortName", Property::SortTitle, "TITLESORT"},
-    {"show", Property::Show, "TVSHOW"},
-    {"sortShow", Property::SortShow, "SHOWSORT"},
-    {"podcast", Property::Podcast, "PODCAST"},
-    {"videoKind", Property::VideoKind, ""},
-};
-
-constexpr std::string_view kId3Frames[kTextPropertyCount] = {
-    "TPE1", "TSOP", "TALB", "TSOA", "TPE2", "TSO2", "TCOM", "TSOC", "TIT2", "TSOT", "TXXX", "TXXX",
+    {"artist", Property::Artist, "ARTIST", "TPE1", "\251ART", "Author"},
+    {"sortArtist", Property::SortArtist, "ARTISTSORT", "TSOP", "soar", "WM/ArtistSortOrder"},
+    {"album", Property::Album, "ALBUM", "TALB", "\251alb", "WM/AlbumTitle"},
+    {"sortAlbum", Property::SortAlbum, "ALBUMSORT", "TSOA", "soal", "WM/AlbumSortOrder"},
+    {"albumArtist", Property::AlbumArtist, "ALBUMARTIST", "TPE2", "aART", "WM/AlbumArtist"},
+    {"sortAlbumArtist", Property::SortAlbumArtist, "ALBUMARTISTSORT", "TSO2", "soaa", "WM/AlbumArtistSortOrder"},
+    {"composer", Property::Composer, "COMPOSER", "TCOM", "\251wrt", "WM/Composer"},
+    {"sortComposer", Property::SortComposer, "COMPOSERSORT", "TSOC", "soco", ""},
+    {"name", Property::Title, "TITLE", "TIT2", "\251nam", "Title"},
+    {"sortName", Property::SortTitle, "TITLESORT", "TSOT", "sonm", "WM/TitleSortOrder"},
+    {"show", Property::Show, "TVSHOW", "TXXX", "tvsh", ""},
+    {"sortShow", Property::SortShow, "SHOWSORT", "TXXX", "sosn", ""},
+    {"podcast", Property::Podcast, "PODCAST", "", "", ""},
+    {"videoKind", Property::VideoKind, "", "", "", ""},
 };
 
 } // namespace
 
-std::string_view id3FrameId(Property p)
-{
-    return isTextProperty(p) ? kId3Frames[static_cast<int>(p)] : std::string_view();
-}
+std::string_view id3FrameId(Property p) { return kProperties[static_cast<int>(p)].id3; }
+
+std::string_view mp4ItemName(Property p) { return kProperties[static_cast<int>(p)].mp4; }
+
+std::string_view asfAttributeName(Property p) { return kProperties[static_cast<int>(p)].asf; }
 
 std::optional<Format> formatForName(std::string_view fileName)
 {

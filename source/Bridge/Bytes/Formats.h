@@ -1,5 +1,7 @@
 // The audio formats and track properties of the folder library, without any
-// TagLib type, so that the walk and the write path can name them.
+// TagLib type, so that the walk and the write path can name them; and the
+// names each kind of tag keeps the properties under, as the reads and the
+// editors use them. The byte proof keeps its own (see Proof/ByteProof.h).
 #pragma once
 
 #include <cstdint>
@@ -67,6 +69,16 @@ std::string_view propertyName(Property p);
 // The ID3v2 frame ID of a text property; both show properties are TXXX frames
 // told apart by their description, the property name.
 std::string_view id3FrameId(Property p);
+
+// The MP4 item of a text property ("\251ART", "soar", ...).
+std::string_view mp4ItemName(Property p);
+
+// The ASF attribute of a text property, as TagLib names it: "Title" and
+// "Author" are fields of the content description object, the others
+// descriptors of the extended content description object
+// ("WM/ArtistSortOrder"); empty for the properties ASF has no attribute for
+// (composer sort, show, show sort).
+std::string_view asfAttributeName(Property p);
 
 // Video kinds for a video track (an audio-only file is kVideoKindNone).
 inline constexpr std::int32_t kVideoKindMovie = 0x6B56644D;      // 'kVdM'

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <optional>
 
+#include "Bridge/Bytes/Containers.h"
+
 namespace yomi::bridge::folder {
 namespace {
 
@@ -18,35 +20,23 @@ struct Refused {
 
 [[noreturn]] void refuse(std::string why) { throw Refused{std::move(why)}; }
 
+using bytes::be32;
+using bytes::be64;
+using bytes::le16;
+using bytes::le32;
+using bytes::le64;
+
 unsigned byteAt(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
-
-std::uint32_t be32(std::string_view s, std::size_t i)
-{
-    return byteAt(s, i) << 24 | byteAt(s, i + 1) << 16 | byteAt(s, i + 2) << 8 | byteAt(s, i + 3);
-}
-
-std::uint32_t le32(std::string_view s, std::size_t i)
-{
-    return byteAt(s, i + 3) << 24 | byteAt(s, i + 2) << 16 | byteAt(s, i + 1) << 8 | byteAt(s, i);
-}
-
-unsigned le16(std::string_view s, std::size_t i) { return byteAt(s, i + 1) << 8 | byteAt(s, i); }
-
-u64 be64(std::string_view s, std::size_t i) { return u64(be32(s, i)) << 32 | be32(s, i + 4); }
-
-u64 le64(std::string_view s, std::size_t i) { return u64(le32(s, i + 4)) << 32 | le32(s, i); }
 
 // A 28-bit ID3v2 "synchsafe" integer; four plain bytes when any has its top
 // bit set, as TagLib reads the frame sizes some taggers write.
 std::uint32_t synchsafe(std::string_view s, std::size_t i)
 {
-    std::uint32_t sum = 0;
     for (std::size_t k = 0; k < 4; ++k) {
         if (byteAt(s, i + k) & 0x80)
             return be32(s, i);
-        sum = sum << 7 | byteAt(s, i + k);
     }
-    return sum;
+    return id3::synchsafe(s, i);
 }
 
 // ID3v2 unsynchronisation undone: every 0xFF 0x00 becomes 0xFF.
@@ -310,9 +300,7 @@ void Walk::id3v2Frames(std::string_view data, int style, bool tagUnsynch, int de
         const std::string_view id = head.substr(0, idSize);
         if (!std::all_of(id.begin(), id.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }))
             return; // TagLib stops at a frame ID it cannot read
-        const std::size_t size = style == 2 ? (byteAt(head, 3) << 16 | byteAt(head, 4) << 8 | byteAt(head, 5))
-            : style == 3                    ? be32(head, 4)
-                                            : synchsafe(head, 4);
+        const std::size_t size = style == 2 ? bytes::be24(head, 3) : style == 3 ? be32(head, 4) : synchsafe(head, 4);
         if (size == 0)
             return;
         if (size > data.size() - pos - headerSize)
@@ -543,14 +531,14 @@ void Walk::ogg(int headerPackets)
 {
     int packets = 0;
     for (u64 pos = 0; pos < size_ && packets < headerPackets;) {
-        const std::string header = some(pos, 27);
-        if (header.size() < 27 || !header.starts_with("OggS"))
+        const std::string header = some(pos, ogg::kHeaderSize);
+        if (header.size() < ogg::kHeaderSize || !header.starts_with("OggS"))
             return; // TagLib finds no page here
-        const unsigned segments = byteAt(header, 26);
-        if (segments > size_ - pos - 27)
+        const unsigned segments = byteAt(header, ogg::kSegmentsAt);
+        if (segments > size_ - pos - ogg::kHeaderSize)
             refuse("an Ogg page is larger than the file");
-        const std::string table = bytes(pos + 27, segments);
-        u64 length = 27 + segments;
+        const std::string table = bytes(pos + ogg::kHeaderSize, segments);
+        u64 length = ogg::kHeaderSize + segments;
         for (const char lacing : table) {
             length += static_cast<unsigned char>(lacing);
             if (static_cast<unsigned char>(lacing) < 255)
@@ -605,24 +593,22 @@ void Walk::riff(bool bigEndian)
 
 // ---- ASF -----------------------------------------------------------------
 
-constexpr std::string_view kAsfHeader("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
-constexpr std::string_view kAsfContentDescription("\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C",
-                                                  16);
-constexpr std::string_view
-    kAsfExtendedContentDescription("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
-constexpr std::string_view kAsfHeaderExtension("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65", 16);
-constexpr std::string_view kAsfMetadata("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA", 16);
-constexpr std::string_view kAsfMetadataLibrary("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16);
+using asf::kContentDescriptionGuid;
+using asf::kExtendedContentDescriptionGuid;
+using asf::kHeaderExtensionGuid;
+using asf::kMetadataGuid;
+using asf::kMetadataLibraryGuid;
 
 void Walk::asf()
 {
-    const std::string header = some(0, 30);
-    if (header.size() < 30 || std::string_view(header).substr(0, 16) != kAsfHeader)
+    const std::string header = some(0, asf::kHeaderObjectSize);
+    if (header.size() < asf::kHeaderObjectSize ||
+        std::string_view(header).substr(0, asf::kGuidSize) != asf::kHeaderGuid)
         return;
-    const u64 size = le64(header, 16);
-    if (size < 30 || size > size_)
+    const u64 size = le64(header, asf::kObjectSizeAt);
+    if (size < asf::kHeaderObjectSize || size > size_)
         refuse("the ASF header is larger than the file");
-    asfObjects(30, size, le32(header, 24), 1);
+    asfObjects(asf::kHeaderObjectSize, size, le32(header, asf::kHeaderCountAt), 1);
 }
 
 // `count` objects in [begin, end), then the attributes of those TagLib reads.
@@ -631,22 +617,24 @@ void Walk::asfObjects(u64 begin, u64 end, u64 count, int depth)
     const auto tooBig = [] { refuse("an ASF object is larger than the header that holds it"); };
     u64 pos = begin;
     for (u64 i = 0; i < count; ++i) {
-        if (end - pos < 24)
+        if (end - pos < asf::kObjectHeaderSize)
             tooBig();
-        const std::string head = bytes(pos, 24);
-        const std::string_view guid = std::string_view(head).substr(0, 16);
-        const u64 size = le64(head, 16);
-        if (size < 24 || size > end - pos)
+        const std::string head = bytes(pos, asf::kObjectHeaderSize);
+        const std::string_view guid = std::string_view(head).substr(0, asf::kGuidSize);
+        const u64 size = le64(head, asf::kObjectSizeAt);
+        if (size < asf::kObjectHeaderSize || size > end - pos)
             tooBig();
         counted();
-        const u64 body = pos + 24, bodyEnd = pos + size;
-        const std::string data = guid == kAsfHeaderExtension ? bytes(body, std::min<u64>(22, bodyEnd - body))
-            : guid == kAsfContentDescription || guid == kAsfExtendedContentDescription || guid == kAsfMetadata ||
-                guid == kAsfMetadataLibrary
+        // Offsets below are into the object's body, after its GUID and size.
+        const u64 body = pos + asf::kObjectHeaderSize, bodyEnd = pos + size;
+        const std::string data = guid == kHeaderExtensionGuid ? bytes(body, std::min<u64>(22, bodyEnd - body))
+            : guid == kContentDescriptionGuid || guid == kExtendedContentDescriptionGuid || guid == kMetadataGuid ||
+                guid == kMetadataLibraryGuid
             ? bytes(body, bodyEnd - body)
             : std::string();
         const auto bad = [] { refuse("an ASF attribute is larger than the object that holds it"); };
-        if (guid == kAsfContentDescription) {
+        if (guid == kContentDescriptionGuid) {
+            // Five string lengths (2 each), then the strings.
             if (data.size() < 10)
                 bad();
             u64 total = 10;
@@ -654,7 +642,7 @@ void Walk::asfObjects(u64 begin, u64 end, u64 count, int depth)
                 total += le16(data, 2 * k);
             if (total > data.size())
                 bad();
-        } else if (guid == kAsfExtendedContentDescription) {
+        } else if (guid == kExtendedContentDescriptionGuid) {
             if (data.size() < 2)
                 bad();
             std::size_t p = 2;
@@ -667,7 +655,10 @@ void Walk::asfObjects(u64 begin, u64 end, u64 count, int depth)
                 p += 4 + le16(data, p + 2); // type, value
                 counted();
             }
-        } else if (guid == kAsfMetadata || guid == kAsfMetadataLibrary) {
+        } else if (guid == kMetadataGuid || guid == kMetadataLibraryGuid) {
+            // A record count (2), then each record: language and stream (2
+            // each), name length (2), value type (2), value length (4), the
+            // name and the value.
             if (data.size() < 2)
                 bad();
             std::size_t p = 2;
@@ -680,7 +671,9 @@ void Walk::asfObjects(u64 begin, u64 end, u64 count, int depth)
                 p += 12 + nameLength + valueLength;
                 counted();
             }
-        } else if (guid == kAsfHeaderExtension) {
+        } else if (guid == kHeaderExtensionGuid) {
+            // A GUID (16) and a reserved field (2), the size of the objects
+            // (4), then the objects.
             if (depth >= 2 || data.size() < 22)
                 tooBig();
             const u64 inner = le32(data, 18);
@@ -691,7 +684,7 @@ void Walk::asfObjects(u64 begin, u64 end, u64 count, int depth)
                 if (body + 22 + inner - p < 24)
                     tooBig();
                 asfObjects(p, body + 22 + inner, 1, depth + 1);
-                p += le64(bytes(p + 16, 8), 0);
+                p += le64(bytes(p + asf::kObjectSizeAt, 8), 0);
             }
         }
         pos = bodyEnd;

@@ -7,28 +7,15 @@
 #include <algorithm>
 #include <memory>
 
+#include "Bridge/Bytes/Containers.h"
+
 namespace yomi::bridge::folder::id3 {
 namespace {
 
-constexpr std::size_t kHeaderSize = 10;
+using bytes::be32;
+using bytes::le32;
+
 constexpr std::size_t kPadding = 1024;
-constexpr std::size_t kMaxTagSize = (1U << 28) - 1; // 28-bit synchsafe size
-
-std::uint32_t bigEndian(const std::string& b, std::size_t at)
-{
-    return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) |
-        std::uint32_t(static_cast<unsigned char>(b[at + 3]));
-}
-
-std::uint32_t synchsafe(const std::string& b, std::size_t at)
-{
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        v = (v << 7) | (static_cast<unsigned char>(b[at + i]) & 0x7F);
-    return v;
-}
 
 bool validId(const std::string& b, std::size_t at)
 {
@@ -55,13 +42,13 @@ struct TagHeader {
 
 Result<TagHeader> readHeader(const std::string& bytes)
 {
-    TagHeader h{bytes[3], "ID3v2." + std::to_string(bytes[3]), synchsafe(bytes, 6)};
-    const auto flags = static_cast<unsigned char>(bytes[5]);
-    if (flags & 0x80)
+    TagHeader h{bytes[kVersionAt], "ID3v2." + std::to_string(bytes[kVersionAt]), synchsafe(bytes, kSizeAt)};
+    const auto flags = static_cast<unsigned char>(bytes[kFlagsAt]);
+    if (flags & kUnsynchronised)
         return Failure{"unsynchronised " + h.name + " tags are not written"};
-    if (flags & 0x40)
+    if (flags & kExtendedHeader)
         return Failure{h.name + " tags with an extended header are not written"};
-    if (flags & 0x10)
+    if (flags & kFooter)
         return Failure{h.name + " tags with a footer are not written"};
     if (h.end() > bytes.size())
         return Failure{"the " + h.name + " tag is longer than the file"};
@@ -93,10 +80,11 @@ Result<FrameScan> scanFrames(const std::string& bytes, const TagHeader& h, Prope
     const TagLib::String description(std::string(propertyName(property)));
     FrameScan scan{kHeaderSize, std::nullopt};
     std::size_t& pos = scan.framesEnd;
-    while (pos + kHeaderSize <= h.end() && bytes[pos] != '\0') {
+    while (pos + kFrameHeaderSize <= h.end() && bytes[pos] != '\0') {
         if (!validId(bytes, pos))
             return Failure{"malformed " + h.name + " frame"};
-        const std::size_t size = kHeaderSize + (h.version == 4 ? synchsafe(bytes, pos + 4) : bigEndian(bytes, pos + 4));
+        const std::size_t size = kFrameHeaderSize +
+            (h.version == 4 ? synchsafe(bytes, pos + kFrameSizeAt) : be32(bytes, pos + kFrameSizeAt));
         if (size > h.end() - pos)
             return Failure{"malformed " + h.name + " frame size"};
         const FrameSpan span{pos, size};
@@ -126,20 +114,18 @@ Result<std::string> renderFrame(Property property, const TagLib::String& value, 
         frame.setText(value);
         rendered = frame.render();
     }
-    if (rendered.size() < kHeaderSize)
+    if (rendered.size() < kFrameHeaderSize)
         return Failure{"cannot render the frame"};
-    const TagLib::ByteVector fields = rendered.mid(kHeaderSize);
+    const TagLib::ByteVector fields = rendered.mid(kFrameHeaderSize);
     std::string out(id.data(), 4);
     if (version == 4) {
-        if (fields.size() > kMaxTagSize)
+        if (fields.size() > kMaxSynchsafe)
             return Failure{"the frame would be too large"};
-        for (int shift = 21; shift >= 0; shift -= 7)
-            out.push_back(static_cast<char>((fields.size() >> shift) & 0x7F));
+        appendSynchsafe(out, fields.size());
     } else {
-        const TagLib::ByteVector size = TagLib::ByteVector::fromUInt(fields.size(), true);
-        out.append(size.data(), 4);
+        bytes::appendBe(out, fields.size(), 4);
     }
-    out.append(2, '\0');
+    out.append(2, '\0'); // no frame flags
     out.append(fields.data(), fields.size());
     return out;
 }
@@ -165,13 +151,12 @@ std::string replaceFrame(const std::string& bytes, const FrameScan& scan, const 
 Result<std::string> withFrames(const std::string& bytes, const TagHeader& h, const std::string& frames)
 {
     const std::size_t newTagSize = frames.size() > h.size ? frames.size() + kPadding : h.size;
-    if (newTagSize > kMaxTagSize)
+    if (newTagSize > kMaxSynchsafe)
         return Failure{"the " + h.name + " tag would grow too large"};
     std::string out;
     out.reserve(kHeaderSize + newTagSize + bytes.size() - h.end());
-    out.append(bytes, 0, 6);
-    for (int shift = 21; shift >= 0; shift -= 7)
-        out.push_back(static_cast<char>((newTagSize >> shift) & 0x7F));
+    out.append(bytes, 0, kSizeAt); // "ID3", version, revision, flags
+    appendSynchsafe(out, newTagSize);
     out.append(frames);
     out.append(newTagSize - frames.size(), '\0');
     out.append(bytes, h.end(), std::string::npos);
@@ -182,7 +167,8 @@ Result<std::string> withFrames(const std::string& bytes, const TagHeader& h, con
 
 bool startsWithTag(const std::string& bytes)
 {
-    return bytes.size() >= kHeaderSize && bytes.compare(0, 3, "ID3") == 0 && (bytes[3] == 3 || bytes[3] == 4);
+    return bytes.size() >= kHeaderSize && bytes.compare(0, 3, "ID3") == 0 &&
+        (bytes[kVersionAt] == 3 || bytes[kVersionAt] == 4);
 }
 
 Result<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value)
@@ -204,51 +190,49 @@ Result<std::string> setText(const std::string& bytes, Property property, const T
 Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool aiff, Property property,
                                                   const TagLib::String& value)
 {
-    if (bytes.size() < 12 || bytes.compare(0, 4, aiff ? "FORM" : "RIFF") != 0)
+    using riff::kChunkHeaderSize;
+    using riff::kChunkSizeAt;
+    if (bytes.size() < riff::kFirstChunkAt || bytes.compare(0, 4, aiff ? "FORM" : "RIFF") != 0)
         return std::optional<std::string>();
-    auto read32 = [&](std::size_t at) {
-        if (aiff)
-            return bigEndian(bytes, at);
-        return (std::uint32_t(static_cast<unsigned char>(bytes[at + 3])) << 24) |
-            (std::uint32_t(static_cast<unsigned char>(bytes[at + 2])) << 16) |
-            (std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 8) |
-            std::uint32_t(static_cast<unsigned char>(bytes[at]));
-    };
+    auto read32 = [&](std::size_t at) { return aiff ? be32(bytes, at) : le32(bytes, at); };
     auto put32 = [&](std::string& out, std::size_t v) {
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<char>((v >> (aiff ? 24 - 8 * i : 8 * i)) & 0xFF));
+        if (aiff)
+            bytes::appendBe(out, v, 4);
+        else
+            bytes::appendLe(out, v, 4);
     };
-    const std::size_t end = 8 + std::size_t(read32(4));
-    if (end < 12 || end > bytes.size())
+    const std::size_t end = kChunkHeaderSize + std::size_t(read32(kChunkSizeAt));
+    if (end < riff::kFirstChunkAt || end > bytes.size())
         return Failure{"the chunk sizes do not fit the file"};
-    std::optional<FrameSpan> chunk;
-    for (std::size_t pos = 12; pos < end;) {
-        if (end - pos < 8 || read32(pos + 4) > end - pos - 8)
+    std::optional<FrameSpan> chunk; // the ID3v2 chunk: where it starts, the size of its data
+    for (std::size_t pos = riff::kFirstChunkAt; pos < end;) {
+        if (end - pos < kChunkHeaderSize || read32(pos + kChunkSizeAt) > end - pos - kChunkHeaderSize)
             return Failure{"the chunk sizes do not fit the file"};
-        const std::size_t n = read32(pos + 4);
+        const std::size_t n = read32(pos + kChunkSizeAt);
         if (bytes.compare(pos, 4, "ID3 ") == 0 || bytes.compare(pos, 4, "id3 ") == 0) {
             if (chunk)
                 return Failure{"the file holds two ID3v2 chunks"};
             chunk = FrameSpan{pos, n};
         }
-        pos += 8 + n + (n & 1);
+        pos += kChunkHeaderSize + n + (n & 1);
     }
     if (!chunk)
         return std::optional<std::string>();
-    const std::string tag = bytes.substr(chunk->begin + 8, chunk->size);
+    const std::size_t data = chunk->begin + kChunkHeaderSize;
+    const std::string tag = bytes.substr(data, chunk->size);
     if (!startsWithTag(tag))
         return std::optional<std::string>();
     const Result<std::string> edited = setText(tag, property, value);
     if (!edited)
         return edited.failure();
     // The pad byte of an odd-sized chunk may be missing at the end.
-    const std::size_t oldEnd = std::min(end, chunk->begin + 8 + chunk->size + (chunk->size & 1));
-    const std::size_t newEnd = end - (oldEnd - chunk->begin) + 8 + edited->size() + (edited->size() & 1);
-    if (newEnd - 8 > 0xFFFFFFFFU)
+    const std::size_t oldEnd = std::min(end, data + chunk->size + (chunk->size & 1));
+    const std::size_t newEnd = end - (oldEnd - chunk->begin) + kChunkHeaderSize + edited->size() + (edited->size() & 1);
+    if (newEnd - kChunkHeaderSize > 0xFFFFFFFFU)
         return Failure{"the file would grow too large"};
-    std::string out = bytes.substr(0, 4);
-    put32(out, newEnd - 8);
-    out.append(bytes, 8, chunk->begin + 4 - 8);
+    std::string out = bytes.substr(0, 4); // "RIFF" or "FORM"
+    put32(out, newEnd - kChunkHeaderSize);
+    out.append(bytes, kChunkHeaderSize, chunk->begin + 4 - kChunkHeaderSize); // up to the ID3 chunk's size
     put32(out, edited->size());
     out += *edited;
     if (edited->size() & 1)

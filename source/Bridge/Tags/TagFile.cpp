@@ -64,10 +64,9 @@ TagKind tagKind(Format f)
     }
 }
 
-// MP4 item names of the text properties (\251 is the copyright sign).
-constexpr const char* kMp4Items[kTextPropertyCount] = {
-    "\251ART", "soar", "\251alb", "soal", "aART", "soaa", "\251wrt", "soco", "\251nam", "sonm", "tvsh", "sosn",
-};
+// The MP4 item of a text property, as TagLib names it (Latin-1: \251 is the
+// copyright sign).
+TagLib::String mp4Item(Property p) { return TagLib::String(std::string(mp4ItemName(p)), TagLib::String::Latin1); }
 
 bool isShow(Property p) { return p == Property::Show || p == Property::SortShow; }
 
@@ -118,7 +117,7 @@ std::optional<TagLib::String> readMp4(const TagLib::MP4::Tag* tag, Property p)
     // Only find() on the item map: item() on a missing name inserts an empty
     // item that a later save would write out.
     const auto& items = tag->itemMap();
-    const auto it = items.find(kMp4Items[static_cast<int>(p)]);
+    const auto it = items.find(mp4Item(p));
     if (it == items.end())
         return std::nullopt;
     return firstOf(it->second.toStringList());
@@ -579,7 +578,7 @@ Status TagFile::setText(Property p, const TagLib::String& value)
         return setId3Text(p, value);
     case TagKind::Mp4:
         if (auto* tag = static_cast<TagLib::MP4::File&>(*file_).tag()) {
-            tag->setItem(kMp4Items[static_cast<int>(p)], TagLib::MP4::Item(TagLib::StringList(value)));
+            tag->setItem(mp4Item(p), TagLib::MP4::Item(TagLib::StringList(value)));
             return {};
         }
         return Failure{"the MP4 file has no tag"};

@@ -77,15 +77,8 @@ std::string compareItems(const std::vector<Item>& before, const std::vector<Item
 
 namespace {
 
-constexpr std::size_t kId3Header = 10;
-
-std::uint32_t synchsafe(std::string_view b, std::size_t at)
-{
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        v = (v << 7) | (static_cast<unsigned char>(b[at + i]) & 0x7F);
-    return v;
-}
+using id3::kFrameHeaderSize;
+using id3::synchsafe;
 
 // The description of a TXXX frame, its ASCII letters upper-cased and any
 // other character as '?'.
@@ -103,9 +96,7 @@ std::string userTextDescription(std::string_view payload)
             i = 3;
         }
         for (; i + 1 < payload.size(); i += 2) {
-            const unsigned unit = little
-                ? (static_cast<unsigned char>(payload[i]) | (static_cast<unsigned char>(payload[i + 1]) << 8))
-                : ((static_cast<unsigned char>(payload[i]) << 8) | static_cast<unsigned char>(payload[i + 1]));
+            const auto unit = little ? bytes::readLe(payload, i, 2) : bytes::readBe(payload, i, 2);
             if (unit == 0)
                 break;
             out.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
@@ -135,22 +126,24 @@ std::size_t textTerminator(std::string_view id, std::string_view payload)
 
 } // namespace
 
-bool startsWithId3(std::string_view b) { return b.size() >= kId3Header && b.substr(0, 3) == "ID3"; }
+bool startsWithId3(std::string_view b) { return b.size() >= id3::kHeaderSize && b.substr(0, 3) == "ID3"; }
 
 std::string parseId3(std::string_view b, Id3Tag& tag)
 {
     if (!startsWithId3(b))
         return "no ID3v2 tag";
-    tag.version = static_cast<unsigned char>(b[3]);
+    tag.version = static_cast<unsigned char>(b[id3::kVersionAt]);
     if (tag.version != 3 && tag.version != 4)
         return "ID3v2." + std::to_string(tag.version) + " tags are not rewritten";
-    const auto flags = static_cast<unsigned char>(b[5]);
-    const std::size_t end = kId3Header + synchsafe(b, 6);
-    tag.size = end + ((tag.version == 4 && (flags & 0x10)) ? kId3Header : 0);
+    const auto flags = static_cast<unsigned char>(b[id3::kFlagsAt]);
+    const std::size_t end = id3::kHeaderSize + synchsafe(b, id3::kSizeAt);
+    tag.size = end + ((tag.version == 4 && (flags & id3::kFooter)) ? id3::kHeaderSize : 0);
     if (tag.size > b.size())
         return "the ID3v2 tag is longer than the file";
-    std::size_t pos = kId3Header;
-    if (flags & 0x40) { // extended header
+    std::size_t pos = id3::kHeaderSize;
+    if (flags & id3::kExtendedHeader) {
+        // Its size: in v2.3 of what follows the size field (4, big-endian),
+        // in v2.4 of the whole header (synchsafe).
         if (!fits(b, pos, 4))
             return "malformed ID3v2 extended header";
         const std::size_t ext = tag.version == 3 ? 4 + std::size_t(be32(b, pos)) : synchsafe(b, pos);
@@ -158,7 +151,7 @@ std::string parseId3(std::string_view b, Id3Tag& tag)
             return "malformed ID3v2 extended header";
         pos += ext;
     }
-    while (pos + kId3Header <= end && b[pos] != '\0') {
+    while (pos + kFrameHeaderSize <= end && b[pos] != '\0') {
         if (tag.frames.size() >= kMaxItems)
             return "too many ID3v2 frames";
         for (std::size_t i = 0; i < 4; ++i) {
@@ -166,16 +159,18 @@ std::string parseId3(std::string_view b, Id3Tag& tag)
             if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
                 return "malformed ID3v2 frame";
         }
-        const std::size_t size = tag.version == 3 ? be32(b, pos + 4) : synchsafe(b, pos + 4);
-        if (size > end - pos - kId3Header)
+        const std::size_t sizeAt = pos + id3::kFrameSizeAt;
+        const std::size_t size = tag.version == 3 ? be32(b, sizeAt) : synchsafe(b, sizeAt);
+        if (size > end - pos - kFrameHeaderSize)
             return "malformed ID3v2 frame size";
         std::string key(b.substr(pos, 4));
-        const std::string_view payload = b.substr(pos + kId3Header, size);
+        const std::string_view payload = b.substr(pos + kFrameHeaderSize, size);
         if (key == "TXXX")
             key += ":" + userTextDescription(payload);
         const std::size_t terminator = textTerminator(key, payload);
-        tag.frames.push_back({std::move(key), b.substr(pos + 8, 2 + size - terminator)});
-        pos += kId3Header + size;
+        // The item: the frame's flags and its payload.
+        tag.frames.push_back({std::move(key), b.substr(pos + id3::kFrameFlagsAt, 2 + size - terminator)});
+        pos += kFrameHeaderSize + size;
     }
     // What follows the frames up to the tag's end is padding.
     return {};
@@ -219,15 +214,9 @@ const std::string kAudioChanged = "the edit would change the audio data";
 
 // ID3v2.2 has other frame IDs and layouts, which TagLib converts as it
 // writes v2.4: its frames are left to the check through TagLib's reading.
-bool isId3v22(std::string_view b) { return startsWithId3(b) && b[3] == 2; }
+bool isId3v22(std::string_view b) { return startsWithId3(b) && b[id3::kVersionAt] == 2; }
 
-std::size_t id3v22Size(std::string_view b)
-{
-    std::size_t size = 0;
-    for (std::size_t i = 6; i < 10; ++i)
-        size = (size << 7) | (static_cast<unsigned char>(b[i]) & 0x7F);
-    return 10 + size;
-}
+std::size_t id3v22Size(std::string_view b) { return id3::kHeaderSize + synchsafe(b, id3::kSizeAt); }
 
 // MP3, TrueAudio: an ID3v2 tag at the start; everything after it unchanged.
 std::string proveId3Prefix(std::string_view before, std::string_view after, Property written)
@@ -399,13 +388,6 @@ std::string proveApeTail(std::string_view before, std::string_view after, Proper
 
 // ASF: the header object's child objects; the content description fields
 // and extended content descriptors may change, nothing else.
-constexpr char kAsfHeader[] = "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
-constexpr char kAsfData[] = "\x36\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
-constexpr char kAsfContent[] = "\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
-constexpr char kAsfExtended[] = "\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50";
-
-std::string_view guid(const char (&g)[17]) { return std::string_view(g, 16); }
-
 struct AsfLayout {
     std::vector<std::string_view> objects; // every other header object, whole
     std::vector<Item> items;
@@ -425,65 +407,83 @@ std::string asfName(std::string_view utf16)
     return out;
 }
 
+// The content description's strings, keyed "CD:<field>".
+std::string parseAsfContent(std::string_view object, AsfLayout& out)
+{
+    if (out.hasContent || object.size() < asf::kContentStringsAt)
+        return "malformed ASF content description";
+    out.hasContent = true;
+    std::size_t at = asf::kContentStringsAt;
+    for (std::size_t f = 0; f < asf::kContentFields; ++f) {
+        const std::size_t len = le16(object, asf::kObjectHeaderSize + 2 * f); // the field's length
+        if (!fits(object, at, len))
+            return "malformed ASF content description";
+        // An empty field is no field; an empty string is one.
+        if (len > 0)
+            out.items.push_back({"CD:" + std::string(asf::kContentFieldNames[f]), object.substr(at, len)});
+        at += len;
+    }
+    return {};
+}
+
+// The extended content description's descriptors, keyed by name; the item
+// is the value's type, length and bytes.
+std::string parseAsfExtended(std::string_view object, AsfLayout& out)
+{
+    const std::string bad = "malformed ASF extended content description";
+    if (out.hasExtended || object.size() < asf::kDescriptorsAt)
+        return bad;
+    out.hasExtended = true;
+    const std::size_t descriptors = le16(object, asf::kObjectHeaderSize);
+    std::size_t at = asf::kDescriptorsAt;
+    for (std::size_t d = 0; d < descriptors; ++d) {
+        // Name length (2), name, value type (2), value length (2), value.
+        if (!fits(object, at, 2) || !fits(object, at + 2, le16(object, at)))
+            return bad;
+        const std::size_t nameLen = le16(object, at);
+        const std::string name = asfName(object.substr(at + 2, nameLen));
+        const std::size_t valueAt = at + 2 + nameLen;
+        if (!fits(object, valueAt, 4) || !fits(object, valueAt + 4, le16(object, valueAt + 2)))
+            return bad;
+        const std::size_t valueEnd = valueAt + 4 + le16(object, valueAt + 2);
+        out.items.push_back({name, object.substr(valueAt, valueEnd - valueAt)});
+        at = valueEnd;
+    }
+    return {};
+}
+
 std::string parseAsf(std::string_view b, AsfLayout& out)
 {
     const std::string bad = "the ASF header object does not fit its objects";
-    if (b.size() < 30 || b.substr(0, 16) != guid(kAsfHeader))
+    if (b.size() < asf::kHeaderObjectSize || b.substr(0, asf::kGuidSize) != asf::kHeaderGuid)
         return "not an ASF file";
-    const std::uint64_t size = le64(b, 16);
-    const std::size_t count = le32(b, 24);
-    if (size < 30 || size > b.size() || count > kMaxItems)
+    const std::uint64_t size = le64(b, asf::kObjectSizeAt);
+    const std::size_t count = le32(b, asf::kHeaderCountAt);
+    if (size < asf::kHeaderObjectSize || size > b.size() || count > kMaxItems)
         return bad;
-    out.reserved = b.substr(28, 2);
+    out.reserved = b.substr(asf::kHeaderReservedAt, 2);
     out.rest = b.substr(size);
-    if (!fits(b, size, 16) || b.substr(size, 16) != guid(kAsfData))
+    if (!fits(b, size, asf::kGuidSize) || b.substr(size, asf::kGuidSize) != asf::kDataGuid)
         return bad;
-    std::size_t pos = 30;
+    std::size_t pos = asf::kHeaderObjectSize;
     std::size_t n = 0;
     for (; pos < size; ++n) {
-        if (size - pos < 24 || n >= count)
+        if (size - pos < asf::kObjectHeaderSize || n >= count)
             return bad;
-        const std::uint64_t objSize = le64(b, pos + 16);
-        if (objSize < 24 || objSize > size - pos)
+        const std::uint64_t objSize = le64(b, pos + asf::kObjectSizeAt);
+        if (objSize < asf::kObjectHeaderSize || objSize > size - pos)
             return bad;
         const std::string_view object = b.substr(pos, objSize);
-        const std::string_view id = object.substr(0, 16);
-        if (id == guid(kAsfContent)) {
-            static constexpr const char* kFields[] = {"Title", "Author", "Copyright", "Description", "Rating"};
-            if (out.hasContent || object.size() < 34)
-                return "malformed ASF content description";
-            out.hasContent = true;
-            std::size_t at = 34;
-            for (int f = 0; f < 5; ++f) {
-                const std::size_t len = le16(object, 24 + 2 * f);
-                if (!fits(object, at, len))
-                    return "malformed ASF content description";
-                // An empty field is no field; an empty string is one.
-                if (len > 0)
-                    out.items.push_back({std::string("CD:") + kFields[f], object.substr(at, len)});
-                at += len;
-            }
-        } else if (id == guid(kAsfExtended)) {
-            if (out.hasExtended || object.size() < 26)
-                return "malformed ASF extended content description";
-            out.hasExtended = true;
-            const std::size_t descriptors = le16(object, 24);
-            std::size_t at = 26;
-            for (std::size_t d = 0; d < descriptors; ++d) {
-                if (!fits(object, at, 2) || !fits(object, at + 2, le16(object, at)))
-                    return "malformed ASF extended content description";
-                const std::size_t nameLen = le16(object, at);
-                const std::string name = asfName(object.substr(at + 2, nameLen));
-                const std::size_t valueAt = at + 2 + nameLen;
-                if (!fits(object, valueAt, 4) || !fits(object, valueAt + 4, le16(object, valueAt + 2)))
-                    return "malformed ASF extended content description";
-                const std::size_t valueEnd = valueAt + 4 + le16(object, valueAt + 2);
-                out.items.push_back({name, object.substr(valueAt, valueEnd - valueAt)});
-                at = valueEnd;
-            }
-        } else {
+        const std::string_view id = object.substr(0, asf::kGuidSize);
+        std::string why;
+        if (id == asf::kContentDescriptionGuid)
+            why = parseAsfContent(object, out);
+        else if (id == asf::kExtendedContentDescriptionGuid)
+            why = parseAsfExtended(object, out);
+        else
             out.objects.push_back(object);
-        }
+        if (!why.empty())
+            return why;
         pos += objSize;
     }
     if (n != count)

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Bridge/Bytes/Containers.h"
 #include "Bridge/Bytes/Formats.h"
 
 namespace yomi::bridge::folder::proof {
@@ -16,37 +17,12 @@ namespace yomi::bridge::folder::proof {
 inline constexpr int kMaxDepth = 32;
 inline constexpr std::size_t kMaxItems = 1U << 20;
 
-inline bool fits(std::string_view b, std::size_t at, std::size_t n) { return at <= b.size() && n <= b.size() - at; }
-
-inline std::uint32_t be32(std::string_view b, std::size_t at)
-{
-    return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) |
-        std::uint32_t(static_cast<unsigned char>(b[at + 3]));
-}
-
-inline std::uint32_t le32(std::string_view b, std::size_t at)
-{
-    return (std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) | std::uint32_t(static_cast<unsigned char>(b[at]));
-}
-
-inline std::uint16_t le16(std::string_view b, std::size_t at)
-{
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8));
-}
-
-inline std::uint64_t be64(std::string_view b, std::size_t at)
-{
-    return (std::uint64_t(be32(b, at)) << 32) | be32(b, at + 4);
-}
-
-inline std::uint64_t le64(std::string_view b, std::size_t at)
-{
-    return (std::uint64_t(le32(b, at + 4)) << 32) | le32(b, at);
-}
+using bytes::be32;
+using bytes::be64;
+using bytes::fits;
+using bytes::le16;
+using bytes::le32;
+using bytes::le64;
 
 std::string upperAscii(std::string_view s);
 

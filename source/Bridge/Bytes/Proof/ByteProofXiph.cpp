@@ -1,7 +1,6 @@
 // FLAC and Ogg: the Vorbis comment and what surrounds it.
 #include <map>
 
-#include "Bridge/Bytes/Containers.h"
 #include "Bridge/Bytes/Proof/ByteProofParts.h"
 
 namespace yomi::bridge::folder::proof {
@@ -72,9 +71,7 @@ std::string parseFlac(std::string_view b, Flac& out)
         out.hasId3 = why.empty();
         pos = out.id3.size;
         if (!out.hasId3) {
-            pos = 10;
-            for (std::size_t i = 6; i < 10; ++i)
-                pos += std::size_t(static_cast<unsigned char>(b[i]) & 0x7F) << (7 * (9 - i));
+            pos = id3::kHeaderSize + id3::synchsafe(b, id3::kSizeAt);
             if (pos > b.size())
                 return why;
         }
@@ -84,26 +81,26 @@ std::string parseFlac(std::string_view b, Flac& out)
         return "no FLAC stream marker";
     pos += 4;
     for (bool last = false; !last;) {
-        if (!fits(b, pos, 4) || out.blocks.size() >= kMaxItems)
+        if (!fits(b, pos, flac::kBlockHeaderSize) || out.blocks.size() >= kMaxItems)
             return "malformed FLAC metadata block";
-        const auto head = static_cast<unsigned char>(b[pos]);
-        last = (head & 0x80) != 0;
+        const auto head = static_cast<unsigned char>(b[pos]); // the last-block flag and the type
+        last = (head & flac::kLastBlock) != 0;
         const int type = head & 0x7F;
-        const std::size_t size = be32(b, pos) & 0xFFFFFF;
-        if (!fits(b, pos + 4, size))
+        const std::size_t size = bytes::be24(b, pos + 1);
+        if (!fits(b, pos + flac::kBlockHeaderSize, size))
             return "malformed FLAC metadata block";
-        const std::string_view data = b.substr(pos + 4, size);
-        if (type == 0) {
+        const std::string_view data = b.substr(pos + flac::kBlockHeaderSize, size);
+        if (type == flac::kStreamInfo) {
             out.streamInfo = data;
-        } else if (type == 4) {
+        } else if (type == flac::kVorbisComment) {
             if (out.hasComment)
                 return "the file holds two Vorbis comments";
             out.hasComment = true;
             out.comment = data;
-        } else if (type != 1) {
+        } else if (type != flac::kPadding) {
             out.blocks.push_back({std::to_string(type), data});
         }
-        pos += 4 + size;
+        pos += flac::kBlockHeaderSize + size;
     }
     out.frames = b.substr(pos);
     return {};
@@ -165,18 +162,19 @@ std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std:
     const std::string bad = "the Ogg pages do not parse";
     std::size_t pos = 0;
     while (pos < b.size()) {
-        if (!fits(b, pos, 27) || b.substr(pos, 4) != "OggS" || b[pos + 4] != '\0')
+        if (!fits(b, pos, ogg::kHeaderSize) || b.substr(pos, 4) != "OggS" || b[pos + ogg::kVersionAt] != '\0')
             return bad;
-        const auto type = static_cast<unsigned char>(b[pos + 5]);
-        const std::uint64_t granule = le64(b, pos + 6);
-        const std::uint32_t serial = le32(b, pos + 14);
-        const std::size_t segments = static_cast<unsigned char>(b[pos + 26]);
-        if (!fits(b, pos + 27, segments))
+        const auto type = static_cast<unsigned char>(b[pos + ogg::kTypeAt]);
+        const std::uint64_t granule = le64(b, pos + ogg::kGranuleAt);
+        const std::uint32_t serial = le32(b, pos + ogg::kSerialAt);
+        const std::size_t segments = static_cast<unsigned char>(b[pos + ogg::kSegmentsAt]);
+        const std::size_t lacing = pos + ogg::kHeaderSize;
+        if (!fits(b, lacing, segments))
             return bad;
         std::size_t body = 0;
         for (std::size_t i = 0; i < segments; ++i)
-            body += static_cast<unsigned char>(b[pos + 27 + i]);
-        std::size_t at = pos + 27 + segments;
+            body += static_cast<unsigned char>(b[lacing + i]);
+        std::size_t at = lacing + segments;
         if (!fits(b, at, body))
             return bad;
         auto [it, fresh] = streams.try_emplace(serial);
@@ -186,15 +184,15 @@ std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std:
             order.push_back(serial);
         }
         Stream& s = it->second;
-        if (le32(b, pos + 18) != s.pages++)
+        if (le32(b, pos + ogg::kSequenceAt) != s.pages++)
             s.inSequence = false;
-        if (le32(b, pos + 22) != oggPageChecksum(b.substr(pos, at + body - pos)))
+        if (le32(b, pos + ogg::kChecksumAt) != ogg::checksum(b.substr(pos, at + body - pos)))
             checksummed = false;
-        const bool continued = (type & 1) != 0;
+        const bool continued = (type & ogg::kContinued) != 0;
         if (continued != s.open)
             return bad;
         for (std::size_t i = 0; i < segments; ++i) {
-            const std::size_t lace = static_cast<unsigned char>(b[pos + 27 + i]);
+            const std::size_t lace = static_cast<unsigned char>(b[lacing + i]);
             if (!s.open) {
                 if (s.packets.size() >= kMaxItems)
                     return bad;
@@ -206,7 +204,7 @@ std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std:
         }
         // Header pages carry 0, or -1 where no packet ends: how the comment
         // is paged may change.
-        if (granule != 0 && granule != ~std::uint64_t(0))
+        if (granule != 0 && granule != ogg::kNoPacketEnds)
             s.granules.push_back(granule);
         pos = at;
     }
