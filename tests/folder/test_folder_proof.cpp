@@ -2,9 +2,12 @@
 // of every format, and files other tools leave in a state TagLib cannot keep.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
+#include <set>
 
+#include "Bridge/Bytes/Containers.h"
 #include "Bridge/Bytes/Precheck.h"
 #include "Bridge/Bytes/Proof/ByteProof.h"
 #include "Bridge/Write/TagWriter.h"
@@ -512,6 +515,71 @@ TEST(ProofItems, AnItemAddedOrRemovedIsRefused)
             << ext;
         EXPECT_EQ(proveEdit(format, more.first, plain.second, Property::SortArtist), "the edit would change " + item)
             << ext;
+    }
+}
+
+// The proof names the items a write may change from a table of its own; the
+// reads and the editors name them from Formats. Property by property, the
+// proof must let change exactly the item the editors write.
+TEST(ProofItems, TheProofsNamesAreTheEditors)
+{
+    using Items = std::set<std::string>;
+    using namespace bridge::folder;
+    for (int i = 0; i < kTextPropertyCount; ++i) {
+        const auto p = static_cast<Property>(i);
+        const std::string name(propertyName(p));
+        SCOPED_TRACE(name);
+        // ID3v2: the frame, a user text frame told apart by its description.
+        const std::string frame(id3FrameId(p));
+        for (const Format f : {Format::Mpeg, Format::TrueAudio, Format::Wav, Format::Aiff})
+            EXPECT_EQ(writtenItems(f, p), Items{frame == "TXXX" ? "TXXX:" + name : frame});
+        EXPECT_EQ(writtenItems(Format::Mp4, p), Items{std::string(mp4ItemName(p))});
+        for (const Format f : {Format::Flac, Format::OggVorbis, Format::OggAudio, Format::Opus, Format::Speex})
+            EXPECT_EQ(writtenItems(f, p), Items{name});
+        // APE: TagLib keeps an album artist in the "ALBUM ARTIST" item a file
+        // already has.
+        const Items ape = p == Property::AlbumArtist ? Items{name, "ALBUM ARTIST"} : Items{name};
+        for (const Format f : {Format::Ape, Format::WavPack, Format::Musepack})
+            EXPECT_EQ(writtenItems(f, p), ape);
+        // ASF: a content description field, a descriptor, or nothing.
+        const std::string_view attribute = asfAttributeName(p);
+        const bool field = std::find(std::begin(asf::kContentFieldNames), std::end(asf::kContentFieldNames),
+                                     attribute) != std::end(asf::kContentFieldNames);
+        const Items asfItems = attribute.empty() ? Items{}
+            : field                              ? Items{"CD:" + std::string(attribute)}
+                                                 : Items{std::string(attribute)};
+        EXPECT_EQ(writtenItems(Format::Asf, p), asfItems);
+        for (const Format f : {Format::Mod, Format::S3m, Format::It, Format::Xm})
+            EXPECT_EQ(writtenItems(f, p), Items{});
+    }
+    // The names a library of other tools' files holds, spelt out once.
+    EXPECT_EQ(writtenItems(Format::Mp4, Property::SortAlbumArtist), Items{"soaa"});
+    EXPECT_EQ(writtenItems(Format::Mpeg, Property::SortShow), Items{"TXXX:SHOWSORT"});
+    EXPECT_EQ(writtenItems(Format::Asf, Property::Artist), Items{"CD:Author"});
+    EXPECT_EQ(writtenItems(Format::Asf, Property::SortComposer), Items{});
+}
+
+// The Ogg checksum the editor writes and the proof checks is the one other
+// programs write: every page of the templates (made by ffmpeg) carries it.
+TEST(OggChecksum, IsTheOneOtherProgramsWrite)
+{
+    using namespace bridge::folder;
+    for (const char* file : {"template.ogg", "template.opus", "template.spx"}) {
+        const std::string bytes = readBytes(audioTemplate(file));
+        std::size_t pages = 0;
+        for (std::size_t pos = 0; pos + ogg::kHeaderSize <= bytes.size(); ++pages) {
+            ASSERT_EQ(bytes.compare(pos, 4, "OggS"), 0) << file << " at " << pos;
+            const std::size_t segments = static_cast<unsigned char>(bytes[pos + ogg::kSegmentsAt]);
+            std::size_t size = ogg::kHeaderSize + segments;
+            for (std::size_t i = 0; i < segments; ++i)
+                size += static_cast<unsigned char>(bytes[pos + ogg::kHeaderSize + i]);
+            ASSERT_LE(size, bytes.size() - pos) << file;
+            EXPECT_EQ(ogg::checksum(std::string_view(bytes).substr(pos, size)),
+                      yomi::bytes::le32(bytes, pos + ogg::kChecksumAt))
+                << file << " page " << pages;
+            pos += size;
+        }
+        EXPECT_GE(pages, 3U) << file;
     }
 }
 

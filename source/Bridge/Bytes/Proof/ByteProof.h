@@ -2,8 +2,19 @@
 // original only in the one property written. Small read-only parsers of each
 // format's tag container, independent of TagLib, with every size checked
 // against its parent and the file and every nesting bounded.
+//
+// The proof reads the containers with the format facts of Bytes/Containers.h
+// and the byte reader, and never calls an editor. It names the items a write
+// may change from a table of its own (writtenItems), not from the names the
+// editors and the reads use (Bytes/Formats.h): were the two one table, a
+// wrong name there would make an editor write the wrong item and the proof
+// let exactly that item change. Apart, such a mistake makes every write of
+// that property refuse; a test holds the two tables against each other. The
+// layout facts are shared, since a mistake in one of them breaks the parse
+// of every real file, which the tests read.
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -23,5 +34,14 @@ namespace yomi::bridge::folder {
 // not have may start with values copied from the file's other tags. Neither
 // input is trusted: any size, count or nesting that does not fit is a refusal.
 std::string proveEdit(Format format, std::string_view before, std::string_view after, Property written);
+
+// The items a write of `property` may change in a file of `format`, as the
+// proof names them: an ID3v2 frame by its ID ("TXXX:<DESCRIPTION>" for a
+// user text frame), an MP4 item by its type, a Vorbis comment or APE field by
+// its name in upper case, an ASF descriptor by its name and a content
+// description field as "CD:<field>". Empty for a property the format has no
+// item for, and for the tracker modules (whose title the proof finds by its
+// place).
+std::set<std::string> writtenItems(Format format, Property property);
 
 } // namespace yomi::bridge::folder

@@ -4,10 +4,6 @@
 namespace yomi::bridge::folder::proof {
 namespace {
 
-constexpr const char* kItems[kTextPropertyCount] = {
-    "\251ART", "soar", "\251alb", "soal", "aART", "soaa", "\251wrt", "soco", "\251nam", "sonm", "tvsh", "sosn",
-};
-
 struct Mp4 {
     std::vector<Item> leaves; // every box not walked into, by path
     std::vector<std::string_view> media;
@@ -109,7 +105,7 @@ std::string walk(std::string_view b, std::size_t begin, std::size_t end, const s
 
 } // namespace
 
-std::string proveMp4(std::string_view before, std::string_view after, Property written)
+std::string proveMp4(std::string_view before, std::string_view after, const Written& written)
 {
     Mp4 was, is;
     if (std::string why = walk(before, 0, before.size(), "", 0, was); !why.empty())
@@ -146,7 +142,7 @@ std::string proveMp4(std::string_view before, std::string_view after, Property w
     }
     if (!is.hasIlst)
         return "the edited file has no MP4 item list";
-    return compareItems(was.items, is.items, {kItems[static_cast<int>(written)]}, "MP4 tag", !was.hasIlst);
+    return compareItems(was.items, is.items, written, "MP4 tag", !was.hasIlst);
 }
 
 } // namespace yomi::bridge::folder::proof

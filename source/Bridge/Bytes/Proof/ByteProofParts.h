@@ -26,6 +26,9 @@ using bytes::le64;
 
 std::string upperAscii(std::string_view s);
 
+// The names of the items a write may change (see writtenItems).
+using Written = std::set<std::string>;
+
 // One item of a tag: the name it is grouped under and its bytes.
 struct Item {
     std::string key;
@@ -37,9 +40,8 @@ struct Item {
 // before) items `after` adds are allowed. `what` names the tag in the
 // reason; `textValue` says whether the items are "NAME=value" text whose
 // value must be UTF-8 (Vorbis comments), for a clearer reason.
-std::string compareItems(const std::vector<Item>& before, const std::vector<Item>& after,
-                         const std::set<std::string>& written, std::string_view what, bool newTag = false,
-                         bool textValue = false);
+std::string compareItems(const std::vector<Item>& before, const std::vector<Item>& after, const Written& written,
+                         std::string_view what, bool newTag = false, bool textValue = false);
 
 // An ID3v2 tag at the start of `b`: its total size (header, frames, padding,
 // footer) and its frames as items keyed by frame ID ("TXXX:<DESCRIPTION>" for
@@ -52,15 +54,12 @@ struct Id3Tag {
 bool startsWithId3(std::string_view b);
 std::string parseId3(std::string_view b, Id3Tag& tag);
 
-// The keys an ID3v2 frame of the property is grouped under.
-std::set<std::string> id3Keys(Property p);
-
 // Compares two ID3v2 tags item by item, frame flags included when both have
 // the same version.
-std::string compareId3(const Id3Tag& before, const Id3Tag& after, const std::set<std::string>& written, bool newTag);
+std::string compareId3(const Id3Tag& before, const Id3Tag& after, const Written& written, bool newTag);
 
 // The families in their own files.
-std::string proveXiph(Format format, std::string_view before, std::string_view after, Property written);
-std::string proveMp4(std::string_view before, std::string_view after, Property written);
+std::string proveXiph(Format format, std::string_view before, std::string_view after, const Written& written);
+std::string proveMp4(std::string_view before, std::string_view after, const Written& written);
 
 } // namespace yomi::bridge::folder::proof

@@ -43,12 +43,12 @@ std::string parseComment(std::string_view b, Comment& out)
     return {};
 }
 
-std::string compareComments(const Comment& was, const Comment& is, Property written)
+std::string compareComments(const Comment& was, const Comment& is, const Written& written)
 {
     if (was.vendor != is.vendor)
         return "the edit would change the Vorbis comment's vendor string";
     // compareItems sees "=value": give it the name back for its reason.
-    return compareItems(was.entries, is.entries, {std::string(propertyName(written))}, "Vorbis comment", false, true);
+    return compareItems(was.entries, is.entries, written, "Vorbis comment", false, true);
 }
 
 // FLAC -----------------------------------------------------------------------
@@ -106,7 +106,7 @@ std::string parseFlac(std::string_view b, Flac& out)
     return {};
 }
 
-std::string proveFlac(std::string_view before, std::string_view after, Property written)
+std::string proveFlac(std::string_view before, std::string_view after, const Written& written)
 {
     Flac was, is;
     if (std::string why = parseFlac(before, was); !why.empty())
@@ -234,7 +234,7 @@ bool commentLayout(const std::string& first, const std::string& second, CommentP
     return second.size() >= out.prefix;
 }
 
-std::string proveOgg(std::string_view before, std::string_view after, Property written)
+std::string proveOgg(std::string_view before, std::string_view after, const Written& written)
 {
     std::vector<std::uint32_t> order1, order2;
     std::map<std::uint32_t, Stream> was, is;
@@ -288,7 +288,7 @@ std::string proveOgg(std::string_view before, std::string_view after, Property w
 
 } // namespace
 
-std::string proveXiph(Format format, std::string_view before, std::string_view after, Property written)
+std::string proveXiph(Format format, std::string_view before, std::string_view after, const Written& written)
 {
     if (format == Format::Flac)
         return proveFlac(before, after, written);
