@@ -68,28 +68,28 @@ OptString MemoryTrack::name()
     return get("name").copy();
 }
 
-WriteResult MemoryTrack::setValue(const String& value, std::string_view key)
+Status MemoryTrack::setValue(const String& value, std::string_view key)
 {
     library_->record(MemoryLibrary::Access::Kind::Write, index_, key, value);
     if (!failReason_.empty())
-        return WriteResult::failure(failReason_);
+        return Failure{failReason_};
     OptString old = get(key).copy();
     if (!library_->undo_ || old == value) {
         set(key, Value(value));
-        return WriteResult::success();
+        return Status();
     }
     storage::Change change;
     change.path = std::to_string(index_);
     change.key = std::string(key);
     change.oldValue = std::move(old);
     change.newValue = value;
-    std::string error;
-    const auto handle = library_->undo_->record(change, error);
+    const auto handle = library_->undo_->record(change);
     if (!handle)
-        return WriteResult::failure("cannot record the change for undo: " + error);
+        return Failure{"cannot record the change for undo: " + handle.reason()};
     set(key, Value(value));
-    library_->undo_->markCommitted(*handle, std::nullopt, error);
-    return WriteResult::success();
+    // A change left unmarked is still taken back: the value decides.
+    (void)library_->undo_->markCommitted(*handle, std::nullopt);
+    return Status();
 }
 
 void MemoryTrack::set(std::string_view key, Value value)
@@ -168,34 +168,32 @@ std::vector<std::shared_ptr<Source>> MemoryLibrary::sources()
 
 storage::RevertOutcome MemoryLibrary::revertChange(const storage::Change& change, storage::UndoLog& log)
 {
-    using Status = storage::RevertOutcome::Status;
     const auto it = std::find_if(tracks_.begin(), tracks_.end(),
                                  [&](const auto& t) { return std::to_string(t->index()) == change.path; });
     if (it == tracks_.end())
-        return {Status::LeftAlone, "the track is gone"};
+        return storage::RevertedChange::leftAlone("the track is gone");
     MemoryTrack& track = **it;
     const OptString current = track.get(change.key).copy();
     if (current == change.oldValue && current != change.newValue)
-        return {Status::NotMade, "the track holds its value from before the change"};
+        return storage::RevertedChange::notMade("the track holds its value from before the change");
     if (current != change.newValue)
-        return {Status::LeftAlone, "the track holds another value"};
+        return storage::RevertedChange::leftAlone("the track holds another value");
     if (!track.failReason_.empty())
-        return {Status::Failed, track.failReason_};
+        return Failure{track.failReason_};
     storage::Change inverse;
     inverse.path = change.path;
     inverse.key = change.key;
     inverse.oldValue = change.newValue;
     inverse.newValue = change.oldValue;
-    std::string error;
-    const auto handle = log.record(inverse, error);
+    const auto handle = log.record(inverse);
     if (!handle)
-        return {Status::Failed, "cannot record the revert for undo: " + error};
+        return Failure{"cannot record the revert for undo: " + handle.reason()};
     if (change.oldValue)
         track.set(change.key, Value(*change.oldValue));
     else
         track.erase(change.key);
-    log.markCommitted(*handle, std::nullopt, error);
-    return {Status::Reverted, {}};
+    (void)log.markCommitted(*handle, std::nullopt);
+    return storage::RevertedChange::reverted();
 }
 
 std::unique_ptr<TrackSequence> MemoryLibrary::snapshot() { return std::make_unique<MemorySequence>(tracks_); }

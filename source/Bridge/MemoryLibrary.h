@@ -28,7 +28,7 @@ public:
 
     Value valueForKey(std::string_view key) override;
     OptString name() override;
-    WriteResult setValue(const String& value, std::string_view key) override;
+    Status setValue(const String& value, std::string_view key) override;
 
     // Direct access, not counted.
     void set(std::string_view key, Value value);

@@ -70,10 +70,10 @@ public:
     }
     std::size_t size() const override { return results_.size(); }
     bool due() const override { return !results_.empty(); }
-    std::vector<WriteResult> commit() override { return std::exchange(results_, {}); }
+    std::vector<Status> commit() override { return std::exchange(results_, {}); }
 
 private:
-    std::vector<WriteResult> results_;
+    std::vector<Status> results_;
 };
 
 } // namespace

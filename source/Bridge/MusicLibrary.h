@@ -18,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "Platform/Result.h"
 #include "Platform/Text.h"
 #include "Storage/UndoLog.h"
 
@@ -51,16 +52,6 @@ private:
     std::variant<std::monostate, String, bool, std::int32_t> v_;
 };
 
-// The outcome of a write: success, or a failure with its reason.
-struct WriteResult {
-    bool ok = true;
-    std::string reason; // empty on success
-
-    static WriteResult success() { return {}; }
-    static WriteResult failure(std::string why) { return {false, std::move(why)}; }
-    explicit operator bool() const { return ok; }
-};
-
 class Track {
 public:
     virtual ~Track() = default;
@@ -73,7 +64,7 @@ public:
     virtual std::string location() { return {}; }
     // Stores the string under the key. Reports whether the value is really in
     // the library afterwards.
-    virtual WriteResult setValue(const String& value, std::string_view key) = 0;
+    virtual Status setValue(const String& value, std::string_view key) = 0;
     // Called when the caller is done with the track for this visit (the end of
     // the track's autorelease pool): frees whatever the visit made.
     virtual void endVisit() {}
@@ -122,7 +113,7 @@ public:
     virtual bool due() const = 0;
     // Makes every queued write and returns the results in the order of add();
     // the group is empty afterwards.
-    virtual std::vector<WriteResult> commit() = 0;
+    virtual std::vector<Status> commit() = 0;
 };
 
 class Application {
@@ -146,8 +137,9 @@ public:
     {
         (void)change;
         (void)log;
-        return {storage::RevertOutcome::Status::Failed, "this library cannot take changes back"};
-    } // The folder the library lives in, absolute and without a trailing
+        return Failure{"this library cannot take changes back"};
+    }
+    // The folder the library lives in, absolute and without a trailing
     // slash, as the undo log names it; empty for a library without one.
     virtual std::string folder() const { return {}; }
 };

@@ -178,8 +178,7 @@ int runRead(const Options& options, Streams streams)
 int listUndoLogs(std::ostream& out)
 {
     for (const std::uint64_t id : storage::listSaves()) {
-        std::string error;
-        const auto save = storage::readSave(id, error);
+        const auto save = storage::readSave(id);
         if (!save) {
             out << id << "\t-\tdamaged\n";
             continue;

@@ -18,11 +18,11 @@ public:
 
     Value valueForKey(std::string_view key) override { return inner_->valueForKey(key); }
     OptString name() override { return inner_->name(); }
-    WriteResult setValue(const String& value, std::string_view key) override
+    Status setValue(const String& value, std::string_view key) override
     {
         record_->writes.push_back(
             HeldWrite{inner_->name(), inner_->valueForKey(*valueKey_).copy(), std::string(key), value});
-        return WriteResult::success();
+        return Status();
     }
     void endVisit() override { inner_->endVisit(); }
 

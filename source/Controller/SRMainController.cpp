@@ -98,17 +98,17 @@ struct QueuedWrite {
 // Reports the committed write of a listed sort value. A change is logged only
 // once it is really in the library; a failed write gets a line of its own
 // with the reason. The tally counts the sort value the track holds afterwards.
-void reportWrite(const QueuedWrite& q, const bridge::WriteResult& result, Tally& tally, SaveReport& report)
+void reportWrite(const QueuedWrite& q, const Status& result, Tally& tally, SaveReport& report)
 {
-    if (result.ok || q.current)
-        tally.add(result.ok ? q.listed : *q.current);
-    if (result.ok) {
+    if (result.ok() || q.current)
+        tally.add(result.ok() ? q.listed : *q.current);
+    if (result.ok()) {
         ++report.written;
         log::write(changeLine(q.name, q.value, q.listed) + "\n");
     } else {
         ++report.failed;
         log::write("write failed: " + changeLine(q.name, q.value, q.listed, q.location) + " (" +
-                       log::escapeControls(result.reason) + ")\n",
+                       log::escapeControls(result.reason()) + ")\n",
                    log::Priority::Warning);
     }
 }
@@ -378,10 +378,9 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
     const auto commitGroup = [&] {
         if (queued.empty())
             return;
-        const std::vector<bridge::WriteResult> results = group->commit();
+        const std::vector<Status> results = group->commit();
         for (std::size_t i = 0; i < queued.size(); ++i) {
-            const bridge::WriteResult result =
-                i < results.size() ? results[i] : bridge::WriteResult::failure("not written");
+            const Status result = i < results.size() ? results[i] : Failure{"not written"};
             reportWrite(queued[i], result, tallies[queued[i].value], lastSave_);
         }
         queued.clear();
@@ -451,7 +450,10 @@ void SRMainController::revertSave(std::uint64_t id)
     const std::string folder = app ? app->folder() : std::string();
     std::optional<storage::SaveRecord> save;
     if (const auto target = id ? std::optional<std::uint64_t>(id) : storage::saveToRevert(folder)) {
-        save = storage::readSave(*target, report.error);
+        if (Result<storage::SaveRecord> read = storage::readSave(*target))
+            save = std::move(*read);
+        else
+            report.error = read.reason();
     } else {
         report.error = folder.empty() ? "no Save to revert" : "no Save of the library " + folder + " to revert";
     }
@@ -469,21 +471,22 @@ void SRMainController::revertSave(std::uint64_t id)
             const storage::RevertOutcome outcome = app->revertChange(change, undo);
             const std::string what = log::escapeControls(change.path) + ":" + log::escapeControls(change.key) + ":" +
                 logValue(change.newValue) + "->" + logValue(change.oldValue);
-            switch (outcome.status) {
-            case storage::RevertOutcome::Status::Reverted:
+            if (!outcome) {
+                ++report.failed;
+                log::write("revert failed: " + what + " (" + log::escapeControls(outcome.reason()) + ")\n");
+                continue;
+            }
+            switch (outcome->state) {
+            case storage::RevertedChange::State::Reverted:
                 ++report.reverted;
                 log::write("reverted " + what + "\n");
                 break;
-            case storage::RevertOutcome::Status::NotMade:
+            case storage::RevertedChange::State::NotMade:
                 ++report.notMade;
                 break;
-            case storage::RevertOutcome::Status::LeftAlone:
-                report.leftAlone.push_back(change.path + ": " + outcome.reason);
-                log::write("left alone: " + what + " (" + log::escapeControls(outcome.reason) + ")\n");
-                break;
-            case storage::RevertOutcome::Status::Failed:
-                ++report.failed;
-                log::write("revert failed: " + what + " (" + log::escapeControls(outcome.reason) + ")\n");
+            case storage::RevertedChange::State::LeftAlone:
+                report.leftAlone.push_back(change.path + ": " + outcome->reason);
+                log::write("left alone: " + what + " (" + log::escapeControls(outcome->reason) + ")\n");
                 break;
             }
         }

@@ -493,28 +493,19 @@ std::optional<FileIdentity> identify(const std::filesystem::path& file)
     return identityOf(st);
 }
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::string* error)
+Result<std::string> readWholeFile(const std::filesystem::path& file)
 {
     // O_NONBLOCK: a file swapped for a FIFO must not hang the caller; it is
     // refused below as no regular file.
     Fd fd(io::open(file.c_str(), O_RDONLY | O_NONBLOCK));
-    if (!fd) {
-        if (error)
-            *error = errnoText("open");
-        return std::nullopt;
-    }
+    if (!fd)
+        return Failure{errnoText("open")};
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (error)
-            *error = "not a regular file";
-        return std::nullopt;
-    }
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return Failure{"not a regular file"};
     std::string data;
-    if (io::readToEnd(fd.get(), data) != 0) {
-        if (error)
-            *error = errnoText("read");
-        return std::nullopt;
-    }
+    if (io::readToEnd(fd.get(), data) != 0)
+        return Failure{errnoText("read")};
     return data;
 }
 

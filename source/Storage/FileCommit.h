@@ -102,9 +102,9 @@ private:
     std::vector<std::unique_ptr<Entry>> entries_;
 };
 
-// Reads a whole regular file; nullopt with the reason in `error` when it
-// cannot (a FIFO, device or folder is refused without blocking).
-std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::string* error = nullptr);
+// Reads a whole regular file; fails, with the reason, when it cannot (a FIFO,
+// device or folder is refused without blocking).
+Result<std::string> readWholeFile(const std::filesystem::path& file);
 
 // What recoverAfterCrash did.
 struct RecoveryReport {

@@ -430,14 +430,12 @@ std::vector<std::uint64_t> listSaves()
     return ids;
 }
 
-std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
+Result<SaveRecord> readSave(std::uint64_t id)
 {
     const std::filesystem::path file = undoFolder() / fileName(id);
-    const auto bytes = fileio::readWholeFile(file, &error);
-    if (!bytes) {
-        error = "no save " + std::to_string(id) + " (" + error + ")";
-        return std::nullopt;
-    }
+    const auto bytes = fileio::readWholeFile(file);
+    if (!bytes)
+        return Failure{"no save " + std::to_string(id) + " (" + bytes.reason() + ")"};
     SaveRecord save;
     save.id = id;
     bool headed = false;
@@ -477,10 +475,8 @@ std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error)
             save.complete = true;
         }
     }
-    if (!headed) {
-        error = "save " + std::to_string(id) + ": the log is damaged";
-        return std::nullopt;
-    }
+    if (!headed)
+        return Failure{"save " + std::to_string(id) + ": the log is damaged"};
     return save;
 }
 
@@ -507,8 +503,7 @@ std::optional<std::uint64_t> saveToRevert(const std::string& library)
 {
     const std::vector<std::uint64_t> ids = listSaves();
     for (auto id = ids.rbegin(); id != ids.rend(); ++id) {
-        std::string error;
-        const auto save = readSave(*id, error);
+        const auto save = readSave(*id);
         if (!library.empty() && (!save || !belongsTo(*save, library)))
             continue;
         if (save && save->kind == LogKind::Revert && !save->complete)
@@ -527,17 +522,13 @@ UndoLog::UndoLog(LogKind kind, std::string label, std::uint64_t reverts, std::st
 
 UndoLog::~UndoLog() { finish(); }
 
-bool UndoLog::open(std::string& error)
+Status UndoLog::open()
 {
     const std::filesystem::path dir = undoFolder();
-    if (dir.empty()) {
-        error = "no folder for the undo log (neither XDG_STATE_HOME nor a home folder is set)";
-        return false;
-    }
-    if (const Status made = fileio::io::makeFolders(dir); !made) {
-        error = made.reason();
-        return false;
-    }
+    if (dir.empty())
+        return Failure{"no folder for the undo log (neither XDG_STATE_HOME nor a home folder is set)"};
+    if (Status made = fileio::io::makeFolders(dir); !made)
+        return made;
     const std::vector<std::uint64_t> ids = listSaves();
     std::uint64_t id = ids.empty() ? 1 : ids.back() + 1;
     for (int attempt = 0; attempt < 64 && fd_ < 0; ++attempt, ++id) {
@@ -547,14 +538,11 @@ bool UndoLog::open(std::string& error)
             fd_ = fd;
             id_ = id;
         } else if (errno != EEXIST) {
-            error = errnoText("create the undo log " + file.string());
-            return false;
+            return Failure{errnoText("create the undo log " + file.string())};
         }
     }
-    if (fd_ < 0) {
-        error = "create the undo log: no free name";
-        return false;
-    }
+    if (fd_ < 0)
+        return Failure{"create the undo log: no free name"};
     std::string p;
     put(p, kind_ == LogKind::Revert ? 1 : 0, 1);
     put(p, reverts_, 8);
@@ -565,74 +553,67 @@ bool UndoLog::open(std::string& error)
                 .count()),
         8);
     putBytes(p, library_);
-    if (!append(encode(kHeader, p), true, error))
-        return false;
+    if (Status appended = append(encode(kHeader, p), true); !appended)
+        return appended;
     // The log must outlive a power loss as surely as the changes it describes.
     fileio::io::syncFolder(dir);
     prune(dir);
-    return true;
+    return {};
 }
 
-bool UndoLog::append(const std::string& bytes, bool sync, std::string& error)
+Status UndoLog::append(const std::string& bytes, bool sync)
 {
     if (fileio::io::writeAll(fd_, bytes) != 0) {
-        error = errnoText("write the undo log");
         broken_ = true;
-        return false;
+        return Failure{errnoText("write the undo log")};
     }
     if (sync && fileio::io::fsync(fd_) != 0) {
-        error = errnoText("sync the undo log");
         broken_ = true;
-        return false;
+        return Failure{errnoText("sync the undo log")};
     }
-    return true;
+    return {};
 }
 
-std::optional<std::size_t> UndoLog::record(const Change& change, std::string& error, bool sync)
+Result<std::size_t> UndoLog::record(const Change& change, bool sync)
 {
-    if (finished_ || broken_) {
-        error = finished_ ? "the undo log is closed" : "the undo log could not be written";
-        return std::nullopt;
-    }
-    if (fd_ < 0 && !open(error)) {
-        broken_ = true;
-        return std::nullopt;
+    if (finished_ || broken_)
+        return Failure{finished_ ? "the undo log is closed" : "the undo log could not be written"};
+    if (fd_ < 0) {
+        if (Status opened = open(); !opened) {
+            broken_ = true;
+            return opened.failure();
+        }
     }
     const std::size_t handle = recorded_;
-    if (!append(encodeChange(handle, change), sync, error))
-        return std::nullopt;
+    if (Status appended = append(encodeChange(handle, change), sync); !appended)
+        return appended.failure();
     ++recorded_;
     return handle;
 }
 
-bool UndoLog::sync(std::string& error)
+Status UndoLog::sync()
 {
-    if (finished_ || broken_) {
-        error = finished_ ? "the undo log is closed" : "the undo log could not be written";
-        return false;
-    }
+    if (finished_ || broken_)
+        return Failure{finished_ ? "the undo log is closed" : "the undo log could not be written"};
     if (fd_ < 0)
-        return true;
+        return {};
     if (fileio::io::fsync(fd_) != 0) {
-        error = errnoText("sync the undo log");
         broken_ = true;
-        return false;
+        return Failure{errnoText("sync the undo log")};
     }
-    return true;
+    return {};
 }
 
-bool UndoLog::markCommitted(std::size_t handle, const std::optional<FileStamp>& after, std::string& error)
+Status UndoLog::markCommitted(std::size_t handle, const std::optional<FileStamp>& after)
 {
-    if (fd_ < 0 || handle >= recorded_) {
-        error = "no such change in the undo log";
-        return false;
-    }
+    if (fd_ < 0 || handle >= recorded_)
+        return Failure{"no such change in the undo log"};
     std::string p;
     put(p, handle, 4);
     p.push_back(after ? 1 : 0);
     if (after)
         putStamp(p, *after);
-    return append(encode(kCommitted, p), false, error);
+    return append(encode(kCommitted, p), false);
 }
 
 void UndoLog::finish()
@@ -642,9 +623,10 @@ void UndoLog::finish()
     finished_ = true;
     if (fd_ < 0)
         return;
-    std::string error;
-    if (!broken_ && !append(encode(kEnd, {}), true, error))
-        log::write("Undo log " + std::to_string(id_) + " not completed: " + error);
+    if (!broken_) {
+        if (Status ended = append(encode(kEnd, {}), true); !ended)
+            log::write("Undo log " + std::to_string(id_) + " not completed: " + ended.reason());
+    }
     fileio::io::close(fd_);
     fd_ = -1;
 }
@@ -666,28 +648,25 @@ bool sameVersion(const FileStamp& a, const FileStamp& b)
 
 RevertOutcome revertFileChange(const Change& change, UndoLog& log)
 {
-    using Status = RevertOutcome::Status;
     if (!change.edit)
-        return {Status::Failed, "the change holds no bytes of a file"};
+        return Failure{"the change holds no bytes of a file"};
     const ByteEdit& edit = *change.edit;
     const auto identity = fileio::identify(change.path);
     const auto stamp = stampOf(change.path);
     if (!identity || !stamp)
-        return {Status::LeftAlone, "the file is gone"};
-    std::string error;
-    const auto current = fileio::readWholeFile(change.path, &error);
+        return RevertedChange::leftAlone("the file is gone");
+    const auto current = fileio::readWholeFile(change.path);
     if (!current)
-        return {Status::Failed, "cannot read the file: " + error};
+        return Failure{"cannot read the file: " + current.reason()};
     if (edit.isOld(*current))
-        return {Status::NotMade, "the file holds its content from before the change"};
+        return RevertedChange::notMade("the file holds its content from before the change");
     // The whole content decides: a file rewritten since with exactly the
     // bytes of the change (a later Save taken back) is taken back too.
     const auto restored = edit.undo(*current);
     if (!restored)
-        return {Status::LeftAlone,
-                change.after && !sameVersion(*change.after, *stamp)
-                    ? "the file changed since"
-                    : "the file holds other bytes than the change wrote"};
+        return RevertedChange::leftAlone(change.after && !sameVersion(*change.after, *stamp)
+                                             ? "the file changed since"
+                                             : "the file holds other bytes than the change wrote");
 
     Change inverse;
     inverse.path = change.path;
@@ -695,15 +674,15 @@ RevertOutcome revertFileChange(const Change& change, UndoLog& log)
     inverse.oldValue = change.newValue;
     inverse.newValue = change.oldValue;
     inverse.edit = edit.inverse();
-    const auto handle = log.record(inverse, error);
+    const auto handle = log.record(inverse);
     if (!handle)
-        return {Status::Failed, "cannot record the revert for undo: " + error};
+        return Failure{"cannot record the revert for undo: " + handle.reason()};
     const fileio::CommitResult committed = fileio::commitFile(change.path, *identity, *current, *restored);
     if (!committed)
-        return {Status::Failed, committed.reason()};
-    if (!log.markCommitted(*handle, stampOf(change.path), error))
-        log::write("Undo log: " + error);
-    return {Status::Reverted, {}};
+        return Failure{committed.reason()};
+    if (Status marked = log.markCommitted(*handle, stampOf(change.path)); !marked)
+        log::write("Undo log: " + marked.reason());
+    return RevertedChange::reverted();
 }
 
 } // namespace yomi::storage

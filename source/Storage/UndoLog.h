@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Platform/Result.h"
 #include "Platform/Text.h"
 
 namespace yomi::storage {
@@ -117,9 +118,9 @@ std::filesystem::path undoFolder();
 // The ids of the kept logs, oldest first.
 std::vector<std::uint64_t> listSaves();
 
-// Reads one log; nullopt with the reason in `error` when there is no such log
-// or it cannot be read. A log torn by a crash reads up to its last good record.
-std::optional<SaveRecord> readSave(std::uint64_t id, std::string& error);
+// Reads one log; fails, with the reason, when there is no such log or it
+// cannot be read. A log torn by a crash reads up to its last good record.
+Result<SaveRecord> readSave(std::uint64_t id);
 
 // The Save that "revert the last Save" takes back: the newest log's, except
 // that a revert cut short by a crash is completed by taking back its Save
@@ -142,16 +143,16 @@ public:
 
     // Records a change about to be made (without `after`), synced before it
     // returns unless `sync` is false; makes the log on first use. Returns the
-    // change's handle for markCommitted; nullopt with the reason in `error`,
-    // in which case the change must not be made.
-    std::optional<std::size_t> record(const Change& change, std::string& error, bool sync = true);
+    // change's handle for markCommitted; a failure, with the reason, in which
+    // case the change must not be made.
+    Result<std::size_t> record(const Change& change, bool sync = true);
     // Syncs the changes recorded without a sync; none of them may be made
-    // before it returns true. A failure breaks the log.
-    bool sync(std::string& error);
+    // before it succeeds. A failure breaks the log.
+    Status sync();
     // Marks a recorded change as in the library, with the stamp of its file
     // (none for a library without files). Synced with the next record or by
     // finish().
-    bool markCommitted(std::size_t handle, const std::optional<FileStamp>& after, std::string& error);
+    Status markCommitted(std::size_t handle, const std::optional<FileStamp>& after);
     // Writes the end record and closes the log. Further calls do nothing.
     void finish();
 
@@ -160,8 +161,8 @@ public:
     std::size_t recorded() const { return recorded_; }
 
 private:
-    bool open(std::string& error);
-    bool append(const std::string& frame, bool sync, std::string& error);
+    Status open();
+    Status append(const std::string& frame, bool sync);
 
     LogKind kind_;
     std::string label_;
@@ -174,17 +175,24 @@ private:
     bool finished_ = false;
 };
 
-// The outcome of taking back one change.
-struct RevertOutcome {
-    enum class Status {
+// What taking back one change did, when the revert did not fail.
+struct RevertedChange {
+    enum class State {
         Reverted,  // the old value (and, for a file, the old bytes) put back
         NotMade,   // the change had not been made, or was taken back already
         LeftAlone, // the track or file changed since, or is gone: untouched
-        Failed,    // the revert was tried and did not succeed
     };
-    Status status = Status::Reverted;
-    std::string reason;
+    State state = State::Reverted;
+    std::string reason; // for NotMade and LeftAlone: why
+
+    static RevertedChange reverted() { return {}; }
+    static RevertedChange notMade(std::string why) { return {State::NotMade, std::move(why)}; }
+    static RevertedChange leftAlone(std::string why) { return {State::LeftAlone, std::move(why)}; }
 };
+
+// The outcome of taking back one change: what it did, or, when the revert
+// was tried and did not succeed, why.
+using RevertOutcome = Result<RevertedChange>;
 
 // Takes back one change of a file: when the file's whole content is exactly
 // the content the change made (its size, CRC-32 and edited bytes), the old

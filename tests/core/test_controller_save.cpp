@@ -333,12 +333,11 @@ public:
             explicit Group(GroupedLibrary& owner) : owner_(owner) {}
             void add(bridge::Track& track, const String& value, std::string_view key) override
             {
-                held_.push_back(++owner_.adds == 2 ? bridge::WriteResult::failure("disk full")
-                                                   : track.setValue(value, key));
+                held_.push_back(++owner_.adds == 2 ? Failure{"disk full"} : track.setValue(value, key));
             }
             std::size_t size() const override { return held_.size(); }
             bool due() const override { return held_.size() >= 2; }
-            std::vector<bridge::WriteResult> commit() override
+            std::vector<Status> commit() override
             {
                 owner_.linesAtCommit.push_back(owner_.log_.lines.size());
                 return std::exchange(held_, {});
@@ -346,7 +345,7 @@ public:
 
         private:
             GroupedLibrary& owner_;
-            std::vector<bridge::WriteResult> held_;
+            std::vector<Status> held_;
         };
         return std::make_unique<Group>(*this);
     }

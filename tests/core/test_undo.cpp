@@ -93,18 +93,16 @@ TEST_F(UndoLogTest, ReadsBackWhatWasRecordedUpToATornTail)
     std::uint64_t id = 0;
     {
         storage::UndoLog log(storage::LogKind::Save, "sortArtist");
-        std::string error;
-        const auto a = log.record(change("a", std::nullopt, u"x"), error);
-        ASSERT_TRUE(a) << error;
+        const auto a = log.record(change("a", std::nullopt, u"x"));
+        ASSERT_TRUE(a) << a.reason();
         storage::FileStamp stamp;
         stamp.inode = 42;
-        ASSERT_TRUE(log.markCommitted(*a, stamp, error));
-        ASSERT_TRUE(log.record(change("b", u"", u"y"), error));
+        ASSERT_TRUE(log.markCommitted(*a, stamp));
+        ASSERT_TRUE(log.record(change("b", u"", u"y")));
         id = log.id();
     }
-    std::string error;
-    auto save = storage::readSave(id, error);
-    ASSERT_TRUE(save) << error;
+    auto save = storage::readSave(id);
+    ASSERT_TRUE(save) << save.reason();
     EXPECT_TRUE(save->complete);
     ASSERT_EQ(save->changes.size(), 2u);
     EXPECT_EQ(save->changes[0].oldValue, std::nullopt);
@@ -115,8 +113,8 @@ TEST_F(UndoLogTest, ReadsBackWhatWasRecordedUpToATornTail)
     // A crash in the middle of the last record: the records before it stand.
     const auto file = storage::undoFolder() / "save-00000001.undo";
     std::filesystem::resize_file(file, std::filesystem::file_size(file) - 20);
-    save = storage::readSave(id, error);
-    ASSERT_TRUE(save) << error;
+    save = storage::readSave(id);
+    ASSERT_TRUE(save) << save.reason();
     EXPECT_FALSE(save->complete);
     EXPECT_EQ(save->changes.size(), 1u);
 }
@@ -129,8 +127,8 @@ TEST_F(UndoLogTest, KeepsTheLastTwentySavesAndWritesNoneForNoChange)
     EXPECT_TRUE(storage::listSaves().empty());
     for (int i = 0; i < 25; ++i) {
         storage::UndoLog log(storage::LogKind::Save, "sortArtist");
-        std::string error;
-        ASSERT_TRUE(log.record(change(std::to_string(i), u"", u"x"), error)) << error;
+        const auto recorded = log.record(change(std::to_string(i), u"", u"x"));
+        ASSERT_TRUE(recorded) << recorded.reason();
     }
     const auto ids = storage::listSaves();
     ASSERT_EQ(ids.size(), storage::kKeptSaves);
@@ -145,8 +143,8 @@ TEST_F(UndoLogTest, TheLastSaveOfALibraryIsItsOwn)
 {
     const auto save = [&](std::string library, std::string path) {
         storage::UndoLog log(storage::LogKind::Save, "sortArtist", 0, std::move(library));
-        std::string error;
-        EXPECT_TRUE(log.record(change(std::move(path), u"", u"x"), error)) << error;
+        const auto recorded = log.record(change(std::move(path), u"", u"x"));
+        EXPECT_TRUE(recorded) << recorded.reason();
     };
     save("/lib/a", "/lib/a/1.mp3");
     save("", "/lib/a/2.mp3");
@@ -161,13 +159,12 @@ TEST_F(UndoLogTest, TheLastSaveOfALibraryIsItsOwn)
     const std::string_view payload = header->payload.substr(0, header->payload.size() - 4);
     test::writeBytes(file, storage::frame::encode("YUN1", header->type, payload) + std::string(rest));
 
-    std::string error;
-    const auto old = storage::readSave(2, error);
-    ASSERT_TRUE(old) << error;
+    const auto old = storage::readSave(2);
+    ASSERT_TRUE(old) << old.reason();
     EXPECT_EQ(old->library, "");
     EXPECT_TRUE(old->complete);
     ASSERT_EQ(old->changes.size(), 1u);
-    EXPECT_EQ(storage::readSave(3, error)->library, "/lib/b");
+    EXPECT_EQ(storage::readSave(3)->library, "/lib/b");
 
     EXPECT_EQ(storage::saveToRevert(), 3u);
     EXPECT_EQ(storage::saveToRevert("/lib/b"), 3u);

@@ -108,7 +108,8 @@ TEST_F(LibraryIndexTest, SettledFilesComeFromTheIndexAsTheyParse)
 
     // A write through the library updates the row; the file is parsed again
     // on the next walk all the same, its new version not being settled.
-    withTrack(library.path(), 0, [](bridge::Track& track) { EXPECT_TRUE(track.setValue(u"かんじ", "sortArtist").ok); });
+    withTrack(library.path(), 0,
+              [](bridge::Track& track) { EXPECT_TRUE(track.setValue(u"かんじ", "sortArtist").ok()); });
     EXPECT_EQ(sortValuesFor(u"漢字"), (Known{{"sortArtist", u"かんじ"}}));
     const auto afterWrite = walk(&parsed);
     EXPECT_EQ(parsed, 1U);

@@ -24,9 +24,9 @@ using bridge::folder::Property;
 using bridge::folder::proveEdit;
 
 // Sets the sort artist of every track of a fresh walk; the results by index.
-std::vector<bridge::WriteResult> writeSortArtist(const std::filesystem::path& root)
+std::vector<Status> writeSortArtist(const std::filesystem::path& root)
 {
-    std::vector<bridge::WriteResult> results;
+    std::vector<Status> results;
     walkLibrary(root, [&](std::size_t, bridge::Track& track) {
         results.push_back(track.setValue(u"やまだ たろう", "sortArtist"));
     });
@@ -63,7 +63,7 @@ TEST_P(Proof, AWriteIsProvenAndNoOtherChangeIs)
     const std::string before = readBytes(file);
     const auto results = writeSortArtist(library.path());
     ASSERT_EQ(results.size(), 1U);
-    ASSERT_TRUE(results[0].ok) << results[0].reason;
+    ASSERT_TRUE(results[0].ok()) << results[0].reason();
     const std::string after = readBytes(file);
     ASSERT_NE(after, before);
 
@@ -83,7 +83,7 @@ TEST_P(Proof, EveryCutOfAWrittenFileIsRefused)
     const auto file = library.copyTemplate(t.file, "track." + t.extension);
     tagWithMutagen(file, {{"ARTIST", "山田"}, {"ALBUMSORT", "album"}});
     const std::string before = readBytes(file);
-    ASSERT_TRUE(writeSortArtist(library.path()).at(0).ok);
+    ASSERT_TRUE(writeSortArtist(library.path()).at(0).ok());
     const std::string after = readBytes(file);
     const Format format = *bridge::folder::formatForName(file.filename().string());
     for (std::size_t n = 0; n < after.size(); n += 1 + after.size() / 300)
@@ -120,9 +120,9 @@ TEST_F(DamagedFiles, Latin1CommentsAreKeptAndTheOthersAreWritten)
 
         const auto results = writeSortArtist(root.path());
         ASSERT_EQ(results.size(), 2U) << ext;
-        EXPECT_TRUE(results[1].ok) << ext << ": " << results[1].reason;
+        EXPECT_TRUE(results[1].ok()) << ext << ": " << results[1].reason();
         // Both comments are edited on the bytes: the Latin-1 entry stays.
-        EXPECT_TRUE(results[0].ok) << ext << ": " << results[0].reason;
+        EXPECT_TRUE(results[0].ok()) << ext << ": " << results[0].reason();
         EXPECT_NE(readBytes(bad).find("COMMENT=caf\xE9  au lait"), std::string::npos) << ext;
         EXPECT_EQ(readWithMutagen(bad).at("ARTISTSORT"), "やまだ たろう") << ext;
         EXPECT_EQ(proveEdit(*bridge::folder::formatForName(bad.filename().string()), before, readBytes(bad),
@@ -144,7 +144,7 @@ TEST_F(DamagedFiles, AnOggCommentThatOutgrowsItsPagesIsPagedAnew)
         const std::string before = readBytes(file);
         walkLibrary(root.path(), [&](std::size_t, bridge::Track& track) {
             const auto result = track.setValue(String(value.begin(), value.end()), "sortArtist");
-            EXPECT_TRUE(result.ok) << ext << ": " << result.reason;
+            EXPECT_TRUE(result.ok()) << ext << ": " << result.reason();
         });
         const std::string after = readBytes(file);
         EXPECT_EQ(withOggChecksums(after), after) << ext;
@@ -191,8 +191,8 @@ TEST_F(DamagedFiles, AnApeTagPointingPastTheEndIsNotWritten)
     const auto file = library.writeFile("bad.mpc", bytes);
     withTrack(library.path(), 0, [](bridge::Track& track) {
         const auto result = track.setValue(u"やまだ たろう", "artist");
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.reason, "TagLib would write the tag past the end of the file");
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.reason(), "TagLib would write the tag past the end of the file");
     });
     EXPECT_EQ(readBytes(file), bytes);
 }
@@ -210,10 +210,10 @@ TEST_F(DamagedFiles, AnMp4ItemWithADamagedDataAtomIsKeptOrTheWriteRefused)
 
     const auto results = writeSortArtist(library.path());
     ASSERT_EQ(results.size(), 1U);
-    if (results[0].ok)
+    if (results[0].ok())
         EXPECT_NE(readBytes(file).find(damaged), std::string::npos);
     else
-        EXPECT_EQ(readBytes(file), bytes) << results[0].reason;
+        EXPECT_EQ(readBytes(file), bytes) << results[0].reason();
 }
 
 TEST_F(DamagedFiles, AnAsfHeaderOfTheWrongSizeIsNotWritten)
@@ -226,7 +226,7 @@ TEST_F(DamagedFiles, AnAsfHeaderOfTheWrongSizeIsNotWritten)
 
     const auto results = writeSortArtist(library.path());
     ASSERT_EQ(results.size(), 1U);
-    EXPECT_FALSE(results[0].ok);
+    EXPECT_FALSE(results[0].ok());
     EXPECT_EQ(readBytes(file), bytes);
 }
 
@@ -245,7 +245,7 @@ TEST_F(DamagedFiles, AnId3v22TagIsWrittenAsV24WithItsFrames)
 
     const auto results = writeSortArtist(library.path());
     ASSERT_EQ(results.size(), 1U);
-    EXPECT_TRUE(results[0].ok) << results[0].reason;
+    EXPECT_TRUE(results[0].ok()) << results[0].reason();
     const auto raw = readWithMutagen(file);
     EXPECT_EQ(raw.at("TIT2"), "title");
     EXPECT_EQ(raw.at("TPE1"), "artist");
@@ -259,7 +259,7 @@ std::pair<std::string, std::string> writtenTemplate(const TempFolder& root, cons
     tagWithMutagen(file, {{"ARTIST", "山田"}, {"ARTISTSORT", "old"}});
     std::pair<std::string, std::string> bytes{readBytes(file), ""};
     walkLibrary(file.parent_path(),
-                [](std::size_t, bridge::Track& track) { EXPECT_TRUE(track.setValue(u"やまだ", "sortArtist").ok); });
+                [](std::size_t, bridge::Track& track) { EXPECT_TRUE(track.setValue(u"やまだ", "sortArtist").ok()); });
     bytes.second = readBytes(file);
     return bytes;
 }
@@ -311,7 +311,7 @@ TEST_F(DamagedFiles, OtherItemsKeepTheirNamesAndNoneIsAdded)
     tagWithMutagen(wav, {{"ARTIST", "artist"}, {"@id3", "3"}});
 
     for (const auto& result : writeSortArtist(library.path()))
-        EXPECT_TRUE(result.ok) << result.reason;
+        EXPECT_TRUE(result.ok()) << result.reason();
     const auto cover = readWithMutagen(ogg);
     EXPECT_EQ(cover.at("@pictures"), "1");
     EXPECT_EQ(cover.at("ARTISTSORT"), "やまだ たろう");
@@ -462,7 +462,7 @@ const std::pair<std::string, std::string>& writtenWithComposer(const std::string
         tags["ALBUM"] = "album";
     tagWithMutagen(file, tags);
     std::pair<std::string, std::string> bytes{readBytes(file), ""};
-    EXPECT_TRUE(writeSortArtist(root.path()).at(0).ok) << ext;
+    EXPECT_TRUE(writeSortArtist(root.path()).at(0).ok()) << ext;
     bytes.second = readBytes(file);
     return made[key] = bytes;
 }

@@ -95,12 +95,12 @@ TEST_P(RoundTrip, EachSortKeyIsWrittenAndNothingElseChanges)
 
     for (std::size_t i = 0; i < std::size(kFields); ++i) {
         withTrack(library.path(), 0, [&](bridge::Track& track) {
-            const bridge::WriteResult result = track.setValue(kNewSort[i], kFields[i].sortKey);
+            const Status result = track.setValue(kNewSort[i], kFields[i].sortKey);
             if (skip.contains(kFields[i].sortName)) {
-                EXPECT_FALSE(result.ok) << kFields[i].sortKey;
-                EXPECT_EQ(result.reason, std::string("this format cannot hold ") + kFields[i].sortName);
+                EXPECT_FALSE(result.ok()) << kFields[i].sortKey;
+                EXPECT_EQ(result.reason(), std::string("this format cannot hold ") + kFields[i].sortName);
             } else {
-                EXPECT_TRUE(result.ok) << kFields[i].sortKey << ": " << result.reason;
+                EXPECT_TRUE(result.ok()) << kFields[i].sortKey << ": " << result.reason();
                 expected[kFields[i].sortKey] = kNewSort[i];
             }
         });
@@ -155,7 +155,7 @@ TEST_P(RoundTrip, EachSortKeyIsWrittenAndNothingElseChanges)
     withTrack(library.path(), 0, [&](bridge::Track& track) {
         for (std::size_t i = 0; i < std::size(kFields); ++i) {
             if (!skip.contains(kFields[i].sortName)) {
-                EXPECT_TRUE(track.setValue(kNewSort[i], kFields[i].sortKey).ok);
+                EXPECT_TRUE(track.setValue(kNewSort[i], kFields[i].sortKey).ok());
             }
         }
     });

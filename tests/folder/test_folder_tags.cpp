@@ -38,7 +38,7 @@ TEST(FolderTags, Id3v23TagStaysV23WithItsSortFramesAndKeepsItsSize)
 
     withTrack(library.path(), 0, [](bridge::Track& track) {
         const auto result = track.setValue(u"やまだ", "sortArtist");
-        EXPECT_TRUE(result.ok) << result.reason;
+        EXPECT_TRUE(result.ok()) << result.reason();
     });
 
     const std::string after = readBytes(file);
@@ -67,7 +67,7 @@ TEST(FolderTags, Id3v23TagGrowsWhenTheValueDoesNotFit)
 
     withTrack(library.path(), 0, [&](bridge::Track& track) {
         const auto result = track.setValue(longValue, "sortShow");
-        EXPECT_TRUE(result.ok) << result.reason;
+        EXPECT_TRUE(result.ok()) << result.reason();
     });
     const std::string after = readBytes(file);
     EXPECT_GT(after.size(), before.size());
@@ -93,7 +93,7 @@ TEST(FolderTags, Id3v24WriteKeepsTheId3v1TagAndAddsNone)
 
     walkLibrary(library.path(), [](std::size_t, bridge::Track& track) {
         const auto result = track.setValue(u"漢字", "sortArtist");
-        EXPECT_TRUE(result.ok) << result.reason;
+        EXPECT_TRUE(result.ok()) << result.reason();
     });
     const std::string after = readBytes(withV1);
     EXPECT_EQ(after.substr(after.size() - 128), v1);
@@ -121,7 +121,7 @@ TEST(FolderTags, Mp3WithoutId3v2GetsOneThatKeepsTheId3v1Values)
         EXPECT_EQ(stringOf(track.valueForKey("artist")), OptString(u"Artist"));
         EXPECT_EQ(stringOf(track.valueForKey("sortArtist")), OptString(u""));
         const auto result = track.setValue(u"sort", "sortArtist");
-        EXPECT_TRUE(result.ok) << result.reason;
+        EXPECT_TRUE(result.ok()) << result.reason();
     });
     withTrack(library.path(), 0, [](bridge::Track& track) {
         EXPECT_EQ(stringOf(track.valueForKey("artist")), OptString(u"Artist"));
@@ -192,7 +192,7 @@ TEST(FolderTags, Mp4WriteNeverAddsAMediaKind)
         EXPECT_EQ(track.valueForKey("videoKind").intValue(), bridge::kVideoKindNone);
         EXPECT_FALSE(track.valueForKey("podcast").boolValue());
         const auto result = track.setValue(u"sort", "sortArtist");
-        EXPECT_TRUE(result.ok) << result.reason;
+        EXPECT_TRUE(result.ok()) << result.reason();
     });
     const auto raw = readWithMutagen(file);
     EXPECT_EQ(raw.at("soar"), "sort");

@@ -123,8 +123,8 @@ TEST(FolderWalk, VanishedFileIsNeverWritten)
             fs::remove(a);
             EXPECT_EQ(stringOf(track.valueForKey("artist")), OptString(u"漢字"));
             const auto result = track.setValue(u"kanji", "sortArtist");
-            EXPECT_FALSE(result.ok);
-            EXPECT_EQ(result.reason, "cannot read the file: open: No such file or directory");
+            EXPECT_FALSE(result.ok());
+            EXPECT_EQ(result.reason(), "cannot read the file: open: No such file or directory");
             // Read anew after the write: nothing there.
             EXPECT_TRUE(track.valueForKey("artist").isAbsent());
             EXPECT_EQ(track.name(), OptString(u"a.ogg"));
@@ -133,8 +133,8 @@ TEST(FolderWalk, VanishedFileIsNeverWritten)
             EXPECT_EQ(stringOf(track.valueForKey("artist")), OptString(u"漢字"));
             fs::remove(b);
             const auto result = track.setValue(u"kanji", "sortArtist");
-            EXPECT_FALSE(result.ok);
-            EXPECT_EQ(result.reason, "cannot read the file: open: No such file or directory");
+            EXPECT_FALSE(result.ok());
+            EXPECT_EQ(result.reason(), "cannot read the file: open: No such file or directory");
         }
     });
     EXPECT_FALSE(fs::exists(a));
@@ -152,8 +152,8 @@ TEST(FolderWalk, FileChangedSinceTheWalkOpenedItIsNotWritten)
         tagWithMutagen(file, {{"ALBUM", "another program wrote this"}});
         changed = readBytes(file);
         const auto result = track.setValue(u"kanji", "sortArtist");
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.reason, "changed on disk");
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.reason(), "changed on disk");
     });
     EXPECT_EQ(readBytes(file), changed);
 }
@@ -171,8 +171,8 @@ TEST(FolderWalk, ReadOnlyFileFailsWithItsReasonAndStaysAsItWas)
     withTrack(library.path(), 0, [&](bridge::Track& track) {
         EXPECT_EQ(stringOf(track.valueForKey("artist")), OptString(u"漢字"));
         const auto result = track.setValue(u"kanji", "sortArtist");
-        EXPECT_FALSE(result.ok);
-        EXPECT_FALSE(result.reason.empty());
+        EXPECT_FALSE(result.ok());
+        EXPECT_FALSE(result.reason().empty());
     });
     setImmutable(file, false);
     EXPECT_EQ(readBytes(file), before);
@@ -205,8 +205,8 @@ TEST(FolderWalk, FilesThatAreNotAudioReadAbsentAndAreNeverWritten)
         for (const char* key : {"artist", "sortArtist", "name", "show", "sortShow", "podcast", "videoKind"})
             EXPECT_TRUE(track.valueForKey(key).isAbsent()) << key;
         const auto result = track.setValue(u"sort", "sortArtist");
-        EXPECT_FALSE(result.ok);
-        EXPECT_FALSE(result.reason.empty());
+        EXPECT_FALSE(result.ok());
+        EXPECT_FALSE(result.reason().empty());
     });
     EXPECT_EQ(count, files.size());
     for (const auto& [path, bytes] : files)
@@ -218,8 +218,8 @@ TEST(FolderWalk, OnlyTextPropertiesAreWritable)
     TempFolder library;
     library.copyTemplate("template.flac", "a.flac");
     withTrack(library.path(), 0, [](bridge::Track& track) {
-        EXPECT_EQ(track.setValue(u"1", "podcast").reason, "cannot write the property podcast");
-        EXPECT_EQ(track.setValue(u"1", "noSuchKey").reason, "cannot write the property noSuchKey");
+        EXPECT_EQ(track.setValue(u"1", "podcast").reason(), "cannot write the property podcast");
+        EXPECT_EQ(track.setValue(u"1", "noSuchKey").reason(), "cannot write the property noSuchKey");
     });
 }
 

@@ -398,8 +398,8 @@ public:
                                  const String sort = u"first " + toUtf16(std::to_string(i));
                                  const auto a = track.setValue(artistOf(i), "artist");
                                  const auto b = track.setValue(sort, "sortArtist");
-                                 if (!a.ok || !b.ok) {
-                                     std::cerr << "save: cannot tag a file: " << a.reason << b.reason << "\n";
+                                 if (!a.ok() || !b.ok()) {
+                                     std::cerr << "save: cannot tag a file: " << a.reason() << b.reason() << "\n";
                                      std::exit(2);
                                  }
                                  current_.push_back(sort);

@@ -88,10 +88,12 @@ TEST_F(CommitTest, EqualContentWritesNothing)
 TEST_F(CommitTest, ReadingANonRegularFileIsRefusedWithoutBlocking)
 {
     ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0) << std::strerror(errno);
-    std::string error;
-    EXPECT_FALSE(fileio::readWholeFile(file(), &error));
-    EXPECT_EQ(error, "not a regular file");
-    EXPECT_FALSE(fileio::readWholeFile(scratch.library(), &error));
+    const auto fifo = fileio::readWholeFile(file());
+    ASSERT_FALSE(fifo);
+    EXPECT_EQ(fifo.reason(), "not a regular file");
+    const auto folder = fileio::readWholeFile(scratch.library());
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.reason(), "not a regular file");
 }
 
 class CommitPathTest : public CommitTest, public ::testing::WithParamInterface<Edit> {};

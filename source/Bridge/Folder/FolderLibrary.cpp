@@ -96,8 +96,8 @@ struct PendingWrite {
     std::string relative;
     TrackValues written; // the track's values with the new one
     std::optional<PreparedWrite> prepared;
-    WriteResult refused;               // why there is nothing prepared
-    std::optional<WriteResult> result; // once committed or refused
+    Status refused;               // why there is nothing prepared
+    std::optional<Status> result; // once committed or refused
 };
 
 // After the commit: the walk's later reads check their file again, and the
@@ -105,11 +105,11 @@ struct PendingWrite {
 // answers for the file only after a later read confirms it. Once the walk's
 // index is closed, the row stays as it was, and the next walk parses the
 // file.
-void settle(PendingWrite& w, WriteResult result)
+void settle(PendingWrite& w, Status result)
 {
     Walk& walk = *w.walk;
     walk.writes.fetch_add(1);
-    if (result.ok && walk.index && !walk.indexClosed) {
+    if (result.ok() && walk.index && !walk.indexClosed) {
         const std::string path = walk.root + w.relative;
         if (const auto now = statFile(path)) {
             w.written.identity = now->identity;
@@ -163,7 +163,7 @@ public:
         return toUtf16(relative_);
     }
 
-    WriteResult setValue(const String& value, std::string_view key) override
+    Status setValue(const String& value, std::string_view key) override
     {
         PendingWrite w = beginWrite(value, key);
         if (!w.prepared)
@@ -180,12 +180,12 @@ public:
         w.relative = relative_;
         const auto property = propertyForKey(key);
         if (!property || !isTextProperty(*property)) {
-            w.refused = WriteResult::failure("cannot write the property " + std::string(key));
+            w.refused = Failure{"cannot write the property " + std::string(key)};
             return w;
         }
         const TrackValues& v = values();
         if (!v.identity) {
-            w.refused = WriteResult::failure("cannot open the file: " + v.openError);
+            w.refused = Failure{"cannot open the file: " + v.openError};
             return w;
         }
         w.written = v;
@@ -200,11 +200,11 @@ public:
             if (prepared)
                 w.prepared = std::move(*prepared);
             else
-                w.refused = WriteResult::failure(prepared.reason());
+                w.refused = Failure{prepared.reason()};
         } catch (const std::exception& e) {
-            w.refused = WriteResult::failure(std::string("the write failed: ") + e.what());
+            w.refused = Failure{std::string("the write failed: ") + e.what()};
         } catch (...) {
-            w.refused = WriteResult::failure("the write failed");
+            w.refused = Failure{"the write failed"};
         }
         walk_->writes.fetch_add(1);
         return w;
@@ -403,10 +403,10 @@ public:
             (!queued_.empty() && std::chrono::steady_clock::now() - started_ >= kGroupTime);
     }
 
-    std::vector<WriteResult> commit() override
+    std::vector<Status> commit() override
     {
         commitQueued();
-        std::vector<WriteResult> results;
+        std::vector<Status> results;
         results.reserve(queued_.size());
         for (PendingWrite& w : queued_)
             results.push_back(std::move(*w.result));
@@ -454,7 +454,7 @@ private:
         }
         if (committing.empty())
             return;
-        std::vector<WriteResult> results = commitWrites(writes, *undo_);
+        std::vector<Status> results = commitWrites(writes, *undo_);
         for (std::size_t i = 0; i < committing.size(); ++i)
             settle(*committing[i], std::move(results[i]));
     }

@@ -110,10 +110,9 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     PreparedWrite write;
     write.file = file;
     write.opened = opened;
-    std::string error;
-    std::optional<std::string> original = fileio::readWholeFile(file, &error);
+    Result<std::string> original = fileio::readWholeFile(file);
     if (!original)
-        return Failure{"cannot read the file: " + error};
+        return Failure{"cannot read the file: " + original.reason()};
     const auto now = fileio::identify(file);
     if (!now || !(*now == opened) || static_cast<std::size_t>(opened.size) != original->size())
         return Failure{"changed on disk"};
@@ -175,28 +174,28 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     return write;
 }
 
-std::vector<WriteResult> commitWrites(std::span<PreparedWrite> writes, storage::UndoLog* undo)
+std::vector<Status> commitWrites(std::span<PreparedWrite> writes, storage::UndoLog* undo)
 {
-    std::vector<WriteResult> results(writes.size());
+    std::vector<Status> results(writes.size());
     std::vector<std::optional<std::size_t>> recorded(writes.size());
     std::vector<std::size_t> toCommit;
-    std::string error;
     for (std::size_t i = 0; i < writes.size(); ++i) {
         if (writes[i].unchanged)
             continue;
         if (undo) {
-            recorded[i] = undo->record(writes[i].change, error, false);
-            if (!recorded[i]) {
-                results[i] = WriteResult::failure("cannot record the change for undo: " + error);
+            Result<std::size_t> handle = undo->record(writes[i].change, false);
+            if (!handle) {
+                results[i] = Failure{"cannot record the change for undo: " + handle.reason()};
                 continue;
             }
+            recorded[i] = *handle;
         }
         toCommit.push_back(i);
     }
     // One sync for the whole group's undo records, before any file changes.
-    if (undo && !toCommit.empty() && !undo->sync(error)) {
+    if (Status synced = undo && !toCommit.empty() ? undo->sync() : Status(); !synced) {
         for (const std::size_t i : toCommit)
-            results[i] = WriteResult::failure("cannot record the change for undo: " + error);
+            results[i] = Failure{"cannot record the change for undo: " + synced.reason()};
         return results;
     }
     fileio::CommitGroup group;
@@ -206,21 +205,22 @@ std::vector<WriteResult> commitWrites(std::span<PreparedWrite> writes, storage::
     for (std::size_t k = 0; k < toCommit.size(); ++k) {
         const std::size_t i = toCommit[k];
         if (!committed[k]) {
-            results[i] = WriteResult::failure(committed[k].reason());
+            results[i] = Failure{committed[k].reason()};
             continue;
         }
+        // A change left unmarked is still taken back: the content decides.
         if (recorded[i])
-            undo->markCommitted(*recorded[i], storage::stampOf(writes[i].file), error);
+            (void)undo->markCommitted(*recorded[i], storage::stampOf(writes[i].file));
     }
     return results;
 }
 
-WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
-                          Property property, const String& value, storage::UndoLog* undo, std::string_view key)
+Status writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
+                     Property property, const String& value, storage::UndoLog* undo, std::string_view key)
 {
     Result<PreparedWrite> prepared = prepareWrite(file, opened, format, property, value, key);
     if (!prepared)
-        return WriteResult::failure(prepared.reason());
+        return Failure{prepared.reason()};
     return commitWrites(std::span(&*prepared, 1), undo).front();
 }
 

@@ -34,9 +34,9 @@ namespace yomi::bridge::folder {
 // value or absent, the new value and the bytes it changes) is recorded before
 // the commit, and the write fails when it cannot be; a committed change is
 // marked with the file's stamp.
-WriteResult writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
-                          Property property, const String& value, storage::UndoLog* undo = nullptr,
-                          std::string_view key = {});
+Status writeProperty(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
+                     Property property, const String& value, storage::UndoLog* undo = nullptr,
+                     std::string_view key = {});
 
 // A write that passed every check of writeProperty and waits for its commit.
 struct PreparedWrite {
@@ -67,6 +67,6 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
 // log, every change is recorded and the records are synced once before any
 // file changes; a change that cannot be recorded is not made. The results
 // are in the order of `writes`, each as writeProperty would give it.
-std::vector<WriteResult> commitWrites(std::span<PreparedWrite> writes, storage::UndoLog* undo);
+std::vector<Status> commitWrites(std::span<PreparedWrite> writes, storage::UndoLog* undo);
 
 } // namespace yomi::bridge::folder
