@@ -11,11 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto result = yomi::strings::parse(bytes);
-    if (result.table) {
+    if (result) {
         // Every entry comes from at least one input byte or code unit.
-        if (result.table->size() > size)
+        if (result->size() > size)
             std::abort();
-    } else if (result.error.reason.empty()) {
+    } else if (result.reason().empty() || result.code() < 1) {
         std::abort();
     }
     return 0;

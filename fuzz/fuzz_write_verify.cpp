@@ -26,6 +26,7 @@
 #include "Bridge/Bytes/Proof/ByteProof.h"
 #include "Bridge/Tags/TagFile.h"
 #include "Bridge/Write/TagWriter.h"
+#include "Platform/ByteOrder.h"
 #include "Platform/Text.h"
 
 namespace {
@@ -39,19 +40,8 @@ using namespace yomi::bridge::folder;
     std::abort();
 }
 
-std::uint32_t be32(std::string_view b, std::size_t at)
-{
-    return (std::uint32_t(static_cast<unsigned char>(b[at])) << 24) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 16) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 8) | static_cast<unsigned char>(b[at + 3]);
-}
-
-std::uint32_t le32(std::string_view b, std::size_t at)
-{
-    return (std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
-        (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) | static_cast<unsigned char>(b[at]);
-}
+using bytes::be32;
+using bytes::le32;
 
 // The size of the ID3v2 tag that starts `b`, its footer included.
 std::size_t id3End(std::string_view b)
@@ -185,24 +175,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<std::string> edited = spliced ? spliced : tagLibEdit(format, before, written, value);
     if (!edited)
         return 0;
-    const std::string why = proveEdit(format, before, *edited, written);
-    if (!spliced || !why.empty()) {
+    const Status proven = proveEdit(format, before, *edited, written);
+    if (!spliced || !proven) {
         if (spliced)
-            fail("an edit of the byte editor is refused", format, why);
+            fail("an edit of the byte editor is refused", format, proven.reason());
         return 0;
     }
 
-    if (*edited != before && proveEdit(format, before, *edited, other).empty())
+    if (*edited != before && proveEdit(format, before, *edited, other))
         fail("an edit is proven as a write of another property", format, "");
-    if (const std::string self = proveEdit(format, before, before, written); !self.empty())
-        fail("a file compared with itself is refused", format, self);
-    if (!edited->empty() && proveEdit(format, before, edited->substr(0, edited->size() - 1), written).empty())
+    if (const Status self = proveEdit(format, before, before, written); !self)
+        fail("a file compared with itself is refused", format, self.reason());
+    if (!edited->empty() && proveEdit(format, before, edited->substr(0, edited->size() - 1), written))
         fail("an edit cut short is proven", format, "");
     if (const auto range = audioRange(format, *edited)) {
         std::string damaged = *edited;
         const std::size_t at = range->first + pick % (range->second - range->first);
         damaged[at] ^= 0x01;
-        if (proveEdit(format, before, damaged, written).empty())
+        if (proveEdit(format, before, damaged, written))
             fail("an edit with a byte of its audio flipped is proven", format, std::to_string(at));
     }
     return 0;

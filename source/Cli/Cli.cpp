@@ -913,10 +913,9 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
     if (apply && !(input = readApplyInput(options, streams)))
         return kExitUsage;
 
-    std::string error;
-    const std::shared_ptr<void> library = openLibrary(options.library, error);
+    const Result<std::shared_ptr<void>> library = openLibrary(options.library);
     if (!library) {
-        streams.err << "yomi-cli: " << log::escapeControls(error) << '\n';
+        streams.err << "yomi-cli: " << log::escapeControls(library.reason()) << '\n';
         return kExitUsage;
     }
 

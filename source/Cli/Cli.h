@@ -83,10 +83,9 @@ struct SortAssignment {
 Result<std::vector<SortAssignment>> parseAssignments(std::string_view text);
 
 // Makes the music library reachable under the music application's bundle
-// identifier for as long as the returned holder lives. A null holder means
-// the library cannot be opened, with the reason in `error`.
-using LibraryOpener =
-    std::function<std::shared_ptr<void>(const std::optional<std::filesystem::path>& root, std::string& error)>;
+// identifier for as long as the returned holder lives; fails, with the
+// reason, when the library cannot be opened.
+using LibraryOpener = std::function<Result<std::shared_ptr<void>>(const std::optional<std::filesystem::path>& root)>;
 
 struct Streams {
     std::istream& in;

@@ -37,22 +37,18 @@ private:
     yomi::bridge::ApplicationFactory previous_;
 };
 
-std::shared_ptr<void> openLibrary(const std::optional<std::filesystem::path>& given, std::string& error)
+yomi::Result<std::shared_ptr<void>> openLibrary(const std::optional<std::filesystem::path>& given)
 {
     const std::filesystem::path root = yomi::bridge::folder::libraryRoot(given);
     std::error_code ec;
-    if (!std::filesystem::is_directory(root, ec)) {
-        error = "no library folder at " + root.string() + (given ? "" : " (give one with --library DIR)");
-        return nullptr;
-    }
+    if (!std::filesystem::is_directory(root, ec))
+        return yomi::Failure{"no library folder at " + root.string() + (given ? "" : " (give one with --library DIR)")};
     // A folder that cannot be read would scan as an empty library.
     if (DIR* dir = ::opendir(root.c_str()))
         ::closedir(dir);
-    else {
-        error = "cannot read the library folder " + root.string() + ": " + std::strerror(errno);
-        return nullptr;
-    }
-    return std::make_shared<Registration>(root);
+    else
+        return yomi::Failure{"cannot read the library folder " + root.string() + ": " + std::strerror(errno)};
+    return std::shared_ptr<void>(std::make_shared<Registration>(root));
 }
 
 } // namespace

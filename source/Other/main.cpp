@@ -68,9 +68,9 @@ int main(int argc, char* argv[])
     readingEngine->prepare();
     mainWindow.setReadingEngine(std::move(readingEngine));
     mainWindow.setLibraryFolder(QFile::decodeName(root.c_str()));
-    mainWindow.setLibraryOpener([](const QString& folder, QString*) {
+    mainWindow.setLibraryOpener([](const QString& folder) {
         yomi::bridge::folder::registerFolderLibrary(toPath(folder));
-        return true;
+        return yomi::Status();
     });
     mainWindow.window().show();
     return QApplication::exec();

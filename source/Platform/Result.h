@@ -1,7 +1,8 @@
 // One way to report failure: a value, or the reason it could not be made.
 //
 // The reason is the exact text a caller logs or shows; `code` is for the few
-// callers that branch on the kind of failure (0 when nobody does). A failure
+// callers that need more than the text, such as the kind of failure or the
+// line where it lies (0 when nobody does). A failure
 // is built with `Failure{reason}` or `Failure{reason, code}` and converts to
 // any Result<T>, so `return Failure{"changed on disk"};` works in every
 // function that returns a Result.

@@ -23,7 +23,8 @@ std::size_t lineAt(std::u16string_view t, std::size_t pos)
     return line;
 }
 
-struct Failure {
+// Where the input is malformed, and why.
+struct Fault {
     std::size_t line;
     std::string reason;
 };
@@ -35,7 +36,7 @@ class Decoder {
 public:
     explicit Decoder(std::string_view bytes) : b_(bytes) {}
 
-    std::optional<String> run(Failure& failure)
+    std::optional<String> run(Fault& failure)
     {
         const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(b_[k]); };
         const std::size_t n = b_.size();
@@ -56,13 +57,13 @@ public:
     }
 
 private:
-    static std::optional<String> fail(Failure& failure, const String& decoded, const char* reason)
+    static std::optional<String> fail(Fault& failure, const String& decoded, const char* reason)
     {
         failure = {lineAt(decoded, decoded.size()), reason};
         return std::nullopt;
     }
 
-    std::optional<String> utf8(std::size_t start, Failure& failure)
+    std::optional<String> utf8(std::size_t start, Fault& failure)
     {
         String out;
         out.reserve(b_.size());
@@ -87,7 +88,7 @@ private:
         return out;
     }
 
-    std::optional<String> utf16(std::size_t start, bool bigEndian, Failure& failure)
+    std::optional<String> utf16(std::size_t start, bool bigEndian, Fault& failure)
     {
         String out;
         const std::size_t n = b_.size();
@@ -123,7 +124,7 @@ class Parser {
 public:
     explicit Parser(const String& text) : t_(text), n_(text.size()) {}
 
-    std::optional<Table> run(Failure& failure)
+    std::optional<Table> run(Fault& failure)
     {
         Table table;
         for (;;) {
@@ -322,23 +323,20 @@ private:
     const String& t_;
     const std::size_t n_;
     std::size_t i_ = 0;
-    Failure failure_{0, {}};
+    Fault failure_{0, {}};
 };
 
 } // namespace
 
-ParseResult parse(std::string_view bytes)
+Result<Table> parse(std::string_view bytes)
 {
-    ParseResult result;
-    Failure failure{0, {}};
-    const std::optional<String> text = Decoder(bytes).run(failure);
+    Fault fault{0, {}};
+    const std::optional<String> text = Decoder(bytes).run(fault);
     if (text) {
-        result.table = Parser(*text).run(failure);
-        if (result.table)
-            return result;
+        if (std::optional<Table> table = Parser(*text).run(fault))
+            return std::move(*table);
     }
-    result.error = {failure.line, std::move(failure.reason)};
-    return result;
+    return Failure{std::move(fault.reason), static_cast<int>(fault.line)};
 }
 
 std::optional<Table> loadFile(const std::filesystem::path& path)
@@ -355,13 +353,13 @@ std::optional<Table> loadFile(const std::filesystem::path& path)
         log::write("strings table " + log::escapeControls(path.string()) + ": cannot be read; table ignored");
         return std::nullopt;
     }
-    ParseResult result = parse(bytes);
-    if (!result.table) {
-        log::write("strings table " + log::escapeControls(path.string()) + ":" + std::to_string(result.error.line) +
-                   ": " + result.error.reason + "; table ignored");
+    Result<Table> table = parse(bytes);
+    if (!table) {
+        log::write("strings table " + log::escapeControls(path.string()) + ":" + std::to_string(table.code()) + ": " +
+                   table.reason() + "; table ignored");
         return std::nullopt;
     }
-    return std::move(result.table);
+    return std::move(*table);
 }
 
 } // namespace yomi::strings

@@ -24,23 +24,17 @@
 #include <string>
 #include <string_view>
 
+#include "Platform/Result.h"
 #include "Platform/Text.h"
 
 namespace yomi::strings {
 
 using Table = std::map<String, String, std::less<>>;
 
-struct ParseError {
-    std::size_t line = 0; // 1-based line of the input where the fault lies
-    std::string reason;   // short English description, e.g. "unterminated string"
-};
-
-struct ParseResult {
-    std::optional<Table> table; // set exactly when the input is well-formed
-    ParseError error;           // meaningful only when `table` is empty
-};
-
-ParseResult parse(std::string_view bytes);
+// The table of a well-formed input; otherwise a failure whose reason is a
+// short English description ("unterminated string") and whose code is the
+// 1-based line of the input where the fault lies.
+Result<Table> parse(std::string_view bytes);
 
 // Reads and parses the file at `path`. A file that cannot be read or is
 // malformed gives nullopt and writes exactly one system-log line naming the

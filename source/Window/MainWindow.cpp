@@ -230,7 +230,11 @@ bool MainWindow::openLibraryFolder(const QString& folder)
         error = tr("no such folder");
     else if (!info.isReadable() || !info.isExecutable())
         error = tr("the folder cannot be read");
-    if (!error.isEmpty() || !opener_(folder, &error)) {
+    if (error.isEmpty()) {
+        if (const Status opened = opener_(folder); !opened)
+            error = QString::fromStdString(opened.reason());
+    }
+    if (!error.isEmpty()) {
         setStatus(tr("Cannot open %1: %2").arg(QDir::toNativeSeparators(folder), error));
         return false;
     }

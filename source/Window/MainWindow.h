@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "Controller/SRMainController.h"
+#include "Platform/Result.h"
 
 class QAction;
 class QComboBox;
@@ -68,10 +69,10 @@ class MainWindow {
     Q_DECLARE_TR_FUNCTIONS(MainWindow)
 
 public:
-    // Makes a given folder the music library; false (with the reason in
-    // `error`) when it cannot be opened. The window empties its list after a
-    // change of library.
-    using LibraryOpener = std::function<bool(const QString& folder, QString* error)>;
+    // Makes a given folder the music library; fails, with the reason, when it
+    // cannot be opened. The window empties its list after a change of
+    // library.
+    using LibraryOpener = std::function<Status(const QString& folder)>;
 
     // The settings key of the library folder chosen in the window.
     static constexpr const char* kLibraryFolderKey = "libraryFolder";

@@ -86,9 +86,9 @@ TEST_P(CliBadUsage, GivesAClearMessageAndStatus2)
     std::istringstream in;
     std::ostringstream out, err;
     int opened = 0;
-    const int status = main(GetParam().args, {in, out, err}, [&](const auto&, std::string&) {
+    const int status = main(GetParam().args, {in, out, err}, [&](const auto&) {
         ++opened;
-        return std::make_shared<int>(0);
+        return Result<std::shared_ptr<void>>(std::make_shared<int>(0));
     });
     EXPECT_EQ(status, kExitUsage);
     EXPECT_EQ(opened, 0);
@@ -230,7 +230,8 @@ protected:
         std::istringstream in(input);
         out_.str("");
         err_.str("");
-        return main(args, {in, out_, err_}, [](const auto&, std::string&) { return std::make_shared<int>(0); });
+        return main(args, {in, out_, err_},
+                    [](const auto&) { return Result<std::shared_ptr<void>>(std::make_shared<int>(0)); });
     }
 
     OptString sortOf(std::size_t track) { return library_->track(track).get("sortArtist").copy(); }
@@ -362,10 +363,8 @@ TEST_F(CliRun, UnreadableInputWritesNothing)
 TEST_F(CliRun, LibraryThatCannotBeOpenedIsReported)
 {
     std::istringstream in;
-    const int status = main({"list", "--field", "artist"}, {in, out_, err_}, [](const auto&, std::string& error) {
-        error = "no library at /x";
-        return std::shared_ptr<void>();
-    });
+    const int status = main({"list", "--field", "artist"}, {in, out_, err_},
+                            [](const auto&) -> Result<std::shared_ptr<void>> { return Failure{"no library at /x"}; });
     EXPECT_EQ(status, kExitUsage);
     EXPECT_THAT(err_.str(), HasSubstr("no library at /x"));
 }

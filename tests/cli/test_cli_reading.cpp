@@ -42,7 +42,8 @@ protected:
         std::istringstream in(input);
         out_.str("");
         err_.str("");
-        return main(args, {in, out_, err_}, [](const auto&, std::string&) { return std::make_shared<int>(0); });
+        return main(args, {in, out_, err_},
+                    [](const auto&) { return Result<std::shared_ptr<void>>(std::make_shared<int>(0)); });
     }
     OptString sortOf(std::size_t track) { return library_->track(track).get("sortArtist").copy(); }
 

@@ -33,9 +33,9 @@ std::string utf16Bytes(std::u16string_view text, bool bigEndian, bool bom)
 
 Table parsed(std::string_view bytes)
 {
-    ParseResult r = parse(bytes);
-    EXPECT_TRUE(r.table.has_value()) << "line " << r.error.line << ": " << r.error.reason;
-    return r.table.value_or(Table{});
+    Result<Table> r = parse(bytes);
+    EXPECT_TRUE(r) << "line " << r.code() << ": " << r.reason();
+    return r ? *r : Table{};
 }
 
 TEST(StringsFileSyntax, QuotedEntriesCommentsAndBlankSpace)
@@ -141,10 +141,10 @@ class StringsFileMalformed : public ::testing::TestWithParam<MalformedCase> {};
 TEST_P(StringsFileMalformed, RejectedWholeWithLineAndReason)
 {
     const MalformedCase& c = GetParam();
-    const ParseResult r = parse(c.bytes);
-    EXPECT_FALSE(r.table.has_value());
-    EXPECT_EQ(r.error.line, c.line);
-    EXPECT_EQ(r.error.reason, c.reason);
+    const Result<Table> r = parse(c.bytes);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(static_cast<std::size_t>(r.code()), c.line);
+    EXPECT_EQ(r.reason(), c.reason);
 }
 
 const std::string kGood = "\"a\" = \"1\";\n";
@@ -200,17 +200,17 @@ TEST(StringsFileRobustness, TruncatedAndDamagedInputs)
     std::vector<std::string> inputs = {utf8, utf16Bytes(utf16, false, true), utf16Bytes(utf16, true, true)};
     std::mt19937 rng(12345);
     for (const std::string& whole : inputs) {
-        ASSERT_TRUE(parse(whole).table.has_value());
+        ASSERT_TRUE(parse(whole));
         const auto lines = static_cast<std::size_t>(std::count(utf8.begin(), utf8.end(), '\n')) + 1;
         for (std::size_t len = 0; len <= whole.size(); ++len) {
             // A copy of exactly `len` bytes, so that reading past it is an error
             // a sanitizer sees.
             const std::vector<char> prefix(whole.begin(), whole.begin() + static_cast<long>(len));
-            const ParseResult r = parse(std::string_view(prefix.data(), prefix.size()));
-            if (!r.table) {
-                EXPECT_GE(r.error.line, 1u) << len;
-                EXPECT_LE(r.error.line, lines) << len;
-                EXPECT_FALSE(r.error.reason.empty()) << len;
+            const Result<Table> r = parse(std::string_view(prefix.data(), prefix.size()));
+            if (!r) {
+                EXPECT_GE(r.code(), 1) << len;
+                EXPECT_LE(static_cast<std::size_t>(r.code()), lines) << len;
+                EXPECT_FALSE(r.reason().empty()) << len;
             }
         }
         for (int round = 0; round < 2000; ++round) {
@@ -218,16 +218,16 @@ TEST(StringsFileRobustness, TruncatedAndDamagedInputs)
             const int flips = 1 + static_cast<int>(rng() % 4);
             for (int f = 0; f < flips; ++f)
                 damaged[rng() % damaged.size()] = static_cast<char>(rng() & 0xFF);
-            const ParseResult r = parse(damaged);
-            EXPECT_TRUE(r.table.has_value() || (r.error.line >= 1 && !r.error.reason.empty()));
+            const Result<Table> r = parse(damaged);
+            EXPECT_TRUE(r || (r.code() >= 1 && !r.reason().empty()));
         }
     }
     for (int round = 0; round < 2000; ++round) {
         std::vector<char> noise(rng() % 64);
         for (char& b : noise)
             b = static_cast<char>(rng() & 0xFF);
-        const ParseResult r = parse(std::string_view(noise.data(), noise.size()));
-        EXPECT_TRUE(r.table.has_value() || (r.error.line >= 1 && !r.error.reason.empty()));
+        const Result<Table> r = parse(std::string_view(noise.data(), noise.size()));
+        EXPECT_TRUE(r || (r.code() >= 1 && !r.reason().empty()));
     }
 }
 

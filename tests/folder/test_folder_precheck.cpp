@@ -9,6 +9,7 @@
 #include "Bridge/Bytes/Precheck.h"
 #include "support/AudioFixtures.h"
 #include "support/HostileFiles.h"
+#include "support/Outcome.h"
 
 namespace yomi::test {
 namespace {
@@ -73,26 +74,26 @@ TEST(Precheck, TemplatesPassAndAnOversizedStructureOfEachFormatIsRefused)
     };
     for (const Damage& d : cases) {
         const std::string bytes = readBytes(audioTemplate(d.file));
-        EXPECT_EQ(precheck(d.format, bytes), "") << d.file;
-        EXPECT_THAT(precheck(d.format, d.damage(bytes)), HasSubstr(d.reason)) << d.file;
+        EXPECT_EQ(outcomeOf(precheck(d.format, bytes)), kOk) << d.file;
+        EXPECT_THAT(outcomeOf(precheck(d.format, d.damage(bytes))), HasSubstr(d.reason)) << d.file;
     }
 }
 
 TEST(Precheck, NestingIsBoundedForEachKind)
 {
     const std::string mp3 = readBytes(audioTemplate("template.mp3"));
-    EXPECT_EQ(precheck(Format::Mpeg, hostile::id3Nested(24, "a", mp3)), "");
-    EXPECT_THAT(precheck(Format::Mpeg, hostile::id3Nested(40, "a", mp3)), HasSubstr("nest"));
+    EXPECT_EQ(outcomeOf(precheck(Format::Mpeg, hostile::id3Nested(24, "a", mp3))), kOk);
+    EXPECT_THAT(outcomeOf(precheck(Format::Mpeg, hostile::id3Nested(40, "a", mp3))), HasSubstr("nest"));
     // The same tag in a WAV's ID3 chunk.
     const std::string tag = hostile::id3Nested(40, "a", "");
     const std::string wav =
         readBytes(audioTemplate("template.wav")) + "ID3 " + le32(static_cast<std::uint32_t>(tag.size())) + tag;
-    EXPECT_THAT(precheck(Format::Wav, wav), HasSubstr("nest"));
+    EXPECT_THAT(outcomeOf(precheck(Format::Wav, wav)), HasSubstr("nest"));
     for (const char* type : {"moov", "udta", "meta"}) {
-        EXPECT_EQ(precheck(Format::Mp4, hostile::mp4Nested(type, 24, "a")), "") << type;
-        EXPECT_THAT(precheck(Format::Mp4, hostile::mp4Nested(type, 40, "a")), HasSubstr("nest")) << type;
+        EXPECT_EQ(outcomeOf(precheck(Format::Mp4, hostile::mp4Nested(type, 24, "a"))), kOk) << type;
+        EXPECT_THAT(outcomeOf(precheck(Format::Mp4, hostile::mp4Nested(type, 40, "a"))), HasSubstr("nest")) << type;
     }
-    EXPECT_THAT(precheck(Format::Mp4, hostile::mp4PaddingClaim("a")), HasSubstr("larger than the box"));
+    EXPECT_THAT(outcomeOf(precheck(Format::Mp4, hostile::mp4PaddingClaim("a"))), HasSubstr("larger than the box"));
 }
 
 TEST(Precheck, ACompressedId3FrameMayNotInflatePastTheFileSize)
@@ -111,8 +112,8 @@ TEST(Precheck, ACompressedId3FrameMayNotInflatePastTheFileSize)
         return "ID3\x04" + std::string(2, '\0') + hostile::synchsafe(static_cast<std::uint32_t>(frame.size())) + frame +
             mp3;
     };
-    EXPECT_EQ(precheck(Format::Mpeg, withFrame(1000)), "");
-    EXPECT_THAT(precheck(Format::Mpeg, withFrame(8 << 20)), HasSubstr("inflates"));
+    EXPECT_EQ(outcomeOf(precheck(Format::Mpeg, withFrame(1000))), kOk);
+    EXPECT_THAT(outcomeOf(precheck(Format::Mpeg, withFrame(8 << 20))), HasSubstr("inflates"));
 }
 
 } // namespace

@@ -54,7 +54,7 @@ TEST(FolderWalk, ListsAudioFilesInByteOrderSkippingHiddenAndFolderLinks)
 
     const std::vector<std::string> expected = {
         "B.MP3", "a-b/x.mp3", "a/y.mp3", "b.Flac", "link.m4a", "z/deep/er/t.opus", "\xC3\xA9t\xC3\xA9.ogg"};
-    EXPECT_EQ(pathsOf(listAudioFiles(library.path())), expected);
+    EXPECT_EQ(pathsOf(*listAudioFiles(library.path())), expected);
 
     std::vector<OptString> names;
     walkLibrary(library.path(), [&](std::size_t, bridge::Track& track) { names.push_back(track.name()); });

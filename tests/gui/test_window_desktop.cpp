@@ -132,9 +132,9 @@ TEST_F(DesktopTest, OpenLibraryFolderHandsOverAFolderRemembersItAndEmptiesTheLis
     EXPECT_FALSE(ui->openLibraryAction()->isEnabled());
     EXPECT_EQ(ui->openLibraryAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
     std::vector<QString> opened;
-    ui->setLibraryOpener([&](const QString& folder, QString*) {
+    ui->setLibraryOpener([&](const QString& folder) {
         opened.push_back(folder);
-        return true;
+        return Status();
     });
     EXPECT_TRUE(ui->openLibraryAction()->isEnabled());
     addTrack("artist", u"東京", "sortArtist", u"");
@@ -156,10 +156,7 @@ TEST_F(DesktopTest, OpenLibraryFolderHandsOverAFolderRemembersItAndEmptiesTheLis
     EXPECT_EQ(ui->window().windowTitle(), "Ongaku — yomi");
     EXPECT_EQ(gui::MainWindow::rememberedLibraryFolder(), folder);
 
-    ui->setLibraryOpener([](const QString&, QString* error) {
-        *error = "refused";
-        return false;
-    });
+    ui->setLibraryOpener([](const QString&) -> Status { return Failure{"refused"}; });
     EXPECT_FALSE(ui->openLibraryFolder(dir.path()));
     EXPECT_EQ(gui::MainWindow::rememberedLibraryFolder(), folder);
     EXPECT_TRUE(ui->statusLine()->text().endsWith("refused"));

@@ -702,17 +702,17 @@ std::size_t MemorySource::read(std::uint64_t offset, char* out, std::size_t coun
     return n;
 }
 
-std::string precheck(Format format, ByteSource& file)
+Status precheck(Format format, ByteSource& file)
 {
     try {
         Walk(file).run(format);
     } catch (const Refused& r) {
-        return r.why;
+        return Failure{r.why};
     }
     return {};
 }
 
-std::string precheck(Format format, std::string_view bytes)
+Status precheck(Format format, std::string_view bytes)
 {
     MemorySource source(bytes);
     return precheck(format, source);

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "Bridge/Bytes/Formats.h"
+#include "Platform/Result.h"
 
 namespace yomi::bridge::folder {
 
@@ -44,10 +45,10 @@ private:
     std::string_view bytes_;
 };
 
-// Empty when the file may go to TagLib; otherwise why it may not ("an MP4
-// box is larger than the box around it", ...). Reads only what the walk
-// needs, each read bounded by the file's size.
-std::string precheck(Format format, ByteSource& file);
-std::string precheck(Format format, std::string_view bytes);
+// Succeeds when the file may go to TagLib; otherwise fails with why it may
+// not ("an MP4 box is larger than the box around it", ...). Reads only what
+// the walk needs, each read bounded by the file's size.
+Status precheck(Format format, ByteSource& file);
+Status precheck(Format format, std::string_view bytes);
 
 } // namespace yomi::bridge::folder

@@ -308,11 +308,10 @@ private:
         finished_ = true;
         ahead_.stop();
         if (walk_->index) {
-            std::string note;
-            walk_->index->finishWalk(complete, note);
+            const Status finished = walk_->index->finishWalk(complete);
             walk_->indexClosed = true;
-            if (!note.empty())
-                log::write(log::escapeControls(note));
+            if (!finished)
+                log::write(log::escapeControls(finished.reason()));
         }
     }
 
@@ -335,21 +334,25 @@ public:
 
     std::unique_ptr<TrackSequence> tracks() override
     {
-        std::string error;
-        FileList files = listAudioFiles(root_, &error);
+        Result<FileList> files = listAudioFiles(root_);
         std::unique_ptr<LibraryIndex> index;
-        if (!error.empty()) {
-            log::write(log::escapeControls("cannot read the music library folder " + root_.string() + ": " + error),
-                       log::Priority::Warning);
+        if (!files) {
+            log::write(
+                log::escapeControls("cannot read the music library folder " + root_.string() + ": " + files.reason()),
+                log::Priority::Warning);
+            return std::make_unique<FolderSequence>(rootPrefix(root_), FileList(), nullptr, undo_, named_);
+        }
+        if (Result<std::unique_ptr<LibraryIndex>> opened = LibraryIndex::openForWalk(root_)) {
+            index = std::move(*opened);
+            if (!index->openingNote().empty())
+                log::write(log::escapeControls(index->openingNote()), log::Priority::Warning);
         } else {
-            std::string note;
-            index = LibraryIndex::openForWalk(root_, note);
             // Said once per process, not at every walk.
             static std::atomic<bool> toldNoIndex{false};
-            if (!note.empty() && (index || !toldNoIndex.exchange(true)))
-                log::write(log::escapeControls(note), log::Priority::Warning);
+            if (!toldNoIndex.exchange(true))
+                log::write(log::escapeControls(opened.reason()), log::Priority::Warning);
         }
-        return std::make_unique<FolderSequence>(rootPrefix(root_), std::move(files), std::move(index), undo_, named_);
+        return std::make_unique<FolderSequence>(rootPrefix(root_), std::move(*files), std::move(index), undo_, named_);
     }
 
 private:

@@ -319,7 +319,8 @@ std::unique_ptr<TagFile> TagFile::open(Format format, std::unique_ptr<TagLib::IO
     if (!tf->stream_ || !tf->stream_->isOpen())
         return tf;
     StreamSource source(*tf->stream_);
-    tf->refusal_ = precheck(format, source);
+    if (const Status checked = precheck(format, source); !checked)
+        tf->refusal_ = checked.reason();
     tf->stream_->clear();
     tf->stream_->seek(0);
     if (!tf->refusal_.empty())

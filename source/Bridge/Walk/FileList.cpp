@@ -78,7 +78,7 @@ std::string rootPrefix(const std::filesystem::path& root)
     return prefix;
 }
 
-FileList listAudioFiles(const std::filesystem::path& root, std::string* error)
+Result<FileList> listAudioFiles(const std::filesystem::path& root)
 {
     const std::string base = rootPrefix(root);
 
@@ -92,11 +92,8 @@ FileList listAudioFiles(const std::filesystem::path& root, std::string* error)
         DIR* dir = ::opendir(full.c_str());
         if (!dir) {
             const std::string reason = std::strerror(errno);
-            if (atRoot) {
-                if (error)
-                    *error = reason;
-                return {};
-            }
+            if (atRoot)
+                return Failure{reason};
             log::write(log::escapeControls("cannot read the folder " + full + ": " + reason), log::Priority::Warning);
             continue;
         }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Platform/Result.h"
+
 namespace yomi::bridge::folder {
 
 // The relative paths of the audio files under a root, in walk order, packed
@@ -44,8 +46,9 @@ private:
 // root.
 std::string rootPrefix(const std::filesystem::path& root);
 
-// The audio files under the root, in walk order. A root that cannot be read
-// gives an empty list and its reason in `error`.
-FileList listAudioFiles(const std::filesystem::path& root, std::string* error = nullptr);
+// The audio files under the root, in walk order; fails, with the reason, for
+// a root that cannot be read. A folder below it that cannot be read is
+// logged and passed over.
+Result<FileList> listAudioFiles(const std::filesystem::path& root);
 
 } // namespace yomi::bridge::folder

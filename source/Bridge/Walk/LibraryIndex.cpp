@@ -232,14 +232,11 @@ Status makeSchema(sqlite3* db, const std::string& rootKey)
 
 } // namespace
 
-std::unique_ptr<LibraryIndex> LibraryIndex::openForWalk(const std::filesystem::path& root, std::string& note)
+Result<std::unique_ptr<LibraryIndex>> LibraryIndex::openForWalk(const std::filesystem::path& root)
 {
-    note.clear();
     const std::filesystem::path file = fileFor(root);
-    if (file.empty()) {
-        note = "The library index cannot be kept: no cache folder is known";
-        return nullptr;
-    }
+    if (file.empty())
+        return Failure{"The library index cannot be kept: no cache folder is known"};
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
 
@@ -252,15 +249,15 @@ std::unique_ptr<LibraryIndex> LibraryIndex::openForWalk(const std::filesystem::p
         const Status opened = index->open(rootKey);
         if (opened) {
             if (!setAsideWhy.empty())
-                note = "The library index " + file.string() + " was set aside and is made anew (" + setAsideWhy + ")";
+                index->openingNote_ =
+                    "The library index " + file.string() + " was set aside and is made anew (" + setAsideWhy + ")";
             return index;
         }
         index.reset();
         setAside(file);
         setAsideWhy = opened.reason();
     }
-    note = "The library index cannot be kept in " + file.string() + " (" + setAsideWhy + ")";
-    return nullptr;
+    return Failure{"The library index cannot be kept in " + file.string() + " (" + setAsideWhy + ")"};
 }
 
 Status LibraryIndex::open(const std::string& rootKey)
@@ -438,10 +435,9 @@ void LibraryIndex::drop(std::string_view relative)
     dropLocked(relative);
 }
 
-void LibraryIndex::finishWalk(bool complete, std::string& note)
+Status LibraryIndex::finishWalk(bool complete)
 {
     std::lock_guard lock(mutex_);
-    note.clear();
     if (complete) {
         while (broken_.empty() && !readerDone_) {
             dropLocked(blobOf(select_, cPath));
@@ -457,18 +453,18 @@ void LibraryIndex::finishWalk(bool complete, std::string& note)
             fail(committed.reason());
         writing_ = false;
     }
-    if (!broken_.empty()) {
-        sqlite3_finalize(select_);
-        sqlite3_finalize(insert_);
-        sqlite3_finalize(delete_);
-        select_ = insert_ = delete_ = nullptr;
-        sqlite3_close_v2(reader_);
-        sqlite3_close_v2(db_);
-        reader_ = db_ = nullptr;
-        setAside(file_);
-        note = "The library index " + file_.string() + " was set aside and is made anew on the next walk (" + broken_ +
-            ")";
-    }
+    if (broken_.empty())
+        return {};
+    sqlite3_finalize(select_);
+    sqlite3_finalize(insert_);
+    sqlite3_finalize(delete_);
+    select_ = insert_ = delete_ = nullptr;
+    sqlite3_close_v2(reader_);
+    sqlite3_close_v2(db_);
+    reader_ = db_ = nullptr;
+    setAside(file_);
+    return Failure{"The library index " + file_.string() + " was set aside and is made anew on the next walk (" +
+                   broken_ + ")"};
 }
 
 std::vector<KnownSortValue> LibraryIndex::sortValuesFor(const std::filesystem::path& root, const String& value)

@@ -58,9 +58,9 @@ public:
     static std::filesystem::path fileFor(const std::filesystem::path& root);
 
     // Opens the index of the root for one walk, making or rebuilding it as
-    // needed; null when none can be kept. Either way `note` gets a line for
-    // the log when something was set aside or could not be made.
-    static std::unique_ptr<LibraryIndex> openForWalk(const std::filesystem::path& root, std::string& note);
+    // needed; fails, with a line for the log, when none can be kept. An index
+    // made anew after the old one was set aside says so in openingNote().
+    static Result<std::unique_ptr<LibraryIndex>> openForWalk(const std::filesystem::path& root);
 
     // SortValueSource::sortValuesFor over the root's index; empty when the
     // root has none that can be read.
@@ -75,11 +75,16 @@ public:
     // that vanished. store and drop may come from any thread and in any
     // order. finishWalk, after the last of them: when the walk saw every
     // file, drops the rows after its last path; then commits the walk's
-    // changes as one transaction, or sets a broken index aside.
+    // changes as one transaction, or sets a broken index aside and fails with
+    // a line for the log that says so.
     std::optional<IndexedFile> rowFor(std::string_view relative);
     void store(std::string_view relative, const TrackValues& values, std::int64_t readAtNanoseconds);
     void drop(std::string_view relative);
-    void finishWalk(bool complete, std::string& note);
+    Status finishWalk(bool complete);
+
+    // One line for the log when the index was set aside and made anew as it
+    // was opened; empty otherwise.
+    const std::string& openingNote() const { return openingNote_; }
 
 private:
     LibraryIndex() = default;
@@ -103,6 +108,7 @@ private:
     bool writing_ = false;  // inside the walk's transaction
     bool readOnly_ = false; // another process holds the write lock
     std::string broken_;    // why the index cannot be trusted; empty while it can
+    std::string openingNote_;
 };
 
 } // namespace yomi::bridge::folder

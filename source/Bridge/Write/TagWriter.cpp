@@ -152,8 +152,8 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     }
     before.reset();
 
-    if (const std::string unproven = proveEdit(format, *original, edited, property); !unproven.empty())
-        return Failure{unproven};
+    if (Status proven = proveEdit(format, *original, edited, property); !proven)
+        return proven.failure();
     auto after = parse(format, edited, true);
     if (!after->isValid())
         return Failure{"the edited file does not parse"};

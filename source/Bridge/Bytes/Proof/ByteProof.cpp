@@ -36,8 +36,8 @@ std::string printable(std::string_view key)
 
 } // namespace
 
-std::string compareItems(const std::vector<Item>& before, const std::vector<Item>& after, const Written& written,
-                         std::string_view what, bool newTag, bool textValue)
+Status compareItems(const std::vector<Item>& before, const std::vector<Item>& after, const Written& written,
+                    std::string_view what, bool newTag, bool textValue)
 {
     std::map<std::string, std::vector<std::string_view>> was, is;
     for (const Item& item : before) {
@@ -56,18 +56,19 @@ std::string compareItems(const std::vector<Item>& before, const std::vector<Item
             for (const std::string_view entry : values) {
                 const auto eq = entry.find('=');
                 if (eq == std::string_view::npos)
-                    return "the file holds tags that cannot be rewritten safely: a " + std::string(what) +
-                        " entry has no name";
+                    return Failure{"the file holds tags that cannot be rewritten safely: a " + std::string(what) +
+                                   " entry has no name"};
                 if (!isValidUtf8(entry.substr(eq + 1)))
-                    return "the file holds tags that cannot be rewritten safely: " + printable(key) + " is not UTF-8";
+                    return Failure{"the file holds tags that cannot be rewritten safely: " + printable(key) +
+                                   " is not UTF-8"};
             }
         }
-        return "the edit would change " + printable(key) + " in the " + std::string(what);
+        return Failure{"the edit would change " + printable(key) + " in the " + std::string(what)};
     }
     if (!newTag) {
         for (const auto& [key, values] : is) {
             if (!was.contains(key))
-                return "the edit would add " + printable(key) + " to the " + std::string(what);
+                return Failure{"the edit would add " + printable(key) + " to the " + std::string(what)};
         }
     }
     return {};
@@ -128,41 +129,41 @@ std::size_t textTerminator(std::string_view id, std::string_view payload)
 
 bool startsWithId3(std::string_view b) { return b.size() >= id3::kHeaderSize && b.substr(0, 3) == "ID3"; }
 
-std::string parseId3(std::string_view b, Id3Tag& tag)
+Status parseId3(std::string_view b, Id3Tag& tag)
 {
     if (!startsWithId3(b))
-        return "no ID3v2 tag";
+        return Failure{"no ID3v2 tag"};
     tag.version = static_cast<unsigned char>(b[id3::kVersionAt]);
     if (tag.version != 3 && tag.version != 4)
-        return "ID3v2." + std::to_string(tag.version) + " tags are not rewritten";
+        return Failure{"ID3v2." + std::to_string(tag.version) + " tags are not rewritten"};
     const auto flags = static_cast<unsigned char>(b[id3::kFlagsAt]);
     const std::size_t end = id3::kHeaderSize + synchsafe(b, id3::kSizeAt);
     tag.size = end + ((tag.version == 4 && (flags & id3::kFooter)) ? id3::kHeaderSize : 0);
     if (tag.size > b.size())
-        return "the ID3v2 tag is longer than the file";
+        return Failure{"the ID3v2 tag is longer than the file"};
     std::size_t pos = id3::kHeaderSize;
     if (flags & id3::kExtendedHeader) {
         // Its size: in v2.3 of what follows the size field (4, big-endian),
         // in v2.4 of the whole header (synchsafe).
         if (!fits(b, pos, 4))
-            return "malformed ID3v2 extended header";
+            return Failure{"malformed ID3v2 extended header"};
         const std::size_t ext = tag.version == 3 ? 4 + std::size_t(be32(b, pos)) : synchsafe(b, pos);
         if (ext > end - pos)
-            return "malformed ID3v2 extended header";
+            return Failure{"malformed ID3v2 extended header"};
         pos += ext;
     }
     while (pos + kFrameHeaderSize <= end && b[pos] != '\0') {
         if (tag.frames.size() >= kMaxItems)
-            return "too many ID3v2 frames";
+            return Failure{"too many ID3v2 frames"};
         for (std::size_t i = 0; i < 4; ++i) {
             const char c = b[pos + i];
             if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-                return "malformed ID3v2 frame";
+                return Failure{"malformed ID3v2 frame"};
         }
         const std::size_t sizeAt = pos + id3::kFrameSizeAt;
         const std::size_t size = tag.version == 3 ? be32(b, sizeAt) : synchsafe(b, sizeAt);
         if (size > end - pos - kFrameHeaderSize)
-            return "malformed ID3v2 frame size";
+            return Failure{"malformed ID3v2 frame size"};
         std::string key(b.substr(pos, 4));
         const std::string_view payload = b.substr(pos + kFrameHeaderSize, size);
         if (key == "TXXX")
@@ -176,7 +177,7 @@ std::string parseId3(std::string_view b, Id3Tag& tag)
     return {};
 }
 
-std::string compareId3(const Id3Tag& before, const Id3Tag& after, const Written& written, bool newTag)
+Status compareId3(const Id3Tag& before, const Id3Tag& after, const Written& written, bool newTag)
 {
     if (before.version == after.version || newTag)
         return compareItems(before.frames, after.frames, written, "ID3v2 tag", newTag);
@@ -192,7 +193,7 @@ std::string compareId3(const Id3Tag& before, const Id3Tag& after, const Written&
     };
     std::vector<Item> was, is;
     if (!payloads(before, was) || !payloads(after, is))
-        return "the ID3v2 tag holds frame flags that cannot change version";
+        return Failure{"the ID3v2 tag holds frame flags that cannot change version"};
     return compareItems(was, is, written, "ID3v2 tag");
 }
 
@@ -274,7 +275,7 @@ namespace {
 
 using namespace proof;
 
-const std::string kAudioChanged = "the edit would change the audio data";
+const Failure kAudioChanged{"the edit would change the audio data"};
 
 // ID3v2.2 has other frame IDs and layouts, which TagLib converts as it
 // writes v2.4: its frames are left to the check through TagLib's reading.
@@ -283,20 +284,20 @@ bool isId3v22(std::string_view b) { return startsWithId3(b) && b[id3::kVersionAt
 std::size_t id3v22Size(std::string_view b) { return id3::kHeaderSize + synchsafe(b, id3::kSizeAt); }
 
 // MP3, TrueAudio: an ID3v2 tag at the start; everything after it unchanged.
-std::string proveId3Prefix(std::string_view before, std::string_view after, const Written& written)
+Status proveId3Prefix(std::string_view before, std::string_view after, const Written& written)
 {
     Id3Tag was, is;
     const bool newTag = !startsWithId3(before);
     if (isId3v22(before)) {
         was.size = id3v22Size(before);
         if (was.size > before.size())
-            return "the ID3v2 tag is longer than the file";
+            return Failure{"the ID3v2 tag is longer than the file"};
     } else if (!newTag) {
-        if (std::string why = parseId3(before, was); !why.empty())
+        if (Status why = parseId3(before, was); !why)
             return why;
     }
-    if (std::string why = parseId3(after, is); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseId3(after, is); !why)
+        return Failure{"the edited file: " + why.reason()};
     if (before.substr(was.size) != after.substr(is.size))
         return kAudioChanged;
     if (isId3v22(before))
@@ -312,29 +313,29 @@ struct Chunks {
     std::string_view form, trailing;
 };
 
-std::string parseChunks(std::string_view b, bool aiff, Chunks& out)
+Status parseChunks(std::string_view b, bool aiff, Chunks& out)
 {
     const std::string_view magic = aiff ? "FORM" : "RIFF";
     if (b.size() < 12 || b.substr(0, 4) != magic)
-        return "not a " + std::string(aiff ? "FORM" : "RIFF") + " file";
+        return Failure{"not a " + std::string(aiff ? "FORM" : "RIFF") + " file"};
     const std::size_t size = aiff ? be32(b, 4) : le32(b, 4);
     if (size < 4 || size > b.size() - 8)
-        return "the chunk sizes do not fit the file";
+        return Failure{"the chunk sizes do not fit the file"};
     const std::size_t end = 8 + size;
     out.form = b.substr(8, 4);
     out.trailing = b.substr(end);
     std::size_t pos = 12;
     while (pos < end) {
         if (end - pos < 8 || out.others.size() >= kMaxItems)
-            return "the chunk sizes do not fit the file";
+            return Failure{"the chunk sizes do not fit the file"};
         const std::size_t n = aiff ? be32(b, pos + 4) : le32(b, pos + 4);
         if (n > end - pos - 8)
-            return "the chunk sizes do not fit the file";
+            return Failure{"the chunk sizes do not fit the file"};
         const std::string_view id = b.substr(pos, 4);
         const std::string_view data = b.substr(pos + 8, n);
         if (id == "ID3 " || id == "id3 ") {
             if (out.hasId3)
-                return "the file holds two ID3v2 chunks";
+                return Failure{"the file holds two ID3v2 chunks"};
             out.hasId3 = true;
             out.id3 = data;
         } else {
@@ -346,30 +347,30 @@ std::string parseChunks(std::string_view b, bool aiff, Chunks& out)
     return {};
 }
 
-std::string proveChunks(std::string_view before, std::string_view after, bool aiff, const Written& written)
+Status proveChunks(std::string_view before, std::string_view after, bool aiff, const Written& written)
 {
     Chunks was, is;
-    if (std::string why = parseChunks(before, aiff, was); !why.empty())
+    if (Status why = parseChunks(before, aiff, was); !why)
         return why;
-    if (std::string why = parseChunks(after, aiff, is); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseChunks(after, aiff, is); !why)
+        return Failure{"the edited file: " + why.reason()};
     if (was.form != is.form || was.trailing != is.trailing || was.others.size() != is.others.size())
         return kAudioChanged;
     for (std::size_t i = 0; i < was.others.size(); ++i) {
         if (was.others[i].key != is.others[i].key || was.others[i].bytes != is.others[i].bytes)
-            return "the edit would change the " + was.others[i].key + " chunk";
+            return Failure{"the edit would change the " + was.others[i].key + " chunk"};
     }
     if (!is.hasId3)
-        return "the edited file has no ID3v2 chunk";
+        return Failure{"the edited file has no ID3v2 chunk"};
     Id3Tag tagWas, tagIs;
     if (was.hasId3 && isId3v22(was.id3))
         return parseId3(is.id3, tagIs);
     if (was.hasId3) {
-        if (std::string why = parseId3(was.id3, tagWas); !why.empty())
+        if (Status why = parseId3(was.id3, tagWas); !why)
             return why;
     }
-    if (std::string why = parseId3(is.id3, tagIs); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseId3(is.id3, tagIs); !why)
+        return Failure{"the edited file: " + why.reason()};
     return compareId3(tagWas, tagIs, written, !was.hasId3);
 }
 
@@ -384,7 +385,7 @@ struct ApeTail {
 
 constexpr std::size_t kApeFooter = 32;
 
-std::string parseApeTail(std::string_view b, ApeTail& out)
+Status parseApeTail(std::string_view b, ApeTail& out)
 {
     std::size_t end = b.size();
     if (end >= 128 && b.substr(end - 128, 3) == "TAG") {
@@ -400,18 +401,18 @@ std::string parseApeTail(std::string_view b, ApeTail& out)
     const std::size_t count = le32(b, footer + 16);
     const bool header = (le32(b, footer + 20) & 0x80000000U) != 0;
     if (size < kApeFooter || size > end || (header && size + kApeFooter > end))
-        return "the APE tag is longer than the file";
+        return Failure{"the APE tag is longer than the file"};
     std::size_t pos = end - size;
     out.audio = b.substr(0, pos - (header ? kApeFooter : 0));
     if (count > kMaxItems)
-        return "malformed APE tag";
+        return Failure{"malformed APE tag"};
     for (std::size_t i = 0; i < count; ++i) {
         if (footer - pos < 9)
-            return "malformed APE item";
+            return Failure{"malformed APE item"};
         const std::size_t valueSize = le32(b, pos);
         const std::size_t keyEnd = b.find('\0', pos + 8);
         if (keyEnd == std::string_view::npos || keyEnd >= footer || valueSize > footer - keyEnd - 1)
-            return "malformed APE item";
+            return Failure{"malformed APE item"};
         const std::string key = upperAscii(b.substr(pos + 8, keyEnd - pos - 8));
         out.items.push_back({key, b.substr(keyEnd + 1, valueSize)});
         out.flags.push_back(b.substr(pos + 4, 4));
@@ -420,17 +421,17 @@ std::string parseApeTail(std::string_view b, ApeTail& out)
     return {};
 }
 
-std::string proveApeTail(std::string_view before, std::string_view after, const Written& written)
+Status proveApeTail(std::string_view before, std::string_view after, const Written& written)
 {
     ApeTail was, is;
-    if (std::string why = parseApeTail(before, was); !why.empty())
+    if (Status why = parseApeTail(before, was); !why)
         return why;
-    if (std::string why = parseApeTail(after, is); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseApeTail(after, is); !why)
+        return Failure{"the edited file: " + why.reason()};
     if (was.audio != is.audio)
         return kAudioChanged;
     if (was.id3v1 != is.id3v1)
-        return "the edit would change the ID3v1 tag";
+        return Failure{"the edit would change the ID3v1 tag"};
     // Item flags ride with the value: the same name must keep both.
     std::vector<std::string> wasFull, isFull;
     auto withFlags = [](const ApeTail& t, std::vector<std::string>& storage) {
@@ -469,16 +470,16 @@ std::string asfName(std::string_view utf16)
 }
 
 // The content description's strings, keyed "CD:<field>".
-std::string parseAsfContent(std::string_view object, AsfLayout& out)
+Status parseAsfContent(std::string_view object, AsfLayout& out)
 {
     if (out.hasContent || object.size() < asf::kContentStringsAt)
-        return "malformed ASF content description";
+        return Failure{"malformed ASF content description"};
     out.hasContent = true;
     std::size_t at = asf::kContentStringsAt;
     for (std::size_t f = 0; f < asf::kContentFields; ++f) {
         const std::size_t len = le16(object, asf::kObjectHeaderSize + 2 * f); // the field's length
         if (!fits(object, at, len))
-            return "malformed ASF content description";
+            return Failure{"malformed ASF content description"};
         // An empty field is no field; an empty string is one.
         if (len > 0)
             out.items.push_back({"CD:" + std::string(asf::kContentFieldNames[f]), object.substr(at, len)});
@@ -489,9 +490,9 @@ std::string parseAsfContent(std::string_view object, AsfLayout& out)
 
 // The extended content description's descriptors, keyed by name; the item
 // is the value's type, length and bytes.
-std::string parseAsfExtended(std::string_view object, AsfLayout& out)
+Status parseAsfExtended(std::string_view object, AsfLayout& out)
 {
-    const std::string bad = "malformed ASF extended content description";
+    const Failure bad{"malformed ASF extended content description"};
     if (out.hasExtended || object.size() < asf::kDescriptorsAt)
         return bad;
     out.hasExtended = true;
@@ -513,11 +514,11 @@ std::string parseAsfExtended(std::string_view object, AsfLayout& out)
     return {};
 }
 
-std::string parseAsf(std::string_view b, AsfLayout& out)
+Status parseAsf(std::string_view b, AsfLayout& out)
 {
-    const std::string bad = "the ASF header object does not fit its objects";
+    const Failure bad{"the ASF header object does not fit its objects"};
     if (b.size() < asf::kHeaderObjectSize || b.substr(0, asf::kGuidSize) != asf::kHeaderGuid)
-        return "not an ASF file";
+        return Failure{"not an ASF file"};
     const std::uint64_t size = le64(b, asf::kObjectSizeAt);
     const std::size_t count = le32(b, asf::kHeaderCountAt);
     if (size < asf::kHeaderObjectSize || size > b.size() || count > kMaxItems)
@@ -536,14 +537,14 @@ std::string parseAsf(std::string_view b, AsfLayout& out)
             return bad;
         const std::string_view object = b.substr(pos, objSize);
         const std::string_view id = object.substr(0, asf::kGuidSize);
-        std::string why;
+        Status why;
         if (id == asf::kContentDescriptionGuid)
             why = parseAsfContent(object, out);
         else if (id == asf::kExtendedContentDescriptionGuid)
             why = parseAsfExtended(object, out);
         else
             out.objects.push_back(object);
-        if (!why.empty())
+        if (!why)
             return why;
         pos += objSize;
     }
@@ -552,25 +553,25 @@ std::string parseAsf(std::string_view b, AsfLayout& out)
     return {};
 }
 
-std::string proveAsf(std::string_view before, std::string_view after, const Written& written)
+Status proveAsf(std::string_view before, std::string_view after, const Written& written)
 {
     AsfLayout was, is;
-    if (std::string why = parseAsf(before, was); !why.empty())
+    if (Status why = parseAsf(before, was); !why)
         return why;
-    if (std::string why = parseAsf(after, is); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseAsf(after, is); !why)
+        return Failure{"the edited file: " + why.reason()};
     if (was.rest != is.rest)
         return kAudioChanged;
     if (was.objects != is.objects || was.reserved != is.reserved)
-        return "the edit would change an ASF header object";
+        return Failure{"the edit would change an ASF header object"};
     return compareItems(was.items, is.items, written, "ASF tag");
 }
 
 // Tracker modules: the same size, and only the title field may differ.
-std::string proveModule(Format format, std::string_view before, std::string_view after)
+Status proveModule(Format format, std::string_view before, std::string_view after)
 {
     if (before.size() != after.size())
-        return "the edit would change the module's size";
+        return Failure{"the edit would change the module's size"};
     std::size_t from = 0, to = 20;
     if (format == Format::S3m)
         to = 28;
@@ -580,17 +581,17 @@ std::string proveModule(Format format, std::string_view before, std::string_view
         from = 17, to = 37;
     for (std::size_t i = 0; i < before.size(); ++i) {
         if (before[i] != after[i] && (i < from || i >= to))
-            return "the edit would change more than the module's title";
+            return Failure{"the edit would change more than the module's title"};
     }
     return {};
 }
 
 } // namespace
 
-std::string proveEdit(Format format, std::string_view before, std::string_view after, Property written)
+Status proveEdit(Format format, std::string_view before, std::string_view after, Property written)
 {
     if (!isTextProperty(written))
-        return "cannot write this property";
+        return Failure{"cannot write this property"};
     const Written items = writtenItems(format, written);
     switch (format) {
     case Format::Mpeg:
@@ -619,7 +620,7 @@ std::string proveEdit(Format format, std::string_view before, std::string_view a
     case Format::Xm:
         return proveModule(format, before, after);
     }
-    return "unknown format";
+    return Failure{"unknown format"};
 }
 
 } // namespace yomi::bridge::folder

@@ -19,13 +19,15 @@
 #include <string_view>
 
 #include "Bridge/Bytes/Formats.h"
+#include "Platform/Result.h"
 
 namespace yomi::bridge::folder {
 
-// "" when `after` holds the same audio data as `before` (the same bytes, or
-// for Ogg the same packets, for MP4 the same media data with every chunk
-// offset moved by one delta) and, inside the tag, the same items as `before`
-// except those of `written`; otherwise why not, for the failure line.
+// Succeeds when `after` holds the same audio data as `before` (the same
+// bytes, or for Ogg the same packets, for MP4 the same media data with every
+// chunk offset moved by one delta) and, inside the tag, the same items as
+// `before` except those of `written`; otherwise fails with why not, for the
+// failure line.
 //
 // Differences allowed, and only these: the items of `written`; padding (its
 // size and bytes); the tag's header fields that follow its size or version;
@@ -33,7 +35,7 @@ namespace yomi::bridge::folder {
 // sorted); the case of Vorbis comment and APE item names; a tag the file did
 // not have may start with values copied from the file's other tags. Neither
 // input is trusted: any size, count or nesting that does not fit is a refusal.
-std::string proveEdit(Format format, std::string_view before, std::string_view after, Property written);
+Status proveEdit(Format format, std::string_view before, std::string_view after, Property written);
 
 // The items a write of `property` may change in a file of `format`, as the
 // proof names them: an ID3v2 frame by its ID ("TXXX:<DESCRIPTION>" for a

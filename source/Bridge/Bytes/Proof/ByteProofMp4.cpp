@@ -20,11 +20,11 @@ bool isContainer(std::string_view path)
         path == "moov/trak/mdia/minf/stbl" || path == "moov/udta" || path == "moov/udta/meta";
 }
 
-std::string walk(std::string_view b, std::size_t begin, std::size_t end, const std::string& parent, int depth, Mp4& out)
+Status walk(std::string_view b, std::size_t begin, std::size_t end, const std::string& parent, int depth, Mp4& out)
 {
-    const std::string bad = "malformed MP4 box";
+    const Failure bad{"malformed MP4 box"};
     if (depth > kMaxDepth)
-        return "MP4 boxes nest too deep";
+        return Failure{"MP4 boxes nest too deep"};
     std::size_t pos = begin;
     while (pos < end) {
         if (end - pos < 8 || ++out.boxes > kMaxItems)
@@ -54,7 +54,7 @@ std::string walk(std::string_view b, std::size_t begin, std::size_t end, const s
             std::size_t at = payload;
             while (at < boxEnd) {
                 if (boxEnd - at < 8 || be32(b, at) < 8 || be32(b, at) > boxEnd - at || ++out.boxes > kMaxItems)
-                    return "malformed MP4 item";
+                    return Failure{"malformed MP4 item"};
                 const std::size_t itemSize = be32(b, at);
                 std::string key(b.substr(at + 4, 4));
                 if (key == "----") {
@@ -93,7 +93,7 @@ std::string walk(std::string_view b, std::size_t begin, std::size_t end, const s
                     return bad;
                 inner += 4;
             }
-            if (std::string why = walk(b, inner, boxEnd, path, depth + 1, out); !why.empty())
+            if (Status why = walk(b, inner, boxEnd, path, depth + 1, out); !why)
                 return why;
         } else {
             out.leaves.push_back({path, b.substr(payload, boxEnd - payload)});
@@ -105,43 +105,43 @@ std::string walk(std::string_view b, std::size_t begin, std::size_t end, const s
 
 } // namespace
 
-std::string proveMp4(std::string_view before, std::string_view after, const Written& written)
+Status proveMp4(std::string_view before, std::string_view after, const Written& written)
 {
     Mp4 was, is;
-    if (std::string why = walk(before, 0, before.size(), "", 0, was); !why.empty())
+    if (Status why = walk(before, 0, before.size(), "", 0, was); !why)
         return why;
-    if (std::string why = walk(after, 0, after.size(), "", 0, is); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = walk(after, 0, after.size(), "", 0, is); !why)
+        return Failure{"the edited file: " + why.reason()};
     if (was.media != is.media)
-        return "the edit would change the audio data";
+        return Failure{"the edit would change the audio data"};
     // A meta box the file did not have comes with its handler.
     if (!was.hasMeta) {
         std::erase_if(is.leaves, [](const Item& leaf) { return leaf.key.starts_with("moov/udta/meta/"); });
     }
     if (was.leaves.size() != is.leaves.size())
-        return "the edit would change the MP4 boxes";
+        return Failure{"the edit would change the MP4 boxes"};
     for (std::size_t i = 0; i < was.leaves.size(); ++i) {
         if (was.leaves[i].key != is.leaves[i].key || was.leaves[i].bytes != is.leaves[i].bytes)
-            return "the edit would change the MP4 box " + was.leaves[i].key;
+            return Failure{"the edit would change the MP4 box " + was.leaves[i].key};
     }
     // Chunk offsets all move with the media data, by one delta.
     if (was.offsets.size() != is.offsets.size())
-        return "the edit would change the chunk offsets";
+        return Failure{"the edit would change the chunk offsets"};
     if (!was.offsets.empty()) {
         if (was.mediaAt.empty())
-            return "the file has chunk offsets but no media data";
+            return Failure{"the file has chunk offsets but no media data"};
         const std::uint64_t delta = is.mediaAt.front() - was.mediaAt.front();
         for (std::size_t i = 0; i < was.mediaAt.size(); ++i) {
             if (is.mediaAt[i] - was.mediaAt[i] != delta)
-                return "the edit would move the media data unevenly";
+                return Failure{"the edit would move the media data unevenly"};
         }
         for (std::size_t i = 0; i < was.offsets.size(); ++i) {
             if (is.offsets[i] - was.offsets[i] != delta)
-                return "the edit would move a chunk offset away from its data";
+                return Failure{"the edit would move a chunk offset away from its data"};
         }
     }
     if (!is.hasIlst)
-        return "the edited file has no MP4 item list";
+        return Failure{"the edited file has no MP4 item list"};
     return compareItems(was.items, is.items, written, "MP4 tag", !was.hasIlst);
 }
 

@@ -11,6 +11,7 @@
 
 #include "Bridge/Bytes/Containers.h"
 #include "Bridge/Bytes/Formats.h"
+#include "Platform/Result.h"
 
 namespace yomi::bridge::folder::proof {
 
@@ -40,26 +41,26 @@ struct Item {
 // before) items `after` adds are allowed. `what` names the tag in the
 // reason; `textValue` says whether the items are "NAME=value" text whose
 // value must be UTF-8 (Vorbis comments), for a clearer reason.
-std::string compareItems(const std::vector<Item>& before, const std::vector<Item>& after, const Written& written,
-                         std::string_view what, bool newTag = false, bool textValue = false);
+Status compareItems(const std::vector<Item>& before, const std::vector<Item>& after, const Written& written,
+                    std::string_view what, bool newTag = false, bool textValue = false);
 
 // An ID3v2 tag at the start of `b`: its total size (header, frames, padding,
 // footer) and its frames as items keyed by frame ID ("TXXX:<DESCRIPTION>" for
-// user text frames); "" or the reason it does not parse.
+// user text frames); fails with the reason it does not parse.
 struct Id3Tag {
     std::size_t size = 0;
     int version = 0;
     std::vector<Item> frames;
 };
 bool startsWithId3(std::string_view b);
-std::string parseId3(std::string_view b, Id3Tag& tag);
+Status parseId3(std::string_view b, Id3Tag& tag);
 
 // Compares two ID3v2 tags item by item, frame flags included when both have
 // the same version.
-std::string compareId3(const Id3Tag& before, const Id3Tag& after, const Written& written, bool newTag);
+Status compareId3(const Id3Tag& before, const Id3Tag& after, const Written& written, bool newTag);
 
 // The families in their own files.
-std::string proveXiph(Format format, std::string_view before, std::string_view after, const Written& written);
-std::string proveMp4(std::string_view before, std::string_view after, const Written& written);
+Status proveXiph(Format format, std::string_view before, std::string_view after, const Written& written);
+Status proveMp4(std::string_view before, std::string_view after, const Written& written);
 
 } // namespace yomi::bridge::folder::proof

@@ -6,7 +6,7 @@
 namespace yomi::bridge::folder::proof {
 namespace {
 
-const std::string kAudioChanged = "the edit would change the audio data";
+const Failure kAudioChanged{"the edit would change the audio data"};
 
 // A Vorbis comment (without framing): the vendor string and the entries,
 // keyed by their upper-cased field name (field names are case-insensitive).
@@ -16,9 +16,9 @@ struct Comment {
     std::string_view trailing; // after the last entry
 };
 
-std::string parseComment(std::string_view b, Comment& out)
+Status parseComment(std::string_view b, Comment& out)
 {
-    const std::string bad = "malformed Vorbis comment";
+    const Failure bad{"malformed Vorbis comment"};
     if (b.size() < 4 || le32(b, 0) > b.size() - 4)
         return bad;
     out.vendor = b.substr(4, le32(b, 0));
@@ -43,10 +43,10 @@ std::string parseComment(std::string_view b, Comment& out)
     return {};
 }
 
-std::string compareComments(const Comment& was, const Comment& is, const Written& written)
+Status compareComments(const Comment& was, const Comment& is, const Written& written)
 {
     if (was.vendor != is.vendor)
-        return "the edit would change the Vorbis comment's vendor string";
+        return Failure{"the edit would change the Vorbis comment's vendor string"};
     // compareItems sees "=value": give it the name back for its reason.
     return compareItems(was.entries, is.entries, written, "Vorbis comment", false, true);
 }
@@ -62,13 +62,13 @@ struct Flac {
     std::vector<Item> blocks; // every other block but padding, in order
 };
 
-std::string parseFlac(std::string_view b, Flac& out)
+Status parseFlac(std::string_view b, Flac& out)
 {
     std::size_t pos = 0;
     if (startsWithId3(b)) {
         // A tag this parser does not read can still stay byte for byte.
-        const std::string why = parseId3(b, out.id3);
-        out.hasId3 = why.empty();
+        const Status why = parseId3(b, out.id3);
+        out.hasId3 = why.ok();
         pos = out.id3.size;
         if (!out.hasId3) {
             pos = id3::kHeaderSize + id3::synchsafe(b, id3::kSizeAt);
@@ -78,23 +78,23 @@ std::string parseFlac(std::string_view b, Flac& out)
         out.prefix = b.substr(0, pos);
     }
     if (!fits(b, pos, 4) || b.substr(pos, 4) != "fLaC")
-        return "no FLAC stream marker";
+        return Failure{"no FLAC stream marker"};
     pos += 4;
     for (bool last = false; !last;) {
         if (!fits(b, pos, flac::kBlockHeaderSize) || out.blocks.size() >= kMaxItems)
-            return "malformed FLAC metadata block";
+            return Failure{"malformed FLAC metadata block"};
         const auto head = static_cast<unsigned char>(b[pos]); // the last-block flag and the type
         last = (head & flac::kLastBlock) != 0;
         const int type = head & 0x7F;
         const std::size_t size = bytes::be24(b, pos + 1);
         if (!fits(b, pos + flac::kBlockHeaderSize, size))
-            return "malformed FLAC metadata block";
+            return Failure{"malformed FLAC metadata block"};
         const std::string_view data = b.substr(pos + flac::kBlockHeaderSize, size);
         if (type == flac::kStreamInfo) {
             out.streamInfo = data;
         } else if (type == flac::kVorbisComment) {
             if (out.hasComment)
-                return "the file holds two Vorbis comments";
+                return Failure{"the file holds two Vorbis comments"};
             out.hasComment = true;
             out.comment = data;
         } else if (type != flac::kPadding) {
@@ -106,38 +106,38 @@ std::string parseFlac(std::string_view b, Flac& out)
     return {};
 }
 
-std::string proveFlac(std::string_view before, std::string_view after, const Written& written)
+Status proveFlac(std::string_view before, std::string_view after, const Written& written)
 {
     Flac was, is;
-    if (std::string why = parseFlac(before, was); !why.empty())
+    if (Status why = parseFlac(before, was); !why)
         return why;
-    if (std::string why = parseFlac(after, is); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseFlac(after, is); !why)
+        return Failure{"the edited file: " + why.reason()};
     if (was.frames != is.frames)
         return kAudioChanged;
     if (was.streamInfo != is.streamInfo)
-        return "the edit would change the stream information";
+        return Failure{"the edit would change the stream information"};
     if (was.blocks.size() != is.blocks.size())
-        return "the edit would change the metadata blocks";
+        return Failure{"the edit would change the metadata blocks"};
     for (std::size_t i = 0; i < was.blocks.size(); ++i) {
         if (was.blocks[i].key != is.blocks[i].key || was.blocks[i].bytes != is.blocks[i].bytes)
-            return "the edit would change a metadata block of type " + was.blocks[i].key;
+            return Failure{"the edit would change a metadata block of type " + was.blocks[i].key};
     }
     if (was.prefix != is.prefix && (!was.hasId3 || !is.hasId3))
-        return "the edit would change the ID3v2 tag";
+        return Failure{"the edit would change the ID3v2 tag"};
     if (was.prefix != is.prefix) {
-        if (std::string why = compareId3(was.id3, is.id3, {}, false); !why.empty())
+        if (Status why = compareId3(was.id3, is.id3, {}, false); !why)
             return why;
     }
     if (!is.hasComment)
-        return "the edited file has no Vorbis comment";
+        return Failure{"the edited file has no Vorbis comment"};
     Comment c1, c2;
     if (was.hasComment) {
-        if (std::string why = parseComment(was.comment, c1); !why.empty())
+        if (Status why = parseComment(was.comment, c1); !why)
             return why;
     }
-    if (std::string why = parseComment(is.comment, c2); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseComment(is.comment, c2); !why)
+        return Failure{"the edited file: " + why.reason()};
     if (!was.hasComment)
         c1.vendor = c2.vendor;
     return compareComments(c1, c2, written);
@@ -155,11 +155,11 @@ struct Stream {
 
 // The pages of every stream of an Ogg file, in `order` of first page.
 // `checksummed` says whether every page's checksum is right.
-std::string parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std::map<std::uint32_t, Stream>& streams,
-                     bool& checksummed)
+Status parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std::map<std::uint32_t, Stream>& streams,
+                bool& checksummed)
 {
     checksummed = true;
-    const std::string bad = "the Ogg pages do not parse";
+    const Failure bad{"the Ogg pages do not parse"};
     std::size_t pos = 0;
     while (pos < b.size()) {
         if (!fits(b, pos, ogg::kHeaderSize) || b.substr(pos, 4) != "OggS" || b[pos + ogg::kVersionAt] != '\0')
@@ -234,23 +234,23 @@ bool commentLayout(const std::string& first, const std::string& second, CommentP
     return second.size() >= out.prefix;
 }
 
-std::string proveOgg(std::string_view before, std::string_view after, const Written& written)
+Status proveOgg(std::string_view before, std::string_view after, const Written& written)
 {
     std::vector<std::uint32_t> order1, order2;
     std::map<std::uint32_t, Stream> was, is;
     bool checksummed1 = false, checksummed2 = false;
-    if (std::string why = parseOgg(before, order1, was, checksummed1); !why.empty())
+    if (Status why = parseOgg(before, order1, was, checksummed1); !why)
         return why;
-    if (std::string why = parseOgg(after, order2, is, checksummed2); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseOgg(after, order2, is, checksummed2); !why)
+        return Failure{"the edited file: " + why.reason()};
     if (order1 != order2 || order1.empty())
         return kAudioChanged;
     // Pages may be numbered and checksummed anew, but what was right stays so.
     if (checksummed1 && !checksummed2)
-        return "the edit would leave an Ogg page with a wrong checksum";
+        return Failure{"the edit would leave an Ogg page with a wrong checksum"};
     for (const std::uint32_t serial : order1) {
         if (was[serial].inSequence && !is[serial].inSequence)
-            return "the edit would leave the Ogg pages out of sequence";
+            return Failure{"the edit would leave the Ogg pages out of sequence"};
     }
     Stream& s1 = was[order1.front()];
     Stream& s2 = is[order1.front()];
@@ -258,25 +258,25 @@ std::string proveOgg(std::string_view before, std::string_view after, const Writ
         return kAudioChanged;
     CommentPacket layout;
     if (!commentLayout(s1.packets[0], s1.packets[1], layout) || s2.packets[1].size() < layout.prefix)
-        return "the Ogg stream's comment packet is not recognised";
+        return Failure{"the Ogg stream's comment packet is not recognised"};
     const std::string_view p1 = s1.packets[1], p2 = s2.packets[1];
     if (layout.prefix == 4) { // FLAC block header: the type stays, the size follows the comment
         if (p1[0] != p2[0])
-            return "the edit would change the comment packet";
+            return Failure{"the edit would change the comment packet"};
     } else if (p1.substr(0, layout.prefix) != p2.substr(0, layout.prefix)) {
-        return "the edit would change the comment packet";
+        return Failure{"the edit would change the comment packet"};
     }
     Comment c1, c2;
-    if (std::string why = parseComment(p1.substr(layout.prefix), c1); !why.empty())
+    if (Status why = parseComment(p1.substr(layout.prefix), c1); !why)
         return why;
-    if (std::string why = parseComment(p2.substr(layout.prefix), c2); !why.empty())
-        return "the edited file: " + why;
+    if (Status why = parseComment(p2.substr(layout.prefix), c2); !why)
+        return Failure{"the edited file: " + why.reason()};
     // Vorbis ends the comment with a framing byte that must stay; what comes
     // after it, and after the comment of Opus and Speex, is padding.
     if (layout.framed && c1.trailing.substr(0, 1) != c2.trailing.substr(0, 1))
-        return "the edit would change the comment packet's framing";
+        return Failure{"the edit would change the comment packet's framing"};
     if (!layout.framed && !layout.padded && c1.trailing != c2.trailing)
-        return "the edit would change the comment packet";
+        return Failure{"the edit would change the comment packet"};
     s1.packets[1].clear();
     s2.packets[1].clear();
     for (const std::uint32_t serial : order1) {
@@ -288,7 +288,7 @@ std::string proveOgg(std::string_view before, std::string_view after, const Writ
 
 } // namespace
 
-std::string proveXiph(Format format, std::string_view before, std::string_view after, const Written& written)
+Status proveXiph(Format format, std::string_view before, std::string_view after, const Written& written)
 {
     if (format == Format::Flac)
         return proveFlac(before, after, written);
