@@ -33,17 +33,6 @@ std::string errnoText(std::string_view what, int error = errno)
 
 CommitResult failure(std::string reason) { return Failure{std::move(reason)}; }
 
-FileIdentity identityOf(const struct stat& st)
-{
-    FileIdentity id;
-    id.device = st.st_dev;
-    id.inode = st.st_ino;
-    id.size = st.st_size;
-    id.mtimeSeconds = st.st_mtim.tv_sec;
-    id.mtimeNanoseconds = st.st_mtim.tv_nsec;
-    return id;
-}
-
 bool notPermitted(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 class Fd {
@@ -256,7 +245,7 @@ void open(Entry& e)
 
     if (::stat(e.path.c_str(), &e.st) != 0)
         return e.fail(errno == ENOENT ? "changed on disk" : errnoText("stat"));
-    if (!(identityOf(e.st) == e.expected))
+    if (!identityOf(e.st).sameVersion(e.expected))
         return e.fail("changed on disk");
 
     // Opened for writing in both paths: a file the user may not write is not
@@ -271,7 +260,7 @@ void open(Entry& e)
         return e.fail(errnoText("stat"));
     if (!S_ISREG(e.st.st_mode))
         return e.fail("not a regular file");
-    if (!(identityOf(e.st) == e.expected))
+    if (!identityOf(e.st).sameVersion(e.expected))
         return e.fail("changed on disk");
 
     e.inPlace = e.original.size() == e.edited.size();
@@ -399,7 +388,8 @@ void rename(Entry& e)
 {
     // Narrow the window between the first check and the rename.
     struct stat now {};
-    if (::fstatat(e.dirFd.get(), e.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !(identityOf(now) == e.expected))
+    if (::fstatat(e.dirFd.get(), e.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !identityOf(now).sameVersion(e.expected))
         return abandon(e, "changed on disk");
     if (io::renameat(e.dirFd.get(), e.temp.c_str(), e.dirFd.get(), e.name.c_str()) != 0)
         return abandon(e, errnoText("rename"));
@@ -483,14 +473,6 @@ std::vector<CommitResult> CommitGroup::commit()
         results.push_back(std::move(*e->result));
     entries_.clear();
     return results;
-}
-
-std::optional<FileIdentity> identify(const std::filesystem::path& file)
-{
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0)
-        return std::nullopt;
-    return identityOf(st);
 }
 
 Result<std::string> readWholeFile(const std::filesystem::path& file)

@@ -15,23 +15,9 @@
 #include <vector>
 
 #include "Platform/Result.h"
+#include "Storage/FileIdentity.h"
 
 namespace yomi::fileio {
-
-// What identifies one version of a file on disk.
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    std::int64_t mtimeSeconds = 0;
-    std::int64_t mtimeNanoseconds = 0;
-
-    bool operator==(const FileIdentity&) const = default;
-};
-
-// The identity of the file at a path (following symbolic links); nullopt when
-// it cannot be read.
-std::optional<FileIdentity> identify(const std::filesystem::path& file);
 
 // What a commit that succeeded did.
 struct CommitOutcome {

@@ -38,7 +38,7 @@ struct Patch {
 
 struct Record {
     std::uint64_t id = 0;
-    FileIdentity identity; // of the file before the patch
+    FileIdentity identity; // of the file before the patch (its change time is not kept)
     std::string path;      // absolute, symbolic links resolved
     std::vector<Patch> patches;
 };

@@ -80,16 +80,16 @@ bool getValue(Reader& in, OptString& out)
 
 std::string encode(std::uint8_t type, const std::string& payload) { return frame::encode(kMagic, type, payload); }
 
-void putStamp(std::string& p, const FileStamp& s)
+void putStamp(std::string& p, const fileio::FileIdentity& s)
 {
     for (const std::uint64_t v :
-         {s.device, s.inode, static_cast<std::uint64_t>(s.size), static_cast<std::uint64_t>(s.mtimeSeconds),
-          static_cast<std::uint64_t>(s.mtimeNanoseconds), static_cast<std::uint64_t>(s.ctimeSeconds),
-          static_cast<std::uint64_t>(s.ctimeNanoseconds)})
+         {static_cast<std::uint64_t>(s.device), static_cast<std::uint64_t>(s.inode), static_cast<std::uint64_t>(s.size),
+          static_cast<std::uint64_t>(s.mtimeSeconds), static_cast<std::uint64_t>(s.mtimeNanoseconds),
+          static_cast<std::uint64_t>(s.ctimeSeconds), static_cast<std::uint64_t>(s.ctimeNanoseconds)})
         put(p, v, 8);
 }
 
-bool getStamp(Reader& in, FileStamp& s)
+bool getStamp(Reader& in, fileio::FileIdentity& s)
 {
     return in.getAs(s.device, 8) && in.getAs(s.inode, 8) && in.getAs(s.size, 8) && in.getAs(s.mtimeSeconds, 8) &&
         in.getAs(s.mtimeNanoseconds, 8) && in.getAs(s.ctimeSeconds, 8) && in.getAs(s.ctimeNanoseconds, 8);
@@ -185,22 +185,6 @@ void prune(const std::filesystem::path& dir)
 }
 
 } // namespace
-
-std::optional<FileStamp> stampOf(const std::filesystem::path& file)
-{
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0)
-        return std::nullopt;
-    FileStamp s;
-    s.device = st.st_dev;
-    s.inode = st.st_ino;
-    s.size = st.st_size;
-    s.mtimeSeconds = st.st_mtim.tv_sec;
-    s.mtimeNanoseconds = st.st_mtim.tv_nsec;
-    s.ctimeSeconds = st.st_ctim.tv_sec;
-    s.ctimeNanoseconds = st.st_ctim.tv_nsec;
-    return s;
-}
 
 // --- Deltas ---
 //
@@ -462,7 +446,7 @@ Result<SaveRecord> readSave(std::uint64_t id)
         } else if (type == kCommitted) {
             std::size_t index = 0;
             std::uint64_t hasStamp = 0;
-            FileStamp stamp;
+            fileio::FileIdentity stamp;
             if (!in.getAs(index, 4) || !in.get(hasStamp, 1) || (hasStamp && !getStamp(in, stamp)))
                 break;
             if (const auto slot = slots.find(index); slot != slots.end()) {
@@ -604,7 +588,7 @@ Status UndoLog::sync()
     return {};
 }
 
-Status UndoLog::markCommitted(std::size_t handle, const std::optional<FileStamp>& after)
+Status UndoLog::markCommitted(std::size_t handle, const std::optional<fileio::FileIdentity>& after)
 {
     if (fd_ < 0 || handle >= recorded_)
         return Failure{"no such change in the undo log"};
@@ -633,27 +617,13 @@ void UndoLog::finish()
 
 // --- Revert ---
 
-namespace {
-
-// The change time is left out: rolling back an interrupted commit puts the
-// bytes and the modification time back, but the kernel moves the change time.
-// Only names the reason a file is left alone.
-bool sameVersion(const FileStamp& a, const FileStamp& b)
-{
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.mtimeSeconds == b.mtimeSeconds &&
-        a.mtimeNanoseconds == b.mtimeNanoseconds;
-}
-
-} // namespace
-
 RevertOutcome revertFileChange(const Change& change, UndoLog& log)
 {
     if (!change.edit)
         return Failure{"the change holds no bytes of a file"};
     const ByteEdit& edit = *change.edit;
     const auto identity = fileio::identify(change.path);
-    const auto stamp = stampOf(change.path);
-    if (!identity || !stamp)
+    if (!identity)
         return RevertedChange::leftAlone("the file is gone");
     const auto current = fileio::readWholeFile(change.path);
     if (!current)
@@ -663,8 +633,11 @@ RevertOutcome revertFileChange(const Change& change, UndoLog& log)
     // The whole content decides: a file rewritten since with exactly the
     // bytes of the change (a later Save taken back) is taken back too.
     const auto restored = edit.undo(*current);
+    // The change time is left out of the comparison: rolling back an
+    // interrupted commit puts the bytes and the modification time back, but
+    // the kernel moves the change time.
     if (!restored)
-        return RevertedChange::leftAlone(change.after && !sameVersion(*change.after, *stamp)
+        return RevertedChange::leftAlone(change.after && !change.after->sameVersion(*identity)
                                              ? "the file changed since"
                                              : "the file holds other bytes than the change wrote");
 
@@ -680,7 +653,7 @@ RevertOutcome revertFileChange(const Change& change, UndoLog& log)
     const fileio::CommitResult committed = fileio::commitFile(change.path, *identity, *current, *restored);
     if (!committed)
         return Failure{committed.reason()};
-    if (Status marked = log.markCommitted(*handle, stampOf(change.path)); !marked)
+    if (Status marked = log.markCommitted(*handle, fileio::identify(change.path)); !marked)
         log::write("Undo log: " + marked.reason());
     return RevertedChange::reverted();
 }

@@ -25,27 +25,11 @@
 
 #include "Platform/Result.h"
 #include "Platform/Text.h"
+#include "Storage/FileIdentity.h"
 
 namespace yomi::storage {
 
 inline constexpr std::size_t kKeptSaves = 20;
-
-// One version of a file on disk, as stat reports it after a write.
-struct FileStamp {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::int64_t size = 0;
-    std::int64_t mtimeSeconds = 0;
-    std::int64_t mtimeNanoseconds = 0;
-    std::int64_t ctimeSeconds = 0;
-    std::int64_t ctimeNanoseconds = 0;
-
-    bool operator==(const FileStamp&) const = default;
-};
-
-// The stamp of the file at a path (symbolic links followed); nullopt when it
-// cannot be read.
-std::optional<FileStamp> stampOf(const std::filesystem::path& file);
 
 // The bytes one write changed: the new content is the old one with the
 // oldLength bytes at `offset` replaced by newLength others. Each side's bytes
@@ -87,13 +71,13 @@ std::optional<std::string> applyDelta(std::string_view delta, std::string_view s
 
 // One recorded change of one track.
 struct Change {
-    std::string path;               // the file (absolute), or the track's id in a library that has no files
-    std::string key;                // the property, e.g. "sortArtist"
-    OptString oldValue;             // nullopt: the track did not carry the property
-    OptString newValue;             // nullopt: the change removed the property
-    std::optional<ByteEdit> edit;   // for a file: the bytes the change made
-    std::optional<FileStamp> after; // set once the change is in the library;
-                                    // absent also for a library without files
+    std::string path;                          // the file (absolute), or the track's id in a library that has no files
+    std::string key;                           // the property, e.g. "sortArtist"
+    OptString oldValue;                        // nullopt: the track did not carry the property
+    OptString newValue;                        // nullopt: the change removed the property
+    std::optional<ByteEdit> edit;              // for a file: the bytes the change made
+    std::optional<fileio::FileIdentity> after; // the file as the change left it, set once the change is in the library;
+                                               // absent also for a library without files
     bool committed = false;
 };
 
@@ -152,7 +136,7 @@ public:
     // Marks a recorded change as in the library, with the stamp of its file
     // (none for a library without files). Synced with the next record or by
     // finish().
-    Status markCommitted(std::size_t handle, const std::optional<FileStamp>& after);
+    Status markCommitted(std::size_t handle, const std::optional<fileio::FileIdentity>& after);
     // Writes the end record and closes the log. Further calls do nothing.
     void finish();
 

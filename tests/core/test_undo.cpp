@@ -95,7 +95,7 @@ TEST_F(UndoLogTest, ReadsBackWhatWasRecordedUpToATornTail)
         storage::UndoLog log(storage::LogKind::Save, "sortArtist");
         const auto a = log.record(change("a", std::nullopt, u"x"));
         ASSERT_TRUE(a) << a.reason();
-        storage::FileStamp stamp;
+        fileio::FileIdentity stamp;
         stamp.inode = 42;
         ASSERT_TRUE(log.markCommitted(*a, stamp));
         ASSERT_TRUE(log.record(change("b", u"", u"y")));

@@ -68,6 +68,29 @@ protected:
     std::string original = makeBytes(8192, 7);
 };
 
+// One identity for every part of the program: a commit asks for the same
+// version of the content, the index and a revert for the very same stat.
+TEST(FileIdentityTest, TheChangeTimeCountsForEqualityNotForTheVersion)
+{
+    fileio::FileIdentity a;
+    a.device = 1, a.inode = 2, a.size = 3, a.mtimeSeconds = 4, a.mtimeNanoseconds = 5;
+    a.setCtime(6'000000007);
+    EXPECT_EQ(a.ctimeSeconds, 6);
+    EXPECT_EQ(a.ctimeNanoseconds, 7);
+    fileio::FileIdentity b = a;
+    b.setCtime(a.ctime() + 1);
+    EXPECT_TRUE(a.sameVersion(b));
+    EXPECT_NE(a, b);
+    b = a;
+    b.mtimeNanoseconds += 1;
+    EXPECT_FALSE(a.sameVersion(b));
+    // Before the epoch the nanoseconds stay in [0, 1e9), as stat gives them.
+    a.setCtime(-1);
+    EXPECT_EQ(a.ctimeSeconds, -1);
+    EXPECT_EQ(a.ctimeNanoseconds, 999999999);
+    EXPECT_EQ(a.ctime(), -1);
+}
+
 TEST_F(CommitTest, EqualContentWritesNothing)
 {
     makeOriginal();

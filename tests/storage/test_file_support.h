@@ -135,11 +135,15 @@ private:
     std::vector<fs::path> immutable_;
 };
 
+// The version of the file's content that a commit checks (sameVersion):
+// the identity without the change time, which a rollback, a chmod or a new
+// link moves without touching the bytes.
 inline fileio::FileIdentity identityOf(const fs::path& p)
 {
     auto id = fileio::identify(p);
     if (!id)
         throw std::runtime_error("cannot identify " + p.string());
+    id->ctimeSeconds = id->ctimeNanoseconds = 0;
     return *id;
 }
 

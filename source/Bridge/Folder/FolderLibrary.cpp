@@ -112,8 +112,7 @@ void settle(PendingWrite& w, Status result)
     if (result.ok() && walk.index && !walk.indexClosed) {
         const std::string path = walk.root + w.relative;
         if (const auto now = statFile(path)) {
-            w.written.identity = now->identity;
-            w.written.ctimeNanoseconds = now->ctimeNanoseconds;
+            w.written.identity = *now;
             walk.index->store(w.relative, w.written, nowNanoseconds());
         } else {
             walk.index->drop(w.relative);
@@ -282,7 +281,7 @@ public:
                 const std::string path = walk_->root + relative;
                 const auto now = statFile(path);
                 const TrackValues& v = read.values;
-                if (!now || !v.identity || *v.identity != now->identity || v.ctimeNanoseconds != now->ctimeNanoseconds)
+                if (!now || !v.identity || *v.identity != *now)
                     read.values = readTrack(path, formatForName(relative).value_or(Format::Mpeg));
             }
             slots_[i].reset(walk_.get(), std::move(relative), std::move(read.values));

@@ -121,26 +121,14 @@ private:
     std::size_t next_ = 0;
 };
 
-FileVersion versionOf(const struct stat& st)
-{
-    FileVersion v;
-    v.identity.device = st.st_dev;
-    v.identity.inode = st.st_ino;
-    v.identity.size = st.st_size;
-    v.identity.mtimeSeconds = st.st_mtim.tv_sec;
-    v.identity.mtimeNanoseconds = st.st_mtim.tv_nsec;
-    v.ctimeNanoseconds = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    return v;
-}
-
 } // namespace
 
-std::optional<FileVersion> statFile(const std::string& path)
+std::optional<fileio::FileIdentity> statFile(const std::string& path)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    return versionOf(st);
+    return fileio::identityOf(st);
 }
 
 std::uint64_t tracksRead() { return readCount.load(); }
@@ -152,7 +140,6 @@ TrackValues unreadable(const TrackValues& partial, std::string why)
 {
     TrackValues values;
     values.identity = partial.identity;
-    values.ctimeNanoseconds = partial.ctimeNanoseconds;
     values.openError = std::move(why);
     return values;
 }
@@ -176,9 +163,7 @@ TrackValues readTrack(const std::string& path, Format format)
         ::close(fd);
         return values;
     }
-    const FileVersion version = versionOf(st);
-    values.identity = version.identity;
-    values.ctimeNanoseconds = version.ctimeNanoseconds;
+    values.identity = fileio::identityOf(st);
     // An exception from TagLib (bad_alloc on a size it trusted, or anything
     // else) makes this file unreadable, never the walk.
     try {

@@ -9,7 +9,7 @@
 
 #include "Bridge/Bytes/Formats.h"
 #include "Platform/Text.h"
-#include "Storage/FileCommit.h"
+#include "Storage/FileIdentity.h"
 
 namespace yomi::bridge::folder {
 
@@ -17,8 +17,7 @@ struct TrackValues {
     // The version of the file that was read; nullopt when it could not be
     // opened (openError says why) or is no regular file.
     std::optional<fileio::FileIdentity> identity;
-    std::int64_t ctimeNanoseconds = 0; // of that version, since the epoch
-    std::string openError;             // also why a file that opened could not be read
+    std::string openError; // also why a file that opened could not be read
     // False for a file that opened but did not parse: every property is
     // then absent.
     bool readable = false;
@@ -37,13 +36,8 @@ TrackValues readTrack(const std::string& path, Format format);
 // tell parses from index rows by it).
 std::uint64_t tracksRead();
 
-// The version of the file at the path, following symbolic links: its
-// identity and ctime; nullopt when it cannot be read or is no regular file.
-struct FileVersion {
-    fileio::FileIdentity identity;
-    std::int64_t ctimeNanoseconds = 0;
-    bool operator==(const FileVersion&) const = default;
-};
-std::optional<FileVersion> statFile(const std::string& path);
+// The version of the file at the path, following symbolic links; nullopt
+// when it cannot be read or is no regular file.
+std::optional<fileio::FileIdentity> statFile(const std::string& path);
 
 } // namespace yomi::bridge::folder

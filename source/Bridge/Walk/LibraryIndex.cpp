@@ -84,7 +84,7 @@ std::uint32_t checksum(std::string_view path, const TrackValues& v, std::int64_t
     const fileio::FileIdentity& id = *v.identity;
     for (std::int64_t n :
          {static_cast<std::int64_t>(id.device), static_cast<std::int64_t>(id.inode), static_cast<std::int64_t>(id.size),
-          id.mtimeSeconds, id.mtimeNanoseconds, v.ctimeNanoseconds, readAt, static_cast<std::int64_t>(v.readable),
+          id.mtimeSeconds, id.mtimeNanoseconds, id.ctime(), readAt, static_cast<std::int64_t>(v.readable),
           static_cast<std::int64_t>(v.podcast), static_cast<std::int64_t>(v.videoKind)})
         appendNumber(out, n);
     for (const OptString& text : v.texts) {
@@ -185,10 +185,9 @@ bool isBusy(int rc) { return rc == SQLITE_BUSY || rc == SQLITE_LOCKED; }
 
 } // namespace
 
-bool IndexedFile::answersFor(const FileVersion& now) const
+bool IndexedFile::answersFor(const fileio::FileIdentity& now) const
 {
-    return values.identity && *values.identity == now.identity && values.ctimeNanoseconds == now.ctimeNanoseconds &&
-        values.ctimeNanoseconds <= readAtNanoseconds - kSettleNanoseconds;
+    return values.identity && *values.identity == now && now.ctime() <= readAtNanoseconds - kSettleNanoseconds;
 }
 
 std::filesystem::path LibraryIndex::fileFor(const std::filesystem::path& root)
@@ -378,8 +377,8 @@ std::optional<IndexedFile> LibraryIndex::rowFor(std::string_view relative)
         id.size = static_cast<off_t>(sqlite3_column_int64(select_, cSize));
         id.mtimeSeconds = sqlite3_column_int64(select_, cMtimeS);
         id.mtimeNanoseconds = sqlite3_column_int64(select_, cMtimeNs);
+        id.setCtime(sqlite3_column_int64(select_, cCtime));
         v.identity = id;
-        v.ctimeNanoseconds = sqlite3_column_int64(select_, cCtime);
         row.readAtNanoseconds = sqlite3_column_int64(select_, cReadAt);
         v.readable = sqlite3_column_int64(select_, cReadable) != 0;
         v.podcast = sqlite3_column_int64(select_, cPodcast) != 0;
@@ -413,7 +412,7 @@ void LibraryIndex::store(std::string_view relative, const TrackValues& v, std::i
     sqlite3_bind_int64(insert_, cSize + 1, id.size);
     sqlite3_bind_int64(insert_, cMtimeS + 1, id.mtimeSeconds);
     sqlite3_bind_int64(insert_, cMtimeNs + 1, id.mtimeNanoseconds);
-    sqlite3_bind_int64(insert_, cCtime + 1, v.ctimeNanoseconds);
+    sqlite3_bind_int64(insert_, cCtime + 1, id.ctime());
     sqlite3_bind_int64(insert_, cReadAt + 1, readAt);
     sqlite3_bind_int(insert_, cReadable + 1, v.readable);
     sqlite3_bind_int(insert_, cPodcast + 1, v.podcast);

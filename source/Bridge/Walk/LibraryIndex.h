@@ -47,7 +47,7 @@ struct IndexedFile {
     std::int64_t readAtNanoseconds = 0;
 
     // True when the row may stand for the file now at `now`.
-    bool answersFor(const FileVersion& now) const;
+    bool answersFor(const fileio::FileIdentity& now) const;
 };
 
 using KnownSortValue = bridge::KnownSortValue;

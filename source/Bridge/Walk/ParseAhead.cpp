@@ -87,7 +87,7 @@ void ParseAhead::work()
             Read& read = reads[k];
             read.stamp = stamp;
             const std::int64_t readAt = nowNanoseconds();
-            const std::optional<FileVersion> now = row ? statFile(path) : std::nullopt;
+            const std::optional<fileio::FileIdentity> now = row ? statFile(path) : std::nullopt;
             if (row && now && row->answersFor(*now)) {
                 read.values = std::move(row->values);
                 continue;

@@ -114,7 +114,7 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     if (!original)
         return Failure{"cannot read the file: " + original.reason()};
     const auto now = fileio::identify(file);
-    if (!now || !(*now == opened) || static_cast<std::size_t>(opened.size) != original->size())
+    if (!now || !now->sameVersion(opened) || static_cast<std::size_t>(opened.size) != original->size())
         return Failure{"changed on disk"};
 
     auto before = parse(format, *original, true);
@@ -210,7 +210,7 @@ std::vector<Status> commitWrites(std::span<PreparedWrite> writes, storage::UndoL
         }
         // A change left unmarked is still taken back: the content decides.
         if (recorded[i])
-            (void)undo->markCommitted(*recorded[i], storage::stampOf(writes[i].file));
+            (void)undo->markCommitted(*recorded[i], fileio::identify(writes[i].file));
     }
     return results;
 }
