@@ -26,10 +26,7 @@ constexpr std::string_view kTempMarker = ".yomi-";
 constexpr std::string_view kTempSuffix = ".tmp";
 constexpr std::size_t kTempRandomLength = 6;
 
-std::string errnoText(std::string_view what, int error = errno)
-{
-    return std::string(what) + ": " + std::strerror(error);
-}
+using io::errnoText;
 
 CommitResult failure(std::string reason) { return Failure{std::move(reason)}; }
 

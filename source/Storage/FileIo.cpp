@@ -1,7 +1,6 @@
 #include "Storage/FileIo.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -311,17 +310,7 @@ void setCallHook(std::function<void(Op)> hook)
     g_active.store(true);
 }
 
-std::filesystem::path homeFolder()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    struct passwd pw {};
-    struct passwd* result = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(::getuid(), &pw, buffer, sizeof buffer, &result) == 0 && result && result->pw_dir)
-        return result->pw_dir;
-    return {};
-}
+std::string errnoText(std::string_view what, int error) { return std::string(what) + ": " + std::strerror(error); }
 
 void syncFolder(const std::filesystem::path& dir)
 {
@@ -338,14 +327,14 @@ Status makeFolders(const std::filesystem::path& dir)
     if (::stat(dir.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return {};
-        return Failure{dir.string() + ": " + std::strerror(ENOTDIR)};
+        return Failure{errnoText(dir.string(), ENOTDIR)};
     }
     if (dir.has_parent_path() && dir.parent_path() != dir) {
         if (Status parent = makeFolders(dir.parent_path()); !parent)
             return parent;
     }
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
-        return Failure{"create " + dir.string() + ": " + std::strerror(errno)};
+        return Failure{errnoText("create " + dir.string())};
     syncFolder(dir.parent_path());
     return {};
 }

@@ -12,11 +12,14 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
+
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Platform/Result.h"
@@ -97,9 +100,10 @@ public:
     ScopedFault& operator=(const ScopedFault&) = delete;
 };
 
-// The user's home folder: $HOME, else the password database's; empty when
-// neither is known.
-std::filesystem::path homeFolder();
+// The reason a call failed, as the failures of this layer give it:
+// "<what>: <the system's message for `error`>" ("write: No space left on
+// device").
+std::string errnoText(std::string_view what, int error = errno);
 
 // Syncs a folder's entries (after a file in it was created or renamed);
 // failures are ignored, as the folder may not allow it.

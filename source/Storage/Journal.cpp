@@ -14,6 +14,7 @@
 #include <set>
 
 #include "Platform/Log.h"
+#include "Platform/Paths.h"
 #include "Storage/FileIo.h"
 #include "Storage/RecordFrame.h"
 
@@ -29,7 +30,7 @@ constexpr std::uint8_t kDone = 2;
 constexpr std::uint8_t kTemporary = 3;
 constexpr std::string_view kSuffix = ".journal";
 
-std::string errnoText(std::string_view what) { return std::string(what) + ": " + std::strerror(errno); }
+using io::errnoText;
 
 bool decodeBegin(std::string_view payload, Record& r)
 {
@@ -254,12 +255,8 @@ std::uint32_t crc32(std::string_view bytes) { return storage::frame::crc32(bytes
 
 std::filesystem::path folder()
 {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state && state[0] == '/')
-        return std::filesystem::path(state) / "yomi" / "journal";
-    const std::filesystem::path home = fileio::io::homeFolder();
-    if (home.empty())
-        return {};
-    return home / ".local" / "state" / "yomi" / "journal";
+    const std::filesystem::path state = paths::ownFolder(paths::stateHome());
+    return state.empty() ? state : state / "journal";
 }
 
 std::string encodeBegin(const Record& r)

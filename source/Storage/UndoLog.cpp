@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "Platform/Log.h"
+#include "Platform/Paths.h"
 #include "Storage/FileCommit.h"
 #include "Storage/FileIo.h"
 #include "Storage/RecordFrame.h"
@@ -36,7 +37,7 @@ constexpr std::string_view kSuffix = ".undo";
 
 std::uint32_t crc(std::string_view bytes) { return frame::crc32(bytes); }
 
-std::string errnoText(std::string_view what) { return std::string(what) + ": " + std::strerror(errno); }
+using fileio::io::errnoText;
 
 // --- Little-endian encoding ---
 
@@ -388,12 +389,8 @@ ByteEdit ByteEdit::inverse() const
 
 std::filesystem::path undoFolder()
 {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state && state[0] == '/')
-        return std::filesystem::path(state) / "yomi" / "undo";
-    const std::filesystem::path home = fileio::io::homeFolder();
-    if (home.empty())
-        return {};
-    return home / ".local" / "state" / "yomi" / "undo";
+    const std::filesystem::path state = paths::ownFolder(paths::stateHome());
+    return state.empty() ? state : state / "undo";
 }
 
 std::vector<std::uint64_t> listSaves()

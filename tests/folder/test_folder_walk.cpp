@@ -22,6 +22,7 @@
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
 #include "support/FileFlags.h"
+#include "support/ScopedEnv.h"
 
 using ::testing::HasSubstr;
 
@@ -222,43 +223,6 @@ TEST(FolderWalk, OnlyTextPropertiesAreWritable)
         EXPECT_EQ(track.setValue(u"1", "noSuchKey").reason(), "cannot write the property noSuchKey");
     });
 }
-
-TEST(LibraryRoot, UserDirsFileIsParsedLikeTheShellWould)
-{
-    using bridge::folder::musicDirFromUserDirs;
-    const std::string home = "/home/u";
-    EXPECT_EQ(musicDirFromUserDirs("XDG_MUSIC_DIR=\"$HOME/Musik\"\n", home), fs::path("/home/u/Musik"));
-    EXPECT_EQ(musicDirFromUserDirs("# c\nXDG_DESKTOP_DIR=\"$HOME/D\"\n  XDG_MUSIC_DIR = \"/srv/m p3\"\n", home),
-              fs::path("/srv/m p3"));
-    EXPECT_EQ(musicDirFromUserDirs("XDG_MUSIC_DIR=\"$HOME/\\\"q\\\"\"", home), fs::path("/home/u/\"q\""));
-    EXPECT_EQ(musicDirFromUserDirs("XDG_MUSIC_DIR=\"$HOME\"", home), fs::path("/home/u"));
-    EXPECT_EQ(musicDirFromUserDirs("XDG_MUSIC_DIR=\"a\"\nXDG_MUSIC_DIR=\"$HOME/b\"", home), fs::path("/home/u/b"));
-    EXPECT_EQ(musicDirFromUserDirs("XDG_MUSIC_DIR=\"relative/x\"", home), std::nullopt);
-    EXPECT_EQ(musicDirFromUserDirs("XDG_MUSIC_DIR=\"$HOMEX/x\"", home), std::nullopt);
-    EXPECT_EQ(musicDirFromUserDirs("XDG_MUSIC_DIRX=\"/x\"\n#XDG_MUSIC_DIR=\"/y\"", home), std::nullopt);
-    EXPECT_EQ(musicDirFromUserDirs("XDG_MUSIC_DIR=\"/unterminated", home), std::nullopt);
-}
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(LibraryRoot, CommandLineThenXdgMusicDirThenMusic)
 {

@@ -1,16 +1,10 @@
 #include "Bridge/Folder/FolderLibrary.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -22,30 +16,15 @@
 #include "Bridge/Walk/ParseAhead.h"
 #include "Bridge/Write/TagWriter.h"
 #include "Platform/Log.h"
+#include "Platform/Paths.h"
 #include "Storage/FileCommit.h"
 
 namespace yomi::bridge::folder {
 namespace {
 
-std::string homeDirectory()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
-        return pw->pw_dir;
-    return {};
-}
-
 // The undo log the application's tracks record their writes in; shared by
 // the application and every walk it hands out.
 using UndoSlot = std::shared_ptr<storage::UndoLog*>;
-
-std::string_view trimLeft(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    return s;
-}
 
 // The unreadable files a library has named in the log, with the reason it
 // gave: the walks of one library (a scan and the write-back after it) name
@@ -503,74 +482,14 @@ private:
 
 } // namespace
 
-std::optional<std::filesystem::path> musicDirFromUserDirs(std::string_view text, const std::string& home)
-{
-    std::optional<std::filesystem::path> found;
-    while (!text.empty()) {
-        const auto eol = text.find('\n');
-        std::string_view line = trimLeft(text.substr(0, eol));
-        text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-
-        constexpr std::string_view kKey = "XDG_MUSIC_DIR";
-        if (!line.starts_with(kKey))
-            continue;
-        line = trimLeft(line.substr(kKey.size()));
-        if (line.empty() || line.front() != '=')
-            continue;
-        line = trimLeft(line.substr(1));
-
-        std::string value;
-        if (!line.empty() && line.front() == '"') {
-            bool closed = false;
-            for (std::size_t i = 1; i < line.size(); ++i) {
-                if (line[i] == '\\' && i + 1 < line.size()) {
-                    value.push_back(line[++i]);
-                } else if (line[i] == '"') {
-                    closed = true;
-                    break;
-                } else {
-                    value.push_back(line[i]);
-                }
-            }
-            if (!closed)
-                continue;
-        } else {
-            while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
-                line.remove_suffix(1);
-            value = line;
-        }
-
-        std::string_view v = value;
-        for (std::string_view var : {std::string_view("$HOME"), std::string_view("${HOME}")}) {
-            if (v.starts_with(var) && (v.size() == var.size() || v[var.size()] == '/')) {
-                if (home.empty())
-                    break;
-                found = std::filesystem::path(home + std::string(v.substr(var.size())));
-                v = {};
-                break;
-            }
-        }
-        if (!v.empty() && v.front() == '/')
-            found = std::filesystem::path(v);
-    }
-    return found;
-}
-
 std::filesystem::path libraryRoot(const std::optional<std::filesystem::path>& fromCommandLine)
 {
     if (fromCommandLine && !fromCommandLine->empty())
         return *fromCommandLine;
-    const std::string home = homeDirectory();
-    std::filesystem::path config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
-        config = xdg;
-    else
-        config = std::filesystem::path(home) / ".config";
-    if (const auto text = fileio::readWholeFile(config / "user-dirs.dirs")) {
-        if (auto dir = musicDirFromUserDirs(*text, home))
-            return *dir;
-    }
-    return std::filesystem::path(home) / "Music";
+    const std::filesystem::path config = paths::configHome();
+    const Result<std::string> userDirs =
+        config.empty() ? Result<std::string>(Failure{}) : fileio::readWholeFile(config / "user-dirs.dirs");
+    return paths::musicFolder(userDirs ? *userDirs : std::string());
 }
 
 namespace {

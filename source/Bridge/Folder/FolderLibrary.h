@@ -66,11 +66,6 @@
 
 namespace yomi::bridge::folder {
 
-// The music folder named by a user-dirs.dirs text (XDG_MUSIC_DIR, either
-// "$HOME/..." or an absolute path, shell quoting undone); nullopt when the
-// text names none.
-std::optional<std::filesystem::path> musicDirFromUserDirs(std::string_view text, const std::string& home);
-
 // The library root: the command line's `--library DIR` when given; else
 // XDG_MUSIC_DIR from $XDG_CONFIG_HOME/user-dirs.dirs (or
 // ~/.config/user-dirs.dirs); else ~/Music.

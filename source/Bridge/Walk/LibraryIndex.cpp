@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "Bridge/Fields.h"
+#include "Platform/Paths.h"
 #include "Storage/Journal.h"
 
 namespace yomi::bridge::folder {
@@ -59,15 +60,6 @@ constexpr const char* kInsert =
 // Version 1 to 2. Its unreadable files are read again, to learn their reasons.
 constexpr const char* kMigrateFrom1 = "BEGIN IMMEDIATE; ALTER TABLE files ADD COLUMN why BLOB;"
                                       " DELETE FROM files WHERE readable = 0; PRAGMA user_version=2; COMMIT;";
-
-std::filesystem::path cacheFolder()
-{
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
-        return std::filesystem::path(xdg) / "yomi";
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::filesystem::path(home) / ".cache" / "yomi";
-    return {};
-}
 
 void appendNumber(std::string& out, std::int64_t n)
 {
@@ -192,7 +184,7 @@ bool IndexedFile::answersFor(const fileio::FileIdentity& now) const
 
 std::filesystem::path LibraryIndex::fileFor(const std::filesystem::path& root)
 {
-    const std::filesystem::path folder = cacheFolder();
+    const std::filesystem::path folder = paths::ownFolder(paths::cacheHome());
     if (folder.empty())
         return {};
     // FNV-1a of the absolute root.
