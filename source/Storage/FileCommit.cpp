@@ -496,6 +496,48 @@ CommitResult commitFile(const std::filesystem::path& file, const FileIdentity& e
     return group.commit().front();
 }
 
+Status writeFileAtomically(const std::filesystem::path& file, std::span<const std::string_view> parts)
+{
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    const std::string name = file.filename().string();
+    if (Status made = io::makeFolders(folder); !made)
+        return made;
+    const Fd dir(io::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
+        return Failure{errnoText("open folder")};
+    const std::string prefix = temporaryPrefix(name);
+    std::string temp;
+    Fd fd;
+    for (int attempt = 0; attempt < 16 && !fd; ++attempt) {
+        temp = temporaryName(prefix);
+        fd = Fd(io::openat(dir.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd && errno != EEXIST)
+            break;
+    }
+    if (!fd)
+        return Failure{errnoText("create temporary file")};
+    const auto discard = [&](std::string why) {
+        ::unlinkat(dir.get(), temp.c_str(), 0);
+        return Status(Failure{std::move(why)});
+    };
+    for (const std::string_view part : parts) {
+        if (io::writeAll(fd.get(), part) != 0)
+            return discard(errnoText("write"));
+    }
+    if (io::fsync(fd.get()) != 0)
+        return discard(errnoText("fsync"));
+    if (io::renameat(dir.get(), temp.c_str(), dir.get(), name.c_str()) != 0)
+        return discard(errnoText("rename"));
+    if (io::fsync(dir.get()) != 0)
+        return Failure{errnoText("fsync folder") + " (the new content is in place but may not be durable)"};
+    return {};
+}
+
+Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes)
+{
+    return writeFileAtomically(file, std::span(&bytes, 1));
+}
+
 bool isTemporaryName(std::string_view name)
 {
     // "." + at least one byte of the original name + ".yomi-" + 6 + ".tmp"

@@ -92,6 +92,18 @@ private:
 // device or folder is refused without blocking).
 Result<std::string> readWholeFile(const std::filesystem::path& file);
 
+// Writes the parts, in order, as the whole new content of `file` (made with
+// its folders when missing), so that the file holds its old content or all
+// of the new one whatever happens part way: a temporary file beside it
+// (".<name>.yomi-XXXXXX.tmp") gets the bytes and is synced, then renamed over
+// the file, and the folder is synced. For the files the program keeps whole
+// (the user's readings, the dictionaries' indexes and notes). Fails with the
+// call and the system's message ("write: No space left on device"); the file
+// then holds its old content, except when only the folder's sync failed,
+// which the reason says.
+Status writeFileAtomically(const std::filesystem::path& file, std::span<const std::string_view> parts);
+Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
 // What recoverAfterCrash did.
 struct RecoveryReport {
     int journalsRead = 0;       // journals of processes that are gone

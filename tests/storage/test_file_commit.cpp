@@ -494,5 +494,49 @@ TEST_P(CommitBrokenDiskTest, TheJournalRestoresWhatTheProcessCouldNot)
 INSTANTIATE_TEST_SUITE_P(BrokenDisk, CommitBrokenDiskTest, ::testing::Values(Op::PWrite, Op::Fsync),
                          [](const auto& info) { return std::string(io::opName(info.param)); });
 
+// A file the program keeps whole is written beside itself, synced, renamed
+// over the old one and its folder synced, in that order; a failure at any
+// step leaves the old content and no temporary file.
+TEST(WholeFileTest, IsWrittenBesideSyncedRenamedAndItsFolderSynced)
+{
+    Scratch scratch;
+    const fs::path file = scratch.library() / "new" / "readings.tsv";
+    std::vector<Op> calls;
+    io::setCallHook([&](Op op) { calls.push_back(op); });
+    const std::string_view parts[] = {"value\t", "reading\n"};
+    ASSERT_TRUE(fileio::writeFileAtomically(file, parts));
+    io::setCallHook({});
+    EXPECT_EQ(readFile(file), "value\treading\n");
+    // After the folders are made: the folder, the temporary file, its bytes
+    // (a write a part), its sync, the rename, the folder's sync.
+    ASSERT_GE(calls.size(), 7U);
+    const std::vector<Op> tail(calls.end() - 7, calls.end());
+    EXPECT_EQ(tail, (std::vector<Op>{Op::Open, Op::Open, Op::Write, Op::Write, Op::Fsync, Op::Rename, Op::Fsync}));
+    EXPECT_TRUE(scratch.temporaries().empty());
+
+    struct Case {
+        Op op;
+        int nth;
+        const char* reason;
+    };
+    for (const Case& c :
+         {Case{Op::Write, 1, "write: No space left on device"}, Case{Op::Fsync, 1, "fsync: Input/output error"},
+          Case{Op::Rename, 1, "rename: Permission denied"}}) {
+        const int error = c.op == Op::Write ? ENOSPC : c.op == Op::Fsync ? EIO : EACCES;
+        io::ScopedFault fault({c.op, c.nth, error});
+        const Status written = fileio::writeFileAtomically(file, "other\n");
+        ASSERT_FALSE(written) << c.reason;
+        EXPECT_EQ(written.reason(), c.reason);
+        EXPECT_EQ(readFile(file), "value\treading\n") << c.reason;
+        EXPECT_TRUE(scratch.temporaries().empty()) << c.reason;
+    }
+    {
+        io::ScopedFault fault({Op::Fsync, 2, EIO}); // the folder's
+        EXPECT_EQ(fileio::writeFileAtomically(file, "last\n").reason(),
+                  "fsync folder: Input/output error (the new content is in place but may not be durable)");
+        EXPECT_EQ(readFile(file), "last\n");
+    }
+}
+
 } // namespace
 } // namespace yomi::test
