@@ -73,6 +73,85 @@ bool readFully(int fd, void* into, std::size_t size)
 // really executed, else nullopt: an exec failure in the grandchild comes back
 // through a pipe that closes on a successful exec, and the intermediate child
 // reports the grandchild's pid through another.
+// In the grandchild, after fork (async-signal-safe calls only): standard
+// input and output on /dev/null, every other descriptor but the status pipe
+// closed, default signal handling, then the program; an exec that fails
+// writes its errno to the status pipe.
+[[noreturn]] void execInGrandchild(const char* program, char* const argv[], int statusFd)
+{
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null >= 0) {
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        if (null > 2)
+            ::close(null);
+    }
+    // Descriptors the caller left inheritable stay with the caller; the
+    // status pipe is close-on-exec already.
+    const unsigned keep = static_cast<unsigned>(statusFd);
+    if ((keep > 3 && ::close_range(3, keep - 1, 0) != 0) || ::close_range(keep + 1, ~0U, 0) != 0) {
+        for (int fd = 3; fd < 1024; ++fd)
+            if (fd != statusFd)
+                ::close(fd);
+    }
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig)
+        ::sigaction(sig, &dfl, nullptr);
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    ::execve(program, argv, environ);
+    const int error = errno;
+    ssize_t ignored = ::write(statusFd, &error, sizeof error);
+    (void)ignored;
+    ::_exit(127);
+}
+
+// In the intermediate child, after fork: a session of its own and the
+// grandchild, whose pid goes to the pid pipe; it exits at once, so that init
+// adopts the grandchild.
+[[noreturn]] void runIntermediateChild(const char* program, char* const argv[], const int status[2],
+                                       const int pidPipe[2])
+{
+    ::close(status[0]);
+    ::close(pidPipe[0]);
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild == 0) {
+        ::close(pidPipe[1]);
+        execInGrandchild(program, argv, status[1]);
+    }
+    if (grandchild > 0) {
+        ssize_t ignored = ::write(pidPipe[1], &grandchild, sizeof grandchild);
+        (void)ignored;
+    }
+    ::_exit(grandchild < 0 ? 1 : 0);
+}
+
+// In the parent: the intermediate child reaped, the grandchild's pid read,
+// and the status pipe read to its end (closed by a successful exec).
+std::optional<pid_t> awaitGrandchild(pid_t child, int statusFd, int pidFd)
+{
+    int childStatus = 0;
+    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {}
+    pid_t grandchild = 0;
+    const bool havePid = readFully(pidFd, &grandchild, sizeof grandchild);
+    ::close(pidFd);
+    int error = 0;
+    ssize_t n;
+    do {
+        n = ::read(statusFd, &error, sizeof error);
+    } while (n < 0 && errno == EINTR);
+    ::close(statusFd);
+    const bool forked = WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0;
+    if (!forked || n != 0 || !havePid)
+        return std::nullopt;
+    return grandchild;
+}
+
 std::optional<pid_t> spawnDetached(const std::vector<std::string>& args)
 {
     // Everything the children need is made before fork: after it, only
@@ -100,68 +179,11 @@ std::optional<pid_t> spawnDetached(const std::vector<std::string>& args)
             ::close(fd);
         return std::nullopt;
     }
-    if (child == 0) {
-        ::close(status[0]);
-        ::close(pidPipe[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild != 0) {
-            if (grandchild > 0) {
-                ssize_t ignored = ::write(pidPipe[1], &grandchild, sizeof grandchild);
-                (void)ignored;
-            }
-            ::_exit(grandchild < 0 ? 1 : 0);
-        }
-        ::close(pidPipe[1]);
-
-        const int null = ::open("/dev/null", O_RDWR);
-        if (null >= 0) {
-            ::dup2(null, 0);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            if (null > 2)
-                ::close(null);
-        }
-        // Descriptors the caller left inheritable stay with the caller; the
-        // status pipe is close-on-exec already.
-        const unsigned keep = static_cast<unsigned>(status[1]);
-        if ((keep > 3 && ::close_range(3, keep - 1, 0) != 0) || ::close_range(keep + 1, ~0U, 0) != 0) {
-            for (int fd = 3; fd < 1024; ++fd)
-                if (fd != status[1])
-                    ::close(fd);
-        }
-        struct sigaction dfl {};
-        dfl.sa_handler = SIG_DFL;
-        for (int sig = 1; sig < NSIG; ++sig)
-            ::sigaction(sig, &dfl, nullptr);
-        sigset_t none;
-        ::sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-
-        ::execve(program, argv.data(), environ);
-        const int error = errno;
-        ssize_t ignored = ::write(status[1], &error, sizeof error);
-        (void)ignored;
-        ::_exit(127);
-    }
-
+    if (child == 0)
+        runIntermediateChild(program, argv.data(), status, pidPipe);
     ::close(status[1]);
     ::close(pidPipe[1]);
-    int childStatus = 0;
-    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {}
-    pid_t grandchild = 0;
-    const bool havePid = readFully(pidPipe[0], &grandchild, sizeof grandchild);
-    ::close(pidPipe[0]);
-    int error = 0;
-    ssize_t n;
-    do {
-        n = ::read(status[0], &error, sizeof error);
-    } while (n < 0 && errno == EINTR);
-    ::close(status[0]);
-    const bool forked = WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0;
-    if (!forked || n != 0 || !havePid)
-        return std::nullopt;
-    return grandchild;
+    return awaitGrandchild(child, status[0], pidPipe[0]);
 }
 
 // The log viewer this process started, followed through a pidfd so that a

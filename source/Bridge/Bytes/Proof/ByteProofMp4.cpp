@@ -20,6 +20,54 @@ bool isContainer(std::string_view path)
         path == "moov/trak/mdia/minf/stbl" || path == "moov/udta" || path == "moov/udta/meta";
 }
 
+// The items of the ilst box whose payload is [begin, end), keyed by type, a
+// freeform item ("----") by its mean and name too.
+Status readItems(std::string_view b, std::size_t begin, std::size_t end, Mp4& out)
+{
+    out.hasIlst = true;
+    for (std::size_t at = begin; at < end;) {
+        // An item: its size (4, big-endian), its type (4), then its boxes.
+        if (end - at < 8 || be32(b, at) < 8 || be32(b, at) > end - at || ++out.boxes > kMaxItems)
+            return Failure{"malformed MP4 item"};
+        const std::size_t itemSize = be32(b, at);
+        std::string key(b.substr(at + 4, 4));
+        if (key == "----") {
+            // Freeform items are told apart by their mean and name boxes,
+            // each a full box: size, type, version and flags, then the text.
+            for (std::size_t sub = at + 8; sub + 12 <= at + itemSize;) {
+                const std::size_t n = be32(b, sub);
+                if (n < 12 || n > at + itemSize - sub)
+                    break;
+                const std::string_view subType = b.substr(sub + 4, 4);
+                if (subType == "mean" || subType == "name")
+                    key += ":" + std::string(b.substr(sub + 12, n - 12));
+                sub += n;
+            }
+        }
+        out.items.push_back({key, b.substr(at, itemSize)});
+        at += itemSize;
+    }
+    return {};
+}
+
+// The offsets of a chunk offset table (stco, or co64 when `wide`) whose
+// payload is [begin, end): version and flags (4), the count (4), then the
+// offsets (4 or 8 bytes each, big-endian). False when they do not fit.
+bool readChunkOffsets(std::string_view b, std::size_t begin, std::size_t end, bool wide, Mp4& out)
+{
+    const std::size_t width = wide ? 8 : 4;
+    if (end - begin < 8)
+        return false;
+    const std::size_t count = be32(b, begin + 4);
+    if (count > (end - begin - 8) / width)
+        return false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = begin + 8 + i * width;
+        out.offsets.push_back(wide ? be64(b, at) : be32(b, at));
+    }
+    return true;
+}
+
 Status walk(std::string_view b, std::size_t begin, std::size_t end, const std::string& parent, int depth, Mp4& out)
 {
     const Failure bad{"malformed MP4 box"};
@@ -50,40 +98,11 @@ Status walk(std::string_view b, std::size_t begin, std::size_t end, const std::s
             out.media.push_back(b.substr(payload, boxEnd - payload));
             out.mediaAt.push_back(payload);
         } else if (path == "moov/udta/meta/ilst") {
-            out.hasIlst = true;
-            std::size_t at = payload;
-            while (at < boxEnd) {
-                if (boxEnd - at < 8 || be32(b, at) < 8 || be32(b, at) > boxEnd - at || ++out.boxes > kMaxItems)
-                    return Failure{"malformed MP4 item"};
-                const std::size_t itemSize = be32(b, at);
-                std::string key(b.substr(at + 4, 4));
-                if (key == "----") {
-                    // Freeform items are told apart by their mean and name.
-                    std::size_t sub = at + 8;
-                    while (sub + 12 <= at + itemSize) {
-                        const std::size_t n = be32(b, sub);
-                        if (n < 12 || n > at + itemSize - sub)
-                            break;
-                        const std::string_view subType = b.substr(sub + 4, 4);
-                        if (subType == "mean" || subType == "name")
-                            key += ":" + std::string(b.substr(sub + 12, n - 12));
-                        sub += n;
-                    }
-                }
-                out.items.push_back({key, b.substr(at, itemSize)});
-                at += itemSize;
-            }
+            if (Status read = readItems(b, payload, boxEnd, out); !read)
+                return read;
         } else if (path.ends_with("/stco") || path.ends_with("/co64")) {
-            const bool wide = type == "co64";
-            if (boxEnd - payload < 8)
+            if (!readChunkOffsets(b, payload, boxEnd, type == "co64", out))
                 return bad;
-            const std::size_t count = be32(b, payload + 4);
-            if (count > (boxEnd - payload - 8) / (wide ? 8 : 4))
-                return bad;
-            for (std::size_t i = 0; i < count; ++i) {
-                const std::size_t at = payload + 8 + i * (wide ? 8 : 4);
-                out.offsets.push_back(wide ? be64(b, at) : be32(b, at));
-            }
             out.leaves.push_back({path, b.substr(payload, 4)}); // version and flags
         } else if (isContainer(path)) {
             std::size_t inner = payload;
