@@ -54,7 +54,7 @@
 #include <vector>
 
 #include "Bridge/Folder/FolderLibrary.h"
-#include "Bridge/MemoryLibrary.h"
+#include "support/MemoryLibrary.h"
 #include "Bridge/MusicLibrary.h"
 #include "Bridge/Walk/LibraryIndex.h"
 #include "Bridge/Walk/ParseAhead.h"

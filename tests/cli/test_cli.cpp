@@ -8,7 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "Bridge/MemoryLibrary.h"
+#include "support/MemoryLibrary.h"
 #include "Category/StringUtility.h"
 #include "Cli/Cli.h"
 #include "Controller/SRMainController.h"

@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "Bridge/MemoryLibrary.h"
+#include "support/MemoryLibrary.h"
 #include "Cli/Cli.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"

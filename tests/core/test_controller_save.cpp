@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "Bridge/MemoryLibrary.h"
+#include "support/MemoryLibrary.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
 #include "support/RecordingLauncher.h"

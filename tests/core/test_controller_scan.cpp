@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "Bridge/MemoryLibrary.h"
+#include "support/MemoryLibrary.h"
 #include "Controller/SRMainController.h"
 #include "support/WindowFakes.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "Bridge/MemoryLibrary.h"
+#include "support/MemoryLibrary.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
 #include "Storage/RecordFrame.h"

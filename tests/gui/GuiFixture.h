@@ -19,7 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "Bridge/MemoryLibrary.h"
+#include "support/MemoryLibrary.h"
 #include "Platform/Launcher.h"
 #include "Window/MainWindow.h"
 #include "support/RecordingLauncher.h"

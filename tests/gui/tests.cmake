@@ -14,16 +14,12 @@ yomi_test_suite(yomi_gui_tests
   gui/test_window_undo.cpp
   LIBS yomi_window yomi_folder Qt6::Test)
 
-# The window's picture for scripts/screenshot (not a test, not installed).
-add_executable(yomi-screenshot ${CMAKE_CURRENT_LIST_DIR}/screenshot/Screenshot.cpp)
-target_link_libraries(yomi-screenshot PRIVATE yomi_window yomi_folder yomi_reading Qt6::Test)
-target_compile_options(yomi-screenshot PRIVATE ${YOMI_WARNINGS})
-
 # The demo library of `./build.sh run` and scripts/screenshot, loaded in the
-# window; make-library comes from bench/, added after the tests.
-if(YOMI_BUILD_BENCH)
+# window (yomi-screenshot comes from scripts/); make-library comes from
+# bench/, added after the tests.
+if(YOMI_BUILD_BENCH AND TARGET yomi-screenshot)
   add_test(NAME gui.demo_library_loads
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/screenshot/check-demo
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/check-demo
             $<TARGET_FILE:make-library> $<TARGET_FILE:yomi-screenshot>)
   set_tests_properties(gui.demo_library_loads PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;YOMI_RESOURCE_DIR=${CMAKE_BINARY_DIR}/resources;XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state"

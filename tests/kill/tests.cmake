@@ -8,8 +8,3 @@ add_test(NAME kill_harness COMMAND yomi-kill-harness --kills 20)
 set_tests_properties(kill_harness PROPERTIES TIMEOUT 300
   ENVIRONMENT "YOMI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
 
-# The cost of a commit against a plain write of the same bytes (a tool, not
-# a test: it measures).
-add_executable(yomi-commit-cost ${CMAKE_CURRENT_LIST_DIR}/commit_cost.cpp)
-target_link_libraries(yomi-commit-cost PRIVATE yomi_core)
-target_compile_options(yomi-commit-cost PRIVATE ${YOMI_WARNINGS})

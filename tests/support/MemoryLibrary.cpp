@@ -1,4 +1,4 @@
-#include "Bridge/MemoryLibrary.h"
+#include "support/MemoryLibrary.h"
 
 #include <algorithm>
 

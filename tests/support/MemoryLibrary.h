@@ -1,5 +1,6 @@
 // A music library held in memory: one application with one source and one
-// playlist of tracks with any property values. Serves the tests and the demo.
+// playlist of tracks with any property values. Serves the tests and the
+// benchmarks; the application has no use for it.
 //
 // Every property read and write is counted and recorded in order, so that a
 // test can check which reads an operation makes, and a track can be told to
