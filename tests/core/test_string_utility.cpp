@@ -2,6 +2,7 @@
 // bundle (YOMI_RESOURCE_DIR, or the build tree's resources/ folder).
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "Category/StringUtility.h"
@@ -93,16 +94,61 @@ TEST(CharacterClassesAbsent, AbsentIsFalseUnlikeEmpty)
     EXPECT_FALSE(isNumberString(std::nullopt));
 }
 
-// Every character of both lists passes the first predicate, and the walk
-// over a long value stops right at the first stranger wherever it stands.
+// The characters each list must hold, spelt out here rather than read from
+// the table the code reads: a missing or damaged table fails.
+std::set<char16_t> charactersIn(std::initializer_list<std::pair<char16_t, char16_t>> ranges)
+{
+    std::set<char16_t> out;
+    for (const auto& [first, last] : ranges)
+        for (char32_t c = first; c <= last; ++c)
+            out.insert(static_cast<char16_t>(c));
+    return out;
+}
+
+const std::set<char16_t> kKana = charactersIn({{0x3000, 0x3003},
+                                               {0x3008, 0x3011},
+                                               {0x3014, 0x301F},
+                                               {0x3030, 0x3030},
+                                               {0x3041, 0x3096},
+                                               {0x3099, 0x30FF},
+                                               {0x31F0, 0x31FF},
+                                               {0xFF01, 0xFF0F},
+                                               {0xFF1A, 0xFF20},
+                                               {0xFF3B, 0xFF40},
+                                               {0xFF5B, 0xFF5E},
+                                               {0xFF61, 0xFF9F}});
+const std::set<char16_t> kLatin = charactersIn({{0x0020, 0x007E},
+                                                {0x00A0, 0x00A1},
+                                                {0x00AA, 0x00AB},
+                                                {0x00B7, 0x00B7},
+                                                {0x00BA, 0x00BB},
+                                                {0x00BF, 0x00D6},
+                                                {0x00D8, 0x00F6},
+                                                {0x00F8, 0x024F},
+                                                {0x0300, 0x036F},
+                                                {0x1E00, 0x1EFF},
+                                                {0x2010, 0x2015},
+                                                {0x2018, 0x201F},
+                                                {0x2026, 0x2026},
+                                                {0x2039, 0x203A},
+                                                {0xFF10, 0xFF19},
+                                                {0xFF21, 0xFF3A},
+                                                {0xFF41, 0xFF5A}});
+
+// Both lists hold exactly the characters above; every one of them passes the
+// first predicate, and the walk over a long value stops right at the first
+// stranger wherever it stands.
 TEST(CharacterClassesTables, EveryListedCharacterPassesAndOneStrangerFails)
 {
     Bundle& b = Bundle::mainBundle();
     const String kana = b.localizedStringForKey(u"japaneseCharacterset", u"", "StringUtility");
     const String latin = b.localizedStringForKey(u"alphabetCharacterSet", u"", "StringUtility");
-    EXPECT_TRUE(isHiraganaKatanakaString(kana));
-    EXPECT_TRUE(isAlphanumericString(latin));
-    const String both = latin + kana;
+    EXPECT_EQ(std::set<char16_t>(kana.begin(), kana.end()), kKana);
+    EXPECT_EQ(std::set<char16_t>(latin.begin(), latin.end()), kLatin);
+    const String allKana(kKana.begin(), kKana.end()), allLatin(kLatin.begin(), kLatin.end());
+    EXPECT_TRUE(isHiraganaKatanakaString(allKana));
+    EXPECT_TRUE(isAlphanumericString(allLatin));
+    const String both = allLatin + allKana;
     EXPECT_TRUE(isHiraganaKatanakaAlphabetString(both));
     for (std::size_t at : {std::size_t{0}, both.size() / 2, both.size()}) {
         const String damaged = both.substr(0, at) + u'\u4e00' + both.substr(at);
