@@ -91,7 +91,7 @@ std::optional<std::vector<Block>> readBlocks(std::string_view b)
         pos = id3::declaredSize(b);
     if (pos > b.size() || b.size() - pos < 4 || b.substr(pos, 4) != "fLaC")
         return std::nullopt;
-    pos += 4;
+    pos += 4; // the stream marker
     std::vector<Block> blocks;
     for (bool last = false; !last;) {
         if (b.size() - pos < kBlockHeaderSize || blocks.size() > 100000)
@@ -142,8 +142,9 @@ Result<std::optional<std::string>> setField(const std::string& bytes, std::strin
     if (edited->size() > kMaxBlockSize)
         return Failure{"the Vorbis comment would grow too large"};
     // The padding gives or takes the change in size while it can.
-    const long long growth = static_cast<long long>(edited->size()) - static_cast<long long>(comment->size - 4);
-    const long long paddingLeft = padding ? static_cast<long long>(padding->size - 4) - growth : -1;
+    const long long growth =
+        static_cast<long long>(edited->size()) - static_cast<long long>(comment->size - kBlockHeaderSize);
+    const long long paddingLeft = padding ? static_cast<long long>(padding->size - kBlockHeaderSize) - growth : -1;
     const bool padded = paddingLeft >= 0 && paddingLeft <= static_cast<long long>(kMaxBlockSize);
 
     std::string out(b.substr(0, blocks->front().at));

@@ -14,7 +14,8 @@ using bytes::le64;
 using bytes::storeLe;
 
 constexpr std::size_t kMaxPages = 1U << 22;
-constexpr std::size_t kMaxLace = 255; // a lacing value of 255: the packet goes on
+constexpr std::size_t kMaxLace = 255;     // a lacing value of 255: the packet goes on
+constexpr std::size_t kMaxSegments = 255; // lacing values a page holds at most
 
 struct Page {
     std::size_t at, size;
@@ -141,7 +142,7 @@ std::string paginate(const std::vector<std::string>& packets, std::uint32_t seri
     bool continued = false;
     pages = 0;
     while (lace < lacings.size()) {
-        const std::size_t n = std::min<std::size_t>(255, lacings.size() - lace); // lacing values on this page
+        const std::size_t n = std::min(kMaxSegments, lacings.size() - lace); // lacing values on this page
         std::string page("OggS", 4);
         page.resize(kHeaderSize, '\0'); // version 0
         page[kTypeAt] =

@@ -117,7 +117,7 @@ Result<std::string> renderFrame(Property property, const TagLib::String& value, 
     if (rendered.size() < kFrameHeaderSize)
         return Failure{"cannot render the frame"};
     const TagLib::ByteVector fields = rendered.mid(kFrameHeaderSize);
-    std::string out(id.data(), 4);
+    std::string out(id.data(), 4); // the frame ID, then its size
     if (version == 4) {
         if (fields.size() > kMaxSynchsafe)
             return Failure{"the frame would be too large"};
