@@ -14,6 +14,8 @@
 #include <unordered_set>
 
 #include "Category/StringUtility.h"
+#include "Platform/Paths.h"
+#include "Storage/FileCommit.h"
 
 namespace yomi {
 namespace {
@@ -304,26 +306,20 @@ String toHiragana(std::u16string_view text)
 
 std::filesystem::path UserReadings::defaultFile()
 {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
-        return std::filesystem::path(xdg) / "yomi" / "readings.tsv";
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::filesystem::path(home) / ".config" / "yomi" / "readings.tsv";
-    return {};
+    const std::filesystem::path config = paths::ownFolder(paths::configHome());
+    return config.empty() ? config : config / "readings.tsv";
 }
 
-bool UserReadings::load(std::string* error)
+Status UserReadings::load()
 {
     readings_.clear();
     longest_ = 0;
     std::error_code ec;
     if (file_.empty() || !std::filesystem::exists(file_, ec))
-        return true;
+        return {};
     std::ifstream in(file_, std::ios::binary);
-    if (!in) {
-        if (error)
-            *error = "cannot read " + file_.string();
-        return false;
-    }
+    if (!in)
+        return Failure{"cannot read " + file_.string()};
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -336,47 +332,23 @@ bool UserReadings::load(std::string* error)
         if (value && reading && !value->empty() && !reading->empty())
             set(*value, *reading);
     }
-    if (in.bad()) {
-        if (error)
-            *error = "cannot read " + file_.string();
-        return false;
-    }
-    return true;
+    if (in.bad())
+        return Failure{"cannot read " + file_.string()};
+    return {};
 }
 
-bool UserReadings::save(std::string* error) const
+Status UserReadings::save() const
 {
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = "cannot write " + file_.string() + ": " + why;
-        return false;
-    };
     if (file_.empty())
-        return fail("no configuration folder");
-    std::error_code ec;
-    std::filesystem::create_directories(file_.parent_path(), ec);
-    if (ec)
-        return fail(ec.message());
+        return Failure{"cannot write " + file_.string() + ": no configuration folder"};
     std::vector<std::pair<String, String>> sorted(readings_.begin(), readings_.end());
     std::sort(sorted.begin(), sorted.end());
     std::string text;
     for (const auto& [value, reading] : sorted)
         text += escape(value) + '\t' + escape(reading) + '\n';
-    std::filesystem::path temporary = file_;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out)
-            return fail("write error");
-    }
-    std::filesystem::rename(temporary, file_, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return fail("cannot replace the file");
-    }
-    return true;
+    if (Status written = fileio::writeFileAtomically(file_, text); !written)
+        return Failure{"cannot write " + file_.string() + ": " + written.reason()};
+    return {};
 }
 
 void UserReadings::set(const String& value, const String& reading)

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Platform/Result.h"
 #include "Platform/Text.h"
 
 namespace yomi {
@@ -132,12 +133,12 @@ public:
     // empty when neither is known.
     static std::filesystem::path defaultFile();
 
-    // Reads the file; a missing file is an empty dictionary. False, with the
-    // reason in `error`, when the file exists and cannot be read.
-    bool load(std::string* error = nullptr);
-    // Writes the whole dictionary to its file (a temporary file renamed over
-    // it, so a failure leaves the old file whole). False with the reason.
-    bool save(std::string* error = nullptr) const;
+    // Reads the file; a missing file is an empty dictionary. Fails, with the
+    // reason, when the file exists and cannot be read.
+    Status load();
+    // Writes the whole dictionary to its file (fileio::writeFileAtomically,
+    // so a failure leaves the old file whole); fails with the reason.
+    Status save() const;
 
     void set(const String& value, const String& reading);
     const String* find(std::u16string_view value) const;

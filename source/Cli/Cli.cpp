@@ -126,9 +126,8 @@ std::unique_ptr<ReadingEngine> readingEngine(std::ostream& err)
 UserReadings loadUserReadings(std::ostream& err)
 {
     UserReadings user(userReadingsFile().empty() ? UserReadings::defaultFile() : userReadingsFile());
-    std::string error;
-    if (!user.load(&error))
-        err << "yomi-cli: " << error << "; your own readings are not used\n";
+    if (const Status loaded = user.load(); !loaded)
+        err << "yomi-cli: " << loaded.reason() << "; your own readings are not used\n";
     return user;
 }
 

@@ -240,9 +240,8 @@ void SRMainController::load(const void*)
 
 void SRMainController::save(const void*)
 {
-    std::string error;
-    if (!learnTypedReadings(&error))
-        log::write("your readings were not kept: " + log::escapeControls(error) + "\n");
+    if (const Status learned = learnTypedReadings(); !learned)
+        log::write("your readings were not kept: " + log::escapeControls(learned.reason()) + "\n");
     if (const auto field = fieldForTag(keyTag_))
         saveDataForKey(field->valueKey, field->sortKey);
 }
@@ -568,11 +567,11 @@ std::vector<String> SRMainController::readingAlternatives(const String& value) c
 
 void SRMainController::noteTypedSort(const String& value) { typedSorts_.push_back(value); }
 
-bool SRMainController::learnTypedReadings(std::string* error)
+Status SRMainController::learnTypedReadings()
 {
     const std::vector<String> typed = std::exchange(typedSorts_, {});
     if (!userReadings || !pairDict_)
-        return true;
+        return {};
     bool added = false;
     for (const String& value : typed) {
         const auto found = pairDict_->find(value);
@@ -586,7 +585,7 @@ bool SRMainController::learnTypedReadings(std::string* error)
         userReadings->set(value, sort);
         added = true;
     }
-    return !added || userReadings->save(error);
+    return added ? userReadings->save() : Status();
 }
 
 } // namespace yomi

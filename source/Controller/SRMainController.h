@@ -184,8 +184,8 @@ public:
     // characters goes into the user's readings.
     void noteTypedSort(const String& value);
     // Adds the remembered readings to userReadings and writes its file;
-    // false, with the reason in `error`, when the file cannot be written.
-    bool learnTypedReadings(std::string* error = nullptr);
+    // fails, with the reason, when the file cannot be written.
+    Status learnTypedReadings();
     // Takes back the last Save (see storage::saveToRevert), then loads the
     // list again when one is shown, so that it shows the values restored.
     void revertLastSave(const void* sender);

@@ -333,9 +333,8 @@ void MainWindow::setReadingEngine(std::unique_ptr<ReadingEngine> engine)
     controller_.readingEngine = readingEngine_.get();
     if (readingEngine_ && !userReadings_) {
         userReadings_ = std::make_unique<UserReadings>(UserReadings::defaultFile());
-        std::string error;
-        if (!userReadings_->load(&error))
-            setStatus(tr("%1; your own readings are not used").arg(QString::fromStdString(error)));
+        if (const Status loaded = userReadings_->load(); !loaded)
+            setStatus(tr("%1; your own readings are not used").arg(QString::fromStdString(loaded.reason())));
         controller_.userReadings = userReadings_.get();
     }
     showReadingState();

@@ -83,11 +83,12 @@ TEST(Reading, UserReadingsWinForWholeValuesThenLongestParts)
     EXPECT_EQ(read(e, u"東京事変", ReadingStyle::Romaji, &user), u"toukyoujihen");
     EXPECT_EQ(read(e, u"東京タワー", ReadingStyle::Katakana, &user), u"トウケイタワー");
 
-    std::string error;
-    ASSERT_TRUE(user.save(&error)) << error;
+    const Status saved = user.save();
+    ASSERT_TRUE(saved) << saved.reason();
     dir.writeFile("yomi/readings.tsv", test::readBytes(dir.path() / "yomi/readings.tsv") + "broken line\n");
     UserReadings again(dir.path() / "yomi" / "readings.tsv");
-    ASSERT_TRUE(again.load(&error)) << error;
+    const Status loaded = again.load();
+    ASSERT_TRUE(loaded) << loaded.reason();
     EXPECT_EQ(again.size(), 4u);
     ASSERT_TRUE(again.find(u"a\tb"));
     EXPECT_EQ(*again.find(u"a\tb"), u"タブ");
@@ -138,8 +139,8 @@ TEST(ReadingCommand, KanaTypedByHandForHanValuesIsLearned)
     f.controller.noteTypedSort(u"靖子");
     f.entries[1]->sortStr = u"Faye Wong";
     f.controller.noteTypedSort(u"王菲");
-    std::string error;
-    ASSERT_TRUE(f.controller.learnTypedReadings(&error)) << error;
+    const Status learned = f.controller.learnTypedReadings();
+    ASSERT_TRUE(learned) << learned.reason();
     ASSERT_EQ(user.size(), 1u);
     EXPECT_EQ(*user.find(u"靖子"), u"せいこ");
 
