@@ -100,9 +100,9 @@ int main(int argc, char** argv)
     // process's peak.
     auto t0 = Clock::now();
     if (const pid_t child = ::fork(); child == 0) {
-        std::string error;
-        if (!yomi::reading::NameIndex::build(paths.names, cache / "built" / "names.idx", &error)) {
-            std::cerr << "yomi-reading-bench: " << error << '\n';
+        if (const yomi::Status built = yomi::reading::NameIndex::build(paths.names, cache / "built" / "names.idx");
+            !built) {
+            std::cerr << "yomi-reading-bench: " << built.reason() << '\n';
             std::_Exit(1);
         }
         std::_Exit(0);

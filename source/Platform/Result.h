@@ -37,6 +37,18 @@ public:
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
 
+    // The value, or `fallback` on failure.
+    template <typename U>
+    T value_or(U&& fallback) const&
+    {
+        return ok() ? std::get<0>(state_) : static_cast<T>(std::forward<U>(fallback));
+    }
+    template <typename U>
+    T value_or(U&& fallback) &&
+    {
+        return ok() ? std::get<0>(std::move(state_)) : static_cast<T>(std::forward<U>(fallback));
+    }
+
     // Only on failure.
     const Failure& failure() const { return std::get<1>(state_); }
     const std::string& reason() const { return failure().reason; }

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "Platform/Paths.h"
 #include "Reading/KanjiTable.h"
 #include "Reading/NameIndex.h"
 #include "Reading/SkkDictionary.h"
@@ -677,10 +678,7 @@ EnginePaths EnginePaths::system()
     p.kanji = "/usr/share/edict/kanjidic";
     for (const auto& [file, kind] : {std::pair{"fullname", "h"}, std::pair{"okinawa", "o"}})
         p.skk.emplace_back(std::filesystem::path("/usr/share/skk") / (std::string("SKK-JISYO.") + file), kind);
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
-        p.cacheDir = std::filesystem::path(xdg) / "yomi";
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        p.cacheDir = std::filesystem::path(home) / ".cache" / "yomi";
+    p.cacheDir = paths::ownFolder(paths::cacheHome());
     return p;
 }
 
@@ -751,9 +749,9 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
         else if (fields < 8 || dir.string().find("unidic") != std::string::npos)
             continue;
         if (!paths_.names.empty() && fileExists(paths_.names) && !paths_.cacheDir.empty())
-            state->names = NameIndex::open(paths_.names, paths_.cacheDir);
+            state->names = NameIndex::open(paths_.names, paths_.cacheDir).value_or(nullptr);
         if (!paths_.words.empty() && fileExists(paths_.words) && !paths_.cacheDir.empty())
-            state->words = NameIndex::open(paths_.words, paths_.cacheDir, nullptr, "words.idx");
+            state->words = NameIndex::open(paths_.words, paths_.cacheDir, "words.idx").value_or(nullptr);
         if (!paths_.kanji.empty())
             state->kanji = KanjiTable::open(paths_.kanji);
         if (!paths_.skk.empty() && !paths_.cacheDir.empty()) {
@@ -761,7 +759,7 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             for (const auto& [file, kind] : paths_.skk)
                 sources.push_back(SkkSource{file, kind});
             if (const auto text = prepareSkkText(sources, paths_.cacheDir, "skk-names"))
-                state->skk = NameIndex::open(*text, paths_.cacheDir, nullptr, "skk-names.idx");
+                state->skk = NameIndex::open(*text, paths_.cacheDir, "skk-names.idx").value_or(nullptr);
         }
         return state;
     }

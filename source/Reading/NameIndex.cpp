@@ -13,6 +13,7 @@
 #include <iterator>
 
 #include "Platform/Text.h"
+#include "Storage/FileCommit.h"
 
 namespace yomi::reading {
 namespace {
@@ -139,29 +140,6 @@ std::string readWholeFile(const std::filesystem::path& file)
     return bytes;
 }
 
-// Writes `head` and `body` to `target` through a temporary file renamed over it.
-bool writeAtomically(const std::filesystem::path& target, std::string_view head, std::string_view body)
-{
-    std::error_code ec;
-    std::filesystem::create_directories(target.parent_path(), ec);
-    std::filesystem::path temporary = target;
-    temporary += ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(head.data(), static_cast<std::streamsize>(head.size()));
-        out.write(body.data(), static_cast<std::streamsize>(body.size()));
-        out.close();
-        if (!out) {
-            std::filesystem::remove(temporary, ec);
-            return false;
-        }
-    }
-    std::filesystem::rename(temporary, target, ec);
-    if (ec)
-        std::filesystem::remove(temporary, ec);
-    return !ec;
-}
-
 NameIndex::~NameIndex()
 {
     if (map_)
@@ -209,49 +187,32 @@ bool NameIndex::mapFile(const std::filesystem::path& file)
     return map_ != nullptr;
 }
 
-bool NameIndex::build(const std::filesystem::path& source, const std::filesystem::path& target, std::string* error)
+namespace {
+
+// The dictionary text converted from EUC-JP to UTF-8.
+Result<std::string> utf8Text(const std::filesystem::path& source)
 {
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    std::uint64_t sourceSize = 0;
-    std::int64_t sourceTime = 0;
-    if (!sourceStamp(source, sourceSize, sourceTime))
-        return fail("cannot read " + source.string());
-    // The temporary file is made first, so that a cache folder that cannot
-    // be written costs no parse.
-    std::error_code ec;
-    std::filesystem::create_directories(target.parent_path(), ec);
-    std::filesystem::path temporary = target;
-    temporary += ".tmp" + std::to_string(::getpid());
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return fail("cannot write " + temporary.string());
     std::ifstream in(source, std::ios::binary);
     const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        out.close();
-        std::filesystem::remove(temporary, ec);
-        return fail("cannot read " + source.string());
-    }
-
+    if (in.bad())
+        return Failure{"cannot read " + source.string()};
     UErrorCode status = U_ZERO_ERROR;
     if (raw.size() > (std::size_t{1} << 28))
         status = U_BUFFER_OVERFLOW_ERROR; // no name dictionary is this large
     std::string text(U_SUCCESS(status) ? raw.size() * 2 + 16 : 0, '\0');
     const int32_t length = ucnv_convert("UTF-8", "EUC-JP", text.data(), static_cast<int32_t>(text.size()), raw.data(),
                                         static_cast<int32_t>(raw.size()), &status);
-    if (U_FAILURE(status)) {
-        out.close();
-        std::filesystem::remove(temporary, ec);
-        return fail("cannot convert " + source.string() + " from EUC-JP");
-    }
+    if (U_FAILURE(status))
+        return Failure{"cannot convert " + source.string() + " from EUC-JP"};
     text.resize(static_cast<std::size_t>(length));
+    return text;
+}
 
-    // Lines "KEY [READING] /(kinds) gloss/…/"; only keys with Han characters
-    // are kept, since kana reads as itself.
+// Lines "KEY [READING] /(kinds) gloss/…/"; only keys with Han characters
+// are kept, since kana reads as itself. In key order, the text's order kept
+// within a key.
+std::vector<Line> linesOf(const std::string& text)
+{
     std::vector<Line> lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -277,58 +238,75 @@ bool NameIndex::build(const std::filesystem::path& source, const std::filesystem
         lines.push_back(Line{key, katakana(reading), hasKatakana(reading) ? kinds | kTranscribed : kinds});
     }
     std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.key < b.key; });
+    return lines;
+}
 
-    std::string blob;
+// The records of the index file: one a key, with its offset in the blob.
+struct Records {
     std::vector<std::uint32_t> offsets;
+    std::string blob;
+};
+
+Records recordsOf(const std::vector<Line>& lines)
+{
+    Records r;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i == 0 || lines[i].key != lines[i - 1].key) {
             if (i)
-                blob += '\n';
-            offsets.push_back(static_cast<std::uint32_t>(blob.size()));
-            blob += lines[i].key;
+                r.blob += '\n';
+            r.offsets.push_back(static_cast<std::uint32_t>(r.blob.size()));
+            r.blob += lines[i].key;
         }
-        blob += '\t';
-        blob += static_cast<char>(0x80 | lines[i].kinds);
-        blob += lines[i].reading;
+        r.blob += '\t';
+        r.blob += static_cast<char>(0x80 | lines[i].kinds);
+        r.blob += lines[i].reading;
     }
-    blob += '\n';
+    r.blob += '\n';
+    return r;
+}
+
+} // namespace
+
+Status NameIndex::build(const std::filesystem::path& source, const std::filesystem::path& target)
+{
+    std::uint64_t sourceSize = 0;
+    std::int64_t sourceTime = 0;
+    if (!sourceStamp(source, sourceSize, sourceTime))
+        return Failure{"cannot read " + source.string()};
+    // A cache folder that cannot be written costs no parse.
+    std::error_code ec;
+    std::filesystem::create_directories(target.parent_path(), ec);
+    if (::access(target.parent_path().c_str(), W_OK) != 0)
+        return Failure{"cannot write " + target.string()};
+    const Result<std::string> text = utf8Text(source);
+    if (!text)
+        return text.failure();
+    const Records records = recordsOf(linesOf(*text));
 
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.sourceSize = sourceSize;
     header.sourceTime = sourceTime;
-    header.count = offsets.size();
-    header.blobSize = blob.size();
-
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(reinterpret_cast<const char*>(offsets.data()),
-              static_cast<std::streamsize>(offsets.size() * sizeof(std::uint32_t)));
-    out.write(blob.data(), static_cast<std::streamsize>(blob.size()));
-    out.close();
-    if (!out) {
-        std::filesystem::remove(temporary, ec);
-        return fail("cannot write " + temporary.string());
-    }
-    std::filesystem::rename(temporary, target, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return fail("cannot write " + target.string());
-    }
-    return true;
+    header.count = records.offsets.size();
+    header.blobSize = records.blob.size();
+    const std::string_view parts[] = {
+        std::string_view(reinterpret_cast<const char*>(&header), sizeof header),
+        std::string_view(reinterpret_cast<const char*>(records.offsets.data()),
+                         records.offsets.size() * sizeof(std::uint32_t)),
+        records.blob,
+    };
+    if (!fileio::writeFileAtomically(target, parts))
+        return Failure{"cannot write " + target.string()};
+    return {};
 }
 
-std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
-                                           std::string* error, std::string_view indexName)
+Result<std::unique_ptr<NameIndex>> NameIndex::open(const std::filesystem::path& source,
+                                                   const std::filesystem::path& cacheDir, std::string_view indexName)
 {
     std::uint64_t sourceSize = 0;
     std::int64_t sourceTime = 0;
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
-        return nullptr;
-    };
     if (!sourceStamp(source, sourceSize, sourceTime))
-        return fail("cannot read " + source.string());
+        return Failure{"cannot read " + source.string()};
 
     // The source searched where it lies.
     auto inPlace = [&](bool check, std::size_t lines) -> std::unique_ptr<NameIndex> {
@@ -367,7 +345,7 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source, 
                 if (sorted) {
                     if (auto direct = inPlace(false, h.count))
                         return direct;
-                    return fail("cannot map " + source.string());
+                    return Failure{"cannot map " + source.string()};
                 }
                 index->count_ = h.count;
                 index->offsets_ = reinterpret_cast<const std::uint32_t*>(index->map_ + sizeof h);
@@ -386,13 +364,14 @@ std::unique_ptr<NameIndex> NameIndex::open(const std::filesystem::path& source, 
             note.sourceTime = sourceTime;
             note.count = direct->count_;
             note.flags = kSourceSorted;
-            writeAtomically(file, std::string_view(reinterpret_cast<const char*>(&note), sizeof note), {});
+            (void)fileio::writeFileAtomically(file,
+                                              std::string_view(reinterpret_cast<const char*>(&note), sizeof note));
             return direct;
         }
-        if (!build(source, file, error))
-            return nullptr;
+        if (Status built = build(source, file); !built)
+            return built.failure();
     }
-    return fail("cannot map " + file.string());
+    return Failure{"cannot map " + file.string()};
 }
 
 std::string_view NameIndex::record(std::size_t i) const

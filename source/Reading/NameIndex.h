@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Platform/Result.h"
+
 struct UConverter;
 
 namespace yomi::reading {
@@ -47,11 +49,12 @@ public:
     // (created when missing): the text itself when the note says it is sorted
     // or a check finds it so (the note is then written, when it can be), the
     // cached index file when it matches the source's size and time, else a
-    // new one built from the source and written atomically. Null, with the
-    // reason in `error`, when the source cannot be read or the index cannot
-    // be mapped. `indexName` names the note or index file in `cacheDir`.
-    static std::unique_ptr<NameIndex> open(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
-                                           std::string* error = nullptr, std::string_view indexName = "names.idx");
+    // new one built from the source and written atomically. Fails, with the
+    // reason, when the source cannot be read or the index cannot be mapped.
+    // `indexName` names the note or index file in `cacheDir`.
+    static Result<std::unique_ptr<NameIndex>> open(const std::filesystem::path& source,
+                                                   const std::filesystem::path& cacheDir,
+                                                   std::string_view indexName = "names.idx");
 
     // The entries of a written form (UTF-8) holding a Han character, in the
     // dictionary's order. Not for use from two threads at once.
@@ -61,9 +64,8 @@ public:
     // Whether the dictionary text is searched where it lies.
     bool inPlace() const { return converter_ != nullptr; }
 
-    // Builds the index file from the dictionary text; false with the reason.
-    static bool build(const std::filesystem::path& source, const std::filesystem::path& target,
-                      std::string* error = nullptr);
+    // Builds the index file from the dictionary text; fails with the reason.
+    static Status build(const std::filesystem::path& source, const std::filesystem::path& target);
 
     // Whether every line's key (its bytes up to the first space) is no
     // smaller than the one before it; when so, the number of lines.
@@ -91,9 +93,5 @@ bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::
 
 // The whole content of `file`; empty when it cannot be read.
 std::string readWholeFile(const std::filesystem::path& file);
-
-// Writes `head` then `body` to `target` (its folder created when missing)
-// through a temporary file renamed over it; false when it cannot.
-bool writeAtomically(const std::filesystem::path& target, std::string_view head, std::string_view body);
 
 } // namespace yomi::reading

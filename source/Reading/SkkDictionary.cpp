@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "Reading/NameIndex.h"
+#include "Storage/FileCommit.h"
 
 namespace yomi::reading {
 namespace {
@@ -121,7 +122,7 @@ Result<std::filesystem::path> prepareSkkText(const std::vector<SkkSource>& sourc
         body += '\n';
         previous = lines[i];
     }
-    if (!writeAtomically(text, {}, body) || !writeAtomically(stampFile, {}, stamp))
+    if (!fileio::writeFileAtomically(text, body) || !fileio::writeFileAtomically(stampFile, stamp))
         return Failure{"cannot write " + text.string()};
     return text;
 }

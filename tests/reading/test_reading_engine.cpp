@@ -28,6 +28,22 @@ std::string eucJp(const std::string& utf8)
     return out;
 }
 
+// The index NameIndex::open gives, or null with the reason in `error`.
+std::unique_ptr<NameIndex> openIndex(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
+                                     std::string* error = nullptr, std::string_view indexName = "names.idx")
+{
+    Result<std::unique_ptr<NameIndex>> opened = NameIndex::open(source, cacheDir, indexName);
+    if (!opened && error)
+        *error = opened.reason();
+    return std::move(opened).value_or(nullptr);
+}
+
+std::unique_ptr<NameIndex> openIndex(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
+                                     std::string_view indexName)
+{
+    return openIndex(source, cacheDir, nullptr, indexName);
+}
+
 std::vector<std::string> readings(const NameIndex& index, std::string_view key)
 {
     std::vector<std::string> out;
@@ -45,7 +61,7 @@ TEST(NameIndex, BuiltOnceAndRebuiltWhenTheDictionaryOrTheIndexChanges)
         "broken line\n";
     const auto source = dir.writeFile("enamdict", eucJp(head));
     std::string error;
-    auto index = NameIndex::open(source, dir.path() / "cache", &error);
+    auto index = openIndex(source, dir.path() / "cache", &error);
     ASSERT_TRUE(index) << error;
     EXPECT_EQ(index->size(), 3u) << "keys without Han characters are left out";
     EXPECT_THAT(readings(*index, "靖子"), ::testing::ElementsAre("ヤスコ/2", "セイコ/3"));
@@ -54,17 +70,17 @@ TEST(NameIndex, BuiltOnceAndRebuiltWhenTheDictionaryOrTheIndexChanges)
     EXPECT_TRUE(index->lookup("").empty());
 
     dir.writeFile("enamdict", eucJp(head + "龍一 [りゅういち] /(m) Ryuuichi/\n"));
-    index = NameIndex::open(source, dir.path() / "cache", &error);
+    index = openIndex(source, dir.path() / "cache", &error);
     ASSERT_TRUE(index) << error;
     EXPECT_THAT(readings(*index, "龍一"), ::testing::ElementsAre("リュウイチ/2"));
 
     const std::string cached = test::readBytes(dir.path() / "cache/names.idx");
     dir.writeFile("cache/names.idx", cached.substr(0, cached.size() / 2));
-    index = NameIndex::open(source, dir.path() / "cache", &error);
+    index = openIndex(source, dir.path() / "cache", &error);
     ASSERT_TRUE(index) << error;
     EXPECT_EQ(index->size(), 4u);
 
-    EXPECT_FALSE(NameIndex::open(dir.path() / "none", dir.path() / "cache", &error));
+    EXPECT_FALSE(openIndex(dir.path() / "none", dir.path() / "cache", &error));
     EXPECT_THAT(error, HasSubstr("none"));
 }
 
@@ -79,11 +95,11 @@ TEST(NameIndex, ASortedTextIsSearchedInPlaceAndCheckedOnceUntilItChanges)
     const auto source = dir.writeFile("enamdict", eucJp(text));
     ASSERT_TRUE(NameIndex::sortedByKey(test::readBytes(source)));
     std::string error;
-    auto index = NameIndex::open(source, dir.path() / "cache", &error);
+    auto index = openIndex(source, dir.path() / "cache", &error);
     ASSERT_TRUE(index) << error;
     EXPECT_TRUE(index->inPlace());
     EXPECT_EQ(index->size(), 9u);
-    EXPECT_EQ(NameIndex::open(source, dir.path() / "cache", &error)->size(), 9u) << "from the note";
+    EXPECT_EQ(openIndex(source, dir.path() / "cache", &error)->size(), 9u) << "from the note";
     EXPECT_THAT(readings(*index, "靖子"), ::testing::ElementsAre("ヤスコ/2", "セイコ/3", "ヤスコ/68"))
         << "the last line has no line feed";
     EXPECT_THAT(readings(*index, "坂本"), ::testing::ElementsAre("サカモト/1", "サカモト/16"));
@@ -95,7 +111,7 @@ TEST(NameIndex, ASortedTextIsSearchedInPlaceAndCheckedOnceUntilItChanges)
 
     // The same bytes out of order are not trusted to be sorted: an index is built.
     dir.writeFile("enamdict", eucJp("靖子 [やすこ] /(f) Yasuko/\n坂本 [さかもと] /(s) Sakamoto/\n"));
-    index = NameIndex::open(source, dir.path() / "cache", &error);
+    index = openIndex(source, dir.path() / "cache", &error);
     ASSERT_TRUE(index) << error;
     EXPECT_FALSE(index->inPlace());
     EXPECT_THAT(readings(*index, "坂本"), ::testing::ElementsAre("サカモト/1"));
@@ -144,14 +160,14 @@ TEST(SkkDictionary, WordsWithHanCharactersBecomeSortedNameLinesRemadeWhenASource
                                        eucJp("伊藤太郎 [いとうたろう] /(h) skk/")));
     const auto text = prepareSkkText({{source, "h"}, {dir.path() / "missing", "u"}}, dir.path() / "cache", "skk");
     ASSERT_TRUE(text) << text.failure().reason;
-    auto index = NameIndex::open(*text, dir.path() / "cache", nullptr, "skk.idx");
+    auto index = openIndex(*text, dir.path() / "cache", "skk.idx");
     ASSERT_TRUE(index);
     EXPECT_THAT(readings(*index, "山田太郎"), ::testing::ElementsAre("ヤマダタロウ/8"));
     EXPECT_THAT(readings(*index, "伊藤太郎"), ::testing::ElementsAre("イトウタロウ/8"));
 
     test::writeBytes(source, eucJp("さとうはなこ /佐藤花子/\n"));
     ASSERT_TRUE(prepareSkkText({{source, "h"}}, dir.path() / "cache", "skk"));
-    index = NameIndex::open(*text, dir.path() / "cache", nullptr, "skk.idx");
+    index = openIndex(*text, dir.path() / "cache", "skk.idx");
     EXPECT_THAT(readings(*index, "佐藤花子"), ::testing::ElementsAre("サトウハナコ/8"));
     EXPECT_TRUE(readings(*index, "山田太郎").empty());
     EXPECT_FALSE(prepareSkkText({{dir.path() / "missing", "h"}}, dir.path() / "cache2", "skk"));
