@@ -275,8 +275,6 @@ namespace {
 
 using namespace proof;
 
-const Failure kAudioChanged{"the edit would change the audio data"};
-
 // ID3v2.2 has other frame IDs and layouts, which TagLib converts as it
 // writes v2.4: its frames are left to the check through TagLib's reading.
 bool isId3v22(std::string_view b) { return startsWithId3(b) && b[id3::kVersionAt] == 2; }
@@ -350,10 +348,9 @@ Status parseChunks(std::string_view b, bool aiff, Chunks& out)
 Status proveChunks(std::string_view before, std::string_view after, bool aiff, const Written& written)
 {
     Chunks was, is;
-    if (Status why = parseChunks(before, aiff, was); !why)
-        return why;
-    if (Status why = parseChunks(after, aiff, is); !why)
-        return Failure{"the edited file: " + why.reason()};
+    const auto parse = [aiff](std::string_view b, Chunks& out) { return parseChunks(b, aiff, out); };
+    if (Status parsed = parseBoth(before, after, was, is, parse); !parsed)
+        return parsed;
     if (was.form != is.form || was.trailing != is.trailing || was.others.size() != is.others.size())
         return kAudioChanged;
     for (std::size_t i = 0; i < was.others.size(); ++i) {
@@ -424,12 +421,8 @@ Status parseApeTail(std::string_view b, ApeTail& out)
 Status proveApeTail(std::string_view before, std::string_view after, const Written& written)
 {
     ApeTail was, is;
-    if (Status why = parseApeTail(before, was); !why)
-        return why;
-    if (Status why = parseApeTail(after, is); !why)
-        return Failure{"the edited file: " + why.reason()};
-    if (was.audio != is.audio)
-        return kAudioChanged;
+    if (Status parsed = parseWithTheSameAudio(before, after, was, is, parseApeTail, &ApeTail::audio); !parsed)
+        return parsed;
     if (was.id3v1 != is.id3v1)
         return Failure{"the edit would change the ID3v1 tag"};
     // Item flags ride with the value: the same name must keep both.
@@ -556,12 +549,8 @@ Status parseAsf(std::string_view b, AsfLayout& out)
 Status proveAsf(std::string_view before, std::string_view after, const Written& written)
 {
     AsfLayout was, is;
-    if (Status why = parseAsf(before, was); !why)
-        return why;
-    if (Status why = parseAsf(after, is); !why)
-        return Failure{"the edited file: " + why.reason()};
-    if (was.rest != is.rest)
-        return kAudioChanged;
+    if (Status parsed = parseWithTheSameAudio(before, after, was, is, parseAsf, &AsfLayout::rest); !parsed)
+        return parsed;
     if (was.objects != is.objects || was.reserved != is.reserved)
         return Failure{"the edit would change an ASF header object"};
     return compareItems(was.items, is.items, written, "ASF tag");

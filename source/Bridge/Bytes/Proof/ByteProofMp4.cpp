@@ -127,12 +127,9 @@ Status walk(std::string_view b, std::size_t begin, std::size_t end, const std::s
 Status proveMp4(std::string_view before, std::string_view after, const Written& written)
 {
     Mp4 was, is;
-    if (Status why = walk(before, 0, before.size(), "", 0, was); !why)
-        return why;
-    if (Status why = walk(after, 0, after.size(), "", 0, is); !why)
-        return Failure{"the edited file: " + why.reason()};
-    if (was.media != is.media)
-        return Failure{"the edit would change the audio data"};
+    const auto parse = [](std::string_view b, Mp4& out) { return walk(b, 0, b.size(), "", 0, out); };
+    if (Status parsed = parseWithTheSameAudio(before, after, was, is, parse, &Mp4::media); !parsed)
+        return parsed;
     // A meta box the file did not have comes with its handler.
     if (!was.hasMeta) {
         std::erase_if(is.leaves, [](const Item& leaf) { return leaf.key.starts_with("moov/udta/meta/"); });

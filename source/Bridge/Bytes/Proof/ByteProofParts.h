@@ -59,6 +59,35 @@ Status parseId3(std::string_view b, Id3Tag& tag);
 // the same version.
 Status compareId3(const Id3Tag& before, const Id3Tag& after, const Written& written, bool newTag);
 
+inline const Failure kAudioChanged{"the edit would change the audio data"};
+
+// Parses the file before the edit and the edited one with `parse(bytes,
+// layout)`; fails with the reason of the first that does not parse, the
+// edited one's as "the edited file: <reason>".
+template <typename Layout, typename Parse>
+Status parseBoth(std::string_view before, std::string_view after, Layout& was, Layout& is, Parse parse)
+{
+    if (Status why = parse(before, was); !why)
+        return why;
+    if (Status why = parse(after, is); !why)
+        return Failure{"the edited file: " + why.reason()};
+    return {};
+}
+
+// parseBoth, then the audio data, which `audio` names in the layout, held
+// against each other: the first check of every family whose audio lies
+// apart from its tag.
+template <typename Layout, typename Parse, typename Audio>
+Status parseWithTheSameAudio(std::string_view before, std::string_view after, Layout& was, Layout& is, Parse parse,
+                             Audio Layout::*audio)
+{
+    if (Status parsed = parseBoth(before, after, was, is, parse); !parsed)
+        return parsed;
+    if (was.*audio != is.*audio)
+        return kAudioChanged;
+    return {};
+}
+
 // The families in their own files.
 Status proveXiph(Format format, std::string_view before, std::string_view after, const Written& written);
 Status proveMp4(std::string_view before, std::string_view after, const Written& written);

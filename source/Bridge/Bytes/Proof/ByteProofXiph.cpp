@@ -6,8 +6,6 @@
 namespace yomi::bridge::folder::proof {
 namespace {
 
-const Failure kAudioChanged{"the edit would change the audio data"};
-
 // A Vorbis comment (without framing): the vendor string and the entries,
 // keyed by their upper-cased field name (field names are case-insensitive).
 struct Comment {
@@ -109,12 +107,8 @@ Status parseFlac(std::string_view b, Flac& out)
 Status proveFlac(std::string_view before, std::string_view after, const Written& written)
 {
     Flac was, is;
-    if (Status why = parseFlac(before, was); !why)
-        return why;
-    if (Status why = parseFlac(after, is); !why)
-        return Failure{"the edited file: " + why.reason()};
-    if (was.frames != is.frames)
-        return kAudioChanged;
+    if (Status parsed = parseWithTheSameAudio(before, after, was, is, parseFlac, &Flac::frames); !parsed)
+        return parsed;
     if (was.streamInfo != is.streamInfo)
         return Failure{"the edit would change the stream information"};
     if (was.blocks.size() != is.blocks.size())
@@ -153,12 +147,18 @@ struct Stream {
     bool inSequence = true; // each page numbered one after the one before
 };
 
-// The pages of every stream of an Ogg file, in `order` of first page.
-// `checksummed` says whether every page's checksum is right.
-Status parseOgg(std::string_view b, std::vector<std::uint32_t>& order, std::map<std::uint32_t, Stream>& streams,
-                bool& checksummed)
+// The pages of every stream of an Ogg file.
+struct OggFile {
+    std::vector<std::uint32_t> order; // the streams' serial numbers, in order of first page
+    std::map<std::uint32_t, Stream> streams;
+    bool checksummed = true; // every page's checksum is right
+};
+
+Status parseOgg(std::string_view b, OggFile& out)
 {
-    checksummed = true;
+    std::vector<std::uint32_t>& order = out.order;
+    std::map<std::uint32_t, Stream>& streams = out.streams;
+    bool& checksummed = out.checksummed;
     const Failure bad{"the Ogg pages do not parse"};
     std::size_t pos = 0;
     while (pos < b.size()) {
@@ -236,17 +236,16 @@ bool commentLayout(const std::string& first, const std::string& second, CommentP
 
 Status proveOgg(std::string_view before, std::string_view after, const Written& written)
 {
-    std::vector<std::uint32_t> order1, order2;
-    std::map<std::uint32_t, Stream> was, is;
-    bool checksummed1 = false, checksummed2 = false;
-    if (Status why = parseOgg(before, order1, was, checksummed1); !why)
-        return why;
-    if (Status why = parseOgg(after, order2, is, checksummed2); !why)
-        return Failure{"the edited file: " + why.reason()};
-    if (order1 != order2 || order1.empty())
+    OggFile file1, file2;
+    if (Status parsed = parseBoth(before, after, file1, file2, parseOgg); !parsed)
+        return parsed;
+    const std::vector<std::uint32_t>& order1 = file1.order;
+    std::map<std::uint32_t, Stream>& was = file1.streams;
+    std::map<std::uint32_t, Stream>& is = file2.streams;
+    if (order1 != file2.order || order1.empty())
         return kAudioChanged;
     // Pages may be numbered and checksummed anew, but what was right stays so.
-    if (checksummed1 && !checksummed2)
+    if (file1.checksummed && !file2.checksummed)
         return Failure{"the edit would leave an Ogg page with a wrong checksum"};
     for (const std::uint32_t serial : order1) {
         if (was[serial].inSequence && !is[serial].inSequence)
@@ -267,10 +266,8 @@ Status proveOgg(std::string_view before, std::string_view after, const Written& 
         return Failure{"the edit would change the comment packet"};
     }
     Comment c1, c2;
-    if (Status why = parseComment(p1.substr(layout.prefix), c1); !why)
-        return why;
-    if (Status why = parseComment(p2.substr(layout.prefix), c2); !why)
-        return Failure{"the edited file: " + why.reason()};
+    if (Status parsed = parseBoth(p1.substr(layout.prefix), p2.substr(layout.prefix), c1, c2, parseComment); !parsed)
+        return parsed;
     // Vorbis ends the comment with a framing byte that must stay; what comes
     // after it, and after the comment of Opus and Speex, is padding.
     if (layout.framed && c1.trailing.substr(0, 1) != c2.trailing.substr(0, 1))
