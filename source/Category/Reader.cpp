@@ -219,9 +219,8 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
     ValueReading out;
     if (user) {
         if (const String* own = user->find(value)) {
-            if (isKanaOnly(*own)) {
-                ReadingStyles kana = styles;
-                out.reading = suited(*own, Language::Japanese, kana);
+            if (madeOf(*own, isKanaCharacter)) {
+                out.reading = styleKana(*own, styles.japanese);
                 out.language = Language::Japanese;
             } else {
                 out.reading = *own;
@@ -289,6 +288,58 @@ ValueReading JapaneseValueReader::read(std::u16string_view value, const ReadRequ
     if (!out.reading && out.reason.empty())
         out.reason = "no Japanese reading";
     return out;
+}
+
+void ReadingKit::setJapanese(std::unique_ptr<ReadingEngine> engine)
+{
+    japanese_.reset();
+    japaneseRuns_ = std::move(engine);
+    if (japaneseRuns_)
+        japanese_ = std::make_unique<JapaneseValueReader>(*japaneseRuns_);
+}
+
+void ReadingKit::setEngine(std::unique_ptr<ValueReader> engine)
+{
+    if (!engine)
+        return;
+    switch (engine->language()) {
+    case Language::Japanese:
+        japanese_ = std::move(engine);
+        break;
+    case Language::Chinese:
+        chinese_ = std::move(engine);
+        break;
+    case Language::Korean:
+        korean_ = std::move(engine);
+        break;
+    case Language::None:
+        break;
+    }
+}
+
+void ReadingKit::setDecider(std::unique_ptr<LanguageDecider> decider) { decider_ = std::move(decider); }
+
+ValueReader* ReadingKit::engine(Language language) const
+{
+    switch (language) {
+    case Language::Japanese:
+        return japanese_.get();
+    case Language::Chinese:
+        return chinese_.get();
+    case Language::Korean:
+        return korean_.get();
+    case Language::None:
+        break;
+    }
+    return nullptr;
+}
+
+void ReadingKit::lend(Reader& reader) const
+{
+    reader.japanese = japanese_.get();
+    reader.chinese = chinese_.get();
+    reader.korean = korean_.get();
+    reader.decider = decider_.get();
 }
 
 } // namespace yomi

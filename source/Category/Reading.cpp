@@ -191,6 +191,8 @@ bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t li
 
 } // namespace
 
+String styleKana(std::u16string_view kana, ReadingStyle style) { return styled(readingKana(kana), style); }
+
 std::optional<ReadingStyle> readingStyleNamed(std::string_view name)
 {
     if (name == "katakana")

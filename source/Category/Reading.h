@@ -172,6 +172,11 @@ struct ValueReading {
 ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value, ReadingStyle style,
                        std::size_t alternatives);
 
+// A kana reading (words separated by spaces) in a style, as readValue gives
+// it: katakana or hiragana without the spaces, or romaji word by word; the
+// counters ヵ and ヶ are spelt カ.
+String styleKana(std::u16string_view kana, ReadingStyle style);
+
 // Character classes of the reading.
 bool isHanCharacter(char32_t c);
 bool isKanaCharacter(char32_t c);

@@ -98,9 +98,9 @@ Result<std::string> readInput(const std::string& path, std::istream& in)
     return text;
 }
 
-ReadingEngineFactory& engineFactory()
+ReadingKitFactory& kitFactory()
 {
-    static ReadingEngineFactory factory;
+    static ReadingKitFactory factory;
     return factory;
 }
 
@@ -110,16 +110,31 @@ std::filesystem::path& userReadingsFile()
     return file;
 }
 
-// The engine for a reading command, or null with the message printed.
-std::unique_ptr<ReadingEngine> readingEngine(std::ostream& err)
+// The engines of a reading command, or null with the message printed.
+std::unique_ptr<ReadingKit> readingKit(std::ostream& err)
 {
-    std::unique_ptr<ReadingEngine> engine = engineFactory() ? engineFactory()() : nullptr;
-    if (!engine || !engine->available()) {
-        const std::string why = engine ? engine->missing() : std::string();
+    std::unique_ptr<ReadingKit> kit = kitFactory() ? kitFactory()() : nullptr;
+    Reader reader;
+    if (kit)
+        kit->lend(reader);
+    if (!reader.available()) {
+        const ValueReader* japanese = kit ? kit->engine(Language::Japanese) : nullptr;
+        const std::string why = japanese ? japanese->missing() : std::string();
         err << "yomi-cli: Japanese readings are not available" << (why.empty() ? std::string() : ": " + why) << '\n';
         return nullptr;
     }
-    return engine;
+    return kit;
+}
+
+// A reader over the kit's engines with the command's styles.
+Reader readerFor(const ReadingKit& kit, const Options& options, const UserReadings* user, std::size_t alternatives)
+{
+    Reader reader;
+    kit.lend(reader);
+    reader.user = user;
+    reader.styles.japanese = options.style;
+    reader.alternatives = alternatives;
+    return reader;
 }
 
 // The user's readings; a file that cannot be read is reported and left out.
@@ -153,12 +168,13 @@ int runRead(const Options& options, Streams streams)
         }
         values.push_back(std::move(*value));
     }
-    const auto engine = readingEngine(streams.err);
-    if (!engine)
+    const auto kit = readingKit(streams.err);
+    if (!kit)
         return kExitUsage;
     const UserReadings user = loadUserReadings(streams.err);
+    Reader reader = readerFor(*kit, options, &user, options.candidates);
     for (const String& value : values) {
-        const ValueReading r = readValue(*engine, &user, value, options.style, options.candidates);
+        const ValueReading r = reader.read(value);
         streams.out << escapeField(value) << '\t' << escapeField(r.reading.value_or(String()));
         for (const String& alternative : r.alternatives)
             streams.out << '\t' << escapeField(alternative);
@@ -222,7 +238,7 @@ int revert(const Options& options, Streams streams)
 
 } // namespace
 
-void setReadingEngineFactory(ReadingEngineFactory factory) { engineFactory() = std::move(factory); }
+void setReadingKitFactory(ReadingKitFactory factory) { kitFactory() = std::move(factory); }
 
 void setUserReadingsFile(std::filesystem::path file) { userReadingsFile() = std::move(file); }
 
@@ -697,7 +713,8 @@ namespace {
 // What `apply` needs before the library is touched: the reading engine and
 // the user's readings for --reading, the checked input for --from.
 struct ApplyInput {
-    std::unique_ptr<ReadingEngine> engine;
+    std::unique_ptr<ReadingKit> kit;
+    Reader reader;
     UserReadings user;
     std::vector<SortAssignment> assignments;
 };
@@ -708,9 +725,10 @@ std::unique_ptr<ApplyInput> readApplyInput(const Options& options, Streams strea
 {
     auto input = std::make_unique<ApplyInput>();
     if (options.edit == Edit::Reading) {
-        if (!(input->engine = readingEngine(streams.err)))
+        if (!(input->kit = readingKit(streams.err)))
             return nullptr;
         input->user = loadUserReadings(streams.err);
+        input->reader = readerFor(*input->kit, options, &input->user, 4);
     }
     if (options.edit == Edit::FromFile) {
         const Result<std::string> text = readInput(options.fromPath, streams.in);
@@ -812,9 +830,8 @@ void applyEdit(SRMainController& controller, const Options& options, ApplyInput&
     ListSelection selection(controller, options.onlyEmpty);
     controller.arrayController = &selection;
     if (options.edit == Edit::Reading) {
-        controller.readingEngine = input.engine.get();
+        controller.reader = &input.reader;
         controller.userReadings = &input.user;
-        controller.readingStyle = options.style;
         controller.copyOriginalToReading(nullptr);
         if (const auto& refused = controller.lastRefusedReadings(); !refused.empty()) {
             err << "yomi-cli: " << refused.size() << " value(s) have no Japanese reading and were left as they were:\n";

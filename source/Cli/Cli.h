@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Category/Reading.h"
+#include "Category/Reader.h"
 #include "Platform/Result.h"
 #include "Platform/Text.h"
 
@@ -94,10 +94,10 @@ struct Streams {
     std::ostream& err;
 };
 
-// Makes the reading engine for `read` and `apply --reading`; without one
+// Makes the reading engines for `read` and `apply --reading`; without them
 // (the default) both report that no engine is there.
-using ReadingEngineFactory = std::function<std::unique_ptr<ReadingEngine>()>;
-void setReadingEngineFactory(ReadingEngineFactory factory);
+using ReadingKitFactory = std::function<std::unique_ptr<ReadingKit>()>;
+void setReadingKitFactory(ReadingKitFactory factory);
 
 // The user's readings file; empty (the default) reads
 // UserReadings::defaultFile().

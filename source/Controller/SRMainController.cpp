@@ -230,6 +230,7 @@ void SRMainController::setKeyTag(std::int32_t tag)
     setDataArray(std::make_shared<PairList>());
     setPairDict(std::make_shared<PairDict>());
     keyTag_ = tag;
+    readings_.clear();
 }
 
 void SRMainController::load(const void*)
@@ -287,6 +288,7 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     busyOn();
     setDataArray(std::make_shared<PairList>());
     setPairDict(std::make_shared<PairDict>());
+    readings_.clear();
     redraw();
 
     const auto playlist =
@@ -540,27 +542,39 @@ void SRMainController::copyOriginalToPinYin(const void*)
     editSelection([](const String& original) { return romaji(original); });
 }
 
-void SRMainController::copyOriginalToReading(const void*)
+void SRMainController::copyOriginalToReading(const void*) { copyOriginalToReadingAs(std::nullopt); }
+
+void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
 {
     if (!readingAvailable())
         return;
     refusedReadings_.clear();
-    editSelection([this](const String& original) -> OptString {
-        ValueReading read = readValue(*readingEngine, userReadings, original, readingStyle, readingAlternativeCount);
-        if (!read.reading) {
+    Reader withUser = *reader;
+    if (userReadings)
+        withUser.user = userReadings;
+    ValueContext context;
+    if (const auto field = fieldForTag(keyTag_))
+        context.kind = nameKindOfField(field->valueKey);
+    editSelection([&](const String& original) -> OptString {
+        ValueReading read = withUser.read(original, context, language);
+        OptString reading = read.reading;
+        if (!reading)
             refusedReadings_.push_back(original);
-            readingAlternatives_.erase(original);
-            return std::nullopt;
-        }
-        readingAlternatives_[original] = std::move(read.alternatives);
-        return read.reading;
+        readings_[original] = std::move(read);
+        return reading;
     });
 }
 
 std::vector<String> SRMainController::readingAlternatives(const String& value) const
 {
-    const auto found = readingAlternatives_.find(value);
-    return found == readingAlternatives_.end() ? std::vector<String>{} : found->second;
+    const ValueReading* read = lastReading(value);
+    return read ? read->alternatives : std::vector<String>{};
+}
+
+const ValueReading* SRMainController::lastReading(const String& value) const
+{
+    const auto found = readings_.find(value);
+    return found == readings_.end() ? nullptr : &found->second;
 }
 
 void SRMainController::noteTypedSort(const String& value) { typedSorts_.push_back(value); }

@@ -307,14 +307,14 @@ void MainWindow::connectReading()
         QSettings(QStringLiteral("yomi"), QStringLiteral("yomi")).value(QStringLiteral("reading/style")).toString();
     const auto style = readingStyleNamed(saved.toStdString()).value_or(ReadingStyle::Katakana);
     styles->setCurrentIndex(static_cast<int>(style));
-    controller_.readingStyle = style;
+    reader_.styles.japanese = style;
     QObject::connect(styles, &QComboBox::currentIndexChanged, window_.get(), [this](int index) {
         if (index < 0)
             return;
-        controller_.readingStyle = static_cast<ReadingStyle>(index);
+        reader_.styles.japanese = static_cast<ReadingStyle>(index);
         QSettings(QStringLiteral("yomi"), QStringLiteral("yomi"))
             .setValue(QStringLiteral("reading/style"),
-                      QString::fromUtf8(readingStyleName(controller_.readingStyle).data()));
+                      QString::fromUtf8(readingStyleName(reader_.styles.japanese).data()));
     });
     QObject::connect(ui_->readingButton, &QPushButton::clicked, window_.get(),
                      [this] { runReading(ui_->readingButton); });
@@ -323,16 +323,21 @@ void MainWindow::connectReading()
     showReadingState();
 }
 
-void MainWindow::setReadingEngine(std::unique_ptr<ReadingEngine> engine)
+void MainWindow::setReadingKit(std::unique_ptr<ReadingKit> kit)
 {
-    readingEngine_ = std::move(engine);
-    controller_.readingEngine = readingEngine_.get();
-    if (readingEngine_ && !userReadings_) {
+    readingKit_ = std::move(kit);
+    if (readingKit_)
+        readingKit_->lend(reader_);
+    else
+        ReadingKit().lend(reader_);
+    controller_.reader = &reader_;
+    if (readingKit_ && !userReadings_) {
         userReadings_ = std::make_unique<UserReadings>(UserReadings::defaultFile());
         std::string error;
         if (!userReadings_->load(&error))
             setStatus(tr("%1; your own readings are not used").arg(QString::fromStdString(error)));
         controller_.userReadings = userReadings_.get();
+        reader_.user = userReadings_.get();
     }
     showReadingState();
 }
@@ -344,7 +349,8 @@ void MainWindow::showReadingState()
     ui_->readingAction->setEnabled(available);
     QString why;
     if (!available) {
-        const std::string missing = readingEngine_ ? readingEngine_->missing() : std::string();
+        const ValueReader* japanese = reader_.engine(Language::Japanese);
+        const std::string missing = japanese ? japanese->missing() : std::string();
         why = tr("Japanese readings need a dictionary: %1")
                   .arg(missing.empty() ? tr("install the package mecab-ipadic-utf8") : QString::fromStdString(missing));
     } else {

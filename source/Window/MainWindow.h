@@ -100,11 +100,12 @@ public:
     QComboBox* readingStyleChooser() const;
     QAction* readingAction() const;
 
-    // The engine of Reading (null: the command stays disabled and its tooltip
-    // says what to install). The first engine also loads the user's readings
-    // ($XDG_CONFIG_HOME/yomi/readings.tsv). The style chooser starts at the style last
-    // chosen (QSettings "reading/style") and keeps every new choice there.
-    void setReadingEngine(std::unique_ptr<ReadingEngine> engine);
+    // The engines of Reading (null, or none available: the command stays
+    // disabled and its tooltip says what to install). The first kit also
+    // loads the user's readings ($XDG_CONFIG_HOME/yomi/readings.tsv). The
+    // style chooser starts at the style last chosen (QSettings
+    // "reading/style") and keeps every new choice there.
+    void setReadingKit(std::unique_ptr<ReadingKit> kit);
     // What the last Reading said about values left alone; "" when none.
     QString readingMessage() const;
     QAction* quitAction() const;
@@ -166,7 +167,8 @@ private:
     std::unique_ptr<PushButtonAdapter> loadAdapter_;
     std::unique_ptr<PushButtonAdapter> saveAdapter_;
     std::unique_ptr<SelectionArrayController> selection_;
-    std::unique_ptr<ReadingEngine> readingEngine_;
+    std::unique_ptr<ReadingKit> readingKit_;
+    Reader reader_;
     std::unique_ptr<UserReadings> userReadings_;
 };
 

@@ -19,12 +19,12 @@ class CliReading : public ::testing::Test {
 protected:
     CliReading()
     {
-        setReadingEngineFactory([this]() -> std::unique_ptr<ReadingEngine> {
+        setReadingKitFactory([this]() -> std::unique_ptr<ReadingKit> {
             auto e = std::make_unique<test::FakeReadingEngine>();
             e->present = present_;
             e->table[u"靖子"] = {u"ヤスコ", u"セイコ", u"キヨコ"};
             e->table[u"坂本"] = {u"サカモト"};
-            return e;
+            return std::make_unique<ReadingKit>(std::move(e));
         });
         setUserReadingsFile(config_.path() / "readings.tsv");
         library_->addTrack("artist", u"靖子", "sortArtist", u"");
@@ -33,7 +33,7 @@ protected:
     }
     ~CliReading() override
     {
-        setReadingEngineFactory(nullptr);
+        setReadingKitFactory(nullptr);
         setUserReadingsFile({});
     }
 

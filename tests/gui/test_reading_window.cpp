@@ -29,7 +29,7 @@ protected:
         const char* previous = std::getenv("XDG_CONFIG_HOME");
         const std::string saved = previous ? previous : "";
         ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-        ui->setReadingEngine(std::move(engine));
+        ui->setReadingKit(std::make_unique<ReadingKit>(std::move(engine)));
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
         click(ui->loadButton());
         ASSERT_EQ(column(0), (QStringList{"靖子", "王菲"}));
