@@ -139,6 +139,8 @@ int main(int argc, char** argv)
         int total = 0, top = 0, among = 0, refused = 0;
     };
     std::map<std::string, Score> scores;
+    // Per confidence: readings given, and of them right at the top.
+    std::map<yomi::Confidence, std::pair<int, int>> trust;
     std::ostringstream missed;
     for (const Case& c : cases) {
         const auto r =
@@ -158,13 +160,17 @@ int main(int argc, char** argv)
         s.top += top;
         s.among += among;
         s.refused += !r.reading;
+        if (r.reading) {
+            ++trust[r.confidence].first;
+            trust[r.confidence].second += top;
+        }
         if (!top) {
             missed << "| " << c.category << " | " << c.value << " | "
                    << (c.accepted.empty() ? std::string("(refused)") : c.accepted.front()) << " | "
                    << (r.reading ? yomi::toUtf8(*r.reading) : std::string("(refused)"));
             for (const auto& a : r.alternatives)
                 missed << ", " << yomi::toUtf8(a);
-            missed << " |\n";
+            missed << " | " << yomi::confidenceName(r.confidence) << ": " << r.reason << " |\n";
         }
     }
 
@@ -194,6 +200,23 @@ int main(int argc, char** argv)
     }
     std::cout << "| all | " << all.total << " | " << 100.0 * all.top / all.total << "% | "
               << 100.0 * all.among / all.total << "% | " << all.refused << " |\n\n";
+
+    // How far the confidence can be trusted: of the values given a reading,
+    // how many at each level and how many of those are right; how often sure
+    // and likely ones are right; what share of the wrong top readings are
+    // marked check.
+    const auto& [sure, sureRight] = trust[yomi::Confidence::Sure];
+    const auto& [likely, likelyRight] = trust[yomi::Confidence::Likely];
+    const auto& [check, checkRight] = trust[yomi::Confidence::Check];
+    const int given = sure + likely + check;
+    const int wrong = given - sureRight - likelyRight - checkRight;
+    const auto share = [](int part, int whole) { return whole ? 100.0 * part / whole : 0.0; };
+    std::cout << "| readings | sure (right) | likely (right) | check (right) | sure+likely right | "
+                 "wrong top readings marked check | check of all readings |\n|---:|---:|---:|---:|---:|---:|---:|\n";
+    std::cout << "| " << given << " | " << sure << " (" << sureRight << ") | " << likely << " (" << likelyRight
+              << ") | " << check << " (" << checkRight << ") | " << share(sureRight + likelyRight, sure + likely)
+              << "% | " << share(check - checkRight, wrong) << "% (" << check - checkRight << " of " << wrong << ") | "
+              << share(check, given) << "% |\n\n";
     std::cout << "| first use from nothing (ms wall / CPU) | start-up, first reading (ms wall / CPU) | "
                  "one reading, 4 alternatives (µs wall / CPU) | resident (MiB) | of it mapped files (MiB) | "
                  "peak resident (MiB) | index build, unsorted text (ms) |\n"
@@ -202,7 +225,8 @@ int main(int argc, char** argv)
               << perReadingUs << " / " << perReadingCpuUs << " | " << statusMiB("VmRSS") << " | "
               << statusMiB("RssFile") << " | " << statusMiB("VmHWM") << " | " << buildMs << " |\n";
     if (misses)
-        std::cout << "\n| category | value | accepted | read (alternatives) |\n|---|---|---|---|\n" << missed.str();
+        std::cout << "\n| category | value | accepted | read (alternatives) | confidence |\n|---|---|---|---|---|\n"
+                  << missed.str();
     std::error_code ec;
     std::filesystem::remove_all(cache, ec);
     return 0;

@@ -283,7 +283,10 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
 
 ValueReading JapaneseValueReader::read(std::u16string_view value, const ReadRequest& request)
 {
-    ValueReading out = readValue(engine_, request.user, value, request.styles.japanese, request.alternatives);
+    RunRequest runs;
+    runs.kind = request.kind;
+    runs.languageSettled = request.languageSettled;
+    ValueReading out = readValue(engine_, request.user, value, request.styles.japanese, request.alternatives, runs);
     out.language = Language::Japanese;
     if (!out.reading && out.reason.empty())
         out.reason = "no Japanese reading";

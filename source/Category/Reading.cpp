@@ -96,6 +96,9 @@ struct Piece {
     bool literal = false;
     String text;
     std::vector<String> readings;
+    // How far the first reading can be trusted, and why.
+    Confidence confidence = Confidence::Sure;
+    std::string reason;
 };
 
 String styled(const String& words, ReadingStyle style)
@@ -140,8 +143,6 @@ String assemble(const std::vector<Piece>& pieces, const std::vector<std::size_t>
     return out;
 }
 
-// Appends the pieces of a stretch no user reading covers; false when a run
-// has no Japanese reading.
 // Kana as a reading spells it: katakana, with the counters ヵ and ヶ (and
 // their hiragana forms) spelt カ (八十八ヶ所: ハチジュウハッカショ), whether
 // they come from the value or from the engine's reading.
@@ -153,7 +154,10 @@ String readingKana(std::u16string_view text)
     return out;
 }
 
-bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t limit, std::vector<Piece>& pieces)
+// Appends the pieces of a stretch no user reading covers; false, with the
+// reason, when a run has no Japanese reading.
+bool readStretch(ReadingEngine& engine, std::u16string_view text, const RunRequest& request, std::vector<Piece>& pieces,
+                 std::string& reason)
 {
     std::size_t i = 0;
     while (i < text.size()) {
@@ -170,19 +174,24 @@ bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t li
         }
         const std::u16string_view run = text.substr(i, end - i);
         if (!japanese) {
-            pieces.push_back(Piece{true, String(run), {}});
+            pieces.push_back(Piece{true, String(run), {}, Confidence::Sure, {}});
         } else if (isKanaOnly(run)) {
-            pieces.push_back(Piece{false, {}, {readingKana(run)}});
+            pieces.push_back(Piece{false, {}, {readingKana(run)}, Confidence::Sure, "written in kana"});
         } else {
-            for (std::size_t k = 0; k < run.size();)
-                if (isSimplifiedOnly(next(run, k)))
+            for (std::size_t k = 0; k < run.size();) {
+                if (isSimplifiedOnly(next(run, k))) {
+                    reason = "a character only simplified Chinese writes";
                     return false;
-            std::vector<String> readings = engine.read(run, limit);
-            if (readings.empty())
+                }
+            }
+            RunReading read = engine.readRun(run, request);
+            if (read.readings.empty()) {
+                reason = read.reason.empty() ? "no Japanese reading" : read.reason;
                 return false;
-            for (String& r : readings)
+            }
+            for (String& r : read.readings)
                 r = readingKana(r);
-            pieces.push_back(Piece{false, {}, std::move(readings)});
+            pieces.push_back(Piece{false, {}, std::move(read.readings), read.confidence, std::move(read.reason)});
         }
         i = end;
     }
@@ -394,10 +403,13 @@ const String* UserReadings::find(std::u16string_view value) const
 }
 
 ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value, ReadingStyle style,
-                       std::size_t alternatives)
+                       std::size_t alternatives, const RunRequest& request)
 {
     ValueReading result;
+    result.language = Language::Japanese;
     const std::size_t limit = alternatives + 1;
+    RunRequest runs = request;
+    runs.limit = limit;
     std::vector<Piece> pieces;
 
     // The user's readings: the whole value, then the longest matching parts
@@ -418,18 +430,29 @@ ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16
             ++i;
             continue;
         }
-        if (i > stretch && !readStretch(engine, value.substr(stretch, i - stretch), limit, pieces))
+        if (i > stretch && !readStretch(engine, value.substr(stretch, i - stretch), runs, pieces, result.reason))
             return result;
-        pieces.push_back(Piece{false, {}, {readingKana(*reading)}});
+        pieces.push_back(Piece{false, {}, {readingKana(*reading)}, Confidence::Sure, "your own reading"});
         i += matched;
         stretch = i;
     }
-    if (stretch < value.size() && !readStretch(engine, value.substr(stretch), limit, pieces))
+    if (stretch < value.size() && !readStretch(engine, value.substr(stretch), runs, pieces, result.reason))
         return result;
     // Nothing in the value was read (Чайковский, 방탄소년단): it has no Japanese
     // reading, only itself.
-    if (std::all_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.literal; }))
+    if (std::all_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.literal; })) {
+        result.language = Language::None;
+        result.reason = "nothing in it to read in Japanese";
         return result;
+    }
+    // The value is as sure as its least sure piece.
+    result.confidence = Confidence::Sure;
+    for (const Piece& p : pieces) {
+        if (!p.literal && (p.confidence < result.confidence || result.reason.empty())) {
+            result.confidence = p.confidence;
+            result.reason = p.reason;
+        }
+    }
 
     std::vector<std::size_t> choice(pieces.size(), 0);
     result.reading = assemble(pieces, choice, style);

@@ -168,9 +168,11 @@ struct ValueReading {
 
 // The reading of a whole value in a style, with up to `alternatives` other
 // readings. `user` (may be null) is applied first to the whole value, then to
-// its longest matching parts.
+// its longest matching parts. Each run is read for `request` (its limit
+// aside). The reading is as sure as its least sure part, with that part's
+// reason; with no reading, the reason says why.
 ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value, ReadingStyle style,
-                       std::size_t alternatives);
+                       std::size_t alternatives, const RunRequest& request = {});
 
 // A kana reading (words separated by spaces) in a style, as readValue gives
 // it: katakana or hiragana without the spaces, or romaji word by word; the

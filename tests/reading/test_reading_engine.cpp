@@ -251,6 +251,32 @@ TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameChar
         EXPECT_TRUE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
 }
 
+TEST(MecabReadingEngine, ASettledLanguageReadsARunThatLooksChineseAndKnowNamesTheSigns)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    RunRequest request;
+    const RunReading refused = engine().readRun(u"周慧敏", request);
+    EXPECT_TRUE(refused.readings.empty());
+    EXPECT_THAT(refused.reason, HasSubstr("looks Chinese: "));
+    request.languageSettled = true;
+    const RunReading settled = engine().readRun(u"周慧敏", request);
+    ASSERT_FALSE(settled.readings.empty()) << "a value the user or the decider settled as Japanese is read";
+    EXPECT_NE(settled.confidence, Confidence::Sure) << settled.reason;
+
+    const RunKnowledge chinese = engine().know(u"周慧敏");
+    EXPECT_TRUE(chinese.looksChinese);
+    EXPECT_FALSE(chinese.wholeName);
+    EXPECT_THAT(chinese.evidence, Contains(HasSubstr("sounds its characters do not have in Japanese")));
+    const RunKnowledge name = engine().know(u"新垣結衣");
+    EXPECT_TRUE(name.wholeName) << "MeCab's dictionary has the surname and the given name";
+    EXPECT_FALSE(name.looksChinese);
+    const RunKnowledge word = engine().know(u"東京");
+    EXPECT_TRUE(word.wholeWord);
+    EXPECT_FALSE(word.looksChinese);
+    EXPECT_THAT(word.evidence, Contains("the whole value is a Japanese word"));
+    EXPECT_FALSE(engine().know(u"").looksChinese);
+}
+
 TEST(MecabReadingEngine, PreparedOnAThreadOfItsOwnItReadsAsWhenOpenedOnTheFirstRead)
 {
     test::TempFolder dir;
