@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <unordered_map>
@@ -337,6 +338,118 @@ bool chineseSurnameFirst(std::u16string_view run, bool shared = false)
     return !run.empty() && surnames.find(run[0]) != std::u16string_view::npos;
 }
 
+// The value of a number in kanji numerals (三百六十五, 二億四千万, 千); nullopt
+// for text that is not one, or that names its digits one by one (二〇二〇).
+std::optional<std::uint64_t> numeralValue(std::u16string_view text)
+{
+    static const std::u16string_view digits = u"〇一二三四五六七八九";
+    std::uint64_t total = 0, group = 0;
+    int pending = -1;
+    for (const char16_t c : text) {
+        const std::size_t d = digits.find(c);
+        if (d != std::u16string_view::npos) {
+            if (pending >= 0)
+                return std::nullopt;
+            pending = static_cast<int>(d);
+            continue;
+        }
+        const std::uint64_t unit = c == u'十' ? 10 : c == u'百' ? 100 : c == u'千' ? 1000 : 0;
+        const std::uint64_t big = c == u'万' ? 10000ull : c == u'億' ? 100000000ull : c == u'兆' ? 1000000000000ull : 0;
+        if (unit) {
+            group += (pending < 0 ? 1 : static_cast<std::uint64_t>(pending)) * unit;
+        } else if (big) {
+            group += pending < 0 ? 0 : static_cast<std::uint64_t>(pending);
+            total += (group == 0 ? 1 : group) * big;
+            group = 0;
+        } else {
+            return std::nullopt;
+        }
+        pending = -1;
+    }
+    if (text.empty())
+        return std::nullopt;
+    return total + group + (pending < 0 ? 0 : static_cast<std::uint64_t>(pending));
+}
+
+// A number under 10,000 read aloud (300: サンビャク, 8000: ハッセン).
+String readFourDigits(unsigned n)
+{
+    static const std::u16string_view ones[] = {u"",   u"イチ", u"ニ",   u"サン", u"ヨン",
+                                               u"ゴ", u"ロク", u"ナナ", u"ハチ", u"キュウ"};
+    static const std::u16string_view thousands[] = {u"",       u"セン",     u"ニセン",   u"サンゼン", u"ヨンセン",
+                                                    u"ゴセン", u"ロクセン", u"ナナセン", u"ハッセン", u"キュウセン"};
+    static const std::u16string_view hundreds[] = {u"",           u"ヒャク",      u"ニヒャク",   u"サンビャク",
+                                                   u"ヨンヒャク", u"ゴヒャク",    u"ロッピャク", u"ナナヒャク",
+                                                   u"ハッピャク", u"キュウヒャク"};
+    String out;
+    out += thousands[n / 1000 % 10];
+    out += hundreds[n / 100 % 10];
+    if (const unsigned tens = n / 10 % 10) {
+        if (tens > 1)
+            out += ones[tens];
+        out += u"ジュウ";
+    }
+    out += ones[n % 10];
+    return out;
+}
+
+// A number read aloud (2億4000万: ニオクヨンセンマン).
+String readNumber(std::uint64_t n)
+{
+    if (n == 0)
+        return u"ゼロ";
+    String out;
+    const std::uint64_t cho = n / 1000000000000ull, oku = n / 100000000ull % 10000, man = n / 10000 % 10000;
+    if (cho)
+        out += cho == 1 ? String(u"イッチョウ")
+            : cho == 8  ? String(u"ハッチョウ")
+                        : readFourDigits(static_cast<unsigned>(cho % 10000)) + u"チョウ";
+    if (oku)
+        out += readFourDigits(static_cast<unsigned>(oku)) + u"オク";
+    if (man)
+        out += readFourDigits(static_cast<unsigned>(man)) + u"マン";
+    return out + readFourDigits(static_cast<unsigned>(n % 10000));
+}
+
+// MeCab reads a number one numeral at a time (三 サン, 百 ヒャク): the numerals
+// are put together as one number read aloud (サンビャク), and a counter after
+// it takes the number's form that goes with it (二人: フタリ, 四時: ヨジ,
+// 九時: クジ, 七時: シチジ).
+void joinNumbers(std::vector<Token>& tokens)
+{
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        std::size_t end = i;
+        String surface;
+        while (end < tokens.size() && tokens[end].pos1 == "数" && tokens[end].han) {
+            surface += tokens[end].surface;
+            ++end;
+        }
+        const auto value = numeralValue(surface);
+        if (!value ||
+            (end - i < 2 && end < tokens.size() && tokens[end].surface != u"人" && tokens[end].surface != u"時"))
+            continue;
+        Token& number = tokens[i];
+        number.surface = surface;
+        number.reading = readNumber(*value);
+        number.readingsKnown = 1;
+        tokens.erase(tokens.begin() + static_cast<long>(i) + 1, tokens.begin() + static_cast<long>(end));
+        if (i + 1 >= tokens.size())
+            continue;
+        Token& counter = tokens[i + 1];
+        if ((*value == 1 || *value == 2) && counter.surface == u"人") {
+            number.reading = *value == 1 ? u"ヒト" : u"フタ";
+            counter.reading = u"リ";
+        } else if (*value % 10 == 4 &&
+                   (counter.surface == u"時" || counter.surface == u"人" || counter.surface == u"年")) {
+            number.reading.pop_back(); // ヨン: ヨ
+        } else if (*value % 10 == 9 && counter.surface == u"時") {
+            number.reading.replace(number.reading.size() - 3, 3, u"ク");
+        } else if (*value % 10 == 7 && counter.surface == u"時") {
+            number.reading.replace(number.reading.size() - 2, 2, u"シチ");
+        }
+    }
+}
+
 bool hanOnly(std::u16string_view text)
 {
     return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
@@ -546,6 +659,7 @@ struct MecabReadingEngine::State {
                 if (out.empty())
                     p.tokens.back().readingsKnown = readingsAt(n);
             }
+            joinNumbers(p.tokens);
             out.push_back(std::move(p));
         } while (out.size() < paths && lattice->next());
         return out;

@@ -251,6 +251,34 @@ TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameChar
         EXPECT_TRUE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
 }
 
+TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // Digits before a word are an amount read with its counter.
+    EXPECT_EQ(read(u"100万回の愛"), u"ヒャクマンカイノアイ");
+    EXPECT_EQ(read(u"2億4千万の瞳"), u"ニオクヨンセンマンノヒトミ") << "digits between kanji numerals";
+    EXPECT_EQ(read(u"365日の紙飛行機"), u"サンビャクロクジュウゴニチノカミヒコウキ");
+    EXPECT_EQ(read(u"8000日"), u"ハッセンニチ");
+    EXPECT_EQ(read(u"2人の夏"), u"フタリノナツ");
+    EXPECT_EQ(read(u"24時の鐘"), u"ニジュウヨジノカネ");
+    EXPECT_EQ(read(u"三百六十五歩のマーチ"), u"サンビャクロクジュウゴホノマーチ") << "kanji numerals alike";
+    // One or two capitals before a word are said by their names.
+    EXPECT_EQ(read(u"Bメロ"), u"ビーメロ");
+    EXPECT_EQ(read(u"CDの山"), u"シーディーノヤマ");
+    // Digits and Latin words after a word, or standing apart, stay as written.
+    EXPECT_EQ(read(u"乃木坂46"), u"ノギザカ46");
+    EXPECT_EQ(read(u"少女A"), u"ショウジョA");
+    EXPECT_EQ(read(u"大事MANブラザーズバンド"), u"ダイジMANブラザーズバンド");
+    EXPECT_EQ(read(u"東京 2020"), u"トウキョウ 2020");
+    EXPECT_EQ(read(u"007の帰還"), u"007ノキカン") << "a leading zero is no amount";
+    // Romaji keeps them as they are.
+    EXPECT_EQ(read(u"Bメロ", ReadingStyle::Romaji), u"B mero");
+    const ValueReading spelt = readValue(engine(), nullptr, u"Xデー", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(spelt.reading, u"エックスデー");
+    EXPECT_EQ(spelt.confidence, Confidence::Likely);
+    EXPECT_EQ(spelt.reason, "Latin letters spelt by their names");
+}
+
 TEST(MecabReadingEngine, ASettledLanguageReadsARunThatLooksChineseAndKnowNamesTheSigns)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
