@@ -862,6 +862,47 @@ struct MecabReadingEngine::State {
         }
         return reading;
     }
+    // Whether MeCab knows every Han character of the text in its best
+    // parse, and in how many words.
+    bool known(std::u16string_view text, std::size_t& words)
+    {
+        const std::vector<Path> p = parse(toUtf8(text), 1);
+        words = p.empty() ? 0 : p.front().tokens.size();
+        return !p.empty() && std::none_of(p.front().tokens.begin(), p.front().tokens.end(), [](const Token& t) {
+            return t.han && (t.guessed || t.reading.empty());
+        });
+    }
+
+    // The run with each character of the words MeCab does not know in the
+    // form in use today; the run itself when a name dictionary has it whole
+    // (倖田來未).
+    String todayWhereUnknown(std::u16string_view run)
+    {
+        String out(run);
+        const std::string text = toUtf8(run);
+        if (!kanji || (names && !nameEntries(text).empty()) || (skk && !skk->lookup(text).empty()))
+            return out;
+        const std::vector<Path> p = parse(text, 1);
+        if (p.empty())
+            return out;
+        std::size_t at = 0;
+        for (const Token& t : p.front().tokens) {
+            if (t.han && (t.guessed || t.reading.empty()))
+                for (std::size_t k = at; k < at + t.surface.size() && k < out.size(); ++k)
+                    out[k] = kanji->modernForm(out[k]);
+            at += t.surface.size();
+        }
+        return out;
+    }
+
+    // Whether MeCab reads the text as one word it knows, not a name.
+    bool oneWord(std::u16string_view text)
+    {
+        const std::vector<Path> p = parse(toUtf8(text), 1);
+        return !p.empty() && p.front().tokens.size() == 1 && !p.front().tokens[0].personName() &&
+            !p.front().tokens[0].guessed && !p.front().tokens[0].reading.empty();
+    }
+
     // The first stage: MeCab's parses of the run and the dictionaries'
     // entries of it whole. Empty paths when MeCab cannot parse it.
     Look look(std::u16string_view run)
@@ -912,13 +953,22 @@ struct MecabReadingEngine::State {
     }
 
     // Whether MeCab reads the run as one Japanese person's name: a surname
-    // and a given name its own dictionary holds, with readings made of their
-    // characters' Japanese readings.
-    bool mecabReadsAJapaneseName(const Look& l) const
+    // and a given name of two or more characters of its own dictionary, the
+    // given name read with its characters' Japanese readings, the surname
+    // too unless it is one of two or more characters that the name
+    // dictionary has with that reading (周防 スオウ 正行, 林 大輔). A given
+    // name it cuts apart is no such sign: Chinese names cut so (郭 富 城) are
+    // as many as Japanese ones (秦 基 博).
+    bool mecabReadsAJapaneseName(const Look& l)
     {
         const auto& t = l.best().tokens;
-        return t.size() == 2 && t[0].surname() && t[1].givenName() && !t[0].guessed && !t[1].guessed &&
-            t[1].surface.size() > 1 && composable(t[0].surface, t[0].reading) && composable(t[1].surface, t[1].reading);
+        if (t.size() != 2 || !t[0].surname() || !t[1].givenName() || t[0].guessed || t[1].guessed ||
+            t[1].surface.size() < 2 || !composable(t[1].surface, t[1].reading))
+            return false;
+        if (composable(t[0].surface, t[0].reading))
+            return true;
+        const auto surnames = nameReadings(t[0].surface, kSurname, {});
+        return t[0].surface.size() > 1 && std::find(surnames.begin(), surnames.end(), t[0].reading) != surnames.end();
     }
 
     // The engine's signs that a run is a Chinese name, each named; none
@@ -930,10 +980,16 @@ struct MecabReadingEngine::State {
             signs.push_back("MeCab reads it in a foreign language's sounds");
         if (!l.onlyHan)
             return signs;
-        if (!l.allExact.empty() && l.exact.empty())
-            signs.push_back("the name dictionary knows it only as a foreign name");
+        // MeCab knows the run as one common word (万華鏡) in Japanese sounds:
+        // what the name dictionary says of it is no sign.
+        const auto& tokens = l.best().tokens;
+        if (tokens.size() == 1 && !tokens[0].personName() && !tokens[0].guessed && !tokens[0].reading.empty() &&
+            composable(l.run, tokens[0].reading))
+            return signs;
         if (mecabReadsAJapaneseName(l))
             return signs;
+        if (!l.allExact.empty() && l.exact.empty())
+            signs.push_back("the name dictionary knows it only as a foreign name");
         const Path& best = l.best();
         const std::u16string_view run = l.run;
         if (run.size() >= 3 && chineseSurnameFirst(run)) {
@@ -1389,27 +1445,26 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
     State& s = *state_;
     s.seenNames.clear();
     const bool settled = request.languageSettled;
-    Outcome own = s.readAsWritten(run, request.limit, settled);
+    // Old forms MeCab does not know as written are read in today's forms
+    // first (佛の顏: 佛 is known, 顏 is not: 佛の顔 ホトケノカオ).
+    const String written = s.todayWhereUnknown(run);
+    Outcome own = s.readAsWritten(written, request.limit, settled);
+    if (written != run && !own.candidates.empty())
+        own.reason += "; old character forms read as today's";
     const String modern = s.kanji ? s.kanji->modernForms(run) : String(run);
     // A Chinese name left without a reading stays so in today's forms too
-    // (張學友 is 張学友).
+    // (張學友 is 張学友), unless those are one word (萬華鏡: 万華鏡).
     Outcome today;
-    if (modern != run && !(own.candidates.empty() && !settled && hanOnly(run) && chineseSurnameFirst(run)))
+    if (modern != run &&
+        (!own.candidates.empty() || settled || !hanOnly(run) || !chineseSurnameFirst(run) || s.oneWord(modern)))
         today = s.readAsWritten(modern, request.limit, settled);
     // Old forms (團, 國, 氣) are read as the forms in use today. Their
     // readings come first when MeCab knows the value better in today's forms
     // (fewer words, none it does not know); names that keep an old form
     // (龍) are read as written first.
     if (!today.candidates.empty()) {
-        const auto known = [&](std::u16string_view text, std::size_t& words) {
-            const std::vector<Path> p = s.parse(toUtf8(text), 1);
-            words = p.empty() ? 0 : p.front().tokens.size();
-            return !p.empty() && std::none_of(p.front().tokens.begin(), p.front().tokens.end(), [](const Token& t) {
-                return t.han && (t.guessed || t.reading.empty());
-            });
-        };
         std::size_t ownWords = 0, todayWords = 0;
-        const bool ownKnown = known(run, ownWords), todayKnown = known(modern, todayWords);
+        const bool ownKnown = s.known(written, ownWords), todayKnown = s.known(modern, todayWords);
         if (todayKnown && (!ownKnown || todayWords < ownWords)) {
             std::swap(own, today);
             own.reason += "; old character forms read as today's";

@@ -125,6 +125,7 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_EQ(t.modernForms(u"雪國の會と国"), u"雪国の会と国");
     EXPECT_EQ(t.modernForm(u'鬱'), u'鬱');
     EXPECT_EQ(t.modernForms(u"\u5FB7\u6C38\u9AD9\u6A4B"), u"徳永高橋") << "old forms outside JIS X 0208";
+    EXPECT_EQ(t.modernForms(u"緣櫻佛與"), u"縁桜仏与") << "the old forms of the list of name characters";
     EXPECT_THAT(t.readings(u'会'), ::testing::ElementsAre(u"カイ", u"エ", u"ア", u"アウ"));
     EXPECT_THAT(t.readings(u'國'), ::testing::ElementsAre(u"コク", u"クニ", u"クネ"));
 }
@@ -222,12 +223,19 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"黒百合姉妹"), u"クロユリシマイ");
     // 國 and 團 are read as 国 and 団.
     EXPECT_EQ(read(u"妖精帝國"), u"ヨウセイテイコク");
-    EXPECT_THAT(alternatives(u"氣志團"), Contains(u"キシダン"));
+    EXPECT_EQ(read(u"氣志團"), u"キシダン");
     // Japanese values MeCab reads one character at a time, or not at all,
     // that do not begin with a Chinese surname get a reading.
     for (const char16_t* value : {u"海援隊", u"秋止符", u"天樂", u"月蝕會議"})
         EXPECT_TRUE(readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4).reading) << toUtf8(value);
     EXPECT_THAT(alternatives(u"秋止符"), Contains(u"シュウシフ"));
+    // Old forms MeCab does not know are read as today's; those it knows
+    // (佛 ホトケ, not 仏 フツ) and names a dictionary has whole keep theirs.
+    EXPECT_EQ(read(u"佛の顏"), u"ホトケノカオ");
+    EXPECT_EQ(read(u"緣結び"), u"エンムスビ");
+    EXPECT_EQ(read(u"萬華鏡"), u"マンゲキョウ") << "萬 begins Chinese names, but 万華鏡 is one word";
+    EXPECT_EQ(read(u"万華鏡"), u"マンゲキョウ") << "the name dictionary's foreign entry does not make a word Chinese";
+    EXPECT_EQ(read(u"倖田來未"), u"コウダクミ");
     // ヶ is a counter a reading spells out (found by fuzzing: it was kept).
     EXPECT_EQ(read(u"関ヶ原"), u"セキガハラ");
     EXPECT_EQ(read(u"ヶ"), u"カ");
@@ -249,6 +257,10 @@ TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameChar
     for (const char16_t* name : {u"坂本龍一", u"中島みゆき", u"宇多田ヒカル", u"東京事変", u"椎名林檎", u"島唄",
                                  u"米米", u"高田渡", u"黄昏", u"林隆三", u"黄金虫"})
         EXPECT_TRUE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
+    // MeCab's own dictionary reads these as a surname and a given name of
+    // Japan, though each begins with a character of Chinese surnames.
+    EXPECT_EQ(read(u"周防正行"), u"スオウマサユキ") << "the name dictionary's foreign entry is outweighed";
+    EXPECT_EQ(read(u"林大輔"), u"ハヤシダイスケ");
 }
 
 TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
