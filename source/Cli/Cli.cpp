@@ -126,6 +126,17 @@ std::unique_ptr<ReadingKit> readingKit(std::ostream& err)
     return kit;
 }
 
+// The columns read --explain adds after the reading: language code,
+// confidence, reason, evidence (joined by "; "), each escaped as a field.
+std::string explanation(const ValueReading& r)
+{
+    std::string evidence;
+    for (const std::string& e : r.evidence)
+        evidence += (evidence.empty() ? "" : "; ") + e;
+    return std::string(languageCode(r.language)) + '\t' + std::string(confidenceName(r.confidence)) + '\t' +
+        escapeField(toUtf16(r.reason)) + '\t' + escapeField(toUtf16(evidence));
+}
+
 // A reader over the kit's engines with the command's styles.
 Reader readerFor(const ReadingKit& kit, const Options& options, const UserReadings* user, std::size_t alternatives)
 {
@@ -176,6 +187,8 @@ int runRead(const Options& options, Streams streams)
     for (const String& value : values) {
         const ValueReading r = reader.read(value);
         streams.out << escapeField(value) << '\t' << escapeField(r.reading.value_or(String()));
+        if (options.explain)
+            streams.out << '\t' << explanation(r);
         for (const String& alternative : r.alternatives)
             streams.out << '\t' << escapeField(alternative);
         streams.out << '\n';
@@ -257,7 +270,8 @@ std::string usageText()
   yomi-cli apply --field FIELD [--library DIR]
                  (--from FILE | --romaji | --copy | --reading [--style STYLE])
                  [--only-empty] [--dry-run] [--no-console]
-  yomi-cli read  [--style STYLE] [--candidates N]
+                 [--min-confidence LEVEL | --only-sure]
+  yomi-cli read  [--style STYLE] [--candidates N] [--explain]
   yomi-cli revert [--list] [--save ID] [--library DIR] [--no-console]
   yomi-cli help
   yomi-cli --version
@@ -292,6 +306,12 @@ apply   Scans the same way, sets sort values, and writes each listed non-empty
                  with no Japanese reading (Chinese names, unknown characters)
                  are left as they were and listed on standard error
   --style STYLE  katakana (the default), hiragana or romaji
+  --min-confidence LEVEL
+                 with --reading, write only readings at least this sure:
+                 sure, likely or check (the default: every reading); the
+                 others are left as they were and listed on standard error
+                 with their reading, confidence and reason
+  --only-sure    the same as --min-confidence sure
   --only-empty   fill in only tracks whose own sort value is empty; with
                  --romaji, --copy or --reading, change only entries whose
                  listed sort value is empty
@@ -302,6 +322,10 @@ apply   Scans the same way, sets sort values, and writes each listed non-empty
 read    Reads values, one a line in the format of the list, on standard input
         and prints value, a tab, its Japanese reading (empty when it has none)
         and, with --candidates N, up to N other readings, each after a tab.
+        With --explain, four columns come between the reading and the
+        other readings: the language (ja, zh, ko; none), how sure the
+        reading is (sure, likely, check), why, and the evidence of the
+        language, joined by "; ".
         Readings in $XDG_CONFIG_HOME/yomi/readings.tsv (value, a tab, reading)
         come first, for whole values and for parts of them.
 
@@ -441,6 +465,26 @@ public:
         return {};
     }
 
+    Status minConfidence()
+    {
+        std::string name;
+        if (!takeValue(name))
+            return Failure{"--min-confidence needs sure, likely or check"};
+        const auto level = confidenceNamed(name);
+        if (!level)
+            return Failure{"unknown confidence: '" + name + "' (use sure, likely or check)"};
+        return atLeast(*level);
+    }
+
+    Status atLeast(Confidence level)
+    {
+        if (o_.haveMinConfidence)
+            return Failure{"--min-confidence or --only-sure given twice"};
+        o_.minConfidence = level;
+        o_.haveMinConfidence = true;
+        return {};
+    }
+
     Status saveId()
     {
         std::string id;
@@ -490,9 +534,14 @@ Status parseOption(OptionReader& r, Options& o, const std::string& command)
         return r.style();
     if (read && arg == "--candidates")
         return r.candidates();
+    if (apply && arg == "--min-confidence")
+        return r.minConfidence();
+    if (apply && r.is("--only-sure"))
+        return r.atLeast(Confidence::Sure);
     if (revert && arg == "--save")
         return r.saveId();
-    bool* flag = apply && r.is("--only-empty")      ? &o.onlyEmpty
+    bool* flag = read && r.is("--explain")          ? &o.explain
+        : apply && r.is("--only-empty")             ? &o.onlyEmpty
         : apply && r.is("--dry-run")                ? &o.dryRun
         : (apply || revert) && r.is("--no-console") ? &o.noConsole
         : revert && r.is("--list")                  ? &o.listSaves
@@ -522,6 +571,8 @@ Status checkCombination(const OptionReader& r, const Options& o, const std::stri
         return Failure{command + " needs --field"};
     if (r.haveStyle && o.edit != Edit::Reading)
         return Failure{"--style goes with --reading"};
+    if (o.haveMinConfidence && o.edit != Edit::Reading)
+        return Failure{"--min-confidence and --only-sure go with --reading"};
     if (o.command == Command::Apply && r.edits != 1)
         return Failure{r.edits == 0 ? "apply needs one of --from, --romaji, --copy, --reading"
                                     : "apply takes only one of --from, --romaji, --copy, --reading"};
@@ -832,11 +883,22 @@ void applyEdit(SRMainController& controller, const Options& options, ApplyInput&
     if (options.edit == Edit::Reading) {
         controller.reader = &input.reader;
         controller.userReadings = &input.user;
+        controller.readingFloor = options.minConfidence;
         controller.copyOriginalToReading(nullptr);
         if (const auto& refused = controller.lastRefusedReadings(); !refused.empty()) {
             err << "yomi-cli: " << refused.size() << " value(s) have no Japanese reading and were left as they were:\n";
             for (const String& value : refused)
                 err << "  " << escapeField(value) << '\n';
+        }
+        if (const auto& held = controller.lastHeldReadings(); !held.empty()) {
+            err << "yomi-cli: " << held.size() << " reading(s) less sure than " << confidenceName(options.minConfidence)
+                << " were not written (value, reading, confidence, reason):\n";
+            for (const String& value : held) {
+                const ValueReading* r = controller.lastReading(value);
+                err << "  " << escapeField(value) << '\t' << escapeField(r ? r->reading.value_or(String()) : String())
+                    << '\t' << (r ? confidenceName(r->confidence) : "check") << '\t'
+                    << escapeField(toUtf16(r ? r->reason : std::string())) << '\n';
+            }
         }
     } else if (options.edit == Edit::Romaji)
         controller.copyOriginalToPinYin(nullptr);

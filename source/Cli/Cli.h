@@ -42,8 +42,12 @@ struct Options {
     bool noConsole = false;
     ReadingStyle style = ReadingStyle::Katakana;
     std::size_t candidates = 0; // alternatives printed by `read`
-    bool listSaves = false;     // revert --list
-    std::uint64_t saveId = 0;   // revert --save ID; 0 is the last Save
+    bool explain = false;       // read --explain: language, confidence, reason and evidence too
+    // apply --reading --min-confidence: readings less sure are not written.
+    Confidence minConfidence = Confidence::Check;
+    bool haveMinConfidence = false;
+    bool listSaves = false;   // revert --list
+    std::uint64_t saveId = 0; // revert --save ID; 0 is the last Save
 };
 
 // The field's row of the field table for a command-line field name (artist,

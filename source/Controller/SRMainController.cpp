@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "Bridge/MusicLibrary.h"
+#include "Bridge/SortValueSource.h"
 #include "Category/AppleScriptUtility.h"
 #include "Category/StringUtility.h"
 #include "Platform/Log.h"
@@ -544,11 +545,35 @@ void SRMainController::copyOriginalToPinYin(const void*)
 
 void SRMainController::copyOriginalToReading(const void*) { copyOriginalToReadingAs(std::nullopt); }
 
+std::vector<String> SRMainController::librarySortValues(const String& value) const
+{
+    std::vector<String> out;
+    // The tracks of the list carry it in this field, most tracks first.
+    if (pairDict_) {
+        if (const auto found = pairDict_->find(value); found != pairDict_->end() && found->second) {
+            auto counts = found->second->sortCounts;
+            std::stable_sort(counts.begin(), counts.end(),
+                             [](const auto& a, const auto& b) { return a.second > b.second; });
+            for (const auto& [sort, tracks] : counts)
+                if (!sort.empty())
+                    out.push_back(sort);
+        }
+    }
+    // The library may know it from the other fields too.
+    const auto app = bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier);
+    if (auto* source = dynamic_cast<bridge::SortValueSource*>(app.get()))
+        for (bridge::KnownSortValue& known : source->sortValuesFor(value))
+            if (std::find(out.begin(), out.end(), known.sortValue) == out.end())
+                out.push_back(std::move(known.sortValue));
+    return out;
+}
+
 void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
 {
     if (!readingAvailable())
         return;
     refusedReadings_.clear();
+    heldReadings_.clear();
     Reader withUser = *reader;
     if (userReadings)
         withUser.user = userReadings;
@@ -556,10 +581,15 @@ void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
     if (const auto field = fieldForTag(keyTag_))
         context.kind = nameKindOfField(field->valueKey);
     editSelection([&](const String& original) -> OptString {
+        context.librarySortValues = librarySortValues(original);
         ValueReading read = withUser.read(original, context, language);
         OptString reading = read.reading;
         if (!reading)
             refusedReadings_.push_back(original);
+        else if (read.confidence < readingFloor) {
+            heldReadings_.push_back(original);
+            reading.reset();
+        }
         readings_[original] = std::move(read);
         return reading;
     });

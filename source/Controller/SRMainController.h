@@ -132,6 +132,9 @@ public:
     // with instead of the reader's and which learnTypedReadings fills.
     Reader* reader = nullptr;
     UserReadings* userReadings = nullptr;
+    // Readings less sure than this are not set (the command line's
+    // --min-confidence); they are listed in lastHeldReadings.
+    Confidence readingFloor = Confidence::Check;
     // Told the progress of the walk of Load and Save: once when it starts
     // (done 0), every 200 tracks (in Load, just before the redraw made at
     // that point; Save makes no redraws of its own there), and once when it
@@ -171,14 +174,22 @@ public:
     // Sets each selected row's sort value to the value's reading, in the
     // language the reader decides (or `language`, when given, for every
     // selected row). A value with no reading keeps its sort value and is
-    // listed in lastRefusedReadings; the others' readings (alternatives,
-    // language, confidence) are kept for the editor. Does nothing without an
-    // available reader.
+    // listed in lastRefusedReadings, one read less surely than readingFloor
+    // in lastHeldReadings; the others' readings (alternatives, language,
+    // confidence) are kept for the editor. The sort values the library
+    // already holds for a value come first (librarySortValues). Does nothing
+    // without an available reader.
     void copyOriginalToReading(const void* sender);
     void copyOriginalToReadingAs(std::optional<Language> language);
 
     bool readingAvailable() const { return reader && reader->available(); }
     const std::vector<String>& lastRefusedReadings() const { return refusedReadings_; }
+    // The values whose reading was less sure than readingFloor and not set.
+    const std::vector<String>& lastHeldReadings() const { return heldReadings_; }
+    // The sort values the library already holds for a value, readings the
+    // reader takes first: those of the list's own tracks (most tracks
+    // first), then those the library knows in its other fields.
+    std::vector<String> librarySortValues(const String& value) const;
     // The alternatives of the last reading given to a value; empty when none.
     std::vector<String> readingAlternatives(const String& value) const;
     // The last reading given to a value (or refused it), with its language,
@@ -242,6 +253,7 @@ private:
     LoadReport lastLoad_;
     SaveReport lastSave_;
     std::vector<String> refusedReadings_;
+    std::vector<String> heldReadings_;
     std::unordered_map<String, ValueReading> readings_;
     std::vector<String> typedSorts_;
     RevertReport lastRevert_;

@@ -24,6 +24,7 @@ protected:
             e->present = present_;
             e->table[u"靖子"] = {u"ヤスコ", u"セイコ", u"キヨコ"};
             e->table[u"坂本"] = {u"サカモト"};
+            e->confidence[u"靖子"] = Confidence::Likely;
             return std::make_unique<ReadingKit>(std::move(e));
         });
         setUserReadingsFile(config_.path() / "readings.tsv");
@@ -82,16 +83,59 @@ TEST_F(CliReading, ApplyReadingWritesReadingsAndListsRefusedValues)
     EXPECT_EQ(sortOf(0), u"yasuko");
 }
 
+TEST_F(CliReading, ExplainPrintsLanguageConfidenceReasonAndEvidenceBeforeTheAlternatives)
+{
+    EXPECT_EQ(runCli({"read", "--explain", "--candidates", "1"}, "靖子・さん\n靖子\n王菲\nABC\n"), kExitOk);
+    EXPECT_EQ(out_.str(),
+              "靖子・さん\tヤスコ・サン\tja\tlikely\tfrom the table\tkana in the value\tセイコ・サン\n"
+              "靖子\tヤスコ\tja\tcheck\tthe language is not clear; from the table\t"
+              "Han characters only: the default language\tセイコ\n"
+              "王菲\t\tja\tcheck\tno Japanese reading\tHan characters only: the default language\n"
+              "ABC\t\tnone\tcheck\tno language to read it in\tno Han characters, kana or Hangul\n");
+    EXPECT_EQ(runCli({"read", "--candidates", "1"}, "靖子\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "靖子\tヤスコ\tセイコ\n") << "the plain format is unchanged";
+}
+
+TEST_F(CliReading, ApplyWritesOnlyReadingsAtTheLevelAndListsTheOthers)
+{
+    library_->addTrack("artist", u"靖子・さん", "sortArtist", u"");
+    library_->addTrack("artist", u"坂本", "sortArtist", u"さかもと");
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--only-sure", "--no-console"}), kExitOk);
+    EXPECT_EQ(sortOf(2), u"サカモト") << "the library's own kana sort value is a sure reading";
+    EXPECT_EQ(sortOf(4), u"サカモト");
+    EXPECT_EQ(sortOf(0), u"") << "靖子 reads only as check";
+    EXPECT_EQ(sortOf(3), u"") << "靖子・さん reads only as likely";
+    EXPECT_THAT(err_.str(), HasSubstr("2 reading(s) less sure than sure were not written"));
+    EXPECT_THAT(err_.str(), HasSubstr("  靖子・さん\tヤスコ・サン\tlikely\tfrom the table\n"));
+    EXPECT_THAT(err_.str(), HasSubstr("  靖子\tヤスコ\tcheck\tthe language is not clear; from the table\n"));
+
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--min-confidence", "likely", "--no-console"}),
+              kExitOk);
+    EXPECT_EQ(sortOf(3), u"ヤスコ・サン");
+    EXPECT_EQ(sortOf(0), u"");
+    EXPECT_THAT(err_.str(), HasSubstr("1 reading(s) less sure than likely were not written"));
+}
+
 TEST(CliReadingArguments, StyleAndCandidatesBelongToTheReadingCommands)
 {
     EXPECT_EQ(parseArguments({"read", "--style", "romaji"})->style, ReadingStyle::Romaji);
     EXPECT_EQ(parseArguments({"apply", "--field", "name", "--reading"})->edit, Edit::Reading);
+    EXPECT_EQ(parseArguments({"apply", "--field", "name", "--reading", "--min-confidence=likely"})->minConfidence,
+              Confidence::Likely);
+    EXPECT_EQ(parseArguments({"apply", "--field", "name", "--reading", "--only-sure"})->minConfidence,
+              Confidence::Sure);
+    EXPECT_TRUE(parseArguments({"read", "--explain"})->explain);
     for (std::vector<std::string> bad : {std::vector<std::string>{"read", "--style", "kanji"},
                                          {"read", "--field", "artist"},
                                          {"read", "--candidates", "-1"},
                                          {"apply", "--field", "name", "--romaji", "--style", "hiragana"},
                                          {"apply", "--field", "name", "--reading", "--copy"},
-                                         {"list", "--field", "name", "--style", "romaji"}})
+                                         {"list", "--field", "name", "--style", "romaji"},
+                                         {"apply", "--field", "name", "--romaji", "--only-sure"},
+                                         {"apply", "--field", "name", "--reading", "--min-confidence", "high"},
+                                         {"apply", "--field", "name", "--reading", "--only-sure", "--only-sure"},
+                                         {"read", "--only-sure"},
+                                         {"apply", "--field", "name", "--reading", "--explain"}})
         EXPECT_FALSE(parseArguments(bad).ok()) << bad.back();
 }
 
