@@ -23,6 +23,7 @@
 #include "Category/Reading.h"
 #include "Reading/MecabReadingEngine.h"
 #include "Reading/NameIndex.h"
+#include "support/NameSets.h"
 
 namespace {
 
@@ -38,34 +39,6 @@ double statusMiB(const std::string& key)
         if (line.rfind(key + ":", 0) == 0)
             return std::stod(line.substr(key.size() + 1)) / 1024.0;
     return 0;
-}
-
-struct Case {
-    std::string category, value;
-    std::vector<std::string> accepted; // empty: must be refused
-};
-
-std::vector<Case> loadSet(const std::string& path)
-{
-    std::vector<Case> cases;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::istringstream fields(line);
-        Case c;
-        std::string accepted;
-        std::getline(fields, c.category, '\t');
-        std::getline(fields, c.value, '\t');
-        std::getline(fields, accepted);
-        std::istringstream alternatives(accepted);
-        for (std::string a; std::getline(alternatives, a, '|');)
-            if (!a.empty())
-                c.accepted.push_back(a);
-        cases.push_back(std::move(c));
-    }
-    return cases;
 }
 
 } // namespace
@@ -85,7 +58,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    const std::vector<Case> cases = loadSet(set);
+    const std::vector<yomi::test::NameCase> cases = yomi::test::loadNameSet(set);
     if (cases.empty()) {
         std::cerr << "yomi-reading-bench: no cases in " << set << '\n';
         return 2;
@@ -142,21 +115,14 @@ int main(int argc, char** argv)
     // Per confidence: readings given, and of them right at the top.
     std::map<yomi::Confidence, std::pair<int, int>> trust;
     std::ostringstream missed;
-    for (const Case& c : cases) {
-        const auto r =
-            yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana, kAlternatives);
+    for (const yomi::test::NameCase& c : cases) {
+        yomi::RunRequest request;
+        request.kind = yomi::test::kindOfCategory(c.category);
+        const auto r = yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana,
+                                       kAlternatives, request);
         Score& s = scores[c.category];
         ++s.total;
-        bool top = false, among = false;
-        if (c.accepted.empty()) {
-            top = among = !r.reading;
-        } else if (r.reading) {
-            auto ok = [&](const yomi::String& got) {
-                return std::find(c.accepted.begin(), c.accepted.end(), yomi::toUtf8(got)) != c.accepted.end();
-            };
-            top = ok(*r.reading);
-            among = top || std::any_of(r.alternatives.begin(), r.alternatives.end(), ok);
-        }
+        const auto [top, among] = yomi::test::scoreName(c, r);
         s.top += top;
         s.among += among;
         s.refused += !r.reading;
@@ -179,7 +145,7 @@ int main(int argc, char** argv)
     t0 = Clock::now();
     std::size_t readings = 0;
     for (int round = 0; round < kRounds; ++round)
-        for (const Case& c : cases) {
+        for (const yomi::test::NameCase& c : cases) {
             yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana, kAlternatives);
             ++readings;
         }
