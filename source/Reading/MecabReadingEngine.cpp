@@ -510,6 +510,8 @@ struct MecabReadingEngine::State {
     std::unique_ptr<NameIndex> words;
     std::unique_ptr<KanjiTable> kanji;
     std::unique_ptr<NameIndex> skk;
+    // What the run being read is: a person's or band's name, or a title.
+    yomi::NameKind kind = yomi::NameKind::Person;
     // The name dictionary's entries looked up during one read: a name's parts
     // are looked up many times over.
     std::unordered_map<std::string, std::vector<NameEntry>> seenNames;
@@ -895,6 +897,43 @@ struct MecabReadingEngine::State {
         return out;
     }
 
+    // The run with okurigana written in katakana (走リ出ス, 歩ケ) in hiragana
+    // where MeCab then reads them as the ending of the word before them: a
+    // stretch of one or two katakana right after a Han character, which
+    // MeCab reads together with that character once it is hiragana. Kana
+    // sound the same in either script, so the reading keeps the run's kana.
+    String okuriganaInHiragana(std::u16string_view run)
+    {
+        String out(run);
+        const auto katakana = [](char16_t c) { return c >= u'ァ' && c <= u'ヶ'; };
+        for (std::size_t i = 1; i < out.size(); ++i) {
+            if (!katakana(out[i]) || !isHanCharacter(out[i - 1]) || katakana(out[i - 1]))
+                continue;
+            std::size_t end = i;
+            while (end < out.size() && katakana(out[end]))
+                ++end;
+            if (end - i > 2) {
+                i = end;
+                continue;
+            }
+            String trial = out;
+            for (std::size_t k = i; k < end; ++k)
+                trial[k] = static_cast<char16_t>(trial[k] - 0x60);
+            const std::vector<Path> p = parse(toUtf8(trial), 1);
+            std::size_t at = 0;
+            for (const Token& t : p.empty() ? std::vector<Token>{} : p.front().tokens) {
+                if (at < i && at + t.surface.size() >= end &&
+                    (t.pos0 == "動詞" || t.pos0 == "形容詞" || t.pos0 == "名詞")) {
+                    out = std::move(trial);
+                    break;
+                }
+                at += t.surface.size();
+            }
+            i = end;
+        }
+        return out;
+    }
+
     // Whether MeCab reads the text as one word it knows, not a name.
     bool oneWord(std::u16string_view text)
     {
@@ -936,6 +975,7 @@ struct MecabReadingEngine::State {
             std::all_of(best.tokens.begin(), best.tokens.end(),
                         [](const Token& t) { return t.surface.size() == 1 || t.guessed; });
         l.mecab = best.complete() && !best.foreign() ? best.words() : String();
+
         l.person = std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); });
         l.wholeName = std::any_of(l.exact.begin(), l.exact.end(), [](const NameEntry& e) {
             return (e.kinds & (kGiven | kUnclassified | kSurname)) != 0;
@@ -1253,22 +1293,52 @@ struct MecabReadingEngine::State {
     // How far the reading of a path of MeCab's words can be trusted.
     std::pair<Confidence, std::string> trustWords(const Look& l, const Path& path)
     {
-        if (std::any_of(path.tokens.begin(), path.tokens.end(), [](const Token& t) { return t.guessed; }))
+        const auto& tokens = path.tokens;
+        if (std::any_of(tokens.begin(), tokens.end(), [](const Token& t) { return t.guessed; }))
             return {Confidence::Check, "characters no dictionary knows, read one by one"};
-        const std::size_t han =
-            std::count_if(path.tokens.begin(), path.tokens.end(), [](const Token& t) { return t.han; });
-        if (han == 1 && path.tokens.size() == 1 && !path.tokens[0].personName() && path.tokens[0].readingsKnown == 1 &&
+        if (tokens.size() == 1 && tokens[0].han && !tokens[0].personName() && readingsOf(tokens[0]) == 1 &&
             distinctReadings(l.exact) <= 1)
             return {Confidence::Sure, "a whole word of the dictionary with one reading"};
-        for (const Token& t : path.tokens) {
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            const Token& t = tokens[i];
             if (!t.han)
                 continue;
             if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1)
                 return {Confidence::Check, "a given name with several readings"};
-            if (t.readingsKnown > 1)
+            if (t.personName())
+                continue;
+            // A character standing as a word of its own beside another word
+            // (of Han characters, or a noun of kana: ふたり酒, 雨やどり): a
+            // compound no dictionary has whole.
+            // (Not a number, nor a counter or suffix after its word: 三年, 幸福論.)
+            const auto partOfCompound = [&](std::size_t j) {
+                const Token& o = tokens[j];
+                return !o.personName() && o.pos1 != "数" && o.pos0 == "名詞" && (o.han || t.pos0 == "名詞");
+            };
+            if (t.surface.size() == 1 && t.pos1 != "接尾" && t.pos1 != "数" &&
+                ((i > 0 && partOfCompound(i - 1)) || (i + 1 < tokens.size() && partOfCompound(i + 1))))
+                return {Confidence::Check, "a compound no dictionary has whole"};
+            if (readingsOf(t) > 1)
+                return {Confidence::Check, "a word with several readings"};
+            // A noun of one character that MeCab's dictionary reads more than
+            // one way (詩 シ and ウタ, 夜 ヨル and ヨ): titles give it either.
+            if (kind == yomi::NameKind::Title && t.surface.size() == 1 && t.pos0 == "名詞" && t.readingsKnown > 1)
                 return {Confidence::Check, "a word with several readings"};
         }
         return {Confidence::Likely, "every word read from the dictionary"};
+    }
+
+    // The readings of a word in common use: those the word dictionary marks
+    // so, or, for a word it does not mark, those of MeCab's dictionary.
+    std::size_t readingsOf(const Token& t)
+    {
+        if (words) {
+            std::vector<NameEntry> entries = words->lookup(toUtf8(t.surface));
+            std::erase_if(entries, [](const NameEntry& e) { return isForeignEntry(e) || !(e.kinds & kCommon); });
+            if (!entries.empty())
+                return distinctReadings(entries);
+        }
+        return t.readingsKnown;
     }
 
     // How far the first candidate of a run can be trusted, from where it
@@ -1444,12 +1514,14 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
         return result;
     State& s = *state_;
     s.seenNames.clear();
+    s.kind = request.kind;
     const bool settled = request.languageSettled;
     // Old forms MeCab does not know as written are read in today's forms
     // first (佛の顏: 佛 is known, 顏 is not: 佛の顔 ホトケノカオ).
-    const String written = s.todayWhereUnknown(run);
+    const String unknownToday = s.todayWhereUnknown(run);
+    const String written = s.okuriganaInHiragana(unknownToday);
     Outcome own = s.readAsWritten(written, request.limit, settled);
-    if (written != run && !own.candidates.empty())
+    if (unknownToday != run && !own.candidates.empty())
         own.reason += "; old character forms read as today's";
     const String modern = s.kanji ? s.kanji->modernForms(run) : String(run);
     // A Chinese name left without a reading stays so in today's forms too

@@ -291,6 +291,44 @@ TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
     EXPECT_EQ(spelt.reason, "Latin letters spelt by their names");
 }
 
+// The confidence and reason readValue gives a value read as a title.
+std::pair<Confidence, std::string> trust(std::u16string_view value, yomi::NameKind kind = yomi::NameKind::Title)
+{
+    RunRequest request;
+    request.kind = kind;
+    const ValueReading r = readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4, request);
+    return {r.confidence, r.reason};
+}
+
+TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    using P = std::pair<Confidence, std::string>;
+    EXPECT_EQ(trust(u"坂本龍一", yomi::NameKind::Person), (P{Confidence::Sure, "a full name in the name dictionary"}));
+    EXPECT_EQ(trust(u"黄昏"), (P{Confidence::Sure, "a whole word of the dictionary with one reading"}));
+    EXPECT_EQ(trust(u"無罪モラトリアム"), (P{Confidence::Likely, "every word read from the dictionary"}));
+    EXPECT_EQ(trust(u"紅蓮華"), (P{Confidence::Check, "a compound no dictionary has whole"}))
+        << "グレン and ハナ: the whole is read by no dictionary";
+    EXPECT_EQ(trust(u"紅葉"), (P{Confidence::Check, "a word with several readings"})) << "コウヨウ and モミジ";
+    EXPECT_EQ(trust(u"名もなき詩"), (P{Confidence::Check, "a word with several readings"})) << "詩: シ or ウタ";
+    EXPECT_EQ(trust(u"田中靖子", yomi::NameKind::Person), (P{Confidence::Check, "a given name with several readings"}));
+    EXPECT_EQ(trust(u"はっぴいえんど"), (P{Confidence::Sure, "written in kana"}));
+    EXPECT_EQ(trust(u"東京 ONE"), trust(u"東京")) << "letters standing apart change nothing";
+    const ValueReading refused = readValue(engine(), nullptr, u"周慧敏", ReadingStyle::Katakana, 4);
+    EXPECT_FALSE(refused.reading);
+    EXPECT_EQ(refused.reason, "looks Chinese: the name dictionary knows it only as a foreign name");
+}
+
+TEST(MecabReadingEngine, KatakanaOkuriganaAreReadAsTheEndingOfTheirWord)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    EXPECT_EQ(read(u"走リ出ス夢"), u"ハシリダスユメ");
+    EXPECT_EQ(read(u"飛ビ出セ青春"), u"トビダセセイシュン");
+    EXPECT_EQ(read(u"想イ出"), u"オモイデ");
+    EXPECT_EQ(read(u"大槻ケンヂ"), u"オオツキケンヂ") << "katakana that are no okurigana stay a word";
+    EXPECT_EQ(read(u"東京ドーム"), u"トウキョウドーム");
+}
+
 TEST(MecabReadingEngine, ASettledLanguageReadsARunThatLooksChineseAndKnowNamesTheSigns)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
