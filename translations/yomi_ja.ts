@@ -267,6 +267,22 @@
         <source>Save will write %1 for %2</source>
         <translation>保存すると %2 の %1 に書き込みます</translation>
     </message>
+    <message>
+        <source>Only readings to check</source>
+        <translation>確認が要る読みだけ</translation>
+    </message>
+    <message>
+        <source>%1; %2 to check</source>
+        <translation>%1、確認が要る読み: %2</translation>
+    </message>
+    <message>
+        <source>1 reading</source>
+        <translation>1 件</translation>
+    </message>
+    <message>
+        <source>%1 readings</source>
+        <translation>%1 件</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -281,6 +297,22 @@
     <message>
         <source>Tracks</source>
         <translation>曲数</translation>
+    </message>
+    <message>
+        <source>Sure: %1</source>
+        <translation>確実: %1</translation>
+    </message>
+    <message>
+        <source>Likely: %1</source>
+        <translation>ほぼ確実: %1</translation>
+    </message>
+    <message>
+        <source>Check: %1</source>
+        <translation>要確認: %1</translation>
+    </message>
+    <message>
+        <source>chosen by you</source>
+        <translation>あなたが選んだ読み</translation>
     </message>
 </context>
 </TS>

@@ -267,6 +267,22 @@
         <source>Save will write %1 for %2</source>
         <translation>保存将写入 %2 的 %1</translation>
     </message>
+    <message>
+        <source>Only readings to check</source>
+        <translation>仅显示需核对的读音</translation>
+    </message>
+    <message>
+        <source>%1; %2 to check</source>
+        <translation>%1；需核对：%2</translation>
+    </message>
+    <message>
+        <source>1 reading</source>
+        <translation>1 个读音</translation>
+    </message>
+    <message>
+        <source>%1 readings</source>
+        <translation>%1 个读音</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -281,6 +297,22 @@
     <message>
         <source>Tracks</source>
         <translation>曲目数</translation>
+    </message>
+    <message>
+        <source>Sure: %1</source>
+        <translation>确定：%1</translation>
+    </message>
+    <message>
+        <source>Likely: %1</source>
+        <translation>较可靠：%1</translation>
+    </message>
+    <message>
+        <source>Check: %1</source>
+        <translation>需核对：%1</translation>
+    </message>
+    <message>
+        <source>chosen by you</source>
+        <translation>由你选择</translation>
     </message>
 </context>
 </TS>

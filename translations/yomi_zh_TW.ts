@@ -267,6 +267,22 @@
         <source>Save will write %1 for %2</source>
         <translation>儲存將寫入 %2 的 %1</translation>
     </message>
+    <message>
+        <source>Only readings to check</source>
+        <translation>僅顯示需核對的讀音</translation>
+    </message>
+    <message>
+        <source>%1; %2 to check</source>
+        <translation>%1；需核對：%2</translation>
+    </message>
+    <message>
+        <source>1 reading</source>
+        <translation>1 個讀音</translation>
+    </message>
+    <message>
+        <source>%1 readings</source>
+        <translation>%1 個讀音</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -281,6 +297,22 @@
     <message>
         <source>Tracks</source>
         <translation>曲目數</translation>
+    </message>
+    <message>
+        <source>Sure: %1</source>
+        <translation>確定：%1</translation>
+    </message>
+    <message>
+        <source>Likely: %1</source>
+        <translation>較可靠：%1</translation>
+    </message>
+    <message>
+        <source>Check: %1</source>
+        <translation>需核對：%1</translation>
+    </message>
+    <message>
+        <source>chosen by you</source>
+        <translation>由你選擇</translation>
     </message>
 </context>
 </TS>

@@ -601,6 +601,22 @@ std::vector<String> SRMainController::readingAlternatives(const String& value) c
     return read ? read->alternatives : std::vector<String>{};
 }
 
+std::optional<Confidence> SRMainController::readingConfidence(const PairEntry& entry) const
+{
+    const ValueReading* read = lastReading(entry.originalStr);
+    if (!read || !read->reading)
+        return std::nullopt;
+    return entry.sortStr == *read->reading ? read->confidence : Confidence::Sure;
+}
+
+std::size_t SRMainController::readingsToCheck() const
+{
+    std::size_t n = 0;
+    if (dataArray_ && !readings_.empty())
+        dataArray_->forEach([&](const PairEntryRef& e) { n += readingConfidence(*e) == Confidence::Check; });
+    return n;
+}
+
 const ValueReading* SRMainController::lastReading(const String& value) const
 {
     const auto found = readings_.find(value);

@@ -196,6 +196,13 @@ public:
     // confidence and reason; null when the value was not read since the last
     // Load or field change.
     const ValueReading* lastReading(const String& value) const;
+    // How far the sort value a row shows can be trusted: the confidence of
+    // the last reading given to its value while the row still shows that
+    // reading; Sure once the user chose or typed another; nullopt when the
+    // value was not read, or got no reading.
+    std::optional<Confidence> readingConfidence(const PairEntry& entry) const;
+    // The rows of the list whose reading still needs a look (Check).
+    std::size_t readingsToCheck() const;
 
     // Remembers that the user typed `sort` for `value` by hand; on
     // learnTypedReadings, a kana sort value still listed for a value with Han

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -77,9 +79,41 @@ MainWindow::MainWindow()
 
 MainWindow::~MainWindow() { settings_->setValue(kGeometryKey, window_->saveGeometry()); }
 
+namespace {
+
+// The view's proxy: the filter box's text, and, when asked, only the rows
+// whose reading needs a look.
+class ListFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setOnlyToCheck(bool only)
+    {
+        onlyToCheck_ = only;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        if (onlyToCheck_) {
+            const QVariant confidence =
+                sourceModel()->index(row, PairListModel::SortColumn, parent).data(PairListModel::ConfidenceRole);
+            if (!confidence.isValid() || confidence.toInt() != static_cast<int>(Confidence::Check))
+                return false;
+        }
+        return QSortFilterProxyModel::filterAcceptsRow(row, parent);
+    }
+
+private:
+    bool onlyToCheck_ = false;
+};
+
+} // namespace
+
 void MainWindow::setUpListView()
 {
-    proxy_ = new QSortFilterProxyModel(window_.get());
+    auto* filter = new ListFilter(window_.get());
+    proxy_ = filter;
     proxy_->setSourceModel(model_);
     proxy_->setFilterKeyColumn(-1);
     proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
@@ -98,6 +132,19 @@ void MainWindow::setUpListView()
 
     QObject::connect(ui_->filterBox, &QLineEdit::textChanged, proxy_,
                      [this](const QString& text) { proxy_->setFilterFixedString(text); });
+
+    // Beside the filter box: only the readings that need a look.
+    onlyToCheck_ = new QCheckBox(tr("Only readings to check"), window_.get());
+    onlyToCheck_->setObjectName(QStringLiteral("onlyToCheck"));
+    if (auto* box = qobject_cast<QBoxLayout*>(ui_->filterBox->parentWidget()->layout())) {
+        const int at = box->indexOf(ui_->filterBox);
+        auto* row = new QHBoxLayout;
+        box->insertLayout(at, row);
+        box->removeWidget(ui_->filterBox);
+        row->addWidget(ui_->filterBox, 1);
+        row->addWidget(onlyToCheck_);
+    }
+    QObject::connect(onlyToCheck_, &QCheckBox::toggled, proxy_, [filter](bool only) { filter->setOnlyToCheck(only); });
 }
 
 void MainWindow::restoreSettings()
@@ -282,10 +329,19 @@ QString MainWindow::revertText(const RevertReport& r)
 void MainWindow::showSavePreview()
 {
     const SavePreview preview = controller_.savePreview();
-    const QString text = tr("Save will write %1 for %2").arg(tracksText(preview.tracks), valuesText(preview.values));
+    const QString text = withReadingsToCheck(
+        tr("Save will write %1 for %2").arg(tracksText(preview.tracks), valuesText(preview.values)));
     ui_->saveButton->setToolTip(text);
     if (controller_.dataArray() && !controller_.dataArray()->empty())
         setStatus(text);
+}
+
+QString MainWindow::withReadingsToCheck(const QString& text) const
+{
+    const std::size_t n = controller_.readingsToCheck();
+    if (n == 0)
+        return text;
+    return tr("%1; %2 to check").arg(text, n == 1 ? tr("1 reading") : tr("%1 readings").arg(number(n)));
 }
 
 void MainWindow::finishEditing()
@@ -366,7 +422,11 @@ void MainWindow::runReading(const void* sender)
     window_->setCursor(Qt::WaitCursor);
     controller_.copyOriginalToReading(sender);
     window_->unsetCursor();
-    setStatus(readingMessage());
+    const QString refused = readingMessage();
+    if (refused.isEmpty())
+        showSavePreview();
+    else
+        setStatus(withReadingsToCheck(refused));
 }
 
 QString MainWindow::readingMessage() const

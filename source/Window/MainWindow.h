@@ -11,6 +11,7 @@
 #include "Controller/SRMainController.h"
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -39,8 +40,8 @@ class WidgetWindow;
 // Nothing reads the music library until Load or Save is pressed.
 //
 // The Save button's tooltip and the status bar say what a Save would write
-// (SRMainController::savePreview), kept up to date with the list and its
-// edits; Edit > Revert Last Save shows its result in the status bar.
+// (SRMainController::savePreview) and how many readings still need a look,
+// kept up to date with the list and its edits; Edit > Revert Last Save shows its result in the status bar.
 //
 // Before any action runs, a sort value being edited in the list is committed,
 // so that an edit in progress is neither lost by Save nor written over a
@@ -48,7 +49,8 @@ class WidgetWindow;
 //
 // The list view shows the model through a sort and filter proxy: the filter
 // box narrows the rows to those whose value or sort value holds its text (any
-// case), and a click on a column header sorts the view (a third click gives
+// case), the box beside it to the rows whose reading needs a look (check),
+// and a click on a column header sorts the view (a third click gives
 // back the list order). The list itself keeps its order, and the commands act
 // on the selected rows' own entries.
 //
@@ -114,6 +116,8 @@ public:
     QLineEdit* filterBox() const;
     QLabel* statusLine() const;
     QSortFilterProxyModel& viewModel() { return *proxy_; }
+    // Beside the filter box: narrows the list to the readings to check.
+    QCheckBox* onlyToCheckBox() const { return onlyToCheck_; }
 
     // The folder shown in the title; set by whoever registered the library.
     void setLibraryFolder(const QString& folder);
@@ -147,6 +151,8 @@ private:
     void setStatus(const QString& text);
     void restoreSettings();
     void showSavePreview();
+    // The text with how many readings still need a look after it, if any.
+    QString withReadingsToCheck(const QString& text) const;
     // Texts of the status line, in the user's language.
     static QString tracksText(std::size_t n);
     static QString valuesText(std::size_t n);
@@ -158,6 +164,7 @@ private:
     PairListModel* model_ = nullptr;         // owned by window_
     QSortFilterProxyModel* proxy_ = nullptr; // owned by window_
     QLabel* statusLine_ = nullptr;           // owned by window_
+    QCheckBox* onlyToCheck_ = nullptr;       // owned by window_
     std::unique_ptr<QSettings> settings_;
     LibraryOpener opener_;
     QString libraryFolder_;

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QPolygonF>
 
 namespace yomi::gui {
 namespace {
@@ -26,6 +27,36 @@ const QIcon& editedDot()
         return QIcon(pixmap);
     }();
     return icon;
+}
+
+// The mark of a reading that needs a look.
+const QIcon& checkMark()
+{
+    static const QIcon icon = [] {
+        QPixmap pixmap(12, 12);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xe0, 0x8a, 0x00));
+        painter.drawPolygon(QPolygonF({QPointF(6, 1), QPointF(11, 11), QPointF(1, 11)}));
+        return QIcon(pixmap);
+    }();
+    return icon;
+}
+
+// The confidence of a reading and why, as its cell's tooltip says it.
+QString confidenceText(Confidence confidence, const QString& reason)
+{
+    switch (confidence) {
+    case Confidence::Sure:
+        return QCoreApplication::translate("PairListModel", "Sure: %1").arg(reason);
+    case Confidence::Likely:
+        return QCoreApplication::translate("PairListModel", "Likely: %1").arg(reason);
+    case Confidence::Check:
+        break;
+    }
+    return QCoreApplication::translate("PairListModel", "Check: %1").arg(reason);
 }
 
 } // namespace
@@ -152,6 +183,21 @@ QVariant PairListModel::data(const QModelIndex& index, int role) const
         return editedDot();
     if (role == Qt::TextAlignmentRole && index.column() == TracksColumn)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (index.column() == SortColumn &&
+        (role == ConfidenceRole || role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
+        const std::optional<Confidence> confidence = controller_.readingConfidence(*entry);
+        if (role == ConfidenceRole)
+            return confidence ? QVariant(static_cast<int>(*confidence)) : QVariant();
+        if (role == Qt::DecorationRole)
+            return confidence == Confidence::Check ? QVariant(checkMark()) : QVariant();
+        if (confidence) {
+            const ValueReading* read = controller_.lastReading(entry->originalStr);
+            const bool shown = read && read->reading == entry->sortStr;
+            const QString reason = shown ? QString::fromStdString(read->reason)
+                                         : QCoreApplication::translate("PairListModel", "chosen by you");
+            return QString::fromStdU16String(entry->sortStr) + QLatin1Char('\n') + confidenceText(*confidence, reason);
+        }
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
         return {};
     switch (index.column()) {

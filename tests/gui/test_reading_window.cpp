@@ -1,12 +1,14 @@
 // The window's Reading command with a fake engine: enabled state, the
 // refused-values message, the remembered style, and the alternatives in the
 // sort cell's editor, learned on Save when typed.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
 
 #include "Category/Reading.h"
+#include "Window/PairListModel.h"
 #include "gui/GuiFixture.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"
@@ -44,7 +46,7 @@ TEST_F(ReadingWindow, ReadsTheSelectionInTheChosenStyleAndNamesRefusedValues)
     view().selectAll();
     click(ui->readingButton());
     EXPECT_EQ(column(1), (QStringList{"やすこ", "Faye"}));
-    EXPECT_EQ(ui->statusLine()->text(), "1 value has no Japanese reading: 王菲");
+    EXPECT_EQ(ui->statusLine()->text(), "1 value has no Japanese reading: 王菲; 1 reading to check");
 
     // The style is remembered by the next window; the shortcut runs Reading.
     ui->readingStyleChooser()->setCurrentIndex(2);
@@ -77,6 +79,37 @@ TEST_F(ReadingWindow, SortEditorOffersAlternativesAndTypedKanaIsLearnedOnSave)
     ASSERT_TRUE(learned.load());
     ASSERT_NE(learned.find(u"靖子"), nullptr);
     EXPECT_EQ(*learned.find(u"靖子"), u"セイコ");
+}
+
+} // namespace
+} // namespace yomi::test
+
+namespace yomi::test {
+namespace {
+
+TEST_F(ReadingWindow, ReadingsToCheckAreMarkedCountedAndFilteredAndAChoiceCountsAsSure)
+{
+    ui->readingStyleChooser()->setCurrentIndex(0);
+    view().selectAll();
+    click(ui->readingButton());
+    const QModelIndex sortCell = view().model()->index(0, 1);
+    EXPECT_EQ(sortCell.data(gui::PairListModel::ConfidenceRole).toInt(), static_cast<int>(Confidence::Check))
+        << "the engine gave it as check";
+    EXPECT_FALSE(sortCell.data(Qt::DecorationRole).isNull()) << "a mark in the sort cell";
+    EXPECT_EQ(sortCell.data(Qt::ToolTipRole).toString(), "ヤスコ\nCheck: from the table");
+    EXPECT_FALSE(view().model()->index(1, 1).data(gui::PairListModel::ConfidenceRole).isValid())
+        << "王菲 got no reading";
+    EXPECT_TRUE(ui->saveButton()->toolTip().endsWith("; 1 reading to check"))
+        << ui->saveButton()->toolTip().toStdString();
+
+    ui->onlyToCheckBox()->setChecked(true);
+    EXPECT_EQ(column(0), (QStringList{"靖子"}));
+    // Choosing another reading makes it sure: it leaves the filtered list.
+    ASSERT_TRUE(view().model()->setData(view().model()->index(0, 1), "セイコ"));
+    EXPECT_EQ(rows(), 0);
+    EXPECT_FALSE(ui->saveButton()->toolTip().contains("to check"));
+    ui->onlyToCheckBox()->setChecked(false);
+    EXPECT_EQ(view().model()->index(0, 1).data(Qt::ToolTipRole).toString(), "セイコ\nSure: chosen by you");
 }
 
 } // namespace
