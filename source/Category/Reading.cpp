@@ -283,7 +283,13 @@ bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRe
         }
         const std::u16string_view run = text.substr(i, end - i);
         if (!japanese) {
-            pieces.push_back(Piece{true, String(run), {}, Confidence::Sure, {}});
+            // Control characters have no place in a sort value.
+            String kept;
+            for (const char16_t ch : run)
+                if (ch >= 0x20 && (ch < 0x7F || ch > 0x9F))
+                    kept += ch;
+            if (!kept.empty())
+                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, {}});
         } else if (isKanaOnly(run)) {
             pieces.push_back(Piece{false, {}, {readingKana(run)}, Confidence::Sure, "written in kana"});
         } else {

@@ -1359,6 +1359,8 @@ struct MecabReadingEngine::State {
                 ? set(Confidence::Sure, "a full name in the name dictionary")
                 : set(Confidence::Check, "a full name with several readings");
         case Origin::WholeName:
+            if (kind == yomi::NameKind::Title)
+                return set(Confidence::Check, "a title read as the name dictionary reads a name");
             return distinctReadings(l.exact) == 1 ? set(Confidence::Sure, "the whole name in the name dictionary")
                                                   : set(Confidence::Check, "a name with several readings");
         case Origin::SurnameGiven:

@@ -319,6 +319,23 @@ TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
     EXPECT_EQ(refused.reason, "looks Chinese: the name dictionary knows it only as a foreign name");
 }
 
+TEST(MecabReadingEngine, BadInputGetsAReadingOfKanaOrAClearNoReading)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    for (const char16_t* nothing : {u"☆★♪", u"12345", u"\u0001\u0002", u"   "}) {
+        const ValueReading r = readValue(engine(), nullptr, nothing, ReadingStyle::Katakana, 4);
+        EXPECT_FALSE(r.reading) << toUtf8(nothing);
+        EXPECT_EQ(r.reason, "nothing in it to read in Japanese");
+    }
+    EXPECT_EQ(read(u"東京\u0001事変\u0085"), u"トウキョウジヘン") << "control characters are left out";
+    String title;
+    for (int i = 0; i < 40; ++i)
+        title += u"王東京夢花";
+    const ValueReading r = readValue(engine(), nullptr, title, ReadingStyle::Katakana, 4);
+    ASSERT_TRUE(r.reading) << "a 200-character title";
+    EXPECT_TRUE(isKanaOnly(*r.reading)) << "no character of the value is kept as its reading";
+}
+
 TEST(MecabReadingEngine, KatakanaOkuriganaAreReadAsTheEndingOfTheirWord)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
