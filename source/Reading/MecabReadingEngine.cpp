@@ -49,15 +49,27 @@ bool isForeignReading(std::u16string_view reading)
     return reading.find_first_of(u"ァィゥェォヴヮ") != std::u16string_view::npos;
 }
 
-// The name dictionary writes readings of Han characters in hiragana; a
-// prolonged-sound mark in one is the transcription of a foreign name.
-bool isForeignNameReading(std::u16string_view reading)
+// An entry of the name dictionary that transcribes a foreign name: one the
+// dictionary writes in katakana, or with a foreign sound (isForeignReading)
+// or a prolonged-sound mark, which its readings of Han characters, written
+// in hiragana, never hold. Tested on the entry's UTF-8 as it is (this runs
+// for every entry looked up).
+bool isForeignEntry(const NameEntry& e)
 {
-    return isForeignReading(reading) || reading.find(u'ー') != std::u16string_view::npos;
+    if (e.kinds & kTranscribed)
+        return true;
+    // ァィゥェォ are E3 82 A1..A9 (odd), ヮ ヴ ー are E3 83 AE, B4, BC.
+    const std::string& r = e.reading;
+    for (std::size_t i = 0; i + 2 < r.size(); ++i) {
+        if (static_cast<unsigned char>(r[i]) != 0xE3)
+            continue;
+        const unsigned char b = static_cast<unsigned char>(r[i + 1]), c = static_cast<unsigned char>(r[i + 2]);
+        if ((b == 0x82 && c >= 0xA1 && c <= 0xA9 && (c & 1)) || (b == 0x83 && (c == 0xAE || c == 0xB4 || c == 0xBC)))
+            return true;
+        i += 2;
+    }
+    return false;
 }
-
-// An entry of the name dictionary that transcribes a foreign name.
-bool isForeignEntry(const NameEntry& e) { return (e.kinds & kTranscribed) || isForeignNameReading(toUtf16(e.reading)); }
 
 struct Token {
     String surface;
@@ -629,16 +641,23 @@ struct MecabReadingEngine::State {
         for (const MeCab::Node* n = lattice->begin_nodes(at); n; n = n->bnext) {
             if (n->length != node->length || n->stat == MECAB_UNK_NODE || !n->feature)
                 continue;
-            const auto fields = splitFeature(n->feature);
-            if (fields.size() <= readingField || fields[readingField] == "*")
-                continue;
-            if (std::find(seen.begin(), seen.end(), fields[readingField]) == seen.end())
-                seen.push_back(fields[readingField]);
+            // The reading field, found without splitting the whole feature.
+            std::string_view feature(n->feature);
+            for (std::size_t k = 0; k < readingField && !feature.empty(); ++k) {
+                const std::size_t comma = feature.find(',');
+                feature = comma == std::string_view::npos ? std::string_view() : feature.substr(comma + 1);
+            }
+            const std::string_view reading = feature.substr(0, feature.find(','));
+            if (!reading.empty() && reading != "*" && std::find(seen.begin(), seen.end(), reading) == seen.end())
+                seen.push_back(reading);
         }
         return seen.size();
     }
 
-    std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1)
+    // MeCab's best parses of the text, at most `paths`, the first cut at
+    // `boundary` when it is given; with `countReadings`, the first parse's
+    // words count the readings the dictionary has for them.
+    std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1, bool countReadings = false)
     {
         std::vector<Path> out;
         lattice->clear();
@@ -658,7 +677,7 @@ struct MecabReadingEngine::State {
                     break;
                 }
                 p.tokens.push_back(token(n));
-                if (out.empty())
+                if (countReadings && out.empty())
                     p.tokens.back().readingsKnown = readingsAt(n);
             }
             joinNumbers(p.tokens);
@@ -881,8 +900,10 @@ struct MecabReadingEngine::State {
     String todayWhereUnknown(std::u16string_view run)
     {
         String out(run);
+        if (!kanji || kanji->modernForms(run) == run)
+            return out;
         const std::string text = toUtf8(run);
-        if (!kanji || (names && !nameEntries(text).empty()) || (skk && !skk->lookup(text).empty()))
+        if ((names && !nameEntries(text).empty()) || (skk && !skk->lookup(text).empty()))
             return out;
         const std::vector<Path> p = parse(text, 1);
         if (p.empty())
@@ -949,7 +970,7 @@ struct MecabReadingEngine::State {
         Look l;
         l.run = run;
         l.text = toUtf8(run);
-        l.paths = parse(l.text, kBestPaths);
+        l.paths = parse(l.text, kBestPaths, -1, true);
         if (l.paths.empty())
             return l;
         l.onlyHan = hanOnly(run);
