@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <functional>
 #include <utility>
 
 #include <QFont>
@@ -13,35 +14,32 @@
 namespace yomi::gui {
 namespace {
 
-// The mark of an edited row.
+// A mark of 12 by 12 pixels: a shape filled with one colour.
+QIcon mark(const QColor& colour, const std::function<void(QPainter&)>& shape)
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    shape(painter);
+    return QIcon(pixmap);
+}
+
+// The mark of an edited row: a blue dot.
 const QIcon& editedDot()
 {
-    static const QIcon icon = [] {
-        QPixmap pixmap(12, 12);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0x1e, 0x6f, 0xd9));
-        painter.drawEllipse(QRectF(2, 2, 8, 8));
-        return QIcon(pixmap);
-    }();
+    static const QIcon icon = mark(QColor(0x1e, 0x6f, 0xd9), [](QPainter& p) { p.drawEllipse(QRectF(2, 2, 8, 8)); });
     return icon;
 }
 
-// The mark of a reading that needs a look.
+// The mark of a reading that needs a look: an amber triangle.
 const QIcon& checkMark()
 {
-    static const QIcon icon = [] {
-        QPixmap pixmap(12, 12);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0xe0, 0x8a, 0x00));
-        painter.drawPolygon(QPolygonF({QPointF(6, 1), QPointF(11, 11), QPointF(1, 11)}));
-        return QIcon(pixmap);
-    }();
+    static const QIcon icon = mark(QColor(0xe0, 0x8a, 0x00), [](QPainter& p) {
+        p.drawPolygon(QPolygonF({QPointF(6, 1), QPointF(11, 11), QPointF(1, 11)}));
+    });
     return icon;
 }
 
