@@ -45,7 +45,25 @@ inline std::vector<NameCase> loadNameSet(const std::string& path)
 // People and bands are read as names, albums and songs as titles.
 inline NameKind kindOfCategory(const std::string& category)
 {
-    return category == "album" || category == "song" ? NameKind::Title : NameKind::Person;
+    return category == "album" || category == "song" || category == "title" ? NameKind::Title : NameKind::Person;
+}
+
+// A reading as it is compared: its kana, letters and digits, without the
+// spaces, punctuation and symbols that a value may keep as written (a sort
+// value with ・ or = between its words sorts as one without them). Letters
+// compare without case.
+inline std::string comparable(const String& reading)
+{
+    String kept;
+    for (char16_t c : reading) {
+        const bool latin = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+        const bool fullwidth =
+            (c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF3A) || (c >= 0xFF41 && c <= 0xFF5A);
+        if (latin || fullwidth || isKanaCharacter(c) || isHanCharacter(c) || (c >= 0xD800 && c < 0xE000) ||
+            (c >= 0xAC00 && c <= 0xD7A3))
+            kept += (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    }
+    return toUtf8(kept);
 }
 
 // Whether the reading is right at the top, and among the candidates (the
@@ -64,7 +82,9 @@ inline NameScore scoreName(const NameCase& c, const ValueReading& r)
     if (!r.reading)
         return {};
     const auto ok = [&](const String& got) {
-        return std::find(c.accepted.begin(), c.accepted.end(), toUtf8(got)) != c.accepted.end();
+        const std::string mine = comparable(got);
+        return std::any_of(c.accepted.begin(), c.accepted.end(),
+                           [&](const std::string& a) { return comparable(toUtf16(a)) == mine; });
     };
     const bool top = ok(*r.reading);
     return {top, top || std::any_of(r.alternatives.begin(), r.alternatives.end(), ok)};
