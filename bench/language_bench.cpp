@@ -1,0 +1,294 @@
+// yomi-language-bench: the Chinese and Korean engines and the language
+// decision, scored on sets of values, with the engines' costs, as Markdown.
+//
+//   yomi-language-bench zh --set FILE [--misses]
+//       Chinese readings: this engine's, ICU's Any-Latin (the Romaji button,
+//       tones dropped) and ICU's Han-Latin/Names side by side; top-1 and
+//       among candidates. Categories "person" and "band" are values of a
+//       person field, any other of a title field.
+//   yomi-language-bench ko --set FILE [--misses]
+//       Korean Latin readings of person names: the surname in an accepted
+//       spelling, the whole name in one.
+//   yomi-language-bench lang --set FILE [--misses]
+//       The language decision: "category TAB value TAB ja|zh|ko [TAB
+//       neighbour texts separated by |]", with and without the neighbours.
+//
+// Readings are compared ignoring case, spaces, apostrophes and hyphens.
+#include <unicode/normalizer2.h>
+#include <unicode/translit.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "Category/Reader.h"
+#include "Reading/Chinese/ChineseValueReader.h"
+#include "Reading/Korean/KoreanValueReader.h"
+#include "Reading/Language/EvidenceDecider.h"
+#include "Reading/MecabReadingEngine.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double statusMiB(const std::string& key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key + ":", 0) == 0)
+            return std::stod(line.substr(key.size() + 1)) / 1024.0;
+    return 0;
+}
+
+double cpuMs() { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+struct Case {
+    std::string category, value;
+    std::vector<std::string> accepted;
+    std::vector<std::string> neighbours;
+};
+
+std::vector<std::string> split(const std::string& text, char by)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, by);)
+        if (!part.empty())
+            out.push_back(part);
+    return out;
+}
+
+std::vector<Case> loadSet(const std::string& path)
+{
+    std::vector<Case> cases;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        const auto fields = [&] {
+            std::vector<std::string> f;
+            std::size_t at = 0;
+            while (at <= line.size()) {
+                const std::size_t tab = std::min(line.find('\t', at), line.size());
+                f.push_back(line.substr(at, tab - at));
+                at = tab + 1;
+            }
+            return f;
+        }();
+        if (fields.size() < 3)
+            continue;
+        Case c{fields[0], fields[1], split(fields[2], '|'), {}};
+        if (fields.size() > 3)
+            c.neighbours = split(fields[3], '|');
+        cases.push_back(std::move(c));
+    }
+    return cases;
+}
+
+// Lower case, no marks (ü as yu after l and n, else u), no spaces,
+// apostrophes or hyphens.
+std::string comparable(const std::string& text)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    const icu::UnicodeString d = nfd->normalize(icu::UnicodeString::fromUTF8(text), status);
+    std::string out;
+    for (int32_t i = 0; i < d.length(); ++i) {
+        const UChar c = d.charAt(i);
+        if (c == u' ' || c == u'\'' || c == u'-' || c == 0x2019 || (c >= 0x0300 && c <= 0x036F && c != 0x0308))
+            continue;
+        if (c == 0x0308) {
+            if (out.size() >= 2 && out.back() == 'u' && (out[out.size() - 2] == 'l' || out[out.size() - 2] == 'n'))
+                out.back() = 'y', out += 'u';
+            continue;
+        }
+        if (c < 0x80)
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        else {
+            icu::UnicodeString one(c);
+            std::string u;
+            one.toUTF8String(u);
+            out += u;
+        }
+    }
+    return out;
+}
+
+bool accepted(const Case& c, const std::string& reading)
+{
+    const std::string r = comparable(reading);
+    return std::any_of(c.accepted.begin(), c.accepted.end(), [&](const std::string& a) { return comparable(a) == r; });
+}
+
+std::string icuReading(icu::Transliterator& t, const std::string& value)
+{
+    icu::UnicodeString s = icu::UnicodeString::fromUTF8(value);
+    t.transliterate(s);
+    std::string out;
+    s.toUTF8String(out);
+    return out;
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct Score {
+    int total = 0, top = 0, among = 0, anyLatin = 0, names = 0;
+};
+
+void printScores(const std::map<std::string, Score>& scores, bool baselines)
+{
+    std::cout << std::fixed << std::setprecision(1);
+    std::cout << "| category | values | top-1 | among candidates |" << (baselines ? " ICU Any-Latin | ICU Han-Latin/Names |" : "")
+              << "\n|---|---:|---:|---:|" << (baselines ? "---:|---:|" : "") << "\n";
+    Score all;
+    auto row = [&](const std::string& name, const Score& s) {
+        std::cout << "| " << name << " | " << s.total << " | " << 100.0 * s.top / s.total << "% | "
+                  << 100.0 * s.among / s.total << "% |";
+        if (baselines)
+            std::cout << ' ' << 100.0 * s.anyLatin / s.total << "% | " << 100.0 * s.names / s.total << "% |";
+        std::cout << '\n';
+    };
+    for (const auto& [category, s] : scores) {
+        row(category, s);
+        all.total += s.total;
+        all.top += s.top;
+        all.among += s.among;
+        all.anyLatin += s.anyLatin;
+        all.names += s.names;
+    }
+    row("all", all);
+}
+
+int chinese(const std::vector<Case>& cases, bool misses)
+{
+    const auto cache = std::filesystem::temp_directory_path() / ("yomi-language-bench-" + std::to_string(::getpid()));
+    auto paths = yomi::chinese::ChinesePaths::system();
+    paths.cacheDir = cache;
+    const double rss0 = statusMiB("VmRSS");
+    double firstCpu = 0, startCpu = 0;
+    {
+        yomi::chinese::ChineseValueReader fresh(paths);
+        const double c0 = cpuMs();
+        if (!fresh.start()) {
+            std::cerr << "yomi-language-bench: " << fresh.missing() << '\n';
+            return 1;
+        }
+        firstCpu = cpuMs() - c0;
+    }
+    yomi::chinese::ChineseValueReader engine(paths);
+    const double c0 = cpuMs();
+    engine.start();
+    startCpu = cpuMs() - c0;
+
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Transliterator> anyLatin(
+        icu::Transliterator::createInstance("Any-Latin", UTRANS_FORWARD, status));
+    std::unique_ptr<icu::Transliterator> names(
+        icu::Transliterator::createInstance("Han-Latin/Names", UTRANS_FORWARD, status));
+    if (U_FAILURE(status)) {
+        std::cerr << "yomi-language-bench: ICU transforms missing\n";
+        return 1;
+    }
+    std::map<std::string, Score> scores;
+    std::ostringstream missed;
+    auto requestOf = [](const Case& c) {
+        yomi::ReadRequest r;
+        r.kind = c.category == "person" || c.category == "band" ? yomi::NameKind::Person : yomi::NameKind::Title;
+        return r;
+    };
+    for (const Case& c : cases) {
+        const auto r = engine.read(yomi::toUtf16(c.value), requestOf(c));
+        Score& s = scores[c.category];
+        ++s.total;
+        const bool top = r.reading && accepted(c, yomi::toUtf8(*r.reading));
+        bool among = top;
+        for (const auto& a : r.alternatives)
+            among = among || accepted(c, yomi::toUtf8(a));
+        s.top += top;
+        s.among += among;
+        const std::string any = icuReading(*anyLatin, c.value), name = icuReading(*names, c.value);
+        s.anyLatin += accepted(c, any);
+        s.names += accepted(c, name);
+        if (!top) {
+            missed << "| " << c.category << " | " << c.value << " | " << c.accepted.front() << " | "
+                   << (r.reading ? yomi::toUtf8(*r.reading) : "(none: " + r.reason + ")");
+            for (const auto& a : r.alternatives)
+                missed << ", " << yomi::toUtf8(a);
+            missed << " | " << any << " | " << name << " |\n";
+        }
+    }
+    // One reading's CPU time: the whole set read over and over, the median
+    // of the rounds.
+    std::vector<double> perReading;
+    for (int round = 0; round < 15; ++round) {
+        const double t0 = cpuMs();
+        for (const Case& c : cases)
+            (void)engine.read(yomi::toUtf16(c.value), requestOf(c));
+        perReading.push_back((cpuMs() - t0) * 1000.0 / static_cast<double>(cases.size()));
+    }
+    printScores(scores, true);
+    std::cout << "\n| first use, dictionary made (ms CPU) | start-up, dictionary made (ms CPU) | one reading, median of 15 "
+                 "rounds (µs CPU) | resident added (MiB) | dictionary entries |\n|---:|---:|---:|---:|---:|\n";
+    std::cout << "| " << firstCpu << " | " << startCpu << " | " << median(perReading) << " | "
+              << statusMiB("VmRSS") - rss0 << " | " << (engine.dictionary() ? engine.dictionary()->size() : 0)
+              << " |\n";
+    if (misses)
+        std::cout << "\n| category | value | accepted | read (alternatives) | ICU Any-Latin | ICU Han-Latin/Names |\n"
+                     "|---|---|---|---|---|---|\n"
+                  << missed.str();
+    std::error_code ec;
+    std::filesystem::remove_all(cache, ec);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::cerr << "usage: yomi-language-bench zh|ko|lang --set FILE [--misses]\n";
+        return 2;
+    }
+    const std::string mode = argv[1];
+    std::string set;
+    bool misses = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--set" && i + 1 < argc)
+            set = argv[++i];
+        else if (arg == "--misses")
+            misses = true;
+        else {
+            std::cerr << "usage: yomi-language-bench zh|ko|lang --set FILE [--misses]\n";
+            return 2;
+        }
+    }
+    const std::vector<Case> cases = loadSet(set);
+    if (cases.empty()) {
+        std::cerr << "yomi-language-bench: no cases in " << set << '\n';
+        return 2;
+    }
+    if (mode == "zh")
+        return chinese(cases, misses);
+    std::cerr << "yomi-language-bench: unknown mode " << mode << '\n';
+    return 2;
+}

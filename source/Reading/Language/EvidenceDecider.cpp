@@ -1,0 +1,229 @@
+#include "Reading/Language/EvidenceDecider.h"
+
+#include <unicode/ucnv.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "Reading/Chinese/ChineseValueReader.h"
+#include "Reading/Chinese/Surnames.h"
+
+namespace yomi::language {
+namespace {
+
+char32_t next(std::u16string_view text, std::size_t& i)
+{
+    const char16_t c = text[i++];
+    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
+        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
+    return c;
+}
+
+bool isHangul(char32_t c)
+{
+    return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F);
+}
+
+// Forms only Japanese writes: the characters made in Japan that the
+// character dictionary (kanjidic) gives no Chinese reading, and the new
+// forms of the common-use list whose old form ICU's Hant-Hans simplifies to
+// another character and that neither Chinese table uses much (桜: 櫻 → 樱;
+// 沢: 澤 → 泽), less those that are standard forms of traditional Chinese
+// too (況, 詠, 湧, 鑑).
+constexpr std::u16string_view kJapaneseOnly =
+    u"両乗亜仏仮伝価俣倹偽働児円処凪剣剤剰労効勧勲匁匂厳収営噺団囲図圏埼塀塁塩壊壌壱売変奨嬢実対専峠巻帯帰庁広廃弐弾"
+    u"彅従応恵悩悪懐戦戯払抜択拝拠拡挙挿捜揺摂斎暁曽枠栃栄桜桟検榊様権歓歯殻気沢浄涙済渋渓満滝焼犠猟獣畑畠畳発県砕"
+    u"稲穂穏笹籾粋粛経絵継続総縄縦繊聴脳臓舗艶荘蔵薬蛍覇覚覧観訳読謡譲豊賛躾転軽辺辻込逓遅酔醸釈鉄鉱銭鋳関闘陥険隠"
+    u"隷雑雫霊顔顕駅駆騒験髄髪鶏麺麿黙齢﨑々";
+
+std::string utf8(char32_t c)
+{
+    std::u16string s;
+    appendUtf16(s, c);
+    return toUtf8(s);
+}
+
+struct Score {
+    int points = 0; // above 0: Chinese; below: Japanese
+    std::vector<std::pair<int, std::string>> evidence;
+    void add(int p, std::string why)
+    {
+        points += p;
+        evidence.emplace_back(p, std::move(why));
+    }
+};
+
+} // namespace
+
+bool isJapaneseOnlyForm(char32_t c)
+{
+    if (c > 0xFFFF)
+        return false;
+    return kJapaneseOnly.find(static_cast<char16_t>(c)) != std::u16string_view::npos;
+}
+
+bool isOutsideJapaneseSet(char32_t c)
+{
+    if (!isHanCharacter(c))
+        return false;
+    static std::mutex mutex;
+    static std::unordered_map<char32_t, bool> known;
+    std::lock_guard lock(mutex);
+    if (const auto found = known.find(c); found != known.end())
+        return found->second;
+    bool outside = true;
+    UErrorCode status = U_ZERO_ERROR;
+    if (UConverter* conv = ucnv_open("ibm-943_P15A-2003", &status); U_SUCCESS(status)) {
+        ucnv_setFromUCallBack(conv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        std::u16string text;
+        appendUtf16(text, c);
+        char bytes[8];
+        status = U_ZERO_ERROR;
+        ucnv_fromUChars(conv, bytes, sizeof bytes, text.data(), static_cast<int32_t>(text.size()), &status);
+        outside = U_FAILURE(status);
+        ucnv_close(conv);
+    }
+    known.emplace(c, outside);
+    return outside;
+}
+
+LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueContext& context, Language prefer)
+{
+    LanguageDecision d;
+    bool kana = false, hangul = false, han = false;
+    char32_t japaneseOnly = 0, simplified = 0;
+    std::size_t characters = 0;
+    std::vector<char32_t> outside;
+    for (std::size_t i = 0; i < value.size();) {
+        const char32_t c = next(value, i);
+        kana = kana || isKanaCharacter(c);
+        hangul = hangul || isHangul(c);
+        if (c == u'々' || isHanCharacter(c)) {
+            han = true;
+            ++characters;
+            if (!japaneseOnly && isJapaneseOnlyForm(c))
+                japaneseOnly = c;
+            if (!simplified && isSimplifiedOnly(c))
+                simplified = c;
+            if (isOutsideJapaneseSet(c))
+                outside.push_back(c);
+        }
+    }
+    d.clear = true;
+    if (kana) {
+        d.language = Language::Japanese;
+        d.evidence.push_back("kana in the value");
+        return d;
+    }
+    if (hangul) {
+        d.language = Language::Korean;
+        d.evidence.push_back("Hangul in the value");
+        return d;
+    }
+    if (!han) {
+        d.language = Language::None;
+        d.evidence.push_back("no Han characters, kana or Hangul");
+        return d;
+    }
+    if (japaneseOnly && !simplified) {
+        d.language = Language::Japanese;
+        d.evidence.push_back("a form only Japanese writes (" + utf8(japaneseOnly) + ")");
+        return d;
+    }
+    if (simplified && !japaneseOnly) {
+        d.language = Language::Chinese;
+        d.evidence.push_back("a character only simplified Chinese writes (" + utf8(simplified) + ")");
+        return d;
+    }
+
+    Score score;
+    if (japaneseOnly && simplified)
+        score.add(0, "forms only Japanese (" + utf8(japaneseOnly) + ") and only simplified Chinese (" +
+                         utf8(simplified) + ") write");
+
+    // The Japanese dictionaries.
+    RunKnowledge known;
+    bool japaneseRefuses = false;
+    if (japanese_ && japanese_->available()) {
+        known = japanese_->know(value);
+        if (!known.wholeName && !known.wholeWord && !known.looksChinese && known.evidence.empty())
+            japaneseRefuses = japanese_->read(value, 1).empty();
+    }
+    if (known.wholeName)
+        score.add(-3, "the Japanese name dictionary holds it whole");
+    else if (known.wholeWord)
+        score.add(-2, "a Japanese dictionary holds it whole");
+    if (known.looksChinese)
+        score.add(2, known.evidence.empty() ? std::string("the Japanese engine's signs of a Chinese name")
+                                            : known.evidence.front());
+    else if (japaneseRefuses)
+        score.add(2, "the Japanese engine reads it as a Chinese name");
+
+    const bool onlyHan = characters == value.size();
+    if (context.kind == NameKind::Person && onlyHan) {
+        // A Japanese surname, then more.
+        bool japaneseSurname = false;
+        if (japanese_ && japanese_->available() && characters >= 3 && !known.wholeName)
+            for (std::size_t length : {std::size_t(2), std::size_t(3)})
+                if (length < characters && japanese_->know(value.substr(0, length)).wholeName) {
+                    score.add(-2, "begins with a Japanese name (" + toUtf8(value.substr(0, length)) + ")");
+                    japaneseSurname = true;
+                    break;
+                }
+        // A Chinese surname and a short given name.
+        const chinese::Surname surname = chinese::surnameAt(value);
+        const std::size_t given = characters - surname.length;
+        if (surname.length > 0 && given >= 1 && given <= 2 && !known.wholeName && !known.wholeWord &&
+            !japaneseSurname)
+            score.add(surname.common ? 2 : 1, std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
+                                                  toUtf8(value.substr(0, surname.length)) + ") and a given name of " +
+                                                  std::to_string(given) + (given == 1 ? " character" : " characters"));
+        else if (characters >= 4 && surname.length < 2)
+            score.add(-1, "four or more characters without a compound Chinese surname");
+    }
+    if (!outside.empty())
+        score.add(2, "a character outside the Japanese character set (" + utf8(outside.front()) + ")");
+    if (chinese_ && !known.wholeName && !known.wholeWord && characters >= 2)
+        if (const chinese::PinyinDictionary* dictionary = chinese_->dictionary();
+            dictionary && dictionary->weightOf(value) >= 500)
+            score.add(1, "the Chinese dictionary holds it whole");
+
+    // The library around the value.
+    if (context.texts > 0) {
+        if (context.kanaTexts * 4 >= context.texts)
+            score.add(-3, std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
+                              " texts around it hold kana");
+        else if (context.kanaTexts > 0)
+            score.add(-1, std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
+                              " texts around it hold kana");
+        if (context.simplifiedTexts > 0)
+            score.add(3, std::to_string(context.simplifiedTexts) + " of " + std::to_string(context.texts) +
+                             " texts around it hold characters only simplified Chinese writes");
+        else if (context.kanaTexts == 0 && context.texts >= 3)
+            score.add(2, "none of the " + std::to_string(context.texts) + " texts around it holds kana");
+    }
+
+    std::stable_sort(score.evidence.begin(), score.evidence.end(),
+                     [](const auto& a, const auto& b) { return std::abs(a.first) > std::abs(b.first); });
+    for (auto& [points, why] : score.evidence)
+        d.evidence.push_back(std::move(why));
+    if (score.points > 0) {
+        d.language = Language::Chinese;
+        d.clear = score.points >= 2;
+    } else if (score.points < 0) {
+        d.language = Language::Japanese;
+        d.clear = score.points <= -2;
+    } else {
+        d.language = prefer == Language::Chinese ? Language::Chinese : Language::Japanese;
+        d.clear = false;
+    }
+    if (!d.clear)
+        d.evidence.push_back(score.points == 0 ? "nothing decides: the default language"
+                                               : "the evidence is weak");
+    return d;
+}
+
+} // namespace yomi::language
