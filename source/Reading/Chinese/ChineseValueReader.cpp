@@ -282,6 +282,48 @@ std::vector<Word> ChineseValueReader::segment(std::u16string_view run)
     return words;
 }
 
+double ChineseValueReader::agreement(std::u16string_view text, const std::vector<std::string>& syllables)
+{
+    double product = 1;
+    std::size_t i = 0, k = 0;
+    while (i < text.size() && k < syllables.size()) {
+        std::u16string one;
+        appendUtf16(one, next(text, i));
+        const std::vector<Entry> entries = dictionary_ ? dictionary_->lookup(one) : std::vector<Entry>{};
+        double total = 0, mine = 0;
+        for (const Entry& e : entries) {
+            total += e.weight;
+            if (e.reading == syllables[k])
+                mine += e.weight;
+        }
+        if (total > 0)
+            product *= std::max(mine / total, 0.02);
+        ++k;
+    }
+    return product;
+}
+
+std::vector<std::string> ChineseValueReader::nameReadings(std::u16string_view text, const std::vector<Entry>& entries,
+                                                          bool* ambiguous)
+{
+    // A name's words are read as its characters are usually read: a word's
+    // weight counts as far as its syllables are its characters' common
+    // readings (娜娜 in a name is nana, not the word's nuonuo).
+    std::vector<std::pair<double, std::string>> ranked;
+    for (const Entry& e : entries)
+        ranked.emplace_back(std::max(e.weight, 1e-9) * agreement(text, syllablesOf(e.reading)), e.reading);
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<std::string> out;
+    for (const auto& [score, reading] : ranked) {
+        if (!out.empty() && score < kOtherShare * ranked.front().first)
+            break;
+        if (out.size() == 1 && score >= kAmbiguousShare * ranked.front().first)
+            *ambiguous = true;
+        out.push_back(reading);
+    }
+    return out;
+}
+
 std::optional<Word> ChineseValueReader::personGiven(std::u16string_view value, std::size_t surnameLength,
                                                     std::size_t surnameSyllables, bool* wholeAgrees)
 {
@@ -293,32 +335,44 @@ std::optional<Word> ChineseValueReader::personGiven(std::u16string_view value, s
         out.known = true;
         return out;
     }
+    std::size_t points = 0;
+    for (std::size_t i = 0; i < value.size(); ++i)
+        points += value[i] < 0xDC00 || value[i] >= 0xE000;
     if (dictionary_) {
-        const std::vector<Entry> whole = dictionary_->lookup(value);
-        std::size_t points = 0;
-        for (std::size_t i = 0; i < value.size(); ++i)
-            points += value[i] < 0xDC00 || value[i] >= 0xE000;
+        // The whole name in the dictionary: its given name's syllables.
+        std::vector<Entry> whole;
+        for (Entry& e : dictionary_->lookup(value)) {
+            const auto syllables = syllablesOf(e.reading);
+            if (syllables.size() == points && syllables.size() > surnameSyllables)
+                whole.push_back(Entry{joined(syllables, surnameSyllables, syllables.size()), e.weight});
+        }
         if (!whole.empty()) {
-            const auto syllables = syllablesOf(whole.front().reading);
-            if (syllables.size() == points && syllables.size() > surnameSyllables) {
-                out.known = true;
-                out.syllables.assign(syllables.begin() + static_cast<std::ptrdiff_t>(surnameSyllables),
-                                     syllables.end());
-                *wholeAgrees = whole.size() == 1;
-                for (std::size_t k = 1; k < whole.size(); ++k) {
-                    const auto other = syllablesOf(whole[k].reading);
-                    if (other.size() == syllables.size())
-                        out.others.push_back(joined(other, surnameSyllables, other.size()));
-                }
-                return out;
-            }
+            bool ambiguous = false;
+            const std::vector<std::string> readings = nameReadings(given, whole, &ambiguous);
+            out.known = true;
+            out.ambiguous = ambiguous;
+            out.syllables = syllablesOf(readings.front());
+            out.others.assign(readings.begin() + 1, readings.end());
+            *wholeAgrees = whole.size() == 1;
+            return out;
         }
     }
-    // The given name's words; their other readings become other readings
-    // of the whole given name, one word changed at a time.
-    const std::vector<Word> words = segment(given);
+    // The given name's words, each read as a name's; their other readings
+    // become other readings of the whole given name, one word at a time.
+    std::vector<Word> words = segment(given);
     if (words.empty())
         return std::nullopt;
+    for (Word& w : words) {
+        if (!w.known || !dictionary_)
+            continue;
+        bool ambiguous = false;
+        const std::vector<std::string> readings = nameReadings(w.text, dictionary_->lookup(w.text), &ambiguous);
+        if (readings.empty())
+            continue;
+        w.syllables = syllablesOf(readings.front());
+        w.others.assign(readings.begin() + 1, readings.end());
+        w.ambiguous = ambiguous;
+    }
     out.known = true;
     for (const Word& w : words) {
         out.syllables.insert(out.syllables.end(), w.syllables.begin(), w.syllables.end());

@@ -69,6 +69,9 @@ private:
     struct Layout;
     std::optional<std::string> characterReading(char32_t c, std::vector<std::string>* others, bool* known,
                                                 bool* ambiguous);
+    double agreement(std::u16string_view text, const std::vector<std::string>& syllables);
+    std::vector<std::string> nameReadings(std::u16string_view text, const std::vector<Entry>& entries,
+                                          bool* ambiguous);
     std::optional<Word> personGiven(std::u16string_view value, std::size_t surnameLength,
                                     std::size_t surnameSyllables, bool* wholeAgrees);
 

@@ -46,6 +46,7 @@ struct Raw {
     std::u16string key;
     std::string reading;
     double weight;
+    std::size_t source;
 };
 
 // The code points of a key, when each is a Han character.
@@ -66,7 +67,8 @@ bool hanOnly(std::u16string_view key, std::size_t& points)
 // The entries of one Rime table: "word TAB syllables [TAB weight]" lines
 // after the header; lines whose syllables do not match the word's
 // characters one for one are left out.
-void parseTable(std::string_view text, bool traditional, std::vector<Raw>& out, std::vector<bool>& fromTraditional)
+void parseTable(std::string_view text, bool traditional, std::size_t source, std::vector<Raw>& out,
+                std::vector<bool>& fromTraditional)
 {
     std::size_t at = 0;
     while (at < text.size()) {
@@ -119,7 +121,7 @@ void parseTable(std::string_view text, bool traditional, std::vector<Raw>& out, 
         }
         if (!good || syllables != points || reading.size() > 255)
             continue;
-        out.push_back(Raw{std::move(key), std::move(reading), weight});
+        out.push_back(Raw{std::move(key), std::move(reading), weight, source});
         fromTraditional.push_back(traditional);
     }
 }
@@ -185,7 +187,7 @@ PinyinDictionary::~PinyinDictionary()
 
 std::string PinyinDictionary::stampOf(const std::vector<TableSource>& sources)
 {
-    std::string stamp = "format 1\n";
+    std::string stamp = "format 2\n";
     for (const TableSource& s : sources) {
         std::uint64_t size = 0;
         std::int64_t time = 0;
@@ -201,12 +203,12 @@ Status PinyinDictionary::convert(const std::vector<TableSource>& sources, const 
     std::vector<Raw> raws;
     std::vector<bool> fromTraditional;
     bool any = false;
-    for (const TableSource& s : sources) {
+    for (std::size_t k = 0; k < sources.size(); ++k) {
         std::error_code ec;
-        if (!std::filesystem::exists(s.file, ec))
+        if (!std::filesystem::exists(sources[k].file, ec))
             continue;
         any = true;
-        parseTable(reading::readWholeFile(s.file), s.traditional, raws, fromTraditional);
+        parseTable(reading::readWholeFile(sources[k].file), sources[k].traditional, k, raws, fromTraditional);
     }
     if (!any)
         return Failure{"no Chinese dictionary is installed"};
@@ -234,7 +236,7 @@ Status PinyinDictionary::convert(const std::vector<TableSource>& sources, const 
             }
         if (!changed || (key.size() == 1 && simplifiedCharacters.count(key)))
             continue;
-        raws.push_back(Raw{std::move(key), raws[i].reading, raws[i].weight});
+        raws.push_back(Raw{std::move(key), raws[i].reading, raws[i].weight, raws[i].source});
     }
 
     std::sort(raws.begin(), raws.end(), [](const Raw& a, const Raw& b) {
@@ -242,36 +244,44 @@ Status PinyinDictionary::convert(const std::vector<TableSource>& sources, const 
             return a.key < b.key;
         if (a.reading != b.reading)
             return a.reading < b.reading;
+        if (a.source != b.source)
+            return a.source < b.source;
         return a.weight > b.weight;
     });
-    // One entry per key and reading (the heaviest); a key's readings by
-    // weight.
+    // One entry per key and reading: the heaviest of each table, the tables
+    // added up (the traditional table splits a word's weight evenly among
+    // its readings, 便宜 bianyi and pianyi; the simplified one, which holds
+    // the common reading, tips the balance). A key's readings by weight.
     std::string blob, offsets;
     std::uint32_t count = 0;
     double total = 0;
     std::size_t i = 0;
-    std::vector<const Raw*> readings;
+    std::vector<Raw> readings;
     while (i < raws.size()) {
         std::size_t j = i;
         readings.clear();
+        std::size_t lastSource = 0;
         while (j < raws.size() && raws[j].key == raws[i].key) {
-            if (readings.empty() || readings.back()->reading != raws[j].reading)
-                readings.push_back(&raws[j]);
+            if (readings.empty() || readings.back().reading != raws[j].reading)
+                readings.push_back(raws[j]);
+            else if (raws[j].source != lastSource)
+                readings.back().weight += raws[j].weight;
+            lastSource = raws[j].source;
             ++j;
         }
         std::stable_sort(readings.begin(), readings.end(),
-                         [](const Raw* a, const Raw* b) { return a->weight > b->weight; });
+                         [](const Raw& a, const Raw& b) { return a.weight > b.weight; });
         if (readings.size() > 0xFFFF)
             readings.resize(0xFFFF);
         append(offsets, static_cast<std::uint32_t>(blob.size()));
         append(blob, static_cast<std::uint16_t>(raws[i].key.size()));
         append(blob, static_cast<std::uint16_t>(readings.size()));
         blob.append(reinterpret_cast<const char*>(raws[i].key.data()), raws[i].key.size() * 2);
-        for (const Raw* r : readings) {
-            append(blob, static_cast<float>(r->weight));
-            blob += static_cast<char>(r->reading.size());
-            blob += r->reading;
-            total += r->weight;
+        for (const Raw& r : readings) {
+            append(blob, static_cast<float>(r.weight));
+            blob += static_cast<char>(r.reading.size());
+            blob += r.reading;
+            total += r.weight;
         }
         if (blob.size() % 2)
             blob += '\0';
@@ -325,7 +335,7 @@ Result<std::unique_ptr<PinyinDictionary>> PinyinDictionary::open(const std::vect
                                                                 std::string_view name)
 {
     const std::string stamp = stampOf(sources);
-    if (stamp == "format 1\n")
+    if (stamp.find('/') == std::string::npos)
         return Failure{"no Chinese dictionary is installed"};
     const std::filesystem::path file = cacheDir / name;
     if (auto mapped = map(file, stamp))
