@@ -212,12 +212,6 @@ int chinese(const std::vector<Case>& cases, bool misses)
         std::cerr << "yomi-language-bench: " << yomi::chinese::ChineseValueReader(paths).missing() << '\n';
         return 1;
     }
-    const double rss0 = statusMiB("VmRSS");
-    yomi::chinese::ChineseValueReader engine(paths);
-    const double c0 = cpuMs();
-    engine.start();
-    startCpu = cpuMs() - c0;
-
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Transliterator> anyLatin(
         icu::Transliterator::createInstance("Any-Latin", UTRANS_FORWARD, status));
@@ -227,6 +221,12 @@ int chinese(const std::vector<Case>& cases, bool misses)
         std::cerr << "yomi-language-bench: ICU transforms missing\n";
         return 1;
     }
+    const double rss0 = statusMiB("VmRSS");
+    yomi::chinese::ChineseValueReader engine(paths);
+    const double c0 = cpuMs();
+    engine.start();
+    startCpu = cpuMs() - c0;
+
     std::map<std::string, Score> scores;
     std::ostringstream missed;
     auto requestOf = [](const Case& c) {
