@@ -78,19 +78,20 @@ ValueReading KoreanValueReader::read(std::u16string_view value, const ReadReques
         }
     }
 
-    // A person's name: two to four syllables, no space, beginning with a
-    // surname and a given name of one or two syllables.
+    // A person's name: no space, a surname and a given name of up to two
+    // syllables (a surname alone is the surname).
     const bool allSyllables =
         std::all_of(text.begin(), text.end(), [](char16_t c) { return isHangulSyllable(c); });
     const KoreanSurname surname = koreanSurnameAt(text);
     const std::size_t given = text.size() - surname.length;
-    if (request.kind == NameKind::Person && allSyllables && surname.length > 0 && given >= 1 && given <= 2) {
+    if (request.kind == NameKind::Person && allSyllables && surname.length > 0 && given <= 2) {
         const std::string first = capitalised(romanizeSyllables(std::u16string_view(text).substr(surname.length), "-"));
-        out.reading = toUtf16(surname.customary + ' ' + first);
+        const std::string space = first.empty() ? "" : " ";
+        out.reading = toUtf16(surname.customary + space + first);
         for (const std::string& other : surname.others) {
             if (out.alternatives.size() >= request.alternatives)
                 break;
-            out.alternatives.push_back(toUtf16(other + ' ' + first));
+            out.alternatives.push_back(toUtf16(other + space + first));
         }
         out.confidence = Confidence::Likely;
         out.reason = "the surname's customary spelling; the given name in the Revised Romanization";
