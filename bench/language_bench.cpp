@@ -9,6 +9,10 @@
 //   yomi-language-bench ko --set FILE [--misses]
 //       Korean Latin readings of person names: the surname in an accepted
 //       spelling, the whole name in one.
+//   yomi-language-bench lang-names --set FILE [--misses]
+//       The language decision on a Japanese reading set (category TAB value
+//       TAB readings): its values of Han characters alone, Japanese but for
+//       category "chinese".
 //   yomi-language-bench lang --set FILE [--misses]
 //       The language decision: "category TAB value TAB ja|zh|ko [TAB
 //       neighbour texts separated by |]", with and without the neighbours.
@@ -279,6 +283,93 @@ int chinese(const std::vector<Case>& cases, bool misses)
     return 0;
 }
 
+bool holdsKana(const std::u16string& t)
+{
+    return std::any_of(t.begin(), t.end(), [](char16_t c) { return yomi::isKanaCharacter(c); });
+}
+
+bool holdsSimplified(const std::u16string& t)
+{
+    return std::any_of(t.begin(), t.end(), [](char16_t c) { return yomi::isSimplifiedOnly(c); });
+}
+
+// The language decision on values with an expected language; with the
+// neighbours of each value as its library context, and without.
+int languages(const std::vector<Case>& cases, bool misses)
+{
+    yomi::reading::MecabReadingEngine mecab;
+    yomi::chinese::ChineseValueReader chineseReader;
+    if (!mecab.available()) {
+        std::cerr << "yomi-language-bench: " << mecab.missing() << '\n';
+        return 1;
+    }
+    yomi::language::EvidenceDecider decider(&mecab, &chineseReader);
+    struct Tally {
+        int total = 0, alone = 0, context = 0, withContext = 0, clearAlone = 0;
+    };
+    std::map<std::string, Tally> tallies;
+    std::ostringstream missed;
+    std::vector<double> costs;
+    for (const Case& c : cases) {
+        const auto expected = yomi::languageFromCode(c.accepted.front());
+        yomi::ValueContext context;
+        context.kind = c.category == "title" || c.category == "album" ? yomi::NameKind::Title : yomi::NameKind::Person;
+        const std::u16string value = yomi::toUtf16(c.value);
+        const double t0 = cpuMs();
+        const yomi::LanguageDecision alone = decider.decide(value, context, yomi::Language::Japanese);
+        costs.push_back((cpuMs() - t0) * 1000.0);
+        Tally& t = tallies[c.category + " → " + c.accepted.front()];
+        ++t.total;
+        t.alone += alone.language == expected;
+        t.clearAlone += alone.clear;
+        std::string withText = "-";
+        if (!c.neighbours.empty()) {
+            for (const std::string& n : c.neighbours) {
+                const std::u16string text = yomi::toUtf16(n);
+                ++context.texts;
+                context.kanaTexts += holdsKana(text);
+                context.simplifiedTexts += holdsSimplified(text);
+            }
+            const yomi::LanguageDecision with = decider.decide(value, context, yomi::Language::Japanese);
+            ++t.context;
+            t.withContext += with.language == expected;
+            withText = std::string(yomi::languageCode(with.language));
+            if (with.language != expected)
+                withText += " (" + (with.evidence.empty() ? std::string() : with.evidence.front()) + ")";
+        }
+        if (misses && (alone.language != expected || withText.find('(') != std::string::npos)) {
+            missed << "| " << c.category << " | " << c.value << " | " << c.accepted.front() << " | "
+                   << yomi::languageCode(alone.language) << (alone.clear ? "" : " (default)") << ": ";
+            for (const auto& e : alone.evidence)
+                missed << e << "; ";
+            missed << " | " << withText << " |\n";
+        }
+    }
+    std::cout << std::fixed << std::setprecision(1);
+    std::cout << "| values → expected | values | right, value alone | of them clear | with neighbours | right, with "
+                 "neighbours |\n|---|---:|---:|---:|---:|---:|\n";
+    Tally all;
+    auto row = [](const std::string& name, const Tally& t) {
+        std::cout << "| " << name << " | " << t.total << " | " << 100.0 * t.alone / t.total << "% | " << t.clearAlone
+                  << " | " << t.context << " | "
+                  << (t.context ? 100.0 * t.withContext / t.context : 0.0) << "% |\n";
+    };
+    for (const auto& [name, t] : tallies) {
+        row(name, t);
+        all.total += t.total;
+        all.alone += t.alone;
+        all.clearAlone += t.clearAlone;
+        all.context += t.context;
+        all.withContext += t.withContext;
+    }
+    row("all", all);
+    std::cout << "\none decision, median (µs CPU): " << median(costs) << "\n";
+    if (misses)
+        std::cout << "\n| category | value | expected | value alone: evidence | with neighbours |\n|---|---|---|---|---|\n"
+                  << missed.str();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -308,6 +399,25 @@ int main(int argc, char** argv)
     }
     if (mode == "zh")
         return chinese(cases, misses);
+    if (mode == "lang")
+        return languages(cases, misses);
+    if (mode == "lang-names") {
+        // The Japanese reading sets: values of Han characters alone, those of
+        // category "chinese" expected Chinese, the others Japanese.
+        std::vector<Case> han;
+        for (Case c : cases) {
+            const std::u16string v = yomi::toUtf16(c.value);
+            if (v.empty() || !std::all_of(v.begin(), v.end(), [](char16_t ch) {
+                    return yomi::isHanCharacter(ch) || ch == u'々';
+                }))
+                continue;
+            const bool chineseName = c.category == "chinese";
+            c.category = chineseName || c.category == "artist" || c.category == "band" ? "artist" : "title";
+            c.accepted = {chineseName ? "zh" : "ja"};
+            han.push_back(std::move(c));
+        }
+        return languages(han, misses);
+    }
     std::cerr << "yomi-language-bench: unknown mode " << mode << '\n';
     return 2;
 }

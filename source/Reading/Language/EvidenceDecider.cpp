@@ -39,6 +39,13 @@ constexpr std::u16string_view kJapaneseOnly =
     u"稲穂穏笹籾粋粛経絵継続総縄縦繊聴脳臓舗艶荘蔵薬蛍覇覚覧観訳読謡譲豊賛躾転軽辺辻込逓遅酔醸釈鉄鉱銭鋳関闘陥険隠"
     u"隷雑雫霊顔顕駅駆騒験髄髪鶏麺麿黙齢﨑々";
 
+// The commonest second characters of two-character Japanese surnames
+// (高橋, 柴田, 平井, 古井): a three-character value with one of them second
+// reads as a Japanese surname and a one-character given name at least as
+// well as a Chinese surname and a two-character given name.
+constexpr std::u16string_view kJapaneseSurnameEndings =
+    u"田橋野井本川山木村島嶋藤原崎﨑沢澤部谷口上下中松宮岡尾池内森坂屋塚瀬浦江倉石元永堀西垣辺邊淵間條城";
+
 std::string utf8(char32_t c)
 {
     std::u16string s;
@@ -146,12 +153,9 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
 
     // The Japanese dictionaries.
     RunKnowledge known;
-    bool japaneseRefuses = false;
-    if (japanese_ && japanese_->available()) {
+    const bool japaneseThere = japanese_ && japanese_->available();
+    if (japaneseThere)
         known = japanese_->know(value);
-        if (!known.wholeName && !known.wholeWord && !known.looksChinese && known.evidence.empty())
-            japaneseRefuses = japanese_->read(value, 1).empty();
-    }
     if (known.wholeName)
         score.add(-3, "the Japanese name dictionary holds it whole");
     else if (known.wholeWord)
@@ -159,8 +163,6 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
     if (known.looksChinese)
         score.add(2, known.evidence.empty() ? std::string("the Japanese engine's signs of a Chinese name")
                                             : known.evidence.front());
-    else if (japaneseRefuses)
-        score.add(2, "the Japanese engine reads it as a Chinese name");
 
     const bool onlyHan = characters == value.size();
     if (context.kind == NameKind::Person && onlyHan) {
@@ -173,24 +175,32 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
                     japaneseSurname = true;
                     break;
                 }
-        // A Chinese surname and a short given name.
+        // A Chinese surname and a short given name, unless the first two
+        // characters are shaped as a Japanese surname (高橋優, 柴田淳).
         const chinese::Surname surname = chinese::surnameAt(value);
         const std::size_t given = characters - surname.length;
+        const bool japaneseShape = characters == 3 && surname.length == 1 &&
+            kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos;
         if (surname.length > 0 && given >= 1 && given <= 2 && !known.wholeName && !known.wholeWord &&
-            !japaneseSurname)
+            !japaneseSurname && !japaneseShape)
             score.add(surname.common ? 2 : 1, std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
                                                   toUtf8(value.substr(0, surname.length)) + ") and a given name of " +
                                                   std::to_string(given) + (given == 1 ? " character" : " characters"));
-        else if (characters >= 4 && surname.length < 2)
-            score.add(-1, "four or more characters without a compound Chinese surname");
+        else if (japaneseShape && !japaneseSurname)
+            score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
     }
     if (!outside.empty())
         score.add(2, "a character outside the Japanese character set (" + utf8(outside.front()) + ")");
-    if (chinese_ && !known.wholeName && !known.wholeWord && characters >= 2)
-        if (const chinese::PinyinDictionary* dictionary = chinese_->dictionary();
-            dictionary && dictionary->weightOf(value) >= 500)
-            score.add(1, "the Chinese dictionary holds it whole");
-
+    // A value that looks Chinese so far: does the Japanese engine read it as
+    // Japanese, or refuse it as a Chinese name? (Asked only then: it costs
+    // a reading.) A name it reads stays Japanese unless more than its shape
+    // says otherwise.
+    if (score.points > 0 && japaneseThere && !known.looksChinese && !known.wholeName && !known.wholeWord) {
+        if (japanese_->read(value, 1).empty())
+            score.add(2, "the Japanese engine reads it as a Chinese name");
+        else if (context.kind == NameKind::Person)
+            score.add(-2, "the Japanese engine reads it as a Japanese name");
+    }
     // The library around the value.
     if (context.texts > 0) {
         if (context.kanaTexts * 4 >= context.texts)
