@@ -15,7 +15,9 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here}
 # library index), GoogleTest, Google Benchmark; ffmpeg, mutagen and exiftool
 # make and check test audio; xvfb and a CJK font give the screenshot script a
 # display that shows Han and kana; MeCab, its dictionary and the proper-name
-# dictionary read Japanese; Qt's Linguist tools build the translations;
+# dictionary read Japanese; the Rime pinyin tables (luna: traditional
+# characters and words with weights; pinyin-simp: simplified) read Chinese;
+# Qt's Linguist tools build the translations;
 # rsvg-convert renders the icon's PNG sizes; dpkg-dev (dpkg-shlibdeps) and
 # file let cpack build the Debian package, whose desktop entry and metainfo
 # the tests validate.
@@ -28,6 +30,7 @@ packages=(
   ffmpeg python3-mutagen libimage-exiftool-perl
   xvfb xauth fonts-wqy-microhei
   libmecab-dev mecab-ipadic-utf8 enamdict edict kanjidic skkdic-extra
+  rime-data-luna-pinyin rime-data-pinyin-simp
 )
 
 install_deps() {

@@ -46,6 +46,11 @@
 
 namespace {
 
+// The share of right answers over the whole set a run must reach (--floor);
+// below it the bench exits with 1, so that a ctest fails.
+double gFloor = -1;
+double gScore = 100;
+
 using Clock = std::chrono::steady_clock;
 
 double statusMiB(const std::string& key)
@@ -182,6 +187,7 @@ void printScores(const std::map<std::string, Score>& scores, bool baselines)
         all.names += s.names;
     }
     row("all", all);
+    gScore = 100.0 * all.top / all.total;
 }
 
 int chinese(const std::vector<Case>& cases, bool misses)
@@ -363,6 +369,7 @@ int languages(const std::vector<Case>& cases, bool misses)
         all.withContext += t.withContext;
     }
     row("all", all);
+    gScore = 100.0 * (all.context ? all.withContext : all.alone) / (all.context ? all.context : all.total);
     std::cout << "\none decision, median (µs CPU): " << median(costs) << "\n";
     if (misses)
         std::cout << "\n| category | value | expected | value alone: evidence | with neighbours |\n|---|---|---|---|---|\n"
@@ -370,25 +377,30 @@ int languages(const std::vector<Case>& cases, bool misses)
     return 0;
 }
 
+int run(const std::string& mode, const std::vector<Case>& cases, bool misses);
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: yomi-language-bench zh|ko|lang --set FILE [--misses]\n";
+        std::cerr << "usage: yomi-language-bench zh|ko|lang|lang-names --set FILE [--misses] [--floor PERCENT]\n";
         return 2;
     }
     const std::string mode = argv[1];
     std::string set;
     bool misses = false;
+    double floor = -1;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--set" && i + 1 < argc)
             set = argv[++i];
         else if (arg == "--misses")
             misses = true;
+        else if (arg == "--floor" && i + 1 < argc)
+            floor = std::stod(argv[++i]);
         else {
-            std::cerr << "usage: yomi-language-bench zh|ko|lang --set FILE [--misses]\n";
+            std::cerr << "usage: yomi-language-bench zh|ko|lang|lang-names --set FILE [--misses] [--floor PERCENT]\n";
             return 2;
         }
     }
@@ -397,6 +409,20 @@ int main(int argc, char** argv)
         std::cerr << "yomi-language-bench: no cases in " << set << '\n';
         return 2;
     }
+    gFloor = floor;
+    const int rc = run(mode, cases, misses);
+    if (rc == 0 && gFloor >= 0 && gScore < gFloor) {
+        std::cerr << "yomi-language-bench: " << gScore << "% is below the floor of " << gFloor << "% on " << set
+                  << '\n';
+        return 1;
+    }
+    return rc;
+}
+
+namespace {
+
+int run(const std::string& mode, const std::vector<Case>& cases, bool misses)
+{
     if (mode == "zh")
         return chinese(cases, misses);
     if (mode == "lang")
@@ -421,3 +447,5 @@ int main(int argc, char** argv)
     std::cerr << "yomi-language-bench: unknown mode " << mode << '\n';
     return 2;
 }
+
+} // namespace
