@@ -289,6 +289,67 @@ int chinese(const std::vector<Case>& cases, bool misses)
     return 0;
 }
 
+// Korean Latin readings of person names: the fourth column holds the
+// accepted surname spellings.
+int korean(const std::vector<Case>& cases, bool misses, const std::string& path)
+{
+    std::map<std::string, std::vector<std::string>> surnames;
+    {
+        std::ifstream in(path);
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.empty() || line[0] == '#')
+                continue;
+            std::vector<std::string> f;
+            std::size_t at = 0;
+            while (at <= line.size()) {
+                const std::size_t tab = std::min(line.find('\t', at), line.size());
+                f.push_back(line.substr(at, tab - at));
+                at = tab + 1;
+            }
+            if (f.size() > 3)
+                surnames[f[1]] = split(f[3], '|');
+        }
+    }
+    yomi::korean::KoreanValueReader reader;
+    yomi::ReadRequest request;
+    request.kind = yomi::NameKind::Person;
+    request.styles.korean = yomi::KoreanStyle::Latin;
+    int total = 0, surnameRight = 0, wholeRight = 0, among = 0;
+    std::ostringstream missed;
+    for (const Case& c : cases) {
+        const auto r = reader.read(yomi::toUtf16(c.value), request);
+        ++total;
+        const std::string got = r.reading ? yomi::toUtf8(*r.reading) : std::string();
+        const std::string family = got.substr(0, got.find(' '));
+        const auto& spellings = surnames[c.value];
+        const bool surnameOk = std::any_of(spellings.begin(), spellings.end(),
+                                           [&](const std::string& s) { return comparable(s) == comparable(family); });
+        const bool whole = r.reading && accepted(c, got);
+        bool any = whole;
+        for (const auto& a : r.alternatives)
+            any = any || accepted(c, yomi::toUtf8(a));
+        surnameRight += surnameOk;
+        wholeRight += whole;
+        among += any;
+        if (misses && (!surnameOk || !whole)) {
+            missed << "| " << c.value << " | " << c.accepted.front() << " | " << got;
+            for (const auto& a : r.alternatives)
+                missed << ", " << yomi::toUtf8(a);
+            missed << " |\n";
+        }
+    }
+    std::cout << std::fixed << std::setprecision(1)
+              << "| names | surname in an accepted spelling | whole name accepted | among candidates |\n"
+                 "|---:|---:|---:|---:|\n| "
+              << total << " | " << 100.0 * surnameRight / total << "% | " << 100.0 * wholeRight / total << "% | "
+              << 100.0 * among / total << "% |\n";
+    gScore = 100.0 * wholeRight / total;
+    if (misses)
+        std::cout << "\n| value | accepted | read (alternatives) |\n|---|---|---|\n" << missed.str();
+    return 0;
+}
+
 bool holdsKana(const std::u16string& t)
 {
     return std::any_of(t.begin(), t.end(), [](char16_t c) { return yomi::isKanaCharacter(c); });
@@ -378,6 +439,7 @@ int languages(const std::vector<Case>& cases, bool misses)
 }
 
 int run(const std::string& mode, const std::vector<Case>& cases, bool misses);
+std::string gSetPath;
 
 } // namespace
 
@@ -410,6 +472,7 @@ int main(int argc, char** argv)
         return 2;
     }
     gFloor = floor;
+    gSetPath = set;
     const int rc = run(mode, cases, misses);
     if (rc == 0 && gFloor >= 0 && gScore < gFloor) {
         std::cerr << "yomi-language-bench: " << gScore << "% is below the floor of " << gFloor << "% on " << set
@@ -427,6 +490,8 @@ int run(const std::string& mode, const std::vector<Case>& cases, bool misses)
         return chinese(cases, misses);
     if (mode == "lang")
         return languages(cases, misses);
+    if (mode == "ko")
+        return korean(cases, misses, gSetPath);
     if (mode == "lang-names") {
         // The Japanese reading sets: values of Han characters alone, those of
         // category "chinese" expected Chinese, the others Japanese.
