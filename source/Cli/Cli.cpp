@@ -117,11 +117,14 @@ std::unique_ptr<ReadingKit> readingKit(std::ostream& err)
     Reader reader;
     if (kit)
         kit->lend(reader);
-    if (!reader.available()) {
-        const ValueReader* japanese = kit ? kit->engine(Language::Japanese) : nullptr;
+    const ValueReader* japanese = kit ? kit->engine(Language::Japanese) : nullptr;
+    if (!japanese || !japanese->available()) {
+        // Without the Japanese engine the other languages are still read
+        // (their values are); the Japanese ones are left and listed.
         const std::string why = japanese ? japanese->missing() : std::string();
         err << "yomi-cli: Japanese readings are not available" << (why.empty() ? std::string() : ": " + why) << '\n';
-        return nullptr;
+        if (!reader.available())
+            return nullptr;
     }
     return kit;
 }
@@ -144,6 +147,9 @@ Reader readerFor(const ReadingKit& kit, const Options& options, const UserReadin
     kit.lend(reader);
     reader.user = user;
     reader.styles.japanese = options.style;
+    reader.styles.chinese = options.chineseStyle;
+    reader.styles.korean = options.koreanStyle;
+    reader.prefer = options.prefer;
     reader.alternatives = alternatives;
     return reader;
 }
@@ -185,7 +191,7 @@ int runRead(const Options& options, Streams streams)
     const UserReadings user = loadUserReadings(streams.err);
     Reader reader = readerFor(*kit, options, &user, options.candidates);
     for (const String& value : values) {
-        const ValueReading r = reader.read(value);
+        const ValueReading r = reader.read(value, {}, options.language);
         streams.out << escapeField(value) << '\t' << escapeField(r.reading.value_or(String()));
         if (options.explain)
             streams.out << '\t' << explanation(r);
@@ -268,10 +274,12 @@ std::string usageText()
     return R"(Usage:
   yomi-cli list  --field FIELD [--library DIR]
   yomi-cli apply --field FIELD [--library DIR]
-                 (--from FILE | --romaji | --copy | --reading [--style STYLE])
+                 (--from FILE | --romaji | --copy | --reading [--style STYLE] [--zh-style S]
+                  [--ko-style S] [--lang L] [--prefer L])
                  [--only-empty] [--dry-run] [--no-console]
                  [--min-confidence LEVEL | --only-sure]
-  yomi-cli read  [--style STYLE] [--candidates N] [--explain]
+  yomi-cli read  [--style STYLE] [--zh-style S] [--ko-style S] [--lang L] [--prefer L]
+                 [--candidates N] [--explain]
   yomi-cli revert [--list] [--save ID] [--library DIR] [--no-console]
   yomi-cli help
   yomi-cli --version
@@ -302,10 +310,17 @@ apply   Scans the same way, sets sort values, and writes each listed non-empty
   --romaji       every entry's sort value becomes its value in lower-case
                  Latin letters
   --copy         every entry's sort value becomes its value itself
-  --reading      every entry's sort value becomes its Japanese reading; values
-                 with no Japanese reading (Chinese names, unknown characters)
-                 are left as they were and listed on standard error
-  --style STYLE  katakana (the default), hiragana or romaji
+  --reading      every entry's sort value becomes its reading in the value's
+                 language (Japanese, Chinese or Korean, decided from the
+                 value and the dictionaries); values with no reading are
+                 left as they were and listed on standard error
+  --style STYLE  Japanese readings: katakana (the default), hiragana or romaji
+  --zh-style S   Chinese readings: pinyin (the default) or zhuyin
+  --ko-style S   Korean readings: hangul (the default: kept) or latin
+  --lang L       read every value in one language: ja, zh or ko; auto (the
+                 default) decides for each value
+  --prefer L     the language of values nothing decides: ja (the default)
+                 or zh
   --min-confidence LEVEL
                  with --reading, write only readings at least this sure:
                  sure, likely or check (the default: every reading); the
@@ -320,12 +335,13 @@ apply   Scans the same way, sets sort values, and writes each listed non-empty
   --no-console   do not open the log viewer (a dry run never opens it)
 
 read    Reads values, one a line in the format of the list, on standard input
-        and prints value, a tab, its Japanese reading (empty when it has none)
-        and, with --candidates N, up to N other readings, each after a tab.
+        and prints value, a tab, its reading (empty when it has none) and,
+        with --candidates N, up to N other readings, each after a tab.
         With --explain, four columns come between the reading and the
         other readings: the language (ja, zh, ko; none), how sure the
         reading is (sure, likely, check), why, and the evidence of the
-        language, joined by "; ".
+        language, joined by "; ". It takes --style, --zh-style, --ko-style,
+        --lang and --prefer as apply does.
         Readings in $XDG_CONFIG_HOME/yomi/readings.tsv (value, a tab, reading)
         come first, for whole values and for parts of them.
 
@@ -456,6 +472,59 @@ public:
         return {};
     }
 
+    // --lang auto|ja|zh|ko, --prefer ja|zh, --zh-style, --ko-style.
+    Status language()
+    {
+        std::string code;
+        if (!takeValue(code))
+            return Failure{"--lang needs auto, ja, zh or ko"};
+        if (code == "auto") {
+            o_.language.reset();
+            return {};
+        }
+        const auto language = languageFromCode(code);
+        if (!language)
+            return Failure{"unknown language: '" + code + "' (use auto, ja, zh or ko)"};
+        o_.language = *language;
+        haveLanguage = true;
+        return {};
+    }
+
+    Status prefer()
+    {
+        std::string code;
+        if (!takeValue(code))
+            return Failure{"--prefer needs ja or zh"};
+        const auto language = languageFromCode(code);
+        if (!language || *language == Language::Korean)
+            return Failure{"unknown default language: '" + code + "' (use ja or zh)"};
+        o_.prefer = *language;
+        haveLanguage = true;
+        return {};
+    }
+
+    Status chineseStyle()
+    {
+        std::string name;
+        const auto style = takeValue(name) ? chineseStyleNamed(name) : std::nullopt;
+        if (!style)
+            return Failure{"--zh-style needs pinyin or zhuyin"};
+        o_.chineseStyle = *style;
+        haveStyle = true;
+        return {};
+    }
+
+    Status koreanStyle()
+    {
+        std::string name;
+        const auto style = takeValue(name) ? koreanStyleNamed(name) : std::nullopt;
+        if (!style)
+            return Failure{"--ko-style needs hangul or latin"};
+        o_.koreanStyle = *style;
+        haveStyle = true;
+        return {};
+    }
+
     Status candidates()
     {
         std::string n;
@@ -503,7 +572,7 @@ public:
         return {};
     }
 
-    bool haveField = false, haveLibrary = false, haveStyle = false;
+    bool haveField = false, haveLibrary = false, haveStyle = false, haveLanguage = false;
     int edits = 0;
 
 private:
@@ -532,6 +601,14 @@ Status parseOption(OptionReader& r, Options& o, const std::string& command)
         return r.edit(Edit::Reading);
     if ((apply || read) && arg == "--style")
         return r.style();
+    if ((apply || read) && arg == "--zh-style")
+        return r.chineseStyle();
+    if ((apply || read) && arg == "--ko-style")
+        return r.koreanStyle();
+    if ((apply || read) && arg == "--lang")
+        return r.language();
+    if ((apply || read) && arg == "--prefer")
+        return r.prefer();
     if (read && arg == "--candidates")
         return r.candidates();
     if (apply && arg == "--min-confidence")
@@ -573,6 +650,8 @@ Status checkCombination(const OptionReader& r, const Options& o, const std::stri
         return Failure{"--style goes with --reading"};
     if (o.haveMinConfidence && o.edit != Edit::Reading)
         return Failure{"--min-confidence and --only-sure go with --reading"};
+    if (r.haveLanguage && o.edit != Edit::Reading)
+        return Failure{"--lang and --prefer go with --reading"};
     if (o.command == Command::Apply && r.edits != 1)
         return Failure{r.edits == 0 ? "apply needs one of --from, --romaji, --copy, --reading"
                                     : "apply takes only one of --from, --romaji, --copy, --reading"};
@@ -884,9 +963,9 @@ void applyEdit(SRMainController& controller, const Options& options, ApplyInput&
         controller.reader = &input.reader;
         controller.userReadings = &input.user;
         controller.readingFloor = options.minConfidence;
-        controller.copyOriginalToReading(nullptr);
+        controller.copyOriginalToReadingAs(options.language);
         if (const auto& refused = controller.lastRefusedReadings(); !refused.empty()) {
-            err << "yomi-cli: " << refused.size() << " value(s) have no Japanese reading and were left as they were:\n";
+            err << "yomi-cli: " << refused.size() << " value(s) have no reading and were left as they were:\n";
             for (const String& value : refused)
                 err << "  " << escapeField(value) << '\n';
         }

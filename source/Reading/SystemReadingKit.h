@@ -1,7 +1,7 @@
 // The reading engines of this system, made in one place for the window and
 // the command line: the Japanese engine over MeCab and the Japanese
-// dictionaries (and, as they are added, the other languages' engines and the
-// language decider).
+// dictionaries, the Chinese engine over the Rime pinyin tables, the Korean
+// engine and the language decider over all three.
 #pragma once
 
 #include <memory>

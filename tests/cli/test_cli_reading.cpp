@@ -15,6 +15,19 @@ namespace {
 
 using ::testing::HasSubstr;
 
+// A Chinese engine that answers with the style it was asked for.
+class StyleEcho final : public ValueReader {
+public:
+    Language language() const override { return Language::Chinese; }
+    bool available() const override { return true; }
+    ValueReading read(std::u16string_view, const ReadRequest& request) override
+    {
+        ValueReading r;
+        r.reading = request.styles.chinese == ChineseStyle::Zhuyin ? u"ㄓ" : u"Zhi";
+        return r;
+    }
+};
+
 class CliReading : public ::testing::Test {
 protected:
     CliReading()
@@ -25,7 +38,10 @@ protected:
             e->table[u"靖子"] = {u"ヤスコ", u"セイコ", u"キヨコ"};
             e->table[u"坂本"] = {u"サカモト"};
             e->confidence[u"靖子"] = Confidence::Likely;
-            return std::make_unique<ReadingKit>(std::move(e));
+            auto kit = std::make_unique<ReadingKit>(std::move(e));
+            if (chinese_)
+                kit->setEngine(std::make_unique<StyleEcho>());
+            return kit;
         });
         setUserReadingsFile(config_.path() / "readings.tsv");
         library_->addTrack("artist", u"靖子", "sortArtist", u"");
@@ -48,6 +64,7 @@ protected:
     OptString sortOf(std::size_t track) { return library_->track(track).get("sortArtist").copy(); }
 
     bool present_ = true;
+    bool chinese_ = true;
     test::TempFolder config_;
     std::shared_ptr<bridge::MemoryLibrary> library_ = bridge::MemoryLibrary::create();
     bridge::ScopedApplication registration_{bridge::kMusicApplicationIdentifier, library_};
@@ -64,9 +81,41 @@ TEST_F(CliReading, ReadPrintsReadingsAlternativesAndEmptyForRefused)
     EXPECT_THAT(err_.str(), HasSubstr("line 2"));
     EXPECT_EQ(out_.str(), "") << "nothing is printed for malformed input";
 
+    // Without the Japanese dictionary the other languages are still read,
+    // and the user is told; with no engine at all nothing is.
     present_ = false;
+    EXPECT_EQ(runCli({"read"}, "靖子\n我们\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "靖子\t\n我们\tZhi\n");
+    EXPECT_THAT(err_.str(), HasSubstr("Japanese readings are not available: install the package mecab-ipadic-utf8"));
+    chinese_ = false;
     EXPECT_EQ(runCli({"read"}, "靖子\n"), kExitUsage);
     EXPECT_THAT(err_.str(), HasSubstr("mecab-ipadic-utf8"));
+    EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(CliReading, TheLanguageIsDecidedForcedOrPreferredAndEachLanguageHasItsStyle)
+{
+    EXPECT_EQ(runCli({"read"}, "坂本\n我们\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "坂本\tサカモト\n我们\tZhi\n") << "们 is written only in simplified Chinese";
+    EXPECT_EQ(runCli({"read", "--lang", "zh", "--zh-style", "zhuyin"}, "坂本\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "坂本\tㄓ\n");
+    EXPECT_EQ(runCli({"read", "--prefer=zh"}, "坂本\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "坂本\tZhi\n") << "Han characters alone take the default";
+    EXPECT_EQ(runCli({"read", "--lang", "auto", "--prefer", "ja"}, "坂本\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "坂本\tサカモト\n");
+
+    EXPECT_EQ(runCli({"read", "--lang", "fr"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("unknown language: 'fr' (use auto, ja, zh or ko)"));
+    EXPECT_EQ(runCli({"read", "--prefer", "ko"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("unknown default language: 'ko' (use ja or zh)"));
+    EXPECT_EQ(runCli({"read", "--ko-style", "roman"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("--ko-style needs hangul or latin"));
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--romaji", "--lang", "zh"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("--lang and --prefer go with --reading"));
+
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--lang", "zh", "--no-console"}), kExitOk);
+    EXPECT_EQ(sortOf(0), u"Zhi");
+    EXPECT_EQ(sortOf(1), u"Faye") << "the sort value the library holds for 王菲 suits a Chinese reading";
 }
 
 TEST_F(CliReading, ApplyReadingWritesReadingsAndListsRefusedValues)
@@ -75,10 +124,11 @@ TEST_F(CliReading, ApplyReadingWritesReadingsAndListsRefusedValues)
     EXPECT_EQ(sortOf(0), u"yasuko");
     EXPECT_EQ(sortOf(1), u"Faye");
     EXPECT_EQ(sortOf(2), u"sakamoto");
-    EXPECT_THAT(err_.str(), HasSubstr("1 value(s) have no Japanese reading"));
+    EXPECT_THAT(err_.str(), HasSubstr("1 value(s) have no reading"));
     EXPECT_THAT(err_.str(), HasSubstr("  王菲\n"));
 
     present_ = false;
+    chinese_ = false;
     EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--no-console"}), kExitUsage);
     EXPECT_EQ(sortOf(0), u"yasuko");
 }

@@ -16,7 +16,7 @@ yomi_test_suite(yomi_gui_tests
 
 # The window's picture for scripts/screenshot (not a test, not installed).
 add_executable(yomi-screenshot ${CMAKE_CURRENT_LIST_DIR}/screenshot/Screenshot.cpp)
-target_link_libraries(yomi-screenshot PRIVATE yomi_window yomi_taglib yomi_reading Qt6::Test)
+target_link_libraries(yomi-screenshot PRIVATE yomi_window yomi_taglib yomi_reading_lang Qt6::Test)
 target_compile_options(yomi-screenshot PRIVATE ${YOMI_WARNINGS})
 
 # The demo library of `./build.sh run` and scripts/screenshot, loaded in the

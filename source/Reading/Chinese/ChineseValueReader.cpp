@@ -155,7 +155,17 @@ ChinesePaths ChinesePaths::system() { return {systemTables(), cacheFolder()}; }
 
 ChineseValueReader::ChineseValueReader(ChinesePaths paths) : paths_(std::move(paths)) {}
 
-ChineseValueReader::~ChineseValueReader() = default;
+ChineseValueReader::~ChineseValueReader()
+{
+    if (preparing_.joinable())
+        preparing_.join();
+}
+
+void ChineseValueReader::prepare()
+{
+    if (!preparing_.joinable())
+        preparing_ = std::thread([this] { start(); });
+}
 
 bool ChineseValueReader::start()
 {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Category/Reader.h"
@@ -57,6 +58,9 @@ public:
     // Opens the dictionary now (the first read does it otherwise); false
     // when it is missing or cannot be made, with the reason in missing().
     bool start();
+    // Opens the dictionary on a thread of its own, so that the first read
+    // finds it open (a window calls it at start-up).
+    void prepare();
     // The dictionary, or null when it is missing (after start()).
     const PinyinDictionary* dictionary();
 
@@ -77,6 +81,7 @@ private:
 
     ChinesePaths paths_;
     std::once_flag opened_;
+    std::thread preparing_;
     std::unique_ptr<PinyinDictionary> dictionary_;
     std::string missing_;
 };
