@@ -1,6 +1,9 @@
 #include "Window/MainWindow.h"
 
+#include <algorithm>
+
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -14,6 +17,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -376,7 +381,94 @@ void MainWindow::connectReading()
                      [this] { runReading(ui_->readingButton); });
     QObject::connect(ui_->readingAction, &QAction::triggered, window_.get(),
                      [this] { runReading(ui_->readingAction); });
+    connectLanguageSettings();
     showReadingState();
+}
+
+void MainWindow::connectLanguageSettings()
+{
+    readingMenu_ = new QMenu(tr("&Reading"), window_.get());
+    ui_->menuBar->insertMenu(ui_->helpMenu->menuAction(), readingMenu_);
+    const std::pair<Language, QString> readAs[] = {{Language::Japanese, tr("Read as &Japanese")},
+                                                    {Language::Chinese, tr("Read as &Chinese")},
+                                                    {Language::Korean, tr("Read as &Korean")}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        readAs_[i] = readingMenu_->addAction(readAs[i].second);
+        readAs_[i]->setToolTip(tr("Set each selected sort value to its reading in this language"));
+        const Language language = readAs[i].first;
+        QObject::connect(readAs_[i], &QAction::triggered, window_.get(), [this, language] { runReadingAs(language); });
+    }
+    readingMenu_->addSeparator();
+
+    // One remembered choice: a submenu of checkable actions, each named by
+    // its setting's value.
+    QSettings settings(QStringLiteral("yomi"), QStringLiteral("yomi"));
+    auto choice = [&](const QString& title, const QString& key,
+                      const std::vector<std::pair<QString, QString>>& options, const QString& fallback,
+                      const std::function<void(const QString&)>& apply) {
+        QMenu* menu = readingMenu_->addMenu(title);
+        auto* group = new QActionGroup(menu);
+        QString chosen = settings.value(key, fallback).toString();
+        if (std::none_of(options.begin(), options.end(), [&](const auto& o) { return o.first == chosen; }))
+            chosen = fallback;
+        for (const auto& [value, text] : options) {
+            QAction* action = menu->addAction(text);
+            action->setCheckable(true);
+            action->setChecked(value == chosen);
+            group->addAction(action);
+            settingActions_[value] = action;
+            QObject::connect(action, &QAction::triggered, window_.get(), [key, value, apply] {
+                apply(value);
+                QSettings(QStringLiteral("yomi"), QStringLiteral("yomi")).setValue(key, value);
+            });
+        }
+        apply(chosen);
+    };
+    choice(tr("&Undecided Values"), QStringLiteral("reading/prefer"),
+           {{QStringLiteral("ja"), tr("Japanese")}, {QStringLiteral("zh"), tr("Chinese")}}, QStringLiteral("ja"),
+           [this](const QString& v) {
+               reader_.prefer = languageFromCode(v.toStdString()).value_or(Language::Japanese);
+           });
+    choice(tr("C&hinese Readings"), QStringLiteral("reading/zh-style"),
+           {{QStringLiteral("pinyin"), tr("Pinyin")}, {QStringLiteral("zhuyin"), tr("Zhuyin (Bopomofo)")}},
+           QStringLiteral("pinyin"), [this](const QString& v) {
+               reader_.styles.chinese = chineseStyleNamed(v.toStdString()).value_or(ChineseStyle::Pinyin);
+           });
+    choice(tr("K&orean Readings"), QStringLiteral("reading/ko-style"),
+           {{QStringLiteral("hangul"), tr("Hangul as Written")}, {QStringLiteral("latin"), tr("Latin Letters")}},
+           QStringLiteral("hangul"), [this](const QString& v) {
+               reader_.styles.korean = koreanStyleNamed(v.toStdString()).value_or(KoreanStyle::Hangul);
+           });
+}
+
+QAction* MainWindow::readAsAction(Language language) const
+{
+    switch (language) {
+    case Language::Japanese:
+        return readAs_[0];
+    case Language::Chinese:
+        return readAs_[1];
+    case Language::Korean:
+        return readAs_[2];
+    case Language::None:
+        break;
+    }
+    return nullptr;
+}
+
+QAction* MainWindow::readingSettingAction(const QString& name) const
+{
+    const auto found = settingActions_.find(name);
+    return found == settingActions_.end() ? nullptr : found->second;
+}
+
+void MainWindow::runReadingAs(Language language)
+{
+    finishEditing();
+    window_->setCursor(Qt::WaitCursor);
+    controller_.copyOriginalToReadingAs(language);
+    window_->unsetCursor();
+    setStatus(readingMessage());
 }
 
 void MainWindow::setReadingKit(std::unique_ptr<ReadingKit> kit)
@@ -403,6 +495,14 @@ void MainWindow::showReadingState()
     const bool available = controller_.readingAvailable();
     ui_->readingButton->setEnabled(available);
     ui_->readingAction->setEnabled(available);
+    for (QAction* action : readAs_)
+        if (action) {
+            const Language language = action == readAs_[0] ? Language::Japanese
+                : action == readAs_[1]                     ? Language::Chinese
+                                                           : Language::Korean;
+            const ValueReader* engine = reader_.engine(language);
+            action->setEnabled(available && engine && engine->available());
+        }
     QString why;
     if (!available) {
         const ValueReader* japanese = reader_.engine(Language::Japanese);
@@ -410,7 +510,7 @@ void MainWindow::showReadingState()
         why = tr("Japanese readings need a dictionary: %1")
                   .arg(missing.empty() ? tr("install the package mecab-ipadic-utf8") : QString::fromStdString(missing));
     } else {
-        why = tr("Set each selected sort value to the Japanese reading of the value (Ctrl+J)");
+        why = tr("Set each selected sort value to the reading of the value in its language (Ctrl+J)");
     }
     ui_->readingButton->setToolTip(why);
     ui_->readingAction->setToolTip(why);
@@ -442,8 +542,8 @@ QString MainWindow::readingMessage() const
     if (refused.size() > kShown)
         names += tr(", …");
     if (refused.size() == 1)
-        return tr("1 value has no Japanese reading: %1").arg(names);
-    return tr("%1 values have no Japanese reading: %2")
+        return tr("1 value has no reading: %1").arg(names);
+    return tr("%1 values have no reading: %2")
         .arg(QLocale().toString(static_cast<qulonglong>(refused.size())), names);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 
 class QAction;
 class QCheckBox;
+class QMenu;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -110,6 +112,16 @@ public:
     void setReadingKit(std::unique_ptr<ReadingKit> kit);
     // What the last Reading said about values left alone; "" when none.
     QString readingMessage() const;
+    // The Reading menu: Read as Japanese / Chinese / Korean on the selected
+    // rows, and the settings of the languages (the default for values
+    // nothing decides, the Chinese and the Korean style), each remembered in
+    // QSettings ("reading/prefer", "reading/zh-style", "reading/ko-style").
+    QMenu* readingMenu() const { return readingMenu_; }
+    QAction* readAsAction(Language language) const;
+    // The setting's action of the default language, the Chinese style and
+    // the Korean style ("zh", "zhuyin", "latin" and so on).
+    QAction* readingSettingAction(const QString& name) const;
+    const Reader& reader() const { return reader_; }
     QAction* quitAction() const;
     QAction* openLibraryAction() const;
     QAction* showLogAction() const;
@@ -143,6 +155,8 @@ private:
     void finishEditing();
     void connectReading();
     void runReading(const void* sender);
+    void runReadingAs(Language language);
+    void connectLanguageSettings();
     void showReadingState();
     void runLoad();
     void runSave();
@@ -177,6 +191,9 @@ private:
     std::unique_ptr<ReadingKit> readingKit_;
     Reader reader_;
     std::unique_ptr<UserReadings> userReadings_;
+    QMenu* readingMenu_ = nullptr; // owned by window_
+    QAction* readAs_[3] = {};      // Japanese, Chinese, Korean
+    std::map<QString, QAction*> settingActions_;
 };
 
 } // namespace yomi::gui

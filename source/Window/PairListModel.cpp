@@ -165,7 +165,22 @@ PairEntryRef PairListModel::entryAt(int row) const
 
 int PairListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
-int PairListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+int PairListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 4; }
+
+QString languageName(Language language)
+{
+    switch (language) {
+    case Language::Japanese:
+        return QCoreApplication::translate("PairListModel", "Japanese");
+    case Language::Chinese:
+        return QCoreApplication::translate("PairListModel", "Chinese");
+    case Language::Korean:
+        return QCoreApplication::translate("PairListModel", "Korean");
+    case Language::None:
+        break;
+    }
+    return {};
+}
 
 QVariant PairListModel::data(const QModelIndex& index, int role) const
 {
@@ -198,6 +213,20 @@ QVariant PairListModel::data(const QModelIndex& index, int role) const
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
         return {};
+    if (index.column() == LanguageColumn) {
+        // The language of the value's last reading; the evidence that
+        // decided it as the tooltip.
+        const ValueReading* read = controller_.lastReading(entry->originalStr);
+        if (!read || read->language == Language::None || role == Qt::EditRole)
+            return {};
+        if (role == Qt::ToolTipRole) {
+            QStringList evidence;
+            for (const std::string& e : read->evidence)
+                evidence << QString::fromStdString(e);
+            return evidence.join(QStringLiteral("; "));
+        }
+        return languageName(read->language);
+    }
     switch (index.column()) {
     case TracksColumn:
         return role == Qt::EditRole ? QVariant() : QVariant(static_cast<qulonglong>(entry->trackCount));
@@ -246,6 +275,8 @@ QVariant PairListModel::headerData(int section, Qt::Orientation orientation, int
         return QCoreApplication::translate("PairListModel", "Sort Value");
     case TracksColumn:
         return QCoreApplication::translate("PairListModel", "Tracks");
+    case LanguageColumn:
+        return QCoreApplication::translate("PairListModel", "Language");
     default:
         return {};
     }

@@ -1,6 +1,6 @@
 // The list model of the main window: the controller's dataArray as a table of
-// three columns, the field value, its sort value and the number of tracks
-// carrying the value.
+// four columns, the field value, its sort value, the number of tracks
+// carrying the value and the language of the value's last reading.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,9 @@
 #include "Controller/SRMainController.h"
 
 namespace yomi::gui {
+
+// The name of a language as the window shows it ("Chinese"); empty for None.
+QString languageName(Language language);
 
 // Observes the controller's dataArray and passes every change on to the views
 // at once: an append or a removal as a row insert or remove, a whole-list
@@ -30,7 +33,7 @@ namespace yomi::gui {
 // destroyed.
 class PairListModel final : public QAbstractTableModel {
 public:
-    enum Column { ValueColumn = 0, SortColumn = 1, TracksColumn = 2 };
+    enum Column { ValueColumn = 0, SortColumn = 1, TracksColumn = 2, LanguageColumn = 3 };
     static constexpr int ConfidenceRole = Qt::UserRole + 1;
 
     explicit PairListModel(SRMainController& controller, QObject* parent = nullptr);

@@ -46,7 +46,7 @@ TEST_F(ReadingWindow, ReadsTheSelectionInTheChosenStyleAndNamesRefusedValues)
     view().selectAll();
     click(ui->readingButton());
     EXPECT_EQ(column(1), (QStringList{"やすこ", "Faye"}));
-    EXPECT_EQ(ui->statusLine()->text(), "1 value has no Japanese reading: 王菲; 1 reading to check");
+    EXPECT_EQ(ui->statusLine()->text(), "1 value has no reading: 王菲; 1 reading to check");
 
     // The style is remembered by the next window; the shortcut runs Reading.
     ui->readingStyleChooser()->setCurrentIndex(2);
@@ -79,6 +79,65 @@ TEST_F(ReadingWindow, SortEditorOffersAlternativesAndTypedKanaIsLearnedOnSave)
     ASSERT_TRUE(learned.load());
     ASSERT_NE(learned.find(u"靖子"), nullptr);
     EXPECT_EQ(*learned.find(u"靖子"), u"セイコ");
+}
+
+// A Chinese engine that reads every value the same.
+class FixedChinese final : public ValueReader {
+public:
+    Language language() const override { return Language::Chinese; }
+    bool available() const override { return true; }
+    ValueReading read(std::u16string_view, const ReadRequest& request) override
+    {
+        ValueReading r;
+        r.reading = request.styles.chinese == ChineseStyle::Zhuyin ? u"ㄨㄤ ㄈㄟ" : u"Wang Fei";
+        r.confidence = Confidence::Likely;
+        return r;
+    }
+};
+
+TEST_F(ReadingWindow, ReadAsALanguageShowsEachRowsLanguageAndTheSettingsAreRemembered)
+{
+    auto engine = std::make_unique<FakeReadingEngine>();
+    engine->table[u"靖子"] = {u"ヤスコ"};
+    auto kit = std::make_unique<ReadingKit>(std::move(engine));
+    kit->setEngine(std::make_unique<FixedChinese>());
+    ui->setReadingKit(std::move(kit));
+    ASSERT_NE(ui->readingMenu(), nullptr);
+    EXPECT_TRUE(ui->readAsAction(Language::Chinese)->isEnabled());
+    EXPECT_FALSE(ui->readAsAction(Language::Korean)->isEnabled()) << "no Korean engine in this kit";
+
+    clickRow(1);
+    ui->readAsAction(Language::Chinese)->trigger();
+    EXPECT_EQ(column(1), (QStringList{"", "Wang Fei"}));
+    EXPECT_EQ(column(3), (QStringList{"", "Chinese"}));
+    EXPECT_EQ(view().model()->index(1, 3).data(Qt::ToolTipRole).toString(), "chosen by you");
+
+    view().selectAll();
+    ui->readingSettingAction("ja")->trigger();
+    click(ui->readingButton());
+    EXPECT_EQ(column(1), (QStringList{"ヤスコ", "Wang Fei"}))
+        << "王菲 is decided Japanese, the default, has no Japanese reading and keeps its sort value";
+    EXPECT_EQ(column(3), (QStringList{"Japanese", "Japanese"}));
+    EXPECT_EQ(view().model()->index(0, 3).data(Qt::ToolTipRole).toString(),
+              "Han characters only: the default language");
+
+    // The default language and the Chinese style apply at once and are
+    // remembered by the next window.
+    ui->readingSettingAction("zh")->trigger();
+    ui->readingSettingAction("zhuyin")->trigger();
+    EXPECT_EQ(ui->reader().prefer, Language::Chinese);
+    clickRow(1);
+    click(ui->readingButton());
+    EXPECT_EQ(cell(1, 1), "ㄨㄤ ㄈㄟ");
+    {
+        gui::MainWindow next;
+        EXPECT_EQ(next.reader().prefer, Language::Chinese);
+        EXPECT_EQ(next.reader().styles.chinese, ChineseStyle::Zhuyin);
+        EXPECT_TRUE(next.readingSettingAction("zhuyin")->isChecked());
+    }
+    ui->readingSettingAction("ja")->trigger();
+    ui->readingSettingAction("pinyin")->trigger();
+    EXPECT_EQ(gui::MainWindow().reader().prefer, Language::Japanese);
 }
 
 } // namespace
