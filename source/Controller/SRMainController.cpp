@@ -633,10 +633,16 @@ bool SRMainController::learnTypedReadings(std::string* error)
     bool added = false;
     for (const String& value : typed) {
         const auto found = pairDict_->find(value);
-        if (found == pairDict_->end() || !containsHan(value))
+        if (found == pairDict_->end())
             continue;
         const String& sort = found->second->sortStr;
-        if (!isKanaOnly(sort))
+        // Kana typed for a value of Han characters is a Japanese reading; any
+        // other text typed for a value last read in Chinese or Korean is that
+        // language's reading (a person's own spelling: Jung-hyun).
+        const ValueReading* last = lastReading(value);
+        const bool otherLanguage =
+            last && (last->language == Language::Chinese || last->language == Language::Korean);
+        if (otherLanguage ? sort.empty() || sort == value : !containsHan(value) || !isKanaOnly(sort))
             continue;
         if (const String* known = userReadings->find(value); known && *known == sort)
             continue;

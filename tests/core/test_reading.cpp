@@ -175,5 +175,42 @@ TEST(ReadingCommand, KanaTypedByHandForHanValuesIsLearned)
     EXPECT_EQ(f.entries[0]->sortStr, u"セイコ");
 }
 
+// A Chinese engine that reads every value the same.
+class FixedChinese final : public ValueReader {
+public:
+    Language language() const override { return Language::Chinese; }
+    bool available() const override { return true; }
+    ValueReading read(std::u16string_view, const ReadRequest&) override
+    {
+        ValueReading r;
+        r.reading = u"Wang Fei";
+        return r;
+    }
+};
+
+TEST(ReadingCommand, AReadingTypedForAValueReadInChineseIsLearnedAndWinsNextTime)
+{
+    ReadingController f;
+    FixedChinese chinese;
+    f.reader.chinese = &chinese;
+    test::TempFolder dir;
+    UserReadings user(dir.path() / "readings.tsv");
+    f.controller.userReadings = &user;
+    f.arrayController.selection = {f.entries[1]};
+    f.controller.copyOriginalToReadingAs(Language::Chinese);
+    ASSERT_EQ(f.entries[1]->sortStr, u"Wang Fei");
+    f.entries[1]->sortStr = u"Wong Faye";
+    f.controller.noteTypedSort(u"王菲");
+    std::string error;
+    ASSERT_TRUE(f.controller.learnTypedReadings(&error)) << error;
+    ASSERT_NE(user.find(u"王菲"), nullptr);
+    EXPECT_EQ(*user.find(u"王菲"), u"Wong Faye");
+
+    f.entries[1]->sortStr = u"";
+    f.controller.copyOriginalToReadingAs(Language::Chinese);
+    EXPECT_EQ(f.entries[1]->sortStr, u"Wong Faye") << "the user's own reading wins over the engine";
+    EXPECT_EQ(f.controller.lastReading(u"王菲")->reason, "your own reading");
+}
+
 } // namespace
 } // namespace yomi
