@@ -13,6 +13,10 @@
 //       The language decision on a Japanese reading set (category TAB value
 //       TAB readings): its values of Han characters alone, Japanese but for
 //       category "chinese".
+//   yomi-language-bench regress --set FILE [--misses]
+//       A Japanese reading set through the whole Reader: the values the
+//       Japanese engine reads alone that are now refused or read in another
+//       language, and the Chinese names now read as Chinese.
 //   yomi-language-bench lang --set FILE [--misses]
 //       The language decision: "category TAB value TAB ja|zh|ko [TAB
 //       neighbour texts separated by |]", with and without the neighbours.
@@ -43,6 +47,7 @@
 #include "Reading/Korean/KoreanValueReader.h"
 #include "Reading/Language/EvidenceDecider.h"
 #include "Reading/MecabReadingEngine.h"
+#include "Reading/SystemReadingKit.h"
 
 namespace {
 
@@ -350,6 +355,88 @@ int korean(const std::vector<Case>& cases, bool misses, const std::string& path)
     return 0;
 }
 
+// The Japanese reading sets through the whole Reader (the system's kit,
+// language decided per value) against the Japanese engine alone: how many
+// values it read before are now refused or read in another language.
+int regressions(const std::vector<Case>& cases, bool misses)
+{
+    auto kit = yomi::reading::systemReadingKit(false);
+    yomi::Reader reader;
+    kit->lend(reader);
+    yomi::ValueReader* japanese = kit->engine(yomi::Language::Japanese);
+    if (!japanese || !japanese->available()) {
+        std::cerr << "yomi-language-bench: no Japanese engine\n";
+        return 1;
+    }
+    int total = 0, readBefore = 0, lost = 0, otherLanguage = 0, chineseNames = 0, chineseAsChinese = 0;
+    std::ostringstream missed;
+    std::vector<double> costs, alone;
+    for (const Case& c : cases) {
+        yomi::ValueContext context;
+        context.kind = c.category == "song" || c.category == "album" ? yomi::NameKind::Title : yomi::NameKind::Person;
+        const std::u16string value = yomi::toUtf16(c.value);
+        const double t0 = cpuMs();
+        const yomi::ValueReading now = reader.read(value, context);
+        costs.push_back((cpuMs() - t0) * 1000.0);
+        if (c.category == "chinese") {
+            ++chineseNames;
+            chineseAsChinese += now.language == yomi::Language::Chinese && now.reading.has_value();
+            continue;
+        }
+        ++total;
+        yomi::ReadRequest request;
+        request.kind = context.kind;
+        const double t1 = cpuMs();
+        const yomi::ValueReading before = japanese->read(value, request);
+        alone.push_back((cpuMs() - t1) * 1000.0);
+        if (!before.reading)
+            continue;
+        ++readBefore;
+        const bool gone = !now.reading, moved = now.language != yomi::Language::Japanese;
+        lost += gone;
+        otherLanguage += moved && !gone;
+        if (misses && (gone || moved))
+            missed << "| " << c.value << " | " << yomi::toUtf8(*before.reading) << " | "
+                   << (now.reading ? yomi::toUtf8(*now.reading) : "(none: " + now.reason + ")") << " | "
+                   << yomi::languageCode(now.language) << " | "
+                   << (now.evidence.empty() ? std::string() : now.evidence.front()) << " |\n";
+    }
+    // The costs: the whole set read over and over each way (five rounds
+    // each, the two ways taking turns), the median round's CPU time per
+    // value.
+    costs.clear();
+    alone.clear();
+    for (int round = 0; round < 5; ++round) {
+        for (const bool whole : {false, true}) {
+            const double t0 = cpuMs();
+            for (const Case& c : cases) {
+                yomi::ValueContext context;
+                context.kind =
+                    c.category == "song" || c.category == "album" ? yomi::NameKind::Title : yomi::NameKind::Person;
+                const std::u16string value = yomi::toUtf16(c.value);
+                if (whole) {
+                    (void)reader.read(value, context);
+                } else {
+                    yomi::ReadRequest request;
+                    request.kind = context.kind;
+                    (void)japanese->read(value, request);
+                }
+            }
+            (whole ? costs : alone).push_back((cpuMs() - t0) * 1000.0 / static_cast<double>(cases.size()));
+        }
+    }
+    gScore = readBefore ? 100.0 * (readBefore - lost - otherLanguage) / readBefore : 100;
+    std::cout << "| Japanese values | read by the Japanese engine alone | of them now refused | of them now read in "
+                 "another language | Chinese names read as Chinese | one reading through the Reader (µs CPU, median of 5 rounds) "
+                 "| the Japanese engine alone (µs CPU, same) |\n|---:|---:|---:|---:|---:|---:|---:|\n| "
+              << total << " | " << readBefore << " | " << lost << " | " << otherLanguage << " | " << chineseAsChinese
+              << " of " << chineseNames << " | " << std::fixed << std::setprecision(1) << median(costs) << " | "
+              << median(alone) << " |\n";
+    if (misses)
+        std::cout << "\n| value | before | now | language | first evidence |\n|---|---|---|---|---|\n" << missed.str();
+    return 0;
+}
+
 bool holdsKana(const std::u16string& t)
 {
     return std::any_of(t.begin(), t.end(), [](char16_t c) { return yomi::isKanaCharacter(c); });
@@ -490,6 +577,8 @@ int run(const std::string& mode, const std::vector<Case>& cases, bool misses)
         return chinese(cases, misses);
     if (mode == "lang")
         return languages(cases, misses);
+    if (mode == "regress")
+        return regressions(cases, misses);
     if (mode == "ko")
         return korean(cases, misses, gSetPath);
     if (mode == "lang-names") {
