@@ -2,7 +2,7 @@
 # yomi's one entry point for building, testing and running.
 #   ./build.sh test          install what the build needs, build, run every test
 #   ./build.sh run [ARGS]    install what the build needs, build, start the window
-#   ./build.sh sanitize      the core, folder and CLI suites with ASan + UBSan
+#   ./build.sh sanitize      the core, folder, CLI and language suites with ASan + UBSan
 #                            (in build-asan/)
 #   ./build.sh deps          only install the Debian packages
 set -euo pipefail
@@ -65,7 +65,7 @@ build() {
 }
 
 # The suites under AddressSanitizer and UndefinedBehaviorSanitizer: no window,
-# no benchmarks, no kill harness; ctest runs every case of the three suites.
+# no benchmarks, no kill harness; ctest runs every case of the suites built.
 sanitize() {
   local dir=${YOMI_ASAN_BUILD_DIR:-$here/build-asan}
   if [ ! -f "$dir/build.ninja" ]; then
@@ -74,7 +74,8 @@ sanitize() {
     cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DYOMI_SANITIZE=ON \
       -DYOMI_BUILD_GUI=OFF -DYOMI_BUILD_BENCH=OFF -DYOMI_WERROR="${YOMI_WERROR:-OFF}" "${launcher[@]}" >/dev/null
   fi
-  cmake --build "$dir" --target yomi_core_tests yomi_storage_tests yomi_folder_tests yomi_cli_tests -- --quiet
+  cmake --build "$dir" --target yomi_core_tests yomi_storage_tests yomi_folder_tests yomi_cli_tests \
+    yomi_language_tests -- --quiet
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" \
       -E '_NOT_BUILT|^kill_harness$' "$@"
