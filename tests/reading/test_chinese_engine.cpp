@@ -228,6 +228,13 @@ TEST(ChineseInstalled, SurnamesWordsAndLayoutOfTheInstalledDictionaries)
     EXPECT_EQ(reader.read(u"银行", title).reading, u"Yinhang");
     EXPECT_EQ(reader.read(u"重庆森林", title).reading, u"Chongqing senlin");
     EXPECT_THAT(reader.read(u"朴树", person).alternatives, Contains(u"Pu Shu"));
+    // The dictionary holds 單田芳 whole but reads its surname dan: the
+    // reading is the surname's, and not Sure.
+    const ValueReading shan = reader.read(u"單田芳", person);
+    EXPECT_EQ(shan.confidence, Confidence::Likely) << shan.reason;
+    const ValueReading zeng = reader.read(u"曾志偉", person);
+    EXPECT_EQ(zeng.confidence, Confidence::Sure) << "the dictionary reads the whole name so: " << zeng.reason;
+    EXPECT_EQ(zeng.reason, "whole name in the Chinese dictionary");
 }
 
 } // namespace

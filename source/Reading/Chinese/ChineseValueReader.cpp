@@ -335,7 +335,8 @@ std::vector<std::string> ChineseValueReader::nameReadings(std::u16string_view te
 }
 
 std::optional<Word> ChineseValueReader::personGiven(std::u16string_view value, std::size_t surnameLength,
-                                                    std::size_t surnameSyllables, bool* wholeAgrees)
+                                                    std::size_t surnameSyllables, const std::string& surnameReading,
+                                                    bool* wholeAgrees)
 {
     *wholeAgrees = false;
     const std::u16string_view given = value.substr(surnameLength);
@@ -351,10 +352,16 @@ std::optional<Word> ChineseValueReader::personGiven(std::u16string_view value, s
     if (dictionary_) {
         // The whole name in the dictionary: its given name's syllables.
         std::vector<Entry> whole;
+        bool surnameAgrees = false;
         for (Entry& e : dictionary_->lookup(value)) {
             const auto syllables = syllablesOf(e.reading);
-            if (syllables.size() == points && syllables.size() > surnameSyllables)
-                whole.push_back(Entry{joined(syllables, surnameSyllables, syllables.size()), e.weight});
+            if (syllables.size() != points || syllables.size() <= surnameSyllables)
+                continue;
+            if (whole.empty())
+                surnameAgrees = joinSyllables({syllables.begin(), syllables.begin() + static_cast<std::ptrdiff_t>(
+                                                                                       surnameSyllables)}) ==
+                    surnameReading;
+            whole.push_back(Entry{joined(syllables, surnameSyllables, syllables.size()), e.weight});
         }
         if (!whole.empty()) {
             bool ambiguous = false;
@@ -363,7 +370,9 @@ std::optional<Word> ChineseValueReader::personGiven(std::u16string_view value, s
             out.ambiguous = ambiguous;
             out.syllables = syllablesOf(readings.front());
             out.others.assign(readings.begin() + 1, readings.end());
-            *wholeAgrees = whole.size() == 1;
+            // Sure only when the dictionary reads the surname as a surname
+            // too (it reads 單田芳 dan tian fang).
+            *wholeAgrees = whole.size() == 1 && surnameAgrees;
             return out;
         }
     }
@@ -499,7 +508,7 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
     if (surname.length > 0) {
         const std::u16string_view name = hanRuns.front().text;
         bool wholeAgrees = false;
-        const std::optional<Word> given = personGiven(name, surname.length, surname.length, &wholeAgrees);
+        const std::optional<Word> given = personGiven(name, surname.length, surname.length, surname.reading, &wholeAgrees);
         if (!given) {
             out.reason = "a character of the given name has no reading";
             return out;

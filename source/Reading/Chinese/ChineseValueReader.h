@@ -77,7 +77,8 @@ private:
     std::vector<std::string> nameReadings(std::u16string_view text, const std::vector<Entry>& entries,
                                           bool* ambiguous);
     std::optional<Word> personGiven(std::u16string_view value, std::size_t surnameLength,
-                                    std::size_t surnameSyllables, bool* wholeAgrees);
+                                    std::size_t surnameSyllables, const std::string& surnameReading,
+                                    bool* wholeAgrees);
 
     ChinesePaths paths_;
     std::once_flag opened_;
