@@ -173,8 +173,9 @@ struct Score {
 void printScores(const std::map<std::string, Score>& scores, bool baselines)
 {
     std::cout << std::fixed << std::setprecision(1);
-    std::cout << "| category | values | top-1 | among candidates |" << (baselines ? " ICU Any-Latin | ICU Han-Latin/Names |" : "")
-              << "\n|---|---:|---:|---:|" << (baselines ? "---:|---:|" : "") << "\n";
+    std::cout << "| category | values | top-1 | among candidates |"
+              << (baselines ? " ICU Any-Latin | ICU Han-Latin/Names |" : "") << "\n|---|---:|---:|---:|"
+              << (baselines ? "---:|---:|" : "") << "\n";
     Score all;
     auto row = [&](const std::string& name, const Score& s) {
         std::cout << "| " << name << " | " << s.total << " | " << 100.0 * s.top / s.total << "% | "
@@ -280,8 +281,9 @@ int chinese(const std::vector<Case>& cases, bool misses)
         perReading.push_back((cpuMs() - t0) * 1000.0 / static_cast<double>(cases.size()));
     }
     printScores(scores, true);
-    std::cout << "\n| first use, dictionary made (ms CPU) | start-up, dictionary made (ms CPU) | one reading, median of 15 "
-                 "rounds (µs CPU) | resident added (MiB) | dictionary entries |\n|---:|---:|---:|---:|---:|\n";
+    std::cout
+        << "\n| first use, dictionary made (ms CPU) | start-up, dictionary made (ms CPU) | one reading, median of 15 "
+           "rounds (µs CPU) | resident added (MiB) | dictionary entries |\n|---:|---:|---:|---:|---:|\n";
     std::cout << "| " << firstCpu << " | " << startCpu << " | " << median(perReading) << " | "
               << statusMiB("VmRSS") - rss0 << " | " << (engine.dictionary() ? engine.dictionary()->size() : 0)
               << " |\n";
@@ -427,7 +429,8 @@ int regressions(const std::vector<Case>& cases, bool misses)
     }
     gScore = readBefore ? 100.0 * (readBefore - lost - otherLanguage) / readBefore : 100;
     std::cout << "| Japanese values | read by the Japanese engine alone | of them now refused | of them now read in "
-                 "another language | Chinese names read as Chinese | one reading through the Reader (µs CPU, median of 5 rounds) "
+                 "another language | Chinese names read as Chinese | one reading through the Reader (µs CPU, median of "
+                 "5 rounds) "
                  "| the Japanese engine alone (µs CPU, same) |\n|---:|---:|---:|---:|---:|---:|---:|\n| "
               << total << " | " << readBefore << " | " << lost << " | " << otherLanguage << " | " << chineseAsChinese
               << " of " << chineseNames << " | " << std::fixed << std::setprecision(1) << median(costs) << " | "
@@ -505,8 +508,7 @@ int languages(const std::vector<Case>& cases, bool misses)
     Tally all;
     auto row = [](const std::string& name, const Tally& t) {
         std::cout << "| " << name << " | " << t.total << " | " << 100.0 * t.alone / t.total << "% | " << t.clearAlone
-                  << " | " << t.context << " | "
-                  << (t.context ? 100.0 * t.withContext / t.context : 0.0) << "% |\n";
+                  << " | " << t.context << " | " << (t.context ? 100.0 * t.withContext / t.context : 0.0) << "% |\n";
     };
     for (const auto& [name, t] : tallies) {
         row(name, t);
@@ -520,8 +522,9 @@ int languages(const std::vector<Case>& cases, bool misses)
     gScore = 100.0 * (all.context ? all.withContext : all.alone) / (all.context ? all.context : all.total);
     std::cout << "\none decision, median (µs CPU): " << median(costs) << "\n";
     if (misses)
-        std::cout << "\n| category | value | expected | value alone: evidence | with neighbours |\n|---|---|---|---|---|\n"
-                  << missed.str();
+        std::cout
+            << "\n| category | value | expected | value alone: evidence | with neighbours |\n|---|---|---|---|---|\n"
+            << missed.str();
     return 0;
 }
 
@@ -587,9 +590,8 @@ int run(const std::string& mode, const std::vector<Case>& cases, bool misses)
         std::vector<Case> han;
         for (Case c : cases) {
             const std::u16string v = yomi::toUtf16(c.value);
-            if (v.empty() || !std::all_of(v.begin(), v.end(), [](char16_t ch) {
-                    return yomi::isHanCharacter(ch) || ch == u'々';
-                }))
+            if (v.empty() ||
+                !std::all_of(v.begin(), v.end(), [](char16_t ch) { return yomi::isHanCharacter(ch) || ch == u'々'; }))
                 continue;
             const bool chineseName = c.category == "chinese";
             c.category = chineseName || c.category == "artist" || c.category == "band" ? "artist" : "title";

@@ -44,11 +44,11 @@ struct Options {
     // --lang: the language every value is read in; nullopt (auto) lets the
     // language decider choose for each value.
     std::optional<Language> language;
-    Language prefer = Language::Japanese; // --prefer: the default for undecided values
+    Language prefer = Language::Japanese;             // --prefer: the default for undecided values
     ChineseStyle chineseStyle = ChineseStyle::Pinyin; // --zh-style
     KoreanStyle koreanStyle = KoreanStyle::Hangul;    // --ko-style
-    std::size_t candidates = 0; // alternatives printed by `read`
-    bool explain = false;       // read --explain: language, confidence, reason and evidence too
+    std::size_t candidates = 0;                       // alternatives printed by `read`
+    bool explain = false;                             // read --explain: language, confidence, reason and evidence too
     // apply --reading --min-confidence: readings less sure are not written.
     Confidence minConfidence = Confidence::Check;
     bool haveMinConfidence = false;

@@ -640,8 +640,7 @@ bool SRMainController::learnTypedReadings(std::string* error)
         // other text typed for a value last read in Chinese or Korean is that
         // language's reading (a person's own spelling: Jung-hyun).
         const ValueReading* last = lastReading(value);
-        const bool otherLanguage =
-            last && (last->language == Language::Chinese || last->language == Language::Korean);
+        const bool otherLanguage = last && (last->language == Language::Chinese || last->language == Language::Korean);
         if (otherLanguage ? sort.empty() || sort == value : !containsHan(value) || !isKanaOnly(sort))
             continue;
         if (const String* known = userReadings->find(value); known && *known == sort)

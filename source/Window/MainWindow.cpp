@@ -390,8 +390,8 @@ void MainWindow::connectLanguageSettings()
     readingMenu_ = new QMenu(tr("&Reading"), window_.get());
     ui_->menuBar->insertMenu(ui_->helpMenu->menuAction(), readingMenu_);
     const std::pair<Language, QString> readAs[] = {{Language::Japanese, tr("Read as &Japanese")},
-                                                    {Language::Chinese, tr("Read as &Chinese")},
-                                                    {Language::Korean, tr("Read as &Korean")}};
+                                                   {Language::Chinese, tr("Read as &Chinese")},
+                                                   {Language::Korean, tr("Read as &Korean")}};
     for (std::size_t i = 0; i < 3; ++i) {
         readAs_[i] = readingMenu_->addAction(readAs[i].second);
         readAs_[i]->setToolTip(tr("Set each selected sort value to its reading in this language"));
@@ -403,9 +403,8 @@ void MainWindow::connectLanguageSettings()
     // One remembered choice: a submenu of checkable actions, each named by
     // its setting's value.
     QSettings settings(QStringLiteral("yomi"), QStringLiteral("yomi"));
-    auto choice = [&](const QString& title, const QString& key,
-                      const std::vector<std::pair<QString, QString>>& options, const QString& fallback,
-                      const std::function<void(const QString&)>& apply) {
+    auto choice = [&](const QString& title, const QString& key, const std::vector<std::pair<QString, QString>>& options,
+                      const QString& fallback, const std::function<void(const QString&)>& apply) {
         QMenu* menu = readingMenu_->addMenu(title);
         auto* group = new QActionGroup(menu);
         QString chosen = settings.value(key, fallback).toString();
@@ -424,11 +423,10 @@ void MainWindow::connectLanguageSettings()
         }
         apply(chosen);
     };
-    choice(tr("&Undecided Values"), QStringLiteral("reading/prefer"),
-           {{QStringLiteral("ja"), tr("Japanese")}, {QStringLiteral("zh"), tr("Chinese")}}, QStringLiteral("ja"),
-           [this](const QString& v) {
-               reader_.prefer = languageFromCode(v.toStdString()).value_or(Language::Japanese);
-           });
+    choice(
+        tr("&Undecided Values"), QStringLiteral("reading/prefer"),
+        {{QStringLiteral("ja"), tr("Japanese")}, {QStringLiteral("zh"), tr("Chinese")}}, QStringLiteral("ja"),
+        [this](const QString& v) { reader_.prefer = languageFromCode(v.toStdString()).value_or(Language::Japanese); });
     choice(tr("C&hinese Readings"), QStringLiteral("reading/zh-style"),
            {{QStringLiteral("pinyin"), tr("Pinyin")}, {QStringLiteral("zhuyin"), tr("Zhuyin (Bopomofo)")}},
            QStringLiteral("pinyin"), [this](const QString& v) {
@@ -543,8 +541,7 @@ QString MainWindow::readingMessage() const
         names += tr(", …");
     if (refused.size() == 1)
         return tr("1 value has no reading: %1").arg(names);
-    return tr("%1 values have no reading: %2")
-        .arg(QLocale().toString(static_cast<qulonglong>(refused.size())), names);
+    return tr("%1 values have no reading: %2").arg(QLocale().toString(static_cast<qulonglong>(refused.size())), names);
 }
 
 QComboBox* MainWindow::fieldChooser() const { return ui_->fieldChooser; }

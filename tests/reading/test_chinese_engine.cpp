@@ -212,16 +212,16 @@ TEST(ChineseInstalled, SurnamesWordsAndLayoutOfTheInstalledDictionaries)
     ChineseValueReader reader;
     ASSERT_TRUE(reader.start()) << reader.missing();
     const ReadRequest person = asked(NameKind::Person), title = asked(NameKind::Title);
-    for (const auto& [value, reading] : std::vector<std::pair<std::u16string, std::u16string>>{
-             {u"曾志伟", u"Zeng Zhiwei"},
-             {u"单田芳", u"Shan Tianfang"},
-             {u"解晓东", u"Xie Xiaodong"},
-             {u"區瑞強", u"Ou Ruiqiang"},
-             {u"朴树", u"Piao Shu"},
-             {u"查良鏞", u"Zha Liangyong"},
-             {u"乐嘉", u"Yue Jia"},
-             {u"歐陽娜娜", u"Ouyang Nana"},
-             {u"吕方", u"Lyu Fang"}})
+    for (const auto& [value, reading] :
+         std::vector<std::pair<std::u16string, std::u16string>>{{u"曾志伟", u"Zeng Zhiwei"},
+                                                                {u"单田芳", u"Shan Tianfang"},
+                                                                {u"解晓东", u"Xie Xiaodong"},
+                                                                {u"區瑞強", u"Ou Ruiqiang"},
+                                                                {u"朴树", u"Piao Shu"},
+                                                                {u"查良鏞", u"Zha Liangyong"},
+                                                                {u"乐嘉", u"Yue Jia"},
+                                                                {u"歐陽娜娜", u"Ouyang Nana"},
+                                                                {u"吕方", u"Lyu Fang"}})
         EXPECT_EQ(reader.read(value, person).reading, reading) << toUtf8(value);
     EXPECT_EQ(reader.read(u"音乐", title).reading, u"Yinyue");
     EXPECT_EQ(reader.read(u"重庆", title).reading, u"Chongqing");

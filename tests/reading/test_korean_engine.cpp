@@ -22,11 +22,11 @@ ReadRequest latin(NameKind kind)
 TEST(RevisedRomanization, TheSoundChangesBetweenSyllablesAreWritten)
 {
     const std::vector<std::pair<std::u16string, std::string>> words{
-        {u"같이", "gachi"},      {u"굳이", "guji"},       {u"독립문", "dongnimmun"}, {u"신라", "silla"},
-        {u"설날", "seollal"},    {u"종로", "jongno"},     {u"국물", "gungmul"},      {u"백마", "baengma"},
-        {u"좋아", "joa"},        {u"좋고", "joko"},       {u"놓는", "nonneun"},      {u"읽어", "ilgeo"},
-        {u"없어", "eopseo"},     {u"않아", "ana"},        {u"라디오", "radio"},      {u"한국", "hanguk"},
-        {u"알아", "ara"},        {u"밥맛", "bammat"},     {u"의사", "uisa"},         {u"꽃말", "kkonmal"}};
+        {u"같이", "gachi"},   {u"굳이", "guji"},   {u"독립문", "dongnimmun"}, {u"신라", "silla"},
+        {u"설날", "seollal"}, {u"종로", "jongno"}, {u"국물", "gungmul"},      {u"백마", "baengma"},
+        {u"좋아", "joa"},     {u"좋고", "joko"},   {u"놓는", "nonneun"},      {u"읽어", "ilgeo"},
+        {u"없어", "eopseo"},  {u"않아", "ana"},    {u"라디오", "radio"},      {u"한국", "hanguk"},
+        {u"알아", "ara"},     {u"밥맛", "bammat"}, {u"의사", "uisa"},         {u"꽃말", "kkonmal"}};
     for (const auto& [word, rr] : words)
         EXPECT_EQ(romanizeWord(word), rr) << toUtf8(word);
     EXPECT_EQ(romanizeSyllables(u"정현", "-"), "jeong-hyeon") << "a name's syllables keep their own sounds";

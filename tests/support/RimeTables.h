@@ -12,8 +12,7 @@ namespace yomi::test {
 
 // A table file of "word TAB syllables TAB weight" lines after a header, as
 // the Rime packages ship them.
-inline std::filesystem::path writeRimeTable(const TempFolder& folder, const std::string& name,
-                                            const std::string& lines)
+inline std::filesystem::path writeRimeTable(const TempFolder& folder, const std::string& name, const std::string& lines)
 {
     return folder.writeFile(name, "# Rime table\n# syllabary:\n# - a\n\n" + lines);
 }

@@ -358,8 +358,8 @@ std::optional<Word> ChineseValueReader::personGiven(std::u16string_view value, s
             if (syllables.size() != points || syllables.size() <= surnameSyllables)
                 continue;
             if (whole.empty())
-                surnameAgrees = joinSyllables({syllables.begin(), syllables.begin() + static_cast<std::ptrdiff_t>(
-                                                                                       surnameSyllables)}) ==
+                surnameAgrees = joinSyllables({syllables.begin(),
+                                               syllables.begin() + static_cast<std::ptrdiff_t>(surnameSyllables)}) ==
                     surnameReading;
             whole.push_back(Entry{joined(syllables, surnameSyllables, syllables.size()), e.weight});
         }
@@ -467,9 +467,8 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
             dot = dot || isNameDot(c);
         }
         nameDots = nameDots || dot;
-        if (!onlySpaces(r.text) && !(dot && std::all_of(r.text.begin(), r.text.end(), [](char16_t c) {
-                return c == u' ' || isNameDot(c);
-            })))
+        if (!onlySpaces(r.text) &&
+            !(dot && std::all_of(r.text.begin(), r.text.end(), [](char16_t c) { return c == u' ' || isNameDot(c); })))
             onlyHanAndSpaces = false;
     }
 
@@ -499,8 +498,7 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
             // A common word read otherwise is a word (单车), not a name.
             const auto whole = dictionary_->lookup(name);
             if (!whole.empty() && whole.front().weight >= kCommonWord &&
-                joinSyllables(syllablesOf(whole.front().reading)).substr(0, surname.reading.size()) !=
-                    surname.reading)
+                joinSyllables(syllablesOf(whole.front().reading)).substr(0, surname.reading.size()) != surname.reading)
                 surname = {};
         }
     }
@@ -508,14 +506,15 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
     if (surname.length > 0) {
         const std::u16string_view name = hanRuns.front().text;
         bool wholeAgrees = false;
-        const std::optional<Word> given = personGiven(name, surname.length, surname.length, surname.reading, &wholeAgrees);
+        const std::optional<Word> given =
+            personGiven(name, surname.length, surname.length, surname.reading, &wholeAgrees);
         if (!given) {
             out.reason = "a character of the given name has no reading";
             return out;
         }
         auto layout = [&](const std::string& family, const std::vector<std::string>& syllables) {
-            std::string s = style == ChineseStyle::Zhuyin ? render(syllablesOf(family), style, false)
-                                                          : capitalised(family);
+            std::string s =
+                style == ChineseStyle::Zhuyin ? render(syllablesOf(family), style, false) : capitalised(family);
             if (!syllables.empty())
                 s += ' ' + render(syllables, style, true);
             return s;
@@ -662,8 +661,8 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
         if (out.alternatives.size() >= request.alternatives)
             break;
         const String alt = toUtf16(a);
-        if (alt != *out.reading && std::find(out.alternatives.begin(), out.alternatives.end(), alt) ==
-                                        out.alternatives.end())
+        if (alt != *out.reading &&
+            std::find(out.alternatives.begin(), out.alternatives.end(), alt) == out.alternatives.end())
             out.alternatives.push_back(alt);
     }
     return out;

@@ -74,11 +74,9 @@ private:
     std::optional<std::string> characterReading(char32_t c, std::vector<std::string>* others, bool* known,
                                                 bool* ambiguous);
     double agreement(std::u16string_view text, const std::vector<std::string>& syllables);
-    std::vector<std::string> nameReadings(std::u16string_view text, const std::vector<Entry>& entries,
-                                          bool* ambiguous);
-    std::optional<Word> personGiven(std::u16string_view value, std::size_t surnameLength,
-                                    std::size_t surnameSyllables, const std::string& surnameReading,
-                                    bool* wholeAgrees);
+    std::vector<std::string> nameReadings(std::u16string_view text, const std::vector<Entry>& entries, bool* ambiguous);
+    std::optional<Word> personGiven(std::u16string_view value, std::size_t surnameLength, std::size_t surnameSyllables,
+                                    const std::string& surnameReading, bool* wholeAgrees);
 
     ChinesePaths paths_;
     std::once_flag opened_;

@@ -84,13 +84,13 @@ constexpr std::array<Part, 21> kInitials{{
 
 // Finals in their full form (iou, uei, uen; ü written v).
 constexpr std::array<Part, 38> kFinals{{
-    {"a", u"ㄚ"},      {"o", u"ㄛ"},     {"e", u"ㄜ"},     {"eh", u"ㄝ"},    {"ai", u"ㄞ"},    {"ei", u"ㄟ"},
-    {"ao", u"ㄠ"},     {"ou", u"ㄡ"},    {"an", u"ㄢ"},    {"en", u"ㄣ"},    {"ang", u"ㄤ"},   {"eng", u"ㄥ"},
-    {"er", u"ㄦ"},     {"i", u"ㄧ"},     {"ia", u"ㄧㄚ"},  {"io", u"ㄧㄛ"},  {"ie", u"ㄧㄝ"},  {"iao", u"ㄧㄠ"},
-    {"iou", u"ㄧㄡ"},  {"ian", u"ㄧㄢ"}, {"in", u"ㄧㄣ"},  {"iang", u"ㄧㄤ"}, {"ing", u"ㄧㄥ"}, {"iong", u"ㄩㄥ"},
-    {"u", u"ㄨ"},      {"ua", u"ㄨㄚ"},  {"uo", u"ㄨㄛ"},  {"uai", u"ㄨㄞ"}, {"uei", u"ㄨㄟ"}, {"uan", u"ㄨㄢ"},
-    {"uen", u"ㄨㄣ"},  {"uang", u"ㄨㄤ"}, {"ueng", u"ㄨㄥ"}, {"ong", u"ㄨㄥ"}, {"v", u"ㄩ"},     {"ve", u"ㄩㄝ"},
-    {"van", u"ㄩㄢ"},  {"vn", u"ㄩㄣ"},
+    {"a", u"ㄚ"},     {"o", u"ㄛ"},      {"e", u"ㄜ"},      {"eh", u"ㄝ"},     {"ai", u"ㄞ"},    {"ei", u"ㄟ"},
+    {"ao", u"ㄠ"},    {"ou", u"ㄡ"},     {"an", u"ㄢ"},     {"en", u"ㄣ"},     {"ang", u"ㄤ"},   {"eng", u"ㄥ"},
+    {"er", u"ㄦ"},    {"i", u"ㄧ"},      {"ia", u"ㄧㄚ"},   {"io", u"ㄧㄛ"},   {"ie", u"ㄧㄝ"},  {"iao", u"ㄧㄠ"},
+    {"iou", u"ㄧㄡ"}, {"ian", u"ㄧㄢ"},  {"in", u"ㄧㄣ"},   {"iang", u"ㄧㄤ"}, {"ing", u"ㄧㄥ"}, {"iong", u"ㄩㄥ"},
+    {"u", u"ㄨ"},     {"ua", u"ㄨㄚ"},   {"uo", u"ㄨㄛ"},   {"uai", u"ㄨㄞ"},  {"uei", u"ㄨㄟ"}, {"uan", u"ㄨㄢ"},
+    {"uen", u"ㄨㄣ"}, {"uang", u"ㄨㄤ"}, {"ueng", u"ㄨㄥ"}, {"ong", u"ㄨㄥ"},  {"v", u"ㄩ"},     {"ve", u"ㄩㄝ"},
+    {"van", u"ㄩㄢ"}, {"vn", u"ㄩㄣ"},
 }};
 
 } // namespace
@@ -125,8 +125,8 @@ std::u16string zhuyin(std::string_view syllable)
     if (!initial.empty() && (initial == "j" || initial == "q" || initial == "x") && !final.empty() && final[0] == 'u')
         final = "v" + final.substr(1);
     if (final == "i" &&
-        (initial == "zh" || initial == "ch" || initial == "sh" || initial == "r" || initial == "z" ||
-         initial == "c" || initial == "s"))
+        (initial == "zh" || initial == "ch" || initial == "sh" || initial == "r" || initial == "z" || initial == "c" ||
+         initial == "s"))
         return out; // zhi, chi, shi, ri, zi, ci, si: the initial alone
     if (final == "iu")
         final = "iou";

@@ -3,9 +3,9 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -139,8 +139,7 @@ std::unordered_map<char16_t, char16_t> simplifiedForms(const std::vector<Raw>& r
                     characters.insert(c);
     std::unordered_map<char16_t, char16_t> out;
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Transliterator> t(
-        icu::Transliterator::createInstance("Hant-Hans", UTRANS_FORWARD, status));
+    std::unique_ptr<icu::Transliterator> t(icu::Transliterator::createInstance("Hant-Hans", UTRANS_FORWARD, status));
     if (U_FAILURE(status) || !t)
         return out;
     for (const char16_t c : characters) {
@@ -305,7 +304,7 @@ Status PinyinDictionary::convert(const std::vector<TableSource>& sources, const 
 }
 
 Result<std::unique_ptr<PinyinDictionary>> PinyinDictionary::map(const std::filesystem::path& file,
-                                                               std::string_view stamp)
+                                                                std::string_view stamp)
 {
     std::unique_ptr<PinyinDictionary> d(new PinyinDictionary);
     if (!mapWhole(file, d->map_, d->mapSize_))
@@ -331,8 +330,8 @@ Result<std::unique_ptr<PinyinDictionary>> PinyinDictionary::map(const std::files
 }
 
 Result<std::unique_ptr<PinyinDictionary>> PinyinDictionary::open(const std::vector<TableSource>& sources,
-                                                                const std::filesystem::path& cacheDir,
-                                                                std::string_view name)
+                                                                 const std::filesystem::path& cacheDir,
+                                                                 std::string_view name)
 {
     const std::string stamp = stampOf(sources);
     if (stamp.find('/') == std::string::npos)

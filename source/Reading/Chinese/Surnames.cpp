@@ -431,9 +431,6 @@ Surname surnameAt(std::u16string_view value)
     return {};
 }
 
-bool isSurname(std::u16string_view text)
-{
-    return table().byForm.count(std::u16string(text)) != 0;
-}
+bool isSurname(std::u16string_view text) { return table().byForm.count(std::u16string(text)) != 0; }
 
 } // namespace yomi::chinese

@@ -80,8 +80,7 @@ ValueReading KoreanValueReader::read(std::u16string_view value, const ReadReques
 
     // A person's name: no space, a surname and a given name of up to two
     // syllables (a surname alone is the surname).
-    const bool allSyllables =
-        std::all_of(text.begin(), text.end(), [](char16_t c) { return isHangulSyllable(c); });
+    const bool allSyllables = std::all_of(text.begin(), text.end(), [](char16_t c) { return isHangulSyllable(c); });
     const KoreanSurname surname = koreanSurnameAt(text);
     const std::size_t given = text.size() - surname.length;
     if (request.kind == NameKind::Person && allSyllables && surname.length > 0 && given <= 2) {

@@ -12,8 +12,8 @@ namespace {
 // ㅇ ㅈ ㅉ ㅊ ㅋ ㅌ ㅍ ㅎ), and L for a ㄹ read l (after ㄹ or ㄴ).
 enum C : int { G, GG, N, D, DD, R, M, B, BB, S, SS, NG, J, JJ, CH, K, T, P, H, L, None };
 
-constexpr std::array<const char*, 20> kInitial{"g", "kk", "n", "d", "tt", "r", "m", "b", "bb", "s",
-                                               "ss", "", "j", "jj", "ch", "k", "t", "p", "h", "l"};
+constexpr std::array<const char*, 20> kInitial{"g",  "kk", "n", "d",  "tt", "r", "m", "b", "bb", "s",
+                                               "ss", "",   "j", "jj", "ch", "k", "t", "p", "h",  "l"};
 constexpr std::array<const char*, 21> kVowel{"a",  "ae", "ya", "yae", "eo", "e",  "yeo", "ye", "o",  "wa", "wae",
                                              "oe", "yo", "u",  "wo",  "we", "wi", "yu",  "eu", "ui", "i"};
 
@@ -22,11 +22,10 @@ struct Final {
 };
 
 // The final jamo (index 1-27) as one or two consonants.
-constexpr std::array<Final, 28> kFinal{{{None, None}, {G, None}, {GG, None}, {G, S},  {N, None},  {N, J},
-                                        {N, H},       {D, None}, {R, None},  {R, G},  {R, M},     {R, B},
-                                        {R, S},       {R, T},    {R, P},     {R, H},  {M, None},  {B, None},
-                                        {B, S},       {S, None}, {SS, None}, {NG, None}, {J, None}, {CH, None},
-                                        {K, None},    {T, None}, {P, None},  {H, None}}};
+constexpr std::array<Final, 28> kFinal{
+    {{None, None}, {G, None},  {GG, None}, {G, S},     {N, None}, {N, J},    {N, H},    {D, None}, {R, None}, {R, G},
+     {R, M},       {R, B},     {R, S},     {R, T},     {R, P},    {R, H},    {M, None}, {B, None}, {B, S},    {S, None},
+     {SS, None},   {NG, None}, {J, None},  {CH, None}, {K, None}, {T, None}, {P, None}, {H, None}}};
 
 struct Syllable {
     int initial = NG; // NG: no sound

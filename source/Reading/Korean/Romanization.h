@@ -25,8 +25,8 @@ std::string romanizeWord(std::u16string_view word);
 std::string romanizeSyllables(std::u16string_view syllables, std::string_view separator);
 
 struct KoreanSurname {
-    std::size_t length = 0;     // syllables it covers; 0 when none
-    std::string customary;      // "Lee"
+    std::size_t length = 0;          // syllables it covers; 0 when none
+    std::string customary;           // "Lee"
     std::vector<std::string> others; // other customary spellings and the romanisation ("Yi", "Rhee")
 };
 

@@ -148,8 +148,9 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
 
     Score score;
     if (japaneseOnly && simplified)
-        score.add(0, "forms only Japanese (" + utf8(japaneseOnly) + ") and only simplified Chinese (" +
-                         utf8(simplified) + ") write");
+        score.add(0,
+                  "forms only Japanese (" + utf8(japaneseOnly) + ") and only simplified Chinese (" + utf8(simplified) +
+                      ") write");
 
     // The Japanese dictionaries.
     RunKnowledge known;
@@ -161,8 +162,9 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
     else if (known.wholeWord)
         score.add(-2, "a Japanese dictionary holds it whole");
     if (known.looksChinese)
-        score.add(2, known.evidence.empty() ? std::string("the Japanese engine's signs of a Chinese name")
-                                            : known.evidence.front());
+        score.add(2,
+                  known.evidence.empty() ? std::string("the Japanese engine's signs of a Chinese name")
+                                         : known.evidence.front());
 
     const bool onlyHan = characters == value.size();
     if (context.kind == NameKind::Person && onlyHan) {
@@ -183,9 +185,10 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
             kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos;
         if (surname.length > 0 && given >= 1 && given <= 2 && !known.wholeName && !known.wholeWord &&
             !japaneseSurname && !japaneseShape)
-            score.add(surname.common ? 2 : 1, std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
-                                                  toUtf8(value.substr(0, surname.length)) + ") and a given name of " +
-                                                  std::to_string(given) + (given == 1 ? " character" : " characters"));
+            score.add(surname.common ? 2 : 1,
+                      std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
+                          toUtf8(value.substr(0, surname.length)) + ") and a given name of " + std::to_string(given) +
+                          (given == 1 ? " character" : " characters"));
         else if (japaneseShape && !japaneseSurname)
             score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
     }
@@ -204,14 +207,17 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
     // The library around the value.
     if (context.texts > 0) {
         if (context.kanaTexts * 4 >= context.texts)
-            score.add(-3, std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
-                              " texts around it hold kana");
+            score.add(-3,
+                      std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
+                          " texts around it hold kana");
         else if (context.kanaTexts > 0)
-            score.add(-1, std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
-                              " texts around it hold kana");
+            score.add(-1,
+                      std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
+                          " texts around it hold kana");
         if (context.simplifiedTexts > 0)
-            score.add(3, std::to_string(context.simplifiedTexts) + " of " + std::to_string(context.texts) +
-                             " texts around it hold characters only simplified Chinese writes");
+            score.add(3,
+                      std::to_string(context.simplifiedTexts) + " of " + std::to_string(context.texts) +
+                          " texts around it hold characters only simplified Chinese writes");
         else if (context.kanaTexts == 0 && context.texts >= 3)
             score.add(2, "none of the " + std::to_string(context.texts) + " texts around it holds kana");
     }
@@ -231,8 +237,7 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
         d.clear = false;
     }
     if (!d.clear)
-        d.evidence.push_back(score.points == 0 ? "nothing decides: the default language"
-                                               : "the evidence is weak");
+        d.evidence.push_back(score.points == 0 ? "nothing decides: the default language" : "the evidence is weak");
     return d;
 }
 
