@@ -298,26 +298,8 @@ int chinese(const std::vector<Case>& cases, bool misses)
 
 // Korean Latin readings of person names: the fourth column holds the
 // accepted surname spellings.
-int korean(const std::vector<Case>& cases, bool misses, const std::string& path)
+int korean(const std::vector<Case>& cases, bool misses)
 {
-    std::map<std::string, std::vector<std::string>> surnames;
-    {
-        std::ifstream in(path);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.empty() || line[0] == '#')
-                continue;
-            std::vector<std::string> f;
-            std::size_t at = 0;
-            while (at <= line.size()) {
-                const std::size_t tab = std::min(line.find('\t', at), line.size());
-                f.push_back(line.substr(at, tab - at));
-                at = tab + 1;
-            }
-            if (f.size() > 3)
-                surnames[f[1]] = split(f[3], '|');
-        }
-    }
     yomi::korean::KoreanValueReader reader;
     yomi::ReadRequest request;
     request.kind = yomi::NameKind::Person;
@@ -329,7 +311,7 @@ int korean(const std::vector<Case>& cases, bool misses, const std::string& path)
         ++total;
         const std::string got = r.reading ? yomi::toUtf8(*r.reading) : std::string();
         const std::string family = got.substr(0, got.find(' '));
-        const auto& spellings = surnames[c.value];
+        const auto& spellings = c.neighbours; // the fourth column: the surname's spellings
         const bool surnameOk = std::any_of(spellings.begin(), spellings.end(),
                                            [&](const std::string& s) { return comparable(s) == comparable(family); });
         const bool whole = r.reading && accepted(c, got);
@@ -529,7 +511,6 @@ int languages(const std::vector<Case>& cases, bool misses)
 }
 
 int run(const std::string& mode, const std::vector<Case>& cases, bool misses);
-std::string gSetPath;
 
 } // namespace
 
@@ -562,7 +543,6 @@ int main(int argc, char** argv)
         return 2;
     }
     gFloor = floor;
-    gSetPath = set;
     const int rc = run(mode, cases, misses);
     if (rc == 0 && gFloor >= 0 && gScore < gFloor) {
         std::cerr << "yomi-language-bench: " << gScore << "% is below the floor of " << gFloor << "% on " << set
@@ -583,7 +563,7 @@ int run(const std::string& mode, const std::vector<Case>& cases, bool misses)
     if (mode == "regress")
         return regressions(cases, misses);
     if (mode == "ko")
-        return korean(cases, misses, gSetPath);
+        return korean(cases, misses);
     if (mode == "lang-names") {
         // The Japanese reading sets: values of Han characters alone, those of
         // category "chinese" expected Chinese, the others Japanese.

@@ -7,20 +7,6 @@
 namespace yomi {
 namespace {
 
-char32_t nextCodePoint(std::u16string_view text, std::size_t& i)
-{
-    const char16_t c = text[i++];
-    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
-        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
-    return c;
-}
-
-bool isHangul(char32_t c)
-{
-    return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F) ||
-        (c >= 0xA960 && c <= 0xA97F) || (c >= 0xD7B0 && c <= 0xD7FF);
-}
-
 bool isBopomofo(char32_t c) { return (c >= 0x3100 && c <= 0x312F) || (c >= 0x31A0 && c <= 0x31BF); }
 
 // Whether every character of the text passes `keep`, spaces aside, and at
@@ -71,7 +57,7 @@ std::optional<String> suited(const String& sort, Language language, const Readin
         return madeOf(sort, isAsciiText) ? std::optional<String>(sort) : std::nullopt;
     case Language::Korean:
         if (styles.korean == KoreanStyle::Hangul)
-            return madeOf(sort, isHangul) ? std::optional<String>(sort) : std::nullopt;
+            return madeOf(sort, isHangulCharacter) ? std::optional<String>(sort) : std::nullopt;
         return madeOf(sort, isAsciiText) ? std::optional<String>(sort) : std::nullopt;
     case Language::None:
         break;
@@ -165,7 +151,7 @@ LanguageDecision decideByCharacters(std::u16string_view value, Language prefer)
     for (std::size_t i = 0; i < value.size();) {
         const char32_t c = nextCodePoint(value, i);
         kana = kana || isKanaCharacter(c);
-        hangul = hangul || isHangul(c);
+        hangul = hangul || isHangulCharacter(c);
         han = han || isHanCharacter(c);
         simplified = simplified || isSimplifiedOnly(c);
     }

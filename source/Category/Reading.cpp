@@ -18,14 +18,7 @@
 namespace yomi {
 namespace {
 
-// Decodes the code point at text[i], advancing i past it.
-char32_t next(std::u16string_view text, std::size_t& i)
-{
-    const char16_t c = text[i++];
-    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
-        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
-    return c;
-}
+char32_t next(std::u16string_view text, std::size_t& i) { return nextCodePoint(text, i); }
 
 bool isJapaneseCharacter(char32_t c) { return isHanCharacter(c) || isKanaCharacter(c); }
 
@@ -365,6 +358,33 @@ bool containsHan(std::u16string_view text)
         if (isHanCharacter(next(text, i)))
             return true;
     return false;
+}
+
+char32_t nextCodePoint(std::u16string_view text, std::size_t& i)
+{
+    const char16_t c = text[i++];
+    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
+        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
+    return c;
+}
+
+std::string capitalised(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+            break;
+        }
+        if (c >= 'A' && c <= 'Z')
+            break;
+    }
+    return text;
+}
+
+bool isHangulCharacter(char32_t c)
+{
+    return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F) ||
+        (c >= 0xA960 && c <= 0xA97F) || (c >= 0xD7B0 && c <= 0xD7FF);
 }
 
 bool isKanaOnly(std::u16string_view text)

@@ -179,7 +179,15 @@ ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16
 // counters ヵ and ヶ are spelt カ.
 String styleKana(std::u16string_view kana, ReadingStyle style);
 
+// Decodes the code point at text[i] (i < text.size()), advancing i past it;
+// a lone surrogate is returned as it is.
+char32_t nextCodePoint(std::u16string_view text, std::size_t& i);
+// Latin readings begin with a capital: the text with its first ASCII letter
+// in upper case ("ouyang" → "Ouyang", "2002 nian" → "2002 Nian").
+std::string capitalised(std::string text);
+
 // Character classes of the reading.
+bool isHangulCharacter(char32_t c); // Hangul syllables and jamo
 bool isHanCharacter(char32_t c);
 bool isKanaCharacter(char32_t c);
 // Whether the text holds a Han character, and whether it holds only kana

@@ -27,19 +27,6 @@ constexpr double kOtherShare = 0.02;
 // word, not a name (单车 dan che, not Shan Che).
 constexpr double kCommonWord = 1000;
 
-char32_t next(std::u16string_view text, std::size_t& i)
-{
-    const char16_t c = text[i++];
-    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
-        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
-    return c;
-}
-
-bool isHangul(char32_t c)
-{
-    return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F);
-}
-
 // The dot between the parts of a foreign name written in Han characters
 // (迈克尔·杰克逊).
 bool isNameDot(char32_t c) { return c == 0x00B7 || c == 0x30FB || c == 0x2027 || c == 0xFF65 || c == 0x2022; }
@@ -53,7 +40,7 @@ std::string plainText(std::u16string_view run)
 {
     std::u16string out;
     for (std::size_t i = 0; i < run.size();) {
-        const char32_t c = next(run, i);
+        const char32_t c = nextCodePoint(run, i);
         if (c >= 0xFF01 && c <= 0xFF5E)
             out += static_cast<char16_t>(c - 0xFF01 + 0x21);
         else if (c == 0x3000 || isNameDot(c) || (c >= 0x3008 && c <= 0x3011) || c == 0x3014 || c == 0x3015)
@@ -224,7 +211,7 @@ std::vector<Word> ChineseValueReader::segment(std::u16string_view run)
     std::vector<std::size_t> at; // code unit offset of each character
     for (std::size_t i = 0; i < run.size();) {
         at.push_back(i);
-        next(run, i);
+        nextCodePoint(run, i);
     }
     const std::size_t n = at.size();
     at.push_back(run.size());
@@ -281,7 +268,7 @@ std::vector<Word> ChineseValueReader::segment(std::u16string_view run)
             }
         } else {
             std::size_t i = 0;
-            const std::string s = icuSyllable(next(w.text, i));
+            const std::string s = icuSyllable(nextCodePoint(w.text, i));
             if (s.empty())
                 return {};
             w.syllables = {s};
@@ -298,7 +285,7 @@ double ChineseValueReader::agreement(std::u16string_view text, const std::vector
     std::size_t i = 0, k = 0;
     while (i < text.size() && k < syllables.size()) {
         std::u16string one;
-        appendUtf16(one, next(text, i));
+        appendUtf16(one, nextCodePoint(text, i));
         const std::vector<Entry> entries = dictionary_ ? dictionary_->lookup(one) : std::vector<Entry>{};
         double total = 0, mine = 0;
         for (const Entry& e : entries) {
@@ -417,12 +404,12 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
 
     bool han = false;
     for (std::size_t i = 0; i < value.size();) {
-        const char32_t c = next(value, i);
+        const char32_t c = nextCodePoint(value, i);
         if (isKanaCharacter(c)) {
             out.reason = "kana cannot be read in Chinese";
             return out;
         }
-        if (isHangul(c)) {
+        if (isHangulCharacter(c)) {
             out.reason = "Hangul cannot be read in Chinese";
             return out;
         }
@@ -441,10 +428,10 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
     std::vector<Run> runs;
     for (std::size_t i = 0; i < value.size();) {
         const std::size_t start = i;
-        const bool isHan = isHanCharacter(next(value, i));
+        const bool isHan = isHanCharacter(nextCodePoint(value, i));
         while (i < value.size()) {
             std::size_t j = i;
-            if (isHanCharacter(next(value, j)) != isHan)
+            if (isHanCharacter(nextCodePoint(value, j)) != isHan)
                 break;
             i = j;
         }
@@ -463,7 +450,7 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
         std::size_t k = 0;
         bool dot = false;
         while (k < r.text.size()) {
-            const char32_t c = next(r.text, k);
+            const char32_t c = nextCodePoint(r.text, k);
             dot = dot || isNameDot(c);
         }
         nameDots = nameDots || dot;

@@ -56,19 +56,6 @@ std::string joinSyllables(const std::vector<std::string>& syllables)
     return out;
 }
 
-std::string capitalised(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-            break;
-        }
-        if (c >= 'A' && c <= 'Z')
-            break;
-    }
-    return text;
-}
-
 namespace {
 
 struct Part {

@@ -20,9 +20,6 @@ std::string sortSyllable(std::string_view syllable);
 // The syllables of one word joined (Zhi wei → zhiwei, xi an → xi'an).
 std::string joinSyllables(const std::vector<std::string>& syllables);
 
-// The text with its first letter upper case.
-std::string capitalised(std::string text);
-
 // The zhuyin of one syllable in the sort spelling (zhong → ㄓㄨㄥ); empty for
 // a syllable zhuyin does not spell.
 std::u16string zhuyin(std::string_view syllable);

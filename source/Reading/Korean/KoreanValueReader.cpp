@@ -7,29 +7,8 @@
 namespace yomi::korean {
 namespace {
 
-char32_t next(std::u16string_view text, std::size_t& i)
-{
-    const char16_t c = text[i++];
-    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
-        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
-    return c;
-}
-
 // Hangul jamo on their own (ㄱ, ㅏ): not syllables, so nothing to romanise.
 bool isLoneJamo(char32_t c) { return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F); }
-
-std::string capitalised(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-            break;
-        }
-        if (c >= 'A' && c <= 'Z')
-            break;
-    }
-    return text;
-}
 
 std::u16string trimmed(std::u16string_view value)
 {
@@ -49,7 +28,7 @@ ValueReading KoreanValueReader::read(std::u16string_view value, const ReadReques
     out.language = Language::Korean;
     bool hangul = false;
     for (std::size_t i = 0; i < value.size();) {
-        const char32_t c = next(value, i);
+        const char32_t c = nextCodePoint(value, i);
         if (isHanCharacter(c)) {
             out.reason = "Han characters (hanja) cannot be read in Korean";
             return out;
@@ -72,7 +51,7 @@ ValueReading KoreanValueReader::read(std::u16string_view value, const ReadReques
         return out;
     }
     for (std::size_t i = 0; i < text.size();) {
-        if (isLoneJamo(next(text, i))) {
+        if (isLoneJamo(nextCodePoint(text, i))) {
             out.reason = "Hangul letters outside syllables cannot be romanised";
             return out;
         }

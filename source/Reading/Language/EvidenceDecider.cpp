@@ -14,19 +14,6 @@
 namespace yomi::language {
 namespace {
 
-char32_t next(std::u16string_view text, std::size_t& i)
-{
-    const char16_t c = text[i++];
-    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
-        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
-    return c;
-}
-
-bool isHangul(char32_t c)
-{
-    return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F);
-}
-
 // Forms only Japanese writes: the characters made in Japan that the
 // character dictionary (kanjidic) gives no Chinese reading, and the new
 // forms of the common-use list whose old form ICU's Hant-Hans simplifies to
@@ -105,9 +92,9 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
     std::size_t characters = 0;
     std::vector<char32_t> outside;
     for (std::size_t i = 0; i < value.size();) {
-        const char32_t c = next(value, i);
+        const char32_t c = nextCodePoint(value, i);
         kana = kana || isKanaCharacter(c);
-        hangul = hangul || isHangul(c);
+        hangul = hangul || isHangulCharacter(c);
         if (c == u'々' || isHanCharacter(c)) {
             han = true;
             ++characters;
