@@ -9,24 +9,12 @@
 #include "Cli/Cli.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"
+#include "support/FixedValueReader.h"
 
 namespace yomi::cli {
 namespace {
 
 using ::testing::HasSubstr;
-
-// A Chinese engine that answers with the style it was asked for.
-class StyleEcho final : public ValueReader {
-public:
-    Language language() const override { return Language::Chinese; }
-    bool available() const override { return true; }
-    ValueReading read(std::u16string_view, const ReadRequest& request) override
-    {
-        ValueReading r;
-        r.reading = request.styles.chinese == ChineseStyle::Zhuyin ? u"ㄓ" : u"Zhi";
-        return r;
-    }
-};
 
 class CliReading : public ::testing::Test {
 protected:
@@ -40,7 +28,7 @@ protected:
             e->confidence[u"靖子"] = Confidence::Likely;
             auto kit = std::make_unique<ReadingKit>(std::move(e));
             if (chinese_)
-                kit->setEngine(std::make_unique<StyleEcho>());
+                kit->setEngine(std::make_unique<test::FixedValueReader>(Language::Chinese, u"Zhi", u"ㄓ"));
             return kit;
         });
         setUserReadingsFile(config_.path() / "readings.tsv");

@@ -7,6 +7,7 @@
 #include "Category/Reader.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"
+#include "support/FixedValueReader.h"
 #include "support/WindowFakes.h"
 
 namespace yomi {
@@ -175,23 +176,10 @@ TEST(ReadingCommand, KanaTypedByHandForHanValuesIsLearned)
     EXPECT_EQ(f.entries[0]->sortStr, u"セイコ");
 }
 
-// A Chinese engine that reads every value the same.
-class FixedChinese final : public ValueReader {
-public:
-    Language language() const override { return Language::Chinese; }
-    bool available() const override { return true; }
-    ValueReading read(std::u16string_view, const ReadRequest&) override
-    {
-        ValueReading r;
-        r.reading = u"Wang Fei";
-        return r;
-    }
-};
-
 TEST(ReadingCommand, AReadingTypedForAValueReadInChineseIsLearnedAndWinsNextTime)
 {
     ReadingController f;
-    FixedChinese chinese;
+    test::FixedValueReader chinese{Language::Chinese, u"Wang Fei"};
     f.reader.chinese = &chinese;
     test::TempFolder dir;
     UserReadings user(dir.path() / "readings.tsv");

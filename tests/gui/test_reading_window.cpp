@@ -12,6 +12,7 @@
 #include "gui/GuiFixture.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"
+#include "support/FixedValueReader.h"
 
 namespace yomi::test {
 namespace {
@@ -81,26 +82,12 @@ TEST_F(ReadingWindow, SortEditorOffersAlternativesAndTypedKanaIsLearnedOnSave)
     EXPECT_EQ(*learned.find(u"靖子"), u"セイコ");
 }
 
-// A Chinese engine that reads every value the same.
-class FixedChinese final : public ValueReader {
-public:
-    Language language() const override { return Language::Chinese; }
-    bool available() const override { return true; }
-    ValueReading read(std::u16string_view, const ReadRequest& request) override
-    {
-        ValueReading r;
-        r.reading = request.styles.chinese == ChineseStyle::Zhuyin ? u"ㄨㄤ ㄈㄟ" : u"Wang Fei";
-        r.confidence = Confidence::Likely;
-        return r;
-    }
-};
-
 TEST_F(ReadingWindow, ReadAsALanguageShowsEachRowsLanguageAndTheSettingsAreRemembered)
 {
     auto engine = std::make_unique<FakeReadingEngine>();
     engine->table[u"靖子"] = {u"ヤスコ"};
     auto kit = std::make_unique<ReadingKit>(std::move(engine));
-    kit->setEngine(std::make_unique<FixedChinese>());
+    kit->setEngine(std::make_unique<FixedValueReader>(Language::Chinese, u"Wang Fei", u"ㄨㄤ ㄈㄟ"));
     ui->setReadingKit(std::move(kit));
     ASSERT_NE(ui->readingMenu(), nullptr);
     EXPECT_TRUE(ui->readAsAction(Language::Chinese)->isEnabled());
