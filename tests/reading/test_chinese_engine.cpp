@@ -114,6 +114,21 @@ TEST_F(SmallTables, TheDictionaryIsMadeOnceFindsSimplifiedFormsAndAddsUpTheTable
     EXPECT_EQ((*again)->lookup(u"河").front().reading, "he");
 }
 
+TEST(PinyinDictionaryTables, AReadingGivenTwiceInOneTableCountsOnceAndAcrossTablesAddsUp)
+{
+    test::TempFolder folder;
+    const ChinesePaths paths =
+        test::rimePaths(folder, "行\thang\t300\n行\thang\t200\n行\txing\t400\n", "行\thang\t150\n");
+    auto d = PinyinDictionary::open(paths.tables, paths.cacheDir);
+    ASSERT_TRUE(d) << d.reason();
+    const std::vector<Entry> e = (*d)->lookup(u"行");
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].reading, "hang");
+    EXPECT_DOUBLE_EQ(e[0].weight, 450) << "300 from the first table (its heaviest), 150 from the second";
+    EXPECT_DOUBLE_EQ(e[1].weight, 400);
+    EXPECT_DOUBLE_EQ((*d)->totalWeight(), 850);
+}
+
 TEST_F(SmallTables, ADamagedOrMissingDictionaryIsMadeAgainOrReportedNeverRead)
 {
     ASSERT_TRUE(PinyinDictionary::open(paths.tables, paths.cacheDir));
@@ -163,6 +178,51 @@ TEST_F(SmallTables, PersonNamesTakeTheSurnameReadingUnlessTheValueIsACommonWord)
     EXPECT_EQ(reader.read(u"單", asked(NameKind::Person)).reading, u"Shan") << "a lone surname";
     EXPECT_EQ(reader.read(u"單車", asked(NameKind::Person)).reading, u"Danche");
     EXPECT_EQ(reader.read(u"曾志伟", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄗㄥ ㄓㄨㄟ");
+}
+
+TEST(ChineseNames, AGivenNamesWordIsReadAsItsCharactersUsuallyAreAndForeignNamesPartByPart)
+{
+    test::TempFolder folder;
+    // 娜娜 as a word is mostly nuonuo; 娜 alone is nearly always na. The
+    // traditional table splits 李玟 evenly; 玟 alone is mostly wen.
+    ChineseValueReader reader(test::rimePaths(folder,
+                                              "欧\tou\t500\n阳\tyang\t500\n欧阳\tou yang\t400\n娜\tna\t900\n"
+                                              "娜\tnuo\t10\n娜娜\tnuo nuo\t300\n娜娜\tna na\t100\n李\tli\t900\n"
+                                              "玟\twen\t300\n玟\tmin\t100\n李玟\tli min\t50\n李玟\tli wen\t50\n"
+                                              "邁\tmai\t100\n克\tke\t100\n爾\ter\t100\n傑\tjie\t100\n遜\txun\t100\n"
+                                              "邁克爾\tmai ke er\t50\n傑克遜\tjie ke xun\t50\n",
+                                              ""));
+    const ReadRequest person = asked(NameKind::Person);
+    const ValueReading nana = reader.read(u"欧阳娜娜", person);
+    EXPECT_EQ(nana.reading, u"Ouyang Nana");
+    EXPECT_THAT(nana.alternatives, ::testing::Not(Contains(u"Ouyang Nuonuo")))
+        << "a reading its characters almost never have is not offered for a name";
+    EXPECT_EQ(reader.read(u"欧阳娜娜", asked(NameKind::Title)).reading, u"Ouyang nuonuo")
+        << "a title reads the word as the dictionary weighs it";
+    EXPECT_EQ(reader.read(u"李玟", person).reading, u"Li Wen");
+    EXPECT_EQ(reader.read(u"邁克爾·傑克遜", person).reading, u"Maike'er Jiekexun");
+    EXPECT_EQ(reader.read(u"邁克爾·傑克遜", asked(NameKind::Title)).reading, u"Maike'er jiekexun");
+    EXPECT_EQ(reader.read(u"欧阳娜娜", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄡㄧㄤ ㄋㄚㄋㄚ");
+}
+
+TEST(ChineseNames, OnlyAShortGivenNameAfterAKnownSurnameMakesAName)
+{
+    test::TempFolder folder;
+    ChineseValueReader reader(test::rimePaths(folder,
+                                              "王\twang\t900\n大\tda\t900\n明\tming\t900\n天\ttian\t900\n"
+                                              "朴\tpu\t900\n朴\tpiao\t100\n樹\tshu\t500\n五\twu\t900\n月\tyue\t900\n",
+                                              ""));
+    const ReadRequest person = asked(NameKind::Person);
+    EXPECT_EQ(reader.read(u"王大明", person).reading, u"Wang Daming");
+    EXPECT_EQ(reader.read(u"王大明天", person).reading, u"Wang da ming tian")
+        << "three characters after a one-character surname are no given name";
+    EXPECT_EQ(reader.read(u"五月天", person).reading, u"Wu yue tian") << "五 is no surname of the table";
+    const ValueReading piao = reader.read(u"朴樹", person);
+    EXPECT_EQ(piao.reading, u"Piao Shu");
+    EXPECT_THAT(piao.alternatives, Contains(u"Pu Shu"));
+    EXPECT_EQ(piao.reason, "the surname's usual reading; it has others");
+    EXPECT_EQ(reader.read(u"  王大明 ", person).reading, u"Wang Daming") << "spaces around a name";
+    EXPECT_EQ(reader.read(u"《王大明》、天", asked(NameKind::Title)).reading, u"Wang da ming, tian");
 }
 
 TEST(ChineseWithoutData, EveryCharacterIsReadOnItsOwnInTheSameLayoutAsACheck)

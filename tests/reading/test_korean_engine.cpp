@@ -31,6 +31,11 @@ TEST(RevisedRomanization, TheSoundChangesBetweenSyllablesAreWritten)
         EXPECT_EQ(romanizeWord(word), rr) << toUtf8(word);
     EXPECT_EQ(romanizeSyllables(u"정현", "-"), "jeong-hyeon") << "a name's syllables keep their own sounds";
     EXPECT_EQ(romanizeSyllables(u"복남", "-"), "bok-nam");
+    EXPECT_EQ(romanizeWord(u"밥 2"), "bap 2") << "a space ends the word's sound changes";
+    EXPECT_EQ(romanizeWord(u"꽃이"), "kkochi");
+    EXPECT_EQ(romanizeWord(u"값이"), "gapsi");
+    EXPECT_EQ(romanizeWord(u"닭"), "dak");
+    EXPECT_EQ(romanizeWord(u"여덟"), "yeodeol");
 }
 
 TEST(KoreanNames, CustomarySurnameAndHyphenatedGivenNameWithTheOtherSpellingsAsAlternatives)

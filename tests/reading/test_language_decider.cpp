@@ -18,9 +18,11 @@ class KnowingEngine final : public ReadingEngine {
 public:
     std::map<String, std::vector<String>> readings;
     std::map<String, RunKnowledge> knowledge;
+    std::vector<String> readAsked;
     bool available() const override { return true; }
     std::vector<String> read(std::u16string_view run, std::size_t) override
     {
+        readAsked.emplace_back(run);
         const auto found = readings.find(String(run));
         return found == readings.end() ? std::vector<String>{} : found->second;
     }
@@ -107,6 +109,36 @@ TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)
     const LanguageDecision noKana = decider.decide(u"天国", title, Language::Japanese);
     EXPECT_EQ(noKana.language, Language::Chinese);
     EXPECT_THAT(noKana.evidence, Contains("none of the 4 texts around it holds kana"));
+}
+
+TEST_F(Decider, TheJapaneseEngineIsAskedToReadOnlyWhatLooksChineseAndItsAnswerWeighs)
+{
+    japanese.readings[u"山田太郎"] = {u"ヤマダ タロウ"};
+    EXPECT_EQ(decider.decide(u"山田太郎", person, Language::Japanese).language, Language::Japanese);
+    EXPECT_TRUE(japanese.readAsked.empty()) << "nothing looked Chinese: no reading was asked for";
+
+    // A Japanese surname's shape (柴田) keeps a Chinese surname (柴) from
+    // counting.
+    const LanguageDecision shibata = decider.decide(u"柴田淳", person, Language::Chinese);
+    EXPECT_EQ(shibata.language, Language::Japanese);
+    EXPECT_THAT(shibata.evidence, Contains("begins as Japanese surnames do (柴田)"));
+
+    // A name the engine reads stays Japanese (the default) though shaped as
+    // a Chinese one.
+    japanese.readings[u"林明"] = {u"ハヤシ アキラ"};
+    const LanguageDecision hayashi = decider.decide(u"林明", person, Language::Japanese);
+    EXPECT_EQ(hayashi.language, Language::Japanese);
+    EXPECT_FALSE(hayashi.clear);
+    EXPECT_THAT(hayashi.evidence, Contains("the Japanese engine reads it as a Japanese name"));
+    EXPECT_THAT(japanese.readAsked, ::testing::ElementsAre(u"林明"));
+
+    // The engine's own signs of a Chinese name, through know().
+    japanese.knowledge[u"林明"].looksChinese = true;
+    japanese.knowledge[u"林明"].evidence = {"a one-character surname and a common word"};
+    const LanguageDecision signs = decider.decide(u"林明", person, Language::Japanese);
+    EXPECT_EQ(signs.language, Language::Chinese);
+    EXPECT_TRUE(signs.clear);
+    EXPECT_THAT(signs.evidence, Contains("a one-character surname and a common word"));
 }
 
 TEST(DeciderWithoutEngines, TheCharactersAndTheLibraryStillDecide)

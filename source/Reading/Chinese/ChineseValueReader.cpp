@@ -597,6 +597,10 @@ ValueReading ChineseValueReader::read(std::u16string_view value, const ReadReque
             for (const char c : s) {
                 if (c == ' ' && (tidy.empty() || tidy.back() == ' '))
                     continue;
+                // No space before a comma, a stop or a closing bracket.
+                if (std::string_view(",.!?;:)").find(c) != std::string_view::npos && !tidy.empty() &&
+                    tidy.back() == ' ')
+                    tidy.pop_back();
                 tidy += c;
             }
             while (!tidy.empty() && tidy.back() == ' ')
