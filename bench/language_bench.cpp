@@ -467,6 +467,7 @@ int languages(const std::vector<Case>& cases, bool misses)
                 const std::u16string text = yomi::toUtf16(n);
                 ++context.texts;
                 context.kanaTexts += holdsKana(text);
+                context.hanTexts += yomi::containsHan(text);
                 context.simplifiedTexts += holdsSimplified(text);
             }
             const yomi::LanguageDecision with = decider.decide(value, context, yomi::Language::Japanese);

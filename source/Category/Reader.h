@@ -45,6 +45,7 @@ struct ReadingStyles {
 struct ValueContext {
     NameKind kind = NameKind::Person;
     std::size_t texts = 0;           // neighbouring texts looked at
+    std::size_t hanTexts = 0;        // of them, holding Han characters
     std::size_t kanaTexts = 0;       // of them, holding kana
     std::size_t simplifiedTexts = 0; // holding a character only simplified Chinese writes
     std::size_t hangulTexts = 0;     // holding Hangul

@@ -62,8 +62,8 @@ TEST_F(Decider, TheDictionariesWeighAChineseSurnameAgainstWhatJapaneseKnows)
     japanese.readings[u"坂本龍一"] = {u"サカモト リュウイチ"};
     japanese.knowledge[u"坂本"].wholeName = true;
     const LanguageDecision sakamoto = decider.decide(u"坂本龍一", person, Language::Chinese);
-    EXPECT_EQ(sakamoto.language, Language::Japanese);
-    EXPECT_TRUE(sakamoto.clear);
+    EXPECT_EQ(sakamoto.language, Language::Japanese) << "the default is Chinese, the evidence Japanese";
+    EXPECT_FALSE(sakamoto.clear) << "the name dictionary is broad: its prefix alone is weak evidence";
     EXPECT_THAT(sakamoto.evidence, Contains("begins with a Japanese name (坂本)"));
 
     // The engine refuses it as a Chinese name; a common surname begins it.
@@ -93,6 +93,7 @@ TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)
     EXPECT_EQ(alone.evidence.back(), "nothing decides: the default language");
 
     title.texts = 4;
+    title.hanTexts = 4;
     title.kanaTexts = 3;
     const LanguageDecision kana = decider.decide(u"天国", title, Language::Chinese);
     EXPECT_EQ(kana.language, Language::Japanese);
@@ -108,7 +109,10 @@ TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)
     title.simplifiedTexts = 0;
     const LanguageDecision noKana = decider.decide(u"天国", title, Language::Japanese);
     EXPECT_EQ(noKana.language, Language::Chinese);
-    EXPECT_THAT(noKana.evidence, Contains("none of the 4 texts around it holds kana"));
+    EXPECT_THAT(noKana.evidence, Contains("none of the 4 texts with Han characters around it holds kana"));
+    title.hanTexts = 1;
+    EXPECT_EQ(decider.decide(u"天国", title, Language::Japanese).language, Language::Japanese)
+        << "texts of Latin letters (an album of English titles) say nothing";
 }
 
 TEST_F(Decider, TheJapaneseEngineIsAskedToReadOnlyWhatLooksChineseAndItsAnswerWeighs)
@@ -132,13 +136,18 @@ TEST_F(Decider, TheJapaneseEngineIsAskedToReadOnlyWhatLooksChineseAndItsAnswerWe
     EXPECT_THAT(hayashi.evidence, Contains("the Japanese engine reads it as a Japanese name"));
     EXPECT_THAT(japanese.readAsked, ::testing::ElementsAre(u"林明"));
 
-    // The engine's own signs of a Chinese name, through know().
+    // The engine's own signs of a Chinese name, through know(), count where
+    // it refuses the value for them, not where it reads it all the same.
     japanese.knowledge[u"林明"].looksChinese = true;
     japanese.knowledge[u"林明"].evidence = {"a one-character surname and a common word"};
+    EXPECT_EQ(decider.decide(u"林明", person, Language::Japanese).language, Language::Japanese);
+    japanese.readings.erase(u"林明");
     const LanguageDecision signs = decider.decide(u"林明", person, Language::Japanese);
     EXPECT_EQ(signs.language, Language::Chinese);
     EXPECT_TRUE(signs.clear);
-    EXPECT_THAT(signs.evidence, Contains("a one-character surname and a common word"));
+    EXPECT_THAT(signs.evidence,
+                Contains("the Japanese engine reads it as a Chinese name (a one-character surname "
+                         "and a common word)"));
 }
 
 TEST(DeciderWithoutEngines, TheCharactersAndTheLibraryStillDecide)

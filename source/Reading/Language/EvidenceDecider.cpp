@@ -148,11 +148,6 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
         score.add(-3, "the Japanese name dictionary holds it whole");
     else if (known.wholeWord)
         score.add(-2, "a Japanese dictionary holds it whole");
-    if (known.looksChinese)
-        score.add(2,
-                  known.evidence.empty() ? std::string("the Japanese engine's signs of a Chinese name")
-                                         : known.evidence.front());
-
     const bool onlyHan = characters == value.size();
     if (context.kind == NameKind::Person && onlyHan) {
         // A Japanese surname, then more.
@@ -160,7 +155,9 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
         if (japanese_ && japanese_->available() && characters >= 3 && !known.wholeName)
             for (std::size_t length : {std::size_t(2), std::size_t(3)})
                 if (length < characters && japanese_->know(value.substr(0, length)).wholeName) {
-                    score.add(-2, "begins with a Japanese name (" + toUtf8(value.substr(0, length)) + ")");
+                    // The name dictionary is broad (五月, 動力 are in it):
+                    // weak evidence.
+                    score.add(-1, "begins with a Japanese name (" + toUtf8(value.substr(0, length)) + ")");
                     japaneseSurname = true;
                     break;
                 }
@@ -185,16 +182,21 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
     // Japanese, or refuse it as a Chinese name? (Asked only then: it costs
     // a reading.) A name it reads stays Japanese unless more than its shape
     // says otherwise.
-    if (score.points > 0 && japaneseThere && !known.looksChinese && !known.wholeName && !known.wholeWord) {
+    // The engine's own signs of a Chinese name count where it refuses the
+    // value for them; a value it reads all the same it has weighed (萬華鏡).
+    if ((score.points > 0 || known.looksChinese) && japaneseThere && !known.wholeName && !known.wholeWord) {
+        const std::string signs = known.evidence.empty() ? std::string() : " (" + known.evidence.front() + ")";
         if (japanese_->read(value, 1).empty())
-            score.add(2, "the Japanese engine reads it as a Chinese name");
+            score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
         else if (context.kind == NameKind::Person)
             score.add(-2, "the Japanese engine reads it as a Japanese name");
     }
-    // The library around the value.
+    // The library around it outweighs what the dictionaries say of a short
+    // name: an album of Chinese titles holds no kana, one of Japanese titles
+    // seldom holds none.
     if (context.texts > 0) {
         if (context.kanaTexts * 4 >= context.texts)
-            score.add(-3,
+            score.add(-4,
                       std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
                           " texts around it hold kana");
         else if (context.kanaTexts > 0)
@@ -202,11 +204,13 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
                       std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
                           " texts around it hold kana");
         if (context.simplifiedTexts > 0)
-            score.add(3,
+            score.add(4,
                       std::to_string(context.simplifiedTexts) + " of " + std::to_string(context.texts) +
                           " texts around it hold characters only simplified Chinese writes");
-        else if (context.kanaTexts == 0 && context.texts >= 3)
-            score.add(2, "none of the " + std::to_string(context.texts) + " texts around it holds kana");
+        else if (context.kanaTexts == 0 && context.hanTexts >= 3)
+            score.add(4,
+                      "none of the " + std::to_string(context.hanTexts) +
+                          " texts with Han characters around it holds kana");
     }
 
     std::stable_sort(score.evidence.begin(), score.evidence.end(),
