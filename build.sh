@@ -2,7 +2,7 @@
 # yomi's one entry point for building, testing and running.
 #   ./build.sh test          install what the build needs, build, run every test
 #   ./build.sh run [ARGS]    install what the build needs, build, start the window
-#   ./build.sh sanitize      the core, folder and CLI suites with ASan + UBSan
+#   ./build.sh sanitize      the core, folder, CLI and language suites with ASan + UBSan
 #                            (in build-asan/)
 #   ./build.sh deps          only install the Debian packages
 set -euo pipefail
@@ -15,7 +15,9 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here}
 # library index), GoogleTest, Google Benchmark; ffmpeg, mutagen and exiftool
 # make and check test audio; xvfb and a CJK font give the screenshot script a
 # display that shows Han and kana; MeCab, its dictionary and the proper-name
-# dictionary read Japanese; Qt's Linguist tools build the translations;
+# dictionary read Japanese; the Rime pinyin tables (luna: traditional
+# characters and words with weights; pinyin-simp: simplified) read Chinese;
+# Qt's Linguist tools build the translations;
 # rsvg-convert renders the icon's PNG sizes; dpkg-dev (dpkg-shlibdeps) and
 # file let cpack build the Debian package, whose desktop entry and metainfo
 # the tests validate.
@@ -28,6 +30,7 @@ packages=(
   ffmpeg python3-mutagen libimage-exiftool-perl
   xvfb xauth fonts-wqy-microhei
   libmecab-dev mecab-ipadic-utf8 enamdict edict kanjidic skkdic-extra
+  rime-data-luna-pinyin rime-data-pinyin-simp
 )
 
 install_deps() {
@@ -62,7 +65,7 @@ build() {
 }
 
 # The suites under AddressSanitizer and UndefinedBehaviorSanitizer: no window,
-# no benchmarks, no kill harness; ctest runs every case of the three suites.
+# no benchmarks, no kill harness; ctest runs every case of the suites built.
 sanitize() {
   local dir=${YOMI_ASAN_BUILD_DIR:-$here/build-asan}
   if [ ! -f "$dir/build.ninja" ]; then
@@ -71,7 +74,8 @@ sanitize() {
     cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DYOMI_SANITIZE=ON \
       -DYOMI_BUILD_GUI=OFF -DYOMI_BUILD_BENCH=OFF -DYOMI_WERROR="${YOMI_WERROR:-OFF}" "${launcher[@]}" >/dev/null
   fi
-  cmake --build "$dir" --target yomi_core_tests yomi_storage_tests yomi_folder_tests yomi_cli_tests -- --quiet
+  cmake --build "$dir" --target yomi_core_tests yomi_storage_tests yomi_folder_tests yomi_cli_tests \
+    yomi_language_tests -- --quiet
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" \
       -E '_NOT_BUILT|^kill_harness$' "$@"

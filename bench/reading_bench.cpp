@@ -23,6 +23,7 @@
 #include "Category/Reading.h"
 #include "Reading/MecabReadingEngine.h"
 #include "Reading/NameIndex.h"
+#include "support/NameSets.h"
 
 namespace {
 
@@ -38,34 +39,6 @@ double statusMiB(const std::string& key)
         if (line.rfind(key + ":", 0) == 0)
             return std::stod(line.substr(key.size() + 1)) / 1024.0;
     return 0;
-}
-
-struct Case {
-    std::string category, value;
-    std::vector<std::string> accepted; // empty: must be refused
-};
-
-std::vector<Case> loadSet(const std::string& path)
-{
-    std::vector<Case> cases;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::istringstream fields(line);
-        Case c;
-        std::string accepted;
-        std::getline(fields, c.category, '\t');
-        std::getline(fields, c.value, '\t');
-        std::getline(fields, accepted);
-        std::istringstream alternatives(accepted);
-        for (std::string a; std::getline(alternatives, a, '|');)
-            if (!a.empty())
-                c.accepted.push_back(a);
-        cases.push_back(std::move(c));
-    }
-    return cases;
 }
 
 } // namespace
@@ -85,7 +58,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    const std::vector<Case> cases = loadSet(set);
+    const std::vector<yomi::test::NameCase> cases = yomi::test::loadNameSet(set);
     if (cases.empty()) {
         std::cerr << "yomi-reading-bench: no cases in " << set << '\n';
         return 2;
@@ -139,32 +112,31 @@ int main(int argc, char** argv)
         int total = 0, top = 0, among = 0, refused = 0;
     };
     std::map<std::string, Score> scores;
+    // Per confidence: readings given, and of them right at the top.
+    std::map<yomi::Confidence, std::pair<int, int>> trust;
     std::ostringstream missed;
-    for (const Case& c : cases) {
-        const auto r =
-            yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana, kAlternatives);
+    for (const yomi::test::NameCase& c : cases) {
+        yomi::RunRequest request;
+        request.kind = yomi::test::kindOfCategory(c.category);
+        const auto r = yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana,
+                                       kAlternatives, request);
         Score& s = scores[c.category];
         ++s.total;
-        bool top = false, among = false;
-        if (c.accepted.empty()) {
-            top = among = !r.reading;
-        } else if (r.reading) {
-            auto ok = [&](const yomi::String& got) {
-                return std::find(c.accepted.begin(), c.accepted.end(), yomi::toUtf8(got)) != c.accepted.end();
-            };
-            top = ok(*r.reading);
-            among = top || std::any_of(r.alternatives.begin(), r.alternatives.end(), ok);
-        }
+        const auto [top, among] = yomi::test::scoreName(c, r);
         s.top += top;
         s.among += among;
         s.refused += !r.reading;
+        if (r.reading) {
+            ++trust[r.confidence].first;
+            trust[r.confidence].second += top;
+        }
         if (!top) {
             missed << "| " << c.category << " | " << c.value << " | "
                    << (c.accepted.empty() ? std::string("(refused)") : c.accepted.front()) << " | "
                    << (r.reading ? yomi::toUtf8(*r.reading) : std::string("(refused)"));
             for (const auto& a : r.alternatives)
                 missed << ", " << yomi::toUtf8(a);
-            missed << " |\n";
+            missed << " | " << yomi::confidenceName(r.confidence) << ": " << r.reason << " |\n";
         }
     }
 
@@ -173,7 +145,7 @@ int main(int argc, char** argv)
     t0 = Clock::now();
     std::size_t readings = 0;
     for (int round = 0; round < kRounds; ++round)
-        for (const Case& c : cases) {
+        for (const yomi::test::NameCase& c : cases) {
             yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana, kAlternatives);
             ++readings;
         }
@@ -194,6 +166,23 @@ int main(int argc, char** argv)
     }
     std::cout << "| all | " << all.total << " | " << 100.0 * all.top / all.total << "% | "
               << 100.0 * all.among / all.total << "% | " << all.refused << " |\n\n";
+
+    // How far the confidence can be trusted: of the values given a reading,
+    // how many at each level and how many of those are right; how often sure
+    // and likely ones are right; what share of the wrong top readings are
+    // marked check.
+    const auto& [sure, sureRight] = trust[yomi::Confidence::Sure];
+    const auto& [likely, likelyRight] = trust[yomi::Confidence::Likely];
+    const auto& [check, checkRight] = trust[yomi::Confidence::Check];
+    const int given = sure + likely + check;
+    const int wrong = given - sureRight - likelyRight - checkRight;
+    const auto share = [](int part, int whole) { return whole ? 100.0 * part / whole : 0.0; };
+    std::cout << "| readings | sure (right) | likely (right) | check (right) | sure+likely right | "
+                 "wrong top readings marked check | check of all readings |\n|---:|---:|---:|---:|---:|---:|---:|\n";
+    std::cout << "| " << given << " | " << sure << " (" << sureRight << ") | " << likely << " (" << likelyRight
+              << ") | " << check << " (" << checkRight << ") | " << share(sureRight + likelyRight, sure + likely)
+              << "% | " << share(check - checkRight, wrong) << "% (" << check - checkRight << " of " << wrong << ") | "
+              << share(check, given) << "% |\n\n";
     std::cout << "| first use from nothing (ms wall / CPU) | start-up, first reading (ms wall / CPU) | "
                  "one reading, 4 alternatives (µs wall / CPU) | resident (MiB) | of it mapped files (MiB) | "
                  "peak resident (MiB) | index build, unsorted text (ms) |\n"
@@ -202,7 +191,8 @@ int main(int argc, char** argv)
               << perReadingUs << " / " << perReadingCpuUs << " | " << statusMiB("VmRSS") << " | "
               << statusMiB("RssFile") << " | " << statusMiB("VmHWM") << " | " << buildMs << " |\n";
     if (misses)
-        std::cout << "\n| category | value | accepted | read (alternatives) |\n|---|---|---|---|\n" << missed.str();
+        std::cout << "\n| category | value | accepted | read (alternatives) | confidence |\n|---|---|---|---|---|\n"
+                  << missed.str();
     std::error_code ec;
     std::filesystem::remove_all(cache, ec);
     return 0;

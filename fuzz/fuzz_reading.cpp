@@ -1,6 +1,10 @@
-// The Japanese reading engine over any value a tag can hold: it must never
-// read outside the value or crash on it, a reading it gives holds no Han
-// character (each one was read), and no alternative repeats the reading.
+// The Japanese reading engine over any value a tag can hold, with the
+// language settled or not: it must never read outside the value or crash on
+// it, a reading it gives holds no Han character (each one was read) and no
+// control character, says how far it can be trusted and why, and no
+// alternative repeats the reading. What the engine knows of a value never
+// crashes either.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -31,9 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const auto style = static_cast<yomi::ReadingStyle>(data[0] % 3);
     const std::u16string value = yomi::toUtf16(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
-    const yomi::ValueReading r = yomi::readValue(engine(), nullptr, value, style, 4);
+    yomi::RunRequest request;
+    request.languageSettled = (data[0] & 8) != 0;
+    request.kind = (data[0] & 16) != 0 ? yomi::NameKind::Title : yomi::NameKind::Person;
+    const yomi::ValueReading r = yomi::readValue(engine(), nullptr, value, style, 4, request);
     if (r.reading && yomi::containsHan(*r.reading))
         std::abort();
+    if (r.reading && (r.reason.empty() || std::any_of(r.reading->begin(), r.reading->end(), [](char16_t c) {
+                          return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+                      })))
+        std::abort();
+    if ((data[0] & 32) != 0)
+        (void)engine().know(value);
     for (const auto& a : r.alternatives)
         if (r.reading && a == *r.reading)
             std::abort();

@@ -31,7 +31,7 @@
 #include <QTest>
 
 #include "Bridge/Folder/FolderLibrary.h"
-#include "Reading/MecabReadingEngine.h"
+#include "Reading/SystemReadingKit.h"
 #include "Window/MainWindow.h"
 #include "Window/Translations.h"
 
@@ -76,7 +76,7 @@ int main(int argc, char* argv[])
         std::filesystem::path(QFile::encodeName(parser.value(library)).toStdString()));
 
     yomi::gui::MainWindow window;
-    window.setReadingEngine(std::make_unique<yomi::reading::MecabReadingEngine>());
+    window.setReadingKit(yomi::reading::systemReadingKit(false));
     window.window().show();
     if (!QTest::qWaitForWindowExposed(&window.window())) {
         std::cerr << "yomi-screenshot: the window was never shown\n";

@@ -10,6 +10,6 @@ target_compile_options(yomi_cli PRIVATE ${YOMI_WARNINGS})
 target_compile_definitions(yomi_cli PRIVATE YOMI_VERSION="${PROJECT_VERSION}")
 
 add_executable(yomi-cli ${CMAKE_CURRENT_LIST_DIR}/Cli/main.cpp)
-target_link_libraries(yomi-cli PRIVATE yomi_cli yomi_folder yomi_reading)
+target_link_libraries(yomi-cli PRIVATE yomi_cli yomi_folder yomi_reading_lang)
 target_compile_options(yomi-cli PRIVATE ${YOMI_WARNINGS})
 install(TARGETS yomi-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -34,7 +34,7 @@ qt_add_translations(yomi_window
   LUPDATE_OPTIONS -no-obsolete -locations none)
 
 add_executable(yomi ${CMAKE_CURRENT_LIST_DIR}/Other/main.cpp)
-target_link_libraries(yomi PRIVATE yomi_window yomi_folder yomi_reading)
+target_link_libraries(yomi PRIVATE yomi_window yomi_folder yomi_reading_lang)
 target_compile_options(yomi PRIVATE ${YOMI_WARNINGS})
 target_compile_definitions(yomi PRIVATE YOMI_VERSION="${PROJECT_VERSION}")
 add_dependencies(yomi yomi_resources)

@@ -224,14 +224,6 @@
         <translation>、…</translation>
     </message>
     <message>
-        <source>1 value has no Japanese reading: %1</source>
-        <translation>日本語の読みがない値: 1 件 (%1)</translation>
-    </message>
-    <message>
-        <source>%1 values have no Japanese reading: %2</source>
-        <translation>日本語の読みがない値: %1 件 (%2)</translation>
-    </message>
-    <message>
         <source>Re&amp;vert Last Save</source>
         <translation>前回の保存を取り消す(&amp;V)</translation>
     </message>
@@ -267,6 +259,90 @@
         <source>Save will write %1 for %2</source>
         <translation>保存すると %2 の %1 に書き込みます</translation>
     </message>
+    <message>
+        <source>Only readings to check</source>
+        <translation>確認が要る読みだけ</translation>
+    </message>
+    <message>
+        <source>%1; %2 to check</source>
+        <translation>%1、確認が要る読み: %2</translation>
+    </message>
+    <message>
+        <source>1 reading</source>
+        <translation>1 件</translation>
+    </message>
+    <message>
+        <source>%1 readings</source>
+        <translation>%1 件</translation>
+    </message>
+    <message>
+        <source>&amp;Reading</source>
+        <translation>読み(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Japanese</source>
+        <translation>日本語として読む(&amp;J)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Chinese</source>
+        <translation>中国語として読む(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Korean</source>
+        <translation>韓国語として読む(&amp;K)</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to its reading in this language</source>
+        <translation>選んだ値をこの言語の読みにします</translation>
+    </message>
+    <message>
+        <source>&amp;Undecided Values</source>
+        <translation>言語の決まらない値(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>中国語</translation>
+    </message>
+    <message>
+        <source>C&amp;hinese Readings</source>
+        <translation>中国語の読み(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Pinyin</source>
+        <translation>ピンイン</translation>
+    </message>
+    <message>
+        <source>Zhuyin (Bopomofo)</source>
+        <translation>注音 (ボポモフォ)</translation>
+    </message>
+    <message>
+        <source>K&amp;orean Readings</source>
+        <translation>韓国語の読み(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Hangul as Written</source>
+        <translation>ハングルのまま</translation>
+    </message>
+    <message>
+        <source>Latin Letters</source>
+        <translation>ローマ字</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to the reading of the value in its language (Ctrl+J)</source>
+        <translation>選んだ値をその言語の読みにします (Ctrl+J)</translation>
+    </message>
+    <message>
+        <source>1 value has no reading: %1</source>
+        <translation>読みがない値: 1 件 (%1)</translation>
+    </message>
+    <message>
+        <source>%1 values have no reading: %2</source>
+        <translation>読みがない値: %1 件 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -281,6 +357,38 @@
     <message>
         <source>Tracks</source>
         <translation>曲数</translation>
+    </message>
+    <message>
+        <source>Sure: %1</source>
+        <translation>確実: %1</translation>
+    </message>
+    <message>
+        <source>Likely: %1</source>
+        <translation>ほぼ確実: %1</translation>
+    </message>
+    <message>
+        <source>Check: %1</source>
+        <translation>要確認: %1</translation>
+    </message>
+    <message>
+        <source>chosen by you</source>
+        <translation>あなたが選んだ読み</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>中国語</translation>
+    </message>
+    <message>
+        <source>Korean</source>
+        <translation>韓国語</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>言語</translation>
     </message>
 </context>
 </TS>

@@ -224,14 +224,6 @@
         <translation>、…</translation>
     </message>
     <message>
-        <source>1 value has no Japanese reading: %1</source>
-        <translation>1 个值没有日语读音：%1</translation>
-    </message>
-    <message>
-        <source>%1 values have no Japanese reading: %2</source>
-        <translation>%1 个值没有日语读音：%2</translation>
-    </message>
-    <message>
         <source>Re&amp;vert Last Save</source>
         <translation>撤销上次保存(&amp;V)</translation>
     </message>
@@ -267,6 +259,90 @@
         <source>Save will write %1 for %2</source>
         <translation>保存将写入 %2 的 %1</translation>
     </message>
+    <message>
+        <source>Only readings to check</source>
+        <translation>仅显示需核对的读音</translation>
+    </message>
+    <message>
+        <source>%1; %2 to check</source>
+        <translation>%1；需核对：%2</translation>
+    </message>
+    <message>
+        <source>1 reading</source>
+        <translation>1 个读音</translation>
+    </message>
+    <message>
+        <source>%1 readings</source>
+        <translation>%1 个读音</translation>
+    </message>
+    <message>
+        <source>&amp;Reading</source>
+        <translation>读音(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Japanese</source>
+        <translation>按日语读(&amp;J)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Chinese</source>
+        <translation>按中文读(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Korean</source>
+        <translation>按韩语读(&amp;K)</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to its reading in this language</source>
+        <translation>将所选的值设为该语言的读音</translation>
+    </message>
+    <message>
+        <source>&amp;Undecided Values</source>
+        <translation>无法判断语言的值(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日语</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>C&amp;hinese Readings</source>
+        <translation>中文读音(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Pinyin</source>
+        <translation>拼音</translation>
+    </message>
+    <message>
+        <source>Zhuyin (Bopomofo)</source>
+        <translation>注音符号</translation>
+    </message>
+    <message>
+        <source>K&amp;orean Readings</source>
+        <translation>韩语读音(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Hangul as Written</source>
+        <translation>保留韩文</translation>
+    </message>
+    <message>
+        <source>Latin Letters</source>
+        <translation>拉丁字母</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to the reading of the value in its language (Ctrl+J)</source>
+        <translation>将所选的值设为其语言的读音 (Ctrl+J)</translation>
+    </message>
+    <message>
+        <source>1 value has no reading: %1</source>
+        <translation>没有读音的值: 1 个 (%1)</translation>
+    </message>
+    <message>
+        <source>%1 values have no reading: %2</source>
+        <translation>没有读音的值: %1 个 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -281,6 +357,38 @@
     <message>
         <source>Tracks</source>
         <translation>曲目数</translation>
+    </message>
+    <message>
+        <source>Sure: %1</source>
+        <translation>确定：%1</translation>
+    </message>
+    <message>
+        <source>Likely: %1</source>
+        <translation>较可靠：%1</translation>
+    </message>
+    <message>
+        <source>Check: %1</source>
+        <translation>需核对：%1</translation>
+    </message>
+    <message>
+        <source>chosen by you</source>
+        <translation>由你选择</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日语</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>Korean</source>
+        <translation>韩语</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>语言</translation>
     </message>
 </context>
 </TS>

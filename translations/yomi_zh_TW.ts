@@ -224,14 +224,6 @@
         <translation>、…</translation>
     </message>
     <message>
-        <source>1 value has no Japanese reading: %1</source>
-        <translation>1 個值沒有日語讀音：%1</translation>
-    </message>
-    <message>
-        <source>%1 values have no Japanese reading: %2</source>
-        <translation>%1 個值沒有日語讀音：%2</translation>
-    </message>
-    <message>
         <source>Re&amp;vert Last Save</source>
         <translation>復原上次儲存(&amp;V)</translation>
     </message>
@@ -267,6 +259,90 @@
         <source>Save will write %1 for %2</source>
         <translation>儲存將寫入 %2 的 %1</translation>
     </message>
+    <message>
+        <source>Only readings to check</source>
+        <translation>僅顯示需核對的讀音</translation>
+    </message>
+    <message>
+        <source>%1; %2 to check</source>
+        <translation>%1；需核對：%2</translation>
+    </message>
+    <message>
+        <source>1 reading</source>
+        <translation>1 個讀音</translation>
+    </message>
+    <message>
+        <source>%1 readings</source>
+        <translation>%1 個讀音</translation>
+    </message>
+    <message>
+        <source>&amp;Reading</source>
+        <translation>讀音(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Japanese</source>
+        <translation>按日語讀(&amp;J)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Chinese</source>
+        <translation>按中文讀(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Read as &amp;Korean</source>
+        <translation>按韓語讀(&amp;K)</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to its reading in this language</source>
+        <translation>將所選的值設為該語言的讀音</translation>
+    </message>
+    <message>
+        <source>&amp;Undecided Values</source>
+        <translation>無法判斷語言的值(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日語</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>C&amp;hinese Readings</source>
+        <translation>中文讀音(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Pinyin</source>
+        <translation>拼音</translation>
+    </message>
+    <message>
+        <source>Zhuyin (Bopomofo)</source>
+        <translation>注音符號</translation>
+    </message>
+    <message>
+        <source>K&amp;orean Readings</source>
+        <translation>韓語讀音(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Hangul as Written</source>
+        <translation>保留韓文</translation>
+    </message>
+    <message>
+        <source>Latin Letters</source>
+        <translation>拉丁字母</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to the reading of the value in its language (Ctrl+J)</source>
+        <translation>將所選的值設為其語言的讀音 (Ctrl+J)</translation>
+    </message>
+    <message>
+        <source>1 value has no reading: %1</source>
+        <translation>沒有讀音的值: 1 個 (%1)</translation>
+    </message>
+    <message>
+        <source>%1 values have no reading: %2</source>
+        <translation>沒有讀音的值: %1 個 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -281,6 +357,38 @@
     <message>
         <source>Tracks</source>
         <translation>曲目數</translation>
+    </message>
+    <message>
+        <source>Sure: %1</source>
+        <translation>確定：%1</translation>
+    </message>
+    <message>
+        <source>Likely: %1</source>
+        <translation>較可靠：%1</translation>
+    </message>
+    <message>
+        <source>Check: %1</source>
+        <translation>需核對：%1</translation>
+    </message>
+    <message>
+        <source>chosen by you</source>
+        <translation>由你選擇</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日語</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>Korean</source>
+        <translation>韓語</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>語言</translation>
     </message>
 </context>
 </TS>

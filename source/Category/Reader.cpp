@@ -7,20 +7,6 @@
 namespace yomi {
 namespace {
 
-char32_t nextCodePoint(std::u16string_view text, std::size_t& i)
-{
-    const char16_t c = text[i++];
-    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
-        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
-    return c;
-}
-
-bool isHangul(char32_t c)
-{
-    return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F) ||
-        (c >= 0xA960 && c <= 0xA97F) || (c >= 0xD7B0 && c <= 0xD7FF);
-}
-
 bool isBopomofo(char32_t c) { return (c >= 0x3100 && c <= 0x312F) || (c >= 0x31A0 && c <= 0x31BF); }
 
 // Whether every character of the text passes `keep`, spaces aside, and at
@@ -71,7 +57,7 @@ std::optional<String> suited(const String& sort, Language language, const Readin
         return madeOf(sort, isAsciiText) ? std::optional<String>(sort) : std::nullopt;
     case Language::Korean:
         if (styles.korean == KoreanStyle::Hangul)
-            return madeOf(sort, isHangul) ? std::optional<String>(sort) : std::nullopt;
+            return madeOf(sort, isHangulCharacter) ? std::optional<String>(sort) : std::nullopt;
         return madeOf(sort, isAsciiText) ? std::optional<String>(sort) : std::nullopt;
     case Language::None:
         break;
@@ -165,7 +151,7 @@ LanguageDecision decideByCharacters(std::u16string_view value, Language prefer)
     for (std::size_t i = 0; i < value.size();) {
         const char32_t c = nextCodePoint(value, i);
         kana = kana || isKanaCharacter(c);
-        hangul = hangul || isHangul(c);
+        hangul = hangul || isHangulCharacter(c);
         han = han || isHanCharacter(c);
         simplified = simplified || isSimplifiedOnly(c);
     }
@@ -219,9 +205,8 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
     ValueReading out;
     if (user) {
         if (const String* own = user->find(value)) {
-            if (isKanaOnly(*own)) {
-                ReadingStyles kana = styles;
-                out.reading = suited(*own, Language::Japanese, kana);
+            if (madeOf(*own, isKanaCharacter)) {
+                out.reading = styleKana(*own, styles.japanese);
                 out.language = Language::Japanese;
             } else {
                 out.reading = *own;
@@ -284,11 +269,66 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
 
 ValueReading JapaneseValueReader::read(std::u16string_view value, const ReadRequest& request)
 {
-    ValueReading out = readValue(engine_, request.user, value, request.styles.japanese, request.alternatives);
+    RunRequest runs;
+    runs.kind = request.kind;
+    runs.languageSettled = request.languageSettled;
+    ValueReading out = readValue(engine_, request.user, value, request.styles.japanese, request.alternatives, runs);
     out.language = Language::Japanese;
     if (!out.reading && out.reason.empty())
         out.reason = "no Japanese reading";
     return out;
+}
+
+void ReadingKit::setJapanese(std::unique_ptr<ReadingEngine> engine)
+{
+    japanese_.reset();
+    japaneseRuns_ = std::move(engine);
+    if (japaneseRuns_)
+        japanese_ = std::make_unique<JapaneseValueReader>(*japaneseRuns_);
+}
+
+void ReadingKit::setEngine(std::unique_ptr<ValueReader> engine)
+{
+    if (!engine)
+        return;
+    switch (engine->language()) {
+    case Language::Japanese:
+        japanese_ = std::move(engine);
+        break;
+    case Language::Chinese:
+        chinese_ = std::move(engine);
+        break;
+    case Language::Korean:
+        korean_ = std::move(engine);
+        break;
+    case Language::None:
+        break;
+    }
+}
+
+void ReadingKit::setDecider(std::unique_ptr<LanguageDecider> decider) { decider_ = std::move(decider); }
+
+ValueReader* ReadingKit::engine(Language language) const
+{
+    switch (language) {
+    case Language::Japanese:
+        return japanese_.get();
+    case Language::Chinese:
+        return chinese_.get();
+    case Language::Korean:
+        return korean_.get();
+    case Language::None:
+        break;
+    }
+    return nullptr;
+}
+
+void ReadingKit::lend(Reader& reader) const
+{
+    reader.japanese = japanese_.get();
+    reader.chinese = chinese_.get();
+    reader.korean = korean_.get();
+    reader.decider = decider_.get();
 }
 
 } // namespace yomi

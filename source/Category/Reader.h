@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,7 @@ struct ReadingStyles {
 struct ValueContext {
     NameKind kind = NameKind::Person;
     std::size_t texts = 0;           // neighbouring texts looked at
+    std::size_t hanTexts = 0;        // of them, holding Han characters
     std::size_t kanaTexts = 0;       // of them, holding kana
     std::size_t simplifiedTexts = 0; // holding a character only simplified Chinese writes
     std::size_t hangulTexts = 0;     // holding Hangul
@@ -151,6 +153,33 @@ public:
 
 private:
     ReadingEngine& engine_;
+};
+
+// The engines of the readings, owned together: made once by the window or
+// the command line and lent to a Reader.
+class ReadingKit {
+public:
+    ReadingKit() = default;
+    // A kit whose Japanese engine reads runs with `japanese`.
+    explicit ReadingKit(std::unique_ptr<ReadingEngine> japanese) { setJapanese(std::move(japanese)); }
+
+    // The Japanese run engine, wrapped as the Japanese ValueReader.
+    void setJapanese(std::unique_ptr<ReadingEngine> engine);
+    // The engine of its language, replacing the one there.
+    void setEngine(std::unique_ptr<ValueReader> engine);
+    void setDecider(std::unique_ptr<LanguageDecider> decider);
+
+    ReadingEngine* japaneseRuns() const { return japaneseRuns_.get(); }
+    ValueReader* engine(Language language) const;
+    LanguageDecider* decider() const { return decider_.get(); }
+    // Points the reader's engines and decider at the kit's (null where the
+    // kit has none); the kit must outlive the reader's use of them.
+    void lend(Reader& reader) const;
+
+private:
+    std::unique_ptr<ReadingEngine> japaneseRuns_;
+    std::unique_ptr<ValueReader> japanese_, chinese_, korean_;
+    std::unique_ptr<LanguageDecider> decider_;
 };
 
 } // namespace yomi

@@ -20,14 +20,7 @@
 namespace yomi {
 namespace {
 
-// Decodes the code point at text[i], advancing i past it.
-char32_t next(std::u16string_view text, std::size_t& i)
-{
-    const char16_t c = text[i++];
-    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
-        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
-    return c;
-}
+char32_t next(std::u16string_view text, std::size_t& i) { return nextCodePoint(text, i); }
 
 bool isJapaneseCharacter(char32_t c) { return isHanCharacter(c) || isKanaCharacter(c); }
 
@@ -98,6 +91,9 @@ struct Piece {
     bool literal = false;
     String text;
     std::vector<String> readings;
+    // How far the first reading can be trusted, and why.
+    Confidence confidence = Confidence::Sure;
+    std::string reason;
 };
 
 String styled(const String& words, ReadingStyle style)
@@ -142,8 +138,6 @@ String assemble(const std::vector<Piece>& pieces, const std::vector<std::size_t>
     return out;
 }
 
-// Appends the pieces of a stretch no user reading covers; false when a run
-// has no Japanese reading.
 // Kana as a reading spells it: katakana, with the counters ヵ and ヶ (and
 // their hiragana forms) spelt カ (八十八ヶ所: ハチジュウハッカショ), whether
 // they come from the value or from the engine's reading.
@@ -155,8 +149,120 @@ String readingKana(std::u16string_view text)
     return out;
 }
 
-bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t limit, std::vector<Piece>& pieces)
+int digitValue(char16_t c)
 {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'０' && c <= u'９')
+        return c - u'０';
+    return -1;
+}
+
+char16_t capitalLetter(char16_t c)
+{
+    if (c >= u'A' && c <= u'Z')
+        return c;
+    if (c >= u'Ａ' && c <= u'Ｚ')
+        return static_cast<char16_t>(u'A' + (c - u'Ａ'));
+    return 0;
+}
+
+bool isLatinLetter(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'ａ' && c <= u'ｚ') || capitalLetter(c) != 0;
+}
+
+// A number in kanji numerals (365: 三百六十五, 2000: 二千, 10000: 一万), so
+// that the engine reads it with the word after it; empty for digits that are
+// not an amount (a leading zero, more than 16 digits).
+String kanjiNumeral(std::u16string_view digits)
+{
+    if (digits.empty() || digits.size() > 16 || (digits.size() > 1 && digitValue(digits[0]) == 0))
+        return {};
+    static const std::u16string_view numerals = u"〇一二三四五六七八九";
+    static const std::u16string_view groups[] = {u"", u"万", u"億", u"兆"};
+    static const std::u16string_view places[] = {u"", u"十", u"百", u"千"};
+    if (digits.size() == 1)
+        return String(1, numerals[static_cast<std::size_t>(digitValue(digits[0]))]);
+    String out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        const std::size_t position = digits.size() - 1 - i;
+        const int d = digitValue(digits[i]);
+        const std::size_t place = position % 4, group = position / 4;
+        // 一 is not said before 十, 百 and 千 (千, not 一千).
+        if (d > 1 || (d == 1 && place == 0))
+            out += numerals[static_cast<std::size_t>(d)];
+        if (d > 0)
+            out += places[place];
+        if (place == 0 && group > 0) {
+            // A group of four zeros names no group (1000万, not 1000万0000).
+            bool any = false;
+            for (std::size_t k = 0; k < 4 && i >= k; ++k)
+                any = any || digitValue(digits[i - k]) > 0;
+            if (any)
+                out += groups[group];
+        }
+    }
+    return out;
+}
+
+// Katakana names of the capital letters.
+std::u16string_view letterName(char16_t capital)
+{
+    static const std::u16string_view names[] = {
+        u"エー",   u"ビー",   u"シー", u"ディー", u"イー",       u"エフ",     u"ジー", u"エイチ", u"アイ",
+        u"ジェー", u"ケー",   u"エル", u"エム",   u"エヌ",       u"オー",     u"ピー", u"キュー", u"アール",
+        u"エス",   u"ティー", u"ユー", u"ブイ",   u"ダブリュー", u"エックス", u"ワイ", u"ゼット"};
+    return names[capital - u'A'];
+}
+
+// The stretch with what a sort reading spells written as it is read: digits
+// just before a Japanese character become kanji numerals (100万回: 百万回);
+// one or two capital letters standing just before a Japanese character
+// become their names in katakana (Bメロ: ビーメロ, CDショップ). Other letters
+// and digits (a band's 46, 少女A, 光GENJI, 大事MAN) are kept as written.
+// `letters` is set when letters were spelt.
+String spelt(std::u16string_view text, bool& letters)
+{
+    String out;
+    std::size_t i = 0;
+    const auto japaneseAt = [&](std::size_t at) { return at < text.size() && isJapaneseCharacter(text[at]); };
+    while (i < text.size()) {
+        std::size_t end = i;
+        if (digitValue(text[i]) >= 0 && (i == 0 || digitValue(text[i - 1]) < 0)) {
+            while (end < text.size() && digitValue(text[end]) >= 0)
+                ++end;
+            const String numeral = japaneseAt(end) ? kanjiNumeral(text.substr(i, end - i)) : String();
+            if (!numeral.empty()) {
+                out += numeral;
+                i = end;
+                continue;
+            }
+        } else if (capitalLetter(text[i]) && (i == 0 || !isLatinLetter(text[i - 1]))) {
+            while (end < text.size() && capitalLetter(text[end]))
+                ++end;
+            if (end - i <= 2 && japaneseAt(end)) {
+                for (; i < end; ++i)
+                    out += letterName(capitalLetter(text[i]));
+                letters = true;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    return out;
+}
+
+// Appends the pieces of a stretch no user reading covers; false, with the
+// reason, when a run has no Japanese reading. With `spell`, digits and
+// letters are first spelt as a sort reading spells them.
+bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRequest& request, bool spell,
+                 std::vector<Piece>& pieces, std::string& reason)
+{
+    bool letters = false;
+    const String spelling = spell ? spelt(written, letters) : String(written);
+    const std::u16string_view text = spelling;
+    const std::size_t first = pieces.size();
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t j = i;
@@ -172,26 +278,46 @@ bool readStretch(ReadingEngine& engine, std::u16string_view text, std::size_t li
         }
         const std::u16string_view run = text.substr(i, end - i);
         if (!japanese) {
-            pieces.push_back(Piece{true, String(run), {}});
+            // Control characters have no place in a sort value.
+            String kept;
+            for (const char16_t ch : run)
+                if (ch >= 0x20 && (ch < 0x7F || ch > 0x9F))
+                    kept += ch;
+            if (!kept.empty())
+                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, {}});
         } else if (isKanaOnly(run)) {
-            pieces.push_back(Piece{false, {}, {readingKana(run)}});
+            pieces.push_back(Piece{false, {}, {readingKana(run)}, Confidence::Sure, "written in kana"});
         } else {
-            for (std::size_t k = 0; k < run.size();)
-                if (isSimplifiedOnly(next(run, k)))
+            for (std::size_t k = 0; k < run.size();) {
+                if (isSimplifiedOnly(next(run, k))) {
+                    reason = "a character only simplified Chinese writes";
                     return false;
-            std::vector<String> readings = engine.read(run, limit);
-            if (readings.empty())
+                }
+            }
+            RunReading read = engine.readRun(run, request);
+            if (read.readings.empty()) {
+                reason = read.reason.empty() ? "no Japanese reading" : read.reason;
                 return false;
-            for (String& r : readings)
+            }
+            for (String& r : read.readings)
                 r = readingKana(r);
-            pieces.push_back(Piece{false, {}, std::move(readings)});
+            pieces.push_back(Piece{false, {}, std::move(read.readings), read.confidence, std::move(read.reason)});
         }
         i = end;
+    }
+    // Letters spelt by their names are a guess at how the value is said.
+    for (std::size_t p = first; letters && p < pieces.size(); ++p) {
+        if (!pieces[p].literal && pieces[p].confidence == Confidence::Sure) {
+            pieces[p].confidence = Confidence::Likely;
+            pieces[p].reason = "Latin letters spelt by their names";
+        }
     }
     return true;
 }
 
 } // namespace
+
+String styleKana(std::u16string_view kana, ReadingStyle style) { return styled(readingKana(kana), style); }
 
 std::optional<ReadingStyle> readingStyleNamed(std::string_view name)
 {
@@ -234,6 +360,33 @@ bool containsHan(std::u16string_view text)
         if (isHanCharacter(next(text, i)))
             return true;
     return false;
+}
+
+char32_t nextCodePoint(std::u16string_view text, std::size_t& i)
+{
+    const char16_t c = text[i++];
+    if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
+        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i++] - 0xDC00);
+    return c;
+}
+
+std::string capitalised(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+            break;
+        }
+        if (c >= 'A' && c <= 'Z')
+            break;
+    }
+    return text;
+}
+
+bool isHangulCharacter(char32_t c)
+{
+    return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F) ||
+        (c >= 0xA960 && c <= 0xA97F) || (c >= 0xD7B0 && c <= 0xD7FF);
 }
 
 bool isKanaOnly(std::u16string_view text)
@@ -364,10 +517,15 @@ const String* UserReadings::find(std::u16string_view value) const
 }
 
 ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value, ReadingStyle style,
-                       std::size_t alternatives)
+                       std::size_t alternatives, const RunRequest& request)
 {
     ValueReading result;
+    result.language = Language::Japanese;
     const std::size_t limit = alternatives + 1;
+    RunRequest runs = request;
+    runs.limit = limit;
+    // Romaji keeps Latin letters and digits as they are.
+    const bool spell = style != ReadingStyle::Romaji;
     std::vector<Piece> pieces;
 
     // The user's readings: the whole value, then the longest matching parts
@@ -388,18 +546,29 @@ ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16
             ++i;
             continue;
         }
-        if (i > stretch && !readStretch(engine, value.substr(stretch, i - stretch), limit, pieces))
+        if (i > stretch && !readStretch(engine, value.substr(stretch, i - stretch), runs, spell, pieces, result.reason))
             return result;
-        pieces.push_back(Piece{false, {}, {readingKana(*reading)}});
+        pieces.push_back(Piece{false, {}, {readingKana(*reading)}, Confidence::Sure, "your own reading"});
         i += matched;
         stretch = i;
     }
-    if (stretch < value.size() && !readStretch(engine, value.substr(stretch), limit, pieces))
+    if (stretch < value.size() && !readStretch(engine, value.substr(stretch), runs, spell, pieces, result.reason))
         return result;
     // Nothing in the value was read (Чайковский, 방탄소년단): it has no Japanese
     // reading, only itself.
-    if (std::all_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.literal; }))
+    if (std::all_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.literal; })) {
+        result.language = Language::None;
+        result.reason = "nothing in it to read in Japanese";
         return result;
+    }
+    // The value is as sure as its least sure piece.
+    result.confidence = Confidence::Sure;
+    for (const Piece& p : pieces) {
+        if (!p.literal && (p.confidence < result.confidence || result.reason.empty())) {
+            result.confidence = p.confidence;
+            result.reason = p.reason;
+        }
+    }
 
     std::vector<std::size_t> choice(pieces.size(), 0);
     result.reading = assemble(pieces, choice, style);

@@ -169,11 +169,26 @@ struct ValueReading {
 
 // The reading of a whole value in a style, with up to `alternatives` other
 // readings. `user` (may be null) is applied first to the whole value, then to
-// its longest matching parts.
+// its longest matching parts. Each run is read for `request` (its limit
+// aside). The reading is as sure as its least sure part, with that part's
+// reason; with no reading, the reason says why.
 ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value, ReadingStyle style,
-                       std::size_t alternatives);
+                       std::size_t alternatives, const RunRequest& request = {});
+
+// A kana reading (words separated by spaces) in a style, as readValue gives
+// it: katakana or hiragana without the spaces, or romaji word by word; the
+// counters ヵ and ヶ are spelt カ.
+String styleKana(std::u16string_view kana, ReadingStyle style);
+
+// Decodes the code point at text[i] (i < text.size()), advancing i past it;
+// a lone surrogate is returned as it is.
+char32_t nextCodePoint(std::u16string_view text, std::size_t& i);
+// Latin readings begin with a capital: the text with its first ASCII letter
+// in upper case ("ouyang" → "Ouyang", "2002 nian" → "2002 Nian").
+std::string capitalised(std::string text);
 
 // Character classes of the reading.
+bool isHangulCharacter(char32_t c); // Hangul syllables and jamo
 bool isHanCharacter(char32_t c);
 bool isKanaCharacter(char32_t c);
 // Whether the text holds a Han character, and whether it holds only kana

@@ -98,9 +98,9 @@ Result<std::string> readInput(const std::string& path, std::istream& in)
     return text;
 }
 
-ReadingEngineFactory& engineFactory()
+ReadingKitFactory& kitFactory()
 {
-    static ReadingEngineFactory factory;
+    static ReadingKitFactory factory;
     return factory;
 }
 
@@ -110,16 +110,48 @@ std::filesystem::path& userReadingsFile()
     return file;
 }
 
-// The engine for a reading command, or null with the message printed.
-std::unique_ptr<ReadingEngine> readingEngine(std::ostream& err)
+// The engines of a reading command, or null with the message printed.
+std::unique_ptr<ReadingKit> readingKit(std::ostream& err)
 {
-    std::unique_ptr<ReadingEngine> engine = engineFactory() ? engineFactory()() : nullptr;
-    if (!engine || !engine->available()) {
-        const std::string why = engine ? engine->missing() : std::string();
+    std::unique_ptr<ReadingKit> kit = kitFactory() ? kitFactory()() : nullptr;
+    Reader reader;
+    if (kit)
+        kit->lend(reader);
+    const ValueReader* japanese = kit ? kit->engine(Language::Japanese) : nullptr;
+    if (!japanese || !japanese->available()) {
+        // Without the Japanese engine the other languages are still read
+        // (their values are); the Japanese ones are left and listed.
+        const std::string why = japanese ? japanese->missing() : std::string();
         err << "yomi-cli: Japanese readings are not available" << (why.empty() ? std::string() : ": " + why) << '\n';
-        return nullptr;
+        if (!reader.available())
+            return nullptr;
     }
-    return engine;
+    return kit;
+}
+
+// The columns read --explain adds after the reading: language code,
+// confidence, reason, evidence (joined by "; "), each escaped as a field.
+std::string explanation(const ValueReading& r)
+{
+    std::string evidence;
+    for (const std::string& e : r.evidence)
+        evidence += (evidence.empty() ? "" : "; ") + e;
+    return std::string(languageCode(r.language)) + '\t' + std::string(confidenceName(r.confidence)) + '\t' +
+        escapeField(toUtf16(r.reason)) + '\t' + escapeField(toUtf16(evidence));
+}
+
+// A reader over the kit's engines with the command's styles.
+Reader readerFor(const ReadingKit& kit, const Options& options, const UserReadings* user, std::size_t alternatives)
+{
+    Reader reader;
+    kit.lend(reader);
+    reader.user = user;
+    reader.styles.japanese = options.style;
+    reader.styles.chinese = options.chineseStyle;
+    reader.styles.korean = options.koreanStyle;
+    reader.prefer = options.prefer;
+    reader.alternatives = alternatives;
+    return reader;
 }
 
 // The user's readings; a file that cannot be read is reported and left out.
@@ -152,13 +184,16 @@ int runRead(const Options& options, Streams streams)
         }
         values.push_back(std::move(*value));
     }
-    const auto engine = readingEngine(streams.err);
-    if (!engine)
+    const auto kit = readingKit(streams.err);
+    if (!kit)
         return kExitUsage;
     const UserReadings user = loadUserReadings(streams.err);
+    Reader reader = readerFor(*kit, options, &user, options.candidates);
     for (const String& value : values) {
-        const ValueReading r = readValue(*engine, &user, value, options.style, options.candidates);
+        const ValueReading r = reader.read(value, {}, options.language);
         streams.out << escapeField(value) << '\t' << escapeField(r.reading.value_or(String()));
+        if (options.explain)
+            streams.out << '\t' << explanation(r);
         for (const String& alternative : r.alternatives)
             streams.out << '\t' << escapeField(alternative);
         streams.out << '\n';
@@ -220,7 +255,7 @@ int revert(const Options& options, Streams streams)
 
 } // namespace
 
-void setReadingEngineFactory(ReadingEngineFactory factory) { engineFactory() = std::move(factory); }
+void setReadingKitFactory(ReadingKitFactory factory) { kitFactory() = std::move(factory); }
 
 void setUserReadingsFile(std::filesystem::path file) { userReadingsFile() = std::move(file); }
 
@@ -237,9 +272,12 @@ std::string usageText()
     return R"(Usage:
   yomi-cli list  --field FIELD [--library DIR]
   yomi-cli apply --field FIELD [--library DIR]
-                 (--from FILE | --romaji | --copy | --reading [--style STYLE])
+                 (--from FILE | --romaji | --copy | --reading [--style STYLE] [--zh-style S]
+                  [--ko-style S] [--lang L] [--prefer L])
                  [--only-empty] [--dry-run] [--no-console]
-  yomi-cli read  [--style STYLE] [--candidates N]
+                 [--min-confidence LEVEL | --only-sure]
+  yomi-cli read  [--style STYLE] [--zh-style S] [--ko-style S] [--lang L] [--prefer L]
+                 [--candidates N] [--explain]
   yomi-cli revert [--list] [--save ID] [--library DIR] [--no-console]
   yomi-cli help
   yomi-cli --version
@@ -270,10 +308,23 @@ apply   Scans the same way, sets sort values, and writes each listed non-empty
   --romaji       every entry's sort value becomes its value in lower-case
                  Latin letters
   --copy         every entry's sort value becomes its value itself
-  --reading      every entry's sort value becomes its Japanese reading; values
-                 with no Japanese reading (Chinese names, unknown characters)
-                 are left as they were and listed on standard error
-  --style STYLE  katakana (the default), hiragana or romaji
+  --reading      every entry's sort value becomes its reading in the value's
+                 language (Japanese, Chinese or Korean, decided from the
+                 value and the dictionaries); values with no reading are
+                 left as they were and listed on standard error
+  --style STYLE  Japanese readings: katakana (the default), hiragana or romaji
+  --zh-style S   Chinese readings: pinyin (the default) or zhuyin
+  --ko-style S   Korean readings: hangul (the default: kept) or latin
+  --lang L       read every value in one language: ja, zh or ko; auto (the
+                 default) decides for each value
+  --prefer L     the language of values nothing decides: ja (the default)
+                 or zh
+  --min-confidence LEVEL
+                 with --reading, write only readings at least this sure:
+                 sure, likely or check (the default: every reading); the
+                 others are left as they were and listed on standard error
+                 with their reading, confidence and reason
+  --only-sure    the same as --min-confidence sure
   --only-empty   fill in only tracks whose own sort value is empty; with
                  --romaji, --copy or --reading, change only entries whose
                  listed sort value is empty
@@ -282,8 +333,13 @@ apply   Scans the same way, sets sort values, and writes each listed non-empty
   --no-console   do not open the log viewer (a dry run never opens it)
 
 read    Reads values, one a line in the format of the list, on standard input
-        and prints value, a tab, its Japanese reading (empty when it has none)
-        and, with --candidates N, up to N other readings, each after a tab.
+        and prints value, a tab, its reading (empty when it has none) and,
+        with --candidates N, up to N other readings, each after a tab.
+        With --explain, four columns come between the reading and the
+        other readings: the language (ja, zh, ko; none), how sure the
+        reading is (sure, likely, check), why, and the evidence of the
+        language, joined by "; ". It takes --style, --zh-style, --ko-style,
+        --lang and --prefer as apply does.
         Readings in $XDG_CONFIG_HOME/yomi/readings.tsv (value, a tab, reading)
         come first, for whole values and for parts of them.
 
@@ -414,12 +470,85 @@ public:
         return {};
     }
 
+    // --lang auto|ja|zh|ko, --prefer ja|zh, --zh-style, --ko-style.
+    Status language()
+    {
+        std::string code;
+        if (!takeValue(code))
+            return Failure{"--lang needs auto, ja, zh or ko"};
+        if (code == "auto") {
+            o_.language.reset();
+            return {};
+        }
+        const auto language = languageFromCode(code);
+        if (!language)
+            return Failure{"unknown language: '" + code + "' (use auto, ja, zh or ko)"};
+        o_.language = *language;
+        haveLanguage = true;
+        return {};
+    }
+
+    Status prefer()
+    {
+        std::string code;
+        if (!takeValue(code))
+            return Failure{"--prefer needs ja or zh"};
+        const auto language = languageFromCode(code);
+        if (!language || *language == Language::Korean)
+            return Failure{"unknown default language: '" + code + "' (use ja or zh)"};
+        o_.prefer = *language;
+        haveLanguage = true;
+        return {};
+    }
+
+    Status chineseStyle()
+    {
+        std::string name;
+        const auto style = takeValue(name) ? chineseStyleNamed(name) : std::nullopt;
+        if (!style)
+            return Failure{"--zh-style needs pinyin or zhuyin"};
+        o_.chineseStyle = *style;
+        haveStyle = true;
+        return {};
+    }
+
+    Status koreanStyle()
+    {
+        std::string name;
+        const auto style = takeValue(name) ? koreanStyleNamed(name) : std::nullopt;
+        if (!style)
+            return Failure{"--ko-style needs hangul or latin"};
+        o_.koreanStyle = *style;
+        haveStyle = true;
+        return {};
+    }
+
     Status candidates()
     {
         std::string n;
         if (!takeValue(n) || n.empty() || n.size() > 3 || !isDecimal(n))
             return Failure{"--candidates needs a number from 0 to 999"};
         o_.candidates = std::stoul(n);
+        return {};
+    }
+
+    Status minConfidence()
+    {
+        std::string name;
+        if (!takeValue(name))
+            return Failure{"--min-confidence needs sure, likely or check"};
+        const auto level = confidenceNamed(name);
+        if (!level)
+            return Failure{"unknown confidence: '" + name + "' (use sure, likely or check)"};
+        return atLeast(*level);
+    }
+
+    Status atLeast(Confidence level)
+    {
+        if (o_.haveMinConfidence)
+            return Failure{"--min-confidence or --only-sure given twice"};
+        o_.minConfidence = level;
+        o_.haveMinConfidence = true;
         return {};
     }
 
@@ -441,7 +570,7 @@ public:
         return {};
     }
 
-    bool haveField = false, haveLibrary = false, haveStyle = false;
+    bool haveField = false, haveLibrary = false, haveStyle = false, haveLanguage = false;
     int edits = 0;
 
 private:
@@ -470,11 +599,24 @@ Status parseOption(OptionReader& r, Options& o, const std::string& command)
         return r.edit(Edit::Reading);
     if ((apply || read) && arg == "--style")
         return r.style();
+    if ((apply || read) && arg == "--zh-style")
+        return r.chineseStyle();
+    if ((apply || read) && arg == "--ko-style")
+        return r.koreanStyle();
+    if ((apply || read) && arg == "--lang")
+        return r.language();
+    if ((apply || read) && arg == "--prefer")
+        return r.prefer();
     if (read && arg == "--candidates")
         return r.candidates();
+    if (apply && arg == "--min-confidence")
+        return r.minConfidence();
+    if (apply && r.is("--only-sure"))
+        return r.atLeast(Confidence::Sure);
     if (revert && arg == "--save")
         return r.saveId();
-    bool* flag = apply && r.is("--only-empty")      ? &o.onlyEmpty
+    bool* flag = read && r.is("--explain")          ? &o.explain
+        : apply && r.is("--only-empty")             ? &o.onlyEmpty
         : apply && r.is("--dry-run")                ? &o.dryRun
         : (apply || revert) && r.is("--no-console") ? &o.noConsole
         : revert && r.is("--list")                  ? &o.listSaves
@@ -504,6 +646,10 @@ Status checkCombination(const OptionReader& r, const Options& o, const std::stri
         return Failure{command + " needs --field"};
     if (r.haveStyle && o.edit != Edit::Reading)
         return Failure{"--style goes with --reading"};
+    if (o.haveMinConfidence && o.edit != Edit::Reading)
+        return Failure{"--min-confidence and --only-sure go with --reading"};
+    if (r.haveLanguage && o.edit != Edit::Reading)
+        return Failure{"--lang and --prefer go with --reading"};
     if (o.command == Command::Apply && r.edits != 1)
         return Failure{r.edits == 0 ? "apply needs one of --from, --romaji, --copy, --reading"
                                     : "apply takes only one of --from, --romaji, --copy, --reading"};
@@ -695,7 +841,8 @@ namespace {
 // What `apply` needs before the library is touched: the reading engine and
 // the user's readings for --reading, the checked input for --from.
 struct ApplyInput {
-    std::unique_ptr<ReadingEngine> engine;
+    std::unique_ptr<ReadingKit> kit;
+    Reader reader;
     UserReadings user;
     std::vector<SortAssignment> assignments;
 };
@@ -706,9 +853,10 @@ std::unique_ptr<ApplyInput> readApplyInput(const Options& options, Streams strea
 {
     auto input = std::make_unique<ApplyInput>();
     if (options.edit == Edit::Reading) {
-        if (!(input->engine = readingEngine(streams.err)))
+        if (!(input->kit = readingKit(streams.err)))
             return nullptr;
         input->user = loadUserReadings(streams.err);
+        input->reader = readerFor(*input->kit, options, &input->user, 4);
     }
     if (options.edit == Edit::FromFile) {
         const Result<std::string> text = readInput(options.fromPath, streams.in);
@@ -810,14 +958,24 @@ void applyEdit(SRMainController& controller, const Options& options, ApplyInput&
     ListSelection selection(controller, options.onlyEmpty);
     controller.arrayController = &selection;
     if (options.edit == Edit::Reading) {
-        controller.readingEngine = input.engine.get();
+        controller.reader = &input.reader;
         controller.userReadings = &input.user;
-        controller.readingStyle = options.style;
-        controller.copyOriginalToReading(nullptr);
+        controller.readingFloor = options.minConfidence;
+        controller.copyOriginalToReadingAs(options.language);
         if (const auto& refused = controller.lastRefusedReadings(); !refused.empty()) {
-            err << "yomi-cli: " << refused.size() << " value(s) have no Japanese reading and were left as they were:\n";
+            err << "yomi-cli: " << refused.size() << " value(s) have no reading and were left as they were:\n";
             for (const String& value : refused)
                 err << "  " << escapeField(value) << '\n';
+        }
+        if (const auto& held = controller.lastHeldReadings(); !held.empty()) {
+            err << "yomi-cli: " << held.size() << " reading(s) less sure than " << confidenceName(options.minConfidence)
+                << " were not written (value, reading, confidence, reason):\n";
+            for (const String& value : held) {
+                const ValueReading* r = controller.lastReading(value);
+                err << "  " << escapeField(value) << '\t' << escapeField(r ? r->reading.value_or(String()) : String())
+                    << '\t' << (r ? confidenceName(r->confidence) : "check") << '\t'
+                    << escapeField(toUtf16(r ? r->reason : std::string())) << '\n';
+            }
         }
     } else if (options.edit == Edit::Romaji)
         controller.copyOriginalToPinYin(nullptr);

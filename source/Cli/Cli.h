@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Category/Reading.h"
+#include "Category/Reader.h"
 #include "Platform/Result.h"
 #include "Platform/Text.h"
 
@@ -41,9 +41,19 @@ struct Options {
     bool dryRun = false;
     bool noConsole = false;
     ReadingStyle style = ReadingStyle::Katakana;
-    std::size_t candidates = 0; // alternatives printed by `read`
-    bool listSaves = false;     // revert --list
-    std::uint64_t saveId = 0;   // revert --save ID; 0 is the last Save
+    // --lang: the language every value is read in; nullopt (auto) lets the
+    // language decider choose for each value.
+    std::optional<Language> language;
+    Language prefer = Language::Japanese;             // --prefer: the default for undecided values
+    ChineseStyle chineseStyle = ChineseStyle::Pinyin; // --zh-style
+    KoreanStyle koreanStyle = KoreanStyle::Hangul;    // --ko-style
+    std::size_t candidates = 0;                       // alternatives printed by `read`
+    bool explain = false;                             // read --explain: language, confidence, reason and evidence too
+    // apply --reading --min-confidence: readings less sure are not written.
+    Confidence minConfidence = Confidence::Check;
+    bool haveMinConfidence = false;
+    bool listSaves = false;   // revert --list
+    std::uint64_t saveId = 0; // revert --save ID; 0 is the last Save
 };
 
 // The field's row of the field table for a command-line field name (artist,
@@ -93,10 +103,10 @@ struct Streams {
     std::ostream& err;
 };
 
-// Makes the reading engine for `read` and `apply --reading`; without one
+// Makes the reading engines for `read` and `apply --reading`; without them
 // (the default) both report that no engine is there.
-using ReadingEngineFactory = std::function<std::unique_ptr<ReadingEngine>()>;
-void setReadingEngineFactory(ReadingEngineFactory factory);
+using ReadingKitFactory = std::function<std::unique_ptr<ReadingKit>()>;
+void setReadingKitFactory(ReadingKitFactory factory);
 
 // The user's readings file; empty (the default) reads
 // UserReadings::defaultFile().

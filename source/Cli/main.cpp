@@ -14,7 +14,7 @@
 #include "Bridge/MusicLibrary.h"
 #include "Cli/Cli.h"
 #include "Platform/Log.h"
-#include "Reading/MecabReadingEngine.h"
+#include "Reading/SystemReadingKit.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ yomi::Result<std::shared_ptr<void>> openLibrary(const std::optional<std::filesys
 int main(int argc, char** argv)
 {
     yomi::log::setProgramName("yomi-cli");
-    yomi::cli::setReadingEngineFactory([] { return std::make_unique<yomi::reading::MecabReadingEngine>(); });
+    yomi::cli::setReadingKitFactory([] { return yomi::reading::systemReadingKit(false); });
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "Bridge/MusicLibrary.h"
+#include "Bridge/SortValueSource.h"
 #include "Category/AppleScriptUtility.h"
 #include "Category/StringUtility.h"
 #include "Platform/Log.h"
@@ -230,6 +231,7 @@ void SRMainController::setKeyTag(std::int32_t tag)
     setDataArray(std::make_shared<PairList>());
     setPairDict(std::make_shared<PairDict>());
     keyTag_ = tag;
+    readings_.clear();
 }
 
 void SRMainController::load(const void*)
@@ -286,6 +288,7 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     busyOn();
     setDataArray(std::make_shared<PairList>());
     setPairDict(std::make_shared<PairDict>());
+    readings_.clear();
     redraw();
 
     const auto playlist =
@@ -542,27 +545,84 @@ void SRMainController::copyOriginalToPinYin(const void*)
     editSelection([](const String& original) { return romaji(original); });
 }
 
-void SRMainController::copyOriginalToReading(const void*)
+void SRMainController::copyOriginalToReading(const void*) { copyOriginalToReadingAs(std::nullopt); }
+
+std::vector<String> SRMainController::librarySortValues(const String& value) const
+{
+    std::vector<String> out;
+    // The tracks of the list carry it in this field, most tracks first.
+    if (pairDict_) {
+        if (const auto found = pairDict_->find(value); found != pairDict_->end() && found->second) {
+            auto counts = found->second->sortCounts;
+            std::stable_sort(counts.begin(), counts.end(),
+                             [](const auto& a, const auto& b) { return a.second > b.second; });
+            for (const auto& [sort, tracks] : counts)
+                if (!sort.empty())
+                    out.push_back(sort);
+        }
+    }
+    // The library may know it from the other fields too.
+    const auto app = bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier);
+    if (auto* source = dynamic_cast<bridge::SortValueSource*>(app.get()))
+        for (bridge::KnownSortValue& known : source->sortValuesFor(value))
+            if (std::find(out.begin(), out.end(), known.sortValue) == out.end())
+                out.push_back(std::move(known.sortValue));
+    return out;
+}
+
+void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
 {
     if (!readingAvailable())
         return;
     refusedReadings_.clear();
-    editSelection([this](const String& original) -> OptString {
-        ValueReading read = readValue(*readingEngine, userReadings, original, readingStyle, readingAlternativeCount);
-        if (!read.reading) {
+    heldReadings_.clear();
+    Reader withUser = *reader;
+    if (userReadings)
+        withUser.user = userReadings;
+    ValueContext context;
+    if (const auto field = fieldForTag(keyTag_))
+        context.kind = nameKindOfField(field->valueKey);
+    editSelection([&](const String& original) -> OptString {
+        context.librarySortValues = librarySortValues(original);
+        ValueReading read = withUser.read(original, context, language);
+        OptString reading = read.reading;
+        if (!reading)
             refusedReadings_.push_back(original);
-            readingAlternatives_.erase(original);
-            return std::nullopt;
+        else if (read.confidence < readingFloor) {
+            heldReadings_.push_back(original);
+            reading.reset();
         }
-        readingAlternatives_[original] = std::move(read.alternatives);
-        return read.reading;
+        readings_[original] = std::move(read);
+        return reading;
     });
 }
 
 std::vector<String> SRMainController::readingAlternatives(const String& value) const
 {
-    const auto found = readingAlternatives_.find(value);
-    return found == readingAlternatives_.end() ? std::vector<String>{} : found->second;
+    const ValueReading* read = lastReading(value);
+    return read ? read->alternatives : std::vector<String>{};
+}
+
+std::optional<Confidence> SRMainController::readingConfidence(const PairEntry& entry) const
+{
+    const ValueReading* read = lastReading(entry.originalStr);
+    if (!read || !read->reading)
+        return std::nullopt;
+    return entry.sortStr == *read->reading ? read->confidence : Confidence::Sure;
+}
+
+std::size_t SRMainController::readingsToCheck() const
+{
+    std::size_t n = 0;
+    if (dataArray_ && !readings_.empty())
+        dataArray_->forEach([&](const PairEntryRef& e) { n += readingConfidence(*e) == Confidence::Check; });
+    return n;
+}
+
+const ValueReading* SRMainController::lastReading(const String& value) const
+{
+    const auto found = readings_.find(value);
+    return found == readings_.end() ? nullptr : &found->second;
 }
 
 void SRMainController::noteTypedSort(const String& value) { typedSorts_.push_back(value); }
@@ -575,10 +635,15 @@ Status SRMainController::learnTypedReadings()
     bool added = false;
     for (const String& value : typed) {
         const auto found = pairDict_->find(value);
-        if (found == pairDict_->end() || !containsHan(value))
+        if (found == pairDict_->end())
             continue;
         const String& sort = found->second->sortStr;
-        if (!isKanaOnly(sort))
+        // Kana typed for a value of Han characters is a Japanese reading; any
+        // other text typed for a value last read in Chinese or Korean is that
+        // language's reading (a person's own spelling: Jung-hyun).
+        const ValueReading* last = lastReading(value);
+        const bool otherLanguage = last && (last->language == Language::Chinese || last->language == Language::Korean);
+        if (otherLanguage ? sort.empty() || sort == value : !containsHan(value) || !isKanaOnly(sort))
             continue;
         if (const String* known = userReadings->find(value); known && *known == sort)
             continue;

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "Bridge/Fields.h"
-#include "Category/Reading.h"
+#include "Category/Reader.h"
 #include "Controller/PairList.h"
 #include "Platform/Outlets.h"
 
@@ -126,12 +126,15 @@ public:
     Button* saveButton = nullptr;
     ArrayController* arrayController = nullptr;
 
-    // The reading command's engine, the user's own readings (both may be
-    // null), the style and how many alternatives each reading keeps.
-    ReadingEngine* readingEngine = nullptr;
+    // The readings of the Reading command (null: the command does nothing),
+    // with its engines, styles and how many alternatives each reading keeps;
+    // and the user's own readings (may be null), which the command reads
+    // with instead of the reader's and which learnTypedReadings fills.
+    Reader* reader = nullptr;
     UserReadings* userReadings = nullptr;
-    ReadingStyle readingStyle = ReadingStyle::Katakana;
-    std::size_t readingAlternativeCount = 4;
+    // Readings less sure than this are not set (the command line's
+    // --min-confidence); they are listed in lastHeldReadings.
+    Confidence readingFloor = Confidence::Check;
     // Told the progress of the walk of Load and Save: once when it starts
     // (done 0), every 200 tracks (in Load, just before the redraw made at
     // that point; Save makes no redraws of its own there), and once when it
@@ -168,16 +171,38 @@ public:
     void save(const void* sender);
     void copyOriginalToSort(const void* sender);
     void copyOriginalToPinYin(const void* sender);
-    // Sets each selected row's sort value to the value's Japanese reading. A
-    // value with no Japanese reading keeps its sort value and is listed in
-    // lastRefusedReadings; the others' alternatives are kept for the editor.
-    // Does nothing without an available engine.
+    // Sets each selected row's sort value to the value's reading, in the
+    // language the reader decides (or `language`, when given, for every
+    // selected row). A value with no reading keeps its sort value and is
+    // listed in lastRefusedReadings, one read less surely than readingFloor
+    // in lastHeldReadings; the others' readings (alternatives, language,
+    // confidence) are kept for the editor. The sort values the library
+    // already holds for a value come first (librarySortValues). Does nothing
+    // without an available reader.
     void copyOriginalToReading(const void* sender);
+    void copyOriginalToReadingAs(std::optional<Language> language);
 
-    bool readingAvailable() const { return readingEngine && readingEngine->available(); }
+    bool readingAvailable() const { return reader && reader->available(); }
     const std::vector<String>& lastRefusedReadings() const { return refusedReadings_; }
+    // The values whose reading was less sure than readingFloor and not set.
+    const std::vector<String>& lastHeldReadings() const { return heldReadings_; }
+    // The sort values the library already holds for a value, readings the
+    // reader takes first: those of the list's own tracks (most tracks
+    // first), then those the library knows in its other fields.
+    std::vector<String> librarySortValues(const String& value) const;
     // The alternatives of the last reading given to a value; empty when none.
     std::vector<String> readingAlternatives(const String& value) const;
+    // The last reading given to a value (or refused it), with its language,
+    // confidence and reason; null when the value was not read since the last
+    // Load or field change.
+    const ValueReading* lastReading(const String& value) const;
+    // How far the sort value a row shows can be trusted: the confidence of
+    // the last reading given to its value while the row still shows that
+    // reading; Sure once the user chose or typed another; nullopt when the
+    // value was not read, or got no reading.
+    std::optional<Confidence> readingConfidence(const PairEntry& entry) const;
+    // The rows of the list whose reading still needs a look (Check).
+    std::size_t readingsToCheck() const;
 
     // Remembers that the user typed `sort` for `value` by hand; on
     // learnTypedReadings, a kana sort value still listed for a value with Han
@@ -235,7 +260,8 @@ private:
     LoadReport lastLoad_;
     SaveReport lastSave_;
     std::vector<String> refusedReadings_;
-    std::unordered_map<String, std::vector<String>> readingAlternatives_;
+    std::vector<String> heldReadings_;
+    std::unordered_map<String, ValueReading> readings_;
     std::vector<String> typedSorts_;
     RevertReport lastRevert_;
 };

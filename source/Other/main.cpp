@@ -16,7 +16,7 @@
 #include <QMainWindow>
 
 #include "Bridge/Folder/FolderLibrary.h"
-#include "Reading/MecabReadingEngine.h"
+#include "Reading/SystemReadingKit.h"
 #include "Window/MainWindow.h"
 #include "Window/Translations.h"
 
@@ -64,9 +64,7 @@ int main(int argc, char* argv[])
     yomi::gui::MainWindow mainWindow;
     // The dictionaries open while the window comes up, so the first Reading
     // does not wait for them.
-    auto readingEngine = std::make_unique<yomi::reading::MecabReadingEngine>();
-    readingEngine->prepare();
-    mainWindow.setReadingEngine(std::move(readingEngine));
+    mainWindow.setReadingKit(yomi::reading::systemReadingKit(true));
     mainWindow.setLibraryFolder(QFile::decodeName(root.c_str()));
     mainWindow.setLibraryOpener([](const QString& folder) {
         yomi::bridge::folder::registerFolderLibrary(toPath(folder));

@@ -144,12 +144,50 @@ char16_t KanjiTable::modernForm(char16_t c) const
     const auto it = modern_.find(c);
     if (it != modern_.end())
         return it->second;
-    // Old forms used in names that the dictionary, which holds only the
-    // characters of JIS X 0208, cannot list, and compatibility forms of
-    // common characters.
-    static const std::u16string_view old =
-        u"\u5FB7\u9AD9\uFA11\u9ED1\u6DF8\u9751\u6FF5\u7028\uFA10\uFA19\uFA4F\uFA1B\uFA26";
-    static const std::u16string_view today = u"徳高崎黒清青浜瀬塚神祐福都";
+    // The old forms of common characters allowed in names (the 2010 list of
+    // name characters gives each with the common form it stands for: 緣 縁,
+    // 櫻 桜, 佛 仏), many of them outside JIS X 0208 and so outside the
+    // dictionary, and compatibility forms of common characters (﨑, 神).
+    static const std::u16string_view old = u"\u4E58\u4E98\u4E9E\u4F5B\u4F86\u50B3\u50DE\u50F9\u5109\u5152\u51A8\u51C9"
+                                           u"\u51DC\u5269\u528D\u52F3\u5377\u537D\u55AE\u56B4\u5708\u570B\u5713\u5718"
+                                           u"\u57DC\u589E\u58D8\u58DE\u58EF\u58FD\u5967\u596C\u5B43\u5BE2\u5BE6\u5BEC"
+                                           u"\u5C07\u5C08\u5C2D\u5CEF\u5CFD\u5D8B\u5DCC\u5DE2\u5E36\u5EE3\u5EF3\u5F48"
+                                           u"\u5F4C\u5F9E\u5FB5\u5FB7\u6046\u60E0\u60E1\u613C\u61C9\u61F7\u6230\u6232"
+                                           u"\u62C2\u62D4\u62DC\u63ED\u6416\u641C\u64CA\u651D\u6536\u654D\u6643\u665A"
+                                           u"\u665D\u66C6\u66C9\u66FE\u6867\u689D\u69AE\u69D9\u6A02\u6A23\u6A6B\u6AA2"
+                                           u"\u6AFB\u6B65\u6B77\u6BCF\u6C23\u6D89\u6DDA\u6DE8\u6DF8\u6E1A\u6E34\u6EAB"
+                                           u"\u6EEF\u6F81\u6FD5\u6FF5\u7027\u7028\u71C8\u71D2\u722D\u7232\u72C0\u72F9"
+                                           u"\u732A\u7378\u7422\u758A\u7626\u76C3\u76DC\u76E1\u771E\u788E\u7950\u7955"
+                                           u"\u7962\u7977\u7984\u798E\u79AA\u79AE\u7A3B\u7A57\u7A63\u7CB9\u7DA0\u7DD6"
+                                           u"\u7DE3\u7E23\u7E31\u7E96\u807D\u81DF\u8207\u838A\u840C\u842C\u8597\u85B0"
+                                           u"\u85CF\u85DD\u85E5\u865B\u885E\u88DD\u89BD\u8B20\u8B93\u8CE3\u8CF4\u8F49"
+                                           u"\u9065\u90DE\u9189\u91C0\u9304\u934A\u93AD\u9444\u9677\u96AA\u96DC\u9751"
+                                           u"\u975C\u986F\u98DC\u99C8\u9A37\u9A57\u9AD9\u9AEE\u9DC4\u9EC3\u9ED1\u9ED8"
+                                           u"\u9F4A\u9F8D\uF91D\uF928\uF929\uF936\uF9D0\uFA10\uFA11\uFA19\uFA1A\uFA1B"
+                                           u"\uFA22\uFA26\uFA30\uFA31\uFA33\uFA34\uFA35\uFA37\uFA38\uFA3A\uFA3B\uFA3D"
+                                           u"\uFA3F\uFA40\uFA41\uFA43\uFA44\uFA45\uFA47\uFA48\uFA4B\uFA4C\uFA4D\uFA4E"
+                                           u"\uFA4F\uFA50\uFA51\uFA52\uFA54\uFA55\uFA56\uFA57\uFA59\uFA5A\uFA5B\uFA5C"
+                                           u"\uFA5F\uFA61\uFA62\uFA63\uFA64\uFA65\uFA67\uFA68\uFA69";
+    static const std::u16string_view today = u"乗亙亜仏来伝偽価倹児富涼"
+                                             u"凛剰剣勲巻即単厳圏国円団"
+                                             u"野増塁壊壮寿奥奨嬢寝実寛"
+                                             u"将専堯峰峡島巖巣帯広庁弾"
+                                             u"弥従徴徳恒恵悪慎応懐戦戯"
+                                             u"払抜拝掲揺捜撃摂収叙晄晩"
+                                             u"昼暦暁曽檜条栄槇楽様横検"
+                                             u"桜歩歴毎気渉涙浄清渚渇温"
+                                             u"滞渋湿浜滝瀬灯焼争為状狭"
+                                             u"猪獣琢畳痩杯盗尽真砕祐秘"
+                                             u"禰禱祿禎禅礼稲穂穰粋緑緒"
+                                             u"縁県縦繊聴臓与荘萠万園薫"
+                                             u"蔵芸薬虚衛装覧謡譲売頼転"
+                                             u"遙郎酔醸録錬鎮鋳陥険雑青"
+                                             u"静顕翻駆騒験高髪鶏黄黒黙"
+                                             u"斉竜欄廊朗虜類塚崎神祥福"
+                                             u"諸都侮僧勉勤卑嘆器墨層悔"
+                                             u"憎懲敏暑梅海漢煮碑社祉祈"
+                                             u"祐祖祝禍穀突節練繁署者臭"
+                                             u"著視謁謹賓贈逸難響";
     const std::size_t at = old.find(c);
     return at == std::u16string_view::npos ? c : today[at];
 }

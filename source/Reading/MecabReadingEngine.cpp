@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <unordered_map>
@@ -49,15 +50,27 @@ bool isForeignReading(std::u16string_view reading)
     return reading.find_first_of(u"ァィゥェォヴヮ") != std::u16string_view::npos;
 }
 
-// The name dictionary writes readings of Han characters in hiragana; a
-// prolonged-sound mark in one is the transcription of a foreign name.
-bool isForeignNameReading(std::u16string_view reading)
+// An entry of the name dictionary that transcribes a foreign name: one the
+// dictionary writes in katakana, or with a foreign sound (isForeignReading)
+// or a prolonged-sound mark, which its readings of Han characters, written
+// in hiragana, never hold. Tested on the entry's UTF-8 as it is (this runs
+// for every entry looked up).
+bool isForeignEntry(const NameEntry& e)
 {
-    return isForeignReading(reading) || reading.find(u'ー') != std::u16string_view::npos;
+    if (e.kinds & kTranscribed)
+        return true;
+    // ァィゥェォ are E3 82 A1..A9 (odd), ヮ ヴ ー are E3 83 AE, B4, BC.
+    const std::string& r = e.reading;
+    for (std::size_t i = 0; i + 2 < r.size(); ++i) {
+        if (static_cast<unsigned char>(r[i]) != 0xE3)
+            continue;
+        const unsigned char b = static_cast<unsigned char>(r[i + 1]), c = static_cast<unsigned char>(r[i + 2]);
+        if ((b == 0x82 && c >= 0xA1 && c <= 0xA9 && (c & 1)) || (b == 0x83 && (c == 0xAE || c == 0xB4 || c == 0xBC)))
+            return true;
+        i += 2;
+    }
+    return false;
 }
-
-// An entry of the name dictionary that transcribes a foreign name.
-bool isForeignEntry(const NameEntry& e) { return (e.kinds & kTranscribed) || isForeignNameReading(toUtf16(e.reading)); }
 
 struct Token {
     String surface;
@@ -67,6 +80,9 @@ struct Token {
     // MeCab did not know the word: its reading is made of its characters'
     // on readings.
     bool guessed = false;
+    // The distinct readings MeCab's dictionary has for this surface here
+    // (1 for a word it knows one way; 0 when it does not know it).
+    std::size_t readingsKnown = 0;
     bool personName() const { return pos1 == "固有名詞" && pos2 == "人名"; }
     bool surname() const { return personName() && pos3 == "姓"; }
     bool givenName() const { return personName() && pos3 == "名"; }
@@ -108,25 +124,44 @@ struct Path {
     }
 };
 
+// Where a candidate reading came from, for how far it can be trusted.
+enum class Origin {
+    SkkFullName,  // a well-known person's full name in the SKK dictionary
+    FullName,     // a full-name entry of the name dictionary
+    WholeName,    // the name dictionary's entry of the whole run closest to MeCab's reading
+    SurnameGiven, // MeCab's surname and the name dictionary's given names
+    WholeWords,   // words MeCab cut apart that the word dictionary has whole
+    JoinedNames,  // characters MeCab read one by one that the name dictionary has together
+    Mecab,        // MeCab's best reading
+    Title,        // a reading song titles give a word
+    Word,         // another reading of a word in the word dictionary
+    NameEntry,    // another reading of the whole run in the name dictionary
+    Variant,      // a sound change in a compound
+    Split,        // a surname and a given name the name dictionary has apart
+    OtherPath,    // MeCab's second or third reading
+    OnReadings,   // each character by its on reading
+};
+
 // Candidates in order, each once (readings that differ only in their word
-// spaces are one). Readings that change the kana written in the run go after
-// those that keep it.
+// spaces are one), with where each came from. Readings that change the kana
+// written in the run go after those that keep it.
 class Candidates {
 public:
-    void add(String reading)
+    void add(String reading, Origin origin)
     {
         String joined;
         for (const char16_t c : reading)
             if (c != u' ')
                 joined += c;
         if (!joined.empty() && seen_.insert(joined).second)
-            list_.push_back(std::move(reading));
+            list_.push_back({std::move(reading), origin});
     }
     std::size_t size() const { return list_.size(); }
     bool empty() const { return list_.empty(); }
-    std::vector<String> take(std::u16string_view run, std::size_t limit)
+    // The candidates, best first, at most `limit`.
+    std::vector<std::pair<String, Origin>> take(std::u16string_view run, std::size_t limit)
     {
-        std::stable_partition(list_.begin(), list_.end(), [&](const String& r) { return keepsKana(run, r); });
+        std::stable_partition(list_.begin(), list_.end(), [&](const auto& r) { return keepsKana(run, r.first); });
         if (list_.size() > limit)
             list_.resize(limit);
         return std::move(list_);
@@ -158,7 +193,7 @@ private:
         return true;
     }
 
-    std::vector<String> list_;
+    std::vector<std::pair<String, Origin>> list_;
     std::unordered_set<String> seen_;
 };
 
@@ -249,7 +284,7 @@ void addTitleReadings(const Path& path, Candidates& out, bool first)
                 continue;
             Path variant = path;
             variant.tokens[j].reading = String(reading);
-            out.add(variant.words());
+            out.add(variant.words(), Origin::Title);
         }
     }
 }
@@ -271,7 +306,7 @@ void addCompoundSounds(const Path& path, Candidates& out)
         if (const char16_t v = voiced(t.reading.front())) {
             Path variant = path;
             variant.tokens[j].reading.front() = v;
-            out.add(variant.words());
+            out.add(variant.words(), Origin::Variant);
         }
         // A number, or one character before another, ending in ク, ツ, チ
         // or キ doubles a voiceless sound after it (ヒャク and ケイ are
@@ -284,14 +319,14 @@ void addCompoundSounds(const Path& path, Candidates& out)
             variant.tokens[j - 1].reading.back() = u'ッ';
             if (first >= u'ハ' && first <= u'ホ')
                 variant.tokens[j].reading.front() = static_cast<char16_t>(first + 2);
-            out.add(variant.words());
+            out.add(variant.words(), Origin::Variant);
         }
         // A number ending in ン voices a counter of the ハ row, or makes it
         // パ (サン and フン: サンプン; サン and ホン: サンボン).
         if (before.pos1 == "数" && last == u'ン' && first >= u'ハ' && first <= u'ホ' && (first - u'ハ') % 3 == 0) {
             Path variant = path;
             variant.tokens[j].reading.front() = static_cast<char16_t>(first + 2);
-            out.add(variant.words());
+            out.add(variant.words(), Origin::Variant);
         }
     }
 }
@@ -316,9 +351,165 @@ bool chineseSurnameFirst(std::u16string_view run, bool shared = false)
     return !run.empty() && surnames.find(run[0]) != std::u16string_view::npos;
 }
 
+// The value of a number in kanji numerals (三百六十五, 二億四千万, 千); nullopt
+// for text that is not one, or that names its digits one by one (二〇二〇).
+std::optional<std::uint64_t> numeralValue(std::u16string_view text)
+{
+    static const std::u16string_view digits = u"〇一二三四五六七八九";
+    std::uint64_t total = 0, group = 0;
+    int pending = -1;
+    for (const char16_t c : text) {
+        const std::size_t d = digits.find(c);
+        if (d != std::u16string_view::npos) {
+            if (pending >= 0)
+                return std::nullopt;
+            pending = static_cast<int>(d);
+            continue;
+        }
+        const std::uint64_t unit = c == u'十' ? 10 : c == u'百' ? 100 : c == u'千' ? 1000 : 0;
+        const std::uint64_t big = c == u'万' ? 10000ull : c == u'億' ? 100000000ull : c == u'兆' ? 1000000000000ull : 0;
+        if (unit) {
+            group += (pending < 0 ? 1 : static_cast<std::uint64_t>(pending)) * unit;
+        } else if (big) {
+            group += pending < 0 ? 0 : static_cast<std::uint64_t>(pending);
+            total += (group == 0 ? 1 : group) * big;
+            group = 0;
+        } else {
+            return std::nullopt;
+        }
+        pending = -1;
+    }
+    if (text.empty())
+        return std::nullopt;
+    return total + group + (pending < 0 ? 0 : static_cast<std::uint64_t>(pending));
+}
+
+// A number under 10,000 read aloud (300: サンビャク, 8000: ハッセン).
+String readFourDigits(unsigned n)
+{
+    static const std::u16string_view ones[] = {u"",   u"イチ", u"ニ",   u"サン", u"ヨン",
+                                               u"ゴ", u"ロク", u"ナナ", u"ハチ", u"キュウ"};
+    static const std::u16string_view thousands[] = {u"",       u"セン",     u"ニセン",   u"サンゼン", u"ヨンセン",
+                                                    u"ゴセン", u"ロクセン", u"ナナセン", u"ハッセン", u"キュウセン"};
+    static const std::u16string_view hundreds[] = {u"",           u"ヒャク",      u"ニヒャク",   u"サンビャク",
+                                                   u"ヨンヒャク", u"ゴヒャク",    u"ロッピャク", u"ナナヒャク",
+                                                   u"ハッピャク", u"キュウヒャク"};
+    String out;
+    out += thousands[n / 1000 % 10];
+    out += hundreds[n / 100 % 10];
+    if (const unsigned tens = n / 10 % 10) {
+        if (tens > 1)
+            out += ones[tens];
+        out += u"ジュウ";
+    }
+    out += ones[n % 10];
+    return out;
+}
+
+// A number read aloud (2億4000万: ニオクヨンセンマン).
+String readNumber(std::uint64_t n)
+{
+    if (n == 0)
+        return u"ゼロ";
+    String out;
+    const std::uint64_t cho = n / 1000000000000ull, oku = n / 100000000ull % 10000, man = n / 10000 % 10000;
+    if (cho)
+        out += cho == 1 ? String(u"イッチョウ")
+            : cho == 8  ? String(u"ハッチョウ")
+                        : readFourDigits(static_cast<unsigned>(cho % 10000)) + u"チョウ";
+    if (oku)
+        out += readFourDigits(static_cast<unsigned>(oku)) + u"オク";
+    if (man)
+        out += readFourDigits(static_cast<unsigned>(man)) + u"マン";
+    return out + readFourDigits(static_cast<unsigned>(n % 10000));
+}
+
+// MeCab reads a number one numeral at a time (三 サン, 百 ヒャク): the numerals
+// are put together as one number read aloud (サンビャク), and a counter after
+// it takes the number's form that goes with it (二人: フタリ, 四時: ヨジ,
+// 九時: クジ, 七時: シチジ).
+void joinNumbers(std::vector<Token>& tokens)
+{
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        std::size_t end = i;
+        String surface;
+        while (end < tokens.size() && tokens[end].pos1 == "数" && tokens[end].han) {
+            surface += tokens[end].surface;
+            ++end;
+        }
+        const auto value = numeralValue(surface);
+        if (!value ||
+            (end - i < 2 && end < tokens.size() && tokens[end].surface != u"人" && tokens[end].surface != u"時"))
+            continue;
+        Token& number = tokens[i];
+        number.surface = surface;
+        number.reading = readNumber(*value);
+        number.readingsKnown = 1;
+        tokens.erase(tokens.begin() + static_cast<long>(i) + 1, tokens.begin() + static_cast<long>(end));
+        if (i + 1 >= tokens.size())
+            continue;
+        Token& counter = tokens[i + 1];
+        if ((*value == 1 || *value == 2) && counter.surface == u"人") {
+            number.reading = *value == 1 ? u"ヒト" : u"フタ";
+            counter.reading = u"リ";
+        } else if (*value % 10 == 4 &&
+                   (counter.surface == u"時" || counter.surface == u"人" || counter.surface == u"年")) {
+            number.reading.pop_back(); // ヨン: ヨ
+        } else if (*value % 10 == 9 && counter.surface == u"時") {
+            number.reading.replace(number.reading.size() - 3, 3, u"ク");
+        } else if (*value % 10 == 7 && counter.surface == u"時") {
+            number.reading.replace(number.reading.size() - 2, 2, u"シチ");
+        }
+    }
+}
+
 bool hanOnly(std::u16string_view text)
 {
     return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
+}
+
+// What the stages of one reading share: the run, MeCab's parses of it and
+// what the dictionaries hold for it whole.
+struct Look {
+    std::u16string_view run;
+    std::string text;
+    std::vector<Path> paths;
+    bool onlyHan = false;
+    // The name dictionary's entries of the whole run (before and after the
+    // foreign ones are left out), and the SKK dictionaries' Japanese ones.
+    std::vector<NameEntry> allExact, exact, skk;
+    String mecab; // MeCab's best reading, when it reads every word
+    // MeCab read three or more Han characters one by one after a Chinese
+    // surname: its reading says little.
+    bool fragmented = false;
+    bool person = false;    // MeCab found a person's name in the run
+    bool wholeName = false; // the name dictionary has the whole run as a person's name
+    // The name dictionary has the run only in sounds its characters do not
+    // have in Japanese (after a Chinese surname).
+    bool soundsForeign = false;
+    Path merged; // the best path with the word dictionary's whole words, if any
+    std::optional<std::vector<Split>> splits;
+    const Path& best() const { return paths.front(); }
+    bool read() const { return !mecab.empty() && !fragmented; }
+};
+
+// What a run reads as, best first, with the origin of the first.
+struct Outcome {
+    std::vector<std::pair<String, Origin>> candidates;
+    std::vector<std::string> chinese; // the signs of a Chinese name seen
+    // How far the first candidate can be trusted, and why.
+    Confidence confidence = Confidence::Check;
+    std::string reason;
+};
+
+// The distinct readings of entries.
+std::size_t distinctReadings(const std::vector<NameEntry>& entries, unsigned kinds = ~0u)
+{
+    std::vector<std::string_view> seen;
+    for (const NameEntry& e : entries)
+        if ((e.kinds & kinds) && std::find(seen.begin(), seen.end(), e.reading) == seen.end())
+            seen.push_back(e.reading);
+    return seen.size();
 }
 
 } // namespace
@@ -332,6 +523,8 @@ struct MecabReadingEngine::State {
     std::unique_ptr<NameIndex> words;
     std::unique_ptr<KanjiTable> kanji;
     std::unique_ptr<NameIndex> skk;
+    // What the run being read is: a person's or band's name, or a title.
+    yomi::NameKind kind = yomi::NameKind::Person;
     // The name dictionary's entries looked up during one read: a name's parts
     // are looked up many times over.
     std::unordered_map<std::string, std::vector<NameEntry>> seenNames;
@@ -438,7 +631,34 @@ struct MecabReadingEngine::State {
         return out;
     }
 
-    std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1)
+    // The distinct readings of the dictionary's words of the node's surface
+    // that begin where it begins.
+    std::size_t readingsAt(const MeCab::Node* node) const
+    {
+        if (node->stat == MECAB_UNK_NODE)
+            return 0;
+        const std::size_t at = static_cast<std::size_t>(node->surface - lattice->sentence());
+        std::vector<std::string_view> seen;
+        for (const MeCab::Node* n = lattice->begin_nodes(at); n; n = n->bnext) {
+            if (n->length != node->length || n->stat == MECAB_UNK_NODE || !n->feature)
+                continue;
+            // The reading field, found without splitting the whole feature.
+            std::string_view feature(n->feature);
+            for (std::size_t k = 0; k < readingField && !feature.empty(); ++k) {
+                const std::size_t comma = feature.find(',');
+                feature = comma == std::string_view::npos ? std::string_view() : feature.substr(comma + 1);
+            }
+            const std::string_view reading = feature.substr(0, feature.find(','));
+            if (!reading.empty() && reading != "*" && std::find(seen.begin(), seen.end(), reading) == seen.end())
+                seen.push_back(reading);
+        }
+        return seen.size();
+    }
+
+    // MeCab's best parses of the text, at most `paths`, the first cut at
+    // `boundary` when it is given; with `countReadings`, the first parse's
+    // words count the readings the dictionary has for them.
+    std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1, bool countReadings = false)
     {
         std::vector<Path> out;
         lattice->clear();
@@ -458,7 +678,10 @@ struct MecabReadingEngine::State {
                     break;
                 }
                 p.tokens.push_back(token(n));
+                if (countReadings && out.empty())
+                    p.tokens.back().readingsKnown = readingsAt(n);
             }
+            joinNumbers(p.tokens);
             out.push_back(std::move(p));
         } while (out.size() < paths && lattice->next());
         return out;
@@ -600,7 +823,7 @@ struct MecabReadingEngine::State {
                     continue;
                 Path variant = best;
                 variant.tokens[j].reading = toUtf16(e.reading);
-                out.add(variant.words());
+                out.add(variant.words(), Origin::Word);
             }
         }
     }
@@ -660,6 +883,534 @@ struct MecabReadingEngine::State {
                 return first + u' ' + reading.substr(first.size());
         }
         return reading;
+    }
+    // Whether MeCab knows every Han character of the text in its best
+    // parse, and in how many words.
+    bool known(std::u16string_view text, std::size_t& words)
+    {
+        const std::vector<Path> p = parse(toUtf8(text), 1);
+        words = p.empty() ? 0 : p.front().tokens.size();
+        return !p.empty() && std::none_of(p.front().tokens.begin(), p.front().tokens.end(), [](const Token& t) {
+            return t.han && (t.guessed || t.reading.empty());
+        });
+    }
+
+    // The run with each character of the words MeCab does not know in the
+    // form in use today; the run itself when a name dictionary has it whole
+    // (倖田來未).
+    String todayWhereUnknown(std::u16string_view run)
+    {
+        String out(run);
+        if (!kanji || kanji->modernForms(run) == run)
+            return out;
+        const std::string text = toUtf8(run);
+        if ((names && !nameEntries(text).empty()) || (skk && !skk->lookup(text).empty()))
+            return out;
+        const std::vector<Path> p = parse(text, 1);
+        if (p.empty())
+            return out;
+        std::size_t at = 0;
+        for (const Token& t : p.front().tokens) {
+            if (t.han && (t.guessed || t.reading.empty()))
+                for (std::size_t k = at; k < at + t.surface.size() && k < out.size(); ++k)
+                    out[k] = kanji->modernForm(out[k]);
+            at += t.surface.size();
+        }
+        return out;
+    }
+
+    // The run with okurigana written in katakana (走リ出ス, 歩ケ) in hiragana
+    // where MeCab then reads them as the ending of the word before them: a
+    // stretch of one or two katakana right after a Han character, which
+    // MeCab reads together with that character once it is hiragana. Kana
+    // sound the same in either script, so the reading keeps the run's kana.
+    String okuriganaInHiragana(std::u16string_view run)
+    {
+        String out(run);
+        const auto katakana = [](char16_t c) { return c >= u'ァ' && c <= u'ヶ'; };
+        for (std::size_t i = 1; i < out.size(); ++i) {
+            if (!katakana(out[i]) || !isHanCharacter(out[i - 1]) || katakana(out[i - 1]))
+                continue;
+            std::size_t end = i;
+            while (end < out.size() && katakana(out[end]))
+                ++end;
+            if (end - i > 2) {
+                i = end;
+                continue;
+            }
+            String trial = out;
+            for (std::size_t k = i; k < end; ++k)
+                trial[k] = static_cast<char16_t>(trial[k] - 0x60);
+            const std::vector<Path> p = parse(toUtf8(trial), 1);
+            std::size_t at = 0;
+            for (const Token& t : p.empty() ? std::vector<Token>{} : p.front().tokens) {
+                if (at < i && at + t.surface.size() >= end &&
+                    (t.pos0 == "動詞" || t.pos0 == "形容詞" || t.pos0 == "名詞")) {
+                    out = std::move(trial);
+                    break;
+                }
+                at += t.surface.size();
+            }
+            i = end;
+        }
+        return out;
+    }
+
+    // Whether MeCab reads the text as one word it knows, not a name.
+    bool oneWord(std::u16string_view text)
+    {
+        const std::vector<Path> p = parse(toUtf8(text), 1);
+        return !p.empty() && p.front().tokens.size() == 1 && !p.front().tokens[0].personName() &&
+            !p.front().tokens[0].guessed && !p.front().tokens[0].reading.empty();
+    }
+
+    // The first stage: MeCab's parses of the run and the dictionaries'
+    // entries of it whole. Empty paths when MeCab cannot parse it.
+    Look look(std::u16string_view run)
+    {
+        Look l;
+        l.run = run;
+        l.text = toUtf8(run);
+        l.paths = parse(l.text, kBestPaths, -1, true);
+        if (l.paths.empty())
+            return l;
+        l.onlyHan = hanOnly(run);
+        if (names)
+            l.allExact = nameEntries(l.text);
+        l.exact = l.allExact;
+        if (skk)
+            l.skk = skk->lookup(l.text);
+        std::erase_if(l.skk, isForeignEntry);
+        if (l.onlyHan)
+            std::erase_if(l.exact, isForeignEntry);
+        // A name that begins with a Chinese surname, which the dictionaries
+        // read with sounds its characters do not have in Japanese (周慧敏:
+        // チョウワイマン), is a Chinese name in its own sounds.
+        if (l.onlyHan && run.size() >= 3 && chineseSurnameFirst(run)) {
+            const std::size_t known = l.exact.size();
+            const auto foreignSounds = [&](const NameEntry& e) { return !composable(run, toUtf16(e.reading)); };
+            std::erase_if(l.exact, foreignSounds);
+            l.soundsForeign = known > 0 && l.exact.empty();
+        }
+        const Path& best = l.best();
+        l.fragmented = l.onlyHan && run.size() >= 3 && best.tokens.size() > 1 && chineseSurnameFirst(run) &&
+            std::all_of(best.tokens.begin(), best.tokens.end(),
+                        [](const Token& t) { return t.surface.size() == 1 || t.guessed; });
+        l.mecab = best.complete() && !best.foreign() ? best.words() : String();
+
+        l.person = std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); });
+        l.wholeName = std::any_of(l.exact.begin(), l.exact.end(), [](const NameEntry& e) {
+            return (e.kinds & (kGiven | kUnclassified | kSurname)) != 0;
+        });
+        if (l.read())
+            l.merged = wholeWords(best);
+        return l;
+    }
+
+    const std::vector<Split>& splitsOf(Look& l)
+    {
+        if (!l.splits)
+            l.splits = splits(l.run, l.text);
+        return *l.splits;
+    }
+
+    // Whether MeCab reads the run as one Japanese person's name: a surname
+    // and a given name of two or more characters of its own dictionary, the
+    // given name read with its characters' Japanese readings, the surname
+    // too unless it is one of two or more characters that the name
+    // dictionary has with that reading (周防 スオウ 正行, 林 大輔). A given
+    // name it cuts apart is no such sign: Chinese names cut so (郭 富 城) are
+    // as many as Japanese ones (秦 基 博).
+    bool mecabReadsAJapaneseName(const Look& l)
+    {
+        const auto& t = l.best().tokens;
+        if (t.size() != 2 || !t[0].surname() || !t[1].givenName() || t[0].guessed || t[1].guessed ||
+            t[1].surface.size() < 2 || !composable(t[1].surface, t[1].reading))
+            return false;
+        if (composable(t[0].surface, t[0].reading))
+            return true;
+        const auto surnames = nameReadings(t[0].surface, kSurname, {});
+        return t[0].surface.size() > 1 && std::find(surnames.begin(), surnames.end(), t[0].reading) != surnames.end();
+    }
+
+    // The engine's signs that a run is a Chinese name, each named; none
+    // for a run with kana.
+    std::vector<std::string> chineseSigns(const Look& l)
+    {
+        std::vector<std::string> signs;
+        if (l.best().foreign())
+            signs.push_back("MeCab reads it in a foreign language's sounds");
+        if (!l.onlyHan)
+            return signs;
+        // MeCab knows the run as one common word (万華鏡) in Japanese sounds:
+        // what the name dictionary says of it is no sign.
+        const auto& tokens = l.best().tokens;
+        if (tokens.size() == 1 && !tokens[0].personName() && !tokens[0].guessed && !tokens[0].reading.empty() &&
+            composable(l.run, tokens[0].reading))
+            return signs;
+        if (mecabReadsAJapaneseName(l))
+            return signs;
+        if (!l.allExact.empty() && l.exact.empty())
+            signs.push_back("the name dictionary knows it only as a foreign name");
+        const Path& best = l.best();
+        const std::u16string_view run = l.run;
+        if (run.size() >= 3 && chineseSurnameFirst(run)) {
+            if (l.soundsForeign)
+                signs.push_back("the name dictionary reads it in sounds its characters do not have in Japanese");
+            if (std::any_of(best.tokens.begin(), best.tokens.end(), [&](const Token& t) {
+                    return t.personName() && t.surface.size() > 1 && !composable(t.surface, t.reading);
+                }))
+                signs.push_back("MeCab reads a name in it in sounds its characters do not have in Japanese");
+            if (run.size() == 3 && l.exact.empty() && best.tokens.size() == 2 && best.tokens[0].surname() &&
+                best.tokens[1].surface.size() == 2 && best.tokens[1].pos0 == "名詞" && !best.tokens[1].personName() &&
+                !best.tokens[1].guessed && l.skk.empty())
+                signs.push_back("a Chinese surname followed by a common word");
+        }
+        const bool unknown = std::any_of(best.tokens.begin(), best.tokens.end(),
+                                         [](const Token& t) { return t.han && (t.reading.empty() || t.guessed); });
+        const bool person =
+            std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.pos2 == "人名"; });
+        if (l.exact.empty() && (unknown || person) && chineseSurnameFirst(run, unknown) &&
+            !knowsBeyondCharacters(run, best))
+            signs.push_back("a Chinese surname and characters no dictionary knows together");
+        else if (l.fragmented && l.exact.empty())
+            signs.push_back("a Chinese surname and characters MeCab reads one by one");
+        return signs;
+    }
+
+    // Whole names first: the SKK dictionaries' full names of well-known
+    // people, then the name dictionary's; then, when MeCab read the run as a
+    // surname and more, the name dictionary's given names after the surname
+    // (after the name dictionary's reading of the whole run when it has the
+    // run as a person's name: 喜多郎).
+    void addNames(Look& l, Candidates& out)
+    {
+        const Path& best = l.best();
+        for (const NameEntry& e : l.skk)
+            if (e.kinds & kFullName)
+                out.add(spaced(l.run, toUtf16(e.reading), best), Origin::SkkFullName);
+        for (const NameEntry& e : l.exact)
+            if (e.kinds & kFullName)
+                out.add(spaced(l.run, toUtf16(e.reading), best), Origin::FullName);
+        if (!l.wholeName)
+            addSurnameAndGivenNames(l, out);
+        // When MeCab put words together and the name dictionary has the
+        // whole run, the entry closest to MeCab's reading: it knows the sound
+        // changes of the compound.
+        const auto words =
+            std::count_if(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return !t.attaches(); });
+        if (l.read() && words > 1 && !l.exact.empty()) {
+            String joined;
+            for (const Token& t : best.tokens)
+                joined += t.reading;
+            const NameEntry* closest = nullptr;
+            std::size_t closestDistance = 0;
+            for (const NameEntry& e : l.exact) {
+                const std::size_t d = distance(toUtf16(e.reading), joined);
+                if (!closest || d < closestDistance) {
+                    closest = &e;
+                    closestDistance = d;
+                }
+            }
+            out.add(toUtf16(closest->reading), Origin::WholeName);
+        }
+        if (l.wholeName)
+            addSurnameAndGivenNames(l, out);
+    }
+
+    // MeCab read the run as a surname and something that is not one given
+    // name: the surname and the name dictionary's given names of the rest.
+    void addSurnameAndGivenNames(const Look& l, Candidates& out)
+    {
+        const Path& best = l.best();
+        if (!best.complete() || best.tokens.size() < 2 || !best.tokens.front().surname() ||
+            (best.tokens.size() == 2 && best.tokens[1].givenName()))
+            return;
+        const Token& sur = best.tokens.front();
+        const std::u16string_view rest = l.run.substr(sur.surface.size());
+        String mecabRest;
+        for (std::size_t i = 1; i < best.tokens.size(); ++i)
+            mecabRest += best.tokens[i].reading;
+        for (const String& g : nameReadings(rest, kGiven | kUnclassified, mecabRest))
+            out.add(sur.reading + u' ' + g, Origin::SurnameGiven);
+    }
+
+    // Han characters MeCab read one by one that the name dictionary knows
+    // together, read as that word; empty when there are none.
+    Path joinedNames(const Path& best)
+    {
+        Path joined = best;
+        bool changed = false;
+        for (std::size_t i = 0; i < joined.tokens.size();) {
+            std::size_t end = i;
+            String surface, reading;
+            while (end < joined.tokens.size() && joined.tokens[end].surface.size() == 1 && joined.tokens[end].han &&
+                   !joined.tokens[end].personName()) {
+                surface += joined.tokens[end].surface;
+                reading += joined.tokens[end].reading;
+                ++end;
+            }
+            if (end - i < 2 || end - i == joined.tokens.size()) {
+                i = std::max(end, i + 1);
+                continue;
+            }
+            const String known = closestReading(*names, surface, reading);
+            if (!known.empty()) {
+                joined.tokens[i].surface = surface;
+                joined.tokens[i].reading = known;
+                joined.tokens.erase(joined.tokens.begin() + static_cast<long>(i) + 1,
+                                    joined.tokens.begin() + static_cast<long>(end));
+                changed = true;
+            }
+            ++i;
+        }
+        return changed ? joined : Path();
+    }
+
+    // MeCab's words: with the word dictionary's whole words, with the name
+    // dictionary's words of characters read one by one, then as MeCab read
+    // them; then the other readings of the whole run the dictionaries hold.
+    void addWords(Look& l, Candidates& out)
+    {
+        const Path& best = l.best();
+        if (!l.merged.tokens.empty())
+            out.add(l.merged.words(), Origin::WholeWords);
+        if (!l.mecab.empty() && names) {
+            const Path joined = joinedNames(best);
+            if (!joined.tokens.empty())
+                out.add(joined.words(), Origin::JoinedNames);
+        }
+        if (l.read()) {
+            addTitleReadings(best, out, true);
+            out.add(l.mecab, Origin::Mecab);
+        }
+        // A value MeCab finds no person's name in is a word before it is a
+        // name: the word dictionary's readings come before the name
+        // dictionary's.
+        if (l.read() && !l.person)
+            otherWordReadings(best, out);
+        for (const NameEntry& e : l.exact)
+            out.add(toUtf16(e.reading), Origin::NameEntry);
+        for (const NameEntry& e : l.skk)
+            out.add(toUtf16(e.reading), Origin::NameEntry);
+    }
+
+    // Sound changes of compounds: voicing and doubling, a one-character
+    // suffix read as its own word, a first word's last vowel changed.
+    void addSoundChanges(const Look& l, Candidates& out)
+    {
+        if (!l.read())
+            return;
+        const Path& best = l.best();
+        if (!l.merged.tokens.empty())
+            addCompoundSounds(l.merged, out);
+        addCompoundSounds(best, out);
+        addTitleReadings(best, out, false);
+        addSuffixWords(best, out);
+        // The first word of a compound may change its last vowel (アメ and
+        // オト are アマオト, カゼ and グルマ カザグルマ).
+        for (std::size_t j = 0; j + 1 < best.tokens.size(); ++j) {
+            const Token& t = best.tokens[j];
+            const Token& after = best.tokens[j + 1];
+            if (!t.han || t.surface.size() != 1 || t.reading.size() != 2 || t.personName() || after.reading.empty() ||
+                after.pos0 == "助詞" || after.pos0 == "助動詞")
+                continue;
+            if (const char16_t a = compoundFirst(t.reading.back())) {
+                Path variant = best;
+                variant.tokens[j].reading.back() = a;
+                out.add(variant.words(), Origin::Variant);
+            }
+        }
+        if (l.person)
+            otherWordReadings(best, out);
+    }
+
+    // A suffix of one Han character after a noun may be a word of its own,
+    // read as it is alone, and voiced (兄弟 and 船: キョウダイブネ, 犬 and 神:
+    // イヌガミ).
+    void addSuffixWords(const Path& best, Candidates& out)
+    {
+        for (std::size_t j = 1; j < best.tokens.size(); ++j) {
+            const Token& before = best.tokens[j - 1];
+            const Token& t = best.tokens[j];
+            if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 || before.pos0 != "名詞" ||
+                !(before.han || isKanaOnly(before.surface)) || before.personName())
+                continue;
+            const std::vector<Path> alone = parse(toUtf8(t.surface), 1);
+            if (alone.empty() || alone.front().tokens.size() != 1)
+                continue;
+            const String word = alone.front().tokens.front().reading;
+            if (word.empty() || word == t.reading || alone.front().foreign())
+                continue;
+            Path variant = best;
+            variant.tokens[j].reading = word;
+            if (const char16_t v = voiced(word.front())) {
+                variant.tokens[j].reading.front() = v;
+                out.add(variant.words(), Origin::Variant);
+                variant.tokens[j].reading.front() = word.front();
+            }
+            out.add(variant.words(), Origin::Variant);
+        }
+    }
+
+    // When there is room: surname + given-name splits, in the order of
+    // MeCab's cost for a parse cut at the split (MeCab's readings of the two
+    // parts in that parse first among the dictionary's); MeCab's other
+    // parses; each character by its on reading (a Sino-Japanese coinage:
+    // 秋止符 シュウシフ); the nouns of one Han character read by the name
+    // dictionary's readings of their character (詩: ウタ).
+    void addLastResorts(Look& l, Candidates& out, std::size_t limit)
+    {
+        if (out.size() < limit) {
+            for (std::size_t rank = 0; rank < kReadingsPerPart * 2 && out.size() < limit; ++rank)
+                for (const Split& sp : splitsOf(l))
+                    for (std::size_t a = 0; a <= rank; ++a)
+                        if (a < sp.surnames.size() && rank - a < sp.givens.size())
+                            out.add(sp.surnames[a] + u' ' + sp.givens[rank - a], Origin::Split);
+        }
+        if (!l.mecab.empty())
+            out.add(l.mecab, Origin::Mecab);
+        for (std::size_t i = 1; i < l.paths.size(); ++i)
+            if (l.paths[i].complete() && !l.paths[i].foreign())
+                out.add(l.paths[i].words(), Origin::OtherPath);
+        if (l.onlyHan && l.run.size() > 1 && out.size() < limit)
+            out.add(onReadings(l.run), Origin::OnReadings);
+        const Path& best = l.best();
+        if (!l.read() || !names || best.tokens.size() < 2)
+            return;
+        for (std::size_t j = 0; j < best.tokens.size() && out.size() < limit; ++j) {
+            const Token& t = best.tokens[j];
+            if (!t.han || t.surface.size() != 1 || t.pos0 != "名詞" || t.pos1 != "一般")
+                continue;
+            for (const String& r : nameReadings(t.surface, kGiven | kSurname | kUnclassified, t.reading)) {
+                Path variant = best;
+                variant.tokens[j].reading = r;
+                out.add(variant.words(), Origin::Variant);
+            }
+        }
+    }
+
+    // The readings of a run as it is written, best first. A run that looks
+    // like a Chinese name has none unless `settled` (its signs are given).
+    Outcome readAsWritten(std::u16string_view run, std::size_t limit, bool settled)
+    {
+        Outcome result;
+        Look l = look(run);
+        if (l.paths.empty())
+            return result;
+        result.chinese = chineseSigns(l);
+        if (!result.chinese.empty() && !settled)
+            return result;
+        Candidates out;
+        addNames(l, out);
+        addWords(l, out);
+        addSoundChanges(l, out);
+        addLastResorts(l, out, limit);
+        result.candidates = out.take(run, limit);
+        if (!result.candidates.empty())
+            judge(l, result.candidates.front().second, result);
+        return result;
+    }
+
+    // How far the reading of a path of MeCab's words can be trusted.
+    std::pair<Confidence, std::string> trustWords(const Look& l, const Path& path)
+    {
+        const auto& tokens = path.tokens;
+        if (std::any_of(tokens.begin(), tokens.end(), [](const Token& t) { return t.guessed; }))
+            return {Confidence::Check, "characters no dictionary knows, read one by one"};
+        if (tokens.size() == 1 && tokens[0].han && !tokens[0].personName() && readingsOf(tokens[0]) == 1 &&
+            distinctReadings(l.exact) <= 1)
+            return {Confidence::Sure, "a whole word of the dictionary with one reading"};
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            const Token& t = tokens[i];
+            if (!t.han)
+                continue;
+            if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1)
+                return {Confidence::Check, "a given name with several readings"};
+            if (t.personName())
+                continue;
+            // A character standing as a word of its own beside another word
+            // (of Han characters, or a noun of kana: ふたり酒, 雨やどり): a
+            // compound no dictionary has whole.
+            // (Not a number, nor a counter or suffix after its word: 三年, 幸福論.)
+            const auto partOfCompound = [&](std::size_t j) {
+                const Token& o = tokens[j];
+                return !o.personName() && o.pos1 != "数" && o.pos0 == "名詞" && (o.han || t.pos0 == "名詞");
+            };
+            if (t.surface.size() == 1 && t.pos1 != "接尾" && t.pos1 != "数" &&
+                ((i > 0 && partOfCompound(i - 1)) || (i + 1 < tokens.size() && partOfCompound(i + 1))))
+                return {Confidence::Check, "a compound no dictionary has whole"};
+            if (readingsOf(t) > 1)
+                return {Confidence::Check, "a word with several readings"};
+            // A noun of one character that MeCab's dictionary reads more than
+            // one way (詩 シ and ウタ, 夜 ヨル and ヨ): titles give it either.
+            if (kind == yomi::NameKind::Title && t.surface.size() == 1 && t.pos0 == "名詞" && t.readingsKnown > 1)
+                return {Confidence::Check, "a word with several readings"};
+        }
+        return {Confidence::Likely, "every word read from the dictionary"};
+    }
+
+    // The readings of a word in common use: those the word dictionary marks
+    // so, or, for a word it does not mark, those of MeCab's dictionary.
+    std::size_t readingsOf(const Token& t)
+    {
+        if (words) {
+            std::vector<NameEntry> entries = words->lookup(toUtf8(t.surface));
+            std::erase_if(entries, [](const NameEntry& e) { return isForeignEntry(e) || !(e.kinds & kCommon); });
+            if (!entries.empty())
+                return distinctReadings(entries);
+        }
+        return t.readingsKnown;
+    }
+
+    // How far the first candidate of a run can be trusted, from where it
+    // came from.
+    void judge(const Look& l, Origin first, Outcome& result)
+    {
+        const auto set = [&](Confidence c, std::string why) {
+            result.confidence = c;
+            result.reason = std::move(why);
+        };
+        switch (first) {
+        case Origin::SkkFullName:
+            return distinctReadings(l.skk, kFullName) == 1
+                ? set(Confidence::Sure, "a well-known person's full name")
+                : set(Confidence::Check, "a full name with several readings");
+        case Origin::FullName:
+            return distinctReadings(l.exact, kFullName) == 1
+                ? set(Confidence::Sure, "a full name in the name dictionary")
+                : set(Confidence::Check, "a full name with several readings");
+        case Origin::WholeName:
+            if (kind == yomi::NameKind::Title)
+                return set(Confidence::Check, "a title read as the name dictionary reads a name");
+            return distinctReadings(l.exact) == 1 ? set(Confidence::Sure, "the whole name in the name dictionary")
+                                                  : set(Confidence::Check, "a name with several readings");
+        case Origin::SurnameGiven:
+            return set(Confidence::Check, "a given name with several readings");
+        case Origin::WholeWords: {
+            auto [c, why] = trustWords(l, l.merged);
+            return set(c, why);
+        }
+        case Origin::Mecab: {
+            auto [c, why] = trustWords(l, l.best());
+            return set(c, why);
+        }
+        case Origin::JoinedNames:
+            return set(Confidence::Check, "characters read together as a name");
+        case Origin::Title:
+            return set(Confidence::Check, "a reading titles give a word");
+        case Origin::Word:
+        case Origin::NameEntry:
+            return set(Confidence::Check, "one of several readings of a word");
+        case Origin::Variant:
+            return set(Confidence::Check, "a sound change in a compound");
+        case Origin::Split:
+            return set(Confidence::Check, "a surname and a given name found apart");
+        case Origin::OtherPath:
+            return set(Confidence::Check, "MeCab's second reading");
+        case Origin::OnReadings:
+            return set(Confidence::Check, "characters read one by one");
+        }
     }
 };
 
@@ -768,304 +1519,112 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
 
 std::vector<String> MecabReadingEngine::read(std::u16string_view run, std::size_t limit)
 {
-    if (!start() || run.empty() || limit == 0)
-        return {};
+    RunRequest request;
+    request.limit = limit;
+    return readRun(run, request).readings;
+}
+
+RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest& request)
+{
+    RunReading result;
+    if (!start()) {
+        result.reason = missing();
+        return result;
+    }
+    if (run.empty() || request.limit == 0)
+        return result;
     State& s = *state_;
     s.seenNames.clear();
-    std::vector<String> own = readAsWritten(run, limit);
+    s.kind = request.kind;
+    const bool settled = request.languageSettled;
+    // Old forms MeCab does not know as written are read in today's forms
+    // first (佛の顏: 佛 is known, 顏 is not: 佛の顔 ホトケノカオ).
+    const String unknownToday = s.todayWhereUnknown(run);
+    const String written = s.okuriganaInHiragana(unknownToday);
+    Outcome own = s.readAsWritten(written, request.limit, settled);
+    if (unknownToday != run && !own.candidates.empty())
+        own.reason += "; old character forms read as today's";
     const String modern = s.kanji ? s.kanji->modernForms(run) : String(run);
     // A Chinese name left without a reading stays so in today's forms too
-    // (張學友 is 張学友).
-    if (modern == run || (own.empty() && hanOnly(run) && chineseSurnameFirst(run)))
-        return own;
+    // (張學友 is 張学友), unless those are one word (萬華鏡: 万華鏡).
+    Outcome today;
+    if (modern != run &&
+        (!own.candidates.empty() || settled || !hanOnly(run) || !chineseSurnameFirst(run) || s.oneWord(modern)))
+        today = s.readAsWritten(modern, request.limit, settled);
     // Old forms (團, 國, 氣) are read as the forms in use today. Their
     // readings come first when MeCab knows the value better in today's forms
     // (fewer words, none it does not know); names that keep an old form
     // (龍) are read as written first.
-    std::vector<String> today = readAsWritten(modern, limit);
-    const auto known = [&](std::u16string_view text, std::size_t& words) {
-        const std::vector<Path> p = s.parse(toUtf8(text), 1);
-        words = p.empty() ? 0 : p.front().tokens.size();
-        return !p.empty() && std::none_of(p.front().tokens.begin(), p.front().tokens.end(), [](const Token& t) {
-            return t.han && (t.guessed || t.reading.empty());
-        });
-    };
-    std::size_t ownWords = 0, todayWords = 0;
-    const bool ownKnown = known(run, ownWords), todayKnown = known(modern, todayWords);
-    if (todayKnown && (!ownKnown || todayWords < ownWords))
-        std::swap(own, today);
+    if (!today.candidates.empty()) {
+        std::size_t ownWords = 0, todayWords = 0;
+        const bool ownKnown = s.known(written, ownWords), todayKnown = s.known(modern, todayWords);
+        if (todayKnown && (!ownKnown || todayWords < ownWords)) {
+            std::swap(own, today);
+            own.reason += "; old character forms read as today's";
+        }
+    }
     Candidates out;
-    for (const auto* list : {&own, &today})
-        for (const String& r : *list)
-            out.add(r);
-    return out.take(run, limit);
+    for (const Outcome* o : {&own, &today})
+        for (const auto& [reading, origin] : o->candidates)
+            out.add(reading, origin);
+    for (auto& [reading, origin] : out.take(run, request.limit))
+        result.readings.push_back(std::move(reading));
+    if (result.readings.empty()) {
+        result.reason = own.chinese.empty() ? "no Japanese reading" : "looks Chinese: " + own.chinese.front();
+        return result;
+    }
+    const Outcome& lead = own.candidates.empty() ? today : own;
+    result.confidence = lead.confidence;
+    result.reason = lead.reason;
+    // A run read although it looks like a Chinese name (the language was
+    // settled for it) is at best likely.
+    if (!lead.chinese.empty() && result.confidence == Confidence::Sure) {
+        result.confidence = Confidence::Likely;
+        result.reason += "; looks Chinese: " + lead.chinese.front();
+    }
+    return result;
 }
 
-std::vector<String> MecabReadingEngine::readAsWritten(std::u16string_view run, std::size_t limit)
+RunKnowledge MecabReadingEngine::know(std::u16string_view run)
 {
+    RunKnowledge k;
+    if (run.empty() || !start())
+        return k;
     State& s = *state_;
-    const std::string text = toUtf8(run);
-    const std::vector<Path> paths = s.parse(text, kBestPaths);
-    if (paths.empty() || paths.front().foreign())
-        return {};
-    const Path& best = paths.front();
-    const bool onlyHan = hanOnly(run);
-    Candidates out;
-    std::optional<std::vector<Split>> nameSplits;
-    const auto splits = [&]() -> const std::vector<Split>& {
-        if (!nameSplits)
-            nameSplits = s.splits(run, text);
-        return *nameSplits;
+    s.seenNames.clear();
+    const Look l = s.look(run);
+    if (l.paths.empty())
+        return k;
+    const auto& tokens = l.best().tokens;
+    // Names only in Japanese sounds count (周慧敏 is チョウワイマン to MeCab
+    // and to the SKK dictionary).
+    const auto japaneseFullName = [&](const NameEntry& e) {
+        return (e.kinds & kFullName) != 0 && s.composable(run, toUtf16(e.reading));
     };
-
-    std::vector<NameEntry> exact, skkEntries;
-    if (s.names)
-        exact = s.nameEntries(text);
-    if (s.skk)
-        skkEntries = s.skk->lookup(text);
-    std::erase_if(skkEntries, isForeignEntry);
-    if (onlyHan) {
-        // The name dictionary knows the value only as a foreigner's name.
-        if (!exact.empty() && std::all_of(exact.begin(), exact.end(), isForeignEntry))
-            return {};
-        std::erase_if(exact, isForeignEntry);
-        // A name that begins with a Chinese surname, which the dictionaries
-        // read with sounds its characters do not have in Japanese (周慧敏:
-        // チョウワイマン), is a Chinese name in its own sounds.
-        if (run.size() >= 3 && chineseSurnameFirst(run)) {
-            const std::size_t known = exact.size();
-            std::erase_if(exact, [&](const NameEntry& e) { return !s.composable(run, toUtf16(e.reading)); });
-            if (known > 0 && exact.empty())
-                return {};
-            if (std::any_of(best.tokens.begin(), best.tokens.end(), [&](const Token& t) {
-                    return t.personName() && t.surface.size() > 1 && !s.composable(t.surface, t.reading);
-                }))
-                return {};
-            // MeCab reads a surname of one character (林, 毛) and then a
-            // common word of two (俊傑, 不易), not a given name: a Chinese name.
-            if (run.size() == 3 && exact.empty() && best.tokens.size() == 2 && best.tokens[0].surname() &&
-                best.tokens[1].surface.size() == 2 && best.tokens[1].pos0 == "名詞" && !best.tokens[1].personName() &&
-                !best.tokens[1].guessed && skkEntries.empty())
-                return {};
-        }
-        // The value begins with a Chinese surname, neither dictionary knows
-        // anything in it beyond its single characters, and it is a person's
-        // name to MeCab or has characters MeCab does not know (then surnames
-        // Japanese shares count too: 田): Chinese names written with
-        // characters Japanese also uses read that way.
-        const bool unknown = std::any_of(best.tokens.begin(), best.tokens.end(),
-                                         [](const Token& t) { return t.han && (t.reading.empty() || t.guessed); });
-        const bool person =
-            std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.pos2 == "人名"; });
-        if (exact.empty() && (unknown || person) && chineseSurnameFirst(run, unknown) &&
-            !s.knowsBeyondCharacters(run, best))
-            return {};
+    const bool fullName = std::any_of(l.exact.begin(), l.exact.end(), japaneseFullName) ||
+        std::any_of(l.skk.begin(), l.skk.end(), japaneseFullName);
+    const bool mecabName = s.mecabReadsAJapaneseName(l) ||
+        (tokens.size() == 1 && tokens[0].personName() && !tokens[0].guessed &&
+         s.composable(tokens[0].surface, tokens[0].reading));
+    k.wholeName = l.wholeName || fullName || mecabName;
+    if (l.wholeName || fullName)
+        k.evidence.push_back("the whole name is in the Japanese name dictionary");
+    else if (mecabName)
+        k.evidence.push_back("MeCab's dictionary reads it as a Japanese person's name");
+    const bool mecabWord = tokens.size() == 1 && tokens[0].han && !tokens[0].personName() && !tokens[0].guessed &&
+        !tokens[0].reading.empty();
+    bool edictWord = false;
+    if (s.words) {
+        const auto entries = s.words->lookup(l.text);
+        edictWord = std::any_of(entries.begin(), entries.end(), [](const NameEntry& e) { return !isForeignEntry(e); });
     }
-
-    // The SKK dictionaries' full names of well-known people come first; their
-    // other readings of the whole value (names, proper nouns) come after
-    // MeCab's.
-    for (const NameEntry& e : skkEntries)
-        if (e.kinds & kFullName)
-            out.add(s.spaced(run, toUtf16(e.reading), best));
-
-    // A full-name entry of the name dictionary wins.
-    for (const NameEntry& e : exact)
-        if (e.kinds & kFullName)
-            out.add(s.spaced(run, toUtf16(e.reading), best));
-
-    // MeCab read the run as a surname and something that is not one given
-    // name: the name dictionary's given names come first, unless the name
-    // dictionary has the whole run as a person's name (喜多郎).
-    const auto surnameAndGivenNames = [&] {
-        if (!best.complete() || best.tokens.size() < 2 || !best.tokens.front().surname() ||
-            (best.tokens.size() == 2 && best.tokens[1].givenName()))
-            return;
-        const Token& sur = best.tokens.front();
-        const std::u16string_view rest = run.substr(sur.surface.size());
-        String mecabRest;
-        for (std::size_t i = 1; i < best.tokens.size(); ++i)
-            mecabRest += best.tokens[i].reading;
-        for (const String& g : s.nameReadings(rest, kGiven | kUnclassified, mecabRest))
-            out.add(sur.reading + u' ' + g);
-    };
-    const bool wholeName = std::any_of(exact.begin(), exact.end(), [](const NameEntry& e) {
-        return (e.kinds & (kGiven | kUnclassified | kSurname)) != 0;
-    });
-    if (!wholeName)
-        surnameAndGivenNames();
-
-    // MeCab's reading, unless it only read a run of three or more Han
-    // characters one by one. When MeCab put words together and the name
-    // dictionary has the whole run, the entry closest to MeCab's reading
-    // comes first: it knows the sound changes of the compound.
-    const bool fragmented = onlyHan && run.size() >= 3 && best.tokens.size() > 1 && chineseSurnameFirst(run) &&
-        std::all_of(best.tokens.begin(), best.tokens.end(),
-                    [](const Token& t) { return t.surface.size() == 1 || t.guessed; });
-    const String mecab = best.complete() ? best.words() : String();
-    const auto words =
-        std::count_if(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return !t.attaches(); });
-    if (!mecab.empty() && words > 1 && !fragmented && !exact.empty()) {
-        String joined;
-        for (const Token& t : best.tokens)
-            joined += t.reading;
-        const NameEntry* closest = nullptr;
-        std::size_t closestDistance = 0;
-        for (const NameEntry& e : exact) {
-            const std::size_t d = distance(toUtf16(e.reading), joined);
-            if (!closest || d < closestDistance) {
-                closest = &e;
-                closestDistance = d;
-            }
-        }
-        out.add(toUtf16(closest->reading));
-    }
-    if (wholeName)
-        surnameAndGivenNames();
-    const Path merged = mecab.empty() || fragmented ? Path() : s.wholeWords(best);
-    if (!merged.tokens.empty())
-        out.add(merged.words());
-    // Han characters MeCab read one by one that the name dictionary knows
-    // together are read as that word.
-    if (!mecab.empty() && s.names) {
-        Path joinedNames = best;
-        bool changed = false;
-        for (std::size_t i = 0; i < joinedNames.tokens.size();) {
-            std::size_t end = i;
-            String surface, joined;
-            while (end < joinedNames.tokens.size() && joinedNames.tokens[end].surface.size() == 1 &&
-                   joinedNames.tokens[end].han && !joinedNames.tokens[end].personName()) {
-                surface += joinedNames.tokens[end].surface;
-                joined += joinedNames.tokens[end].reading;
-                ++end;
-            }
-            if (end - i < 2 || end - i == joinedNames.tokens.size()) {
-                i = std::max(end, i + 1);
-                continue;
-            }
-            const String reading = closestReading(*s.names, surface, joined);
-            if (!reading.empty()) {
-                joinedNames.tokens[i].surface = surface;
-                joinedNames.tokens[i].reading = reading;
-                joinedNames.tokens.erase(joinedNames.tokens.begin() + static_cast<long>(i) + 1,
-                                         joinedNames.tokens.begin() + static_cast<long>(end));
-                changed = true;
-            }
-            ++i;
-        }
-        if (changed)
-            out.add(joinedNames.words());
-    }
-    if (!mecab.empty() && !fragmented) {
-        addTitleReadings(best, out, true);
-        out.add(mecab);
-    }
-    // A value MeCab finds no person's name in is a word before it is a name:
-    // the word dictionary's readings come before the name dictionary's.
-    const bool person =
-        std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); });
-    if (!mecab.empty() && !fragmented && !person)
-        s.otherWordReadings(best, out);
-    for (const NameEntry& e : exact)
-        out.add(toUtf16(e.reading));
-    for (const NameEntry& e : skkEntries)
-        out.add(toUtf16(e.reading));
-    if (!mecab.empty() && !fragmented) {
-        if (!merged.tokens.empty())
-            addCompoundSounds(merged, out);
-        addCompoundSounds(best, out);
-        addTitleReadings(best, out, false);
-    }
-
-    // A suffix of one Han character after a noun may be a word of its own,
-    // read as it is alone, and voiced (兄弟 and 船: キョウダイブネ, 犬 and 神:
-    // イヌガミ).
-    if (!mecab.empty() && !fragmented) {
-        for (std::size_t j = 1; j < best.tokens.size(); ++j) {
-            const Token& before = best.tokens[j - 1];
-            const Token& t = best.tokens[j];
-            if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 || before.pos0 != "名詞" ||
-                !(before.han || isKanaOnly(before.surface)) || before.personName())
-                continue;
-            const std::vector<Path> alone = s.parse(toUtf8(t.surface), 1);
-            if (alone.empty() || alone.front().tokens.size() != 1)
-                continue;
-            const String word = alone.front().tokens.front().reading;
-            if (word.empty() || word == t.reading || alone.front().foreign())
-                continue;
-            Path variant = best;
-            variant.tokens[j].reading = word;
-            if (const char16_t v = voiced(word.front())) {
-                variant.tokens[j].reading.front() = v;
-                out.add(variant.words());
-                variant.tokens[j].reading.front() = word.front();
-            }
-            out.add(variant.words());
-        }
-    }
-
-    // The first word of a compound may change its last vowel (アメ and オト
-    // are アマオト, カゼ and グルマ カザグルマ).
-    if (!mecab.empty() && !fragmented) {
-        for (std::size_t j = 0; j + 1 < best.tokens.size(); ++j) {
-            const Token& t = best.tokens[j];
-            const Token& after = best.tokens[j + 1];
-            if (!t.han || t.surface.size() != 1 || t.reading.size() != 2 || t.personName() || after.reading.empty() ||
-                after.pos0 == "助詞" || after.pos0 == "助動詞")
-                continue;
-            if (const char16_t a = compoundFirst(t.reading.back())) {
-                Path variant = best;
-                variant.tokens[j].reading.back() = a;
-                out.add(variant.words());
-            }
-        }
-    }
-
-    if (!mecab.empty() && !fragmented && person)
-        s.otherWordReadings(best, out);
-
-    // Surname + given-name splits, in the order of MeCab's cost for a parse
-    // cut at the split; MeCab's readings of the two parts in that parse come
-    // first among the dictionary's.
-    if (out.size() < limit) {
-        for (std::size_t rank = 0; rank < kReadingsPerPart * 2 && out.size() < limit; ++rank)
-            for (const Split& sp : splits())
-                for (std::size_t a = 0; a <= rank; ++a)
-                    if (a < sp.surnames.size() && rank - a < sp.givens.size())
-                        out.add(sp.surnames[a] + u' ' + sp.givens[rank - a]);
-    }
-    // A run that begins with a Chinese surname and that MeCab only read
-    // character by character reads as Chinese unless the name dictionary has
-    // it whole: a surname and a given name it finds apart are the shape of
-    // most Chinese names too (羅 and 大佑).
-    if (fragmented && exact.empty())
-        return {};
-    if (!mecab.empty())
-        out.add(mecab);
-    for (std::size_t i = 1; i < paths.size(); ++i)
-        if (paths[i].complete() && !paths[i].foreign())
-            out.add(paths[i].words());
-    // Han characters alone may be a Sino-Japanese coinage, each character
-    // read by its on reading (秋止符: シュウシフ).
-    if (onlyHan && run.size() > 1 && out.size() < limit)
-        out.add(s.onReadings(run));
-    // A noun of one Han character in a title may have a reading of its own
-    // that MeCab does not know (詩: ウタ) and the name dictionary has: when
-    // there is room left, each such noun is read with the name dictionary's
-    // readings of its character.
-    if (!mecab.empty() && !fragmented && s.names && best.tokens.size() > 1 && out.size() < limit) {
-        for (std::size_t j = 0; j < best.tokens.size() && out.size() < limit; ++j) {
-            const Token& t = best.tokens[j];
-            if (!t.han || t.surface.size() != 1 || t.pos0 != "名詞" || t.pos1 != "一般")
-                continue;
-            for (const String& r : s.nameReadings(t.surface, kGiven | kSurname | kUnclassified, t.reading)) {
-                Path variant = best;
-                variant.tokens[j].reading = r;
-                out.add(variant.words());
-            }
-        }
-    }
-    return out.take(run, limit);
+    k.wholeWord = mecabWord || edictWord;
+    if (k.wholeWord)
+        k.evidence.push_back("the whole value is a Japanese word");
+    for (std::string& sign : s.chineseSigns(l))
+        k.evidence.push_back(std::move(sign));
+    k.looksChinese = k.evidence.size() > (k.wholeName ? 1u : 0u) + (k.wholeWord ? 1u : 0u);
+    return k;
 }
 
 } // namespace yomi::reading

@@ -49,6 +49,13 @@ public:
     bool available() const override;
     std::string missing() const override;
     std::vector<String> read(std::u16string_view run, std::size_t limit) override;
+    // The readings with the confidence of the first. Unless the request's
+    // language is settled, a run that looks like a Chinese name (the signs
+    // know() names) has none.
+    RunReading readRun(std::u16string_view run, const RunRequest& request) override;
+    // What the Japanese dictionaries know of the run whole, and the signs of
+    // a Chinese name the engine sees in it.
+    RunKnowledge know(std::u16string_view run) override;
 
     // Opens the dictionaries now; false when MeCab cannot start. Safe to
     // call from a second thread while prepare()'s is at work.
@@ -61,7 +68,6 @@ public:
 private:
     struct State;
     std::unique_ptr<State> open() const;
-    std::vector<String> readAsWritten(std::u16string_view run, std::size_t limit);
 
     EnginePaths paths_;
     std::unique_ptr<State> state_;

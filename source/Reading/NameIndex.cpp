@@ -477,7 +477,9 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view key) const
         if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
             continue;
         const std::string utf8 = toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n)));
-        const unsigned kinds = kindsOf(line.substr(close + 4, tagsEnd - close - 4));
+        unsigned kinds = kindsOf(line.substr(close + 4, tagsEnd - close - 4));
+        if (line.find("/(P)/") != std::string_view::npos)
+            kinds |= kCommon;
         entries.push_back(NameEntry{katakana(utf8), hasKatakana(utf8) ? kinds | kTranscribed : kinds});
     }
     return entries;

@@ -32,6 +32,9 @@ enum NameKind : unsigned {
     // The dictionary writes the reading in katakana: for a name of Han
     // characters alone, the transcription of a foreigner's name.
     kTranscribed = 64,
+    // The word dictionary marks the entry as a word in common use ("(P)");
+    // known only of a text searched in place.
+    kCommon = 128,
 };
 
 struct NameEntry {

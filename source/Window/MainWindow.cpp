@@ -1,7 +1,12 @@
 #include "Window/MainWindow.h"
 
+#include <algorithm>
+
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +17,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -77,9 +84,41 @@ MainWindow::MainWindow()
 
 MainWindow::~MainWindow() { settings_->setValue(kGeometryKey, window_->saveGeometry()); }
 
+namespace {
+
+// The view's proxy: the filter box's text, and, when asked, only the rows
+// whose reading needs a look.
+class ListFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setOnlyToCheck(bool only)
+    {
+        onlyToCheck_ = only;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        if (onlyToCheck_) {
+            const QVariant confidence =
+                sourceModel()->index(row, PairListModel::SortColumn, parent).data(PairListModel::ConfidenceRole);
+            if (!confidence.isValid() || confidence.toInt() != static_cast<int>(Confidence::Check))
+                return false;
+        }
+        return QSortFilterProxyModel::filterAcceptsRow(row, parent);
+    }
+
+private:
+    bool onlyToCheck_ = false;
+};
+
+} // namespace
+
 void MainWindow::setUpListView()
 {
-    proxy_ = new QSortFilterProxyModel(window_.get());
+    auto* filter = new ListFilter(window_.get());
+    proxy_ = filter;
     proxy_->setSourceModel(model_);
     proxy_->setFilterKeyColumn(-1);
     proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
@@ -98,6 +137,19 @@ void MainWindow::setUpListView()
 
     QObject::connect(ui_->filterBox, &QLineEdit::textChanged, proxy_,
                      [this](const QString& text) { proxy_->setFilterFixedString(text); });
+
+    // Beside the filter box: only the readings that need a look.
+    onlyToCheck_ = new QCheckBox(tr("Only readings to check"), window_.get());
+    onlyToCheck_->setObjectName(QStringLiteral("onlyToCheck"));
+    if (auto* box = qobject_cast<QBoxLayout*>(ui_->filterBox->parentWidget()->layout())) {
+        const int at = box->indexOf(ui_->filterBox);
+        auto* row = new QHBoxLayout;
+        box->insertLayout(at, row);
+        box->removeWidget(ui_->filterBox);
+        row->addWidget(ui_->filterBox, 1);
+        row->addWidget(onlyToCheck_);
+    }
+    QObject::connect(onlyToCheck_, &QCheckBox::toggled, proxy_, [filter](bool only) { filter->setOnlyToCheck(only); });
 }
 
 void MainWindow::restoreSettings()
@@ -286,10 +338,19 @@ QString MainWindow::revertText(const RevertReport& r)
 void MainWindow::showSavePreview()
 {
     const SavePreview preview = controller_.savePreview();
-    const QString text = tr("Save will write %1 for %2").arg(tracksText(preview.tracks), valuesText(preview.values));
+    const QString text = withReadingsToCheck(
+        tr("Save will write %1 for %2").arg(tracksText(preview.tracks), valuesText(preview.values)));
     ui_->saveButton->setToolTip(text);
     if (controller_.dataArray() && !controller_.dataArray()->empty())
         setStatus(text);
+}
+
+QString MainWindow::withReadingsToCheck(const QString& text) const
+{
+    const std::size_t n = controller_.readingsToCheck();
+    if (n == 0)
+        return text;
+    return tr("%1; %2 to check").arg(text, n == 1 ? tr("1 reading") : tr("%1 readings").arg(number(n)));
 }
 
 void MainWindow::finishEditing()
@@ -311,31 +372,121 @@ void MainWindow::connectReading()
         QSettings(QStringLiteral("yomi"), QStringLiteral("yomi")).value(QStringLiteral("reading/style")).toString();
     const auto style = readingStyleNamed(saved.toStdString()).value_or(ReadingStyle::Katakana);
     styles->setCurrentIndex(static_cast<int>(style));
-    controller_.readingStyle = style;
+    reader_.styles.japanese = style;
     QObject::connect(styles, &QComboBox::currentIndexChanged, window_.get(), [this](int index) {
         if (index < 0)
             return;
-        controller_.readingStyle = static_cast<ReadingStyle>(index);
+        reader_.styles.japanese = static_cast<ReadingStyle>(index);
         QSettings(QStringLiteral("yomi"), QStringLiteral("yomi"))
             .setValue(QStringLiteral("reading/style"),
-                      QString::fromUtf8(readingStyleName(controller_.readingStyle).data()));
+                      QString::fromUtf8(readingStyleName(reader_.styles.japanese).data()));
     });
     QObject::connect(ui_->readingButton, &QPushButton::clicked, window_.get(),
                      [this] { runReading(ui_->readingButton); });
     QObject::connect(ui_->readingAction, &QAction::triggered, window_.get(),
                      [this] { runReading(ui_->readingAction); });
+    connectLanguageSettings();
     showReadingState();
 }
 
-void MainWindow::setReadingEngine(std::unique_ptr<ReadingEngine> engine)
+void MainWindow::connectLanguageSettings()
 {
-    readingEngine_ = std::move(engine);
-    controller_.readingEngine = readingEngine_.get();
-    if (readingEngine_ && !userReadings_) {
+    readingMenu_ = new QMenu(tr("&Reading"), window_.get());
+    ui_->menuBar->insertMenu(ui_->helpMenu->menuAction(), readingMenu_);
+    const std::pair<Language, QString> readAs[] = {{Language::Japanese, tr("Read as &Japanese")},
+                                                   {Language::Chinese, tr("Read as &Chinese")},
+                                                   {Language::Korean, tr("Read as &Korean")}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        readAs_[i] = readingMenu_->addAction(readAs[i].second);
+        readAs_[i]->setToolTip(tr("Set each selected sort value to its reading in this language"));
+        const Language language = readAs[i].first;
+        QObject::connect(readAs_[i], &QAction::triggered, window_.get(), [this, language] { runReadingAs(language); });
+    }
+    readingMenu_->addSeparator();
+
+    // One remembered choice: a submenu of checkable actions, each named by
+    // its setting's value.
+    QSettings settings(QStringLiteral("yomi"), QStringLiteral("yomi"));
+    auto choice = [&](const QString& title, const QString& key, const std::vector<std::pair<QString, QString>>& options,
+                      const QString& fallback, const std::function<void(const QString&)>& apply) {
+        QMenu* menu = readingMenu_->addMenu(title);
+        auto* group = new QActionGroup(menu);
+        QString chosen = settings.value(key, fallback).toString();
+        if (std::none_of(options.begin(), options.end(), [&](const auto& o) { return o.first == chosen; }))
+            chosen = fallback;
+        for (const auto& [value, text] : options) {
+            QAction* action = menu->addAction(text);
+            action->setCheckable(true);
+            action->setChecked(value == chosen);
+            group->addAction(action);
+            settingActions_[value] = action;
+            QObject::connect(action, &QAction::triggered, window_.get(), [key, value, apply] {
+                apply(value);
+                QSettings(QStringLiteral("yomi"), QStringLiteral("yomi")).setValue(key, value);
+            });
+        }
+        apply(chosen);
+    };
+    choice(
+        tr("&Undecided Values"), QStringLiteral("reading/prefer"),
+        {{QStringLiteral("ja"), tr("Japanese")}, {QStringLiteral("zh"), tr("Chinese")}}, QStringLiteral("ja"),
+        [this](const QString& v) { reader_.prefer = languageFromCode(v.toStdString()).value_or(Language::Japanese); });
+    choice(tr("C&hinese Readings"), QStringLiteral("reading/zh-style"),
+           {{QStringLiteral("pinyin"), tr("Pinyin")}, {QStringLiteral("zhuyin"), tr("Zhuyin (Bopomofo)")}},
+           QStringLiteral("pinyin"), [this](const QString& v) {
+               reader_.styles.chinese = chineseStyleNamed(v.toStdString()).value_or(ChineseStyle::Pinyin);
+           });
+    choice(tr("K&orean Readings"), QStringLiteral("reading/ko-style"),
+           {{QStringLiteral("hangul"), tr("Hangul as Written")}, {QStringLiteral("latin"), tr("Latin Letters")}},
+           QStringLiteral("hangul"), [this](const QString& v) {
+               reader_.styles.korean = koreanStyleNamed(v.toStdString()).value_or(KoreanStyle::Hangul);
+           });
+}
+
+QAction* MainWindow::readAsAction(Language language) const
+{
+    switch (language) {
+    case Language::Japanese:
+        return readAs_[0];
+    case Language::Chinese:
+        return readAs_[1];
+    case Language::Korean:
+        return readAs_[2];
+    case Language::None:
+        break;
+    }
+    return nullptr;
+}
+
+QAction* MainWindow::readingSettingAction(const QString& name) const
+{
+    const auto found = settingActions_.find(name);
+    return found == settingActions_.end() ? nullptr : found->second;
+}
+
+void MainWindow::runReadingAs(Language language)
+{
+    finishEditing();
+    window_->setCursor(Qt::WaitCursor);
+    controller_.copyOriginalToReadingAs(language);
+    window_->unsetCursor();
+    setStatus(readingMessage());
+}
+
+void MainWindow::setReadingKit(std::unique_ptr<ReadingKit> kit)
+{
+    readingKit_ = std::move(kit);
+    if (readingKit_)
+        readingKit_->lend(reader_);
+    else
+        ReadingKit().lend(reader_);
+    controller_.reader = &reader_;
+    if (readingKit_ && !userReadings_) {
         userReadings_ = std::make_unique<UserReadings>(UserReadings::defaultFile());
         if (const Status loaded = userReadings_->load(); !loaded)
             setStatus(tr("%1; your own readings are not used").arg(QString::fromStdString(loaded.reason())));
         controller_.userReadings = userReadings_.get();
+        reader_.user = userReadings_.get();
     }
     showReadingState();
 }
@@ -345,13 +496,22 @@ void MainWindow::showReadingState()
     const bool available = controller_.readingAvailable();
     ui_->readingButton->setEnabled(available);
     ui_->readingAction->setEnabled(available);
+    for (QAction* action : readAs_)
+        if (action) {
+            const Language language = action == readAs_[0] ? Language::Japanese
+                : action == readAs_[1]                     ? Language::Chinese
+                                                           : Language::Korean;
+            const ValueReader* engine = reader_.engine(language);
+            action->setEnabled(available && engine && engine->available());
+        }
     QString why;
     if (!available) {
-        const std::string missing = readingEngine_ ? readingEngine_->missing() : std::string();
+        const ValueReader* japanese = reader_.engine(Language::Japanese);
+        const std::string missing = japanese ? japanese->missing() : std::string();
         why = tr("Japanese readings need a dictionary: %1")
                   .arg(missing.empty() ? tr("install the package mecab-ipadic-utf8") : QString::fromStdString(missing));
     } else {
-        why = tr("Set each selected sort value to the Japanese reading of the value (Ctrl+J)");
+        why = tr("Set each selected sort value to the reading of the value in its language (Ctrl+J)");
     }
     ui_->readingButton->setToolTip(why);
     ui_->readingAction->setToolTip(why);
@@ -363,7 +523,11 @@ void MainWindow::runReading(const void* sender)
     window_->setCursor(Qt::WaitCursor);
     controller_.copyOriginalToReading(sender);
     window_->unsetCursor();
-    setStatus(readingMessage());
+    const QString refused = readingMessage();
+    if (refused.isEmpty())
+        showSavePreview();
+    else
+        setStatus(withReadingsToCheck(refused));
 }
 
 QString MainWindow::readingMessage() const
@@ -379,9 +543,8 @@ QString MainWindow::readingMessage() const
     if (refused.size() > kShown)
         names += tr(", …");
     if (refused.size() == 1)
-        return tr("1 value has no Japanese reading: %1").arg(names);
-    return tr("%1 values have no Japanese reading: %2")
-        .arg(QLocale().toString(static_cast<qulonglong>(refused.size())), names);
+        return tr("1 value has no reading: %1").arg(names);
+    return tr("%1 values have no reading: %2").arg(QLocale().toString(static_cast<qulonglong>(refused.size())), names);
 }
 
 QComboBox* MainWindow::fieldChooser() const { return ui_->fieldChooser; }

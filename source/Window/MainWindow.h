@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include <QCoreApplication>
@@ -12,6 +13,8 @@
 #include "Platform/Result.h"
 
 class QAction;
+class QCheckBox;
+class QMenu;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -40,8 +43,8 @@ class WidgetWindow;
 // Nothing reads the music library until Load or Save is pressed.
 //
 // The Save button's tooltip and the status bar say what a Save would write
-// (SRMainController::savePreview), kept up to date with the list and its
-// edits; Edit > Revert Last Save shows its result in the status bar.
+// (SRMainController::savePreview) and how many readings still need a look,
+// kept up to date with the list and its edits; Edit > Revert Last Save shows its result in the status bar.
 //
 // Before any action runs, a sort value being edited in the list is committed,
 // so that an edit in progress is neither lost by Save nor written over a
@@ -49,7 +52,8 @@ class WidgetWindow;
 //
 // The list view shows the model through a sort and filter proxy: the filter
 // box narrows the rows to those whose value or sort value holds its text (any
-// case), and a click on a column header sorts the view (a third click gives
+// case), the box beside it to the rows whose reading needs a look (check),
+// and a click on a column header sorts the view (a third click gives
 // back the list order). The list itself keeps its order, and the commands act
 // on the selected rows' own entries.
 //
@@ -101,19 +105,32 @@ public:
     QComboBox* readingStyleChooser() const;
     QAction* readingAction() const;
 
-    // The engine of Reading (null: the command stays disabled and its tooltip
-    // says what to install). The first engine also loads the user's readings
-    // ($XDG_CONFIG_HOME/yomi/readings.tsv). The style chooser starts at the style last
-    // chosen (QSettings "reading/style") and keeps every new choice there.
-    void setReadingEngine(std::unique_ptr<ReadingEngine> engine);
+    // The engines of Reading (null, or none available: the command stays
+    // disabled and its tooltip says what to install). The first kit also
+    // loads the user's readings ($XDG_CONFIG_HOME/yomi/readings.tsv). The
+    // style chooser starts at the style last chosen (QSettings
+    // "reading/style") and keeps every new choice there.
+    void setReadingKit(std::unique_ptr<ReadingKit> kit);
     // What the last Reading said about values left alone; "" when none.
     QString readingMessage() const;
+    // The Reading menu: Read as Japanese / Chinese / Korean on the selected
+    // rows, and the settings of the languages (the default for values
+    // nothing decides, the Chinese and the Korean style), each remembered in
+    // QSettings ("reading/prefer", "reading/zh-style", "reading/ko-style").
+    QMenu* readingMenu() const { return readingMenu_; }
+    QAction* readAsAction(Language language) const;
+    // The setting's action of the default language, the Chinese style and
+    // the Korean style ("zh", "zhuyin", "latin" and so on).
+    QAction* readingSettingAction(const QString& name) const;
+    const Reader& reader() const { return reader_; }
     QAction* quitAction() const;
     QAction* openLibraryAction() const;
     QAction* showLogAction() const;
     QLineEdit* filterBox() const;
     QLabel* statusLine() const;
     QSortFilterProxyModel& viewModel() { return *proxy_; }
+    // Beside the filter box: narrows the list to the readings to check.
+    QCheckBox* onlyToCheckBox() const { return onlyToCheck_; }
 
     // The folder shown in the title; set by whoever registered the library.
     void setLibraryFolder(const QString& folder);
@@ -139,6 +156,8 @@ private:
     void finishEditing();
     void connectReading();
     void runReading(const void* sender);
+    void runReadingAs(Language language);
+    void connectLanguageSettings();
     void showReadingState();
     void runLoad();
     void runSave();
@@ -147,6 +166,8 @@ private:
     void setStatus(const QString& text);
     void restoreSettings();
     void showSavePreview();
+    // The text with how many readings still need a look after it, if any.
+    QString withReadingsToCheck(const QString& text) const;
     // Texts of the status line, in the user's language.
     static QString tracksText(std::size_t n);
     static QString valuesText(std::size_t n);
@@ -158,6 +179,7 @@ private:
     PairListModel* model_ = nullptr;         // owned by window_
     QSortFilterProxyModel* proxy_ = nullptr; // owned by window_
     QLabel* statusLine_ = nullptr;           // owned by window_
+    QCheckBox* onlyToCheck_ = nullptr;       // owned by window_
     std::unique_ptr<QSettings> settings_;
     LibraryOpener opener_;
     QString libraryFolder_;
@@ -167,8 +189,12 @@ private:
     std::unique_ptr<PushButtonAdapter> loadAdapter_;
     std::unique_ptr<PushButtonAdapter> saveAdapter_;
     std::unique_ptr<SelectionArrayController> selection_;
-    std::unique_ptr<ReadingEngine> readingEngine_;
+    std::unique_ptr<ReadingKit> readingKit_;
+    Reader reader_;
     std::unique_ptr<UserReadings> userReadings_;
+    QMenu* readingMenu_ = nullptr; // owned by window_
+    QAction* readAs_[3] = {};      // Japanese, Chinese, Korean
+    std::map<QString, QAction*> settingActions_;
 };
 
 } // namespace yomi::gui

@@ -2,30 +2,59 @@
 
 #include <QCoreApplication>
 
+#include <functional>
 #include <utility>
 
 #include <QFont>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QPolygonF>
 
 namespace yomi::gui {
 namespace {
 
-// The mark of an edited row.
+// A mark of 12 by 12 pixels: a shape filled with one colour.
+QIcon mark(const QColor& colour, const std::function<void(QPainter&)>& shape)
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    shape(painter);
+    return QIcon(pixmap);
+}
+
+// The mark of an edited row: a blue dot.
 const QIcon& editedDot()
 {
-    static const QIcon icon = [] {
-        QPixmap pixmap(12, 12);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0x1e, 0x6f, 0xd9));
-        painter.drawEllipse(QRectF(2, 2, 8, 8));
-        return QIcon(pixmap);
-    }();
+    static const QIcon icon = mark(QColor(0x1e, 0x6f, 0xd9), [](QPainter& p) { p.drawEllipse(QRectF(2, 2, 8, 8)); });
     return icon;
+}
+
+// The mark of a reading that needs a look: an amber triangle.
+const QIcon& checkMark()
+{
+    static const QIcon icon = mark(QColor(0xe0, 0x8a, 0x00), [](QPainter& p) {
+        p.drawPolygon(QPolygonF({QPointF(6, 1), QPointF(11, 11), QPointF(1, 11)}));
+    });
+    return icon;
+}
+
+// The confidence of a reading and why, as its cell's tooltip says it.
+QString confidenceText(Confidence confidence, const QString& reason)
+{
+    switch (confidence) {
+    case Confidence::Sure:
+        return QCoreApplication::translate("PairListModel", "Sure: %1").arg(reason);
+    case Confidence::Likely:
+        return QCoreApplication::translate("PairListModel", "Likely: %1").arg(reason);
+    case Confidence::Check:
+        break;
+    }
+    return QCoreApplication::translate("PairListModel", "Check: %1").arg(reason);
 }
 
 } // namespace
@@ -136,7 +165,22 @@ PairEntryRef PairListModel::entryAt(int row) const
 
 int PairListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
-int PairListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+int PairListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 4; }
+
+QString languageName(Language language)
+{
+    switch (language) {
+    case Language::Japanese:
+        return QCoreApplication::translate("PairListModel", "Japanese");
+    case Language::Chinese:
+        return QCoreApplication::translate("PairListModel", "Chinese");
+    case Language::Korean:
+        return QCoreApplication::translate("PairListModel", "Korean");
+    case Language::None:
+        break;
+    }
+    return {};
+}
 
 QVariant PairListModel::data(const QModelIndex& index, int role) const
 {
@@ -152,8 +196,37 @@ QVariant PairListModel::data(const QModelIndex& index, int role) const
         return editedDot();
     if (role == Qt::TextAlignmentRole && index.column() == TracksColumn)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (index.column() == SortColumn &&
+        (role == ConfidenceRole || role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
+        const std::optional<Confidence> confidence = controller_.readingConfidence(*entry);
+        if (role == ConfidenceRole)
+            return confidence ? QVariant(static_cast<int>(*confidence)) : QVariant();
+        if (role == Qt::DecorationRole)
+            return confidence == Confidence::Check ? QVariant(checkMark()) : QVariant();
+        if (confidence) {
+            const ValueReading* read = controller_.lastReading(entry->originalStr);
+            const bool shown = read && read->reading == entry->sortStr;
+            const QString reason = shown ? QString::fromStdString(read->reason)
+                                         : QCoreApplication::translate("PairListModel", "chosen by you");
+            return QString::fromStdU16String(entry->sortStr) + QLatin1Char('\n') + confidenceText(*confidence, reason);
+        }
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
         return {};
+    if (index.column() == LanguageColumn) {
+        // The language of the value's last reading; the evidence that
+        // decided it as the tooltip.
+        const ValueReading* read = controller_.lastReading(entry->originalStr);
+        if (!read || read->language == Language::None || role == Qt::EditRole)
+            return {};
+        if (role == Qt::ToolTipRole) {
+            QStringList evidence;
+            for (const std::string& e : read->evidence)
+                evidence << QString::fromStdString(e);
+            return evidence.join(QStringLiteral("; "));
+        }
+        return languageName(read->language);
+    }
     switch (index.column()) {
     case TracksColumn:
         return role == Qt::EditRole ? QVariant() : QVariant(static_cast<qulonglong>(entry->trackCount));
@@ -202,6 +275,8 @@ QVariant PairListModel::headerData(int section, Qt::Orientation orientation, int
         return QCoreApplication::translate("PairListModel", "Sort Value");
     case TracksColumn:
         return QCoreApplication::translate("PairListModel", "Tracks");
+    case LanguageColumn:
+        return QCoreApplication::translate("PairListModel", "Language");
     default:
         return {};
     }

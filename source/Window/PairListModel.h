@@ -1,6 +1,6 @@
 // The list model of the main window: the controller's dataArray as a table of
-// three columns, the field value, its sort value and the number of tracks
-// carrying the value.
+// four columns, the field value, its sort value, the number of tracks
+// carrying the value and the language of the value's last reading.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,9 @@
 #include "Controller/SRMainController.h"
 
 namespace yomi::gui {
+
+// The name of a language as the window shows it ("Chinese"); empty for None.
+QString languageName(Language language);
 
 // Observes the controller's dataArray and passes every change on to the views
 // at once: an append or a removal as a row insert or remove, a whole-list
@@ -21,13 +24,17 @@ namespace yomi::gui {
 // dataArray()->at(r). Column 1 is editable: an edit stores the text, as it is,
 // as the sortStr of the row's own pair entry, the one the index shares.
 // A row whose sort value was edited since the scan (or the last Save) is
-// drawn bold, with a dot before its value.
+// drawn bold, with a dot before its value. A sort value given by Reading
+// carries its confidence: a mark when it needs a look (check), and the
+// confidence and its reason as the cell's tooltip; ConfidenceRole gives it
+// (an int of Confidence; none for a row not read).
 //
 // The model must not outlive the controller; it unregisters itself when it is
 // destroyed.
 class PairListModel final : public QAbstractTableModel {
 public:
-    enum Column { ValueColumn = 0, SortColumn = 1, TracksColumn = 2 };
+    enum Column { ValueColumn = 0, SortColumn = 1, TracksColumn = 2, LanguageColumn = 3 };
+    static constexpr int ConfidenceRole = Qt::UserRole + 1;
 
     explicit PairListModel(SRMainController& controller, QObject* parent = nullptr);
     ~PairListModel() override;

@@ -9,6 +9,7 @@
 #include "Cli/Cli.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"
+#include "support/FixedValueReader.h"
 
 namespace yomi::cli {
 namespace {
@@ -19,12 +20,16 @@ class CliReading : public ::testing::Test {
 protected:
     CliReading()
     {
-        setReadingEngineFactory([this]() -> std::unique_ptr<ReadingEngine> {
+        setReadingKitFactory([this]() -> std::unique_ptr<ReadingKit> {
             auto e = std::make_unique<test::FakeReadingEngine>();
             e->present = present_;
             e->table[u"靖子"] = {u"ヤスコ", u"セイコ", u"キヨコ"};
             e->table[u"坂本"] = {u"サカモト"};
-            return e;
+            e->confidence[u"靖子"] = Confidence::Likely;
+            auto kit = std::make_unique<ReadingKit>(std::move(e));
+            if (chinese_)
+                kit->setEngine(std::make_unique<test::FixedValueReader>(Language::Chinese, u"Zhi", u"ㄓ"));
+            return kit;
         });
         setUserReadingsFile(config_.path() / "readings.tsv");
         library_->addTrack("artist", u"靖子", "sortArtist", u"");
@@ -33,7 +38,7 @@ protected:
     }
     ~CliReading() override
     {
-        setReadingEngineFactory(nullptr);
+        setReadingKitFactory(nullptr);
         setUserReadingsFile({});
     }
 
@@ -48,6 +53,7 @@ protected:
     OptString sortOf(std::size_t track) { return library_->track(track).get("sortArtist").copy(); }
 
     bool present_ = true;
+    bool chinese_ = true;
     test::TempFolder config_;
     std::shared_ptr<bridge::MemoryLibrary> library_ = bridge::MemoryLibrary::create();
     bridge::ScopedApplication registration_{bridge::kMusicApplicationIdentifier, library_};
@@ -64,9 +70,41 @@ TEST_F(CliReading, ReadPrintsReadingsAlternativesAndEmptyForRefused)
     EXPECT_THAT(err_.str(), HasSubstr("line 2"));
     EXPECT_EQ(out_.str(), "") << "nothing is printed for malformed input";
 
+    // Without the Japanese dictionary the other languages are still read,
+    // and the user is told; with no engine at all nothing is.
     present_ = false;
+    EXPECT_EQ(runCli({"read"}, "靖子\n我们\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "靖子\t\n我们\tZhi\n");
+    EXPECT_THAT(err_.str(), HasSubstr("Japanese readings are not available: install the package mecab-ipadic-utf8"));
+    chinese_ = false;
     EXPECT_EQ(runCli({"read"}, "靖子\n"), kExitUsage);
     EXPECT_THAT(err_.str(), HasSubstr("mecab-ipadic-utf8"));
+    EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(CliReading, TheLanguageIsDecidedForcedOrPreferredAndEachLanguageHasItsStyle)
+{
+    EXPECT_EQ(runCli({"read"}, "坂本\n我们\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "坂本\tサカモト\n我们\tZhi\n") << "们 is written only in simplified Chinese";
+    EXPECT_EQ(runCli({"read", "--lang", "zh", "--zh-style", "zhuyin"}, "坂本\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "坂本\tㄓ\n");
+    EXPECT_EQ(runCli({"read", "--prefer=zh"}, "坂本\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "坂本\tZhi\n") << "Han characters alone take the default";
+    EXPECT_EQ(runCli({"read", "--lang", "auto", "--prefer", "ja"}, "坂本\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "坂本\tサカモト\n");
+
+    EXPECT_EQ(runCli({"read", "--lang", "fr"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("unknown language: 'fr' (use auto, ja, zh or ko)"));
+    EXPECT_EQ(runCli({"read", "--prefer", "ko"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("unknown default language: 'ko' (use ja or zh)"));
+    EXPECT_EQ(runCli({"read", "--ko-style", "roman"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("--ko-style needs hangul or latin"));
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--romaji", "--lang", "zh"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("--lang and --prefer go with --reading"));
+
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--lang", "zh", "--no-console"}), kExitOk);
+    EXPECT_EQ(sortOf(0), u"Zhi");
+    EXPECT_EQ(sortOf(1), u"Faye") << "the sort value the library holds for 王菲 suits a Chinese reading";
 }
 
 TEST_F(CliReading, ApplyReadingWritesReadingsAndListsRefusedValues)
@@ -75,24 +113,68 @@ TEST_F(CliReading, ApplyReadingWritesReadingsAndListsRefusedValues)
     EXPECT_EQ(sortOf(0), u"yasuko");
     EXPECT_EQ(sortOf(1), u"Faye");
     EXPECT_EQ(sortOf(2), u"sakamoto");
-    EXPECT_THAT(err_.str(), HasSubstr("1 value(s) have no Japanese reading"));
+    EXPECT_THAT(err_.str(), HasSubstr("1 value(s) have no reading"));
     EXPECT_THAT(err_.str(), HasSubstr("  王菲\n"));
 
     present_ = false;
+    chinese_ = false;
     EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--no-console"}), kExitUsage);
     EXPECT_EQ(sortOf(0), u"yasuko");
+}
+
+TEST_F(CliReading, ExplainPrintsLanguageConfidenceReasonAndEvidenceBeforeTheAlternatives)
+{
+    EXPECT_EQ(runCli({"read", "--explain", "--candidates", "1"}, "靖子・さん\n靖子\n王菲\nABC\n"), kExitOk);
+    EXPECT_EQ(out_.str(),
+              "靖子・さん\tヤスコ・サン\tja\tlikely\tfrom the table\tkana in the value\tセイコ・サン\n"
+              "靖子\tヤスコ\tja\tcheck\tthe language is not clear; from the table\t"
+              "Han characters only: the default language\tセイコ\n"
+              "王菲\t\tja\tcheck\tno Japanese reading\tHan characters only: the default language\n"
+              "ABC\t\tnone\tcheck\tno language to read it in\tno Han characters, kana or Hangul\n");
+    EXPECT_EQ(runCli({"read", "--candidates", "1"}, "靖子\n"), kExitOk);
+    EXPECT_EQ(out_.str(), "靖子\tヤスコ\tセイコ\n") << "the plain format is unchanged";
+}
+
+TEST_F(CliReading, ApplyWritesOnlyReadingsAtTheLevelAndListsTheOthers)
+{
+    library_->addTrack("artist", u"靖子・さん", "sortArtist", u"");
+    library_->addTrack("artist", u"坂本", "sortArtist", u"さかもと");
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--only-sure", "--no-console"}), kExitOk);
+    EXPECT_EQ(sortOf(2), u"サカモト") << "the library's own kana sort value is a sure reading";
+    EXPECT_EQ(sortOf(4), u"サカモト");
+    EXPECT_EQ(sortOf(0), u"") << "靖子 reads only as check";
+    EXPECT_EQ(sortOf(3), u"") << "靖子・さん reads only as likely";
+    EXPECT_THAT(err_.str(), HasSubstr("2 reading(s) less sure than sure were not written"));
+    EXPECT_THAT(err_.str(), HasSubstr("  靖子・さん\tヤスコ・サン\tlikely\tfrom the table\n"));
+    EXPECT_THAT(err_.str(), HasSubstr("  靖子\tヤスコ\tcheck\tthe language is not clear; from the table\n"));
+
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--min-confidence", "likely", "--no-console"}),
+              kExitOk);
+    EXPECT_EQ(sortOf(3), u"ヤスコ・サン");
+    EXPECT_EQ(sortOf(0), u"");
+    EXPECT_THAT(err_.str(), HasSubstr("1 reading(s) less sure than likely were not written"));
 }
 
 TEST(CliReadingArguments, StyleAndCandidatesBelongToTheReadingCommands)
 {
     EXPECT_EQ(parseArguments({"read", "--style", "romaji"})->style, ReadingStyle::Romaji);
     EXPECT_EQ(parseArguments({"apply", "--field", "name", "--reading"})->edit, Edit::Reading);
+    EXPECT_EQ(parseArguments({"apply", "--field", "name", "--reading", "--min-confidence=likely"})->minConfidence,
+              Confidence::Likely);
+    EXPECT_EQ(parseArguments({"apply", "--field", "name", "--reading", "--only-sure"})->minConfidence,
+              Confidence::Sure);
+    EXPECT_TRUE(parseArguments({"read", "--explain"})->explain);
     for (std::vector<std::string> bad : {std::vector<std::string>{"read", "--style", "kanji"},
                                          {"read", "--field", "artist"},
                                          {"read", "--candidates", "-1"},
                                          {"apply", "--field", "name", "--romaji", "--style", "hiragana"},
                                          {"apply", "--field", "name", "--reading", "--copy"},
-                                         {"list", "--field", "name", "--style", "romaji"}})
+                                         {"list", "--field", "name", "--style", "romaji"},
+                                         {"apply", "--field", "name", "--romaji", "--only-sure"},
+                                         {"apply", "--field", "name", "--reading", "--min-confidence", "high"},
+                                         {"apply", "--field", "name", "--reading", "--only-sure", "--only-sure"},
+                                         {"read", "--only-sure"},
+                                         {"apply", "--field", "name", "--reading", "--explain"}})
         EXPECT_FALSE(parseArguments(bad).ok()) << bad.back();
 }
 

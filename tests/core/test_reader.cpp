@@ -7,36 +7,13 @@
 #include "Category/Reader.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"
+#include "support/FixedValueReader.h"
 
 namespace yomi {
 namespace {
 
 using test::FakeReadingEngine;
-
-// A whole-value engine of one language that answers every value with a fixed
-// reading and records what it was asked.
-class FixedValueReader final : public ValueReader {
-public:
-    FixedValueReader(Language language, String answer) : language_(language), answer_(std::move(answer)) {}
-    Language language() const override { return language_; }
-    bool available() const override { return true; }
-    ValueReading read(std::u16string_view value, const ReadRequest& request) override
-    {
-        asked.emplace_back(value);
-        settled.push_back(request.languageSettled);
-        ValueReading r;
-        r.reading = answer_;
-        r.confidence = Confidence::Likely;
-        r.reason = "fixed";
-        return r;
-    }
-    std::vector<String> asked;
-    std::vector<bool> settled;
-
-private:
-    Language language_;
-    String answer_;
-};
+using test::FixedValueReader;
 
 struct ReaderFixture : ::testing::Test {
     FakeReadingEngine fake;

@@ -4,9 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "Category/Reading.h"
+#include "Category/Reader.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"
+#include "support/FixedValueReader.h"
 #include "support/WindowFakes.h"
 
 namespace yomi {
@@ -108,14 +109,17 @@ struct ReadingController : test::WiredController {
         controller.setPairDict(dict);
         controller.setDataArray(std::make_shared<PairList>(entries));
         arrayController.selection = {entries[0], entries[1]};
-        controller.readingEngine = &engine;
+        reader.japanese = &japanese;
+        controller.reader = &reader;
     }
+    JapaneseValueReader japanese{engine};
+    Reader reader;
 };
 
 TEST(ReadingCommand, SetsSelectedRowsAndListsRefusedValues)
 {
     ReadingController f;
-    f.controller.readingStyle = ReadingStyle::Romaji;
+    f.reader.styles.japanese = ReadingStyle::Romaji;
     f.controller.copyOriginalToReading(nullptr);
     EXPECT_EQ(f.entries[0]->sortStr, u"yasuko");
     EXPECT_EQ(f.entries[1]->sortStr, u"keep");
@@ -127,6 +131,28 @@ TEST(ReadingCommand, SetsSelectedRowsAndListsRefusedValues)
     f.entries[0]->sortStr = u"typed";
     f.controller.copyOriginalToReading(nullptr);
     EXPECT_EQ(f.entries[0]->sortStr, u"typed") << "no engine, no change";
+}
+
+TEST(ReadingCommand, KeepsEachValuesReadingAndReadsInAForcedLanguage)
+{
+    ReadingController f;
+    f.controller.copyOriginalToReading(nullptr);
+    const ValueReading* read = f.controller.lastReading(u"靖子");
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->language, Language::Japanese);
+    const ValueReading* refused = f.controller.lastReading(u"王菲");
+    ASSERT_NE(refused, nullptr) << "a refusal is kept with its reason";
+    EXPECT_FALSE(refused->reading);
+    EXPECT_FALSE(refused->reason.empty());
+    EXPECT_EQ(f.controller.lastReading(u"坂本"), nullptr) << "not selected, not read";
+
+    f.controller.copyOriginalToReadingAs(Language::Chinese);
+    EXPECT_EQ(f.entries[0]->sortStr, u"ヤスコ") << "no Chinese engine: the sort value stays";
+    EXPECT_THAT(f.controller.lastRefusedReadings(), ElementsAre(u"靖子", u"王菲"));
+    EXPECT_EQ(f.controller.lastReading(u"靖子")->reason, "no zh engine");
+
+    f.controller.setKeyTag(1);
+    EXPECT_EQ(f.controller.lastReading(u"靖子"), nullptr) << "another field forgets the readings";
 }
 
 TEST(ReadingCommand, KanaTypedByHandForHanValuesIsLearned)
@@ -149,6 +175,30 @@ TEST(ReadingCommand, KanaTypedByHandForHanValuesIsLearned)
     EXPECT_EQ(saved.size(), 1u);
     f.controller.copyOriginalToReading(nullptr);
     EXPECT_EQ(f.entries[0]->sortStr, u"セイコ");
+}
+
+TEST(ReadingCommand, AReadingTypedForAValueReadInChineseIsLearnedAndWinsNextTime)
+{
+    ReadingController f;
+    test::FixedValueReader chinese{Language::Chinese, u"Wang Fei"};
+    f.reader.chinese = &chinese;
+    test::TempFolder dir;
+    UserReadings user(dir.path() / "readings.tsv");
+    f.controller.userReadings = &user;
+    f.arrayController.selection = {f.entries[1]};
+    f.controller.copyOriginalToReadingAs(Language::Chinese);
+    ASSERT_EQ(f.entries[1]->sortStr, u"Wang Fei");
+    f.entries[1]->sortStr = u"Wong Faye";
+    f.controller.noteTypedSort(u"王菲");
+    const Status learned = f.controller.learnTypedReadings();
+    ASSERT_TRUE(learned) << learned.reason();
+    ASSERT_NE(user.find(u"王菲"), nullptr);
+    EXPECT_EQ(*user.find(u"王菲"), u"Wong Faye");
+
+    f.entries[1]->sortStr = u"";
+    f.controller.copyOriginalToReadingAs(Language::Chinese);
+    EXPECT_EQ(f.entries[1]->sortStr, u"Wong Faye") << "the user's own reading wins over the engine";
+    EXPECT_EQ(f.controller.lastReading(u"王菲")->reason, "your own reading");
 }
 
 } // namespace

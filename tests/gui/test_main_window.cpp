@@ -32,7 +32,7 @@ TEST_F(GuiTest, StartsOnFieldZeroWithAnEmptyListAndLoadAsDefault)
     EXPECT_EQ(ui->fieldChooser()->count(), 6);
     EXPECT_EQ(ui->controller().keyTag(), 0);
     EXPECT_EQ(rows(), 0);
-    EXPECT_EQ(view().model()->columnCount(), 3);
+    EXPECT_EQ(view().model()->columnCount(), 4);
     EXPECT_TRUE(ui->progressIndicator()->isHidden());
     EXPECT_EQ(ui->loadButtonAdapter().keyEquivalent(), u"\r");
     EXPECT_EQ(ui->saveButtonAdapter().keyEquivalent(), u"");

@@ -141,6 +141,7 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_EQ(t.modernForms(u"雪國の會と国"), u"雪国の会と国");
     EXPECT_EQ(t.modernForm(u'鬱'), u'鬱');
     EXPECT_EQ(t.modernForms(u"\u5FB7\u6C38\u9AD9\u6A4B"), u"徳永高橋") << "old forms outside JIS X 0208";
+    EXPECT_EQ(t.modernForms(u"緣櫻佛與"), u"縁桜仏与") << "the old forms of the list of name characters";
     EXPECT_THAT(t.readings(u'会'), ::testing::ElementsAre(u"カイ", u"エ", u"ア", u"アウ"));
     EXPECT_THAT(t.readings(u'國'), ::testing::ElementsAre(u"コク", u"クニ", u"クネ"));
 }
@@ -238,12 +239,19 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"黒百合姉妹"), u"クロユリシマイ");
     // 國 and 團 are read as 国 and 団.
     EXPECT_EQ(read(u"妖精帝國"), u"ヨウセイテイコク");
-    EXPECT_THAT(alternatives(u"氣志團"), Contains(u"キシダン"));
+    EXPECT_EQ(read(u"氣志團"), u"キシダン");
     // Japanese values MeCab reads one character at a time, or not at all,
     // that do not begin with a Chinese surname get a reading.
     for (const char16_t* value : {u"海援隊", u"秋止符", u"天樂", u"月蝕會議"})
         EXPECT_TRUE(readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4).reading) << toUtf8(value);
     EXPECT_THAT(alternatives(u"秋止符"), Contains(u"シュウシフ"));
+    // Old forms MeCab does not know are read as today's; those it knows
+    // (佛 ホトケ, not 仏 フツ) and names a dictionary has whole keep theirs.
+    EXPECT_EQ(read(u"佛の顏"), u"ホトケノカオ");
+    EXPECT_EQ(read(u"緣結び"), u"エンムスビ");
+    EXPECT_EQ(read(u"萬華鏡"), u"マンゲキョウ") << "萬 begins Chinese names, but 万華鏡 is one word";
+    EXPECT_EQ(read(u"万華鏡"), u"マンゲキョウ") << "the name dictionary's foreign entry does not make a word Chinese";
+    EXPECT_EQ(read(u"倖田來未"), u"コウダクミ");
     // ヶ is a counter a reading spells out (found by fuzzing: it was kept).
     EXPECT_EQ(read(u"関ヶ原"), u"セキガハラ");
     EXPECT_EQ(read(u"ヶ"), u"カ");
@@ -265,6 +273,119 @@ TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameChar
     for (const char16_t* name : {u"坂本龍一", u"中島みゆき", u"宇多田ヒカル", u"東京事変", u"椎名林檎", u"島唄",
                                  u"米米", u"高田渡", u"黄昏", u"林隆三", u"黄金虫"})
         EXPECT_TRUE(readValue(engine(), nullptr, name, ReadingStyle::Katakana, 4).reading) << toUtf8(name);
+    // MeCab's own dictionary reads these as a surname and a given name of
+    // Japan, though each begins with a character of Chinese surnames.
+    EXPECT_EQ(read(u"周防正行"), u"スオウマサユキ") << "the name dictionary's foreign entry is outweighed";
+    EXPECT_EQ(read(u"林大輔"), u"ハヤシダイスケ");
+}
+
+TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // Digits before a word are an amount read with its counter.
+    EXPECT_EQ(read(u"100万回の愛"), u"ヒャクマンカイノアイ");
+    EXPECT_EQ(read(u"2億4千万の瞳"), u"ニオクヨンセンマンノヒトミ") << "digits between kanji numerals";
+    EXPECT_EQ(read(u"365日の紙飛行機"), u"サンビャクロクジュウゴニチノカミヒコウキ");
+    EXPECT_EQ(read(u"8000日"), u"ハッセンニチ");
+    EXPECT_EQ(read(u"2人の夏"), u"フタリノナツ");
+    EXPECT_EQ(read(u"24時の鐘"), u"ニジュウヨジノカネ");
+    EXPECT_EQ(read(u"三百六十五歩のマーチ"), u"サンビャクロクジュウゴホノマーチ") << "kanji numerals alike";
+    // One or two capitals before a word are said by their names.
+    EXPECT_EQ(read(u"Bメロ"), u"ビーメロ");
+    EXPECT_EQ(read(u"CDの山"), u"シーディーノヤマ");
+    // Digits and Latin words after a word, or standing apart, stay as written.
+    EXPECT_EQ(read(u"乃木坂46"), u"ノギザカ46");
+    EXPECT_EQ(read(u"少女A"), u"ショウジョA");
+    EXPECT_EQ(read(u"大事MANブラザーズバンド"), u"ダイジMANブラザーズバンド");
+    EXPECT_EQ(read(u"東京 2020"), u"トウキョウ 2020");
+    EXPECT_EQ(read(u"007の帰還"), u"007ノキカン") << "a leading zero is no amount";
+    // Romaji keeps them as they are.
+    EXPECT_EQ(read(u"Bメロ", ReadingStyle::Romaji), u"B mero");
+    const ValueReading spelt = readValue(engine(), nullptr, u"Xデー", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(spelt.reading, u"エックスデー");
+    EXPECT_EQ(spelt.confidence, Confidence::Likely);
+    EXPECT_EQ(spelt.reason, "Latin letters spelt by their names");
+}
+
+// The confidence and reason readValue gives a value read as a title.
+std::pair<Confidence, std::string> trust(std::u16string_view value, yomi::NameKind kind = yomi::NameKind::Title)
+{
+    RunRequest request;
+    request.kind = kind;
+    const ValueReading r = readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4, request);
+    return {r.confidence, r.reason};
+}
+
+TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    using P = std::pair<Confidence, std::string>;
+    EXPECT_EQ(trust(u"坂本龍一", yomi::NameKind::Person), (P{Confidence::Sure, "a full name in the name dictionary"}));
+    EXPECT_EQ(trust(u"黄昏"), (P{Confidence::Sure, "a whole word of the dictionary with one reading"}));
+    EXPECT_EQ(trust(u"無罪モラトリアム"), (P{Confidence::Likely, "every word read from the dictionary"}));
+    EXPECT_EQ(trust(u"紅蓮華"), (P{Confidence::Check, "a compound no dictionary has whole"}))
+        << "グレン and ハナ: the whole is read by no dictionary";
+    EXPECT_EQ(trust(u"紅葉"), (P{Confidence::Check, "a word with several readings"})) << "コウヨウ and モミジ";
+    EXPECT_EQ(trust(u"名もなき詩"), (P{Confidence::Check, "a word with several readings"})) << "詩: シ or ウタ";
+    EXPECT_EQ(trust(u"田中靖子", yomi::NameKind::Person), (P{Confidence::Check, "a given name with several readings"}));
+    EXPECT_EQ(trust(u"はっぴいえんど"), (P{Confidence::Sure, "written in kana"}));
+    EXPECT_EQ(trust(u"東京 ONE"), trust(u"東京")) << "letters standing apart change nothing";
+    const ValueReading refused = readValue(engine(), nullptr, u"周慧敏", ReadingStyle::Katakana, 4);
+    EXPECT_FALSE(refused.reading);
+    EXPECT_EQ(refused.reason, "looks Chinese: the name dictionary knows it only as a foreign name");
+}
+
+TEST(MecabReadingEngine, BadInputGetsAReadingOfKanaOrAClearNoReading)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    for (const char16_t* nothing : {u"☆★♪", u"12345", u"\u0001\u0002", u"   "}) {
+        const ValueReading r = readValue(engine(), nullptr, nothing, ReadingStyle::Katakana, 4);
+        EXPECT_FALSE(r.reading) << toUtf8(nothing);
+        EXPECT_EQ(r.reason, "nothing in it to read in Japanese");
+    }
+    EXPECT_EQ(read(u"東京\u0001事変\u0085"), u"トウキョウジヘン") << "control characters are left out";
+    String title;
+    for (int i = 0; i < 40; ++i)
+        title += u"王東京夢花";
+    const ValueReading r = readValue(engine(), nullptr, title, ReadingStyle::Katakana, 4);
+    ASSERT_TRUE(r.reading) << "a 200-character title";
+    EXPECT_TRUE(isKanaOnly(*r.reading)) << "no character of the value is kept as its reading";
+}
+
+TEST(MecabReadingEngine, KatakanaOkuriganaAreReadAsTheEndingOfTheirWord)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    EXPECT_EQ(read(u"走リ出ス夢"), u"ハシリダスユメ");
+    EXPECT_EQ(read(u"飛ビ出セ青春"), u"トビダセセイシュン");
+    EXPECT_EQ(read(u"想イ出"), u"オモイデ");
+    EXPECT_EQ(read(u"大槻ケンヂ"), u"オオツキケンヂ") << "katakana that are no okurigana stay a word";
+    EXPECT_EQ(read(u"東京ドーム"), u"トウキョウドーム");
+}
+
+TEST(MecabReadingEngine, ASettledLanguageReadsARunThatLooksChineseAndKnowNamesTheSigns)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    RunRequest request;
+    const RunReading refused = engine().readRun(u"周慧敏", request);
+    EXPECT_TRUE(refused.readings.empty());
+    EXPECT_THAT(refused.reason, HasSubstr("looks Chinese: "));
+    request.languageSettled = true;
+    const RunReading settled = engine().readRun(u"周慧敏", request);
+    ASSERT_FALSE(settled.readings.empty()) << "a value the user or the decider settled as Japanese is read";
+    EXPECT_NE(settled.confidence, Confidence::Sure) << settled.reason;
+
+    const RunKnowledge chinese = engine().know(u"周慧敏");
+    EXPECT_TRUE(chinese.looksChinese);
+    EXPECT_FALSE(chinese.wholeName);
+    EXPECT_THAT(chinese.evidence, Contains(HasSubstr("sounds its characters do not have in Japanese")));
+    const RunKnowledge name = engine().know(u"新垣結衣");
+    EXPECT_TRUE(name.wholeName) << "MeCab's dictionary has the surname and the given name";
+    EXPECT_FALSE(name.looksChinese);
+    const RunKnowledge word = engine().know(u"東京");
+    EXPECT_TRUE(word.wholeWord);
+    EXPECT_FALSE(word.looksChinese);
+    EXPECT_THAT(word.evidence, Contains("the whole value is a Japanese word"));
+    EXPECT_FALSE(engine().know(u"").looksChinese);
 }
 
 TEST(MecabReadingEngine, PreparedOnAThreadOfItsOwnItReadsAsWhenOpenedOnTheFirstRead)

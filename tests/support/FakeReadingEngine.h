@@ -13,6 +13,9 @@ namespace yomi::test {
 class FakeReadingEngine final : public ReadingEngine {
 public:
     std::map<String, std::vector<String>> table;
+    // The confidence of a run's first reading (Check when not given), with
+    // the reason "from the table".
+    std::map<String, Confidence> confidence;
     bool present = true;
     std::vector<String> asked;
 
@@ -27,6 +30,16 @@ public:
         std::vector<String> out = found->second;
         if (out.size() > limit)
             out.resize(limit);
+        return out;
+    }
+    RunReading readRun(std::u16string_view run, const RunRequest& request) override
+    {
+        RunReading out = ReadingEngine::readRun(run, request);
+        if (!out.readings.empty()) {
+            const auto level = confidence.find(String(run));
+            out.confidence = level == confidence.end() ? Confidence::Check : level->second;
+            out.reason = "from the table";
+        }
         return out;
     }
 };

@@ -1,0 +1,235 @@
+#include "Reading/Language/EvidenceDecider.h"
+
+#include <unicode/ucnv.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "Reading/Chinese/ChineseValueReader.h"
+#include "Reading/Chinese/Surnames.h"
+
+namespace yomi::language {
+namespace {
+
+// Forms only Japanese writes: the characters made in Japan that the
+// character dictionary (kanjidic) gives no Chinese reading, and the new
+// forms of the common-use list whose old form ICU's Hant-Hans simplifies to
+// another character and that neither Chinese table uses much (桜: 櫻 → 樱;
+// 沢: 澤 → 泽), less those that are standard forms of traditional Chinese
+// too (況, 詠, 湧, 鑑).
+constexpr std::u16string_view kJapaneseOnly =
+    u"両乗亜仏仮伝価俣倹偽働児円処凪剣剤剰労効勧勲匁匂厳収営噺団囲図圏埼塀塁塩壊壌壱売変奨嬢実対専峠巻帯帰庁広廃弐弾"
+    u"彅従応恵悩悪懐戦戯払抜択拝拠拡挙挿捜揺摂斎暁曽枠栃栄桜桟検榊様権歓歯殻気沢浄涙済渋渓満滝焼犠猟獣畑畠畳発県砕"
+    u"稲穂穏笹籾粋粛経絵継続総縄縦繊聴脳臓舗艶荘蔵薬蛍覇覚覧観訳読謡譲豊賛躾転軽辺辻込逓遅酔醸釈鉄鉱銭鋳関闘陥険隠"
+    u"隷雑雫霊顔顕駅駆騒験髄髪鶏麺麿黙齢﨑々";
+
+// The commonest second characters of two-character Japanese surnames
+// (高橋, 柴田, 平井, 古井): a three-character value with one of them second
+// reads as a Japanese surname and a one-character given name at least as
+// well as a Chinese surname and a two-character given name.
+constexpr std::u16string_view kJapaneseSurnameEndings =
+    u"田橋野井本川山木村島嶋藤原崎﨑沢澤部谷口上下中松宮岡尾池内森坂屋塚瀬浦江倉石元永堀西垣辺邊淵間條城";
+
+std::string utf8(char32_t c)
+{
+    std::u16string s;
+    appendUtf16(s, c);
+    return toUtf8(s);
+}
+
+struct Score {
+    int points = 0; // above 0: Chinese; below: Japanese
+    std::vector<std::pair<int, std::string>> evidence;
+    void add(int p, std::string why)
+    {
+        points += p;
+        evidence.emplace_back(p, std::move(why));
+    }
+};
+
+} // namespace
+
+bool isJapaneseOnlyForm(char32_t c)
+{
+    if (c > 0xFFFF)
+        return false;
+    return kJapaneseOnly.find(static_cast<char16_t>(c)) != std::u16string_view::npos;
+}
+
+bool isOutsideJapaneseSet(char32_t c)
+{
+    if (!isHanCharacter(c))
+        return false;
+    static std::mutex mutex;
+    static std::unordered_map<char32_t, bool> known;
+    std::lock_guard lock(mutex);
+    if (const auto found = known.find(c); found != known.end())
+        return found->second;
+    bool outside = true;
+    UErrorCode status = U_ZERO_ERROR;
+    if (UConverter* conv = ucnv_open("ibm-943_P15A-2003", &status); U_SUCCESS(status)) {
+        ucnv_setFromUCallBack(conv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        std::u16string text;
+        appendUtf16(text, c);
+        char bytes[8];
+        status = U_ZERO_ERROR;
+        ucnv_fromUChars(conv, bytes, sizeof bytes, text.data(), static_cast<int32_t>(text.size()), &status);
+        outside = U_FAILURE(status);
+        ucnv_close(conv);
+    }
+    known.emplace(c, outside);
+    return outside;
+}
+
+LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueContext& context, Language prefer)
+{
+    LanguageDecision d;
+    bool kana = false, hangul = false, han = false;
+    char32_t japaneseOnly = 0, simplified = 0;
+    std::size_t characters = 0;
+    std::vector<char32_t> outside;
+    for (std::size_t i = 0; i < value.size();) {
+        const char32_t c = nextCodePoint(value, i);
+        kana = kana || isKanaCharacter(c);
+        hangul = hangul || isHangulCharacter(c);
+        if (c == u'々' || isHanCharacter(c)) {
+            han = true;
+            ++characters;
+            if (!japaneseOnly && isJapaneseOnlyForm(c))
+                japaneseOnly = c;
+            if (!simplified && isSimplifiedOnly(c))
+                simplified = c;
+            if (isOutsideJapaneseSet(c))
+                outside.push_back(c);
+        }
+    }
+    d.clear = true;
+    if (kana) {
+        d.language = Language::Japanese;
+        d.evidence.push_back("kana in the value");
+        return d;
+    }
+    if (hangul) {
+        d.language = Language::Korean;
+        d.evidence.push_back("Hangul in the value");
+        return d;
+    }
+    if (!han) {
+        d.language = Language::None;
+        d.evidence.push_back("no Han characters, kana or Hangul");
+        return d;
+    }
+    if (japaneseOnly && !simplified) {
+        d.language = Language::Japanese;
+        d.evidence.push_back("a form only Japanese writes (" + utf8(japaneseOnly) + ")");
+        return d;
+    }
+    if (simplified && !japaneseOnly) {
+        d.language = Language::Chinese;
+        d.evidence.push_back("a character only simplified Chinese writes (" + utf8(simplified) + ")");
+        return d;
+    }
+
+    Score score;
+    if (japaneseOnly && simplified)
+        score.add(0,
+                  "forms only Japanese (" + utf8(japaneseOnly) + ") and only simplified Chinese (" + utf8(simplified) +
+                      ") write");
+
+    // The Japanese dictionaries.
+    RunKnowledge known;
+    const bool japaneseThere = japanese_ && japanese_->available();
+    if (japaneseThere)
+        known = japanese_->know(value);
+    if (known.wholeName)
+        score.add(-3, "the Japanese name dictionary holds it whole");
+    else if (known.wholeWord)
+        score.add(-2, "a Japanese dictionary holds it whole");
+    const bool onlyHan = characters == value.size();
+    if (context.kind == NameKind::Person && onlyHan) {
+        // A Japanese surname, then more.
+        bool japaneseSurname = false;
+        if (japanese_ && japanese_->available() && characters >= 3 && !known.wholeName)
+            for (std::size_t length : {std::size_t(2), std::size_t(3)})
+                if (length < characters && japanese_->know(value.substr(0, length)).wholeName) {
+                    // The name dictionary is broad (五月, 動力 are in it):
+                    // weak evidence.
+                    score.add(-1, "begins with a Japanese name (" + toUtf8(value.substr(0, length)) + ")");
+                    japaneseSurname = true;
+                    break;
+                }
+        // A Chinese surname and a short given name, unless the first two
+        // characters are shaped as a Japanese surname (高橋優, 柴田淳).
+        const chinese::Surname surname = chinese::surnameAt(value);
+        const std::size_t given = characters - surname.length;
+        const bool japaneseShape = characters == 3 && surname.length == 1 &&
+            kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos;
+        if (surname.length > 0 && given >= 1 && given <= 2 && !known.wholeName && !known.wholeWord &&
+            !japaneseSurname && !japaneseShape)
+            score.add(surname.common ? 2 : 1,
+                      std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
+                          toUtf8(value.substr(0, surname.length)) + ") and a given name of " + std::to_string(given) +
+                          (given == 1 ? " character" : " characters"));
+        else if (japaneseShape && !japaneseSurname)
+            score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
+    }
+    if (!outside.empty())
+        score.add(2, "a character outside the Japanese character set (" + utf8(outside.front()) + ")");
+    // A value that looks Chinese so far: does the Japanese engine read it as
+    // Japanese, or refuse it as a Chinese name? (Asked only then: it costs
+    // a reading.) A name it reads stays Japanese unless more than its shape
+    // says otherwise.
+    // The engine's own signs of a Chinese name count where it refuses the
+    // value for them; a value it reads all the same it has weighed (萬華鏡).
+    if ((score.points > 0 || known.looksChinese) && japaneseThere && !known.wholeName && !known.wholeWord) {
+        const std::string signs = known.evidence.empty() ? std::string() : " (" + known.evidence.front() + ")";
+        if (japanese_->read(value, 1).empty())
+            score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
+        else if (context.kind == NameKind::Person)
+            score.add(-2, "the Japanese engine reads it as a Japanese name");
+    }
+    // The library around it outweighs what the dictionaries say of a short
+    // name: an album of Chinese titles holds no kana, one of Japanese titles
+    // seldom holds none.
+    if (context.texts > 0) {
+        if (context.kanaTexts * 4 >= context.texts)
+            score.add(-4,
+                      std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
+                          " texts around it hold kana");
+        else if (context.kanaTexts > 0)
+            score.add(-1,
+                      std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
+                          " texts around it hold kana");
+        if (context.simplifiedTexts > 0)
+            score.add(4,
+                      std::to_string(context.simplifiedTexts) + " of " + std::to_string(context.texts) +
+                          " texts around it hold characters only simplified Chinese writes");
+        else if (context.kanaTexts == 0 && context.hanTexts >= 3)
+            score.add(4,
+                      "none of the " + std::to_string(context.hanTexts) +
+                          " texts with Han characters around it holds kana");
+    }
+
+    std::stable_sort(score.evidence.begin(), score.evidence.end(),
+                     [](const auto& a, const auto& b) { return std::abs(a.first) > std::abs(b.first); });
+    for (auto& [points, why] : score.evidence)
+        d.evidence.push_back(std::move(why));
+    if (score.points > 0) {
+        d.language = Language::Chinese;
+        d.clear = score.points >= 2;
+    } else if (score.points < 0) {
+        d.language = Language::Japanese;
+        d.clear = score.points <= -2;
+    } else {
+        d.language = prefer == Language::Chinese ? Language::Chinese : Language::Japanese;
+        d.clear = false;
+    }
+    if (!d.clear)
+        d.evidence.push_back(score.points == 0 ? "nothing decides: the default language" : "the evidence is weak");
+    return d;
+}
+
+} // namespace yomi::language

@@ -1,0 +1,45 @@
+// The language of a value from named evidence, strongest first:
+//   - the value's own characters: kana (Japanese), Hangul (Korean), forms
+//     only Japanese writes (々, 込, 畑, and new forms such as 桜 and 沢 whose
+//     old form Chinese simplifies otherwise), characters only simplified
+//     Chinese writes (们, 这, 说);
+//   - the dictionaries: the Japanese engine's knowledge of the value (a whole
+//     name or word, its own signs of a Chinese name), a Japanese surname at
+//     the start, a common Chinese surname followed by a given name of one or
+//     two characters that the Japanese dictionaries do not know whole,
+//     characters outside the Japanese character set;
+//   - the library: the texts around the value (kana in them: Japanese;
+//     simplified-only characters: Chinese; many texts and no kana at all:
+//     Chinese);
+// and the user's default for what stays undecided.
+#pragma once
+
+#include "Category/Reader.h"
+
+namespace yomi::chinese {
+class ChineseValueReader;
+}
+
+namespace yomi::language {
+
+// Whether a Han character is a form only Japanese writes.
+bool isJapaneseOnlyForm(char32_t c);
+// Whether a Han character is outside the Japanese character set (JIS X 0208
+// with the vendor extensions that Japanese names use).
+bool isOutsideJapaneseSet(char32_t c);
+
+class EvidenceDecider final : public LanguageDecider {
+public:
+    // Either engine may be null: its evidence is then left out.
+    EvidenceDecider(ReadingEngine* japanese, chinese::ChineseValueReader* chinese)
+        : japanese_(japanese), chinese_(chinese)
+    {
+    }
+    LanguageDecision decide(std::u16string_view value, const ValueContext& context, Language prefer) override;
+
+private:
+    ReadingEngine* japanese_;
+    chinese::ChineseValueReader* chinese_;
+};
+
+} // namespace yomi::language

@@ -1,0 +1,26 @@
+#include "Reading/SystemReadingKit.h"
+
+#include "Reading/Chinese/ChineseValueReader.h"
+#include "Reading/Korean/KoreanValueReader.h"
+#include "Reading/Language/EvidenceDecider.h"
+#include "Reading/MecabReadingEngine.h"
+
+namespace yomi::reading {
+
+std::unique_ptr<ReadingKit> systemReadingKit(bool prepare)
+{
+    auto japanese = std::make_unique<MecabReadingEngine>();
+    auto chinese = std::make_unique<chinese::ChineseValueReader>();
+    if (prepare) {
+        japanese->prepare();
+        chinese->prepare();
+    }
+    auto decider = std::make_unique<language::EvidenceDecider>(japanese.get(), chinese.get());
+    auto kit = std::make_unique<ReadingKit>(std::move(japanese));
+    kit->setEngine(std::move(chinese));
+    kit->setEngine(std::make_unique<korean::KoreanValueReader>());
+    kit->setDecider(std::move(decider));
+    return kit;
+}
+
+} // namespace yomi::reading

@@ -1,0 +1,164 @@
+// The language decision: each kind of evidence, named, and how the library
+// around a value settles what the value alone leaves open.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "Reading/Language/EvidenceDecider.h"
+
+namespace yomi::language {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+// A Japanese engine with fixed readings and fixed knowledge of runs.
+class KnowingEngine final : public ReadingEngine {
+public:
+    std::map<String, std::vector<String>> readings;
+    std::map<String, RunKnowledge> knowledge;
+    std::vector<String> readAsked;
+    bool available() const override { return true; }
+    std::vector<String> read(std::u16string_view run, std::size_t) override
+    {
+        readAsked.emplace_back(run);
+        const auto found = readings.find(String(run));
+        return found == readings.end() ? std::vector<String>{} : found->second;
+    }
+    RunKnowledge know(std::u16string_view run) override
+    {
+        const auto found = knowledge.find(String(run));
+        return found == knowledge.end() ? RunKnowledge{} : found->second;
+    }
+};
+
+struct Decider : ::testing::Test {
+    KnowingEngine japanese;
+    EvidenceDecider decider{&japanese, nullptr};
+    ValueContext person;
+};
+
+TEST_F(Decider, TheValuesOwnCharactersDecideFirst)
+{
+    EXPECT_EQ(decider.decide(u"桜井和寿", person, Language::Chinese).evidence.front(),
+              "a form only Japanese writes (桜)");
+    EXPECT_EQ(decider.decide(u"佐々木", person, Language::Chinese).language, Language::Japanese);
+    const LanguageDecision men = decider.decide(u"我们", person, Language::Japanese);
+    EXPECT_EQ(men.language, Language::Chinese);
+    EXPECT_TRUE(men.clear);
+    EXPECT_EQ(men.evidence.front(), "a character only simplified Chinese writes (们)");
+    EXPECT_EQ(decider.decide(u"이정현", person, Language::Japanese).language, Language::Korean);
+    EXPECT_EQ(decider.decide(u"ゆず", person, Language::Chinese).language, Language::Japanese);
+    EXPECT_EQ(decider.decide(u"Nirvana 1991", person, Language::Japanese).language, Language::None);
+    EXPECT_TRUE(isJapaneseOnlyForm(U'込'));
+    EXPECT_FALSE(isJapaneseOnlyForm(U'況')) << "a standard traditional form too";
+    EXPECT_TRUE(isOutsideJapaneseSet(U'嬅'));
+    EXPECT_FALSE(isOutsideJapaneseSet(U'﨑')) << "a form Japanese names use";
+}
+
+TEST_F(Decider, TheDictionariesWeighAChineseSurnameAgainstWhatJapaneseKnows)
+{
+    japanese.readings[u"坂本龍一"] = {u"サカモト リュウイチ"};
+    japanese.knowledge[u"坂本"].wholeName = true;
+    const LanguageDecision sakamoto = decider.decide(u"坂本龍一", person, Language::Chinese);
+    EXPECT_EQ(sakamoto.language, Language::Japanese) << "the default is Chinese, the evidence Japanese";
+    EXPECT_FALSE(sakamoto.clear) << "the name dictionary is broad: its prefix alone is weak evidence";
+    EXPECT_THAT(sakamoto.evidence, Contains("begins with a Japanese name (坂本)"));
+
+    // The engine refuses it as a Chinese name; a common surname begins it.
+    const LanguageDecision zhou = decider.decide(u"周華健", person, Language::Japanese);
+    EXPECT_EQ(zhou.language, Language::Chinese);
+    EXPECT_TRUE(zhou.clear);
+    EXPECT_THAT(zhou.evidence, Contains("a common Chinese surname (周) and a given name of 2 characters"));
+    EXPECT_THAT(zhou.evidence, Contains("the Japanese engine reads it as a Chinese name"));
+
+    // A whole name the Japanese dictionary holds stays Japanese even with a
+    // Chinese surname's shape.
+    japanese.readings[u"林檎"] = {u"リンゴ"};
+    japanese.knowledge[u"林檎"].wholeWord = true;
+    const LanguageDecision ringo = decider.decide(u"林檎", person, Language::Chinese);
+    EXPECT_EQ(ringo.language, Language::Japanese);
+    EXPECT_EQ(ringo.evidence.front(), "a Japanese dictionary holds it whole");
+}
+
+TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)
+{
+    japanese.readings[u"天国"] = {u"テンゴク"};
+    ValueContext title;
+    title.kind = NameKind::Title;
+    const LanguageDecision alone = decider.decide(u"天国", title, Language::Chinese);
+    EXPECT_EQ(alone.language, Language::Chinese) << "the default";
+    EXPECT_FALSE(alone.clear);
+    EXPECT_EQ(alone.evidence.back(), "nothing decides: the default language");
+
+    title.texts = 4;
+    title.hanTexts = 4;
+    title.kanaTexts = 3;
+    const LanguageDecision kana = decider.decide(u"天国", title, Language::Chinese);
+    EXPECT_EQ(kana.language, Language::Japanese);
+    EXPECT_TRUE(kana.clear);
+    EXPECT_EQ(kana.evidence.front(), "3 of 4 texts around it hold kana");
+
+    title.kanaTexts = 0;
+    title.simplifiedTexts = 2;
+    const LanguageDecision simplified = decider.decide(u"天国", title, Language::Japanese);
+    EXPECT_EQ(simplified.language, Language::Chinese);
+    EXPECT_EQ(simplified.evidence.front(), "2 of 4 texts around it hold characters only simplified Chinese writes");
+
+    title.simplifiedTexts = 0;
+    const LanguageDecision noKana = decider.decide(u"天国", title, Language::Japanese);
+    EXPECT_EQ(noKana.language, Language::Chinese);
+    EXPECT_THAT(noKana.evidence, Contains("none of the 4 texts with Han characters around it holds kana"));
+    title.hanTexts = 1;
+    EXPECT_EQ(decider.decide(u"天国", title, Language::Japanese).language, Language::Japanese)
+        << "texts of Latin letters (an album of English titles) say nothing";
+}
+
+TEST_F(Decider, TheJapaneseEngineIsAskedToReadOnlyWhatLooksChineseAndItsAnswerWeighs)
+{
+    japanese.readings[u"山田太郎"] = {u"ヤマダ タロウ"};
+    EXPECT_EQ(decider.decide(u"山田太郎", person, Language::Japanese).language, Language::Japanese);
+    EXPECT_TRUE(japanese.readAsked.empty()) << "nothing looked Chinese: no reading was asked for";
+
+    // A Japanese surname's shape (柴田) keeps a Chinese surname (柴) from
+    // counting.
+    const LanguageDecision shibata = decider.decide(u"柴田淳", person, Language::Chinese);
+    EXPECT_EQ(shibata.language, Language::Japanese);
+    EXPECT_THAT(shibata.evidence, Contains("begins as Japanese surnames do (柴田)"));
+
+    // A name the engine reads stays Japanese (the default) though shaped as
+    // a Chinese one.
+    japanese.readings[u"林明"] = {u"ハヤシ アキラ"};
+    const LanguageDecision hayashi = decider.decide(u"林明", person, Language::Japanese);
+    EXPECT_EQ(hayashi.language, Language::Japanese);
+    EXPECT_FALSE(hayashi.clear);
+    EXPECT_THAT(hayashi.evidence, Contains("the Japanese engine reads it as a Japanese name"));
+    EXPECT_THAT(japanese.readAsked, ::testing::ElementsAre(u"林明"));
+
+    // The engine's own signs of a Chinese name, through know(), count where
+    // it refuses the value for them, not where it reads it all the same.
+    japanese.knowledge[u"林明"].looksChinese = true;
+    japanese.knowledge[u"林明"].evidence = {"a one-character surname and a common word"};
+    EXPECT_EQ(decider.decide(u"林明", person, Language::Japanese).language, Language::Japanese);
+    japanese.readings.erase(u"林明");
+    const LanguageDecision signs = decider.decide(u"林明", person, Language::Japanese);
+    EXPECT_EQ(signs.language, Language::Chinese);
+    EXPECT_TRUE(signs.clear);
+    EXPECT_THAT(signs.evidence,
+                Contains("the Japanese engine reads it as a Chinese name (a one-character surname "
+                         "and a common word)"));
+}
+
+TEST(DeciderWithoutEngines, TheCharactersAndTheLibraryStillDecide)
+{
+    EvidenceDecider decider(nullptr, nullptr);
+    ValueContext context;
+    const LanguageDecision d = decider.decide(u"楊千嬅", context, Language::Japanese);
+    EXPECT_EQ(d.language, Language::Chinese);
+    EXPECT_THAT(d.evidence, Contains(HasSubstr("outside the Japanese character set (嬅)")));
+    EXPECT_EQ(decider.decide(u"", context, Language::Chinese).language, Language::None);
+}
+
+} // namespace
+} // namespace yomi::language

@@ -1,0 +1,38 @@
+// A whole-value engine of one language that answers every value with a fixed
+// reading (another in the zhuyin style, when given) and records what it was
+// asked.
+#pragma once
+
+#include <vector>
+
+#include "Category/Reader.h"
+
+namespace yomi::test {
+
+class FixedValueReader final : public ValueReader {
+public:
+    FixedValueReader(Language language, String answer, String zhuyin = {})
+        : language_(language), answer_(std::move(answer)), zhuyin_(std::move(zhuyin))
+    {
+    }
+    Language language() const override { return language_; }
+    bool available() const override { return true; }
+    ValueReading read(std::u16string_view value, const ReadRequest& request) override
+    {
+        asked.emplace_back(value);
+        settled.push_back(request.languageSettled);
+        ValueReading r;
+        r.reading = request.styles.chinese == ChineseStyle::Zhuyin && !zhuyin_.empty() ? zhuyin_ : answer_;
+        r.confidence = Confidence::Likely;
+        r.reason = "fixed";
+        return r;
+    }
+    std::vector<String> asked;
+    std::vector<bool> settled;
+
+private:
+    Language language_;
+    String answer_, zhuyin_;
+};
+
+} // namespace yomi::test
