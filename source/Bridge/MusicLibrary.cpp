@@ -139,15 +139,25 @@ std::unique_ptr<TrackSequence> tracksOf(const std::shared_ptr<Playlist>& playlis
 
 void forEachTrack(TrackSequence& sequence, const std::function<void(Track&)>& visit)
 {
+    forEachTrackWhile(sequence, [&](Track& track) {
+        visit(track);
+        return true;
+    });
+}
+
+bool forEachTrackWhile(TrackSequence& sequence, const std::function<bool(Track&)>& visit)
+{
     std::array<Track*, kBatchSize> batch{};
     for (;;) {
         const std::size_t count = sequence.nextBatch(batch);
         if (count == 0)
-            return;
+            return true;
         for (std::size_t i = 0; i < count && i < batch.size(); ++i) {
             if (Track* track = batch[i]) {
-                visit(*track);
+                const bool goOn = visit(*track);
                 track->endVisit();
+                if (!goOn)
+                    return false;
             }
         }
     }

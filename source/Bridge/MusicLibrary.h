@@ -182,5 +182,8 @@ std::unique_ptr<TrackSequence> tracksOf(const std::shared_ptr<Playlist>& playlis
 // Visits every track of a sequence in order, in batches of at most kBatchSize,
 // calling endVisit on each track after the visitor returns.
 void forEachTrack(TrackSequence& sequence, const std::function<void(Track&)>& visit);
+// The same walk, given up after the first track whose visit returns false;
+// returns whether every track was visited.
+bool forEachTrackWhile(TrackSequence& sequence, const std::function<bool(Track&)>& visit);
 
 } // namespace yomi::bridge

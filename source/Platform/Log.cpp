@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <deque>
 #include <mutex>
 
 namespace yomi::log {
@@ -17,7 +18,11 @@ struct State {
     PrioritySink sink;
     std::string programName = "yomi";
     bool syslogOpen = false;
+    std::deque<KeptLine> kept;
+    std::uint64_t written = 0;
 };
+
+constexpr std::size_t kKeptLines = 1000;
 
 State& state()
 {
@@ -70,12 +75,35 @@ void write(std::string_view text, Priority priority)
     PrioritySink sink;
     {
         std::lock_guard lock(state().mutex);
-        sink = state().sink;
+        State& s = state();
+        sink = s.sink;
+        std::string line(text);
+        while (!line.empty() && line.back() == '\n')
+            line.pop_back();
+        s.kept.push_back(KeptLine{++s.written, priority, std::move(line)});
+        if (s.kept.size() > kKeptLines)
+            s.kept.pop_front();
     }
     if (sink)
         sink(text, priority);
     else
         defaultSink(text, priority);
+}
+
+std::uint64_t linesWritten()
+{
+    std::lock_guard lock(state().mutex);
+    return state().written;
+}
+
+std::vector<KeptLine> keptLines(std::uint64_t since)
+{
+    std::lock_guard lock(state().mutex);
+    std::vector<KeptLine> out;
+    for (const KeptLine& line : state().kept)
+        if (line.number > since)
+            out.push_back(line);
+    return out;
 }
 
 PrioritySink setSink(PrioritySink sink)

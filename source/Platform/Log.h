@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+#include <cstdint>
 
 namespace yomi::log {
 
@@ -27,6 +29,19 @@ using PrioritySink = std::function<void(std::string_view text, Priority priority
 
 // Writes one message to the current sink.
 void write(std::string_view text, Priority priority = Priority::Notice);
+
+// The program keeps its own record of the last 1,000 lines written, whatever
+// the sink: each with its number (from 1, in the order written), its priority
+// and its text without the trailing line feed.
+struct KeptLine {
+    std::uint64_t number = 0;
+    Priority priority = Priority::Notice;
+    std::string text;
+};
+// How many lines were written so far.
+std::uint64_t linesWritten();
+// The kept lines numbered after `since`, oldest first.
+std::vector<KeptLine> keptLines(std::uint64_t since = 0);
 
 // Replaces the sink; returns the previous one. An empty sink restores the
 // default (stderr and syslog).

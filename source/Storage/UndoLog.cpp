@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "Platform/Log.h"
 #include "Platform/Paths.h"
@@ -492,6 +493,57 @@ std::optional<std::uint64_t> saveToRevert(const std::string& library)
         return *id;
     }
     return std::nullopt;
+}
+
+RevertSteps revertSteps(const std::string& library)
+{
+    struct Step {
+        std::uint64_t id;
+        std::uint64_t reverts; // 0 for a Save
+        std::size_t changes;
+        bool complete;
+    };
+    std::vector<Step> steps; // oldest first
+    std::unordered_map<std::uint64_t, bool> done;
+    for (const std::uint64_t id : listSaves()) {
+        const auto save = readSave(id);
+        if (!save || (!library.empty() && !belongsTo(*save, library)))
+            continue;
+        const bool isRevert = save->kind == LogKind::Revert;
+        const auto target = done.find(save->reverts);
+        done[id] = !isRevert || (target != done.end() && !target->second);
+        steps.push_back(Step{id, isRevert ? save->reverts : 0, save->changes.size(), save->complete});
+    }
+    RevertSteps out;
+    if (!steps.empty() && steps.back().reverts && !steps.back().complete) {
+        out.undo = steps.back().reverts;
+        for (const Step& s : steps)
+            if (s.id == *out.undo)
+                out.undoChanges = s.changes;
+        return out;
+    }
+    std::unordered_set<std::uint64_t> undone;
+    // Newest first; the redos stand above the newest Save still in effect.
+    for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+        if (undone.contains(it->id))
+            continue;
+        if (it->reverts)
+            undone.insert(it->reverts);
+        if (!done[it->id]) {
+            if (!out.redo) {
+                out.redo = it->id;
+                out.redoChanges = it->changes;
+            }
+            continue;
+        }
+        if (!out.undo) {
+            out.undo = it->id;
+            out.undoChanges = it->changes;
+        }
+        if (!it->reverts)
+            break;
+    }
+    return out;
 }
 
 // --- Writing ---

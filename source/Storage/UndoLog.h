@@ -113,6 +113,21 @@ Result<SaveRecord> readSave(std::uint64_t id);
 // under it. nullopt when there is no such log.
 std::optional<std::uint64_t> saveToRevert(const std::string& library = {});
 
+// Where Edit > Revert Last Save and Redo stand in a library's logs. A Save is
+// a step done; a revert of a step done is a step undone, a revert of a step
+// undone is a step done again (a redo). A step taken back by a later log that
+// is itself in effect no longer counts. `undo` is the newest step done still
+// in effect (or the Save of a revert cut short by a crash, to complete it);
+// `redo` the newest step undone above the newest Save still in effect (so a
+// new Save ends the redos). Each with the number of changes its log holds.
+struct RevertSteps {
+    std::optional<std::uint64_t> undo;
+    std::size_t undoChanges = 0;
+    std::optional<std::uint64_t> redo;
+    std::size_t redoChanges = 0;
+};
+RevertSteps revertSteps(const std::string& library = {});
+
 // The log of one Save being made. Nothing is written until the first change is
 // recorded, so that a Save that changes nothing leaves no log. One writer, on
 // one thread.

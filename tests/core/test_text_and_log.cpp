@@ -118,3 +118,36 @@ TEST(LogScopedSink, CapturesExactTextAndRestoresThePreviousSink)
 
 } // namespace
 } // namespace yomi
+
+namespace yomi {
+namespace {
+
+// The window's log view reads the program's own record: it must hold every
+// line whatever sink is installed, in order, with its priority, and keep only
+// the newest 1,000.
+TEST(LogKeptLines, KeepsTheNewestLinesWhateverTheSink)
+{
+    std::vector<std::string> seen;
+    log::ScopedSink sink([&](std::string_view text) { seen.emplace_back(text); });
+    const std::uint64_t before = log::linesWritten();
+    log::write("first\n");
+    log::write("second", log::Priority::Warning);
+    const auto lines = log::keptLines(before);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "first") << "the line feed is the sink's business";
+    EXPECT_EQ(lines[0].priority, log::Priority::Notice);
+    EXPECT_EQ(lines[1].text, "second");
+    EXPECT_EQ(lines[1].priority, log::Priority::Warning);
+    EXPECT_EQ(lines[1].number, before + 2);
+    EXPECT_EQ(seen.size(), 2u) << "keeping a line must not keep it from the sink";
+
+    for (int i = 0; i < 1200; ++i)
+        log::write("line " + std::to_string(i));
+    const auto all = log::keptLines();
+    ASSERT_EQ(all.size(), 1000u);
+    EXPECT_EQ(all.back().text, "line 1199");
+    EXPECT_EQ(all.front().text, "line 200");
+}
+
+} // namespace
+} // namespace yomi
