@@ -7,7 +7,7 @@ namespace yomi {
 
 std::size_t PairEntry::tracksToWrite(bool onlyEmpty) const
 {
-    if (sortStr.empty())
+    if (sortStr.empty() && !removeSort)
         return 0;
     std::size_t kept = 0;
     for (const auto& [sort, count] : sortCounts)

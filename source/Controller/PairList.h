@@ -28,11 +28,21 @@ struct PairEntry {
     std::vector<std::pair<String, std::size_t>> sortCounts;
     String loadedSort;
 
-    // Whether sortStr differs from the sort value listed by the scan or the last Save.
-    bool isEdited() const { return sortStr != loadedSort; }
+    // Set by Remove Sort Value: an empty sortStr is then a removal that Save
+    // writes, not a cell left empty (which writes nothing).
+    bool removeSort = false;
+    // The tracks of the value whose write failed in the last Save.
+    std::size_t failedWrites = 0;
+
+    // Whether the empty sortStr is a removal to write.
+    bool removing() const { return removeSort && sortStr.empty(); }
+    // Whether sortStr differs from the sort value listed by the scan or the
+    // last Save in a way a Save writes (an emptied cell is no change).
+    bool isEdited() const { return sortStr != loadedSort && (!sortStr.empty() || removeSort); }
     // The tracks a Save would write now: those whose sort value is not
     // sortStr (with onlyEmpty, those whose sort value is empty); none while
-    // sortStr is empty.
+    // sortStr is empty, unless it is a removal. The one count behind the
+    // row's mark of pending writes and the Save button's preview.
     std::size_t tracksToWrite(bool onlyEmpty = false) const;
 };
 

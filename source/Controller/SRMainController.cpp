@@ -83,8 +83,37 @@ void storeTallies(PairDict& dict, Tallies& tallies, bool onlyTallied = false)
         entry->trackCount = t.tracks;
         entry->sortCounts = std::move(t.sorts);
         entry->loadedSort = entry->sortStr;
+        entry->removeSort = false;
+        entry->failedWrites = 0;
     }
 }
+
+// A value some of whose writes failed keeps its edit pending: its mark, its
+// removal, and the sort value listed before the Save to be told from.
+struct FailedValue {
+    std::size_t writes = 0;
+    String loadedSort;
+    bool removeSort = false;
+};
+
+void keepFailedPending(PairDict& dict, const std::unordered_map<String, FailedValue>& failed)
+{
+    for (const auto& [value, f] : failed) {
+        const auto found = dict.find(value);
+        if (found == dict.end())
+            continue;
+        found->second->failedWrites = f.writes;
+        found->second->loadedSort = f.loadedSort;
+        found->second->removeSort = f.removeSort;
+    }
+}
+
+// What a Load gives back when it is cancelled.
+struct Before {
+    std::shared_ptr<PairList> list;
+    std::shared_ptr<PairDict> dict;
+    std::unordered_map<String, ValueReading> readings;
+};
 
 // What a Save keeps of a track whose write waits in a group: the track's
 // visit is over by the time the group is committed.
@@ -94,12 +123,25 @@ struct QueuedWrite {
     String listed;
     OptString current;
     std::string location;
+    PairEntryRef entry;
 };
+
+// Notes a failed write of a queued value; the first keeps what its entry
+// listed before the Save.
+void noteFailure(std::unordered_map<String, FailedValue>& failed, const QueuedWrite& q)
+{
+    FailedValue& f = failed[q.value];
+    if (f.writes++ == 0 && q.entry) {
+        f.loadedSort = q.entry->loadedSort;
+        f.removeSort = q.entry->removeSort;
+    }
+}
 
 // Reports the committed write of a listed sort value. A change is logged only
 // once it is really in the library; a failed write gets a line of its own
 // with the reason. The tally counts the sort value the track holds afterwards.
-void reportWrite(const QueuedWrite& q, const Status& result, Tally& tally, SaveReport& report)
+void reportWrite(const QueuedWrite& q, const Status& result, Tally& tally, SaveReport& report,
+                 std::unordered_map<String, FailedValue>& failed)
 {
     if (result.ok() || q.current)
         tally.add(result.ok() ? q.listed : *q.current);
@@ -108,6 +150,7 @@ void reportWrite(const QueuedWrite& q, const Status& result, Tally& tally, SaveR
         log::write(changeLine(q.name, q.value, q.listed) + "\n");
     } else {
         ++report.failed;
+        noteFailure(failed, q);
         log::write("write failed: " + changeLine(q.name, q.value, q.listed, q.location) + " (" +
                        log::escapeControls(result.reason()) + ")\n",
                    log::Priority::Warning);
@@ -286,9 +329,10 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
         loadButton->setKeyEquivalent(String());
 
     busyOn();
+    cancelLoad = false;
+    Before before{dataArray_, pairDict_, std::exchange(readings_, {})};
     setDataArray(std::make_shared<PairList>());
     setPairDict(std::make_shared<PairDict>());
-    readings_.clear();
     redraw();
 
     const auto playlist =
@@ -301,11 +345,13 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     lastLoad_ = LoadReport{};
     Tallies tallies;
 
-    bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
+    lastLoad_.cancelled = !bridge::forEachTrackWhile(*sequence, [&](bridge::Track& track) {
         const OptString value = track.valueForKey(valueKey).copy();
         ++lastLoad_.tracks;
-        if (!value)
+        if (!value) {
             ++lastLoad_.unreadable;
+            lastLoad_.unreadableFiles.push_back(track.location());
+        }
         if (!isHiraganaKatanakaAlphabetString(value)) {
             OptString sort = track.valueForKey(sortKey).copy();
             if (sort && value) {
@@ -318,10 +364,17 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
             reportProgress(static_cast<std::size_t>(redrawCounter - 1), total);
             redraw();
         }
+        return !cancelLoad;
     });
     reportProgress(static_cast<std::size_t>(redrawCounter - 1), total);
 
-    storeTallies(*pairDict_, tallies);
+    if (lastLoad_.cancelled) {
+        setDataArray(std::move(before.list));
+        setPairDict(std::move(before.dict));
+        readings_ = std::move(before.readings);
+    } else {
+        storeTallies(*pairDict_, tallies);
+    }
 
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     char line[64];
@@ -339,6 +392,7 @@ void SRMainController::listTrack(bridge::Track& track, const String& value, Stri
     if (found == dict.end()) {
         if (isPlainAudio(track)) {
             auto entry = std::make_shared<PairEntry>(PairEntry{value, std::move(sort)});
+            entry->loadedSort = entry->sortStr; // no edit, also before the scan ends
             dict.emplace(value, entry);
             addObjectToDataArray(std::move(entry));
         }
@@ -346,6 +400,7 @@ void SRMainController::listTrack(bridge::Track& track, const String& value, Stri
         // An empty listed sort value gives way, once, to the first non-empty
         // one; the new entry goes to the end of the list.
         auto entry = std::make_shared<PairEntry>(PairEntry{value, std::move(sort)});
+        entry->loadedSort = entry->sortStr;
         const PairEntryRef old = std::exchange(found->second, entry);
         removeObjectFromDataArray(old.get());
         addObjectToDataArray(std::move(entry));
@@ -377,13 +432,14 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
     // order of the walk.
     const std::unique_ptr<bridge::WriteGroup> group = app ? app->writeGroup() : nullptr;
     std::vector<QueuedWrite> queued;
+    std::unordered_map<String, FailedValue> failed;
     const auto commitGroup = [&] {
         if (queued.empty())
             return;
         const std::vector<Status> results = group->commit();
         for (std::size_t i = 0; i < queued.size(); ++i) {
             const Status result = i < results.size() ? results[i] : Failure{"not written"};
-            reportWrite(queued[i], result, tallies[queued[i].value], lastSave_);
+            reportWrite(queued[i], result, tallies[queued[i].value], lastSave_, failed);
         }
         queued.clear();
     };
@@ -402,15 +458,15 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         if (found == dict->end())
             return;
         const String& listed = found->second->sortStr;
-        if (listed.empty())
-            return;
+        if (listed.empty() && !found->second->removing())
+            return; // an empty cell is no change; only a removal writes it
         const OptString current = track.valueForKey(sortKey).copy();
-        if ((current && *current == listed) || (fillOnlyEmpty && current && !current->empty())) {
+        if ((current ? *current == listed : listed.empty()) || (fillOnlyEmpty && current && !current->empty())) {
             if (current)
                 tallies[*value].add(*current);
             return;
         }
-        queued.push_back(QueuedWrite{track.name(), *value, listed, current, track.location()});
+        queued.push_back(QueuedWrite{track.name(), *value, listed, current, track.location(), found->second});
         group->add(track, listed, sortKey);
         if (group->due())
             commitGroup();
@@ -425,6 +481,8 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
     // the counts of the scan.
     if (dict)
         storeTallies(*dict, tallies, true);
+    if (dict)
+        keepFailedPending(*dict, failed);
 
     busyOff();
     redraw();
@@ -432,7 +490,16 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
 
 void SRMainController::revertLastSave(const void*)
 {
-    revertSave(0);
+    // The newest Save still in effect: a second Revert steps further back,
+    // it does not take back the first (that is Redo).
+    const storage::RevertSteps steps = revertSteps();
+    if (!steps.undo) {
+        lastRevert_ = RevertReport{};
+        lastRevert_.error = "no Save to revert";
+        log::write("Nothing reverted: no Save to revert");
+        return;
+    }
+    revertSave(*steps.undo);
     if (dataArray_ && !dataArray_->empty())
         load(nullptr);
 }
@@ -520,15 +587,22 @@ void SRMainController::editSelection(Edit&& edit)
 {
     const std::vector<PairEntryRef> selected =
         arrayController ? arrayController->selectedObjects() : std::vector<PairEntryRef>{};
+    lastEdit_ = EditReport{selected.size(), 0, 0};
     for (const PairEntryRef& entry : selected) {
         if (!entry)
             continue;
+        if (editOnlyEmpty && !entry->sortStr.empty()) {
+            ++lastEdit_.keptNonEmpty;
+            continue;
+        }
+        const String before = entry->sortStr;
         if constexpr (std::is_same_v<decltype(edit(entry->originalStr)), OptString>) {
             if (OptString sort = edit(entry->originalStr))
                 entry->sortStr = std::move(*sort);
         } else {
             entry->sortStr = edit(entry->originalStr);
         }
+        lastEdit_.changed += entry->sortStr != before;
     }
     // The entries changed in place; writing the list to itself is what tells
     // the list view to read the rows again.

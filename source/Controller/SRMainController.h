@@ -20,6 +20,7 @@
 #include "Category/Reader.h"
 #include "Controller/PairList.h"
 #include "Platform/Outlets.h"
+#include "Storage/UndoLog.h"
 
 namespace yomi {
 
@@ -68,6 +69,17 @@ inline constexpr std::string_view kPairDictKey = "pairDict";
 struct LoadReport {
     std::size_t tracks = 0;
     std::size_t unreadable = 0;
+    std::vector<std::string> unreadableFiles; // where the unreadable tracks are, as far as known
+    bool cancelled = false;                   // stopped by cancelLoad: the list is the one from before
+};
+
+// What the last edit of the selected rows did: rows selected, rows whose sort
+// value changed, and rows left alone because they had a sort value already
+// (editOnlyEmpty).
+struct EditReport {
+    std::size_t selected = 0;
+    std::size_t changed = 0;
+    std::size_t keptNonEmpty = 0;
 };
 
 // What the last write-back did: tracks written, tracks whose write failed,
@@ -140,6 +152,10 @@ public:
     // that point; Save makes no redraws of its own there), and once when it
     // is over. Empty: nobody is told. It must not change the list.
     std::function<void(const WalkProgress&)> progress;
+    // Set (by the progress callback, say) to stop a Load: the walk ends at the
+    // next track, and the list, the index and the readings are again those
+    // from before the Load. Load clears it when it starts.
+    bool cancelLoad = false;
 
     // The list shown in the window. The writer stores the very list it is
     // given (null allowed) and notifies the observers, also when the list is
@@ -180,6 +196,10 @@ public:
     // already holds for a value come first (librarySortValues). Does nothing
     // without an available reader.
     void copyOriginalToReading(const void* sender);
+    // Empties each selected row's sort value as a removal: Save then writes
+    // the empty value into the value's tracks that have one, through the
+    // same proven, undoable write as any other sort value.
+    void removeSortValue(const void* sender);
     void copyOriginalToReadingAs(std::optional<Language> language);
 
     bool readingAvailable() const { return reader && reader->available(); }
@@ -214,6 +234,13 @@ public:
     // Takes back the last Save (see storage::saveToRevert), then loads the
     // list again when one is shown, so that it shows the values restored.
     void revertLastSave(const void* sender);
+    // Takes back the newest revert still in effect (RevertSteps::redo), so
+    // that what it took back is written again; loads the list again like
+    // revertLastSave.
+    void redoLastRevert(const void* sender);
+    // Where Revert Last Save and Redo stand in the logs of the music
+    // application's library.
+    storage::RevertSteps revertSteps() const;
 
     // The scan and the write-back for one row of the field table.
     void loadDataFKey(std::string_view valueKey, std::string_view sortKey);
@@ -221,6 +248,13 @@ public:
 
     const LoadReport& lastLoadReport() const { return lastLoad_; }
     const SaveReport& lastSaveReport() const { return lastSave_; }
+    const EditReport& lastEditReport() const { return lastEdit_; }
+
+    // When set, the edits of selected rows (Copy to Sort, Romaji, Reading)
+    // leave every row that has a sort value already as it is.
+    bool editOnlyEmpty = false;
+    // Whether a row holds an edit that no Save has written yet.
+    bool hasUnsavedEdits() const;
 
     // When set, the write-back leaves every track whose own sort value is not
     // empty as it is: it only fills in empty ones.
@@ -264,6 +298,7 @@ private:
     std::unordered_map<String, ValueReading> readings_;
     std::vector<String> typedSorts_;
     RevertReport lastRevert_;
+    EditReport lastEdit_;
 };
 
 } // namespace yomi

@@ -221,9 +221,13 @@ TEST_F(RevertTest, PutsBackOldValuesAndLeavesTracksChangedSinceAlone)
                             "reverted 0:sortArtist:sakura->old\n"));
     EXPECT_EQ(r.text(), "Reverted Save 1: 2 tracks; 1 changed since, left alone");
 
-    // The revert is a Save of its own: taking it back writes the values again.
+    // A second Revert steps further back (there is no older Save), it does
+    // not take back the first; Redo does, writing the values again.
     const std::uint64_t revertId = r.undoId;
     c.revertLastSave(nullptr);
+    EXPECT_FALSE(c.lastRevertReport().found) << "a second Revert re-applied the Save it took back";
+    EXPECT_EQ(sortOf(0), u"old");
+    c.redoLastRevert(nullptr);
     EXPECT_EQ(c.lastRevertReport().saveId, revertId);
     EXPECT_EQ(sortOf(0), u"sakura");
     EXPECT_EQ(sortOf(1), u"sakura");
@@ -251,6 +255,46 @@ TEST_F(RevertTest, AnInterruptedRevertIsCompletedNotTakenBack)
     EXPECT_EQ(c.lastRevertReport().notMade, 2u);
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(sortOf(i), u"old");
+}
+
+TEST_F(RevertTest, RevertAndRedoWalkTheSavesLikeAnUndoStack)
+{
+    library->addTrack("artist", u"桜", "sortArtist", u"");
+    library->addTrack("artist", u"桜", "sortArtist", u"");
+    loadAndSet(u"one");
+    c.save(nullptr);
+    const std::uint64_t first = c.lastSaveReport().undoId;
+    loadAndSet(u"two");
+    c.save(nullptr);
+    const std::uint64_t second = c.lastSaveReport().undoId;
+    EXPECT_EQ(c.revertSteps().undo, second);
+    EXPECT_EQ(c.revertSteps().undoChanges, 2u);
+    EXPECT_FALSE(c.revertSteps().redo) << "nothing was reverted yet";
+
+    c.revertLastSave(nullptr);
+    EXPECT_EQ(sortOf(0), u"one");
+    // The Save before is next; the revert just made is what Redo takes back.
+    EXPECT_EQ(c.revertSteps().undo, first);
+    EXPECT_EQ(c.revertSteps().redo, c.lastRevertReport().undoId);
+
+    c.revertLastSave(nullptr);
+    EXPECT_EQ(sortOf(0), u"");
+    EXPECT_FALSE(c.revertSteps().undo) << "every Save is taken back";
+
+    c.redoLastRevert(nullptr); // Save 1 again
+    EXPECT_EQ(sortOf(1), u"one");
+    c.redoLastRevert(nullptr); // Save 2 again
+    EXPECT_EQ(sortOf(1), u"two");
+    EXPECT_FALSE(c.revertSteps().redo);
+    // A redo is a step done: Revert takes it back.
+    c.revertLastSave(nullptr);
+    EXPECT_EQ(sortOf(1), u"one");
+
+    // A new Save ends the redos.
+    loadAndSet(u"three");
+    c.save(nullptr);
+    EXPECT_FALSE(c.revertSteps().redo);
+    EXPECT_EQ(c.revertSteps().undo, c.lastSaveReport().undoId);
 }
 
 TEST_F(RevertTest, NothingToRevertIsReportedNotASuccess)
