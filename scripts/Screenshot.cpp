@@ -3,14 +3,15 @@
 // Used by scripts/screenshot; not installed.
 //
 //   yomi-screenshot --library DIR --out FILE.png [--field N] [--select ROWS]
-//                   [--filter TEXT] [--lang LANG] [--reading]
+//                   [--filter TEXT] [--lang LANG] [--reading] [--save]
 //
 // --lang shows the window in a language (ja, zh_CN, zh_TW; default English);
 // --field chooses the field (0 artist ... 5 show) before Load; --filter types
 // a text into the filter box afterwards, and --select selects rows of the
 // list as then shown ("0,2"), so the picture shows a selection too;
 // --reading then presses Reading, setting the selected rows to their
-// Japanese readings.
+// Japanese readings; --save then presses Save (the picture shows the status
+// line after it).
 
 #include <filesystem>
 #include <iostream>
@@ -57,7 +58,8 @@ int main(int argc, char* argv[])
                                     QStringLiteral("TEXT"));
     const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language, e.g. ja."), QStringLiteral("LANG"));
     const QCommandLineOption reading(QStringLiteral("reading"), QStringLiteral("Press Reading after the selection."));
-    parser.addOptions({library, out, field, select, filter, lang, reading});
+    const QCommandLineOption save(QStringLiteral("save"), QStringLiteral("Press Save at the end."));
+    parser.addOptions({library, out, field, select, filter, lang, reading, save});
     parser.process(app);
     if (parser.isSet(lang)) {
         const QLocale locale(parser.value(lang));
@@ -95,6 +97,8 @@ int main(int argc, char* argv[])
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     if (parser.isSet(reading))
         QTest::mouseClick(window.readingButton(), Qt::LeftButton);
+    if (parser.isSet(save))
+        QTest::mouseClick(window.saveButton(), Qt::LeftButton);
     view->setFocus();
     QTest::qWait(200); // let the style finish its transitions
 

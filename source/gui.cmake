@@ -8,8 +8,11 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets LinguistTools)
 
 set(YOMI_WINDOW_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/Window/Adapters.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Window/ListFilter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Window/MainWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Window/PairListModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Window/Questions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Window/MainWindowGuards.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Window/SortCellDelegate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Window/Translations.cpp)
 add_library(yomi_window STATIC ${YOMI_WINDOW_SOURCES}

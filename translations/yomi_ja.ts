@@ -41,15 +41,15 @@
     </message>
     <message>
         <source>Scan the library for values of the chosen field</source>
-        <translation>選んだ項目の値をライブラリから読み込みます</translation>
+        <translation>選んだ項目の値をライブラリからスキャンします</translation>
     </message>
     <message>
         <source>&amp;Load</source>
-        <translation>読み込み(&amp;L)</translation>
+        <translation>スキャン(&amp;L)</translation>
     </message>
     <message>
         <source>Write the listed sort values into every matching track</source>
-        <translation>一覧の読みを、値が一致するすべてのトラックに書き込みます</translation>
+        <translation>一覧のソート値を、値が一致するすべてのトラックに書き込みます</translation>
     </message>
     <message>
         <source>&amp;Save</source>
@@ -57,19 +57,15 @@
     </message>
     <message>
         <source>Filter by value or sort value</source>
-        <translation>値または読みで絞り込み</translation>
+        <translation>値またはソート値で絞り込み</translation>
     </message>
     <message>
         <source>Use each selected value itself as its sort value (Ctrl+D)</source>
-        <translation>選んだ値をそのまま読みにします (Ctrl+D)</translation>
+        <translation>選んだ値をそのままソート値にします (Ctrl+D)</translation>
     </message>
     <message>
         <source>&amp;Copy to Sort</source>
-        <translation>読みにコピー(&amp;C)</translation>
-    </message>
-    <message>
-        <source>Set each selected sort value to the value in lower-case Latin letters (Ctrl+R)</source>
-        <translation>選んだ値を小文字のローマ字にして読みにします (Ctrl+R)</translation>
+        <translation>ソート値にコピー(&amp;C)</translation>
     </message>
     <message>
         <source>&amp;Romaji</source>
@@ -101,11 +97,11 @@
     </message>
     <message>
         <source>&amp;Copy Value to Sort Value</source>
-        <translation>値を読みにコピー(&amp;C)</translation>
+        <translation>値をソート値にコピー(&amp;C)</translation>
     </message>
     <message>
         <source>&amp;Romaji to Sort Value</source>
-        <translation>ローマ字を読みに(&amp;R)</translation>
+        <translation>ローマ字をソート値に(&amp;R)</translation>
     </message>
     <message>
         <source>1 value needs a reading</source>
@@ -173,7 +169,7 @@
     </message>
     <message>
         <source>Set each selected sort value to the Japanese reading of the value (Ctrl+J)</source>
-        <translation>選んだ値の日本語の読みを読みにします (Ctrl+J)</translation>
+        <translation>選んだ値の日本語の読みをソート値にします (Ctrl+J)</translation>
     </message>
     <message>
         <source>Readin&amp;g</source>
@@ -197,7 +193,7 @@
     </message>
     <message>
         <source>Japanese Readin&amp;g to Sort Value</source>
-        <translation>日本語の読みを読みに(&amp;G)</translation>
+        <translation>日本語の読みをソート値に(&amp;G)</translation>
     </message>
     <message>
         <source>Ctrl+J</source>
@@ -293,7 +289,7 @@
     </message>
     <message>
         <source>Set each selected sort value to its reading in this language</source>
-        <translation>選んだ値をこの言語の読みにします</translation>
+        <translation>選んだ値のこの言語での読みをソート値にします</translation>
     </message>
     <message>
         <source>&amp;Undecided Values</source>
@@ -333,7 +329,7 @@
     </message>
     <message>
         <source>Set each selected sort value to the reading of the value in its language (Ctrl+J)</source>
-        <translation>選んだ値をその言語の読みにします (Ctrl+J)</translation>
+        <translation>選んだ値のその言語での読みをソート値にします (Ctrl+J)</translation>
     </message>
     <message>
         <source>1 value has no reading: %1</source>
@@ -342,6 +338,214 @@
     <message>
         <source>%1 values have no reading: %2</source>
         <translation>読みがない値: %1 件 (%2)</translation>
+    </message>
+    <message>
+        <source>Set each selected sort value to the value written character by character in lower-case Latin letters, Han characters as pinyin (Ctrl+R); for Japanese romaji, use Reading with the style Romaji</source>
+        <translation>選んだ値を一文字ずつ小文字のラテン文字にしてソート値にします。漢字はピンインになります (Ctrl+R)。日本語のローマ字には、書き方「ローマ字」で「読み」を使ってください</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Stop the Load and keep the list as it was</source>
+        <translation>スキャンを止め、一覧を元のままにします</translation>
+    </message>
+    <message>
+        <source>Choose a field and press Load to list its values that need a sort value.</source>
+        <translation>項目を選んで「スキャン」を押すと、ソート値が要る値が一覧になります。</translation>
+    </message>
+    <message>
+        <source>Cannot read the library folder %1: %2</source>
+        <translation>ライブラリのフォルダ %1 を読み取れません: %2</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>アクセス権がありません</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>スキャン</translation>
+    </message>
+    <message>
+        <source>Load cancelled: the list is as it was</source>
+        <translation>スキャンを取り消しました。一覧は元のままです</translation>
+    </message>
+    <message>
+        <source>1 row</source>
+        <translation>1 行</translation>
+    </message>
+    <message>
+        <source>%1 rows</source>
+        <translation>%1 行</translation>
+    </message>
+    <message>
+        <source>%1 of %2 rows shown</source>
+        <translation>%2 行のうち %1 行を表示</translation>
+    </message>
+    <message>
+        <source>1 file could not be read</source>
+        <translation>読み取れないファイル: 1 件</translation>
+    </message>
+    <message>
+        <source>%1 files could not be read</source>
+        <translation>読み取れないファイル: %1 件</translation>
+    </message>
+    <message>
+        <source>1 warning</source>
+        <translation>警告: 1 件</translation>
+    </message>
+    <message>
+        <source>%1 warnings</source>
+        <translation>警告: %1 件</translation>
+    </message>
+    <message>
+        <source>%1 — show</source>
+        <translation>%1 — 表示</translation>
+    </message>
+    <message>
+        <source>Nothing written: Save cancelled</source>
+        <translation>何も書き込んでいません: 保存を取り消しました</translation>
+    </message>
+    <message>
+        <source>%1; %2</source>
+        <translation>%1。%2</translation>
+    </message>
+    <message>
+        <source>Nothing selected: select the rows to change first</source>
+        <translation>何も選ばれていません。先に変える行を選んでください</translation>
+    </message>
+    <message>
+        <source>1 row changed</source>
+        <translation>1 行を変更しました</translation>
+    </message>
+    <message>
+        <source>%1 rows changed</source>
+        <translation>%1 行を変更しました</translation>
+    </message>
+    <message>
+        <source>; %1 kept their sort value (Only empty)</source>
+        <translation>。%1 行はソート値をそのままにしました (空のみ)</translation>
+    </message>
+    <message>
+        <source>Remo&amp;ve Sort Value</source>
+        <translation>ソート値を削除(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Remove the sort value of each selected row from its tracks on Save</source>
+        <translation>保存のときに、選んだ行のソート値をそのトラックから削除します</translation>
+    </message>
+    <message>
+        <source>Re&amp;do Revert</source>
+        <translation>取り消しをやり直す(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Write again what the last revert took back</source>
+        <translation>最後の取り消しで戻した内容をもう一度書き込みます</translation>
+    </message>
+    <message>
+        <source>&amp;Ask Before Saving</source>
+        <translation>保存の前に確認(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Only &amp;empty</source>
+        <translation>空のみ(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Copy to Sort, Romaji and Reading leave rows that have a sort value alone</source>
+        <translation>「ソート値にコピー」「ローマ字」「読み」は、ソート値がある行を変えません</translation>
+    </message>
+    <message>
+        <source>&amp;About yomi</source>
+        <translation>yomi について(&amp;A)</translation>
+    </message>
+    <message>
+        <source>About yomi</source>
+        <translation>yomi について</translation>
+    </message>
+    <message>
+        <source>%1: remove the sort value</source>
+        <translation>%1: ソート値を削除</translation>
+    </message>
+    <message>
+        <source>%1 → %2</source>
+        <translation>%1 → %2</translation>
+    </message>
+    <message>
+        <source>Unsaved Sort Values</source>
+        <translation>保存していないソート値</translation>
+    </message>
+    <message>
+        <source>Some sort values are not saved yet. Save them first?</source>
+        <translation>まだ保存していないソート値があります。先に保存しますか?</translation>
+    </message>
+    <message>
+        <source>Cancelled: the edits are still here</source>
+        <translation>取り消しました。編集はそのまま残っています</translation>
+    </message>
+    <message>
+        <source>%1: remove the sort value (%2)</source>
+        <translation>%1: ソート値を削除 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 → %2 (%3)</source>
+        <translation>%1 → %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Save will write %1, one file each, for %2. Write them now?</source>
+        <translation>保存すると、%2 について %1 (1 曲につき 1 ファイル) に書き込みます。今書き込みますか?</translation>
+    </message>
+    <message>
+        <source>Nothing to write: every track has its listed sort value</source>
+        <translation>書き込むものはありません。どのトラックも一覧のソート値を持っています</translation>
+    </message>
+    <message>
+        <source>Redo Revert</source>
+        <translation>取り消しをやり直す</translation>
+    </message>
+    <message>
+        <source>Revert Last Save</source>
+        <translation>最後の保存を取り消す</translation>
+    </message>
+    <message>
+        <source>Write again the %1 that the last revert took back?</source>
+        <translation>最後の取り消しで戻した %1 にもう一度書き込みますか?</translation>
+    </message>
+    <message>
+        <source>Take back Save %1: rewrite %2 with the sort values they had before?</source>
+        <translation>保存 %1 を取り消し、%2 を以前のソート値に書き戻しますか?</translation>
+    </message>
+    <message>
+        <source>Nothing reverted: cancelled</source>
+        <translation>何も取り消していません: キャンセルしました</translation>
+    </message>
+    <message>
+        <source>Log</source>
+        <translation>ログ</translation>
+    </message>
+    <message>
+        <source>No log viewer could be started. The last lines yomi wrote to the log:</source>
+        <translation>ログビューアを起動できませんでした。yomi が最後にログに書いた行:</translation>
+    </message>
+    <message>
+        <source>Not Read</source>
+        <translation>読み取れなかったもの</translation>
+    </message>
+    <message>
+        <source>These could not be read by the last Load:</source>
+        <translation>最後のスキャンで読み取れなかったもの:</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Fills in the sort fields of music tracks whose values are written in Han characters or other scripts outside kana and Latin letters, so that they sort by their reading.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Load&lt;/b&gt; lists the values of the chosen field; &lt;b&gt;Reading&lt;/b&gt; sets the sort value to the value&apos;s reading in its language (for Japanese romaji, choose the style Romaji); &lt;b&gt;Romaji&lt;/b&gt; writes each character in Latin letters (Han characters as pinyin); &lt;b&gt;Copy to Sort&lt;/b&gt; uses the value itself. &lt;b&gt;Save&lt;/b&gt; writes the sort values into the files, each write checked on the bytes and undoable with Edit → Revert Last Save.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;漢字など、かなとラテン文字以外で書かれた値を持つ曲のソート項目を埋め、読みの順に並ぶようにします。&lt;/p&gt;&lt;p&gt;&lt;b&gt;スキャン&lt;/b&gt;は選んだ項目の値を一覧にします。&lt;b&gt;読み&lt;/b&gt;はその言語での値の読みをソート値にします (日本語のローマ字には書き方「ローマ字」を選びます)。&lt;b&gt;ローマ字&lt;/b&gt;は一文字ずつラテン文字にします (漢字はピンイン)。&lt;b&gt;ソート値にコピー&lt;/b&gt;は値そのものを使います。&lt;b&gt;保存&lt;/b&gt;はソート値をファイルに書き込みます。書き込みはバイト単位で確かめられ、編集 → 最後の保存を取り消す で元に戻せます。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>An empty cell changes nothing: to remove a sort value, use Edit → Remove Sort Value</source>
+        <translation>空のセルは何も変えません。ソート値を削除するには 編集 → ソート値を削除 を使ってください</translation>
     </message>
 </context>
 <context>
@@ -352,7 +556,7 @@
     </message>
     <message>
         <source>Sort Value</source>
-        <translation>読み</translation>
+        <translation>ソート値</translation>
     </message>
     <message>
         <source>Tracks</source>
@@ -372,7 +576,7 @@
     </message>
     <message>
         <source>chosen by you</source>
-        <translation>あなたが選んだ読み</translation>
+        <translation>あなたが選んだもの</translation>
     </message>
     <message>
         <source>Japanese</source>
@@ -389,6 +593,30 @@
     <message>
         <source>Language</source>
         <translation>言語</translation>
+    </message>
+    <message>
+        <source>1 track</source>
+        <translation>1 曲</translation>
+    </message>
+    <message>
+        <source>%1 tracks</source>
+        <translation>%1 曲</translation>
+    </message>
+    <message>
+        <source>The last Save could not write %1: see the log</source>
+        <translation>最後の保存で %1 に書き込めませんでした。ログを見てください</translation>
+    </message>
+    <message>
+        <source>Save will remove the sort value from %1 of %2</source>
+        <translation>保存すると、%2 のうち %1 からソート値を削除します</translation>
+    </message>
+    <message>
+        <source>Save will write %1 of %2</source>
+        <translation>保存すると、%2 のうち %1 に書き込みます</translation>
+    </message>
+    <message>
+        <source>%1 (%2 to write)</source>
+        <translation>%1 (書き込み %2)</translation>
     </message>
 </context>
 </TS>

@@ -68,10 +68,6 @@
         <translation>複製到排序(&amp;C)</translation>
     </message>
     <message>
-        <source>Set each selected sort value to the value in lower-case Latin letters (Ctrl+R)</source>
-        <translation>將所選的值轉為小寫拉丁字母，作為排序值 (Ctrl+R)</translation>
-    </message>
-    <message>
         <source>&amp;Romaji</source>
         <translation>羅馬字(&amp;R)</translation>
     </message>
@@ -343,6 +339,214 @@
         <source>%1 values have no reading: %2</source>
         <translation>沒有讀音的值: %1 個 (%2)</translation>
     </message>
+    <message>
+        <source>Set each selected sort value to the value written character by character in lower-case Latin letters, Han characters as pinyin (Ctrl+R); for Japanese romaji, use Reading with the style Romaji</source>
+        <translation>將所選值逐字轉寫為小寫拉丁字母作為排序值，漢字轉為拼音 (Ctrl+R)；日語羅馬字請用「讀音」並選擇「羅馬字」寫法</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Stop the Load and keep the list as it was</source>
+        <translation>停止載入，清單保持原樣</translation>
+    </message>
+    <message>
+        <source>Choose a field and press Load to list its values that need a sort value.</source>
+        <translation>選擇欄位並按「載入」，列出需要排序值的值。</translation>
+    </message>
+    <message>
+        <source>Cannot read the library folder %1: %2</source>
+        <translation>無法讀取資料庫資料夾 %1：%2</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>權限不足</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>載入</translation>
+    </message>
+    <message>
+        <source>Load cancelled: the list is as it was</source>
+        <translation>已取消載入：清單保持原樣</translation>
+    </message>
+    <message>
+        <source>1 row</source>
+        <translation>1 列</translation>
+    </message>
+    <message>
+        <source>%1 rows</source>
+        <translation>%1 列</translation>
+    </message>
+    <message>
+        <source>%1 of %2 rows shown</source>
+        <translation>顯示 %1 / %2 列</translation>
+    </message>
+    <message>
+        <source>1 file could not be read</source>
+        <translation>1 個檔案無法讀取</translation>
+    </message>
+    <message>
+        <source>%1 files could not be read</source>
+        <translation>%1 個檔案無法讀取</translation>
+    </message>
+    <message>
+        <source>1 warning</source>
+        <translation>1 則警告</translation>
+    </message>
+    <message>
+        <source>%1 warnings</source>
+        <translation>%1 則警告</translation>
+    </message>
+    <message>
+        <source>%1 — show</source>
+        <translation>%1 — 顯示</translation>
+    </message>
+    <message>
+        <source>Nothing written: Save cancelled</source>
+        <translation>未寫入任何內容：已取消儲存</translation>
+    </message>
+    <message>
+        <source>%1; %2</source>
+        <translation>%1；%2</translation>
+    </message>
+    <message>
+        <source>Nothing selected: select the rows to change first</source>
+        <translation>未選擇任何列：請先選擇要變更的列</translation>
+    </message>
+    <message>
+        <source>1 row changed</source>
+        <translation>已變更 1 列</translation>
+    </message>
+    <message>
+        <source>%1 rows changed</source>
+        <translation>已變更 %1 列</translation>
+    </message>
+    <message>
+        <source>; %1 kept their sort value (Only empty)</source>
+        <translation>；%1 列保留了排序值（僅空值）</translation>
+    </message>
+    <message>
+        <source>Remo&amp;ve Sort Value</source>
+        <translation>刪除排序值(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Remove the sort value of each selected row from its tracks on Save</source>
+        <translation>儲存時從所選列的音軌中刪除其排序值</translation>
+    </message>
+    <message>
+        <source>Re&amp;do Revert</source>
+        <translation>重做還原(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Write again what the last revert took back</source>
+        <translation>重新寫入上次還原所撤銷的內容</translation>
+    </message>
+    <message>
+        <source>&amp;Ask Before Saving</source>
+        <translation>儲存前詢問(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Only &amp;empty</source>
+        <translation>僅空值(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Copy to Sort, Romaji and Reading leave rows that have a sort value alone</source>
+        <translation>「複製到排序」「羅馬字」和「讀音」不變更已有排序值的列</translation>
+    </message>
+    <message>
+        <source>&amp;About yomi</source>
+        <translation>關於 yomi(&amp;A)</translation>
+    </message>
+    <message>
+        <source>About yomi</source>
+        <translation>關於 yomi</translation>
+    </message>
+    <message>
+        <source>%1: remove the sort value</source>
+        <translation>%1：刪除排序值</translation>
+    </message>
+    <message>
+        <source>%1 → %2</source>
+        <translation>%1 → %2</translation>
+    </message>
+    <message>
+        <source>Unsaved Sort Values</source>
+        <translation>未儲存的排序值</translation>
+    </message>
+    <message>
+        <source>Some sort values are not saved yet. Save them first?</source>
+        <translation>有排序值尚未儲存。要先儲存嗎？</translation>
+    </message>
+    <message>
+        <source>Cancelled: the edits are still here</source>
+        <translation>已取消：編輯內容仍保留</translation>
+    </message>
+    <message>
+        <source>%1: remove the sort value (%2)</source>
+        <translation>%1：刪除排序值（%2）</translation>
+    </message>
+    <message>
+        <source>%1 → %2 (%3)</source>
+        <translation>%1 → %2（%3）</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>儲存</translation>
+    </message>
+    <message>
+        <source>Save will write %1, one file each, for %2. Write them now?</source>
+        <translation>儲存將為 %2 寫入 %1（每首曲目一個檔案）。現在寫入嗎？</translation>
+    </message>
+    <message>
+        <source>Nothing to write: every track has its listed sort value</source>
+        <translation>無需寫入：每條音軌都已有列出的排序值</translation>
+    </message>
+    <message>
+        <source>Redo Revert</source>
+        <translation>重做還原</translation>
+    </message>
+    <message>
+        <source>Revert Last Save</source>
+        <translation>還原上次儲存</translation>
+    </message>
+    <message>
+        <source>Write again the %1 that the last revert took back?</source>
+        <translation>重新寫入上次還原所撤銷的 %1 嗎？</translation>
+    </message>
+    <message>
+        <source>Take back Save %1: rewrite %2 with the sort values they had before?</source>
+        <translation>還原儲存 %1：將 %2 改回之前的排序值嗎？</translation>
+    </message>
+    <message>
+        <source>Nothing reverted: cancelled</source>
+        <translation>未還原任何內容：已取消</translation>
+    </message>
+    <message>
+        <source>Log</source>
+        <translation>記錄</translation>
+    </message>
+    <message>
+        <source>No log viewer could be started. The last lines yomi wrote to the log:</source>
+        <translation>無法啟動記錄檢視器。yomi 最近寫入記錄的內容：</translation>
+    </message>
+    <message>
+        <source>Not Read</source>
+        <translation>未能讀取</translation>
+    </message>
+    <message>
+        <source>These could not be read by the last Load:</source>
+        <translation>上次載入時無法讀取以下內容：</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Fills in the sort fields of music tracks whose values are written in Han characters or other scripts outside kana and Latin letters, so that they sort by their reading.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Load&lt;/b&gt; lists the values of the chosen field; &lt;b&gt;Reading&lt;/b&gt; sets the sort value to the value&apos;s reading in its language (for Japanese romaji, choose the style Romaji); &lt;b&gt;Romaji&lt;/b&gt; writes each character in Latin letters (Han characters as pinyin); &lt;b&gt;Copy to Sort&lt;/b&gt; uses the value itself. &lt;b&gt;Save&lt;/b&gt; writes the sort values into the files, each write checked on the bytes and undoable with Edit → Revert Last Save.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;為以漢字等假名和拉丁字母以外的文字書寫的音樂音軌填寫排序欄位，使其按讀音排序。&lt;/p&gt;&lt;p&gt;&lt;b&gt;載入&lt;/b&gt;列出所選欄位的值；&lt;b&gt;讀音&lt;/b&gt;將排序值設為該值在其語言中的讀音（日語羅馬字請選擇「羅馬字」寫法）；&lt;b&gt;羅馬字&lt;/b&gt;將每個字元寫成拉丁字母（漢字為拼音）；&lt;b&gt;複製到排序&lt;/b&gt;使用值本身。&lt;b&gt;儲存&lt;/b&gt;將排序值寫入檔案，每次寫入都在位元組上核對，並可用 編輯 → 還原上次儲存 撤銷。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>An empty cell changes nothing: to remove a sort value, use Edit → Remove Sort Value</source>
+        <translation>空儲存格不會變更任何內容：要刪除排序值，請使用 編輯 → 刪除排序值</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>
@@ -389,6 +593,30 @@
     <message>
         <source>Language</source>
         <translation>語言</translation>
+    </message>
+    <message>
+        <source>1 track</source>
+        <translation>1 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 tracks</source>
+        <translation>%1 首曲目</translation>
+    </message>
+    <message>
+        <source>The last Save could not write %1: see the log</source>
+        <translation>上次儲存未能寫入 %1：請查看記錄</translation>
+    </message>
+    <message>
+        <source>Save will remove the sort value from %1 of %2</source>
+        <translation>儲存將從 %2 中的 %1 刪除排序值</translation>
+    </message>
+    <message>
+        <source>Save will write %1 of %2</source>
+        <translation>儲存將寫入 %2 中的 %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2 to write)</source>
+        <translation>%1（待寫入 %2）</translation>
     </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,32 +28,68 @@ std::filesystem::path toPath(const QString& folder)
     return std::filesystem::path(QFile::encodeName(folder).toStdString());
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+void nameApplication()
 {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("yomi"));
-    QApplication::setApplicationName(QStringLiteral("yomi"));
-    QApplication::setApplicationVersion(QStringLiteral(YOMI_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("yomi"));
-    yomi::gui::installTranslations(app, QLocale());
+    QCoreApplication::setOrganizationName(QStringLiteral("yomi"));
+    QCoreApplication::setApplicationName(QStringLiteral("yomi"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(YOMI_VERSION));
+}
 
-    QCommandLineParser parser;
+const QCommandLineOption& libraryOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("library"),
+        QStringLiteral("The folder of audio files to edit (default: the folder last opened, else your music folder)."),
+        QStringLiteral("DIR"));
+    return option;
+}
+
+void describe(QCommandLineParser& parser)
+{
     parser.setApplicationDescription(
         QStringLiteral("Fills in the sort fields of a music library for values outside kana and the Latin alphabet."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption libraryOption(
-        QStringLiteral("library"),
-        QStringLiteral("The folder of audio files to edit (default: the folder last opened, else your music folder)."),
-        QStringLiteral("DIR"));
-    parser.addOption(libraryOption);
+    parser.addOption(libraryOption());
+}
+
+// --help and --version print their text and end; they need no display.
+bool onlyPrints(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" || arg == "--version" || arg == "-v")
+            return true;
+        if (arg == "--")
+            break;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (onlyPrints(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        QCommandLineParser parser;
+        describe(parser);
+        parser.process(app); // prints and exits
+        return 0;
+    }
+    QApplication app(argc, argv);
+    nameApplication();
+    QApplication::setDesktopFileName(QStringLiteral("yomi"));
+    yomi::gui::installTranslations(app, QLocale());
+
+    QCommandLineParser parser;
+    describe(parser);
     parser.process(app);
 
     std::optional<std::filesystem::path> libraryDir;
-    if (parser.isSet(libraryOption)) {
-        libraryDir = toPath(parser.value(libraryOption));
+    if (parser.isSet(libraryOption())) {
+        libraryDir = toPath(parser.value(libraryOption()));
     } else {
         const QString remembered = yomi::gui::MainWindow::rememberedLibraryFolder();
         if (!remembered.isEmpty() && QFileInfo(remembered).isDir())

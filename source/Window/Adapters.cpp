@@ -6,13 +6,18 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractProxyModel>
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QVariant>
 #include <QWidget>
 
@@ -37,6 +42,15 @@ namespace {
 
 constexpr char16_t kReturn[] = u"\r";
 constexpr char16_t kEscape[] = u"\x1b";
+
+// A widget the user types into: Return there ends the typing (a filter, a
+// cell editor) and is never meant as the default button's press, even when
+// the widget leaves the key press to its parents.
+bool isTextInput(const QWidget* widget)
+{
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+        qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget);
+}
 
 bool isReturnKey(const QKeyEvent& key)
 {
@@ -122,6 +136,8 @@ bool PushButtonAdapter::eventFilter(QObject* watched, QEvent* event)
     // parents have left them, as a default button expects.
     if (watched == watchedWindow_ && event->type() == QEvent::KeyPress && button_ &&
         isReturnKey(*static_cast<QKeyEvent*>(event))) {
+        if (isTextInput(QApplication::focusWidget()))
+            return true;
         if (button_->isEnabled() && button_->isVisible()) {
             button_->click();
             return true;

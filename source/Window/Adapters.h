@@ -35,6 +35,8 @@ private:
 // "\r" (Return) makes the button the window's default button: a Return or
 // Enter key press that no widget of the window takes (an open cell editor
 // does take it) clicks the button, and the button is drawn as the default.
+// A Return typed in a text input (the filter box) is that input's alone: it
+// never clicks the default button.
 // "\x1b" is the Escape key. Another single character c is Ctrl+c, as the
 // command modifier of a key equivalent maps to Ctrl here; a longer text is
 // read as a Qt key sequence ("Ctrl+Shift+L"). "" leaves the button with none.

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,12 +23,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSortFilterProxyModel>
 #include <QStatusBar>
 #include <QTableView>
 
-#include "Category/AppleScriptUtility.h"
+#include "Platform/Log.h"
 #include "Window/Adapters.h"
+#include "Window/ListFilter.h"
 #include "Window/PairListModel.h"
 #include "Window/SortCellDelegate.h"
 #include "ui_MainWindow.h"
@@ -55,7 +58,34 @@ MainWindow::MainWindow()
     setUpListView();
     statusLine_ = new QLabel(window_.get());
     statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setTextFormat(Qt::PlainText);
     ui_->statusBar->addWidget(statusLine_, 1);
+    problemsLine_ = new QLabel(window_.get());
+    problemsLine_->setObjectName(QStringLiteral("problemsLine"));
+    problemsLine_->setTextFormat(Qt::RichText);
+    problemsLine_->setVisible(false);
+    ui_->statusBar->addPermanentWidget(problemsLine_);
+    rowsLine_ = new QLabel(window_.get());
+    rowsLine_->setObjectName(QStringLiteral("rowsLine"));
+    ui_->statusBar->addPermanentWidget(rowsLine_);
+    QObject::connect(problemsLine_, &QLabel::linkActivated, window_.get(), [this] { showUnreadable(); });
+    cancelButton_ = new QPushButton(tr("Cancel"), window_.get());
+    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton_->setToolTip(tr("Stop the Load and keep the list as it was"));
+    cancelButton_->setAutoDefault(false);
+    cancelButton_->hide();
+    ui_->topRow->insertWidget(ui_->topRow->indexOf(ui_->progressIndicator) + 1, cancelButton_);
+    QObject::connect(cancelButton_, &QPushButton::clicked, window_.get(), [this] { controller_.cancelLoad = true; });
+    // Before the first Load the empty list says what to press.
+    hint_ = new QLabel(tr("Choose a field and press Load to list its values that need a sort value."),
+                       ui_->listView->viewport());
+    hint_->setObjectName(QStringLiteral("emptyListHint"));
+    hint_->setAlignment(Qt::AlignCenter);
+    hint_->setWordWrap(true);
+    hint_->setEnabled(false);
+    hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* hintLayout = new QVBoxLayout(ui_->listView->viewport());
+    hintLayout->addWidget(hint_);
 
     windowAdapter_ = std::make_unique<WidgetWindow>(window_.get());
     busy_ = std::make_unique<ProgressBarIndicator>(ui_->progressIndicator);
@@ -71,6 +101,7 @@ MainWindow::MainWindow()
     controller_.arrayController = selection_.get();
 
     connectActions();
+    setUpGuards();
     connectReading();
     bindKeyTag();
     ui_->openLibraryAction->setEnabled(false);
@@ -84,46 +115,12 @@ MainWindow::MainWindow()
 
 MainWindow::~MainWindow() { settings_->setValue(kGeometryKey, window_->saveGeometry()); }
 
-namespace {
-
-// The view's proxy: the filter box's text, and, when asked, only the rows
-// whose reading needs a look.
-class ListFilter final : public QSortFilterProxyModel {
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-    void setOnlyToCheck(bool only)
-    {
-        onlyToCheck_ = only;
-        invalidateFilter();
-    }
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
-    {
-        if (onlyToCheck_) {
-            const QVariant confidence =
-                sourceModel()->index(row, PairListModel::SortColumn, parent).data(PairListModel::ConfidenceRole);
-            if (!confidence.isValid() || confidence.toInt() != static_cast<int>(Confidence::Check))
-                return false;
-        }
-        return QSortFilterProxyModel::filterAcceptsRow(row, parent);
-    }
-
-private:
-    bool onlyToCheck_ = false;
-};
-
-} // namespace
 
 void MainWindow::setUpListView()
 {
     auto* filter = new ListFilter(window_.get());
     proxy_ = filter;
     proxy_->setSourceModel(model_);
-    proxy_->setFilterKeyColumn(-1);
-    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    proxy_->setSortCaseSensitivity(Qt::CaseInsensitive);
-    proxy_->setSortLocaleAware(true);
 
     QTableView* view = ui_->listView;
     view->setModel(proxy_);
@@ -136,7 +133,17 @@ void MainWindow::setUpListView()
     view->setSortingEnabled(true);
 
     QObject::connect(ui_->filterBox, &QLineEdit::textChanged, proxy_,
-                     [this](const QString& text) { proxy_->setFilterFixedString(text); });
+                     [this, filter](const QString& text) {
+                         filter->setFilterText(text);
+                         showRowsShown();
+                     });
+    // Value and Sort Value take the width the others leave; Tracks and
+    // Language are as wide as their texts.
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(PairListModel::ValueColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(PairListModel::SortColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(PairListModel::TracksColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(PairListModel::LanguageColumn, QHeaderView::ResizeToContents);
 
     // Beside the filter box: only the readings that need a look.
     onlyToCheck_ = new QCheckBox(tr("Only readings to check"), window_.get());
@@ -149,7 +156,10 @@ void MainWindow::setUpListView()
         row->addWidget(ui_->filterBox, 1);
         row->addWidget(onlyToCheck_);
     }
-    QObject::connect(onlyToCheck_, &QCheckBox::toggled, proxy_, [filter](bool only) { filter->setOnlyToCheck(only); });
+    QObject::connect(onlyToCheck_, &QCheckBox::toggled, proxy_, [this, filter](bool only) {
+        filter->setOnlyToCheck(only);
+        showRowsShown();
+    });
 }
 
 void MainWindow::restoreSettings()
@@ -169,6 +179,8 @@ void MainWindow::connectActions()
             finishEditing();
             (controller_.*action)(sender);
             showSavePreview();
+            if (const QString said = editText(); !said.isEmpty())
+                setStatus(said);
         });
     };
     QObject::connect(ui_->loadButton, &QPushButton::clicked, window_.get(), [this] {
@@ -183,20 +195,11 @@ void MainWindow::connectActions()
     wire(ui_->copyToSortAction, &QAction::triggered, &SRMainController::copyOriginalToSort);
     wire(ui_->romajiButton, &QPushButton::clicked, &SRMainController::copyOriginalToPinYin);
     wire(ui_->romajiAction, &QAction::triggered, &SRMainController::copyOriginalToPinYin);
-    QObject::connect(ui_->revertAction, &QAction::triggered, window_.get(), [this] {
-        finishEditing();
-        controller_.revertLastSave(ui_->revertAction);
-        showSavePreview();
-        setStatus(revertText(controller_.lastRevertReport()));
-    });
-    QObject::connect(ui_->quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(ui_->revertAction, &QAction::triggered, window_.get(), [this] { runRevert(false); });
     QObject::connect(ui_->openLibraryAction, &QAction::triggered, window_.get(), [this] {
         finishEditing();
         chooseLibraryFolder();
     });
-    // The viewer Save starts.
-    QObject::connect(ui_->showLogAction, &QAction::triggered, window_.get(),
-                     [] { runAppleScriptWithString(kConsoleLaunchScript); });
 }
 
 void MainWindow::runLoad()
@@ -205,35 +208,83 @@ void MainWindow::runLoad()
     setStatus({});
     QElapsedTimer clock;
     clock.start();
+    if (!libraryFolder_.isEmpty()) {
+        const QFileInfo folder(libraryFolder_);
+        if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable()) {
+            const QString error = tr("Cannot read the library folder %1: %2")
+                                      .arg(QDir::toNativeSeparators(libraryFolder_),
+                                           folder.exists() ? tr("permission denied") : tr("no such folder"));
+            setStatus(error);
+            asker_(Question{Question::Kind::Error, tr("Load"), error, {}});
+            return;
+        }
+    }
+    const std::uint64_t logBefore = log::linesWritten();
+    hint_->hide();
+    setLoading(true);
     controller_.load(ui_->loadButton);
+    setLoading(false);
     showSavePreview();
-    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    if (controller_.lastLoadReport().cancelled) {
+        setStatus(tr("Load cancelled: the list is as it was"));
+        showRowsShown();
+        return;
+    }
+    unreadable_.clear();
+    for (const std::string& file : controller_.lastLoadReport().unreadableFiles)
+        if (!file.empty())
+            unreadable_ << QString::fromStdString(file);
+    for (const log::KeptLine& line : log::keptLines(logBefore))
+        if (line.priority == log::Priority::Warning)
+            unreadable_ << QString::fromStdString(line.text);
+    showLoadResult(static_cast<double>(clock.elapsed()) / 1000.0);
+    showRowsShown();
+    updateRevertActions();
+}
 
+void MainWindow::showRowsShown()
+{
+    const int all = model_->rowCount();
+    const int shown = proxy_->rowCount();
+    if (shown == all)
+        rowsLine_->setText(all == 1 ? tr("1 row") : tr("%1 rows").arg(number(static_cast<std::size_t>(all))));
+    else
+        rowsLine_->setText(tr("%1 of %2 rows shown")
+                               .arg(number(static_cast<std::size_t>(shown)), number(static_cast<std::size_t>(all))));
+}
+
+void MainWindow::showLoadResult(double seconds)
+{
     const std::size_t values = controller_.dataArray() ? controller_.dataArray()->size() : 0;
     const QString found =
         values == 1 ? tr("1 value needs a reading") : tr("%1 values need a reading").arg(number(values));
     const QString tracks = lastProgress_.done == 1 ? tr("1 track") : tr("%1 tracks").arg(number(lastProgress_.done));
     setStatus(tr("%1 (%2 in %3 s)").arg(found, tracks, QLocale().toString(seconds, 'f', 1)));
+    const std::size_t unreadable = controller_.lastLoadReport().unreadable;
+    QString problems;
+    if (unreadable)
+        problems = unreadable == 1 ? tr("1 file could not be read") : tr("%1 files could not be read").arg(number(unreadable));
+    else if (!unreadable_.isEmpty())
+        problems = unreadable_.size() == 1 ? tr("1 warning") : tr("%1 warnings").arg(number(unreadable_.size()));
+    problemsLine_->setVisible(!problems.isEmpty());
+    if (!problems.isEmpty())
+        problemsLine_->setText(QStringLiteral("<a href=\"show\">%1</a>").arg(tr("%1 — show").arg(problems).toHtmlEscaped()));
 }
 
-void MainWindow::runSave()
+void MainWindow::runSave(bool ask)
 {
+    if (ask && !confirmSave()) {
+        setStatus(tr("Nothing written: Save cancelled"));
+        return;
+    }
     lastProgress_ = {};
     setStatus({});
     controller_.save(ui_->saveButton);
     // A Save clears the entries' marks in place, without telling the list.
     ui_->listView->viewport()->update();
     showSavePreview();
-    const SaveReport& report = controller_.lastSaveReport();
-    if (report.failed == 0) {
-        setStatus({});
-        return;
-    }
-    const QString written =
-        report.written == 1 ? tr("1 track written") : tr("%1 tracks written").arg(number(report.written));
-    const QString failed =
-        report.failed == 1 ? tr("1 could not be written") : tr("%1 could not be written").arg(number(report.failed));
-    setStatus(tr("%1, %2 — see the log").arg(written, failed));
+    showSaveResult();
+    updateRevertActions();
 }
 
 void MainWindow::showProgress(const WalkProgress& progress)
@@ -247,6 +298,44 @@ void MainWindow::showProgress(const WalkProgress& progress)
     // so the line draws itself.
     if (statusLine_->isVisible())
         statusLine_->repaint();
+    // A Load lets the window live: typing, resizing, and its Cancel.
+    if (loading_)
+        QCoreApplication::processEvents();
+}
+
+void MainWindow::setLoading(bool on)
+{
+    loading_ = on;
+    if (on) {
+        // Nothing but Cancel, the filter and the view's scrolling may run
+        // inside a Load: the list is being made.
+        disabledByLoad_.clear();
+        for (QWidget* w : {static_cast<QWidget*>(ui_->loadButton), static_cast<QWidget*>(ui_->saveButton),
+                           static_cast<QWidget*>(ui_->fieldChooser), static_cast<QWidget*>(ui_->copyToSortButton),
+                           static_cast<QWidget*>(ui_->romajiButton), static_cast<QWidget*>(ui_->readingButton),
+                           static_cast<QWidget*>(ui_->readingStyleChooser), static_cast<QWidget*>(ui_->menuBar)})
+            if (w->isEnabled()) {
+                w->setEnabled(false);
+                disabledByLoad_.push_back(w);
+            }
+        for (QAction* a : window_->findChildren<QAction*>())
+            if (a->isEnabled() && !a->menu()) {
+                a->setEnabled(false);
+                disabledByLoad_.push_back(a);
+            }
+        ui_->listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    } else {
+        for (QObject* o : disabledByLoad_) {
+            if (auto* w = qobject_cast<QWidget*>(o))
+                w->setEnabled(true);
+            else if (auto* a = qobject_cast<QAction*>(o))
+                a->setEnabled(true);
+        }
+        disabledByLoad_.clear();
+        ui_->listView->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                       QAbstractItemView::SelectedClicked);
+    }
+    cancelButton_->setVisible(on);
 }
 
 void MainWindow::setStatus(const QString& text) { statusLine_->setText(text); }
@@ -274,7 +363,7 @@ void MainWindow::chooseLibraryFolder()
 
 bool MainWindow::openLibraryFolder(const QString& folder)
 {
-    if (!opener_)
+    if (!opener_ || !settleUnsavedEdits())
         return false;
     QString error;
     const QFileInfo info(folder);
@@ -308,10 +397,15 @@ void MainWindow::bindKeyTag()
     chooser->setCurrentIndex(tag >= 0 && tag < chooser->count() ? tag : -1);
     // ...and every change of the choice is handed to the controller, which
     // ignores the field that is already chosen.
-    QObject::connect(chooser, &QComboBox::currentIndexChanged, window_.get(), [this](int index) {
+    QObject::connect(chooser, &QComboBox::currentIndexChanged, window_.get(), [this, chooser](int index) {
         if (index < 0)
             return;
         finishEditing();
+        if (index != controller_.keyTag() && !settleUnsavedEdits()) {
+            const QSignalBlocker quiet(chooser);
+            chooser->setCurrentIndex(controller_.keyTag());
+            return;
+        }
         controller_.setKeyTag(index);
         settings_->setValue(kFieldKey, index);
     });
@@ -470,7 +564,8 @@ void MainWindow::runReadingAs(Language language)
     window_->setCursor(Qt::WaitCursor);
     controller_.copyOriginalToReadingAs(language);
     window_->unsetCursor();
-    setStatus(readingMessage());
+    showSavePreview();
+    showReadingResult();
 }
 
 void MainWindow::setReadingKit(std::unique_ptr<ReadingKit> kit)
@@ -523,11 +618,27 @@ void MainWindow::runReading(const void* sender)
     window_->setCursor(Qt::WaitCursor);
     controller_.copyOriginalToReading(sender);
     window_->unsetCursor();
-    const QString refused = readingMessage();
-    if (refused.isEmpty())
-        showSavePreview();
-    else
-        setStatus(withReadingsToCheck(refused));
+    showSavePreview();
+    showReadingResult();
+}
+
+void MainWindow::showReadingResult()
+{
+    QString said = editText();
+    if (const QString refused = readingMessage(); !refused.isEmpty())
+        said = controller_.lastEditReport().changed ? tr("%1; %2").arg(said, refused) : refused;
+    setStatus(withReadingsToCheck(said));
+}
+
+QString MainWindow::editText() const
+{
+    const EditReport& r = controller_.lastEditReport();
+    if (r.selected == 0)
+        return tr("Nothing selected: select the rows to change first");
+    QString out = r.changed == 1 ? tr("1 row changed") : tr("%1 rows changed").arg(number(r.changed));
+    if (r.keptNonEmpty)
+        out += tr("; %1 kept their sort value (Only empty)").arg(number(r.keptNonEmpty));
+    return out;
 }
 
 QString MainWindow::readingMessage() const

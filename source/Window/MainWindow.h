@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 #include <memory>
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 
 #include "Controller/SRMainController.h"
 #include "Platform/Result.h"
+#include "Window/Questions.h"
 
 class QAction;
 class QCheckBox;
@@ -50,18 +52,18 @@ class WidgetWindow;
 // so that an edit in progress is neither lost by Save nor written over a
 // command's result later.
 //
-// The list view shows the model through a sort and filter proxy: the filter
-// box narrows the rows to those whose value or sort value holds its text (any
-// case), the box beside it to the rows whose reading needs a look (check),
-// and a click on a column header sorts the view (a third click gives
-// back the list order). The list itself keeps its order, and the commands act
+// The list view shows the model through a sort and filter proxy (ListFilter):
+// the filter box narrows the rows to those whose value or sort value holds
+// its text (any case, any kana), the box beside it to the rows whose reading
+// needs a look (check), and a click on a column header sorts the view by the
+// locale's collation (a third click gives back the list order). The list itself keeps its order, and the commands act
 // on the selected rows' own entries.
 //
 // The status line counts the tracks of a Load or Save walk as it goes ("12,345
 // / 100,000 tracks"), on the controller's own redraws; after Load it tells how
-// many values need a reading, after a Save in which some writes failed how
-// many were written and how many failed. A Save without failures leaves it
-// empty.
+// many values need a reading (and, beside it, what could not be read), after
+// a Save how many tracks were written and how many failed, after an edit
+// command how many rows changed (or that nothing was selected).
 //
 // The chosen field, the window's geometry and the library folder opened from
 // the window are kept in the user's QSettings and taken up again by the next
@@ -128,6 +130,20 @@ public:
     QAction* showLogAction() const;
     QLineEdit* filterBox() const;
     QLabel* statusLine() const;
+    // Beside the status line after a Load that could not read everything:
+    // "3 files could not be read — show", a link to the list.
+    QLabel* problemsLine() const { return problemsLine_; }
+    // At the right of the status bar: the rows shown ("12 of 40 rows shown"
+    // while the filter hides some), after each Load and filter change.
+    QLabel* rowsLine() const { return rowsLine_; }
+    // Beside the busy indicator during a Load: stops it, and the list stays as
+    // it was (SRMainController::cancelLoad). While a Load runs the window
+    // handles its events (typing in the filter, resizing) every 200 tracks;
+    // every command is disabled until it ends, and closing the window
+    // cancels the Load instead.
+    QPushButton* cancelButton() const { return cancelButton_; }
+    // On the empty list until the first Load: what to press.
+    QLabel* emptyListHint() const { return hint_; }
     QSortFilterProxyModel& viewModel() { return *proxy_; }
     // Beside the filter box: narrows the list to the readings to check.
     QCheckBox* onlyToCheckBox() const { return onlyToCheck_; }
@@ -143,6 +159,31 @@ public:
     void setLibraryOpener(LibraryOpener opener);
     bool openLibraryFolder(const QString& folder);
     QAction* revertAction() const;
+    // Edit > Redo Revert: takes back the last revert; enabled while there is
+    // one to take back (the Edit menu's state is brought up to date each time
+    // it opens and after every Save, revert and Load).
+    QAction* redoAction() const { return redoAction_; }
+    // Edit > Remove Sort Value: the selected rows' sort values become a
+    // removal that Save writes. An emptied cell is no change: it shows the
+    // sort value listed before, and the status line says how to remove it.
+    QAction* removeSortAction() const { return removeSortAction_; }
+    // Edit > Ask Before Saving (QSettings "save/ask", off at first): Save
+    // first shows what it will write and asks.
+    QAction* askBeforeSavingAction() const { return askBeforeSaving_; }
+    // Beside the edit commands: they leave rows that have a sort value alone
+    // (QSettings "edit/only-empty").
+    QCheckBox* onlyEmptyBox() const { return onlyEmpty_; }
+    QAction* aboutAction() const { return aboutAction_; }
+
+    // Who answers the window's questions (dialogs by default). Edits not yet
+    // saved are kept or confirmed (Save / Discard / Cancel) before a change
+    // of field, a change of library folder, and quitting; a revert that
+    // rewrites more than kRevertsWithoutAsking files asks first.
+    void setAsker(Asker asker) { asker_ = std::move(asker); }
+    static constexpr std::size_t kRevertsWithoutAsking = 10;
+    // Asks about edits not yet saved, if any, and saves them when told to;
+    // false when the user cancels (or the Save failed).
+    bool settleUnsavedEdits();
 
     // The adapters behind the outlets.
     PushButtonAdapter& loadButtonAdapter() { return *loadAdapter_; }
@@ -160,7 +201,23 @@ private:
     void connectLanguageSettings();
     void showReadingState();
     void runLoad();
-    void runSave();
+    void runSave(bool ask = true);
+    // What the last edit of the selected rows did, for the status line; ""
+    // when there is nothing more to say than the Save preview.
+    QString editText() const;
+    void showReadingResult();
+    bool confirmSave();
+    void showSaveResult();
+    void runRevert(bool redo);
+    void updateRevertActions();
+    void setUpGuards();
+    void showLog();
+    void showUnreadable();
+    void showLoadResult(double seconds);
+    void showRowsShown();
+    void setLoading(bool on);
+    void emptiedCell();
+    static QString aboutText();
     void chooseLibraryFolder();
     void showProgress(const WalkProgress& progress);
     void setStatus(const QString& text);
@@ -179,6 +236,12 @@ private:
     PairListModel* model_ = nullptr;         // owned by window_
     QSortFilterProxyModel* proxy_ = nullptr; // owned by window_
     QLabel* statusLine_ = nullptr;           // owned by window_
+    QPushButton* cancelButton_ = nullptr;    // owned by window_: shown during a Load
+    QLabel* hint_ = nullptr;                 // owned by window_: the empty list's hint
+    bool loading_ = false;
+    std::vector<QObject*> disabledByLoad_;
+    QLabel* rowsLine_ = nullptr;             // owned by window_: "12 of 40 rows shown"
+    QLabel* problemsLine_ = nullptr;         // owned by window_: "3 files could not be read — show"
     QCheckBox* onlyToCheck_ = nullptr;       // owned by window_
     std::unique_ptr<QSettings> settings_;
     LibraryOpener opener_;
@@ -195,6 +258,13 @@ private:
     QMenu* readingMenu_ = nullptr; // owned by window_
     QAction* readAs_[3] = {};      // Japanese, Chinese, Korean
     std::map<QString, QAction*> settingActions_;
+    Asker asker_;
+    QAction* redoAction_ = nullptr;       // owned by window_
+    QAction* removeSortAction_ = nullptr; // owned by window_
+    QAction* askBeforeSaving_ = nullptr;  // owned by window_
+    QAction* aboutAction_ = nullptr;      // owned by window_
+    QCheckBox* onlyEmpty_ = nullptr;      // owned by window_
+    QStringList unreadable_;              // what the last Load could not read
 };
 
 } // namespace yomi::gui

@@ -7,7 +7,9 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QLocale>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 #include <QPolygonF>
 
@@ -31,6 +33,25 @@ QIcon mark(const QColor& colour, const std::function<void(QPainter&)>& shape)
 const QIcon& editedDot()
 {
     static const QIcon icon = mark(QColor(0x1e, 0x6f, 0xd9), [](QPainter& p) { p.drawEllipse(QRectF(2, 2, 8, 8)); });
+    return icon;
+}
+
+// The mark of a row whose tracks Save would change though the row shows no
+// edit (they disagree with the listed sort value): a blue ring.
+const QIcon& pendingRing()
+{
+    static const QIcon icon = mark(QColor(0x1e, 0x6f, 0xd9), [](QPainter& p) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(0x1e, 0x6f, 0xd9), 2));
+        p.drawEllipse(QRectF(2.5, 2.5, 7, 7));
+    });
+    return icon;
+}
+
+// The mark of a row some of whose writes failed in the last Save: a red square.
+const QIcon& failedMark()
+{
+    static const QIcon icon = mark(QColor(0xd0, 0x2b, 0x2b), [](QPainter& p) { p.drawRect(QRectF(2, 2, 8, 8)); });
     return icon;
 }
 
@@ -156,6 +177,31 @@ void PairListModel::resetTo(std::shared_ptr<PairList> list)
     endResetModel();
 }
 
+std::size_t PairListModel::pendingWrites(const PairEntry& entry) const
+{
+    return entry.tracksToWrite(controller_.fillOnlyEmpty);
+}
+
+QVariant PairListModel::pendingText(const PairEntry& entry, std::size_t pending) const
+{
+    const auto tracks = [](std::size_t n) {
+        return n == 1 ? QCoreApplication::translate("PairListModel", "1 track")
+                      : QCoreApplication::translate("PairListModel", "%1 tracks")
+                            .arg(QLocale().toString(static_cast<qulonglong>(n)));
+    };
+    QStringList lines;
+    if (entry.failedWrites)
+        lines << QCoreApplication::translate("PairListModel", "The last Save could not write %1: see the log")
+                     .arg(tracks(entry.failedWrites));
+    if (pending && entry.removing())
+        lines << QCoreApplication::translate("PairListModel", "Save will remove the sort value from %1 of %2")
+                     .arg(tracks(pending), QLocale().toString(static_cast<qulonglong>(entry.trackCount)));
+    else if (pending)
+        lines << QCoreApplication::translate("PairListModel", "Save will write %1 of %2")
+                     .arg(tracks(pending), QLocale().toString(static_cast<qulonglong>(entry.trackCount)));
+    return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
+}
+
 PairEntryRef PairListModel::entryAt(int row) const
 {
     if (!shown_ || row < 0 || row >= shownRows_ || static_cast<std::size_t>(row) >= shown_->size())
@@ -192,8 +238,20 @@ QVariant PairListModel::data(const QModelIndex& index, int role) const
         bold.setBold(true);
         return bold;
     }
-    if (role == Qt::DecorationRole && index.column() == ValueColumn && entry->isEdited())
-        return editedDot();
+    const std::size_t pending = pendingWrites(*entry);
+    if (role == Qt::DecorationRole && index.column() == ValueColumn) {
+        if (entry->failedWrites)
+            return failedMark();
+        if (entry->isEdited())
+            return editedDot();
+        return pending ? QVariant(pendingRing()) : QVariant();
+    }
+    if (role == PendingRole)
+        return static_cast<qulonglong>(pending);
+    if (role == Qt::ToolTipRole && (index.column() == ValueColumn || index.column() == TracksColumn)) {
+        if (QVariant said = pendingText(*entry, pending); said.isValid())
+            return said;
+    }
     if (role == Qt::TextAlignmentRole && index.column() == TracksColumn)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (index.column() == SortColumn &&
@@ -229,7 +287,14 @@ QVariant PairListModel::data(const QModelIndex& index, int role) const
     }
     switch (index.column()) {
     case TracksColumn:
-        return role == Qt::EditRole ? QVariant() : QVariant(static_cast<qulonglong>(entry->trackCount));
+        // A row has no count until its Load has seen every track.
+        if (role == Qt::EditRole || entry->trackCount == 0)
+            return {};
+        if (pending && role == Qt::DisplayRole)
+            return QCoreApplication::translate("PairListModel", "%1 (%2 to write)")
+                .arg(QLocale().toString(static_cast<qulonglong>(entry->trackCount)),
+                     QLocale().toString(static_cast<qulonglong>(pending)));
+        return QVariant(static_cast<qulonglong>(entry->trackCount));
     case ValueColumn:
         return QString::fromStdU16String(entry->originalStr);
     case SortColumn:
@@ -246,9 +311,16 @@ bool PairListModel::setData(const QModelIndex& index, const QVariant& value, int
     const PairEntryRef entry = entryAt(index.row());
     if (!entry)
         return false;
-    entry->sortStr = value.toString().toStdU16String();
+    String sort = value.toString().toStdU16String();
+    // An emptied cell writes nothing; it shows what Save would keep.
+    const bool emptied = sort.empty() && !entry->removing() && !entry->sortStr.empty();
+    if (emptied)
+        sort = entry->loadedSort;
+    entry->sortStr = std::move(sort);
     // The row's mark may come or go with the edit.
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    if (emptied && onEmptiedCell)
+        onEmptiedCell();
     return true;
 }
 

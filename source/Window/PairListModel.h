@@ -3,6 +3,7 @@
 // carrying the value and the language of the value's last reading.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QAbstractTableModel>
@@ -24,7 +25,12 @@ QString languageName(Language language);
 // dataArray()->at(r). Column 1 is editable: an edit stores the text, as it is,
 // as the sortStr of the row's own pair entry, the one the index shares.
 // A row whose sort value was edited since the scan (or the last Save) is
-// drawn bold, with a dot before its value. A sort value given by Reading
+// drawn bold, with a dot before its value; a row whose tracks Save would
+// change all the same (they disagree with the listed sort value) carries a
+// ring, and one whose writes failed in the last Save a red square. Either
+// way the Tracks cell says how many tracks Save would write ("2 (1 to
+// write)"), from the one count the Save button's preview adds up
+// (PairEntry::tracksToWrite). A sort value given by Reading
 // carries its confidence: a mark when it needs a look (check), and the
 // confidence and its reason as the cell's tooltip; ConfidenceRole gives it
 // (an int of Confidence; none for a row not read).
@@ -35,9 +41,16 @@ class PairListModel final : public QAbstractTableModel {
 public:
     enum Column { ValueColumn = 0, SortColumn = 1, TracksColumn = 2, LanguageColumn = 3 };
     static constexpr int ConfidenceRole = Qt::UserRole + 1;
+    // The tracks of the row that Save would change (qulonglong).
+    static constexpr int PendingRole = Qt::UserRole + 2;
 
     explicit PairListModel(SRMainController& controller, QObject* parent = nullptr);
     ~PairListModel() override;
+
+    // Told when an edit leaves a sort value cell empty: that is no change (the
+    // cell shows the sort value listed before again); Remove Sort Value is
+    // the command that removes one.
+    std::function<void()> onEmptiedCell;
 
     // The pair entry shown at a row; null outside the list.
     PairEntryRef entryAt(int row) const;
@@ -54,6 +67,8 @@ private:
     void willChange(const ListChange& change);
     void didChange(const ListChange& change);
     void resetTo(std::shared_ptr<PairList> list);
+    std::size_t pendingWrites(const PairEntry& entry) const;
+    QVariant pendingText(const PairEntry& entry, std::size_t pending) const;
 
     SRMainController& controller_;
     std::unique_ptr<Observer> observer_;

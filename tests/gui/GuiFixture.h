@@ -4,6 +4,7 @@
 // and the log captured.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,16 @@ protected:
         previousLauncher = setLauncher(launcher);
         QSettings().clear(); // each test's window starts afresh
         ui = std::make_unique<gui::MainWindow>();
+        // No dialog ever opens in a test: the questions are recorded and
+        // answered from `answers`, Cancel (or No) when it is empty.
+        ui->setAsker([this](const gui::Question& q) {
+            asked.push_back(q);
+            if (answers.empty())
+                return q.kind == gui::Question::Kind::Unsaved ? gui::Answer::Cancel : gui::Answer::No;
+            const gui::Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        });
         previousMessageHandler() = qInstallMessageHandler(failOnModelFault);
         modelTester = std::make_unique<QAbstractItemModelTester>(
             view().model(), QAbstractItemModelTester::FailureReportingMode::Warning);
@@ -136,6 +147,8 @@ protected:
     std::shared_ptr<Launcher> previousLauncher;
     LogCapture log;
     std::unique_ptr<gui::MainWindow> ui;
+    std::vector<gui::Question> asked;
+    std::deque<gui::Answer> answers;
     std::unique_ptr<QAbstractItemModelTester> modelTester;
 };
 

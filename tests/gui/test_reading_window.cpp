@@ -47,7 +47,7 @@ TEST_F(ReadingWindow, ReadsTheSelectionInTheChosenStyleAndNamesRefusedValues)
     view().selectAll();
     click(ui->readingButton());
     EXPECT_EQ(column(1), (QStringList{"やすこ", "Faye"}));
-    EXPECT_EQ(ui->statusLine()->text(), "1 value has no reading: 王菲; 1 reading to check");
+    EXPECT_EQ(ui->statusLine()->text(), "1 row changed; 1 value has no reading: 王菲; 1 reading to check");
 
     // The style is remembered by the next window; the shortcut runs Reading.
     ui->readingStyleChooser()->setCurrentIndex(2);

@@ -11,6 +11,7 @@ yomi_test_suite(yomi_gui_tests
   gui/test_main_window.cpp
   gui/test_reading_window.cpp
   gui/test_window_desktop.cpp
+  gui/test_window_intent.cpp
   gui/test_window_undo.cpp
   LIBS yomi_window yomi_folder Qt6::Test)
 
@@ -32,3 +33,13 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME gui.translations_complete
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/check-translations
           $<TARGET_FILE:Qt6::lupdate> ${PROJECT_SOURCE_DIR} ${YOMI_TS_FILES})
+
+# --help and --version answer on a machine without a display.
+if(TARGET yomi)
+  add_test(NAME gui.help_without_display
+    COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $<TARGET_FILE:yomi> --help)
+  set_tests_properties(gui.help_without_display PROPERTIES PASS_REGULAR_EXPRESSION "--library <DIR>")
+  add_test(NAME gui.version_without_display
+    COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $<TARGET_FILE:yomi> --version)
+  set_tests_properties(gui.version_without_display PROPERTIES PASS_REGULAR_EXPRESSION "^yomi [0-9]+\\.[0-9]+")
+endif()

@@ -14,9 +14,10 @@ public:
     bool launch(std::string_view applicationName) override
     {
         launched.emplace_back(applicationName);
-        return true;
+        return starts;
     }
     std::vector<std::string> launched;
+    bool starts = true; // false: as on a desktop with no log viewer
 };
 
 } // namespace yomi::test
