@@ -160,9 +160,11 @@ TEST_F(ConflictTest, AnOlderSpellingThatDisagreesIsAConflictAndSaveSettlesIt)
     library->clearAccesses();
     c.save(nullptr);
     EXPECT_EQ(library->writes(), 1u);
-    for (const auto& a : library->accesses())
-        if (a.kind == MemoryLibrary::Access::Kind::Write)
+    for (const auto& a : library->accesses()) {
+        if (a.kind == MemoryLibrary::Access::Kind::Write) {
             EXPECT_EQ(a.track, 0u) << "only the track at odds with itself";
+        }
+    }
     EXPECT_EQ(library->track(0).otherSpellings("sortArtist").values, std::vector<String>{u"サカモト"});
     EXPECT_FALSE(inConflict(entry(u"坂本龍一")));
     EXPECT_EQ(c.savePreview().tracks, 0u);
