@@ -51,42 +51,59 @@ bool isPlainAudio(bridge::Track& track)
     return track.valueForKey("videoKind").intValue() == bridge::kVideoKindNone;
 }
 
-// Tracks of one value seen by a scan or a Save, by sort value.
+using Counts = std::vector<std::pair<String, std::size_t>>;
+
+void count(Counts& counts, const String& sort)
+{
+    for (auto& [s, n] : counts) {
+        if (s == sort) {
+            ++n;
+            return;
+        }
+    }
+    counts.emplace_back(sort, 1);
+}
+
+// Tracks of one value seen by a scan or a Save, by sort value; and the values
+// they hold in older spellings besides (see PairEntry).
 struct Tally {
     std::size_t tracks = 0;
-    std::vector<std::pair<String, std::size_t>> sorts;
+    Counts sorts;
+    Counts spellings;
+    Counts unsettled;
 
     void add(const String& sort)
     {
         ++tracks;
-        for (auto& [s, n] : sorts) {
-            if (s == sort) {
-                ++n;
-                return;
-            }
+        count(sorts, sort);
+    }
+
+    // A track's sort value, with what its other spellings hold.
+    void add(const String& sort, const bridge::Track::Spellings& other)
+    {
+        add(sort);
+        bool settled = !other.onlyThere;
+        for (const String& value : other.values) {
+            if (value == sort)
+                continue;
+            settled = false;
+            if (!value.empty())
+                count(spellings, value);
         }
-        sorts.emplace_back(sort, 1);
+        if (!settled)
+            count(unsettled, sort);
     }
 };
 
-using Tallies = std::unordered_map<String, Tally>;
-
-// Stores the tallies in the entries of the index; the listed sort values
-// become the ones an edit is told from.
-void storeTallies(PairDict& dict, Tallies& tallies, bool onlyTallied = false)
+// Whether a track's other spellings hold exactly its sort value `sort`.
+bool settled(const bridge::Track::Spellings& other, const String& sort)
 {
-    for (auto& [value, entry] : dict) {
-        const auto found = tallies.find(value);
-        if (found == tallies.end() && onlyTallied)
-            continue;
-        Tally& t = found == tallies.end() ? tallies[value] : found->second;
-        entry->trackCount = t.tracks;
-        entry->sortCounts = std::move(t.sorts);
-        entry->loadedSort = entry->sortStr;
-        entry->removeSort = false;
-        entry->failedWrites = 0;
-    }
+    if (other.onlyThere)
+        return false;
+    return std::all_of(other.values.begin(), other.values.end(), [&](const String& v) { return v == sort; });
 }
+
+using Tallies = std::unordered_map<String, Tally>;
 
 // A value some of whose writes failed keeps its edit pending: its mark, its
 // removal, and the sort value listed before the Save to be told from.
@@ -107,6 +124,29 @@ void keepFailedPending(PairDict& dict, const std::unordered_map<String, FailedVa
         found->second->removeSort = f.removeSort;
     }
 }
+
+// Stores the tallies in the entries of the index; the listed sort values
+// become the ones an edit is told from.
+void storeTallies(PairDict& dict, Tallies& tallies, bool onlyTallied = false,
+                  const std::unordered_map<String, FailedValue>* failed = nullptr)
+{
+    for (auto& [value, entry] : dict) {
+        const auto found = tallies.find(value);
+        if (found == tallies.end() && onlyTallied)
+            continue;
+        Tally& t = found == tallies.end() ? tallies[value] : found->second;
+        entry->trackCount = t.tracks;
+        entry->sortCounts = std::move(t.sorts);
+        entry->spellingCounts = std::move(t.spellings);
+        entry->unsettledCounts = std::move(t.unsettled);
+        entry->loadedSort = entry->sortStr;
+        entry->removeSort = false;
+        entry->failedWrites = 0;
+    }
+    if (failed)
+        keepFailedPending(dict, *failed);
+}
+
 
 // What a Load gives back when it is cancelled.
 struct Before {
@@ -355,7 +395,7 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
         if (!isHiraganaKatanakaAlphabetString(value)) {
             OptString sort = track.valueForKey(sortKey).copy();
             if (sort && value) {
-                tallies[*value].add(*sort);
+                tallies[*value].add(*sort, track.otherSpellings(sortKey));
                 listTrack(track, *value, std::move(*sort));
             }
         }
@@ -421,15 +461,13 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
     const std::optional<std::size_t> total = sequence->count();
     reportProgress(0, total);
     std::size_t visited = 0;
-    // Every change is recorded before it is made, so that the Save can be
-    // taken back; the log is made with the first change.
+    // Every change is recorded before it is made, so the Save can be taken back.
     storage::UndoLog undo(storage::LogKind::Save, std::string(sortKey), 0, app ? app->folder() : std::string());
     if (app)
         app->setUndoLog(&undo);
     Tallies tallies;
-    // Writes go to the library in groups that are made durable together; a
-    // write is counted and logged only once its group is committed, in the
-    // order of the walk.
+    // Writes go in groups made durable together; a write is counted and logged
+    // only once its group is committed, in the order of the walk.
     const std::unique_ptr<bridge::WriteGroup> group = app ? app->writeGroup() : nullptr;
     std::vector<QueuedWrite> queued;
     std::unordered_map<String, FailedValue> failed;
@@ -443,15 +481,13 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         }
         queued.clear();
     };
-
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         if (group && group->due())
             commitGroup();
         if (++visited % kRedrawInterval == 0)
             reportProgress(visited, total);
         const OptString value = track.valueForKey(valueKey).copy();
-        if (!value)
-            ++lastSave_.unreadable;
+        lastSave_.unreadable += !value;
         if (!value || !dict)
             return;
         const auto found = dict->find(*value);
@@ -461,9 +497,14 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         if (listed.empty() && !found->second->removing())
             return; // an empty cell is no change; only a removal writes it
         const OptString current = track.valueForKey(sortKey).copy();
-        if ((current ? *current == listed : listed.empty()) || (fillOnlyEmpty && current && !current->empty())) {
+        // A track that holds the listed value in the spelling a write makes
+        // but another in an older one is written all the same.
+        const bridge::Track::Spellings other =
+            current ? track.otherSpellings(sortKey) : bridge::Track::Spellings{};
+        const bool same = current ? *current == listed && settled(other, listed) : listed.empty();
+        if (same || (fillOnlyEmpty && current && !current->empty())) {
             if (current)
-                tallies[*value].add(*current);
+                tallies[*value].add(*current, other);
             return;
         }
         queued.push_back(QueuedWrite{track.name(), *value, listed, current, track.location(), found->second});
@@ -480,9 +521,7 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
     // Values with a listed sort value were all read again; the others keep
     // the counts of the scan.
     if (dict)
-        storeTallies(*dict, tallies, true);
-    if (dict)
-        keepFailedPending(*dict, failed);
+        storeTallies(*dict, tallies, true, &failed);
 
     busyOff();
     redraw();

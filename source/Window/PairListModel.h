@@ -12,6 +12,9 @@
 
 namespace yomi::gui {
 
+// A number of tracks as the window shows it ("1 track", "1,284 tracks").
+QString tracksText(std::size_t tracks);
+
 // The name of a language as the window shows it ("Chinese"); empty for None.
 QString languageName(Language language);
 
@@ -41,8 +44,12 @@ class PairListModel final : public QAbstractTableModel {
 public:
     enum Column { ValueColumn = 0, SortColumn = 1, TracksColumn = 2, LanguageColumn = 3 };
     static constexpr int ConfidenceRole = Qt::UserRole + 1;
+    // The number of sort values the tracks of a row's value hold, when more
+    // than one (none otherwise); the sort cell then carries a red badge with
+    // that number and lists them, with their tracks, as its tooltip.
+    static constexpr int ConflictRole = Qt::UserRole + 2;
     // The tracks of the row that Save would change (qulonglong).
-    static constexpr int PendingRole = Qt::UserRole + 2;
+    static constexpr int PendingRole = Qt::UserRole + 3;
 
     explicit PairListModel(SRMainController& controller, QObject* parent = nullptr);
     ~PairListModel() override;
@@ -69,6 +76,10 @@ private:
     void resetTo(std::shared_ptr<PairList> list);
     std::size_t pendingWrites(const PairEntry& entry) const;
     QVariant pendingText(const PairEntry& entry, std::size_t pending) const;
+    // The value cell's mark: a failed write, an edit, or tracks Save would write.
+    QVariant writeMark(const PairEntry& entry) const;
+    // The Tracks cell: "2", or "2 (1 to write)" while Save would write some.
+    QVariant tracksCell(const PairEntry& entry, int role) const;
 
     SRMainController& controller_;
     std::unique_ptr<Observer> observer_;
