@@ -163,9 +163,14 @@ TEST_P(RoundTrip, EachSortKeyIsWrittenAndNothingElseChanges)
     EXPECT_EQ(std::filesystem::last_write_time(file), mtime);
 }
 
+// Formats whose empty field TagLib drops instead of writing: the check after
+// the edit does not find the empty value, and the write is refused.
+const std::set<std::string> kEmptyingRefused = {"flac", "ogg_vorbis", "opus", "speex", "wavpack"};
+
 // Removing a sort value writes it empty through the same proven path: the
 // field reads empty afterwards, every other field keeps its value, and the
-// audio is untouched.
+// audio is untouched; where the format cannot take it, the write is refused
+// with its reason and the file keeps its bytes.
 TEST_P(RoundTrip, EachSortKeyCanBeEmptied)
 {
     const AudioTemplate& t = GetParam();
@@ -186,10 +191,16 @@ TEST_P(RoundTrip, EachSortKeyCanBeEmptied)
     for (const Field& f : kFields) {
         if (skip.contains(f.sortName))
             continue;
+        const std::string before = readBytes(file);
+        const bool refused = kEmptyingRefused.contains(t.label);
         withTrack(library.path(), 0, [&](bridge::Track& track) {
             const Status result = track.setValue(u"", f.sortKey);
-            EXPECT_TRUE(result.ok()) << f.sortKey << ": " << result.reason();
+            EXPECT_EQ(result.ok(), !refused) << f.sortKey << ": " << result.reason();
         });
+        if (refused) {
+            EXPECT_TRUE(readBytes(file) == before) << "a refused write changed " << f.sortKey;
+            continue;
+        }
         withTrack(library.path(), 0, [&](bridge::Track& track) {
             EXPECT_EQ(stringOf(track.valueForKey(f.sortKey)), OptString(u"")) << f.sortKey << " was not emptied";
             for (const Field& other : kFields) {
