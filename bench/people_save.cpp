@@ -9,8 +9,7 @@
 // sort value for every name in the three fields as one (people) and saves
 // once, or does so one field at a time (single): Load, set, Save, three
 // times. Every Save goes through SRMainController::saveFields, so that
-//   valgrind --tool=callgrind --toggle-collect='yomi::SRMainController::saveFields*' \
-//       yomi-people-save people
+//   valgrind --tool=callgrind --toggle-collect='yomi::SRMainController::saveFields*' yomi-people-save people
 // counts the Saves alone. The undo logs go to a folder of their own under
 // /tmp, removed at the end.
 #include <unistd.h>
