@@ -547,6 +547,22 @@
         <source>An empty cell changes nothing: to remove a sort value, use Edit → Remove Sort Value</source>
         <translation>空单元格不会更改任何内容：要删除排序值，请使用 编辑 → 删除排序值</translation>
     </message>
+    <message>
+        <source>Library &amp;Report</source>
+        <translation>曲库报告(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Library Report</source>
+        <translation>曲库报告</translation>
+    </message>
+    <message>
+        <source>All person fields</source>
+        <translation>所有人名字段</translation>
+    </message>
+    <message>
+        <source>Artist, album artist and composer: each name listed once, and Save writes its sort value into all three</source>
+        <translation>艺人、专辑艺人和作曲者：每个名字列出一次，保存时把排序值写入这三个字段</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>

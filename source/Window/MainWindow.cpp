@@ -9,6 +9,8 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QFontDatabase>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -20,6 +22,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -28,6 +31,7 @@
 #include <QStatusBar>
 #include <QTableView>
 
+#include "Controller/LibraryReport.h"
 #include "Platform/Log.h"
 #include "Window/Adapters.h"
 #include "Window/ListFilter.h"
@@ -200,6 +204,31 @@ void MainWindow::connectActions()
         finishEditing();
         chooseLibraryFolder();
     });
+    libraryReportAction_ = ui_->helpMenu->addAction(tr("Library &Report"));
+    QObject::connect(libraryReportAction_, &QAction::triggered, window_.get(), [this] { showLibraryReport(); });
+}
+
+void MainWindow::showLibraryReport()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const LibraryReport report = reportLibrary();
+    QApplication::restoreOverrideCursor();
+    if (!reportDialog_) {
+        reportDialog_ = new QDialog(window_.get());
+        reportDialog_->setWindowTitle(tr("Library Report"));
+        auto* text = new QPlainTextEdit(reportDialog_);
+        text->setObjectName(QStringLiteral("libraryReport"));
+        text->setReadOnly(true);
+        text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        text->setLineWrapMode(QPlainTextEdit::NoWrap);
+        auto* layout = new QVBoxLayout(reportDialog_);
+        layout->addWidget(text);
+        reportDialog_->resize(820, 300);
+    }
+    reportDialog_->findChild<QPlainTextEdit*>(QStringLiteral("libraryReport"))
+        ->setPlainText(QString::fromStdString(report.text()));
+    reportDialog_->show();
+    reportDialog_->raise();
 }
 
 void MainWindow::runLoad()
@@ -406,9 +435,45 @@ void MainWindow::bindKeyTag()
             chooser->setCurrentIndex(controller_.keyTag());
             return;
         }
-        controller_.setKeyTag(index);
+        applyFieldChoice();
         settings_->setValue(kFieldKey, index);
     });
+    // Beside it: the person fields (artist, album artist, composer) as one.
+    peopleFields_ = new QCheckBox(tr("All person fields"), window_.get());
+    peopleFields_->setObjectName(QStringLiteral("peopleFields"));
+    peopleFields_->setToolTip(tr("Artist, album artist and composer: each name listed once, and Save writes its "
+                                 "sort value into all three"));
+    ui_->topRow->insertWidget(ui_->topRow->indexOf(chooser) + 1, peopleFields_);
+    peopleFields_->setEnabled(isPersonField(controller_.keyTag()));
+    QObject::connect(peopleFields_, &QCheckBox::toggled, window_.get(), [this](bool on) {
+        finishEditing();
+        if (!settleUnsavedEdits()) {
+            const QSignalBlocker quiet(peopleFields_);
+            peopleFields_->setChecked(!on);
+            return;
+        }
+        applyFieldChoice();
+    });
+}
+
+bool MainWindow::isPersonField(int tag) { return tag == 0 || tag == 2 || tag == 3; }
+
+void MainWindow::applyFieldChoice()
+{
+    const int index = ui_->fieldChooser->currentIndex();
+    peopleFields_->setEnabled(isPersonField(index));
+    if (peopleFields_->isChecked() && isPersonField(index)) {
+        // The chosen field first, so that the chooser keeps showing it.
+        std::vector<std::int32_t> tags{index};
+        for (const std::int32_t tag : {0, 2, 3})
+            if (tag != index)
+                tags.push_back(tag);
+        controller_.setFieldTags(std::move(tags));
+    } else if (!controller_.fieldTags().empty()) {
+        controller_.setFieldTags({index});
+    } else {
+        controller_.setKeyTag(index);
+    }
 }
 
 QString MainWindow::tracksText(std::size_t n) { return n == 1 ? tr("1 track") : tr("%1 tracks").arg(number(n)); }
