@@ -119,7 +119,8 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
 
     auto before = parse(format, *original, true);
     if (!before->isValid())
-        return Failure{"the file did not parse cleanly"};
+        return Failure{"the file did not parse cleanly" +
+                       (before->refusal().empty() ? std::string() : ": " + before->refusal())};
     const TagLib::AudioProperties* audio = before->file().audioProperties();
     const bool module = format == Format::Mod || format == Format::S3m || format == Format::It || format == Format::Xm;
     if (!module && (!audio || audio->sampleRate() <= 0))
