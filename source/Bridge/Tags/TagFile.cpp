@@ -112,6 +112,25 @@ std::optional<TagLib::String> readId3(TagLib::ID3v2::Tag* tag, Property p)
     return it->second.front()->toString();
 }
 
+// The user text frames of the tag that spell a property the way older
+// taggers did (the description compared in upper case).
+std::vector<TagLib::ID3v2::UserTextIdentificationFrame*> legacyFrames(TagLib::ID3v2::Tag* tag, Property p)
+{
+    std::vector<TagLib::ID3v2::UserTextIdentificationFrame*> out;
+    const auto names = id3LegacyDescriptions(p);
+    if (names.empty())
+        return out;
+    for (TagLib::ID3v2::Frame* frame : tag->frameList("TXXX")) {
+        auto* user = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        if (!user)
+            continue;
+        const std::string description = user->description().upper().to8Bit(true);
+        if (std::find(names.begin(), names.end(), description) != names.end())
+            out.push_back(user);
+    }
+    return out;
+}
+
 std::optional<TagLib::String> readMp4(const TagLib::MP4::Tag* tag, Property p)
 {
     // Only find() on the item map: item() on a missing name inserts an empty
@@ -507,6 +526,52 @@ std::optional<TagLib::String> TagFile::text(Property p)
     if (it == map.end())
         return std::nullopt;
     return firstOf(it->second);
+}
+
+std::vector<LegacyText> TagFile::legacyTexts(Property p)
+{
+    std::vector<LegacyText> out;
+    if (!isValid() || !isTextProperty(p))
+        return out;
+    if (tagKind(format_) == TagKind::Id3v2) {
+        if (auto* tag = id3v2Tag())
+            for (const auto* frame : legacyFrames(tag, p)) {
+                const TagLib::StringList fields = frame->fieldList(); // description, values...
+                const std::string item = frame->description().to8Bit(true);
+                for (auto it = std::next(fields.begin()); it != fields.end(); ++it)
+                    out.push_back(LegacyText{item, *it});
+                if (fields.size() < 2)
+                    out.push_back(LegacyText{item, TagLib::String()});
+            }
+    } else if (tagKind(format_) == TagKind::Xiph) {
+        if (auto* tag = xiphOf(format_, *file_, false))
+            for (const std::string_view name : vorbisLegacyNames(p)) {
+                const auto it = tag->fieldListMap().find(TagLib::String(std::string(name)));
+                if (it != tag->fieldListMap().end())
+                    for (const TagLib::String& value : it->second)
+                        out.push_back(LegacyText{std::string(name), value});
+            }
+    }
+    return out;
+}
+
+void TagFile::setLegacyTexts(Property p, const TagLib::String& value)
+{
+    if (!isValid() || !isTextProperty(p))
+        return;
+    generic_.reset();
+    if (tagKind(format_) == TagKind::Id3v2) {
+        if (auto* tag = id3v2Tag())
+            for (auto* frame : legacyFrames(tag, p))
+                frame->setText(value);
+    } else if (tagKind(format_) == TagKind::Xiph) {
+        if (auto* tag = xiphOf(format_, *file_, false))
+            for (const std::string_view name : vorbisLegacyNames(p)) {
+                const TagLib::String key{std::string(name)};
+                if (tag->contains(key))
+                    tag->addField(key, value, true);
+            }
+    }
 }
 
 bool TagFile::podcast()

@@ -29,11 +29,19 @@ TagLib::String toTagLib(const String& s);
 String fromTagLib(const TagLib::String& s);
 
 // What the write check compares before and after an edit.
+struct LegacyText {
+    std::string item;
+    TagLib::String value;
+};
+
 struct TagSnapshot {
     std::optional<TagLib::String> texts[kTextPropertyCount];
     bool podcast = false;
     std::int32_t videoKind = 0;
     TagLib::PropertyMap properties;
+    // The older spellings of the property being written (legacyTexts),
+    // filled in by the write check.
+    std::vector<LegacyText> legacy;
     std::vector<TagLib::ByteVector> pictures;
     int lengthMs = 0, bitrate = 0, sampleRate = 0, channels = 0;
 };
@@ -76,6 +84,12 @@ public:
     std::optional<TagLib::String> text(Property p);
     bool podcast();
     std::int32_t videoKind();
+    // The values of a sort property in the other spellings older taggers
+    // used (Formats.h: id3LegacyDescriptions, vorbisLegacyNames), in the
+    // tag's order, every value of an item that holds several, each with the
+    // item's name (a user text frame's description as the file spells it,
+    // a Vorbis field's name); empty when the file has none.
+    std::vector<LegacyText> legacyTexts(Property p);
 
     // The ID3v2 tag the file's properties come from, when it has one (MP3,
     // WAV, AIFF, TrueAudio).
@@ -84,6 +98,9 @@ public:
     // Sets a text property in the parsed tag (nothing is saved yet); fails
     // with the reason when the format cannot hold it.
     Status setText(Property p, const TagLib::String& value);
+    // Sets every legacy spelling of the property the tag already has (none is
+    // added) to the value, in the parsed tag.
+    void setLegacyTexts(Property p, const TagLib::String& value);
     // Saves the edited tag into the stream: for ID3v2 the tag alone, at
     // version 2.4, nothing stripped, nothing duplicated.
     Status save();
