@@ -156,7 +156,7 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
     }
     if (format == Format::Flac)
         return setFields(flac::setField, bytes, property, value, legacy);
-    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus)
+    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus || format == Format::Speex)
         return setFields(ogg::setField, bytes, property, value, legacy);
     return std::optional<std::string>();
 }
