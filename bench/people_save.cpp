@@ -11,7 +11,8 @@
 // times. Every Save goes through SRMainController::saveFields, so that
 //   valgrind --tool=callgrind --toggle-collect='yomi::SRMainController::saveFields*' yomi-people-save people
 // counts the Saves alone. The undo logs go to a folder of their own under
-// /tmp, removed at the end.
+// $YOMI_BENCH_STATE (default /tmp; /dev/shm keeps the syncs of the logs out
+// of the figures), removed at the end.
 #include <unistd.h>
 
 #include <cstdio>
@@ -51,7 +52,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: yomi-people-save people|single [TRACKS]\n");
         return 2;
     }
-    const std::filesystem::path state = std::filesystem::temp_directory_path() /
+    const std::filesystem::path state = std::filesystem::path(std::getenv("YOMI_BENCH_STATE") ? std::getenv("YOMI_BENCH_STATE") : "/tmp") /
         ("yomi-people-save-" + std::to_string(::getpid()));
     ::setenv("XDG_STATE_HOME", state.c_str(), 1);
     log::ScopedSink quiet([](std::string_view) {});

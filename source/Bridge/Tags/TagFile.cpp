@@ -634,11 +634,39 @@ std::int32_t TagFile::videoKind()
     return mp4HasVideoTrack(*stream_) ? kVideoKindMovie : kVideoKindNone;
 }
 
+namespace {
+
+// The item itself: the property map would rename others (a Date item comes
+// back as YEAR). An album artist goes to the "ALBUM ARTIST" item TagLib reads
+// it from, unless the tag has an ALBUMARTIST item.
+void setApeItem(TagLib::APE::Tag& tag, Property p, const TagLib::String& value)
+{
+    TagLib::String key = tagName(p);
+    if (p == Property::AlbumArtist && !tag.itemListMap().contains(key))
+        key = "ALBUM ARTIST";
+    tag.addValue(key, value, true);
+}
+
+} // namespace
+
+TagLib::APE::Tag* TagFile::mpegApeOnly()
+{
+    if (format_ != Format::Mpeg)
+        return nullptr;
+    auto& f = static_cast<TagLib::MPEG::File&>(*file_);
+    return !f.hasID3v2Tag() && f.hasAPETag() ? f.APETag(false) : nullptr;
+}
+
 Status TagFile::setText(Property p, const TagLib::String& value)
 {
     if (!isValid() || !isTextProperty(p))
         return Failure{"cannot write this property"};
     generic_.reset();
+    if (TagLib::APE::Tag* ape = mpegApeOnly()) {
+        setApeItem(*ape, p, value);
+        apeEdited_ = true;
+        return {};
+    }
     switch (tagKind(format_)) {
     case TagKind::Id3v2:
         return setId3Text(p, value);
@@ -656,12 +684,7 @@ Status TagFile::setText(Property p, const TagLib::String& value)
         return Failure{"the file has no Vorbis comment"};
     case TagKind::Generic:
         if (TagLib::APE::Tag* tag = apeTag(format_, *file_)) {
-            // The item itself: the property map would rename others (a Date
-            // item comes back as YEAR).
-            TagLib::String key = tagName(p);
-            if (p == Property::AlbumArtist && !tag->itemListMap().contains(key))
-                key = "ALBUM ARTIST";
-            tag->addValue(key, value, true);
+            setApeItem(*tag, p, value);
             return {};
         }
         break;
@@ -748,7 +771,9 @@ Status TagFile::save()
     bool ok = false;
     switch (format_) {
     case Format::Mpeg:
-        ok = static_cast<MPEG::File&>(*file_).save(MPEG::File::ID3v2, File::StripNone, ID3v2::v4, File::DoNotDuplicate);
+        // An MP3 whose only tag is APE keeps it so: only that tag is saved.
+        ok = static_cast<MPEG::File&>(*file_).save(apeEdited_ ? MPEG::File::APE : MPEG::File::ID3v2, File::StripNone,
+                                                   ID3v2::v4, File::DoNotDuplicate);
         break;
     case Format::Wav:
         ok = static_cast<RIFF::WAV::File&>(*file_).save(RIFF::WAV::File::ID3v2, File::StripNone, ID3v2::v4);

@@ -22,6 +22,9 @@
 namespace TagLib::ID3v2 {
 class Tag;
 }
+namespace TagLib::APE {
+class Tag;
+}
 
 namespace yomi::bridge::folder {
 
@@ -112,6 +115,9 @@ private:
     TagFile(Format format, std::unique_ptr<TagLib::IOStream> stream);
     const TagLib::PropertyMap& generic();
     TagLib::ID3v2::Tag* createId3v2Tag();
+    // An MP3's APE tag when the file has no ID3v2 tag: a sort value goes
+    // there, not into a new ID3v2 tag holding copies of the APE items.
+    TagLib::APE::Tag* mpegApeOnly();
     Status setId3Text(Property p, const TagLib::String& value);
 
     Format format_;
@@ -119,6 +125,7 @@ private:
     std::unique_ptr<TagLib::File> file_;
     std::optional<TagLib::PropertyMap> generic_;
     std::string refusal_;
+    bool apeEdited_ = false; // setText went to mpegApeOnly()
 };
 
 // True when an MP4 stream holds a track with a 'vide' handler. A small,

@@ -156,7 +156,7 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
     }
     if (format == Format::Flac)
         return setFields(flac::setField, bytes, property, value, legacy);
-    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus)
+    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus || format == Format::Speex)
         return setFields(ogg::setField, bytes, property, value, legacy);
     return std::optional<std::string>();
 }
@@ -179,7 +179,8 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
 
     auto before = parse(format, *original, true);
     if (!before->isValid())
-        return Failure{"the file did not parse cleanly"};
+        return Failure{"the file did not parse cleanly" +
+                       (before->refusal().empty() ? std::string() : ": " + before->refusal())};
     const TagLib::AudioProperties* audio = before->file().audioProperties();
     const bool module = format == Format::Mod || format == Format::S3m || format == Format::It || format == Format::Xm;
     if (!module && (!audio || audio->sampleRate() <= 0))

@@ -631,6 +631,14 @@ Status proveEdit(Format format, std::string_view before, std::string_view after,
         items.merge(legacyItems(format, written));
     switch (format) {
     case Format::Mpeg:
+        // An MP3 whose only tag is APE is written in that tag and gets no
+        // ID3v2 tag: everything before the APE tag stays.
+        if (!startsWithId3(before)) {
+            ApeTail tail;
+            if (parseApeTail(before, tail) && tail.hasTag)
+                return proveApeTail(before, after, writtenItems(Format::Ape, written));
+        }
+        return proveId3Prefix(before, after, items);
     case Format::TrueAudio:
         return proveId3Prefix(before, after, items);
     case Format::Wav:
