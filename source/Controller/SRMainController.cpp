@@ -232,6 +232,7 @@ void SRMainController::setKeyTag(std::int32_t tag)
     setPairDict(std::make_shared<PairDict>());
     keyTag_ = tag;
     readings_.clear();
+    contexts_.clear();
 }
 
 void SRMainController::load(const void*)
@@ -300,13 +301,17 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     std::int32_t redrawCounter = 1;
     lastLoad_ = LoadReport{};
     Tallies tallies;
+    contexts_.clear();
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         const OptString value = track.valueForKey(valueKey).copy();
         ++lastLoad_.tracks;
         if (!value)
             ++lastLoad_.unreadable;
-        if (!isHiraganaKatanakaAlphabetString(value)) {
+        const bool listable = !isHiraganaKatanakaAlphabetString(value);
+        if (reader)
+            contexts_.addTrack(track, valueKey, value, listable);
+        if (listable) {
             OptString sort = track.valueForKey(sortKey).copy();
             if (sort && value) {
                 tallies[*value].add(*sort);
@@ -583,6 +588,9 @@ void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
     if (const auto field = fieldForTag(keyTag_))
         context.kind = nameKindOfField(field->valueKey);
     editSelection([&](const String& original) -> OptString {
+        const NameKind kind = context.kind;
+        context = contexts_.contextOf(original);
+        context.kind = kind;
         context.librarySortValues = librarySortValues(original);
         ValueReading read = withUser.read(original, context, language);
         OptString reading = read.reading;
