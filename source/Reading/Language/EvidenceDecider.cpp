@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -40,7 +41,9 @@ std::string utf8(char32_t c)
     return toUtf8(s);
 }
 
-struct Score {
+} // namespace
+
+struct EvidenceDecider::Score {
     int points = 0; // above 0: Chinese; below: Japanese
     std::vector<std::pair<int, std::string>> evidence;
     void add(int p, std::string why)
@@ -49,8 +52,6 @@ struct Score {
         evidence.emplace_back(p, std::move(why));
     }
 };
-
-} // namespace
 
 bool isJapaneseOnlyForm(char32_t c)
 {
@@ -84,20 +85,25 @@ bool isOutsideJapaneseSet(char32_t c)
     return outside;
 }
 
-LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueContext& context, Language prefer)
-{
-    LanguageDecision d;
+namespace {
+
+// What the value's own characters say.
+struct Characters {
     bool kana = false, hangul = false, han = false;
-    char32_t japaneseOnly = 0, simplified = 0;
-    std::size_t characters = 0;
-    std::vector<char32_t> outside;
-    for (std::size_t i = 0; i < value.size();) {
-        const char32_t c = nextCodePoint(value, i);
-        kana = kana || isKanaCharacter(c);
-        hangul = hangul || isHangulCharacter(c);
-        if (c == u'々' || isHanCharacter(c)) {
+    char32_t japaneseOnly = 0, simplified = 0; // the first such character
+    std::size_t hanCount = 0;                  // Han characters and 々
+    std::vector<char32_t> outside;             // outside the Japanese character set
+
+    explicit Characters(std::u16string_view value)
+    {
+        for (std::size_t i = 0; i < value.size();) {
+            const char32_t c = nextCodePoint(value, i);
+            kana = kana || isKanaCharacter(c);
+            hangul = hangul || isHangulCharacter(c);
+            if (c != u'々' && !isHanCharacter(c))
+                continue;
             han = true;
-            ++characters;
+            ++hanCount;
             if (!japaneseOnly && isJapaneseOnlyForm(c))
                 japaneseOnly = c;
             if (!simplified && isSimplifiedOnly(c))
@@ -106,113 +112,64 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
                 outside.push_back(c);
         }
     }
+};
+
+LanguageDecision clearly(Language language, std::string why)
+{
+    LanguageDecision d;
+    d.language = language;
     d.clear = true;
-    if (kana) {
-        d.language = Language::Japanese;
-        d.evidence.push_back("kana in the value");
-        return d;
-    }
-    if (hangul) {
-        d.language = Language::Korean;
-        d.evidence.push_back("Hangul in the value");
-        return d;
-    }
-    if (!han) {
-        d.language = Language::None;
-        d.evidence.push_back("no Han characters, kana or Hangul");
-        return d;
-    }
-    if (japaneseOnly && !simplified) {
-        d.language = Language::Japanese;
-        d.evidence.push_back("a form only Japanese writes (" + utf8(japaneseOnly) + ")");
-        return d;
-    }
-    if (simplified && !japaneseOnly) {
-        d.language = Language::Chinese;
-        d.evidence.push_back("a character only simplified Chinese writes (" + utf8(simplified) + ")");
-        return d;
-    }
+    d.evidence.push_back(std::move(why));
+    return d;
+}
 
-    Score score;
-    if (japaneseOnly && simplified)
-        score.add(0,
-                  "forms only Japanese (" + utf8(japaneseOnly) + ") and only simplified Chinese (" + utf8(simplified) +
-                      ") write");
+// The script decides: kana, Hangul, no Han at all, or forms only one of
+// the two languages writes.
+std::optional<LanguageDecision> byScript(const Characters& c)
+{
+    if (c.kana)
+        return clearly(Language::Japanese, "kana in the value");
+    if (c.hangul)
+        return clearly(Language::Korean, "Hangul in the value");
+    if (!c.han)
+        return clearly(Language::None, "no Han characters, kana or Hangul");
+    if (c.japaneseOnly && !c.simplified)
+        return clearly(Language::Japanese, "a form only Japanese writes (" + utf8(c.japaneseOnly) + ")");
+    if (c.simplified && !c.japaneseOnly)
+        return clearly(Language::Chinese, "a character only simplified Chinese writes (" + utf8(c.simplified) + ")");
+    return std::nullopt;
+}
 
-    // The Japanese dictionaries.
-    RunKnowledge known;
-    const bool japaneseThere = japanese_ && japanese_->available();
-    if (japaneseThere)
-        known = japanese_->know(value);
-    if (known.wholeName)
-        score.add(-3, "the Japanese name dictionary holds it whole");
-    else if (known.wholeWord)
-        score.add(-2, "a Japanese dictionary holds it whole");
-    const bool onlyHan = characters == value.size();
-    if (context.kind == NameKind::Person && onlyHan) {
-        // A Japanese surname, then more.
-        bool japaneseSurname = false;
-        if (japanese_ && japanese_->available() && characters >= 3 && !known.wholeName)
-            for (std::size_t length : {std::size_t(2), std::size_t(3)})
-                if (length < characters && japanese_->know(value.substr(0, length)).wholeName) {
-                    // The name dictionary is broad (五月, 動力 are in it):
-                    // weak evidence.
-                    score.add(-1, "begins with a Japanese name (" + toUtf8(value.substr(0, length)) + ")");
-                    japaneseSurname = true;
-                    break;
-                }
-        // A Chinese surname and a short given name, unless the first two
-        // characters are shaped as a Japanese surname (高橋優, 柴田淳).
-        const chinese::Surname surname = chinese::surnameAt(value);
-        const std::size_t given = characters - surname.length;
-        const bool japaneseShape = characters == 3 && surname.length == 1 &&
-            kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos;
-        if (surname.length > 0 && given >= 1 && given <= 2 && !known.wholeName && !known.wholeWord &&
-            !japaneseSurname && !japaneseShape)
-            score.add(surname.common ? 2 : 1,
-                      std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
-                          toUtf8(value.substr(0, surname.length)) + ") and a given name of " + std::to_string(given) +
-                          (given == 1 ? " character" : " characters"));
-        else if (japaneseShape && !japaneseSurname)
-            score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
-    }
-    if (!outside.empty())
-        score.add(2, "a character outside the Japanese character set (" + utf8(outside.front()) + ")");
-    // A value that looks Chinese so far: does the Japanese engine read it as
-    // Japanese, or refuse it as a Chinese name? (Asked only then: it costs
-    // a reading.) A name it reads stays Japanese unless more than its shape
-    // says otherwise.
-    // The engine's own signs of a Chinese name count where it refuses the
-    // value for them; a value it reads all the same it has weighed (萬華鏡).
-    if ((score.points > 0 || known.looksChinese) && japaneseThere && !known.wholeName && !known.wholeWord) {
-        const std::string signs = known.evidence.empty() ? std::string() : " (" + known.evidence.front() + ")";
-        if (japanese_->read(value, 1).empty())
-            score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
-        else if (context.kind == NameKind::Person)
-            score.add(-2, "the Japanese engine reads it as a Japanese name");
-    }
-    // The library around it outweighs what the dictionaries say of a short
-    // name: an album of Chinese titles holds no kana, one of Japanese titles
-    // seldom holds none.
-    if (context.texts > 0) {
-        if (context.kanaTexts * 4 >= context.texts)
-            score.add(-4,
-                      std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
-                          " texts around it hold kana");
-        else if (context.kanaTexts > 0)
-            score.add(-1,
-                      std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
-                          " texts around it hold kana");
-        if (context.simplifiedTexts > 0)
-            score.add(4,
-                      std::to_string(context.simplifiedTexts) + " of " + std::to_string(context.texts) +
-                          " texts around it hold characters only simplified Chinese writes");
-        else if (context.kanaTexts == 0 && context.hanTexts >= 3)
-            score.add(4,
-                      "none of the " + std::to_string(context.hanTexts) +
-                          " texts with Han characters around it holds kana");
-    }
+std::string ofTexts(std::size_t n, const ValueContext& context)
+{
+    return std::to_string(n) + " of " + std::to_string(context.texts);
+}
 
+// The library around the value outweighs what the dictionaries say of a
+// short name: an album of Chinese titles holds no kana, one of Japanese
+// titles seldom holds none.
+void weighLibrary(const ValueContext& context, EvidenceDecider::Score& score)
+{
+    if (context.texts == 0)
+        return;
+    if (context.kanaTexts * 4 >= context.texts)
+        score.add(-4, ofTexts(context.kanaTexts, context) + " texts around it hold kana");
+    else if (context.kanaTexts > 0)
+        score.add(-1, ofTexts(context.kanaTexts, context) + " texts around it hold kana");
+    if (context.simplifiedTexts > 0)
+        score.add(4,
+                  ofTexts(context.simplifiedTexts, context) +
+                      " texts around it hold characters only simplified Chinese writes");
+    else if (context.kanaTexts == 0 && context.hanTexts >= 3)
+        score.add(
+            4, "none of the " + std::to_string(context.hanTexts) + " texts with Han characters around it holds kana");
+}
+
+// The points summed up: the evidence strongest first, and the user's
+// default where the points are even.
+LanguageDecision conclude(EvidenceDecider::Score& score, Language prefer)
+{
+    LanguageDecision d;
     std::stable_sort(score.evidence.begin(), score.evidence.end(),
                      [](const auto& a, const auto& b) { return std::abs(a.first) > std::abs(b.first); });
     for (auto& [points, why] : score.evidence)
@@ -230,6 +187,83 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
     if (!d.clear)
         d.evidence.push_back(score.points == 0 ? "nothing decides: the default language" : "the evidence is weak");
     return d;
+}
+
+} // namespace
+
+void EvidenceDecider::weighName(std::u16string_view value, const RunKnowledge& known, std::size_t characters,
+                                Score& score)
+{
+    // A Japanese surname, then more.
+    bool japaneseSurname = false;
+    if (japanese_ && japanese_->available() && characters >= 3 && !known.wholeName)
+        for (std::size_t length : {std::size_t(2), std::size_t(3)})
+            if (length < characters && japanese_->know(value.substr(0, length)).wholeName) {
+                // The name dictionary is broad (五月, 動力 are in it): weak
+                // evidence.
+                score.add(-1, "begins with a Japanese name (" + toUtf8(value.substr(0, length)) + ")");
+                japaneseSurname = true;
+                break;
+            }
+    // A Chinese surname and a short given name, unless the first two
+    // characters are shaped as a Japanese surname (高橋優, 柴田淳).
+    const chinese::Surname surname = chinese::surnameAt(value);
+    const std::size_t given = characters - surname.length;
+    const bool japaneseShape =
+        characters == 3 && surname.length == 1 && kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos;
+    if (surname.length > 0 && given >= 1 && given <= 2 && !known.wholeName && !known.wholeWord && !japaneseSurname &&
+        !japaneseShape)
+        score.add(surname.common ? 2 : 1,
+                  std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
+                      toUtf8(value.substr(0, surname.length)) + ") and a given name of " + std::to_string(given) +
+                      (given == 1 ? " character" : " characters"));
+    else if (japaneseShape && !japaneseSurname)
+        score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
+}
+
+void EvidenceDecider::weighEngine(std::u16string_view value, const RunKnowledge& known, NameKind kind, Score& score)
+{
+    // A value that looks Chinese so far: does the Japanese engine read it as
+    // Japanese, or refuse it as a Chinese name? (Asked only then: it costs
+    // a reading.) The engine's own signs of a Chinese name count where it
+    // refuses the value for them; a value it reads all the same it has
+    // weighed (萬華鏡).
+    if (!(score.points > 0 || known.looksChinese) || !japanese_ || !japanese_->available() || known.wholeName ||
+        known.wholeWord)
+        return;
+    const std::string signs = known.evidence.empty() ? std::string() : " (" + known.evidence.front() + ")";
+    if (japanese_->read(value, 1).empty())
+        score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
+    else if (kind == NameKind::Person)
+        score.add(-2, "the Japanese engine reads it as a Japanese name");
+}
+
+LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueContext& context, Language prefer)
+{
+    const Characters chars(value);
+    if (auto decided = byScript(chars))
+        return std::move(*decided);
+
+    Score score;
+    if (chars.japaneseOnly && chars.simplified)
+        score.add(0,
+                  "forms only Japanese (" + utf8(chars.japaneseOnly) + ") and only simplified Chinese (" +
+                      utf8(chars.simplified) + ") write");
+    // The Japanese dictionaries.
+    RunKnowledge known;
+    if (japanese_ && japanese_->available())
+        known = japanese_->know(value);
+    if (known.wholeName)
+        score.add(-3, "the Japanese name dictionary holds it whole");
+    else if (known.wholeWord)
+        score.add(-2, "a Japanese dictionary holds it whole");
+    if (context.kind == NameKind::Person && chars.hanCount == value.size())
+        weighName(value, known, chars.hanCount, score);
+    if (!chars.outside.empty())
+        score.add(2, "a character outside the Japanese character set (" + utf8(chars.outside.front()) + ")");
+    weighEngine(value, known, context.kind, score);
+    weighLibrary(context, score);
+    return conclude(score, prefer);
 }
 
 } // namespace yomi::language
