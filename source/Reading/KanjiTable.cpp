@@ -7,6 +7,7 @@
 
 #include "Platform/Text.h"
 #include "Reading/NameIndex.h"
+#include "Storage/FileCommit.h"
 
 namespace yomi::reading {
 namespace {
@@ -112,7 +113,7 @@ KanjiTable KanjiTable::parse(std::string_view text)
 
 std::unique_ptr<KanjiTable> KanjiTable::open(const std::filesystem::path& source)
 {
-    const std::string euc = readWholeFile(source);
+    const std::string euc = fileio::readWholeFile(source).value_or(std::string());
     if (euc.empty())
         return nullptr;
     std::string utf8(euc.size() * 2 + 16, '\0');
