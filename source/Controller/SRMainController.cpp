@@ -329,6 +329,7 @@ void SRMainController::setKeyTag(std::int32_t tag)
     keyTag_ = tag;
     fieldTags_.clear();
     readings_.clear();
+    contexts_.clear();
 }
 
 void SRMainController::setFieldTags(std::vector<std::int32_t> tags)
@@ -347,6 +348,7 @@ void SRMainController::setFieldTags(std::vector<std::int32_t> tags)
     keyTag_ = first;
     fieldTags_ = std::move(kept);
     readings_.clear();
+    contexts_.clear();
 }
 
 std::vector<FieldKeys> SRMainController::fields() const
@@ -434,6 +436,7 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
     std::int32_t redrawCounter = 1;
     lastLoad_ = LoadReport{};
     Tallies tallies;
+    contexts_.clear();
 
     lastLoad_.cancelled = !bridge::forEachTrackWhile(*sequence, [&](bridge::Track& track) {
         ++lastLoad_.tracks;
@@ -446,7 +449,10 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
                 ++lastLoad_.unreadable;
                 lastLoad_.unreadableFiles.push_back(track.location());
             }
-            if (isHiraganaKatanakaAlphabetString(value))
+            const bool listable = !isHiraganaKatanakaAlphabetString(value);
+            if (reader)
+                contexts_.addTrack(track, field.valueKey, value, listable);
+            if (!listable)
                 continue;
             OptString sort = track.valueForKey(field.sortKey).copy();
             if (sort && value) {
@@ -775,6 +781,9 @@ void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
     if (const auto field = fieldForTag(keyTag_))
         context.kind = nameKindOfField(field->valueKey);
     editSelection([&](const String& original) -> OptString {
+        const NameKind kind = context.kind;
+        context = contexts_.contextOf(original);
+        context.kind = kind;
         context.librarySortValues = librarySortValues(original);
         ValueReading read = context.kind == NameKind::Person ? readJoined(withUser, original, context, language)
                                                              : ValueReading{};
