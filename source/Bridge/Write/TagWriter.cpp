@@ -161,6 +161,34 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
     return std::optional<std::string>();
 }
 
+namespace {
+
+// The file's bytes with the new value: spliced by a byte editor where the
+// format has one, else set and saved by TagLib on the parse `before` (whose
+// snapshot is already taken; it edits its in-memory copy of the file).
+Result<std::string> editedFile(Format format, TagFile& before, const std::string& original, Property property,
+                               const String& value, const std::vector<std::string>& legacy)
+{
+    TagLib::ID3v2::Tag* id3 = before.id3v2Tag();
+    Result<std::optional<std::string>> spliced =
+        spliceEdit(format, id3 ? id3->header()->majorVersion() : 0, original, property, value, legacy);
+    if (!spliced)
+        return Failure{spliced.reason()};
+    if (*spliced)
+        return std::move(**spliced);
+    const TagLib::String newValue = toTagLib(value);
+    Status set = before.setText(property, newValue);
+    if (set && !legacy.empty())
+        before.setLegacyTexts(property, newValue);
+    if (set)
+        set = before.save();
+    if (!set)
+        return Failure{set.reason()};
+    return bytesOf(before.stream());
+}
+
+} // namespace
+
 Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const fileio::FileIdentity& opened, Format format,
                                    Property property, const String& value, std::string_view key)
 {
@@ -201,25 +229,10 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     TagSnapshot expected = before->snapshot();
     expected.legacy = before->legacyTexts(property);
 
-    TagLib::ID3v2::Tag* id3 = before->id3v2Tag();
-    Result<std::optional<std::string>> spliced =
-        spliceEdit(format, id3 ? id3->header()->majorVersion() : 0, *original, property, value, legacy);
-    if (!spliced)
-        return Failure{spliced.reason()};
-    std::string edited;
-    if (*spliced) {
-        edited = std::move(**spliced);
-    } else {
-        // The snapshot is taken: the parse that made it edits the copy.
-        Status set = before->setText(property, newValue);
-        if (set && !legacy.empty())
-            before->setLegacyTexts(property, newValue);
-        if (set)
-            set = before->save();
-        if (!set)
-            return Failure{set.reason()};
-        edited = bytesOf(before->stream());
-    }
+    Result<std::string> editedBytes = editedFile(format, *before, *original, property, value, legacy);
+    if (!editedBytes)
+        return editedBytes.failure();
+    std::string edited = std::move(*editedBytes);
     before.reset();
 
     if (Status proven = proveEdit(format, *original, edited, property, !legacy.empty()); !proven)
