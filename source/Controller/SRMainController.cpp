@@ -300,13 +300,14 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     std::int32_t redrawCounter = 1;
     lastLoad_ = LoadReport{};
     Tallies tallies;
+    KanaOrAlphabetTest kanaOrAlphabet;
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         const OptString value = track.valueForKey(valueKey).copy();
         ++lastLoad_.tracks;
         if (!value)
             ++lastLoad_.unreadable;
-        if (!isHiraganaKatanakaAlphabetString(value)) {
+        if (!kanaOrAlphabet(value)) {
             OptString sort = track.valueForKey(sortKey).copy();
             if (sort && value) {
                 tallies[*value].add(*sort);
