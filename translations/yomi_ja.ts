@@ -390,5 +390,21 @@
         <source>Language</source>
         <translation>言語</translation>
     </message>
+    <message>
+        <source>The tracks hold %1 sort values:</source>
+        <translation>曲が持つ読み: %1 通り</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>1 track</source>
+        <translation>1 曲</translation>
+    </message>
+    <message>
+        <source>%1 tracks</source>
+        <translation>%1 曲</translation>
+    </message>
 </context>
 </TS>

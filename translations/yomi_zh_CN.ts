@@ -390,5 +390,21 @@
         <source>Language</source>
         <translation>语言</translation>
     </message>
+    <message>
+        <source>The tracks hold %1 sort values:</source>
+        <translation>曲目含有 %1 种排序值：</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1（%2）</translation>
+    </message>
+    <message>
+        <source>1 track</source>
+        <translation>1 首曲目</translation>
+    </message>
+    <message>
+        <source>%1 tracks</source>
+        <translation>%1 首曲目</translation>
+    </message>
 </context>
 </TS>

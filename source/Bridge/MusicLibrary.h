@@ -65,6 +65,21 @@ public:
     // Stores the string under the key. Reports whether the value is really in
     // the library afterwards.
     virtual Status setValue(const String& value, std::string_view key) = 0;
+    // The sort value under a sort key in the spellings other than the one a
+    // write makes (older taggers' items, such as an ID3 TXXX ALBUMARTISTSORT
+    // frame beside TSO2): their distinct values, and whether valueForKey's
+    // answer came from them alone, the written spelling being missing. A
+    // write of the key brings every spelling the track has to the value
+    // written. A library without such spellings answers none.
+    struct Spellings {
+        std::vector<String> values;
+        bool onlyThere = false;
+    };
+    virtual Spellings otherSpellings(std::string_view sortKey)
+    {
+        (void)sortKey;
+        return {};
+    }
     // Called when the caller is done with the track for this visit (the end of
     // the track's autorelease pool): frees whatever the visit made.
     virtual void endVisit() {}

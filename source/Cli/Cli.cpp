@@ -11,6 +11,7 @@
 
 #include "Bridge/MusicLibrary.h"
 #include "Cli/DryRunLibrary.h"
+#include "Controller/Conflicts.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
 #include "Platform/Log.h"
@@ -270,7 +271,7 @@ std::optional<std::int32_t> tagForFieldName(std::string_view name)
 std::string usageText()
 {
     return R"(Usage:
-  yomi-cli list  --field FIELD [--library DIR]
+  yomi-cli list  --field FIELD [--library DIR] [--conflicts]
   yomi-cli apply --field FIELD [--library DIR]
                  (--from FILE | --romaji | --copy | --reading [--style STYLE] [--zh-style S]
                   [--ko-style S] [--lang L] [--prefer L])
@@ -295,6 +296,11 @@ list    Scans the library for the field and prints, once each, the values that
         other control characters \xHH, and C1 controls, line and paragraph
         separators and bidirectional controls \uXXXX. A file that cannot
         be read is named on standard error and counted at the end.
+  --conflicts    print only the values whose tracks hold different
+                 non-empty sort values: value, a tab, the listed sort value,
+                 then for each sort value the tracks hold (the listed one
+                 first, then most tracks first) a tab, the sort value, a tab
+                 and its number of tracks
 
 apply   Scans the same way, sets sort values, and writes each listed non-empty
         sort value into every track whose value is listed and whose own sort
@@ -620,6 +626,7 @@ Status parseOption(OptionReader& r, Options& o, const std::string& command)
         : apply && r.is("--dry-run")                ? &o.dryRun
         : (apply || revert) && r.is("--no-console") ? &o.noConsole
         : revert && r.is("--list")                  ? &o.listSaves
+        : o.command == Command::List && r.is("--conflicts") ? &o.conflicts
                                                     : nullptr;
     if (flag) {
         *flag = true;
@@ -800,6 +807,14 @@ std::string formatListLine(std::u16string_view value, std::u16string_view sort)
     return escapeField(value) + '\t' + escapeField(sort) + '\n';
 }
 
+std::string formatConflictLine(const PairEntry& entry)
+{
+    std::string line = escapeField(entry.originalStr) + '\t' + escapeField(entry.sortStr);
+    for (const HeldSortValue& held : heldSortValues(entry))
+        line += '\t' + escapeField(held.sortValue) + '\t' + std::to_string(held.tracks);
+    return line + '\n';
+}
+
 Result<std::vector<SortAssignment>> parseAssignments(std::string_view text)
 {
     std::vector<SortAssignment> result;
@@ -892,10 +907,18 @@ struct DryRunScope {
     ScopedDryRun run;
 };
 
-int printList(const SRMainController& controller, Streams streams)
+int printList(const SRMainController& controller, bool conflicts, Streams streams)
 {
+    std::size_t conflicting = 0;
     if (const auto& list = controller.dataArray())
-        list->forEach([&](const PairEntryRef& e) { streams.out << formatListLine(e->originalStr, e->sortStr); });
+        list->forEach([&](const PairEntryRef& e) {
+            if (!conflicts)
+                streams.out << formatListLine(e->originalStr, e->sortStr);
+            else if (inConflict(*e)) {
+                streams.out << formatConflictLine(*e);
+                ++conflicting;
+            }
+        });
     streams.out.flush();
     if (!streams.out.good()) {
         streams.err << "yomi-cli: cannot write the list to standard output\n";
@@ -905,6 +928,8 @@ int printList(const SRMainController& controller, Streams streams)
     streams.err << "yomi-cli: " << load.tracks << " track(s) scanned";
     if (load.unreadable)
         streams.err << ", " << load.unreadable << " file(s) could not be read";
+    if (conflicts)
+        streams.err << ", " << conflicting << " value(s) whose tracks hold different sort values";
     streams.err << '\n';
     return kExitOk;
 }
@@ -1026,7 +1051,7 @@ int runOnLibrary(const Options& options, ApplyInput* input, Streams streams)
     controller.setKeyTag(options.keyTag);
     controller.load(nullptr);
     if (!input)
-        return printList(controller, streams);
+        return printList(controller, options.conflicts, streams);
 
     if (options.edit == Edit::FromFile)
         applyAssignments(controller, input->assignments, streams.err);

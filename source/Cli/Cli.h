@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Category/Reader.h"
+#include "Controller/PairList.h"
 #include "Platform/Result.h"
 #include "Platform/Text.h"
 
@@ -52,6 +53,7 @@ struct Options {
     // apply --reading --min-confidence: readings less sure are not written.
     Confidence minConfidence = Confidence::Check;
     bool haveMinConfidence = false;
+    bool conflicts = false;   // list --conflicts: only values whose tracks disagree, with their sort values
     bool listSaves = false;   // revert --list
     std::uint64_t saveId = 0; // revert --save ID; 0 is the last Save
 };
@@ -79,6 +81,11 @@ Result<String> unescapeField(std::string_view field);
 
 // One line of the list: value, tab, sort value, line feed.
 std::string formatListLine(std::u16string_view value, std::u16string_view sort);
+
+// One line of `list --conflicts`: value, tab, listed sort value, then for
+// each sort value the value's tracks hold (the listed one first) a tab, the
+// sort value, a tab and its number of tracks; line feed.
+std::string formatConflictLine(const PairEntry& entry);
 
 // A parsed TSV input line.
 struct SortAssignment {

@@ -13,6 +13,12 @@ std::size_t PairEntry::tracksToWrite(bool onlyEmpty) const
     for (const auto& [sort, count] : sortCounts)
         if (sort == sortStr || (onlyEmpty && !sort.empty()))
             kept += count;
+    // A track that holds the value but disagrees with itself in an older
+    // spelling is written all the same.
+    if (!onlyEmpty)
+        for (const auto& [sort, count] : unsettledCounts)
+            if (sort == sortStr)
+                kept -= std::min(kept, count);
     return trackCount - std::min(kept, trackCount);
 }
 

@@ -27,6 +27,12 @@ struct PairEntry {
     std::size_t trackCount = 0;
     std::vector<std::pair<String, std::size_t>> sortCounts;
     String loadedSort;
+    // Tracks that hold a sort value in an older tagger's spelling as well, by
+    // that value where it differs from the track's own; and tracks whose
+    // spellings are not all their sort value (or that hold it in an older
+    // spelling alone), by their sort value: a Save writes those too.
+    std::vector<std::pair<String, std::size_t>> spellingCounts;
+    std::vector<std::pair<String, std::size_t>> unsettledCounts;
 
     // Whether sortStr differs from the sort value listed by the scan or the last Save.
     bool isEdited() const { return sortStr != loadedSort; }

@@ -51,23 +51,57 @@ bool isPlainAudio(bridge::Track& track)
     return track.valueForKey("videoKind").intValue() == bridge::kVideoKindNone;
 }
 
-// Tracks of one value seen by a scan or a Save, by sort value.
+using Counts = std::vector<std::pair<String, std::size_t>>;
+
+void count(Counts& counts, const String& sort)
+{
+    for (auto& [s, n] : counts) {
+        if (s == sort) {
+            ++n;
+            return;
+        }
+    }
+    counts.emplace_back(sort, 1);
+}
+
+// Tracks of one value seen by a scan or a Save, by sort value; and the values
+// they hold in older spellings besides (see PairEntry).
 struct Tally {
     std::size_t tracks = 0;
-    std::vector<std::pair<String, std::size_t>> sorts;
+    Counts sorts;
+    Counts spellings;
+    Counts unsettled;
 
     void add(const String& sort)
     {
         ++tracks;
-        for (auto& [s, n] : sorts) {
-            if (s == sort) {
-                ++n;
-                return;
-            }
+        count(sorts, sort);
+    }
+
+    // A track's sort value, with what its other spellings hold.
+    void add(const String& sort, const bridge::Track::Spellings& other)
+    {
+        add(sort);
+        bool settled = !other.onlyThere;
+        for (const String& value : other.values) {
+            if (value == sort)
+                continue;
+            settled = false;
+            if (!value.empty())
+                count(spellings, value);
         }
-        sorts.emplace_back(sort, 1);
+        if (!settled)
+            count(unsettled, sort);
     }
 };
+
+// Whether a track's other spellings hold exactly its sort value `sort`.
+bool settled(const bridge::Track::Spellings& other, const String& sort)
+{
+    if (other.onlyThere)
+        return false;
+    return std::all_of(other.values.begin(), other.values.end(), [&](const String& v) { return v == sort; });
+}
 
 using Tallies = std::unordered_map<String, Tally>;
 
@@ -82,6 +116,8 @@ void storeTallies(PairDict& dict, Tallies& tallies, bool onlyTallied = false)
         Tally& t = found == tallies.end() ? tallies[value] : found->second;
         entry->trackCount = t.tracks;
         entry->sortCounts = std::move(t.sorts);
+        entry->spellingCounts = std::move(t.spellings);
+        entry->unsettledCounts = std::move(t.unsettled);
         entry->loadedSort = entry->sortStr;
     }
 }
@@ -310,7 +346,7 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
         if (!kanaOrAlphabet(value)) {
             OptString sort = track.valueForKey(sortKey).copy();
             if (sort && value) {
-                tallies[*value].add(*sort);
+                tallies[*value].add(*sort, track.otherSpellings(sortKey));
                 listTrack(track, *value, std::move(*sort));
             }
         }
@@ -406,9 +442,14 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         if (listed.empty())
             return;
         const OptString current = track.valueForKey(sortKey).copy();
-        if ((current && *current == listed) || (fillOnlyEmpty && current && !current->empty())) {
+        // A track that holds the listed value in the spelling a write makes
+        // but another in an older one is written all the same.
+        const bridge::Track::Spellings other =
+            current ? track.otherSpellings(sortKey) : bridge::Track::Spellings{};
+        const bool same = current && *current == listed && settled(other, listed);
+        if (same || (fillOnlyEmpty && current && !current->empty())) {
             if (current)
-                tallies[*value].add(*current);
+                tallies[*value].add(*current, other);
             return;
         }
         queued.push_back(QueuedWrite{track.name(), *value, listed, current, track.location()});

@@ -1,5 +1,7 @@
 #include "Window/PairListModel.h"
 
+#include "Controller/Conflicts.h"
+
 #include <QCoreApplication>
 
 #include <functional>
@@ -7,6 +9,7 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
@@ -41,6 +44,50 @@ const QIcon& checkMark()
         p.drawPolygon(QPolygonF({QPointF(6, 1), QPointF(11, 11), QPointF(1, 11)}));
     });
     return icon;
+}
+
+// The mark of a value whose tracks hold different sort values: a red badge
+// with the number of sort values.
+QIcon conflictMark(std::size_t sortValues)
+{
+    QPixmap pixmap(16, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xc6, 0x28, 0x28));
+    painter.drawRoundedRect(QRectF(0, 0, 16, 12), 3, 3);
+    painter.setPen(Qt::white);
+    QFont font;
+    font.setPixelSize(9);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRectF(0, 0, 16, 12), Qt::AlignCenter,
+                     sortValues > 9 ? QStringLiteral("9+") : QString::number(sortValues));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+QString tracksText(std::size_t tracks)
+{
+    return tracks == 1 ? QCoreApplication::translate("PairListModel", "1 track")
+                       : QCoreApplication::translate("PairListModel", "%1 tracks").arg(QLocale().toString(static_cast<qulonglong>(tracks)));
+}
+
+namespace {
+
+// The sort values the tracks of a value hold, as the sort cell's tooltip
+// lists them.
+QString heldText(const PairEntry& entry)
+{
+    const std::vector<HeldSortValue> held = heldSortValues(entry);
+    QString text =
+        QCoreApplication::translate("PairListModel", "The tracks hold %1 sort values:").arg(held.size());
+    for (const HeldSortValue& h : held)
+        text += QLatin1Char('\n') + QCoreApplication::translate("PairListModel", "%1 (%2)")
+                                        .arg(QString::fromStdU16String(h.sortValue), tracksText(h.tracks));
+    return text;
 }
 
 // The confidence of a reading and why, as its cell's tooltip says it.
@@ -211,18 +258,29 @@ QVariant PairListModel::data(const QModelIndex& index, int role) const
     if (index.column() == SortColumn &&
         (role == ConfidenceRole || role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
         const std::optional<Confidence> confidence = controller_.readingConfidence(*entry);
+        const bool conflict = inConflict(*entry);
         if (role == ConfidenceRole)
             return confidence ? QVariant(static_cast<int>(*confidence)) : QVariant();
-        if (role == Qt::DecorationRole)
-            return confidence == Confidence::Check ? QVariant(checkMark()) : QVariant();
+        if (role == Qt::DecorationRole) {
+            if (confidence == Confidence::Check)
+                return checkMark();
+            return conflict ? QVariant(conflictMark(heldSortValues(*entry).size())) : QVariant();
+        }
+        QString tip;
         if (confidence) {
             const ValueReading* read = controller_.lastReading(entry->originalStr);
             const bool shown = read && read->reading == entry->sortStr;
             const QString reason = shown ? QString::fromStdString(read->reason)
                                          : QCoreApplication::translate("PairListModel", "chosen by you");
-            return QString::fromStdU16String(entry->sortStr) + QLatin1Char('\n') + confidenceText(*confidence, reason);
+            tip = QString::fromStdU16String(entry->sortStr) + QLatin1Char('\n') + confidenceText(*confidence, reason);
         }
+        if (conflict)
+            tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + heldText(*entry);
+        if (!tip.isEmpty())
+            return tip;
     }
+    if (role == ConflictRole)
+        return inConflict(*entry) ? QVariant(static_cast<qulonglong>(heldSortValues(*entry).size())) : QVariant();
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
         return {};
     if (index.column() == LanguageColumn) {

@@ -11,6 +11,9 @@
 
 namespace yomi::gui {
 
+// A number of tracks as the window shows it ("1 track", "1,284 tracks").
+QString tracksText(std::size_t tracks);
+
 // The name of a language as the window shows it ("Chinese"); empty for None.
 QString languageName(Language language);
 
@@ -35,6 +38,10 @@ class PairListModel final : public QAbstractTableModel {
 public:
     enum Column { ValueColumn = 0, SortColumn = 1, TracksColumn = 2, LanguageColumn = 3 };
     static constexpr int ConfidenceRole = Qt::UserRole + 1;
+    // The number of sort values the tracks of a row's value hold, when more
+    // than one (none otherwise); the sort cell then carries a red badge with
+    // that number and lists them, with their tracks, as its tooltip.
+    static constexpr int ConflictRole = Qt::UserRole + 2;
 
     explicit PairListModel(SRMainController& controller, QObject* parent = nullptr);
     ~PairListModel() override;

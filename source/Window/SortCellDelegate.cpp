@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "Controller/Conflicts.h"
 #include "Window/PairListModel.h"
 
 namespace yomi::gui {
@@ -11,7 +12,7 @@ QWidget* SortCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
                                         const QModelIndex& index) const
 {
     const PairEntryRef entry = model_.entryAt(index.row());
-    if (!entry || controller_.readingAlternatives(entry->originalStr).empty())
+    if (!entry || (controller_.readingAlternatives(entry->originalStr).empty() && !inConflict(*entry)))
         return QStyledItemDelegate::createEditor(parent, option, index);
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
@@ -30,9 +31,18 @@ void SortCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
     }
     combo->clear();
     combo->addItem(QString::fromStdU16String(entry->sortStr));
+    const auto add = [&](const String& sort) {
+        if (combo->findText(QString::fromStdU16String(sort), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+            combo->addItem(QString::fromStdU16String(sort));
+    };
     for (const String& alternative : controller_.readingAlternatives(entry->originalStr))
-        if (alternative != entry->sortStr)
-            combo->addItem(QString::fromStdU16String(alternative));
+        add(alternative);
+    // The sort values the value's tracks hold, each with its tracks.
+    for (const HeldSortValue& held : heldSortValues(*entry)) {
+        add(held.sortValue);
+        const int at = combo->findText(QString::fromStdU16String(held.sortValue), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        combo->setItemData(at, tracksText(held.tracks), Qt::ToolTipRole);
+    }
     combo->setCurrentIndex(0);
 }
 

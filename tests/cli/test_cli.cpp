@@ -24,6 +24,7 @@ using test::RecordingLauncher;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 // --- Arguments ---------------------------------------------------------------
 
@@ -110,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadUsage{{"apply", "--field", "artist", "--copy", "--romaji"}, "only one of"},
                       BadUsage{{"apply", "--field", "artist", "--from"}, "--from needs a file"},
                       BadUsage{{"apply", "--field", "artist", "--copy", "--dry-run=yes"}, "unknown option"},
+                      BadUsage{{"apply", "--field", "artist", "--copy", "--conflicts"}, "unknown option for apply"},
                       BadUsage{{"help", "list"}, "help takes no arguments"}));
 
 // --- The TSV format ----------------------------------------------------------
@@ -265,6 +267,25 @@ TEST_F(CliRun, ListPrintsTheScanInListOrder)
     EXPECT_THAT(log_[0], HasSubstr(" sec"));
     EXPECT_THAT(launcher_->launched, IsEmpty());
     EXPECT_EQ(library_->writes(), 0u);
+}
+
+TEST_F(CliRun, ListConflictsPrintsOnlyValuesWhoseTracksDisagree)
+{
+    // 浜崎 is held as hamasaki by track 2 and HAMASAKI by track 7; 桜's
+    // empty sort value beside "old" is a gap, not a disagreement.
+    add(u"\u6d5c\u5d0e", u"HAMASAKI");
+    EXPECT_EQ(runCli({"list", "--field", "artist", "--conflicts"}), kExitOk);
+    EXPECT_EQ(out_.str(), "\xE6\xB5\x9C\xE5\xB4\x8E\thamasaki\thamasaki\t1\tHAMASAKI\t2\n");
+    EXPECT_THAT(err_.str(), HasSubstr("1 value(s) whose tracks hold different sort values"));
+    EXPECT_EQ(library_->writes(), 0u);
+
+    // Without the flag the list is as it always was.
+    EXPECT_EQ(runCli({"list", "--field", "artist"}), kExitOk);
+    EXPECT_EQ(out_.str(),
+              "\xE6\xB5\x9C\xE5\xB4\x8E\thamasaki\n"
+              "\xE6\xA1\x9C\told\n"
+              "tab\\there\xE6\xBC\xA2\t\n");
+    EXPECT_THAT(err_.str(), Not(HasSubstr("different sort values")));
 }
 
 TEST_F(CliRun, ApplyFromTsvWritesTheListedValues)

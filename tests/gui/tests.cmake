@@ -7,6 +7,7 @@ endif()
 find_package(Qt6 REQUIRED COMPONENTS Test)
 yomi_test_suite(yomi_gui_tests
   SOURCES
+  gui/test_conflict_window.cpp
   gui/test_folder_window.cpp
   gui/test_main_window.cpp
   gui/test_reading_window.cpp

@@ -68,11 +68,29 @@ OptString MemoryTrack::name()
     return get("name").copy();
 }
 
+void MemoryTrack::setSpellings(std::string_view sortKey, std::vector<String> values)
+{
+    spellings_.insert_or_assign(std::string(sortKey), std::move(values));
+}
+
+Track::Spellings MemoryTrack::otherSpellings(std::string_view sortKey)
+{
+    const auto it = spellings_.find(sortKey);
+    if (it == spellings_.end())
+        return {};
+    const OptString own = get(sortKey).copy();
+    const bool anyValue = std::any_of(it->second.begin(), it->second.end(), [](const String& v) { return !v.empty(); });
+    return Spellings{it->second, (!own || own->empty()) && anyValue};
+}
+
 Status MemoryTrack::setValue(const String& value, std::string_view key)
 {
     library_->record(MemoryLibrary::Access::Kind::Write, index_, key, value);
     if (!failReason_.empty())
         return Failure{failReason_};
+    if (const auto it = spellings_.find(key); it != spellings_.end())
+        for (String& spelling : it->second)
+            spelling = value;
     OptString old = get(key).copy();
     if (!library_->undo_ || old == value) {
         set(key, Value(value));

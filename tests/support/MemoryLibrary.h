@@ -37,6 +37,12 @@ public:
     Value get(std::string_view key) const;
     std::size_t index() const { return index_; }
 
+    // Sort values the track holds under a sort key in older spellings; a
+    // successful write of the key brings them to the value written (a revert
+    // does not restore them).
+    void setSpellings(std::string_view sortKey, std::vector<String> values);
+    Spellings otherSpellings(std::string_view sortKey) override;
+
     // Makes every later write fail with the given reason ("" lets them succeed).
     void failWrites(std::string reason) { failReason_ = std::move(reason); }
 
@@ -46,6 +52,7 @@ private:
     std::size_t index_;
     std::map<std::string, Value, std::less<>> properties_;
     std::string failReason_;
+    std::map<std::string, std::vector<String>, std::less<>> spellings_;
 };
 
 class MemoryLibrary final : public Application, public std::enable_shared_from_this<MemoryLibrary> {
