@@ -343,6 +343,22 @@
         <source>%1 values have no reading: %2</source>
         <translation>読みがない値: %1 件 (%2)</translation>
     </message>
+    <message>
+        <source>Library &amp;Report</source>
+        <translation>曲の読みの報告(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Library Report</source>
+        <translation>曲の読みの報告</translation>
+    </message>
+    <message>
+        <source>All person fields</source>
+        <translation>すべての人名フィールド</translation>
+    </message>
+    <message>
+        <source>Artist, album artist and composer: each name listed once, and Save writes its sort value into all three</source>
+        <translation>アーティスト・アルバムアーティスト・作曲者: 名前ごとに 1 行、保存で 3 つすべてに読みを書き込みます</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>

@@ -343,6 +343,22 @@
         <source>%1 values have no reading: %2</source>
         <translation>没有读音的值: %1 个 (%2)</translation>
     </message>
+    <message>
+        <source>Library &amp;Report</source>
+        <translation>曲库报告(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Library Report</source>
+        <translation>曲库报告</translation>
+    </message>
+    <message>
+        <source>All person fields</source>
+        <translation>所有人名字段</translation>
+    </message>
+    <message>
+        <source>Artist, album artist and composer: each name listed once, and Save writes its sort value into all three</source>
+        <translation>艺人、专辑艺人和作曲者：每个名字列出一次，保存时把排序值写入这三个字段</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>

@@ -343,6 +343,22 @@
         <source>%1 values have no reading: %2</source>
         <translation>沒有讀音的值: %1 個 (%2)</translation>
     </message>
+    <message>
+        <source>Library &amp;Report</source>
+        <translation>曲庫報告(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Library Report</source>
+        <translation>曲庫報告</translation>
+    </message>
+    <message>
+        <source>All person fields</source>
+        <translation>所有人名欄位</translation>
+    </message>
+    <message>
+        <source>Artist, album artist and composer: each name listed once, and Save writes its sort value into all three</source>
+        <translation>藝人、專輯藝人和作曲者：每個名字列出一次，儲存時把排序值寫入這三個欄位</translation>
+    </message>
 </context>
 <context>
     <name>PairListModel</name>

@@ -1,5 +1,6 @@
 #include "Cli/Cli.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <ctime>
@@ -12,6 +13,7 @@
 #include "Bridge/MusicLibrary.h"
 #include "Cli/DryRunLibrary.h"
 #include "Controller/Conflicts.h"
+#include "Controller/LibraryReport.h"
 #include "Controller/SRMainController.h"
 #include "Platform/Launcher.h"
 #include "Platform/Log.h"
@@ -280,13 +282,17 @@ std::string usageText()
   yomi-cli read  [--style STYLE] [--zh-style S] [--ko-style S] [--lang L] [--prefer L]
                  [--candidates N] [--explain]
   yomi-cli revert [--list] [--save ID] [--library DIR] [--no-console]
+  yomi-cli report [--library DIR]
   yomi-cli help
   yomi-cli --version
 
 Fills in the sort fields of a music library for values written in Han
 characters or any other script outside kana and the Latin alphabet.
 
-FIELD is one of: artist, album, album-artist, composer, name, show.
+FIELD is one of: artist, album, album-artist, composer, name, show; or several
+joined by commas (artist,album-artist,composer), or people for those three:
+each value is then listed once whichever of them holds it, and apply writes
+its sort value into all of them, as one Save that one revert takes back.
 
 list    Scans the library for the field and prints, once each, the values that
         are not made only of kana and Latin letters, with the sort value a
@@ -359,6 +365,12 @@ revert  Takes back the library's last Save: every file that still holds
                  field, library folder, changes
   --save ID      take back that Save instead of the library's last one
 
+report  Walks the library once and prints, per field, the distinct values that
+        need a reading (not made only of kana and Latin letters) and their
+        tracks: how many have no sort value yet, how many have one, how many
+        values are held with different sort values by their tracks, and how
+        many tracks keep the sort value under an older tagger's name as well.
+
 --library DIR   the folder of audio files; without it, the XDG music folder,
                 else ~/Music
 
@@ -393,6 +405,8 @@ std::optional<Command> commandNamed(const std::string& name)
         return Command::Read;
     if (name == "revert")
         return Command::Revert;
+    if (name == "report")
+        return Command::Report;
     return std::nullopt;
 }
 
@@ -442,11 +456,26 @@ public:
             return Failure{"--field given twice"};
         if (!takeValue(o_.fieldName))
             return Failure{"--field needs a value"};
-        const auto tag = tagForFieldName(o_.fieldName);
-        if (!tag)
-            return Failure{"unknown field: '" + o_.fieldName +
-                           "' (use artist, album, album-artist, composer, name or show)"};
-        o_.keyTag = *tag;
+        // "people" and a list joined by commas name several fields.
+        const std::string names = o_.fieldName == "people" ? "artist,album-artist,composer" : o_.fieldName;
+        std::vector<std::int32_t> tags;
+        for (std::size_t from = 0;;) {
+            const std::size_t comma = names.find(',', from);
+            const std::string name = names.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+            const auto tag = tagForFieldName(name);
+            if (!tag)
+                return Failure{"unknown field: '" + name +
+                               "' (use artist, album, album-artist, composer, name, show or people)"};
+            if (std::find(tags.begin(), tags.end(), *tag) != tags.end())
+                return Failure{"--field names " + name + " twice"};
+            tags.push_back(*tag);
+            if (comma == std::string::npos)
+                break;
+            from = comma + 1;
+        }
+        o_.keyTag = tags.front();
+        if (tags.size() > 1)
+            o_.keyTags = std::move(tags);
         haveField = true;
         return {};
     }
@@ -642,6 +671,8 @@ Status checkCombination(const OptionReader& r, const Options& o, const std::stri
 {
     if (o.command == Command::Read)
         return r.haveField || r.haveLibrary ? Status(Failure{"read takes no --field or --library"}) : Status();
+    if (o.command == Command::Report)
+        return r.haveField ? Status(Failure{"report takes no --field"}) : Status();
     if (o.command == Command::Revert) {
         if (r.haveField)
             return Failure{"revert takes no --field"};
@@ -1049,6 +1080,8 @@ int runOnLibrary(const Options& options, ApplyInput* input, Streams streams)
 
     SRMainController controller;
     controller.setKeyTag(options.keyTag);
+    if (!options.keyTags.empty())
+        controller.setFieldTags(options.keyTags);
     controller.load(nullptr);
     if (!input)
         return printList(controller, options.conflicts, streams);
@@ -1108,6 +1141,11 @@ int run(const Options& options, Streams streams, const LibraryOpener& openLibrar
         silence.emplace(std::make_shared<SilentLauncher>());
     if (revertSave)
         return revert(options, streams);
+    if (options.command == Command::Report) {
+        streams.out << reportLibrary().text();
+        streams.out.flush();
+        return streams.out.good() ? kExitOk : kExitWriteFailed;
+    }
     return runOnLibrary(options, input.get(), streams);
 }
 

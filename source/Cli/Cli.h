@@ -28,13 +28,16 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitWriteFailed = 1; // at least one write failed
 inline constexpr int kExitUsage = 2;       // bad usage or unusable input; nothing written
 
-enum class Command { List, Apply, Revert, Help, Read, Version };
+enum class Command { List, Apply, Revert, Help, Read, Version, Report };
 enum class Edit { FromFile, Romaji, Copy, Reading };
 
 struct Options {
     Command command = Command::Help;
     std::string fieldName;   // as given, e.g. "album-artist"
     std::int32_t keyTag = 0; // the field's row of the field table
+    // Several fields edited as one (--field artist,composer or people); empty
+    // for one field.
+    std::vector<std::int32_t> keyTags;
     std::optional<std::filesystem::path> library;
     Edit edit = Edit::FromFile;
     std::string fromPath; // "-" is standard input

@@ -4,6 +4,8 @@
 #include <array>
 #include <span>
 
+#include "Bridge/Fields.h"
+
 namespace yomi::cli {
 namespace {
 
@@ -18,10 +20,16 @@ public:
 
     Value valueForKey(std::string_view key) override { return inner_->valueForKey(key); }
     OptString name() override { return inner_->name(); }
+    Spellings otherSpellings(std::string_view sortKey) override { return inner_->otherSpellings(sortKey); }
     Status setValue(const String& value, std::string_view key) override
     {
+        // The field whose sort value this is, when a Save writes several.
+        std::string_view valueKey = *valueKey_;
+        for (const FieldKeys& field : kFieldTable)
+            if (field.sortKey == key)
+                valueKey = field.valueKey;
         record_->writes.push_back(
-            HeldWrite{inner_->name(), inner_->valueForKey(*valueKey_).copy(), std::string(key), value});
+            HeldWrite{inner_->name(), inner_->valueForKey(valueKey).copy(), std::string(key), value});
         return Status();
     }
     void endVisit() override { inner_->endVisit(); }

@@ -12,6 +12,7 @@
 #include "Bridge/MusicLibrary.h"
 #include "Bridge/SortValueSource.h"
 #include "Category/AppleScriptUtility.h"
+#include "Category/JoinedNames.h"
 #include "Category/StringUtility.h"
 #include "Platform/Log.h"
 #include "Storage/UndoLog.h"
@@ -51,9 +52,13 @@ bool isPlainAudio(bridge::Track& track)
     return track.valueForKey("videoKind").intValue() == bridge::kVideoKindNone;
 }
 
+} // namespace
+
+namespace detail {
+
 using Counts = std::vector<std::pair<String, std::size_t>>;
 
-void count(Counts& counts, const String& sort)
+static void count(Counts& counts, const String& sort)
 {
     for (auto& [s, n] : counts) {
         if (s == sort) {
@@ -94,6 +99,12 @@ struct Tally {
             count(unsettled, sort);
     }
 };
+
+} // namespace detail
+
+namespace {
+
+using detail::Tally;
 
 // Whether a track's other spellings hold exactly its sort value `sort`.
 bool settled(const bridge::Track::Spellings& other, const String& sort)
@@ -262,26 +273,58 @@ void SRMainController::notifyDid(std::string_view key, const ListChange& change)
 
 void SRMainController::setKeyTag(std::int32_t tag)
 {
-    if (tag == keyTag_)
+    if (tag == keyTag_ && fieldTags_.empty())
         return;
     setDataArray(std::make_shared<PairList>());
     setPairDict(std::make_shared<PairDict>());
     keyTag_ = tag;
+    fieldTags_.clear();
     readings_.clear();
+}
+
+void SRMainController::setFieldTags(std::vector<std::int32_t> tags)
+{
+    std::vector<std::int32_t> kept;
+    for (const std::int32_t tag : tags)
+        if (fieldForTag(tag) && std::find(kept.begin(), kept.end(), tag) == kept.end())
+            kept.push_back(tag);
+    if (kept.size() < 2)
+        kept.clear();
+    const std::int32_t first = kept.empty() ? (tags.empty() ? keyTag_ : tags.front()) : kept.front();
+    if (kept == fieldTags_ && first == keyTag_)
+        return;
+    setDataArray(std::make_shared<PairList>());
+    setPairDict(std::make_shared<PairDict>());
+    keyTag_ = first;
+    fieldTags_ = std::move(kept);
+    readings_.clear();
+}
+
+std::vector<FieldKeys> SRMainController::fields() const
+{
+    std::vector<FieldKeys> out;
+    if (fieldTags_.empty()) {
+        if (const auto field = fieldForTag(keyTag_))
+            out.push_back(*field);
+        return out;
+    }
+    for (const std::int32_t tag : fieldTags_)
+        out.push_back(*fieldForTag(tag));
+    return out;
 }
 
 void SRMainController::load(const void*)
 {
-    if (const auto field = fieldForTag(keyTag_))
-        loadDataFKey(field->valueKey, field->sortKey);
+    if (const std::vector<FieldKeys> chosen = fields(); !chosen.empty())
+        loadFields(chosen);
 }
 
 void SRMainController::save(const void*)
 {
     if (const Status learned = learnTypedReadings(); !learned)
         log::write("your readings were not kept: " + log::escapeControls(learned.reason()) + "\n");
-    if (const auto field = fieldForTag(keyTag_))
-        saveDataForKey(field->valueKey, field->sortKey);
+    if (const std::vector<FieldKeys> chosen = fields(); !chosen.empty())
+        saveFields(chosen);
 }
 
 void SRMainController::busyOn()
@@ -314,6 +357,11 @@ void SRMainController::reportProgress(std::size_t done, const std::optional<std:
 
 void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view sortKey)
 {
+    loadFields({FieldKeys{valueKey, sortKey, {}}});
+}
+
+void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
+{
     // The default button moves from Load to Save.
     const String key = loadButton ? loadButton->keyEquivalent() : String();
     if (saveButton)
@@ -339,14 +387,19 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
     KanaOrAlphabetTest kanaOrAlphabet;
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
-        const OptString value = track.valueForKey(valueKey).copy();
         ++lastLoad_.tracks;
-        if (!value)
-            ++lastLoad_.unreadable;
-        if (!kanaOrAlphabet(value)) {
-            OptString sort = track.valueForKey(sortKey).copy();
+        // With several fields a value is listed once, whichever holds it. A
+        // track that cannot be read has no value in any field: the first
+        // field tells.
+        for (const FieldKeys& field : fields) {
+            const OptString value = track.valueForKey(field.valueKey).copy();
+            if (!value && &field == &fields.front())
+                ++lastLoad_.unreadable;
+            if (kanaOrAlphabet(value))
+                continue;
+            OptString sort = track.valueForKey(field.sortKey).copy();
             if (sort && value) {
-                tallies[*value].add(*sort, track.otherSpellings(sortKey));
+                tallies[*value].add(*sort, track.otherSpellings(field.sortKey));
                 listTrack(track, *value, std::move(*sort));
             }
         }
@@ -391,28 +444,55 @@ void SRMainController::listTrack(bridge::Track& track, const String& value, Stri
 
 void SRMainController::saveDataForKey(std::string_view valueKey, std::string_view sortKey)
 {
+    saveFields({FieldKeys{valueKey, sortKey, {}}});
+}
+
+void SRMainController::saveFields(const std::vector<FieldKeys>& fields)
+{
     busyOn();
     redraw();
     runAppleScriptWithString(kConsoleLaunchScript);
 
     lastSave_ = SaveReport{};
-    const std::shared_ptr<PairDict> dict = pairDict_;
     const auto app = bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier);
-    const auto playlist = bridge::libraryPlaylist(app);
-    const auto sequence = bridge::tracksOf(playlist);
-    const std::optional<std::size_t> total = sequence->count();
-    reportProgress(0, total);
-    std::size_t visited = 0;
-    // Every change is recorded before it is made, so that the Save can be
-    // taken back; the log is made with the first change.
-    storage::UndoLog undo(storage::LogKind::Save, std::string(sortKey), 0, app ? app->folder() : std::string());
+    // One undo log for every field: the Save is taken back as one. Every
+    // change is recorded before it is made; the log is made with the first.
+    std::string label;
+    for (const FieldKeys& field : fields)
+        label += (label.empty() ? "" : "+") + std::string(field.sortKey);
+    storage::UndoLog undo(storage::LogKind::Save, label, 0, app ? app->folder() : std::string());
     if (app)
         app->setUndoLog(&undo);
     Tallies tallies;
+    // One walk per field, each like a Save of that field alone.
+    SaveWalk walk{app, tallies, 0, std::nullopt, 0};
+    for (const FieldKeys& field : fields)
+        saveWalk(walk, field, fields.size());
+    if (app)
+        app->setUndoLog(nullptr);
+    undo.finish();
+    lastSave_.undoId = undo.id();
+    // Values with a listed sort value were all read again; the others keep
+    // the counts of the scan.
+    if (pairDict_)
+        storeTallies(*pairDict_, tallies, true);
+
+    busyOff();
+    redraw();
+}
+
+void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::size_t walks)
+{
+    const std::shared_ptr<PairDict> dict = pairDict_;
+    const auto sequence = bridge::tracksOf(bridge::libraryPlaylist(walk.app));
+    if (const auto count = sequence->count(); count && walk.done == 0)
+        walk.total = *count * walks;
+    if (walk.done == 0)
+        reportProgress(0, walk.total);
     // Writes go to the library in groups that are made durable together; a
     // write is counted and logged only once its group is committed, in the
     // order of the walk.
-    const std::unique_ptr<bridge::WriteGroup> group = app ? app->writeGroup() : nullptr;
+    const std::unique_ptr<bridge::WriteGroup> group = walk.app ? walk.app->writeGroup() : nullptr;
     std::vector<QueuedWrite> queued;
     const auto commitGroup = [&] {
         if (queued.empty())
@@ -420,19 +500,20 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         const std::vector<Status> results = group->commit();
         for (std::size_t i = 0; i < queued.size(); ++i) {
             const Status result = i < results.size() ? results[i] : Failure{"not written"};
-            reportWrite(queued[i], result, tallies[queued[i].value], lastSave_);
+            reportWrite(queued[i], result, walk.tallies[queued[i].value], lastSave_);
         }
         queued.clear();
     };
+    std::size_t unreadable = 0;
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         if (group && group->due())
             commitGroup();
-        if (++visited % kRedrawInterval == 0)
-            reportProgress(visited, total);
-        const OptString value = track.valueForKey(valueKey).copy();
+        if (++walk.done % kRedrawInterval == 0)
+            reportProgress(walk.done, walk.total);
+        const OptString value = track.valueForKey(field.valueKey).copy();
         if (!value)
-            ++lastSave_.unreadable;
+            ++unreadable;
         if (!value || !dict)
             return;
         const auto found = dict->find(*value);
@@ -441,35 +522,27 @@ void SRMainController::saveDataForKey(std::string_view valueKey, std::string_vie
         const String& listed = found->second->sortStr;
         if (listed.empty())
             return;
-        const OptString current = track.valueForKey(sortKey).copy();
+        const OptString current = track.valueForKey(field.sortKey).copy();
         // A track that holds the listed value in the spelling a write makes
         // but another in an older one is written all the same.
         const bridge::Track::Spellings other =
-            current ? track.otherSpellings(sortKey) : bridge::Track::Spellings{};
+            current ? track.otherSpellings(field.sortKey) : bridge::Track::Spellings{};
         const bool same = current && *current == listed && settled(other, listed);
         if (same || (fillOnlyEmpty && current && !current->empty())) {
             if (current)
-                tallies[*value].add(*current, other);
+                walk.tallies[*value].add(*current, other);
             return;
         }
         queued.push_back(QueuedWrite{track.name(), *value, listed, current, track.location()});
-        group->add(track, listed, sortKey);
+        group->add(track, listed, field.sortKey);
         if (group->due())
             commitGroup();
     });
     commitGroup();
-    reportProgress(visited, total);
-    if (app)
-        app->setUndoLog(nullptr);
-    undo.finish();
-    lastSave_.undoId = undo.id();
-    // Values with a listed sort value were all read again; the others keep
-    // the counts of the scan.
-    if (dict)
-        storeTallies(*dict, tallies, true);
-
-    busyOff();
-    redraw();
+    reportProgress(walk.done, walk.total);
+    // A track that cannot be read is counted once, by the first field's walk.
+    if (walk.walked++ == 0)
+        lastSave_.unreadable = unreadable;
 }
 
 void SRMainController::revertLastSave(const void*)
@@ -626,7 +699,10 @@ void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
         context.kind = nameKindOfField(field->valueKey);
     editSelection([&](const String& original) -> OptString {
         context.librarySortValues = librarySortValues(original);
-        ValueReading read = withUser.read(original, context, language);
+        ValueReading read = context.kind == NameKind::Person ? readJoined(withUser, original, context, language)
+                                                             : ValueReading{};
+        if (!read.reading)
+            read = withUser.read(original, context, language);
         OptString reading = read.reading;
         if (!reading)
             refusedReadings_.push_back(original);
@@ -637,6 +713,58 @@ void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
         readings_[original] = std::move(read);
         return reading;
     });
+}
+
+bool SRMainController::knowsName(std::u16string_view name) const
+{
+    const String whole(name);
+    if (pairDict_)
+        if (const auto found = pairDict_->find(whole); found != pairDict_->end() && !found->second->sortStr.empty())
+            return true;
+    if (userReadings && userReadings->find(name))
+        return true;
+    return !librarySortValues(whole).empty();
+}
+
+ValueReading SRMainController::readJoined(Reader& withUser, const String& value, const ValueContext& context,
+                                         std::optional<Language> language)
+{
+    // A value the library already sorts whole is read whole.
+    if (!context.librarySortValues.empty())
+        return {};
+    const auto joined = splitJoinedName(value, [&](std::u16string_view n) { return knowsName(n); });
+    if (!joined)
+        return {};
+    ValueReading out;
+    out.confidence = Confidence::Sure;
+    std::vector<String> readings;
+    std::string reasons;
+    for (const String& part : joined->parts) {
+        // A part listed on its own takes the sort value its row shows, so
+        // that the joined name sorts with the solo entries.
+        const auto solo = pairDict_ ? pairDict_->find(part) : PairDict::iterator{};
+        if (pairDict_ && solo != pairDict_->end() && !solo->second->sortStr.empty()) {
+            readings.push_back(solo->second->sortStr);
+            continue;
+        }
+        ValueContext partContext = context;
+        partContext.librarySortValues = librarySortValues(part);
+        ValueReading read = withUser.read(part, partContext, language);
+        if (!read.reading && isHiraganaKatanakaAlphabetString(part))
+            read.reading = part; // a Latin name sorts as it is
+        if (!read.reading)
+            return {};
+        if (read.confidence < out.confidence) {
+            out.confidence = read.confidence;
+            reasons = toUtf8(part) + ": " + read.reason;
+        }
+        if (out.language == Language::None)
+            out.language = read.language;
+        readings.push_back(*read.reading);
+    }
+    out.reading = joinParts(*joined, readings);
+    out.reason = "read part by part" + (reasons.empty() ? std::string() : " (" + reasons + ")");
+    return out;
 }
 
 std::vector<String> SRMainController::readingAlternatives(const String& value) const

@@ -23,7 +23,12 @@
 
 namespace yomi {
 
+namespace detail {
+struct Tally;
+} // namespace detail
+
 namespace bridge {
+class Application;
 class Track;
 } // namespace bridge
 
@@ -164,6 +169,19 @@ public:
     std::int32_t keyTag() const { return keyTag_; }
     void setKeyTag(std::int32_t tag);
 
+    // Several fields edited as one (the person fields: artist, album artist,
+    // composer): Load lists each value once, whichever of them holds it, with
+    // the counts of all; Save writes each listed sort value into every one of
+    // them, one walk a field, as one Save with one undo log and a log line
+    // per track and field. Tags outside the field table and repeats are
+    // dropped; fewer than two fields leave the one field keyTag names (the
+    // first tag given). A change empties list and index first, as
+    // setKeyTag does, which leaves this mode.
+    void setFieldTags(std::vector<std::int32_t> tags);
+    const std::vector<std::int32_t>& fieldTags() const { return fieldTags_; }
+    // The fields Load and Save work on: those of setFieldTags, else keyTag's.
+    std::vector<FieldKeys> fields() const;
+
     void awakeFromNib() {}
 
     // Actions; the sender is never read.
@@ -249,6 +267,26 @@ private:
     void busyOff();
     void redraw();
     void reportProgress(std::size_t done, const std::optional<std::size_t>& total);
+    // Whether the list (a non-empty sort value), the user's readings or the
+    // library knows a name whole.
+    bool knowsName(std::u16string_view name) const;
+    // A value of names joined by separators ("A & B") read part by part,
+    // each part as its own row shows it or as the reader reads it, joined
+    // by the same separators; no reading when the value is not such a join,
+    // the library sorts it whole, or a part has no reading.
+    ValueReading readJoined(Reader& withUser, const String& value, const ValueContext& context,
+                            std::optional<Language> language);
+    void loadFields(const std::vector<FieldKeys>& fields);
+    void saveFields(const std::vector<FieldKeys>& fields);
+    // One field's walk of a Save; `walks` is how many the Save makes.
+    struct SaveWalk {
+        std::shared_ptr<bridge::Application> app;
+        std::unordered_map<String, detail::Tally>& tallies;
+        std::size_t done;                 // tracks visited, over every walk
+        std::optional<std::size_t> total; // tracks of every walk
+        std::size_t walked;               // walks over
+    };
+    void saveWalk(SaveWalk& walk, const FieldKeys& field, std::size_t walks);
     // Lists a track's value with its sort value when the value is new, or
     // when it replaces an empty listed sort value.
     void listTrack(bridge::Track& track, const String& value, String sort);
@@ -256,6 +294,7 @@ private:
     std::shared_ptr<PairList> dataArray_;
     std::shared_ptr<PairDict> pairDict_;
     std::int32_t keyTag_ = 0;
+    std::vector<std::int32_t> fieldTags_;
     std::vector<PropertyObserver*> observers_;
     LoadReport lastLoad_;
     SaveReport lastSave_;

@@ -8,6 +8,8 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QFontDatabase>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -19,6 +21,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -27,6 +30,7 @@
 #include <QTableView>
 
 #include "Category/AppleScriptUtility.h"
+#include "Controller/LibraryReport.h"
 #include "Window/Adapters.h"
 #include "Window/PairListModel.h"
 #include "Window/SortCellDelegate.h"
@@ -197,6 +201,31 @@ void MainWindow::connectActions()
     // The viewer Save starts.
     QObject::connect(ui_->showLogAction, &QAction::triggered, window_.get(),
                      [] { runAppleScriptWithString(kConsoleLaunchScript); });
+    libraryReportAction_ = ui_->helpMenu->addAction(tr("Library &Report"));
+    QObject::connect(libraryReportAction_, &QAction::triggered, window_.get(), [this] { showLibraryReport(); });
+}
+
+void MainWindow::showLibraryReport()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const LibraryReport report = reportLibrary();
+    QApplication::restoreOverrideCursor();
+    if (!reportDialog_) {
+        reportDialog_ = new QDialog(window_.get());
+        reportDialog_->setWindowTitle(tr("Library Report"));
+        auto* text = new QPlainTextEdit(reportDialog_);
+        text->setObjectName(QStringLiteral("libraryReport"));
+        text->setReadOnly(true);
+        text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        text->setLineWrapMode(QPlainTextEdit::NoWrap);
+        auto* layout = new QVBoxLayout(reportDialog_);
+        layout->addWidget(text);
+        reportDialog_->resize(820, 300);
+    }
+    reportDialog_->findChild<QPlainTextEdit*>(QStringLiteral("libraryReport"))
+        ->setPlainText(QString::fromStdString(report.text()));
+    reportDialog_->show();
+    reportDialog_->raise();
 }
 
 void MainWindow::runLoad()
@@ -314,9 +343,40 @@ void MainWindow::bindKeyTag()
         if (index < 0)
             return;
         finishEditing();
-        controller_.setKeyTag(index);
+        applyFieldChoice();
         settings_->setValue(kFieldKey, index);
     });
+    // Beside it: the person fields (artist, album artist, composer) as one.
+    peopleFields_ = new QCheckBox(tr("All person fields"), window_.get());
+    peopleFields_->setObjectName(QStringLiteral("peopleFields"));
+    peopleFields_->setToolTip(tr("Artist, album artist and composer: each name listed once, and Save writes its "
+                                 "sort value into all three"));
+    ui_->topRow->insertWidget(ui_->topRow->indexOf(chooser) + 1, peopleFields_);
+    peopleFields_->setEnabled(isPersonField(controller_.keyTag()));
+    QObject::connect(peopleFields_, &QCheckBox::toggled, window_.get(), [this] {
+        finishEditing();
+        applyFieldChoice();
+    });
+}
+
+bool MainWindow::isPersonField(int tag) { return tag == 0 || tag == 2 || tag == 3; }
+
+void MainWindow::applyFieldChoice()
+{
+    const int index = ui_->fieldChooser->currentIndex();
+    peopleFields_->setEnabled(isPersonField(index));
+    if (peopleFields_->isChecked() && isPersonField(index)) {
+        // The chosen field first, so that the chooser keeps showing it.
+        std::vector<std::int32_t> tags{index};
+        for (const std::int32_t tag : {0, 2, 3})
+            if (tag != index)
+                tags.push_back(tag);
+        controller_.setFieldTags(std::move(tags));
+    } else if (!controller_.fieldTags().empty()) {
+        controller_.setFieldTags({index});
+    } else {
+        controller_.setKeyTag(index);
+    }
 }
 
 QString MainWindow::tracksText(std::size_t n) { return n == 1 ? tr("1 track") : tr("%1 tracks").arg(number(n)); }

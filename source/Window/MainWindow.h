@@ -14,6 +14,7 @@
 
 class QAction;
 class QCheckBox;
+class QDialog;
 class QMenu;
 class QComboBox;
 class QLabel;
@@ -126,6 +127,12 @@ public:
     QAction* quitAction() const;
     QAction* openLibraryAction() const;
     QAction* showLogAction() const;
+    // Help → Library Report: the library's sort fields counted, in a window
+    // of its own (reportLibrary).
+    QAction* libraryReportAction() const { return libraryReportAction_; }
+    // "All person fields", beside the field chooser (enabled for artist,
+    // album artist and composer).
+    QCheckBox* peopleFieldsBox() const { return peopleFields_; }
     QLineEdit* filterBox() const;
     QLabel* statusLine() const;
     QSortFilterProxyModel& viewModel() { return *proxy_; }
@@ -151,6 +158,11 @@ public:
 
 private:
     void connectActions();
+    void showLibraryReport();
+    // Hands the field chooser's field, or with "All person fields" the three,
+    // to the controller.
+    void applyFieldChoice();
+    static bool isPersonField(int tag);
     void bindKeyTag();
     void setUpListView();
     void finishEditing();
@@ -193,6 +205,9 @@ private:
     Reader reader_;
     std::unique_ptr<UserReadings> userReadings_;
     QMenu* readingMenu_ = nullptr; // owned by window_
+    QAction* libraryReportAction_ = nullptr; // owned by the help menu
+    QCheckBox* peopleFields_ = nullptr;      // owned by window_
+    QDialog* reportDialog_ = nullptr;        // owned by window_
     QAction* readAs_[3] = {};      // Japanese, Chinese, Korean
     std::map<QString, QAction*> settingActions_;
 };

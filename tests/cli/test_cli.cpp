@@ -57,6 +57,26 @@ TEST(CliArguments, ListAndApplyForms)
     EXPECT_FALSE(parseArguments({"--version", "list"}).ok());
 }
 
+TEST(CliArguments, SeveralFieldsOrPeople)
+{
+    auto r = parseArguments({"list", "--field", "people"});
+    ASSERT_TRUE(r.ok()) << r.reason();
+    EXPECT_EQ(r->keyTags, (std::vector<std::int32_t>{0, 2, 3}));
+    EXPECT_EQ(r->keyTag, 0);
+    r = parseArguments({"apply", "--field=composer,artist", "--copy"});
+    ASSERT_TRUE(r.ok()) << r.reason();
+    EXPECT_EQ(r->keyTags, (std::vector<std::int32_t>{3, 0}));
+    EXPECT_EQ(r->keyTag, 3);
+    EXPECT_TRUE(parseArguments({"list", "--field", "album"})->keyTags.empty()) << "one field is no list";
+    for (const auto& [field, why] : std::vector<std::pair<std::string, std::string>>{
+             {"artist,artist", "names artist twice"}, {"artist,genre", "unknown field: 'genre'"},
+             {"artist,", "unknown field: ''"}, {",artist", "unknown field: ''"}}) {
+        const auto bad = parseArguments({"list", "--field", field});
+        ASSERT_FALSE(bad.ok()) << field;
+        EXPECT_THAT(bad.reason(), HasSubstr(why)) << field;
+    }
+}
+
 TEST(CliArguments, FieldNamesMapToTheFieldTable)
 {
     const std::vector<std::pair<std::string, std::string_view>> expected = {
@@ -286,6 +306,45 @@ TEST_F(CliRun, ListConflictsPrintsOnlyValuesWhoseTracksDisagree)
               "\xE6\xA1\x9C\told\n"
               "tab\\there\xE6\xBC\xA2\t\n");
     EXPECT_THAT(err_.str(), Not(HasSubstr("different sort values")));
+}
+
+TEST_F(CliRun, PeopleListsEachNameOnceAndApplyWritesEveryField)
+{
+    // 浜崎 as the composer of a new track: one row with the artist's.
+    library_->addTrack("composer", String(u"\u6d5c\u5d0e"), "sortComposer", String());
+    EXPECT_EQ(runCli({"list", "--field", "people"}), kExitOk);
+    EXPECT_EQ(out_.str(),
+              "\xE6\xB5\x9C\xE5\xB4\x8E\thamasaki\n"
+              "\xE6\xA1\x9C\told\n"
+              "tab\\there\xE6\xBC\xA2\t\n");
+    EXPECT_EQ(runCli({"apply", "--field", "people", "--from", "-", "--no-console"}, "\xE6\xB5\x9C\xE5\xB4\x8E\thama\n"),
+              kExitOk);
+    EXPECT_EQ(sortOf(2), u"hama");
+    EXPECT_EQ(sortOf(7), u"hama");
+    EXPECT_EQ(library_->track(8).get("sortComposer").copy(), OptString(u"hama"));
+    EXPECT_THAT(err_.str(), HasSubstr("3 track(s) written"));
+}
+
+TEST_F(CliRun, ReportCountsEachFieldOfTheLibraryInOneWalk)
+{
+    EXPECT_EQ(runCli({"report"}), kExitOk);
+    // The artist line: 5 values needing a reading on 7 tracks (Abc needs
+    // none; the podcast and the video count, as Save writes them), 2 of them
+    // without a sort value (桜's first track, the tab value), 5 with one,
+    // and 浜崎 held as hamasaki and HAMASAKI.
+    std::istringstream lines(out_.str());
+    std::string header, artist, word;
+    std::getline(lines, header);
+    std::getline(lines, artist);
+    std::istringstream cells(artist);
+    std::vector<std::string> row;
+    while (cells >> word)
+        row.push_back(word);
+    EXPECT_EQ(row, (std::vector<std::string>{"artist", "5", "7", "2", "5", "1", "0"})) << out_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("8 track(s) in the library"));
+    EXPECT_EQ(library_->writes(), 0u);
+    EXPECT_EQ(runCli({"report", "--field", "artist"}), kExitUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("report takes no --field"));
 }
 
 TEST_F(CliRun, ApplyFromTsvWritesTheListedValues)

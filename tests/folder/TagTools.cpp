@@ -57,6 +57,8 @@ if isinstance(f, mutagen.id3.ID3FileType) or type(f).__name__ in ('WAVE', 'AIFF'
     for k, v in tags.items():
         if k in ID3:
             t.add(getattr(id3, ID3[k])(encoding=3, text=[v]))
+        elif k.startswith('TXXX:'):
+            t.add(id3.TXXX(encoding=3, desc=k[5:], text=v.split('|')))
         else:
             t.add(id3.TXXX(encoding=3, desc=k, text=[v]))
     if podcast:

@@ -13,6 +13,8 @@ namespace yomi::test {
 // Tags a file with mutagen. Keys are the TagLib property names of the folder
 // library (ARTIST, ARTISTSORT, ..., TVSHOW, SHOWSORT), mapped to each format's
 // standard frames; besides them:
+//   TXXX:DESC     an ID3v2 user text frame of that description, its values
+//                 separated by '|' (older taggers' spellings)
 //   @id3=3        save an ID3v2 tag as v2.3 (default v2.4)
 //   @v1=1         add an ID3v1 tag too (MP3)
 //   @picture=1    add a small front-cover picture

@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "Bridge/Folder/FolderLibrary.h"
-#include "Controller/SRMainController.h"
-#include "Platform/Launcher.h"
+#include "folder/ControllerOnFolder.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
 #include "support/HostileFiles.h"
@@ -20,24 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NoLauncher final : public Launcher {
-public:
-    bool launch(std::string_view) override { return true; }
-};
-
-class FolderController : public ::testing::Test {
+class FolderController : public ::testing::Test, protected ControllerOnFolder {
 protected:
-    FolderController()
-    {
-        previousLauncher_ = setLauncher(std::make_shared<NoLauncher>());
-        previousFactory_ = bridge::folder::registerFolderLibrary(library.path());
-    }
-    ~FolderController() override
-    {
-        bridge::registerApplication(bridge::kMusicApplicationIdentifier, std::move(previousFactory_));
-        setLauncher(previousLauncher_);
-    }
-
     fs::path add(std::string_view templateFile, const std::string& relative,
                  const std::map<std::string, std::string>& tags)
     {
@@ -45,25 +27,6 @@ protected:
         tagWithMutagen(file, tags);
         return file;
     }
-
-    std::vector<std::pair<String, String>> rows() const
-    {
-        std::vector<std::pair<String, String>> out;
-        if (const auto& list = c.dataArray()) {
-            for (const auto& e : list->entries())
-                out.emplace_back(e->originalStr, e->sortStr);
-        }
-        return out;
-    }
-
-    TempFolder library;
-    WiredController wired;
-    SRMainController& c = wired.controller;
-    LogCapture log;
-
-private:
-    std::shared_ptr<Launcher> previousLauncher_;
-    bridge::ApplicationFactory previousFactory_;
 };
 
 TEST_F(FolderController, ScanListsAndSaveWritesTheFiles)

@@ -191,7 +191,8 @@ TEST_F(LibraryIndexTest, DamagedIndexIsSetAsideWithOneLineAndMadeAnew)
 
 // An unreadable file's reason is kept in its row: a walk from the index names
 // it as the parse did. An index of the previous version, which kept no
-// reasons, is taken over, not set aside; only its unreadable files are parsed.
+// reasons nor older taggers' spellings, is taken over, not set aside; its
+// files are parsed again, to learn those spellings.
 TEST_F(LibraryIndexTest, UnreadableFilesKeepTheirReasonInTheIndex)
 {
     add("template.flac", "a.flac", {{"ARTIST", "漢字"}});
@@ -214,12 +215,13 @@ TEST_F(LibraryIndexTest, UnreadableFilesKeepTheirReasonInTheIndex)
     sqlite3* handle = nullptr;
     ASSERT_EQ(sqlite3_open(LibraryIndex::fileFor(library.path()).c_str(), &handle), SQLITE_OK);
     ASSERT_EQ(
-        sqlite3_exec(handle, "ALTER TABLE files DROP COLUMN why; PRAGMA user_version=1", nullptr, nullptr, nullptr),
+        sqlite3_exec(handle, "ALTER TABLE files DROP COLUMN legacy; ALTER TABLE files DROP COLUMN why; PRAGMA user_version=1",
+                     nullptr, nullptr, nullptr),
         SQLITE_OK);
     sqlite3_close(handle);
     lines.clear();
     EXPECT_EQ(walk(&parsed), truth);
-    EXPECT_EQ(parsed, 1U) << "only the unreadable file is parsed again";
+    EXPECT_EQ(parsed, 2U) << "every file is parsed again";
     EXPECT_EQ(lines, std::vector{named}) << "and nothing is set aside";
     lines.clear();
     EXPECT_EQ(walk(&parsed), truth);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,7 @@ inline std::string synchsafe(std::uint32_t n)
 
 // One level of a nest: its header and its own bytes before the level inside.
 struct Level {
-    std::string (*header)(std::uint32_t bodySize);
+    std::function<std::string(std::uint32_t bodySize)> header;
     std::string prefix;
 };
 
@@ -49,13 +50,26 @@ inline std::string box(std::string_view type, std::string_view payload)
     return be32(static_cast<std::uint32_t>(8 + payload.size())) + std::string(type) + std::string(payload);
 }
 
+// Every box type TagLib 1.13 reads into, wherever it stands.
+inline constexpr std::string_view kMp4Containers[] = {"moov", "udta", "mdia", "meta", "ilst", "stbl",
+                                                      "minf", "moof", "traf", "trak", "stsd"};
+
+inline std::string mp4Handler() { return box("hdlr", std::string(8, '\0') + "mdirappl" + std::string(9, '\0')); }
+
+// One level of `type`: "meta" is a full box (version and flags), "qtmeta" a
+// QuickTime meta box without them that starts with its handler, "stsd" has
+// its version, flags and entry count.
 inline Level boxLevel(std::string_view type)
 {
-    if (type == "moov")
-        return {+[](std::uint32_t n) { return be32(n + 8) + "moov"; }, {}};
-    if (type == "udta")
-        return {+[](std::uint32_t n) { return be32(n + 8) + "udta"; }, {}};
-    return {+[](std::uint32_t n) { return be32(n + 8) + "meta"; }, std::string(4, '\0')}; // version, flags
+    const std::string name = type == "qtmeta" ? "meta" : std::string(type);
+    std::string prefix;
+    if (type == "meta")
+        prefix = std::string(4, '\0');
+    else if (type == "qtmeta")
+        prefix = mp4Handler();
+    else if (type == "stsd")
+        prefix = std::string(7, '\0') + "\x01";
+    return {[name](std::uint32_t n) { return be32(n + 8) + name; }, prefix};
 }
 
 inline std::string ftyp() { return box("ftyp", std::string("M4A ") + be32(0) + "M4A mp42isom"); }
@@ -76,35 +90,60 @@ inline std::string mp4PaddingClaim(std::string_view artist)
     return ftyp() + box("moov", box("udta", box("meta", meta)));
 }
 
-// `depth` boxes of `type` (moov, udta or meta) nested inside one another,
-// under moov (and udta) as the type needs; the innermost holds an artist.
-inline std::string mp4Nested(std::string_view type, int depth, std::string_view artist)
+// `depth` boxes of `type` (one of kMp4Containers, or "qtmeta") nested inside
+// one another, under moov (and udta for a meta box), or with `asItem` as an
+// item of moov/udta/meta/ilst; the innermost holds an artist.
+inline std::string mp4Nested(std::string_view type, int depth, std::string_view artist, bool asItem = false)
 {
     std::vector<Level> levels;
-    if (type != "moov")
-        levels.push_back(boxLevel("moov"));
-    if (type == "meta")
-        levels.push_back(boxLevel("udta"));
+    if (asItem) {
+        levels = {boxLevel("moov"), boxLevel("udta"), boxLevel("meta"), boxLevel("ilst")};
+    } else {
+        if (type != "moov")
+            levels.push_back(boxLevel("moov"));
+        if (type == "meta" || type == "qtmeta")
+            levels.push_back(boxLevel("udta"));
+    }
     levels.insert(levels.end(), static_cast<std::size_t>(depth), boxLevel(type));
     return ftyp() + nest(levels, box("ilst", artistItem(artist)));
 }
 
-// An ID3v2.4 tag of `depth` CHAP and CTOC frames, alternating, each embedding
-// the next; the innermost embeds an artist frame (TPE1). `audio` follows.
-inline std::string id3Nested(int depth, std::string_view artist, std::string_view audio)
+// An ID3v2 tag (version 3 or 4) of `depth` CHAP and CTOC frames, alternating,
+// each embedding the next; the innermost embeds an artist frame (TPE1).
+// `lead`, whole frames, comes before them; `audio` after the tag.
+inline std::string id3Nested(int depth, std::string_view artist, std::string_view audio, int version = 4,
+                             std::string_view lead = {})
 {
-    const Level chap{+[](std::uint32_t n) { return "CHAP" + synchsafe(n) + std::string(2, '\0'); },
+    const auto size = version == 4 ? synchsafe : be32;
+    const Level chap{[size](std::uint32_t n) { return "CHAP" + size(n) + std::string(2, '\0'); },
                      std::string("c\0", 2) + std::string(16, '\0')};
-    const Level ctoc{+[](std::uint32_t n) { return "CTOC" + synchsafe(n) + std::string(2, '\0'); },
+    const Level ctoc{[size](std::uint32_t n) { return "CTOC" + size(n) + std::string(2, '\0'); },
                      std::string("t\0\x03\x00", 4)};
     std::vector<Level> levels;
     for (int i = 0; i < depth; ++i)
         levels.push_back(i % 2 ? ctoc : chap);
-    const std::string tpe1 = "TPE1" + synchsafe(static_cast<std::uint32_t>(1 + artist.size())) + std::string(2, '\0') +
-        "\x03" + std::string(artist);
-    const std::string frames = nest(levels, tpe1);
-    return "ID3\x04" + std::string(2, '\0') + synchsafe(static_cast<std::uint32_t>(frames.size())) + frames +
-        std::string(audio);
+    const std::string tpe1 = "TPE1" + size(static_cast<std::uint32_t>(1 + artist.size())) + std::string(2, '\0') +
+        (version == 4 ? "\x03" : "\x00") + std::string(artist);
+    const std::string frames = std::string(lead) + nest(levels, tpe1);
+    return "ID3" + std::string(1, static_cast<char>(version)) + std::string(2, '\0') +
+        synchsafe(static_cast<std::uint32_t>(frames.size())) + frames + std::string(audio);
+}
+
+// A RIFF (WAV) or AIFF file whose ID3 chunk holds `tag`, after a chunk of
+// odd size whose pad byte is not zero (TagLib skips it all the same, since a
+// chunk name follows).
+inline std::string riffWithId3(bool aiff, std::string_view tag)
+{
+    const auto size = [aiff](std::uint32_t n) {
+        return aiff ? be32(n)
+                    : std::string{static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
+                                  static_cast<char>(n >> 24)};
+    };
+    const std::string odd = "junk" + size(1) + "j" + "x";
+    const std::string id3 =
+        "ID3 " + size(static_cast<std::uint32_t>(tag.size())) + std::string(tag) + std::string(tag.size() % 2, '\0');
+    const std::string body = std::string(aiff ? "AIFF" : "WAVE") + odd + id3;
+    return (aiff ? "FORM" : "RIFF") + size(static_cast<std::uint32_t>(body.size())) + body;
 }
 
 } // namespace yomi::test::hostile

@@ -43,7 +43,39 @@ constexpr PropertyRow kProperties[] = {
     {"videoKind", Property::VideoKind, "", "", "", ""},
 };
 
+constexpr std::string_view kId3ArtistSort[] = {"ARTISTSORT"};
+constexpr std::string_view kId3AlbumSort[] = {"ALBUMSORT"};
+constexpr std::string_view kId3AlbumArtistSort[] = {"ALBUMARTISTSORT", "ALBUM ARTIST SORT"};
+constexpr std::string_view kId3ComposerSort[] = {"COMPOSERSORT"};
+constexpr std::string_view kId3TitleSort[] = {"TITLESORT"};
+constexpr std::string_view kVorbisAlbumArtistSort[] = {"ALBUM ARTIST SORT"};
+
 } // namespace
+
+std::span<const std::string_view> id3LegacyDescriptions(Property p)
+{
+    switch (p) {
+    case Property::SortArtist:
+        return kId3ArtistSort;
+    case Property::SortAlbum:
+        return kId3AlbumSort;
+    case Property::SortAlbumArtist:
+        return kId3AlbumArtistSort;
+    case Property::SortComposer:
+        return kId3ComposerSort;
+    case Property::SortTitle:
+        return kId3TitleSort;
+    default:
+        return {};
+    }
+}
+
+std::span<const std::string_view> vorbisLegacyNames(Property p)
+{
+    if (p == Property::SortAlbumArtist)
+        return kVorbisAlbumArtistSort;
+    return {};
+}
 
 std::string_view id3FrameId(Property p) { return kProperties[static_cast<int>(p)].id3; }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace yomi::bridge::folder {
@@ -79,6 +80,15 @@ std::string_view mp4ItemName(Property p);
 // ("WM/ArtistSortOrder"); empty for the properties ASF has no attribute for
 // (composer sort, show, show sort).
 std::string_view asfAttributeName(Property p);
+
+// The other spellings older taggers keep a sort property under, besides the
+// one every write uses: ID3v2 user text frames by their description (TXXX
+// ALBUMARTISTSORT where TSO2 belongs) and Vorbis comment fields ("ALBUM
+// ARTIST SORT"). A read takes them as the sort value where the usual item is
+// missing; a write updates those that hold another value. Empty for the
+// other properties.
+std::span<const std::string_view> id3LegacyDescriptions(Property p);
+std::span<const std::string_view> vorbisLegacyNames(Property p);
 
 // Video kinds for a video track (an audio-only file is kVideoKindNone).
 inline constexpr std::int32_t kVideoKindMovie = 0x6B56644D;      // 'kVdM'

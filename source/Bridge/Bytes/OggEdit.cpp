@@ -58,13 +58,31 @@ std::optional<std::vector<Page>> readPages(std::string_view b)
     return pages;
 }
 
-// The header packets of a Vorbis (3) or Opus (2) stream and the pages that
-// carry them: the first packet alone on the first page, the others on pages
-// of their own, which they may share with each other but not with audio.
+// The header packets of a Vorbis (3), Opus or Speex (2) or Ogg FLAC (1 and
+// the count its first packet gives) stream and the pages that carry them: the
+// first packet alone on the first page, the others on pages of their own,
+// which they may share with each other but not with audio.
 struct Headers {
     std::vector<std::string> packets;
     std::size_t pages = 0;
 };
+
+// How many header packets a stream whose first packet is `first` has; 0 for
+// a stream this code does not edit.
+std::size_t headerPackets(std::string_view first)
+{
+    if (first.starts_with("\x01vorbis"))
+        return 3;
+    if (first.starts_with("OpusHead") || first.starts_with("Speex   "))
+        return 2;
+    // Ogg FLAC: 0x7F "FLAC", the mapping's version (2), the number of header
+    // packets after this one (2, big-endian; 0 for unknown), then "fLaC".
+    if (first.starts_with("\x7F"
+                          "FLAC") &&
+        first.size() >= 13 && first.substr(9, 4) == "fLaC")
+        return 1 + static_cast<std::size_t>(bytes::readBe(first, 7, 2));
+    return 0;
+}
 
 std::optional<Headers> readHeaders(std::string_view b, const std::vector<Page>& pages)
 {
@@ -91,11 +109,8 @@ std::optional<Headers> readHeaders(std::string_view b, const std::vector<Page>& 
             at += lace;
         }
         if (wanted == 0 && !h.packets.empty() && !open) {
-            if (h.packets[0].starts_with("\x01vorbis"))
-                wanted = 3;
-            else if (h.packets[0].starts_with("OpusHead"))
-                wanted = 2;
-            if (wanted == 0 || h.packets.size() != 1 || h.pages != 0)
+            wanted = headerPackets(h.packets[0]);
+            if (wanted < 2 || h.packets.size() != 1 || h.pages != 0)
                 return std::nullopt;
         }
     }
@@ -169,19 +184,44 @@ std::string paginate(const std::vector<std::string>& packets, std::uint32_t seri
     return out;
 }
 
-// The header packets after the first, the comment (the second) edited.
+// The header packets after the first, the comment edited: Vorbis's and
+// Opus's second packet after its magic, Speex's second packet as it is (no
+// framing byte follows its comment), and Ogg FLAC's VORBIS_COMMENT block after
+// its header, whose size follows the comment and whose type and last-block
+// flag stay.
 Result<std::vector<std::string>> editedHeaders(std::vector<std::string> packets, std::string_view name,
                                                std::string_view value)
 {
-    // The comment packet: "\x03vorbis" or "OpusTags", then the comment.
-    const bool vorbis = packets.size() == 3;
-    const std::string_view magic = vorbis ? std::string_view("\x03vorbis") : std::string_view("OpusTags");
-    if (!packets[1].starts_with(magic))
-        return Failure{"the Ogg stream's comment packet is not recognised"};
-    const auto comment = flac::editComment(std::string_view(packets[1]).substr(magic.size()), name, value);
+    const Failure unknown{"the Ogg stream's comment packet is not recognised"};
+    std::size_t index = 1;
+    std::string_view magic;
+    if (packets[0].starts_with("\x01vorbis")) {
+        magic = "\x03vorbis";
+    } else if (packets[0].starts_with("OpusHead")) {
+        magic = "OpusTags";
+    } else if (packets[0].starts_with("\x7F"
+                                      "FLAC")) {
+        while (index < packets.size() && (packets[index].empty() || (packets[index][0] & 0x7F) != 4))
+            ++index;
+        if (index == packets.size())
+            return Failure{"the Ogg FLAC stream has no Vorbis comment"};
+        if (packets[index].size() < 4 || bytes::be24(packets[index], 1) != packets[index].size() - 4)
+            return unknown;
+        magic = std::string_view(packets[index]).substr(0, 4);
+    }
+    if (!packets[index].starts_with(magic))
+        return unknown;
+    const auto comment = flac::editComment(std::string_view(packets[index]).substr(magic.size()), name, value);
     if (!comment)
         return Failure{"malformed Vorbis comment"};
-    packets[1] = std::string(magic) + *comment;
+    std::string packet = std::string(magic) + *comment;
+    if (packets[0].starts_with("\x7F")) {
+        if (comment->size() >= (1U << 24))
+            return Failure{"the Vorbis comment would grow too large"};
+        for (int k = 0; k < 3; ++k)
+            packet[1 + k] = static_cast<char>(comment->size() >> (8 * (2 - k)));
+    }
+    packets[index] = std::move(packet);
     packets.erase(packets.begin());
     return packets;
 }

@@ -1,8 +1,11 @@
-// Editing one field of an Ogg Vorbis or Opus comment, byte for byte.
+// Editing one field of an Ogg Vorbis, Opus, Speex or Ogg FLAC comment, byte
+// for byte.
 //
 // TagLib decodes every comment entry as UTF-8 and renders the comment again:
 // an entry in Latin-1 (old rips) would be mangled, so such a file could not
-// be written. Here the one field changes, every other entry keeps its bytes
+// be written; it also ends a Speex comment with a framing byte Speex does not
+// have, and clears the last-block flag of an Ogg FLAC comment block. Here the
+// one field changes, every other entry keeps its bytes
 // and place, and only the pages that carry the comment are made again.
 #pragma once
 
@@ -19,9 +22,10 @@ namespace yomi::bridge::folder::ogg {
 // the first (the comment, and Vorbis's setup packet) are paged anew; every
 // later page of the stream keeps its bytes but its sequence number, moved by
 // the change in the number of header pages, and its checksum made again.
-// Nullopt for a file this code does not edit (not Vorbis or Opus, more than
-// one logical stream, header packets that share a page with audio); a
-// failure, with the reason, when the pages or the comment do not parse.
+// Nullopt for a file this code does not edit (not Vorbis, Opus, Speex or Ogg
+// FLAC with its header packets counted, more than one logical stream, header
+// packets that share a page with audio); a failure, with the reason, when the
+// pages or the comment do not parse, or an Ogg FLAC stream has no comment.
 Result<std::optional<std::string>> setField(const std::string& bytes, std::string_view name, std::string_view value);
 
 } // namespace yomi::bridge::folder::ogg

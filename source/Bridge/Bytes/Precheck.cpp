@@ -92,7 +92,9 @@ private:
     std::string inflated(std::string_view compressed);
     void ape();
     void flac();
-    bool mp4(u64 begin, u64 end, int depth, bool inIlst);
+    void mp4();
+    bool mp4MetaIsBare(u64 body);
+    bool mp4Atom(u64& cursor, int depth, u64 parentEnd, bool inIlst);
     void mp4Item(u64 begin, u64 end);
     void ogg(int headerPackets);
     void riff(bool bigEndian);
@@ -143,7 +145,7 @@ void Walk::run(Format format)
         flac();
         break;
     case Format::Mp4:
-        mp4(0, size_, 1, false);
+        mp4();
         break;
     case Format::OggVorbis:
     case Format::Opus:
@@ -297,7 +299,9 @@ void Walk::id3v2Frames(std::string_view data, int style, bool tagUnsynch, int de
         if (depth == 1 && data[pos] == '\0')
             return;
         const std::string_view head = data.substr(pos, headerSize);
-        const std::string_view id = head.substr(0, idSize);
+        std::string_view id = head.substr(0, idSize);
+        if (style == 3 && id[3] == '\0')
+            id = id.substr(0, 3); // an ID3v2.2 frame in a v2.3 tag, which TagLib reads on past
         if (!std::all_of(id.begin(), id.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }))
             return; // TagLib stops at a frame ID it cannot read
         const std::size_t size = style == 2 ? bytes::be24(head, 3) : style == 3 ? be32(head, 4) : synchsafe(head, 4);
@@ -453,58 +457,86 @@ void Walk::flac()
 
 // ---- MP4 -----------------------------------------------------------------
 
-// Walks the boxes of [begin, end) at nesting `depth`, into the boxes TagLib
-// descends into; false once TagLib would stop reading the file.
-bool Walk::mp4(u64 begin, u64 end, int depth, bool inIlst)
+// Walks the atoms as TagLib 1.13's MP4::Atom does, one cursor for the whole
+// file: an atom named like a container is read into wherever it stands (an
+// ilst item or an stsd entry too), a meta box is a full box unless its first
+// child is one a QuickTime meta starts with, and a container leaves the
+// cursor after its last child, even one that ran past the container's end.
+// So every atom TagLib builds, and so every level of its recursion, is
+// walked here first.
+void Walk::mp4()
+{
+    for (u64 cursor = 0; cursor + 8 <= size_;) {
+        if (!mp4Atom(cursor, 1, size_, false))
+            return;
+    }
+}
+
+// Whether a meta box whose payload starts at `body` has no version and flags:
+// TagLib takes it so when its first child is one of these.
+bool Walk::mp4MetaIsBare(u64 body)
+{
+    static constexpr std::string_view kFirstChildren[] = {"hdlr", "ilst", "mhdr", "ctry", "lang"};
+    const std::string next = some(body, 8);
+    const std::string_view type = next.size() == 8 ? std::string_view(next).substr(4) : std::string_view();
+    return std::find(std::begin(kFirstChildren), std::end(kFirstChildren), type) != std::end(kFirstChildren);
+}
+
+// The atom at `cursor`, at nesting `depth` (1 at the top) inside a parent
+// that ends at `parentEnd`; moves the cursor as TagLib does. False once
+// TagLib stops reading the file.
+bool Walk::mp4Atom(u64& cursor, int depth, u64 parentEnd, bool inIlst)
 {
     static constexpr std::string_view kContainers[] = {"moov", "udta", "mdia", "meta", "ilst", "stbl",
                                                        "minf", "moof", "traf", "trak", "stsd"};
-    if (depth > kMaxNesting)
+    const u64 offset = cursor;
+    const std::string header = some(offset, 16);
+    u64 size = header.size() >= 8 ? be32(header, 0) : 0, headerSize = 8;
+    if (size == 0 && header.size() >= 8) {
+        size = size_ - offset; // TagLib: to the end of the file
+    } else if (size == 1) {
+        size = header.size() == 16 ? be64(header, 8) : 0;
+        headerSize = 16;
+    }
+    const std::string type = header.size() >= 8 ? header.substr(4, 4) : std::string();
+    // TagLib 1.13 reads on past a box whose type is not printable, wherever
+    // its size leads, but stops reading the file at a size below 8 bytes: so
+    // does the walk for such a box, which is taken for junk.
+    const bool printable = header.size() >= 8 &&
+        std::all_of(type.begin(), type.end(), [](char c) { return (c >= ' ' && c <= '~') || c == '\251'; });
+    if (!printable && (size < 8 || size > (1ULL << 62))) {
+        cursor = size_;
+        return false;
+    }
+    if (printable && size < headerSize)
+        refuse("an MP4 box is smaller than its header");
+    if (printable && size > parentEnd - offset)
+        refuse("an MP4 box is larger than the box or file around it");
+    counted();
+    const u64 boxEnd = offset + size;
+    cursor = boxEnd;
+    if (!printable)
+        return true;
+    if (type == "stco" || type == "co64") {
+        // A save rewrites every chunk offset the table claims to hold.
+        const u64 entrySize = type == "stco" ? 4 : 8;
+        const std::string table = size - headerSize >= 8 ? bytes(offset + headerSize, 8) : std::string();
+        if (table.empty() || be32(table, 4) > (size - headerSize - 8) / entrySize)
+            refuse("an MP4 chunk offset table claims more entries than it holds");
+    }
+    if (inIlst)
+        mp4Item(offset + headerSize, boxEnd);
+    if (std::find(std::begin(kContainers), std::end(kContainers), type) == std::end(kContainers))
+        return true;
+    if (depth >= kMaxNesting)
         refuse("the MP4 boxes nest more than " + std::to_string(kMaxNesting) + " deep");
-    for (u64 pos = begin; pos < end;) {
-        const std::string header = some(pos, 16);
-        if (header.size() < 8)
+    const u64 body = offset + headerSize;
+    // TagLib skips a full meta box's version and flags, and stsd's as well as
+    // its entry count.
+    cursor = body + (type == "meta" ? (mp4MetaIsBare(body) ? 0 : 4) : type == "stsd" ? 8 : 0);
+    while (cursor < boxEnd) {
+        if (!mp4Atom(cursor, depth + 1, boxEnd, type == "ilst"))
             return false;
-        const std::string type = header.substr(4, 4);
-        u64 size = be32(header, 0), headerSize = 8;
-        if (size == 0) {
-            size = size_ - pos; // TagLib: to the end of the file
-        } else if (size == 1) {
-            if (header.size() < 16)
-                return false;
-            size = be64(header, 8);
-            headerSize = 16;
-        }
-        // TagLib 1.13 reads on past a box whose type is not printable, but
-        // stops reading the file at a size that does not fit: so does the
-        // walk for such a box, which is taken for junk.
-        const bool printable =
-            std::all_of(type.begin(), type.end(), [](char c) { return (c >= ' ' && c <= '~') || c == '\251'; });
-        if (!printable && (size < headerSize || size > end - pos))
-            return false;
-        if (size < headerSize)
-            refuse("an MP4 box is smaller than its header");
-        if (size > end - pos)
-            refuse("an MP4 box is larger than the box or file around it");
-        counted();
-        const u64 boxEnd = pos + size;
-        if (type == "stco" || type == "co64") {
-            // A save rewrites every chunk offset the table claims to hold.
-            const u64 entrySize = type == "stco" ? 4 : 8;
-            const std::string table = size - headerSize >= 8 ? bytes(pos + headerSize, 8) : std::string();
-            if (table.empty() || be32(table, 4) > (size - headerSize - 8) / entrySize)
-                refuse("an MP4 chunk offset table claims more entries than it holds");
-        }
-        if (inIlst) {
-            mp4Item(pos + headerSize, boxEnd);
-        } else if (std::find(std::begin(kContainers), std::end(kContainers), type) != std::end(kContainers)) {
-            // TagLib skips meta's version and flags, and stsd's as well as its
-            // entry count.
-            const u64 skip = type == "meta" ? 4 : type == "stsd" ? 8 : 0;
-            if (!mp4(pos + headerSize + skip, boxEnd, depth + 1, type == "ilst"))
-                return false;
-        }
-        pos = boxEnd;
     }
     return true;
 }
@@ -553,6 +585,11 @@ void Walk::ogg(int headerPackets)
 
 // ---- RIFF (WAV) and AIFF -------------------------------------------------
 
+bool chunkName(std::string_view name)
+{
+    return std::all_of(name.begin(), name.end(), [](char c) { return c >= ' ' && c <= '~'; });
+}
+
 void Walk::riff(bool bigEndian)
 {
     if (size_ < 12)
@@ -560,9 +597,9 @@ void Walk::riff(bool bigEndian)
     const auto number = [&](const std::string& s, std::size_t i) { return bigEndian ? be32(s, i) : le32(s, i); };
     for (u64 pos = 12; size_ - pos >= 8;) {
         const std::string header = bytes(pos, 8);
-        const std::string name = header.substr(0, 4);
-        if (!std::all_of(name.begin(), name.end(), [](char c) { return c >= ' ' && c <= '~'; }))
+        if (!chunkName(std::string_view(header).substr(0, 4)))
             return; // TagLib stops at a chunk name it cannot read
+        const std::string name = header.substr(0, 4);
         const u64 size = number(header, 4);
         const u64 body = pos + 8;
         if (size > size_ - body) {
@@ -586,8 +623,13 @@ void Walk::riff(bool bigEndian)
             }
         }
         pos = body + size;
-        if (size & 1 && pos < size_ && bytes(pos, 1)[0] == '\0')
-            ++pos; // pad byte
+        // TagLib takes the byte after a chunk that ends at an odd offset for
+        // padding when it is zero or a chunk name follows it.
+        if (pos & 1 && pos < size_) {
+            const std::string next = some(pos, 5);
+            if (next[0] == '\0' || (next.size() == 5 && chunkName(std::string_view(next).substr(1))))
+                ++pos;
+        }
     }
 }
 

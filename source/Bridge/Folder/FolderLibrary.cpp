@@ -128,9 +128,29 @@ public:
         // field does in any music library: only an unreadable file has
         // absent values.
         const OptString& text = v.texts[static_cast<int>(*property)];
-        if (!text)
+        if (!text) {
+            // An older tagger's spelling stands in for the missing one.
+            for (const String& legacy : v.legacy[static_cast<int>(*property)])
+                if (!legacy.empty())
+                    return Value(legacy);
             return Value(String());
+        }
         return Value(*text);
+    }
+
+    Spellings otherSpellings(std::string_view sortKey) override
+    {
+        const auto property = propertyForKey(sortKey);
+        if (!property || !isTextProperty(*property))
+            return {};
+        const TrackValues& v = values();
+        if (!v.readable)
+            return {};
+        const int i = static_cast<int>(*property);
+        Spellings out{v.legacy[i], false};
+        out.onlyThere = !v.texts[i] &&
+            std::any_of(out.values.begin(), out.values.end(), [](const String& s) { return !s.empty(); });
+        return out;
     }
 
     OptString name() override
@@ -168,6 +188,9 @@ public:
         }
         w.written = v;
         w.written.texts[static_cast<int>(*property)] = value;
+        // Every older spelling the file has is brought to the value as well.
+        if (auto& legacy = w.written.legacy[static_cast<int>(*property)]; !legacy.empty())
+            legacy = {value};
         // The values describe the file as it was; the next read parses anew.
         stale_ = true;
         // Whatever TagLib throws while it parses or renders (bad_alloc on a

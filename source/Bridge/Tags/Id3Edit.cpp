@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "Bridge/Bytes/Containers.h"
 
@@ -57,28 +58,58 @@ Result<TagHeader> readHeader(const std::string& bytes)
 
 bool isUserText(Property property) { return property == Property::Show || property == Property::SortShow; }
 
-// Whether the frame at `span` is the user text frame of `description`.
-bool describes(const std::string& bytes, FrameSpan span, const TagHeader& h, const TagLib::String& description)
+// The description of the user text frame at `span`; nullopt for another
+// frame.
+std::optional<TagLib::String> descriptionAt(const std::string& bytes, FrameSpan span, const TagHeader& h)
 {
     TagLib::ID3v2::Header tagHeader;
     tagHeader.setMajorVersion(static_cast<unsigned int>(h.version));
     const TagLib::ByteVector data(bytes.data() + span.begin, static_cast<unsigned int>(span.size));
     std::unique_ptr<TagLib::ID3v2::Frame> frame(TagLib::ID3v2::FrameFactory::instance()->createFrame(data, &tagHeader));
     const auto* user = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame.get());
-    return user && user->description() == description;
+    if (!user)
+        return std::nullopt;
+    return user->description();
 }
 
-// Where the frames end (at the padding) and the first frame of the property.
+// Whether the frame at `span` is the user text frame of `description`.
+bool describes(const std::string& bytes, FrameSpan span, const TagHeader& h, const TagLib::String& description)
+{
+    return descriptionAt(bytes, span, h) == description;
+}
+
+// An older tagger's user text frame of the property: where, and its
+// description as the file spells it.
+struct LegacyFrame {
+    FrameSpan span;
+    TagLib::String description;
+};
+
+// Where the frames end (at the padding), the first frame of the property and,
+// when asked, its older spellings.
 struct FrameScan {
     std::size_t framesEnd;
     std::optional<FrameSpan> target;
+    std::vector<LegacyFrame> legacy;
 };
 
-Result<FrameScan> scanFrames(const std::string& bytes, const TagHeader& h, Property property)
+// The older spelling of the property the frame at `span` is, if any.
+std::optional<LegacyFrame> legacyAt(const std::string& bytes, FrameSpan span, const TagHeader& h, Property property)
+{
+    const auto names = id3LegacyDescriptions(property);
+    if (names.empty() || bytes.compare(span.begin, 4, "TXXX") != 0)
+        return std::nullopt;
+    const std::optional<TagLib::String> description = descriptionAt(bytes, span, h);
+    if (!description || std::find(names.begin(), names.end(), description->upper().to8Bit(true)) == names.end())
+        return std::nullopt;
+    return LegacyFrame{span, *description};
+}
+
+Result<FrameScan> scanFrames(const std::string& bytes, const TagHeader& h, Property property, bool legacyToo)
 {
     const std::string_view id = id3FrameId(property);
     const TagLib::String description(std::string(propertyName(property)));
-    FrameScan scan{kHeaderSize, std::nullopt};
+    FrameScan scan{kHeaderSize, std::nullopt, {}};
     std::size_t& pos = scan.framesEnd;
     while (pos + kFrameHeaderSize <= h.end() && bytes[pos] != '\0') {
         if (!validId(bytes, pos))
@@ -91,6 +122,9 @@ Result<FrameScan> scanFrames(const std::string& bytes, const TagHeader& h, Prope
         if (!scan.target && bytes.compare(pos, 4, id) == 0 &&
             (!isUserText(property) || describes(bytes, span, h, description)))
             scan.target = span;
+        else if (legacyToo)
+            if (std::optional<LegacyFrame> legacy = legacyAt(bytes, span, h, property))
+                scan.legacy.push_back(std::move(*legacy));
         pos += size;
     }
     return scan;
@@ -100,13 +134,16 @@ Result<FrameScan> scanFrames(const std::string& bytes, const TagHeader& h, Prope
 // rendered by TagLib as v2.4, whose 10-byte frame header differs from v2.3
 // only in the size encoding; the fields (Latin-1 or UTF-16 with BOM, both
 // valid in v2.3) are taken as they are.
-Result<std::string> renderFrame(Property property, const TagLib::String& value, int version)
+Result<std::string> renderFrame(Property property, const TagLib::String& value, int version,
+                                const std::optional<TagLib::String>& legacyDescription = std::nullopt)
 {
-    const TagLib::ByteVector id(id3FrameId(property).data(), 4);
-    const TagLib::String::Type encoding = value.isLatin1() ? TagLib::String::Latin1 : TagLib::String::UTF16;
+    const TagLib::ByteVector id(legacyDescription ? "TXXX" : id3FrameId(property).data(), 4);
+    const bool latin1 = value.isLatin1() && (!legacyDescription || legacyDescription->isLatin1());
+    const TagLib::String::Type encoding = latin1 ? TagLib::String::Latin1 : TagLib::String::UTF16;
     TagLib::ByteVector rendered;
-    if (isUserText(property)) {
-        const TagLib::String description(std::string(propertyName(property)));
+    if (isUserText(property) || legacyDescription) {
+        const TagLib::String description =
+            legacyDescription ? *legacyDescription : TagLib::String(std::string(propertyName(property)));
         TagLib::ID3v2::UserTextIdentificationFrame frame(description, TagLib::StringList(value), encoding);
         rendered = frame.render();
     } else {
@@ -130,20 +167,29 @@ Result<std::string> renderFrame(Property property, const TagLib::String& value, 
     return out;
 }
 
-// The frames of the tag with the target replaced by `frame`, or `frame`
-// after the last one.
-std::string replaceFrame(const std::string& bytes, const FrameScan& scan, const std::string& frame)
+// A frame's bytes put in the place of another.
+struct Replacement {
+    FrameSpan span;
+    std::string frame;
+};
+
+// The frames of the tag with each replacement made (in the order of the
+// frames) and `added`, if any, after the last one.
+std::string replaceFrames(const std::string& bytes, std::size_t framesEnd, std::vector<Replacement> replacements,
+                          const std::string& added)
 {
+    std::sort(replacements.begin(), replacements.end(),
+              [](const Replacement& a, const Replacement& b) { return a.span.begin < b.span.begin; });
     std::string frames;
-    frames.reserve(scan.framesEnd - kHeaderSize + frame.size());
-    if (const auto& t = scan.target) {
-        frames.append(bytes, kHeaderSize, t->begin - kHeaderSize);
-        frames.append(frame);
-        frames.append(bytes, t->begin + t->size, scan.framesEnd - t->begin - t->size);
-    } else {
-        frames.append(bytes, kHeaderSize, scan.framesEnd - kHeaderSize);
-        frames.append(frame);
+    frames.reserve(framesEnd - kHeaderSize + added.size());
+    std::size_t at = kHeaderSize;
+    for (const Replacement& r : replacements) {
+        frames.append(bytes, at, r.span.begin - at);
+        frames.append(r.frame);
+        at = r.span.begin + r.span.size;
     }
+    frames.append(bytes, at, framesEnd - at);
+    frames.append(added);
     return frames;
 }
 
@@ -171,24 +217,34 @@ bool startsWithTag(const std::string& bytes)
         (bytes[kVersionAt] == 3 || bytes[kVersionAt] == 4);
 }
 
-Result<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value)
+Result<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value, bool legacyToo)
 {
     if (!startsWithTag(bytes) || !isTextProperty(property))
         return Failure{"not an ID3v2.3 or v2.4 tag"};
     const Result<TagHeader> header = readHeader(bytes);
     if (!header)
         return header.failure();
-    const Result<FrameScan> scan = scanFrames(bytes, *header, property);
+    const Result<FrameScan> scan = scanFrames(bytes, *header, property, legacyToo);
     if (!scan)
         return scan.failure();
     const Result<std::string> frame = renderFrame(property, value, header->version);
     if (!frame)
         return frame;
-    return withFrames(bytes, *header, replaceFrame(bytes, *scan, *frame));
+    std::vector<Replacement> replacements;
+    if (scan->target)
+        replacements.push_back(Replacement{*scan->target, *frame});
+    for (const LegacyFrame& legacy : scan->legacy) {
+        Result<std::string> rendered = renderFrame(property, value, header->version, legacy.description);
+        if (!rendered)
+            return rendered;
+        replacements.push_back(Replacement{legacy.span, std::move(*rendered)});
+    }
+    return withFrames(bytes, *header,
+                      replaceFrames(bytes, scan->framesEnd, std::move(replacements), scan->target ? "" : *frame));
 }
 
 Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool aiff, Property property,
-                                                  const TagLib::String& value)
+                                                  const TagLib::String& value, bool legacyToo)
 {
     using riff::kChunkHeaderSize;
     using riff::kChunkSizeAt;
@@ -222,7 +278,7 @@ Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool
     const std::string tag = bytes.substr(data, chunk->size);
     if (!startsWithTag(tag))
         return std::optional<std::string>();
-    const Result<std::string> edited = setText(tag, property, value);
+    const Result<std::string> edited = setText(tag, property, value, legacyToo);
     if (!edited)
         return edited.failure();
     // The pad byte of an odd-sized chunk may be missing at the end.

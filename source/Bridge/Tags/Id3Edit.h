@@ -25,13 +25,17 @@ bool startsWithTag(const std::string& bytes);
 // frames fit in it with the padding, and grows by the frames plus 1 KiB of
 // padding otherwise. Fails, with the reason, for a tag this code does not
 // edit: unsynchronised, with an extended header or a footer, or malformed.
-Result<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value);
+// With legacyToo, every user text frame that spells the property as older
+// taggers did (id3LegacyDescriptions) takes the value too, in its place and
+// under its own description; none is added.
+Result<std::string> setText(const std::string& bytes, Property property, const TagLib::String& value,
+                            bool legacyToo = false);
 
 // The same edit of the tag in the ID3v2 chunk of a RIFF WAVE (`aiff` false)
 // or AIFF file; the chunk and the file's sizes follow, every other chunk keeps
 // its bytes. Nullopt when the file has no such chunk or the tag in it is of
 // another version; a failure, with the reason, when it cannot be edited.
 Result<std::optional<std::string>> setTextInChunk(const std::string& bytes, bool aiff, Property property,
-                                                  const TagLib::String& value);
+                                                  const TagLib::String& value, bool legacyToo = false);
 
 } // namespace yomi::bridge::folder::id3

@@ -115,6 +115,25 @@ std::optional<TagLib::String> readId3(TagLib::ID3v2::Tag* tag, Property p)
     return it->second.front()->toString();
 }
 
+// The user text frames of the tag that spell a property the way older
+// taggers did (the description compared in upper case).
+std::vector<TagLib::ID3v2::UserTextIdentificationFrame*> legacyFrames(TagLib::ID3v2::Tag* tag, Property p)
+{
+    std::vector<TagLib::ID3v2::UserTextIdentificationFrame*> out;
+    const auto names = id3LegacyDescriptions(p);
+    if (names.empty())
+        return out;
+    for (TagLib::ID3v2::Frame* frame : tag->frameList("TXXX")) {
+        auto* user = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        if (!user)
+            continue;
+        const std::string description = user->description().upper().to8Bit(true);
+        if (std::find(names.begin(), names.end(), description) != names.end())
+            out.push_back(user);
+    }
+    return out;
+}
+
 std::optional<TagLib::String> readMp4(const TagLib::MP4::Tag* tag, Property p)
 {
     // Only find() on the item map: item() on a missing name inserts an empty
@@ -523,6 +542,52 @@ std::optional<TagLib::String> TagFile::text(Property p)
     return firstOf(it->second);
 }
 
+std::vector<LegacyText> TagFile::legacyTexts(Property p)
+{
+    std::vector<LegacyText> out;
+    if (!isValid() || !isTextProperty(p))
+        return out;
+    if (tagKind(format_) == TagKind::Id3v2) {
+        if (auto* tag = id3v2Tag())
+            for (const auto* frame : legacyFrames(tag, p)) {
+                const TagLib::StringList fields = frame->fieldList(); // description, values...
+                const std::string item = frame->description().to8Bit(true);
+                for (auto it = std::next(fields.begin()); it != fields.end(); ++it)
+                    out.push_back(LegacyText{item, *it});
+                if (fields.size() < 2)
+                    out.push_back(LegacyText{item, TagLib::String()});
+            }
+    } else if (tagKind(format_) == TagKind::Xiph) {
+        if (auto* tag = xiphOf(format_, *file_, false))
+            for (const std::string_view name : vorbisLegacyNames(p)) {
+                const auto it = tag->fieldListMap().find(TagLib::String(std::string(name)));
+                if (it != tag->fieldListMap().end())
+                    for (const TagLib::String& value : it->second)
+                        out.push_back(LegacyText{std::string(name), value});
+            }
+    }
+    return out;
+}
+
+void TagFile::setLegacyTexts(Property p, const TagLib::String& value)
+{
+    if (!isValid() || !isTextProperty(p))
+        return;
+    generic_.reset();
+    if (tagKind(format_) == TagKind::Id3v2) {
+        if (auto* tag = id3v2Tag())
+            for (auto* frame : legacyFrames(tag, p))
+                frame->setText(value);
+    } else if (tagKind(format_) == TagKind::Xiph) {
+        if (auto* tag = xiphOf(format_, *file_, false))
+            for (const std::string_view name : vorbisLegacyNames(p)) {
+                const TagLib::String key{std::string(name)};
+                if (tag->contains(key))
+                    tag->addField(key, value, true);
+            }
+    }
+}
+
 bool TagFile::podcast()
 {
     if (!isValid())
@@ -583,11 +648,39 @@ std::int32_t TagFile::videoKind()
     return mp4HasVideoTrack(*stream_) ? kVideoKindMovie : kVideoKindNone;
 }
 
+namespace {
+
+// The item itself: the property map would rename others (a Date item comes
+// back as YEAR). An album artist goes to the "ALBUM ARTIST" item TagLib reads
+// it from, unless the tag has an ALBUMARTIST item.
+void setApeItem(TagLib::APE::Tag& tag, Property p, const TagLib::String& value)
+{
+    TagLib::String key = tagName(p);
+    if (p == Property::AlbumArtist && !tag.itemListMap().contains(key))
+        key = "ALBUM ARTIST";
+    tag.addValue(key, value, true);
+}
+
+} // namespace
+
+TagLib::APE::Tag* TagFile::mpegApeOnly()
+{
+    if (format_ != Format::Mpeg)
+        return nullptr;
+    auto& f = static_cast<TagLib::MPEG::File&>(*file_);
+    return !f.hasID3v2Tag() && f.hasAPETag() ? f.APETag(false) : nullptr;
+}
+
 Status TagFile::setText(Property p, const TagLib::String& value)
 {
     if (!isValid() || !isTextProperty(p))
         return Failure{"cannot write this property"};
     generic_.reset();
+    if (TagLib::APE::Tag* ape = mpegApeOnly()) {
+        setApeItem(*ape, p, value);
+        apeEdited_ = true;
+        return {};
+    }
     switch (tagKind(format_)) {
     case TagKind::Id3v2:
         return setId3Text(p, value);
@@ -605,12 +698,7 @@ Status TagFile::setText(Property p, const TagLib::String& value)
         return Failure{"the file has no Vorbis comment"};
     case TagKind::Generic:
         if (TagLib::APE::Tag* tag = apeTag(format_, *file_)) {
-            // The item itself: the property map would rename others (a Date
-            // item comes back as YEAR).
-            TagLib::String key = tagName(p);
-            if (p == Property::AlbumArtist && !tag->itemListMap().contains(key))
-                key = "ALBUM ARTIST";
-            tag->addValue(key, value, true);
+            setApeItem(*tag, p, value);
             return {};
         }
         break;
@@ -697,7 +785,9 @@ Status TagFile::save()
     bool ok = false;
     switch (format_) {
     case Format::Mpeg:
-        ok = static_cast<MPEG::File&>(*file_).save(MPEG::File::ID3v2, File::StripNone, ID3v2::v4, File::DoNotDuplicate);
+        // An MP3 whose only tag is APE keeps it so: only that tag is saved.
+        ok = static_cast<MPEG::File&>(*file_).save(apeEdited_ ? MPEG::File::APE : MPEG::File::ID3v2, File::StripNone,
+                                                   ID3v2::v4, File::DoNotDuplicate);
         break;
     case Format::Wav:
         ok = static_cast<RIFF::WAV::File&>(*file_).save(RIFF::WAV::File::ID3v2, File::StripNone, ID3v2::v4);

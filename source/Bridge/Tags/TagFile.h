@@ -22,6 +22,9 @@
 namespace TagLib::ID3v2 {
 class Tag;
 }
+namespace TagLib::APE {
+class Tag;
+}
 
 namespace yomi::bridge::folder {
 
@@ -29,11 +32,19 @@ TagLib::String toTagLib(const String& s);
 String fromTagLib(const TagLib::String& s);
 
 // What the write check compares before and after an edit.
+struct LegacyText {
+    std::string item;
+    TagLib::String value;
+};
+
 struct TagSnapshot {
     std::optional<TagLib::String> texts[kTextPropertyCount];
     bool podcast = false;
     std::int32_t videoKind = 0;
     TagLib::PropertyMap properties;
+    // The older spellings of the property being written (legacyTexts),
+    // filled in by the write check.
+    std::vector<LegacyText> legacy;
     std::vector<TagLib::ByteVector> pictures;
     int lengthMs = 0, bitrate = 0, sampleRate = 0, channels = 0;
 };
@@ -76,6 +87,12 @@ public:
     std::optional<TagLib::String> text(Property p);
     bool podcast();
     std::int32_t videoKind();
+    // The values of a sort property in the other spellings older taggers
+    // used (Formats.h: id3LegacyDescriptions, vorbisLegacyNames), in the
+    // tag's order, every value of an item that holds several, each with the
+    // item's name (a user text frame's description as the file spells it,
+    // a Vorbis field's name); empty when the file has none.
+    std::vector<LegacyText> legacyTexts(Property p);
 
     // The ID3v2 tag the file's properties come from, when it has one (MP3,
     // WAV, AIFF, TrueAudio).
@@ -84,6 +101,9 @@ public:
     // Sets a text property in the parsed tag (nothing is saved yet); fails
     // with the reason when the format cannot hold it.
     Status setText(Property p, const TagLib::String& value);
+    // Sets every legacy spelling of the property the tag already has (none is
+    // added) to the value, in the parsed tag.
+    void setLegacyTexts(Property p, const TagLib::String& value);
     // Saves the edited tag into the stream: for ID3v2 the tag alone, at
     // version 2.4, nothing stripped, nothing duplicated.
     Status save();
@@ -95,6 +115,9 @@ private:
     TagFile(Format format, std::unique_ptr<TagLib::IOStream> stream);
     const TagLib::PropertyMap& generic();
     TagLib::ID3v2::Tag* createId3v2Tag();
+    // An MP3's APE tag when the file has no ID3v2 tag: a sort value goes
+    // there, not into a new ID3v2 tag holding copies of the APE items.
+    TagLib::APE::Tag* mpegApeOnly();
     Status setId3Text(Property p, const TagLib::String& value);
 
     Format format_;
@@ -102,6 +125,7 @@ private:
     std::unique_ptr<TagLib::File> file_;
     std::optional<TagLib::PropertyMap> generic_;
     std::string refusal_;
+    bool apeEdited_ = false; // setText went to mpegApeOnly()
 };
 
 // True when an MP4 stream holds a track with a 'vide' handler. A small,

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "Bridge/Bytes/Formats.h"
 #include "Platform/Text.h"
@@ -22,11 +24,20 @@ struct TrackValues {
     // then absent.
     bool readable = false;
     OptString texts[kTextPropertyCount]; // nullopt: absent
+    // The values of each sort property in older taggers' spellings
+    // (TagFile::legacyTexts), distinct, in the tag's order.
+    std::vector<String> legacy[kTextPropertyCount];
     bool podcast = false;
     std::int32_t videoKind = 0;
 
     bool operator==(const TrackValues&) const = default;
 };
+
+// The legacy values of a read as one text, for the library index, and back;
+// unpacking fails (false, nothing set) for a text that packing cannot have
+// made.
+String packLegacy(const TrackValues& values);
+bool unpackLegacy(std::u16string_view packed, TrackValues& values);
 
 // Opens and parses the file (tags only). Safe to call from several threads
 // at once for different files.

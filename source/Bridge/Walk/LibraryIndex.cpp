@@ -16,9 +16,10 @@ namespace yomi::bridge::folder {
 namespace {
 
 constexpr int kApplicationId = 0x796f6d69; // "yomi"
-// Version 2 added the reason a file could not be read (`why`); an index of
-// version 1 is taken over by adding that column.
-constexpr int kSchemaVersion = 2;
+// Version 2 added the reason a file could not be read (`why`), version 3 the
+// sort values in older taggers' spellings (`legacy`); an older index is taken
+// over by adding the columns.
+constexpr int kSchemaVersion = 3;
 
 // Columns of a row, in the order of kSelect and kInsert.
 enum Column {
@@ -36,6 +37,7 @@ enum Column {
     cText0,
     cSum = cText0 + kTextPropertyCount,
     cWhy,
+    cLegacy,
     cCount
 };
 
@@ -44,7 +46,7 @@ constexpr const char* kSchema =
     "CREATE TABLE files(path BLOB PRIMARY KEY, device INTEGER, inode INTEGER, size INTEGER,"
     " mtime_s INTEGER, mtime_ns INTEGER, ctime INTEGER, read_at INTEGER, readable INTEGER,"
     " podcast INTEGER, video_kind INTEGER, t0 BLOB, t1 BLOB, t2 BLOB, t3 BLOB, t4 BLOB, t5 BLOB,"
-    " t6 BLOB, t7 BLOB, t8 BLOB, t9 BLOB, t10 BLOB, t11 BLOB, sum INTEGER, why BLOB) WITHOUT ROWID;"
+    " t6 BLOB, t7 BLOB, t8 BLOB, t9 BLOB, t10 BLOB, t11 BLOB, sum INTEGER, why BLOB, legacy BLOB) WITHOUT ROWID;"
     // One index per value field, over the rows that hold a sort value.
     "CREATE INDEX by_t0 ON files(t0) WHERE length(t1) > 0;"
     "CREATE INDEX by_t2 ON files(t2) WHERE length(t3) > 0;"
@@ -55,12 +57,16 @@ constexpr const char* kSchema =
 
 constexpr const char* kSelect =
     "SELECT path, device, inode, size, mtime_s, mtime_ns, ctime, read_at, readable, podcast, video_kind,"
-    " t0, t1, t2, t3, t4, t5, t6, t7, t8, t9, t10, t11, sum, why FROM files ORDER BY path";
+    " t0, t1, t2, t3, t4, t5, t6, t7, t8, t9, t10, t11, sum, why, legacy FROM files ORDER BY path";
 constexpr const char* kInsert =
-    "INSERT OR REPLACE INTO files VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    "INSERT OR REPLACE INTO files VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 // Version 1 to 2. Its unreadable files are read again, to learn their reasons.
 constexpr const char* kMigrateFrom1 = "BEGIN IMMEDIATE; ALTER TABLE files ADD COLUMN why BLOB;"
                                       " DELETE FROM files WHERE readable = 0; PRAGMA user_version=2; COMMIT;";
+// Version 2 to 3. The older spellings were not read before: every file is
+// read again once.
+constexpr const char* kMigrateFrom2 = "BEGIN IMMEDIATE; ALTER TABLE files ADD COLUMN legacy BLOB;"
+                                      " DELETE FROM files; PRAGMA user_version=3; COMMIT;";
 
 // The bytes a checksum covers, gathered in a buffer each thread keeps (no
 // allocation once it has grown), then summed in one call.
@@ -114,6 +120,10 @@ std::uint32_t checksum(std::string_view path, const TrackValues& v, std::int64_t
         sum.add("!");
         sum.add(v.openError);
     }
+    if (const String legacy = packLegacy(v); !legacy.empty()) {
+        sum.add("~");
+        sum.add(std::string_view(reinterpret_cast<const char*>(legacy.data()), legacy.size() * sizeof(char16_t)));
+    }
     return sum.value();
 }
 
@@ -159,9 +169,12 @@ Status exec(sqlite3* db, const char* sql)
     return failure;
 }
 
-// A schema version this code reads: its own, or version 1, which has the same
-// value columns and is taken over by kMigrateFrom1.
-bool knownVersion(std::optional<std::int64_t> version) { return version == 1 || version == kSchemaVersion; }
+// A schema version this code reads: its own, or version 1 or 2, which have
+// the same value columns and are taken over by kMigrateFrom1 and 2.
+bool knownVersion(std::optional<std::int64_t> version)
+{
+    return version == 1 || version == 2 || version == kSchemaVersion;
+}
 
 // A single integer from a query; nullopt on any error.
 std::optional<std::int64_t> integer(sqlite3* db, const char* sql)
@@ -298,6 +311,8 @@ Status LibraryIndex::open(const std::string& rootKey)
         opened = exec(db_, "PRAGMA journal_mode=WAL");
     if (opened && *tables != 0 && *version == 1)
         opened = exec(db_, kMigrateFrom1);
+    if (opened && *tables != 0 && *version <= 2)
+        opened = exec(db_, kMigrateFrom2);
     if (opened)
         opened = exec(db_, "PRAGMA synchronous=NORMAL");
     if (opened)
@@ -404,7 +419,9 @@ std::optional<IndexedFile> LibraryIndex::rowFor(std::string_view relative)
             v.texts[i] = textOf(select_, cText0 + i);
         if (const std::string_view why = blobOf(select_, cWhy); !why.empty())
             v.openError = why;
-        const bool intact = sqlite3_column_int64(select_, cSum) == checksum(relative, v, row.readAtNanoseconds);
+        const OptString legacy = textOf(select_, cLegacy);
+        const bool unpacked = !legacy || unpackLegacy(*legacy, v);
+        const bool intact = unpacked && sqlite3_column_int64(select_, cSum) == checksum(relative, v, row.readAtNanoseconds);
         advanceReader();
         if (!intact) {
             fail("a row does not match its checksum");
@@ -439,6 +456,8 @@ void LibraryIndex::store(std::string_view relative, const TrackValues& v, std::i
     sqlite3_bind_int64(insert_, cSum + 1, checksum(relative, v, readAt));
     if (!v.openError.empty())
         sqlite3_bind_blob(insert_, cWhy + 1, v.openError.data(), static_cast<int>(v.openError.size()), SQLITE_STATIC);
+    if (const String legacy = packLegacy(v); !legacy.empty())
+        bindText(insert_, cLegacy, legacy);
     if (sqlite3_step(insert_) != SQLITE_DONE)
         fail(errorOf(db_));
     sqlite3_reset(insert_);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace yomi::bridge::folder {
 
@@ -39,7 +40,7 @@ ParseAhead::ParseAhead(const std::string& root, const FileList& files, LibraryIn
     const std::size_t count = std::min<std::size_t>(std::max(workers, 1u), std::max<std::size_t>(files.size(), 1));
     threads_.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        threads_.emplace_back([this] { work(); });
+        threads_.emplace_back(kParseStackBytes, [this] { work(); });
 }
 
 ParseAhead::~ParseAhead() { stop(); }
@@ -51,7 +52,7 @@ void ParseAhead::stop()
         stopping_ = true;
     }
     workersWait_.notify_all();
-    for (std::thread& t : threads_)
+    for (SizedThread& t : threads_)
         t.join();
     if (tracing_ && !threads_.empty())
         writeTrace();

@@ -14,18 +14,23 @@
 #include <mutex>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Bridge/Tags/TrackValues.h"
 #include "Bridge/Walk/FileList.h"
 #include "Bridge/Walk/LibraryIndex.h"
+#include "Platform/Thread.h"
 
 namespace yomi::bridge::folder {
 
 // The number of workers a walk uses: YOMI_PARSE_THREADS when set to 1..64,
 // else one per core.
 unsigned parseThreadCount();
+
+// The stack of each worker, whatever `ulimit -s` says: the deepest parse the
+// pre-check lets through (Precheck.h, kMaxNesting) was measured to need far
+// less (a test parses every hostile shape at its limit within a quarter of it).
+inline constexpr std::size_t kParseStackBytes = 4 << 20;
 
 // The time on the clock that file time stamps come from, in nanoseconds.
 std::int64_t nowNanoseconds();
@@ -81,7 +86,7 @@ private:
     bool stopping_ = false;
     std::mutex mutex_;
     std::condition_variable workersWait_, walkWaits_;
-    std::vector<std::thread> threads_;
+    std::vector<SizedThread> threads_;
     const bool tracing_;
     Trace trace_;
 };

@@ -5,6 +5,8 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
 
+#include <algorithm>
+
 #include "Bridge/Bytes/AsfEdit.h"
 #include "Bridge/Bytes/FlacEdit.h"
 #include "Bridge/Bytes/OggEdit.h"
@@ -30,7 +32,22 @@ std::string bytesOf(TagLib::IOStream& stream)
 
 // Why the edited file differs from the original beyond the one property;
 // empty when it does not.
-std::string compare(const TagSnapshot& before, const TagSnapshot& after, Property property, const TagLib::String& value)
+// The property map keys a write of the property may change: its own and, when
+// its older spellings are written too, theirs.
+std::vector<TagLib::String> keysWritten(Property property, bool legacyToo)
+{
+    std::vector<TagLib::String> keys{TagLib::String(std::string(propertyName(property)))};
+    if (legacyToo) {
+        for (const std::string_view name : id3LegacyDescriptions(property))
+            keys.emplace_back(std::string(name));
+        for (const std::string_view name : vorbisLegacyNames(property))
+            keys.emplace_back(std::string(name));
+    }
+    return keys;
+}
+
+std::string compare(const TagSnapshot& before, const TagSnapshot& after, Property property, const TagLib::String& value,
+                    bool legacyToo)
 {
     const int target = static_cast<int>(property);
     if (after.texts[target] != std::optional<TagLib::String>(value))
@@ -44,18 +61,39 @@ std::string compare(const TagSnapshot& before, const TagSnapshot& after, Propert
     if (before.videoKind != after.videoKind)
         return "the edit would change the video kind";
 
-    const TagLib::String name(std::string(propertyName(property)));
+    const std::vector<TagLib::String> written = keysWritten(property, legacyToo);
+    const auto isWritten = [&](const TagLib::String& key) {
+        return std::find(written.begin(), written.end(), key.upper()) != written.end();
+    };
     for (const auto& [key, values] : before.properties) {
-        if (key == name)
+        if (isWritten(key))
             continue;
         const auto it = after.properties.find(key);
         if (it == after.properties.end() || it->second != values)
             return "the edit would change " + key.to8Bit(true);
     }
     for (const auto& [key, values] : after.properties) {
-        if (key != name && !before.properties.contains(key))
+        if (!isWritten(key) && !before.properties.contains(key))
             return "the edit would add " + key.to8Bit(true);
     }
+    // Without them, the older spellings stay as they were; with them, each
+    // item stays (none added, none dropped) and holds the new value.
+    const auto items = [](const std::vector<LegacyText>& list) {
+        std::vector<std::string> names;
+        for (const LegacyText& l : list)
+            if (std::find(names.begin(), names.end(), l.item) == names.end())
+                names.push_back(l.item);
+        return names;
+    };
+    const auto sameText = [](const LegacyText& a, const LegacyText& b) { return a.item == b.item && a.value == b.value; };
+    if (!legacyToo && !std::equal(before.legacy.begin(), before.legacy.end(), after.legacy.begin(), after.legacy.end(), sameText))
+        return "the edit would change an older spelling of " + std::string(propertyName(property));
+    if (legacyToo && items(before.legacy) != items(after.legacy))
+        return "the edit would add or drop an older spelling of " + std::string(propertyName(property));
+    if (legacyToo)
+        for (const LegacyText& legacy : after.legacy)
+            if (legacy.value != value)
+                return "an older spelling of " + std::string(propertyName(property)) + " would not hold the new value";
     if (before.pictures != after.pictures)
         return "the edit would change the pictures";
     return {};
@@ -63,18 +101,40 @@ std::string compare(const TagSnapshot& before, const TagSnapshot& after, Propert
 
 } // namespace
 
+namespace {
+
+// A Vorbis comment field set, then each older spelling in `legacy` that the
+// file has: FLAC's or Ogg's editor, one field after the other.
+template <typename Editor>
+Result<std::optional<std::string>> setFields(Editor edit, const std::string& bytes, Property property,
+                                             const String& value, const std::vector<std::string>& legacy)
+{
+    const std::string utf8 = toUtf8(value);
+    Result<std::optional<std::string>> out = edit(bytes, propertyName(property), utf8);
+    for (const std::string& name : legacy) {
+        if (!out || !*out)
+            return out;
+        out = edit(**out, name, utf8);
+    }
+    return out;
+}
+
+} // namespace
+
 Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Version, const std::string& bytes,
-                                              Property property, const String& value)
+                                              Property property, const String& value,
+                                              const std::vector<std::string>& legacy)
 {
     const TagLib::String newValue = toTagLib(value);
     const bool id3 = id3Version == 3 || id3Version == 4;
+    const bool legacyToo = !legacy.empty();
     if ((format == Format::Mpeg || format == Format::TrueAudio) && id3) {
         if (!id3::startsWithTag(bytes)) {
             if (id3Version == 3)
                 return Failure{"the ID3v2.3 tag is not at the start of the file"};
             return std::optional<std::string>();
         }
-        Result<std::string> edit = id3::setText(bytes, property, newValue);
+        Result<std::string> edit = id3::setText(bytes, property, newValue, legacyToo);
         if (edit)
             return std::optional<std::string>(std::move(*edit));
         if (id3Version == 3)
@@ -83,7 +143,7 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
     }
     if ((format == Format::Wav || format == Format::Aiff) && id3) {
         Result<std::optional<std::string>> edit =
-            id3::setTextInChunk(bytes, format == Format::Aiff, property, newValue);
+            id3::setTextInChunk(bytes, format == Format::Aiff, property, newValue, legacyToo);
         if (!edit && id3Version == 4)
             return std::optional<std::string>();
         return edit;
@@ -95,9 +155,9 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
         return std::optional<std::string>(std::move(*edit));
     }
     if (format == Format::Flac)
-        return flac::setField(bytes, propertyName(property), toUtf8(value));
-    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus)
-        return ogg::setField(bytes, propertyName(property), toUtf8(value));
+        return setFields(flac::setField, bytes, property, value, legacy);
+    if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus || format == Format::Speex)
+        return setFields(ogg::setField, bytes, property, value, legacy);
     return std::optional<std::string>();
 }
 
@@ -119,7 +179,8 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
 
     auto before = parse(format, *original, true);
     if (!before->isValid())
-        return Failure{"the file did not parse cleanly"};
+        return Failure{"the file did not parse cleanly" +
+                       (before->refusal().empty() ? std::string() : ": " + before->refusal())};
     const TagLib::AudioProperties* audio = before->file().audioProperties();
     const bool module = format == Format::Mod || format == Format::S3m || format == Format::It || format == Format::Xm;
     if (!module && (!audio || audio->sampleRate() <= 0))
@@ -127,15 +188,22 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
 
     const TagLib::String newValue = toTagLib(value);
     const std::optional<TagLib::String> oldValue = before->text(property);
-    if (oldValue == std::optional<TagLib::String>(newValue)) {
+    // Older spellings that hold another value are brought to the new one in
+    // the same write (their names, once each), never left to contradict it.
+    std::vector<std::string> legacy;
+    for (const LegacyText& spelling : before->legacyTexts(property))
+        if (spelling.value != newValue && std::find(legacy.begin(), legacy.end(), spelling.item) == legacy.end())
+            legacy.push_back(spelling.item);
+    if (oldValue == std::optional<TagLib::String>(newValue) && legacy.empty()) {
         write.unchanged = true;
         return write;
     }
-    const TagSnapshot expected = before->snapshot();
+    TagSnapshot expected = before->snapshot();
+    expected.legacy = before->legacyTexts(property);
 
     TagLib::ID3v2::Tag* id3 = before->id3v2Tag();
     Result<std::optional<std::string>> spliced =
-        spliceEdit(format, id3 ? id3->header()->majorVersion() : 0, *original, property, value);
+        spliceEdit(format, id3 ? id3->header()->majorVersion() : 0, *original, property, value, legacy);
     if (!spliced)
         return Failure{spliced.reason()};
     std::string edited;
@@ -144,6 +212,8 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     } else {
         // The snapshot is taken: the parse that made it edits the copy.
         Status set = before->setText(property, newValue);
+        if (set && !legacy.empty())
+            before->setLegacyTexts(property, newValue);
         if (set)
             set = before->save();
         if (!set)
@@ -152,12 +222,14 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
     }
     before.reset();
 
-    if (Status proven = proveEdit(format, *original, edited, property); !proven)
+    if (Status proven = proveEdit(format, *original, edited, property, !legacy.empty()); !proven)
         return proven.failure();
     auto after = parse(format, edited, true);
     if (!after->isValid())
         return Failure{"the edited file does not parse"};
-    const std::string difference = compare(expected, after->snapshot(), property, newValue);
+    TagSnapshot found = after->snapshot();
+    found.legacy = after->legacyTexts(property);
+    const std::string difference = compare(expected, found, property, newValue, !legacy.empty());
     after.reset();
     if (!difference.empty())
         return Failure{difference};

@@ -59,9 +59,12 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
 // FLAC (FlacEdit.h) and Ogg Vorbis/Opus comments (OggEdit.h). Nullopt when no
 // byte editor takes the file, which TagLib then edits (a v2.4 tag the splice
 // does not take among them); a failure, with the reason, when the editor
-// that must take it refuses.
+// that must take it refuses. `legacy` names the older spellings of the
+// property the file has (ID3v2 user text descriptions, Vorbis field names)
+// that the edit sets to the value too.
 Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Version, const std::string& bytes,
-                                              Property property, const String& value);
+                                              Property property, const String& value,
+                                              const std::vector<std::string>& legacy = {});
 
 // Commits prepared writes as one group (fileio::CommitGroup): with an undo
 // log, every change is recorded and the records are synced once before any

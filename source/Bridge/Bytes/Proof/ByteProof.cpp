@@ -233,7 +233,52 @@ constexpr const char* kAsfItems[kTextPropertyCount] = {
     "",
 };
 
+// The older spellings a write may bring to its value as well: ID3v2 user
+// text frames of older taggers and a Vorbis field, by property.
+struct LegacyItems {
+    Property property;
+    const char* id3[2];
+    const char* vorbis;
+};
+constexpr LegacyItems kLegacyItems[] = {
+    {Property::SortArtist, {"TXXX:ARTISTSORT", nullptr}, nullptr},
+    {Property::SortAlbum, {"TXXX:ALBUMSORT", nullptr}, nullptr},
+    {Property::SortAlbumArtist, {"TXXX:ALBUMARTISTSORT", "TXXX:ALBUM ARTIST SORT"}, "ALBUM ARTIST SORT"},
+    {Property::SortComposer, {"TXXX:COMPOSERSORT", nullptr}, nullptr},
+    {Property::SortTitle, {"TXXX:TITLESORT", nullptr}, nullptr},
+};
+
 } // namespace
+
+std::set<std::string> legacyItems(Format format, Property property)
+{
+    std::set<std::string> out;
+    for (const LegacyItems& row : kLegacyItems) {
+        if (row.property != property)
+            continue;
+        switch (format) {
+        case Format::Mpeg:
+        case Format::TrueAudio:
+        case Format::Wav:
+        case Format::Aiff:
+            for (const char* item : row.id3)
+                if (item)
+                    out.insert(item);
+            break;
+        case Format::Flac:
+        case Format::OggVorbis:
+        case Format::OggAudio:
+        case Format::Opus:
+        case Format::Speex:
+            if (row.vorbis)
+                out.insert(row.vorbis);
+            break;
+        default:
+            break;
+        }
+    }
+    return out;
+}
 
 std::set<std::string> writtenItems(Format format, Property property)
 {
@@ -577,13 +622,23 @@ Status proveModule(Format format, std::string_view before, std::string_view afte
 
 } // namespace
 
-Status proveEdit(Format format, std::string_view before, std::string_view after, Property written)
+Status proveEdit(Format format, std::string_view before, std::string_view after, Property written, bool legacyToo)
 {
     if (!isTextProperty(written))
         return Failure{"cannot write this property"};
-    const Written items = writtenItems(format, written);
+    Written items = writtenItems(format, written);
+    if (legacyToo)
+        items.merge(legacyItems(format, written));
     switch (format) {
     case Format::Mpeg:
+        // An MP3 whose only tag is APE is written in that tag and gets no
+        // ID3v2 tag: everything before the APE tag stays.
+        if (!startsWithId3(before)) {
+            ApeTail tail;
+            if (parseApeTail(before, tail) && tail.hasTag)
+                return proveApeTail(before, after, writtenItems(Format::Ape, written));
+        }
+        return proveId3Prefix(before, after, items);
     case Format::TrueAudio:
         return proveId3Prefix(before, after, items);
     case Format::Wav:

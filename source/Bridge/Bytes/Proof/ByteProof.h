@@ -35,7 +35,10 @@ namespace yomi::bridge::folder {
 // sorted); the case of Vorbis comment and APE item names; a tag the file did
 // not have may start with values copied from the file's other tags. Neither
 // input is trusted: any size, count or nesting that does not fit is a refusal.
-Status proveEdit(Format format, std::string_view before, std::string_view after, Property written);
+// With legacyToo, the older spellings of the property (legacyItems) may
+// change as well, and nothing else.
+Status proveEdit(Format format, std::string_view before, std::string_view after, Property written,
+                 bool legacyToo = false);
 
 // The items a write of `property` may change in a file of `format`, as the
 // proof names them: an ID3v2 frame by its ID ("TXXX:<DESCRIPTION>" for a
@@ -45,5 +48,11 @@ Status proveEdit(Format format, std::string_view before, std::string_view after,
 // item for, and for the tracker modules (whose title the proof finds by its
 // place).
 std::set<std::string> writtenItems(Format format, Property property);
+
+// The items older taggers kept a sort property under, named as writtenItems
+// names them ("TXXX:ALBUMARTISTSORT", the Vorbis "ALBUM ARTIST SORT"); a
+// write that brings them to its value lets them change too. Empty for the
+// formats and properties without such spellings.
+std::set<std::string> legacyItems(Format format, Property property);
 
 } // namespace yomi::bridge::folder

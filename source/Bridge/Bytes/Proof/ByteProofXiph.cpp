@@ -211,27 +211,37 @@ Status parseOgg(std::string_view b, OggFile& out)
     return {};
 }
 
-// Where the comment sits in a stream's second packet, after its first.
+// Which packet of a stream holds the comment, and where in it.
 struct CommentPacket {
+    std::size_t index = 1;
     std::size_t prefix = 0;
     bool padded = false; // bytes after the comment are padding
     bool framed = false; // one framing byte, then padding
 };
 
-bool commentLayout(const std::string& first, const std::string& second, CommentPacket& out)
+// Vorbis frames its comment; Opus may pad it; Speex neither: bytes after a
+// Speex comment stay as they are (a framing byte added there is a change).
+// Ogg FLAC keeps it in the header packet that is a VORBIS_COMMENT block.
+bool commentLayout(const std::vector<std::string>& packets, CommentPacket& out)
 {
-    if (first.starts_with("\x01vorbis"))
-        out = {7, false, true};
-    else if (first.starts_with("OpusHead"))
-        out = {8, true};
-    else if (first.starts_with("Speex   "))
-        out = {0, true};
-    else if (first.starts_with("\x7F"
-                               "FLAC"))
-        out = {4, false};
-    else
+    const std::string& first = packets[0];
+    if (first.starts_with("\x01vorbis")) {
+        out = {1, 7, false, true};
+    } else if (first.starts_with("OpusHead")) {
+        out = {1, 8, true};
+    } else if (first.starts_with("Speex   ")) {
+        out = {1, 0, false};
+    } else if (first.starts_with("\x7F"
+                                 "FLAC")) {
+        out = {1, 4, false};
+        while (out.index < packets.size() && (packets[out.index].empty() || (packets[out.index][0] & 0x7F) != 4))
+            ++out.index;
+        if (out.index == packets.size())
+            return false;
+    } else {
         return false;
-    return second.size() >= out.prefix;
+    }
+    return packets[out.index].size() >= out.prefix;
 }
 
 Status proveOgg(std::string_view before, std::string_view after, const Written& written)
@@ -256,12 +266,14 @@ Status proveOgg(std::string_view before, std::string_view after, const Written& 
     if (s1.packets.size() < 2 || s2.packets.size() != s1.packets.size())
         return kAudioChanged;
     CommentPacket layout;
-    if (!commentLayout(s1.packets[0], s1.packets[1], layout) || s2.packets[1].size() < layout.prefix)
+    if (!commentLayout(s1.packets, layout) || s2.packets[layout.index].size() < layout.prefix)
         return Failure{"the Ogg stream's comment packet is not recognised"};
-    const std::string_view p1 = s1.packets[1], p2 = s2.packets[1];
-    if (layout.prefix == 4) { // FLAC block header: the type stays, the size follows the comment
+    const std::string_view p1 = s1.packets[layout.index], p2 = s2.packets[layout.index];
+    if (layout.prefix == 4) { // FLAC block header: the type and last-block flag stay, the size follows the comment
         if (p1[0] != p2[0])
-            return Failure{"the edit would change the comment packet"};
+            return Failure{"the edit would change the comment block's type or last-block flag"};
+        if (bytes::be24(p1, 1) == p1.size() - 4 && bytes::be24(p2, 1) != p2.size() - 4)
+            return Failure{"the edit would leave the comment block's size wrong"};
     } else if (p1.substr(0, layout.prefix) != p2.substr(0, layout.prefix)) {
         return Failure{"the edit would change the comment packet"};
     }
@@ -274,8 +286,8 @@ Status proveOgg(std::string_view before, std::string_view after, const Written& 
         return Failure{"the edit would change the comment packet's framing"};
     if (!layout.framed && !layout.padded && c1.trailing != c2.trailing)
         return Failure{"the edit would change the comment packet"};
-    s1.packets[1].clear();
-    s2.packets[1].clear();
+    s1.packets[layout.index].clear();
+    s2.packets[layout.index].clear();
     for (const std::uint32_t serial : order1) {
         if (was[serial].packets != is[serial].packets || was[serial].granules != is[serial].granules)
             return kAudioChanged;
