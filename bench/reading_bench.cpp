@@ -3,7 +3,12 @@
 // index build a dictionary text that is not sorted would need) and its accuracy on the
 // test set of names, per category, as Markdown.
 //
-//   yomi-reading-bench [--set FILE] [--misses]
+//   yomi-reading-bench [--set FILE] [--misses] [--trust] [--quick]
+//
+// --misses lists the values whose top reading is wrong; --trust lists the
+// readings the confidence misjudges (wrong ones marked sure or likely, right
+// ones marked check) and every value's confidence and reason as a tab
+// separated line starting with "trust"; --quick leaves out the costs.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,15 +51,19 @@ double statusMiB(const std::string& key)
 int main(int argc, char** argv)
 {
     std::string set = YOMI_SOURCE_DIR "/tests/reading/names.tsv";
-    bool misses = false;
+    bool misses = false, trustLines = false, quick = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--set" && i + 1 < argc)
             set = argv[++i];
         else if (arg == "--misses")
             misses = true;
+        else if (arg == "--trust")
+            trustLines = true;
+        else if (arg == "--quick")
+            quick = true;
         else {
-            std::cerr << "usage: yomi-reading-bench [--set FILE] [--misses]\n";
+            std::cerr << "usage: yomi-reading-bench [--set FILE] [--misses] [--trust] [--quick]\n";
             return 2;
         }
     }
@@ -114,7 +123,7 @@ int main(int argc, char** argv)
     std::map<std::string, Score> scores;
     // Per confidence: readings given, and of them right at the top.
     std::map<yomi::Confidence, std::pair<int, int>> trust;
-    std::ostringstream missed;
+    std::ostringstream missed, misjudged, lines;
     for (const yomi::test::NameCase& c : cases) {
         yomi::RunRequest request;
         request.kind = yomi::test::kindOfCategory(c.category);
@@ -130,6 +139,16 @@ int main(int argc, char** argv)
             ++trust[r.confidence].first;
             trust[r.confidence].second += top;
         }
+        if (r.reading) {
+            const bool judgedRight = (r.confidence == yomi::Confidence::Check) != top;
+            const std::string row = c.category + " | " + c.value + " | " +
+                (c.accepted.empty() ? std::string("(refused)") : c.accepted.front()) + " | " +
+                yomi::toUtf8(*r.reading) + " | " + std::string(yomi::confidenceName(r.confidence)) + ": " + r.reason;
+            if (!judgedRight)
+                misjudged << "| " << (top ? "right" : "wrong") << " | " << row << " |\n";
+            lines << "trust\t" << c.category << '\t' << c.value << '\t' << (top ? "right" : "wrong") << '\t'
+                  << yomi::confidenceName(r.confidence) << '\t' << r.reason << '\t' << yomi::toUtf8(*r.reading) << '\n';
+        }
         if (!top) {
             missed << "| " << c.category << " | " << c.value << " | "
                    << (c.accepted.empty() ? std::string("(refused)") : c.accepted.front()) << " | "
@@ -141,17 +160,18 @@ int main(int argc, char** argv)
     }
 
     constexpr int kRounds = 20;
+    const int rounds = quick ? 0 : kRounds;
     const std::clock_t cpu0 = std::clock();
     t0 = Clock::now();
     std::size_t readings = 0;
-    for (int round = 0; round < kRounds; ++round)
+    for (int round = 0; round < rounds; ++round)
         for (const yomi::test::NameCase& c : cases) {
             yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana, kAlternatives);
             ++readings;
         }
-    const double perReadingUs = ms(Clock::now() - t0) * 1000.0 / static_cast<double>(readings);
-    const double perReadingCpuUs =
-        1e6 * static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC / static_cast<double>(readings);
+    const double perReading = static_cast<double>(std::max<std::size_t>(readings, 1));
+    const double perReadingUs = ms(Clock::now() - t0) * 1000.0 / perReading;
+    const double perReadingCpuUs = 1e6 * static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC / perReading;
 
     std::cout << std::fixed << std::setprecision(1);
     std::cout << "| category | names | top-1 | among candidates | refused |\n|---|---:|---:|---:|---:|\n";
@@ -193,6 +213,10 @@ int main(int argc, char** argv)
     if (misses)
         std::cout << "\n| category | value | accepted | read (alternatives) | confidence |\n|---|---|---|---|---|\n"
                   << missed.str();
+    if (trustLines)
+        std::cout << "\n| judged | category | value | accepted | read | confidence |\n|---|---|---|---|---|---|\n"
+                  << misjudged.str() << '\n'
+                  << lines.str();
     std::error_code ec;
     std::filesystem::remove_all(cache, ec);
     return 0;

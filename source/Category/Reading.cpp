@@ -174,10 +174,11 @@ bool isLatinLetter(char16_t c)
 
 // A number in kanji numerals (365: 三百六十五, 2000: 二千, 10000: 一万), so
 // that the engine reads it with the word after it; empty for digits that are
-// not an amount (a leading zero, more than 16 digits).
+// not an amount (zero, a leading zero, more than 16 digits).
 String kanjiNumeral(std::u16string_view digits)
 {
-    if (digits.empty() || digits.size() > 16 || (digits.size() > 1 && digitValue(digits[0]) == 0))
+    // Zero alone stays a digit: 〇 is no character the engines read.
+    if (digits.empty() || digits.size() > 16 || digitValue(digits[0]) == 0)
         return {};
     static const std::u16string_view numerals = u"〇一二三四五六七八九";
     static const std::u16string_view groups[] = {u"", u"万", u"億", u"兆"};
@@ -206,6 +207,52 @@ String kanjiNumeral(std::u16string_view digits)
     return out;
 }
 
+// The digits from `begin` to `end` of the text with the signs that make
+// them one amount, as said: a decimal (9.5: 九点五), a percentage (100%:
+// 百パーセント), a fraction (1/3: 三分の一); `end` is moved past what was
+// read. Empty for digits with no such sign.
+String spoken(std::u16string_view text, std::size_t begin, std::size_t& end)
+{
+    static const std::u16string_view numerals = u"〇一二三四五六七八九";
+    const auto digitsFrom = [&](std::size_t at) {
+        std::size_t e = at;
+        while (e < text.size() && digitValue(text[e]) >= 0)
+            ++e;
+        return e;
+    };
+    const String whole = kanjiNumeral(text.substr(begin, end - begin));
+    const auto percent = [&](std::size_t at) { return at < text.size() && (text[at] == u'%' || text[at] == u'％'); };
+    if (whole.empty() || end >= text.size())
+        return {};
+    if (percent(end)) {
+        ++end;
+        return whole + u"パーセント";
+    }
+    const char16_t sign = text[end];
+    const std::size_t after = digitsFrom(end + 1);
+    if (after == end + 1)
+        return {};
+    if (sign == u'.' || sign == u'．') {
+        String out = whole + u"点";
+        for (std::size_t k = end + 1; k < after; ++k)
+            out += numerals[static_cast<std::size_t>(digitValue(text[k]))];
+        end = after;
+        if (percent(end)) {
+            ++end;
+            out += u"パーセント";
+        }
+        return out;
+    }
+    if (sign == u'/' || sign == u'／') {
+        const String denominator = kanjiNumeral(text.substr(end + 1, after - end - 1));
+        if (denominator.empty())
+            return {};
+        end = after;
+        return denominator + u"分の" + whole;
+    }
+    return {};
+}
+
 // Katakana names of the capital letters.
 std::u16string_view letterName(char16_t capital)
 {
@@ -227,11 +274,19 @@ String spelt(std::u16string_view text, bool& letters)
     String out;
     std::size_t i = 0;
     const auto japaneseAt = [&](std::size_t at) { return at < text.size() && isJapaneseCharacter(text[at]); };
+    const bool japanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); });
     while (i < text.size()) {
         std::size_t end = i;
         if (digitValue(text[i]) >= 0 && (i == 0 || digitValue(text[i - 1]) < 0)) {
             while (end < text.size() && digitValue(text[end]) >= 0)
                 ++end;
+            if (japanese) {
+                if (const String amount = spoken(text, i, end); !amount.empty()) {
+                    out += amount;
+                    i = end;
+                    continue;
+                }
+            }
             const String numeral = japaneseAt(end) ? kanjiNumeral(text.substr(i, end - i)) : String();
             if (!numeral.empty()) {
                 out += numeral;
@@ -283,8 +338,15 @@ bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRe
             for (const char16_t ch : run)
                 if (ch >= 0x20 && (ch < 0x7F || ch > 0x9F))
                     kept += ch;
+            // Latin letters left as they are right against a word in kana
+            // (マジンガーZ, 夕凪LOOP) may be said in kana too: a guess a
+            // person should look at. Letters standing apart (東京 ONE) are
+            // a word of their own.
+            const bool latin = spell && ((i > 0 && isLatinLetter(run.front())) ||
+                                         (end < text.size() && isLatinLetter(run.back())));
             if (!kept.empty())
-                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, {}});
+                pieces.push_back(Piece{true, std::move(kept), {}, latin ? Confidence::Check : Confidence::Sure,
+                                       latin ? "Latin letters kept as written" : ""});
         } else if (isKanaOnly(run)) {
             pieces.push_back(Piece{false, {}, {readingKana(run)}, Confidence::Sure, "written in kana"});
         } else {
@@ -564,7 +626,7 @@ ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16
     // The value is as sure as its least sure piece.
     result.confidence = Confidence::Sure;
     for (const Piece& p : pieces) {
-        if (!p.literal && (p.confidence < result.confidence || result.reason.empty())) {
+        if ((!p.literal || !p.reason.empty()) && (p.confidence < result.confidence || result.reason.empty())) {
             result.confidence = p.confidence;
             result.reason = p.reason;
         }

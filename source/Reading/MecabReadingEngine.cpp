@@ -262,20 +262,29 @@ String closestReading(const NameIndex& index, const String& surface, const Strin
 }
 
 // Readings that song titles give words (本気: マジ, 宇宙: ソラ, 故郷: フルサト).
-// A song (詩, 唄) at the end of a title after の is read ウタ first (防人の詩);
-// with `first` set only those are added, else every other such reading.
+const std::pair<std::u16string_view, std::u16string_view> kTitleReadings[] = {
+    {u"詩", u"ウタ"},       {u"唄", u"ウタ"},   {u"女", u"ヒト"},     {u"宇宙", u"ソラ"}, {u"宙", u"ソラ"},
+    {u"地球", u"ホシ"},     {u"本気", u"マジ"}, {u"運命", u"サダメ"}, {u"未来", u"アス"}, {u"明日", u"アス"},
+    {u"時代", u"トキ"},     {u"瞬間", u"トキ"}, {u"永遠", u"トワ"},   {u"理由", u"ワケ"}, {u"強敵", u"トモ"},
+    {u"故郷", u"フルサト"}, {u"心", u"ココロ"}, {u"刻", u"トキ"},     {u"夜", u"ヨ"},     {u"人", u"ヒト"}};
+
+// Whether titles give the word a reading other than the one it has.
+bool hasTitleReading(const Token& t)
+{
+    return std::any_of(std::begin(kTitleReadings), std::end(kTitleReadings),
+                       [&](const auto& r) { return t.surface == r.first && t.reading != r.second; });
+}
+
+// The readings of kTitleReadings as candidates. A song (詩, 唄) at the end
+// of a title after の is read ウタ first (防人の詩); with `first` set only
+// those are added, else every other such reading.
 void addTitleReadings(const Path& path, Candidates& out, bool first)
 {
-    static const std::pair<std::u16string_view, std::u16string_view> readings[] = {
-        {u"詩", u"ウタ"},       {u"唄", u"ウタ"},   {u"女", u"ヒト"},     {u"宇宙", u"ソラ"}, {u"宙", u"ソラ"},
-        {u"地球", u"ホシ"},     {u"本気", u"マジ"}, {u"運命", u"サダメ"}, {u"未来", u"アス"}, {u"明日", u"アス"},
-        {u"時代", u"トキ"},     {u"瞬間", u"トキ"}, {u"永遠", u"トワ"},   {u"理由", u"ワケ"}, {u"強敵", u"トモ"},
-        {u"故郷", u"フルサト"}, {u"心", u"ココロ"}, {u"刻", u"トキ"},     {u"夜", u"ヨ"},     {u"人", u"ヒト"}};
     for (std::size_t j = 0; j < path.tokens.size(); ++j) {
         const Token& t = path.tokens[j];
         if (!t.han || t.personName())
             continue;
-        for (const auto& [surface, reading] : readings) {
+        for (const auto& [surface, reading] : kTitleReadings) {
             if (t.surface != surface || t.reading == reading)
                 continue;
             const bool song = (surface == u"詩" || surface == u"唄") && j + 1 == path.tokens.size() && j > 0 &&
@@ -460,6 +469,39 @@ void joinNumbers(std::vector<Token>& tokens)
         } else if (*value % 10 == 7 && counter.surface == u"時") {
             number.reading.replace(number.reading.size() - 2, 2, u"シチ");
         }
+    }
+}
+
+// A counter read in Sino-Japanese sounds after a number changes the sounds
+// where they meet (一回 イッカイ, 八ヶ所 ハッカショ, 六本 ロッポン, 十歳
+// ジュッサイ, 三本 サンボン, 三分 サンプン): a number ending in イチ, ハチ or
+// ジュウ doubles a following カ, サ, タ or ハ row sound (ハ becoming パ), one
+// ending in ロク or ヒャク (ビャク, ピャク) a カ or ハ row sound; one ending in ン (but ヨン)
+// voices a ハ row sound, or makes it パ for the counters フン, ハク, ハツ and
+// ヘン. Counters read in native sounds (組 クミ) keep theirs.
+void counterSounds(Token& number, Token& counter, const KanjiTable* kanji)
+{
+    String& n = number.reading;
+    String& c = counter.reading;
+    if (n.size() < 2 || c.empty() || !counter.han)
+        return;
+    if (kanji && !kanji->onReading(counter.surface.front()).empty() &&
+        c.compare(0, kanji->onReading(counter.surface.front()).size(), kanji->onReading(counter.surface.front())) != 0)
+        return;
+    const auto row = [&](std::u16string_view kana) { return kana.find(c.front()) != std::u16string_view::npos; };
+    const bool k = row(u"カキクケコ"), s = row(u"サシスセソ"), t = row(u"タチツテト"), h = row(u"ハヒフヘホ");
+    const auto endsWith = [&](std::u16string_view e) { return n.size() >= e.size() && n.ends_with(e); };
+    const bool doubles = ((endsWith(u"イチ") || endsWith(u"ハチ")) && (k || s || t || h)) ||
+        (endsWith(u"ジュウ") && (k || s || t || h)) || ((endsWith(u"ロク") || endsWith(u"ャク")) && (k || h));
+    if (doubles) {
+        n.back() = u'ッ';
+        if (h)
+            c.front() = static_cast<char16_t>(c.front() + 2);
+        return;
+    }
+    if (endsWith(u"ン") && !endsWith(u"ヨン") && h) {
+        const bool p = c.starts_with(u"フン") || c.starts_with(u"ハク") || c.starts_with(u"ハツ") || c.starts_with(u"ヘン");
+        c.front() = static_cast<char16_t>(c.front() + (p ? 2 : 1));
     }
 }
 
@@ -682,6 +724,9 @@ struct MecabReadingEngine::State {
                     p.tokens.back().readingsKnown = readingsAt(n);
             }
             joinNumbers(p.tokens);
+            for (std::size_t i = 0; i + 1 < p.tokens.size(); ++i)
+                if (p.tokens[i].pos1 == "数" && p.tokens[i].han && p.tokens[i + 1].pos2 == "助数詞")
+                    counterSounds(p.tokens[i], p.tokens[i + 1], kanji.get());
             out.push_back(std::move(p));
         } while (out.size() < paths && lattice->next());
         return out;
@@ -1312,55 +1357,103 @@ struct MecabReadingEngine::State {
         return result;
     }
 
-    // How far the reading of a path of MeCab's words can be trusted.
+
+    // How far the reading of a path of MeCab's words can be trusted: sure
+    // for one word of the dictionaries with one reading; likely when every
+    // word is read from a dictionary and nothing gives a doubt about it
+    // (doubtAbout); else check, with the first doubt as the reason.
     std::pair<Confidence, std::string> trustWords(const Look& l, const Path& path)
     {
         const auto& tokens = path.tokens;
         if (std::any_of(tokens.begin(), tokens.end(), [](const Token& t) { return t.guessed; }))
             return {Confidence::Check, "characters no dictionary knows, read one by one"};
         if (tokens.size() == 1 && tokens[0].han && !tokens[0].personName() && readingsOf(tokens[0]) == 1 &&
-            distinctReadings(l.exact) <= 1)
+            distinctReadings(l.exact) <= 1 && !(tokens[0].surface.size() == 1 && tokens[0].readingsKnown > 1))
             return {Confidence::Sure, "a whole word of the dictionary with one reading"};
-        for (std::size_t i = 0; i < tokens.size(); ++i) {
-            const Token& t = tokens[i];
-            if (!t.han)
-                continue;
-            if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1)
-                return {Confidence::Check, "a given name with several readings"};
-            if (t.personName())
-                continue;
-            // A character standing as a word of its own beside another word
-            // (of Han characters, or a noun of kana: ふたり酒, 雨やどり): a
-            // compound no dictionary has whole.
-            // (Not a number, nor a counter or suffix after its word: 三年, 幸福論.)
-            const auto partOfCompound = [&](std::size_t j) {
-                const Token& o = tokens[j];
-                return !o.personName() && o.pos1 != "数" && o.pos0 == "名詞" && (o.han || t.pos0 == "名詞");
-            };
-            if (t.surface.size() == 1 && t.pos1 != "接尾" && t.pos1 != "数" &&
-                ((i > 0 && partOfCompound(i - 1)) || (i + 1 < tokens.size() && partOfCompound(i + 1))))
-                return {Confidence::Check, "a compound no dictionary has whole"};
-            if (readingsOf(t) > 1)
-                return {Confidence::Check, "a word with several readings"};
-            // A noun of one character that MeCab's dictionary reads more than
-            // one way (詩 シ and ウタ, 夜 ヨル and ヨ): titles give it either.
-            if (kind == yomi::NameKind::Title && t.surface.size() == 1 && t.pos0 == "名詞" && t.readingsKnown > 1)
-                return {Confidence::Check, "a word with several readings"};
-        }
+        for (std::size_t i = 0; i < tokens.size(); ++i)
+            if (const char* doubt = doubtAbout(path, i))
+                return {Confidence::Check, doubt};
         return {Confidence::Likely, "every word read from the dictionary"};
+    }
+
+    // What speaks against the reading of the path's word `i`, as the reason
+    // a user reads; null when nothing does. The doubts are those that the
+    // name sets showed to go with wrong readings more than once in three:
+    // - a given name the name dictionary reads several ways;
+    // - a character standing as a word of its own beside another word (of
+    //   Han characters, or a noun of kana: ふたり酒, 雨やどり), a compound no
+    //   dictionary has whole (not a number, nor a counter or suffix after
+    //   its word: 三年, 幸福論);
+    // - a word with several readings in common use (the word dictionary's,
+    //   else MeCab's);
+    // - MeCab's reading is not one the word dictionary gives the word in
+    //   common use (一途 イット, where the word dictionary says イチズ): two
+    //   sources that disagree;
+    // - a suffix of one character that read alone is another word (道 ドウ
+    //   and ミチ, 船 セン and フネ);
+    // - in a title, a word of one character that titles read another way
+    //   (詩 ウタ, 夜 ヨ).
+    // A word of one character that MeCab's dictionary reads several ways is
+    // no doubt on its own: beside other words MeCab's choice is mostly
+    // right (雨の慕情, 月と専制君主).
+    const char* doubtAbout(const Path& path, std::size_t i)
+    {
+        const auto& tokens = path.tokens;
+        const Token& t = tokens[i];
+        if (!t.han)
+            return nullptr;
+        if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1)
+            return "a given name with several readings";
+        if (t.personName())
+            return nullptr;
+        const auto partOfCompound = [&](std::size_t j) {
+            const Token& o = tokens[j];
+            return !o.personName() && o.pos1 != "数" && o.pos0 == "名詞" && (o.han || t.pos0 == "名詞");
+        };
+        if (t.surface.size() == 1 && t.pos1 != "接尾" && t.pos1 != "数" &&
+            ((i > 0 && partOfCompound(i - 1)) || (i + 1 < tokens.size() && partOfCompound(i + 1))))
+            return "a compound no dictionary has whole";
+        const std::vector<NameEntry> common = commonReadings(t);
+        if ((common.empty() ? t.readingsKnown : distinctReadings(common)) > 1)
+            return "a word with several readings";
+        if (!common.empty() && std::none_of(common.begin(), common.end(), [&](const NameEntry& e) {
+                return toUtf16(e.reading) == t.reading;
+            }))
+            return "MeCab and the word dictionary read a word differently";
+        if (tokens.size() == 1 && t.surface.size() == 1 && t.readingsKnown > 1)
+            return "one character with several readings";
+        if (i > 0 && t.pos1 == "接尾" && t.surface.size() == 1 && t.readingsKnown > 1 && readsOtherwiseAlone(t))
+            return "a suffix that may be read as a word of its own";
+        if (kind == yomi::NameKind::Title && t.surface.size() == 1 && hasTitleReading(t))
+            return "a word titles read two ways";
+        return nullptr;
+    }
+
+    // Whether MeCab reads the word's surface alone another way.
+    bool readsOtherwiseAlone(const Token& t)
+    {
+        const std::vector<Path> alone = parse(toUtf8(t.surface), 1);
+        return !alone.empty() && alone.front().tokens.size() == 1 && !alone.front().tokens[0].reading.empty() &&
+            alone.front().tokens[0].reading != t.reading;
+    }
+
+    // The word dictionary's readings of the word in common use.
+    std::vector<NameEntry> commonReadings(const Token& t)
+    {
+        std::vector<NameEntry> entries;
+        if (words) {
+            entries = words->lookup(toUtf8(t.surface));
+            std::erase_if(entries, [](const NameEntry& e) { return isForeignEntry(e) || !(e.kinds & kCommon); });
+        }
+        return entries;
     }
 
     // The readings of a word in common use: those the word dictionary marks
     // so, or, for a word it does not mark, those of MeCab's dictionary.
     std::size_t readingsOf(const Token& t)
     {
-        if (words) {
-            std::vector<NameEntry> entries = words->lookup(toUtf8(t.surface));
-            std::erase_if(entries, [](const NameEntry& e) { return isForeignEntry(e) || !(e.kinds & kCommon); });
-            if (!entries.empty())
-                return distinctReadings(entries);
-        }
-        return t.readingsKnown;
+        const std::vector<NameEntry> common = commonReadings(t);
+        return common.empty() ? t.readingsKnown : distinctReadings(common);
     }
 
     // How far the first candidate of a run can be trusted, from where it
@@ -1372,14 +1465,15 @@ struct MecabReadingEngine::State {
             result.reason = std::move(why);
         };
         switch (first) {
+        // A full name is sure when no dictionary that holds it reads it
+        // another way: the SKK dictionary and the name dictionary each give
+        // it one reading.
         case Origin::SkkFullName:
-            return distinctReadings(l.skk, kFullName) == 1
-                ? set(Confidence::Sure, "a well-known person's full name")
-                : set(Confidence::Check, "a full name with several readings");
         case Origin::FullName:
-            return distinctReadings(l.exact, kFullName) == 1
-                ? set(Confidence::Sure, "a full name in the name dictionary")
-                : set(Confidence::Check, "a full name with several readings");
+            if (distinctReadings(l.skk, kFullName) > 1 || distinctReadings(l.exact, kFullName) > 1)
+                return set(Confidence::Check, "a full name the dictionaries read more than one way");
+            return set(Confidence::Sure, first == Origin::SkkFullName ? "a well-known person's full name"
+                                                                      : "a full name in the name dictionary");
         case Origin::WholeName:
             if (kind == yomi::NameKind::Title)
                 return set(Confidence::Check, "a title read as the name dictionary reads a name");

@@ -326,13 +326,64 @@ TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
     EXPECT_EQ(trust(u"紅蓮華"), (P{Confidence::Check, "a compound no dictionary has whole"}))
         << "グレン and ハナ: the whole is read by no dictionary";
     EXPECT_EQ(trust(u"紅葉"), (P{Confidence::Check, "a word with several readings"})) << "コウヨウ and モミジ";
-    EXPECT_EQ(trust(u"名もなき詩"), (P{Confidence::Check, "a word with several readings"})) << "詩: シ or ウタ";
+    EXPECT_EQ(trust(u"名もなき詩"), (P{Confidence::Check, "a word titles read two ways"})) << "詩: シ or ウタ";
     EXPECT_EQ(trust(u"田中靖子", yomi::NameKind::Person), (P{Confidence::Check, "a given name with several readings"}));
     EXPECT_EQ(trust(u"はっぴいえんど"), (P{Confidence::Sure, "written in kana"}));
     EXPECT_EQ(trust(u"東京 ONE"), trust(u"東京")) << "letters standing apart change nothing";
     const ValueReading refused = readValue(engine(), nullptr, u"周慧敏", ReadingStyle::Katakana, 4);
     EXPECT_FALSE(refused.reading);
     EXPECT_EQ(refused.reason, "looks Chinese: the name dictionary knows it only as a foreign name");
+}
+
+TEST(MecabReadingEngine, SourcesThatDisagreeMakeACheckAndOneCharacterInContextDoesNot)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    using P = std::pair<Confidence, std::string>;
+    // The name dictionary holds the full name with two readings (ヤスシ and
+    // タイジ): no dictionary settles it.
+    EXPECT_EQ(trust(u"中村泰士", yomi::NameKind::Person),
+              (P{Confidence::Check, "a full name the dictionaries read more than one way"}));
+    // MeCab reads イット, the word dictionary's common reading is イチズ.
+    EXPECT_EQ(trust(u"一途"), (P{Confidence::Check, "MeCab and the word dictionary read a word differently"}));
+    // A character alone that MeCab's dictionary reads several ways (ホノオ,
+    // ホムラ) has no context to choose by; beside other words it has.
+    EXPECT_EQ(trust(u"炎"), (P{Confidence::Check, "one character with several readings"}));
+    EXPECT_EQ(trust(u"雨の慕情"), (P{Confidence::Likely, "every word read from the dictionary"}));
+    EXPECT_EQ(trust(u"月と専制君主"), (P{Confidence::Likely, "every word read from the dictionary"}));
+    // Letters kept right against kana may be said in kana: a guess.
+    EXPECT_EQ(trust(u"夕凪LOOP"), (P{Confidence::Check, "Latin letters kept as written"}));
+    EXPECT_EQ(trust(u"ドッキドキ!LOVEメール"), (P{Confidence::Check, "Latin letters kept as written"}))
+        << "punctuation between them does not part them";
+    EXPECT_EQ(readValue(engine(), nullptr, u"夕凪LOOP", ReadingStyle::Romaji, 4).reason,
+              "every word read from the dictionary")
+        << "romaji keeps letters as the value has them";
+}
+
+TEST(MecabReadingEngine, ACounterAfterANumberChangesTheSoundsWhereTheyMeet)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    EXPECT_EQ(read(u"一回"), u"イッカイ") << "イチ doubles カ";
+    EXPECT_EQ(read(u"八十八ヶ所巡礼"), u"ハチジュウハッカショジュンレイ") << "a counter written with ヶ";
+    EXPECT_EQ(read(u"八本"), u"ハッポン") << "ハ becomes パ after the doubling";
+    EXPECT_EQ(read(u"十歳"), u"ジュッサイ");
+    EXPECT_EQ(read(u"百回"), u"ヒャッカイ");
+    EXPECT_EQ(read(u"600本の薔薇"), u"ロッピャッポンノバラ") << "digits joined into one number first";
+    EXPECT_EQ(read(u"三本"), u"サンボン") << "ン voices ハ";
+    EXPECT_EQ(read(u"四本"), u"ヨンホン") << "but not after ヨン";
+    EXPECT_EQ(read(u"六歳"), u"ロクサイ") << "ロク doubles only カ and ハ";
+    EXPECT_EQ(read(u"一組"), u"イチクミ") << "a counter in native sounds keeps them";
+}
+
+TEST(MecabReadingEngine, DecimalsPercentagesAndFractionsAreSaidAsAmounts)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    EXPECT_EQ(read(u"9.5カラット"), u"キュウテンゴカラット");
+    EXPECT_EQ(read(u"勇気100%"), u"ユウキヒャクパーセント");
+    EXPECT_EQ(read(u"12.5%の確率"), u"ジュウニテンゴパーセントノカクリツ");
+    EXPECT_EQ(read(u"1/3の純情な感情"), u"サンブンノイチノジュンジョウナカンジョウ");
+    EXPECT_EQ(read(u"1/0の夢"), u"1/0ノユメ") << "no fraction has a zero below";
+    // Digits in a value with nothing Japanese are no reading of their own.
+    EXPECT_FALSE(readValue(engine(), nullptr, u"100%", ReadingStyle::Katakana, 4).reading);
 }
 
 TEST(MecabReadingEngine, BadInputGetsAReadingOfKanaOrAClearNoReading)
@@ -350,6 +401,28 @@ TEST(MecabReadingEngine, BadInputGetsAReadingOfKanaOrAClearNoReading)
     const ValueReading r = readValue(engine(), nullptr, title, ReadingStyle::Katakana, 4);
     ASSERT_TRUE(r.reading) << "a 200-character title";
     EXPECT_TRUE(isKanaOnly(*r.reading)) << "no character of the value is kept as its reading";
+    EXPECT_EQ(r.confidence, Confidence::Check) << r.reason;
+    EXPECT_FALSE(r.reason.empty());
+    // Mixed scripts: the Japanese is read, Cyrillic and Hangul are kept as
+    // they are, Latin letters against the kana make it a guess to look at.
+    const ValueReading mixed = readValue(engine(), nullptr, u"東京Москва서울", ReadingStyle::Katakana, 4);
+    ASSERT_TRUE(mixed.reading);
+    EXPECT_EQ(*mixed.reading, u"トウキョウМосква서울");
+    EXPECT_NE(mixed.reason, "");
+    const ValueReading latin = readValue(engine(), nullptr, u"東京ABCDE", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(latin.reading, u"トウキョウABCDE");
+    EXPECT_EQ(latin.confidence, Confidence::Check);
+    EXPECT_EQ(latin.reason, "Latin letters kept as written");
+    // Symbols around a word leave it a reading of its own, with a confidence.
+    const ValueReading symbols = readValue(engine(), nullptr, u"☆★東京♪♪", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(symbols.reading, u"☆★トウキョウ♪♪");
+    EXPECT_NE(symbols.reason, "");
+    // Digits only, as full-width digits too, and a lone surrogate: no reading.
+    for (const char16_t* nothing : {u"１２３", u"\xD800"}) {
+        const ValueReading none = readValue(engine(), nullptr, nothing, ReadingStyle::Katakana, 4);
+        EXPECT_FALSE(none.reading) << toUtf8(nothing);
+        EXPECT_FALSE(none.reason.empty());
+    }
 }
 
 TEST(MecabReadingEngine, KatakanaOkuriganaAreReadAsTheEndingOfTheirWord)
