@@ -192,8 +192,12 @@ int runRead(const Options& options, Streams streams)
         return kExitUsage;
     const UserReadings user = loadUserReadings(streams.err);
     Reader reader = readerFor(*kit, options, &user, options.candidates);
+    // The field says what kind of name a value is; without one, a person's.
+    ValueContext context;
+    if (const auto field = fieldForTag(options.keyTag); field && !options.fieldName.empty())
+        context.kind = nameKindOfField(field->valueKey);
     for (const String& value : values) {
-        const ValueReading r = reader.read(value, {}, options.language);
+        const ValueReading r = reader.read(value, context, options.language);
         streams.out << escapeField(value) << '\t' << escapeField(r.reading.value_or(String()));
         if (options.explain)
             streams.out << '\t' << explanation(r);
@@ -279,7 +283,7 @@ std::string usageText()
                   [--ko-style S] [--lang L] [--prefer L])
                  [--only-empty] [--dry-run] [--no-console]
                  [--min-confidence LEVEL | --only-sure]
-  yomi-cli read  [--style STYLE] [--zh-style S] [--ko-style S] [--lang L] [--prefer L]
+  yomi-cli read  [--field FIELD] [--style STYLE] [--zh-style S] [--ko-style S] [--lang L] [--prefer L]
                  [--candidates N] [--explain]
   yomi-cli revert [--list] [--save ID] [--library DIR] [--no-console]
   yomi-cli report [--library DIR]
@@ -351,7 +355,10 @@ read    Reads values, one a line in the format of the list, on standard input
         other readings: the language (ja, zh, ko; none), how sure the
         reading is (sure, likely, check), why, and the evidence of the
         language, joined by "; ". It takes --style, --zh-style, --ko-style,
-        --lang and --prefer as apply does.
+        --lang and --prefer as apply does. With --field, each value is read
+        as a value of that field (artist, album-artist and composer hold
+        names of people and bands; album, name and show hold titles);
+        without it, as an artist.
         Readings in $XDG_CONFIG_HOME/yomi/readings.tsv (value, a tab, reading)
         come first, for whole values and for parts of them.
 
@@ -670,7 +677,7 @@ Status parseOption(OptionReader& r, Options& o, const std::string& command)
 Status checkCombination(const OptionReader& r, const Options& o, const std::string& command)
 {
     if (o.command == Command::Read)
-        return r.haveField || r.haveLibrary ? Status(Failure{"read takes no --field or --library"}) : Status();
+        return r.haveLibrary ? Status(Failure{"read takes no --library"}) : Status();
     if (o.command == Command::Report)
         return r.haveField ? Status(Failure{"report takes no --field"}) : Status();
     if (o.command == Command::Revert) {
@@ -1082,6 +1089,9 @@ int runOnLibrary(const Options& options, ApplyInput* input, Streams streams)
     controller.setKeyTag(options.keyTag);
     if (!options.keyTags.empty())
         controller.setFieldTags(options.keyTags);
+    // With a reader the scan gathers what each value's language is decided by.
+    if (input && options.edit == Edit::Reading)
+        controller.reader = &input->reader;
     controller.load(nullptr);
     if (!input)
         return printList(controller, options.conflicts, streams);

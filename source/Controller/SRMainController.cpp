@@ -280,6 +280,7 @@ void SRMainController::setKeyTag(std::int32_t tag)
     keyTag_ = tag;
     fieldTags_.clear();
     readings_.clear();
+    contexts_.clear();
 }
 
 void SRMainController::setFieldTags(std::vector<std::int32_t> tags)
@@ -298,6 +299,7 @@ void SRMainController::setFieldTags(std::vector<std::int32_t> tags)
     keyTag_ = first;
     fieldTags_ = std::move(kept);
     readings_.clear();
+    contexts_.clear();
 }
 
 std::vector<FieldKeys> SRMainController::fields() const
@@ -385,6 +387,7 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
     lastLoad_ = LoadReport{};
     Tallies tallies;
     KanaOrAlphabetTest kanaOrAlphabet;
+    contexts_.clear();
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         ++lastLoad_.tracks;
@@ -395,7 +398,10 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
             const OptString value = track.valueForKey(field.valueKey).copy();
             if (!value && &field == &fields.front())
                 ++lastLoad_.unreadable;
-            if (kanaOrAlphabet(value))
+            const bool listable = !kanaOrAlphabet(value);
+            if (reader)
+                contexts_.addTrack(track, field.valueKey, value, listable);
+            if (!listable)
                 continue;
             OptString sort = track.valueForKey(field.sortKey).copy();
             if (sort && value) {
@@ -698,6 +704,9 @@ void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
     if (const auto field = fieldForTag(keyTag_))
         context.kind = nameKindOfField(field->valueKey);
     editSelection([&](const String& original) -> OptString {
+        const NameKind kind = context.kind;
+        context = contexts_.contextOf(original);
+        context.kind = kind;
         context.librarySortValues = librarySortValues(original);
         ValueReading read = context.kind == NameKind::Person ? readJoined(withUser, original, context, language)
                                                              : ValueReading{};

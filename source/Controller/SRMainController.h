@@ -19,6 +19,7 @@
 #include "Bridge/Fields.h"
 #include "Category/Reader.h"
 #include "Controller/PairList.h"
+#include "Controller/ValueContexts.h"
 #include "Platform/Outlets.h"
 
 namespace yomi {
@@ -195,8 +196,10 @@ public:
     // listed in lastRefusedReadings, one read less surely than readingFloor
     // in lastHeldReadings; the others' readings (alternatives, language,
     // confidence) are kept for the editor. The sort values the library
-    // already holds for a value come first (librarySortValues). Does nothing
-    // without an available reader.
+    // already holds for a value come first (librarySortValues). The language
+    // is decided with what the last scan saw around each value (the texts
+    // of the tracks of its album folders), which a scan gathers when a
+    // reader is set. Does nothing without an available reader.
     void copyOriginalToReading(const void* sender);
     void copyOriginalToReadingAs(std::optional<Language> language);
 
@@ -301,6 +304,9 @@ private:
     std::vector<String> refusedReadings_;
     std::vector<String> heldReadings_;
     std::unordered_map<String, ValueReading> readings_;
+    // What the last scan saw around each listed value; gathered only when a
+    // reader was set at the scan.
+    ValueContexts contexts_;
     std::vector<String> typedSorts_;
     RevertReport lastRevert_;
 };

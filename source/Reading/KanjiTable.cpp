@@ -7,6 +7,7 @@
 
 #include "Platform/Text.h"
 #include "Reading/NameIndex.h"
+#include "Storage/FileCommit.h"
 
 namespace yomi::reading {
 namespace {
@@ -33,18 +34,83 @@ bool commonUse(std::string_view grade)
     return grade.size() == 2 && grade[0] == 'G' && grade[1] >= '1' && grade[1] <= '8';
 }
 
+// One character's line: the character, whether it is of common use, and
+// the JIS codes of the forms it refers to.
+struct KanjiLine {
+    char16_t c;
+    bool common;
+    std::vector<unsigned> refs;
+};
+
+// The fields of a line after the character and its code: the grade, the
+// references to other forms, and the readings (the names' after T1 or T2,
+// the meanings after "{"), into `all`; its first on reading into `on`.
+void readFields(const std::vector<std::string_view>& w, KanjiLine& line, String& on, std::vector<String>& all)
+{
+    bool names = false;
+    for (std::size_t i = 2; i < w.size(); ++i) {
+        if (w[i][0] == '{')
+            break; // meanings follow
+        if (w[i] == "T1" || w[i] == "T2") {
+            names = true; // readings used in names follow
+            continue;
+        }
+        if (!names && commonUse(w[i]))
+            line.common = true;
+        else if (!names && w[i].size() == 7 && w[i].substr(0, 3) == "XJ0")
+            line.refs.push_back(static_cast<unsigned>(std::strtoul(std::string(w[i].substr(3)).c_str(), nullptr, 16)));
+        // A kun reading counts with and without its okurigana (わた.る:
+        // ワタ and ワタル).
+        String reading, whole;
+        bool stem = true;
+        for (const char16_t c : toUtf16(w[i])) {
+            if (c == u'-')
+                continue;
+            if (c == u'.')
+                stem = false;
+            else
+                (stem ? reading : whole) += c;
+        }
+        if (reading.empty() || !isKanaOnly(reading))
+            continue;
+        if (!names && isKatakanaWord(reading) && on.empty())
+            on = reading;
+        all.push_back(toKatakana(reading));
+        if (!whole.empty() && isKanaOnly(whole))
+            all.push_back(toKatakana(reading + whole));
+    }
+}
+
+// The form of common use of each character outside the common-use list
+// whose line refers to one in it.
+std::unordered_map<char16_t, char16_t> modernFormsOf(const std::vector<KanjiLine>& lines,
+                                                     const std::unordered_map<unsigned, char16_t>& byCode)
+{
+    std::unordered_map<char16_t, bool> common;
+    for (const KanjiLine& l : lines)
+        common[l.c] = l.common;
+    std::unordered_map<char16_t, char16_t> modern;
+    for (const KanjiLine& l : lines) {
+        if (l.common)
+            continue;
+        for (const unsigned code : l.refs) {
+            const auto it = byCode.find(code);
+            if (it != byCode.end() && common[it->second]) {
+                modern[l.c] = it->second;
+                break;
+            }
+        }
+    }
+    return modern;
+}
+
 } // namespace
 
 KanjiTable KanjiTable::parse(std::string_view text)
 {
-    struct Line {
-        char16_t c;
-        bool common;
-        std::vector<unsigned> refs;
-    };
     KanjiTable table;
     std::unordered_map<unsigned, char16_t> byCode;
-    std::vector<Line> lines;
+    std::vector<KanjiLine> lines;
     std::size_t at = 0;
     while (at < text.size()) {
         const std::size_t end = std::min(text.find('\n', at), text.size());
@@ -55,64 +121,21 @@ KanjiTable KanjiTable::parse(std::string_view text)
         const std::u16string head = toUtf16(w[0]);
         if (head.size() != 1 || !containsHan(head))
             continue;
-        Line line{head[0], false, {}};
+        KanjiLine line{head[0], false, {}};
         byCode[static_cast<unsigned>(std::strtoul(std::string(w[1]).c_str(), nullptr, 16))] = line.c;
-        bool names = false;
-        std::vector<String>& all = table.readings_[line.c];
-        for (std::size_t i = 2; i < w.size(); ++i) {
-            if (w[i][0] == '{')
-                break; // meanings follow
-            if (w[i] == "T1" || w[i] == "T2") {
-                names = true; // readings used in names follow
-                continue;
-            }
-            if (!names && commonUse(w[i]))
-                line.common = true;
-            else if (!names && w[i].size() == 7 && w[i].substr(0, 3) == "XJ0")
-                line.refs.push_back(
-                    static_cast<unsigned>(std::strtoul(std::string(w[i].substr(3)).c_str(), nullptr, 16)));
-            // A kun reading counts with and without its okurigana (わた.る:
-            // ワタ and ワタル).
-            String reading, whole;
-            bool stem = true;
-            for (const char16_t c : toUtf16(w[i])) {
-                if (c == u'-')
-                    continue;
-                if (c == u'.')
-                    stem = false;
-                else
-                    (stem ? reading : whole) += c;
-            }
-            if (reading.empty() || !isKanaOnly(reading))
-                continue;
-            if (!names && isKatakanaWord(reading) && !table.on_.count(line.c))
-                table.on_[line.c] = reading;
-            all.push_back(toKatakana(reading));
-            if (!whole.empty() && isKanaOnly(whole))
-                all.push_back(toKatakana(reading + whole));
-        }
+        String on;
+        readFields(w, line, on, table.readings_[line.c]);
+        if (!on.empty())
+            table.on_.try_emplace(line.c, std::move(on));
         lines.push_back(std::move(line));
     }
-    std::unordered_map<char16_t, bool> common;
-    for (const Line& l : lines)
-        common[l.c] = l.common;
-    for (const Line& l : lines) {
-        if (l.common)
-            continue;
-        for (const unsigned code : l.refs) {
-            const auto it = byCode.find(code);
-            if (it != byCode.end() && common[it->second]) {
-                table.modern_[l.c] = it->second;
-                break;
-            }
-        }
-    }
+    table.modern_ = modernFormsOf(lines, byCode);
     return table;
 }
 
 std::unique_ptr<KanjiTable> KanjiTable::open(const std::filesystem::path& source)
 {
-    const std::string euc = readWholeFile(source);
+    const std::string euc = fileio::readWholeFile(source).value_or(std::string());
     if (euc.empty())
         return nullptr;
     std::string utf8(euc.size() * 2 + 16, '\0');

@@ -129,17 +129,6 @@ bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::
     return true;
 }
 
-std::string readWholeFile(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
-    std::string bytes(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-    in.seekg(0);
-    if (size <= 0 || !in.read(bytes.data(), size))
-        return {};
-    return bytes;
-}
-
 NameIndex::~NameIndex()
 {
     if (map_)

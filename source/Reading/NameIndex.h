@@ -94,7 +94,4 @@ private:
 // stat'ed.
 bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::int64_t& time);
 
-// The whole content of `file`; empty when it cannot be read.
-std::string readWholeFile(const std::filesystem::path& file);
-
 } // namespace yomi::reading

@@ -93,14 +93,14 @@ Result<std::filesystem::path> prepareSkkText(const std::vector<SkkSource>& sourc
     std::filesystem::path stampFile = text;
     stampFile += ".stamp";
     std::error_code ec;
-    if (std::filesystem::exists(text, ec) && readWholeFile(stampFile) == stamp)
+    if (std::filesystem::exists(text, ec) && fileio::readWholeFile(stampFile).value_or(std::string()) == stamp)
         return text;
 
     std::vector<std::string> lines;
     for (const SkkSource& s : sources) {
         if (!std::filesystem::exists(s.file, ec))
             continue;
-        std::vector<std::string> more = skkLines(readWholeFile(s.file), s.kind);
+        std::vector<std::string> more = skkLines(fileio::readWholeFile(s.file).value_or(std::string()), s.kind);
         lines.insert(lines.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }
     // Sorted by key, the sources' order kept among the lines of one key.

@@ -5,11 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/MemoryLibrary.h"
 #include "Cli/Cli.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeReadingEngine.h"
 #include "support/FixedValueReader.h"
+#include "support/MemoryLibrary.h"
 
 namespace yomi::cli {
 namespace {
@@ -27,8 +27,11 @@ protected:
             e->table[u"坂本"] = {u"サカモト"};
             e->confidence[u"靖子"] = Confidence::Likely;
             auto kit = std::make_unique<ReadingKit>(std::move(e));
-            if (chinese_)
-                kit->setEngine(std::make_unique<test::FixedValueReader>(Language::Chinese, u"Zhi", u"ㄓ"));
+            if (chinese_) {
+                auto chinese = std::make_unique<test::FixedValueReader>(Language::Chinese, u"Zhi", u"ㄓ");
+                chinese->kinds = &chineseKinds_;
+                kit->setEngine(std::move(chinese));
+            }
             return kit;
         });
         setUserReadingsFile(config_.path() / "readings.tsv");
@@ -54,6 +57,7 @@ protected:
 
     bool present_ = true;
     bool chinese_ = true;
+    std::vector<NameKind> chineseKinds_;
     test::TempFolder config_;
     std::shared_ptr<bridge::MemoryLibrary> library_ = bridge::MemoryLibrary::create();
     bridge::ScopedApplication registration_{bridge::kMusicApplicationIdentifier, library_};
@@ -105,6 +109,18 @@ TEST_F(CliReading, TheLanguageIsDecidedForcedOrPreferredAndEachLanguageHasItsSty
     EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--lang", "zh", "--no-console"}), kExitOk);
     EXPECT_EQ(sortOf(0), u"Zhi");
     EXPECT_EQ(sortOf(1), u"Faye") << "the sort value the library holds for 王菲 suits a Chinese reading";
+}
+
+TEST_F(CliReading, ReadTakesTheKindOfNameFromTheField)
+{
+    // A person's name unless the field holds titles, as apply reads it.
+    EXPECT_EQ(runCli({"read", "--lang", "zh"}, "我们\n"), kExitOk);
+    EXPECT_EQ(runCli({"read", "--lang", "zh", "--field", "name"}, "我们\n"), kExitOk);
+    EXPECT_EQ(runCli({"read", "--lang", "zh", "--field", "album-artist"}, "我们\n"), kExitOk);
+    EXPECT_EQ(runCli({"read", "--lang", "zh", "--field=album"}, "我们\n"), kExitOk);
+    EXPECT_THAT(chineseKinds_,
+                ::testing::ElementsAre(NameKind::Person, NameKind::Title, NameKind::Person, NameKind::Title));
+    EXPECT_EQ(out_.str(), "我们\tZhi\n");
 }
 
 TEST_F(CliReading, ApplyReadingWritesReadingsAndListsRefusedValues)
@@ -165,7 +181,8 @@ TEST(CliReadingArguments, StyleAndCandidatesBelongToTheReadingCommands)
               Confidence::Sure);
     EXPECT_TRUE(parseArguments({"read", "--explain"})->explain);
     for (std::vector<std::string> bad : {std::vector<std::string>{"read", "--style", "kanji"},
-                                         {"read", "--field", "artist"},
+                                         {"read", "--library", "/m"},
+                                         {"read", "--field", "genre"},
                                          {"read", "--candidates", "-1"},
                                          {"apply", "--field", "name", "--romaji", "--style", "hiragana"},
                                          {"apply", "--field", "name", "--reading", "--copy"},

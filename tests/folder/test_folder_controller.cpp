@@ -8,7 +8,9 @@
 #include "folder/ControllerOnFolder.h"
 #include "folder/TagTools.h"
 #include "support/AudioFixtures.h"
+#include "support/FixedValueReader.h"
 #include "support/HostileFiles.h"
+#include "support/RecordingDecider.h"
 #include "support/WindowFakes.h"
 
 using ::testing::HasSubstr;
@@ -79,6 +81,34 @@ TEST_F(FolderController, ScanListsAndSaveWritesTheFiles)
     c.load(nullptr);
     const std::vector<std::pair<String, String>> rescanned = {{u"山田太郎", u"yamada taro"}, {u"鈴木", u"すずき"}};
     EXPECT_EQ(rows(), rescanned);
+}
+
+TEST_F(FolderController, AValuesContextIsTheTextsOfItsAlbumFolders)
+{
+    add("template.mp3", "A/01.mp3", {{"ARTIST", "陳昇"}, {"TITLE", "把悲傷留給自己"}, {"ALBUM", "別讓我哭"}});
+    add("template.flac", "A/02.flac", {{"ARTIST", "Guest"}, {"TITLE", "鼓聲若響"}, {"ALBUM", "別讓我哭"}});
+    add("template.flac", "A/CD2/03.flac", {{"ARTIST", "陳昇"}, {"TITLE", "一個人去旅行"}});
+    add("template.flac", "B/01.flac", {{"ARTIST", "平井堅"}, {"TITLE", "瞳をとじて"}, {"COMPOSER", "平井堅"}});
+    FixedValueReader japanese(Language::Japanese, u"ヨミ");
+    RecordingDecider decider;
+    Reader reader;
+    reader.japanese = &japanese;
+    reader.decider = &decider;
+    c.reader = &reader;
+    c.setKeyTag(0);
+    c.load(nullptr);
+    wired.arrayController.selection = c.dataArray()->entries();
+    c.copyOriginalToReading(nullptr);
+
+    // Folder A: 把悲傷留給自己, 別讓我哭, Guest, 鼓聲若響; A/CD2: 一個人去旅行.
+    const ValueContext& chen = decider.seen[u"陳昇"];
+    EXPECT_EQ(chen.texts, 5u);
+    EXPECT_EQ(chen.hanTexts, 4u);
+    EXPECT_EQ(chen.kanaTexts, 0u);
+    // Folder B alone: the title; the composer is the value itself.
+    const ValueContext& hirai = decider.seen[u"平井堅"];
+    EXPECT_EQ(hirai.texts, 1u);
+    EXPECT_EQ(hirai.kanaTexts, 1u);
 }
 
 TEST_F(FolderController, ScanOfAMissingFolderEndsNormally)

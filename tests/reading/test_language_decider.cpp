@@ -82,6 +82,53 @@ TEST_F(Decider, TheDictionariesWeighAChineseSurnameAgainstWhatJapaneseKnows)
     EXPECT_EQ(ringo.evidence.front(), "a Japanese dictionary holds it whole");
 }
 
+TEST_F(Decider, TheShapeOfANameWeighsItsSurnameAndGivenNameByLanguage)
+{
+    // A surname Japanese families share (秦) before a given name the
+    // Japanese name dictionary knows is a Japanese name, though the engine
+    // reads it as neither.
+    japanese.knowledge[u"基博"].wholeName = true;
+    const LanguageDecision hata = decider.decide(u"秦基博", person, Language::Chinese);
+    EXPECT_EQ(hata.language, Language::Japanese);
+    EXPECT_THAT(hata.evidence, Contains("a surname Japanese families have too (秦) and a Japanese given name (基博)"));
+    EXPECT_THAT(hata.evidence, ::testing::Not(Contains(HasSubstr("Chinese surname"))));
+
+    // A name dictionary that holds the whole name (in Japanese sounds) is
+    // outweighed by a common Chinese surname Japanese families do not have;
+    // not for a given name of one character (the engine's dictionary knows
+    // such stage names better).
+    japanese.knowledge[u"鄭秀文"].wholeName = true;
+    japanese.readings[u"鄭秀文"] = {u"テイ シュウブン"};
+    const LanguageDecision cheng = decider.decide(u"鄭秀文", person, Language::Japanese);
+    EXPECT_EQ(cheng.language, Language::Chinese);
+    EXPECT_THAT(cheng.evidence, Contains("a common Chinese surname that Japanese families seldom have (鄭)"));
+    japanese.knowledge[u"白竜"].wholeName = true;
+    japanese.readings[u"白竜"] = {u"ハクリュウ"};
+    EXPECT_EQ(decider.decide(u"白竜", person, Language::Chinese).language, Language::Japanese);
+
+    // The characters of given names: a Chinese one's, a Japanese one's ending.
+    japanese.readings[u"許茹芸"] = {u"キョ ジョウン"};
+    EXPECT_THAT(decider.decide(u"許茹芸", person, Language::Japanese).evidence,
+                Contains("a character of Chinese given names (茹)"));
+    japanese.readings[u"森進郎"] = {u"モリ シンロウ"};
+    EXPECT_THAT(decider.decide(u"森進郎", person, Language::Japanese).evidence,
+                Contains("ends as Japanese given names do (郎)"));
+
+    // Old forms that Japanese replaced count for a name, weakly, not for a
+    // title (a Japanese title may choose them: 雪國).
+    japanese.readings[u"信樂團"] = {u"シンガクダン"};
+    const LanguageDecision band = decider.decide(u"信樂團", person, Language::Chinese);
+    EXPECT_THAT(band.evidence, Contains("old forms that Japanese writes otherwise today (樂團)"));
+    EXPECT_EQ(band.language, Language::Chinese);
+    EXPECT_FALSE(band.clear) << "weak evidence, and the engine reads the value: the default decides";
+    japanese.readings.erase(u"信樂團");
+    EXPECT_TRUE(decider.decide(u"信樂團", person, Language::Japanese).clear)
+        << "with the engine's refusal it is Chinese clearly";
+    ValueContext title;
+    title.kind = NameKind::Title;
+    EXPECT_EQ(decider.decide(u"雪國", title, Language::Japanese).language, Language::Japanese);
+}
+
 TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)
 {
     japanese.readings[u"天国"] = {u"テンゴク"};

@@ -1,6 +1,6 @@
 // A whole-value engine of one language that answers every value with a fixed
 // reading (another in the zhuyin style, when given) and records what it was
-// asked.
+// asked, and as what kind of name.
 #pragma once
 
 #include <vector>
@@ -21,6 +21,8 @@ public:
     {
         asked.emplace_back(value);
         settled.push_back(request.languageSettled);
+        if (kinds)
+            kinds->push_back(request.kind);
         ValueReading r;
         r.reading = request.styles.chinese == ChineseStyle::Zhuyin && !zhuyin_.empty() ? zhuyin_ : answer_;
         r.confidence = Confidence::Likely;
@@ -29,6 +31,9 @@ public:
     }
     std::vector<String> asked;
     std::vector<bool> settled;
+    // Where the kind of each value asked is recorded, when set (it may
+    // outlive the reader).
+    std::vector<NameKind>* kinds = nullptr;
 
 private:
     Language language_;

@@ -394,260 +394,292 @@ std::optional<Word> ChineseValueReader::personGiven(std::u16string_view value, s
     return out;
 }
 
+namespace {
+
+// Why a value cannot be read in Chinese at all; empty when it can.
+std::string scriptRefusal(std::u16string_view value)
+{
+    bool han = false;
+    for (std::size_t i = 0; i < value.size();) {
+        const char32_t c = nextCodePoint(value, i);
+        if (isKanaCharacter(c))
+            return "kana cannot be read in Chinese";
+        if (isHangulCharacter(c))
+            return "Hangul cannot be read in Chinese";
+        han = han || isHanCharacter(c);
+    }
+    return han ? std::string() : "no Han characters to read";
+}
+
+} // namespace
+
+// The value's runs (Han characters, and everything else), and what lies
+// between its Han runs.
+struct ChineseValueReader::Runs {
+    struct Run {
+        std::u16string_view text;
+        bool han;
+    };
+    std::vector<Run> all;
+    std::vector<Run> han;
+    bool onlyHanAndSpaces = true; // nothing but spaces and name dots between the Han runs
+    bool nameDots = false;        // a dot between the parts of a foreign name
+
+    explicit Runs(std::u16string_view value)
+    {
+        for (std::size_t i = 0; i < value.size();) {
+            const std::size_t start = i;
+            const bool isHan = isHanCharacter(nextCodePoint(value, i));
+            while (i < value.size()) {
+                std::size_t j = i;
+                if (isHanCharacter(nextCodePoint(value, j)) != isHan)
+                    break;
+                i = j;
+            }
+            all.push_back(Run{value.substr(start, i - start), isHan});
+        }
+        for (const Run& r : all) {
+            if (r.han) {
+                han.push_back(r);
+                continue;
+            }
+            bool dot = false;
+            for (std::size_t k = 0; k < r.text.size();)
+                dot = isNameDot(nextCodePoint(r.text, k)) || dot;
+            nameDots = nameDots || dot;
+            const bool spaces =
+                std::all_of(r.text.begin(), r.text.end(), [](char16_t c) { return c == u' ' || c == 0x3000; });
+            const bool dotted =
+                dot && std::all_of(r.text.begin(), r.text.end(), [](char16_t c) { return c == u' ' || isNameDot(c); });
+            onlyHanAndSpaces = onlyHanAndSpaces && (spaces || dotted);
+        }
+    }
+};
+
+// A reading on its way: the text, its alternatives, and how far it is
+// trusted (doubts make it a Check).
+struct ChineseValueReader::Draft {
+    std::string reading;
+    std::vector<std::string> alternatives;
+    std::vector<std::string> doubts;
+    Confidence trust = Confidence::Likely;
+    std::string trustReason;
+    std::string refusal; // why there is no reading
+
+    void doubt(std::string reason)
+    {
+        if (std::find(doubts.begin(), doubts.end(), reason) == doubts.end())
+            doubts.push_back(std::move(reason));
+    }
+};
+
+Surname ChineseValueReader::personSurname(const Runs& runs, NameKind kind)
+{
+    // A person's name: one run, a surname and a given name of up to two
+    // characters (or a surname alone).
+    if (kind != NameKind::Person || !runs.onlyHanAndSpaces || runs.han.size() != 1)
+        return {};
+    const std::u16string_view name = runs.han.front().text;
+    const Surname surname = surnameAt(name);
+    const std::size_t given = name.size() - surname.length;
+    if (surname.length == 0 || given > 2)
+        return {};
+    if (dictionary_ && given > 0) {
+        // A common word read otherwise is a word (单车), not a name.
+        const auto whole = dictionary_->lookup(name);
+        if (!whole.empty() && whole.front().weight >= kCommonWord &&
+            joinSyllables(syllablesOf(whole.front().reading)).substr(0, surname.reading.size()) != surname.reading)
+            return {};
+    }
+    return surname;
+}
+
+std::string ChineseValueReader::familySyllables(std::u16string_view name, const Surname& surname,
+                                                const std::string& family, ChineseStyle style)
+{
+    // Compound surnames are two syllables; in zhuyin they are split by the
+    // dictionary's own syllables where it knows the surname so.
+    if (surname.length == 1 || style != ChineseStyle::Zhuyin || !dictionary_)
+        return family;
+    for (const Entry& e : dictionary_->lookup(name.substr(0, surname.length)))
+        if (joinSyllables(syllablesOf(e.reading)) == family)
+            return e.reading;
+    return family;
+}
+
+ChineseValueReader::Draft ChineseValueReader::readPerson(std::u16string_view name, const Surname& surname,
+                                                         ChineseStyle style)
+{
+    Draft d;
+    bool wholeAgrees = false;
+    const std::optional<Word> given = personGiven(name, surname.length, surname.length, surname.reading, &wholeAgrees);
+    if (!given) {
+        d.refusal = "a character of the given name has no reading";
+        return d;
+    }
+    const auto layout = [&](const std::string& family, const std::vector<std::string>& syllables) {
+        const std::string spelt = familySyllables(name, surname, family, style);
+        std::string s = style == ChineseStyle::Zhuyin ? render(syllablesOf(spelt), style, false) : capitalised(spelt);
+        if (!syllables.empty())
+            s += ' ' + render(syllables, style, true);
+        return s;
+    };
+    d.reading = layout(surname.reading, given->syllables);
+    for (const std::string& other : surname.alternatives)
+        d.alternatives.push_back(layout(other, given->syllables));
+    for (const std::string& other : given->others)
+        d.alternatives.push_back(layout(surname.reading, syllablesOf(other)));
+    if (!dictionary_)
+        d.doubt("read character by character: " + missing());
+    else if (!given->known)
+        d.doubt("a character of the name is in no Chinese dictionary");
+    else if (given->ambiguous)
+        d.doubt("the given name has several common readings");
+    if (wholeAgrees && surname.alternatives.empty()) {
+        d.trust = Confidence::Sure;
+        d.trustReason = "whole name in the Chinese dictionary";
+    } else {
+        d.trustReason = surname.alternatives.empty() ? "surname and given name from the Chinese dictionary"
+                                                     : "the surname's usual reading; it has others";
+    }
+    return d;
+}
+
+namespace {
+
+// A piece of a reading of words: the reading of a word (or of a foreign
+// name's parts), or the text between Han runs.
+struct Piece {
+    std::string text;
+    bool word;
+};
+
+bool endsWord(char c)
+{
+    return isAsciiAlnum(c) || static_cast<unsigned char>(c) >= 0x80 || c == '\'' || c == ',' || c == '.' || c == ')' ||
+        c == '!' || c == '?';
+}
+
+// The pieces joined: words apart, one space between words, none at the
+// ends nor before a comma, a stop or a closing bracket.
+std::string assemble(const std::vector<Piece>& pieces, ChineseStyle style)
+{
+    std::string s;
+    for (const Piece& p : pieces) {
+        if (p.text.empty())
+            continue;
+        const bool startsWord =
+            p.word || isAsciiAlnum(p.text.front()) || static_cast<unsigned char>(p.text.front()) >= 0x80;
+        if (!s.empty() && s.back() != ' ' && startsWord && endsWord(s.back()) && p.text.front() != ' ')
+            s += ' ';
+        s += p.text;
+    }
+    std::string tidy;
+    for (const char c : s) {
+        if (c == ' ' && (tidy.empty() || tidy.back() == ' '))
+            continue;
+        if (std::string_view(",.!?;:)").find(c) != std::string_view::npos && !tidy.empty() && tidy.back() == ' ')
+            tidy.pop_back();
+        tidy += c;
+    }
+    while (!tidy.empty() && tidy.back() == ' ')
+        tidy.pop_back();
+    return style == ChineseStyle::Pinyin ? capitalised(tidy) : tidy;
+}
+
+} // namespace
+
+ChineseValueReader::Draft ChineseValueReader::readWords(const Runs& runs, NameKind kind, ChineseStyle style)
+{
+    // Titles, bands and foreign names (their parts read as one word each).
+    Draft d;
+    const bool foreignName = kind == NameKind::Person && runs.onlyHanAndSpaces && runs.nameDots;
+    std::vector<Piece> pieces;
+    std::vector<std::vector<Word>> segmented;
+    for (const Runs::Run& r : runs.all) {
+        if (!r.han) {
+            pieces.push_back(Piece{plainText(r.text), false});
+            continue;
+        }
+        std::vector<Word> words = segment(r.text);
+        if (words.empty()) {
+            d.refusal = "a character has no reading in any Chinese dictionary";
+            return d;
+        }
+        for (const Word& w : words) {
+            if (!w.known)
+                d.doubt(dictionary_ ? "a character read on its own (" + toUtf8(w.text) + ")"
+                                    : "read character by character: " + missing());
+            else if (w.ambiguous)
+                d.doubt("several readings of " + toUtf8(w.text));
+        }
+        std::vector<std::string> all;
+        for (const Word& w : words) {
+            if (!foreignName)
+                pieces.push_back(Piece{render(w.syllables, style, false), true});
+            all.insert(all.end(), w.syllables.begin(), w.syllables.end());
+        }
+        if (foreignName)
+            pieces.push_back(Piece{render(all, style, true), true});
+        segmented.push_back(std::move(words));
+    }
+    d.reading = assemble(pieces, style);
+    // Other readings: one word read otherwise at a time.
+    std::vector<std::size_t> wordPieces;
+    for (std::size_t k = 0; k < pieces.size(); ++k)
+        if (pieces[k].word)
+            wordPieces.push_back(k);
+    std::size_t pieceIndex = 0;
+    for (const auto& words : segmented)
+        for (const Word& w : words) {
+            for (const std::string& other : w.others) {
+                if (foreignName)
+                    break;
+                std::vector<Piece> variant = pieces;
+                variant[wordPieces[pieceIndex]].text = render(syllablesOf(other), style, false);
+                d.alternatives.push_back(assemble(variant, style));
+            }
+            ++pieceIndex;
+        }
+    if (!dictionary_)
+        d.doubt("read character by character: " + missing());
+    const bool wholeOne = runs.all.size() == 1 && segmented.size() == 1 && segmented.front().size() == 1 &&
+        segmented.front().front().known;
+    if (wholeOne && segmented.front().front().others.empty()) {
+        d.trust = Confidence::Sure;
+        d.trustReason = "whole value in the Chinese dictionary";
+    } else {
+        d.trustReason = "every word from the Chinese dictionary";
+    }
+    return d;
+}
+
 ValueReading ChineseValueReader::read(std::u16string_view value, const ReadRequest& request)
 {
     start();
     ValueReading out;
     out.language = Language::Chinese;
+    if (out.reason = scriptRefusal(value); !out.reason.empty())
+        return out;
+    const Runs runs(value);
     const ChineseStyle style = request.styles.chinese;
-
-    bool han = false;
-    for (std::size_t i = 0; i < value.size();) {
-        const char32_t c = nextCodePoint(value, i);
-        if (isKanaCharacter(c)) {
-            out.reason = "kana cannot be read in Chinese";
-            return out;
-        }
-        if (isHangulCharacter(c)) {
-            out.reason = "Hangul cannot be read in Chinese";
-            return out;
-        }
-        han = han || isHanCharacter(c);
-    }
-    if (!han) {
-        out.reason = "no Han characters to read";
+    const Surname surname = personSurname(runs, request.kind);
+    Draft d =
+        surname.length > 0 ? readPerson(runs.han.front().text, surname, style) : readWords(runs, request.kind, style);
+    if (!d.refusal.empty() || d.reading.empty()) {
+        out.reason = d.refusal.empty() ? "no reading" : d.refusal;
         return out;
     }
-
-    // The value's runs: Han characters, and everything else.
-    struct Run {
-        std::u16string_view text;
-        bool han;
-    };
-    std::vector<Run> runs;
-    for (std::size_t i = 0; i < value.size();) {
-        const std::size_t start = i;
-        const bool isHan = isHanCharacter(nextCodePoint(value, i));
-        while (i < value.size()) {
-            std::size_t j = i;
-            if (isHanCharacter(nextCodePoint(value, j)) != isHan)
-                break;
-            i = j;
-        }
-        runs.push_back(Run{value.substr(start, i - start), isHan});
-    }
-    auto onlySpaces = [](std::u16string_view t) {
-        return std::all_of(t.begin(), t.end(), [](char16_t c) { return c == u' ' || c == 0x3000; });
-    };
-    std::vector<Run> hanRuns;
-    bool onlyHanAndSpaces = true, nameDots = false;
-    for (const Run& r : runs) {
-        if (r.han) {
-            hanRuns.push_back(r);
-            continue;
-        }
-        std::size_t k = 0;
-        bool dot = false;
-        while (k < r.text.size()) {
-            const char32_t c = nextCodePoint(r.text, k);
-            dot = dot || isNameDot(c);
-        }
-        nameDots = nameDots || dot;
-        if (!onlySpaces(r.text) &&
-            !(dot && std::all_of(r.text.begin(), r.text.end(), [](char16_t c) { return c == u' ' || isNameDot(c); })))
-            onlyHanAndSpaces = false;
-    }
-
-    std::vector<std::string> alternatives;
-    std::string reading;
-    // Why the reading is doubtful (it is a Check then); else how far it is
-    // trusted and why.
-    std::vector<std::string> doubts;
-    auto doubt = [&](std::string reason) {
-        if (std::find(doubts.begin(), doubts.end(), reason) == doubts.end())
-            doubts.push_back(std::move(reason));
-    };
-    Confidence trust = Confidence::Likely;
-    std::string trustReason;
-
-    // A person's name: one run, a surname and a given name of up to two
-    // characters (or a surname alone).
-    const bool person = request.kind == NameKind::Person && onlyHanAndSpaces && hanRuns.size() == 1;
-    Surname surname;
-    if (person) {
-        const std::u16string_view name = hanRuns.front().text;
-        surname = surnameAt(name);
-        const std::size_t given = name.size() - surname.length;
-        if (surname.length == 0 || given > 2)
-            surname = {};
-        else if (dictionary_ && given > 0) {
-            // A common word read otherwise is a word (单车), not a name.
-            const auto whole = dictionary_->lookup(name);
-            if (!whole.empty() && whole.front().weight >= kCommonWord &&
-                joinSyllables(syllablesOf(whole.front().reading)).substr(0, surname.reading.size()) != surname.reading)
-                surname = {};
-        }
-    }
-
-    if (surname.length > 0) {
-        const std::u16string_view name = hanRuns.front().text;
-        bool wholeAgrees = false;
-        const std::optional<Word> given =
-            personGiven(name, surname.length, surname.length, surname.reading, &wholeAgrees);
-        if (!given) {
-            out.reason = "a character of the given name has no reading";
-            return out;
-        }
-        auto layout = [&](const std::string& family, const std::vector<std::string>& syllables) {
-            std::string s =
-                style == ChineseStyle::Zhuyin ? render(syllablesOf(family), style, false) : capitalised(family);
-            if (!syllables.empty())
-                s += ' ' + render(syllables, style, true);
-            return s;
-        };
-        // The surname's reading as one word of its syllables (ouyang).
-        auto familySyllables = [&](const std::string& family) {
-            // Compound surnames are two syllables; split where the second
-            // begins (a consonant after the first's vowel), by the table's
-            // own spelling through the dictionary's syllables when known.
-            if (surname.length == 1 || style != ChineseStyle::Zhuyin)
-                return family;
-            std::string spaced = family;
-            if (dictionary_) {
-                const auto entries = dictionary_->lookup(name.substr(0, surname.length));
-                for (const Entry& e : entries)
-                    if (joinSyllables(syllablesOf(e.reading)) == family)
-                        return e.reading;
-            }
-            return spaced;
-        };
-        reading = layout(familySyllables(surname.reading), given->syllables);
-        for (const std::string& other : surname.alternatives)
-            alternatives.push_back(layout(familySyllables(other), given->syllables));
-        for (const std::string& other : given->others)
-            alternatives.push_back(layout(familySyllables(surname.reading), syllablesOf(other)));
-        if (!dictionary_)
-            doubt("read character by character: " + missing());
-        else if (!given->known)
-            doubt("a character of the name is in no Chinese dictionary");
-        else if (given->ambiguous)
-            doubt("the given name has several common readings");
-        if (wholeAgrees && surname.alternatives.empty()) {
-            trust = Confidence::Sure;
-            trustReason = "whole name in the Chinese dictionary";
-        } else {
-            trustReason = surname.alternatives.empty() ? "surname and given name from the Chinese dictionary"
-                                                       : "the surname's usual reading; it has others";
-        }
-    } else {
-        // Titles, bands and foreign names: the words of each run.
-        const bool foreignName = request.kind == NameKind::Person && onlyHanAndSpaces && nameDots;
-        struct Piece {
-            std::string text;
-            bool word;
-        };
-        std::vector<Piece> pieces;
-        std::vector<std::vector<Word>> segmented;
-        bool wholeOne = false;
-        for (const Run& r : runs) {
-            if (!r.han) {
-                pieces.push_back(Piece{plainText(r.text), false});
-                continue;
-            }
-            std::vector<Word> words = segment(r.text);
-            if (words.empty()) {
-                out.reason = "a character has no reading in any Chinese dictionary";
-                return out;
-            }
-            wholeOne = runs.size() == 1 && words.size() == 1 && words.front().known;
-            for (const Word& w : words) {
-                if (!w.known)
-                    doubt(dictionary_ ? "a character read on its own (" + toUtf8(w.text) + ")"
-                                      : "read character by character: " + missing());
-                else if (w.ambiguous)
-                    doubt("several readings of " + toUtf8(w.text));
-            }
-            if (foreignName) {
-                std::vector<std::string> all;
-                for (const Word& w : words)
-                    all.insert(all.end(), w.syllables.begin(), w.syllables.end());
-                pieces.push_back(Piece{render(all, style, true), true});
-            } else {
-                for (const Word& w : words)
-                    pieces.push_back(Piece{render(w.syllables, style, false), true});
-            }
-            segmented.push_back(std::move(words));
-        }
-        auto assemble = [&](const std::vector<Piece>& ps) {
-            std::string s;
-            for (const Piece& p : ps) {
-                if (p.text.empty())
-                    continue;
-                const bool needSpace = !s.empty() && s.back() != ' ' &&
-                    (p.word || isAsciiAlnum(p.text.front()) || static_cast<unsigned char>(p.text.front()) >= 0x80) &&
-                    (isAsciiAlnum(s.back()) || static_cast<unsigned char>(s.back()) >= 0x80 || s.back() == '\'' ||
-                     s.back() == ',' || s.back() == '.' || s.back() == ')' || s.back() == '!' || s.back() == '?');
-                if (needSpace && !(p.text.front() == ' '))
-                    s += ' ';
-                s += p.text;
-            }
-            // One space between words, none at the ends.
-            std::string tidy;
-            for (const char c : s) {
-                if (c == ' ' && (tidy.empty() || tidy.back() == ' '))
-                    continue;
-                // No space before a comma, a stop or a closing bracket.
-                if (std::string_view(",.!?;:)").find(c) != std::string_view::npos && !tidy.empty() &&
-                    tidy.back() == ' ')
-                    tidy.pop_back();
-                tidy += c;
-            }
-            while (!tidy.empty() && tidy.back() == ' ')
-                tidy.pop_back();
-            return style == ChineseStyle::Pinyin ? capitalised(tidy) : tidy;
-        };
-        reading = assemble(pieces);
-        // Other readings: one word read otherwise at a time.
-        std::size_t pieceIndex = 0;
-        std::vector<std::size_t> wordPieces;
-        for (std::size_t k = 0; k < pieces.size(); ++k)
-            if (pieces[k].word)
-                wordPieces.push_back(k);
-        if (!foreignName) {
-            for (const auto& words : segmented)
-                for (const Word& w : words) {
-                    for (const std::string& other : w.others) {
-                        std::vector<Piece> variant = pieces;
-                        variant[wordPieces[pieceIndex]].text = render(syllablesOf(other), style, false);
-                        alternatives.push_back(assemble(variant));
-                    }
-                    ++pieceIndex;
-                }
-        }
-        if (!dictionary_)
-            doubt("read character by character: " + missing());
-        if (wholeOne && segmented.front().front().others.empty()) {
-            trust = Confidence::Sure;
-            trustReason = "whole value in the Chinese dictionary";
-        } else {
-            trustReason = "every word from the Chinese dictionary";
-        }
-    }
-
-    if (reading.empty()) {
-        out.reason = "no reading";
-        return out;
-    }
-    out.reading = toUtf16(reading);
-    if (doubts.empty()) {
-        out.confidence = trust;
-        out.reason = trustReason;
+    out.reading = toUtf16(d.reading);
+    if (d.doubts.empty()) {
+        out.confidence = d.trust;
+        out.reason = d.trustReason;
     } else {
         out.confidence = Confidence::Check;
-        for (const std::string& d : doubts)
-            out.reason += (out.reason.empty() ? "" : "; ") + d;
+        for (const std::string& doubt : d.doubts)
+            out.reason += (out.reason.empty() ? "" : "; ") + doubt;
     }
-    for (const std::string& a : alternatives) {
+    for (const std::string& a : d.alternatives) {
         if (out.alternatives.size() >= request.alternatives)
             break;
         const String alt = toUtf16(a);

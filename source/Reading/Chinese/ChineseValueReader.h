@@ -23,6 +23,7 @@
 
 #include "Category/Reader.h"
 #include "Reading/Chinese/PinyinDictionary.h"
+#include "Reading/Chinese/Surnames.h"
 
 namespace yomi::chinese {
 
@@ -70,13 +71,22 @@ public:
     std::vector<Word> segment(std::u16string_view run);
 
 private:
-    struct Layout;
+    struct Runs;
+    struct Draft;
     std::optional<std::string> characterReading(char32_t c, std::vector<std::string>* others, bool* known,
                                                 bool* ambiguous);
     double agreement(std::u16string_view text, const std::vector<std::string>& syllables);
     std::vector<std::string> nameReadings(std::u16string_view text, const std::vector<Entry>& entries, bool* ambiguous);
     std::optional<Word> personGiven(std::u16string_view value, std::size_t surnameLength, std::size_t surnameSyllables,
                                     const std::string& surnameReading, bool* wholeAgrees);
+    // The stages of read(): the surname of a person's name (none when the
+    // value is no such name), a person's name read, any other value read
+    // word by word.
+    Surname personSurname(const Runs& runs, NameKind kind);
+    std::string familySyllables(std::u16string_view name, const Surname& surname, const std::string& family,
+                                ChineseStyle style);
+    Draft readPerson(std::u16string_view name, const Surname& surname, ChineseStyle style);
+    Draft readWords(const Runs& runs, NameKind kind, ChineseStyle style);
 
     ChinesePaths paths_;
     std::once_flag opened_;

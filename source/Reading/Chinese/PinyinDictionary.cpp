@@ -198,26 +198,33 @@ std::string PinyinDictionary::stampOf(const std::vector<TableSource>& sources)
     return stamp;
 }
 
-Status PinyinDictionary::convert(const std::vector<TableSource>& sources, const std::filesystem::path& target)
+namespace {
+
+// The entries of every table there is, each marked with the form of its
+// table; a failure when no table is installed or none holds an entry.
+Status readTables(const std::vector<TableSource>& sources, std::vector<Raw>& raws, std::vector<bool>& fromTraditional)
 {
-    std::vector<Raw> raws;
-    std::vector<bool> fromTraditional;
     bool any = false;
     for (std::size_t k = 0; k < sources.size(); ++k) {
         std::error_code ec;
         if (!std::filesystem::exists(sources[k].file, ec))
             continue;
         any = true;
-        parseTable(reading::readWholeFile(sources[k].file), sources[k].traditional, k, raws, fromTraditional);
+        parseTable(fileio::readWholeFile(sources[k].file).value_or(std::string()), sources[k].traditional, k, raws,
+                   fromTraditional);
     }
     if (!any)
         return Failure{"no Chinese dictionary is installed"};
     if (raws.empty())
         return Failure{"the Chinese dictionaries hold no entry"};
+    return {};
+}
 
-    // Traditional keys in their simplified forms too; a single character
-    // only when no simplified table has it (the simplified table's readings
-    // of 干 are not those of 乾, which maps to it).
+// Traditional keys in their simplified forms too; a single character only
+// when no simplified table has it (the simplified table's readings of 干 are
+// not those of 乾, which maps to it).
+void addSimplifiedKeys(std::vector<Raw>& raws, const std::vector<bool>& fromTraditional)
+{
     const auto simple = simplifiedForms(raws, fromTraditional);
     std::unordered_set<std::u16string> simplifiedCharacters;
     for (std::size_t i = 0; i < raws.size(); ++i)
@@ -238,7 +245,23 @@ Status PinyinDictionary::convert(const std::vector<TableSource>& sources, const 
             continue;
         raws.push_back(Raw{std::move(key), raws[i].reading, raws[i].weight, raws[i].source});
     }
+}
 
+// The entries as the file holds them: a record per key, and the offset of
+// each record.
+struct Packed {
+    std::string blob, offsets;
+    std::uint32_t count = 0;
+    double total = 0;
+};
+
+// One record per key; one reading per key and reading: the heaviest of each
+// table, the tables added up (the traditional table splits a word's weight
+// evenly among its readings, 便宜 bianyi and pianyi; the simplified one,
+// which holds the common reading, tips the balance). A key's readings by
+// weight.
+Packed pack(std::vector<Raw>& raws)
+{
     std::sort(raws.begin(), raws.end(), [](const Raw& a, const Raw& b) {
         if (a.key != b.key)
             return a.key < b.key;
@@ -248,58 +271,61 @@ Status PinyinDictionary::convert(const std::vector<TableSource>& sources, const 
             return a.source < b.source;
         return a.weight > b.weight;
     });
-    // One entry per key and reading: the heaviest of each table, the tables
-    // added up (the traditional table splits a word's weight evenly among
-    // its readings, 便宜 bianyi and pianyi; the simplified one, which holds
-    // the common reading, tips the balance). A key's readings by weight.
-    std::string blob, offsets;
-    std::uint32_t count = 0;
-    double total = 0;
-    std::size_t i = 0;
+    Packed p;
     std::vector<Raw> readings;
-    while (i < raws.size()) {
-        std::size_t j = i;
+    for (std::size_t i = 0, j = 0; i < raws.size(); i = j) {
         readings.clear();
         std::size_t lastSource = 0;
-        while (j < raws.size() && raws[j].key == raws[i].key) {
+        for (j = i; j < raws.size() && raws[j].key == raws[i].key; ++j) {
             if (readings.empty() || readings.back().reading != raws[j].reading)
                 readings.push_back(raws[j]);
             else if (raws[j].source != lastSource)
                 readings.back().weight += raws[j].weight;
             lastSource = raws[j].source;
-            ++j;
         }
         std::stable_sort(readings.begin(), readings.end(),
                          [](const Raw& a, const Raw& b) { return a.weight > b.weight; });
         if (readings.size() > 0xFFFF)
             readings.resize(0xFFFF);
-        append(offsets, static_cast<std::uint32_t>(blob.size()));
-        append(blob, static_cast<std::uint16_t>(raws[i].key.size()));
-        append(blob, static_cast<std::uint16_t>(readings.size()));
-        blob.append(reinterpret_cast<const char*>(raws[i].key.data()), raws[i].key.size() * 2);
+        append(p.offsets, static_cast<std::uint32_t>(p.blob.size()));
+        append(p.blob, static_cast<std::uint16_t>(raws[i].key.size()));
+        append(p.blob, static_cast<std::uint16_t>(readings.size()));
+        p.blob.append(reinterpret_cast<const char*>(raws[i].key.data()), raws[i].key.size() * 2);
         for (const Raw& r : readings) {
-            append(blob, static_cast<float>(r.weight));
-            blob += static_cast<char>(r.reading.size());
-            blob += r.reading;
-            total += r.weight;
+            append(p.blob, static_cast<float>(r.weight));
+            p.blob += static_cast<char>(r.reading.size());
+            p.blob += r.reading;
+            p.total += r.weight;
         }
-        if (blob.size() % 2)
-            blob += '\0';
-        ++count;
-        i = j;
+        if (p.blob.size() % 2)
+            p.blob += '\0';
+        ++p.count;
     }
+    return p;
+}
+
+} // namespace
+
+Status PinyinDictionary::convert(const std::vector<TableSource>& sources, const std::filesystem::path& target)
+{
+    std::vector<Raw> raws;
+    std::vector<bool> fromTraditional;
+    if (Status read = readTables(sources, raws, fromTraditional); !read)
+        return read;
+    addSimplifiedKeys(raws, fromTraditional);
+    const Packed packed = pack(raws);
 
     const std::string stamp = stampOf(sources);
     std::string head(kMagic, sizeof kMagic);
     append(head, static_cast<std::uint32_t>(stamp.size()));
-    append(head, count);
-    append(head, static_cast<std::uint64_t>(blob.size()));
-    append(head, total);
+    append(head, packed.count);
+    append(head, static_cast<std::uint64_t>(packed.blob.size()));
+    append(head, packed.total);
     head += stamp;
     head.resize(padded(head.size(), 8), '\0');
-    head += offsets;
+    head += packed.offsets;
     head.resize(padded(head.size(), 8), '\0');
-    const std::string_view parts[] = {head, blob};
+    const std::string_view parts[] = {head, packed.blob};
     if (!fileio::writeFileAtomically(target, parts))
         return Failure{"cannot write " + target.string()};
     return {};

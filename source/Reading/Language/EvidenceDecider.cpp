@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -33,6 +34,36 @@ constexpr std::u16string_view kJapaneseOnly =
 constexpr std::u16string_view kJapaneseSurnameEndings =
     u"田橋野井本川山木村島嶋藤原崎﨑沢澤部谷口上下中松宮岡尾池内森坂屋塚瀬浦江倉石元永堀西垣辺邊淵間條城";
 
+// Old forms that Japanese writing replaced by the new forms of its
+// common-use list (團 団, 樂 楽, 萬 万, 對 対, 黃 黄, 說 説) and that
+// traditional Chinese keeps as its standard forms. Japanese names keep a few
+// (澤, 邊, 濱 in surnames; 來, 惠 in given names), so one alone is weak.
+constexpr std::u16string_view kOldForms =
+    u"團樂萬對沒國學會體號當發變與舊廣實寫圖區醫鐵聲賣讀齒戀邊澤櫻濱齋來榮亞惡壓圍營驛圓鹽應歐價畫壞懷擴覺嶽勸寬"
+    u"歡關觀氣歸戲犧據舉峽狹曉驅勳經繼輕雞藝劍檢權獻縣險顯驗嚴效濟劑雜參慘殘絲兒辭濕釋壽收從獸縱肅處將燒稱證乘剩"
+    u"壤條淨疊讓釀觸寢盡粹醉隨髓數靜齊攝竊專戰淺潛纖踐錢禪雙壯搜爭總聰莊裝騷增藏臟屬續墮帶滯臺擇單擔膽彈斷遲晝蟲"
+    u"鑄廳聽轉點傳黨盜燈鬥獨繩惱腦廢拜麥髮拔蠻拂佛辯辨寶豐滿默彌譯藥豫餘譽搖樣謠賴亂覽兩獵綠壘淚勵禮隸靈齡爐勞樓"
+    u"錄灣德惠黃吳顏溫產說稅銳閱脫內值緣彥姬黑眾冰戶";
+
+// Characters common in Chinese given names and seldom seen in Japanese ones
+// (婷, 琪, 霆, 鋒), in their traditional and shared forms (the simplified
+// ones decide on their own).
+constexpr std::u16string_view kChineseGivenCharacters =
+    u"偉傑婷琪琳玲娟霞燕麗莉倩嫻妍彤薇雯潔茹萱菁蓉璐瑤瑩穎霆鋒濤輝鴻豪凱啟祥霖韻蕙芸嘉詠倫強軍斌欣怡琦瑜珊妮娜"
+    u"婉媛姿萍芬庭葦熙昊浚琛瑋鑫淼磊鵬坤宇銘翰瀚霏綺嫣楨";
+
+// Endings of Japanese given names that Chinese given names seldom have
+// (太郎, 恵子, 和也, 雅彦, 奈々).
+constexpr std::u16string_view kJapaneseGivenEndings =
+    u"郎子恵代枝也哉彦介助輔蔵衛男夫吉治次司斗樹香菜奈那織沙里紀穂実歳彩綾梨衣絵乃世江未咲太々";
+
+// One-character Japanese surnames that are Chinese surnames too (林, 秦,
+// 原): after them, a given name the Japanese name dictionary knows makes a
+// Japanese name as likely as a Chinese one.
+constexpr std::u16string_view kSharedSurnames =
+    u"林秦原森岡関關東南柳杉桂菅宮柴牧藤菊麻城坂松竹梅江石金谷島西北星泉岸堀辻浜椎榊楠萩芦旭橘笹堤境蓮舘館栗滝土今"
+    u"庄叶呉万千";
+
 std::string utf8(char32_t c)
 {
     std::u16string s;
@@ -40,7 +71,9 @@ std::string utf8(char32_t c)
     return toUtf8(s);
 }
 
-struct Score {
+} // namespace
+
+struct EvidenceDecider::Score {
     int points = 0; // above 0: Chinese; below: Japanese
     std::vector<std::pair<int, std::string>> evidence;
     void add(int p, std::string why)
@@ -49,8 +82,6 @@ struct Score {
         evidence.emplace_back(p, std::move(why));
     }
 };
-
-} // namespace
 
 bool isJapaneseOnlyForm(char32_t c)
 {
@@ -84,20 +115,27 @@ bool isOutsideJapaneseSet(char32_t c)
     return outside;
 }
 
-LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueContext& context, Language prefer)
-{
-    LanguageDecision d;
+namespace {
+
+} // namespace
+
+// What the value's own characters say.
+struct EvidenceDecider::Characters {
     bool kana = false, hangul = false, han = false;
-    char32_t japaneseOnly = 0, simplified = 0;
-    std::size_t characters = 0;
-    std::vector<char32_t> outside;
-    for (std::size_t i = 0; i < value.size();) {
-        const char32_t c = nextCodePoint(value, i);
-        kana = kana || isKanaCharacter(c);
-        hangul = hangul || isHangulCharacter(c);
-        if (c == u'々' || isHanCharacter(c)) {
+    char32_t japaneseOnly = 0, simplified = 0; // the first such character
+    std::size_t hanCount = 0;                  // Han characters and 々
+    std::vector<char32_t> outside;             // outside the Japanese character set
+
+    explicit Characters(std::u16string_view value)
+    {
+        for (std::size_t i = 0; i < value.size();) {
+            const char32_t c = nextCodePoint(value, i);
+            kana = kana || isKanaCharacter(c);
+            hangul = hangul || isHangulCharacter(c);
+            if (c != u'々' && !isHanCharacter(c))
+                continue;
             han = true;
-            ++characters;
+            ++hanCount;
             if (!japaneseOnly && isJapaneseOnlyForm(c))
                 japaneseOnly = c;
             if (!simplified && isSimplifiedOnly(c))
@@ -106,113 +144,66 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
                 outside.push_back(c);
         }
     }
+};
+
+namespace {
+
+LanguageDecision clearly(Language language, std::string why)
+{
+    LanguageDecision d;
+    d.language = language;
     d.clear = true;
-    if (kana) {
-        d.language = Language::Japanese;
-        d.evidence.push_back("kana in the value");
-        return d;
-    }
-    if (hangul) {
-        d.language = Language::Korean;
-        d.evidence.push_back("Hangul in the value");
-        return d;
-    }
-    if (!han) {
-        d.language = Language::None;
-        d.evidence.push_back("no Han characters, kana or Hangul");
-        return d;
-    }
-    if (japaneseOnly && !simplified) {
-        d.language = Language::Japanese;
-        d.evidence.push_back("a form only Japanese writes (" + utf8(japaneseOnly) + ")");
-        return d;
-    }
-    if (simplified && !japaneseOnly) {
-        d.language = Language::Chinese;
-        d.evidence.push_back("a character only simplified Chinese writes (" + utf8(simplified) + ")");
-        return d;
-    }
+    d.evidence.push_back(std::move(why));
+    return d;
+}
 
-    Score score;
-    if (japaneseOnly && simplified)
-        score.add(0,
-                  "forms only Japanese (" + utf8(japaneseOnly) + ") and only simplified Chinese (" + utf8(simplified) +
-                      ") write");
+// The script decides: kana, Hangul, no Han at all, or forms only one of
+// the two languages writes.
+std::optional<LanguageDecision> byScript(const EvidenceDecider::Characters& c)
+{
+    if (c.kana)
+        return clearly(Language::Japanese, "kana in the value");
+    if (c.hangul)
+        return clearly(Language::Korean, "Hangul in the value");
+    if (!c.han)
+        return clearly(Language::None, "no Han characters, kana or Hangul");
+    if (c.japaneseOnly && !c.simplified)
+        return clearly(Language::Japanese, "a form only Japanese writes (" + utf8(c.japaneseOnly) + ")");
+    if (c.simplified && !c.japaneseOnly)
+        return clearly(Language::Chinese, "a character only simplified Chinese writes (" + utf8(c.simplified) + ")");
+    return std::nullopt;
+}
 
-    // The Japanese dictionaries.
-    RunKnowledge known;
-    const bool japaneseThere = japanese_ && japanese_->available();
-    if (japaneseThere)
-        known = japanese_->know(value);
-    if (known.wholeName)
-        score.add(-3, "the Japanese name dictionary holds it whole");
-    else if (known.wholeWord)
-        score.add(-2, "a Japanese dictionary holds it whole");
-    const bool onlyHan = characters == value.size();
-    if (context.kind == NameKind::Person && onlyHan) {
-        // A Japanese surname, then more.
-        bool japaneseSurname = false;
-        if (japanese_ && japanese_->available() && characters >= 3 && !known.wholeName)
-            for (std::size_t length : {std::size_t(2), std::size_t(3)})
-                if (length < characters && japanese_->know(value.substr(0, length)).wholeName) {
-                    // The name dictionary is broad (五月, 動力 are in it):
-                    // weak evidence.
-                    score.add(-1, "begins with a Japanese name (" + toUtf8(value.substr(0, length)) + ")");
-                    japaneseSurname = true;
-                    break;
-                }
-        // A Chinese surname and a short given name, unless the first two
-        // characters are shaped as a Japanese surname (高橋優, 柴田淳).
-        const chinese::Surname surname = chinese::surnameAt(value);
-        const std::size_t given = characters - surname.length;
-        const bool japaneseShape = characters == 3 && surname.length == 1 &&
-            kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos;
-        if (surname.length > 0 && given >= 1 && given <= 2 && !known.wholeName && !known.wholeWord &&
-            !japaneseSurname && !japaneseShape)
-            score.add(surname.common ? 2 : 1,
-                      std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
-                          toUtf8(value.substr(0, surname.length)) + ") and a given name of " + std::to_string(given) +
-                          (given == 1 ? " character" : " characters"));
-        else if (japaneseShape && !japaneseSurname)
-            score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
-    }
-    if (!outside.empty())
-        score.add(2, "a character outside the Japanese character set (" + utf8(outside.front()) + ")");
-    // A value that looks Chinese so far: does the Japanese engine read it as
-    // Japanese, or refuse it as a Chinese name? (Asked only then: it costs
-    // a reading.) A name it reads stays Japanese unless more than its shape
-    // says otherwise.
-    // The engine's own signs of a Chinese name count where it refuses the
-    // value for them; a value it reads all the same it has weighed (萬華鏡).
-    if ((score.points > 0 || known.looksChinese) && japaneseThere && !known.wholeName && !known.wholeWord) {
-        const std::string signs = known.evidence.empty() ? std::string() : " (" + known.evidence.front() + ")";
-        if (japanese_->read(value, 1).empty())
-            score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
-        else if (context.kind == NameKind::Person)
-            score.add(-2, "the Japanese engine reads it as a Japanese name");
-    }
-    // The library around it outweighs what the dictionaries say of a short
-    // name: an album of Chinese titles holds no kana, one of Japanese titles
-    // seldom holds none.
-    if (context.texts > 0) {
-        if (context.kanaTexts * 4 >= context.texts)
-            score.add(-4,
-                      std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
-                          " texts around it hold kana");
-        else if (context.kanaTexts > 0)
-            score.add(-1,
-                      std::to_string(context.kanaTexts) + " of " + std::to_string(context.texts) +
-                          " texts around it hold kana");
-        if (context.simplifiedTexts > 0)
-            score.add(4,
-                      std::to_string(context.simplifiedTexts) + " of " + std::to_string(context.texts) +
-                          " texts around it hold characters only simplified Chinese writes");
-        else if (context.kanaTexts == 0 && context.hanTexts >= 3)
-            score.add(4,
-                      "none of the " + std::to_string(context.hanTexts) +
-                          " texts with Han characters around it holds kana");
-    }
+std::string ofTexts(std::size_t n, const ValueContext& context)
+{
+    return std::to_string(n) + " of " + std::to_string(context.texts);
+}
 
+// The library around the value outweighs what the dictionaries say of a
+// short name: an album of Chinese titles holds no kana, one of Japanese
+// titles seldom holds none.
+void weighLibrary(const ValueContext& context, EvidenceDecider::Score& score)
+{
+    if (context.texts == 0)
+        return;
+    if (context.kanaTexts * 4 >= context.texts)
+        score.add(-4, ofTexts(context.kanaTexts, context) + " texts around it hold kana");
+    else if (context.kanaTexts > 0)
+        score.add(-1, ofTexts(context.kanaTexts, context) + " texts around it hold kana");
+    if (context.simplifiedTexts > 0)
+        score.add(4,
+                  ofTexts(context.simplifiedTexts, context) +
+                      " texts around it hold characters only simplified Chinese writes");
+    else if (context.kanaTexts == 0 && context.hanTexts >= 3)
+        score.add(
+            4, "none of the " + std::to_string(context.hanTexts) + " texts with Han characters around it holds kana");
+}
+
+// The points summed up: the evidence strongest first, and the user's
+// default where the points are even.
+LanguageDecision conclude(EvidenceDecider::Score& score, Language prefer)
+{
+    LanguageDecision d;
     std::stable_sort(score.evidence.begin(), score.evidence.end(),
                      [](const auto& a, const auto& b) { return std::abs(a.first) > std::abs(b.first); });
     for (auto& [points, why] : score.evidence)
@@ -230,6 +221,131 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
     if (!d.clear)
         d.evidence.push_back(score.points == 0 ? "nothing decides: the default language" : "the evidence is weak");
     return d;
+}
+
+} // namespace
+
+void EvidenceDecider::weighName(std::u16string_view value, const RunKnowledge& known, std::size_t characters,
+                                Score& score)
+{
+    // A Japanese surname, then more.
+    bool japaneseSurname = false;
+    if (japanese_ && japanese_->available() && characters >= 3 && !known.wholeName)
+        for (std::size_t length : {std::size_t(2), std::size_t(3)})
+            if (length < characters && japanese_->know(value.substr(0, length)).wholeName) {
+                // The name dictionary is broad (五月, 動力 are in it): weak
+                // evidence.
+                score.add(-1, "begins with a Japanese name (" + toUtf8(value.substr(0, length)) + ")");
+                japaneseSurname = true;
+                break;
+            }
+    // A Chinese surname and a short given name, unless the first two
+    // characters are shaped as a Japanese surname (高橋優, 柴田淳).
+    const chinese::Surname surname = chinese::surnameAt(value);
+    const std::size_t given = characters - surname.length;
+    const bool japaneseShape =
+        characters == 3 && surname.length == 1 && kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos;
+    // A surname both languages have, and a given name the Japanese name
+    // dictionary knows (秦基博).
+    const bool sharedSurname = surname.length == 1 && given >= 1 &&
+        kSharedSurnames.find(value[0]) != std::u16string_view::npos && japanese_ && japanese_->available() &&
+        japanese_->know(value.substr(1)).wholeName;
+    if (sharedSurname)
+        score.add(-2,
+                  "a surname Japanese families have too (" + toUtf8(value.substr(0, 1)) +
+                      ") and a Japanese given name (" + toUtf8(value.substr(1)) + ")");
+    // A common Chinese surname that Japanese families do not have outweighs
+    // a name dictionary that holds the whole name (it holds Chinese names
+    // too, in Japanese sounds).
+    else if (surname.length == 1 && surname.common && given == 2 && known.wholeName && !japaneseSurname &&
+             !japaneseShape && kSharedSurnames.find(value[0]) == std::u16string_view::npos)
+        score.add(4,
+                  "a common Chinese surname that Japanese families seldom have (" + toUtf8(value.substr(0, 1)) + ")");
+    if (surname.length > 0 && given >= 1 && given <= 2 && !known.wholeName && !known.wholeWord && !japaneseSurname &&
+        !japaneseShape && !sharedSurname)
+        score.add(surname.common ? 2 : 1,
+                  std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
+                      toUtf8(value.substr(0, surname.length)) + ") and a given name of " + std::to_string(given) +
+                      (given == 1 ? " character" : " characters"));
+    else if (japaneseShape && !japaneseSurname)
+        score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
+    weighGivenName(value, characters, score);
+}
+
+void EvidenceDecider::weighGivenName(std::u16string_view value, std::size_t characters, Score& score)
+{
+    // The characters after the first: a Chinese given name's, or the ending
+    // of a Japanese one.
+    if (characters < 2 || characters > 4 || characters != value.size())
+        return;
+    if (kJapaneseGivenEndings.find(value.back()) != std::u16string_view::npos)
+        score.add(-1, "ends as Japanese given names do (" + toUtf8(value.substr(value.size() - 1)) + ")");
+    for (std::size_t i = 1; i < value.size(); ++i)
+        if (kChineseGivenCharacters.find(value[i]) != std::u16string_view::npos) {
+            score.add(1, "a character of Chinese given names (" + toUtf8(value.substr(i, 1)) + ")");
+            break;
+        }
+}
+
+void EvidenceDecider::weighForms(std::u16string_view value, const Characters& chars, Score& score)
+{
+    // Old forms that traditional Chinese writes and Japanese replaced.
+    std::u16string old;
+    for (const char16_t c : value)
+        if (kOldForms.find(c) != std::u16string_view::npos && old.find(c) == std::u16string::npos &&
+            std::find(chars.outside.begin(), chars.outside.end(), char32_t(c)) == chars.outside.end())
+            old += c;
+    if (!old.empty())
+        score.add(1, "old forms that Japanese writes otherwise today (" + toUtf8(old) + ")");
+}
+
+void EvidenceDecider::weighEngine(std::u16string_view value, const RunKnowledge& known, NameKind kind, Score& score)
+{
+    // A value that looks Chinese so far: does the Japanese engine read it as
+    // Japanese, or refuse it as a Chinese name? (Asked only then: it costs
+    // a reading.) The engine's own signs of a Chinese name count where it
+    // refuses the value for them; a value it reads all the same it has
+    // weighed (萬華鏡).
+    if (!(score.points > 0 || known.looksChinese) || !japanese_ || !japanese_->available() || known.wholeName ||
+        known.wholeWord)
+        return;
+    const std::string signs = known.evidence.empty() ? std::string() : " (" + known.evidence.front() + ")";
+    if (japanese_->read(value, 1).empty())
+        score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
+    else if (kind == NameKind::Person)
+        // Strong against a name shaped as a Chinese one; a band's name is
+        // read by the engine whatever its language.
+        score.add(chinese::surnameAt(value).length > 0 ? -2 : -1, "the Japanese engine reads it as a Japanese name");
+}
+
+LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueContext& context, Language prefer)
+{
+    const Characters chars(value);
+    if (auto decided = byScript(chars))
+        return std::move(*decided);
+
+    Score score;
+    if (chars.japaneseOnly && chars.simplified)
+        score.add(0,
+                  "forms only Japanese (" + utf8(chars.japaneseOnly) + ") and only simplified Chinese (" +
+                      utf8(chars.simplified) + ") write");
+    // The Japanese dictionaries.
+    RunKnowledge known;
+    if (japanese_ && japanese_->available())
+        known = japanese_->know(value);
+    if (known.wholeName)
+        score.add(-3, "the Japanese name dictionary holds it whole");
+    else if (known.wholeWord)
+        score.add(-2, "a Japanese dictionary holds it whole");
+    if (context.kind == NameKind::Person && chars.hanCount == value.size())
+        weighName(value, known, chars.hanCount, score);
+    if (!chars.outside.empty())
+        score.add(2, "a character outside the Japanese character set (" + utf8(chars.outside.front()) + ")");
+    if (context.kind == NameKind::Person && chars.hanCount == value.size())
+        weighForms(value, chars, score);
+    weighEngine(value, known, context.kind, score);
+    weighLibrary(context, score);
+    return conclude(score, prefer);
 }
 
 } // namespace yomi::language

@@ -37,7 +37,20 @@ public:
     }
     LanguageDecision decide(std::u16string_view value, const ValueContext& context, Language prefer) override;
 
+    // Points for and against each language, with the evidence named; what
+    // the value's own characters say.
+    struct Score;
+    struct Characters;
+
 private:
+    // The stages of decide() that ask the engines: the shape of a person's
+    // name, and the Japanese engine's reading of a value that looks Chinese.
+    void weighName(std::u16string_view value, const RunKnowledge& known, std::size_t characters, Score& score);
+    void weighEngine(std::u16string_view value, const RunKnowledge& known, NameKind kind, Score& score);
+    // The characters of given names; old forms.
+    void weighGivenName(std::u16string_view value, std::size_t characters, Score& score);
+    void weighForms(std::u16string_view value, const Characters& chars, Score& score);
+
     ReadingEngine* japanese_;
     chinese::ChineseValueReader* chinese_;
 };
