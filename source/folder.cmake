@@ -37,6 +37,7 @@ yomi_room(yomi_proof
 # and the ID3v2 frame editor.
 yomi_room(yomi_tags
   SOURCES
+  ${here}/Tags/BlockReadStream.cpp
   ${here}/Tags/Id3Edit.cpp
   ${here}/Tags/TagFile.cpp
   ${here}/Tags/TrackValues.cpp

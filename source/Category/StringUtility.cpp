@@ -113,6 +113,23 @@ bool isHiraganaKatanakaAlphabetString(StringArg s)
     return walk(s, CodeUnitSet(kana, alphabet));
 }
 
+struct KanaOrAlphabetTest::Set {
+    CodeUnitSet units;
+};
+
+KanaOrAlphabetTest::KanaOrAlphabetTest() = default;
+KanaOrAlphabetTest::~KanaOrAlphabetTest() = default;
+
+bool KanaOrAlphabetTest::operator()(StringArg s)
+{
+    if (!set_) {
+        const std::u16string_view kana = lookup(kKanaKey);
+        const std::u16string_view alphabet = lookup(kAlphabetKey);
+        set_ = std::make_unique<Set>(Set{CodeUnitSet(kana, alphabet)});
+    }
+    return walk(s, set_->units);
+}
+
 bool isHiraganaKatanakaString(StringArg s) { return walk(s, CodeUnitSet(lookup(kKanaKey))); }
 
 bool isAlphanumericString(StringArg s) { return walk(s, CodeUnitSet(lookup(kAlphabetKey))); }

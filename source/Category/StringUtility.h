@@ -8,6 +8,7 @@
 // member, so a character outside the Basic Multilingual Plane always fails.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -20,6 +21,20 @@ using StringArg = std::optional<std::u16string_view>;
 // Kana and Latin alphabet together: the scan lists a value only when this is
 // false for it.
 bool isHiraganaKatanakaAlphabetString(StringArg s);
+// The same test for many strings in a row (a scan): the sets are looked up
+// and built at the first call and kept for the later ones.
+class KanaOrAlphabetTest {
+public:
+    KanaOrAlphabetTest();
+    ~KanaOrAlphabetTest();
+    KanaOrAlphabetTest(const KanaOrAlphabetTest&) = delete;
+    KanaOrAlphabetTest& operator=(const KanaOrAlphabetTest&) = delete;
+    bool operator()(StringArg s);
+
+private:
+    struct Set;
+    std::unique_ptr<Set> set_;
+};
 bool isHiraganaKatanakaString(StringArg s);
 bool isAlphanumericString(StringArg s);
 // The ten digits "0123456789" only.

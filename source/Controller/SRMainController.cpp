@@ -436,6 +436,7 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
     std::int32_t redrawCounter = 1;
     lastLoad_ = LoadReport{};
     Tallies tallies;
+    KanaOrAlphabetTest kanaOrAlphabet;
     contexts_.clear();
 
     lastLoad_.cancelled = !bridge::forEachTrackWhile(*sequence, [&](bridge::Track& track) {
@@ -449,7 +450,7 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
                 ++lastLoad_.unreadable;
                 lastLoad_.unreadableFiles.push_back(track.location());
             }
-            const bool listable = !isHiraganaKatanakaAlphabetString(value);
+            const bool listable = !kanaOrAlphabet(value);
             if (reader)
                 contexts_.addTrack(track, field.valueKey, value, listable);
             if (!listable)

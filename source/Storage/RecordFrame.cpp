@@ -1,6 +1,8 @@
 #include "Storage/RecordFrame.h"
 
-#include <array>
+#include <zlib.h>
+
+#include <algorithm>
 
 #include "Platform/ByteOrder.h"
 
@@ -8,20 +10,14 @@ namespace yomi::storage::frame {
 
 std::uint32_t crc32(std::string_view bytes)
 {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (const char ch : bytes)
-        c = table[(c ^ static_cast<unsigned char>(ch)) & 0xff] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    // zlib's, which sums several bytes at a time.
+    uLong c = 0;
+    while (!bytes.empty()) {
+        const auto n = static_cast<uInt>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        c = ::crc32(c, reinterpret_cast<const Bytef*>(bytes.data()), n);
+        bytes.remove_prefix(n);
+    }
+    return static_cast<std::uint32_t>(c);
 }
 
 void put(std::string& out, std::uint64_t v, int width) { bytes::appendLe(out, v, width); }

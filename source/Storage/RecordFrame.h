@@ -16,6 +16,8 @@ namespace yomi::storage::frame {
 inline constexpr std::uint32_t kMaxPayload = 1u << 30;
 inline constexpr std::size_t kHeadSize = 4 + 1 + 4;
 
+// The standard CRC-32 (reflected 0xEDB88320, all ones in and out, as zlib
+// and PNG have it).
 std::uint32_t crc32(std::string_view bytes);
 
 // Appends `v` in `width` little-endian bytes.

@@ -319,6 +319,8 @@ void MainWindow::runSave(bool ask)
 void MainWindow::showProgress(const WalkProgress& progress)
 {
     lastProgress_ = progress;
+    // The redraw that follows shows the rows found so far.
+    model_->showPendingRows();
     if (progress.total)
         setStatus(tr("%1 / %2 tracks").arg(number(progress.done), number(*progress.total)));
     else

@@ -158,54 +158,53 @@ PairListModel::~PairListModel() { controller_.removeObserver(observer_.get()); }
 
 void PairListModel::willChange(const ListChange& change)
 {
-    pending_ = Pending::None;
-    // A row change is announced only when it is made to the list the views
-    // know; anything else ends in a reset in didChange.
+    removing_ = false;
+    // A change is announced only when it is made to the list the views know;
+    // anything else ends in a reset in didChange.
     if (!shown_ || controller_.dataArray() != shown_)
         return;
-    const int row = static_cast<int>(change.row);
     switch (change.kind) {
     case ListChange::Kind::Insert:
-        if (row == shownRows_) {
-            beginInsertRows({}, row, row);
-            pending_ = Pending::Insert;
-        }
-        break;
-    case ListChange::Kind::Remove:
+        break; // announced in a batch
+    case ListChange::Kind::Remove: {
+        // Rows appended before it reach the views first, so that the row
+        // removed is where the views have it.
+        showPendingRows();
+        const int row = static_cast<int>(change.row);
         if (row >= 0 && row < shownRows_) {
             beginRemoveRows({}, row, row);
-            pending_ = Pending::Remove;
+            removing_ = true;
         }
         break;
+    }
     case ListChange::Kind::Reset:
+        showPendingRows();
         break;
     }
 }
 
 void PairListModel::didChange(const ListChange& change)
 {
-    const Pending pending = std::exchange(pending_, Pending::None);
+    const bool removing = std::exchange(removing_, false);
     const auto& current = controller_.dataArray();
     const int currentRows = current ? static_cast<int>(current->size()) : 0;
 
-    if (pending == Pending::Insert && current == shown_ && change.kind == ListChange::Kind::Insert) {
-        shownRows_ = currentRows;
-        endInsertRows();
+    if (removing) {
+        --shownRows_;
+        endRemoveRows();
+        if (current == shown_ && change.kind == ListChange::Kind::Remove)
+            return;
+    }
+    if (current && current == shown_ && change.kind != ListChange::Kind::Reset) {
+        // An append (or the removal of an entry the views were not shown yet).
+        if (currentRows - shownRows_ >= kBatchRows)
+            showPendingRows();
+        else if (currentRows > shownRows_ && !flushPosted_) {
+            flushPosted_ = true;
+            QMetaObject::invokeMethod(this, [this] { showPendingRows(); }, Qt::QueuedConnection);
+        }
         return;
     }
-    if (pending == Pending::Remove && current == shown_ && change.kind == ListChange::Kind::Remove) {
-        shownRows_ = currentRows;
-        endRemoveRows();
-        return;
-    }
-    if (pending == Pending::Insert) {
-        shownRows_ = currentRows;
-        endInsertRows();
-    } else if (pending == Pending::Remove) {
-        shownRows_ = currentRows;
-        endRemoveRows();
-    }
-
     if (change.kind == ListChange::Kind::Reset && current && current == shown_ && currentRows == shownRows_) {
         // The list written with itself: same rows, new values.
         if (shownRows_ > 0)
@@ -213,6 +212,19 @@ void PairListModel::didChange(const ListChange& change)
         return;
     }
     resetTo(current);
+}
+
+void PairListModel::showPendingRows()
+{
+    flushPosted_ = false;
+    if (!shown_ || controller_.dataArray() != shown_)
+        return;
+    const int rows = static_cast<int>(shown_->size());
+    if (rows <= shownRows_)
+        return;
+    beginInsertRows({}, shownRows_, rows - 1);
+    shownRows_ = rows;
+    endInsertRows();
 }
 
 void PairListModel::resetTo(std::shared_ptr<PairList> list)

@@ -18,9 +18,9 @@ QString tracksText(std::size_t tracks);
 // The name of a language as the window shows it ("Chinese"); empty for None.
 QString languageName(Language language);
 
-// Observes the controller's dataArray and passes every change on to the views
-// at once: an append or a removal as a row insert or remove, a whole-list
-// write as a model reset. A whole-list write of the list that is already shown
+// Observes the controller's dataArray and passes every change on to the views:
+// appends in batches (see showPendingRows), a removal as a row remove at
+// once, a whole-list write as a model reset. A whole-list write of the list that is already shown
 // (the edit commands do that to show new sort values) keeps the rows and the
 // selection and reports every cell as changed instead.
 //
@@ -62,6 +62,16 @@ public:
     // The pair entry shown at a row; null outside the list.
     PairEntryRef entryAt(int row) const;
 
+    // Appended entries reach the views in batches, as one row insert each:
+    // when kBatchRows are waiting, when the event loop next runs, before any
+    // other change of the list, and when this is called (the window calls it
+    // before each redraw of a scan, so that every paint shows the rows found
+    // so far). A scan that lists 100,000 values then costs the views (and
+    // the sorting filter in front of them) a few hundred inserts, not
+    // 100,000.
+    void showPendingRows();
+    static constexpr int kBatchRows = 512;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -87,8 +97,10 @@ private:
     // except inside a whole-list write.
     std::shared_ptr<PairList> shown_;
     int shownRows_ = 0;
-    // A row insert or remove begun in willChange and not yet ended.
-    enum class Pending { None, Insert, Remove } pending_ = Pending::None;
+    // A row remove begun in willChange and not yet ended.
+    bool removing_ = false;
+    // A call of showPendingRows is posted to the event loop.
+    bool flushPosted_ = false;
 };
 
 } // namespace yomi::gui

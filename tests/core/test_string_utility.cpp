@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "Category/StringUtility.h"
 #include "Platform/Bundle.h"
@@ -85,6 +86,23 @@ INSTANTIATE_TEST_SUITE_P(
         ClassCase{"ArabicIndicDigit", u"\u0661", false, false, false, false},
         ClassCase{"ControlCharacter", u"AB\nC", false, false, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The scan keeps one test for all its values: the set it built for the
+// first value must answer every later one as the free function does, absent
+// values included, whatever came before.
+TEST(CharacterClassesKept, OneTestForManyValuesAnswersAsEachCallDoes)
+{
+    const std::vector<StringArg> values = {u"\u3072\u3089\u304c\u306a", std::nullopt, u"ABC", u"", u"\u5c71\u7530",
+                                           u"\u30ab\u30bf\u30ab\u30caABC", u"\U0001F3B5", u"a\u4e00b"};
+    KanaOrAlphabetTest kept;
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            EXPECT_EQ(kept(values[i]), isHiraganaKatanakaAlphabetString(values[i])) << "value " << i << " round " << round;
+    }
+    EXPECT_FALSE(kept(std::nullopt));
+    EXPECT_TRUE(kept(u"\u3072\u3089\u304c\u306a"));
+    EXPECT_FALSE(kept(u"\u5c71\u7530"));
+}
 
 TEST(CharacterClassesAbsent, AbsentIsFalseUnlikeEmpty)
 {

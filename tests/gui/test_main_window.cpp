@@ -16,6 +16,7 @@
 
 #include "Category/StringUtility.h"
 #include "Window/Adapters.h"
+#include "Window/PairListModel.h"
 #include "gui/GuiFixture.h"
 
 namespace yomi::test {
@@ -373,6 +374,38 @@ TEST_F(GuiTest, DisplayRepaintsTheListSynchronouslyDuringAScan)
     EXPECT_TRUE(probe.paints.front().busyVisible);
     EXPECT_FALSE(probe.paints.back().busyVisible);
     EXPECT_TRUE(ui->progressIndicator()->isHidden());
+}
+
+// A scan that lists many values hands them to the views in a few batches
+// (each insert makes the sorting filter in front of the view work), and the
+// rows stay in step with the list when an entry is removed while appended
+// rows still wait.
+TEST_F(GuiTest, ScannedRowsReachTheViewsInBatchesAndInStep)
+{
+    constexpr int kValues = 1500;
+    addTrack("artist", u"\u6f22\u5b57first", "sortArtist", u"");
+    for (int i = 0; i < kValues; ++i)
+        addTrack("artist", u"\u6f22\u5b57" + QString::number(i).toStdU16String(), "sortArtist", u"s");
+    // Its empty sort value gives way: row 0 goes, the entry comes back last.
+    addTrack("artist", u"\u6f22\u5b57first", "sortArtist", u"late");
+    QApplication::processEvents();
+
+    int inserts = 0, removes = 0;
+    QObject::connect(&ui->model(), &QAbstractItemModel::rowsInserted, [&] { ++inserts; });
+    QObject::connect(&ui->model(), &QAbstractItemModel::rowsRemoved, [&] { ++removes; });
+    click(ui->loadButton());
+    QApplication::processEvents();
+
+    ASSERT_EQ(rows(), kValues + 1);
+    EXPECT_EQ(removes, 1);
+    // One batch per redraw of the scan (every 200 tracks) or per full batch,
+    // not one insert per row.
+    EXPECT_LE(inserts, (kValues + 2) / 200 + 2);
+    const auto& list = *ui->controller().dataArray();
+    ASSERT_EQ(list.size(), static_cast<std::size_t>(kValues + 1));
+    for (int r = 0; r < rows(); ++r)
+        EXPECT_EQ(ui->model().entryAt(r), list.at(static_cast<std::size_t>(r))) << "row " << r;
+    EXPECT_EQ(cell(rows() - 1, 1), QStringLiteral("late"));
 }
 
 TEST_F(GuiTest, QuitEndsTheEventLoop)

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "Platform/Log.h"
+#include "Storage/RecordFrame.h"
 #include "storage/test_file_support.h"
 
 namespace yomi::test {
@@ -71,6 +72,31 @@ TEST(JournalEncodingTest, ATornOrDamagedTailIsIgnoredAndEverythingBeforeIsKept)
 TEST(JournalEncodingTest, Crc32MatchesTheStandardCheckValue)
 {
     EXPECT_EQ(fileio::journal::crc32("123456789"), 0xCBF43926u);
+    EXPECT_EQ(fileio::journal::crc32(""), 0u);
+}
+
+// Journal records, undo records and the library index's rows written before
+// stay readable only while the sum is the same function: the standard CRC-32,
+// here bit by bit, over lengths on both sides of any word-at-a-time path.
+TEST(JournalEncodingTest, Crc32IsTheStandardOneAtEveryLength)
+{
+    const auto bitwise = [](std::string_view bytes) {
+        std::uint32_t c = 0xFFFFFFFFu;
+        for (const char ch : bytes) {
+            c ^= static_cast<unsigned char>(ch);
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
+        return c ^ 0xFFFFFFFFu;
+    };
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes.push_back(static_cast<char>((i * 7919 + i / 13) & 0xFF));
+    for (const std::size_t length : {1, 3, 7, 8, 31, 64, 100, 1023, 3000}) {
+        const std::string_view part = std::string_view(bytes).substr(3000 - length);
+        EXPECT_EQ(storage::frame::crc32(part), bitwise(part)) << length << " bytes";
+    }
+    EXPECT_EQ(fileio::journal::crc32("The quick brown fox jumps over the lazy dog"), 0x414FA339u);
 }
 
 // A file patched part way, and the record that describes the patch.

@@ -1,4 +1,5 @@
 #include "Bridge/Tags/TagFile.h"
+#include "Bridge/Tags/BlockReadStream.h"
 #include "Bridge/Bytes/Precheck.h"
 #include "Bridge/MusicLibrary.h"
 
@@ -33,7 +34,9 @@
 #include <taglib/xmfile.h>
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
+
+#include "Platform/ByteOrder.h"
 
 namespace yomi::bridge::folder {
 namespace {
@@ -213,29 +216,43 @@ std::unique_ptr<TagLib::File> makeFile(Format format, TagLib::IOStream* s, bool 
     return nullptr;
 }
 
+// Copies up to `count` bytes at `offset` of the stream into `out`; returns
+// how many. A block stream copies from its blocks; any other stream is read
+// through TagLib's interface.
+std::size_t readAt(TagLib::IOStream& s, long long offset, char* out, std::size_t count)
+{
+    if (auto* blocks = dynamic_cast<BlockReadStream*>(&s))
+        return blocks->copy(static_cast<off_t>(offset), out, count);
+    s.seek(static_cast<long>(offset));
+    const ByteVector data = s.readBlock(static_cast<unsigned long>(count));
+    std::copy(data.begin(), data.end(), out);
+    return data.size();
+}
+
 // MP4 boxes, read through the stream with every size checked against the
 // enclosing box.
 struct Box {
     long long end = 0;
     long long payload = 0;
-    ByteVector type;
+    char type[4] = {};
+
+    bool is(const char (&name)[5]) const { return std::memcmp(type, name, 4) == 0; }
 };
 
 bool readBox(TagLib::IOStream& s, long long pos, long long limit, Box& box)
 {
     if (limit - pos < 8)
         return false;
-    s.seek(pos);
-    const ByteVector header = s.readBlock(8);
-    if (header.size() != 8)
+    char header[16];
+    const std::string_view view(header, sizeof header);
+    if (readAt(s, pos, header, 8) != 8)
         return false;
-    unsigned long long size = header.toUInt(0U, true);
+    unsigned long long size = bytes::be32(view, 0);
     long long headerSize = 8;
     if (size == 1) {
-        const ByteVector large = s.readBlock(8);
-        if (large.size() != 8)
+        if (readAt(s, pos + 8, header + 8, 8) != 8)
             return false;
-        size = static_cast<unsigned long long>(large.toLongLong(true));
+        size = bytes::be64(view, 8);
         headerSize = 16;
     } else if (size == 0) {
         size = static_cast<unsigned long long>(limit - pos);
@@ -244,12 +261,13 @@ bool readBox(TagLib::IOStream& s, long long pos, long long limit, Box& box)
         return false;
     box.end = pos + static_cast<long long>(size);
     box.payload = pos + headerSize;
-    box.type = header.mid(4, 4);
+    std::memcpy(box.type, header + 4, 4);
     return true;
 }
 
 // Calls `visit` on each child box of [begin, end) until it returns true.
-bool anyChild(TagLib::IOStream& s, long long begin, long long end, const std::function<bool(const Box&)>& visit)
+template <typename Visit>
+bool anyChild(TagLib::IOStream& s, long long begin, long long end, Visit&& visit)
 {
     constexpr int kMaxBoxes = 100000;
     long long pos = begin;
@@ -271,10 +289,7 @@ public:
     std::uint64_t size() override { return static_cast<std::uint64_t>(std::max(0L, s_.length())); }
     std::size_t read(std::uint64_t offset, char* out, std::size_t count) override
     {
-        s_.seek(static_cast<long>(offset));
-        const ByteVector data = s_.readBlock(static_cast<unsigned long>(count));
-        std::copy(data.begin(), data.end(), out);
-        return data.size();
+        return readAt(s_, static_cast<long long>(offset), out, count);
     }
 
 private:
@@ -303,20 +318,19 @@ bool mp4HasVideoTrack(TagLib::IOStream& s)
 {
     const long long length = s.length();
     const bool found = anyChild(s, 0, length, [&](const Box& moov) {
-        if (moov.type != "moov")
+        if (!moov.is("moov"))
             return false;
         return anyChild(s, moov.payload, moov.end, [&](const Box& trak) {
-            if (trak.type != "trak")
+            if (!trak.is("trak"))
                 return false;
             return anyChild(s, trak.payload, trak.end, [&](const Box& mdia) {
-                if (mdia.type != "mdia")
+                if (!mdia.is("mdia"))
                     return false;
                 return anyChild(s, mdia.payload, mdia.end, [&](const Box& hdlr) {
                     // version/flags (4), pre_defined (4), handler type (4)
-                    if (hdlr.type != "hdlr" || hdlr.end - hdlr.payload < 12)
-                        return false;
-                    s.seek(hdlr.payload + 8);
-                    return s.readBlock(4) == "vide";
+                    char handler[4];
+                    return hdlr.is("hdlr") && hdlr.end - hdlr.payload >= 12 &&
+                        readAt(s, hdlr.payload + 8, handler, 4) == 4 && std::memcmp(handler, "vide", 4) == 0;
                 });
             });
         });

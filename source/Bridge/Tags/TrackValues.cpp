@@ -13,113 +13,13 @@
 #include <cstring>
 #include <vector>
 
+#include "Bridge/Tags/BlockReadStream.h"
 #include "Bridge/Tags/TagFile.h"
 
 namespace yomi::bridge::folder {
 namespace {
 
 std::atomic<std::uint64_t> readCount{0};
-
-// A read-only stream over a file descriptor (which it owns) that reads
-// aligned blocks with pread and keeps the last few: a parse makes many small
-// seeks and reads, which then cost no system call each. The file's length is
-// the one it had when opened.
-class BlockReadStream final : public TagLib::IOStream {
-public:
-    BlockReadStream(int fd, off_t size) : fd_(fd), size_(size) {}
-    ~BlockReadStream() override { ::close(fd_); }
-
-    TagLib::FileName name() const override { return ""; }
-    bool readOnly() const override { return true; }
-    bool isOpen() const override { return true; }
-    long tell() const override { return static_cast<long>(pos_); }
-    long length() override { return static_cast<long>(size_); }
-    void writeBlock(const TagLib::ByteVector&) override {}
-    void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
-    void removeBlock(unsigned long, unsigned long) override {}
-    void truncate(long) override {}
-
-    void seek(long offset, Position p) override
-    {
-        const off_t base = p == Beginning ? 0 : p == Current ? pos_ : size_;
-        if (base + offset >= 0)
-            pos_ = base + offset;
-    }
-
-    TagLib::ByteVector readBlock(unsigned long length) override
-    {
-        if (pos_ >= size_ || length == 0)
-            return {};
-        const std::size_t want = static_cast<std::size_t>(std::min<off_t>(static_cast<off_t>(length), size_ - pos_));
-        TagLib::ByteVector out(static_cast<unsigned int>(want), '\0');
-        std::size_t done = 0;
-        if (want > kBlock) {
-            // A large read (a picture, say) goes straight to the file.
-            while (done < want) {
-                const ssize_t n = ::pread(fd_, out.data() + done, want - done, pos_ + static_cast<off_t>(done));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                done += static_cast<std::size_t>(n);
-            }
-        } else {
-            while (done < want) {
-                const off_t at = pos_ + static_cast<off_t>(done);
-                const Block* b = block(at / static_cast<off_t>(kBlock));
-                const std::size_t offset = static_cast<std::size_t>(at % static_cast<off_t>(kBlock));
-                if (!b || offset >= b->data.size())
-                    break;
-                const std::size_t n = std::min(want - done, b->data.size() - offset);
-                std::memcpy(out.data() + done, b->data.data() + offset, n);
-                done += n;
-            }
-        }
-        out.resize(static_cast<unsigned int>(done));
-        pos_ += static_cast<off_t>(done);
-        return out;
-    }
-
-private:
-    static constexpr std::size_t kBlock = 64 * 1024;
-    struct Block {
-        off_t index = -1;
-        std::vector<char> data;
-    };
-
-    const Block* block(off_t index)
-    {
-        for (const Block& b : blocks_) {
-            if (b.index == index)
-                return &b;
-        }
-        Block& b = blocks_[next_];
-        next_ = (next_ + 1) % blocks_.size();
-        b.index = -1;
-        const off_t start = index * static_cast<off_t>(kBlock);
-        b.data.resize(static_cast<std::size_t>(std::min<off_t>(static_cast<off_t>(kBlock), size_ - start)));
-        std::size_t done = 0;
-        while (done < b.data.size()) {
-            const ssize_t n =
-                ::pread(fd_, b.data.data() + done, b.data.size() - done, start + static_cast<off_t>(done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        // A file cut short since it was opened reads as what is left.
-        b.data.resize(done);
-        b.index = index;
-        return &b;
-    }
-
-    int fd_;
-    off_t size_;
-    off_t pos_ = 0;
-    std::array<Block, 4> blocks_;
-    std::size_t next_ = 0;
-};
 
 } // namespace
 

@@ -36,8 +36,16 @@ void FileList::addFile(std::uint32_t folder, std::string_view name)
 
 bool FileList::less(const File& a, const File& b) const
 {
-    // Compares folder + name of each as one string, byte by byte (unsigned,
-    // as std::string does), without joining them.
+    // Files of one folder: their names decide.
+    if (a.folder == b.folder)
+        return nameOf(a) < nameOf(b);
+    // Folders that differ within the shorter one: the folders decide.
+    const std::string_view folderA = folders_[a.folder], folderB = folders_[b.folder];
+    const std::size_t shorter = std::min(folderA.size(), folderB.size());
+    if (const int c = folderA.substr(0, shorter).compare(folderB.substr(0, shorter)); c != 0)
+        return c < 0;
+    // Otherwise compare folder + name of each as one string, byte by byte
+    // (unsigned, as std::string does), without joining them.
     const std::string_view partsA[2] = {folders_[a.folder], nameOf(a)};
     const std::string_view partsB[2] = {folders_[b.folder], nameOf(b)};
     std::size_t pa = 0, pb = 0, ia = 0, ib = 0;

@@ -3,13 +3,14 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "Bridge/Fields.h"
 #include "Platform/Paths.h"
-#include "Storage/Journal.h"
+#include "Storage/RecordFrame.h"
 
 namespace yomi::bridge::folder {
 namespace {
@@ -67,41 +68,63 @@ constexpr const char* kMigrateFrom1 = "BEGIN IMMEDIATE; ALTER TABLE files ADD CO
 constexpr const char* kMigrateFrom2 = "BEGIN IMMEDIATE; ALTER TABLE files ADD COLUMN legacy BLOB;"
                                       " DELETE FROM files; PRAGMA user_version=3; COMMIT;";
 
-void appendNumber(std::string& out, std::int64_t n)
-{
-    out.append(std::to_string(n));
-    out.push_back(';');
-}
+// The bytes a checksum covers, gathered in a buffer each thread keeps (no
+// allocation once it has grown), then summed in one call.
+class Checksum {
+public:
+    Checksum() { bytes().clear(); }
+    void add(std::string_view piece) { bytes().append(piece); }
+    // A number in decimal, then ';'.
+    void addNumber(std::int64_t n)
+    {
+        char text[24];
+        char* end = std::to_chars(text, text + sizeof text - 1, n).ptr;
+        *end++ = ';';
+        add(std::string_view(text, static_cast<std::size_t>(end - text)));
+    }
+    std::uint32_t value() const { return storage::frame::crc32(bytes()); }
 
-// What the checksum covers: every field of the row. A row without a reason
-// sums as it did before the reason was kept.
+private:
+    static std::string& bytes()
+    {
+        thread_local std::string buffer;
+        return buffer;
+    }
+};
+
+// What the checksum covers: every field of the row, as the bytes
+// "path\0", each number in decimal and ';', each text as its length and
+// ';' and its UTF-16 units ('-' when absent), and '!' and the reason when
+// there is one. A row without a reason sums as it did before the reason was
+// kept.
 std::uint32_t checksum(std::string_view path, const TrackValues& v, std::int64_t readAt)
 {
-    std::string out(path);
-    out.push_back('\0');
+    Checksum sum;
+    sum.add(path);
+    sum.add(std::string_view("\0", 1));
     const fileio::FileIdentity& id = *v.identity;
     for (std::int64_t n :
          {static_cast<std::int64_t>(id.device), static_cast<std::int64_t>(id.inode), static_cast<std::int64_t>(id.size),
           id.mtimeSeconds, id.mtimeNanoseconds, id.ctime(), readAt, static_cast<std::int64_t>(v.readable),
           static_cast<std::int64_t>(v.podcast), static_cast<std::int64_t>(v.videoKind)})
-        appendNumber(out, n);
+        sum.addNumber(n);
     for (const OptString& text : v.texts) {
         if (!text) {
-            out.push_back('-');
+            sum.add("-");
             continue;
         }
-        appendNumber(out, static_cast<std::int64_t>(text->size()));
-        out.append(reinterpret_cast<const char*>(text->data()), text->size() * sizeof(char16_t));
+        sum.addNumber(static_cast<std::int64_t>(text->size()));
+        sum.add(std::string_view(reinterpret_cast<const char*>(text->data()), text->size() * sizeof(char16_t)));
     }
     if (!v.openError.empty()) {
-        out.push_back('!');
-        out.append(v.openError);
+        sum.add("!");
+        sum.add(v.openError);
     }
     if (const String legacy = packLegacy(v); !legacy.empty()) {
-        out.push_back('~');
-        out.append(reinterpret_cast<const char*>(legacy.data()), legacy.size() * sizeof(char16_t));
+        sum.add("~");
+        sum.add(std::string_view(reinterpret_cast<const char*>(legacy.data()), legacy.size() * sizeof(char16_t)));
     }
-    return fileio::journal::crc32(out);
+    return sum.value();
 }
 
 std::string_view blobOf(sqlite3_stmt* st, int column)
@@ -127,9 +150,11 @@ void bindText(sqlite3_stmt* st, int column, const OptString& text)
     if (!text)
         sqlite3_bind_null(st, column + 1);
     else
-        // A zero-length blob, not NULL, for an empty text.
+        // A zero-length blob, not NULL, for an empty text. The text outlives
+        // the statement's step (store clears the bindings after it), so
+        // SQLite need not copy it.
         sqlite3_bind_blob(st, column + 1, text->empty() ? "" : static_cast<const void*>(text->data()),
-                          static_cast<int>(text->size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+                          static_cast<int>(text->size() * sizeof(char16_t)), SQLITE_STATIC);
 }
 
 std::string errorOf(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }

@@ -3,6 +3,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -32,7 +34,8 @@ ParseAhead::ParseAhead(const std::string& root, const FileList& files, LibraryIn
       index_(index),
       stamp_(stamp),
       ring_(std::max<std::size_t>(ahead, 1)),
-      ready_(ring_.size(), 0)
+      ready_(ring_.size(), 0),
+      tracing_(std::getenv("YOMI_WALK_TRACE") != nullptr)
 {
     const std::size_t count = std::min<std::size_t>(std::max(workers, 1u), std::max<std::size_t>(files.size(), 1));
     threads_.reserve(count);
@@ -51,7 +54,30 @@ void ParseAhead::stop()
     workersWait_.notify_all();
     for (SizedThread& t : threads_)
         t.join();
+    if (tracing_ && !threads_.empty())
+        writeTrace();
     threads_.clear();
+}
+
+namespace {
+
+std::int64_t since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+void ParseAhead::writeTrace()
+{
+    const auto ms = [](const std::atomic<std::int64_t>& ns) { return static_cast<double>(ns.load()) / 1e6; };
+    std::fprintf(stderr,
+                 "read-ahead: %zu files, %zu workers; the walk waited %.1f ms in %lld waits; the workers waited "
+                 "%.1f ms for room, read %.1f ms of index rows (under the lock), parsed %lld files in %.1f ms and "
+                 "wrote the index for %.1f ms\n",
+                 files_.size(), threads_.size(), ms(trace_.walkWaitNs), static_cast<long long>(trace_.walkWaits.load()),
+                 ms(trace_.workerIdleNs), ms(trace_.rowsNs), static_cast<long long>(trace_.parsed.load()), ms(trace_.parseNs),
+                 ms(trace_.indexNs));
 }
 
 void ParseAhead::work()
@@ -63,8 +89,11 @@ void ParseAhead::work()
     std::vector<Read> reads;
     std::unique_lock lock(mutex_);
     for (;;) {
+        const auto idleFrom = std::chrono::steady_clock::now();
         workersWait_.wait(lock,
                           [&] { return stopping_ || (claimed_ < files_.size() && claimed_ < taken_ + ring_.size()); });
+        if (tracing_)
+            trace_.workerIdleNs += since(idleFrom);
         if (stopping_)
             return;
         const std::size_t first = claimed_;
@@ -73,10 +102,13 @@ void ParseAhead::work()
         relatives.clear();
         rows.clear();
         // Claims are made in walk order under the lock, as the index wants.
+        const auto rowsFrom = std::chrono::steady_clock::now();
         for (std::size_t i = first; i < first + count; ++i) {
             relatives.push_back(files_.path(i));
             rows.push_back(index_ ? index_->rowFor(relatives.back()) : std::nullopt);
         }
+        if (tracing_)
+            trace_.rowsNs += since(rowsFrom);
         const std::uint64_t stamp = stamp_->load();
         lock.unlock();
 
@@ -93,12 +125,19 @@ void ParseAhead::work()
                 read.values = std::move(row->values);
                 continue;
             }
+            const auto parseFrom = std::chrono::steady_clock::now();
             read.values = readTrack(path, formatForName(relative).value_or(Format::Mpeg));
+            const auto indexFrom = std::chrono::steady_clock::now();
             if (index_) {
                 if (read.values.identity)
                     index_->store(relative, read.values, readAt);
                 else if (row)
                     index_->drop(relative);
+            }
+            if (tracing_) {
+                trace_.parseNs += std::chrono::duration_cast<std::chrono::nanoseconds>(indexFrom - parseFrom).count();
+                trace_.indexNs += since(indexFrom);
+                ++trace_.parsed;
             }
         }
 
@@ -127,6 +166,12 @@ void ParseAhead::take(std::size_t first, std::span<Read> out)
     std::unique_lock lock(mutex_);
     waitFirst_ = first;
     waitEnd_ = first + out.size();
+    if (tracing_ && !batchReady()) {
+        const auto waitFrom = std::chrono::steady_clock::now();
+        walkWaits_.wait(lock, [&] { return batchReady(); });
+        trace_.walkWaitNs += since(waitFrom);
+        ++trace_.walkWaits;
+    }
     walkWaits_.wait(lock, [&] { return batchReady(); });
     for (std::size_t k = 0; k < out.size(); ++k) {
         const std::size_t slot = (first + k) % ring_.size();

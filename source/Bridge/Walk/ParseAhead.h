@@ -60,9 +60,19 @@ public:
     // Stops and joins the workers (take may no longer be called).
     void stop();
 
+    // With YOMI_WALK_TRACE set, stop() writes one line to standard error:
+    // how long the walk's thread waited for batches, how long the workers
+    // waited for room ahead, read index rows, parsed and wrote the index (a
+    // trace of where a Load waits, for the benchmarks).
+    struct Trace {
+        std::atomic<std::int64_t> walkWaitNs{0}, walkWaits{0};
+        std::atomic<std::int64_t> workerIdleNs{0}, rowsNs{0}, parseNs{0}, indexNs{0}, parsed{0};
+    };
+
 private:
     void work();
     bool batchReady() const;
+    void writeTrace();
 
     const std::string& root_;
     const FileList& files_;
@@ -77,6 +87,8 @@ private:
     std::mutex mutex_;
     std::condition_variable workersWait_, walkWaits_;
     std::vector<SizedThread> threads_;
+    const bool tracing_;
+    Trace trace_;
 };
 
 } // namespace yomi::bridge::folder
