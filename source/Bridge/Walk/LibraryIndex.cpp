@@ -456,8 +456,11 @@ void LibraryIndex::store(std::string_view relative, const TrackValues& v, std::i
     sqlite3_bind_int64(insert_, cSum + 1, checksum(relative, v, readAt));
     if (!v.openError.empty())
         sqlite3_bind_blob(insert_, cWhy + 1, v.openError.data(), static_cast<int>(v.openError.size()), SQLITE_STATIC);
-    if (const String legacy = packLegacy(v); !legacy.empty())
-        bindText(insert_, cLegacy, legacy);
+    // Bound without a copy, so the packed text must live until the step.
+    OptString legacy;
+    if (String packed = packLegacy(v); !packed.empty())
+        legacy = std::move(packed);
+    bindText(insert_, cLegacy, legacy);
     if (sqlite3_step(insert_) != SQLITE_DONE)
         fail(errorOf(db_));
     sqlite3_reset(insert_);
