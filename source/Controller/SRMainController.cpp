@@ -7,6 +7,7 @@
 #include <string>
 #include <type_traits>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "Bridge/MusicLibrary.h"
@@ -573,15 +574,30 @@ void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::siz
         queued.clear();
     };
     std::size_t unreadable = 0;
+    // A file the scan read that the Save cannot read (gone unreadable, its
+    // folder too, or damaged since): whether it had a change to write is not
+    // known, so it fails the Save rather than pass unseen. The first field's
+    // walk tells, and a walk over no tracks after a scan that found some.
+    const bool checkReads = walk.walked == 0 && lastLoad_.tracks > 0 && !lastLoad_.cancelled;
+    const std::unordered_set<std::string> unreadableAtLoad(lastLoad_.unreadableFiles.begin(),
+                                                           lastLoad_.unreadableFiles.end());
+    std::size_t visited = 0;
 
     bridge::forEachTrack(*sequence, [&](bridge::Track& track) {
         if (group && group->due())
             commitGroup();
         if (++walk.done % kRedrawInterval == 0)
             reportProgress(walk.done, walk.total);
+        ++visited;
         const OptString value = track.valueForKey(field.valueKey).copy();
         if (!value)
             ++unreadable;
+        if (!value && checkReads && !unreadableAtLoad.contains(track.location())) {
+            ++lastSave_.failed;
+            log::write("write failed: " + log::escapeControls(track.location()) +
+                           " (the scan read it; the Save cannot, so its change, if any, is not written)\n",
+                       log::Priority::Warning);
+        }
         if (!value || !dict)
             return;
         const auto found = dict->find(*value);
@@ -608,6 +624,12 @@ void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::siz
     });
     commitGroup();
     reportProgress(walk.done, walk.total);
+    if (checkReads && visited == 0) {
+        ++lastSave_.failed;
+        log::write("write failed: the scan found " + std::to_string(lastLoad_.tracks) +
+                       " tracks and the Save none; the library folder is named above\n",
+                   log::Priority::Warning);
+    }
     // A track that cannot be read is counted once, by the first field's walk.
     if (walk.walked++ == 0)
         lastSave_.unreadable = unreadable;

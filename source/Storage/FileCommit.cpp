@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -189,6 +191,46 @@ void finishRecord(std::uint64_t id, const std::string& path)
                    " done in the undo journal: " + done.reason());
 }
 
+// Takes the file's commit lock (flock), waiting for a commit of another
+// process for at most kLockWait; false when it is still held then.
+bool lockForCommit(int fd)
+{
+    constexpr auto kLockWait = std::chrono::seconds(20);
+    const auto until = std::chrono::steady_clock::now() + kLockWait;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return true; // a file system without locks: the checks below still run
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// 1 when the file holds exactly `bytes`, 0 when it holds others, -1 (errno
+// set) when it cannot be read. Plain reads, not the fault-injected layer's:
+// this check is no step of the commit that a test makes fail.
+int holds(int fd, std::span<const char> bytes)
+{
+    char buffer[1 << 16];
+    off_t at = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            return static_cast<std::size_t>(at) == bytes.size() ? 1 : 0;
+        if (static_cast<std::size_t>(at) + static_cast<std::size_t>(n) > bytes.size() ||
+            std::memcmp(buffer, bytes.data() + at, static_cast<std::size_t>(n)) != 0)
+            return 0;
+        at += n;
+    }
+}
+
 // The ranges to patch, checked against what is really on disk: the undo
 // record must hold the file's bytes, not what the caller believes is there.
 void planInPlace(Entry& e)
@@ -253,11 +295,25 @@ void open(Entry& e)
             return e.fail("changed on disk");
         return e.fail(notPermitted(errno) || errno == ETXTBSY ? "file is not writable" : errnoText("open"));
     }
+    // Another process of ours that commits this file holds its lock from
+    // its checks to its last write: this one waits, then sees what it wrote.
+    if (!lockForCommit(e.fd.get()))
+        return e.fail("the file is being written by another process");
     if (::fstat(e.fd.get(), &e.st) != 0)
         return e.fail(errnoText("stat"));
     if (!S_ISREG(e.st.st_mode))
         return e.fail("not a regular file");
     if (!identityOf(e.st).sameVersion(e.expected))
+        return e.fail("changed on disk");
+    // The path must still name the file locked (a commit by rename replaces
+    // it), and the file must hold every byte it held when it was read: a
+    // writer that kept the size and put the modification time back is seen.
+    struct stat atPath {};
+    if (::stat(e.path.c_str(), &atPath) != 0 || atPath.st_dev != e.st.st_dev || atPath.st_ino != e.st.st_ino)
+        return e.fail("changed on disk");
+    if (const int same = holds(e.fd.get(), e.original); same < 0)
+        return e.fail(errnoText("read"));
+    else if (same == 0)
         return e.fail("changed on disk");
 
     e.inPlace = e.original.size() == e.edited.size();

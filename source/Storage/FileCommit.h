@@ -36,9 +36,14 @@ using CommitResult = Result<CommitOutcome>;
 //   time stay (success, changed == false), whatever the file's state.
 // - The file at the path (symbolic links followed) must still have the
 //   expected device, inode, size and modification time to the nanosecond,
-//   and hold `original` where it is to change; otherwise nothing is written
-//   and the reason is exactly "changed on disk" (also for a file that
-//   vanished).
+//   and hold exactly `original` (a writer that kept the size and put the
+//   modification time back is caught); otherwise nothing is written and the
+//   reason is exactly "changed on disk" (also for a file that vanished).
+// - The file is locked (flock) from these checks to the last write, so that
+//   two processes committing the same file go one after the other and the
+//   second finds the first's bytes ("changed on disk"); a lock held for
+//   longer than 20 seconds fails with "the file is being written by another
+//   process".
 // - Same length: the changed ranges are patched in place, behind a synced
 //   undo record in the journal (see Journal.h); the inode stays.
 // - Other length: behind a synced journal record of the temporary file to

@@ -7,9 +7,12 @@
 // under the root, recursively, whose extension TagLib handles (ASCII case
 // ignored), in the byte order of the whole relative UTF-8 paths with '/'
 // separators. Hidden files and folders (names starting with '.') are skipped;
-// symbolic links to files are followed, links to folders are not. A root that
-// does not exist or cannot be read gives one log line and a walk over no
-// tracks.
+// symbolic links to files are followed, links to folders are not (a link
+// that loops is named in the log). A root that does not exist or cannot be
+// read gives one log line and a walk over no tracks; a folder below it that
+// cannot be read (no permission, a path longer than the system takes) is
+// named in the log and walked as one track that cannot be read, its path
+// ending in '/'.
 //
 // The walk reads its files ahead, in order, on one thread per core
 // (YOMI_PARSE_THREADS=N to choose), at most four batches beyond the batch

@@ -103,6 +103,12 @@ Result<FileList> listAudioFiles(const std::filesystem::path& root)
             if (atRoot)
                 return Failure{reason};
             log::write(log::escapeControls("cannot read the folder " + full + ": " + reason), log::Priority::Warning);
+            // Listed as an entry of its parent ("name/"): the walk reads it
+            // as a file that cannot be read, so that the scan and the Save
+            // count it and name it, not pass its files over unseen.
+            const std::size_t cut = folder.rfind('/', folder.size() - 2);
+            const std::string parent = cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
+            files.addFile(files.addFolder(parent), std::string_view(folder).substr(parent.size()));
             continue;
         }
         atRoot = false;
@@ -133,8 +139,13 @@ Result<FileList> listAudioFiles(const std::filesystem::path& root)
                 addFile(name);
             } else if (type == DT_LNK) {
                 struct stat st {};
-                if (::stat((full + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+                const bool found = ::stat((full + name).c_str(), &st) == 0;
+                if (found && S_ISREG(st.st_mode))
                     addFile(name);
+                else if (!found && errno == ELOOP)
+                    // A loop of links is named; a link to nothing is passed over.
+                    log::write(log::escapeControls("cannot read " + full + name + ": " + std::strerror(ELOOP)),
+                               log::Priority::Warning);
             }
         }
         ::closedir(dir);

@@ -48,7 +48,9 @@ std::string rootPrefix(const std::filesystem::path& root);
 
 // The audio files under the root, in walk order; fails, with the reason, for
 // a root that cannot be read. A folder below it that cannot be read is
-// logged and passed over.
+// logged and listed in its place as "name/" (which the walk reads as a file
+// that cannot be read); a link that loops is logged and passed over, as a
+// link to nothing is.
 Result<FileList> listAudioFiles(const std::filesystem::path& root);
 
 } // namespace yomi::bridge::folder
