@@ -29,7 +29,9 @@ public:
 // and, between them, runs the steps in the order posted, for about kSlice at
 // a time at most: however long the walk, the caller's events wait for one
 // slice (or one step, when a step alone takes longer). The events are served
-// once more after the last step, before run() returns.
+// once more after the last step, before run() returns. The walk's thread,
+// and the threads it starts, run at a lower priority than the caller's, so
+// that on busy processors the caller's events come first.
 //
 // A step runs after the walk has gone on, perhaps to its end: it must capture
 // what it needs by value, or by reference to what outlives run().
