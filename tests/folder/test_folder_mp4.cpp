@@ -314,6 +314,72 @@ TEST(Mp4Write, AVideoWithoutSoundIsReadAsVideoAndNotWritten)
     EXPECT_EQ(readBytes(file), before);
 }
 
+TEST(Mp4Write, SixtyFourBitSizesAndOffsetsAreFollowed)
+{
+    for (const bool wideMoov : {false, true}) {
+        SCOPED_TRACE(wideMoov ? "a 64-bit moov size" : "a 32-bit moov size");
+        TempFolder folder;
+        const std::string before = withWideSizes(mp4ShapeBytes(shape("eac3_moov_first")), wideMoov);
+        const Mp4Layout was = mp4Layout(before);
+        ASSERT_TRUE(was.parsed);
+        ASSERT_NE(before.find("co64"), std::string::npos);
+        ASSERT_EQ(was.offsets.front(), was.mediaBegin);
+        const fs::path file = folder.writeFile("a.m4a", before);
+        ASSERT_EQ(writeSortArtist(file), kOk);
+        const std::string after = readBytes(file);
+        const Mp4Layout is = mp4Layout(after);
+        const std::size_t growth = soarItem(kSort).size();
+        EXPECT_EQ(is.offsets, offsetsAfterGrowth(was, static_cast<std::int64_t>(growth)));
+        EXPECT_EQ(is.offsets.front(), is.mediaBegin);
+        EXPECT_EQ(is.moovEnd, was.moovEnd + growth);
+        EXPECT_EQ(be32At(after, is.moovBegin), wideMoov ? 1U : is.moovEnd - is.moovBegin);
+        EXPECT_EQ(outcomeOf(proveEdit(Format::Mp4, before, after, Property::SortArtist)), kOk);
+        EXPECT_EQ(bridge::folder::readTrack(file.string(), Format::Mp4).texts[static_cast<int>(Property::SortArtist)],
+                  OptString(u"やまだ"));
+    }
+}
+
+TEST(Mp4Write, AChunkOffsetThatWouldOutgrowItsThirtyTwoBitsIsRefused)
+{
+    TempFolder folder;
+    std::string before = mp4ShapeBytes(shape("opus_moov_first"));
+    putBe32(before, firstChunkOffset(before), 0xFFFFFFF0U);
+    const fs::path file = folder.writeFile("a.m4a", before);
+    EXPECT_EQ(writeSortArtist(file), "a chunk offset would no longer fit its 32 bits");
+    EXPECT_EQ(readBytes(file), before);
+}
+
+// The editor reads every box the proof reads: an edit it makes of a damaged
+// file is proven, or it makes none. Each byte of the moov box damaged three
+// ways, as a fuzzer would.
+TEST(Mp4Edit, EveryEditOfADamagedFileIsProvenOrNoneIsMade)
+{
+    for (const char* label : {"flac_moov_first", "bare_meta_aac_moov_first", "no_media_data_ac3"}) {
+        const std::string file = mp4ShapeBytes(shape(label));
+        const Mp4Layout layout = mp4Layout(file);
+        std::map<std::string, int> outcomes;
+        for (std::size_t at = layout.moovBegin; at < layout.moovEnd; ++at) {
+            for (const int damage : {0x01, 0x80, 0x100}) {
+                std::string damaged = file;
+                damaged[at] = damage == 0x100 ? '\0' : static_cast<char>(damaged[at] ^ damage);
+                const auto edit =
+                    bridge::folder::spliceEdit(Format::Mp4, 0, damaged, Property::SortArtist, u"やまだ");
+                if (!edit || !*edit) {
+                    ++outcomes[edit ? "left to TagLib" : edit.reason()];
+                    continue;
+                }
+                ++outcomes["edited"];
+                EXPECT_EQ(outcomeOf(proveEdit(Format::Mp4, damaged, **edit, Property::SortArtist)), kOk)
+                    << label << ": byte " << at << " damaged with " << damage;
+            }
+        }
+        // Most damage leaves a file the editor still edits, some a file it
+        // refuses with the reason.
+        EXPECT_GT(outcomes["edited"], outcomes["malformed MP4 box"]) << label;
+        EXPECT_GT(outcomes["malformed MP4 box"], 0) << label;
+    }
+}
+
 // A Save over every layout: each file's value listed, every file written,
 // and one revert takes them all back, byte for byte.
 class Mp4Save : public ::testing::Test, protected ControllerOnFolder {

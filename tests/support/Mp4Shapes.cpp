@@ -137,6 +137,41 @@ std::string withBareMeta(std::string b)
     return b.erase(metaPayload, 4);
 }
 
+std::string withWideSizes(std::string b, bool wideMoov)
+{
+    std::map<std::string, std::size_t> at; // the first box of each path
+    std::size_t stcoEnd = 0;
+    auto visit = [&](const std::string& path, std::size_t box, std::size_t, std::size_t end) {
+        if (at.emplace(path, box).second && path.ends_with("/stco"))
+            stcoEnd = end;
+    };
+    const std::string_view view(b);
+    const std::string stco = "moov/trak/mdia/minf/stbl/stco";
+    EXPECT_TRUE(walk(view, 0, view.size(), "", visit) && at.contains(stco)) << "no stco box";
+    if (!at.contains(stco))
+        return b;
+    const Mp4Layout before = mp4Layout(b);
+    const std::size_t count = be(b, at[stco] + 12, 4), growth = 4 * count + (wideMoov ? 8 : 0);
+    std::string co64(16, '\0');
+    putBe(co64, 0, 16 + 8 * count, 4);
+    co64.replace(4, 12, b.substr(at[stco] + 4, 12).replace(0, 4, "co64"));
+    for (const std::uint64_t offset : before.offsets) {
+        co64 += std::string(8, '\0');
+        putBe(co64, co64.size() - 8, offset >= before.moovEnd ? offset + growth : offset, 8);
+    }
+    for (const char* path : {"moov", "moov/trak", "moov/trak/mdia", "moov/trak/mdia/minf", "moov/trak/mdia/minf/stbl"})
+        putBe(b, at[path], be(b, at[path], 4) + 4 * count, 4);
+    b.replace(at[stco], stcoEnd - at[stco], co64);
+    if (wideMoov) {
+        std::string header(16, '\0');
+        putBe(header, 0, 1, 4);
+        header.replace(4, 4, "moov");
+        putBe(header, 8, be(b, at["moov"], 4) + 8, 8);
+        b.replace(at["moov"], 8, header);
+    }
+    return b;
+}
+
 const std::vector<Mp4Shape>& mp4Shapes()
 {
     static const std::vector<Mp4Shape> shapes = [] {

@@ -59,4 +59,9 @@ std::string mp4Item(const Mp4Layout& layout, std::string_view type);
 // moov box following).
 std::string withBareMeta(std::string bytes);
 
+// The file with its chunk offsets widened to a co64 box and, with
+// `wideMoov`, the moov box's size in a 64-bit field: the boxes around grown,
+// the chunk offsets that point past the moov box moved with the data.
+std::string withWideSizes(std::string bytes, bool wideMoov);
+
 } // namespace yomi::test

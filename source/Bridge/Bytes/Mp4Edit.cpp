@@ -93,36 +93,66 @@ bool resize(std::string& out, const Box& box, std::int64_t delta)
     return true;
 }
 
-// The box that leads from the children at `depth` (0: the moov box's) to
-// the sample tables: moov/trak/mdia/minf/stbl.
-bool leadsToChunkOffsets(std::string_view type, int depth)
+// What the whole tree tells the edit: the chunk offset tables (stco, co64),
+// found where they are read to prove the edit, and whether a box other than
+// the media data has no size (it runs to the end of what holds it), which
+// this editor leaves to TagLib.
+struct Tree {
+    std::vector<Box> tables;
+    bool unsized = false;
+};
+
+bool isContainer(std::string_view path)
 {
-    static constexpr std::string_view kPath[] = {"trak", "mdia", "minf", "stbl"};
-    return depth < 4 && type == kPath[depth];
+    return path == "moov" || path == "moov/trak" || path == "moov/trak/mdia" || path == "moov/trak/mdia/minf" ||
+        path == "moov/trak/mdia/minf/stbl" || path == "moov/udta" || path == "moov/udta/meta";
 }
 
-// Moves, in `out` (a copy of `b`), every chunk offset of the tables under
-// [begin, end) that points at or past the moov box's end by `delta`; those
-// before the moov box stay.
-Status moveChunkOffsets(std::string_view b, std::string& out, std::size_t begin, std::size_t end, const Box& moov,
-                        std::int64_t delta, int depth)
+// Reads the boxes of [begin, end) under `parent` into `tree`, every size
+// held against the box around it, every table's count and every item's size
+// (32 bits, at least its header) too. False when one does not fit: the edit
+// is made only of a tree read whole.
+bool readTree(std::string_view b, std::size_t begin, std::size_t end, const std::string& parent, Tree& tree)
 {
     std::vector<Box> boxes;
     if (!boxesIn(b, begin, end, boxes))
-        return Failure{"malformed MP4 box"};
+        return false;
     for (const Box& box : boxes) {
-        if (leadsToChunkOffsets(box.type, depth)) {
-            if (Status moved = moveChunkOffsets(b, out, box.payload(), box.end, moov, delta, depth + 1); !moved)
-                return moved;
-            continue;
+        const std::string path = (parent.empty() ? "" : parent + "/") + std::string(box.type);
+        tree.unsized = tree.unsized || (box.toEnd && path != "mdat");
+        if (box.type == "free" || box.type == "skip")
+            continue; // padding, wherever it stands
+        if (path == "moov/udta/meta/ilst") {
+            for (std::size_t at = box.payload(); at < box.end; at += be32(b, at)) {
+                if (box.end - at < 8 || be32(b, at) < 8 || be32(b, at) > box.end - at)
+                    return false;
+            }
+        } else if (path.ends_with("/stco") || path.ends_with("/co64")) {
+            // version and flags (4), the count (4), the offsets (4 or 8 each)
+            const std::size_t width = box.type == "co64" ? 8 : 4, table = box.payload();
+            if (box.end - table < 8 || be32(b, table + 4) > (box.end - table - 8) / width)
+                return false;
+            tree.tables.push_back(box);
+        } else if (isContainer(path)) {
+            const bool full = box.type == "meta" && !metaIsBare(b, box);
+            if (full && box.end - box.payload() < 4)
+                return false;
+            if (!readTree(b, box.payload() + (full ? 4 : 0), box.end, path, tree))
+                return false;
         }
-        if (box.type != "stco" && box.type != "co64")
-            continue;
-        // version and flags (4), the count (4), the offsets (4 or 8 each)
+    }
+    return true;
+}
+
+// Moves, in `out` (a copy of `b`), every chunk offset of the tables that
+// points at or past the moov box's end by `delta`; those before the moov box
+// stay.
+Status moveChunkOffsets(std::string_view b, std::string& out, const std::vector<Box>& tables, const Box& moov,
+                        std::int64_t delta)
+{
+    for (const Box& box : tables) {
         const int width = box.type == "co64" ? 8 : 4;
         const std::size_t table = box.payload();
-        if (box.end - table < 8 || be32(b, table + 4) > (box.end - table - 8) / static_cast<std::size_t>(width))
-            return Failure{"an MP4 chunk offset table claims more entries than it holds"};
         for (std::size_t i = 0, n = be32(b, table + 4); i < n; ++i) {
             const std::size_t at = table + 8 + i * static_cast<std::size_t>(width);
             const std::uint64_t offset = width == 8 ? be64(b, at) : be32(b, at);
@@ -164,9 +194,10 @@ Result<std::optional<std::string>> setText(const std::string& bytes, std::string
     const Failure bad{"malformed MP4 box"};
     const std::string_view b = bytes;
     std::vector<Box> top;
-    if (type.size() != 4 || !boxesIn(b, 0, b.size(), top))
+    Tree tree;
+    if (type.size() != 4 || !boxesIn(b, 0, b.size(), top) || !readTree(b, 0, b.size(), "", tree))
         return bad;
-    if (find(top, "moof"))
+    if (find(top, "moof") || tree.unsized)
         return std::optional<std::string>();
     const Box* moov = find(top, "moov");
     if (!moov)
@@ -232,7 +263,7 @@ Result<std::optional<std::string>> setText(const std::string& bytes, std::string
 
     std::string moved = bytes;
     if (delta != 0) {
-        if (Status offsets = moveChunkOffsets(b, moved, moov->payload(), moov->end, *moov, delta, 0); !offsets)
+        if (Status offsets = moveChunkOffsets(b, moved, tree.tables, *moov, delta); !offsets)
             return offsets.failure();
     }
     std::string out = moved.substr(0, ilst->payload()) + list + moved.substr(ilst->end);

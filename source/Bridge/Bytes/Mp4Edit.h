@@ -23,10 +23,12 @@ namespace yomi::bridge::folder::mp4 {
 // (stco, co64) that points past the moov box moves with the data.
 //
 // Nullopt when the file has no item list (TagLib makes one; there is no
-// order to keep) or holds movie fragments (moof), whose offsets this editor
-// does not follow; a failure, with the reason, when the boxes do not parse,
-// a chunk offset points inside the moov box, or a size or an offset would
-// not fit its field.
+// order to keep), holds movie fragments (moof), whose offsets this editor
+// does not follow, or a box other than the media data without a size (one
+// that runs to the end of what holds it); a failure, with the reason, when
+// the boxes do not parse (every box, table and item the proof reads is read
+// here first), a chunk offset points inside the moov box, or a size or an
+// offset would not fit its field.
 Result<std::optional<std::string>> setText(const std::string& bytes, std::string_view type, std::string_view value);
 
 } // namespace yomi::bridge::folder::mp4
