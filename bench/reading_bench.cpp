@@ -3,12 +3,17 @@
 // index build a dictionary text that is not sorted would need) and its accuracy on the
 // test set of names, per category, as Markdown.
 //
-//   yomi-reading-bench [--set FILE] [--misses] [--trust] [--quick]
+//   yomi-reading-bench [--set FILE] [--misses] [--trust] [--quick] [--memory] [--dump FILE]
 //
 // --misses lists the values whose top reading is wrong; --trust lists the
 // readings the confidence misjudges (wrong ones marked sure or likely, right
 // ones marked check) and every value's confidence and reason as a tab
-// separated line starting with "trust"; --quick leaves out the costs.
+// separated line starting with "trust"; --quick leaves out the costs;
+// --memory tells where the resident memory lies (the process at points of
+// the run, then each mapped file and the anonymous memory); --dump writes
+// every value's whole reading (the reading, its alternatives, the language,
+// the confidence and its reason) to FILE, one line a value, so that two
+// engines can be compared with diff.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,12 +51,58 @@ double statusMiB(const std::string& key)
     return 0;
 }
 
+// VmRSS, RssAnon and RssFile now, as one line.
+std::string residentLine(const std::string& when)
+{
+    std::ostringstream out;
+    out << std::fixed << std::setprecision(1) << "| " << when << " | " << statusMiB("VmRSS") << " | "
+        << statusMiB("RssAnon") << " | " << statusMiB("RssFile") << " |\n";
+    return out.str();
+}
+
+// The resident memory of each mapping, summed per file (anonymous mappings
+// by their name: [heap], [stack], or "anonymous"), largest first.
+std::string residentByMapping()
+{
+    std::ifstream in("/proc/self/smaps");
+    std::map<std::string, double> kib;
+    std::string line, name;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string first;
+        fields >> first;
+        if (!first.empty() && first.find('-') != std::string::npos && first.back() != ':') {
+            std::string perms, offset, dev, inode;
+            fields >> perms >> offset >> dev >> inode;
+            std::getline(fields, name);
+            name.erase(0, name.find_first_not_of(' '));
+            if (name.empty())
+                name = "anonymous";
+        } else if (first == "Rss:") {
+            double k = 0;
+            fields >> k;
+            kib[name] += k;
+        }
+    }
+    std::vector<std::pair<double, std::string>> order;
+    for (const auto& [file, k] : kib)
+        if (k >= 64)
+            order.emplace_back(k, file);
+    std::sort(order.rbegin(), order.rend());
+    std::ostringstream out;
+    out << std::fixed << std::setprecision(1) << "| mapping | resident (MiB) |\n|---|---:|\n";
+    for (const auto& [k, file] : order)
+        out << "| " << file << " | " << k / 1024.0 << " |\n";
+    return out.str();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::string set = YOMI_SOURCE_DIR "/tests/reading/names.tsv";
-    bool misses = false, trustLines = false, quick = false;
+    bool misses = false, trustLines = false, quick = false, memory = false;
+    std::string dump;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--set" && i + 1 < argc)
@@ -62,8 +113,13 @@ int main(int argc, char** argv)
             trustLines = true;
         else if (arg == "--quick")
             quick = true;
+        else if (arg == "--memory")
+            memory = true;
+        else if (arg == "--dump" && i + 1 < argc)
+            dump = argv[++i];
         else {
-            std::cerr << "usage: yomi-reading-bench [--set FILE] [--misses] [--trust] [--quick]\n";
+            std::cerr << "usage: yomi-reading-bench [--set FILE] [--misses] [--trust] [--quick] [--memory] "
+                         "[--dump FILE]\n";
             return 2;
         }
     }
@@ -73,6 +129,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    std::string points = residentLine("start of the bench");
     auto paths = yomi::reading::EnginePaths::system();
     const auto cache = std::filesystem::temp_directory_path() / ("yomi-reading-bench-" + std::to_string(::getpid()));
     paths.cacheDir = cache;
@@ -109,12 +166,34 @@ int main(int argc, char** argv)
         firstMs = ms(Clock::now() - t0);
         firstCpuMs = 1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
     }
+    // Start-up with the cache made: the median of five engines, each opened
+    // and reading one value (the machine may be shared).
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    std::vector<double> startWall, startCpu;
+    for (int i = 0; i < 5; ++i) {
+        yomi::reading::MecabReadingEngine warm(paths);
+        t0 = Clock::now();
+        const std::clock_t c0 = std::clock();
+        warm.read(u"東京", 1);
+        startWall.push_back(ms(Clock::now() - t0));
+        startCpu.push_back(1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
+    }
+    const double startMs = median(startWall), startCpuMs = median(startCpu);
+    // Of it, opening the name and word tables (the same median).
+    std::vector<double> tablesCpu;
+    for (int i = 0; i < 5; ++i) {
+        const std::clock_t c0 = std::clock();
+        const auto names = yomi::reading::NameIndex::open(paths.names, cache);
+        const auto words = yomi::reading::NameIndex::open(paths.words, cache, "words.idx");
+        tablesCpu.push_back(1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
+    }
+    const double tablesCpuMs = median(tablesCpu);
     yomi::reading::MecabReadingEngine engine(paths);
-    t0 = Clock::now();
-    const std::clock_t c0 = std::clock();
     engine.read(u"東京", 1);
-    const double startMs = ms(Clock::now() - t0);
-    const double startCpuMs = 1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
+    points += residentLine("engine started, one value read");
 
     constexpr std::size_t kAlternatives = 4;
     struct Score {
@@ -123,12 +202,17 @@ int main(int argc, char** argv)
     std::map<std::string, Score> scores;
     // Per confidence: readings given, and of them right at the top.
     std::map<yomi::Confidence, std::pair<int, int>> trust;
-    std::ostringstream missed, misjudged, lines;
+    std::ostringstream missed, misjudged, lines, whole;
     for (const yomi::test::NameCase& c : cases) {
         yomi::RunRequest request;
         request.kind = yomi::test::kindOfCategory(c.category);
         const auto r = yomi::readValue(engine, nullptr, yomi::toUtf16(c.value), yomi::ReadingStyle::Katakana,
                                        kAlternatives, request);
+        whole << c.category << '\t' << c.value << '\t' << (r.reading ? yomi::toUtf8(*r.reading) : "(none)");
+        for (const auto& a : r.alternatives)
+            whole << '|' << yomi::toUtf8(a);
+        whole << '\t' << static_cast<int>(r.language) << '\t' << yomi::confidenceName(r.confidence) << '\t'
+              << r.reason << '\n';
         Score& s = scores[c.category];
         ++s.total;
         const auto [top, among] = yomi::test::scoreName(c, r);
@@ -156,6 +240,16 @@ int main(int argc, char** argv)
             for (const auto& a : r.alternatives)
                 missed << ", " << yomi::toUtf8(a);
             missed << " | " << yomi::confidenceName(r.confidence) << ": " << r.reason << " |\n";
+        }
+    }
+
+    points += residentLine("the set read once");
+    if (!dump.empty()) {
+        std::ofstream out(dump, std::ios::binary);
+        out << whole.str();
+        if (!out) {
+            std::cerr << "yomi-reading-bench: cannot write " << dump << '\n';
+            return 1;
         }
     }
 
@@ -203,13 +297,21 @@ int main(int argc, char** argv)
               << ") | " << check << " (" << checkRight << ") | " << share(sureRight + likelyRight, sure + likely)
               << "% | " << share(check - checkRight, wrong) << "% (" << check - checkRight << " of " << wrong << ") | "
               << share(check, given) << "% |\n\n";
-    std::cout << "| first use from nothing (ms wall / CPU) | start-up, first reading (ms wall / CPU) | "
+    std::cout << "| first use from nothing (ms wall / CPU) | start-up, first reading (ms wall / CPU, median of 5) | "
                  "one reading, 4 alternatives (µs wall / CPU) | resident (MiB) | of it mapped files (MiB) | "
                  "peak resident (MiB) | index build, unsorted text (ms) |\n"
                  "|---:|---:|---:|---:|---:|---:|---:|\n";
     std::cout << "| " << firstMs << " / " << firstCpuMs << " | " << startMs << " / " << startCpuMs << " | "
               << perReadingUs << " / " << perReadingCpuUs << " | " << statusMiB("VmRSS") << " | "
               << statusMiB("RssFile") << " | " << statusMiB("VmHWM") << " | " << buildMs << " |\n";
+    if (memory) {
+        points += residentLine("after the rounds");
+        std::cout << "\nOpening the name and word tables with the cache made: " << tablesCpuMs
+                  << " ms CPU (median of 5).\n";
+        std::cout << "\n| when | VmRSS (MiB) | RssAnon (MiB) | RssFile (MiB) |\n|---|---:|---:|---:|\n"
+                  << points << '\n'
+                  << residentByMapping();
+    }
     if (misses)
         std::cout << "\n| category | value | accepted | read (alternatives) | confidence |\n|---|---|---|---|---|\n"
                   << missed.str();

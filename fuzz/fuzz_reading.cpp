@@ -29,6 +29,15 @@ yomi::reading::MecabReadingEngine& engine()
 
 } // namespace
 
+// The engine opens its dictionaries, and prepares their cache the first
+// time, at its first reading: before the runs, not in the first one's time.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    if (engine().available())
+        (void)yomi::readValue(engine(), nullptr, u"東京", yomi::ReadingStyle::Katakana, 4, yomi::RunRequest{});
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0 || size > 256 || !engine().available())

@@ -1,5 +1,6 @@
 #include "Reading/MecabReadingEngine.h"
 
+#include <malloc.h>
 #include <mecab.h>
 
 #include <algorithm>
@@ -1593,19 +1594,34 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             state->readingField = 20;
         else if (fields < 8 || dir.string().find("unidic") != std::string::npos)
             continue;
+        bool made = false;
+        auto table = [&](const std::filesystem::path& source, std::string_view name) -> std::unique_ptr<NameIndex> {
+            auto index = NameIndex::open(source, paths_.cacheDir, name).value_or(nullptr);
+            made = made || (index && index->madeNow());
+            return index;
+        };
         if (!paths_.names.empty() && fileExists(paths_.names) && !paths_.cacheDir.empty())
-            state->names = NameIndex::open(paths_.names, paths_.cacheDir).value_or(nullptr);
+            state->names = table(paths_.names, "names.idx");
         if (!paths_.words.empty() && fileExists(paths_.words) && !paths_.cacheDir.empty())
-            state->words = NameIndex::open(paths_.words, paths_.cacheDir, "words.idx").value_or(nullptr);
+            state->words = table(paths_.words, "words.idx");
         if (!paths_.kanji.empty())
             state->kanji = KanjiTable::open(paths_.kanji);
         if (!paths_.skk.empty() && !paths_.cacheDir.empty()) {
             std::vector<SkkSource> sources;
             for (const auto& [file, kind] : paths_.skk)
                 sources.push_back(SkkSource{file, kind});
-            if (const auto text = prepareSkkText(sources, paths_.cacheDir, "skk-names"))
-                state->skk = NameIndex::open(*text, paths_.cacheDir, "skk-names.idx").value_or(nullptr);
+            bool madeText = false;
+            if (const auto text = prepareSkkText(sources, paths_.cacheDir, "skk-names", &madeText))
+                state->skk = table(*text, "skk-names.idx");
+            made = made || madeText;
         }
+#ifdef __GLIBC__
+        // A first use made the tables with memory that is freed now, but
+        // between blocks that stay: hand those pages back (it takes tens of
+        // milliseconds, so only then).
+        if (made)
+            ::malloc_trim(0);
+#endif
         return state;
     }
     return nullptr;

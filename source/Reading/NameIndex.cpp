@@ -8,31 +8,27 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
+#include "Platform/Log.h"
 #include "Platform/Text.h"
 #include "Storage/FileCommit.h"
 
 namespace yomi::reading {
 namespace {
 
-// File layout: the header, `count` record offsets (into the blob), the blob.
-// A record is: key, then for each reading a tab, one kind byte (0x80 | kinds)
-// and the reading; records end with a line feed. The note that the source is
-// sorted is a header alone, with kSourceSorted set and no records.
-constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M', '2'};
-constexpr std::uint64_t kSourceSorted = 1;
-
-struct Header {
-    char magic[8];
-    std::uint64_t sourceSize;
-    std::int64_t sourceTime; // nanoseconds
-    std::uint64_t count;
-    std::uint64_t blobSize;
-    std::uint64_t flags;
-};
+// The table's layout is NameTableHeader's (NameIndex.h). The layouts before
+// it began "YOMINAM" (an index of UTF-8 keys, or a note that the text was
+// sorted); they are made again.
+constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '1'};
+constexpr char kOlderMagic[7] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M'};
+// Keys a block holds at most: a lookup decodes at most this many.
+constexpr std::size_t kBlockKeys = 32;
+// The longest key a lookup can ask for (its EUC-JP in 255 bytes).
+constexpr std::size_t kLongestKey = 255;
 
 unsigned kindsOf(std::string_view tags)
 {
@@ -111,13 +107,263 @@ bool hasHan(std::string_view text)
     return false;
 }
 
-struct Line {
-    std::string_view key;
-    std::string reading;
-    unsigned kinds;
+// The entry of one dictionary line "KEY [READING] /(kinds) gloss/…/" whose
+// key is its first `keyLength` bytes: the reading decoded from EUC-JP into
+// katakana, the kinds of its first parenthesis, kCommon for "(P)". False for
+// a line of another form or a reading that cannot be decoded whole.
+bool entryOfLine(std::string_view line, std::size_t keyLength, UConverter* converter, NameEntry& entry)
+{
+    const std::size_t open = keyLength;
+    const std::size_t close = line.find("] /(", open);
+    if (line.compare(open, 2, " [") != 0 || close == std::string_view::npos || close == open + 2)
+        return false;
+    const std::size_t tagsEnd = line.find(')', close + 4);
+    if (tagsEnd == std::string_view::npos)
+        return false;
+    const std::string_view reading = line.substr(open + 2, close - open - 2);
+    UChar decoded[128];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_resetToUnicode(converter);
+    const int32_t n =
+        ucnv_toUChars(converter, decoded, 128, reading.data(), static_cast<int32_t>(reading.size()), &status);
+    if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
+        return false;
+    const std::string utf8 = toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n)));
+    unsigned kinds = kindsOf(line.substr(close + 4, tagsEnd - close - 4));
+    if (line.find("/(P)/") != std::string_view::npos)
+        kinds |= kCommon;
+    entry.reading = katakana(utf8);
+    entry.kinds = hasKatakana(utf8) ? kinds | kTranscribed : kinds;
+    return true;
+}
+
+// The key of a line: its bytes up to the first space or its end.
+std::string_view keyOfLine(std::string_view line)
+{
+    return line.substr(0, std::min(line.find(' '), line.size()));
+}
+
+void putNumber(std::string& out, std::size_t n)
+{
+    while (n >= 0x80) {
+        out += static_cast<char>(0x80 | (n & 0x7F));
+        n >>= 7;
+    }
+    out += static_cast<char>(n);
+}
+
+// A reading in the table: a katakana letter (E3 82 A0 .. E3 83 BF) as one
+// byte 0x80 + (code point - U+30A0), ASCII as itself, any other byte as 0xE0
+// and the byte.
+void putReading(std::string& out, std::string_view utf8)
+{
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b == 0xE3 && i + 2 < utf8.size()) {
+            const auto b1 = static_cast<unsigned char>(utf8[i + 1]), b2 = static_cast<unsigned char>(utf8[i + 2]);
+            if ((b1 == 0x82 && b2 >= 0xA0 && b2 <= 0xBF) || (b1 == 0x83 && b2 >= 0x80 && b2 <= 0xBF)) {
+                const unsigned cp = 0x3000 | ((b1 & 0x3F) << 6) | (b2 & 0x3F);
+                out += static_cast<char>(0x80 + (cp - 0x30A0));
+                i += 2;
+                continue;
+            }
+        }
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+        } else {
+            out += static_cast<char>(0xE0);
+            out += static_cast<char>(b);
+        }
+    }
+}
+
+// Reads a block's bytes; every read is checked against the block's end, so
+// a damaged block ends a lookup instead of reading past it.
+struct Cursor {
+    const unsigned char* at;
+    const unsigned char* end;
+    bool ok = true;
+
+    std::size_t number()
+    {
+        std::size_t n = 0;
+        for (unsigned shift = 0; shift < 32; shift += 7) {
+            if (at == end)
+                break;
+            const unsigned char b = *at++;
+            n |= static_cast<std::size_t>(b & 0x7F) << shift;
+            if (!(b & 0x80))
+                return n;
+        }
+        ok = false;
+        at = end;
+        return 0;
+    }
+    std::string_view bytes(std::size_t n)
+    {
+        if (!ok || n > static_cast<std::size_t>(end - at)) {
+            ok = false;
+            at = end;
+            return {};
+        }
+        const std::string_view out(reinterpret_cast<const char*>(at), n);
+        at += n;
+        return out;
+    }
 };
 
+// The UTF-8 of a reading as putReading wrote it; false when it ends inside
+// an escape.
+bool takeReading(std::string_view stored, std::string& out)
+{
+    out.clear();
+    out.reserve(stored.size() * 3);
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const auto b = static_cast<unsigned char>(stored[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+        } else if (b < 0xE0) {
+            const unsigned cp = 0x30A0 + (b - 0x80);
+            out += static_cast<char>(0xE3);
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (b == 0xE0 && i + 1 < stored.size()) {
+            out += stored[++i];
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A file mapped for reading, unmapped when it goes.
+struct MappedText {
+    const char* data = nullptr;
+    std::size_t size = 0;
+
+    explicit MappedText(const std::filesystem::path& file)
+    {
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+            void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+            if (m != MAP_FAILED) {
+                data = static_cast<const char*>(m);
+                size = static_cast<std::size_t>(st.st_size);
+                ::madvise(m, size, MADV_SEQUENTIAL);
+            }
+        }
+        ::close(fd);
+    }
+    ~MappedText()
+    {
+        if (data)
+            ::munmap(const_cast<char*>(data), size);
+    }
+    MappedText(const MappedText&) = delete;
+    MappedText& operator=(const MappedText&) = delete;
+    std::string_view text() const { return {data, size}; }
+};
+
+// The parts of a table, written in key order one key at a time.
+class TableWriter {
+public:
+    std::vector<std::uint32_t> blockStarts, keyStarts;
+    std::string keyArea, blob;
+    std::uint64_t keys = 0;
+
+    void add(std::string_view key, const std::vector<NameEntry>& entries)
+    {
+        if (inBlock_ == kBlockKeys || blockStarts.empty()) {
+            blockStarts.push_back(static_cast<std::uint32_t>(blob.size()));
+            keyStarts.push_back(static_cast<std::uint32_t>(keyArea.size()));
+            keyArea += key;
+            previous_.clear();
+            inBlock_ = 0;
+        }
+        std::size_t shared = 0;
+        while (shared < previous_.size() && shared < key.size() && previous_[shared] == key[shared])
+            ++shared;
+        putNumber(blob, shared);
+        putNumber(blob, key.size() - shared);
+        blob += key.substr(shared);
+        putNumber(blob, entries.size());
+        for (const NameEntry& e : entries) {
+            blob += static_cast<char>(e.kinds & 0xFF);
+            stored_.clear();
+            putReading(stored_, e.reading);
+            putNumber(blob, stored_.size());
+            blob += stored_;
+        }
+        previous_.assign(key);
+        ++inBlock_;
+        ++keys;
+    }
+    void finish()
+    {
+        blockStarts.push_back(static_cast<std::uint32_t>(blob.size()));
+        keyStarts.push_back(static_cast<std::uint32_t>(keyArea.size()));
+    }
+
+private:
+    std::string previous_, stored_;
+    std::size_t inBlock_ = 0;
+};
+
+// Whether a key written in EUC-JP holds a Han character once decoded; a key
+// that cannot be decoded is kept.
+bool eucKeyHasHan(std::string_view key, UConverter* converter)
+{
+    UChar decoded[kLongestKey + 1];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_resetToUnicode(converter);
+    const int32_t n = ucnv_toUChars(converter, decoded, static_cast<int32_t>(kLongestKey + 1), key.data(), static_cast<int32_t>(key.size()),
+                                    &status);
+    if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
+        return true;
+    return hasHan(toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n))));
+}
+
+UConverter* eucJpConverter()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open("EUC-JP", &status);
+    if (U_FAILURE(status))
+        return nullptr;
+    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    return converter;
+}
+
 } // namespace
+
+std::uint64_t NameIndex::checksum(std::string_view bytes)
+{
+    // Four lanes of multiply and rotate over 8-byte words, folded together.
+    constexpr std::uint64_t kPrime = 0x9E3779B97F4A7C15ull;
+    std::uint64_t lane[4] = {kPrime, kPrime ^ 1, kPrime ^ 2, kPrime ^ bytes.size()};
+    std::size_t i = 0;
+    for (; i + 32 <= bytes.size(); i += 32)
+        for (int l = 0; l < 4; ++l) {
+            std::uint64_t w;
+            std::memcpy(&w, bytes.data() + i + 8 * l, 8);
+            lane[l] = (lane[l] ^ w) * kPrime;
+            lane[l] ^= lane[l] >> 31;
+        }
+    std::uint64_t h = lane[0] ^ (lane[1] * 3) ^ (lane[2] * 5) ^ (lane[3] * 7);
+    for (; i < bytes.size(); ++i)
+        h = (h ^ static_cast<unsigned char>(bytes[i])) * kPrime;
+    return h ^ (h >> 29);
+}
+
+std::uint64_t NameIndex::tableChecksum(const NameTableHeader& header, std::string_view body)
+{
+    NameTableHeader zeroed = header;
+    zeroed.checksum = 0;
+    const std::uint64_t head = checksum(std::string_view(reinterpret_cast<const char*>(&zeroed), sizeof zeroed));
+    return head ^ (checksum(body) * 0xC2B2AE3D27D4EB4Full);
+}
 
 bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::int64_t& time)
 {
@@ -135,6 +381,12 @@ NameIndex::~NameIndex()
         ::munmap(const_cast<char*>(map_), mapSize_);
     if (converter_)
         ucnv_close(converter_);
+}
+
+bool NameIndex::openConverter()
+{
+    converter_ = eucJpConverter();
+    return converter_ != nullptr;
 }
 
 bool NameIndex::sortedByKey(std::string_view text, std::size_t* lines)
@@ -176,85 +428,6 @@ bool NameIndex::mapFile(const std::filesystem::path& file)
     return map_ != nullptr;
 }
 
-namespace {
-
-// The dictionary text converted from EUC-JP to UTF-8.
-Result<std::string> utf8Text(const std::filesystem::path& source)
-{
-    std::ifstream in(source, std::ios::binary);
-    const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return Failure{"cannot read " + source.string()};
-    UErrorCode status = U_ZERO_ERROR;
-    if (raw.size() > (std::size_t{1} << 28))
-        status = U_BUFFER_OVERFLOW_ERROR; // no name dictionary is this large
-    std::string text(U_SUCCESS(status) ? raw.size() * 2 + 16 : 0, '\0');
-    const int32_t length = ucnv_convert("UTF-8", "EUC-JP", text.data(), static_cast<int32_t>(text.size()), raw.data(),
-                                        static_cast<int32_t>(raw.size()), &status);
-    if (U_FAILURE(status))
-        return Failure{"cannot convert " + source.string() + " from EUC-JP"};
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
-// Lines "KEY [READING] /(kinds) gloss/…/"; only keys with Han characters
-// are kept, since kana reads as itself. In key order, the text's order kept
-// within a key.
-std::vector<Line> linesOf(const std::string& text)
-{
-    std::vector<Line> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        const std::size_t space = line.find(' ');
-        if (space == std::string_view::npos || space == 0)
-            continue;
-        const std::string_view key = line.substr(0, space);
-        if (!hasHan(key) || line.compare(space, 2, " [") != 0)
-            continue;
-        const std::size_t close = line.find("] /(", space);
-        if (close == std::string_view::npos)
-            continue;
-        const std::string_view reading = line.substr(space + 2, close - space - 2);
-        const std::size_t tagsEnd = line.find(')', close + 4);
-        if (tagsEnd == std::string_view::npos || reading.empty())
-            continue;
-        const unsigned kinds = kindsOf(line.substr(close + 4, tagsEnd - close - 4));
-        lines.push_back(Line{key, katakana(reading), hasKatakana(reading) ? kinds | kTranscribed : kinds});
-    }
-    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.key < b.key; });
-    return lines;
-}
-
-// The records of the index file: one a key, with its offset in the blob.
-struct Records {
-    std::vector<std::uint32_t> offsets;
-    std::string blob;
-};
-
-Records recordsOf(const std::vector<Line>& lines)
-{
-    Records r;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i == 0 || lines[i].key != lines[i - 1].key) {
-            if (i)
-                r.blob += '\n';
-            r.offsets.push_back(static_cast<std::uint32_t>(r.blob.size()));
-            r.blob += lines[i].key;
-        }
-        r.blob += '\t';
-        r.blob += static_cast<char>(0x80 | lines[i].kinds);
-        r.blob += lines[i].reading;
-    }
-    r.blob += '\n';
-    return r;
-}
-
-} // namespace
 
 Status NameIndex::build(const std::filesystem::path& source, const std::filesystem::path& target)
 {
@@ -267,25 +440,172 @@ Status NameIndex::build(const std::filesystem::path& source, const std::filesyst
     std::filesystem::create_directories(target.parent_path(), ec);
     if (::access(target.parent_path().c_str(), W_OK) != 0)
         return Failure{"cannot write " + target.string()};
-    const Result<std::string> text = utf8Text(source);
-    if (!text)
-        return text.failure();
-    const Records records = recordsOf(linesOf(*text));
+    const MappedText mapped(source);
+    const std::unique_ptr<UConverter, void (*)(UConverter*)> converter(eucJpConverter(), ucnv_close);
+    if (!mapped.data || !converter)
+        return Failure{"cannot read " + source.string()};
+    const std::string_view text = mapped.text();
 
-    Header header{};
+    TableWriter writer;
+    std::string_view key;
+    std::vector<NameEntry> entries;
+    NameEntry entry;
+    auto flush = [&] {
+        if (!entries.empty() && key.size() <= kLongestKey && eucKeyHasHan(key, converter.get()))
+            writer.add(key, entries);
+        entries.clear();
+    };
+    auto take = [&](std::string_view line) {
+        const std::string_view k = keyOfLine(line);
+        if (k != key) {
+            flush();
+            key = k;
+        }
+        if (entryOfLine(line, k.size(), converter.get(), entry))
+            entries.push_back(entry);
+    };
+    // The lines in key order, the text's order kept among the lines of a key;
+    // a text sorted so, as the package ships it, is read as it lies.
+    const bool sorted = sortedByKey(text);
+    std::vector<std::string_view> order;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        if (sorted)
+            take(text.substr(at, end - at));
+        else
+            order.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](std::string_view a, std::string_view b) { return keyOfLine(a) < keyOfLine(b); });
+    for (const std::string_view line : order)
+        take(line);
+    flush();
+    writer.finish();
+    if (writer.blob.size() > UINT32_MAX || writer.keyArea.size() > UINT32_MAX)
+        return Failure{source.string() + " is too large for a table"};
+
+    NameTableHeader header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.sourceSize = sourceSize;
     header.sourceTime = sourceTime;
-    header.count = records.offsets.size();
-    header.blobSize = records.blob.size();
-    const std::string_view parts[] = {
-        std::string_view(reinterpret_cast<const char*>(&header), sizeof header),
-        std::string_view(reinterpret_cast<const char*>(records.offsets.data()),
-                         records.offsets.size() * sizeof(std::uint32_t)),
-        records.blob,
+    header.keys = writer.keys;
+    header.blocks = writer.blockStarts.size() - 1;
+    header.keyAreaSize = writer.keyArea.size();
+    header.blobSize = writer.blob.size();
+    std::string body;
+    body.reserve(8 * writer.blockStarts.size() + writer.keyArea.size() + writer.blob.size());
+    body.append(reinterpret_cast<const char*>(writer.blockStarts.data()), writer.blockStarts.size() * 4);
+    body.append(reinterpret_cast<const char*>(writer.keyStarts.data()), writer.keyStarts.size() * 4);
+    body += writer.keyArea;
+    body += writer.blob;
+    header.checksum = tableChecksum(header, body);
+    const std::string_view parts[] = {std::string_view(reinterpret_cast<const char*>(&header), sizeof header), body};
+    if (Status written = fileio::writeFileAtomically(target, parts); !written)
+        return Failure{"cannot write " + target.string() + ": " + written.reason()};
+    return {};
+}
+
+std::unique_ptr<NameIndex> NameIndex::openTable(const std::filesystem::path& file, std::uint64_t sourceSize,
+                                                std::int64_t sourceTime, std::string& why)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        why = "missing";
+        return nullptr;
+    }
+    std::unique_ptr<NameIndex> index(new NameIndex);
+    if (!index->mapFile(file)) {
+        why = std::filesystem::file_size(file, ec) == 0 && !ec ? "cut short (empty)" : "unreadable";
+        return nullptr;
+    }
+    const std::size_t size = index->mapSize_;
+    NameTableHeader h{};
+    std::memcpy(&h, index->map_, std::min(size, sizeof h));
+    if (size >= sizeof kOlderMagic && std::memcmp(h.magic, kOlderMagic, sizeof kOlderMagic) == 0) {
+        why = "of an older layout";
+        return nullptr;
+    }
+    if (std::memcmp(h.magic, kMagic, std::min(size, sizeof kMagic)) != 0) {
+        why = "of an unknown layout";
+        return nullptr;
+    }
+    if (size < sizeof h) {
+        why = "cut short (" + std::to_string(size) + " bytes, less than its header)";
+        return nullptr;
+    }
+    if (h.sourceSize != sourceSize || h.sourceTime != sourceTime) {
+        why = "made from another version of the dictionary";
+        return nullptr;
+    }
+    // Each part no larger than the file, so that their sum cannot overflow.
+    const std::uint64_t parts[] = {h.blocks, h.keyAreaSize, h.blobSize};
+    if (std::any_of(std::begin(parts), std::end(parts), [&](std::uint64_t p) { return p > size; })) {
+        why = "damaged (its header gives parts larger than the file)";
+        return nullptr;
+    }
+    const std::uint64_t expected = sizeof h + 8 * (h.blocks + 1) + h.keyAreaSize + h.blobSize;
+    if (size != expected) {
+        why = (size < expected ? "cut short (" : "longer than its header says (") + std::to_string(size) +
+            " bytes, not " + std::to_string(expected) + ")";
+        return nullptr;
+    }
+    const std::string_view body(index->map_ + sizeof h, size - sizeof h);
+    const bool intact = tableChecksum(h, body) == h.checksum;
+    // The check read every page; a lookup needs only the index and a block.
+    ::madvise(const_cast<char*>(index->map_), size, MADV_DONTNEED);
+    if (!intact) {
+        why = "damaged (its checksum does not match)";
+        return nullptr;
+    }
+    index->blocks_ = h.blocks;
+    index->blockStarts_ = reinterpret_cast<const std::uint32_t*>(body.data());
+    index->keyStarts_ = index->blockStarts_ + h.blocks + 1;
+    index->keyArea_ = body.data() + 8 * (h.blocks + 1);
+    index->blob_ = index->keyArea_ + h.keyAreaSize;
+    // Offsets that run backwards or past their area would send a lookup
+    // outside the file.
+    auto ordered = [&](const std::uint32_t* starts, std::uint64_t areaSize) {
+        for (std::size_t b = 0; b < h.blocks; ++b)
+            if (starts[b] > starts[b + 1])
+                return false;
+        return starts[0] == 0 && starts[h.blocks] == areaSize;
     };
-    if (!fileio::writeFileAtomically(target, parts))
-        return Failure{"cannot write " + target.string()};
+    if (!ordered(index->blockStarts_, h.blobSize) || !ordered(index->keyStarts_, h.keyAreaSize)) {
+        why = "damaged (its offsets run backwards or past their part)";
+        return nullptr;
+    }
+    if (!index->openConverter()) {
+        why = "unreadable: no EUC-JP converter";
+        return nullptr;
+    }
+    index->count_ = h.keys;
+    return index;
+}
+
+std::unique_ptr<NameIndex> NameIndex::openInPlace(const std::filesystem::path& source)
+{
+    std::unique_ptr<NameIndex> index(new NameIndex);
+    if (!index->mapFile(source))
+        return nullptr;
+    const bool sorted = sortedByKey(std::string_view(index->map_, index->mapSize_), &index->count_);
+    // The check read every page; the searches need only a few.
+    ::madvise(const_cast<char*>(index->map_), index->mapSize_, MADV_DONTNEED);
+    if (!sorted || !index->openConverter())
+        return nullptr;
+    index->inPlace_ = true;
+    return index;
+}
+
+Status NameIndex::checkTable(const std::filesystem::path& table, const std::filesystem::path& source)
+{
+    std::uint64_t sourceSize = 0;
+    std::int64_t sourceTime = 0;
+    if (!sourceStamp(source, sourceSize, sourceTime))
+        return Failure{"cannot read " + source.string()};
+    std::string why;
+    if (!openTable(table, sourceSize, sourceTime, why))
+        return Failure{table.string() + " is " + why};
     return {};
 }
 
@@ -296,131 +616,109 @@ Result<std::unique_ptr<NameIndex>> NameIndex::open(const std::filesystem::path& 
     std::int64_t sourceTime = 0;
     if (!sourceStamp(source, sourceSize, sourceTime))
         return Failure{"cannot read " + source.string()};
-
-    // The source searched where it lies.
-    auto inPlace = [&](bool check, std::size_t lines) -> std::unique_ptr<NameIndex> {
-        std::unique_ptr<NameIndex> index(new NameIndex);
-        if (!index->mapFile(source))
-            return nullptr;
-        index->count_ = lines;
-        if (check) {
-            const bool sorted = sortedByKey(std::string_view(index->map_, index->mapSize_), &index->count_);
-            // The check read every page; the searches need only a few.
-            ::madvise(const_cast<char*>(index->map_), index->mapSize_, MADV_DONTNEED);
-            if (!sorted)
-                return nullptr;
-        }
-        UErrorCode status = U_ZERO_ERROR;
-        index->converter_ = ucnv_open("EUC-JP", &status);
-        if (U_FAILURE(status))
-            return nullptr;
-        ucnv_setFromUCallBack(index->converter_, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        return index;
-    };
-
     const std::filesystem::path file = cacheDir / indexName;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        std::unique_ptr<NameIndex> index(new NameIndex);
-        if (index->mapFile(file) && index->mapSize_ >= sizeof(Header)) {
-            Header h;
-            std::memcpy(&h, index->map_, sizeof h);
-            const bool sorted = h.flags & kSourceSorted;
-            const std::size_t records = index->mapSize_ / sizeof(std::uint32_t);
-            const bool whole = sorted ? index->mapSize_ == sizeof h
-                                      : h.count <= records && h.blobSize <= index->mapSize_ &&
-                    sizeof h + h.count * sizeof(std::uint32_t) + h.blobSize == index->mapSize_;
-            if (std::memcmp(h.magic, kMagic, sizeof kMagic) == 0 && h.sourceSize == sourceSize &&
-                h.sourceTime == sourceTime && whole) {
-                if (sorted) {
-                    if (auto direct = inPlace(false, h.count))
-                        return direct;
-                    return Failure{"cannot map " + source.string()};
-                }
-                index->count_ = h.count;
-                index->offsets_ = reinterpret_cast<const std::uint32_t*>(index->map_ + sizeof h);
-                index->blob_ = index->map_ + sizeof h + h.count * sizeof(std::uint32_t);
-                index->blobSize_ = h.blobSize;
-                return index;
-            }
-        }
-        if (attempt > 0)
-            break;
-        if (auto direct = inPlace(true, 0)) {
-            // A note that cannot be written costs the check again next time.
-            Header note{};
-            std::memcpy(note.magic, kMagic, sizeof kMagic);
-            note.sourceSize = sourceSize;
-            note.sourceTime = sourceTime;
-            note.count = direct->count_;
-            note.flags = kSourceSorted;
-            (void)fileio::writeFileAtomically(file,
-                                              std::string_view(reinterpret_cast<const char*>(&note), sizeof note));
-            return direct;
-        }
-        if (Status built = build(source, file); !built)
-            return built.failure();
+    std::string why;
+    if (auto table = openTable(file, sourceSize, sourceTime, why))
+        return table;
+    const std::string before = why;
+    if (Status built = build(source, file); !built) {
+        why = built.reason();
+    } else if (auto table = openTable(file, sourceSize, sourceTime, why)) {
+        if (before != "missing" && before != "made from another version of the dictionary")
+            log::write(file.string() + " was " + before + "; it was made again from " + source.string() + "\n",
+                       log::Priority::Warning);
+        table->madeNow_ = true;
+        return table;
+    } else {
+        why = file.string() + " is " + why + " right after it was made";
     }
-    return Failure{"cannot map " + file.string()};
+    // No table can be had: the text searched where it lies, if it is sorted.
+    if (auto direct = openInPlace(source))
+        return direct;
+    return Failure{why + ", and " + source.string() + " is not sorted by key to be searched in place"};
 }
 
-std::string_view NameIndex::record(std::size_t i) const
+std::size_t NameIndex::eucKey(std::string_view key, char* out) const
 {
-    const std::size_t begin = offsets_[i];
-    const std::size_t end = i + 1 < count_ ? offsets_[i + 1] - 1 : blobSize_ - 1;
-    if (begin > end || end > blobSize_)
-        return {};
-    return std::string_view(blob_ + begin, end - begin);
+    if (!hasHan(key))
+        return 0;
+    const std::u16string wide = toUtf16(key);
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_resetFromUnicode(converter_);
+    const int32_t length =
+        ucnv_fromUChars(converter_, out, static_cast<int32_t>(kLongestKey + 1), wide.data(), static_cast<int32_t>(wide.size()), &status);
+    if (U_FAILURE(status) || length <= 0 || status == U_STRING_NOT_TERMINATED_WARNING)
+        return 0; // a character the dictionary cannot hold
+    return static_cast<std::size_t>(length);
 }
 
 std::vector<NameEntry> NameIndex::lookup(std::string_view key) const
 {
-    if (converter_)
-        return lookupInPlace(key);
-    std::vector<NameEntry> entries;
-    std::size_t lo = 0, hi = count_;
+    char euc[kLongestKey + 1];
+    const std::size_t length = eucKey(key, euc);
+    if (length == 0)
+        return {};
+    const std::string_view target(euc, length);
+    return inPlace_ ? lookupInPlace(target) : lookupInTable(target);
+}
+
+std::string_view NameIndex::firstKey(std::size_t block) const
+{
+    return std::string_view(keyArea_ + keyStarts_[block], keyStarts_[block + 1] - keyStarts_[block]);
+}
+
+std::vector<NameEntry> NameIndex::lookupInTable(std::string_view target) const
+{
+    // The last block whose first key is not greater than the target.
+    std::size_t lo = 0, hi = blocks_;
     while (lo < hi) {
         const std::size_t mid = lo + (hi - lo) / 2;
-        const std::string_view r = record(mid);
-        const std::string_view k = r.substr(0, r.find('\t'));
-        if (k < key)
+        if (firstKey(mid) <= target)
             lo = mid + 1;
         else
             hi = mid;
     }
-    if (lo >= count_)
-        return entries;
-    const std::string_view r = record(lo);
-    const std::size_t tab = r.find('\t');
-    if (r.substr(0, tab) != key)
-        return entries;
-    std::size_t at = tab;
-    while (at != std::string_view::npos && at + 1 < r.size()) {
-        const std::size_t next = r.find('\t', at + 1);
-        const std::string_view field = r.substr(at + 1, (next == std::string_view::npos ? r.size() : next) - at - 1);
-        if (field.size() > 1)
-            entries.push_back(NameEntry{std::string(field.substr(1)), static_cast<unsigned>(field[0]) & 0x7F});
-        at = next;
+    if (lo == 0)
+        return {};
+    const auto* blob = reinterpret_cast<const unsigned char*>(blob_);
+    Cursor c{blob + blockStarts_[lo - 1], blob + blockStarts_[lo]};
+    char key[kLongestKey];
+    std::size_t keyLength = 0;
+    while (c.at < c.end) {
+        const std::size_t shared = c.number();
+        const std::string_view rest = c.bytes(c.number());
+        if (!c.ok || shared > keyLength || rest.size() > kLongestKey - shared)
+            return {};
+        std::memcpy(key + shared, rest.data(), rest.size());
+        keyLength = shared + rest.size();
+        const std::size_t count = c.number();
+        const int order = std::string_view(key, keyLength).compare(target);
+        if (order > 0)
+            return {};
+        std::vector<NameEntry> entries;
+        for (std::size_t i = 0; i < count && c.ok; ++i) {
+            const std::string_view kinds = c.bytes(1);
+            const std::string_view stored = c.bytes(c.number());
+            if (order == 0 && c.ok) {
+                NameEntry& e = entries.emplace_back();
+                e.kinds = static_cast<unsigned char>(kinds[0]);
+                if (!takeReading(stored, e.reading))
+                    return {};
+            }
+        }
+        if (!c.ok)
+            return {};
+        if (order == 0)
+            return entries;
     }
-    return entries;
+    return {};
 }
 
-std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view key) const
+std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view target) const
 {
-    std::vector<NameEntry> entries;
-    if (!hasHan(key))
-        return entries;
-    const std::u16string wide = toUtf16(key);
-    char euc[256];
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_resetFromUnicode(converter_);
-    const int32_t length =
-        ucnv_fromUChars(converter_, euc, sizeof euc, wide.data(), static_cast<int32_t>(wide.size()), &status);
-    if (U_FAILURE(status) || length <= 0 || status == U_STRING_NOT_TERMINATED_WARNING)
-        return entries; // a character the dictionary cannot hold
-    const std::string_view target(euc, static_cast<std::size_t>(length));
-
     // The first line whose key is not smaller than the target; lo and hi are
     // line starts.
+    std::vector<NameEntry> entries;
     const std::string_view text(map_, mapSize_);
     auto keyAt = [&](std::size_t at) {
         std::size_t end = at;
@@ -442,34 +740,13 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view key) const
             hi = line;
         }
     }
-
-    // Lines "KEY [READING] /(kinds) gloss/…/".
+    NameEntry entry;
     for (std::size_t at = lo; at < text.size() && keyAt(at) == target;) {
-        std::size_t newline = text.find('\n', at);
-        if (newline == std::string_view::npos)
-            newline = text.size();
+        const std::size_t newline = std::min(text.find('\n', at), text.size());
         const std::string_view line = text.substr(at, newline - at);
         at = newline + 1;
-        const std::size_t open = target.size();
-        const std::size_t close = line.find("] /(", open);
-        if (line.compare(open, 2, " [") != 0 || close == std::string_view::npos || close == open + 2)
-            continue;
-        const std::size_t tagsEnd = line.find(')', close + 4);
-        if (tagsEnd == std::string_view::npos)
-            continue;
-        const std::string_view reading = line.substr(open + 2, close - open - 2);
-        UChar decoded[128];
-        status = U_ZERO_ERROR;
-        ucnv_resetToUnicode(converter_);
-        const int32_t n =
-            ucnv_toUChars(converter_, decoded, 128, reading.data(), static_cast<int32_t>(reading.size()), &status);
-        if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
-            continue;
-        const std::string utf8 = toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n)));
-        unsigned kinds = kindsOf(line.substr(close + 4, tagsEnd - close - 4));
-        if (line.find("/(P)/") != std::string_view::npos)
-            kinds |= kCommon;
-        entries.push_back(NameEntry{katakana(utf8), hasKatakana(utf8) ? kinds | kTranscribed : kinds});
+        if (entryOfLine(line, target.size(), converter_, entry))
+            entries.push_back(entry);
     }
     return entries;
 }

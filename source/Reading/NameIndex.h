@@ -1,10 +1,13 @@
 // The proper-name dictionary (the EUC-JP text of the enamdict package), or
-// the word dictionary of the same form (edict), searched by binary search. The package ships the text sorted by the bytes of
-// its keys, so it is mapped and searched where it lies: nothing is built, and
-// the cache folder keeps only a note that this text was found sorted (its
-// size and time), so that the check is made once. A text that is not sorted
-// is turned into a compact index file in the cache folder instead, rebuilt
-// when the text's size or time changes.
+// the word dictionary of the same form (edict), searched by key. The text is
+// turned once into a compact table in the cache folder: only what a lookup
+// gives (each written form holding a Han character, its readings in katakana
+// and their kinds), keys front-coded in blocks of a few dozen, readings one
+// byte a kana. The table is mapped and searched where it lies: a lookup reads
+// the small index of the blocks' first keys and one block. It is made again
+// when the text's size or time changes, or when it is cut short, damaged or of
+// an older layout. When the cache folder cannot hold it, a text sorted by key
+// (as the package ships it) is searched in place instead.
 #pragma once
 
 #include <cstddef>
@@ -42,19 +45,39 @@ struct NameEntry {
     unsigned kinds = 0;
 };
 
+// The table file: this header, then (blocks + 1) offsets of the blocks in
+// the blob, (blocks + 1) offsets of the blocks' first keys in the key area
+// (both 32-bit, the last one the area's size), the key area (each block's
+// first key, EUC-JP), the blob. A block holds up to 32 records in key
+// order: the number of bytes its key shares with the key before it in the
+// block, the length and bytes of the rest, the number of readings, and for
+// each its kinds (one byte), length and bytes (a katakana letter U+30A0..
+// U+30FF as one byte 0x80 + its offset, an ASCII byte as itself, any other
+// byte as 0xE0 and the byte). Numbers in records are LEB128.
+struct NameTableHeader {
+    char magic[8];
+    std::uint64_t sourceSize;
+    std::int64_t sourceTime; // nanoseconds
+    std::uint64_t keys;
+    std::uint64_t blocks;
+    std::uint64_t keyAreaSize;
+    std::uint64_t blobSize;
+    std::uint64_t checksum; // NameIndex::tableChecksum
+};
+
 class NameIndex {
 public:
     ~NameIndex();
     NameIndex(const NameIndex&) = delete;
     NameIndex& operator=(const NameIndex&) = delete;
 
-    // The index of `source`, with its note or index file in `cacheDir`
-    // (created when missing): the text itself when the note says it is sorted
-    // or a check finds it so (the note is then written, when it can be), the
-    // cached index file when it matches the source's size and time, else a
-    // new one built from the source and written atomically. Fails, with the
-    // reason, when the source cannot be read or the index cannot be mapped.
-    // `indexName` names the note or index file in `cacheDir`.
+    // The index of `source`, with its table in `cacheDir` (created when
+    // missing): the cached table when checkTable finds it whole and made from
+    // the source as it is, else a new one built and written atomically (the
+    // reason the old one was not used goes to the log); when no table can be
+    // written, the text itself searched in place if it is sorted by key.
+    // Fails, with the reason, when the source cannot be read or none of these
+    // can be had. `indexName` names the table file in `cacheDir`.
     static Result<std::unique_ptr<NameIndex>> open(const std::filesystem::path& source,
                                                    const std::filesystem::path& cacheDir,
                                                    std::string_view indexName = "names.idx");
@@ -65,10 +88,21 @@ public:
     // The number of written forms; for a text searched in place, its lines.
     std::size_t size() const { return count_; }
     // Whether the dictionary text is searched where it lies.
-    bool inPlace() const { return converter_ != nullptr; }
+    bool inPlace() const { return inPlace_; }
+    // Whether open() made the table (its memory was then used and freed).
+    bool madeNow() const { return madeNow_; }
 
-    // Builds the index file from the dictionary text; fails with the reason.
+    // Builds the table file from the dictionary text; fails with the reason.
     static Status build(const std::filesystem::path& source, const std::filesystem::path& target);
+    // Whether the table file `table` can be used for `source` as it is now;
+    // else why not: missing, of an older layout, cut short or too long,
+    // damaged (its checksum or its structure), or made from another version
+    // of the source.
+    static Status checkTable(const std::filesystem::path& table, const std::filesystem::path& source);
+    // A checksum of bytes, and the one a table keeps: of its header (with
+    // the checksum field zero) and of the bytes after it.
+    static std::uint64_t checksum(std::string_view bytes);
+    static std::uint64_t tableChecksum(const NameTableHeader& header, std::string_view body);
 
     // Whether every line's key (its bytes up to the first space) is no
     // smaller than the one before it; when so, the number of lines.
@@ -76,17 +110,29 @@ public:
 
 private:
     NameIndex() = default;
-    std::string_view record(std::size_t i) const;
     bool mapFile(const std::filesystem::path& file);
-    std::vector<NameEntry> lookupInPlace(std::string_view key) const;
+    bool openConverter();
+    static std::unique_ptr<NameIndex> openTable(const std::filesystem::path& file, std::uint64_t sourceSize,
+                                                std::int64_t sourceTime, std::string& why);
+    static std::unique_ptr<NameIndex> openInPlace(const std::filesystem::path& source);
+    // The key in EUC-JP in `out` (256 bytes); its length, 0 when it holds no
+    // Han character or one that EUC-JP cannot hold.
+    std::size_t eucKey(std::string_view key, char* out) const;
+    std::string_view firstKey(std::size_t block) const;
+    std::vector<NameEntry> lookupInTable(std::string_view target) const;
+    std::vector<NameEntry> lookupInPlace(std::string_view target) const;
 
     const char* map_ = nullptr;
     std::size_t mapSize_ = 0;
-    const std::uint32_t* offsets_ = nullptr;
+    bool inPlace_ = false;
+    bool madeNow_ = false;
+    const std::uint32_t* blockStarts_ = nullptr;
+    const std::uint32_t* keyStarts_ = nullptr;
+    const char* keyArea_ = nullptr;
     const char* blob_ = nullptr;
-    std::size_t blobSize_ = 0;
+    std::size_t blocks_ = 0;
     std::size_t count_ = 0;
-    // EUC-JP, for a text searched in place.
+    // EUC-JP: the keys of both the table and the text are in it.
     UConverter* converter_ = nullptr;
 };
 

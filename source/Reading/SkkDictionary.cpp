@@ -84,8 +84,11 @@ std::vector<std::string> skkLines(std::string_view text, std::string_view kind)
 }
 
 Result<std::filesystem::path> prepareSkkText(const std::vector<SkkSource>& sources,
-                                             const std::filesystem::path& cacheDir, std::string_view name)
+                                             const std::filesystem::path& cacheDir, std::string_view name,
+                                             bool* made)
 {
+    if (made)
+        *made = false;
     const std::string stamp = stampOf(sources);
     if (stamp.empty())
         return Failure{"no SKK dictionary is installed"};
@@ -124,6 +127,8 @@ Result<std::filesystem::path> prepareSkkText(const std::vector<SkkSource>& sourc
     }
     if (!fileio::writeFileAtomically(text, body) || !fileio::writeFileAtomically(stampFile, stamp))
         return Failure{"cannot write " + text.string()};
+    if (made)
+        *made = true;
     return text;
 }
 

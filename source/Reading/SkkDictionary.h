@@ -29,8 +29,10 @@ std::vector<std::string> skkLines(std::string_view text, std::string_view kind);
 
 // The converted text of `sources` in `cacheDir` (named `name`), made when it
 // is missing or a source changed. Sources that do not exist are left out;
-// a failure when none exists or the text cannot be written.
+// a failure when none exists or the text cannot be written. `made`, when
+// given, tells whether the text was made now.
 Result<std::filesystem::path> prepareSkkText(const std::vector<SkkSource>& sources,
-                                             const std::filesystem::path& cacheDir, std::string_view name);
+                                             const std::filesystem::path& cacheDir, std::string_view name,
+                                             bool* made = nullptr);
 
 } // namespace yomi::reading

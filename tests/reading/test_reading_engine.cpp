@@ -1,7 +1,5 @@
 // The reading engine over the installed MeCab dictionary and the proper-name
 // dictionary, and the name index over small dictionaries of its own.
-#include <unicode/ucnv.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,46 +9,16 @@
 #include "Reading/NameIndex.h"
 #include "Reading/SkkDictionary.h"
 #include "support/AudioFixtures.h"
+#include "support/NameDictionaries.h"
 
 namespace yomi::reading {
 namespace {
 
 using ::testing::Contains;
 using ::testing::HasSubstr;
-
-std::string eucJp(const std::string& utf8)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    std::string out(utf8.size() * 2 + 8, '\0');
-    const int32_t n = ucnv_convert("EUC-JP", "UTF-8", out.data(), static_cast<int32_t>(out.size()), utf8.data(),
-                                   static_cast<int32_t>(utf8.size()), &status);
-    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(n) : 0);
-    return out;
-}
-
-// The index NameIndex::open gives, or null with the reason in `error`.
-std::unique_ptr<NameIndex> openIndex(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
-                                     std::string* error = nullptr, std::string_view indexName = "names.idx")
-{
-    Result<std::unique_ptr<NameIndex>> opened = NameIndex::open(source, cacheDir, indexName);
-    if (!opened && error)
-        *error = opened.reason();
-    return std::move(opened).value_or(nullptr);
-}
-
-std::unique_ptr<NameIndex> openIndex(const std::filesystem::path& source, const std::filesystem::path& cacheDir,
-                                     std::string_view indexName)
-{
-    return openIndex(source, cacheDir, nullptr, indexName);
-}
-
-std::vector<std::string> readings(const NameIndex& index, std::string_view key)
-{
-    std::vector<std::string> out;
-    for (const NameEntry& e : index.lookup(key))
-        out.push_back(std::string(e.reading) + "/" + std::to_string(e.kinds));
-    return out;
-}
+using test::eucJp;
+using test::openIndex;
+using test::readings;
 
 TEST(NameIndex, BuiltOnceAndRebuiltWhenTheDictionaryOrTheIndexChanges)
 {
@@ -84,37 +52,52 @@ TEST(NameIndex, BuiltOnceAndRebuiltWhenTheDictionaryOrTheIndexChanges)
     EXPECT_THAT(error, HasSubstr("none"));
 }
 
-TEST(NameIndex, ASortedTextIsSearchedInPlaceAndCheckedOnceUntilItChanges)
+TEST(NameIndex, ASortedTextIsSearchedInPlaceOnlyWhenNoTableCanBeWrittenAndBothGiveTheSame)
 {
     test::TempFolder dir;
     // Sorted by the EUC-JP bytes of the keys, as the package ships it: 宇 B1A7, 坂 BAE4, 靖 CCF7.
     const std::string text =
         "　？？？ /ENAMDICT/\nひかる /(g) Hikaru/\n宇多田ヒカル [うただヒカル] /(f,h) Utada/\n"
-        "坂本 [さかもと] /(s) Sakamoto/\n坂本 [さかもと] /(p) Sakamoto/\n靖 [やすし] /(m) Yasushi/\n"
-        "靖子 [やすこ] /(f) Yasuko/\n靖子 [せいこ] /(f,s) Seiko/\n靖子 [ヤスコ] /(u) Yasuko";
+        "坂本 [さかもと] /(s) Sakamoto/\n坂本 [さかもと] /(p) Sakamoto/\n坂本Ｂ [さかもとビー・２] /(o) B/\n"
+        "靖 [やすし] /(m) Yasushi/(P)/\n靖子 [やすこ] /(f) Yasuko/\n靖子 [せいこ] /(f,s) Seiko/\n"
+        "靖子 [ヤスコ] /(u) Yasuko";
     const auto source = dir.writeFile("enamdict", eucJp(text));
     ASSERT_TRUE(NameIndex::sortedByKey(test::readBytes(source)));
+    // A cache folder under a file cannot be made.
+    const auto blocked = dir.writeFile("blocked", "a file, not a folder") / "cache";
     std::string error;
-    auto index = openIndex(source, dir.path() / "cache", &error);
-    ASSERT_TRUE(index) << error;
-    EXPECT_TRUE(index->inPlace());
-    EXPECT_EQ(index->size(), 9u);
-    EXPECT_EQ(openIndex(source, dir.path() / "cache", &error)->size(), 9u) << "from the note";
-    EXPECT_THAT(readings(*index, "靖子"), ::testing::ElementsAre("ヤスコ/2", "セイコ/3", "ヤスコ/68"))
-        << "the last line has no line feed";
-    EXPECT_THAT(readings(*index, "坂本"), ::testing::ElementsAre("サカモト/1", "サカモト/16"));
-    EXPECT_THAT(readings(*index, "宇多田ヒカル"), ::testing::ElementsAre("ウタダヒカル/74"));
-    for (const char* absent : {"", "ひかる", "坂", "靖子子", "张", "龘", "\xff"})
-        EXPECT_TRUE(index->lookup(absent).empty()) << absent;
-    const std::string note = test::readBytes(dir.path() / "cache/names.idx");
-    EXPECT_LT(note.size(), 100u) << "a note, not an index";
+    const auto inPlace = openIndex(source, blocked, &error);
+    ASSERT_TRUE(inPlace) << error;
+    EXPECT_TRUE(inPlace->inPlace());
+    EXPECT_EQ(inPlace->size(), 10u) << "the text's lines";
+    const auto table = openIndex(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(table) << error;
+    EXPECT_FALSE(table->inPlace());
+    EXPECT_EQ(table->size(), 5u) << "the keys holding a Han character";
+    for (const NameIndex* index : {inPlace.get(), table.get()}) {
+        SCOPED_TRACE(index->inPlace() ? "in place" : "table");
+        EXPECT_THAT(readings(*index, "靖子"), ::testing::ElementsAre("ヤスコ/2", "セイコ/3", "ヤスコ/68"))
+            << "the last line has no line feed";
+        EXPECT_THAT(readings(*index, "坂本"), ::testing::ElementsAre("サカモト/1", "サカモト/16"));
+        EXPECT_THAT(readings(*index, "宇多田ヒカル"), ::testing::ElementsAre("ウタダヒカル/74"));
+        EXPECT_THAT(readings(*index, "靖"), ::testing::ElementsAre("ヤスシ/130")) << "(P) marks a common word";
+        EXPECT_THAT(readings(*index, "坂本Ｂ"), ::testing::ElementsAre("サカモトビー・２/96"))
+            << "a reading with a character outside the katakana block";
+        for (const char* absent : {"", "ひかる", "坂", "靖子子", "张", "龘", "\xff"})
+            EXPECT_TRUE(index->lookup(absent).empty()) << absent;
+    }
 
-    // The same bytes out of order are not trusted to be sorted: an index is built.
+    // The same bytes out of order cannot be searched in place: with no table
+    // they are refused, else the table holds them in key order.
     dir.writeFile("enamdict", eucJp("靖子 [やすこ] /(f) Yasuko/\n坂本 [さかもと] /(s) Sakamoto/\n"));
-    index = openIndex(source, dir.path() / "cache", &error);
-    ASSERT_TRUE(index) << error;
-    EXPECT_FALSE(index->inPlace());
-    EXPECT_THAT(readings(*index, "坂本"), ::testing::ElementsAre("サカモト/1"));
+    EXPECT_FALSE(openIndex(source, blocked, &error));
+    EXPECT_THAT(error, HasSubstr("cannot write"));
+    EXPECT_THAT(error, HasSubstr("not sorted"));
+    const auto sorted = openIndex(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(sorted) << error;
+    EXPECT_FALSE(sorted->inPlace());
+    EXPECT_THAT(readings(*sorted, "坂本"), ::testing::ElementsAre("サカモト/1"));
+    EXPECT_THAT(readings(*sorted, "靖子"), ::testing::ElementsAre("ヤスコ/2"));
 }
 
 // One engine for the suite: the system dictionaries, the index in the test
