@@ -19,6 +19,7 @@ yomi_room(yomi_bytes
   ${here}/Bytes/AsfEdit.cpp
   ${here}/Bytes/FlacEdit.cpp
   ${here}/Bytes/Formats.cpp
+  ${here}/Bytes/Mp4Edit.cpp
   ${here}/Bytes/OggEdit.cpp
   ${here}/Bytes/Precheck.cpp
   PUBLIC yomi_platform

@@ -333,11 +333,11 @@
     </message>
     <message>
         <source>1 value has no reading: %1</source>
-        <translation>没有读音的值: 1 个 (%1)</translation>
+        <translation>没有读音的值：1 个（%1）</translation>
     </message>
     <message>
         <source>%1 values have no reading: %2</source>
-        <translation>没有读音的值: %1 个 (%2)</translation>
+        <translation>没有读音的值：%1 个（%2）</translation>
     </message>
     <message>
         <source>Set each selected sort value to the value written character by character in lower-case Latin letters, Han characters as pinyin (Ctrl+R); for Japanese romaji, use Reading with the style Romaji</source>
@@ -433,7 +433,7 @@
     </message>
     <message>
         <source>Remove the sort value of each selected row from its tracks on Save</source>
-        <translation>保存时从所选行的音轨中删除其排序值</translation>
+        <translation>保存时从所选行的曲目中删除其排序值</translation>
     </message>
     <message>
         <source>Re&amp;do Revert</source>
@@ -501,7 +501,7 @@
     </message>
     <message>
         <source>Nothing to write: every track has its listed sort value</source>
-        <translation>无需写入：每条音轨都已有列出的排序值</translation>
+        <translation>无需写入：每首曲目都已有列出的排序值</translation>
     </message>
     <message>
         <source>Redo Revert</source>
@@ -541,7 +541,7 @@
     </message>
     <message>
         <source>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Fills in the sort fields of music tracks whose values are written in Han characters or other scripts outside kana and Latin letters, so that they sort by their reading.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Load&lt;/b&gt; lists the values of the chosen field; &lt;b&gt;Reading&lt;/b&gt; sets the sort value to the value&apos;s reading in its language (for Japanese romaji, choose the style Romaji); &lt;b&gt;Romaji&lt;/b&gt; writes each character in Latin letters (Han characters as pinyin); &lt;b&gt;Copy to Sort&lt;/b&gt; uses the value itself. &lt;b&gt;Save&lt;/b&gt; writes the sort values into the files, each write checked on the bytes and undoable with Edit → Revert Last Save.&lt;/p&gt;</source>
-        <translation>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;为以汉字等假名和拉丁字母以外的文字书写的音乐音轨填写排序字段，使其按读音排序。&lt;/p&gt;&lt;p&gt;&lt;b&gt;载入&lt;/b&gt;列出所选字段的值；&lt;b&gt;读音&lt;/b&gt;将排序值设为该值在其语言中的读音（日语罗马字请选择“罗马字”写法）；&lt;b&gt;罗马字&lt;/b&gt;将每个字符写成拉丁字母（汉字为拼音）；&lt;b&gt;复制到排序&lt;/b&gt;使用值本身。&lt;b&gt;保存&lt;/b&gt;将排序值写入文件，每次写入都在字节上核对，并可用 编辑 → 还原上次保存 撤销。&lt;/p&gt;</translation>
+        <translation>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;为以汉字等假名和拉丁字母以外的文字书写的音乐曲目填写排序字段，使其按读音排序。&lt;/p&gt;&lt;p&gt;&lt;b&gt;载入&lt;/b&gt;列出所选字段的值；&lt;b&gt;读音&lt;/b&gt;将排序值设为该值在其语言中的读音（日语罗马字请选择“罗马字”写法）；&lt;b&gt;罗马字&lt;/b&gt;将每个字符写成拉丁字母（汉字为拼音）；&lt;b&gt;复制到排序&lt;/b&gt;使用值本身。&lt;b&gt;保存&lt;/b&gt;将排序值写入文件，每次写入都在字节上核对，并可用 编辑 → 还原上次保存 撤销。&lt;/p&gt;</translation>
     </message>
     <message>
         <source>An empty cell changes nothing: to remove a sort value, use Edit → Remove Sort Value</source>
@@ -549,11 +549,11 @@
     </message>
     <message>
         <source>Library &amp;Report</source>
-        <translation>曲库报告(&amp;R)</translation>
+        <translation>资料库报告(&amp;R)</translation>
     </message>
     <message>
         <source>Library Report</source>
-        <translation>曲库报告</translation>
+        <translation>资料库报告</translation>
     </message>
     <message>
         <source>All person fields</source>

@@ -333,11 +333,11 @@
     </message>
     <message>
         <source>1 value has no reading: %1</source>
-        <translation>沒有讀音的值: 1 個 (%1)</translation>
+        <translation>沒有讀音的值：1 個（%1）</translation>
     </message>
     <message>
         <source>%1 values have no reading: %2</source>
-        <translation>沒有讀音的值: %1 個 (%2)</translation>
+        <translation>沒有讀音的值：%1 個（%2）</translation>
     </message>
     <message>
         <source>Set each selected sort value to the value written character by character in lower-case Latin letters, Han characters as pinyin (Ctrl+R); for Japanese romaji, use Reading with the style Romaji</source>
@@ -433,7 +433,7 @@
     </message>
     <message>
         <source>Remove the sort value of each selected row from its tracks on Save</source>
-        <translation>儲存時從所選列的音軌中刪除其排序值</translation>
+        <translation>儲存時從所選列的曲目中刪除其排序值</translation>
     </message>
     <message>
         <source>Re&amp;do Revert</source>
@@ -501,7 +501,7 @@
     </message>
     <message>
         <source>Nothing to write: every track has its listed sort value</source>
-        <translation>無需寫入：每條音軌都已有列出的排序值</translation>
+        <translation>無需寫入：每首曲目都已有列出的排序值</translation>
     </message>
     <message>
         <source>Redo Revert</source>
@@ -541,7 +541,7 @@
     </message>
     <message>
         <source>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Fills in the sort fields of music tracks whose values are written in Han characters or other scripts outside kana and Latin letters, so that they sort by their reading.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Load&lt;/b&gt; lists the values of the chosen field; &lt;b&gt;Reading&lt;/b&gt; sets the sort value to the value&apos;s reading in its language (for Japanese romaji, choose the style Romaji); &lt;b&gt;Romaji&lt;/b&gt; writes each character in Latin letters (Han characters as pinyin); &lt;b&gt;Copy to Sort&lt;/b&gt; uses the value itself. &lt;b&gt;Save&lt;/b&gt; writes the sort values into the files, each write checked on the bytes and undoable with Edit → Revert Last Save.&lt;/p&gt;</source>
-        <translation>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;為以漢字等假名和拉丁字母以外的文字書寫的音樂音軌填寫排序欄位，使其按讀音排序。&lt;/p&gt;&lt;p&gt;&lt;b&gt;載入&lt;/b&gt;列出所選欄位的值；&lt;b&gt;讀音&lt;/b&gt;將排序值設為該值在其語言中的讀音（日語羅馬字請選擇「羅馬字」寫法）；&lt;b&gt;羅馬字&lt;/b&gt;將每個字元寫成拉丁字母（漢字為拼音）；&lt;b&gt;複製到排序&lt;/b&gt;使用值本身。&lt;b&gt;儲存&lt;/b&gt;將排序值寫入檔案，每次寫入都在位元組上核對，並可用 編輯 → 還原上次儲存 撤銷。&lt;/p&gt;</translation>
+        <translation>&lt;p&gt;&lt;b&gt;yomi&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;為以漢字等假名和拉丁字母以外的文字書寫的音樂曲目填寫排序欄位，使其按讀音排序。&lt;/p&gt;&lt;p&gt;&lt;b&gt;載入&lt;/b&gt;列出所選欄位的值；&lt;b&gt;讀音&lt;/b&gt;將排序值設為該值在其語言中的讀音（日語羅馬字請選擇「羅馬字」寫法）；&lt;b&gt;羅馬字&lt;/b&gt;將每個字元寫成拉丁字母（漢字為拼音）；&lt;b&gt;複製到排序&lt;/b&gt;使用值本身。&lt;b&gt;儲存&lt;/b&gt;將排序值寫入檔案，每次寫入都在位元組上核對，並可用 編輯 → 還原上次儲存 撤銷。&lt;/p&gt;</translation>
     </message>
     <message>
         <source>An empty cell changes nothing: to remove a sort value, use Edit → Remove Sort Value</source>
@@ -549,11 +549,11 @@
     </message>
     <message>
         <source>Library &amp;Report</source>
-        <translation>曲庫報告(&amp;R)</translation>
+        <translation>資料庫報告(&amp;R)</translation>
     </message>
     <message>
         <source>Library Report</source>
-        <translation>曲庫報告</translation>
+        <translation>資料庫報告</translation>
     </message>
     <message>
         <source>All person fields</source>

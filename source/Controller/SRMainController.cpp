@@ -428,50 +428,72 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
     setPairDict(std::make_shared<PairDict>());
     redraw();
 
-    const auto playlist =
-        bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier));
     const auto start = std::chrono::steady_clock::now();
-    const auto sequence = bridge::tracksOf(playlist);
-    const std::optional<std::size_t> total = sequence->count();
-    reportProgress(0, total);
-    std::int32_t redrawCounter = 1;
     lastLoad_ = LoadReport{};
-    Tallies tallies;
-    KanaOrAlphabetTest kanaOrAlphabet;
     contexts_.clear();
+    // The walk's own: what it saw, and what it listed so far. The list and
+    // the index are changed by the steps it posts, on this thread.
+    LoadReport report;
+    Tallies tallies;
+    ValueContexts contexts;
+    std::unordered_map<String, Listed> listed;
+    bool walkedAll = false;
+    WalkFeed feed(eventLoop);
+    const bool redraws = !feed.threaded();
 
-    lastLoad_.cancelled = !bridge::forEachTrackWhile(*sequence, [&](bridge::Track& track) {
-        ++lastLoad_.tracks;
-        // With several fields a value is listed once, whichever holds it. A
-        // track that cannot be read has no value in any field: the first
-        // field tells.
-        for (const FieldKeys& field : fields) {
-            const OptString value = track.valueForKey(field.valueKey).copy();
-            if (!value && &field == &fields.front()) {
-                ++lastLoad_.unreadable;
-                lastLoad_.unreadableFiles.push_back(track.location());
+    feed.run([&] {
+        const auto playlist =
+            bridge::libraryPlaylist(bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier));
+        // Made and dropped here: listing the files and closing the library
+        // index are part of the walk.
+        const auto sequence = bridge::tracksOf(playlist);
+        const std::optional<std::size_t> total = sequence->count();
+        feed.post([this, total] { reportProgress(0, total); });
+        std::int32_t redrawCounter = 1;
+        KanaOrAlphabetTest kanaOrAlphabet;
+
+        walkedAll = bridge::forEachTrackWhile(*sequence, [&](bridge::Track& track) {
+            ++report.tracks;
+            // With several fields a value is listed once, whichever holds it. A
+            // track that cannot be read has no value in any field: the first
+            // field tells.
+            for (const FieldKeys& field : fields) {
+                const OptString value = track.valueForKey(field.valueKey).copy();
+                if (!value && &field == &fields.front()) {
+                    ++report.unreadable;
+                    report.unreadableFiles.push_back(track.location());
+                }
+                const bool listable = !kanaOrAlphabet(value);
+                if (reader)
+                    contexts.addTrack(track, field.valueKey, value, listable);
+                if (!listable)
+                    continue;
+                OptString sort = track.valueForKey(field.sortKey).copy();
+                if (sort && value) {
+                    tallies[*value].add(*sort, track.otherSpellings(field.sortKey));
+                    listTrack(feed, listed, track, *value, std::move(*sort));
+                }
             }
-            const bool listable = !kanaOrAlphabet(value);
-            if (reader)
-                contexts_.addTrack(track, field.valueKey, value, listable);
-            if (!listable)
-                continue;
-            OptString sort = track.valueForKey(field.sortKey).copy();
-            if (sort && value) {
-                tallies[*value].add(*sort, track.otherSpellings(field.sortKey));
-                listTrack(track, *value, std::move(*sort));
+            ++redrawCounter;
+            if (redrawCounter % kRedrawInterval == 0) {
+                feed.post([this, redraws, total, done = static_cast<std::size_t>(redrawCounter - 1)] {
+                    if (cancelLoad && !redraws)
+                        return; // the list goes back to the one from before
+                    reportProgress(done, total);
+                    if (redraws)
+                        redraw();
+                });
             }
-        }
-        ++redrawCounter;
-        if (redrawCounter % kRedrawInterval == 0) {
-            reportProgress(static_cast<std::size_t>(redrawCounter - 1), total);
-            redraw();
-        }
-        return !cancelLoad;
+            return !cancelLoad;
+        });
+        feed.post([this, total, done = static_cast<std::size_t>(redrawCounter - 1)] { reportProgress(done, total); });
     });
-    reportProgress(static_cast<std::size_t>(redrawCounter - 1), total);
 
-    if (lastLoad_.cancelled) {
+    const bool cancelled = !walkedAll || cancelLoad;
+    lastLoad_ = std::move(report);
+    lastLoad_.cancelled = cancelled;
+    contexts_ = std::move(contexts);
+    if (cancelled) {
         setDataArray(std::move(before.list));
         setPairDict(std::move(before.dict));
         readings_ = std::move(before.readings);
@@ -488,25 +510,37 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
     redraw();
 }
 
-void SRMainController::listTrack(bridge::Track& track, const String& value, String sort)
+void SRMainController::listTrack(WalkFeed& feed, std::unordered_map<String, Listed>& listed, bridge::Track& track,
+                                 const String& value, String sort)
 {
-    PairDict& dict = *pairDict_;
-    auto found = dict.find(value);
-    if (found == dict.end()) {
+    // The steps change the list and the index as the walk decided; after a
+    // Cancel they are left undone (the list goes back to the one from before).
+    auto found = listed.find(value);
+    if (found == listed.end()) {
         if (isPlainAudio(track)) {
             auto entry = std::make_shared<PairEntry>(PairEntry{value, std::move(sort)});
             entry->loadedSort = entry->sortStr; // no edit, also before the scan ends
-            dict.emplace(value, entry);
-            addObjectToDataArray(std::move(entry));
+            listed.emplace(value, Listed{entry, entry->sortStr.empty()});
+            feed.post([this, entry = std::move(entry)] {
+                if (cancelLoad)
+                    return;
+                pairDict_->emplace(entry->originalStr, entry);
+                addObjectToDataArray(entry);
+            });
         }
-    } else if (found->second->sortStr.empty() && !sort.empty() && isPlainAudio(track)) {
+    } else if (found->second.emptySort && !sort.empty() && isPlainAudio(track)) {
         // An empty listed sort value gives way, once, to the first non-empty
         // one; the new entry goes to the end of the list.
         auto entry = std::make_shared<PairEntry>(PairEntry{value, std::move(sort)});
         entry->loadedSort = entry->sortStr;
-        const PairEntryRef old = std::exchange(found->second, entry);
-        removeObjectFromDataArray(old.get());
-        addObjectToDataArray(std::move(entry));
+        PairEntryRef old = std::exchange(found->second, Listed{entry, false}).entry;
+        feed.post([this, old = std::move(old), entry = std::move(entry)] {
+            if (cancelLoad)
+                return;
+            (*pairDict_)[entry->originalStr] = entry;
+            removeObjectFromDataArray(old.get());
+            addObjectToDataArray(entry);
+        });
     }
 }
 
@@ -522,29 +556,36 @@ void SRMainController::saveFields(const std::vector<FieldKeys>& fields)
     runAppleScriptWithString(kConsoleLaunchScript);
 
     lastSave_ = SaveReport{};
-    const auto app = bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier);
-    // One undo log for every field: the Save is taken back as one. Every
-    // change is recorded before it is made; the log is made with the first.
-    std::string label;
-    for (const FieldKeys& field : fields)
-        label += (label.empty() ? "" : "+") + std::string(field.sortKey);
-    storage::UndoLog undo(storage::LogKind::Save, label, 0, app ? app->folder() : std::string());
-    if (app)
-        app->setUndoLog(&undo);
     Tallies tallies;
-    // One walk per field, each like a Save of that field alone.
     std::unordered_map<String, FailedValue> failed;
-    SaveWalk walk{app, tallies, 0, std::nullopt, 0, failed};
-    for (const FieldKeys& field : fields)
-        saveWalk(walk, field, fields.size());
-    if (app)
-        app->setUndoLog(nullptr);
-    undo.finish();
-    lastSave_.undoId = undo.id();
+    SaveReport report;
+    WalkFeed feed(eventLoop);
+    // The walks read the entries of the index as the Save began; nothing
+    // changes them until it ends.
+    feed.run([&, dict = pairDict_] {
+        const auto app = bridge::applicationWithBundleIdentifier(bridge::kMusicApplicationIdentifier);
+        // One undo log for every field: the Save is taken back as one. Every
+        // change is recorded before it is made; the log is made with the first.
+        std::string label;
+        for (const FieldKeys& field : fields)
+            label += (label.empty() ? "" : "+") + std::string(field.sortKey);
+        storage::UndoLog undo(storage::LogKind::Save, label, 0, app ? app->folder() : std::string());
+        if (app)
+            app->setUndoLog(&undo);
+        // One walk per field, each like a Save of that field alone.
+        SaveWalk walk{app, tallies, 0, std::nullopt, 0, failed, dict, feed, report};
+        for (const FieldKeys& field : fields)
+            saveWalk(walk, field, fields.size());
+        if (app)
+            app->setUndoLog(nullptr);
+        undo.finish();
+        report.undoId = undo.id();
+    });
+    lastSave_ = report;
     // Values with a listed sort value were all read again; the others keep
     // the counts of the scan.
     if (pairDict_)
-        storeTallies(*pairDict_, tallies, true, &walk.failed);
+        storeTallies(*pairDict_, tallies, true, &failed);
 
     busyOff();
     redraw();
@@ -552,12 +593,15 @@ void SRMainController::saveFields(const std::vector<FieldKeys>& fields)
 
 void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::size_t walks)
 {
-    const std::shared_ptr<PairDict> dict = pairDict_;
+    const std::shared_ptr<PairDict>& dict = walk.dict;
     const auto sequence = bridge::tracksOf(bridge::libraryPlaylist(walk.app));
     if (const auto count = sequence->count(); count && walk.done == 0)
         walk.total = *count * walks;
+    const auto tell = [this, &walk] {
+        walk.feed.post([this, done = walk.done, total = walk.total] { reportProgress(done, total); });
+    };
     if (walk.done == 0)
-        reportProgress(0, walk.total);
+        tell();
     // Writes go to the library in groups that are made durable together; a
     // write is counted and logged only once its group is committed, in the
     // order of the walk.
@@ -569,7 +613,7 @@ void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::siz
         const std::vector<Status> results = group->commit();
         for (std::size_t i = 0; i < queued.size(); ++i) {
             const Status result = i < results.size() ? results[i] : Failure{"not written"};
-            reportWrite(queued[i], result, walk.tallies[queued[i].value], lastSave_, walk.failed);
+            reportWrite(queued[i], result, walk.tallies[queued[i].value], walk.report, walk.failed);
         }
         queued.clear();
     };
@@ -587,13 +631,13 @@ void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::siz
         if (group && group->due())
             commitGroup();
         if (++walk.done % kRedrawInterval == 0)
-            reportProgress(walk.done, walk.total);
+            tell();
         ++visited;
         const OptString value = track.valueForKey(field.valueKey).copy();
         if (!value)
             ++unreadable;
         if (!value && checkReads && !unreadableAtLoad.contains(track.location())) {
-            ++lastSave_.failed;
+            ++walk.report.failed;
             log::write("write failed: " + log::escapeControls(track.location()) +
                            " (the scan read it; the Save cannot, so its change, if any, is not written)\n",
                        log::Priority::Warning);
@@ -623,16 +667,16 @@ void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::siz
             commitGroup();
     });
     commitGroup();
-    reportProgress(walk.done, walk.total);
+    tell();
     if (checkReads && visited == 0) {
-        ++lastSave_.failed;
+        ++walk.report.failed;
         log::write("write failed: the scan found " + std::to_string(lastLoad_.tracks) +
                        " tracks and the Save none; the library folder is named above\n",
                    log::Priority::Warning);
     }
     // A track that cannot be read is counted once, by the first field's walk.
     if (walk.walked++ == 0)
-        lastSave_.unreadable = unreadable;
+        walk.report.unreadable = unreadable;
 }
 
 void SRMainController::revertLastSave(const void*)

@@ -2,11 +2,16 @@
 // pair entries and its index, the library scan, the write-back and the edits
 // of selected rows.
 //
-// Every operation runs on the caller's thread to completion. The outlets are
-// plain references that the window sets; the controller never owns them, and
-// a null outlet makes every call on it do nothing.
+// Every operation runs to completion before it returns. The walks of Load and
+// Save run on the caller's thread too, unless the eventLoop outlet is set:
+// then on a thread of their own, while the caller's thread serves its events
+// and makes the changes of the list and the calls of the outlets (see
+// WalkFeed). The outlets are plain references that the window sets; the
+// controller never owns them, and a null outlet makes every call on it do
+// nothing.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +25,7 @@
 #include "Category/Reader.h"
 #include "Controller/PairList.h"
 #include "Controller/ValueContexts.h"
+#include "Controller/WalkFeed.h"
 #include "Platform/Outlets.h"
 #include "Storage/UndoLog.h"
 
@@ -161,8 +167,17 @@ public:
     std::function<void(const WalkProgress&)> progress;
     // Set (by the progress callback, say) to stop a Load: the walk ends at the
     // next track, and the list, the index and the readings are again those
-    // from before the Load. Load clears it when it starts.
-    bool cancelLoad = false;
+    // from before the Load. Load clears it when it starts. With an event
+    // loop, a Cancel set at any time before the Load returns counts.
+    std::atomic<bool> cancelLoad = false;
+    // The event loop of the window. Set, the walks of Load and Save run on a
+    // thread of their own while it serves its events; the caller's thread
+    // gets the list's changes and the progress in slices between them, in
+    // the order of the walk, and makes no redraws of its own within a walk
+    // (the event loop draws the window). The list and its entries must not
+    // be changed from the event loop meanwhile (the entries are read by a
+    // Save's walk).
+    EventLoop* eventLoop = nullptr;
 
     // The list shown in the window. The writer stores the very list it is
     // given (null allowed) and notifies the observers, also when the list is
@@ -325,11 +340,21 @@ private:
         std::size_t walked;               // walks over
         // Values whose write failed in any walk: they stay pending.
         std::unordered_map<String, detail::FailedValue>& failed;
+        std::shared_ptr<PairDict> dict; // the index as the Save began
+        WalkFeed& feed;                 // the progress goes through it
+        SaveReport& report;
     };
     void saveWalk(SaveWalk& walk, const FieldKeys& field, std::size_t walks);
+    // What a Load's walk lists so far, by value, kept by the walk itself.
+    struct Listed {
+        PairEntryRef entry;
+        bool emptySort = false;
+    };
     // Lists a track's value with its sort value when the value is new, or
-    // when it replaces an empty listed sort value.
-    void listTrack(bridge::Track& track, const String& value, String sort);
+    // when it replaces an empty listed sort value: the walk notes it in
+    // `listed` and posts the change of the list and the index to the feed.
+    void listTrack(WalkFeed& feed, std::unordered_map<String, Listed>& listed, bridge::Track& track,
+                   const String& value, String sort);
 
     std::shared_ptr<PairList> dataArray_;
     std::shared_ptr<PairDict> pairDict_;

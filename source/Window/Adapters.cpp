@@ -7,9 +7,12 @@
 #include <QAbstractItemView>
 #include <QAbstractProxyModel>
 #include <QAbstractSpinBox>
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
+#include <QThread>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -36,6 +39,19 @@ void WidgetWindow::display()
         view->doItemsLayout();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     window_->repaint();
+}
+
+ThreadEventLoop::ThreadEventLoop() : dispatcher_(QAbstractEventDispatcher::instance(QThread::currentThread())) {}
+
+void ThreadEventLoop::serve(bool wait)
+{
+    QCoreApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+}
+
+void ThreadEventLoop::wake()
+{
+    if (dispatcher_)
+        dispatcher_->wakeUp();
 }
 
 namespace {

@@ -5,9 +5,11 @@
 #include <QObject>
 #include <QPointer>
 
+#include "Controller/WalkFeed.h"
 #include "Platform/Outlets.h"
 
 class QAbstractButton;
+class QAbstractEventDispatcher;
 class QItemSelectionModel;
 class QProgressBar;
 class QShortcut;
@@ -28,6 +30,19 @@ public:
 
 private:
     QPointer<QWidget> window_;
+};
+
+// The event loop of the thread that makes it (the window's): serve() handles
+// its events, waiting first when told to; wake() may be called from any
+// thread.
+class ThreadEventLoop final : public EventLoop {
+public:
+    ThreadEventLoop();
+    void serve(bool wait) override;
+    void wake() override;
+
+private:
+    QAbstractEventDispatcher* dispatcher_;
 };
 
 // A push button and its key equivalent.

@@ -97,6 +97,10 @@ MainWindow::MainWindow()
     saveAdapter_ = std::make_unique<PushButtonAdapter>(ui_->saveButton);
     selection_ = std::make_unique<SelectionArrayController>(*model_, *ui_->listView->selectionModel());
     controller_.progress = [this](const WalkProgress& progress) { showProgress(progress); };
+    // Load and Save walk the library on a thread of their own while the
+    // window serves its events.
+    eventLoop_ = std::make_unique<ThreadEventLoop>();
+    controller_.eventLoop = eventLoop_.get();
 
     controller_.window = windowAdapter_.get();
     controller_.progressIndicator = busy_.get();
@@ -250,13 +254,14 @@ void MainWindow::runLoad()
     }
     const std::uint64_t logBefore = log::linesWritten();
     hint_->hide();
-    setLoading(true);
+    const bool busy = setBusy(Busy::Loading);
     controller_.load(ui_->loadButton);
-    setLoading(false);
     showSavePreview();
     if (controller_.lastLoadReport().cancelled) {
         setStatus(tr("Load cancelled: the list is as it was"));
         showRowsShown();
+        if (busy)
+            setBusy(Busy::No);
         return;
     }
     unreadable_.clear();
@@ -268,7 +273,12 @@ void MainWindow::runLoad()
             unreadable_ << QString::fromStdString(line.text);
     showLoadResult(static_cast<double>(clock.elapsed()) / 1000.0);
     showRowsShown();
-    updateRevertActions();
+    // Read while still busy: the commands stay disabled while the event
+    // loop runs.
+    const storage::RevertSteps steps = readRevertSteps(busy);
+    if (busy)
+        setBusy(Busy::No);
+    showRevertSteps(steps);
 }
 
 void MainWindow::showRowsShown()
@@ -308,12 +318,16 @@ void MainWindow::runSave(bool ask)
     }
     lastProgress_ = {};
     setStatus({});
+    const bool busy = setBusy(Busy::Saving);
     controller_.save(ui_->saveButton);
     // A Save clears the entries' marks in place, without telling the list.
     ui_->listView->viewport()->update();
     showSavePreview();
     showSaveResult();
-    updateRevertActions();
+    const storage::RevertSteps steps = readRevertSteps(busy);
+    if (busy)
+        setBusy(Busy::No);
+    showRevertSteps(steps);
 }
 
 void MainWindow::showProgress(const WalkProgress& progress)
@@ -325,26 +339,25 @@ void MainWindow::showProgress(const WalkProgress& progress)
         setStatus(tr("%1 / %2 tracks").arg(number(progress.done), number(*progress.total)));
     else
         setStatus(tr("%1 tracks").arg(number(progress.done)));
-    // During Load the controller's redraw follows at once; Save makes none,
-    // so the line draws itself.
-    if (statusLine_->isVisible())
-        statusLine_->repaint();
-    // A Load lets the window live: typing, resizing, and its Cancel.
-    if (loading_)
-        QCoreApplication::processEvents();
 }
 
-void MainWindow::setLoading(bool on)
+bool MainWindow::setBusy(Busy busy)
 {
-    loading_ = on;
+    const bool on = busy != Busy::No;
+    if (on == (walking_ != Busy::No))
+        return false; // busy already (or not busy): the first state stays
+    walking_ = busy;
+    model_->holdRows(busy == Busy::Loading);
     if (on) {
         // Nothing but Cancel, the filter and the view's scrolling may run
-        // inside a Load: the list is being made.
+        // inside a Load or a Save: the list is being made, or read by the
+        // walk.
         disabledByLoad_.clear();
         for (QWidget* w : {static_cast<QWidget*>(ui_->loadButton), static_cast<QWidget*>(ui_->saveButton),
                            static_cast<QWidget*>(ui_->fieldChooser), static_cast<QWidget*>(ui_->copyToSortButton),
                            static_cast<QWidget*>(ui_->romajiButton), static_cast<QWidget*>(ui_->readingButton),
-                           static_cast<QWidget*>(ui_->readingStyleChooser), static_cast<QWidget*>(ui_->menuBar)})
+                           static_cast<QWidget*>(ui_->readingStyleChooser), static_cast<QWidget*>(ui_->menuBar),
+                           static_cast<QWidget*>(peopleFields_), static_cast<QWidget*>(onlyEmpty_)})
             if (w->isEnabled()) {
                 w->setEnabled(false);
                 disabledByLoad_.push_back(w);
@@ -366,7 +379,8 @@ void MainWindow::setLoading(bool on)
         ui_->listView->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                        QAbstractItemView::SelectedClicked);
     }
-    cancelButton_->setVisible(on);
+    cancelButton_->setVisible(busy == Busy::Loading);
+    return true;
 }
 
 void MainWindow::setStatus(const QString& text) { statusLine_->setText(text); }

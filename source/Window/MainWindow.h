@@ -38,6 +38,7 @@ class PairListModel;
 class PushButtonAdapter;
 class ProgressBarIndicator;
 class SelectionArrayController;
+class ThreadEventLoop;
 class WidgetWindow;
 
 // Building a MainWindow loads the interface file into a new window (not yet
@@ -144,10 +145,11 @@ public:
     // while the filter hides some), after each Load and filter change.
     QLabel* rowsLine() const { return rowsLine_; }
     // Beside the busy indicator during a Load: stops it, and the list stays as
-    // it was (SRMainController::cancelLoad). While a Load runs the window
-    // handles its events (typing in the filter, resizing) every 200 tracks;
-    // every command is disabled until it ends, and closing the window
-    // cancels the Load instead.
+    // it was (SRMainController::cancelLoad). While a Load or a Save runs, its
+    // walk runs on a thread of its own and the window handles its events
+    // (typing in the filter, sorting, resizing); every command is disabled
+    // until it ends, closing the window cancels a Load instead, and waits
+    // for a Save.
     QPushButton* cancelButton() const { return cancelButton_; }
     // On the empty list until the first Load: what to press.
     QLabel* emptyListHint() const { return hint_; }
@@ -222,12 +224,22 @@ private:
     void showSaveResult();
     void runRevert(bool redo);
     void updateRevertActions();
+    // Where Revert and Redo stand; with `served`, read on a thread of its
+    // own while the window serves its events (only while the window is
+    // busy: its commands are disabled).
+    storage::RevertSteps readRevertSteps(bool served);
+    void showRevertSteps(const storage::RevertSteps& steps);
     void setUpGuards();
     void showLog();
     void showUnreadable();
     void showLoadResult(double seconds);
     void showRowsShown();
-    void setLoading(bool on);
+    // What the window is busy with: a Load (Cancel shown) or a Save or
+    // revert (no Cancel). Busy, every command is disabled and the cells
+    // cannot be edited. Returns whether the call changed the state (a walk
+    // begun while the window is busy already leaves it to the first).
+    enum class Busy { No, Loading, Saving };
+    bool setBusy(Busy busy);
     void emptiedCell();
     static QString aboutText();
     void chooseLibraryFolder();
@@ -250,7 +262,8 @@ private:
     QLabel* statusLine_ = nullptr;           // owned by window_
     QPushButton* cancelButton_ = nullptr;    // owned by window_: shown during a Load
     QLabel* hint_ = nullptr;                 // owned by window_: the empty list's hint
-    bool loading_ = false;
+    Busy walking_ = Busy::No;
+    std::unique_ptr<ThreadEventLoop> eventLoop_;
     std::vector<QObject*> disabledByLoad_;
     QLabel* rowsLine_ = nullptr;             // owned by window_: "12 of 40 rows shown"
     QLabel* problemsLine_ = nullptr;         // owned by window_: "3 files could not be read — show"

@@ -20,6 +20,7 @@
 
 #include "Platform/Launcher.h"
 #include "Platform/Log.h"
+#include "Window/Adapters.h"
 #include "Window/MainWindow.h"
 #include "Window/PairListModel.h"
 #include "ui_MainWindow.h"
@@ -76,10 +77,11 @@ void MainWindow::setUpGuards()
     });
 
     new CloseGuard(window_.get(), [this] {
-        if (loading_) {
+        // Closing cancels a Load; a Save (or a revert) ends first.
+        if (walking_ == Busy::Loading)
             controller_.cancelLoad = true;
+        if (walking_ != Busy::No)
             return false;
-        }
         return settleUnsavedEdits();
     });
     QObject::connect(ui_->quitAction, &QAction::triggered, window_.get(), [this] {
@@ -178,18 +180,35 @@ void MainWindow::runRevert(bool redo)
     // The list is loaded again after a revert: edits not saved would be lost.
     if (id && controller_.dataArray() && !controller_.dataArray()->empty() && !settleUnsavedEdits())
         return;
+    const bool busy = setBusy(Busy::Saving);
     if (redo)
         controller_.redoLastRevert(redoAction_);
     else
         controller_.revertLastSave(ui_->revertAction);
     showSavePreview();
     setStatus(revertText(controller_.lastRevertReport()));
-    updateRevertActions();
+    const storage::RevertSteps after = readRevertSteps(busy);
+    if (busy)
+        setBusy(Busy::No);
+    showRevertSteps(after);
 }
 
-void MainWindow::updateRevertActions()
+void MainWindow::updateRevertActions() { showRevertSteps(controller_.revertSteps()); }
+
+storage::RevertSteps MainWindow::readRevertSteps(bool served)
 {
-    const storage::RevertSteps steps = controller_.revertSteps();
+    if (!served)
+        return controller_.revertSteps();
+    // Every kept Save's log is read: on a thread of its own, while the
+    // window serves its events.
+    storage::RevertSteps steps;
+    WalkFeed feed(eventLoop_.get());
+    feed.run([&] { steps = controller_.revertSteps(); });
+    return steps;
+}
+
+void MainWindow::showRevertSteps(const storage::RevertSteps& steps)
+{
     ui_->revertAction->setEnabled(steps.undo.has_value());
     redoAction_->setEnabled(steps.redo.has_value());
 }

@@ -199,7 +199,7 @@ void PairListModel::didChange(const ListChange& change)
         // An append (or the removal of an entry the views were not shown yet).
         if (currentRows - shownRows_ >= kBatchRows)
             showPendingRows();
-        else if (currentRows > shownRows_ && !flushPosted_) {
+        else if (currentRows > shownRows_ && !flushPosted_ && !held_) {
             flushPosted_ = true;
             QMetaObject::invokeMethod(this, [this] { showPendingRows(); }, Qt::QueuedConnection);
         }
@@ -225,6 +225,13 @@ void PairListModel::showPendingRows()
     beginInsertRows({}, shownRows_, rows - 1);
     shownRows_ = rows;
     endInsertRows();
+}
+
+void PairListModel::holdRows(bool hold)
+{
+    held_ = hold;
+    if (!hold)
+        showPendingRows();
 }
 
 void PairListModel::resetTo(std::shared_ptr<PairList> list)

@@ -71,6 +71,12 @@ public:
     // 100,000.
     void showPendingRows();
     static constexpr int kBatchRows = 512;
+    // While held (the window holds them during a Load, whose walk runs while
+    // the event loop does), appended rows wait for showPendingRows (each
+    // progress of the walk) or a full batch, not for the event loop: the
+    // views get as many inserts as the walk has progress points, however
+    // often the event loop runs in between. Releasing shows what waits.
+    void holdRows(bool hold);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -101,6 +107,7 @@ private:
     bool removing_ = false;
     // A call of showPendingRows is posted to the event loop.
     bool flushPosted_ = false;
+    bool held_ = false;
 };
 
 } // namespace yomi::gui

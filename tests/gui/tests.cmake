@@ -14,6 +14,7 @@ yomi_test_suite(yomi_gui_tests
   gui/test_window_desktop.cpp
   gui/test_window_intent.cpp
   gui/test_window_undo.cpp
+  gui/test_window_walks.cpp
   LIBS yomi_window yomi_folder Qt6::Test)
 
 # The demo library of `./build.sh run` and scripts/screenshot, loaded in the

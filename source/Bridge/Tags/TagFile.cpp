@@ -314,7 +314,11 @@ String fromTagLib(const TagLib::String& s)
     return out;
 }
 
-bool mp4HasVideoTrack(TagLib::IOStream& s)
+bool mp4HasVideoTrack(TagLib::IOStream& s) { return mp4HasTrack(s, "vide"); }
+
+bool mp4HasSoundTrack(TagLib::IOStream& s) { return mp4HasTrack(s, "soun"); }
+
+bool mp4HasTrack(TagLib::IOStream& s, std::string_view handlerType)
 {
     const long long length = s.length();
     const bool found = anyChild(s, 0, length, [&](const Box& moov) {
@@ -330,7 +334,8 @@ bool mp4HasVideoTrack(TagLib::IOStream& s)
                     // version/flags (4), pre_defined (4), handler type (4)
                     char handler[4];
                     return hdlr.is("hdlr") && hdlr.end - hdlr.payload >= 12 &&
-                        readAt(s, hdlr.payload + 8, handler, 4) == 4 && std::memcmp(handler, "vide", 4) == 0;
+                        readAt(s, hdlr.payload + 8, handler, 4) == 4 &&
+                        std::string_view(handler, 4) == handlerType;
                 });
             });
         });

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -128,8 +129,13 @@ private:
     bool apeEdited_ = false; // setText went to mpegApeOnly()
 };
 
-// True when an MP4 stream holds a track with a 'vide' handler. A small,
-// bounds-checked walk of moov/trak/mdia/hdlr; a malformed box ends it.
+// True when an MP4 stream holds a track whose media handler (moov/trak/mdia/
+// hdlr) is of `handlerType`: "vide" for video, "soun" for sound. A small,
+// bounds-checked walk; a malformed box ends it.
+bool mp4HasTrack(TagLib::IOStream& stream, std::string_view handlerType);
 bool mp4HasVideoTrack(TagLib::IOStream& stream);
+// A sound track makes an MP4 file audio, whatever its codec: TagLib 1.13
+// reads audio properties of AAC and ALAC only.
+bool mp4HasSoundTrack(TagLib::IOStream& stream);
 
 } // namespace yomi::bridge::folder

@@ -9,6 +9,7 @@
 
 #include "Bridge/Bytes/AsfEdit.h"
 #include "Bridge/Bytes/FlacEdit.h"
+#include "Bridge/Bytes/Mp4Edit.h"
 #include "Bridge/Bytes/OggEdit.h"
 #include "Bridge/Bytes/Proof/ByteProof.h"
 #include "Bridge/Tags/Id3Edit.h"
@@ -154,6 +155,12 @@ Result<std::optional<std::string>> spliceEdit(Format format, unsigned int id3Ver
             return Failure{edit.reason()};
         return std::optional<std::string>(std::move(*edit));
     }
+    if (format == Format::Mp4) {
+        // The older spellings are TagLib's to write.
+        if (!legacy.empty())
+            return std::optional<std::string>();
+        return mp4::setText(bytes, mp4ItemName(property), toUtf8(value));
+    }
     if (format == Format::Flac)
         return setFields(flac::setField, bytes, property, value, legacy);
     if (format == Format::OggVorbis || format == Format::OggAudio || format == Format::Opus || format == Format::Speex)
@@ -211,7 +218,10 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
                        (before->refusal().empty() ? std::string() : ": " + before->refusal())};
     const TagLib::AudioProperties* audio = before->file().audioProperties();
     const bool module = format == Format::Mod || format == Format::S3m || format == Format::It || format == Format::Xm;
-    if (!module && (!audio || audio->sampleRate() <= 0))
+    // An MP4 file is audio when its container says so; TagLib has audio
+    // properties for two of the codecs it may hold.
+    const bool soundTrack = format == Format::Mp4 && mp4HasSoundTrack(before->stream());
+    if (!module && !soundTrack && (!audio || audio->sampleRate() <= 0))
         return Failure{"no audio stream found in the file"};
 
     const TagLib::String newValue = toTagLib(value);

@@ -56,7 +56,8 @@ Result<PreparedWrite> prepareWrite(const std::filesystem::path& file, const file
 // The edit of `property` to `value` that a byte editor makes of `bytes`, a
 // file of `format` whose ID3v2 tag, if TagLib found one, has the major
 // version `id3Version` (0 for none): ID3v2.3/2.4 (Tags/Id3Edit.h), ASF (AsfEdit.h),
-// FLAC (FlacEdit.h) and Ogg Vorbis/Opus comments (OggEdit.h). Nullopt when no
+// FLAC (FlacEdit.h), Ogg Vorbis/Opus comments (OggEdit.h) and MP4 items
+// (Mp4Edit.h). Nullopt when no
 // byte editor takes the file, which TagLib then edits (a v2.4 tag the splice
 // does not take among them); a failure, with the reason, when the editor
 // that must take it refuses. `legacy` names the older spellings of the

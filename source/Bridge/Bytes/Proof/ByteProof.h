@@ -25,14 +25,15 @@ namespace yomi::bridge::folder {
 
 // Succeeds when `after` holds the same audio data as `before` (the same
 // bytes, or for Ogg the same packets, for MP4 the same media data with every
-// chunk offset moved by one delta) and, inside the tag, the same items as
-// `before` except those of `written`; otherwise fails with why not, for the
-// failure line.
+// chunk offset moved with the byte it points at) and, inside the tag, the
+// same items as `before` except those of `written`; otherwise fails with why
+// not, for the failure line.
 //
 // Differences allowed, and only these: the items of `written`; padding (its
 // size and bytes); the tag's header fields that follow its size or version;
 // the order of items of different names (TagLib renders its item maps
-// sorted); the case of Vorbis comment and APE item names; a tag the file did
+// sorted), except in MP4, whose other items keep their order; the case of
+// Vorbis comment and APE item names; a tag the file did
 // not have may start with values copied from the file's other tags. Neither
 // input is trusted: any size, count or nesting that does not fit is a refusal.
 // With legacyToo, the older spellings of the property (legacyItems) may

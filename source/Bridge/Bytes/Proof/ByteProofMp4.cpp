@@ -1,14 +1,24 @@
 // MP4: the box tree around moov/udta/meta/ilst.
+#include <algorithm>
+#include <optional>
+
 #include "Bridge/Bytes/Proof/ByteProofParts.h"
 
 namespace yomi::bridge::folder::proof {
 namespace {
 
+// A box at the top of the file, padding left out.
+struct TopBox {
+    std::string type;
+    std::size_t begin = 0, end = 0;
+    bool baseOffset = false; // a movie fragment whose track fragments name an absolute base offset
+};
+
 struct Mp4 {
     std::vector<Item> leaves; // every box not walked into, by path
     std::vector<std::string_view> media;
-    std::vector<std::size_t> mediaAt; // where each mdat's payload starts
     std::vector<std::uint64_t> offsets;
+    std::vector<TopBox> top;
     std::vector<Item> items; // ilst children
     bool hasMeta = false, hasIlst = false;
     std::size_t boxes = 0;
@@ -18,6 +28,55 @@ bool isContainer(std::string_view path)
 {
     return path == "moov" || path == "moov/trak" || path == "moov/trak/mdia" || path == "moov/trak/mdia/minf" ||
         path == "moov/trak/mdia/minf/stbl" || path == "moov/udta" || path == "moov/udta/meta";
+}
+
+// A meta box is a full box (version and flags before its children), except
+// the QuickTime one, whose payload starts with a child: one of these.
+bool metaIsBare(std::string_view b, std::size_t payload, std::size_t end)
+{
+    if (end - payload < 8)
+        return false;
+    const std::string_view first = b.substr(payload + 4, 4);
+    return first == "hdlr" || first == "ilst" || first == "mhdr" || first == "ctry" || first == "lang";
+}
+
+// The boxes [begin, end) of a payload, each by its type and payload; false
+// when a size does not fit. `visit` returns false to stop.
+template <typename Visit>
+bool children(std::string_view b, std::size_t begin, std::size_t end, Visit&& visit)
+{
+    for (std::size_t pos = begin, n = 0; pos < end; ++n) {
+        if (end - pos < 8 || n > kMaxItems)
+            return false;
+        const std::size_t size = be32(b, pos);
+        if (size < 8 || size > end - pos)
+            return false;
+        if (!visit(b.substr(pos + 4, 4), pos + 8, pos + size))
+            return true;
+        pos += size;
+    }
+    return true;
+}
+
+// Whether a movie fragment (payload [begin, end)) has a track fragment
+// header with an explicit base data offset, an absolute position in the
+// file; an unreadable fragment is taken to have one.
+bool namesBaseOffset(std::string_view b, std::size_t begin, std::size_t end)
+{
+    bool named = false;
+    const bool read = children(b, begin, end, [&](std::string_view type, std::size_t from, std::size_t to) {
+        if (type != "traf")
+            return true;
+        const bool inner = children(b, from, to, [&](std::string_view t, std::size_t p, std::size_t e) {
+            // version (1), flags (3): 0x000001 says a base offset follows
+            if (t == "tfhd" && (e - p < 4 || (be32(b, p) & 1U) != 0))
+                named = true;
+            return !named;
+        });
+        named = named || !inner;
+        return !named;
+    });
+    return named || !read;
 }
 
 // The items of the ilst box whose payload is [begin, end), keyed by type, a
@@ -92,11 +151,13 @@ Status walk(std::string_view b, std::size_t begin, std::size_t end, const std::s
         const std::string type(b.substr(pos + 4, 4));
         const std::string path = parent.empty() ? type : parent + "/" + type;
         const std::size_t payload = pos + header, boxEnd = pos + size;
-        if (type == "free" || type == "skip") {
+        const bool padding = type == "free" || type == "skip";
+        if (parent.empty() && !padding)
+            out.top.push_back({type, pos, boxEnd, type == "moof" && namesBaseOffset(b, payload, boxEnd)});
+        if (padding) {
             // padding
         } else if (path == "mdat") {
             out.media.push_back(b.substr(payload, boxEnd - payload));
-            out.mediaAt.push_back(payload);
         } else if (path == "moov/udta/meta/ilst") {
             if (Status read = readItems(b, payload, boxEnd, out); !read)
                 return read;
@@ -106,11 +167,15 @@ Status walk(std::string_view b, std::size_t begin, std::size_t end, const std::s
             out.leaves.push_back({path, b.substr(payload, 4)}); // version and flags
         } else if (isContainer(path)) {
             std::size_t inner = payload;
-            if (type == "meta") { // a full box: version and flags first
+            if (type == "meta") {
                 out.hasMeta = true;
-                if (boxEnd - payload < 4)
+                // A full box's version and flags are held like a leaf; a
+                // bare box must stay bare.
+                const bool bare = metaIsBare(b, payload, boxEnd);
+                if (!bare && boxEnd - payload < 4)
                     return bad;
-                inner += 4;
+                out.leaves.push_back({path + (bare ? ":bare" : ":full"), bare ? "" : b.substr(payload, 4)});
+                inner += bare ? 0 : 4;
             }
             if (Status why = walk(b, inner, boxEnd, path, depth + 1, out); !why)
                 return why;
@@ -120,6 +185,36 @@ Status walk(std::string_view b, std::size_t begin, std::size_t end, const std::s
         pos = boxEnd;
     }
     return {};
+}
+
+// Where the byte at `at` of the file before stands in the edited one, the top
+// boxes of both matched one to one: inside a box it moved with the box, after
+// one (in padding or past the end of the file, where data another file holds
+// is reached) with that box's end, before them all it stays. Nothing when it
+// lies inside the moov box, which holds no media data.
+std::optional<std::uint64_t> movedTo(std::uint64_t at, const Mp4& was, const Mp4& is)
+{
+    std::size_t k = was.top.size();
+    while (k > 0 && was.top[k - 1].begin > at)
+        --k;
+    if (k == 0)
+        return at;
+    const TopBox &from = was.top[k - 1], &to = is.top[k - 1];
+    if (at >= from.end)
+        return at - from.end + to.end;
+    if (from.type == "moov")
+        return std::nullopt;
+    return at - from.begin + to.begin;
+}
+
+// The keys of the items not written, in their order.
+std::vector<std::string> othersInOrder(const std::vector<Item>& items, const Written& written)
+{
+    std::vector<std::string> keys;
+    for (const Item& item : items)
+        if (!written.contains(item.key))
+            keys.push_back(item.key);
+    return keys;
 }
 
 } // namespace
@@ -132,7 +227,7 @@ Status proveMp4(std::string_view before, std::string_view after, const Written& 
         return parsed;
     // A meta box the file did not have comes with its handler.
     if (!was.hasMeta) {
-        std::erase_if(is.leaves, [](const Item& leaf) { return leaf.key.starts_with("moov/udta/meta/"); });
+        std::erase_if(is.leaves, [](const Item& leaf) { return leaf.key.starts_with("moov/udta/meta"); });
     }
     if (was.leaves.size() != is.leaves.size())
         return Failure{"the edit would change the MP4 boxes"};
@@ -140,25 +235,35 @@ Status proveMp4(std::string_view before, std::string_view after, const Written& 
         if (was.leaves[i].key != is.leaves[i].key || was.leaves[i].bytes != is.leaves[i].bytes)
             return Failure{"the edit would change the MP4 box " + was.leaves[i].key};
     }
-    // Chunk offsets all move with the media data, by one delta.
+    const auto sameType = [](const TopBox& a, const TopBox& b) { return a.type == b.type; };
+    if (!std::equal(was.top.begin(), was.top.end(), is.top.begin(), is.top.end(), sameType))
+        return Failure{"the edit would change the order of the MP4 boxes"};
+    // A movie fragment that names absolute offsets, or an index of the
+    // fragments (mfra), must not move: neither is rewritten.
+    const bool fragmentIndex =
+        std::any_of(was.top.begin(), was.top.end(), [](const TopBox& box) { return box.type == "mfra"; });
+    for (std::size_t i = 0; i < was.top.size(); ++i) {
+        if (was.top[i].type == "moof" && was.top[i].begin != is.top[i].begin && (was.top[i].baseOffset || fragmentIndex))
+            return Failure{"the edit would move movie fragments that are found by their offsets"};
+    }
+    // Every chunk offset moves with the byte it points at.
     if (was.offsets.size() != is.offsets.size())
         return Failure{"the edit would change the chunk offsets"};
-    if (!was.offsets.empty()) {
-        if (was.mediaAt.empty())
-            return Failure{"the file has chunk offsets but no media data"};
-        const std::uint64_t delta = is.mediaAt.front() - was.mediaAt.front();
-        for (std::size_t i = 0; i < was.mediaAt.size(); ++i) {
-            if (is.mediaAt[i] - was.mediaAt[i] != delta)
-                return Failure{"the edit would move the media data unevenly"};
-        }
-        for (std::size_t i = 0; i < was.offsets.size(); ++i) {
-            if (is.offsets[i] - was.offsets[i] != delta)
-                return Failure{"the edit would move a chunk offset away from its data"};
-        }
+    for (std::size_t i = 0; i < was.offsets.size(); ++i) {
+        const std::optional<std::uint64_t> expected = movedTo(was.offsets[i], was, is);
+        if (!expected)
+            return Failure{"the file has a chunk offset inside its moov box"};
+        if (is.offsets[i] != *expected)
+            return Failure{"the edit would move a chunk offset away from its data"};
     }
     if (!is.hasIlst)
         return Failure{"the edited file has no MP4 item list"};
-    return compareItems(was.items, is.items, written, "MP4 tag", !was.hasIlst);
+    if (Status same = compareItems(was.items, is.items, written, "MP4 tag", !was.hasIlst); !same)
+        return same;
+    // The other items keep their places: a write changes only its own.
+    if (was.hasIlst && othersInOrder(was.items, written) != othersInOrder(is.items, written))
+        return Failure{"the edit would change the order of the MP4 items"};
+    return {};
 }
 
 } // namespace yomi::bridge::folder::proof
