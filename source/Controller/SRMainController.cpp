@@ -591,6 +591,29 @@ void SRMainController::saveFields(const std::vector<FieldKeys>& fields)
     redraw();
 }
 
+namespace {
+
+// A file the scan read that the Save cannot read (gone unreadable, its folder
+// too, or damaged since): whether it had a change to write is not known, so it
+// fails the Save rather than pass unseen.
+void logUnreadAtSave(const std::string& location)
+{
+    log::write("write failed: " + log::escapeControls(location) +
+                   " (the scan read it; the Save cannot, so its change, if any, is not written)\n",
+               log::Priority::Warning);
+}
+
+// A walk over no tracks after a scan that found some: the library folder
+// itself could not be read.
+void logNothingWalked(std::size_t scanned)
+{
+    log::write("write failed: the scan found " + std::to_string(scanned) +
+                   " tracks and the Save none; the library folder is named above\n",
+               log::Priority::Warning);
+}
+
+} // namespace
+
 void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::size_t walks)
 {
     const std::shared_ptr<PairDict>& dict = walk.dict;
@@ -618,10 +641,7 @@ void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::siz
         queued.clear();
     };
     std::size_t unreadable = 0;
-    // A file the scan read that the Save cannot read (gone unreadable, its
-    // folder too, or damaged since): whether it had a change to write is not
-    // known, so it fails the Save rather than pass unseen. The first field's
-    // walk tells, and a walk over no tracks after a scan that found some.
+    // The first field's walk tells of files the Save cannot read (logUnreadAtSave).
     const bool checkReads = walk.walked == 0 && lastLoad_.tracks > 0 && !lastLoad_.cancelled;
     const std::unordered_set<std::string> unreadableAtLoad(lastLoad_.unreadableFiles.begin(),
                                                            lastLoad_.unreadableFiles.end());
@@ -638,9 +658,7 @@ void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::siz
             ++unreadable;
         if (!value && checkReads && !unreadableAtLoad.contains(track.location())) {
             ++walk.report.failed;
-            log::write("write failed: " + log::escapeControls(track.location()) +
-                           " (the scan read it; the Save cannot, so its change, if any, is not written)\n",
-                       log::Priority::Warning);
+            logUnreadAtSave(track.location());
         }
         if (!value || !dict)
             return;
@@ -670,9 +688,7 @@ void SRMainController::saveWalk(SaveWalk& walk, const FieldKeys& field, std::siz
     tell();
     if (checkReads && visited == 0) {
         ++walk.report.failed;
-        log::write("write failed: the scan found " + std::to_string(lastLoad_.tracks) +
-                       " tracks and the Save none; the library folder is named above\n",
-                   log::Priority::Warning);
+        logNothingWalked(lastLoad_.tracks);
     }
     // A track that cannot be read is counted once, by the first field's walk.
     if (walk.walked++ == 0)

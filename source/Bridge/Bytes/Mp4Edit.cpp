@@ -187,6 +187,24 @@ std::optional<std::string> textItem(std::string_view type, std::string_view valu
     return item;
 }
 
+// The item list's payload with `item` in the place of the first item of its
+// type (the others of that type dropped), or at the end; every other item
+// keeps its bytes and its place.
+std::string listWith(std::string_view b, const std::vector<Box>& items, std::string_view type, const std::string& item)
+{
+    std::string list;
+    bool placed = false;
+    for (const Box& other : items) {
+        if (other.type != type)
+            list.append(b.substr(other.at, other.end - other.at));
+        else if (!std::exchange(placed, true))
+            list += item;
+    }
+    if (!placed)
+        list += item;
+    return list;
+}
+
 } // namespace
 
 Result<std::optional<std::string>> setText(const std::string& bytes, std::string_view type, std::string_view value)
@@ -229,16 +247,7 @@ Result<std::optional<std::string>> setText(const std::string& bytes, std::string
     const std::optional<std::string> item = textItem(type, value);
     if (!item)
         return Failure{"the value is too long for an MP4 item"};
-    std::string list;
-    bool placed = false;
-    for (const Box& other : items) {
-        if (other.type != type)
-            list.append(b.substr(other.at, other.end - other.at));
-        else if (!std::exchange(placed, true))
-            list += *item;
-    }
-    if (!placed)
-        list += *item;
+    const std::string list = listWith(b, items, type, *item);
     const auto delta = static_cast<std::int64_t>(list.size()) - static_cast<std::int64_t>(ilst->end - ilst->payload());
 
     // A free box right after the list takes the change while it can; nothing
