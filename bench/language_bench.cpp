@@ -442,7 +442,9 @@ int languages(const std::vector<Case>& cases, bool misses)
         std::cerr << "yomi-language-bench: " << mecab.missing() << '\n';
         return 1;
     }
-    yomi::language::EvidenceDecider decider(&mecab, &chineseReader);
+    yomi::language::EvidenceDecider decider(&mecab, &chineseReader,
+                                            std::make_shared<yomi::language::GivenNameCharacters>(
+                                                yomi::language::GivenNameCharacters::systemDictionary()));
     struct Tally {
         int total = 0, alone = 0, context = 0, withContext = 0, clearAlone = 0;
     };

@@ -414,13 +414,7 @@ void SRMainController::loadDataFKey(std::string_view valueKey, std::string_view 
 
 void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
 {
-    // The default button moves from Load to Save.
-    const String key = loadButton ? loadButton->keyEquivalent() : String();
-    if (saveButton)
-        saveButton->setKeyEquivalent(key);
-    if (loadButton)
-        loadButton->setKeyEquivalent(String());
-
+    moveDefaultButtonToSave();
     busyOn();
     cancelLoad = false;
     Before before{dataArray_, pairDict_, std::exchange(readings_, {})};
@@ -431,14 +425,11 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
     const auto start = std::chrono::steady_clock::now();
     lastLoad_ = LoadReport{};
     contexts_.clear();
-    // The walk's own: what it saw, and what it listed so far. The list and
-    // the index are changed by the steps it posts, on this thread.
-    LoadReport report;
-    Tallies tallies;
-    ValueContexts contexts;
-    std::unordered_map<String, Listed> listed;
     bool walkedAll = false;
     WalkFeed feed(eventLoop);
+    // The walk's own: what it saw, and what it listed so far. The list and
+    // the index are changed by the steps it posts, on this thread.
+    LoadWalk walk{fields, feed, {}, {}, {}, {}, {}};
     const bool redraws = !feed.threaded();
 
     feed.run([&] {
@@ -450,30 +441,9 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
         const std::optional<std::size_t> total = sequence->count();
         feed.post([this, total] { reportProgress(0, total); });
         std::int32_t redrawCounter = 1;
-        KanaOrAlphabetTest kanaOrAlphabet;
 
         walkedAll = bridge::forEachTrackWhile(*sequence, [&](bridge::Track& track) {
-            ++report.tracks;
-            // With several fields a value is listed once, whichever holds it. A
-            // track that cannot be read has no value in any field: the first
-            // field tells.
-            for (const FieldKeys& field : fields) {
-                const OptString value = track.valueForKey(field.valueKey).copy();
-                if (!value && &field == &fields.front()) {
-                    ++report.unreadable;
-                    report.unreadableFiles.push_back(track.location());
-                }
-                const bool listable = !kanaOrAlphabet(value);
-                if (reader)
-                    contexts.addTrack(track, field.valueKey, value, listable);
-                if (!listable)
-                    continue;
-                OptString sort = track.valueForKey(field.sortKey).copy();
-                if (sort && value) {
-                    tallies[*value].add(*sort, track.otherSpellings(field.sortKey));
-                    listTrack(feed, listed, track, *value, std::move(*sort));
-                }
-            }
+            loadTrack(walk, track);
             ++redrawCounter;
             if (redrawCounter % kRedrawInterval == 0) {
                 feed.post([this, redraws, total, done = static_cast<std::size_t>(redrawCounter - 1)] {
@@ -490,15 +460,15 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
     });
 
     const bool cancelled = !walkedAll || cancelLoad;
-    lastLoad_ = std::move(report);
+    lastLoad_ = std::move(walk.report);
     lastLoad_.cancelled = cancelled;
-    contexts_ = std::move(contexts);
+    contexts_ = std::move(walk.contexts);
     if (cancelled) {
         setDataArray(std::move(before.list));
         setPairDict(std::move(before.dict));
         readings_ = std::move(before.readings);
     } else {
-        storeTallies(*pairDict_, tallies);
+        storeTallies(*pairDict_, walk.tallies);
     }
 
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -508,6 +478,40 @@ void SRMainController::loadFields(const std::vector<FieldKeys>& fields)
 
     busyOff();
     redraw();
+}
+
+void SRMainController::moveDefaultButtonToSave()
+{
+    const String key = loadButton ? loadButton->keyEquivalent() : String();
+    if (saveButton)
+        saveButton->setKeyEquivalent(key);
+    if (loadButton)
+        loadButton->setKeyEquivalent(String());
+}
+
+void SRMainController::loadTrack(LoadWalk& walk, bridge::Track& track)
+{
+    ++walk.report.tracks;
+    // With several fields a value is listed once, whichever holds it. A
+    // track that cannot be read has no value in any field: the first field
+    // tells.
+    for (const FieldKeys& field : walk.fields) {
+        const OptString value = track.valueForKey(field.valueKey).copy();
+        if (!value && &field == &walk.fields.front()) {
+            ++walk.report.unreadable;
+            walk.report.unreadableFiles.push_back(track.location());
+        }
+        const bool listable = !walk.kanaOrAlphabet(value);
+        if (reader)
+            walk.contexts.addTrack(track, field.valueKey, value, listable);
+        if (!listable)
+            continue;
+        OptString sort = track.valueForKey(field.sortKey).copy();
+        if (sort && value) {
+            walk.tallies[*value].add(*sort, track.otherSpellings(field.sortKey));
+            listTrack(walk.feed, walk.listed, track, *value, std::move(*sort));
+        }
+    }
 }
 
 void SRMainController::listTrack(WalkFeed& feed, std::unordered_map<String, Listed>& listed, bridge::Track& track,

@@ -23,6 +23,7 @@
 
 #include "Bridge/Fields.h"
 #include "Category/Reader.h"
+#include "Category/StringUtility.h"
 #include "Controller/PairList.h"
 #include "Controller/ValueContexts.h"
 #include "Controller/WalkFeed.h"
@@ -355,6 +356,21 @@ private:
     // `listed` and posts the change of the list and the index to the feed.
     void listTrack(WalkFeed& feed, std::unordered_map<String, Listed>& listed, bridge::Track& track,
                    const String& value, String sort);
+    // What a Load's walk saw, kept by the walk itself until it ends.
+    struct LoadWalk {
+        const std::vector<FieldKeys>& fields;
+        WalkFeed& feed;
+        LoadReport report;
+        std::unordered_map<String, detail::Tally> tallies;
+        ValueContexts contexts;
+        std::unordered_map<String, Listed> listed;
+        KanaOrAlphabetTest kanaOrAlphabet;
+    };
+    // One track of a Load: its value in each field, listed once whichever
+    // field holds it, its sort value tallied.
+    void loadTrack(LoadWalk& walk, bridge::Track& track);
+    // The default button moves from Load to Save.
+    void moveDefaultButtonToSave();
 
     std::shared_ptr<PairList> dataArray_;
     std::shared_ptr<PairDict> pairDict_;

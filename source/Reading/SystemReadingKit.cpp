@@ -15,7 +15,9 @@ std::unique_ptr<ReadingKit> systemReadingKit(bool prepare)
         japanese->prepare();
         chinese->prepare();
     }
-    auto decider = std::make_unique<language::EvidenceDecider>(japanese.get(), chinese.get());
+    auto decider = std::make_unique<language::EvidenceDecider>(
+        japanese.get(), chinese.get(),
+        std::make_shared<language::GivenNameCharacters>(language::GivenNameCharacters::systemDictionary()));
     auto kit = std::make_unique<ReadingKit>(std::move(japanese));
     kit->setEngine(std::move(chinese));
     kit->setEngine(std::make_unique<korean::KoreanValueReader>());

@@ -129,6 +129,79 @@ TEST_F(Decider, TheShapeOfANameWeighsItsSurnameAndGivenNameByLanguage)
     EXPECT_EQ(decider.decide(u"雪國", title, Language::Japanese).language, Language::Japanese);
 }
 
+TEST(GivenNameCharacters, AreTheGradedCharactersOfTheCharacterDictionary)
+{
+    const auto table = GivenNameCharacters::parse("# comment G1 line\n"
+                                                  "慈 3C37 U6148 B61 G8 S13 F1321 Yci2 ジ いつく.しむ\n"
+                                                  "峯 4A77 U5cef B46 G10 S10 Yfeng1 ホウ みね\n"
+                                                  "沛 5D6F U6c9b B85 S8 N2518 Ypei4 ハイ {big rain}\n"
+                                                  "涛 4573 U6d9b B85 S10 XJ05E39 Ytao1 Wdo トウ {G7 waves}\n");
+    EXPECT_TRUE(table->available());
+    EXPECT_TRUE(table->allowed(U'慈')) << "grade 8: the common-use list";
+    EXPECT_TRUE(table->allowed(U'峯')) << "grade 10: the list for names";
+    EXPECT_FALSE(table->allowed(U'沛')) << "no grade";
+    EXPECT_FALSE(table->allowed(U'涛')) << "a G inside a meaning is no grade";
+
+    const GivenNameCharacters missing("/nonexistent/kanjidic");
+    EXPECT_FALSE(missing.available());
+    EXPECT_TRUE(missing.allowed(U'沛')) << "without the dictionary there is no evidence";
+}
+
+struct DeciderWithNames : Decider {
+    EvidenceDecider named{&japanese, nullptr,
+                          GivenNameCharacters::parse("慈 3C37 U6148 G8 Yci2\n然 4133 U7136 G4 Yran2\n"
+                                                     "坊 4B56 U574a G8\n主 3C47 U4e3b G3\n")};
+};
+
+TEST_F(DeciderWithNames, AGivenNameJapaneseGivenNamesCannotHoldIsChinese)
+{
+    // The engine reads the name; its given name holds a character outside
+    // the lists Japanese given names are written with.
+    japanese.readings[u"曾沛慈"] = {u"ソウ ハイジ"};
+    const LanguageDecision tseng = named.decide(u"曾沛慈", person, Language::Japanese);
+    EXPECT_EQ(tseng.language, Language::Chinese);
+    EXPECT_TRUE(tseng.clear);
+    EXPECT_THAT(tseng.evidence, Contains("a given name with a character Japanese given names may not hold (沛)"));
+    const LanguageDecision without = decider.decide(u"曾沛慈", person, Language::Japanese);
+    EXPECT_FALSE(without.clear) << "without the character dictionary only the surname outweighs the reading, weakly";
+    EXPECT_THAT(without.evidence, ::testing::Not(Contains(HasSubstr("may not hold"))));
+
+    // Old forms have evidence of their own (a Japanese name may keep 聰),
+    // and a Japanese surname's shape keeps the rule off (柴田).
+    japanese.readings[u"林聰"] = {u"ハヤシ サトシ"};
+    EXPECT_THAT(named.decide(u"林聰", person, Language::Japanese).evidence,
+                ::testing::Not(Contains(HasSubstr("may not hold"))));
+    japanese.readings[u"柴田沛"] = {u"シバタ ハイ"};
+    EXPECT_THAT(named.decide(u"柴田沛", person, Language::Japanese).evidence,
+                ::testing::Not(Contains(HasSubstr("may not hold"))));
+}
+
+TEST_F(DeciderWithNames, TheEnginesReadingWeighsLessAfterASurnameJapaneseFamiliesSeldomHave)
+{
+    // 任 is a common Chinese surname Japanese families seldom have: the
+    // engine's reading of the name no longer cancels it.
+    japanese.readings[u"任然"] = {u"ニン ゼン"};
+    const LanguageDecision ren = named.decide(u"任然", person, Language::Japanese);
+    EXPECT_EQ(ren.language, Language::Chinese);
+    EXPECT_FALSE(ren.clear) << "the surname against the engine's reading: weak";
+    EXPECT_THAT(ren.evidence, Contains("the Japanese engine reads it as a Japanese name"));
+
+    // After a surname Japanese families have too (林) it weighs fully: the
+    // two are even.
+    japanese.readings[u"林然"] = {u"ハヤシ ゼン"};
+    const LanguageDecision lin = named.decide(u"林然", person, Language::Japanese);
+    EXPECT_EQ(lin.language, Language::Japanese);
+    EXPECT_EQ(lin.evidence.back(), "nothing decides: the default language");
+
+    // A given part that is a Japanese word (a band's name) keeps its weight.
+    japanese.readings[u"藍坊主"] = {u"アイボウズ"};
+    japanese.knowledge[u"坊主"].wholeWord = true;
+    const LanguageDecision band = named.decide(u"藍坊主", person, Language::Chinese);
+    EXPECT_EQ(band.language, Language::Chinese) << "even: the default";
+    EXPECT_FALSE(band.clear);
+    EXPECT_EQ(named.decide(u"藍坊主", person, Language::Japanese).language, Language::Japanese);
+}
+
 TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)
 {
     japanese.readings[u"天国"] = {u"テンゴク"};

@@ -75,6 +75,9 @@ std::string utf8(char32_t c)
 
 struct EvidenceDecider::Score {
     int points = 0; // above 0: Chinese; below: Japanese
+    // A common Chinese surname that Japanese families seldom have begins
+    // the value, and no Japanese surname does.
+    bool chineseSurname = false;
     std::vector<std::pair<int, std::string>> evidence;
     void add(int p, std::string why)
     {
@@ -269,6 +272,21 @@ void EvidenceDecider::weighName(std::u16string_view value, const RunKnowledge& k
                       (given == 1 ? " character" : " characters"));
     else if (japaneseShape && !japaneseSurname)
         score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
+    // (A given part that is a Japanese word, 坊主 or 我流, makes a band's
+    // name as likely.)
+    score.chineseSurname = surname.length == 1 && surname.common && given >= 1 && given <= 2 && !japaneseSurname &&
+        !japaneseShape && kSharedSurnames.find(value[0]) == std::u16string_view::npos &&
+        !(given == 2 && japanese_ && japanese_->available() && japanese_->know(value.substr(1)).wholeWord);
+    // After a Chinese surname, a given name that a Japanese one could not
+    // be (its character outside the lists for names).
+    if (givenNames_ && surname.length > 0 && given >= 1 && given <= 2 && !japaneseSurname && !japaneseShape &&
+        characters == value.size())
+        for (const char16_t c : value.substr(surname.length))
+            if (kOldForms.find(c) == std::u16string_view::npos && !givenNames_->allowed(c)) {
+                score.add(3, "a given name with a character Japanese given names may not hold (" +
+                                 toUtf8(std::u16string(1, c)) + ")");
+                break;
+            }
     weighGivenName(value, characters, score);
 }
 
@@ -315,7 +333,10 @@ void EvidenceDecider::weighEngine(std::u16string_view value, const RunKnowledge&
     else if (kind == NameKind::Person)
         // Strong against a name shaped as a Chinese one; a band's name is
         // read by the engine whatever its language.
-        score.add(chinese::surnameAt(value).length > 0 ? -2 : -1, "the Japanese engine reads it as a Japanese name");
+        // Weaker after a surname Japanese families seldom have: the engine
+        // reads any name.
+        score.add(chinese::surnameAt(value).length > 0 && !score.chineseSurname ? -2 : -1,
+                  "the Japanese engine reads it as a Japanese name");
 }
 
 LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueContext& context, Language prefer)

@@ -6,15 +6,19 @@
 //   - the dictionaries: the Japanese engine's knowledge of the value (a whole
 //     name or word, its own signs of a Chinese name), a Japanese surname at
 //     the start, a common Chinese surname followed by a given name of one or
-//     two characters that the Japanese dictionaries do not know whole,
-//     characters outside the Japanese character set;
+//     two characters that the Japanese dictionaries do not know whole, a
+//     given name holding a character Japanese given names may not hold
+//     (GivenNameCharacters), characters outside the Japanese character set;
 //   - the library: the texts around the value (kana in them: Japanese;
 //     simplified-only characters: Chinese; many texts and no kana at all:
 //     Chinese);
 // and the user's default for what stays undecided.
 #pragma once
 
+#include <memory>
+
 #include "Category/Reader.h"
+#include "Reading/Language/GivenNameCharacters.h"
 
 namespace yomi::chinese {
 class ChineseValueReader;
@@ -30,9 +34,11 @@ bool isOutsideJapaneseSet(char32_t c);
 
 class EvidenceDecider final : public LanguageDecider {
 public:
-    // Either engine may be null: its evidence is then left out.
-    EvidenceDecider(ReadingEngine* japanese, chinese::ChineseValueReader* chinese)
-        : japanese_(japanese), chinese_(chinese)
+    // Either engine may be null, and so may the characters of Japanese
+    // given names: their evidence is then left out.
+    EvidenceDecider(ReadingEngine* japanese, chinese::ChineseValueReader* chinese,
+                    std::shared_ptr<const GivenNameCharacters> givenNames = nullptr)
+        : japanese_(japanese), chinese_(chinese), givenNames_(std::move(givenNames))
     {
     }
     LanguageDecision decide(std::u16string_view value, const ValueContext& context, Language prefer) override;
@@ -53,6 +59,7 @@ private:
 
     ReadingEngine* japanese_;
     chinese::ChineseValueReader* chinese_;
+    std::shared_ptr<const GivenNameCharacters> givenNames_;
 };
 
 } // namespace yomi::language
