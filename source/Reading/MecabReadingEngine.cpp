@@ -77,6 +77,8 @@ struct Token {
     String surface;
     String reading; // katakana; empty when the dictionary has none
     std::string pos0, pos1, pos2, pos3;
+    // The inflected form of a verb or adjective (連用形, ...), else "*".
+    std::string form;
     bool han = false;
     // MeCab did not know the word: its reading is made of its characters'
     // on readings.
@@ -87,6 +89,14 @@ struct Token {
     bool personName() const { return pos1 == "固有名詞" && pos2 == "人名"; }
     bool surname() const { return personName() && pos3 == "姓"; }
     bool givenName() const { return personName() && pos3 == "名"; }
+    // A noun of one Han character that stands as a word (not a number, a
+    // suffix or a name).
+    bool nounOfOneCharacter() const
+    {
+        return han && surface.size() == 1 && pos0 == "名詞" && pos1 != "接尾" && pos1 != "数" && !personName();
+    }
+    // A verb in the form that also makes nouns and compounds (追い, 詠み).
+    bool verbStem() const { return pos0 == "動詞" && form.starts_with("連用"); }
     // Attached to the word before it when words are spaced.
     bool attaches() const
     {
@@ -601,6 +611,8 @@ struct MecabReadingEngine::State {
             t.pos2 = fields[2];
         if (fields.size() > 3)
             t.pos3 = fields[3];
+        if (fields.size() > 5)
+            t.form = fields[5];
         if (node->stat != MECAB_UNK_NODE && fields.size() > readingField && fields[readingField] != "*")
             t.reading = toKatakana(toUtf16(fields[readingField]));
         // Symbols MeCab "reads" as themselves (仝, 々) have no reading.
@@ -1393,10 +1405,22 @@ struct MecabReadingEngine::State {
     // - a suffix of one character that read alone is another word (道 ドウ
     //   and ミチ, 船 セン and フネ);
     // - in a title, a word of one character that titles read another way
-    //   (詩 ウタ, 夜 ヨ).
+    //   (詩 ウタ, 夜 ヨ);
+    // - a noun of one character before a verb's stem, the two maybe one
+    //   compound whose noun changes its sound (雨やどり アマヤドリ, 月詠み
+    //   ツクヨミ) or whose next word is voiced (夢追い酒);
+    // - a place's suffix that MeCab's dictionary reads several ways (町
+    //   マチ and チョウ);
+    // - a proper noun (not a person's name) that the word dictionary holds,
+    //   but not as MeCab reads it (港町).
     // A word of one character that MeCab's dictionary reads several ways is
     // no doubt on its own: beside other words MeCab's choice is mostly
-    // right (雨の慕情, 月と専制君主).
+    // right (雨の慕情, 月と専制君主); nor is one with several readings in
+    // common use between particles, where it stands as a word of a
+    // sentence (風の歌を聴け, 君をのせて), nor a counter between a number
+    // and a particle (千年の恋, 百万本の: the number's sounds have chosen
+    // its reading; one before another word may be part of a compound with
+    // it, 六文銭 ロクモンセン).
     const char* doubtAbout(const Path& path, std::size_t i)
     {
         const auto& tokens = path.tokens;
@@ -1405,8 +1429,14 @@ struct MecabReadingEngine::State {
             return nullptr;
         if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1)
             return "a given name with several readings";
-        if (t.personName())
+        if (t.personName() || countsBeforeParticle(tokens, i))
             return nullptr;
+        if (t.nounOfOneCharacter() && i + 1 < tokens.size() && tokens[i + 1].verbStem())
+            return "a noun and a verb that may be one compound";
+        if (t.pos1 == "接尾" && t.pos2 == "地域" && t.readingsKnown > 1)
+            return "a place's suffix with several readings";
+        if (t.pos1 == "固有名詞" && t.surface.size() > 1 && readsOtherwise(t, dictionaryReadings(t)))
+            return "MeCab and the word dictionary read a word differently";
         const auto partOfCompound = [&](std::size_t j) {
             const Token& o = tokens[j];
             return !o.personName() && o.pos1 != "数" && o.pos0 == "名詞" && (o.han || t.pos0 == "名詞");
@@ -1415,11 +1445,9 @@ struct MecabReadingEngine::State {
             ((i > 0 && partOfCompound(i - 1)) || (i + 1 < tokens.size() && partOfCompound(i + 1))))
             return "a compound no dictionary has whole";
         const std::vector<NameEntry> common = commonReadings(t);
-        if ((common.empty() ? t.readingsKnown : distinctReadings(common)) > 1)
+        if ((common.empty() ? t.readingsKnown : distinctReadings(common)) > 1 && !betweenParticles(tokens, i))
             return "a word with several readings";
-        if (!common.empty() && std::none_of(common.begin(), common.end(), [&](const NameEntry& e) {
-                return toUtf16(e.reading) == t.reading;
-            }))
+        if (readsOtherwise(t, common))
             return "MeCab and the word dictionary read a word differently";
         if (tokens.size() == 1 && t.surface.size() == 1 && t.readingsKnown > 1)
             return "one character with several readings";
@@ -1428,6 +1456,31 @@ struct MecabReadingEngine::State {
         if (kind == yomi::NameKind::Title && t.surface.size() == 1 && hasTitleReading(t))
             return "a word titles read two ways";
         return nullptr;
+    }
+
+    // Whether the word is a noun of one character with particles (and
+    // nothing else) beside it, in a path of more than one word.
+    static bool betweenParticles(const std::vector<Token>& tokens, std::size_t i)
+    {
+        if (!tokens[i].nounOfOneCharacter() || tokens.size() < 2)
+            return false;
+        return (i == 0 || tokens[i - 1].pos0 == "助詞") && (i + 1 == tokens.size() || tokens[i + 1].pos0 == "助詞");
+    }
+
+    // Whether the word is a counter between a number and a particle.
+    static bool countsBeforeParticle(const std::vector<Token>& tokens, std::size_t i)
+    {
+        return i > 0 && i + 1 < tokens.size() && tokens[i].pos2 == "助数詞" && tokens[i - 1].pos1 == "数" &&
+            tokens[i + 1].pos0 == "助詞";
+    }
+
+    // Whether the dictionary's entries of a word are there and none reads
+    // it as MeCab does.
+    static bool readsOtherwise(const Token& t, const std::vector<NameEntry>& entries)
+    {
+        return !entries.empty() && std::none_of(entries.begin(), entries.end(), [&](const NameEntry& e) {
+            return toUtf16(e.reading) == t.reading;
+        });
     }
 
     // Whether MeCab reads the word's surface alone another way.
@@ -1441,10 +1494,18 @@ struct MecabReadingEngine::State {
     // The word dictionary's readings of the word in common use.
     std::vector<NameEntry> commonReadings(const Token& t)
     {
+        std::vector<NameEntry> entries = dictionaryReadings(t);
+        std::erase_if(entries, [](const NameEntry& e) { return !(e.kinds & kCommon); });
+        return entries;
+    }
+
+    // The word dictionary's readings of the word, in common use or not.
+    std::vector<NameEntry> dictionaryReadings(const Token& t)
+    {
         std::vector<NameEntry> entries;
         if (words) {
             entries = words->lookup(toUtf8(t.surface));
-            std::erase_if(entries, [](const NameEntry& e) { return isForeignEntry(e) || !(e.kinds & kCommon); });
+            std::erase_if(entries, [](const NameEntry& e) { return isForeignEntry(e); });
         }
         return entries;
     }

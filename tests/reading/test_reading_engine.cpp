@@ -342,6 +342,34 @@ TEST(MecabReadingEngine, SourcesThatDisagreeMakeACheckAndOneCharacterInContextDo
         << "romaji keeps letters as the value has them";
 }
 
+TEST(MecabReadingEngine, WordsWhoseReadingTheContextSettlesAreLikelyAndCompoundsNoDictionaryHoldsAreChecks)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    using P = std::pair<Confidence, std::string>;
+    const P likely{Confidence::Likely, "every word read from the dictionary"};
+    // A noun of one character with several readings in common use (君 キミ
+    // and クン) between particles stands as a word of a sentence: MeCab's
+    // reading in context holds. Beside another noun it is still a doubt.
+    EXPECT_EQ(trust(u"君の声"), likely);
+    EXPECT_EQ(trust(u"月に吠える"), likely);
+    EXPECT_EQ(trust(u"紅葉"), (P{Confidence::Check, "a word with several readings"})) << "alone, no context";
+    // A counter between a number and a particle: the number chose its
+    // sounds (本 ホン, ボン, ポン).
+    EXPECT_EQ(trust(u"五本の指"), likely);
+    EXPECT_EQ(trust(u"三日の恋"), likely);
+    // A noun of one character before a verb's stem may make one compound
+    // with it, where the noun's sound or the next word's changes (雨 アマ in
+    // 雨宿り): no dictionary says which.
+    EXPECT_EQ(trust(u"星降り"), (P{Confidence::Check, "a noun and a verb that may be one compound"}));
+    EXPECT_EQ(trust(u"花むすび"), (P{Confidence::Check, "a noun and a verb that may be one compound"}));
+    EXPECT_EQ(trust(u"夢を追え"), likely) << "a particle between them: two words";
+    // A place's suffix that MeCab's dictionary reads マチ or チョウ.
+    EXPECT_EQ(trust(u"天神町"), (P{Confidence::Check, "a place's suffix with several readings"}));
+    // A proper noun the word dictionary holds only in another reading than
+    // MeCab's (港町: ミナトマチ there, ミナトチョウ in MeCab's).
+    EXPECT_EQ(trust(u"港町の灯"), (P{Confidence::Check, "MeCab and the word dictionary read a word differently"}));
+}
+
 TEST(MecabReadingEngine, ACounterAfterANumberChangesTheSoundsWhereTheyMeet)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
