@@ -487,9 +487,9 @@ int languages(const std::vector<Case>& cases, bool misses)
         std::cerr << "yomi-language-bench: " << mecab.missing() << '\n';
         return 1;
     }
-    yomi::language::EvidenceDecider decider(&mecab, &chineseReader,
-                                            std::make_shared<yomi::language::GivenNameCharacters>(
-                                                yomi::language::GivenNameCharacters::systemDictionary()));
+    yomi::language::EvidenceDecider decider(
+        &mecab, &chineseReader,
+        std::make_shared<yomi::language::GivenNameCharacters>(yomi::language::GivenNameCharacters::systemDictionary()));
     struct Tally {
         int total = 0, alone = 0, context = 0, withContext = 0, clearAlone = 0;
     };
@@ -565,7 +565,8 @@ int run(const std::string& mode, const std::vector<Case>& cases, bool misses);
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: yomi-language-bench zh|zhuyin|ko|lang|lang-names|regress --set FILE [--misses] [--floor PERCENT]\n";
+        std::cerr << "usage: yomi-language-bench zh|zhuyin|ko|lang|lang-names|regress --set FILE [--misses] [--floor "
+                     "PERCENT]\n";
         return 2;
     }
     const std::string mode = argv[1];
@@ -581,7 +582,8 @@ int main(int argc, char** argv)
         else if (arg == "--floor" && i + 1 < argc)
             floor = std::stod(argv[++i]);
         else {
-            std::cerr << "usage: yomi-language-bench zh|zhuyin|ko|lang|lang-names|regress --set FILE [--misses] [--floor PERCENT]\n";
+            std::cerr << "usage: yomi-language-bench zh|zhuyin|ko|lang|lang-names|regress --set FILE [--misses] "
+                         "[--floor PERCENT]\n";
             return 2;
         }
     }

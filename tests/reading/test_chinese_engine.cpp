@@ -236,11 +236,12 @@ TEST_F(SmallTables, PersonNamesTakeTheSurnameReadingUnlessTheValueIsACommonWord)
 TEST(ChineseNames, ZhuyinTakesTheTonesOfTheReadingChosenAndPinyinStaysToneless)
 {
     test::TempFolder folder;
-    ChineseValueReader reader(test::rimePaths(folder,
-                                              "單\tdan\t900\n單\tshan\t20\n車\tche\t500\n單車\tdan che\t5000\n"
-                                              "田\ttian\t500\n芳\tfang\t500\n行\txing\t800\n行\thang\t200\n"
-                                              "為\twei\t900\n行為\txing wei\t300\n華\thua\t900\n",
-                                              "", std::string(kToned) + "田\ttian2\n芳\tfang1\n華\thua2\t90%\n華\thua4\t10%\n"));
+    ChineseValueReader reader(
+        test::rimePaths(folder,
+                        "單\tdan\t900\n單\tshan\t20\n車\tche\t500\n單車\tdan che\t5000\n"
+                        "田\ttian\t500\n芳\tfang\t500\n行\txing\t800\n行\thang\t200\n"
+                        "為\twei\t900\n行為\txing wei\t300\n華\thua\t900\n",
+                        "", std::string(kToned) + "田\ttian2\n芳\tfang1\n華\thua2\t90%\n華\thua4\t10%\n"));
     EXPECT_EQ(reader.read(u"單田芳", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄕㄢˋ ㄊㄧㄢˊㄈㄤ")
         << "the surname's reading shan4, not the character's commonest dan1";
     EXPECT_EQ(reader.read(u"單車", asked(NameKind::Title, ChineseStyle::Zhuyin)).reading, u"ㄉㄢㄔㄜ");

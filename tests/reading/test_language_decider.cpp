@@ -15,10 +15,12 @@ namespace {
 using ::testing::Contains;
 using ::testing::HasSubstr;
 
-// A Japanese engine with fixed readings and fixed knowledge of runs.
+// A Japanese engine with fixed readings (Likely, unless it doubts them:
+// Check with the reason) and fixed knowledge of runs.
 class KnowingEngine final : public ReadingEngine {
 public:
     std::map<String, std::vector<String>> readings;
+    std::map<String, std::string> doubts;
     std::map<String, RunKnowledge> knowledge;
     std::vector<String> readAsked;
     bool available() const override { return true; }
@@ -27,6 +29,15 @@ public:
         readAsked.emplace_back(run);
         const auto found = readings.find(String(run));
         return found == readings.end() ? std::vector<String>{} : found->second;
+    }
+    RunReading readRun(std::u16string_view run, const RunRequest& request) override
+    {
+        RunReading out;
+        out.readings = read(run, request.limit);
+        const auto doubt = doubts.find(String(run));
+        out.confidence = doubt == doubts.end() ? Confidence::Likely : Confidence::Check;
+        out.reason = doubt == doubts.end() ? "" : doubt->second;
+        return out;
     }
     RunKnowledge know(std::u16string_view run) override
     {
@@ -296,6 +307,31 @@ TEST_F(Decider, TheJapaneseEngineIsAskedToReadOnlyWhatLooksChineseAndItsAnswerWe
     EXPECT_THAT(signs.evidence,
                 Contains("the Japanese engine reads it as a Chinese name (a one-character surname "
                          "and a common word)"));
+}
+
+TEST_F(Decider, AReadingTheJapaneseEngineDoubtsWeighsLess)
+{
+    // 廖 is a Chinese surname Japanese families seldom have: the reading
+    // weighs 1, and 0 when the engine doubts it (characters read one by one).
+    japanese.readings[u"廖昌永"] = {u"リョウショウエイ"};
+    const LanguageDecision sure = decider.decide(u"廖昌永", person, Language::Japanese);
+    EXPECT_EQ(sure.language, Language::Chinese);
+    EXPECT_FALSE(sure.clear);
+    japanese.doubts[u"廖昌永"] = "characters no dictionary knows, read one by one";
+    const LanguageDecision doubted = decider.decide(u"廖昌永", person, Language::Japanese);
+    EXPECT_EQ(doubted.language, Language::Chinese);
+    EXPECT_TRUE(doubted.clear) << "the common surname alone";
+    EXPECT_THAT(doubted.evidence, Contains("the Japanese engine reads it as a Japanese name and doubts it "
+                                           "(characters no dictionary knows, read one by one)"));
+
+    // Not where what follows the surname is a Japanese word: a band's name
+    // (藍坊主) is read as a compound no dictionary holds whole.
+    japanese.readings[u"藍坊主"] = {u"アイボウズ"};
+    japanese.doubts[u"藍坊主"] = "a compound no dictionary has whole";
+    japanese.knowledge[u"坊主"].wholeWord = true;
+    const LanguageDecision band = decider.decide(u"藍坊主", person, Language::Japanese);
+    EXPECT_EQ(band.language, Language::Japanese);
+    EXPECT_THAT(band.evidence, Contains("the Japanese engine reads it as a Japanese name"));
 }
 
 TEST(DeciderWithoutEngines, TheCharactersAndTheLibraryStillDecide)

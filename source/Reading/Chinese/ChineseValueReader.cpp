@@ -139,8 +139,7 @@ std::string ChineseValueReader::render(std::u16string_view text, const std::vect
 {
     if (style == ChineseStyle::Zhuyin) {
         // A syllable zhuyin cannot spell stays in pinyin.
-        const std::vector<int> tones =
-            knownTones.size() == syllables.size() ? knownTones : tonesOf(text, syllables);
+        const std::vector<int> tones = knownTones.size() == syllables.size() ? knownTones : tonesOf(text, syllables);
         std::u16string out;
         for (std::size_t k = 0; k < syllables.size(); ++k) {
             std::u16string z = zhuyin(syllables[k], tones[k]);

@@ -79,6 +79,9 @@ struct EvidenceDecider::Score {
     // A common Chinese surname that Japanese families seldom have begins
     // the value, and no Japanese surname does.
     bool chineseSurname = false;
+    // What follows a surname is a word of the Japanese dictionaries (坊主
+    // in 藍坊主): a band's name as likely as a person's.
+    bool givenIsWord = false;
     std::vector<std::pair<int, std::string>> evidence;
     void add(int p, std::string why)
     {
@@ -273,19 +276,19 @@ void EvidenceDecider::weighName(std::u16string_view value, const RunKnowledge& k
                       (given == 1 ? " character" : " characters"));
     else if (japaneseShape && !japaneseSurname)
         score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
-    // (A given part that is a Japanese word, 坊主 or 我流, makes a band's
-    // name as likely.)
+    score.givenIsWord = surname.length == 1 && given == 2 && japanese_ && japanese_->available() &&
+        japanese_->know(value.substr(1)).wholeWord;
     score.chineseSurname = surname.length == 1 && surname.common && given >= 1 && given <= 2 && !japaneseSurname &&
-        !japaneseShape && kSharedSurnames.find(value[0]) == std::u16string_view::npos &&
-        !(given == 2 && japanese_ && japanese_->available() && japanese_->know(value.substr(1)).wholeWord);
+        !japaneseShape && kSharedSurnames.find(value[0]) == std::u16string_view::npos && !score.givenIsWord;
     // After a Chinese surname, a given name that a Japanese one could not
     // be (its character outside the lists for names).
     if (givenNames_ && surname.length > 0 && given >= 1 && given <= 2 && !japaneseSurname && !japaneseShape &&
         characters == value.size())
         for (const char16_t c : value.substr(surname.length))
             if (kOldForms.find(c) == std::u16string_view::npos && !givenNames_->allowed(c)) {
-                score.add(3, "a given name with a character Japanese given names may not hold (" +
-                                 toUtf8(std::u16string(1, c)) + ")");
+                score.add(3,
+                          "a given name with a character Japanese given names may not hold (" +
+                              toUtf8(std::u16string(1, c)) + ")");
                 break;
             }
     weighGivenName(value, characters, score);
@@ -329,15 +332,24 @@ void EvidenceDecider::weighEngine(std::u16string_view value, const RunKnowledge&
         known.wholeWord)
         return;
     const std::string signs = known.evidence.empty() ? std::string() : " (" + known.evidence.front() + ")";
-    if (japanese_->read(value, 1).empty())
+    RunRequest request;
+    request.limit = 1;
+    request.kind = kind;
+    const RunReading reading = japanese_->readRun(value, request);
+    if (reading.readings.empty()) {
         score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
-    else if (kind == NameKind::Person)
+    } else if (kind == NameKind::Person) {
         // Strong against a name shaped as a Chinese one; a band's name is
-        // read by the engine whatever its language.
-        // Weaker after a surname Japanese families seldom have: the engine
-        // reads any name.
-        score.add(chinese::surnameAt(value).length > 0 && !score.chineseSurname ? -2 : -1,
-                  "the Japanese engine reads it as a Japanese name");
+        // read by the engine whatever its language. Weaker after a surname
+        // Japanese families seldom have (the engine reads any name), and
+        // where the engine doubts its own reading (characters read one by
+        // one).
+        const bool doubted = reading.confidence == Confidence::Check && !score.givenIsWord;
+        const int weight = (chinese::surnameAt(value).length > 0 && !score.chineseSurname ? 2 : 1) - (doubted ? 1 : 0);
+        score.add(-weight,
+                  "the Japanese engine reads it as a Japanese name" +
+                      (doubted ? " and doubts it (" + reading.reason + ")" : std::string()));
+    }
 }
 
 LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueContext& context, Language prefer)
