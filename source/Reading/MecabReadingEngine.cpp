@@ -1571,7 +1571,13 @@ struct MecabReadingEngine::State {
                 return set(Confidence::Check, "a full name the dictionaries read more than one way");
             return set(Confidence::Sure, first == Origin::SkkFullName ? "a well-known person's full name"
                                                                       : "a full name in the name dictionary");
+        // A title the name dictionary holds whole as a work (a book, a film,
+        // a song) with one reading is that work's title; one it holds as a
+        // person's or a place's name is a guess.
         case Origin::WholeName:
+            if (kind == yomi::NameKind::Title && distinctReadings(l.exact) == 1 &&
+                distinctReadings(l.exact, kOtherName) == 1)
+                return set(Confidence::Sure, "a title the name dictionary holds as a work, with one reading");
             if (kind == yomi::NameKind::Title)
                 return set(Confidence::Check, "a title read as the name dictionary reads a name");
             return distinctReadings(l.exact) == 1 ? set(Confidence::Sure, "the whole name in the name dictionary")

@@ -373,6 +373,20 @@ TEST(MecabReadingEngine, WordsWhoseReadingTheContextSettlesAreLikelyAndCompounds
     EXPECT_EQ(trust(u"港町の灯"), (P{Confidence::Check, "MeCab and the word dictionary read a word differently"}));
 }
 
+TEST(MecabReadingEngine, ATitleTheNameDictionaryHoldsAsAWorkWithOneReadingIsSure)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    using P = std::pair<Confidence, std::string>;
+    const P work{Confidence::Sure, "a title the name dictionary holds as a work, with one reading"};
+    EXPECT_EQ(trust(u"吾輩は猫である"), work);
+    EXPECT_EQ(trust(u"走れメロス"), work);
+    EXPECT_EQ(trust(u"もののけ姫"), work);
+    EXPECT_EQ(*readValue(engine(), nullptr, u"もののけ姫", ReadingStyle::Katakana, 4).reading, u"モノノケヒメ");
+    // As an artist the same value is the name dictionary's whole name.
+    EXPECT_EQ(trust(u"走れメロス", yomi::NameKind::Person),
+              (P{Confidence::Sure, "the whole name in the name dictionary"}));
+}
+
 TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOwnAfterASinoJapaneseOneAsMecabReadsIt)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
