@@ -6,6 +6,9 @@
 //       tones dropped) and ICU's Han-Latin/Names side by side; top-1 and
 //       among candidates. Categories "person" and "band" are values of a
 //       person field, any other of a title field.
+//   yomi-language-bench zhuyin --set FILE [--misses]
+//       Zhuyin with tone marks against hand-written readings (category
+//       person or title, value, zhuyin).
 //   yomi-language-bench ko --set FILE [--misses]
 //       Korean Latin readings of person names: the surname in an accepted
 //       spelling, the whole name in one.
@@ -298,6 +301,48 @@ int chinese(const std::vector<Case>& cases, bool misses)
 
 // Korean Latin readings of person names: the fourth column holds the
 // accepted surname spellings.
+// Zhuyin with tone marks against hand-written readings (spaces ignored):
+// right with its tones, its syllables right whatever the tones, and right as
+// the toneless zhuyin before tones were given would have been (only values
+// of first tones alone).
+int zhuyinTones(const std::vector<Case>& cases, bool misses)
+{
+    yomi::chinese::ChineseValueReader reader;
+    const auto bare = [](std::u16string s, bool marks) {
+        std::u16string out;
+        for (const char16_t c : s)
+            if (c != u' ' && !(marks && (c == u'\u02CA' || c == u'\u02C7' || c == u'\u02CB' || c == u'\u02D9')))
+                out += c;
+        return out;
+    };
+    int right = 0, syllables = 0, before = 0;
+    std::ostringstream missed;
+    for (const Case& c : cases) {
+        yomi::ReadRequest request;
+        request.kind = c.category == "title" ? yomi::NameKind::Title : yomi::NameKind::Person;
+        request.styles.chinese = yomi::ChineseStyle::Zhuyin;
+        const yomi::ValueReading r = reader.read(yomi::toUtf16(c.value), request);
+        const std::u16string got = r.reading ? *r.reading : std::u16string();
+        const std::u16string expected = yomi::toUtf16(c.accepted.front());
+        const bool ok = bare(got, false) == bare(expected, false);
+        right += ok;
+        syllables += bare(got, true) == bare(expected, true);
+        before += bare(got, true) == bare(expected, true) && bare(expected, true) == bare(expected, false);
+        if (misses && !ok)
+            missed << "| " << c.value << " | " << c.accepted.front() << " | " << yomi::toUtf8(got) << " |\n";
+    }
+    const double n = static_cast<double>(cases.size());
+    gScore = 100.0 * right / n;
+    std::cout << std::fixed << std::setprecision(1)
+              << "| values | right with tones | syllables right | toneless zhuyin right (before tones) |\n"
+                 "|---:|---:|---:|---:|\n| "
+              << cases.size() << " | " << 100.0 * right / n << "% | " << 100.0 * syllables / n << "% | "
+              << 100.0 * before / n << "% |\n";
+    if (misses)
+        std::cout << "\n| value | expected | read |\n|---|---|---|\n" << missed.str();
+    return 0;
+}
+
 int korean(const std::vector<Case>& cases, bool misses)
 {
     yomi::korean::KoreanValueReader reader;
@@ -520,7 +565,7 @@ int run(const std::string& mode, const std::vector<Case>& cases, bool misses);
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: yomi-language-bench zh|ko|lang|lang-names --set FILE [--misses] [--floor PERCENT]\n";
+        std::cerr << "usage: yomi-language-bench zh|zhuyin|ko|lang|lang-names|regress --set FILE [--misses] [--floor PERCENT]\n";
         return 2;
     }
     const std::string mode = argv[1];
@@ -536,7 +581,7 @@ int main(int argc, char** argv)
         else if (arg == "--floor" && i + 1 < argc)
             floor = std::stod(argv[++i]);
         else {
-            std::cerr << "usage: yomi-language-bench zh|ko|lang|lang-names --set FILE [--misses] [--floor PERCENT]\n";
+            std::cerr << "usage: yomi-language-bench zh|zhuyin|ko|lang|lang-names|regress --set FILE [--misses] [--floor PERCENT]\n";
             return 2;
         }
     }
@@ -567,6 +612,8 @@ int run(const std::string& mode, const std::vector<Case>& cases, bool misses)
         return regressions(cases, misses);
     if (mode == "ko")
         return korean(cases, misses);
+    if (mode == "zhuyin")
+        return zhuyinTones(cases, misses);
     if (mode == "lang-names") {
         // The Japanese reading sets: values of Han characters alone, those of
         // category "chinese" expected Chinese, the others Japanese.

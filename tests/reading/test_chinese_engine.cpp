@@ -61,6 +61,57 @@ TEST(PinyinSpelling, ZhuyinSpellsInitialsFinalsAndTheGlideForms)
     EXPECT_EQ(zhuyin("xyz"), u"");
 }
 
+TEST(PinyinSpelling, ZhuyinMarksTonesAsTaiwaneseWritingDoes)
+{
+    EXPECT_EQ(zhuyin("ma", 1), u"ㄇㄚ") << "the first tone unmarked";
+    EXPECT_EQ(zhuyin("ma", 2), u"ㄇㄚˊ");
+    EXPECT_EQ(zhuyin("ma", 3), u"ㄇㄚˇ");
+    EXPECT_EQ(zhuyin("ma", 4), u"ㄇㄚˋ");
+    EXPECT_EQ(zhuyin("ma", 5), u"˙ㄇㄚ") << "the neutral tone's dot comes first";
+    EXPECT_EQ(zhuyin("ma", 0), u"ㄇㄚ") << "an unknown tone unmarked";
+    EXPECT_EQ(zhuyin("xyz", 4), u"");
+}
+
+// A toned table as terra-pinyin writes it: characters with each reading's
+// share, and words whose tones their characters leave open.
+constexpr const char* kToned = "為\twei2\t50%\n為\twei4\t50%\n为\twei4\n行\txing2\t90%\n行\thang2\t10%\n"
+                               "行為\txing2 wei2\n為了\twei4 le5\n了\tle5\t95%\n了\tliao3\t5%\n"
+                               "一\tyi1\t98%\n一\tyi2\t1%\n一\tyi4\t1%\n個\tge4\n一個\tyi2 ge4\n"
+                               "單\tdan1\t99%\n單\tshan4\t1%\n单\tdan1\n樂\tle4\t80%\n樂\tyue4\t20%\n"
+                               "乐\tle4\n車\tche1\n# a comment\tli3\n运\tyun3\n运\tyun4\t0%\n運\tyun4\n"
+                               "台\ttai1\t30%\n台\ttai2\t30%\n臺\ttai2\n尉\twei4\n尉\tyu4\t0%\n尉遲\tyu4 chi2\n"
+                               "遲\tchi2\n不\tbu2\t1%\n不\tbu4\t99%\n見\tjian4\n不見\tbu5 jian4\n漂\tpiao1\t33%\n"
+                               "漂\tpiao4\t34%\n漂洋\tpiao1 yang2\n洋\tyang2\n";
+
+TEST(ToneTable, TheToneIsThatOfTheChosenReadingAndTheWordsWhereItHasOne)
+{
+    const auto table = ToneTable::parse(std::string("---\nname: t\n...\n") + kToned);
+    EXPECT_EQ(table->tones(u"行為", {"xing", "wei"}), (std::vector<int>{2, 2})) << "the word settles 為";
+    EXPECT_EQ(table->tones(u"行为", {"xing", "wei"}), (std::vector<int>{2, 2}))
+        << "a simplified word found in its traditional form";
+    EXPECT_EQ(table->tones(u"為了", {"wei", "le"}), (std::vector<int>{4, 5}));
+    EXPECT_EQ(table->tones(u"單", {"shan"}), (std::vector<int>{4})) << "the surname's reading, not dan1's tone";
+    EXPECT_EQ(table->tones(u"单", {"shan"}), (std::vector<int>{4}))
+        << "a simplified character's rarer reading from its traditional form";
+    EXPECT_EQ(table->tones(u"乐", {"yue"}), (std::vector<int>{4}));
+    EXPECT_EQ(table->tones(u"一個", {"yi", "ge"}), (std::vector<int>{1, 4}))
+        << "a tone 一 takes only in words (at most 1%) gives way to its own";
+    EXPECT_EQ(table->tones(u"行", {"hang"}), (std::vector<int>{2}));
+    EXPECT_EQ(table->tones(u"不見", {"bu", "jian"}), (std::vector<int>{4, 4}))
+        << "a word's tone the character never has beside its own common one gives way";
+    EXPECT_EQ(table->tones(u"漂洋行為", {"piao", "yang", "xing", "wei"}), (std::vector<int>{1, 2, 2, 2}))
+        << "the table's words inside a longer text";
+    EXPECT_EQ(table->tones(u"尉遲", {"yu", "chi"}), (std::vector<int>{4, 2}))
+        << "a rare reading (0%) the word has is no trace: no other tone of the syllable competes";
+    EXPECT_EQ(table->tones(u"运", {"yun"}), (std::vector<int>{4}))
+        << "a simplified form's wrong tone outvoted by its traditional form and ICU";
+    EXPECT_EQ(table->tones(u"台", {"tai"}), (std::vector<int>{2})) << "an even split settled the same way";
+    EXPECT_EQ(table->tones(u"車", {"ju"}), (std::vector<int>{0})) << "a syllable no source tones";
+    EXPECT_EQ(table->tones(u"行為", {"xing"}), (std::vector<int>{0})) << "lengths that differ: no tones";
+    EXPECT_EQ(table->tones(u"李", {"li"}), (std::vector<int>{3})) << "ICU's tone; the comment is no entry";
+    EXPECT_EQ(ToneTable::open("/nonexistent/terra.dict.yaml"), nullptr);
+}
+
 TEST(ChineseSurnames, CompoundFirstWithBothFormsAndTheSurnameReadings)
 {
     EXPECT_EQ(surnameAt(u"欧阳娜娜").reading, "ouyang");
@@ -159,7 +210,8 @@ TEST_F(SmallTables, AWordsReadingWinsOverItsCharacters)
     EXPECT_EQ(reader.read(u"銀行", asked(NameKind::Title)).reading, u"Yinhang");
     const ValueReading r = reader.read(u"恋曲1990", asked(NameKind::Title));
     EXPECT_EQ(r.reading, u"Lianqu 1990") << "digits stay, spaced from the words";
-    EXPECT_EQ(reader.read(u"音乐", asked(NameKind::Title, ChineseStyle::Zhuyin)).reading, u"ㄧㄣㄩㄝ");
+    EXPECT_EQ(reader.read(u"音乐", asked(NameKind::Title, ChineseStyle::Zhuyin)).reading, u"ㄧㄣㄩㄝ")
+        << "without the toned table ICU's tones: 音 yin1, and none for 乐 (ICU reads le4, the word yue)";
     const ValueReading le = reader.read(u"乐", asked(NameKind::Title));
     EXPECT_EQ(le.reading, u"Le");
     EXPECT_THAT(le.alternatives, Contains(u"Yue"));
@@ -177,7 +229,37 @@ TEST_F(SmallTables, PersonNamesTakeTheSurnameReadingUnlessTheValueIsACommonWord)
         << "a title field holds no names";
     EXPECT_EQ(reader.read(u"單", asked(NameKind::Person)).reading, u"Shan") << "a lone surname";
     EXPECT_EQ(reader.read(u"單車", asked(NameKind::Person)).reading, u"Danche");
-    EXPECT_EQ(reader.read(u"曾志伟", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄗㄥ ㄓㄨㄟ");
+    EXPECT_EQ(reader.read(u"曾志伟", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄗㄥ ㄓˋㄨㄟˇ")
+        << "ICU reads 曾 ceng2: the surname's zeng takes no tone of another reading";
+}
+
+TEST(ChineseNames, ZhuyinTakesTheTonesOfTheReadingChosenAndPinyinStaysToneless)
+{
+    test::TempFolder folder;
+    ChineseValueReader reader(test::rimePaths(folder,
+                                              "單\tdan\t900\n單\tshan\t20\n車\tche\t500\n單車\tdan che\t5000\n"
+                                              "田\ttian\t500\n芳\tfang\t500\n行\txing\t800\n行\thang\t200\n"
+                                              "為\twei\t900\n行為\txing wei\t300\n華\thua\t900\n",
+                                              "", std::string(kToned) + "田\ttian2\n芳\tfang1\n華\thua2\t90%\n華\thua4\t10%\n"));
+    EXPECT_EQ(reader.read(u"單田芳", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄕㄢˋ ㄊㄧㄢˊㄈㄤ")
+        << "the surname's reading shan4, not the character's commonest dan1";
+    EXPECT_EQ(reader.read(u"單車", asked(NameKind::Title, ChineseStyle::Zhuyin)).reading, u"ㄉㄢㄔㄜ");
+    EXPECT_EQ(reader.read(u"行為", asked(NameKind::Title, ChineseStyle::Zhuyin)).reading, u"ㄒㄧㄥˊㄨㄟˊ");
+    EXPECT_EQ(reader.read(u"為行", asked(NameKind::Title, ChineseStyle::Zhuyin)).reading, u"ㄨㄟˋ ㄒㄧㄥˊ")
+        << "a character alone: 為's even split settled by ICU (wei4)";
+
+    // The pinyin dictionary cuts 行為 in two; the toned table's word still
+    // gives 為 its tone.
+    test::TempFolder other;
+    ChineseValueReader cut(test::rimePaths(other, "行\txing\t800\n為\twei\t900\n", "", kToned));
+    EXPECT_EQ(cut.read(u"行為", asked(NameKind::Title, ChineseStyle::Zhuyin)).reading, u"ㄒㄧㄥˊ ㄨㄟˊ");
+    EXPECT_EQ(reader.read(u"華芳", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄏㄨㄚˋ ㄈㄤ")
+        << "the surname table's tone where the syllable's usual tone is another";
+    EXPECT_EQ(reader.read(u"華", asked(NameKind::Title, ChineseStyle::Zhuyin)).reading, u"ㄏㄨㄚˊ");
+    EXPECT_EQ(surnameAt(u"令狐冲").tones, (std::vector<int>{2, 2}));
+    EXPECT_TRUE(surnameAt(u"王菲").tones.empty());
+    EXPECT_EQ(reader.read(u"單田芳", asked(NameKind::Person)).reading, u"Shan Tianfang");
+    EXPECT_EQ(reader.read(u"行為", asked(NameKind::Title)).reading, u"Xingwei");
 }
 
 TEST(ChineseNames, AGivenNamesWordIsReadAsItsCharactersUsuallyAreAndForeignNamesPartByPart)
@@ -202,7 +284,7 @@ TEST(ChineseNames, AGivenNamesWordIsReadAsItsCharactersUsuallyAreAndForeignNames
     EXPECT_EQ(reader.read(u"李玟", person).reading, u"Li Wen");
     EXPECT_EQ(reader.read(u"邁克爾·傑克遜", person).reading, u"Maike'er Jiekexun");
     EXPECT_EQ(reader.read(u"邁克爾·傑克遜", asked(NameKind::Title)).reading, u"Maike'er jiekexun");
-    EXPECT_EQ(reader.read(u"欧阳娜娜", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄡㄧㄤ ㄋㄚㄋㄚ");
+    EXPECT_EQ(reader.read(u"欧阳娜娜", asked(NameKind::Person, ChineseStyle::Zhuyin)).reading, u"ㄡㄧㄤˊ ㄋㄚˋㄋㄚˋ");
 }
 
 TEST(ChineseNames, OnlyAShortGivenNameAfterAKnownSurnameMakesAName)

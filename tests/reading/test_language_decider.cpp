@@ -5,7 +5,9 @@
 
 #include <map>
 
+#include "Reading/Chinese/ChineseValueReader.h"
 #include "Reading/Language/EvidenceDecider.h"
+#include "support/RimeTables.h"
 
 namespace yomi::language {
 namespace {
@@ -200,6 +202,32 @@ TEST_F(DeciderWithNames, TheEnginesReadingWeighsLessAfterASurnameJapaneseFamilie
     EXPECT_EQ(band.language, Language::Chinese) << "even: the default";
     EXPECT_FALSE(band.clear);
     EXPECT_EQ(named.decide(u"藍坊主", person, Language::Japanese).language, Language::Japanese);
+}
+
+TEST_F(Decider, ABandsNameThatIsAChineseWordAndNoJapaneseOneLeansChinese)
+{
+    test::TempFolder folder;
+    chinese::ChineseValueReader chineseReader(
+        test::rimePaths(folder, "滅\tmie\t100\n火\thuo\t500\n器\tqi\t300\n滅火器\tmie huo qi\t200\n", ""));
+    EvidenceDecider withChinese{&japanese, &chineseReader};
+    // The Japanese engine does not read it: asked once the value leans
+    // Chinese, its refusal settles it.
+    const LanguageDecision band = withChinese.decide(u"滅火器", person, Language::Japanese);
+    EXPECT_EQ(band.language, Language::Chinese);
+    EXPECT_TRUE(band.clear);
+    EXPECT_THAT(band.evidence, Contains("a word of the Chinese dictionary that the Japanese ones do not hold"));
+    EXPECT_EQ(decider.decide(u"滅火器", person, Language::Japanese).language, Language::Japanese)
+        << "without the Chinese dictionary nothing decides and the engine is not asked";
+
+    // Not for a title (Japanese titles are often words Chinese shares), nor
+    // for a word a Japanese dictionary holds.
+    ValueContext title;
+    title.kind = NameKind::Title;
+    EXPECT_THAT(withChinese.decide(u"滅火器", title, Language::Japanese).evidence,
+                ::testing::Not(Contains(HasSubstr("Chinese dictionary"))));
+    japanese.knowledge[u"滅火器"].wholeWord = true;
+    EXPECT_THAT(withChinese.decide(u"滅火器", person, Language::Japanese).evidence,
+                ::testing::Not(Contains(HasSubstr("Chinese dictionary"))));
 }
 
 TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)

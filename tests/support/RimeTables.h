@@ -18,13 +18,17 @@ inline std::filesystem::path writeRimeTable(const TempFolder& folder, const std:
 }
 
 // Paths of a Chinese engine over a traditional and a simplified table in
-// `folder` (either may be empty text: that table is then not written) and
-// a cache folder inside it.
+// `folder` (either may be empty text: that table is then not written), a
+// cache folder inside it, and a toned table of `toned` lines (none when
+// empty: the tones are then ICU's).
 inline chinese::ChinesePaths rimePaths(const TempFolder& folder, const std::string& traditional,
-                                       const std::string& simplified)
+                                       const std::string& simplified, const std::string& toned = {})
 {
     chinese::ChinesePaths paths;
     paths.cacheDir = folder.path() / "cache";
+    paths.tones = folder.path() / "terra.dict.yaml";
+    if (!toned.empty())
+        folder.writeFile("terra.dict.yaml", "# Rime dictionary\n---\nname: terra\n...\n\n" + toned);
     const auto t = folder.path() / "luna.table.txt", s = folder.path() / "simp.table.txt";
     if (!traditional.empty())
         writeRimeTable(folder, "luna.table.txt", traditional);

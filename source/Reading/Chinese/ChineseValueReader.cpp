@@ -84,22 +84,6 @@ std::filesystem::path cacheFolder()
     return std::filesystem::temp_directory_path() / "yomi-cache";
 }
 
-// One word in the style: pinyin syllables joined, or their zhuyin (a
-// syllable zhuyin cannot spell stays in pinyin).
-std::string render(const std::vector<std::string>& syllables, ChineseStyle style, bool capital)
-{
-    if (style == ChineseStyle::Zhuyin) {
-        std::u16string out;
-        for (const std::string& s : syllables) {
-            std::u16string z = zhuyin(s);
-            out += z.empty() ? toUtf16(s) : z;
-        }
-        return toUtf8(out);
-    }
-    std::string word = joinSyllables(syllables);
-    return capital ? capitalised(word) : word;
-}
-
 } // namespace
 
 std::string icuSyllable(char32_t c)
@@ -138,6 +122,35 @@ std::string icuSyllable(char32_t c)
 }
 
 ChinesePaths ChinesePaths::system() { return {systemTables(), cacheFolder()}; }
+
+std::vector<int> ChineseValueReader::tonesOf(std::u16string_view text, const std::vector<std::string>& syllables)
+{
+    // Without the toned table the tones are ICU's.
+    std::call_once(tonesOpened_, [this] {
+        tones_ = ToneTable::open(paths_.tones);
+        if (!tones_)
+            tones_ = ToneTable::parse(std::string());
+    });
+    return tones_->tones(text, syllables);
+}
+
+std::string ChineseValueReader::render(std::u16string_view text, const std::vector<std::string>& syllables,
+                                       ChineseStyle style, bool capital, const std::vector<int>& knownTones)
+{
+    if (style == ChineseStyle::Zhuyin) {
+        // A syllable zhuyin cannot spell stays in pinyin.
+        const std::vector<int> tones =
+            knownTones.size() == syllables.size() ? knownTones : tonesOf(text, syllables);
+        std::u16string out;
+        for (std::size_t k = 0; k < syllables.size(); ++k) {
+            std::u16string z = zhuyin(syllables[k], tones[k]);
+            out += z.empty() ? toUtf16(syllables[k]) : z;
+        }
+        return toUtf8(out);
+    }
+    std::string word = joinSyllables(syllables);
+    return capital ? capitalised(word) : word;
+}
 
 ChineseValueReader::ChineseValueReader(ChinesePaths paths) : paths_(std::move(paths)) {}
 
@@ -519,9 +532,12 @@ ChineseValueReader::Draft ChineseValueReader::readPerson(std::u16string_view nam
     }
     const auto layout = [&](const std::string& family, const std::vector<std::string>& syllables) {
         const std::string spelt = familySyllables(name, surname, family, style);
-        std::string s = style == ChineseStyle::Zhuyin ? render(syllablesOf(spelt), style, false) : capitalised(spelt);
+        std::string s = style == ChineseStyle::Zhuyin
+            ? render(name.substr(0, surname.length), syllablesOf(spelt), style, false,
+                     family == surname.reading ? surname.tones : std::vector<int>{})
+            : capitalised(spelt);
         if (!syllables.empty())
-            s += ' ' + render(syllables, style, true);
+            s += ' ' + render(name.substr(surname.length), syllables, style, true);
         return s;
     };
     d.reading = layout(surname.reading, given->syllables);
@@ -614,13 +630,28 @@ ChineseValueReader::Draft ChineseValueReader::readWords(const Runs& runs, NameKi
                 d.doubt("several readings of " + toUtf8(w.text));
         }
         std::vector<std::string> all;
-        for (const Word& w : words) {
-            if (!foreignName)
-                pieces.push_back(Piece{render(w.syllables, style, false), true});
+        for (const Word& w : words)
             all.insert(all.end(), w.syllables.begin(), w.syllables.end());
+        // Zhuyin's tones over the whole run: a word of the toned table may
+        // span two words of the segmentation (行為 cut as 行 and 為).
+        std::vector<int> runTones;
+        std::u16string joined;
+        for (const Word& w : words)
+            joined += w.text;
+        if (style == ChineseStyle::Zhuyin && !foreignName)
+            runTones = tonesOf(joined, all);
+        std::size_t at = 0;
+        for (const Word& w : words) {
+            const std::vector<int> known = runTones.size() == all.size() && at + w.syllables.size() <= all.size()
+                ? std::vector<int>(runTones.begin() + static_cast<std::ptrdiff_t>(at),
+                                   runTones.begin() + static_cast<std::ptrdiff_t>(at + w.syllables.size()))
+                : std::vector<int>{};
+            if (!foreignName)
+                pieces.push_back(Piece{render(w.text, w.syllables, style, false, known), true});
+            at += w.syllables.size();
         }
         if (foreignName)
-            pieces.push_back(Piece{render(all, style, true), true});
+            pieces.push_back(Piece{render(r.text, all, style, true), true});
         segmented.push_back(std::move(words));
     }
     d.reading = assemble(pieces, style);
@@ -636,7 +667,7 @@ ChineseValueReader::Draft ChineseValueReader::readWords(const Runs& runs, NameKi
                 if (foreignName)
                     break;
                 std::vector<Piece> variant = pieces;
-                variant[wordPieces[pieceIndex]].text = render(syllablesOf(other), style, false);
+                variant[wordPieces[pieceIndex]].text = render(w.text, syllablesOf(other), style, false);
                 d.alternatives.push_back(assemble(variant, style));
             }
             ++pieceIndex;

@@ -1,5 +1,6 @@
 // The Chinese reading of whole values: pinyin as a sort value spells it (no
-// tone marks, ü as yu after l and n), or zhuyin.
+// tone marks, ü as yu after l and n), or zhuyin with the tone marks of the
+// readings chosen (ToneTable).
 //
 // Person names (fields of people, a value shaped as a known surname and a
 // given name of one or two characters) are laid out as the romanisation
@@ -24,12 +25,15 @@
 #include "Category/Reader.h"
 #include "Reading/Chinese/PinyinDictionary.h"
 #include "Reading/Chinese/Surnames.h"
+#include "Reading/Chinese/Tones.h"
 
 namespace yomi::chinese {
 
 struct ChinesePaths {
     std::vector<TableSource> tables;
     std::filesystem::path cacheDir;
+    // The toned table for zhuyin's tone marks (ToneTable).
+    std::filesystem::path tones = ToneTable::systemTable();
     // The Debian tables and $XDG_CACHE_HOME/yomi (else ~/.cache/yomi).
     static ChinesePaths system();
 };
@@ -87,12 +91,21 @@ private:
                                 ChineseStyle style);
     Draft readPerson(std::u16string_view name, const Surname& surname, ChineseStyle style);
     Draft readWords(const Runs& runs, NameKind kind, ChineseStyle style);
+    // One word in the style: pinyin syllables joined, or their zhuyin with
+    // the tones of `text` read so.
+    std::string render(std::u16string_view text, const std::vector<std::string>& syllables, ChineseStyle style,
+                       bool capital, const std::vector<int>& knownTones = {});
+    // The tones of syllables read for a text (the toned table opened on
+    // first use).
+    std::vector<int> tonesOf(std::u16string_view text, const std::vector<std::string>& syllables);
 
     ChinesePaths paths_;
     std::once_flag opened_;
     std::thread preparing_;
     std::unique_ptr<PinyinDictionary> dictionary_;
     std::string missing_;
+    std::once_flag tonesOpened_;
+    std::unique_ptr<ToneTable> tones_; // read on the first zhuyin reading
 };
 
 // The per-character pinyin of ICU's Han-Latin transform with tones dropped,

@@ -129,4 +129,23 @@ std::u16string zhuyin(std::string_view syllable)
     return {};
 }
 
+std::u16string zhuyin(std::string_view syllable, int tone)
+{
+    std::u16string z = zhuyin(syllable);
+    if (z.empty())
+        return z;
+    switch (tone) {
+    case 2:
+        return z + u'\u02CA';
+    case 3:
+        return z + u'\u02C7';
+    case 4:
+        return z + u'\u02CB';
+    case 5:
+        return u'\u02D9' + z;
+    default:
+        return z;
+    }
+}
+
 } // namespace yomi::chinese

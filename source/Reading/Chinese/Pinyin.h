@@ -23,5 +23,9 @@ std::string joinSyllables(const std::vector<std::string>& syllables);
 // The zhuyin of one syllable in the sort spelling (zhong → ㄓㄨㄥ); empty for
 // a syllable zhuyin does not spell.
 std::u16string zhuyin(std::string_view syllable);
+// The same with its tone marked as Taiwanese writing marks it: the first
+// tone (and 0, an unknown one) unmarked, ˊ ˇ ˋ after the syllable for the
+// second to the fourth, ˙ before it for the neutral tone (5).
+std::u16string zhuyin(std::string_view syllable, int tone);
 
 } // namespace yomi::chinese

@@ -11,7 +11,9 @@ namespace {
 
 // One surname a line: its forms (simplified first, traditional after a
 // slash when they differ), its reading, "c" for one of the commonest or "-",
-// then the other readings it takes as a surname.
+// then the other readings it takes as a surname, and "~" with the tone of
+// each syllable where the usual tone of the characters' syllable is not the
+// surname's.
 constexpr std::string_view kTable = R"(王 wang c
 李 li c
 张/張 zhang c
@@ -61,7 +63,7 @@ constexpr std::string_view kTable = R"(王 wang c
 苏/蘇 su c
 吕/呂 lyu c
 丁 ding c
-任 ren c
+任 ren c ~2
 卢/盧 lu c
 姚 yao c
 沈 shen c
@@ -155,7 +157,7 @@ constexpr std::string_view kTable = R"(王 wang c
 童 tong c
 凌 ling c
 焦 jiao c
-纪/紀 ji c
+纪/紀 ji c ~3
 舒 shu c
 毕/畢 bi c
 霍 huo c
@@ -174,7 +176,7 @@ constexpr std::string_view kTable = R"(王 wang c
 骆/駱 luo c
 戚 qi c
 车/車 che c
-华/華 hua c
+华/華 hua c ~4
 解 xie c
 区/區 ou c
 朴 piao c pu
@@ -307,7 +309,7 @@ constexpr std::string_view kTable = R"(王 wang c
 宗 zong -
 祖 zu -
 种/種 chong -
-员/員 yun -
+员/員 yun - ~4
 贲/賁 ben -
 秘 bi -
 隗 wei -
@@ -347,7 +349,7 @@ constexpr std::string_view kTable = R"(王 wang c
 宇文 yuwen -
 司徒 situ -
 东方/東方 dongfang -
-令狐 linghu -
+令狐 linghu - ~22
 端木 duanmu -
 轩辕/軒轅 xuanyuan -
 澹台/澹臺 tantai -
@@ -405,7 +407,11 @@ const Table& table()
             s.reading = std::string(fields[1]);
             s.common = fields[2] == "c";
             for (std::size_t i = 3; i < fields.size(); ++i)
-                s.alternatives.emplace_back(fields[i]);
+                if (fields[i].front() == '~')
+                    for (const char digit : fields[i].substr(1))
+                        s.tones.push_back(digit - '0');
+                else
+                    s.alternatives.emplace_back(fields[i]);
             for (const std::string_view form : split(fields[0], '/')) {
                 std::u16string key = toUtf16(form);
                 s.length = key.size();

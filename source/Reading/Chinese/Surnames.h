@@ -21,6 +21,10 @@ struct Surname {
     std::vector<std::string> alternatives;
     // One of the commonest surnames (about the first 150 by bearers).
     bool common = false;
+    // The tones of its syllables where a surname's tone is not the one the
+    // characters' same syllable usually takes (华 hua4, 纪 ji3, 令狐
+    // ling2 hu2); else empty.
+    std::vector<int> tones;
 };
 
 // The surname the value begins with, compound ones first; length 0 when it

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "Reading/Chinese/ChineseValueReader.h"
+#include "Reading/Chinese/PinyinDictionary.h"
 #include "Reading/Chinese/Surnames.h"
 
 namespace yomi::language {
@@ -362,6 +363,14 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
         weighName(value, known, chars.hanCount, score);
     if (!chars.outside.empty())
         score.add(2, "a character outside the Japanese character set (" + utf8(chars.outside.front()) + ")");
+    // A name of people (a band's) that is a word of the Chinese dictionary
+    // and of no Japanese one. (Not a title: Japanese titles are often
+    // words Chinese shares, 少年時代, that the Japanese dictionaries lack.)
+    if (chinese_ && context.kind == NameKind::Person && chars.hanCount == value.size() && value.size() >= 2 &&
+        !known.wholeName && !known.wholeWord)
+        if (const chinese::PinyinDictionary* dictionary = chinese_->dictionary();
+            dictionary && !dictionary->lookup(value).empty())
+            score.add(1, "a word of the Chinese dictionary that the Japanese ones do not hold");
     if (context.kind == NameKind::Person && chars.hanCount == value.size())
         weighForms(value, chars, score);
     weighEngine(value, known, context.kind, score);
