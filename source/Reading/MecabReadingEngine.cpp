@@ -686,6 +686,32 @@ struct MecabReadingEngine::State {
         return out;
     }
 
+    // Whether a word of Han characters is read as their on readings put
+    // together (夢想 ムソウ, 月光 ゲッコウ, 度胸 ドキョウ): a Sino-Japanese
+    // word. A final ツ, チ, キ or ク may be doubled as ッ, a later
+    // character's first sound voiced.
+    bool soundsSino(const Token& t) const
+    {
+        if (!kanji || !t.han || !hanOnly(t.surface))
+            return false;
+        std::u16string_view rest = t.reading;
+        for (std::size_t i = 0; i < t.surface.size(); ++i) {
+            String on = kanji->onReading(t.surface[i]);
+            if (on.empty() || rest.size() < on.size())
+                return false;
+            String variant = on;
+            if (i > 0 && voiced(on.front()) && rest.front() == voiced(on.front()))
+                variant.front() = rest.front();
+            if (on.size() > 1 && rest[on.size() - 1] == u'ッ' &&
+                std::u16string_view(u"ツチキク").find(on.back()) != std::u16string_view::npos)
+                variant.back() = u'ッ';
+            if (rest.substr(0, variant.size()) != variant)
+                return false;
+            rest.remove_prefix(variant.size());
+        }
+        return rest.empty();
+    }
+
     // The distinct readings of the dictionary's words of the node's surface
     // that begin where it begins.
     std::size_t readingsAt(const MeCab::Node* node) const
@@ -1238,8 +1264,11 @@ struct MecabReadingEngine::State {
             if (!joined.tokens.empty())
                 out.add(joined.words(), Origin::JoinedNames);
         }
+        // A value that ends in a suffix after a native word is read first
+        // with the suffix as a word of its own (addSuffixWords).
         if (l.read()) {
             addTitleReadings(best, out, true);
+            addSuffixWords(best, out, best.tokens.size() - 1, true);
             out.add(l.mecab, Origin::Mecab);
         }
         // A value MeCab finds no person's name in is a word before it is a
@@ -1285,10 +1314,15 @@ struct MecabReadingEngine::State {
 
     // A suffix of one Han character after a noun may be a word of its own,
     // read as it is alone, and voiced (兄弟 and 船: キョウダイブネ, 犬 and 神:
-    // イヌガミ).
-    void addSuffixWords(const Path& best, Candidates& out)
+    // イヌガミ); from the word `from` on. With `native`, only after a word
+    // that is neither Sino-Japanese nor a number, and not when the suffix
+    // alone is read as a name: a native word makes a compound with the
+    // suffix's own native reading (ふたり and 酒: フタリザケ, 童 and 神:
+    // ワラベガミ), where a Sino-Japanese one keeps its on reading (夢想歌
+    // ムソウカ, 月光蟲 ゲッコウチュウ).
+    void addSuffixWords(const Path& best, Candidates& out, std::size_t from = 1, bool native = false)
     {
-        for (std::size_t j = 1; j < best.tokens.size(); ++j) {
+        for (std::size_t j = std::max<std::size_t>(from, 1); j < best.tokens.size(); ++j) {
             const Token& before = best.tokens[j - 1];
             const Token& t = best.tokens[j];
             if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 || before.pos0 != "名詞" ||
@@ -1298,7 +1332,8 @@ struct MecabReadingEngine::State {
             if (alone.empty() || alone.front().tokens.size() != 1)
                 continue;
             const String word = alone.front().tokens.front().reading;
-            if (word.empty() || word == t.reading || alone.front().foreign())
+            if (word.empty() || word == t.reading || alone.front().foreign() ||
+                (native && (alone.front().tokens.front().personName() || before.pos1 == "数" || soundsSino(before))))
                 continue;
             Path variant = best;
             variant.tokens[j].reading = word;
@@ -1536,7 +1571,13 @@ struct MecabReadingEngine::State {
                 return set(Confidence::Check, "a full name the dictionaries read more than one way");
             return set(Confidence::Sure, first == Origin::SkkFullName ? "a well-known person's full name"
                                                                       : "a full name in the name dictionary");
+        // A title the name dictionary holds whole as a work (a book, a film,
+        // a song) with one reading is that work's title; one it holds as a
+        // person's or a place's name is a guess.
         case Origin::WholeName:
+            if (kind == yomi::NameKind::Title && distinctReadings(l.exact) == 1 &&
+                distinctReadings(l.exact, kOtherName) == 1)
+                return set(Confidence::Sure, "a title the name dictionary holds as a work, with one reading");
             if (kind == yomi::NameKind::Title)
                 return set(Confidence::Check, "a title read as the name dictionary reads a name");
             return distinctReadings(l.exact) == 1 ? set(Confidence::Sure, "the whole name in the name dictionary")

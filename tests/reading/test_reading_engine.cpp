@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "Category/Reading.h"
 #include "Reading/KanjiTable.h"
 #include "Reading/MecabReadingEngine.h"
@@ -368,6 +371,55 @@ TEST(MecabReadingEngine, WordsWhoseReadingTheContextSettlesAreLikelyAndCompounds
     // A proper noun the word dictionary holds only in another reading than
     // MeCab's (港町: ミナトマチ there, ミナトチョウ in MeCab's).
     EXPECT_EQ(trust(u"港町の灯"), (P{Confidence::Check, "MeCab and the word dictionary read a word differently"}));
+}
+
+TEST(MecabReadingEngine, ATitleTheNameDictionaryHoldsAsAWorkWithOneReadingIsSure)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    using P = std::pair<Confidence, std::string>;
+    const P work{Confidence::Sure, "a title the name dictionary holds as a work, with one reading"};
+    EXPECT_EQ(trust(u"吾輩は猫である"), work);
+    EXPECT_EQ(trust(u"走れメロス"), work);
+    EXPECT_EQ(trust(u"もののけ姫"), work);
+    EXPECT_EQ(*readValue(engine(), nullptr, u"もののけ姫", ReadingStyle::Katakana, 4).reading, u"モノノケヒメ");
+    // As an artist the same value is the name dictionary's whole name.
+    EXPECT_EQ(trust(u"走れメロス", yomi::NameKind::Person),
+              (P{Confidence::Sure, "the whole name in the name dictionary"}));
+}
+
+TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOwnAfterASinoJapaneseOneAsMecabReadsIt)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    const auto first = [](std::u16string_view value) {
+        RunRequest request;
+        request.kind = yomi::NameKind::Title;
+        return readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4, request);
+    };
+    // After a word of kana or of Han characters read natively, the suffix is
+    // read as it is alone, voiced; a guess, so a check.
+    for (const auto& [value, reading] :
+         {std::pair<std::u16string_view, std::u16string_view>{u"ひとり酒", u"ヒトリザケ"},
+          {u"おとこ船", u"オトコブネ"},
+          {u"子守神", u"コモリガミ"},
+          {u"ふるさと節", u"フルサトブシ"}}) {
+        const ValueReading r = first(value);
+        ASSERT_TRUE(r.reading) << toUtf8(value);
+        EXPECT_EQ(*r.reading, reading) << toUtf8(value);
+        EXPECT_EQ(r.confidence, Confidence::Check) << toUtf8(value);
+        EXPECT_EQ(r.reason, "a sound change in a compound") << toUtf8(value);
+    }
+    // After a Sino-Japanese word (アイシュウ, ツイオク: the characters' on
+    // readings), MeCab's on reading of the suffix stays first and the
+    // native one is an alternative.
+    for (const auto& [value, reading, other] :
+         {std::tuple<std::u16string_view, std::u16string_view, std::u16string_view>{u"哀愁歌", u"アイシュウカ",
+                                                                                    u"アイシュウウタ"},
+          {u"追憶酒", u"ツイオクシュ", u"ツイオクザケ"}}) {
+        const ValueReading r = first(value);
+        ASSERT_TRUE(r.reading) << toUtf8(value);
+        EXPECT_EQ(*r.reading, reading) << toUtf8(value);
+        EXPECT_THAT(r.alternatives, Contains(String(other))) << toUtf8(value);
+    }
 }
 
 TEST(MecabReadingEngine, ACounterAfterANumberChangesTheSoundsWhereTheyMeet)
