@@ -4,7 +4,9 @@
 //     old form Chinese simplifies otherwise), characters only simplified
 //     Chinese writes (们, 这, 说);
 //   - the dictionaries: the Japanese engine's knowledge of the value (a whole
-//     name or word, its own signs of a Chinese name), a Japanese surname at
+//     name or word, its own signs of a Chinese name) and its reading of it
+//     (weaker where it doubts that reading itself), a word of the Chinese
+//     dictionary that no Japanese one holds (for names), a Japanese surname at
 //     the start, a common Chinese surname followed by a given name of one or
 //     two characters that the Japanese dictionaries do not know whole, a
 //     given name holding a character Japanese given names may not hold
