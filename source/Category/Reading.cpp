@@ -253,6 +253,30 @@ String spoken(std::u16string_view text, std::size_t begin, std::size_t& end)
     return {};
 }
 
+// A number under 10,000 read aloud (300: サンビャク, 8000: ハッセン).
+String readFourDigits(unsigned n)
+{
+    static const std::u16string_view ones[] = {u"",   u"イチ", u"ニ",   u"サン", u"ヨン",
+                                               u"ゴ", u"ロク", u"ナナ", u"ハチ", u"キュウ"};
+    static const std::u16string_view thousands[] = {u"",       u"セン",     u"ニセン",   u"サンゼン", u"ヨンセン",
+                                                    u"ゴセン", u"ロクセン", u"ナナセン", u"ハッセン", u"キュウセン"};
+    static const std::u16string_view hundreds[] = {u"",           u"ヒャク",      u"ニヒャク",   u"サンビャク",
+                                                   u"ヨンヒャク", u"ゴヒャク",    u"ロッピャク", u"ナナヒャク",
+                                                   u"ハッピャク", u"キュウヒャク"};
+    String out;
+    out += thousands[n / 1000 % 10];
+    out += hundreds[n / 100 % 10];
+    if (const unsigned tens = n / 10 % 10) {
+        if (tens > 1)
+            out += ones[tens];
+        out += u"ジュウ";
+    }
+    out += ones[n % 10];
+    return out;
+}
+
+const char* const kCardinal = "a number read as a cardinal";
+
 // Katakana names of the capital letters.
 std::u16string_view letterName(char16_t capital)
 {
@@ -263,61 +287,175 @@ std::u16string_view letterName(char16_t capital)
     return names[capital - u'A'];
 }
 
-// The stretch with what a sort reading spells written as it is read: digits
-// just before a Japanese character become kanji numerals (100万回: 百万回);
-// one or two capital letters standing just before a Japanese character
-// become their names in katakana (Bメロ: ビーメロ, CDショップ). Other letters
-// and digits (a band's 46, 少女A, 光GENJI, 大事MAN) are kept as written.
-// `letters` is set when letters were spelt.
-String spelt(std::u16string_view text, bool& letters)
+// Whether a run of capital letters is said by the letters' names: one or
+// two letters (Bメロ, 少女A, DJ), or three that do not read as a word, that
+// is, with no vowel between two consonants (MAN, ROY) and fewer than two
+// vowels (UFO, ONE): NHK, ABC, DVD. Y ending a run is a vowel (SKY). A
+// Roman numeral of two or three letters (II, IV, XII) is no such run.
+bool saidByLetters(std::u16string_view run)
+{
+    if (run.empty() || run.size() > 3)
+        return false;
+    if (run.size() > 1 && std::all_of(run.begin(), run.end(), [](char16_t c) {
+            return std::u16string_view(u"IVX").find(capitalLetter(c)) != std::u16string_view::npos;
+        }))
+        return false;
+    if (run.size() < 3)
+        return true;
+    const auto vowel = [&](std::size_t k) {
+        const char16_t c = capitalLetter(run[k]);
+        return std::u16string_view(u"AEIOU").find(c) != std::u16string_view::npos || (c == u'Y' && k == 2);
+    };
+    const int vowels = vowel(0) + vowel(1) + vowel(2);
+    return vowels < 2 && !(vowels == 1 && vowel(1));
+}
+
+String lettersSpelt(std::u16string_view run)
 {
     String out;
+    for (const char16_t c : run)
+        out += letterName(capitalLetter(c));
+    return out;
+}
+
+// Digits said one at a time (0120: ゼロイチニゼロ), zero as ゼロ or レイ.
+String digitByDigit(std::u16string_view digits, bool rei = false)
+{
+    static const std::u16string_view names[] = {u"ゼロ", u"イチ", u"ニ",   u"サン", u"ヨン",
+                                                u"ゴ",   u"ロク", u"ナナ", u"ハチ", u"キュウ"};
+    String out;
+    for (const char16_t c : digits)
+        out += digitValue(c) == 0 && rei ? std::u16string_view(u"レイ") : names[digitValue(c)];
+    return out;
+}
+
+// A stretch of a value as a sort reading spells it: text that the engine
+// reads, or the readings of a number or of letters that the rules below
+// give, best first.
+struct Spelt {
+    String text;
+    std::vector<String> readings;
+    Confidence confidence = Confidence::Sure;
+    std::string reason;
+};
+
+// The readings of a number that stands after a Japanese word with no
+// counter after it (夏の日の1993, サクラ大戦2, 第9), as a sort reading says
+// it: a Japanese cardinal (センキュウヒャクキュウジュウサン, ニ, ダイキュウ),
+// with the other ways to say it as alternatives: 9 as ク and 7 as シチ at
+// its end, a number of four digits or more digit by digit. Digits with a
+// leading zero (0120) or too many for an amount are no quantity: read
+// digit by digit. Nullopt for digits kept as written: in a person's or a
+// band's name the number is said in English (乃木坂46, 清竜人25), and one
+// digit repeated (777, 999) is a name said in English too.
+std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind)
+{
+    if (kind == NameKind::Person)
+        return std::nullopt;
+    if (digits.size() >= 3 &&
+        std::all_of(digits.begin(), digits.end(), [&](char16_t c) { return digitValue(c) == digitValue(digits[0]); }))
+        return Spelt{{}, {}, Confidence::Check, "a number of one repeated digit kept as written"};
+    if ((digits.size() > 1 && digitValue(digits[0]) == 0) || digits.size() > 16)
+        return Spelt{{},
+                     {digitByDigit(digits), digitByDigit(digits, true)},
+                     Confidence::Likely,
+                     "a number that is no amount, read digit by digit"};
+    std::uint64_t n = 0;
+    for (const char16_t c : digits)
+        n = n * 10 + static_cast<std::uint64_t>(digitValue(c));
+    Spelt out{{}, {cardinalReading(n)}, Confidence::Sure, kCardinal};
+    const String& read = out.readings.front();
+    if (read.ends_with(u"キュウ"))
+        out.readings.push_back(read.substr(0, read.size() - 3) + u"ク");
+    else if (read.ends_with(u"ナナ"))
+        out.readings.push_back(read.substr(0, read.size() - 2) + u"シチ");
+    if (digits.size() >= 4)
+        out.readings.push_back(digitByDigit(digits));
+    return out;
+}
+
+// Whether the character before `at`, past spaces, is a Japanese one.
+bool followsJapanese(std::u16string_view text, std::size_t at)
+{
+    while (at > 0 && (text[at - 1] == u' ' || text[at - 1] == u'　'))
+        --at;
+    return at > 0 && isJapaneseCharacter(text[at - 1]);
+}
+
+// The value's stretch cut where digits or letters are spelt as a sort
+// reading spells them:
+// - digits just before a Japanese character become kanji numerals, read by
+//   the engine with the word after them (100万回: 百万回), as do amounts
+//   with their signs (9.5, 100%, 1/3);
+// - a number standing after a Japanese word is read by standingNumber;
+// - a short run of capital letters (saidByLetters) just before a Japanese
+//   character becomes their names in katakana (Bメロ: ビーメロ, CDショップ),
+//   one standing after a Japanese character is read so too (少女A, ドラゴン
+//   ボールZ).
+// Other letters and digits (光GENJI, 大事MAN, F91, Vol.2) are kept as
+// written. `letters` is set when letters were spelt.
+std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
+{
+    std::vector<Spelt> out(1);
+    const auto add = [&](Spelt s) {
+        out.push_back(std::move(s));
+        out.emplace_back();
+    };
     std::size_t i = 0;
     const auto japaneseAt = [&](std::size_t at) { return at < text.size() && isJapaneseCharacter(text[at]); };
+    const auto latinAt = [&](std::size_t at) { return at < text.size() && isLatinLetter(text[at]); };
     const bool japanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); });
     while (i < text.size()) {
         std::size_t end = i;
+        const bool standing = japanese && followsJapanese(text, i);
         if (digitValue(text[i]) >= 0 && (i == 0 || digitValue(text[i - 1]) < 0)) {
             while (end < text.size() && digitValue(text[end]) >= 0)
                 ++end;
-            if (japanese) {
-                if (const String amount = spoken(text, i, end); !amount.empty()) {
-                    out += amount;
+            String amount = japanese ? spoken(text, i, end) : String();
+            if (amount.empty() && japaneseAt(end))
+                amount = kanjiNumeral(text.substr(i, end - i));
+            if (!amount.empty()) {
+                out.back().text += amount;
+                i = end;
+                continue;
+            }
+            if (standing && !japaneseAt(end) && !latinAt(end) && (i == 0 || !latinAt(i - 1))) {
+                if (auto number = standingNumber(text.substr(i, end - i), kind)) {
+                    if (number->readings.empty())
+                        number->text = text.substr(i, end - i);
+                    add(std::move(*number));
                     i = end;
                     continue;
                 }
             }
-            const String numeral = japaneseAt(end) ? kanjiNumeral(text.substr(i, end - i)) : String();
-            if (!numeral.empty()) {
-                out += numeral;
-                i = end;
-                continue;
-            }
         } else if (capitalLetter(text[i]) && (i == 0 || !isLatinLetter(text[i - 1]))) {
             while (end < text.size() && capitalLetter(text[end]))
                 ++end;
-            if (end - i <= 2 && japaneseAt(end)) {
-                for (; i < end; ++i)
-                    out += letterName(capitalLetter(text[i]));
+            const std::u16string_view run = text.substr(i, end - i);
+            if (saidByLetters(run) && japaneseAt(end)) {
+                out.back().text += lettersSpelt(run);
                 letters = true;
+                i = end;
+                continue;
+            }
+            if (saidByLetters(run) && i > 0 && japaneseAt(i - 1) && !latinAt(end) &&
+                !(end < text.size() && digitValue(text[end]) >= 0)) {
+                add(Spelt{{}, {lettersSpelt(run)}, Confidence::Likely, "Latin letters spelt by their names"});
+                i = end;
                 continue;
             }
         }
-        out += text[i++];
+        out.back().text += text[i++];
     }
     return out;
 }
 
-// Appends the pieces of a stretch no user reading covers; false, with the
-// reason, when a run has no Japanese reading. With `spell`, digits and
-// letters are first spelt as a sort reading spells them.
-bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRequest& request, bool spell,
-                 std::vector<Piece>& pieces, std::string& reason)
+// Appends the pieces of text the engine reads, a run of Japanese
+// characters or of others at a time; false, with the reason, when a run
+// has no Japanese reading.
+bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest& request, bool spell,
+              std::vector<Piece>& pieces, std::string& reason)
 {
-    bool letters = false;
-    const String spelling = spell ? spelt(written, letters) : String(written);
-    const std::u16string_view text = spelling;
-    const std::size_t first = pieces.size();
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t j = i;
@@ -367,9 +505,30 @@ bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRe
         }
         i = end;
     }
-    // Letters spelt by their names are a guess at how the value is said.
+    return true;
+}
+
+// Appends the pieces of a stretch no user reading covers; false, with the
+// reason, when a run has no Japanese reading. With `spell`, digits and
+// letters are first spelt as a sort reading spells them.
+bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRequest& request, bool spell,
+                 std::vector<Piece>& pieces, std::string& reason)
+{
+    bool letters = false;
+    const std::vector<Spelt> stretches =
+        spell ? spelt(written, request.kind, letters) : std::vector<Spelt>{Spelt{String(written), {}, {}, {}}};
+    const std::size_t first = pieces.size();
+    for (const Spelt& s : stretches) {
+        if (!s.readings.empty())
+            pieces.push_back(Piece{false, {}, s.readings, s.confidence, s.reason});
+        else if (!s.reason.empty())
+            pieces.push_back(Piece{true, s.text, {}, s.confidence, s.reason});
+        else if (!s.text.empty() && !readRuns(engine, s.text, request, spell, pieces, reason))
+            return false;
+    }
+    // Letters spelt before a Japanese word are a guess at how it is said.
     for (std::size_t p = first; letters && p < pieces.size(); ++p) {
-        if (!pieces[p].literal && pieces[p].confidence == Confidence::Sure) {
+        if (!pieces[p].literal && pieces[p].confidence == Confidence::Sure && pieces[p].reason != kCardinal) {
             pieces[p].confidence = Confidence::Likely;
             pieces[p].reason = "Latin letters spelt by their names";
         }
@@ -378,6 +537,23 @@ bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRe
 }
 
 } // namespace
+
+String cardinalReading(std::uint64_t n)
+{
+    if (n == 0)
+        return u"ゼロ";
+    String out;
+    const std::uint64_t cho = n / 1000000000000ull, oku = n / 100000000ull % 10000, man = n / 10000 % 10000;
+    if (cho)
+        out += cho == 1 ? String(u"イッチョウ")
+            : cho == 8  ? String(u"ハッチョウ")
+                        : readFourDigits(static_cast<unsigned>(cho % 10000)) + u"チョウ";
+    if (oku)
+        out += readFourDigits(static_cast<unsigned>(oku)) + u"オク";
+    if (man)
+        out += readFourDigits(static_cast<unsigned>(man)) + u"マン";
+    return out + readFourDigits(static_cast<unsigned>(n % 10000));
+}
 
 String styleKana(std::u16string_view kana, ReadingStyle style) { return styled(readingKana(kana), style); }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -179,6 +180,11 @@ ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16
 // it: katakana or hiragana without the spaces, or romaji word by word; the
 // counters ヵ and ヶ are spelt カ.
 String styleKana(std::u16string_view kana, ReadingStyle style);
+
+// A number read aloud as a Japanese cardinal, in katakana, with the sound
+// changes inside it (300 サンビャク, 8000 ハッセン, 2億4000万 ニオクヨンセンマン,
+// 0 ゼロ).
+String cardinalReading(std::uint64_t n);
 
 // Decodes the code point at text[i] (i < text.size()), advancing i past it;
 // a lone surrogate is returned as it is.

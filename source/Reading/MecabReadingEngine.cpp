@@ -404,46 +404,6 @@ std::optional<std::uint64_t> numeralValue(std::u16string_view text)
     return total + group + (pending < 0 ? 0 : static_cast<std::uint64_t>(pending));
 }
 
-// A number under 10,000 read aloud (300: サンビャク, 8000: ハッセン).
-String readFourDigits(unsigned n)
-{
-    static const std::u16string_view ones[] = {u"",   u"イチ", u"ニ",   u"サン", u"ヨン",
-                                               u"ゴ", u"ロク", u"ナナ", u"ハチ", u"キュウ"};
-    static const std::u16string_view thousands[] = {u"",       u"セン",     u"ニセン",   u"サンゼン", u"ヨンセン",
-                                                    u"ゴセン", u"ロクセン", u"ナナセン", u"ハッセン", u"キュウセン"};
-    static const std::u16string_view hundreds[] = {u"",           u"ヒャク",      u"ニヒャク",   u"サンビャク",
-                                                   u"ヨンヒャク", u"ゴヒャク",    u"ロッピャク", u"ナナヒャク",
-                                                   u"ハッピャク", u"キュウヒャク"};
-    String out;
-    out += thousands[n / 1000 % 10];
-    out += hundreds[n / 100 % 10];
-    if (const unsigned tens = n / 10 % 10) {
-        if (tens > 1)
-            out += ones[tens];
-        out += u"ジュウ";
-    }
-    out += ones[n % 10];
-    return out;
-}
-
-// A number read aloud (2億4000万: ニオクヨンセンマン).
-String readNumber(std::uint64_t n)
-{
-    if (n == 0)
-        return u"ゼロ";
-    String out;
-    const std::uint64_t cho = n / 1000000000000ull, oku = n / 100000000ull % 10000, man = n / 10000 % 10000;
-    if (cho)
-        out += cho == 1 ? String(u"イッチョウ")
-            : cho == 8  ? String(u"ハッチョウ")
-                        : readFourDigits(static_cast<unsigned>(cho % 10000)) + u"チョウ";
-    if (oku)
-        out += readFourDigits(static_cast<unsigned>(oku)) + u"オク";
-    if (man)
-        out += readFourDigits(static_cast<unsigned>(man)) + u"マン";
-    return out + readFourDigits(static_cast<unsigned>(n % 10000));
-}
-
 // MeCab reads a number one numeral at a time (三 サン, 百 ヒャク): the numerals
 // are put together as one number read aloud (サンビャク), and a counter after
 // it takes the number's form that goes with it (二人: フタリ, 四時: ヨジ,
@@ -463,7 +423,7 @@ void joinNumbers(std::vector<Token>& tokens)
             continue;
         Token& number = tokens[i];
         number.surface = surface;
-        number.reading = readNumber(*value);
+        number.reading = cardinalReading(*value);
         number.readingsKnown = 1;
         tokens.erase(tokens.begin() + static_cast<long>(i) + 1, tokens.begin() + static_cast<long>(end));
         if (i + 1 >= tokens.size())

@@ -71,6 +71,94 @@ TEST(Reading, AlternativesAreOtherReadingsInTheStyle)
     EXPECT_THAT(readValue(e, nullptr, u"靖子", ReadingStyle::Katakana, 0).alternatives, IsEmpty());
 }
 
+// A title read by the fake engine, with its alternatives.
+ValueReading readTitle(FakeReadingEngine& e, std::u16string_view value, std::size_t alternatives = 4)
+{
+    RunRequest request;
+    request.kind = NameKind::Title;
+    return readValue(e, nullptr, value, ReadingStyle::Katakana, alternatives, request);
+}
+
+FakeReadingEngine titleEngine()
+{
+    FakeReadingEngine e = engine();
+    e.table[u"夏の日の"] = {u"ナツノヒノ"};
+    e.table[u"第"] = {u"ダイ"};
+    e.table[u"少女"] = {u"ショウジョ"};
+    e.table[u"乃木坂"] = {u"ノギザカ"};
+    for (const char16_t* run : {u"夏の日の", u"第", u"少女", u"乃木坂", u"東京事変"})
+        e.confidence[run] = Confidence::Sure;
+    return e;
+}
+
+TEST(Reading, ANumberStandingAfterAWordInATitleIsReadAsACardinalWithItsOtherFormsAsAlternatives)
+{
+    FakeReadingEngine e = titleEngine();
+    const ValueReading year = readTitle(e, u"夏の日の1993");
+    EXPECT_EQ(year.reading, u"ナツノヒノセンキュウヒャクキュウジュウサン");
+    EXPECT_THAT(year.alternatives, ElementsAre(u"ナツノヒノイチキュウキュウサン")) << "four digits one by one";
+    EXPECT_THAT(readTitle(e, u"夏の日の1999").alternatives,
+                ElementsAre(u"ナツノヒノセンキュウヒャクキュウジュウク", u"ナツノヒノイチキュウキュウキュウ"))
+        << "9 said ク at its end first";
+    EXPECT_EQ(year.confidence, Confidence::Sure) << "a plain cardinal adds no doubt: " << year.reason;
+    EXPECT_THAT(e.asked, ::testing::Each(String(u"夏の日の"))) << "the number is not sent to the engine";
+
+    const ValueReading ninth = readTitle(e, u"第9");
+    EXPECT_EQ(ninth.reading, u"ダイキュウ");
+    EXPECT_THAT(ninth.alternatives, ElementsAre(u"ダイク"));
+    EXPECT_EQ(readTitle(e, u"第7").alternatives, std::vector<String>{u"ダイシチ"});
+    EXPECT_EQ(readTitle(e, u"第10").reading, u"ダイジュウ");
+    EXPECT_EQ(readTitle(e, u"第300").reading, u"ダイサンビャク") << "the sound changes inside a number";
+    EXPECT_EQ(readTitle(e, u"第0").reading, u"ダイゼロ");
+    EXPECT_EQ(readTitle(e, u"東京事変 2").reading, u"トウキョウジヘン ニ") << "after a space too";
+    EXPECT_EQ(readTitle(e, u"東京事変 20000000").reading, u"トウキョウジヘン ニセンマン");
+}
+
+TEST(Reading, DigitsThatAreNoAmountOrANameAreReadOneByOneOrKeptAndSaySo)
+{
+    FakeReadingEngine e = titleEngine();
+    const ValueReading zero = readTitle(e, u"第0120");
+    EXPECT_EQ(zero.reading, u"ダイゼロイチニゼロ");
+    EXPECT_THAT(zero.alternatives, ElementsAre(u"ダイレイイチニレイ"));
+    EXPECT_EQ(zero.confidence, Confidence::Likely);
+    EXPECT_EQ(zero.reason, "a number that is no amount, read digit by digit");
+
+    const ValueReading repeated = readTitle(e, u"第777");
+    EXPECT_EQ(repeated.reading, u"ダイ777");
+    EXPECT_EQ(repeated.confidence, Confidence::Check);
+    EXPECT_EQ(repeated.reason, "a number of one repeated digit kept as written");
+
+    // A band's number is said in English (乃木坂46 フォーティーシックス).
+    RunRequest person;
+    const ValueReading band = readValue(e, nullptr, u"乃木坂46", ReadingStyle::Katakana, 4, person);
+    EXPECT_EQ(band.reading, u"ノギザカ46");
+    EXPECT_EQ(band.confidence, Confidence::Sure);
+    // Digits in a Latin word, after one, or before a Latin letter stay too.
+    EXPECT_EQ(readTitle(e, u"東京事変 Vol.2").reading, u"トウキョウジヘン Vol.2");
+    EXPECT_EQ(readTitle(e, u"東京事変F91").reading, u"トウキョウジヘンF91");
+    EXPECT_EQ(readTitle(e, u"東京事変 2nd").reading, u"トウキョウジヘン 2nd");
+    EXPECT_EQ(readTitle(e, u"東京事変-2").reading, u"トウキョウジヘン-2") << "a sign between";
+    EXPECT_EQ(read(e, u"東京事変 2", ReadingStyle::Romaji), u"toukyou jihen 2") << "romaji keeps digits";
+    EXPECT_FALSE(readTitle(e, u"1993").reading) << "digits with nothing Japanese are no reading";
+}
+
+TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)
+{
+    FakeReadingEngine e = titleEngine();
+    const ValueReading a = readTitle(e, u"少女A");
+    EXPECT_EQ(a.reading, u"ショウジョエー");
+    EXPECT_EQ(a.confidence, Confidence::Likely);
+    EXPECT_EQ(a.reason, "Latin letters spelt by their names");
+    EXPECT_EQ(readTitle(e, u"少女NHK").reading, u"ショウジョエヌエイチケー") << "three letters with no vowel";
+    EXPECT_EQ(readTitle(e, u"少女ABC").reading, u"ショウジョエービーシー") << "nor one between consonants";
+    for (const char16_t* word : {u"少女MAN", u"少女UFO", u"少女LOVE", u"少女II", u"少女Ab", u"少女A1"}) {
+        const ValueReading kept = readTitle(e, word);
+        EXPECT_EQ(kept.reading, String(u"ショウジョ") + String(word).substr(2)) << toUtf8(word);
+        EXPECT_EQ(kept.reason, "Latin letters kept as written") << toUtf8(word);
+    }
+    EXPECT_EQ(readTitle(e, u"少女 A").reading, u"ショウジョ A") << "a letter standing apart is a word";
+}
+
 TEST(Reading, UserReadingsWinForWholeValuesThenLongestParts)
 {
     FakeReadingEngine e = engine();

@@ -279,9 +279,10 @@ TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
     // One or two capitals before a word are said by their names.
     EXPECT_EQ(read(u"Bメロ"), u"ビーメロ");
     EXPECT_EQ(read(u"CDの山"), u"シーディーノヤマ");
-    // Digits and Latin words after a word, or standing apart, stay as written.
+    // A band's number after its name, Latin words, and letters standing
+    // apart stay as written; a capital right after a word is said.
     EXPECT_EQ(read(u"乃木坂46"), u"ノギザカ46");
-    EXPECT_EQ(read(u"少女A"), u"ショウジョA");
+    EXPECT_EQ(read(u"少女A"), u"ショウジョエー");
     EXPECT_EQ(read(u"大事MANブラザーズバンド"), u"ダイジMANブラザーズバンド");
     EXPECT_EQ(read(u"東京 2020"), u"トウキョウ 2020");
     EXPECT_EQ(read(u"007の帰還"), u"007ノキカン") << "a leading zero is no amount";
@@ -291,6 +292,37 @@ TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
     EXPECT_EQ(spelt.reading, u"エックスデー");
     EXPECT_EQ(spelt.confidence, Confidence::Likely);
     EXPECT_EQ(spelt.reason, "Latin letters spelt by their names");
+}
+
+// A title read by the engine, with its alternatives.
+ValueReading title(std::u16string_view value)
+{
+    RunRequest request;
+    request.kind = yomi::NameKind::Title;
+    return readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4, request);
+}
+
+TEST(MecabReadingEngine, ANumberAfterAWordOfATitleIsACardinalThatAddsNoDoubt)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    const ValueReading year = title(u"夏の日の1993");
+    EXPECT_EQ(year.reading, u"ナツノヒノセンキュウヒャクキュウジュウサン");
+    EXPECT_THAT(year.alternatives, Contains(u"ナツノヒノイチキュウキュウサン"));
+    const ValueReading words = title(u"夏の日の");
+    EXPECT_EQ(std::tie(year.confidence, year.reason), std::tie(words.confidence, words.reason))
+        << "the number keeps the confidence of the words before it";
+    EXPECT_EQ(title(u"サクラ大戦2").reading, u"サクラタイセンニ");
+    EXPECT_EQ(title(u"時をかける少女 2").reading, u"トキヲカケルショウジョ ニ");
+    const ValueReading ninth = title(u"第9");
+    EXPECT_EQ(ninth.reading, u"ダイキュウ");
+    EXPECT_THAT(ninth.alternatives, Contains(u"ダイク"));
+    EXPECT_EQ(title(u"交響曲第10").reading, u"コウキョウキョクダイジュウ");
+    // Capitals after a word are said by their names, a guess to look at.
+    const ValueReading letter = title(u"兵士A");
+    EXPECT_EQ(letter.reading, u"ヘイシエー");
+    EXPECT_EQ(letter.reason, "Latin letters spelt by their names");
+    EXPECT_EQ(title(u"ドラゴンボールZ").reading, u"ドラゴンボールゼット");
+    EXPECT_TRUE(title(u"聖飢魔II").reading->ends_with(u"II")) << "a Roman numeral is no run of letters' names";
 }
 
 // The confidence and reason readValue gives a value read as a title.
