@@ -203,6 +203,22 @@ TEST_F(SmallTables, ADamagedOrMissingDictionaryIsMadeAgainOrReportedNeverRead)
               "the Chinese dictionaries hold no entry");
 }
 
+TEST(ChineseWords, TheSimplifiedTableSettlesATieOfTheTraditionalOneAndNothingMore)
+{
+    test::TempFolder folder;
+    ChineseValueReader reader(test::rimePaths(folder,
+                                              "長\tchang\t900\n長\tzhang\t100\n大\tda\t900\n"
+                                              "長大\tchang da\t5055\n長大\tzhang da\t5055\n"
+                                              "行\txing\t800\n行\thang\t200\n銀\tyin\t300\n"
+                                              "銀行\tyin hang\t300\n銀行\tyin xing\t100\n",
+                                              "长大\tzhang da\t4221\n银行\tyin xing\t90000\n"));
+    EXPECT_EQ(reader.read(u"長大", asked(NameKind::Title)).reading, u"Zhangda")
+        << "the traditional table's tie settled by the simplified table's word";
+    EXPECT_EQ(reader.read(u"长大", asked(NameKind::Title)).reading, u"Zhangda");
+    EXPECT_EQ(reader.read(u"銀行", asked(NameKind::Title)).reading, u"Yinhang")
+        << "a trace of the simplified weight (a thousandth) does not overturn the traditional table";
+}
+
 TEST_F(SmallTables, AWordsReadingWinsOverItsCharacters)
 {
     ChineseValueReader reader(paths);

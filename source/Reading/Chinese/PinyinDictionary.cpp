@@ -22,7 +22,7 @@
 namespace yomi::chinese {
 namespace {
 
-constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'Z', 'H', '0', '1'};
+constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'Z', 'H', '0', '2'};
 constexpr std::size_t kHeader = 32;
 // Longer keys are left out: a value's words are looked up up to this length.
 constexpr std::size_t kLongestKey = 12;
@@ -222,14 +222,22 @@ Status readTables(const std::vector<TableSource>& sources, std::vector<Raw>& raw
 
 // Traditional keys in their simplified forms too; a single character only
 // when no simplified table has it (the simplified table's readings of 干 are
-// not those of 乾, which maps to it).
+// not those of 乾, which maps to it). And the other way, a trace of the
+// simplified table's weight on a traditional word's same reading, which
+// settles the ties of the traditional table (長大 chang da and zhang da
+// alike; 长大 zhang da) and nothing more (a thousandth).
 void addSimplifiedKeys(std::vector<Raw>& raws, const std::vector<bool>& fromTraditional)
 {
     const auto simple = simplifiedForms(raws, fromTraditional);
     std::unordered_set<std::u16string> simplifiedCharacters;
-    for (std::size_t i = 0; i < raws.size(); ++i)
+    std::unordered_map<std::u16string, std::vector<std::size_t>> simplifiedWords;
+    for (std::size_t i = 0; i < raws.size(); ++i) {
         if (!fromTraditional[i] && raws[i].key.size() == 1)
             simplifiedCharacters.insert(raws[i].key);
+        if (!fromTraditional[i] && raws[i].key.size() > 1)
+            simplifiedWords[raws[i].key].push_back(i);
+    }
+    std::vector<Raw> traces;
     const std::size_t original = raws.size();
     for (std::size_t i = 0; i < original; ++i) {
         if (!fromTraditional[i])
@@ -243,8 +251,13 @@ void addSimplifiedKeys(std::vector<Raw>& raws, const std::vector<bool>& fromTrad
             }
         if (!changed || (key.size() == 1 && simplifiedCharacters.count(key)))
             continue;
+        if (const auto words = simplifiedWords.find(key); words != simplifiedWords.end())
+            for (const std::size_t j : words->second)
+                if (raws[j].reading == raws[i].reading)
+                    traces.push_back(Raw{raws[i].key, raws[i].reading, raws[j].weight / 1000, raws[j].source});
         raws.push_back(Raw{std::move(key), raws[i].reading, raws[i].weight, raws[i].source});
     }
+    raws.insert(raws.end(), std::make_move_iterator(traces.begin()), std::make_move_iterator(traces.end()));
 }
 
 // The entries as the file holds them: a record per key, and the offset of
