@@ -450,6 +450,43 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
     return out;
 }
 
+// Appends Latin text right against a Japanese word: an English word in
+// capitals (LOVER, BOY) that the engine's dictionary gives as one loanword
+// becomes that loanword (ラバー), still a guess to look at; the rest is kept
+// as written, marked so where it holds letters.
+void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, std::vector<Piece>& pieces)
+{
+    const auto keep = [&](std::u16string_view kept) {
+        if (kept.empty())
+            return;
+        const bool letters = std::any_of(kept.begin(), kept.end(), isLatinLetter);
+        pieces.push_back(Piece{true, String(kept), {}, letters ? Confidence::Check : Confidence::Sure,
+                               letters ? "Latin letters kept as written" : ""});
+    };
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i;
+        while (end < text.size() && isLatinLetter(text[end]))
+            ++end;
+        if (end == i) {
+            ++i;
+            continue;
+        }
+        const std::u16string_view word = text.substr(i, end - i);
+        const bool capitals = std::all_of(word.begin(), word.end(), [](char16_t c) { return capitalLetter(c) != 0; });
+        if (capitals && word.size() >= 3 && !saidByLetters(word)) {
+            if (const std::optional<String> loan = engine.loanword(word)) {
+                keep(text.substr(from, i - from));
+                pieces.push_back(
+                    Piece{false, {}, {readingKana(*loan)}, Confidence::Check, "an English word read as its loanword"});
+                from = end;
+            }
+        }
+        i = end;
+    }
+    keep(text.substr(from));
+}
+
 // Appends the pieces of text the engine reads, a run of Japanese
 // characters or of others at a time; false, with the reason, when a run
 // has no Japanese reading.
@@ -482,9 +519,10 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
             // a word of their own.
             const bool latin = spell && ((i > 0 && isLatinLetter(run.front())) ||
                                          (end < text.size() && isLatinLetter(run.back())));
-            if (!kept.empty())
-                pieces.push_back(Piece{true, std::move(kept), {}, latin ? Confidence::Check : Confidence::Sure,
-                                       latin ? "Latin letters kept as written" : ""});
+            if (latin)
+                keptOrLoanwords(engine, kept, pieces);
+            else if (!kept.empty())
+                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, ""});
         } else if (isKanaOnly(run)) {
             pieces.push_back(Piece{false, {}, {readingKana(run)}, Confidence::Sure, "written in kana"});
         } else {

@@ -113,6 +113,13 @@ public:
         (void)run;
         return {};
     }
+    // The katakana loanword a dictionary gives for an English word of
+    // letters (LOVER: ラバー), when it gives one; nothing by default.
+    virtual std::optional<String> loanword(std::u16string_view english)
+    {
+        (void)english;
+        return std::nullopt;
+    }
 };
 
 enum class ReadingStyle { Katakana, Hiragana, Romaji };

@@ -13,6 +13,7 @@
 
 #include "Platform/Paths.h"
 #include "Reading/KanjiTable.h"
+#include "Reading/Loanwords.h"
 #include "Reading/NameIndex.h"
 #include "Reading/SkkDictionary.h"
 
@@ -1755,6 +1756,12 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
         result.reason += "; looks Chinese: " + lead.chinese.front();
     }
     return result;
+}
+
+std::optional<String> MecabReadingEngine::loanword(std::u16string_view english)
+{
+    std::call_once(loanwordsRead_, [&] { loanwords_ = std::make_unique<Loanwords>(paths_.words); });
+    return loanwords_->of(english);
 }
 
 RunKnowledge MecabReadingEngine::know(std::u16string_view run)

@@ -17,6 +17,8 @@
 
 namespace yomi::reading {
 
+class Loanwords;
+
 struct EnginePaths {
     // MeCab dictionary folders, tried in order; the first holding sys.dic is
     // used.
@@ -56,6 +58,9 @@ public:
     // What the Japanese dictionaries know of the run whole, and the signs of
     // a Chinese name the engine sees in it.
     RunKnowledge know(std::u16string_view run) override;
+    // The loanword of the word dictionary whose gloss is exactly the
+    // English word (Loanwords); its table is read on the first call.
+    std::optional<String> loanword(std::u16string_view english) override;
 
     // Opens the dictionaries now; false when MeCab cannot start. Safe to
     // call from a second thread while prepare()'s is at work.
@@ -74,6 +79,8 @@ private:
     std::atomic<bool> started_{false};
     std::mutex starting_;
     std::thread preparing_;
+    std::once_flag loanwordsRead_;
+    std::unique_ptr<Loanwords> loanwords_;
 };
 
 } // namespace yomi::reading

@@ -159,6 +159,22 @@ TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)
     EXPECT_EQ(readTitle(e, u"少女 A").reading, u"ショウジョ A") << "a letter standing apart is a word";
 }
 
+TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGivesAndStaysACheck)
+{
+    FakeReadingEngine e = titleEngine();
+    e.loanwords[u"LOVER"] = u"ラバー";
+    e.loanwords[u"Lover"] = u"ラバー";
+    const ValueReading loan = readTitle(e, u"少女LOVER!");
+    EXPECT_EQ(loan.reading, u"ショウジョラバー!");
+    EXPECT_EQ(loan.confidence, Confidence::Check);
+    EXPECT_EQ(loan.reason, "an English word read as its loanword");
+    EXPECT_EQ(readTitle(e, u"少女LOVER CLUB").reading, u"ショウジョラバー CLUB") << "a word the engine does not give";
+    const ValueReading kept = readTitle(e, u"少女Lover");
+    EXPECT_EQ(kept.reading, u"ショウジョLover") << "only a word in capitals";
+    EXPECT_EQ(kept.reason, "Latin letters kept as written");
+    EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョ LOVER") << "nor one standing apart";
+}
+
 TEST(Reading, UserReadingsWinForWholeValuesThenLongestParts)
 {
     FakeReadingEngine e = engine();

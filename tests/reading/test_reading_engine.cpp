@@ -8,6 +8,7 @@
 
 #include "Category/Reading.h"
 #include "Reading/KanjiTable.h"
+#include "Reading/Loanwords.h"
 #include "Reading/MecabReadingEngine.h"
 #include "Reading/NameIndex.h"
 #include "Reading/SkkDictionary.h"
@@ -130,6 +131,27 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_EQ(t.modernForms(u"緣櫻佛與"), u"縁桜仏与") << "the old forms of the list of name characters";
     EXPECT_THAT(t.readings(u'会'), ::testing::ElementsAre(u"カイ", u"エ", u"ア", u"アウ"));
     EXPECT_THAT(t.readings(u'國'), ::testing::ElementsAre(u"コク", u"クニ", u"クネ"));
+}
+
+TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
+{
+    test::TempFolder dir;
+    const auto source = dir.writeFile(
+        "edict", eucJp("ラバー /(n) (1) lover/(n) (2) rubber/(P)/\nリーベ /(n) lover/\n"
+                       "ラブ /(n,vs) love/(P)/\nラヴ /(n,vs) love/(P)/\n"
+                       "バンド /(n) (1) band/(n) (2) belt/(P)/\nユニット /(n) (1) unit/(n) (2) (musical) group/band/(P)/\n"
+                       "ボーイ /(n) (1) boy/(n) (2) bellboy/\n少年 [しょうねん] /(n) boy/(P)/\n"
+                       "ラバー・ソール /(n) rubber sole/\nサイレン /(n) siren (alarm)/\n"));
+    const Loanwords words(source);
+    EXPECT_EQ(words.of(u"LOVER"), u"ラバー") << "the only one of those in common use";
+    EXPECT_EQ(words.of(u"lover"), u"ラバー");
+    EXPECT_EQ(words.of(u"LOVE"), u"ラブ") << "ラブ and ラヴ spell one word";
+    EXPECT_EQ(words.of(u"BOY"), u"ボーイ") << "a word with a reading in kana is no loanword";
+    EXPECT_FALSE(words.of(u"BAND")) << "two loanwords in common use";
+    EXPECT_FALSE(words.of(u"SIREN")) << "a gloss of more than the word";
+    EXPECT_FALSE(words.of(u"RUBBER SOLE"));
+    EXPECT_FALSE(words.of(u"CLUB"));
+    EXPECT_FALSE(Loanwords(dir.path() / "none").of(u"LOVER")) << "no dictionary, no loanword";
 }
 
 TEST(SkkDictionary, WordsWithHanCharactersBecomeSortedNameLinesRemadeWhenASourceChanges)
@@ -283,7 +305,8 @@ TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
     // apart stay as written; a capital right after a word is said.
     EXPECT_EQ(read(u"乃木坂46"), u"ノギザカ46");
     EXPECT_EQ(read(u"少女A"), u"ショウジョエー");
-    EXPECT_EQ(read(u"大事MANブラザーズバンド"), u"ダイジMANブラザーズバンド");
+    EXPECT_EQ(read(u"大事MANブラザーズバンド"), u"ダイジマンブラザーズバンド") << "an English word, read as its loanword";
+    EXPECT_TRUE(read(u"光GENJI").ends_with(u"GENJI")) << "a word the word dictionary does not gloss";
     EXPECT_EQ(read(u"東京 2020"), u"トウキョウ 2020");
     EXPECT_EQ(read(u"007の帰還"), u"007ノキカン") << "a leading zero is no amount";
     // Romaji keeps them as they are.
@@ -368,9 +391,11 @@ TEST(MecabReadingEngine, SourcesThatDisagreeMakeACheckAndOneCharacterInContextDo
     EXPECT_EQ(trust(u"炎"), (P{Confidence::Check, "one character with several readings"}));
     EXPECT_EQ(trust(u"雨の慕情"), (P{Confidence::Likely, "every word read from the dictionary"}));
     EXPECT_EQ(trust(u"月と専制君主"), (P{Confidence::Likely, "every word read from the dictionary"}));
-    // Letters kept right against kana may be said in kana: a guess.
-    EXPECT_EQ(trust(u"夕凪LOOP"), (P{Confidence::Check, "Latin letters kept as written"}));
-    EXPECT_EQ(trust(u"ドッキドキ!LOVEメール"), (P{Confidence::Check, "Latin letters kept as written"}))
+    // Letters kept right against kana may be said in kana: a guess, and so
+    // is the loanword the word dictionary gives an English word.
+    EXPECT_EQ(trust(u"鎮座DOPENESS"), (P{Confidence::Check, "Latin letters kept as written"}));
+    EXPECT_EQ(trust(u"夕凪LOOP"), (P{Confidence::Check, "an English word read as its loanword"}));
+    EXPECT_EQ(trust(u"ドッキドキ!LOVEメール"), (P{Confidence::Check, "an English word read as its loanword"}))
         << "punctuation between them does not part them";
     EXPECT_EQ(readValue(engine(), nullptr, u"夕凪LOOP", ReadingStyle::Romaji, 4).reason,
               "every word read from the dictionary")

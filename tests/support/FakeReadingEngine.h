@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ public:
     // The confidence of a run's first reading (Check when not given), with
     // the reason "from the table".
     std::map<String, Confidence> confidence;
+    // English words and the loanwords the fake dictionary gives them.
+    std::map<String, String> loanwords;
     bool present = true;
     std::vector<String> asked;
 
@@ -31,6 +34,11 @@ public:
         if (out.size() > limit)
             out.resize(limit);
         return out;
+    }
+    std::optional<String> loanword(std::u16string_view english) override
+    {
+        const auto found = loanwords.find(String(english));
+        return found == loanwords.end() ? std::nullopt : std::optional<String>(found->second);
     }
     RunReading readRun(std::u16string_view run, const RunRequest& request) override
     {
