@@ -392,8 +392,9 @@ bool followsJapanese(std::u16string_view text, std::size_t at)
 //   character becomes their names in katakana (Bメロ: ビーメロ, CDショップ),
 //   one standing after a Japanese character is read so too (少女A, ドラゴン
 //   ボールZ).
-// Other letters and digits (光GENJI, 大事MAN, F91, Vol.2) are kept as
-// written. `letters` is set when letters were spelt.
+// Other letters and digits (光GENJI, 大事MAN, F91, Vol.2) are left as they
+// are, an English word among them to keptOrLoanwords. `letters` is set when
+// letters were spelt.
 std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
 {
     std::vector<Spelt> out(1);
