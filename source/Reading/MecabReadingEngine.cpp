@@ -537,6 +537,7 @@ struct MecabReadingEngine::State {
     std::unique_ptr<NameIndex> words;
     std::unique_ptr<KanjiTable> kanji;
     std::unique_ptr<NameIndex> skk;
+    std::unique_ptr<NameIndex> jinmei; // given names, their common reading first
     // What the run being read is: a person's or band's name, or a title.
     yomi::NameKind kind = yomi::NameKind::Person;
     // The name dictionary's entries looked up during one read: a name's parts
@@ -1423,7 +1424,8 @@ struct MecabReadingEngine::State {
         const Token& t = tokens[i];
         if (!t.han)
             return nullptr;
-        if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1)
+        if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1 &&
+            !commonGivenReading(t.surface, t.reading))
             return "a given name with several readings";
         if (t.personName() || countsBeforeParticle(tokens, i))
             return nullptr;
@@ -1452,6 +1454,17 @@ struct MecabReadingEngine::State {
         if (kind == yomi::NameKind::Title && t.surface.size() == 1 && hasTitleReading(t))
             return "a word titles read two ways";
         return nullptr;
+    }
+
+    // Whether `reading` is clearly the common reading of the given name
+    // `name` by the SKK dictionary of given names (its first reading, with
+    // a margin over the next).
+    bool commonGivenReading(std::u16string_view name, const String& reading)
+    {
+        if (!jinmei || reading.empty())
+            return false;
+        const std::vector<NameEntry> entries = jinmei->lookup(toUtf8(name));
+        return !entries.empty() && (entries.front().kinds & kGiven) && toUtf16(entries.front().reading) == reading;
     }
 
     // Whether the word is a noun of one character with particles (and
@@ -1587,6 +1600,7 @@ EnginePaths EnginePaths::system()
     p.kanji = "/usr/share/edict/kanjidic";
     for (const auto& [file, kind] : {std::pair{"fullname", "h"}, std::pair{"okinawa", "o"}})
         p.skk.emplace_back(std::filesystem::path("/usr/share/skk") / (std::string("SKK-JISYO.") + file), kind);
+    p.jinmei = "/usr/share/skk/SKK-JISYO.jinmei";
     p.cacheDir = paths::ownFolder(paths::cacheHome());
     return p;
 }
@@ -1676,6 +1690,12 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             bool madeText = false;
             if (const auto text = prepareSkkText(sources, paths_.cacheDir, "skk-names", &madeText))
                 state->skk = table(*text, "skk-names.idx");
+            made = made || madeText;
+        }
+        if (!paths_.jinmei.empty() && !paths_.cacheDir.empty()) {
+            bool madeText = false;
+            if (const auto text = prepareJinmeiText(paths_.jinmei, paths_.cacheDir, "skk-jinmei", &madeText))
+                state->jinmei = table(*text, "skk-jinmei.idx");
             made = made || madeText;
         }
 #ifdef __GLIBC__

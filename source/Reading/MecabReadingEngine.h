@@ -38,6 +38,10 @@ struct EnginePaths {
     // get ("h" a full name, "u" a name, "o" another); those missing are left
     // out.
     std::vector<std::pair<std::filesystem::path, std::string>> skk;
+    // The SKK dictionary of given names, whose order tells a given name's
+    // common reading; may be missing (a given name with several readings is
+    // then always doubtful).
+    std::filesystem::path jinmei;
 
     // The Debian locations, and $XDG_CACHE_HOME/yomi (else ~/.cache/yomi).
     static EnginePaths system();

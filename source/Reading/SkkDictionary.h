@@ -16,6 +16,12 @@
 
 namespace yomi::reading {
 
+// For a given name's first reading to count as its common one, the name
+// stands among the first kJinmeiFront candidates of that reading, and at
+// least kJinmeiMargin places further back under any other.
+inline constexpr std::size_t kJinmeiFront = 3;
+inline constexpr std::size_t kJinmeiMargin = 2;
+
 struct SkkSource {
     std::filesystem::path file;
     // The kind the entries get, as the proper-name dictionary writes it
@@ -34,5 +40,23 @@ std::vector<std::string> skkLines(std::string_view text, std::string_view kind);
 Result<std::filesystem::path> prepareSkkText(const std::vector<SkkSource>& sources,
                                              const std::filesystem::path& cacheDir, std::string_view name,
                                              bool* made = nullptr);
+
+// The SKK dictionary of given names (SKK-JISYO.jinmei) turned around: for
+// each given name of Han characters, one line "名 [よみ] /(kind) skk/" for
+// each reading it is listed under, the reading under which it stands
+// nearest the front of the candidates first (SKK lists the common names of
+// a reading first). The first line's kind is "g" when that reading is
+// clearly the name's common one: the name stands among the first `front`
+// candidates of that reading and has no other reading, or stands at least
+// `margin` places further back under each other; every other line's kind
+// is "u". Surnames and full names are left out.
+std::vector<std::string> jinmeiLines(std::string_view text, std::size_t front = kJinmeiFront,
+                                     std::size_t margin = kJinmeiMargin);
+
+// The converted text of the SKK dictionary of given names in `cacheDir`,
+// as prepareSkkText makes its own.
+Result<std::filesystem::path> prepareJinmeiText(const std::filesystem::path& source,
+                                                const std::filesystem::path& cacheDir, std::string_view name,
+                                                bool* made = nullptr);
 
 } // namespace yomi::reading

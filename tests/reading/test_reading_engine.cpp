@@ -190,6 +190,82 @@ TEST(SkkDictionary, WordsWithHanCharactersBecomeSortedNameLinesRemadeWhenASource
     EXPECT_EQ(readValue(e, nullptr, u"左右田右左", ReadingStyle::Katakana, 4).reading, u"ミライマル");
 }
 
+TEST(SkkDictionary, GivenNamesAreTurnedAroundTheirCommonReadingFirstAndMarkedOnlyWhenClear)
+{
+    // A name stands near the front of the reading that is common for it.
+    const std::string text = eucJp(";; okuri-nasi entries.\n"
+                                   "あきな /明菜;名/秋奈;名/晶菜;名/陽菜;名/\n"
+                                   "ひな /陽菜;名/日菜;名/\n"
+                                   "はるな /春菜;人名/春奈;人名/榛名;姓/陽菜;名/遥菜;名/\n"
+                                   "まなみ /愛美;名/真奈美;名/\n"
+                                   "めぐみ /恵;名/愛;名/愛美;名/\n"
+                                   "たかはし /高橋;姓/\n"
+                                   "みらい /未来;名/美来;名/未來;名/美蕾;名/\n"
+                                   "やまだたろう /山田太郎;人名,フルネーム/\n");
+    const auto lines = jinmeiLines(text);
+    const auto linesOf = [&](std::string_view name) {
+        std::vector<std::string> out;
+        for (const std::string& l : lines)
+            if (l.starts_with(eucJp(std::string(name) + " ")))
+                out.push_back(l);
+        return out;
+    };
+    EXPECT_THAT(linesOf("陽菜"), ::testing::ElementsAre(eucJp("陽菜 [ひな] /(g) skk/"), eucJp("陽菜 [あきな] /(u) skk/"),
+                                                        eucJp("陽菜 [はるな] /(u) skk/")))
+        << "first under ひな, fourth and further back under the others";
+    EXPECT_THAT(linesOf("愛美"), ::testing::ElementsAre(eucJp("愛美 [まなみ] /(u) skk/"), eucJp("愛美 [めぐみ] /(u) skk/")))
+        << "among the first three of two readings: neither is clearly the common one";
+    EXPECT_THAT(linesOf("未来"), ::testing::ElementsAre(eucJp("未来 [みらい] /(g) skk/")));
+    EXPECT_THAT(linesOf("美蕾"), ::testing::ElementsAre(eucJp("美蕾 [みらい] /(u) skk/")))
+        << "one reading, but the name stands far back in it: a rare name, nothing clear";
+    EXPECT_TRUE(linesOf("高橋").empty()) << "a surname";
+    EXPECT_TRUE(linesOf("榛名").empty()) << "a surname";
+    EXPECT_TRUE(linesOf("山田太郎").empty()) << "a full name";
+}
+
+// The confidence and reason of a value read as a person's name by an engine
+// whose SKK dictionary of given names is `jinmei`.
+std::pair<Confidence, std::string> trustWithJinmei(const std::filesystem::path& jinmei,
+                                                   const std::filesystem::path& cache, std::u16string_view value)
+{
+    auto paths = EnginePaths::system();
+    paths.cacheDir = cache;
+    paths.jinmei = jinmei;
+    MecabReadingEngine e(paths);
+    const ValueReading r = readValue(e, nullptr, value, ReadingStyle::Katakana, 4);
+    return {r.confidence, r.reason + " " + toUtf8(r.reading.value_or(u"(none)"))};
+}
+
+TEST(MecabReadingEngine, AGivenNameReadAsItsCommonReadingIsLikelyAndTheEngineDoesWithoutTheDictionary)
+{
+    test::TempFolder dir;
+    const auto jinmei = [&](std::string_view name, const std::string& text) {
+        return dir.writeFile(std::string(name), eucJp(text));
+    };
+    const std::u16string value = u"高橋健一";
+    const auto several = std::pair{Confidence::Check, std::string("a given name with several readings タカハシケンイチ")};
+    const auto common = jinmei("common", "けんいち /健一;名/賢一;名/\nけんかず /憲一;名/賢一;名/兼一;名/健一;名/\n");
+    EXPECT_EQ(trustWithJinmei(common, dir.path() / "c1", value),
+              std::pair(Confidence::Likely, std::string("every word read from the dictionary タカハシケンイチ")))
+        << "first of the names read ケンイチ, fourth of those read ケンカズ";
+    const auto rare = jinmei("rare", "けんいち /賢一;名/謙一;名/憲一;名/研一;名/健一;名/\n");
+    EXPECT_EQ(trustWithJinmei(rare, dir.path() / "c2", value), several) << "far back among the names of its reading";
+    const auto both = jinmei("both", "けんいち /健一;名/\nけんかず /健一;名/\n");
+    EXPECT_EQ(trustWithJinmei(both, dir.path() / "c3", value), several) << "first of two readings";
+    const auto other = jinmei("other", "けんかず /健一;名/\n");
+    EXPECT_EQ(trustWithJinmei(other, dir.path() / "c4", value).first, Confidence::Check)
+        << "the dictionary's common reading is not the one chosen";
+
+    // Without the dictionary, or with one that is not an SKK dictionary, the
+    // reading and its doubt are as they were.
+    EXPECT_EQ(trustWithJinmei(dir.path() / "missing", dir.path() / "c5", value), several);
+    EXPECT_EQ(trustWithJinmei({}, dir.path() / "c6", value), several);
+    const auto damaged = dir.writeFile("damaged", std::string("\x00\xff\x8f\n健一 [\n/けんいち /\x8e", 24));
+    EXPECT_EQ(trustWithJinmei(damaged, dir.path() / "c7", value), several);
+    const auto cut = jinmei("cut", "けんいち /健一;名/賢一;名");
+    EXPECT_EQ(trustWithJinmei(cut, dir.path() / "c8", value), several) << "a line without its closing slash";
+}
+
 String read(std::u16string_view value, ReadingStyle style = ReadingStyle::Katakana)
 {
     return readValue(engine(), nullptr, value, style, 4).reading.value_or(u"(refused)");
@@ -368,7 +444,10 @@ TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
         << "グレン and ハナ: the whole is read by no dictionary";
     EXPECT_EQ(trust(u"紅葉"), (P{Confidence::Check, "a word with several readings"})) << "コウヨウ and モミジ";
     EXPECT_EQ(trust(u"名もなき詩"), (P{Confidence::Check, "a word titles read two ways"})) << "詩: シ or ウタ";
-    EXPECT_EQ(trust(u"田中靖子", yomi::NameKind::Person), (P{Confidence::Check, "a given name with several readings"}));
+    EXPECT_EQ(trust(u"田中愛美", yomi::NameKind::Person), (P{Confidence::Check, "a given name with several readings"}))
+        << "SKK lists 愛美 among the first names of アイミ and of マナミ";
+    EXPECT_EQ(trust(u"田中靖子", yomi::NameKind::Person), (P{Confidence::Likely, "every word read from the dictionary"}))
+        << "SKK lists 靖子 near the front of ヤスコ's names only";
     EXPECT_EQ(trust(u"はっぴいえんど"), (P{Confidence::Sure, "written in kana"}));
     EXPECT_EQ(trust(u"東京 ONE"), trust(u"東京")) << "letters standing apart change nothing";
     const ValueReading refused = readValue(engine(), nullptr, u"周慧敏", ReadingStyle::Katakana, 4);
