@@ -1556,8 +1556,16 @@ struct MecabReadingEngine::State {
                 return set(Confidence::Check, "a title read as the name dictionary reads a name");
             return distinctReadings(l.exact) == 1 ? set(Confidence::Sure, "the whole name in the name dictionary")
                                                   : set(Confidence::Check, "a name with several readings");
-        case Origin::SurnameGiven:
+        // MeCab's surname and a given name of the name dictionary: as a
+        // given name of MeCab's own (doubtAbout).
+        case Origin::SurnameGiven: {
+            const String& top = result.candidates.front().first;
+            const std::size_t space = top.find(u' ');
+            const std::u16string_view given = l.run.substr(l.best().tokens.front().surface.size());
+            if (space != String::npos && commonGivenReading(given, top.substr(space + 1)))
+                return set(Confidence::Likely, "a surname and a given name in its common reading");
             return set(Confidence::Check, "a given name with several readings");
+        }
         case Origin::WholeWords: {
             auto [c, why] = trustWords(l, l.merged);
             return set(c, why);

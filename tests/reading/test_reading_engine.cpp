@@ -244,10 +244,17 @@ TEST(MecabReadingEngine, AGivenNameReadAsItsCommonReadingIsLikelyAndTheEngineDoe
     };
     const std::u16string value = u"高橋健一";
     const auto several = std::pair{Confidence::Check, std::string("a given name with several readings タカハシケンイチ")};
-    const auto common = jinmei("common", "けんいち /健一;名/賢一;名/\nけんかず /憲一;名/賢一;名/兼一;名/健一;名/\n");
+    const auto common = jinmei("common", "けんいち /健一;名/賢一;名/\nけんかず /憲一;名/賢一;名/兼一;名/健一;名/\n"
+                                         "ゆうと /悠斗;名/\n");
     EXPECT_EQ(trustWithJinmei(common, dir.path() / "c1", value),
               std::pair(Confidence::Likely, std::string("every word read from the dictionary タカハシケンイチ")))
         << "first of the names read ケンイチ, fourth of those read ケンカズ";
+    // A given name MeCab does not know, read from the name dictionary after
+    // MeCab's surname, the same way.
+    EXPECT_EQ(trustWithJinmei(common, dir.path() / "c1", u"鈴木悠斗"),
+              std::pair(Confidence::Likely, std::string("a surname and a given name in its common reading スズキユウト")));
+    EXPECT_EQ(trustWithJinmei(dir.path() / "missing", dir.path() / "c0", u"鈴木悠斗"),
+              std::pair(Confidence::Check, std::string("a given name with several readings スズキユウト")));
     const auto rare = jinmei("rare", "けんいち /賢一;名/謙一;名/憲一;名/研一;名/健一;名/\n");
     EXPECT_EQ(trustWithJinmei(rare, dir.path() / "c2", value), several) << "far back among the names of its reading";
     const auto both = jinmei("both", "けんいち /健一;名/\nけんかず /健一;名/\n");
