@@ -684,7 +684,7 @@ TEST(MecabReadingEngine, PreparedOnAThreadOfItsOwnItReadsAsWhenOpenedOnTheFirstR
 TEST(MecabReadingEngine, WithoutADictionaryItIsUnavailableAndNamesThePackage)
 {
     test::TempFolder dir;
-    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}, {}});
+    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}, {}, {}});
     EXPECT_FALSE(none.available());
     EXPECT_THAT(none.missing(), HasSubstr("mecab-ipadic-utf8"));
     EXPECT_TRUE(none.read(u"東京", 3).empty());
