@@ -79,6 +79,24 @@ TEST(Precheck, TemplatesPassAndAnOversizedStructureOfEachFormatIsRefused)
     }
 }
 
+// A chunk offset table belongs in a sample table. One first in moov sits
+// where TagLib puts a new udta: its save read the table's count from the
+// moved bytes and rewrote billions of offsets (found by fuzz_read).
+TEST(Precheck, AChunkOffsetTableOutsideASampleTableIsRefused)
+{
+    const auto box = [](const std::string& type, const std::string& body) {
+        return hostile::be32(static_cast<std::uint32_t>(8 + body.size())) + type + body;
+    };
+    const std::string stco = box("stco", std::string(4, '\0') + hostile::be32(0));
+    const std::string ftyp = box("ftyp", std::string("M4A ") + hostile::be32(0) + "M4A ");
+    const std::string stbl = box("trak", box("mdia", box("minf", box("stbl", stco))));
+    EXPECT_EQ(outcomeOf(precheck(Format::Mp4, ftyp + box("moov", stbl))), kOk);
+    EXPECT_THAT(outcomeOf(precheck(Format::Mp4, ftyp + box("moov", stco + stbl))),
+                HasSubstr("chunk offset table outside a sample table"));
+    EXPECT_THAT(outcomeOf(precheck(Format::Mp4, ftyp + box("moov", box("udta", stco) + stbl))),
+                HasSubstr("chunk offset table outside a sample table"));
+}
+
 TEST(Precheck, NestingIsBoundedForEachKind)
 {
     const std::string mp3 = readBytes(audioTemplate("template.mp3"));

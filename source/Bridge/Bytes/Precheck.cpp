@@ -94,7 +94,7 @@ private:
     void flac();
     void mp4();
     bool mp4MetaIsBare(u64 body);
-    bool mp4Atom(u64& cursor, int depth, u64 parentEnd, bool inIlst);
+    bool mp4Atom(u64& cursor, int depth, u64 parentEnd, std::string_view parent);
     void mp4Item(u64 begin, u64 end);
     void ogg(int headerPackets);
     void riff(bool bigEndian);
@@ -467,7 +467,7 @@ void Walk::flac()
 void Walk::mp4()
 {
     for (u64 cursor = 0; cursor + 8 <= size_;) {
-        if (!mp4Atom(cursor, 1, size_, false))
+        if (!mp4Atom(cursor, 1, size_, {}))
             return;
     }
 }
@@ -485,7 +485,7 @@ bool Walk::mp4MetaIsBare(u64 body)
 // The atom at `cursor`, at nesting `depth` (1 at the top) inside a parent
 // that ends at `parentEnd`; moves the cursor as TagLib does. False once
 // TagLib stops reading the file.
-bool Walk::mp4Atom(u64& cursor, int depth, u64 parentEnd, bool inIlst)
+bool Walk::mp4Atom(u64& cursor, int depth, u64 parentEnd, std::string_view parent)
 {
     static constexpr std::string_view kContainers[] = {"moov", "udta", "mdia", "meta", "ilst", "stbl",
                                                        "minf", "moof", "traf", "trak", "stsd"};
@@ -523,8 +523,13 @@ bool Walk::mp4Atom(u64& cursor, int depth, u64 parentEnd, bool inIlst)
         const std::string table = size - headerSize >= 8 ? bytes(offset + headerSize, 8) : std::string();
         if (table.empty() || be32(table, 4) > (size - headerSize - 8) / entrySize)
             refuse("an MP4 chunk offset table claims more entries than it holds");
+        // Its place is a sample table. TagLib finds one anywhere below moov,
+        // and one where a new item list goes in (first in moov or udta) is
+        // rewritten from the moved bytes, whose count may claim billions.
+        if (parent != "stbl")
+            refuse("an MP4 chunk offset table outside a sample table");
     }
-    if (inIlst)
+    if (parent == "ilst")
         mp4Item(offset + headerSize, boxEnd);
     if (std::find(std::begin(kContainers), std::end(kContainers), type) == std::end(kContainers))
         return true;
@@ -535,7 +540,7 @@ bool Walk::mp4Atom(u64& cursor, int depth, u64 parentEnd, bool inIlst)
     // its entry count.
     cursor = body + (type == "meta" ? (mp4MetaIsBare(body) ? 0 : 4) : type == "stsd" ? 8 : 0);
     while (cursor < boxEnd) {
-        if (!mp4Atom(cursor, depth + 1, boxEnd, type == "ilst"))
+        if (!mp4Atom(cursor, depth + 1, boxEnd, type))
             return false;
     }
     return true;
