@@ -80,32 +80,40 @@ std::string sortedText(const std::vector<std::string>& lines)
     return body;
 }
 
-} // namespace
-
-std::vector<std::string> skkLines(std::string_view text, std::string_view kind)
+// Calls `item(reading, candidate, rank)` for each candidate of each entry
+// read in hiragana alone (rank 1 the first of its entry); comments, and
+// entries with okurigana or not read in kana, are passed over.
+template <typename Item>
+void forEachCandidate(std::string_view text, Item item)
 {
-    std::vector<std::string> out;
     std::size_t at = 0;
     while (at < text.size()) {
         const std::size_t end = std::min(text.find('\n', at), text.size());
         const std::string_view line = text.substr(at, end - at);
         at = end + 1;
         const std::size_t space = line.find(" /");
-        if (line.empty() || line[0] == ';' || space == std::string_view::npos || line.back() != '/')
+        if (line.empty() || line[0] == ';' || space == std::string_view::npos || line.back() != '/' ||
+            !hiraganaOnly(line.substr(0, space)))
             continue;
-        const std::string_view reading = line.substr(0, space);
-        if (!hiraganaOnly(reading))
-            continue; // an entry with okurigana, or one not read in kana
-        std::size_t from = space + 2;
+        std::size_t from = space + 2, rank = 0;
         while (from < line.size()) {
             const std::size_t slash = line.find('/', from);
-            std::string_view word = line.substr(from, slash - from);
+            item(line.substr(0, space), line.substr(from, slash - from), ++rank);
             from = slash + 1;
-            word = word.substr(0, word.find(';'));
-            if (hanWord(word))
-                out.push_back(std::string(word) + " [" + std::string(reading) + "] /(" + std::string(kind) + ") skk/");
         }
     }
+}
+
+} // namespace
+
+std::vector<std::string> skkLines(std::string_view text, std::string_view kind)
+{
+    std::vector<std::string> out;
+    forEachCandidate(text, [&](std::string_view reading, std::string_view item, std::size_t) {
+        const std::string_view word = item.substr(0, item.find(';'));
+        if (hanWord(word))
+            out.push_back(std::string(word) + " [" + std::string(reading) + "] /(" + std::string(kind) + ") skk/");
+    });
     return out;
 }
 
@@ -137,28 +145,13 @@ struct RankedName {
 std::vector<RankedName> givenNameRanks(std::string_view text)
 {
     std::vector<RankedName> names;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = std::min(text.find('\n', at), text.size());
-        const std::string_view line = text.substr(at, end - at);
-        at = end + 1;
-        const std::size_t space = line.find(" /");
-        if (line.empty() || line[0] == ';' || space == std::string_view::npos || line.back() != '/' ||
-            !hiraganaOnly(line.substr(0, space)))
-            continue;
-        std::size_t from = space + 2, rank = 0;
-        while (from < line.size()) {
-            const std::size_t slash = line.find('/', from);
-            const std::string_view item = line.substr(from, slash - from);
-            from = slash + 1;
-            ++rank;
-            const std::size_t semi = item.find(';');
-            const std::string_view word = item.substr(0, semi);
-            const std::string_view note = semi == std::string_view::npos ? std::string_view() : item.substr(semi + 1);
-            if (hanWord(word) && givenNameNote(note))
-                names.push_back(RankedName{word, line.substr(0, space), rank});
-        }
-    }
+    forEachCandidate(text, [&](std::string_view reading, std::string_view item, std::size_t rank) {
+        const std::size_t semi = item.find(';');
+        const std::string_view word = item.substr(0, semi);
+        const std::string_view note = semi == std::string_view::npos ? std::string_view() : item.substr(semi + 1);
+        if (hanWord(word) && givenNameNote(note))
+            names.push_back(RankedName{word, reading, rank});
+    });
     return names;
 }
 
