@@ -1386,6 +1386,58 @@ struct MecabReadingEngine::State {
         return {Confidence::Likely, "every word read from the dictionary"};
     }
 
+    // Whether a word of Han characters after another is a native word (its
+    // reading does not begin with its first character's on reading) that
+    // begins with a sound a compound may voice (囃子 ハヤシ, 日和 ヒヨリ):
+    // the compound may well say it バヤシ, ビヨリ. Sino-Japanese words
+    // (警察, 少年) seldom change so.
+    bool nativeWordAfterAnother(const Path& path) const
+    {
+        if (!kanji)
+            return false;
+        const auto& tokens = path.tokens;
+        for (std::size_t i = 1; i < tokens.size(); ++i) {
+            const Token& t = tokens[i];
+            if (!t.han || !tokens[i - 1].han || t.reading.empty() || !voiceable(t.reading.front()))
+                continue;
+            // The on reading's last sound may be doubled instead (百景
+            // ヒャッケイ, 喫茶 キッサ).
+            String on = kanji->onReading(t.surface.front());
+            if (on.size() > 1)
+                on.pop_back();
+            if (!on.empty() && !t.reading.starts_with(on))
+                return true;
+        }
+        return false;
+    }
+
+    // Whether a katakana syllable is one a compound may voice (カ to ト, ハ to ホ).
+    static bool voiceable(char16_t c)
+    {
+        return std::u16string_view(u"カキクケコサシスセソタチツテトハヒフヘホ").find(c) != std::u16string_view::npos;
+    }
+
+    // Whether the run, all Han characters, is two or more words of their
+    // own (not numbers nor suffixes) that no dictionary holds as one: a
+    // name or title made of words (浪漫飛行, 四人囃子), whose reading may
+    // well be one its writer gave it, not the words' own. Person names
+    // read as such are judged by their own rules.
+    bool coinedCompound(const Look& l, const Path& path)
+    {
+        if (!l.onlyHan || l.run.size() < 3 || !l.exact.empty() || !l.skk.empty())
+            return false;
+        std::size_t words = 0;
+        for (const Token& t : path.tokens) {
+            if (t.personName())
+                return false;
+            if (t.han && t.pos1 != "数" && t.pos1 != "接尾" && t.pos2 != "助数詞")
+                ++words;
+        }
+        if (words < 2)
+            return false;
+        return this->words == nullptr || this->words->lookup(toUtf8(l.run)).empty();
+    }
+
     // What speaks against the reading of the path's word `i`, as the reason
     // a user reads; null when nothing does. The doubts are those that the
     // name sets showed to go with wrong readings more than once in three:
@@ -1566,12 +1618,12 @@ struct MecabReadingEngine::State {
                 return set(Confidence::Likely, "a surname and a given name in its common reading");
             return set(Confidence::Check, "a given name with several readings");
         }
-        case Origin::WholeWords: {
-            auto [c, why] = trustWords(l, l.merged);
-            return set(c, why);
-        }
+        case Origin::WholeWords:
         case Origin::Mecab: {
-            auto [c, why] = trustWords(l, l.best());
+            const Path& path = first == Origin::Mecab ? l.best() : l.merged;
+            auto [c, why] = trustWords(l, path);
+            if (c == Confidence::Likely && coinedCompound(l, path) && nativeWordAfterAnother(path))
+                return set(Confidence::Check, "words no dictionary holds together, maybe with a sound change");
             return set(c, why);
         }
         case Origin::JoinedNames:

@@ -428,7 +428,7 @@ TEST(MecabReadingEngine, ANumberAfterAWordOfATitleIsACardinalThatAddsNoDoubt)
     EXPECT_EQ(letter.reading, u"ヘイシエー");
     EXPECT_EQ(letter.reason, "Latin letters spelt by their names");
     EXPECT_EQ(title(u"ドラゴンボールZ").reading, u"ドラゴンボールゼット");
-    EXPECT_TRUE(title(u"聖飢魔II").reading->ends_with(u"II")) << "a Roman numeral is no run of letters' names";
+    EXPECT_TRUE(title(u"聖飢魔II").reading->ends_with(u"ツー")) << "a Roman numeral is said in English, not by letters";
 }
 
 // The confidence and reason readValue gives a value read as a title.
@@ -456,10 +456,26 @@ TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
     EXPECT_EQ(trust(u"田中靖子", yomi::NameKind::Person), (P{Confidence::Likely, "every word read from the dictionary"}))
         << "SKK lists 靖子 near the front of ヤスコ's names only";
     EXPECT_EQ(trust(u"はっぴいえんど"), (P{Confidence::Sure, "written in kana"}));
-    EXPECT_EQ(trust(u"東京 ONE"), trust(u"東京")) << "letters standing apart change nothing";
+    EXPECT_EQ(trust(u"東京 ONE"), (P{Confidence::Check, "Latin letters kept as written"}))
+        << "an English word apart from the Japanese may still be said in kana";
     const ValueReading refused = readValue(engine(), nullptr, u"周慧敏", ReadingStyle::Katakana, 4);
     EXPECT_FALSE(refused.reading);
     EXPECT_EQ(refused.reason, "looks Chinese: the name dictionary knows it only as a foreign name");
+}
+
+TEST(MecabReadingEngine, HanWordsNoDictionaryHoldsTogetherAreACheckWhenANativeWordMayBeVoiced)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    using P = std::pair<Confidence, std::string>;
+    // 日和 is read natively (ヒヨリ, not its on reading ニチ...) and begins
+    // with a sound a compound voices: ビヨリ is as likely as ヒヨリ.
+    EXPECT_EQ(trust(u"青春日和"), (P{Confidence::Check, "words no dictionary holds together, maybe with a sound change"}));
+    // Sino-Japanese words keep their sounds; a native word beginning with
+    // a sound no compound voices (夜桜 ヨザクラ) gives no doubt either.
+    EXPECT_EQ(trust(u"青春警察"), (P{Confidence::Likely, "every word read from the dictionary"}));
+    EXPECT_EQ(trust(u"東京夜桜"), (P{Confidence::Likely, "every word read from the dictionary"}));
+    // A doubled last sound is still the on reading (百景 ヒャッケイ).
+    EXPECT_EQ(trust(u"東京百景"), (P{Confidence::Likely, "every word read from the dictionary"}));
 }
 
 TEST(MecabReadingEngine, SourcesThatDisagreeMakeACheckAndOneCharacterInContextDoesNot)
