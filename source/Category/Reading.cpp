@@ -310,6 +310,34 @@ bool saidByLetters(std::u16string_view run)
     return vowels < 2 && !(vowels == 1 && vowel(1));
 }
 
+// The value of a Roman numeral of two or more letters from II to XX (IV,
+// XII); 0 for any other run of capitals.
+int romanNumeral(std::u16string_view run)
+{
+    static constexpr std::u16string_view kNumerals[] = {u"",     u"",     u"II",    u"III",  u"IV",  u"V",   u"VI",
+                                                        u"VII",  u"VIII", u"IX",    u"X",    u"XI",  u"XII", u"XIII",
+                                                        u"XIV",  u"XV",   u"XVI",   u"XVII", u"XVIII", u"XIX", u"XX"};
+    if (run.size() < 2)
+        return 0;
+    String capitals;
+    for (const char16_t c : run)
+        capitals += capitalLetter(c);
+    for (int n = 2; n <= 20; ++n)
+        if (capitals == kNumerals[n])
+            return n;
+    return 0;
+}
+
+// A number from 2 to 20 said in English, in katakana.
+String englishNumber(int n)
+{
+    static constexpr std::u16string_view kSaid[] = {
+        u"",           u"",           u"ツー",         u"スリー",         u"フォー",         u"ファイブ",     u"シックス",
+        u"セブン",     u"エイト",     u"ナイン",       u"テン",           u"イレブン",       u"トゥエルブ",   u"サーティーン",
+        u"フォーティーン", u"フィフティーン", u"シックスティーン", u"セブンティーン", u"エイティーン", u"ナインティーン", u"トゥエンティ"};
+    return String(kSaid[n]);
+}
+
 String lettersSpelt(std::u16string_view run)
 {
     String out;
@@ -382,6 +410,14 @@ bool followsJapanese(std::u16string_view text, std::size_t at)
     return at > 0 && isJapaneseCharacter(text[at - 1]);
 }
 
+// Whether the character at `at`, past spaces, is a Japanese one.
+bool precedesJapanese(std::u16string_view text, std::size_t at)
+{
+    while (at < text.size() && (text[at] == u' ' || text[at] == u'　'))
+        ++at;
+    return at < text.size() && isJapaneseCharacter(text[at]);
+}
+
 // The value's stretch cut where digits or letters are spelt as a sort
 // reading spells them:
 // - digits just before a Japanese character become kanji numerals, read by
@@ -391,7 +427,10 @@ bool followsJapanese(std::u16string_view text, std::size_t at)
 // - a short run of capital letters (saidByLetters) just before a Japanese
 //   character becomes their names in katakana (Bメロ: ビーメロ, CDショップ),
 //   one standing after a Japanese character is read so too (少女A, ドラゴン
-//   ボールZ).
+//   ボールZ);
+// - a Roman numeral of two or more letters after a Japanese word, or just
+//   before one, is said in English (大航海時代II ツー);
+// - & beside a Japanese word is said アンド.
 // Other letters and digits (光GENJI, 大事MAN, F91, Vol.2) are left as they
 // are, an English word among them to keptOrLoanwords. `letters` is set when
 // letters were spelt.
@@ -429,10 +468,23 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
                     continue;
                 }
             }
+        } else if ((text[i] == u'&' || text[i] == u'＆') && (standing || precedesJapanese(text, i + 1))) {
+            // The sign that joins names (a singer & a band) is said アンド;
+            // between Latin words (R&B) it is theirs.
+            add(Spelt{{}, {u"アンド"}, Confidence::Likely, "& said as アンド"});
+            ++i;
+            continue;
         } else if (capitalLetter(text[i]) && (i == 0 || !isLatinLetter(text[i - 1]))) {
             while (end < text.size() && capitalLetter(text[end]))
                 ++end;
             const std::u16string_view run = text.substr(i, end - i);
+            // A Roman numeral among Japanese words (大航海時代II) is said
+            // in English, as its work's name is.
+            if (const int roman = romanNumeral(run); roman && (standing || japaneseAt(end)) && !latinAt(end)) {
+                add(Spelt{{}, {englishNumber(roman)}, Confidence::Likely, "a Roman numeral said in English"});
+                i = end;
+                continue;
+            }
             if (saidByLetters(run) && japaneseAt(end)) {
                 out.back().text += lettersSpelt(run);
                 letters = true;
@@ -449,6 +501,38 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
         out.back().text += text[i++];
     }
     return out;
+}
+
+// A Latin letter, half or full width, as a small ASCII letter.
+char smallLetter(char16_t c)
+{
+    if (const char16_t capital = capitalLetter(c))
+        return static_cast<char>(capital - u'A' + 'a');
+    return static_cast<char>(c >= u'ａ' ? c - u'ａ' + 'a' : c);
+}
+
+// Whether the text holds a word of two or more Latin letters that is not
+// one of the notes releases add to a title (feat., Remix, Live, ver.):
+// those are no part of the name a reading says.
+bool hasLatinWord(std::u16string_view text)
+{
+    static constexpr std::string_view kNotes[] = {
+        "feat",  "featuring", "ft",      "with",  "remix",        "mix",   "version", "ver",     "live",
+        "edit",  "remaster",  "remastered", "instrumental", "inst", "acoustic", "bonus", "track", "original",
+        "karaoke", "off",     "vocal",   "vol",   "op",           "no",    "part",    "pt",      "cv",
+        "prod",  "cover",     "demo",    "mono",  "stereo",       "single", "radio",  "tv",      "size"};
+    for (std::size_t i = 0; i < text.size();) {
+        if (!isLatinLetter(text[i])) {
+            ++i;
+            continue;
+        }
+        std::string word;
+        for (; i < text.size() && isLatinLetter(text[i]); ++i)
+            word += smallLetter(text[i]);
+        if (word.size() >= 2 && std::find(std::begin(kNotes), std::end(kNotes), word) == std::end(kNotes))
+            return true;
+    }
+    return false;
 }
 
 // Appends Latin text right against a Japanese word: an English word in
@@ -494,6 +578,9 @@ void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, std::vecto
 bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest& request, bool spell,
               std::vector<Piece>& pieces, std::string& reason)
 {
+    // A word of Latin letters beside Japanese ones, even apart from them
+    // (DESIRE -情熱-), is one a sort reading may well say in kana.
+    const bool mixed = std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); });
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t j = i;
@@ -522,6 +609,8 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
                                          (end < text.size() && isLatinLetter(run.back())));
             if (latin)
                 keptOrLoanwords(engine, kept, pieces);
+            else if (spell && mixed && hasLatinWord(kept))
+                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "Latin letters kept as written"});
             else if (!kept.empty())
                 pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, ""});
         } else if (isKanaOnly(run)) {

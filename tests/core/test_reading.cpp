@@ -151,7 +151,7 @@ TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)
     EXPECT_EQ(a.reason, "Latin letters spelt by their names");
     EXPECT_EQ(readTitle(e, u"少女NHK").reading, u"ショウジョエヌエイチケー") << "three letters with no vowel";
     EXPECT_EQ(readTitle(e, u"少女ABC").reading, u"ショウジョエービーシー") << "nor one between consonants";
-    for (const char16_t* word : {u"少女MAN", u"少女UFO", u"少女LOVE", u"少女II", u"少女Ab", u"少女A1"}) {
+    for (const char16_t* word : {u"少女MAN", u"少女UFO", u"少女LOVE", u"少女Ab", u"少女A1"}) {
         const ValueReading kept = readTitle(e, word);
         EXPECT_EQ(kept.reading, String(u"ショウジョ") + String(word).substr(2)) << toUtf8(word);
         EXPECT_EQ(kept.reason, "Latin letters kept as written") << toUtf8(word);
@@ -173,6 +173,48 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
     EXPECT_EQ(kept.reading, u"ショウジョLover") << "only a word in capitals";
     EXPECT_EQ(kept.reason, "Latin letters kept as written");
     EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョ LOVER") << "nor one standing apart";
+}
+
+TEST(Reading, RomanNumeralsBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
+{
+    FakeReadingEngine e = titleEngine();
+    const ValueReading second = readTitle(e, u"東京事変II");
+    EXPECT_EQ(second.reading, u"トウキョウジヘンツー");
+    EXPECT_EQ(second.confidence, Confidence::Likely);
+    EXPECT_EQ(second.reason, "a Roman numeral said in English");
+    EXPECT_EQ(readTitle(e, u"東京事変 XIV").reading, u"トウキョウジヘン フォーティーン") << "after a space too";
+    EXPECT_EQ(readTitle(e, u"東京事変ＶＩＩ").reading, u"トウキョウジヘンセブン") << "full-width letters";
+    EXPECT_EQ(readTitle(e, u"東京事変X").reading, u"トウキョウジヘンエックス") << "one letter is said by its name";
+    EXPECT_EQ(readTitle(e, u"東京事変 IIX").reading, u"トウキョウジヘン IIX") << "no numeral";
+    EXPECT_EQ(readTitle(e, u"東京事変 III Love").reading, u"トウキョウジヘン スリー Love");
+    EXPECT_EQ(readTitle(e, u"東京事変IIIrd").reading, u"トウキョウジヘンIIIrd") << "letters after it make a word";
+
+    const ValueReading joined = readTitle(e, u"少女&東京事変");
+    EXPECT_EQ(joined.reading, u"ショウジョアンドトウキョウジヘン");
+    EXPECT_EQ(joined.reason, "& said as アンド");
+    EXPECT_EQ(readTitle(e, u"少女 ＆ 東京事変").reading, u"ショウジョ アンド トウキョウジヘン");
+    EXPECT_EQ(readTitle(e, u"R&B 少女").reading, u"R&B ショウジョ") << "between Latin letters the sign stays";
+    EXPECT_EQ(read(e, u"少女&東京事変", ReadingStyle::Romaji), u"shoujo&toukyou jihen") << "romaji keeps signs";
+}
+
+TEST(Reading, AnEnglishWordKeptApartFromJapaneseIsACheckButSignsAndDigitsAreNot)
+{
+    FakeReadingEngine e = titleEngine();
+    for (const char16_t* value : {u"LOVER -少女-", u"少女 (Lover)", u"LOVER・少女"}) {
+        const ValueReading r = readTitle(e, value);
+        EXPECT_EQ(r.confidence, Confidence::Check) << toUtf8(value);
+        EXPECT_EQ(r.reason, "Latin letters kept as written") << toUtf8(value);
+    }
+    EXPECT_EQ(readTitle(e, u"少女 A").confidence, Confidence::Sure) << "one letter apart is no word";
+    EXPECT_EQ(readTitle(e, u"少女 (Live ver.) feat. 東京事変").confidence, Confidence::Sure)
+        << "a release's notes are no part of the name";
+    EXPECT_EQ(readTitle(e, u"少女 (Ｌｉｖｅ Ｖｅｒ.)").confidence, Confidence::Sure) << "in full width too";
+    EXPECT_EQ(readTitle(e, u"少女 (Live Lover)").reason, "Latin letters kept as written") << "a word beside them";
+    EXPECT_EQ(readTitle(e, u"-少女- 2").confidence, Confidence::Sure) << "signs and a cardinal add no doubt";
+    RunRequest request;
+    request.kind = NameKind::Title;
+    EXPECT_EQ(readValue(e, nullptr, u"LOVER -少女-", ReadingStyle::Romaji, 4, request).confidence, Confidence::Sure)
+        << "romaji keeps letters as the value has them";
 }
 
 TEST(Reading, UserReadingsWinForWholeValuesThenLongestParts)
