@@ -268,6 +268,9 @@ void setUserReadingsFile(std::filesystem::path file) { userReadingsFile() = std:
 
 std::optional<std::int32_t> tagForFieldName(std::string_view name)
 {
+    // The titles' field is "name", as the tags call it; users say "title".
+    if (name == "title")
+        name = "name";
     for (std::size_t i = 0; i < kFieldTable.size(); ++i)
         if (kFieldTable[i].cliName == name)
             return static_cast<std::int32_t>(i);
@@ -293,7 +296,7 @@ std::string usageText()
 Fills in the sort fields of a music library for values written in Han
 characters or any other script outside kana and the Latin alphabet.
 
-FIELD is one of: artist, album, album-artist, composer, name, show; or several
+FIELD is one of: artist, album, album-artist, composer, name (or title), show; or several
 joined by commas (artist,album-artist,composer), or people for those three:
 each value is then listed once whichever of them holds it, and apply writes
 its sort value into all of them, as one Save that one revert takes back.

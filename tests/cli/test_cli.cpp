@@ -68,9 +68,11 @@ TEST(CliArguments, SeveralFieldsOrPeople)
     EXPECT_EQ(r->keyTags, (std::vector<std::int32_t>{3, 0}));
     EXPECT_EQ(r->keyTag, 3);
     EXPECT_TRUE(parseArguments({"list", "--field", "album"})->keyTags.empty()) << "one field is no list";
+    EXPECT_EQ(parseArguments({"read", "--field", "title"})->keyTag, parseArguments({"read", "--field", "name"})->keyTag)
+        << "title is the name field's other name";
     for (const auto& [field, why] : std::vector<std::pair<std::string, std::string>>{
              {"artist,artist", "names artist twice"}, {"artist,genre", "unknown field: 'genre'"},
-             {"artist,", "unknown field: ''"}, {",artist", "unknown field: ''"}}) {
+             {"artist,", "unknown field: ''"}, {",artist", "unknown field: ''"}, {"title,name", "names name twice"}}) {
         const auto bad = parseArguments({"list", "--field", field});
         ASSERT_FALSE(bad.ok()) << field;
         EXPECT_THAT(bad.reason(), HasSubstr(why)) << field;
@@ -81,13 +83,13 @@ TEST(CliArguments, FieldNamesMapToTheFieldTable)
 {
     const std::vector<std::pair<std::string, std::string_view>> expected = {
         {"artist", "sortArtist"},     {"album", "sortAlbum"}, {"album-artist", "sortAlbumArtist"},
-        {"composer", "sortComposer"}, {"name", "sortName"},   {"show", "sortShow"}};
+        {"composer", "sortComposer"}, {"name", "sortName"},   {"show", "sortShow"}, {"title", "sortName"}};
     for (const auto& [name, sortKey] : expected) {
         const auto tag = tagForFieldName(name);
         ASSERT_TRUE(tag) << name;
         EXPECT_EQ(fieldForTag(*tag)->sortKey, sortKey);
     }
-    for (const char* bad : {"Artist", "albumArtist", "title", ""})
+    for (const char* bad : {"Artist", "albumArtist", "Title", ""})
         EXPECT_FALSE(tagForFieldName(bad)) << bad;
 }
 
