@@ -1,5 +1,6 @@
 #include "Bridge/Bytes/AsfEdit.h"
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -42,28 +43,70 @@ int contentField(std::string_view name)
     return -1;
 }
 
+// The content description's five strings, in their order.
+using ContentFields = std::array<std::string_view, kContentFields>;
+
+Result<ContentFields> readContent(std::string_view object)
+{
+    const Failure malformed{"malformed ASF content description"};
+    if (object.size() < kContentStringsAt)
+        return malformed;
+    ContentFields fields;
+    std::size_t at = kContentStringsAt;
+    for (std::size_t f = 0; f < kContentFields; ++f) {
+        const std::size_t len = le16(object, kObjectHeaderSize + 2 * f); // the field's length
+        if (len > object.size() - at)
+            return malformed;
+        fields[f] = object.substr(at, len);
+        at += len;
+    }
+    return fields;
+}
+
+// A descriptor of the extended content description: its name (UTF-16LE, as
+// the file spells it) and its value's type, length and bytes.
+struct Descriptor {
+    std::string_view name, typeAndValue;
+};
+
+Result<std::vector<Descriptor>> readDescriptors(std::string_view object)
+{
+    const Failure malformed{"malformed ASF extended content description"};
+    if (object.size() < kDescriptorsAt)
+        return malformed;
+    const std::size_t n = le16(object, kObjectHeaderSize); // the descriptor count
+    std::vector<Descriptor> out;
+    std::size_t at = kDescriptorsAt;
+    for (std::size_t d = 0; d < n; ++d) {
+        // Name length (2), name, value type (2), value length (2), value.
+        if (object.size() - at < 2 || le16(object, at) > object.size() - at - 2)
+            return malformed;
+        const std::string_view name = object.substr(at + 2, le16(object, at));
+        const std::size_t valueAt = at + 2 + name.size();
+        if (object.size() - valueAt < 4 || le16(object, valueAt + 2) > object.size() - valueAt - 4)
+            return malformed;
+        const std::size_t valueEnd = valueAt + 4 + le16(object, valueAt + 2);
+        out.push_back({name, object.substr(valueAt, valueEnd - valueAt)});
+        at = valueEnd;
+    }
+    return out;
+}
+
 // The content description object `old` (empty: none) with one field set.
 Result<std::string> editContent(std::string_view old, int field, const std::string& text)
 {
-    const Failure malformed{"malformed ASF content description"};
-    std::string fields[kContentFields];
-    if (!old.empty() && old.size() < kContentStringsAt)
-        return malformed;
+    ContentFields fields;
     if (!old.empty()) {
-        std::size_t at = kContentStringsAt;
-        for (std::size_t f = 0; f < kContentFields; ++f) {
-            const std::size_t len = le16(old, kObjectHeaderSize + 2 * f); // the field's length
-            if (len > old.size() - at)
-                return malformed;
-            fields[f] = std::string(old.substr(at, len));
-            at += len;
-        }
+        Result<ContentFields> read = readContent(old);
+        if (!read)
+            return read.failure();
+        fields = *read;
     }
     fields[field] = text;
     std::string body;
-    for (const std::string& f : fields)
+    for (const std::string_view f : fields)
         appendLe(body, f.size(), 2);
-    for (const std::string& f : fields)
+    for (const std::string_view f : fields)
         body += f;
     return object(kContentDescriptionGuid, body);
 }
@@ -72,7 +115,13 @@ Result<std::string> editContent(std::string_view old, int field, const std::stri
 // descriptor `name` (UTF-16LE) set to the string `text`.
 Result<std::string> editExtended(std::string_view old, const std::string& name, const std::string& text)
 {
-    const Failure malformed{"malformed ASF extended content description"};
+    std::vector<Descriptor> was;
+    if (!old.empty()) {
+        Result<std::vector<Descriptor>> read = readDescriptors(old);
+        if (!read)
+            return read.failure();
+        was = std::move(*read);
+    }
     std::string descriptors;
     std::size_t count = 0;
     bool replaced = false;
@@ -86,27 +135,12 @@ Result<std::string> editExtended(std::string_view old, const std::string& name, 
     appendLe(value, 0, 2); // the value type: a Unicode string
     appendLe(value, text.size(), 2);
     value += text;
-    if (!old.empty() && old.size() < kDescriptorsAt)
-        return malformed;
-    const std::size_t n = old.empty() ? 0 : le16(old, kObjectHeaderSize); // the descriptor count
-    std::size_t at = kDescriptorsAt;
-    for (std::size_t d = 0; d < n; ++d) {
-        // Name length (2), name, value type (2), value length (2), value.
-        if (old.size() - at < 2 || le16(old, at) > old.size() - at - 2)
-            return malformed;
-        const std::string_view rawName = old.substr(at + 2, le16(old, at));
-        const std::size_t valueAt = at + 2 + rawName.size();
-        if (old.size() - valueAt < 4 || le16(old, valueAt + 2) > old.size() - valueAt - 4)
-            return malformed;
-        const std::size_t valueEnd = valueAt + 4 + le16(old, valueAt + 2);
-        if (rawName == name) {
-            if (!replaced)
-                add(rawName, value);
-            replaced = true;
-        } else {
-            add(rawName, old.substr(valueAt, valueEnd - valueAt));
-        }
-        at = valueEnd;
+    for (const Descriptor& d : was) {
+        if (d.name != name)
+            add(d.name, d.typeAndValue);
+        else if (!replaced)
+            add(d.name, value);
+        replaced = replaced || d.name == name;
     }
     if (!replaced)
         add(name, value);
@@ -121,10 +155,16 @@ Result<std::string> editExtended(std::string_view old, const std::string& name, 
 struct HeaderObjects {
     std::uint64_t size = 0; // of the header object
     std::vector<std::string> objects;
-    int target = -1; // the one of `guid`, when the header holds it
+    // Where the content description and the extended content description
+    // are, when the header holds them.
+    int content = -1, extended = -1;
 };
 
-Result<HeaderObjects> readHeader(std::string_view b, std::string_view guid)
+// The header's objects. Both tag objects are read whichever the write is to:
+// the proof of the write reads every item of both to see that only the
+// written one changed, so a file where either is damaged or doubled is not
+// edited at all.
+Result<HeaderObjects> readHeader(std::string_view b)
 {
     const Failure unfit{"the ASF header object does not fit its objects"};
     // The file: the header object, then the data object.
@@ -142,10 +182,19 @@ Result<HeaderObjects> readHeader(std::string_view b, std::string_view guid)
         if (h.size - pos < kObjectHeaderSize || objectSize < kObjectHeaderSize || objectSize > h.size - pos)
             return unfit;
         const std::string_view obj = b.substr(pos, objectSize);
-        if (obj.substr(0, kGuidSize) == guid) {
-            if (h.target >= 0)
+        const std::string_view guid = obj.substr(0, kGuidSize);
+        const bool content = guid == kContentDescriptionGuid;
+        if (content || guid == kExtendedContentDescriptionGuid) {
+            int& at = content ? h.content : h.extended;
+            if (at >= 0)
                 return Failure{"the ASF header holds two objects of one kind"};
-            h.target = static_cast<int>(h.objects.size());
+            if (content) {
+                if (const Result<ContentFields> read = readContent(obj); !read)
+                    return read.failure();
+            } else if (const Result<std::vector<Descriptor>> read = readDescriptors(obj); !read) {
+                return read.failure();
+            }
+            at = static_cast<int>(h.objects.size());
         }
         h.objects.emplace_back(obj);
         pos += obj.size();
@@ -167,19 +216,19 @@ Result<std::string> setText(const std::string& bytes, Property property, const S
         return Failure{"the value is too long for an ASF attribute"};
     const int field = contentField(name);
     const std::string_view b(bytes);
-    Result<HeaderObjects> header =
-        readHeader(b, field >= 0 ? kContentDescriptionGuid : kExtendedContentDescriptionGuid);
+    Result<HeaderObjects> header = readHeader(b);
     if (!header)
         return header.failure();
     std::vector<std::string>& objects = header->objects;
+    const int target = field >= 0 ? header->content : header->extended;
 
-    const std::string_view old = header->target >= 0 ? std::string_view(objects[header->target]) : std::string_view();
+    const std::string_view old = target >= 0 ? std::string_view(objects[target]) : std::string_view();
     const Result<std::string> edited =
         field >= 0 ? editContent(old, field, text) : editExtended(old, utf16le(toUtf16(name)), text);
     if (!edited)
         return edited;
-    if (header->target >= 0)
-        objects[header->target] = *edited;
+    if (target >= 0)
+        objects[target] = *edited;
     else
         objects.push_back(*edited);
 

@@ -20,8 +20,9 @@ namespace yomi::bridge::folder::asf {
 // as a string descriptor of the extended content description object (the
 // first of that name replaced and the others of that name removed, or one
 // added; the object made when missing). Fails, with the reason, for a
-// property ASF has no attribute for ("this format cannot hold COMPOSERSORT")
-// or a header whose sizes do not fit.
+// property ASF has no attribute for ("this format cannot hold COMPOSERSORT"),
+// a header whose sizes do not fit, or one with either tag object damaged or
+// held twice, whichever object the write is to.
 Result<std::string> setText(const std::string& bytes, Property property, const String& value);
 
 } // namespace yomi::bridge::folder::asf
