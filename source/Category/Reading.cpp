@@ -535,6 +535,69 @@ bool hasLatinWord(std::u16string_view text)
     return false;
 }
 
+// English words too common to be glossed by one loanword of their own,
+// as a sort reading says them.
+constexpr std::pair<std::string_view, std::u16string_view> kSmallWords[] = {
+    {"a", u"ア"},       {"all", u"オール"},   {"am", u"アム"},     {"and", u"アンド"},  {"are", u"アー"},
+    {"at", u"アット"},  {"be", u"ビー"},      {"by", u"バイ"},     {"can't", u"キャント"}, {"don't", u"ドント"},
+    {"for", u"フォー"}, {"from", u"フロム"},  {"i", u"アイ"},      {"i'm", u"アイム"},  {"in", u"イン"},
+    {"is", u"イズ"},    {"it", u"イット"},    {"it's", u"イッツ"}, {"me", u"ミー"},     {"my", u"マイ"},
+    {"no", u"ノー"},    {"not", u"ノット"},   {"of", u"オブ"},     {"on", u"オン"},     {"so", u"ソー"},
+    {"the", u"ザ"},     {"to", u"トゥー"},    {"up", u"アップ"},   {"we", u"ウィー"},   {"with", u"ウィズ"},
+    {"you", u"ユー"},   {"your", u"ユア"}};
+
+// An English phrase of a Japanese value (「I love you」, -Fall in love-)
+// said in katakana, word by word, its signs kept: each word the loanword
+// the engine gives it or a common small word; nullopt when a word has
+// neither, or the text is a release's note (feat., Live).
+std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view text)
+{
+    String out;
+    bool any = false;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto inWord = [&](std::size_t k) {
+            return isLatinLetter(text[k]) ||
+                ((text[k] == u'\'' || text[k] == u'’') && k > i && k + 1 < text.size() && isLatinLetter(text[k + 1]));
+        };
+        if (!isLatinLetter(text[i])) {
+            if (text[i] != u' ')
+                out += text[i];
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        std::string small;
+        while (end < text.size() && inWord(end)) {
+            small += isLatinLetter(text[end]) ? smallLetter(text[end]) : '\'';
+            ++end;
+        }
+        const std::u16string_view word = text.substr(i, end - i);
+        const auto common = std::find_if(std::begin(kSmallWords), std::end(kSmallWords),
+                                         [&](const auto& w) { return w.first == small; });
+        if (common != std::end(kSmallWords)) {
+            out += common->second;
+        } else if (word.size() < 2 || !hasLatinWord(word)) {
+            return std::nullopt;
+        } else if (const std::optional<String> loan = engine.loanword(word)) {
+            out += readingKana(*loan);
+        } else {
+            return std::nullopt;
+        }
+        any = true;
+        i = end;
+    }
+    return any ? std::optional<String>(std::move(out)) : std::nullopt;
+}
+
+// The number of words of Latin letters in the text.
+std::size_t latinWords(std::u16string_view text)
+{
+    std::size_t words = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        words += isLatinLetter(text[i]) && (i == 0 || !isLatinLetter(text[i - 1]));
+    return words;
+}
+
 // Appends Latin text right against a Japanese word: an English word in
 // capitals (LOVER, BOY) that the engine's dictionary gives as one loanword
 // becomes that loanword (ラバー), still a guess to look at; the rest is kept
@@ -607,7 +670,14 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
             // a word of their own.
             const bool latin = spell && ((i > 0 && isLatinLetter(run.front())) ||
                                          (end < text.size() && isLatinLetter(run.back())));
-            if (latin)
+            // An English phrase, or a word apart from the Japanese, is said
+            // in katakana when every word of it has a reading (a guess).
+            std::optional<String> english;
+            if (spell && mixed && hasLatinWord(kept) && (!latin || latinWords(kept) > 1))
+                english = englishInKana(engine, kept);
+            if (english)
+                pieces.push_back(Piece{false, {}, {std::move(*english)}, Confidence::Check, "English words read as loanwords"});
+            else if (latin)
                 keptOrLoanwords(engine, kept, pieces);
             else if (spell && mixed && hasLatinWord(kept))
                 pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "Latin letters kept as written"});

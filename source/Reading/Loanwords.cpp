@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace yomi::reading {
 namespace {
@@ -53,6 +55,82 @@ String folded(const String& katakana)
     while (!out.empty() && out.back() == u'ー')
         out.pop_back();
     return out;
+}
+
+// The class of a sound, by which an English spelling and a katakana word
+// are compared: 'v' for a vowel, else a consonant letter (voiced and
+// unvoiced pairs apart: b and p, but g with k, z with s, d with t as
+// katakana's rows hold them).
+char kanaClass(char16_t c)
+{
+    static constexpr std::pair<std::u16string_view, char> kRows[] = {
+        {u"アイウエオァィゥェォ", 'v'}, {u"カキクケコガギグゲゴ", 'k'}, {u"サシスセソザジズゼゾ", 's'},
+        {u"タチツテトダヂヅデドッ", 't'}, {u"ナニヌネノ", 'n'}, {u"ハヒヘホ", 'h'}, {u"フ", 'f'},
+        {u"バビブベボヴ", 'b'}, {u"パピプペポ", 'p'}, {u"マミムメモ", 'm'}, {u"ヤユヨャュョ", 'y'},
+        {u"ラリルレロ", 'r'}, {u"ワヲ", 'w'}, {u"ン", 'n'}};
+    for (const auto& [row, sound] : kRows)
+        if (row.find(c) != std::u16string_view::npos)
+            return sound;
+    return 0;
+}
+
+char letterClass(const std::string& word, std::size_t i)
+{
+    const char c = word[i];
+    const char after = i + 1 < word.size() ? word[i + 1] : 0;
+    switch (c) {
+    case 'a': case 'e': case 'i': case 'o': case 'u': return 'v';
+    case 'c': return after == 'e' || after == 'i' || after == 'y' ? 's' : after == 'h' ? 't' : 'k';
+    case 'g': case 'k': case 'q': case 'x': return 'k';
+    case 'j': case 'z': case 's': return 's';
+    case 'd': return 't';
+    case 't': return after == 'h' ? 's' : 't';
+    case 'l': case 'r': return 'r';
+    case 'v': return 'b';
+    case 'p': return after == 'h' ? 'f' : 'p';
+    case 'y': return i == 0 ? 'y' : 'v';
+    default: return c;
+    }
+}
+
+// A katakana word's sounds as classes: its first sound, then its
+// consonants, each once in a row.
+std::string kanaSounds(const String& katakana)
+{
+    std::string b;
+    for (const char16_t k : katakana) {
+        const char c = kanaClass(k);
+        if (c && (b.empty() || c != 'v') && (b.empty() || b.back() != c))
+            b += c;
+    }
+    return b;
+}
+
+// How alike an English word and a katakana word sound: 0 when their first
+// sounds differ, else one more than the longest run of consonant classes
+// the two share in order.
+std::size_t soundsAlike(const std::string& english, const String& katakana)
+{
+    std::string a;
+    for (std::size_t i = 0; i < english.size(); ++i) {
+        const char c = letterClass(english, i);
+        if ((a.empty() || c != 'v') && (a.empty() || a.back() != c) && !(i > 0 && english[i] == 'h'))
+            a += c;
+    }
+    const std::string b = kanaSounds(katakana);
+    if (a.empty() || b.empty())
+        return 0;
+    // English h is silent often enough, and w begins ウ: both may meet a vowel.
+    const bool firstAlike = a[0] == b[0] || ((a[0] == 'h' || a[0] == 'w' || a[0] == 'y') && b[0] == 'v') ||
+        (a[0] == 'w' && b[0] == 'w') || (a[0] == 'f' && b[0] == 'h');
+    if (!firstAlike)
+        return 0;
+    std::vector<std::vector<std::size_t>> common(a.size() + 1, std::vector<std::size_t>(b.size() + 1, 0));
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j)
+            common[i][j] = a[i - 1] == b[j - 1] ? common[i - 1][j - 1] + 1
+                                                : std::max(common[i - 1][j], common[i][j - 1]);
+    return 1 + common[a.size()][b.size()];
 }
 
 } // namespace
@@ -137,7 +215,32 @@ std::optional<String> Loanwords::of(std::u16string_view english) const
     }
     if (auto word = one(all))
         return word;
-    return one(common);
+    if (auto word = one(common))
+        return word;
+    // Several loanwords share the gloss (desire: デザイア, ウィル,
+    // アスピレーション): the one that sounds like the English word, when
+    // one sounds more like it than every other.
+    std::size_t best = 0;
+    std::vector<const Word*> alike;
+    for (const Word* w : all) {
+        const std::size_t score = soundsAlike(key, w->katakana);
+        if (score > best) {
+            best = score;
+            alike.clear();
+        }
+        if (score == best && score > 0)
+            alike.push_back(w);
+    }
+    if (auto word = one(alike))
+        return word;
+    // Spellings of one word that the folding does not join (ステイ and
+    // ステー) have the same sounds: the first in common use stands for them.
+    if (alike.empty() || std::any_of(alike.begin(), alike.end(), [&](const Word* w) {
+            return kanaSounds(w->katakana) != kanaSounds(alike.front()->katakana);
+        }))
+        return std::nullopt;
+    const auto first = std::find_if(alike.begin(), alike.end(), [](const Word* w) { return w->common; });
+    return (first == alike.end() ? alike.front() : *first)->katakana;
 }
 
 } // namespace yomi::reading

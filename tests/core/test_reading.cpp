@@ -172,7 +172,7 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
     const ValueReading kept = readTitle(e, u"少女Lover");
     EXPECT_EQ(kept.reading, u"ショウジョLover") << "only a word in capitals";
     EXPECT_EQ(kept.reason, "Latin letters kept as written");
-    EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョ LOVER") << "nor one standing apart";
+    EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョラバー") << "one standing apart too";
 }
 
 TEST(Reading, RomanNumeralsBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
@@ -195,6 +195,23 @@ TEST(Reading, RomanNumeralsBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
     EXPECT_EQ(readTitle(e, u"少女 ＆ 東京事変").reading, u"ショウジョ アンド トウキョウジヘン");
     EXPECT_EQ(readTitle(e, u"R&B 少女").reading, u"R&B ショウジョ") << "between Latin letters the sign stays";
     EXPECT_EQ(read(e, u"少女&東京事変", ReadingStyle::Romaji), u"shoujo&toukyou jihen") << "romaji keeps signs";
+}
+
+TEST(Reading, AnEnglishPhraseInAJapaneseValueIsSaidInKatakanaWhenEveryWordHasAReading)
+{
+    FakeReadingEngine e = titleEngine();
+    e.loanwords[u"love"] = u"ラブ";
+    e.loanwords[u"LOVER"] = u"ラバー";
+    const ValueReading phrase = readTitle(e, u"少女「I love you」");
+    EXPECT_EQ(phrase.reading, u"ショウジョ「アイラブユー」") << "small words from the table, the rest as loanwords";
+    EXPECT_EQ(phrase.confidence, Confidence::Check);
+    EXPECT_EQ(phrase.reason, "English words read as loanwords");
+    EXPECT_EQ(readTitle(e, u"LOVER -少女-").reading, u"ラバー-ショウジョ-") << "one word apart from the Japanese";
+    EXPECT_EQ(readTitle(e, u"少女Don't love me").reading, u"ショウジョドントラブミー") << "a phrase against it";
+    EXPECT_EQ(readTitle(e, u"少女「I love Tokyo」").reading, u"ショウジョ「I love Tokyo」")
+        << "a word with no reading keeps the whole phrase as written";
+    EXPECT_EQ(readTitle(e, u"少女 (Live)").reading, u"ショウジョ (Live)") << "a release's note stays";
+    EXPECT_EQ(read(e, u"少女「I love you」", ReadingStyle::Romaji), u"shoujo 「I love you」") << "romaji keeps English";
 }
 
 TEST(Reading, AnEnglishWordKeptApartFromJapaneseIsACheckButSignsAndDigitsAreNot)

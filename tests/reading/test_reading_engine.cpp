@@ -141,13 +141,20 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
                        "ラブ /(n,vs) love/(P)/\nラヴ /(n,vs) love/(P)/\n"
                        "バンド /(n) (1) band/(n) (2) belt/(P)/\nユニット /(n) (1) unit/(n) (2) (musical) group/band/(P)/\n"
                        "ボーイ /(n) (1) boy/(n) (2) bellboy/\n少年 [しょうねん] /(n) boy/(P)/\n"
-                       "ラバー・ソール /(n) rubber sole/\nサイレン /(n) siren (alarm)/\n"));
+                       "ラバー・ソール /(n) rubber sole/\nサイレン /(n) siren (alarm)/\n"
+                       "アスピレーション /(n) aspiration/desire/\nウィル /(n) will/desire/\nデザイア /(n) desire/\n"
+                       "ステイ /(n,vs) stay/\nステー /(n) stay/\nゲーム /(n) game/\nギャンブル /(n) gamble/game/\n"
+                       "ボックス /(n) box/\nバッグ /(n) bag/box/\n"));
     const Loanwords words(source);
     EXPECT_EQ(words.of(u"LOVER"), u"ラバー") << "the only one of those in common use";
     EXPECT_EQ(words.of(u"lover"), u"ラバー");
     EXPECT_EQ(words.of(u"LOVE"), u"ラブ") << "ラブ and ラヴ spell one word";
     EXPECT_EQ(words.of(u"BOY"), u"ボーイ") << "a word with a reading in kana is no loanword";
-    EXPECT_FALSE(words.of(u"BAND")) << "two loanwords in common use";
+    EXPECT_EQ(words.of(u"BAND"), u"バンド") << "of two in common use, the one that sounds like the word";
+    EXPECT_EQ(words.of(u"desire"), u"デザイア") << "アスピレーション and ウィル begin with other sounds";
+    EXPECT_EQ(words.of(u"stay"), u"ステイ") << "two spellings of one word's sounds: the first";
+    EXPECT_EQ(words.of(u"GAME"), u"ゲーム") << "ギャンブル shares only its first sound";
+    EXPECT_FALSE(words.of(u"BOX")) << "ボックス and バッグ sound as much like it: no choice";
     EXPECT_FALSE(words.of(u"SIREN")) << "a gloss of more than the word";
     EXPECT_FALSE(words.of(u"RUBBER SOLE"));
     EXPECT_FALSE(words.of(u"CLUB"));
