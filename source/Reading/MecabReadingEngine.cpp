@@ -856,6 +856,31 @@ struct MecabReadingEngine::State {
 
     // Each word of two or more Han characters read as the word dictionary
     // reads it, where that differs from MeCab's (粉雪: コナユキ beside コユキ).
+    // MeCab's words read as the word dictionary reads them in common use
+    // where it has one such reading and MeCab read otherwise (港町 ミナトマチ,
+    // not ミナトチョウ; 一途 イチズ).
+    void addCommonWordReadings(const Path& best, Candidates& out)
+    {
+        if (!words)
+            return;
+        Path variant = best;
+        bool changed = false;
+        for (Token& t : variant.tokens) {
+            // Common nouns only: numbers, names and verbs MeCab reads in
+            // context (十七 ジュウナナ, 青山, 向いて).
+            if (!t.han || t.surface.size() < 2 || t.reading.empty() || t.pos0 != "名詞" ||
+                (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹"))
+                continue;
+            const std::vector<NameEntry> common = commonReadings(t);
+            if (distinctReadings(common) == 1 && readsOtherwise(t, common)) {
+                t.reading = toUtf16(common.front().reading);
+                changed = true;
+            }
+        }
+        if (changed)
+            out.add(variant.words(), Origin::Word);
+    }
+
     void otherWordReadings(const Path& best, Candidates& out)
     {
         if (!words)
@@ -1229,6 +1254,7 @@ struct MecabReadingEngine::State {
         // A value that ends in a suffix after a native word is read first
         // with the suffix as a word of its own (addSuffixWords).
         if (l.read()) {
+            addCommonWordReadings(best, out);
             addTitleReadings(best, out, true);
             addSuffixWords(best, out, best.tokens.size() - 1, true);
             out.add(l.mecab, Origin::Mecab);

@@ -493,8 +493,14 @@ TEST(MecabReadingEngine, SourcesThatDisagreeMakeACheckAndOneCharacterInContextDo
     // タイジ): no dictionary settles it.
     EXPECT_EQ(trust(u"中村泰士", yomi::NameKind::Person),
               (P{Confidence::Check, "a full name the dictionaries read more than one way"}));
-    // MeCab reads イット, the word dictionary's common reading is イチズ.
-    EXPECT_EQ(trust(u"一途"), (P{Confidence::Check, "MeCab and the word dictionary read a word differently"}));
+    // MeCab reads イット, the word dictionary's one common reading is イチズ:
+    // the common noun is read as the dictionary reads it, still a check.
+    EXPECT_EQ(trust(u"一途"), (P{Confidence::Check, "one of several readings of a word"}));
+    EXPECT_EQ(title(u"一途").reading, u"イチズ");
+    EXPECT_THAT(title(u"一途").alternatives, ::testing::Contains(u"イット")) << "MeCab's reading stays a candidate";
+    EXPECT_EQ(title(u"十七歳の地図").reading, u"ジュウナナサイノチズ")
+        << "numbers are read as MeCab reads them in context, not as the dictionary's ジュウシチ";
+    EXPECT_EQ(title(u"上を向いて").reading, u"ウエヲムイテ") << "nor verbs";
     // A character alone that MeCab's dictionary reads several ways (ホノオ,
     // ホムラ) has no context to choose by; beside other words it has.
     EXPECT_EQ(trust(u"炎"), (P{Confidence::Check, "one character with several readings"}));
