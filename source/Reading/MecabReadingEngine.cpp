@@ -477,6 +477,17 @@ void counterSounds(Token& number, Token& counter, const KanjiTable* kanji)
     }
 }
 
+// The text with each iteration mark 々 after a Han character written as
+// that character (妖々 妖妖).
+String withoutIterationMarks(std::u16string_view text)
+{
+    String out(text);
+    for (std::size_t i = 1; i < out.size(); ++i)
+        if (out[i] == u'々' && isHanCharacter(out[i - 1]) && out[i - 1] != u'々')
+            out[i] = out[i - 1];
+    return out;
+}
+
 bool hanOnly(std::u16string_view text)
 {
     return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
@@ -1840,6 +1851,18 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
         if (todayKnown && (!ownKnown || todayWords < ownWords)) {
             std::swap(own, today);
             own.reason += "; old character forms read as today's";
+        }
+    }
+    // The iteration mark after a character MeCab does not join it to (妖々夢)
+    // leaves the run unread: it is read as the character it repeats.
+    if (own.candidates.empty() && today.candidates.empty()) {
+        const String repeated = withoutIterationMarks(written);
+        if (repeated != written) {
+            own = s.readAsWritten(repeated, request.limit, settled);
+            if (!own.candidates.empty()) {
+                own.confidence = Confidence::Check;
+                own.reason = "々 read as the character it repeats; " + own.reason;
+            }
         }
     }
     Candidates out;

@@ -660,6 +660,21 @@ TEST(MecabReadingEngine, BadInputGetsAReadingOfKanaOrAClearNoReading)
     }
 }
 
+TEST(MecabReadingEngine, AnIterationMarkMeCabLeavesAloneIsReadAsTheCharacterItRepeats)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads 々 after 妖 as a symbol, which left the whole run unread.
+    const ValueReading r = title(u"妖々夢");
+    ASSERT_TRUE(r.reading) << r.reason;
+    EXPECT_TRUE(r.reading->starts_with(u"ヨウヨウ")) << toUtf8(*r.reading);
+    EXPECT_EQ(r.confidence, Confidence::Check);
+    EXPECT_TRUE(r.reason.starts_with("々 read as the character it repeats")) << r.reason;
+    EXPECT_EQ(title(u"時々").reading, u"トキドキ") << "a word MeCab knows keeps its own reading";
+    EXPECT_EQ(title(u"時々").confidence, Confidence::Sure);
+    for (const char16_t* alone : {u"々", u"々夢"})
+        EXPECT_FALSE(title(alone).reading) << "nothing before it to repeat: " << toUtf8(alone);
+}
+
 TEST(MecabReadingEngine, KatakanaOkuriganaAreReadAsTheEndingOfTheirWord)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
