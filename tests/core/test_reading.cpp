@@ -3,6 +3,7 @@
 // command.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "Category/Reader.h"
 #include "support/AudioFixtures.h"
@@ -79,6 +80,10 @@ ValueReading readTitle(FakeReadingEngine& e, std::u16string_view value, std::siz
     return readValue(e, nullptr, value, ReadingStyle::Katakana, alternatives, request);
 }
 
+// A reading with its confidence and reason, compared as one.
+using Judged = std::tuple<std::optional<String>, Confidence, std::string>;
+Judged judged(const ValueReading& r) { return {r.reading, r.confidence, r.reason}; }
+
 FakeReadingEngine titleEngine()
 {
     FakeReadingEngine e = engine();
@@ -145,10 +150,8 @@ TEST(Reading, DigitsThatAreNoAmountOrANameAreReadOneByOneOrKeptAndSaySo)
 TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)
 {
     FakeReadingEngine e = titleEngine();
-    const ValueReading a = readTitle(e, u"少女A");
-    EXPECT_EQ(a.reading, u"ショウジョエー");
-    EXPECT_EQ(a.confidence, Confidence::Likely);
-    EXPECT_EQ(a.reason, "Latin letters spelt by their names");
+    EXPECT_EQ(judged(readTitle(e, u"少女A")),
+              (Judged{u"ショウジョエー", Confidence::Likely, "Latin letters spelt by their names"}));
     EXPECT_EQ(readTitle(e, u"少女NHK").reading, u"ショウジョエヌエイチケー") << "three letters with no vowel";
     EXPECT_EQ(readTitle(e, u"少女ABC").reading, u"ショウジョエービーシー") << "nor one between consonants";
     for (const char16_t* word : {u"少女MAN", u"少女UFO", u"少女LOVE", u"少女Ab", u"少女A1"}) {
@@ -164,10 +167,8 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
     FakeReadingEngine e = titleEngine();
     e.loanwords[u"LOVER"] = u"ラバー";
     e.loanwords[u"Lover"] = u"ラバー";
-    const ValueReading loan = readTitle(e, u"少女LOVER!");
-    EXPECT_EQ(loan.reading, u"ショウジョラバー!");
-    EXPECT_EQ(loan.confidence, Confidence::Check);
-    EXPECT_EQ(loan.reason, "an English word read as its loanword");
+    EXPECT_EQ(judged(readTitle(e, u"少女LOVER!")),
+              (Judged{u"ショウジョラバー!", Confidence::Check, "an English word read as its loanword"}));
     EXPECT_EQ(readTitle(e, u"少女LOVER CLUB").reading, u"ショウジョラバー CLUB") << "a word the engine does not give";
     const ValueReading kept = readTitle(e, u"少女Lover");
     EXPECT_EQ(kept.reading, u"ショウジョLover") << "only a word in capitals";
@@ -178,10 +179,8 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
 TEST(Reading, RomanNumeralsBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
 {
     FakeReadingEngine e = titleEngine();
-    const ValueReading second = readTitle(e, u"東京事変II");
-    EXPECT_EQ(second.reading, u"トウキョウジヘンツー");
-    EXPECT_EQ(second.confidence, Confidence::Likely);
-    EXPECT_EQ(second.reason, "a Roman numeral said in English");
+    EXPECT_EQ(judged(readTitle(e, u"東京事変II")),
+              (Judged{u"トウキョウジヘンツー", Confidence::Likely, "a Roman numeral said in English"}));
     EXPECT_EQ(readTitle(e, u"東京事変 XIV").reading, u"トウキョウジヘン フォーティーン") << "after a space too";
     EXPECT_EQ(readTitle(e, u"東京事変ＶＩＩ").reading, u"トウキョウジヘンセブン") << "full-width letters";
     EXPECT_EQ(readTitle(e, u"東京事変X").reading, u"トウキョウジヘンエックス") << "one letter is said by its name";
@@ -202,10 +201,9 @@ TEST(Reading, AnEnglishPhraseInAJapaneseValueIsSaidInKatakanaWhenEveryWordHasARe
     FakeReadingEngine e = titleEngine();
     e.loanwords[u"love"] = u"ラブ";
     e.loanwords[u"LOVER"] = u"ラバー";
-    const ValueReading phrase = readTitle(e, u"少女「I love you」");
-    EXPECT_EQ(phrase.reading, u"ショウジョ「アイラブユー」") << "small words from the table, the rest as loanwords";
-    EXPECT_EQ(phrase.confidence, Confidence::Check);
-    EXPECT_EQ(phrase.reason, "English words read as loanwords");
+    EXPECT_EQ(judged(readTitle(e, u"少女「I love you」")),
+              (Judged{u"ショウジョ「アイラブユー」", Confidence::Check, "English words read as loanwords"}))
+        << "small words from the table, the rest as loanwords";
     EXPECT_EQ(readTitle(e, u"LOVER -少女-").reading, u"ラバー-ショウジョ-") << "one word apart from the Japanese";
     EXPECT_EQ(readTitle(e, u"少女Don't love me").reading, u"ショウジョドントラブミー") << "a phrase against it";
     EXPECT_EQ(readTitle(e, u"少女「I love Tokyo」").reading, u"ショウジョ「I love Tokyo」")
