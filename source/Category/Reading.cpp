@@ -172,6 +172,53 @@ bool isLatinLetter(char16_t c)
     return (c >= u'a' && c <= u'z') || (c >= u'ａ' && c <= u'ｚ') || capitalLetter(c) != 0;
 }
 
+// A Latin letter, half or full width, as a small ASCII letter.
+char smallLetter(char16_t c)
+{
+    if (const char16_t capital = capitalLetter(c))
+        return static_cast<char>(capital - u'A' + 'a');
+    return static_cast<char>(c >= u'ａ' ? c - u'ａ' + 'a' : c);
+}
+
+// English words too common to be glossed by one loanword of their own,
+// as a sort reading says them.
+constexpr std::pair<std::string_view, std::u16string_view> kSmallWords[] = {
+    {"a", u"ア"},       {"all", u"オール"},   {"am", u"アム"},     {"and", u"アンド"},  {"are", u"アー"},
+    {"at", u"アット"},  {"be", u"ビー"},      {"by", u"バイ"},     {"can't", u"キャント"}, {"don't", u"ドント"},
+    {"for", u"フォー"}, {"from", u"フロム"},  {"i", u"アイ"},      {"i'm", u"アイム"},  {"in", u"イン"},
+    {"is", u"イズ"},    {"it", u"イット"},    {"it's", u"イッツ"}, {"me", u"ミー"},     {"my", u"マイ"},
+    {"no", u"ノー"},    {"not", u"ノット"},   {"of", u"オブ"},     {"on", u"オン"},     {"so", u"ソー"},
+    {"the", u"ザ"},     {"to", u"トゥー"},    {"up", u"アップ"},   {"we", u"ウィー"},   {"with", u"ウィズ"},
+    {"you", u"ユー"},   {"your", u"ユア"}};
+
+// The katakana of an English word that is one of the small words, any case.
+std::optional<String> smallWordKana(std::u16string_view word)
+{
+    std::string small;
+    for (const char16_t c : word) {
+        if (!isLatinLetter(c) && c != u'\'' && c != u'’')
+            return std::nullopt;
+        small += isLatinLetter(c) ? smallLetter(c) : '\'';
+    }
+    for (const auto& [english, kana] : kSmallWords)
+        if (english == small)
+            return String(kana);
+    return std::nullopt;
+}
+
+// An English word in katakana: a small word, else the loanword the engine
+// gives it.
+std::optional<String> englishWordKana(ReadingEngine& engine, std::u16string_view word)
+{
+    if (std::optional<String> small = smallWordKana(word))
+        return small;
+    if (word.size() < 2)
+        return std::nullopt;
+    if (std::optional<String> loan = engine.loanword(word))
+        return readingKana(*loan);
+    return std::nullopt;
+}
+
 // A number in kanji numerals (365: 三百六十五, 2000: 二千, 10000: 一万), so
 // that the engine reads it with the word after it; empty for digits that are
 // not an amount (zero, a leading zero, more than 16 digits).
@@ -294,7 +341,7 @@ std::u16string_view letterName(char16_t capital)
 // Roman numeral of two or three letters (II, IV, XII) is no such run.
 bool saidByLetters(std::u16string_view run)
 {
-    if (run.empty() || run.size() > 3)
+    if (run.empty() || run.size() > 3 || (run.size() == 3 && smallWordKana(run)))
         return false;
     if (run.size() > 1 && std::all_of(run.begin(), run.end(), [](char16_t c) {
             return std::u16string_view(u"IVX").find(capitalLetter(c)) != std::u16string_view::npos;
@@ -503,13 +550,6 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
     return out;
 }
 
-// A Latin letter, half or full width, as a small ASCII letter.
-char smallLetter(char16_t c)
-{
-    if (const char16_t capital = capitalLetter(c))
-        return static_cast<char>(capital - u'A' + 'a');
-    return static_cast<char>(c >= u'ａ' ? c - u'ａ' + 'a' : c);
-}
 
 // Whether the text holds a word of two or more Latin letters that is not
 // one of the notes releases add to a title (feat., Remix, Live, ver.):
@@ -535,16 +575,6 @@ bool hasLatinWord(std::u16string_view text)
     return false;
 }
 
-// English words too common to be glossed by one loanword of their own,
-// as a sort reading says them.
-constexpr std::pair<std::string_view, std::u16string_view> kSmallWords[] = {
-    {"a", u"ア"},       {"all", u"オール"},   {"am", u"アム"},     {"and", u"アンド"},  {"are", u"アー"},
-    {"at", u"アット"},  {"be", u"ビー"},      {"by", u"バイ"},     {"can't", u"キャント"}, {"don't", u"ドント"},
-    {"for", u"フォー"}, {"from", u"フロム"},  {"i", u"アイ"},      {"i'm", u"アイム"},  {"in", u"イン"},
-    {"is", u"イズ"},    {"it", u"イット"},    {"it's", u"イッツ"}, {"me", u"ミー"},     {"my", u"マイ"},
-    {"no", u"ノー"},    {"not", u"ノット"},   {"of", u"オブ"},     {"on", u"オン"},     {"so", u"ソー"},
-    {"the", u"ザ"},     {"to", u"トゥー"},    {"up", u"アップ"},   {"we", u"ウィー"},   {"with", u"ウィズ"},
-    {"you", u"ユー"},   {"your", u"ユア"}};
 
 // An English phrase of a Japanese value (「I love you」, -Fall in love-)
 // said in katakana, word by word, its signs kept: each word the loanword
@@ -566,23 +596,16 @@ std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view t
             continue;
         }
         std::size_t end = i;
-        std::string small;
-        while (end < text.size() && inWord(end)) {
-            small += isLatinLetter(text[end]) ? smallLetter(text[end]) : '\'';
+        while (end < text.size() && inWord(end))
             ++end;
-        }
         const std::u16string_view word = text.substr(i, end - i);
-        const auto common = std::find_if(std::begin(kSmallWords), std::end(kSmallWords),
-                                         [&](const auto& w) { return w.first == small; });
-        if (common != std::end(kSmallWords)) {
-            out += common->second;
-        } else if (word.size() < 2 || !hasLatinWord(word)) {
+        // A release's note (feat., Live) is no part of a phrase to say.
+        if (!smallWordKana(word) && !hasLatinWord(word))
             return std::nullopt;
-        } else if (const std::optional<String> loan = engine.loanword(word)) {
-            out += readingKana(*loan);
-        } else {
+        const std::optional<String> kana = englishWordKana(engine, word);
+        if (!kana)
             return std::nullopt;
-        }
+        out += *kana;
         any = true;
         i = end;
     }
@@ -622,11 +645,10 @@ void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, std::vecto
         }
         const std::u16string_view word = text.substr(i, end - i);
         const bool capitals = std::all_of(word.begin(), word.end(), [](char16_t c) { return capitalLetter(c) != 0; });
-        if (capitals && word.size() >= 3 && !saidByLetters(word)) {
-            if (const std::optional<String> loan = engine.loanword(word)) {
+        if (word.size() >= 3 && !(capitals && saidByLetters(word)) && hasLatinWord(word)) {
+            if (const std::optional<String> kana = englishWordKana(engine, word)) {
                 keep(text.substr(from, i - from));
-                pieces.push_back(
-                    Piece{false, {}, {readingKana(*loan)}, Confidence::Check, "an English word read as its loanword"});
+                pieces.push_back(Piece{false, {}, {*kana}, Confidence::Check, "an English word read as its loanword"});
                 from = end;
             }
         }

@@ -120,9 +120,10 @@ std::size_t soundsAlike(const std::string& english, const String& katakana)
     const std::string b = kanaSounds(katakana);
     if (a.empty() || b.empty())
         return 0;
-    // English h is silent often enough, and w begins ウ: both may meet a vowel.
+    // English h is silent often enough, w begins ウ and a vowel may be said
+    // with a w (one ワン): they may meet a vowel or a w.
     const bool firstAlike = a[0] == b[0] || ((a[0] == 'h' || a[0] == 'w' || a[0] == 'y') && b[0] == 'v') ||
-        (a[0] == 'w' && b[0] == 'w') || (a[0] == 'f' && b[0] == 'h');
+        (a[0] == 'v' && b[0] == 'w') || (a[0] == 'f' && b[0] == 'h');
     if (!firstAlike)
         return 0;
     std::vector<std::vector<std::size_t>> common(a.size() + 1, std::vector<std::size_t>(b.size() + 1, 0));
@@ -187,6 +188,22 @@ void Loanwords::add(std::string_view line, void* converter)
 }
 
 std::optional<String> Loanwords::of(std::u16string_view english) const
+{
+    // A loanword is the English word's sounds written in katakana: a word
+    // that glosses it but begins with other sounds (ワンチャン for maybe,
+    // ホイ for yeah) is no reading of it.
+    std::optional<String> word = glossedBy(english);
+    if (!word)
+        return std::nullopt;
+    std::string key;
+    for (const char16_t c : english)
+        key += static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
+    if (soundsAlike(key, *word) == 0)
+        return std::nullopt;
+    return word;
+}
+
+std::optional<String> Loanwords::glossedBy(std::u16string_view english) const
 {
     std::string key;
     for (const char16_t c : english) {

@@ -19,12 +19,16 @@ public:
     // Reads the dictionary text (EUC-JP); an empty table when it is missing.
     explicit Loanwords(const std::filesystem::path& words);
     // The loanword that a gloss of exactly this English word (any case)
-    // names: the only one, or the only one of those in common use; nullopt
-    // when there is none or no single one.
+    // names: the only one, or the only one of those in common use, or of
+    // several the one that sounds most like it; nullopt when there is none,
+    // no single one, or it does not begin with the word's sounds.
     std::optional<String> of(std::u16string_view english) const;
     std::size_t size() const { return table_.size(); }
 
 private:
+    // The loanword a gloss of exactly this word names, by the rules of `of`
+    // but for the sounds.
+    std::optional<String> glossedBy(std::u16string_view english) const;
     struct Word {
         String katakana;
         bool common = false;

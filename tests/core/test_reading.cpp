@@ -170,9 +170,11 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
     EXPECT_EQ(judged(readTitle(e, u"少女LOVER!")),
               (Judged{u"ショウジョラバー!", Confidence::Check, "an English word read as its loanword"}));
     EXPECT_EQ(readTitle(e, u"少女LOVER CLUB").reading, u"ショウジョラバー CLUB") << "a word the engine does not give";
-    const ValueReading kept = readTitle(e, u"少女Lover");
-    EXPECT_EQ(kept.reading, u"ショウジョLover") << "only a word in capitals";
+    EXPECT_EQ(readTitle(e, u"少女Lover").reading, u"ショウジョラバー") << "in small letters too";
+    const ValueReading kept = readTitle(e, u"少女Lovers");
+    EXPECT_EQ(kept.reading, u"ショウジョLovers") << "a word the engine does not give";
     EXPECT_EQ(kept.reason, "Latin letters kept as written");
+    EXPECT_EQ(readTitle(e, u"THE少女").reading, u"ザショウジョ") << "a small word is no run of letters' names";
     EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョラバー") << "one standing apart too";
 }
 
