@@ -1384,6 +1384,34 @@ struct MecabReadingEngine::State {
 
     // The readings of a run as it is written, best first. A run that looks
     // like a Chinese name has none unless `settled` (its signs are given).
+    // A bandleader's name and his band's, joined by と (原信夫とシャープス,
+    // 森雄二とサザンクロス): a run of Han characters that a name dictionary
+    // holds whole as a full name, と, and katakana. The name is read as that
+    // person's, not as words of the whole run. Empty when the run is not so.
+    Outcome leaderAndBand(std::u16string_view run, std::size_t limit, bool settled)
+    {
+        Outcome result;
+        if (kind != yomi::NameKind::Person)
+            return result;
+        const std::size_t joint = run.find(u'と');
+        if (joint == std::u16string_view::npos || joint < 2 || joint + 1 >= run.size())
+            return result;
+        const std::u16string_view leader = run.substr(0, joint), band = run.substr(joint + 1);
+        if (!hanOnly(leader) || std::any_of(band.begin(), band.end(), [](char16_t c) {
+                return !(c >= u'ァ' && c <= u'ヺ') && c != u'ー';
+            }))
+            return result;
+        Outcome name = readAsWritten(leader, limit, settled);
+        if (name.candidates.empty() || name.confidence != Confidence::Sure ||
+            (name.candidates.front().second != Origin::FullName && name.candidates.front().second != Origin::SkkFullName))
+            return result;
+        for (const auto& [reading, origin] : name.candidates)
+            result.candidates.emplace_back(reading + u"ト" + String(band), origin);
+        result.confidence = Confidence::Likely;
+        result.reason = "a full name the name dictionary holds and a band's name in kana";
+        return result;
+    }
+
     Outcome readAsWritten(std::u16string_view run, std::size_t limit, bool settled)
     {
         Outcome result;
@@ -1831,7 +1859,9 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
     // first (佛の顏: 佛 is known, 顏 is not: 佛の顔 ホトケノカオ).
     const String unknownToday = s.todayWhereUnknown(run);
     const String written = s.okuriganaInHiragana(unknownToday);
-    Outcome own = s.readAsWritten(written, request.limit, settled);
+    Outcome own = s.leaderAndBand(written, request.limit, settled);
+    if (own.candidates.empty())
+        own = s.readAsWritten(written, request.limit, settled);
     if (unknownToday != run && !own.candidates.empty())
         own.reason += "; old character forms read as today's";
     const String modern = s.kanji ? s.kanji->modernForms(run) : String(run);

@@ -662,6 +662,23 @@ TEST(MecabReadingEngine, BadInputGetsAReadingOfKanaOrAClearNoReading)
     }
 }
 
+TEST(MecabReadingEngine, ABandleadersFullNameBeforeとAndABandInKanaIsReadAsThatPerson)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    const auto artist = [](std::u16string_view value) {
+        return readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4);
+    };
+    const ValueReading led = artist(u"坂本龍一とテクノバンド");
+    EXPECT_EQ(led.reading, u"サカモトリュウイチトテクノバンド");
+    EXPECT_EQ(led.confidence, Confidence::Likely);
+    EXPECT_EQ(led.reason, "a full name the name dictionary holds and a band's name in kana");
+    // Not so for a name no dictionary holds whole, a band named in Han
+    // characters, or a title.
+    EXPECT_NE(artist(u"田中愛美とテクノバンド").reason, led.reason);
+    EXPECT_NE(artist(u"坂本龍一と東京楽団").reason, led.reason);
+    EXPECT_NE(title(u"坂本龍一とテクノバンド").reason, led.reason);
+}
+
 TEST(MecabReadingEngine, AnIterationMarkMeCabLeavesAloneIsReadAsTheCharacterItRepeats)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
