@@ -191,15 +191,46 @@ constexpr std::pair<std::string_view, std::u16string_view> kSmallWords[] = {
     {"the", u"ザ"},     {"to", u"トゥー"},    {"up", u"アップ"},   {"we", u"ウィー"},   {"with", u"ウィズ"},
     {"you", u"ユー"},   {"your", u"ユア"}};
 
-// The katakana of an English word that is one of the small words, any case.
-std::optional<String> smallWordKana(std::u16string_view word)
+bool isApostrophe(char16_t c) { return c == u'\'' || c == u'’'; }
+
+// A word's letters as small ASCII letters and its apostrophes as '; empty
+// when it holds anything else.
+std::string smallLetters(std::u16string_view word)
 {
     std::string small;
     for (const char16_t c : word) {
-        if (!isLatinLetter(c) && c != u'\'' && c != u'’')
-            return std::nullopt;
+        if (!isLatinLetter(c) && !isApostrophe(c))
+            return {};
         small += isLatinLetter(c) ? smallLetter(c) : '\'';
     }
+    return small;
+}
+
+// Where each word of Latin letters in the text begins and ends; an
+// apostrophe between letters belongs to its word (don't).
+std::vector<std::pair<std::size_t, std::size_t>> latinWordSpans(std::u16string_view text)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    for (std::size_t i = 0; i < text.size();) {
+        if (!isLatinLetter(text[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < text.size() &&
+               (isLatinLetter(text[end]) ||
+                (isApostrophe(text[end]) && end + 1 < text.size() && isLatinLetter(text[end + 1]))))
+            ++end;
+        spans.emplace_back(i, end);
+        i = end;
+    }
+    return spans;
+}
+
+// The katakana of an English word that is one of the small words, any case.
+std::optional<String> smallWordKana(std::u16string_view word)
+{
+    const std::string small = smallLetters(word);
     for (const auto& [english, kana] : kSmallWords)
         if (english == small)
             return String(kana);
@@ -550,7 +581,6 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
     return out;
 }
 
-
 // Whether the text holds a word of two or more Latin letters that is not
 // one of the notes releases add to a title (feat., Remix, Live, ver.):
 // those are no part of the name a reading says.
@@ -561,20 +591,13 @@ bool hasLatinWord(std::u16string_view text)
         "edit",  "remaster",  "remastered", "instrumental", "inst", "acoustic", "bonus", "track", "original",
         "karaoke", "off",     "vocal",   "vol",   "op",           "no",    "part",    "pt",      "cv",
         "prod",  "cover",     "demo",    "mono",  "stereo",       "single", "radio",  "tv",      "size"};
-    for (std::size_t i = 0; i < text.size();) {
-        if (!isLatinLetter(text[i])) {
-            ++i;
-            continue;
-        }
-        std::string word;
-        for (; i < text.size() && isLatinLetter(text[i]); ++i)
-            word += smallLetter(text[i]);
+    for (const auto& [begin, end] : latinWordSpans(text)) {
+        const std::string word = smallLetters(text.substr(begin, end - begin));
         if (word.size() >= 2 && std::find(std::begin(kNotes), std::end(kNotes), word) == std::end(kNotes))
             return true;
     }
     return false;
 }
-
 
 // An English phrase of a Japanese value (「I love you」, -Fall in love-)
 // said in katakana, word by word, its signs kept: each word the loanword
@@ -583,22 +606,16 @@ bool hasLatinWord(std::u16string_view text)
 std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view text)
 {
     String out;
-    bool any = false;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto inWord = [&](std::size_t k) {
-            return isLatinLetter(text[k]) ||
-                ((text[k] == u'\'' || text[k] == u'’') && k > i && k + 1 < text.size() && isLatinLetter(text[k + 1]));
-        };
-        if (!isLatinLetter(text[i])) {
-            if (text[i] != u' ')
-                out += text[i];
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < text.size() && inWord(end))
-            ++end;
-        const std::u16string_view word = text.substr(i, end - i);
+    std::size_t from = 0;
+    const auto signs = [&](std::size_t to) {
+        for (const char16_t c : text.substr(from, to - from))
+            if (c != u' ')
+                out += c;
+    };
+    const auto spans = latinWordSpans(text);
+    for (const auto& [begin, end] : spans) {
+        signs(begin);
+        const std::u16string_view word = text.substr(begin, end - begin);
         // A release's note (feat., Live) is no part of a phrase to say.
         if (!smallWordKana(word) && !hasLatinWord(word))
             return std::nullopt;
@@ -606,19 +623,10 @@ std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view t
         if (!kana)
             return std::nullopt;
         out += *kana;
-        any = true;
-        i = end;
+        from = end;
     }
-    return any ? std::optional<String>(std::move(out)) : std::nullopt;
-}
-
-// The number of words of Latin letters in the text.
-std::size_t latinWords(std::u16string_view text)
-{
-    std::size_t words = 0;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        words += isLatinLetter(text[i]) && (i == 0 || !isLatinLetter(text[i - 1]));
-    return words;
+    signs(text.size());
+    return spans.empty() ? std::nullopt : std::optional<String>(std::move(out));
 }
 
 // Appends Latin text right against a Japanese word: an English word in
@@ -635,24 +643,16 @@ void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, std::vecto
                                letters ? "Latin letters kept as written" : ""});
     };
     std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t end = i;
-        while (end < text.size() && isLatinLetter(text[end]))
-            ++end;
-        if (end == i) {
-            ++i;
-            continue;
-        }
-        const std::u16string_view word = text.substr(i, end - i);
+    for (const auto& [begin, end] : latinWordSpans(text)) {
+        const std::u16string_view word = text.substr(begin, end - begin);
         const bool capitals = std::all_of(word.begin(), word.end(), [](char16_t c) { return capitalLetter(c) != 0; });
         if (word.size() >= 3 && !(capitals && saidByLetters(word)) && hasLatinWord(word)) {
             if (const std::optional<String> kana = englishWordKana(engine, word)) {
-                keep(text.substr(from, i - from));
+                keep(text.substr(from, begin - from));
                 pieces.push_back(Piece{false, {}, {*kana}, Confidence::Check, "an English word read as its loanword"});
                 from = end;
             }
         }
-        i = end;
     }
     keep(text.substr(from));
 }
@@ -695,7 +695,7 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
             // An English phrase, or a word apart from the Japanese, is said
             // in katakana when every word of it has a reading (a guess).
             std::optional<String> english;
-            if (spell && mixed && hasLatinWord(kept) && (!latin || latinWords(kept) > 1))
+            if (spell && mixed && hasLatinWord(kept) && (!latin || latinWordSpans(kept).size() > 1))
                 english = englishInKana(engine, kept);
             if (english)
                 pieces.push_back(Piece{false, {}, {std::move(*english)}, Confidence::Check, "English words read as loanwords"});

@@ -189,36 +189,31 @@ void Loanwords::add(std::string_view line, void* converter)
 
 std::optional<String> Loanwords::of(std::u16string_view english) const
 {
-    // A loanword is the English word's sounds written in katakana: a word
-    // that glosses it but begins with other sounds (ワンチャン for maybe,
-    // ホイ for yeah) is no reading of it.
-    std::optional<String> word = glossedBy(english);
-    if (!word)
-        return std::nullopt;
-    std::string key;
-    for (const char16_t c : english)
-        key += static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
-    if (soundsAlike(key, *word) == 0)
-        return std::nullopt;
-    return word;
-}
-
-std::optional<String> Loanwords::glossedBy(std::u16string_view english) const
-{
     std::string key;
     for (const char16_t c : english) {
         if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
             return std::nullopt;
         key += static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
     }
+    // A loanword is the English word's sounds written in katakana: a word
+    // that glosses it but begins with other sounds (ワンチャン for maybe,
+    // ホイ for yeah) is no reading of it.
+    std::optional<String> word = glossedBy(key);
+    if (!word || soundsAlike(key, *word) == 0)
+        return std::nullopt;
+    return word;
+}
+
+std::optional<String> Loanwords::glossedBy(const std::string& key) const
+{
     const auto found = table_.find(key);
     if (found == table_.end())
         return std::nullopt;
-    // Spellings of one word (ラブ and ラヴ, メロディー and メロディ) are one
-    // reading: the first in common use stands for them.
-    const auto one = [](const std::vector<const Word*>& words) -> std::optional<String> {
+    // Spellings of one word (ラブ and ラヴ, メロディー and メロディ: one form
+    // by `form`) are one reading: the first in common use stands for them.
+    const auto one = [](const std::vector<const Word*>& words, auto form) -> std::optional<String> {
         if (words.empty() || std::any_of(words.begin(), words.end(), [&](const Word* w) {
-                return folded(w->katakana) != folded(words.front()->katakana);
+                return form(w->katakana) != form(words.front()->katakana);
             }))
             return std::nullopt;
         const auto common = std::find_if(words.begin(), words.end(), [](const Word* w) { return w->common; });
@@ -230,9 +225,9 @@ std::optional<String> Loanwords::glossedBy(std::u16string_view english) const
         if (w.common)
             common.push_back(&w);
     }
-    if (auto word = one(all))
+    if (auto word = one(all, folded))
         return word;
-    if (auto word = one(common))
+    if (auto word = one(common, folded))
         return word;
     // Several loanwords share the gloss (desire: デザイア, ウィル,
     // アスピレーション): the one that sounds like the English word, when
@@ -248,16 +243,11 @@ std::optional<String> Loanwords::glossedBy(std::u16string_view english) const
         if (score == best && score > 0)
             alike.push_back(w);
     }
-    if (auto word = one(alike))
+    if (auto word = one(alike, folded))
         return word;
-    // Spellings of one word that the folding does not join (ステイ and
-    // ステー) have the same sounds: the first in common use stands for them.
-    if (alike.empty() || std::any_of(alike.begin(), alike.end(), [&](const Word* w) {
-            return kanaSounds(w->katakana) != kanaSounds(alike.front()->katakana);
-        }))
-        return std::nullopt;
-    const auto first = std::find_if(alike.begin(), alike.end(), [](const Word* w) { return w->common; });
-    return (first == alike.end() ? alike.front() : *first)->katakana;
+    // Spellings the folding does not join (ステイ and ステー) have the same
+    // sounds.
+    return one(alike, kanaSounds);
 }
 
 } // namespace yomi::reading

@@ -26,9 +26,9 @@ public:
     std::size_t size() const { return table_.size(); }
 
 private:
-    // The loanword a gloss of exactly this word names, by the rules of `of`
-    // but for the sounds.
-    std::optional<String> glossedBy(std::u16string_view english) const;
+    // The loanword a gloss of exactly this word (in small letters) names,
+    // by the rules of `of` but for the sounds.
+    std::optional<String> glossedBy(const std::string& key) const;
     struct Word {
         String katakana;
         bool common = false;

@@ -1452,10 +1452,11 @@ struct MecabReadingEngine::State {
     }
 
     // Whether a word of Han characters after another is a native word (its
-    // reading does not begin with its first character's on reading) that
-    // begins with a sound a compound may voice (囃子 ハヤシ, 日和 ヒヨリ):
-    // the compound may well say it バヤシ, ビヨリ. Sino-Japanese words
-    // (警察, 少年) seldom change so.
+    // reading does not begin with its first character's on reading; a
+    // looser test than soundsSino, which wants every character's first on
+    // reading: 喫茶 キッサ is Sino-Japanese here) that begins with a sound a
+    // compound may voice (囃子 ハヤシ, 日和 ヒヨリ): the compound may well
+    // say it バヤシ, ビヨリ. Sino-Japanese words (警察, 少年) seldom change so.
     bool nativeWordAfterAnother(const Path& path) const
     {
         if (!kanji)
@@ -1463,7 +1464,7 @@ struct MecabReadingEngine::State {
         const auto& tokens = path.tokens;
         for (std::size_t i = 1; i < tokens.size(); ++i) {
             const Token& t = tokens[i];
-            if (!t.han || !tokens[i - 1].han || t.reading.empty() || !voiceable(t.reading.front()))
+            if (!t.han || !tokens[i - 1].han || t.reading.empty() || !voiced(t.reading.front()))
                 continue;
             // The on reading's last sound may be doubled instead (百景
             // ヒャッケイ, 喫茶 キッサ).
@@ -1474,12 +1475,6 @@ struct MecabReadingEngine::State {
                 return true;
         }
         return false;
-    }
-
-    // Whether a katakana syllable is one a compound may voice (カ to ト, ハ to ホ).
-    static bool voiceable(char16_t c)
-    {
-        return std::u16string_view(u"カキクケコサシスセソタチツテトハヒフヘホ").find(c) != std::u16string_view::npos;
     }
 
     // Whether the run, all Han characters, is two or more words of their

@@ -80,9 +80,21 @@ ValueReading readTitle(FakeReadingEngine& e, std::u16string_view value, std::siz
     return readValue(e, nullptr, value, ReadingStyle::Katakana, alternatives, request);
 }
 
+// Titles and the readings they must get, each with why.
+struct Said {
+    std::u16string_view value, reading;
+    const char* why;
+};
+
 // A reading with its confidence and reason, compared as one.
 using Judged = std::tuple<std::optional<String>, Confidence, std::string>;
 Judged judged(const ValueReading& r) { return {r.reading, r.confidence, r.reason}; }
+
+void expectTitles(FakeReadingEngine& e, std::initializer_list<Said> cases)
+{
+    for (const Said& c : cases)
+        EXPECT_EQ(readTitle(e, c.value).reading, String(c.reading)) << c.why << ": " << toUtf8(c.value);
+}
 
 FakeReadingEngine titleEngine()
 {
@@ -152,8 +164,8 @@ TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)
     FakeReadingEngine e = titleEngine();
     EXPECT_EQ(judged(readTitle(e, u"少女A")),
               (Judged{u"ショウジョエー", Confidence::Likely, "Latin letters spelt by their names"}));
-    EXPECT_EQ(readTitle(e, u"少女NHK").reading, u"ショウジョエヌエイチケー") << "three letters with no vowel";
-    EXPECT_EQ(readTitle(e, u"少女ABC").reading, u"ショウジョエービーシー") << "nor one between consonants";
+    expectTitles(e, {{u"少女NHK", u"ショウジョエヌエイチケー", "three letters with no vowel"},
+                     {u"少女ABC", u"ショウジョエービーシー", "nor one between consonants"}});
     for (const char16_t* word : {u"少女MAN", u"少女UFO", u"少女LOVE", u"少女Ab", u"少女A1"}) {
         const ValueReading kept = readTitle(e, word);
         EXPECT_EQ(kept.reading, String(u"ショウジョ") + String(word).substr(2)) << toUtf8(word);
@@ -183,12 +195,12 @@ TEST(Reading, RomanNumeralsBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
     FakeReadingEngine e = titleEngine();
     EXPECT_EQ(judged(readTitle(e, u"東京事変II")),
               (Judged{u"トウキョウジヘンツー", Confidence::Likely, "a Roman numeral said in English"}));
-    EXPECT_EQ(readTitle(e, u"東京事変 XIV").reading, u"トウキョウジヘン フォーティーン") << "after a space too";
-    EXPECT_EQ(readTitle(e, u"東京事変ＶＩＩ").reading, u"トウキョウジヘンセブン") << "full-width letters";
-    EXPECT_EQ(readTitle(e, u"東京事変X").reading, u"トウキョウジヘンエックス") << "one letter is said by its name";
-    EXPECT_EQ(readTitle(e, u"東京事変 IIX").reading, u"トウキョウジヘン IIX") << "no numeral";
-    EXPECT_EQ(readTitle(e, u"東京事変 III Love").reading, u"トウキョウジヘン スリー Love");
-    EXPECT_EQ(readTitle(e, u"東京事変IIIrd").reading, u"トウキョウジヘンIIIrd") << "letters after it make a word";
+    expectTitles(e, {{u"東京事変 XIV", u"トウキョウジヘン フォーティーン", "after a space too"},
+                     {u"東京事変ＶＩＩ", u"トウキョウジヘンセブン", "full-width letters"},
+                     {u"東京事変X", u"トウキョウジヘンエックス", "one letter is said by its name"},
+                     {u"東京事変 IIX", u"トウキョウジヘン IIX", "no numeral"},
+                     {u"東京事変 III Love", u"トウキョウジヘン スリー Love", "a word after it stays"},
+                     {u"東京事変IIIrd", u"トウキョウジヘンIIIrd", "letters after it make a word"}});
 
     const ValueReading joined = readTitle(e, u"少女&東京事変");
     EXPECT_EQ(joined.reading, u"ショウジョアンドトウキョウジヘン");
