@@ -582,8 +582,9 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
 }
 
 // Whether the text holds a word of two or more Latin letters that is not
-// one of the notes releases add to a title (feat., Remix, Live, ver.):
-// those are no part of the name a reading says.
+// one of the notes releases add to a title (feat., Remix, Live, ver.) nor
+// a name credited after feat.: those are no part of the name a reading
+// says.
 bool hasLatinWord(std::u16string_view text)
 {
     static constexpr std::string_view kNotes[] = {
@@ -593,6 +594,9 @@ bool hasLatinWord(std::u16string_view text)
         "prod",  "cover",     "demo",    "mono",  "stereo",       "single", "radio",  "tv",      "size"};
     for (const auto& [begin, end] : latinWordSpans(text)) {
         const std::string word = smallLetters(text.substr(begin, end - begin));
+        // What follows feat. is a credited artist's name, kept as it is.
+        if (word == "feat" || word == "featuring" || word == "ft")
+            return false;
         if (word.size() >= 2 && std::find(std::begin(kNotes), std::end(kNotes), word) == std::end(kNotes))
             return true;
     }

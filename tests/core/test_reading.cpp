@@ -237,6 +237,10 @@ TEST(Reading, AnEnglishWordKeptApartFromJapaneseIsACheckButSignsAndDigitsAreNot)
     EXPECT_EQ(readTitle(e, u"少女 A").confidence, Confidence::Sure) << "one letter apart is no word";
     EXPECT_EQ(readTitle(e, u"少女 (Live ver.) feat. 東京事変").confidence, Confidence::Sure)
         << "a release's notes are no part of the name";
+    EXPECT_EQ(readTitle(e, u"少女 feat. Ingrid De Souza").confidence, Confidence::Sure)
+        << "a name credited after feat. is kept as the name it is";
+    EXPECT_EQ(readTitle(e, u"Lover 少女 feat. Ingrid").reason, "Latin letters kept as written")
+        << "a word before the credit still counts";
     EXPECT_EQ(readTitle(e, u"少女 (Ｌｉｖｅ Ｖｅｒ.)").confidence, Confidence::Sure) << "in full width too";
     EXPECT_EQ(readTitle(e, u"少女 (Live Lover)").reason, "Latin letters kept as written") << "a word beside them";
     EXPECT_EQ(readTitle(e, u"-少女- 2").confidence, Confidence::Sure) << "signs and a cardinal add no doubt";
