@@ -29,7 +29,7 @@ packages=(
   libtag1-dev zlib1g-dev libicu-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg python3-mutagen libimage-exiftool-perl
   xvfb xauth fonts-wqy-microhei
-  libmecab-dev mecab-ipadic-utf8 enamdict edict kanjidic skkdic-extra
+  libmecab-dev mecab-ipadic-utf8 enamdict edict kanjidic kanjidic-xml skkdic-extra
   rime-data-luna-pinyin rime-data-pinyin-simp rime-data-terra-pinyin
 )
 

@@ -1,7 +1,9 @@
 #include "Reading/KanjiTable.h"
 
 #include <unicode/ucnv.h>
+#include <zlib.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,28 @@ struct KanjiLine {
     std::vector<unsigned> refs;
 };
 
+// A reading as the dictionaries write it, in katakana: a kun reading with
+// and without its okurigana (わた.る: ワタ and ワタル), a prefix or suffix
+// mark dropped (-ぜん); nothing when it is not kana.
+void addReading(std::string_view word, std::vector<String>& all)
+{
+    String reading, whole;
+    bool stem = true;
+    for (const char16_t c : toUtf16(word)) {
+        if (c == u'-')
+            continue;
+        if (c == u'.')
+            stem = false;
+        else
+            (stem ? reading : whole) += c;
+    }
+    if (reading.empty() || !isKanaOnly(reading))
+        return;
+    all.push_back(toKatakana(reading));
+    if (!whole.empty() && isKanaOnly(whole))
+        all.push_back(toKatakana(reading + whole));
+}
+
 // The fields of a line after the character and its code: the grade, the
 // references to other forms, and the readings (the names' after T1 or T2,
 // the meanings after "{"), into `all`; its first on reading into `on`.
@@ -59,25 +83,13 @@ void readFields(const std::vector<std::string_view>& w, KanjiLine& line, String&
             line.common = true;
         else if (!names && w[i].size() == 7 && w[i].substr(0, 3) == "XJ0")
             line.refs.push_back(static_cast<unsigned>(std::strtoul(std::string(w[i].substr(3)).c_str(), nullptr, 16)));
-        // A kun reading counts with and without its okurigana (わた.る:
-        // ワタ and ワタル).
-        String reading, whole;
-        bool stem = true;
-        for (const char16_t c : toUtf16(w[i])) {
-            if (c == u'-')
-                continue;
-            if (c == u'.')
-                stem = false;
-            else
-                (stem ? reading : whole) += c;
-        }
-        if (reading.empty() || !isKanaOnly(reading))
-            continue;
-        if (!names && isKatakanaWord(reading) && on.empty())
-            on = reading;
-        all.push_back(toKatakana(reading));
-        if (!whole.empty() && isKanaOnly(whole))
-            all.push_back(toKatakana(reading + whole));
+        const std::size_t before = all.size();
+        addReading(w[i], all);
+        // On readings are written in katakana.
+        const std::size_t mark = w[i].find_first_not_of('-');
+        if (!names && all.size() > before && on.empty() && mark != std::string_view::npos &&
+            isKatakanaWord(toUtf16(w[i].substr(mark))))
+            on = all[before];
     }
 }
 
@@ -104,6 +116,78 @@ std::unordered_map<char16_t, char16_t> modernFormsOf(const std::vector<KanjiLine
     return modern;
 }
 
+template <class Map>
+const typename Map::mapped_type* entry(const Map& map, char16_t c)
+{
+    const auto it = map.find(c);
+    return it == map.end() ? nullptr : &it->second;
+}
+
+// The text between a line's opening tag `open` (up to its '>') and the next
+// '<'; nullopt when the line does not begin with that tag.
+std::optional<std::string_view> element(std::string_view line, std::string_view open)
+{
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos || line.substr(start, open.size()) != open)
+        return std::nullopt;
+    const std::size_t from = line.find('>', start + open.size());
+    const std::size_t to = line.find('<', from == std::string_view::npos ? line.size() : from);
+    if (from == std::string_view::npos || to == std::string_view::npos)
+        return std::nullopt;
+    return line.substr(from + 1, to - from - 1);
+}
+
+// The XML edition's characters, one line at a time: those `known` lacks
+// (in the Basic Multilingual Plane), with their readings. The variants it
+// names are left: outside JIS X 0208 many are simplified Chinese forms (吴,
+// 两) that it gives as variants of a Japanese character of another use.
+class XmlCharacters {
+public:
+    explicit XmlCharacters(const std::unordered_map<char16_t, std::vector<String>>& known) : known_(known) {}
+
+    void line(std::string_view l)
+    {
+        if (const auto literal = element(l, "<literal")) {
+            const std::u16string c = toUtf16(*literal);
+            now_ = Character{};
+            now_.c = c.size() == 1 && containsHan(c) && !known_.count(c[0]) ? c[0] : 0;
+        } else if (!now_.c) {
+            return;
+        } else if (const auto on = element(l, "<reading r_type=\"ja_on\"")) {
+            addReading(*on, now_.readings);
+            if (now_.on.empty() && !now_.readings.empty())
+                now_.on = now_.readings.front();
+        } else if (const auto kun = element(l, "<reading r_type=\"ja_kun\"")) {
+            addReading(*kun, now_.readings);
+        } else if (const auto name = element(l, "<nanori")) {
+            addReading(*name, now_.readings);
+        } else if (l.find("</character>") != std::string_view::npos) {
+            if (!now_.on.empty())
+                on_.emplace(now_.c, std::move(now_.on));
+            if (!now_.readings.empty())
+                readings_.emplace(now_.c, std::move(now_.readings));
+            now_ = Character{};
+        }
+    }
+
+    void into(std::unordered_map<char16_t, String>& on, std::unordered_map<char16_t, std::vector<String>>& readings)
+    {
+        on = std::move(on_);
+        readings = std::move(readings_);
+    }
+
+private:
+    struct Character {
+        char16_t c = 0;
+        String on;
+        std::vector<String> readings;
+    };
+    const std::unordered_map<char16_t, std::vector<String>>& known_;
+    Character now_;
+    std::unordered_map<char16_t, String> on_;
+    std::unordered_map<char16_t, std::vector<String>> readings_;
+};
+
 } // namespace
 
 KanjiTable KanjiTable::parse(std::string_view text)
@@ -124,16 +208,56 @@ KanjiTable KanjiTable::parse(std::string_view text)
         KanjiLine line{head[0], false, {}};
         byCode[static_cast<unsigned>(std::strtoul(std::string(w[1]).c_str(), nullptr, 16))] = line.c;
         String on;
-        readFields(w, line, on, table.readings_[line.c]);
+        readFields(w, line, on, table.own_.readings[line.c]);
         if (!on.empty())
-            table.on_.try_emplace(line.c, std::move(on));
+            table.own_.on.try_emplace(line.c, std::move(on));
         lines.push_back(std::move(line));
     }
     table.modern_ = modernFormsOf(lines, byCode);
     return table;
 }
 
-std::unique_ptr<KanjiTable> KanjiTable::open(const std::filesystem::path& source)
+void KanjiTable::addCharacters(std::string_view xml)
+{
+    if (!more_)
+        more_ = std::make_unique<More>();
+    std::call_once(more_->once, [&] {
+        XmlCharacters characters(own_.readings);
+        std::size_t at = 0;
+        while (at < xml.size()) {
+            const std::size_t end = std::min(xml.find('\n', at), xml.size());
+            characters.line(xml.substr(at, end - at));
+            at = end + 1;
+        }
+        characters.into(more_->entries.on, more_->entries.readings);
+    });
+}
+
+const KanjiTable::Entries* KanjiTable::more(char16_t c) const
+{
+    if (!more_ || own_.readings.count(c) || !isHanCharacter(c))
+        return nullptr;
+    std::call_once(more_->once, [this] {
+        gzFile file = gzopen(more_->source.c_str(), "rb");
+        if (!file)
+            return;
+        XmlCharacters characters(own_.readings);
+        std::string line;
+        char buffer[4096];
+        while (gzgets(file, buffer, sizeof buffer)) {
+            line += buffer;
+            if (!line.empty() && line.back() != '\n' && !gzeof(file))
+                continue; // a line longer than the buffer
+            characters.line(line);
+            line.clear();
+        }
+        gzclose(file);
+        characters.into(more_->entries.on, more_->entries.readings);
+    });
+    return &more_->entries;
+}
+
+std::unique_ptr<KanjiTable> KanjiTable::open(const std::filesystem::path& source, const std::filesystem::path& more)
 {
     const std::string euc = fileio::readWholeFile(source).value_or(std::string());
     if (euc.empty())
@@ -146,27 +270,38 @@ std::unique_ptr<KanjiTable> KanjiTable::open(const std::filesystem::path& source
         return nullptr;
     utf8.resize(static_cast<std::size_t>(length));
     auto table = std::make_unique<KanjiTable>(parse(utf8));
-    return table->empty() ? nullptr : std::move(table);
+    if (table->empty())
+        return nullptr;
+    if (!more.empty()) {
+        table->more_ = std::make_unique<More>();
+        table->more_->source = more;
+    }
+    return table;
 }
 
 String KanjiTable::onReading(char16_t c) const
 {
-    const auto it = on_.find(c);
-    return it == on_.end() ? String() : it->second;
+    if (const String* on = entry(own_.on, c))
+        return *on;
+    const Entries* e = more(c);
+    const String* on = e ? entry(e->on, c) : nullptr;
+    return on ? *on : String();
 }
 
 const std::vector<String>& KanjiTable::readings(char16_t c) const
 {
     static const std::vector<String> none;
-    const auto it = readings_.find(c);
-    return it == readings_.end() ? none : it->second;
+    if (const auto* all = entry(own_.readings, c))
+        return *all;
+    const Entries* e = more(c);
+    const auto* all = e ? entry(e->readings, c) : nullptr;
+    return all ? *all : none;
 }
 
 char16_t KanjiTable::modernForm(char16_t c) const
 {
-    const auto it = modern_.find(c);
-    if (it != modern_.end())
-        return it->second;
+    if (const char16_t* today = entry(modern_, c))
+        return *today;
     // The old forms of common characters allowed in names (the 2010 list of
     // name characters gives each with the common form it stands for: 緣 縁,
     // 櫻 桜, 佛 仏), many of them outside JIS X 0208 and so outside the

@@ -1,10 +1,13 @@
 // The character dictionary (the EUC-JP text of the kanjidic package): for each
 // Han character it lists, its on readings, and for an old or variant form
-// (國, 團, 樂) the form in common use today (国, 団, 楽).
+// (國, 團, 樂) the form in common use today (国, 団, 楽). The readings of
+// characters that text cannot hold (JIS X 0212: 彅, 蓜) come from the
+// package's XML edition, read the first time one of them is asked for.
 #pragma once
 
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -17,9 +20,14 @@ class KanjiTable {
 public:
     // The table of the dictionary text at `source`; null when it cannot be
     // read or holds no character.
-    static std::unique_ptr<KanjiTable> open(const std::filesystem::path& source);
+    // `more`, the gzip'd XML edition (kanjidic2.xml.gz), may be empty or
+    // missing.
+    static std::unique_ptr<KanjiTable> open(const std::filesystem::path& source,
+                                            const std::filesystem::path& more = {});
     // The table of dictionary lines already in UTF-8.
     static KanjiTable parse(std::string_view text);
+    // Takes from XML edition text the characters the table lacks, now.
+    void addCharacters(std::string_view xml);
 
     // The character's first on reading in katakana; empty when it has none.
     String onReading(char16_t c) const;
@@ -33,12 +41,26 @@ public:
     char16_t modernForm(char16_t c) const;
     // `text` with every character in its modern form.
     String modernForms(std::u16string_view text) const;
-    bool empty() const { return on_.empty(); }
+    bool empty() const { return own_.on.empty(); }
 
 private:
-    std::unordered_map<char16_t, String> on_;
-    std::unordered_map<char16_t, std::vector<String>> readings_;
+    // Characters' first on readings and all their readings.
+    struct Entries {
+        std::unordered_map<char16_t, String> on;
+        std::unordered_map<char16_t, std::vector<String>> readings;
+    };
+    // The characters of the XML edition, read once on the first question
+    // about a Han character the text lacks; never changed after.
+    struct More {
+        std::filesystem::path source;
+        std::once_flag once;
+        Entries entries;
+    };
+    const Entries* more(char16_t c) const;
+
+    Entries own_;
     std::unordered_map<char16_t, char16_t> modern_;
+    std::unique_ptr<More> more_;
 };
 
 } // namespace yomi::reading

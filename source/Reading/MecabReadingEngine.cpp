@@ -641,8 +641,9 @@ struct MecabReadingEngine::State {
         return reach[reading.size()];
     }
 
-    // Every character read by its first on reading (kana as they are); empty
-    // when one has none.
+    // Every character read by its first on reading, or by its first reading
+    // when it has none (彅, a character made in Japan: ナギ), kana as they
+    // are; empty when one has no reading.
     String onReadings(std::u16string_view text) const
     {
         String out;
@@ -651,7 +652,9 @@ struct MecabReadingEngine::State {
                 out += toKatakana(std::u16string_view(&c, 1));
                 continue;
             }
-            const String on = kanji ? kanji->onReading(c) : String();
+            String on = kanji ? kanji->onReading(c) : String();
+            if (on.empty() && kanji && !kanji->readings(c).empty())
+                on = kanji->readings(c).front();
             if (on.empty())
                 return {};
             out += on;
@@ -1176,6 +1179,7 @@ struct MecabReadingEngine::State {
                 out.add(spaced(l.run, toUtf16(e.reading), best), Origin::FullName);
         if (!l.wholeName)
             addSurnameAndGivenNames(l, out);
+        addUnknownSurname(l, out);
         // When MeCab put words together and the name dictionary has the
         // whole run, the entry closest to MeCab's reading: it knows the sound
         // changes of the compound.
@@ -1215,6 +1219,70 @@ struct MecabReadingEngine::State {
             mecabRest += best.tokens[i].reading;
         for (const String& g : nameReadings(rest, kGiven | kUnclassified, mecabRest))
             out.add(sur.reading + u' ' + g, Origin::SurnameGiven);
+    }
+
+    // A person's surname with a character MeCab does not know (草彅, 蓜島:
+    // outside the character set its dictionary was made from) before a
+    // given name of the name dictionary: the surname as its characters read, the given
+    // name in its common reading first (草彅剛: クサナギ ツヨシ, where MeCab
+    // reads 剛 as a word, ゴウ).
+    void addUnknownSurname(const Look& l, Candidates& out)
+    {
+        const Path& best = l.best();
+        if (kind != yomi::NameKind::Person || !l.onlyHan || !best.complete() || l.run.size() < 3 || l.run.size() > 5)
+            return;
+        // Where MeCab's first word it does not know ends: the surname holds
+        // it (MeCab joins characters it does not know: 彅剛 is one word).
+        std::size_t unknownAt = String::npos, at = 0;
+        for (const Token& t : best.tokens) {
+            if (t.guessed) {
+                unknownAt = at;
+                break;
+            }
+            at += t.surface.size();
+        }
+        if (unknownAt == String::npos || unknownAt >= 3)
+            return;
+        for (std::size_t end = std::max<std::size_t>(2, unknownAt + 1); end <= 3 && end < l.run.size(); ++end) {
+            const std::u16string_view given = l.run.substr(end);
+            const std::vector<String> givens = nameReadings(given, kGiven, {});
+            const String surname = surnameOfUnknown(l.run.substr(0, end));
+            if (givens.empty() || surname.empty())
+                continue;
+            // The given name's readings in the order of the SKK dictionary of
+            // given names (most common first), then the name dictionary's.
+            if (jinmei)
+                for (const NameEntry& e : jinmei->lookup(toUtf8(given)))
+                    out.add(surname + u' ' + toUtf16(e.reading), Origin::Split);
+            for (const String& g : givens)
+                out.add(surname + u' ' + g, Origin::Split);
+            return;
+        }
+    }
+
+    // A surname MeCab does not know all of, read by its words, and where
+    // MeCab joined characters it does not know to others, each character
+    // as MeCab reads it alone or else by its reading in the character
+    // dictionary (蓜島: ハイ and シマ, not the on readings ハイトウ).
+    String surnameOfUnknown(std::u16string_view surname)
+    {
+        const std::vector<Path> p = parse(toUtf8(surname), 1);
+        if (p.empty() || !p.front().complete())
+            return {};
+        String out;
+        for (const Token& t : p.front().tokens) {
+            if (!t.guessed || t.surface.size() < 2) {
+                out += t.reading;
+                continue;
+            }
+            for (std::size_t i = 0; i < t.surface.size(); ++i) {
+                const std::vector<Path> alone = parse(toUtf8(t.surface.substr(i, 1)), 1);
+                const bool known = !alone.empty() && alone.front().complete() && alone.front().tokens.size() == 1 &&
+                    !alone.front().tokens[0].guessed;
+                out += known ? alone.front().tokens[0].reading : onReadings(t.surface.substr(i, 1));
+            }
+        }
+        return out;
     }
 
     // Han characters MeCab read one by one that the name dictionary knows
@@ -1718,6 +1786,7 @@ EnginePaths EnginePaths::system()
     p.names = "/usr/share/edict/enamdict";
     p.words = "/usr/share/edict/edict";
     p.kanji = "/usr/share/edict/kanjidic";
+    p.kanjiMore = "/usr/share/edict/kanjidic2.xml.gz";
     for (const auto& [file, kind] : {std::pair{"fullname", "h"}, std::pair{"okinawa", "o"}})
         p.skk.emplace_back(std::filesystem::path("/usr/share/skk") / (std::string("SKK-JISYO.") + file), kind);
     p.jinmei = "/usr/share/skk/SKK-JISYO.jinmei";
@@ -1802,7 +1871,7 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
         if (!paths_.words.empty() && fileExists(paths_.words) && !paths_.cacheDir.empty())
             state->words = table(paths_.words, "words.idx");
         if (!paths_.kanji.empty())
-            state->kanji = KanjiTable::open(paths_.kanji);
+            state->kanji = KanjiTable::open(paths_.kanji, paths_.kanjiMore);
         if (!paths_.skk.empty() && !paths_.cacheDir.empty()) {
             std::vector<SkkSource> sources;
             for (const auto& [file, kind] : paths_.skk)

@@ -34,6 +34,9 @@ struct EnginePaths {
     // The character dictionary text (kanjidic's form); may be missing
     // (characters MeCab does not know are then left without a reading).
     std::filesystem::path kanji;
+    // Its XML edition (gzip'd), for the characters outside JIS X 0208 that
+    // the text cannot hold (彅, 蓜); may be missing.
+    std::filesystem::path kanjiMore;
     // SKK dictionaries of names and proper nouns with the kind their entries
     // get ("h" a full name, "u" a name, "o" another); those missing are left
     // out.

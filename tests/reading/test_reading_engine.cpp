@@ -2,6 +2,7 @@
 // dictionary, and the name index over small dictionaries of its own.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <tuple>
 #include <utility>
@@ -131,6 +132,65 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_EQ(t.modernForms(u"緣櫻佛與"), u"縁桜仏与") << "the old forms of the list of name characters";
     EXPECT_THAT(t.readings(u'会'), ::testing::ElementsAre(u"カイ", u"エ", u"ア", u"アウ"));
     EXPECT_THAT(t.readings(u'國'), ::testing::ElementsAre(u"コク", u"クニ", u"クネ"));
+}
+
+// The character dictionary's XML edition gzip'd at `path`.
+void writeKanjidicXml(const std::filesystem::path& path, const std::string& characters)
+{
+    const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kanjidic2>\n" + characters + "</kanjidic2>\n";
+    gzFile file = gzopen(path.c_str(), "wb");
+    ASSERT_TRUE(file);
+    ASSERT_EQ(gzwrite(file, xml.data(), static_cast<unsigned>(xml.size())), static_cast<int>(xml.size()));
+    gzclose(file);
+}
+
+TEST(KanjiTable, CharactersTheTextCannotHoldAreReadFromTheXmlEditionOnceWhenOneIsFirstAskedFor)
+{
+    test::TempFolder dir;
+    const auto text = dir.writeFile("kanjidic", eucJp("国 3971 U56fd G2 コク くに {country}\n"
+                                                      "島 4567 U5cf6 G3 トウ しま {island}\n"));
+    const auto more = dir.path() / "kanjidic2.xml.gz";
+    const auto table = KanjiTable::open(text, more);
+    ASSERT_TRUE(table);
+    // Questions about characters the text holds, or that are not Han, do
+    // not read the XML edition: it is written only after them.
+    EXPECT_EQ(table->onReading(u'国'), u"コク");
+    EXPECT_TRUE(table->readings(u'x').empty());
+    writeKanjidicXml(more, test::kanjidicXmlCharacter("彅", {{"ja_kun", "なぎ"}}) +
+                               test::kanjidicXmlCharacter("蓜", {{"pinyin", "pei4"}, {"ja_on", "ハイ"},
+                                                                 {"ja_kun", "-くば.る"}}, {"ます"}) +
+                               test::kanjidicXmlCharacter("国", {{"ja_on", "ゴク"}}));
+    EXPECT_EQ(table->onReading(u'彅'), u"") << "a character made in Japan has only a kun reading";
+    EXPECT_THAT(table->readings(u'彅'), ::testing::ElementsAre(u"ナギ"));
+    EXPECT_EQ(table->onReading(u'蓜'), u"ハイ");
+    EXPECT_THAT(table->readings(u'蓜'), ::testing::ElementsAre(u"ハイ", u"クバ", u"クバル", u"マス"))
+        << "on, kun with and without okurigana, names' readings; the pinyin left out";
+    EXPECT_EQ(table->onReading(u'国'), u"コク") << "the text's characters keep the text's readings";
+    EXPECT_THAT(table->readings(u'国'), ::testing::ElementsAre(u"コク", u"クニ"));
+    writeKanjidicXml(more, test::kanjidicXmlCharacter("冑", {{"ja_on", "チュウ"}}));
+    EXPECT_TRUE(table->readings(u'冑').empty()) << "the XML edition is read once";
+    EXPECT_THAT(table->readings(u'彅'), ::testing::ElementsAre(u"ナギ"));
+}
+
+TEST(KanjiTable, AMissingOrDamagedXmlEditionLeavesTheTextsReadings)
+{
+    test::TempFolder dir;
+    const auto text = dir.writeFile("kanjidic", eucJp("国 3971 U56fd G2 コク くに {country}\n"));
+    EXPECT_TRUE(KanjiTable::open(text, dir.path() / "none.gz")->readings(u'彅').empty());
+    EXPECT_EQ(KanjiTable::open(text, dir.path() / "none.gz")->onReading(u'国'), u"コク");
+    // Cut in the middle of the second character, then bytes of noise.
+    const auto whole = dir.path() / "whole.gz";
+    writeKanjidicXml(whole, test::kanjidicXmlCharacter("彅", {{"ja_kun", "なぎ"}}) +
+                                test::kanjidicXmlCharacter("蓜", {{"ja_on", "ハイ"}}));
+    std::string bytes = test::readBytes(whole);
+    bytes.resize(bytes.size() * 2 / 3);
+    const auto cut = dir.writeFile("cut.gz", bytes + std::string("\x1f\x8b\x08\x00garbage", 12));
+    const auto table = KanjiTable::open(text, cut);
+    EXPECT_TRUE(table->readings(u'蓜').empty()) << "a character the damage cut off has no reading";
+    EXPECT_EQ(table->onReading(u'国'), u"コク");
+    // Text that is not gzip'd is read as it is (zlib reads it through).
+    const auto plain = dir.writeFile("plain.xml", "<kanjidic2>\n" + test::kanjidicXmlCharacter("彅", {{"ja_kun", "なぎ"}}));
+    EXPECT_THAT(KanjiTable::open(text, plain)->readings(u'彅'), ::testing::ElementsAre(u"ナギ"));
 }
 
 TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
@@ -358,6 +418,29 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"ゖ"), u"カ");
     // A symbol MeCab gives itself as its reading is not read (found by fuzzing).
     EXPECT_FALSE(readValue(engine(), nullptr, u"東仝", ReadingStyle::Katakana, 4).reading);
+}
+
+TEST(MecabReadingEngine, ASurnameWithACharacterOutsideMecabsSetIsReadByItsCharactersBeforeAGivenName)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    // 彅 and 蓜 are in JIS X 0212 only: MeCab and the text edition of the
+    // character dictionary do not have them; MeCab joins 彅剛 and 蓜島.
+    const ValueReading kusanagi = readValue(engine(), nullptr, u"草彅剛", ReadingStyle::Katakana, 4, person);
+    ASSERT_TRUE(kusanagi.reading);
+    EXPECT_EQ(kusanagi.reading->substr(0, 4), u"クサナギ") << "草 as MeCab reads it, 彅 by its one reading";
+    EXPECT_THAT(kusanagi.alternatives, Contains(u"クサナギツヨシ")) << "剛 by its readings as a given name";
+    EXPECT_EQ(kusanagi.confidence, Confidence::Check);
+    const ValueReading haishima = readValue(engine(), nullptr, u"蓜島邦明", ReadingStyle::Katakana, 4, person);
+    EXPECT_EQ(haishima.reading, u"ハイシマクニアキ") << "島 as MeCab reads it alone, not the on readings ハイトウ";
+    EXPECT_EQ(haishima.confidence, Confidence::Check);
+    EXPECT_EQ(haishima.reason, "a surname and a given name found apart");
+    // A title is not read as a name.
+    RunRequest title;
+    title.kind = yomi::NameKind::Title;
+    EXPECT_NE(readValue(engine(), nullptr, u"蓜島邦明", ReadingStyle::Katakana, 4, title).reason,
+              "a surname and a given name found apart");
 }
 
 TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameCharactersDo)
@@ -747,7 +830,7 @@ TEST(MecabReadingEngine, PreparedOnAThreadOfItsOwnItReadsAsWhenOpenedOnTheFirstR
 TEST(MecabReadingEngine, WithoutADictionaryItIsUnavailableAndNamesThePackage)
 {
     test::TempFolder dir;
-    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}, {}, {}});
+    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}, {}, {}, {}});
     EXPECT_FALSE(none.available());
     EXPECT_THAT(none.missing(), HasSubstr("mecab-ipadic-utf8"));
     EXPECT_TRUE(none.read(u"東京", 3).empty());

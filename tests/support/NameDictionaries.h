@@ -26,6 +26,21 @@ inline std::string eucJp(const std::string& utf8)
     return out;
 }
 
+// A character of the character dictionary's XML edition, as its lines
+// lay it out: readings of kind "ja_on" or "ja_kun", then name readings.
+inline std::string kanjidicXmlCharacter(const std::string& literal,
+                                        const std::vector<std::pair<std::string, std::string>>& readings,
+                                        const std::vector<std::string>& nanori = {})
+{
+    std::string xml = "<character>\n<literal>" + literal + "</literal>\n<reading_meaning>\n<rmgroup>\n";
+    for (const auto& [kind, reading] : readings)
+        xml += "<reading r_type=\"" + kind + "\">" + reading + "</reading>\n";
+    xml += "</rmgroup>\n";
+    for (const std::string& n : nanori)
+        xml += "<nanori>" + n + "</nanori>\n";
+    return xml + "</reading_meaning>\n</character>\n";
+}
+
 // The index NameIndex::open gives, or null with the reason in `error`.
 inline std::unique_ptr<reading::NameIndex> openIndex(const std::filesystem::path& source,
                                                      const std::filesystem::path& cacheDir,
