@@ -28,14 +28,38 @@ bool madeOf(std::u16string_view text, Keep keep)
 
 bool isAsciiText(char32_t c) { return c >= 0x21 && c < 0x7F; }
 
+// Whether a sort value is kana and, kept as the value writes them, some of
+// the value's own characters that are neither Han nor kana: a Japanese
+// reading that leaves Latin letters, digits and separators as they are
+// (岸田教団&THE明星ロケッツ: キシダキョウダン&ザミョウジョウロケッツ, as the
+// names of a joined value are read one by one).
+bool kanaKeepingTheValuesOwn(std::u16string_view sort, std::u16string_view value)
+{
+    bool kana = false;
+    for (std::size_t i = 0; i < sort.size();) {
+        const std::size_t at = i;
+        const char32_t c = nextCodePoint(sort, i);
+        if (isKanaCharacter(c)) {
+            kana = true;
+            continue;
+        }
+        if (c != u' ' && (isHanCharacter(c) || value.find(sort.substr(at, i - at)) == std::u16string_view::npos))
+            return false;
+    }
+    return kana;
+}
+
 // The library's sort value in the form the language's style asks for, or
 // nullopt when it does not suit (a romaji sort value for a katakana reading).
-std::optional<String> suited(const String& sort, Language language, const ReadingStyles& styles)
+std::optional<String> suited(const String& sort, std::u16string_view value, Language language,
+                             const ReadingStyles& styles)
 {
     switch (language) {
     case Language::Japanese:
-        // Kana, with the spaces the library has between words.
-        if (!madeOf(sort, isKanaCharacter))
+        // Kana, with the spaces the library has between words; in kana
+        // styles also with the value's own Latin letters, digits and signs.
+        if (!madeOf(sort, isKanaCharacter) &&
+            (styles.japanese == ReadingStyle::Romaji || !kanaKeepingTheValuesOwn(sort, value)))
             return std::nullopt;
         switch (styles.japanese) {
         case ReadingStyle::Katakana:
@@ -237,7 +261,7 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
     }
 
     for (const String& sort : context.librarySortValues) {
-        if (auto reading = suited(sort, decision.language, styles)) {
+        if (auto reading = suited(sort, value, decision.language, styles)) {
             out.reading = std::move(reading);
             out.confidence = Confidence::Sure;
             out.reason = "the library's own sort value";

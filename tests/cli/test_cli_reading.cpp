@@ -25,6 +25,7 @@ protected:
             e->present = present_;
             e->table[u"靖子"] = {u"ヤスコ", u"セイコ", u"キヨコ"};
             e->table[u"坂本"] = {u"サカモト"};
+            e->table[u"坂本&靖子"] = {u"サカモトアンドヤスコ"};
             e->confidence[u"靖子"] = Confidence::Likely;
             auto kit = std::make_unique<ReadingKit>(std::move(e));
             if (chinese_) {
@@ -169,6 +170,19 @@ TEST_F(CliReading, ApplyWritesOnlyReadingsAtTheLevelAndListsTheOthers)
     EXPECT_EQ(sortOf(3), u"ヤスコ・サン");
     EXPECT_EQ(sortOf(0), u"");
     EXPECT_THAT(err_.str(), HasSubstr("1 reading(s) less sure than likely were not written"));
+}
+
+TEST_F(CliReading, ASecondApplyOfAJoinedValueReadNameByNameChangesNothing)
+{
+    // The engine reads the joined value whole otherwise than name by name
+    // (as MeCab says & アンド): once the library holds the joined reading,
+    // that is the value's reading, not a new one.
+    library_->addTrack("artist", u"坂本&靖子", "sortArtist", u"");
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--no-console"}), kExitOk);
+    EXPECT_EQ(sortOf(3), u"サカモト&ヤスコ");
+    EXPECT_EQ(runCli({"apply", "--field", "artist", "--reading", "--no-console"}), kExitOk);
+    EXPECT_EQ(sortOf(3), u"サカモト&ヤスコ");
+    EXPECT_THAT(err_.str(), HasSubstr("0 track(s) written"));
 }
 
 TEST(CliReadingArguments, StyleAndCandidatesBelongToTheReadingCommands)

@@ -94,6 +94,39 @@ TEST_F(ReaderFixture, TheLibrarysSortValueCountsOnlyWhereItSuitsTheLanguageAndSt
         << "a Latin sort value is no Japanese reading; the engine reads";
 }
 
+TEST_F(ReaderFixture, AKanaSortValueKeepingTheValuesOwnLettersAndSignsIsTheLibrarysReading)
+{
+    // What a joined value read name by name gives, and what the engine gives
+    // for Latin letters kept: taken as they are, so that reading again
+    // after a Save changes nothing.
+    reader.styles.japanese = ReadingStyle::Katakana;
+    ValueContext context;
+    context.librarySortValues = {u"キシダキョウダン&ザミョウジョウロケッツ"};
+    const ValueReading joined = reader.read(u"岸田教団&THE明星ロケッツ", context, Language::Japanese);
+    EXPECT_EQ(joined.reading, u"キシダキョウダン&ザミョウジョウロケッツ");
+    EXPECT_EQ(joined.reason, "the library's own sort value");
+    reader.styles.japanese = ReadingStyle::Hiragana;
+    context.librarySortValues = {u"DJ ヨアケノマチ"};
+    EXPECT_EQ(reader.read(u"DJ 夜明けの街", context, Language::Japanese).reading, u"DJ よあけのまち")
+        << "the kana take the style; the letters stay";
+    EXPECT_TRUE(fake.asked.empty());
+
+    // Not the library's reading: letters the value does not hold, a Han
+    // character left, no kana at all, or romaji asked for (it would lower
+    // the letters).
+    for (const char16_t* sort : {u"DJ ヨアケノマチ X", u"DJ 夜アケノマチ", u"DJ", u"dj ヨアケノマチ"}) {
+        fake.asked.clear();
+        context.librarySortValues = {sort};
+        reader.read(u"DJ 夜明けの街", context, Language::Japanese);
+        EXPECT_EQ(fake.asked.size(), 1u) << toUtf8(sort);
+    }
+    reader.styles.japanese = ReadingStyle::Romaji;
+    context.librarySortValues = {u"DJ ヨアケノマチ"};
+    fake.asked.clear();
+    reader.read(u"DJ 夜明けの街", context, Language::Japanese);
+    EXPECT_EQ(fake.asked.size(), 1u);
+}
+
 TEST_F(ReaderFixture, NoReadingWithItsReasonWhereNoLanguageOrEngineSuits)
 {
     const ValueReading latin = reader.read(u"Nirvana");
