@@ -636,8 +636,12 @@ std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view t
 // Appends Latin text right against a Japanese word: an English word in
 // capitals (LOVER, BOY) that the engine's dictionary gives as one loanword
 // becomes that loanword (ラバー), still a guess to look at; the rest is kept
-// as written, marked so where it holds letters.
-void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, std::vector<Piece>& pieces)
+// as written, marked so where it holds letters. A word a release's notes
+// use (Radio, Live) is one of the name's words where it touches the
+// Japanese (壊れかけのRadio): a note stands apart. `touchesBefore` and
+// `touchesAfter` tell whether Japanese is right before and after the text.
+void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, bool touchesBefore, bool touchesAfter,
+                     std::vector<Piece>& pieces)
 {
     const auto keep = [&](std::u16string_view kept) {
         if (kept.empty())
@@ -650,7 +654,11 @@ void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, std::vecto
     for (const auto& [begin, end] : latinWordSpans(text)) {
         const std::u16string_view word = text.substr(begin, end - begin);
         const bool capitals = std::all_of(word.begin(), word.end(), [](char16_t c) { return capitalLetter(c) != 0; });
-        if (word.size() >= 3 && !(capitals && saidByLetters(word)) && hasLatinWord(word)) {
+        const bool touching = (begin == 0 && touchesBefore) || (end == text.size() && touchesAfter);
+        const std::string small = smallLetters(word);
+        const bool credit = small == "feat" || small == "featuring" || small == "ft";
+        if (word.size() >= 3 && !(capitals && saidByLetters(word)) &&
+            (hasLatinWord(word) || (touching && !credit))) {
             if (const std::optional<String> kana = englishWordKana(engine, word)) {
                 keep(text.substr(from, begin - from));
                 pieces.push_back(Piece{false, {}, {*kana}, Confidence::Check, "an English word read as its loanword"});
@@ -704,7 +712,8 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
             if (english)
                 pieces.push_back(Piece{false, {}, {std::move(*english)}, Confidence::Check, "English words read as loanwords"});
             else if (latin)
-                keptOrLoanwords(engine, kept, pieces);
+                keptOrLoanwords(engine, kept, i > 0 && isLatinLetter(run.front()),
+                                end < text.size() && isLatinLetter(run.back()), pieces);
             else if (spell && mixed && hasLatinWord(kept))
                 pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "Latin letters kept as written"});
             else if (!kept.empty())

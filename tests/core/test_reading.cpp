@@ -188,6 +188,16 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
     EXPECT_EQ(kept.reason, "Latin letters kept as written");
     EXPECT_EQ(readTitle(e, u"THE少女").reading, u"ザショウジョ") << "a small word is no run of letters' names";
     EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョラバー") << "one standing apart too";
+
+    // A word release notes use is the name's own where it touches the
+    // Japanese; standing apart it is a note, kept as written.
+    e.loanwords[u"Radio"] = u"ラジオ";
+    e.loanwords[u"Live"] = u"ライブ";
+    EXPECT_EQ(readTitle(e, u"少女Radio").reading, u"ショウジョラジオ");
+    EXPECT_EQ(readTitle(e, u"Live少女").reading, u"ライブショウジョ");
+    EXPECT_EQ(readTitle(e, u"少女 Radio").reading, u"ショウジョ Radio") << "a note after a space";
+    EXPECT_EQ(readTitle(e, u"少女 (Live)").reading, u"ショウジョ (Live)") << "a note in brackets";
+    EXPECT_EQ(readTitle(e, u"少女Radio Edit").reading, u"ショウジョラジオ Edit") << "only the touching word";
 }
 
 TEST(Reading, RomanNumeralsBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
