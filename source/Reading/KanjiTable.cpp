@@ -352,9 +352,17 @@ char16_t KanjiTable::modernForm(char16_t c) const
 
 String KanjiTable::modernForms(std::u16string_view text) const
 {
-    String out(text);
-    for (char16_t& c : out)
-        c = modernForm(c);
+    String out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // 𠮷 (U+20BB7), outside the Basic Multilingual Plane, is 吉.
+        if (text.substr(i, 2) == u"\U00020BB7") {
+            out += u'吉';
+            ++i;
+            continue;
+        }
+        out += modernForm(text[i]);
+    }
     return out;
 }
 

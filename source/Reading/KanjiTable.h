@@ -39,7 +39,8 @@ public:
     // of a few old and compatibility forms used in names that the dictionary
     // cannot hold (德, 髙, 﨑). Else the character itself.
     char16_t modernForm(char16_t c) const;
-    // `text` with every character in its modern form.
+    // `text` with every character in its modern form (𠮷, outside the Basic
+    // Multilingual Plane, too: the text may get shorter).
     String modernForms(std::u16string_view text) const;
     bool empty() const { return own_.on.empty(); }
 

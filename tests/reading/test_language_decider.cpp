@@ -66,6 +66,7 @@ TEST_F(Decider, TheValuesOwnCharactersDecideFirst)
     EXPECT_EQ(decider.decide(u"Nirvana 1991", person, Language::Japanese).language, Language::None);
     EXPECT_TRUE(isJapaneseOnlyForm(U'込'));
     EXPECT_FALSE(isJapaneseOnlyForm(U'況')) << "a standard traditional form too";
+    EXPECT_TRUE(isJapaneseOnlyForm(U'\U00020BB7')) << "𠮷, outside the Basic Multilingual Plane";
     EXPECT_TRUE(isOutsideJapaneseSet(U'嬅'));
     EXPECT_FALSE(isOutsideJapaneseSet(U'﨑')) << "a form Japanese names use";
 }

@@ -130,6 +130,7 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_EQ(t.modernForm(u'鬱'), u'鬱');
     EXPECT_EQ(t.modernForms(u"\u5FB7\u6C38\u9AD9\u6A4B"), u"徳永高橋") << "old forms outside JIS X 0208";
     EXPECT_EQ(t.modernForms(u"緣櫻佛與"), u"縁桜仏与") << "the old forms of the list of name characters";
+    EXPECT_EQ(t.modernForms(u"\U00020BB7野家"), u"吉野家") << "a form outside the Basic Multilingual Plane";
     EXPECT_THAT(t.readings(u'会'), ::testing::ElementsAre(u"カイ", u"エ", u"ア", u"アウ"));
     EXPECT_THAT(t.readings(u'國'), ::testing::ElementsAre(u"コク", u"クニ", u"クネ"));
 }

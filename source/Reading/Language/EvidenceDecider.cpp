@@ -92,8 +92,9 @@ struct EvidenceDecider::Score {
 
 bool isJapaneseOnlyForm(char32_t c)
 {
+    // 𠮷, the form of 吉 that Japanese names keep (𠮷野, 𠮷田).
     if (c > 0xFFFF)
-        return false;
+        return c == 0x20BB7;
     return kJapaneseOnly.find(static_cast<char16_t>(c)) != std::u16string_view::npos;
 }
 
