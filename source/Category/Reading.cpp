@@ -1,6 +1,7 @@
 #include "Category/Reading.h"
 
 #include <unicode/translit.h>
+#include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/unistr.h>
 
@@ -987,9 +988,35 @@ const String* UserReadings::find(std::u16string_view value) const
     return found == readings_.end() ? nullptr : &found->second;
 }
 
-ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view value, ReadingStyle style,
-                       std::size_t alternatives, const RunRequest& request)
+namespace {
+
+// The value without what no one sees and a sort value has no use for:
+// control characters, and format characters (a zero-width space, marks of
+// writing direction, a byte order mark) other than the joiners and
+// selectors that shape emoji. They would cut a word in two (東\x01京) and
+// stay in the reading.
+String withoutInvisibles(std::u16string_view value)
 {
+    String out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size();) {
+        const std::size_t at = i;
+        const char32_t c = nextCodePoint(value, i);
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+        const bool format = u_charType(static_cast<UChar32>(c)) == U_FORMAT_CHAR && c != 0x200C && c != 0x200D;
+        if (!control && !format)
+            out += value.substr(at, i - at);
+    }
+    return out;
+}
+
+} // namespace
+
+ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view written,
+                       ReadingStyle style, std::size_t alternatives, const RunRequest& request)
+{
+    const String visible = withoutInvisibles(written);
+    const std::u16string_view value = visible;
     ValueReading result;
     result.language = Language::Japanese;
     const std::size_t limit = alternatives + 1;

@@ -47,6 +47,17 @@ TEST(Reading, StylesKeepLatinDigitsAndPunctuationAndTheSoundOfKana)
     EXPECT_THAT(e.asked, ::testing::Each(::testing::AnyOf(String(u"東京事変"), String(u"坂本"))));
 }
 
+TEST(Reading, InvisibleCharactersNeitherCutAWordNorStayInTheReading)
+{
+    FakeReadingEngine e = engine();
+    EXPECT_EQ(read(e, u"東京\x01事変"), u"トウキョウジヘン") << "a control character";
+    EXPECT_EQ(read(e, u"\u200B東京事変\u202E"), u"トウキョウジヘン") << "a zero-width space, a direction mark";
+    EXPECT_EQ(read(e, u"\uFEFF坂本 2"), u"サカモト 2") << "a byte order mark";
+    EXPECT_EQ(read(e, u"坂本 \U0001F469\u200D\U0001F3A4"), u"サカモト \U0001F469\u200D\U0001F3A4")
+        << "the joiner of an emoji stays";
+    EXPECT_FALSE(readValue(e, nullptr, u"\u200B\u202E", ReadingStyle::Katakana, 3).reading) << "nothing to read";
+}
+
 TEST(Reading, RefusesSimplifiedChineseAndRunsWithoutReading)
 {
     FakeReadingEngine e = engine();
