@@ -159,6 +159,11 @@ void Loanwords::add(std::string_view line, void* converter)
     if (space == std::string_view::npos || !katakanaHead(line.substr(0, space)))
         return;
     const std::string_view glosses = line.substr(space + 2);
+    // Slang, a joke or a slur (トンキン, a gibe at Tokyo) is not how a word
+    // of a title is said.
+    for (const std::string_view mark : {"(sl)", "(joc)", "(derog)", "(vulg)", "(X)"})
+        if (glosses.find(mark) != std::string_view::npos)
+            return;
     std::vector<std::string> english;
     bool common = false;
     for (std::size_t start = 0; start < glosses.size();) {

@@ -205,7 +205,8 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
                        "ラバー・ソール /(n) rubber sole/\nサイレン /(n) siren (alarm)/\n"
                        "アスピレーション /(n) aspiration/desire/\nウィル /(n) will/desire/\nデザイア /(n) desire/\n"
                        "ステイ /(n,vs) stay/\nステー /(n) stay/\nゲーム /(n) game/\nギャンブル /(n) gamble/game/\n"
-                       "ボックス /(n) box/\nバッグ /(n) bag/box/\nワンチャン /(n) (sl) maybe/\nワン /(n) one/\n"));
+                       "ボックス /(n) box/\nバッグ /(n) bag/box/\nワンチャン /(n) (sl) maybe/\nワン /(n) one/\n"
+                       "トンキン /(n) (joc) (derog) (sl) Tokyo/\nテクノ /(n) techno/\nテクノ /(n) (sl) cool/\n"));
     const Loanwords words(source);
     EXPECT_EQ(words.of(u"LOVER"), u"ラバー") << "the only one of those in common use";
     EXPECT_EQ(words.of(u"lover"), u"ラバー");
@@ -217,6 +218,8 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
     EXPECT_EQ(words.of(u"GAME"), u"ゲーム") << "ギャンブル shares only its first sound";
     EXPECT_FALSE(words.of(u"BOX")) << "ボックス and バッグ sound as much like it: no choice";
     EXPECT_FALSE(words.of(u"Maybe")) << "the one word glossed so begins with other sounds: no loanword";
+    EXPECT_FALSE(words.of(u"Tokyo")) << "a gibe marked slang and joking is no way to say a word";
+    EXPECT_EQ(words.of(u"techno"), u"テクノ") << "the plain entry counts; only the slang one is left out";
     EXPECT_EQ(words.of(u"ONE"), u"ワン") << "a vowel may be said with a w";
     EXPECT_FALSE(words.of(u"SIREN")) << "a gloss of more than the word";
     EXPECT_FALSE(words.of(u"RUBBER SOLE"));
