@@ -154,9 +154,10 @@ public:
         } else if (!now_.c) {
             return;
         } else if (const auto on = element(l, "<reading r_type=\"ja_on\"")) {
+            const std::size_t before = now_.readings.size();
             addReading(*on, now_.readings);
-            if (now_.on.empty() && !now_.readings.empty())
-                now_.on = now_.readings.front();
+            if (now_.on.empty() && now_.readings.size() > before)
+                now_.on = now_.readings[before];
         } else if (const auto kun = element(l, "<reading r_type=\"ja_kun\"")) {
             addReading(*kun, now_.readings);
         } else if (const auto name = element(l, "<nanori")) {
