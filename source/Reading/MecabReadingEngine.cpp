@@ -1223,9 +1223,8 @@ struct MecabReadingEngine::State {
 
     // A person's surname with a character MeCab does not know (草彅, 蓜島:
     // outside the character set its dictionary was made from) before a
-    // given name of the name dictionary: the surname as its characters read, the given
-    // name in its common reading first (草彅剛: クサナギ ツヨシ, where MeCab
-    // reads 剛 as a word, ゴウ).
+    // given name of the name dictionary: the surname as its characters
+    // read, the given name's readings after it, the commonest first.
     void addUnknownSurname(const Look& l, Candidates& out)
     {
         const Path& best = l.best();
