@@ -260,14 +260,24 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
         return out;
     }
 
+    // The library's first sort value that suits; sure unless another that
+    // suits says otherwise (tracks that disagree need a look).
     for (const String& sort : context.librarySortValues) {
-        if (auto reading = suited(sort, value, decision.language, styles)) {
+        auto reading = suited(sort, value, decision.language, styles);
+        if (!reading)
+            continue;
+        if (!out.reading) {
             out.reading = std::move(reading);
             out.confidence = Confidence::Sure;
-            out.reason = "the library's own sort value";
-            return out;
+            out.reason = kLibrarySortValue;
+        } else if (*reading != *out.reading) {
+            out.confidence = Confidence::Check;
+            out.reason = std::string(kLibrarySortValue) + "; its tracks hold others too";
+            break;
         }
     }
+    if (out.reading)
+        return out;
 
     ValueReader* reader = engine(decision.language);
     if (!reader || !reader->available()) {

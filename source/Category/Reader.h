@@ -108,6 +108,11 @@ public:
 // `prefer`, not clear.
 LanguageDecision decideByCharacters(std::u16string_view value, Language prefer);
 
+// The reason of a reading that is the library's own sort value (it goes on
+// when the library holds others).
+inline constexpr std::string_view kLibrarySortValue = "the library's own sort value";
+inline bool fromLibrary(const ValueReading& read) { return read.reason.starts_with(kLibrarySortValue); }
+
 // The one entry point for readings. Engines, decider and user readings may be
 // null; a missing engine reads nothing in its language (the reason says so),
 // a missing decider falls back to decideByCharacters.
@@ -133,7 +138,7 @@ public:
     //   2. the language: `forced` when given, else the decider's;
     //   3. a sort value the library holds for the same value that suits the
     //      language and its style (context.librarySortValues, in order):
-    //      Sure;
+    //      Sure, or Check when another that suits differs;
     //   4. that language's engine; when the language was not clear, the
     //      confidence is at most Check, with the reason.
     // The result names its language and the decision's evidence.

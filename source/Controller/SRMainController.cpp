@@ -867,6 +867,13 @@ void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
     ValueContext context;
     if (const auto field = fieldForTag(keyTag_))
         context.kind = nameKindOfField(field->valueKey);
+    // The values this command reads: a joined value takes its parts'
+    // readings from them, not from the sort values their rows show now.
+    beingRead_.clear();
+    if (arrayController)
+        for (const PairEntryRef& entry : arrayController->selectedObjects())
+            if (entry && (!editOnlyEmpty || entry->sortStr.empty()))
+                beingRead_.insert(entry->originalStr);
     editSelection([&](const String& original) -> OptString {
         const NameKind kind = context.kind;
         context = contexts_.contextOf(original);
@@ -886,6 +893,7 @@ void SRMainController::copyOriginalToReadingAs(std::optional<Language> language)
         readings_[original] = std::move(read);
         return reading;
     });
+    beingRead_.clear();
 }
 
 bool SRMainController::knowsName(std::u16string_view name) const
@@ -902,25 +910,37 @@ bool SRMainController::knowsName(std::u16string_view name) const
 ValueReading SRMainController::readJoined(Reader& withUser, const String& value, const ValueContext& context,
                                          std::optional<Language> language)
 {
-    // A value the library already sorts whole is read whole.
-    if (!context.librarySortValues.empty())
+    // The value's own row and the library's sort values of it are no sign
+    // that it is one name: they may be a join read before.
+    const auto joined = splitJoinedName(value, [&](std::u16string_view n) { return n != value && knowsName(n); });
+    if (!joined || (userReadings && userReadings->find(value)))
         return {};
-    const auto joined = splitJoinedName(value, [&](std::u16string_view n) { return knowsName(n); });
-    if (!joined)
-        return {};
+    // A sort value the library holds for the whole value that suits its
+    // reading (a band named with "&", or this join read before) stays.
+    if (!context.librarySortValues.empty()) {
+        ValueReading whole = withUser.read(value, context, language);
+        if (whole.reading && fromLibrary(whole))
+            return whole;
+    }
     ValueReading out;
     out.confidence = Confidence::Sure;
     std::vector<String> readings;
     std::string reasons;
     for (const String& part : joined->parts) {
         // A part listed on its own takes the sort value its row shows, so
-        // that the joined name sorts with the solo entries.
+        // that the joined name sorts with the solo entries; a row this
+        // command reads too is read as it will be.
         const auto solo = pairDict_ ? pairDict_->find(part) : PairDict::iterator{};
-        if (pairDict_ && solo != pairDict_->end() && !solo->second->sortStr.empty()) {
+        const bool listed = pairDict_ && solo != pairDict_->end();
+        if (listed && !solo->second->sortStr.empty() && !beingRead_.count(part)) {
             readings.push_back(solo->second->sortStr);
             continue;
         }
         ValueContext partContext = context;
+        if (listed) {
+            partContext = contexts_.contextOf(part);
+            partContext.kind = context.kind;
+        }
         partContext.librarySortValues = librarySortValues(part);
         ValueReading read = withUser.read(part, partContext, language);
         if (!read.reading && isHiraganaKatanakaAlphabetString(part))

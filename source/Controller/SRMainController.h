@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Bridge/Fields.h"
@@ -325,9 +326,11 @@ private:
     // library knows a name whole.
     bool knowsName(std::u16string_view name) const;
     // A value of names joined by separators ("A & B") read part by part,
-    // each part as its own row shows it or as the reader reads it, joined
-    // by the same separators; no reading when the value is not such a join,
-    // the library sorts it whole, or a part has no reading.
+    // each part as its own row shows it (or, when this command reads that
+    // row too, as it reads it) or as the reader reads it, joined by the
+    // same separators; the library's sort value of the whole when it suits;
+    // no reading when the value is not such a join, the user reads it
+    // whole, or a part has no reading.
     ValueReading readJoined(Reader& withUser, const String& value, const ValueContext& context,
                             std::optional<Language> language);
     void loadFields(const std::vector<FieldKeys>& fields);
@@ -382,6 +385,8 @@ private:
     std::vector<String> refusedReadings_;
     std::vector<String> heldReadings_;
     std::unordered_map<String, ValueReading> readings_;
+    // The values the reading command running now reads.
+    std::unordered_set<String> beingRead_;
     // What the last scan saw around each listed value; gathered only when a
     // reader was set at the scan.
     ValueContexts contexts_;

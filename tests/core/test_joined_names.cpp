@@ -151,5 +151,46 @@ TEST(JoinedReadings, ALatinPartSortsAsItIsAndAnUnreadPartReadsTheWholeValue)
     EXPECT_EQ(f.entries[1]->sortStr, u"") << "未知 has no reading: no half-read join";
 }
 
+TEST(JoinedReadings, ASoloRowReadByTheSameCommandGivesItsNewReadingNotItsOldOne)
+{
+    // 細野晴臣's row shows a stale ホソノ; read together, the join takes
+    // the reading the row gets now, so that a second run changes nothing.
+    // Asked to fill only empty rows, the row is not read and its value holds.
+    for (const bool onlyEmpty : {false, true}) {
+        JoinedReading f({{u"坂本龍一 & 細野晴臣", u""}, {u"細野晴臣", u"ホソノ"}});
+        f.controller.editOnlyEmpty = onlyEmpty;
+        f.controller.copyOriginalToReading(nullptr);
+        const String solo = onlyEmpty ? u"ホソノ" : u"ホソノハルオミ";
+        EXPECT_EQ(f.entries[1]->sortStr, solo);
+        EXPECT_EQ(f.entries[0]->sortStr, u"サカモトリュウイチ & " + solo) << onlyEmpty;
+
+        if (onlyEmpty)
+            continue;
+        const String first = f.entries[0]->sortStr;
+        f.controller.copyOriginalToReading(nullptr);
+        EXPECT_EQ(f.entries[0]->sortStr, first) << "a second run changes nothing";
+    }
+}
+
+TEST(JoinedReadings, TheLibrarysSortValueOfTheWholeJoinStaysWhenItSuits)
+{
+    // A join read before (or a band named with "&") whose tracks hold a
+    // kana sort value keeps it, even where a part's row now reads otherwise;
+    // a Latin one does not suit, and the join is read part by part.
+    JoinedReading f({{u"坂本龍一 & 細野晴臣", u"サカモト & ホソノ"}, {u"細野晴臣", u"ホソノ ハルオミ"}});
+    f.entries[0]->sortCounts = {{u"サカモト & ホソノ", 4}};
+    f.arrayController.selection = {f.entries[0]};
+    f.controller.copyOriginalToReading(nullptr);
+    EXPECT_EQ(f.entries[0]->sortStr, u"サカモト & ホソノ");
+    const ValueReading* read = f.controller.lastReading(u"坂本龍一 & 細野晴臣");
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(fromLibrary(*read)) << read->reason;
+
+    f.entries[0]->sortStr = u"Sakamoto & Hosono";
+    f.entries[0]->sortCounts = {{u"Sakamoto & Hosono", 4}};
+    f.controller.copyOriginalToReading(nullptr);
+    EXPECT_EQ(f.entries[0]->sortStr, u"サカモトリュウイチ & ホソノ ハルオミ");
+}
+
 } // namespace
 } // namespace yomi

@@ -94,6 +94,27 @@ TEST_F(ReaderFixture, TheLibrarysSortValueCountsOnlyWhereItSuitsTheLanguageAndSt
         << "a Latin sort value is no Japanese reading; the engine reads";
 }
 
+TEST_F(ReaderFixture, TracksThatDisagreeOnTheSortValueLeaveTheFirstForALook)
+{
+    // Most tracks first: the first that suits is the reading; another that
+    // suits and differs makes it doubtful. One that does not suit the style
+    // is no disagreement.
+    reader.styles.japanese = ReadingStyle::Katakana;
+    ValueContext context;
+    context.librarySortValues = {u"サカモトリュウイチ", u"Sakamoto Ryuichi", u"サカモトリューイチ"};
+    const ValueReading split = reader.read(u"坂本龍一", context, Language::Japanese);
+    EXPECT_EQ(split.reading, u"サカモトリュウイチ");
+    EXPECT_EQ(split.confidence, Confidence::Check);
+    EXPECT_TRUE(fromLibrary(split)) << split.reason;
+    EXPECT_NE(split.reason, kLibrarySortValue) << "the reason says the tracks disagree";
+
+    context.librarySortValues = {u"サカモトリュウイチ", u"Sakamoto Ryuichi", u"さかもとりゅういち"};
+    const ValueReading agreed = reader.read(u"坂本龍一", context, Language::Japanese);
+    EXPECT_EQ(agreed.confidence, Confidence::Sure) << "the same reading in another kana is the same reading";
+    EXPECT_EQ(agreed.reason, kLibrarySortValue);
+    EXPECT_TRUE(fake.asked.empty());
+}
+
 TEST_F(ReaderFixture, AKanaSortValueKeepingTheValuesOwnLettersAndSignsIsTheLibrarysReading)
 {
     // What a joined value read name by name gives, and what the engine gives
