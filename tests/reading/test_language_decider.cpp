@@ -275,6 +275,46 @@ TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)
         << "texts of Latin letters (an album of English titles) say nothing";
 }
 
+TEST_F(Decider, TheLibrarysOwnSortValueOfTheValueOutweighsTheTextsAroundIt)
+{
+    test::TempFolder folder;
+    chinese::ChineseValueReader chineseReader(test::rimePaths(folder, "林\tlin\t500\n強\tqiang\t300\n", ""));
+    EvidenceDecider withChinese{&japanese, &chineseReader};
+    japanese.readings[u"林強"] = {u"ハヤシツヨシ"};
+    // Japanese albums around it, but its tracks sort it by its pinyin,
+    // with tones or without: Chinese.
+    ValueContext around = person;
+    around.texts = 4;
+    around.hanTexts = 4;
+    around.kanaTexts = 3;
+    for (const char16_t* pinyin : {u"Lín Qiáng", u"LIN QIANG", u"Linqiang"}) {
+        around.librarySortValues = {u"Sakamoto", pinyin};
+        const LanguageDecision d = withChinese.decide(u"林強", around, Language::Japanese);
+        EXPECT_EQ(d.language, Language::Chinese) << toUtf8(pinyin);
+        EXPECT_TRUE(d.clear);
+        EXPECT_EQ(d.evidence.front(), "the library sorts it by its pinyin (" + toUtf8(pinyin) + ")");
+    }
+    // Another romanisation, or letters the reading does not spell, say
+    // nothing: the texts around decide.
+    for (const char16_t* other : {u"Lim Giong", u"Lin Qiang Band", u"Lin Qiang 2"}) {
+        around.librarySortValues = {other};
+        const LanguageDecision d = withChinese.decide(u"林強", around, Language::Japanese);
+        EXPECT_EQ(d.language, Language::Japanese) << toUtf8(other) << ::testing::PrintToString(d.evidence);
+    }
+
+    // Chinese texts around it, but a kana sort value (its own letters and
+    // signs kept): Japanese. Kana beside letters the value lacks is not one.
+    around.kanaTexts = 0;
+    around.librarySortValues = {u"ハヤシ ツヨシ"};
+    const LanguageDecision kana = withChinese.decide(u"林強", around, Language::Chinese);
+    EXPECT_EQ(kana.language, Language::Japanese) << ::testing::PrintToString(kana.evidence);
+    EXPECT_EQ(kana.evidence.front(), "the library sorts it by a kana reading (ハヤシ ツヨシ)");
+    around.librarySortValues = {u"ハヤシ&DJ"};
+    EXPECT_EQ(withChinese.decide(u"林強&DJ", around, Language::Chinese).language, Language::Japanese);
+    around.librarySortValues = {u"ハヤシ&DJ"};
+    EXPECT_EQ(withChinese.decide(u"林強", around, Language::Chinese).language, Language::Chinese);
+}
+
 TEST_F(Decider, TheJapaneseEngineIsAskedToReadOnlyWhatLooksChineseAndItsAnswerWeighs)
 {
     japanese.readings[u"山田太郎"] = {u"ヤマダ タロウ"};

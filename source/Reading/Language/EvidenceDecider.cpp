@@ -1,6 +1,8 @@
 #include "Reading/Language/EvidenceDecider.h"
 
+#include <unicode/normalizer2.h>
 #include <unicode/ucnv.h>
+#include <unicode/unistr.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -207,6 +209,50 @@ void weighLibrary(const ValueContext& context, EvidenceDecider::Score& score)
             4, "none of the " + std::to_string(context.hanTexts) + " texts with Han characters around it holds kana");
 }
 
+// A sort value of kana (and of the value's own letters and signs, which a
+// reading keeps): the library reads the value as Japanese.
+bool kanaSortValue(std::u16string_view sort, std::u16string_view value)
+{
+    bool kana = false;
+    for (const char16_t c : sort) {
+        if (isKanaCharacter(c))
+            kana = true;
+        else if (c != u' ' && c != u'\u3000' && value.find(c) == std::u16string_view::npos)
+            return false;
+    }
+    return kana;
+}
+
+// The Latin letters of a sort value, lower case and without marks (ü as
+// v), spaces, hyphens and apostrophes left out: "Cài Mǐn" → "caimin".
+// Nullopt when it holds anything else.
+std::optional<std::string> latinLetters(std::u16string_view text)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    if (!nfd || U_FAILURE(status))
+        return std::nullopt;
+    const icu::UnicodeString decomposed =
+        nfd->normalize(icu::UnicodeString(text.data(), static_cast<int32_t>(text.size())), status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    std::string out;
+    for (int32_t i = 0; i < decomposed.length(); ++i) {
+        const char16_t u = decomposed.charAt(i);
+        if (u >= u'A' && u <= u'Z')
+            out += static_cast<char>(u - u'A' + 'a');
+        else if (u >= u'a' && u <= u'z')
+            out += static_cast<char>(u);
+        else if (u == 0x0308 && !out.empty() && out.back() == 'u')
+            out.back() = 'v';
+        else if (!(u >= 0x0300 && u <= 0x036F) && u != u' ' && u != u'-' && u != u'\'' && u != u'\u2019')
+            return std::nullopt;
+    }
+    if (out.empty())
+        return std::nullopt;
+    return out;
+}
+
 // The points summed up: the evidence strongest first, and the user's
 // default where the points are even.
 LanguageDecision conclude(EvidenceDecider::Score& score, Language prefer)
@@ -232,6 +278,37 @@ LanguageDecision conclude(EvidenceDecider::Score& score, Language prefer)
 }
 
 } // namespace
+
+void EvidenceDecider::weighSortValues(std::u16string_view value, const ValueContext& context, Score& score)
+{
+    // What the library's tracks already sort the value by says how they
+    // read it, more plainly than the texts around it: kana, or the Chinese
+    // reading's pinyin (tones and spacing aside). A romaji or Cantonese
+    // one says nothing here.
+    std::optional<ValueReading> chinese;
+    for (const String& sort : context.librarySortValues) {
+        if (kanaSortValue(sort, value)) {
+            score.add(-6, "the library sorts it by a kana reading (" + toUtf8(sort) + ")");
+            return;
+        }
+        const auto letters = latinLetters(sort);
+        if (!letters || !chinese_)
+            continue;
+        if (!chinese) {
+            ReadRequest request;
+            request.kind = context.kind;
+            request.languageSettled = true;
+            chinese = chinese_->read(value, request);
+        }
+        bool pinyin = chinese->reading && latinLetters(*chinese->reading) == letters;
+        for (const String& other : chinese->alternatives)
+            pinyin = pinyin || latinLetters(other) == letters;
+        if (pinyin) {
+            score.add(6, "the library sorts it by its pinyin (" + toUtf8(sort) + ")");
+            return;
+        }
+    }
+}
 
 void EvidenceDecider::weighName(std::u16string_view value, const RunKnowledge& known, std::size_t characters,
                                 Score& score)
@@ -388,6 +465,7 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
         weighForms(value, chars, score);
     weighEngine(value, known, context.kind, score);
     weighLibrary(context, score);
+    weighSortValues(value, context, score);
     return conclude(score, prefer);
 }
 

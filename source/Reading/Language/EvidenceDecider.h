@@ -11,9 +11,10 @@
 //     two characters that the Japanese dictionaries do not know whole, a
 //     given name holding a character Japanese given names may not hold
 //     (GivenNameCharacters), characters outside the Japanese character set;
-//   - the library: the texts around the value (kana in them: Japanese;
-//     simplified-only characters: Chinese; many texts and no kana at all:
-//     Chinese);
+//   - the library: the sort values its tracks hold for the value (kana:
+//     Japanese; the value's pinyin: Chinese), stronger than the texts
+//     around the value (kana in them: Japanese; simplified-only characters:
+//     Chinese; many texts and no kana at all: Chinese);
 // and the user's default for what stays undecided.
 #pragma once
 
@@ -58,6 +59,8 @@ private:
     // The characters of given names; old forms.
     void weighGivenName(std::u16string_view value, std::size_t characters, Score& score);
     void weighForms(std::u16string_view value, const Characters& chars, Score& score);
+    // The sort values the library holds for the value: kana, or its pinyin.
+    void weighSortValues(std::u16string_view value, const ValueContext& context, Score& score);
 
     ReadingEngine* japanese_;
     chinese::ChineseValueReader* chinese_;
