@@ -501,7 +501,8 @@ bool precedesJapanese(std::u16string_view text, std::size_t at)
 // reading spells them:
 // - digits just before a Japanese character become kanji numerals, read by
 //   the engine with the word after them (100万回: 百万回), as do amounts
-//   with their signs (9.5, 100%, 1/3);
+//   with their signs (9.5, 100%, 1/3) and kanji digits written place by
+//   place (二〇〇一年: 二千一年);
 // - a number standing after a Japanese word is read by standingNumber;
 // - a short run of capital letters (saidByLetters) just before a Japanese
 //   character becomes their names in katakana (Bメロ: ビーメロ, CDショップ),
@@ -524,9 +525,31 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
     const auto japaneseAt = [&](std::size_t at) { return at < text.size() && isJapaneseCharacter(text[at]); };
     const auto latinAt = [&](std::size_t at) { return at < text.size() && isLatinLetter(text[at]); };
     const bool japanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); });
+    static const std::u16string_view kanjiDigits = u"〇一二三四五六七八九";
+    const auto kanjiDigitAt = [&](std::size_t at) {
+        return at < text.size() && kanjiDigits.find(text[at]) != std::u16string_view::npos;
+    };
     while (i < text.size()) {
         std::size_t end = i;
         const bool standing = japanese && followsJapanese(text, i);
+        if (kanjiDigitAt(i) && text[i] != u'〇' && (i == 0 || !kanjiDigitAt(i - 1))) {
+            // Kanji digits written place by place, as years are (二〇〇一年):
+            // the number they write, said as an amount (二千一年).
+            while (kanjiDigitAt(end))
+                ++end;
+            const std::u16string_view run = text.substr(i, end - i);
+            if (run.find(u'〇') != std::u16string_view::npos) {
+                String digits;
+                for (const char16_t c : run)
+                    digits += static_cast<char16_t>(u'0' + kanjiDigits.find(c));
+                if (String amount = kanjiNumeral(digits); !amount.empty()) {
+                    out.back().text += amount;
+                    i = end;
+                    continue;
+                }
+            }
+            end = i;
+        }
         if (digitValue(text[i]) >= 0 && (i == 0 || digitValue(text[i - 1]) < 0)) {
             while (end < text.size() && digitValue(text[end]) >= 0)
                 ++end;

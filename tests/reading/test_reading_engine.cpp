@@ -477,6 +477,11 @@ TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
     EXPECT_EQ(read(u"2人の夏"), u"フタリノナツ");
     EXPECT_EQ(read(u"24時の鐘"), u"ニジュウヨジノカネ");
     EXPECT_EQ(read(u"三百六十五歩のマーチ"), u"サンビャクロクジュウゴホノマーチ") << "kanji numerals alike";
+    // Kanji digits written place by place are the number they write; 〇
+    // leading or alone is a blank to fill (〇〇), not a digit.
+    EXPECT_EQ(read(u"二〇〇一年宇宙の旅"), u"ニセンイチネンウチュウノタビ");
+    EXPECT_EQ(read(u"一〇〇"), u"ヒャク");
+    EXPECT_EQ(read(u"〇〇の歌"), u"〇〇ノウタ");
     // One or two capitals before a word are said by their names.
     EXPECT_EQ(read(u"Bメロ"), u"ビーメロ");
     EXPECT_EQ(read(u"CDの山"), u"シーディーノヤマ");
