@@ -688,6 +688,28 @@ struct MecabReadingEngine::State {
         return rest.empty();
     }
 
+    // A character read by its on reading ending in ツ, before a
+    // Sino-Japanese word that begins with a voiceless sound, doubles it (熱
+    // and 視線: ネッシセン; 鉄 and 風: テップウ, ハ becoming パ): the compound
+    // says it so, where MeCab reads the two apart. Not in person names.
+    void doubleAfterTsu(Path& path) const
+    {
+        if (!kanji)
+            return;
+        for (std::size_t j = 1; j < path.tokens.size(); ++j) {
+            Token& before = path.tokens[j - 1];
+            Token& t = path.tokens[j];
+            if (!before.han || before.surface.size() != 1 || before.reading.size() != 2 ||
+                before.reading.back() != u'ツ' || before.personName() || t.personName() || t.pos0 != "名詞" ||
+                t.pos1 == "数" || t.reading.empty() || !voiced(t.reading.front()) ||
+                before.reading != kanji->onReading(before.surface.front()) || !soundsSino(t))
+                continue;
+            before.reading.back() = u'ッ';
+            if (t.reading.front() >= u'ハ' && t.reading.front() <= u'ホ')
+                t.reading.front() = static_cast<char16_t>(t.reading.front() + 2);
+        }
+    }
+
     // The distinct readings of the dictionary's words of the node's surface
     // that begin where it begins.
     std::size_t readingsAt(const MeCab::Node* node) const
@@ -1077,6 +1099,7 @@ struct MecabReadingEngine::State {
             std::erase_if(l.exact, foreignSounds);
             l.soundsForeign = known > 0 && l.exact.empty();
         }
+        doubleAfterTsu(l.paths.front());
         const Path& best = l.best();
         l.fragmented = l.onlyHan && run.size() >= 3 && best.tokens.size() > 1 && chineseSurnameFirst(run) &&
             std::all_of(best.tokens.begin(), best.tokens.end(),

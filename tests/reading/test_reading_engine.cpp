@@ -579,6 +579,19 @@ TEST(MecabReadingEngine, HanWordsNoDictionaryHoldsTogetherAreACheckWhenANativeWo
     EXPECT_EQ(trust(u"東京百景"), (P{Confidence::Likely, "every word read from the dictionary"}));
 }
 
+TEST(MecabReadingEngine, AnOnReadingEndingInTsuDoublesTheVoicelessSoundOfTheSinoJapaneseWordAfterIt)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads the two apart (ネツ シセン); the compound says them as one.
+    EXPECT_EQ(read(u"熱視線"), u"ネッシセン");
+    EXPECT_EQ(read(u"鉄風"), u"テップウ") << "ハ becomes パ";
+    // Not before a voiced sound, nor after a native reading (雪 ユキ),
+    // nor inside a person's name.
+    EXPECT_EQ(read(u"鉄道唱歌"), u"テツドウショウカ");
+    EXPECT_EQ(read(u"雪景色"), u"ユキゲシキ");
+    EXPECT_EQ(read(u"節子"), u"セツコ");
+}
+
 TEST(MecabReadingEngine, SourcesThatDisagreeMakeACheckAndOneCharacterInContextDoesNot)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
