@@ -901,11 +901,17 @@ struct MecabReadingEngine::State {
             return;
         Path variant = best;
         bool changed = false;
+        // In a title, a word MeCab takes for a surname or a given name beside
+        // words that are none (深海 and 少女) is the common word it also is.
+        const bool titleOfWords = kind == yomi::NameKind::Title &&
+            std::any_of(best.tokens.begin(), best.tokens.end(),
+                        [](const Token& t) { return t.pos0 == "名詞" && !t.personName() && t.pos1 != "数"; });
         for (Token& t : variant.tokens) {
             // Common nouns only: numbers, names and verbs MeCab reads in
             // context (十七 ジュウナナ, 青山, 向いて).
+            const bool nameInTitle = titleOfWords && t.personName();
             if (!t.han || t.surface.size() < 2 || t.reading.empty() || t.pos0 != "名詞" ||
-                (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹"))
+                (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹" && !nameInTitle))
                 continue;
             const std::vector<NameEntry> common = commonReadings(t);
             if (distinctReadings(common) == 1 && readsOtherwise(t, common)) {

@@ -509,6 +509,18 @@ ValueReading title(std::u16string_view value)
     return readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4, request);
 }
 
+TEST(MecabReadingEngine, AWordMecabTakesForANameBesideOtherWordsOfATitleIsTheCommonWord)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads 深海 as a surname (フカウミ) before 少女; in a title among
+    // other words it is the sea's depths. A name, or a title that is only a
+    // name, keeps the name's reading.
+    EXPECT_EQ(title(u"深海少女").reading, u"シンカイショウジョ");
+    EXPECT_THAT(title(u"深海少女").alternatives, ::testing::Contains(u"フカウミショウジョ"));
+    EXPECT_EQ(read(u"深海太郎"), u"フカウミタロウ");
+    EXPECT_EQ(title(u"山田太郎").reading, u"ヤマダタロウ");
+}
+
 TEST(MecabReadingEngine, ANumberAfterAWordOfATitleIsACardinalThatAddsNoDoubt)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
