@@ -688,10 +688,12 @@ struct MecabReadingEngine::State {
         return rest.empty();
     }
 
-    // A character read by its on reading ending in ツ, before a
-    // Sino-Japanese word that begins with a voiceless sound, doubles it (熱
-    // and 視線: ネッシセン; 鉄 and 風: テップウ, ハ becoming パ): the compound
-    // says it so, where MeCab reads the two apart. Not in person names.
+    // A character read by its on reading ending in ツ, before another
+    // read by its on reading that begins with a voiceless sound, doubles it
+    // (鉄 and 風: テップウ, ハ becoming パ; 密 and 室: ミッシツ): the two-character
+    // compound says it so, where MeCab reads the two apart. Not before a
+    // longer word (熱 and 気球: ネツキキュウ, 熱 and 処理: ネツショリ), nor in
+    // person names.
     void doubleAfterTsu(Path& path) const
     {
         if (!kanji)
@@ -699,7 +701,7 @@ struct MecabReadingEngine::State {
         for (std::size_t j = 1; j < path.tokens.size(); ++j) {
             Token& before = path.tokens[j - 1];
             Token& t = path.tokens[j];
-            if (!before.han || before.surface.size() != 1 || before.reading.size() != 2 ||
+            if (!before.han || before.surface.size() != 1 || t.surface.size() != 1 || before.reading.size() != 2 ||
                 before.reading.back() != u'ツ' || before.personName() || t.personName() || t.pos0 != "名詞" ||
                 t.pos1 == "数" || t.reading.empty() || !voiced(t.reading.front()) ||
                 before.reading != kanji->onReading(before.surface.front()) || !soundsSino(t))

@@ -591,14 +591,14 @@ TEST(MecabReadingEngine, HanWordsNoDictionaryHoldsTogetherAreACheckWhenANativeWo
     EXPECT_EQ(trust(u"東京百景"), (P{Confidence::Likely, "every word read from the dictionary"}));
 }
 
-TEST(MecabReadingEngine, AnOnReadingEndingInTsuDoublesTheVoicelessSoundOfTheSinoJapaneseWordAfterIt)
+TEST(MecabReadingEngine, AnOnReadingEndingInTsuDoublesTheVoicelessOnReadingOfTheCharacterAfterIt)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
-    // MeCab reads the two apart (ネツ シセン); the compound says them as one.
-    EXPECT_EQ(read(u"熱視線"), u"ネッシセン");
+    // MeCab reads the two apart (テツ フウ); the compound says them as one.
     EXPECT_EQ(read(u"鉄風"), u"テップウ") << "ハ becomes パ";
-    // Not before a voiced sound, nor after a native reading (雪 ユキ),
-    // nor inside a person's name.
+    // Not before a word of two characters (熱 and 気球), nor before a voiced
+    // sound, nor after a native reading (雪 ユキ), nor inside a person's name.
+    EXPECT_EQ(read(u"熱気球"), u"ネツキキュウ");
     EXPECT_EQ(read(u"鉄道唱歌"), u"テツドウショウカ");
     EXPECT_EQ(read(u"雪景色"), u"ユキゲシキ");
     EXPECT_EQ(read(u"節子"), u"セツコ");
