@@ -190,6 +190,21 @@ TEST_F(DeciderWithNames, AGivenNameJapaneseGivenNamesCannotHoldIsChinese)
                 ::testing::Not(Contains(HasSubstr("may not hold"))));
 }
 
+TEST_F(DeciderWithNames, AJapaneseWordAcrossTheSurnameAndTheGivenNameIsNoChineseName)
+{
+    // 石 is a Chinese surname and 鹸 no Japanese given name's character;
+    // but 石鹸 is a Japanese word, and 石鹸屋 a word and a suffix (a band).
+    japanese.readings[u"石鹸屋"] = {u"セッケンヤ"};
+    EXPECT_EQ(named.decide(u"石鹸屋", person, Language::Japanese).language, Language::Chinese)
+        << "a dictionary without the word";
+    japanese.knowledge[u"石鹸"].wholeWord = true;
+    const LanguageDecision band = named.decide(u"石鹸屋", person, Language::Japanese);
+    EXPECT_EQ(band.language, Language::Japanese);
+    EXPECT_THAT(band.evidence, Contains("begins with a Japanese word (石鹸)"));
+    EXPECT_THAT(band.evidence, ::testing::Not(Contains(HasSubstr("Chinese surname"))));
+    EXPECT_THAT(band.evidence, ::testing::Not(Contains(HasSubstr("may not hold"))));
+}
+
 TEST_F(DeciderWithNames, TheEnginesReadingWeighsLessAfterASurnameJapaneseFamiliesSeldomHave)
 {
     // 任 is a common Chinese surname Japanese families seldom have: the

@@ -328,8 +328,15 @@ void EvidenceDecider::weighName(std::u16string_view value, const RunKnowledge& k
     // characters are shaped as a Japanese surname (高橋優, 柴田淳).
     const chinese::Surname surname = chinese::surnameAt(value);
     const std::size_t given = characters - surname.length;
-    const bool japaneseShape =
-        characters == 3 && surname.length == 1 && kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos;
+    // A Japanese word across the surname and the given name's first
+    // character (石鹸 in 石鹸屋) makes the value a word and a suffix, not a
+    // name in that shape.
+    const bool wordAcross = characters == 3 && surname.length == 1 && !known.wholeName && japanese_ &&
+        japanese_->available() && japanese_->know(value.substr(0, 2)).wholeWord;
+    if (wordAcross)
+        score.add(-1, "begins with a Japanese word (" + toUtf8(value.substr(0, 2)) + ")");
+    const bool japaneseShape = wordAcross ||
+        (characters == 3 && surname.length == 1 && kJapaneseSurnameEndings.find(value[1]) != std::u16string_view::npos);
     // A surname both languages have, and a given name the Japanese name
     // dictionary knows (秦基博).
     const bool sharedSurname = surname.length == 1 && given >= 1 &&
@@ -352,7 +359,7 @@ void EvidenceDecider::weighName(std::u16string_view value, const RunKnowledge& k
                   std::string(surname.common ? "a common" : "a") + " Chinese surname (" +
                       toUtf8(value.substr(0, surname.length)) + ") and a given name of " + std::to_string(given) +
                       (given == 1 ? " character" : " characters"));
-    else if (japaneseShape && !japaneseSurname)
+    else if (japaneseShape && !wordAcross && !japaneseSurname)
         score.add(-1, "begins as Japanese surnames do (" + toUtf8(value.substr(0, 2)) + ")");
     score.givenIsWord = surname.length == 1 && given == 2 && japanese_ && japanese_->available() &&
         japanese_->know(value.substr(1)).wholeWord;
