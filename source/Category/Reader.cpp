@@ -28,27 +28,6 @@ bool madeOf(std::u16string_view text, Keep keep)
 
 bool isAsciiText(char32_t c) { return c >= 0x21 && c < 0x7F; }
 
-// Whether a sort value is kana and, kept as the value writes them, some of
-// the value's own characters that are neither Han nor kana: a Japanese
-// reading that leaves Latin letters, digits and separators as they are
-// (岸田教団&THE明星ロケッツ: キシダキョウダン&ザミョウジョウロケッツ, as the
-// names of a joined value are read one by one).
-bool kanaKeepingTheValuesOwn(std::u16string_view sort, std::u16string_view value)
-{
-    bool kana = false;
-    for (std::size_t i = 0; i < sort.size();) {
-        const std::size_t at = i;
-        const char32_t c = nextCodePoint(sort, i);
-        if (isKanaCharacter(c)) {
-            kana = true;
-            continue;
-        }
-        if (c != u' ' && (isHanCharacter(c) || value.find(sort.substr(at, i - at)) == std::u16string_view::npos))
-            return false;
-    }
-    return kana;
-}
-
 // The library's sort value in the form the language's style asks for, or
 // nullopt when it does not suit (a romaji sort value for a katakana reading).
 std::optional<String> suited(const String& sort, std::u16string_view value, Language language,
@@ -90,6 +69,27 @@ std::optional<String> suited(const String& sort, std::u16string_view value, Lang
 }
 
 } // namespace
+
+// Whether a sort value is kana and, kept as the value writes them, some of
+// the value's own characters that are neither Han nor kana: a Japanese
+// reading that leaves Latin letters, digits and separators as they are
+// (岸田教団&THE明星ロケッツ: キシダキョウダン&ザミョウジョウロケッツ, as the
+// names of a joined value are read one by one).
+bool kanaKeepingTheValuesOwn(std::u16string_view sort, std::u16string_view value)
+{
+    bool kana = false;
+    for (std::size_t i = 0; i < sort.size();) {
+        const std::size_t at = i;
+        const char32_t c = nextCodePoint(sort, i);
+        if (isKanaCharacter(c)) {
+            kana = true;
+            continue;
+        }
+        if (c != u' ' && (isHanCharacter(c) || value.find(sort.substr(at, i - at)) == std::u16string_view::npos))
+            return false;
+    }
+    return kana;
+}
 
 std::string_view languageCode(Language language)
 {

@@ -108,6 +108,11 @@ public:
 // `prefer`, not clear.
 LanguageDecision decideByCharacters(std::u16string_view value, Language prefer);
 
+// Whether a sort value is kana and, kept as the value writes them, some of
+// the value's own characters that are neither Han nor kana: a Japanese
+// reading that leaves Latin letters, digits and separators as they are.
+bool kanaKeepingTheValuesOwn(std::u16string_view sort, std::u16string_view value);
+
 // The reason of a reading that is the library's own sort value (it goes on
 // when the library holds others).
 inline constexpr std::string_view kLibrarySortValue = "the library's own sort value";

@@ -286,6 +286,33 @@ String kanjiNumeral(std::u16string_view digits)
     return out;
 }
 
+// Kanji digits from `begin` written place by place, as years are (二〇〇一年):
+// the number they write as an amount (二千一), `end` moved past them. Empty
+// where the run holds no 〇 (一二三 is a name), begins with it (〇〇 is a
+// blank to fill) or does not begin at `begin`.
+String placeByPlace(std::u16string_view text, std::size_t begin, std::size_t& end)
+{
+    static const std::u16string_view kanjiDigits = u"〇一二三四五六七八九";
+    const auto kanjiDigitAt = [&](std::size_t at) {
+        return at < text.size() && kanjiDigits.find(text[at]) != std::u16string_view::npos;
+    };
+    if (!kanjiDigitAt(begin) || text[begin] == u'〇' || (begin > 0 && kanjiDigitAt(begin - 1)))
+        return {};
+    std::size_t after = begin;
+    while (kanjiDigitAt(after))
+        ++after;
+    const std::u16string_view run = text.substr(begin, after - begin);
+    if (run.find(u'〇') == std::u16string_view::npos)
+        return {};
+    String digits;
+    for (const char16_t c : run)
+        digits += static_cast<char16_t>(u'0' + kanjiDigits.find(c));
+    String amount = kanjiNumeral(digits);
+    if (!amount.empty())
+        end = after;
+    return amount;
+}
+
 // The digits from `begin` to `end` of the text with the signs that make
 // them one amount, as said: a decimal (9.5: 九点五), a percentage (100%:
 // 百パーセント), a fraction (1/3: 三分の一); `end` is moved past what was
@@ -525,30 +552,13 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
     const auto japaneseAt = [&](std::size_t at) { return at < text.size() && isJapaneseCharacter(text[at]); };
     const auto latinAt = [&](std::size_t at) { return at < text.size() && isLatinLetter(text[at]); };
     const bool japanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); });
-    static const std::u16string_view kanjiDigits = u"〇一二三四五六七八九";
-    const auto kanjiDigitAt = [&](std::size_t at) {
-        return at < text.size() && kanjiDigits.find(text[at]) != std::u16string_view::npos;
-    };
     while (i < text.size()) {
         std::size_t end = i;
         const bool standing = japanese && followsJapanese(text, i);
-        if (kanjiDigitAt(i) && text[i] != u'〇' && (i == 0 || !kanjiDigitAt(i - 1))) {
-            // Kanji digits written place by place, as years are (二〇〇一年):
-            // the number they write, said as an amount (二千一年).
-            while (kanjiDigitAt(end))
-                ++end;
-            const std::u16string_view run = text.substr(i, end - i);
-            if (run.find(u'〇') != std::u16string_view::npos) {
-                String digits;
-                for (const char16_t c : run)
-                    digits += static_cast<char16_t>(u'0' + kanjiDigits.find(c));
-                if (String amount = kanjiNumeral(digits); !amount.empty()) {
-                    out.back().text += amount;
-                    i = end;
-                    continue;
-                }
-            }
-            end = i;
+        if (String amount = placeByPlace(text, i, end); !amount.empty()) {
+            out.back().text += amount;
+            i = end;
+            continue;
         }
         if (digitValue(text[i]) >= 0 && (i == 0 || digitValue(text[i - 1]) < 0)) {
             while (end < text.size() && digitValue(text[end]) >= 0)

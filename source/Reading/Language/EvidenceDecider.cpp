@@ -209,20 +209,6 @@ void weighLibrary(const ValueContext& context, EvidenceDecider::Score& score)
             4, "none of the " + std::to_string(context.hanTexts) + " texts with Han characters around it holds kana");
 }
 
-// A sort value of kana (and of the value's own letters and signs, which a
-// reading keeps): the library reads the value as Japanese.
-bool kanaSortValue(std::u16string_view sort, std::u16string_view value)
-{
-    bool kana = false;
-    for (const char16_t c : sort) {
-        if (isKanaCharacter(c))
-            kana = true;
-        else if (c != u' ' && c != u'\u3000' && value.find(c) == std::u16string_view::npos)
-            return false;
-    }
-    return kana;
-}
-
 // The Latin letters of a sort value, lower case and without marks (ü as
 // v), spaces, hyphens and apostrophes left out: "Cài Mǐn" → "caimin".
 // Nullopt when it holds anything else.
@@ -287,7 +273,7 @@ void EvidenceDecider::weighSortValues(std::u16string_view value, const ValueCont
     // one says nothing here.
     std::optional<ValueReading> chinese;
     for (const String& sort : context.librarySortValues) {
-        if (kanaSortValue(sort, value)) {
+        if (kanaKeepingTheValuesOwn(sort, value)) {
             score.add(-6, "the library sorts it by a kana reading (" + toUtf8(sort) + ")");
             return;
         }
