@@ -9,7 +9,8 @@ namespace {
 
 bool isBopomofo(char32_t c) { return (c >= 0x3100 && c <= 0x312F) || (c >= 0x31A0 && c <= 0x31BF); }
 
-// Whether every character of the text passes `keep`, spaces aside, and at
+// Whether every character of the text passes `keep`, spaces (the
+// ideographic one too, as Japanese input methods type it) aside, and at
 // least one is not a space.
 template <typename Keep>
 bool madeOf(std::u16string_view text, Keep keep)
@@ -17,7 +18,7 @@ bool madeOf(std::u16string_view text, Keep keep)
     bool any = false;
     for (std::size_t i = 0; i < text.size();) {
         const char32_t c = nextCodePoint(text, i);
-        if (c == u' ')
+        if (c == u' ' || c == u'\u3000')
             continue;
         if (!keep(c))
             return false;
@@ -85,7 +86,7 @@ bool kanaKeepingTheValuesOwn(std::u16string_view sort, std::u16string_view value
             kana = true;
             continue;
         }
-        if (c != u' ' && (isHanCharacter(c) || value.find(sort.substr(at, i - at)) == std::u16string_view::npos))
+        if (c != u' ' && c != u'\u3000' && (isHanCharacter(c) || value.find(sort.substr(at, i - at)) == std::u16string_view::npos))
             return false;
     }
     return kana;

@@ -88,6 +88,10 @@ TEST_F(ReaderFixture, TheLibrarysSortValueCountsOnlyWhereItSuitsTheLanguageAndSt
     EXPECT_EQ(r.reason, "the library's own sort value");
     EXPECT_TRUE(fake.asked.empty());
 
+    context.librarySortValues = {u"さかもと\u3000りゅういち"};
+    EXPECT_EQ(reader.read(u"坂本龍一", context, Language::Japanese).reading, u"サカモト\u3000リュウイチ")
+        << "an input method's ideographic space is kept as the library wrote it";
+
     reader.styles.japanese = ReadingStyle::Romaji;
     context.librarySortValues = {u"Zeng Zhiwei"};
     EXPECT_EQ(reader.read(u"坂本龍一", context, Language::Japanese).reading, u"sakamoto ryuuichi")

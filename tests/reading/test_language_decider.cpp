@@ -324,6 +324,12 @@ TEST_F(Decider, TheLibrarysOwnSortValueOfTheValueOutweighsTheTextsAroundIt)
     const LanguageDecision kana = withChinese.decide(u"林強", around, Language::Chinese);
     EXPECT_EQ(kana.language, Language::Japanese) << ::testing::PrintToString(kana.evidence);
     EXPECT_EQ(kana.evidence.front(), "the library sorts it by a kana reading (ハヤシ ツヨシ)");
+    around.librarySortValues = {u"はやし\u3000つよし"};
+    EXPECT_EQ(withChinese.decide(u"林強", around, Language::Chinese).language, Language::Japanese)
+        << "an input method's ideographic space is a space";
+    around.librarySortValues = {u"ハヤシ強"};
+    EXPECT_EQ(withChinese.decide(u"林強", around, Language::Chinese).language, Language::Chinese)
+        << "a Han character left unread is no kana reading";
     around.librarySortValues = {u"ハヤシ&DJ"};
     EXPECT_EQ(withChinese.decide(u"林強&DJ", around, Language::Chinese).language, Language::Japanese);
     around.librarySortValues = {u"ハヤシ&DJ"};
