@@ -2,6 +2,7 @@
 
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
+#include <unicode/uscript.h>
 #include <unicode/ucnv.h>
 #include <unicode/unistr.h>
 
@@ -703,6 +704,21 @@ void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, bool touch
     keep(text.substr(from));
 }
 
+// Whether the text holds letters of a script other than Latin (Москва,
+// Αθήνα): a sort value in kana keeps them only as a guess.
+bool otherLetters(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = next(text, i);
+        UErrorCode status = U_ZERO_ERROR;
+        const UScriptCode script = uscript_getScript(static_cast<UChar32>(c), &status);
+        if (u_isalpha(static_cast<UChar32>(c)) && U_SUCCESS(status) && script != USCRIPT_LATIN &&
+            script != USCRIPT_COMMON && script != USCRIPT_INHERITED)
+            return true;
+    }
+    return false;
+}
+
 // Appends the pieces of text the engine reads, a run of Japanese
 // characters or of others at a time; false, with the reason, when a run
 // has no Japanese reading.
@@ -712,21 +728,32 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
     // A word of Latin letters beside Japanese ones, even apart from them
     // (DESIRE -情熱-), is one a sort reading may well say in kana.
     const bool mixed = std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); });
+    // Runs of Japanese characters, of Hangul, and of the others.
+    const auto script = [](char32_t c) { return isJapaneseCharacter(c) ? 1 : isHangulCharacter(c) ? 2 : 0; };
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t j = i;
         char32_t c = next(text, j);
-        const bool japanese = isJapaneseCharacter(c);
+        const int kind = script(c);
+        const bool japanese = kind == 1;
         std::size_t end = i;
         while (end < text.size()) {
             std::size_t k = end;
             c = next(text, k);
-            if (isJapaneseCharacter(c) != japanese)
+            if (script(c) != kind)
                 break;
             end = k;
         }
         const std::u16string_view run = text.substr(i, end - i);
-        if (!japanese) {
+        if (kind == 2 && mixed) {
+            // Korean words among Japanese ones (서울の夜) are said in
+            // katakana as Japanese writes them (ソウル), a guess a person
+            // should look at; alone they are no Japanese value.
+            if (std::optional<String> kana = hangulInKatakana(run))
+                pieces.push_back(Piece{false, {}, {std::move(*kana)}, Confidence::Check, "Hangul written in katakana"});
+            else
+                pieces.push_back(Piece{true, String(run), {}, Confidence::Check, "Hangul kept as written"});
+        } else if (!japanese) {
             // Control characters have no place in a sort value.
             String kept;
             for (const char16_t ch : run)
@@ -750,6 +777,9 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
                                 end < text.size() && isLatinLetter(run.back()), pieces);
             else if (spell && mixed && hasLatinWord(kept))
                 pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "Latin letters kept as written"});
+            else if (otherLetters(kept))
+                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check,
+                                       "letters of another script kept as written"});
             else if (!kept.empty())
                 pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, ""});
         } else if (isKanaOnly(run)) {

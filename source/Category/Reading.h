@@ -188,6 +188,12 @@ ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16
 // counters ヵ and ヶ are spelt カ.
 String styleKana(std::u16string_view kana, ReadingStyle style);
 
+// Hangul syllables said in katakana as Japanese writes Korean words and
+// names (서울 ソウル, 대구 テグ, 한국어 ハングゴ): plain consonants voiced
+// between voiced sounds, a final carried to a vowel after it; other
+// characters kept. Nullopt where a Hangul letter stands outside a syllable.
+std::optional<String> hangulInKatakana(std::u16string_view text);
+
 // A number read aloud as a Japanese cardinal, in katakana, with the sound
 // changes inside it (300 サンビャク, 8000 ハッセン, 2億4000万 ニオクヨンセンマン,
 // 0 ゼロ).

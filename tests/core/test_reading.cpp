@@ -47,6 +47,36 @@ TEST(Reading, StylesKeepLatinDigitsAndPunctuationAndTheSoundOfKana)
     EXPECT_THAT(e.asked, ::testing::Each(::testing::AnyOf(String(u"東京事変"), String(u"坂本"))));
 }
 
+TEST(Reading, HangulIsSaidInKatakanaAsJapaneseWritesKoreanWords)
+{
+    const auto kana = [](std::u16string_view text) { return hangulInKatakana(text).value_or(u"(none)"); };
+    // A word begins with the plain consonant unvoiced; between voiced
+    // sounds (a vowel, ㄴ ㄹ ㅁ ㅇ) it is voiced; after a stop it is not.
+    EXPECT_EQ(kana(u"대구"), u"テグ");
+    EXPECT_EQ(kana(u"부산"), u"プサン");
+    EXPECT_EQ(kana(u"방탄소년단"), u"パンタンソニョンダン");
+    EXPECT_EQ(kana(u"학교"), u"ハクキョ");
+    // Glides and the vowels Japanese lacks.
+    EXPECT_EQ(kana(u"서울"), u"ソウル");
+    EXPECT_EQ(kana(u"안녕"), u"アンニョン");
+    EXPECT_EQ(kana(u"의사"), u"ウイサ");
+    EXPECT_EQ(kana(u"원해"), u"ウォンヘ");
+    // A final before a vowel begins the next syllable; a double final keeps
+    // its first sound, ㄶ and ㅀ lose their ㅎ.
+    EXPECT_EQ(kana(u"한국어"), u"ハングゴ");
+    EXPECT_EQ(kana(u"음악"), u"ウマク");
+    EXPECT_EQ(kana(u"닭이"), u"タルギ");
+    EXPECT_EQ(kana(u"없어"), u"オプソ");
+    EXPECT_EQ(kana(u"않아"), u"アナ");
+    EXPECT_EQ(kana(u"싫어"), u"シロ");
+    // A space ends a word: the next begins unvoiced; other characters stay.
+    EXPECT_EQ(kana(u"소녀 시대!"), u"ソニョ シデ!");
+    EXPECT_EQ(kana(u"강 다리"), u"カン タリ");
+    // A letter outside a syllable (ㅋㅋ, laughter) has no sound to say.
+    EXPECT_FALSE(hangulInKatakana(u"ㅋㅋ"));
+    EXPECT_FALSE(hangulInKatakana(u"사랑ㅎ"));
+}
+
 TEST(Reading, InvisibleCharactersNeitherCutAWordNorStayInTheReading)
 {
     FakeReadingEngine e = engine();

@@ -757,12 +757,21 @@ TEST(MecabReadingEngine, BadInputGetsAReadingOfKanaOrAClearNoReading)
     EXPECT_TRUE(isKanaOnly(*r.reading)) << "no character of the value is kept as its reading";
     EXPECT_EQ(r.confidence, Confidence::Check) << r.reason;
     EXPECT_FALSE(r.reason.empty());
-    // Mixed scripts: the Japanese is read, Cyrillic and Hangul are kept as
-    // they are, Latin letters against the kana make it a guess to look at.
+    // Mixed scripts: the Japanese is read, Hangul said in katakana, Cyrillic
+    // kept as it is; either makes the reading one to look at, as do Latin
+    // letters against the kana.
     const ValueReading mixed = readValue(engine(), nullptr, u"東京Москва서울", ReadingStyle::Katakana, 4);
     ASSERT_TRUE(mixed.reading);
-    EXPECT_EQ(*mixed.reading, u"トウキョウМосква서울");
-    EXPECT_NE(mixed.reason, "");
+    EXPECT_EQ(*mixed.reading, u"トウキョウМоскваソウル");
+    EXPECT_EQ(mixed.confidence, Confidence::Check);
+    EXPECT_EQ(mixed.reason, "letters of another script kept as written");
+    const ValueReading korean = readValue(engine(), nullptr, u"서울の夜", ReadingStyle::Hiragana, 4);
+    EXPECT_EQ(korean.reading, u"そうるのよる");
+    EXPECT_EQ(korean.confidence, Confidence::Check);
+    EXPECT_EQ(korean.reason, "Hangul written in katakana");
+    const ValueReading letters = readValue(engine(), nullptr, u"ㅋㅋの夜", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(letters.reading, u"ㅋㅋノヨル") << "a letter outside a syllable has no sound of its own";
+    EXPECT_EQ(letters.reason, "Hangul kept as written");
     const ValueReading latin = readValue(engine(), nullptr, u"東京ABCDE", ReadingStyle::Katakana, 4);
     EXPECT_EQ(latin.reading, u"トウキョウABCDE");
     EXPECT_EQ(latin.confidence, Confidence::Check);
