@@ -30,7 +30,7 @@ packages=(
   ffmpeg python3-mutagen libimage-exiftool-perl
   xvfb xauth fonts-wqy-microhei
   libmecab-dev mecab-ipadic-utf8 enamdict edict kanjidic kanjidic-xml skkdic-extra
-  rime-data-luna-pinyin rime-data-pinyin-simp rime-data-terra-pinyin
+  rime-data-luna-pinyin rime-data-pinyin-simp rime-data-terra-pinyin libhangul-data
 )
 
 install_deps() {

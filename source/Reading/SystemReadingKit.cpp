@@ -20,7 +20,8 @@ std::unique_ptr<ReadingKit> systemReadingKit(bool prepare)
         std::make_shared<language::GivenNameCharacters>(language::GivenNameCharacters::systemDictionary()));
     auto kit = std::make_unique<ReadingKit>(std::move(japanese));
     kit->setEngine(std::move(chinese));
-    kit->setEngine(std::make_unique<korean::KoreanValueReader>());
+    kit->setEngine(std::make_unique<korean::KoreanValueReader>(
+        std::make_shared<korean::HanjaDictionary>(korean::HanjaDictionary::systemFile())));
     kit->setDecider(std::move(decider));
     return kit;
 }

@@ -22,21 +22,78 @@ std::u16string trimmed(std::u16string_view value)
 
 } // namespace
 
+std::optional<KoreanValueReader::Hangul> KoreanValueReader::inHangul(std::u16string_view value, NameKind kind,
+                                                                    ValueReading& out) const
+{
+    Hangul hangul;
+    std::u16string& text = hangul.text;
+    for (std::size_t i = 0; i < value.size();) {
+        const std::size_t at = i;
+        const char32_t c = nextCodePoint(value, i);
+        if (isKanaCharacter(c)) {
+            out.reason = "kana cannot be read in Korean";
+            return std::nullopt;
+        }
+        if (!isHanCharacter(c)) {
+            text.append(value.substr(at, i - at));
+            continue;
+        }
+        if (!hanja_ || !hanja_->available()) {
+            out.reason = "Han characters (hanja) cannot be read in Korean";
+            return std::nullopt;
+        }
+        // The run of hanja, a word's start unless Hangul is right before it.
+        std::size_t end = i;
+        while (end < value.size()) {
+            std::size_t next = end;
+            if (!isHanCharacter(nextCodePoint(value, next)))
+                break;
+            end = next;
+        }
+        // A person's name in hanja is the whole value (金大中).
+        const bool wordStart = text.empty() || !isHangulSyllable(text.back());
+        const bool name = kind == NameKind::Person && at == 0 && end == value.size();
+        const std::optional<HanjaDictionary::Reading> read =
+            hanja_->read(value.substr(at, end - at), wordStart, name);
+        if (!read) {
+            out.reason = "a Han character the hanja table has no Korean sound for";
+            return std::nullopt;
+        }
+        text += read->hangul;
+        hangul.hanja = true;
+        hangul.wholeWords = hangul.wholeWords && read->wholeWords;
+        i = end;
+    }
+    return hangul;
+}
+
 ValueReading KoreanValueReader::read(std::u16string_view value, const ReadRequest& request)
+{
+    ValueReading refused;
+    refused.language = Language::Korean;
+    const std::optional<Hangul> hangul = inHangul(value, request.kind, refused);
+    if (!hangul)
+        return refused;
+    ValueReading out = readHangul(hangul->text, request);
+    if (out.reading && hangul->hanja) {
+        // Hanja read by the table are as sure as the table's words.
+        const Confidence c = hangul->wholeWords ? Confidence::Likely : Confidence::Check;
+        if (c < out.confidence) {
+            out.confidence = c;
+            out.reason = hangul->wholeWords ? "hanja read as words of the hanja table"
+                                            : "hanja read one by one by their Korean sounds";
+        }
+    }
+    return out;
+}
+
+ValueReading KoreanValueReader::readHangul(const std::u16string& value, const ReadRequest& request)
 {
     ValueReading out;
     out.language = Language::Korean;
     bool hangul = false;
     for (std::size_t i = 0; i < value.size();) {
         const char32_t c = nextCodePoint(value, i);
-        if (isHanCharacter(c)) {
-            out.reason = "Han characters (hanja) cannot be read in Korean";
-            return out;
-        }
-        if (isKanaCharacter(c)) {
-            out.reason = "kana cannot be read in Korean";
-            return out;
-        }
         hangul = hangul || isHangulSyllable(c) || isLoneJamo(c);
     }
     if (!hangul) {

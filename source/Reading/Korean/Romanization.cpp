@@ -381,6 +381,7 @@ const SurnameTable& surnames()
             s.length = hangul.size();
             s.customary = fields[1];
             s.others.assign(fields.begin() + 2, fields.end());
+            s.rank = t.byHangul.size() + 1;
             t.byHangul.emplace(hangul, std::move(s));
         }
         return t;

@@ -28,6 +28,7 @@ struct KoreanSurname {
     std::size_t length = 0;          // syllables it covers; 0 when none
     std::string customary;           // "Lee"
     std::vector<std::string> others; // other customary spellings and the romanisation ("Yi", "Rhee")
+    std::size_t rank = 0;            // 1 for the commonest surname, on in the order of how common
 };
 
 // The surname a name begins with (two-syllable surnames first).
