@@ -18,10 +18,12 @@ std::unique_ptr<ReadingKit> systemReadingKit(bool prepare)
     auto decider = std::make_unique<language::EvidenceDecider>(
         japanese.get(), chinese.get(),
         std::make_shared<language::GivenNameCharacters>(language::GivenNameCharacters::systemDictionary()));
+    // The hanja table is read on first use, by either.
+    auto hanja = std::make_shared<korean::HanjaDictionary>(korean::HanjaDictionary::systemFile());
+    decider->setHanja(hanja);
     auto kit = std::make_unique<ReadingKit>(std::move(japanese));
     kit->setEngine(std::move(chinese));
-    kit->setEngine(std::make_unique<korean::KoreanValueReader>(
-        std::make_shared<korean::HanjaDictionary>(korean::HanjaDictionary::systemFile())));
+    kit->setEngine(std::make_unique<korean::KoreanValueReader>(std::move(hanja)));
     kit->setDecider(std::move(decider));
     return kit;
 }

@@ -6,7 +6,9 @@
 #include <map>
 
 #include "Reading/Chinese/ChineseValueReader.h"
+#include "Reading/Korean/HanjaDictionary.h"
 #include "Reading/Language/EvidenceDecider.h"
+#include "support/AudioFixtures.h"
 #include "support/RimeTables.h"
 
 namespace yomi::language {
@@ -288,6 +290,35 @@ TEST_F(Decider, TheLibraryAroundTheValueSettlesWhatTheValueLeavesOpen)
     title.hanTexts = 1;
     EXPECT_EQ(decider.decide(u"天国", title, Language::Japanese).language, Language::Japanese)
         << "texts of Latin letters (an album of English titles) say nothing";
+}
+
+TEST_F(Decider, HanjaAmongKoreanTextsAreKoreanWhereTheKoreanEngineCanReadThem)
+{
+    ValueContext around;
+    around.kind = NameKind::Title;
+    around.texts = 4;
+    around.hanTexts = 1;
+    around.hangulTexts = 3;
+    const auto language = [&] { return decider.decide(u"東方神起", around, Language::Japanese).language; };
+    EXPECT_EQ(language(), Language::Japanese) << "no hanja table: Korean could not read it";
+    decider.setHanja(std::make_shared<korean::HanjaDictionary>("/nonexistent/hanja.txt"));
+    EXPECT_EQ(language(), Language::Japanese) << "nor with a table that cannot be read";
+
+    test::TempFolder folder;
+    decider.setHanja(std::make_shared<korean::HanjaDictionary>(folder.writeFile("hanja.txt", "동:東:동녘 동\n")));
+    const LanguageDecision korean = decider.decide(u"東方神起", around, Language::Japanese);
+    EXPECT_EQ(korean.language, Language::Korean);
+    EXPECT_FALSE(korean.clear) << "texts around it are no proof: a person should look";
+    EXPECT_EQ(korean.evidence.front(), "3 of 4 texts around it hold Hangul, none kana");
+
+    around.hangulTexts = 1;
+    EXPECT_EQ(language(), Language::Japanese) << "Hangul in few of the texts around it";
+    around.hangulTexts = 3;
+    around.kanaTexts = 1;
+    EXPECT_EQ(language(), Language::Japanese) << "kana among them";
+    around.kanaTexts = 0;
+    around.librarySortValues = {u"トウホウシンキ"};
+    EXPECT_EQ(language(), Language::Japanese) << "the library sorts it by a kana reading";
 }
 
 TEST_F(Decider, TheLibrarysOwnSortValueOfTheValueOutweighsTheTextsAroundIt)

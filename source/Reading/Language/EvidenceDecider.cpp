@@ -14,6 +14,7 @@
 #include "Reading/Chinese/ChineseValueReader.h"
 #include "Reading/Chinese/PinyinDictionary.h"
 #include "Reading/Chinese/Surnames.h"
+#include "Reading/Korean/HanjaDictionary.h"
 
 namespace yomi::language {
 namespace {
@@ -208,6 +209,29 @@ void weighLibrary(const ValueContext& context, EvidenceDecider::Score& score)
         score.add(
             4, "none of the " + std::to_string(context.hanTexts) + " texts with Han characters around it holds kana");
 }
+
+} // namespace
+
+// A value of Han characters among texts most of which hold Hangul and
+// none kana or simplified Chinese (an album title in hanja among a Korean
+// singer's songs): Korean, though not clearly so, unless the library
+// sorts it by a kana reading or there is no hanja table to read it with.
+std::optional<LanguageDecision> EvidenceDecider::byKoreanTexts(std::u16string_view value,
+                                                               const ValueContext& context)
+{
+    if (context.texts == 0 || context.kanaTexts > 0 || context.simplifiedTexts > 0 ||
+        context.hangulTexts * 2 < context.texts || !hanja_ || !hanja_->available())
+        return std::nullopt;
+    if (std::any_of(context.librarySortValues.begin(), context.librarySortValues.end(),
+                    [&](const String& sort) { return kanaKeepingTheValuesOwn(sort, value); }))
+        return std::nullopt;
+    LanguageDecision d;
+    d.language = Language::Korean;
+    d.evidence.push_back(ofTexts(context.hangulTexts, context) + " texts around it hold Hangul, none kana");
+    return d;
+}
+
+namespace {
 
 // The Latin letters of a sort value, lower case and without marks (ü as
 // v), spaces, hyphens and apostrophes left out: "Cài Mǐn" → "caimin".
@@ -428,6 +452,8 @@ LanguageDecision EvidenceDecider::decide(std::u16string_view value, const ValueC
     const Characters chars(value);
     if (auto decided = byScript(chars))
         return std::move(*decided);
+    if (auto korean = byKoreanTexts(value, context))
+        return std::move(*korean);
 
     Score score;
     if (chars.japaneseOnly && chars.simplified)

@@ -14,17 +14,23 @@
 //   - the library: the sort values its tracks hold for the value (kana:
 //     Japanese; the value's pinyin: Chinese), stronger than the texts
 //     around the value (kana in them: Japanese; simplified-only characters:
-//     Chinese; many texts and no kana at all: Chinese);
+//     Chinese; many texts and no kana at all: Chinese), and texts most of
+//     which hold Hangul and none kana: Korean, where the Korean engine can
+//     read hanja (not clearly);
 // and the user's default for what stays undecided.
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "Category/Reader.h"
 #include "Reading/Language/GivenNameCharacters.h"
 
 namespace yomi::chinese {
 class ChineseValueReader;
+}
+namespace yomi::korean {
+class HanjaDictionary;
 }
 
 namespace yomi::language {
@@ -45,6 +51,9 @@ public:
     {
     }
     LanguageDecision decide(std::u16string_view value, const ValueContext& context, Language prefer) override;
+    // The hanja table the Korean engine reads with; without one (or when
+    // it cannot be read) no value of Han characters alone is Korean.
+    void setHanja(std::shared_ptr<korean::HanjaDictionary> hanja) { hanja_ = std::move(hanja); }
 
     // Points for and against each language, with the evidence named; what
     // the value's own characters say.
@@ -61,10 +70,12 @@ private:
     void weighForms(std::u16string_view value, const Characters& chars, Score& score);
     // The sort values the library holds for the value: kana, or its pinyin.
     void weighSortValues(std::u16string_view value, const ValueContext& context, Score& score);
+    std::optional<LanguageDecision> byKoreanTexts(std::u16string_view value, const ValueContext& context);
 
     ReadingEngine* japanese_;
     chinese::ChineseValueReader* chinese_;
     std::shared_ptr<const GivenNameCharacters> givenNames_;
+    std::shared_ptr<korean::HanjaDictionary> hanja_;
 };
 
 } // namespace yomi::language
