@@ -588,6 +588,8 @@ struct MecabReadingEngine::State {
             t.form = fields[5];
         if (node->stat != MECAB_UNK_NODE && fields.size() > readingField && fields[readingField] != "*")
             t.reading = toKatakana(toUtf16(fields[readingField]));
+        if (fields.size() > 6 && fields[6] != "*")
+            t.reading = todaysKana(t.reading, fields[6]);
         // Symbols MeCab "reads" as themselves (仝, 々) have no reading.
         if (!t.reading.empty() && !isKanaOnly(t.reading))
             t.reading.clear();
@@ -598,6 +600,28 @@ struct MecabReadingEngine::State {
             t.guessed = !t.reading.empty();
         }
         return t;
+    }
+
+    // IPADIC writes a few words in the kana of old spelling (預ける アヅケル):
+    // ヅ and ヂ become ズ and ジ where the word dictionary spells the word's
+    // base form only so (続く ツヅク and 鼻血 ハナヂ keep theirs).
+    String todaysKana(const String& reading, std::string_view base) const
+    {
+        if (!words || reading.find_first_of(u"ヅヂ") == String::npos)
+            return reading;
+        String today = reading;
+        for (char16_t& c : today)
+            c = c == u'ヅ' ? u'ズ' : c == u'ヂ' ? u'ジ' : c;
+        // The inflected form may end otherwise than the base form does.
+        const std::size_t stem = reading.size() - 1;
+        bool todays = false;
+        for (const NameEntry& e : words->lookup(base)) {
+            const String r = toUtf16(e.reading);
+            if (r.compare(0, stem, reading, 0, stem) == 0)
+                return reading;
+            todays = todays || r.compare(0, stem, today, 0, stem) == 0;
+        }
+        return todays ? today : reading;
     }
 
     // Whether `reading` is made of readings of the characters of `surface`

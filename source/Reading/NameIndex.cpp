@@ -22,9 +22,11 @@ namespace {
 
 // The table's layout is NameTableHeader's (NameIndex.h). The layouts before
 // it began "YOMINAM" (an index of UTF-8 keys, or a note that the text was
-// sorted); they are made again.
-constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '1'};
+// sorted), or "YOMIDIC1" (this layout, with the readings the word
+// dictionary marks as old kana in its order); they are made again.
+constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '2'};
 constexpr char kOlderMagic[7] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M'};
+constexpr char kOldKanaMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '1'};
 // Keys a block holds at most: a lookup decodes at most this many.
 constexpr std::size_t kBlockKeys = 32;
 // The longest key a lookup can ask for (its EUC-JP in 255 bytes).
@@ -107,6 +109,19 @@ bool hasHan(std::string_view text)
     return false;
 }
 
+// Whether a parenthesis of tags ("n,ok") holds the tag.
+bool hasTag(std::string_view tags, std::string_view tag)
+{
+    std::size_t start = 0;
+    while (start <= tags.size()) {
+        const std::size_t end = std::min(tags.find(',', start), tags.size());
+        if (tags.substr(start, end - start) == tag)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 // The entry of one dictionary line "KEY [READING] /(kinds) gloss/…/" whose
 // key is its first `keyLength` bytes: the reading decoded from EUC-JP into
 // katakana, the kinds of its first parenthesis, kCommon for "(P)". False for
@@ -129,12 +144,22 @@ bool entryOfLine(std::string_view line, std::size_t keyLength, UConverter* conve
     if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
         return false;
     const std::string utf8 = toUtf8(std::u16string_view(decoded, static_cast<std::size_t>(n)));
-    unsigned kinds = kindsOf(line.substr(close + 4, tagsEnd - close - 4));
+    const std::string_view tags = line.substr(close + 4, tagsEnd - close - 4);
+    entry.oldKana = hasTag(tags, "ok") || hasTag(tags, "ik");
+    unsigned kinds = kindsOf(tags);
     if (line.find("/(P)/") != std::string_view::npos)
         kinds |= kCommon;
     entry.reading = katakana(utf8);
     entry.kinds = hasKatakana(utf8) ? kinds | kTranscribed : kinds;
     return true;
+}
+
+// A key's readings that the word dictionary marks as old or irregular kana
+// (九日 ここぬか (ok), beside ここのか) after the others, the order kept
+// among each: a name may still be read so (旅人 たびと), a word seldom.
+void lastOldKana(std::vector<NameEntry>& entries)
+{
+    std::stable_partition(entries.begin(), entries.end(), [](const NameEntry& e) { return !e.oldKana; });
 }
 
 // The key of a line: its bytes up to the first space or its end.
@@ -451,6 +476,7 @@ Status NameIndex::build(const std::filesystem::path& source, const std::filesyst
     std::vector<NameEntry> entries;
     NameEntry entry;
     auto flush = [&] {
+        lastOldKana(entries);
         if (!entries.empty() && key.size() <= kLongestKey && eucKeyHasHan(key, converter.get()))
             writer.add(key, entries);
         entries.clear();
@@ -522,7 +548,8 @@ std::unique_ptr<NameIndex> NameIndex::openTable(const std::filesystem::path& fil
     const std::size_t size = index->mapSize_;
     NameTableHeader h{};
     std::memcpy(&h, index->map_, std::min(size, sizeof h));
-    if (size >= sizeof kOlderMagic && std::memcmp(h.magic, kOlderMagic, sizeof kOlderMagic) == 0) {
+    if ((size >= sizeof kOlderMagic && std::memcmp(h.magic, kOlderMagic, sizeof kOlderMagic) == 0) ||
+        (size >= sizeof kOldKanaMagic && std::memcmp(h.magic, kOldKanaMagic, sizeof kOldKanaMagic) == 0)) {
         why = "of an older layout";
         return nullptr;
     }
@@ -748,6 +775,7 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view target) const
         if (entryOfLine(line, target.size(), converter_, entry))
             entries.push_back(entry);
     }
+    lastOldKana(entries);
     return entries;
 }
 

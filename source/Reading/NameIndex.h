@@ -43,6 +43,10 @@ enum NameKind : unsigned {
 struct NameEntry {
     std::string reading; // UTF-8 katakana
     unsigned kinds = 0;
+    // Marked as old or irregular kana ("(ok)", "(ik)"); such entries come
+    // after a key's others. Known while a table is made and of a text
+    // searched in place.
+    bool oldKana = false;
 };
 
 // The table file: this header, then (blocks + 1) offsets of the blocks in

@@ -77,8 +77,9 @@ TEST(NameTable, ACutDamagedOrOlderTableIsRefusedWithItsReasonAndMadeAgain)
     // The second block said to start past the first block's end.
     const std::uint32_t far = static_cast<std::uint32_t>(h.blobSize + 100);
     std::memcpy(backwards.data() + sizeof h + 4, &far, 4);
-    NameTableHeader older = h, otherSource = h, moreBlocks = h;
+    NameTableHeader older = h, oldKana = h, otherSource = h, moreBlocks = h;
     std::memcpy(older.magic, "YOMINAM2", 8);
+    std::memcpy(oldKana.magic, "YOMIDIC1", 8);
     ++otherSource.sourceTime;
     ++moreBlocks.blocks;
     struct Damage {
@@ -97,6 +98,7 @@ TEST(NameTable, ACutDamagedOrOlderTableIsRefusedWithItsReasonAndMadeAgain)
         {"a header that counts a block more, checksum made right", withHeader(good, moreBlocks), "cut short"},
         {"the older layout", withHeader(good, older), "of an older layout"},
         {"the older layout's note alone", std::string("YOMINAM2") + std::string(40, '\0'), "of an older layout"},
+        {"the layout that kept old kana", withHeader(good, oldKana), "of an older layout"},
         {"another program's file", "SQLite format 3", "unknown layout"},
     };
     std::vector<std::string> logged;
@@ -132,6 +134,28 @@ TEST(NameTable, ACutDamagedOrOlderTableIsRefusedWithItsReasonAndMadeAgain)
     EXPECT_TRUE(index->madeNow());
     EXPECT_TRUE(logged.empty());
     EXPECT_FALSE(openIndex(source, cache, &error)->madeNow()) << "a whole table is used as it is";
+}
+
+TEST(NameTable, ReadingsMarkedOldOrIrregularKanaComeAfterTheOthers)
+{
+    // As edict marks them: 九日 ここぬか is old kana beside ここのか; a tag
+    // among others counts too; "ok" inside a gloss does not. A name may
+    // still be read so (旅人 たびと), so they stay, last.
+    test::TempFolder dir;
+    const auto source = dir.writeFile(
+        "edict", eucJp("九日 [ここぬか] /(ok) (n) ninth day/\n九日 [ここのか] /(n) ninth day/(P)/\n"
+                       "十日 [とうか] /(n,ik) tenth day/\n十日 [とおか] /(n) tenth day (ok) ok/(P)/\n"));
+    const auto blocked = dir.writeFile("blocked", "a file, not a folder") / "cache";
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "searched in place" : "a table");
+        std::string error;
+        const auto index = openIndex(source, inPlace ? blocked : dir.path() / "cache", &error);
+        ASSERT_TRUE(index) << error;
+        ASSERT_EQ(index->inPlace(), inPlace);
+        EXPECT_THAT(readings(*index, "九日"), ElementsAre("ココノカ/160", "ココヌカ/32"))
+            << "a word in common use (128), of kinds n or ok (32)";
+        EXPECT_THAT(readings(*index, "十日"), ElementsAre("トオカ/160", "トウカ/32"));
+    }
 }
 
 TEST(NameTable, BlocksThatDoNotDecodeGiveNoEntriesAndAreNeverReadPast)

@@ -351,6 +351,20 @@ String read(std::u16string_view value, ReadingStyle style = ReadingStyle::Kataka
     return readValue(engine(), nullptr, value, style, 4).reading.value_or(u"(refused)");
 }
 
+TEST(MecabReadingEngine, ReadingsAreInTodaysKanaWhereADictionaryKeepsTheOldSpelling)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // IPADIC spells 預ける アヅケル; the word dictionary spells it only アズケル.
+    EXPECT_EQ(read(u"命預けます"), u"イノチアズケマス");
+    // Where today's spelling writes ヅ and ヂ they stay.
+    EXPECT_EQ(read(u"続く"), u"ツヅク");
+    EXPECT_EQ(read(u"鼻血"), u"ハナヂ");
+    EXPECT_EQ(read(u"縮む"), u"チヂム");
+    // The word dictionary's old kana (九日 ここぬか) comes after today's.
+    EXPECT_EQ(read(u"3月9日"), u"サンガツココノカ");
+    EXPECT_EQ(read(u"九日"), u"ココノカ");
+}
+
 TEST(MecabReadingEngine, ReadsNamesTitlesAndMixedValuesInEveryStyle)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
