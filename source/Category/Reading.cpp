@@ -287,6 +287,54 @@ String kanjiNumeral(std::u16string_view digits)
     return out;
 }
 
+// A day of the month from `begin`, right after 月 and before 日 (3月9日,
+// 一月一日): its reading as a date says it (ココノカ, ツイタチ, ハツカ,
+// ジュウシチニチ), `end` moved past 日. Digits, or in a title kanji
+// numerals up to 三十一 (in a name 四月一日 is a surname, ワタヌキ). Empty
+// for anything else.
+String dayOfMonth(std::u16string_view text, std::size_t begin, std::size_t& end, NameKind kind)
+{
+    if (begin == 0 || text[begin - 1] != u'月')
+        return {};
+    static const std::u16string_view numerals = u"〇一二三四五六七八九";
+    std::size_t at = begin;
+    int day = 0;
+    if (digitValue(text[at]) >= 0) {
+        while (at < text.size() && digitValue(text[at]) >= 0 && day <= 31)
+            day = day * 10 + digitValue(text[at++]);
+    } else if (kind == NameKind::Title) {
+        // 九, 十, 十九, 二十, 二十九, 三十一.
+        int tens = 0, ones = 0;
+        if (at < text.size() && numerals.find(text[at]) != std::u16string_view::npos && text[at] != u'〇' &&
+            at + 1 < text.size() && text[at + 1] == u'十')
+            tens = static_cast<int>(numerals.find(text[at++]));
+        if (at < text.size() && text[at] == u'十') {
+            tens = tens ? tens : 1;
+            ++at;
+        }
+        if (at < text.size() && numerals.find(text[at]) != std::u16string_view::npos && text[at] != u'〇')
+            ones = static_cast<int>(numerals.find(text[at++]));
+        day = tens * 10 + ones;
+    }
+    if (day < 1 || day > 31 || at >= text.size() || text[at] != u'日')
+        return {};
+    static const std::u16string_view own[] = {u"",       u"ツイタチ", u"フツカ", u"ミッカ", u"ヨッカ", u"イツカ",
+                                              u"ムイカ", u"ナノカ",   u"ヨウカ", u"ココノカ", u"トオカ"};
+    end = at + 1;
+    if (day <= 10)
+        return String(own[day]);
+    if (day == 20)
+        return u"ハツカ";
+    if (day % 10 == 4)
+        return cardinalReading(static_cast<std::uint64_t>(day - 4)) + u"ヨッカ";
+    String said = cardinalReading(static_cast<std::uint64_t>(day));
+    if (day % 10 == 7)
+        said.replace(said.size() - 2, 2, u"シチ");
+    else if (day % 10 == 9)
+        said.replace(said.size() - 3, 3, u"ク");
+    return said + u"ニチ";
+}
+
 // Kanji digits from `begin` written place by place, as years are (二〇〇一年):
 // the number they write as an amount (二千一), `end` moved past them. Empty
 // where the run holds no 〇 (一二三 is a name), begins with it (〇〇 is a
@@ -531,6 +579,7 @@ bool precedesJapanese(std::u16string_view text, std::size_t at)
 //   the engine with the word after them (100万回: 百万回), as do amounts
 //   with their signs (9.5, 100%, 1/3) and kanji digits written place by
 //   place (二〇〇一年: 二千一年);
+// - a day of the month after 月 is said as a date (3月9日 ココノカ);
 // - a number standing after a Japanese word is read by standingNumber;
 // - a short run of capital letters (saidByLetters) just before a Japanese
 //   character becomes their names in katakana (Bメロ: ビーメロ, CDショップ),
@@ -556,6 +605,11 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
     while (i < text.size()) {
         std::size_t end = i;
         const bool standing = japanese && followsJapanese(text, i);
+        if (String day = dayOfMonth(text, i, end, kind); !day.empty()) {
+            add(Spelt{{}, {std::move(day)}, Confidence::Likely, "a day of the month"});
+            i = end;
+            continue;
+        }
         if (String amount = placeByPlace(text, i, end); !amount.empty()) {
             out.back().text += amount;
             i = end;

@@ -172,6 +172,41 @@ TEST(Reading, ANumberStandingAfterAWordInATitleIsReadAsACardinalWithItsOtherForm
     EXPECT_EQ(readTitle(e, u"東京事変 20000000").reading, u"トウキョウジヘン ニセンマン");
 }
 
+TEST(Reading, ADayOfTheMonthAfterAMonthIsSaidAsADate)
+{
+    FakeReadingEngine e = titleEngine();
+    for (const char16_t* month : {u"三月", u"四月", u"十二月", u"一月", u"二月"}) {
+        e.table[month] = {u"ツキ"}; // what the month is read as does not matter here
+        e.confidence[month] = Confidence::Sure;
+    }
+    e.table[u"四月一日"] = {u"ワタヌキ"};
+    e.table[u"の"] = {u"ノ"};
+    expectTitles(e, {
+                        {u"3月9日", u"ツキココノカ", "the days up to ten have their own words"},
+                        {u"4月1日", u"ツキツイタチ", "not the surname the whole writes"},
+                        {u"2月20日", u"ツキハツカ", "the twentieth too"},
+                        {u"12月24日", u"ツキニジュウヨッカ", "…4 says ヨッカ"},
+                        {u"12月17日", u"ツキジュウシチニチ", "7 is シチ"},
+                        {u"12月19日", u"ツキジュウクニチ", "9 is ク"},
+                        {u"12月31日", u"ツキサンジュウイチニチ", "the others are the number and ニチ"},
+                        {u"一月一日", u"ツキツイタチ", "kanji numerals in a title"},
+                        {u"十二月三十一日", u"ツキサンジュウイチニチ", ""},
+                    });
+    const ValueReading day = readTitle(e, u"3月3日");
+    EXPECT_EQ(day.confidence, Confidence::Likely);
+    EXPECT_EQ(day.reason, "a day of the month");
+    // No 32nd, nothing without 月 before it or 日 after it.
+    e.asked.clear();
+    readTitle(e, u"1月32日");
+    EXPECT_THAT(e.asked, ::testing::Contains(String(u"一月三十二日")));
+    e.asked.clear();
+    readTitle(e, u"3月9の日");
+    EXPECT_THAT(e.asked, ::testing::Contains(String(u"三月九の日")));
+    // In a name kanji numerals are a name's (四月一日, a surname).
+    RunRequest person;
+    EXPECT_EQ(readValue(e, nullptr, u"四月一日", ReadingStyle::Katakana, 0, person).reading, u"ワタヌキ");
+}
+
 TEST(Reading, DigitsThatAreNoAmountOrANameAreReadOneByOneOrKeptAndSaySo)
 {
     FakeReadingEngine e = titleEngine();
