@@ -12,6 +12,10 @@
 //   yomi-language-bench ko --set FILE [--misses]
 //       Korean Latin readings of person names: the surname in an accepted
 //       spelling, the whole name in one.
+//   yomi-language-bench hanja --set FILE [--misses]
+//       Korean values written in hanja read in Hangul (category person or
+//       title, value, accepted Hangul): the whole reading, as the Korean
+//       engine gives it with Debian's hanja table.
 //   yomi-language-bench lang-names --set FILE [--misses]
 //       The language decision on a Japanese reading set (category TAB value
 //       TAB readings): its values of Han characters alone, Japanese but for
@@ -47,6 +51,7 @@
 
 #include "Category/Reader.h"
 #include "Reading/Chinese/ChineseValueReader.h"
+#include "Reading/Korean/HanjaDictionary.h"
 #include "Reading/Korean/KoreanValueReader.h"
 #include "Reading/Language/EvidenceDecider.h"
 #include "Reading/MecabReadingEngine.h"
@@ -384,6 +389,39 @@ int korean(const std::vector<Case>& cases, bool misses)
     return 0;
 }
 
+int hanja(const std::vector<Case>& cases, bool misses)
+{
+    yomi::korean::KoreanValueReader reader(
+        std::make_shared<yomi::korean::HanjaDictionary>(yomi::korean::HanjaDictionary::systemFile()));
+    int total = 0, right = 0, sure = 0, sureRight = 0;
+    std::ostringstream missed;
+    for (const Case& c : cases) {
+        yomi::ReadRequest request;
+        request.kind = c.category == "person" ? yomi::NameKind::Person : yomi::NameKind::Title;
+        request.styles.korean = yomi::KoreanStyle::Hangul;
+        const auto r = reader.read(yomi::toUtf16(c.value), request);
+        const std::string got = r.reading ? yomi::toUtf8(*r.reading) : std::string();
+        const bool ok = r.reading && accepted(c, got);
+        ++total;
+        right += ok;
+        if (r.reading && r.confidence != yomi::Confidence::Check) {
+            ++sure;
+            sureRight += ok;
+        }
+        if (misses && !ok)
+            missed << "| " << c.value << " | " << c.accepted.front() << " | " << (r.reading ? got : r.reason)
+                   << " |\n";
+    }
+    std::cout << std::fixed << std::setprecision(1)
+              << "| values | read right | likely or sure | of them right |\n|---:|---:|---:|---:|\n| " << total << " | "
+              << 100.0 * right / total << "% | " << sure << " | " << (sure ? 100.0 * sureRight / sure : 0.0)
+              << "% |\n";
+    gScore = 100.0 * right / total;
+    if (misses)
+        std::cout << "\n| value | accepted | read |\n|---|---|---|\n" << missed.str();
+    return 0;
+}
+
 // The Japanese reading sets through the whole Reader (the system's kit,
 // language decided per value) against the Japanese engine alone: how many
 // values it read before are now refused or read in another language.
@@ -614,6 +652,8 @@ int run(const std::string& mode, const std::vector<Case>& cases, bool misses)
         return regressions(cases, misses);
     if (mode == "ko")
         return korean(cases, misses);
+    if (mode == "hanja")
+        return hanja(cases, misses);
     if (mode == "zhuyin")
         return zhuyinTones(cases, misses);
     if (mode == "lang-names") {

@@ -157,12 +157,13 @@ TEST_F(HanjaFixture, WordsAreReadWholeWithTheInitialSoundRuleOnlyWhereAWordBegin
     EXPECT_EQ(read(u"\U00020BB7", true), u"(none)");
 }
 
-TEST_F(HanjaFixture, ANameBeginsWithItsCommonestSurnameSoundAndItsGivenNameKeepsItsOwn)
+TEST_F(HanjaFixture, ANameBeginsWithItsCommonestSurnameSoundAndItsGivenNameBeginsAWordOfItsOwn)
 {
     EXPECT_EQ(read(u"金大中", true, true), u"김대중") << "김 is a commoner surname than 금";
     EXPECT_EQ(read(u"金大中", true), u"금대중") << "not a name: the character's own sound";
     EXPECT_EQ(read(u"李敬", true, true), u"이경") << "the surname takes the initial sound rule";
-    EXPECT_EQ(read(u"崔麟", true, true), u"최린") << "the given name does not";
+    EXPECT_EQ(read(u"金女", true, true), u"김여") << "and so does the given name";
+    EXPECT_EQ(read(u"崔麟", true, true), u"최인");
     EXPECT_EQ(read(u"南宮珉", true, true), u"남궁민") << "a two-syllable surname";
     EXPECT_EQ(read(u"金大中金大", true, true), u"금대중금대") << "five characters are no name";
     EXPECT_FALSE(table->read(u"金大中", true, true)->wholeWords);

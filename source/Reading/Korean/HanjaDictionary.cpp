@@ -166,7 +166,7 @@ std::optional<HanjaDictionary::Reading> HanjaDictionary::read(std::u16string_vie
     if (name && hanja.size() >= 2 && hanja.size() <= 4) {
         if (const std::optional<std::u16string> family = surname(hanja);
             family && family->size() < hanja.size()) {
-            std::optional<Reading> given = read(hanja.substr(family->size()), false);
+            std::optional<Reading> given = read(hanja.substr(family->size()), true);
             if (!given)
                 return std::nullopt;
             given->hangul.insert(0, *family);

@@ -33,7 +33,7 @@ public:
     // The run of Han characters in Hangul; `wordStart` when the run begins a
     // word. A `name` of two to four characters begins with a surname, said
     // as the commonest surname among its characters' sounds (金 김, not 금),
-    // and its given name keeps its first sound (李承晩 이승만, 崔麟 최린).
+    // and its given name begins a word of its own (李蘭影 이난영).
     // Nullopt when a character has no sound in the table.
     std::optional<Reading> read(std::u16string_view hanja, bool wordStart, bool name = false);
 
