@@ -433,6 +433,23 @@ String readFourDigits(unsigned n)
 const char* const kCardinal = "a number read as a cardinal";
 
 // Katakana names of the capital letters.
+// Capital letters each followed by a stop, two or more (U.N., D.N.A.),
+// from `begin`: the letters, `end` moved past the last stop; empty for
+// anything else (a capital before a Latin letter or a digit, Mr.).
+String initialsAt(std::u16string_view text, std::size_t begin, std::size_t& end)
+{
+    String letters;
+    std::size_t at = begin;
+    while (at + 1 < text.size() && capitalLetter(text[at]) && (text[at + 1] == u'.' || text[at + 1] == u'．')) {
+        letters += capitalLetter(text[at]);
+        at += 2;
+    }
+    if (letters.size() < 2 || (at < text.size() && (isLatinLetter(text[at]) || digitValue(text[at]) >= 0)))
+        return {};
+    end = at;
+    return letters;
+}
+
 std::u16string_view letterName(char16_t capital)
 {
     static const std::u16string_view names[] = {
@@ -642,6 +659,20 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
             ++i;
             continue;
         } else if (capitalLetter(text[i]) && (i == 0 || !isLatinLetter(text[i - 1]))) {
+            // Initials with a stop after each (U.N., D.N.A.) beside a
+            // Japanese word are said by their names as capitals are.
+            if (const String initials = initialsAt(text, i, end);
+                !initials.empty() && (japaneseAt(end) || (i > 0 && japaneseAt(i - 1)))) {
+                if (japaneseAt(end)) {
+                    out.back().text += lettersSpelt(initials);
+                    letters = true;
+                } else {
+                    add(Spelt{{}, {lettersSpelt(initials)}, Confidence::Likely, "Latin letters spelt by their names"});
+                }
+                i = end;
+                continue;
+            }
+            end = i;
             while (end < text.size() && capitalLetter(text[end]))
                 ++end;
             const std::u16string_view run = text.substr(i, end - i);
@@ -664,6 +695,18 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
                 i = end;
                 continue;
             }
+        }
+        // A wave dash inside a word of kana, one or two kana before the word
+        // ends, stands for a long vowel (エビ～ず, ら～めん); where a value
+        // holds two, they set a subtitle apart, and one before a longer run
+        // of kana (さくら〜さくら) parts two words.
+        if ((text[i] == u'～' || text[i] == u'〜') && i > 0 && isKanaCharacter(text[i - 1]) && i + 1 < text.size() &&
+            isKanaCharacter(text[i + 1]) && (i + 2 >= text.size() || !isKanaCharacter(text[i + 2]) ||
+                                             i + 3 >= text.size() || !isKanaCharacter(text[i + 3])) &&
+            text.find_first_of(u"～〜") == i && text.find_first_of(u"～〜", i + 1) == std::u16string_view::npos) {
+            out.back().text += u'ー';
+            ++i;
+            continue;
         }
         out.back().text += text[i++];
     }

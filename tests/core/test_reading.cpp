@@ -250,6 +250,25 @@ TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)
     EXPECT_EQ(readTitle(e, u"少女 A").reading, u"ショウジョ A") << "a letter standing apart is a word";
 }
 
+TEST(Reading, InitialsWithStopsAreSpeltAndAWaveDashInsideAWordOfKanaIsALongVowel)
+{
+    FakeReadingEngine e = titleEngine();
+    e.table[u"ユーエヌ少女"] = {u"ユーエヌショウジョ"};
+    EXPECT_EQ(readTitle(e, u"U.N.少女").reading, u"ユーエヌショウジョ") << "read with the word after them";
+    EXPECT_EQ(judged(readTitle(e, u"少女D.N.A.")),
+              (Judged{u"ショウジョディーエヌエー", Confidence::Likely, "Latin letters spelt by their names"}));
+    EXPECT_EQ(readTitle(e, u"少女U.S.Army").reading, u"ショウジョユー.S.Army")
+        << "initials run into a word are not one: the first capital alone is spelt, as 少女A is";
+    EXPECT_FALSE(readTitle(e, u"U.S.A.").reading) << "with nothing Japanese, no reading";
+
+    expectTitles(e, {{u"すご～い", u"スゴーイ", "inside a word"},
+                     {u"ら〜めん", u"ラーメン", "either wave dash"},
+                     {u"少女～あい～", u"ショウジョ～アイ～", "two set a subtitle apart"},
+                     {u"さくら～さくら", u"サクラ～サクラ", "one before a longer run parts two words"},
+                     {u"少女～あい", u"ショウジョ～アイ", "not after a Han character"},
+                     {u"すご～", u"スゴ～", "nor at the end"}});
+}
+
 TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGivesAndStaysACheck)
 {
     FakeReadingEngine e = titleEngine();
