@@ -510,6 +510,25 @@ String englishNumber(int n)
     return String(kSaid[n]);
 }
 
+// A number from 0 to 99 as English says it in katakana, as bands and
+// singers with a number in their name have it said (46 フォーティー
+// シックス); empty past 99.
+String englishCardinal(std::uint64_t n)
+{
+    static constexpr std::u16string_view kOnes[] = {u"ゼロ",   u"ワン",     u"ツー",   u"スリー", u"フォー",
+                                                    u"ファイブ", u"シックス", u"セブン", u"エイト", u"ナイン"};
+    static constexpr std::u16string_view kTens[] = {u"",           u"",             u"トゥエンティー", u"サーティー",
+                                                    u"フォーティー", u"フィフティー", u"シックスティー", u"セブンティー",
+                                                    u"エイティー",   u"ナインティー"};
+    if (n < 10)
+        return String(kOnes[n]);
+    if (n < 20)
+        return n == 10 ? String(u"テン") : englishNumber(static_cast<int>(n));
+    if (n < 100)
+        return String(kTens[n / 10]) + (n % 10 ? String(kOnes[n % 10]) : String());
+    return {};
+}
+
 String lettersSpelt(std::u16string_view run)
 {
     String out;
@@ -545,17 +564,18 @@ struct Spelt {
 // with the other ways to say it as alternatives: 9 as ク and 7 as シチ at
 // its end, a number of four digits or more digit by digit. Digits with a
 // leading zero (0120) or too many for an amount are no quantity: read
-// digit by digit. Nullopt for digits kept as written: in a person's or a
-// band's name the number is said in English (乃木坂46, 清竜人25), and one
-// digit repeated (777, 999) is a name said in English too.
+// digit by digit. In a person's or a band's name a number of one or two
+// digits is said in English (乃木坂46, 清竜人25); a longer one there, and
+// one digit repeated (777, 999), a name of its own, are kept as written.
 std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind)
 {
-    if (kind == NameKind::Person)
-        return std::nullopt;
     if (digits.size() >= 3 &&
         std::all_of(digits.begin(), digits.end(), [&](char16_t c) { return digitValue(c) == digitValue(digits[0]); }))
         return Spelt{{}, {}, Confidence::Check, "a number of one repeated digit kept as written"};
-    if ((digits.size() > 1 && digitValue(digits[0]) == 0) || digits.size() > 16)
+    const bool leadingZero = digits.size() > 1 && digitValue(digits[0]) == 0;
+    if (kind == NameKind::Person && (leadingZero || digits.size() > 2))
+        return Spelt{{}, {}, Confidence::Check, "a number in a name kept as written"};
+    if (leadingZero || digits.size() > 16)
         return Spelt{{},
                      {digitByDigit(digits), digitByDigit(digits, true)},
                      Confidence::Likely,
@@ -563,6 +583,10 @@ std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind)
     std::uint64_t n = 0;
     for (const char16_t c : digits)
         n = n * 10 + static_cast<std::uint64_t>(digitValue(c));
+    // A singer's or a band's number is said in English (乃木坂46
+    // ノギザカフォーティーシックス, 清竜人25), the Japanese cardinal after it.
+    if (kind == NameKind::Person)
+        return Spelt{{}, {englishCardinal(n), cardinalReading(n)}, Confidence::Likely, "a number in a name said in English"};
     Spelt out{{}, {cardinalReading(n)}, Confidence::Sure, kCardinal};
     const String& read = out.readings.front();
     if (read.ends_with(u"キュウ"))
@@ -588,6 +612,25 @@ bool precedesJapanese(std::u16string_view text, std::size_t at)
     while (at < text.size() && (text[at] == u' ' || text[at] == u'　'))
         ++at;
     return at < text.size() && isJapaneseCharacter(text[at]);
+}
+
+// The big kana of a small ゃ, ゅ or ょ (either script); 0 for any other.
+char16_t smallYBig(char16_t c)
+{
+    switch (c) {
+    case u'ゃ': case u'ゅ': case u'ょ': case u'ャ': case u'ュ': case u'ョ':
+        return static_cast<char16_t>(c + 1);
+    default:
+        return 0;
+    }
+}
+
+// Whether a small ゃ, ゅ or ょ may follow the kana: one of the i row (キャ,
+// ジョ), or one that borrowed sounds join it to (テュ, デュ, フュ, ヴュ).
+bool takesSmallY(char16_t c)
+{
+    static constexpr std::u16string_view kTakers = u"きぎしじちぢにひびぴみりてでふゔキギシジチヂニヒビピミリテデフヴ";
+    return kTakers.find(c) != std::u16string_view::npos;
 }
 
 // The value's stretch cut where digits or letters are spelt as a sort
@@ -643,7 +686,11 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
                 i = end;
                 continue;
             }
-            if (standing && !japaneseAt(end) && !latinAt(end) && (i == 0 || !latinAt(i - 1))) {
+            // A name's number is said only when written against it (乃木坂46;
+            // 靖子 2 may number a record, not the name).
+            const bool apart = i > 0 && (text[i - 1] == u' ' || text[i - 1] == u'　');
+            if (standing && !japaneseAt(end) && !latinAt(end) && (i == 0 || !latinAt(i - 1)) &&
+                !(kind == NameKind::Person && apart)) {
                 if (auto number = standingNumber(text.substr(i, end - i), kind)) {
                     if (number->readings.empty())
                         number->text = text.substr(i, end - i);
@@ -705,6 +752,13 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
                                              i + 3 >= text.size() || !isKanaCharacter(text[i + 3])) &&
             text.find_first_of(u"～〜") == i && text.find_first_of(u"～〜", i + 1) == std::u16string_view::npos) {
             out.back().text += u'ー';
+            ++i;
+            continue;
+        }
+        // A small ャ, ュ or ョ after a sound that takes none (だョ, ネェ is
+        // left: ェ follows many) is the big one written small for its look.
+        if (const char16_t big = smallYBig(text[i]); big && (i == 0 || !takesSmallY(text[i - 1]))) {
+            out.back().text += big;
             ++i;
             continue;
         }
@@ -816,6 +870,14 @@ bool otherLetters(std::u16string_view text)
     return false;
 }
 
+// Whether the text holds a sign that titles say as a word (×と○と: バツ,
+// マル; 僕×君: カケル or クロス), which a sort reading keeps only as a
+// guess; stars and notes (☆, ♪) are ornaments no one says.
+bool saysASign(std::u16string_view text)
+{
+    return text.find_first_of(u"×✕○◯△□＋＝") != std::u16string_view::npos;
+}
+
 // Appends the pieces of text the engine reads, a run of Japanese
 // characters or of others at a time; false, with the reason, when a run
 // has no Japanese reading.
@@ -877,6 +939,8 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
             else if (otherLetters(kept))
                 pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check,
                                        "letters of another script kept as written"});
+            else if (saysASign(kept))
+                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "a sign that may be said kept as written"});
             else if (!kept.empty())
                 pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, ""});
         } else if (isKanaOnly(run)) {

@@ -221,11 +221,27 @@ TEST(Reading, DigitsThatAreNoAmountOrANameAreReadOneByOneOrKeptAndSaySo)
     EXPECT_EQ(repeated.confidence, Confidence::Check);
     EXPECT_EQ(repeated.reason, "a number of one repeated digit kept as written");
 
-    // A band's number is said in English (乃木坂46 フォーティーシックス).
+    // A band's or a singer's number is said in English, the Japanese
+    // cardinal an alternative; a longer one is a name of its own, kept and
+    // marked for a look.
     RunRequest person;
     const ValueReading band = readValue(e, nullptr, u"乃木坂46", ReadingStyle::Katakana, 4, person);
-    EXPECT_EQ(band.reading, u"ノギザカ46");
-    EXPECT_EQ(band.confidence, Confidence::Sure);
+    EXPECT_EQ(band.reading, u"ノギザカフォーティーシックス");
+    EXPECT_THAT(band.alternatives, ::testing::Contains(String(u"ノギザカヨンジュウロク")));
+    EXPECT_EQ(band.confidence, Confidence::Likely);
+    EXPECT_EQ(band.reason, "a number in a name said in English");
+    EXPECT_EQ(readValue(e, nullptr, u"乃木坂7", ReadingStyle::Katakana, 4, person).reading, u"ノギザカセブン");
+    EXPECT_EQ(readValue(e, nullptr, u"乃木坂10", ReadingStyle::Katakana, 4, person).reading, u"ノギザカテン");
+    EXPECT_EQ(readValue(e, nullptr, u"乃木坂13", ReadingStyle::Katakana, 4, person).reading, u"ノギザカサーティーン");
+    EXPECT_EQ(readValue(e, nullptr, u"乃木坂90", ReadingStyle::Katakana, 4, person).reading, u"ノギザカナインティー");
+    const ValueReading long_ = readValue(e, nullptr, u"乃木坂1000", ReadingStyle::Katakana, 4, person);
+    EXPECT_EQ(long_.reading, u"ノギザカ1000");
+    EXPECT_EQ(long_.confidence, Confidence::Check);
+    EXPECT_EQ(long_.reason, "a number in a name kept as written");
+    EXPECT_EQ(readValue(e, nullptr, u"乃木坂07", ReadingStyle::Katakana, 4, person).confidence, Confidence::Check)
+        << "a leading zero: no amount to say";
+    EXPECT_EQ(readValue(e, nullptr, u"乃木坂 46", ReadingStyle::Katakana, 4, person).reading, u"ノギザカ 46")
+        << "a number apart from the name may number a record, not the name";
     // Digits in a Latin word, after one, or before a Latin letter stay too.
     EXPECT_EQ(readTitle(e, u"東京事変 Vol.2").reading, u"トウキョウジヘン Vol.2");
     EXPECT_EQ(readTitle(e, u"東京事変F91").reading, u"トウキョウジヘンF91");
@@ -250,7 +266,7 @@ TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)
     EXPECT_EQ(readTitle(e, u"少女 A").reading, u"ショウジョ A") << "a letter standing apart is a word";
 }
 
-TEST(Reading, InitialsWithStopsAreSpeltAndAWaveDashInsideAWordOfKanaIsALongVowel)
+TEST(Reading, InitialsWithStopsAreSpeltAndKanaWrittenForTheirLookAreSaid)
 {
     FakeReadingEngine e = titleEngine();
     e.table[u"ユーエヌ少女"] = {u"ユーエヌショウジョ"};
@@ -267,6 +283,17 @@ TEST(Reading, InitialsWithStopsAreSpeltAndAWaveDashInsideAWordOfKanaIsALongVowel
                      {u"さくら～さくら", u"サクラ～サクラ", "one before a longer run parts two words"},
                      {u"少女～あい", u"ショウジョ～アイ", "not after a Han character"},
                      {u"すご～", u"スゴ～", "nor at the end"}});
+
+    // A small ャ, ュ or ョ where no sound takes it is its big kana: the
+    // engine is asked the big one.
+    e.table[u"少女だヨ"] = {u"ショウジョダヨ"};
+    e.table[u"少女ゆめ"] = {u"ショウジョユメ"};
+    e.table[u"デューク少女"] = {u"デュークショウジョ"};
+    expectTitles(e, {{u"少女だョ", u"ショウジョダヨ", "after a sound of the a row"},
+                     {u"少女ゅめ", u"ショウジョユメ", "after a Han character"},
+                     {u"ありがとョ", u"アリガトヨ", "in either script"},
+                     {u"きゃんでぃ", u"キャンディ", "after the i row it stays"},
+                     {u"デューク少女", u"デュークショウジョ", "as after a sound borrowed words join it to"}});
 }
 
 TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGivesAndStaysACheck)
@@ -331,7 +358,7 @@ TEST(Reading, AnEnglishPhraseInAJapaneseValueIsSaidInKatakanaWhenEveryWordHasARe
     EXPECT_EQ(read(e, u"少女「I love you」", ReadingStyle::Romaji), u"shoujo 「I love you」") << "romaji keeps English";
 }
 
-TEST(Reading, AnEnglishWordKeptApartFromJapaneseIsACheckButSignsAndDigitsAreNot)
+TEST(Reading, AnEnglishWordKeptApartFromJapaneseIsACheckButOrnamentsAndDigitsAreNot)
 {
     FakeReadingEngine e = titleEngine();
     for (const char16_t* value : {u"LOVER -少女-", u"少女 (Lover)", u"LOVER・少女"}) {
@@ -349,6 +376,12 @@ TEST(Reading, AnEnglishWordKeptApartFromJapaneseIsACheckButSignsAndDigitsAreNot)
     EXPECT_EQ(readTitle(e, u"少女 (Ｌｉｖｅ Ｖｅｒ.)").confidence, Confidence::Sure) << "in full width too";
     EXPECT_EQ(readTitle(e, u"少女 (Live Lover)").reason, "Latin letters kept as written") << "a word beside them";
     EXPECT_EQ(readTitle(e, u"-少女- 2").confidence, Confidence::Sure) << "signs and a cardinal add no doubt";
+    EXPECT_EQ(readTitle(e, u"少女☆少女♪").confidence, Confidence::Sure) << "nor ornaments no one says";
+    const ValueReading said = readTitle(e, u"少女×少女");
+    EXPECT_EQ(said.reading, u"ショウジョ×ショウジョ");
+    EXPECT_EQ(said.confidence, Confidence::Check) << "× is said, バツ or カケル: kept only as a guess";
+    EXPECT_EQ(said.reason, "a sign that may be said kept as written");
+    EXPECT_EQ(readTitle(e, u"○少女").confidence, Confidence::Check);
     RunRequest request;
     request.kind = NameKind::Title;
     EXPECT_EQ(readValue(e, nullptr, u"LOVER -少女-", ReadingStyle::Romaji, 4, request).confidence, Confidence::Sure)
