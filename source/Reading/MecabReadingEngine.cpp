@@ -896,7 +896,10 @@ struct MecabReadingEngine::State {
                     const Token& t = merged.tokens[k];
                     surface += t.surface;
                     joined += t.reading;
-                    fits = fits && t.han && !t.personName() && !t.reading.empty();
+                    // Kana inside a word (空きっ腹: 空き, っ, 腹) may join it;
+                    // a particle (の, が) parts words.
+                    const bool inner = k > i && k + 1 < end && t.pos0 != "助詞";
+                    fits = fits && (t.han || inner) && !t.personName() && !t.reading.empty();
                 }
                 if (!fits)
                     continue;
@@ -1060,7 +1063,7 @@ struct MecabReadingEngine::State {
 
     // The run with okurigana written in katakana (走リ出ス, 歩ケ) in hiragana
     // where MeCab then reads them as the ending of the word before them: a
-    // stretch of one or two katakana right after a Han character, which
+    // stretch of one to three katakana right after a Han character, which
     // MeCab reads together with that character once it is hiragana. Kana
     // sound the same in either script, so the reading keeps the run's kana.
     String okuriganaInHiragana(std::u16string_view run)
@@ -1073,24 +1076,31 @@ struct MecabReadingEngine::State {
             std::size_t end = i;
             while (end < out.size() && katakana(out[end]))
                 ++end;
-            if (end - i > 2) {
+            if (end - i > 3) {
                 i = end;
                 continue;
             }
-            String trial = out;
-            for (std::size_t k = i; k < end; ++k)
-                trial[k] = static_cast<char16_t>(trial[k] - 0x60);
-            const std::vector<Path> p = parse(toUtf8(trial), 1);
-            std::size_t at = 0;
-            for (const Token& t : p.empty() ? std::vector<Token>{} : p.front().tokens) {
-                if (at < i && at + t.surface.size() >= end &&
-                    (t.pos0 == "動詞" || t.pos0 == "形容詞" || t.pos0 == "名詞")) {
-                    out = std::move(trial);
-                    break;
+            // The whole stretch first, then all but its last kana (殺シノ,
+            // 悲シミノ: the particle ノ after the word); a longer rest may
+            // be a word of its own (伝ワタル is no 伝わ).
+            std::size_t taken = 0;
+            for (std::size_t length = end - i; length >= 1 && length + 1 >= end - i && taken == 0; --length) {
+                String trial = out;
+                for (std::size_t k = i; k < i + length; ++k)
+                    trial[k] = static_cast<char16_t>(trial[k] - 0x60);
+                const std::vector<Path> p = parse(toUtf8(trial), 1);
+                std::size_t at = 0;
+                for (const Token& t : p.empty() ? std::vector<Token>{} : p.front().tokens) {
+                    if (at < i && at + t.surface.size() >= i + length &&
+                        (t.pos0 == "動詞" || t.pos0 == "形容詞" || t.pos0 == "名詞")) {
+                        out = std::move(trial);
+                        taken = length;
+                        break;
+                    }
+                    at += t.surface.size();
                 }
-                at += t.surface.size();
             }
-            i = end;
+            i = taken ? i + taken - 1 : end;
         }
         return out;
     }

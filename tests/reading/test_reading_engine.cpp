@@ -415,6 +415,9 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // MeCab reads 瑠璃 + 色 (ショク) and 冬 + 景色; the word dictionary has them whole.
     EXPECT_EQ(read(u"瑠璃色の地球"), u"ルリイロノチキュウ");
     EXPECT_EQ(read(u"黒百合姉妹"), u"クロユリシマイ");
+    // Kana inside such a word join it (眼鏡 + っ + 娘, 赤 + っ + 恥).
+    EXPECT_EQ(read(u"眼鏡っ娘"), u"メガネッコ");
+    EXPECT_EQ(read(u"赤っ恥の歌"), u"アカッパジノウタ");
     // 國 and 團 are read as 国 and 団.
     EXPECT_EQ(read(u"妖精帝國"), u"ヨウセイテイコク");
     EXPECT_EQ(read(u"氣志團"), u"キシダン");
@@ -839,6 +842,9 @@ TEST(MecabReadingEngine, KatakanaOkuriganaAreReadAsTheEndingOfTheirWord)
     EXPECT_EQ(read(u"走リ出ス夢"), u"ハシリダスユメ");
     EXPECT_EQ(read(u"飛ビ出セ青春"), u"トビダセセイシュン");
     EXPECT_EQ(read(u"想イ出"), u"オモイデ");
+    EXPECT_EQ(read(u"悲シミノ果テ"), u"カナシミノハテ") << "okurigana with the particle after them";
+    EXPECT_EQ(read(u"笑イノ種"), u"ワライノタネ");
+    EXPECT_EQ(read(u"勇者伝ワタル"), u"ユウシャデンワタル") << "a name after a word: 伝わ is no word here";
     EXPECT_EQ(read(u"大槻ケンヂ"), u"オオツキケンヂ") << "katakana that are no okurigana stay a word";
     EXPECT_EQ(read(u"東京ドーム"), u"トウキョウドーム");
 }
