@@ -425,6 +425,9 @@ void joinNumbers(std::vector<Token>& tokens)
         Token& number = tokens[i];
         number.surface = surface;
         number.reading = cardinalReading(*value);
+        // A thousand written with its one (一千, 一千万) says it: イッセン.
+        if (surface.starts_with(u"一千") && number.reading.starts_with(u"セン"))
+            number.reading.insert(0, u"イッ");
         number.readingsKnown = 1;
         tokens.erase(tokens.begin() + static_cast<long>(i) + 1, tokens.begin() + static_cast<long>(end));
         if (i + 1 >= tokens.size())

@@ -742,6 +742,10 @@ TEST(MecabReadingEngine, ACounterAfterANumberChangesTheSoundsWhereTheyMeet)
     EXPECT_EQ(read(u"四本"), u"ヨンホン") << "but not after ヨン";
     EXPECT_EQ(read(u"六歳"), u"ロクサイ") << "ロク doubles only カ and ハ";
     EXPECT_EQ(read(u"一組"), u"イチクミ") << "a counter in native sounds keeps them";
+    // A thousand written with its one is said with it; digits write none.
+    EXPECT_EQ(read(u"一千一夜の夢"), u"イッセンイチヤノユメ");
+    EXPECT_EQ(read(u"一千万の星"), u"イッセンマンノホシ");
+    EXPECT_EQ(read(u"1000年の星"), u"センネンノホシ");
 }
 
 TEST(MecabReadingEngine, DecimalsPercentagesAndFractionsAreSaidAsAmounts)
