@@ -881,12 +881,9 @@ bool saysASign(std::u16string_view text)
 // Appends the pieces of text the engine reads, a run of Japanese
 // characters or of others at a time; false, with the reason, when a run
 // has no Japanese reading.
-bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest& request, bool spell,
+bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest& request, bool spell, bool mixed,
               std::vector<Piece>& pieces, std::string& reason)
 {
-    // A word of Latin letters beside Japanese ones, even apart from them
-    // (DESIRE -情熱-), is one a sort reading may well say in kana.
-    const bool mixed = std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); });
     // Runs of Japanese characters, of Hangul, and of the others.
     const auto script = [](char32_t c) { return isJapaneseCharacter(c) ? 1 : isHangulCharacter(c) ? 2 : 0; };
     std::size_t i = 0;
@@ -973,6 +970,10 @@ bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRe
                  std::vector<Piece>& pieces, std::string& reason)
 {
     bool letters = false;
+    // A word of Latin letters beside Japanese ones, even apart from them
+    // (DESIRE -情熱-) or past letters spelt (核P-MODEL), is one a sort
+    // reading may well say in kana.
+    const bool mixed = std::any_of(written.begin(), written.end(), [](char16_t c) { return isJapaneseCharacter(c); });
     const std::vector<Spelt> stretches =
         spell ? spelt(written, request.kind, letters) : std::vector<Spelt>{Spelt{String(written), {}, {}, {}}};
     const std::size_t first = pieces.size();
@@ -981,7 +982,7 @@ bool readStretch(ReadingEngine& engine, std::u16string_view written, const RunRe
             pieces.push_back(Piece{false, {}, s.readings, s.confidence, s.reason});
         else if (!s.reason.empty())
             pieces.push_back(Piece{true, s.text, {}, s.confidence, s.reason});
-        else if (!s.text.empty() && !readRuns(engine, s.text, request, spell, pieces, reason))
+        else if (!s.text.empty() && !readRuns(engine, s.text, request, spell, mixed, pieces, reason))
             return false;
     }
     // Letters spelt before a Japanese word are a guess at how it is said.

@@ -310,6 +310,12 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
     EXPECT_EQ(kept.reason, "Latin letters kept as written");
     EXPECT_EQ(readTitle(e, u"THE少女").reading, u"ザショウジョ") << "a small word is no run of letters' names";
     EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョラバー") << "one standing apart too";
+    EXPECT_EQ(judged(readTitle(e, u"少女A-LOVER")),
+              (Judged{u"ショウジョエー-ラバー", Confidence::Check, "English words read as loanwords"}))
+        << "past letters spelt, the word is still one beside Japanese";
+    EXPECT_EQ(judged(readTitle(e, u"少女A-Lovers")),
+              (Judged{u"ショウジョエー-Lovers", Confidence::Check, "Latin letters kept as written"}))
+        << "and kept, it is no sure part of the reading";
 
     // A word release notes use is the name's own where it touches the
     // Japanese; standing apart it is a note, kept as written.
