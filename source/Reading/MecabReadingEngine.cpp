@@ -1372,7 +1372,12 @@ struct MecabReadingEngine::State {
                 continue;
             }
             const String known = closestReading(*names, surface, reading);
-            if (!known.empty()) {
+            // In a title the name must keep a word's reading, its first or
+            // its last (夏 and 色: ナツイロ, not the given name ナイロ).
+            const String& first = joined.tokens[i].reading;
+            const String& last = joined.tokens[end - 1].reading;
+            const bool keepsAWord = known.starts_with(first) || known.ends_with(last);
+            if (!known.empty() && (kind != yomi::NameKind::Title || keepsAWord)) {
                 joined.tokens[i].surface = surface;
                 joined.tokens[i].reading = known;
                 joined.tokens.erase(joined.tokens.begin() + static_cast<long>(i) + 1,
@@ -1397,12 +1402,16 @@ struct MecabReadingEngine::State {
             if (!joined.tokens.empty())
                 out.add(joined.words(), Origin::JoinedNames);
         }
-        // A value that ends in a suffix after a native word is read first
-        // with the suffix as a word of its own (addSuffixWords).
+        // A compound that ends in a suffix after a native word, at the
+        // value's end or before a particle or a word of kana (夏色の,
+        // 夢色チェイサー), is read first with the
+        // suffix as a word of its own (addSuffixWords).
         if (l.read()) {
             addCommonWordReadings(best, out);
             addTitleReadings(best, out, true);
-            addSuffixWords(best, out, best.tokens.size() - 1, true);
+            for (std::size_t j = 1; j < best.tokens.size(); ++j)
+                if (j + 1 == best.tokens.size() || best.tokens[j + 1].pos0 == "助詞" || !best.tokens[j + 1].han)
+                    addSuffixWords(best, out, j, true, j + 1);
             out.add(l.mecab, Origin::Mecab);
         }
         // A value MeCab finds no person's name in is a word before it is a
@@ -1453,10 +1462,11 @@ struct MecabReadingEngine::State {
     // alone is read as a name: a native word makes a compound with the
     // suffix's own native reading (ふたり and 酒: フタリザケ, 童 and 神:
     // ワラベガミ), where a Sino-Japanese one keeps its on reading (夢想歌
-    // ムソウカ, 月光蟲 ゲッコウチュウ).
-    void addSuffixWords(const Path& best, Candidates& out, std::size_t from = 1, bool native = false)
+    // ムソウカ, 月光蟲 ゲッコウチュウ). The words before `to` only.
+    void addSuffixWords(const Path& best, Candidates& out, std::size_t from = 1, bool native = false,
+                        std::size_t to = SIZE_MAX)
     {
-        for (std::size_t j = std::max<std::size_t>(from, 1); j < best.tokens.size(); ++j) {
+        for (std::size_t j = std::max<std::size_t>(from, 1); j < std::min(to, best.tokens.size()); ++j) {
             const Token& before = best.tokens[j - 1];
             const Token& t = best.tokens[j];
             if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 || before.pos0 != "名詞" ||

@@ -708,7 +708,10 @@ TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOw
          {std::pair<std::u16string_view, std::u16string_view>{u"ひとり酒", u"ヒトリザケ"},
           {u"おとこ船", u"オトコブネ"},
           {u"子守神", u"コモリガミ"},
-          {u"ふるさと節", u"フルサトブシ"}}) {
+          {u"ふるさと節", u"フルサトブシ"},
+          // The compound may end before a particle or a word of kana too.
+          {u"雪色の恋", u"ユキイロノコイ"},
+          {u"冬色ララバイ", u"フユイロララバイ"}}) {
         const ValueReading r = first(value);
         ASSERT_TRUE(r.reading) << toUtf8(value);
         EXPECT_EQ(*r.reading, reading) << toUtf8(value);
@@ -727,6 +730,9 @@ TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOw
         EXPECT_EQ(*r.reading, reading) << toUtf8(value);
         EXPECT_THAT(r.alternatives, Contains(String(other))) << toUtf8(value);
     }
+    // Characters MeCab reads apart are no given name in a title unless the
+    // name keeps a word's reading (夏色: ナイロ and カイロ are girls' names).
+    EXPECT_EQ(first(u"夏色の夢").reading, u"ナツイロノユメ");
 }
 
 TEST(MecabReadingEngine, ACounterAfterANumberChangesTheSoundsWhereTheyMeet)
