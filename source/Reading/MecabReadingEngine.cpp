@@ -278,7 +278,8 @@ const std::pair<std::u16string_view, std::u16string_view> kTitleReadings[] = {
     {u"詩", u"ウタ"},       {u"唄", u"ウタ"},   {u"女", u"ヒト"},     {u"宇宙", u"ソラ"}, {u"宙", u"ソラ"},
     {u"地球", u"ホシ"},     {u"本気", u"マジ"}, {u"運命", u"サダメ"}, {u"未来", u"アス"}, {u"明日", u"アス"},
     {u"時代", u"トキ"},     {u"瞬間", u"トキ"}, {u"永遠", u"トワ"},   {u"理由", u"ワケ"}, {u"強敵", u"トモ"},
-    {u"故郷", u"フルサト"}, {u"心", u"ココロ"}, {u"刻", u"トキ"},     {u"夜", u"ヨ"},     {u"人", u"ヒト"}};
+    {u"故郷", u"フルサト"}, {u"心", u"ココロ"}, {u"刻", u"トキ"},     {u"夜", u"ヨ"},     {u"人", u"ヒト"},
+    {u"夕", u"ユウベ"}};
 
 // Whether titles give the word a reading other than the one it has.
 bool hasTitleReading(const Token& t)
@@ -288,8 +289,9 @@ bool hasTitleReading(const Token& t)
 }
 
 // The readings of kTitleReadings as candidates. A song (詩, 唄) at the end
-// of a title after の is read ウタ first (防人の詩); with `first` set only
-// those are added, else every other such reading.
+// of a title after の is read ウタ first (防人の詩), and an evening (夕)
+// standing as a word of its own ユウベ (港の夕, 楽しい夕に); with `first`
+// set only those are added, else every other such reading.
 void addTitleReadings(const Path& path, Candidates& out, bool first)
 {
     for (std::size_t j = 0; j < path.tokens.size(); ++j) {
@@ -301,7 +303,10 @@ void addTitleReadings(const Path& path, Candidates& out, bool first)
                 continue;
             const bool song = (surface == u"詩" || surface == u"唄") && j + 1 == path.tokens.size() && j > 0 &&
                 path.tokens[j - 1].surface == u"の";
-            if (song != first)
+            const bool evening = surface == u"夕" &&
+                (j == 0 || (path.tokens[j - 1].pos0 != "名詞" && path.tokens[j - 1].pos0 != "接頭詞")) &&
+                (j + 1 == path.tokens.size() || path.tokens[j + 1].pos0 == "助詞");
+            if ((song || evening) != first)
                 continue;
             Path variant = path;
             variant.tokens[j].reading = String(reading);

@@ -407,6 +407,13 @@ TEST(MecabReadingEngine, OffersReadingsMadeOfTheCharactersOwnNameReadingsAndTitl
     // words are offered too.
     EXPECT_EQ(read(u"愛の詩"), u"アイノウタ");
     EXPECT_THAT(alternatives(u"本気の恋"), Contains(u"マジノコイ"));
+    // An evening standing as a word of its own is ユウベ first, a guess;
+    // inside a word or a compound it keeps the word's reading.
+    EXPECT_EQ(read(u"港の夕"), u"ミナトノユウベ");
+    EXPECT_EQ(read(u"寂しい夕に"), u"サビシイユウベニ");
+    EXPECT_EQ(readValue(engine(), nullptr, u"港の夕", ReadingStyle::Katakana, 4).reason, "a reading titles give a word");
+    EXPECT_EQ(read(u"夕焼けの空"), u"ユウヤケノソラ");
+    EXPECT_EQ(read(u"七夕の夜"), u"タナバタノヨル");
 }
 
 TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecabDoesNotKnow)
