@@ -1215,8 +1215,17 @@ struct MecabReadingEngine::State {
         if (run.size() >= 3 && chineseSurnameFirst(run)) {
             if (l.soundsForeign)
                 signs.push_back("the name dictionary reads it in sounds its characters do not have in Japanese");
+            // A surname the name dictionary gives that reading as a Japanese
+            // one (周防 スオウ) is no such name.
+            const auto japaneseSurname = [&](const Token& t) {
+                if (!t.surname())
+                    return false;
+                const auto surnames = nameReadings(t.surface, kSurname, {});
+                return std::find(surnames.begin(), surnames.end(), t.reading) != surnames.end();
+            };
             if (std::any_of(best.tokens.begin(), best.tokens.end(), [&](const Token& t) {
-                    return t.personName() && t.surface.size() > 1 && !composable(t.surface, t.reading);
+                    return t.personName() && t.surface.size() > 1 && !composable(t.surface, t.reading) &&
+                        !japaneseSurname(t);
                 }))
                 signs.push_back("MeCab reads a name in it in sounds its characters do not have in Japanese");
             if (run.size() == 3 && l.exact.empty() && best.tokens.size() == 2 && best.tokens[0].surname() &&

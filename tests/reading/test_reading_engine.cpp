@@ -488,6 +488,9 @@ TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameChar
     // Japan, though each begins with a character of Chinese surnames.
     EXPECT_EQ(read(u"周防正行"), u"スオウマサユキ") << "the name dictionary's foreign entry is outweighed";
     EXPECT_EQ(read(u"林大輔"), u"ハヤシダイスケ");
+    // A surname the name dictionary reads so as a Japanese one is no sign of
+    // Chinese sounds where MeCab cuts the given name apart (浩 and 臣).
+    EXPECT_EQ(read(u"周防浩臣"), u"スオウヒロオミ");
 }
 
 TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
