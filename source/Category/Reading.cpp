@@ -633,6 +633,33 @@ bool takesSmallY(char16_t c)
     return kTakers.find(c) != std::u16string_view::npos;
 }
 
+// The length of a word spelt out one Japanese character at a time between
+// middle dots from `at` (飛・び・ま・す: 7), three characters or more, kana
+// among them, with no other character against the first or the last; 0
+// where there is none.
+std::size_t spreadOut(std::u16string_view text, std::size_t at)
+{
+    const auto dot = [&](std::size_t k) { return k < text.size() && (text[k] == u'・' || text[k] == u'･'); };
+    const auto single = [&](std::size_t k) {
+        return k < text.size() && isJapaneseCharacter(text[k]) && !dot(k);
+    };
+    if (!single(at) || (at > 0 && isJapaneseCharacter(text[at - 1]) && !dot(at - 1)))
+        return 0;
+    std::size_t characters = 1, end = at + 1;
+    while (dot(end) && single(end + 1) && !(end + 2 < text.size() && single(end + 2))) {
+        ++characters;
+        end += 2;
+    }
+    if (characters < 3 || (end < text.size() && single(end)))
+        return 0;
+    // Han characters alone may each be a word (夢・恋・愛); kana among them
+    // make one word of a verb or its ending.
+    for (std::size_t k = at; k < end; k += 2)
+        if (isKanaCharacter(text[k]))
+            return end - at;
+    return 0;
+}
+
 // The value's stretch cut where digits or letters are spelt as a sort
 // reading spells them:
 // - digits just before a Japanese character become kanji numerals, read by
@@ -742,6 +769,14 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
                 i = end;
                 continue;
             }
+        }
+        // A word spelt out one character at a time between middle dots
+        // (飛・び・ま・す, 花・鳥・風・月: three or more) is read as the word.
+        if (const std::size_t spread = spreadOut(text, i)) {
+            for (std::size_t k = i; k < i + spread; k += 2)
+                out.back().text += text[k];
+            i += spread;
+            continue;
         }
         // A wave dash inside a word of kana, one or two kana before the word
         // ends, stands for a long vowel (エビ～ず, ら～めん); where a value

@@ -841,6 +841,20 @@ TEST(MecabReadingEngine, ABandleadersFullNameBeforeとAndABandInKanaIsReadAsThat
     EXPECT_NE(title(u"坂本龍一とテクノバンド").reason, led.reason);
 }
 
+TEST(MecabReadingEngine, AWordSpeltOutBetweenMiddleDotsIsReadAsTheWord)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // Read apart, 走 alone was ソウ and れ, る no word.
+    EXPECT_EQ(title(u"走・れ・る").reading, u"ハシレル");
+    EXPECT_EQ(title(u"あ・し・た").reading, u"アシタ");
+    // Han characters alone may each be a word; two characters, or a longer
+    // word against the last, are no word spelt out.
+    EXPECT_EQ(title(u"夢・恋・愛").reading, u"ユメ・コイ・アイ");
+    EXPECT_EQ(title(u"愛・地球").reading, u"アイ・チキュウ");
+    for (const char16_t* value : {u"走・れ", u"あ・し・た天気"})
+        EXPECT_NE(title(value).reading.value_or(String()).find(u'・'), String::npos) << toUtf8(value);
+}
+
 TEST(MecabReadingEngine, AnIterationMarkMeCabLeavesAloneIsReadAsTheCharacterItRepeats)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
