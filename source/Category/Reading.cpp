@@ -633,6 +633,53 @@ bool takesSmallY(char16_t c)
     return kTakers.find(c) != std::u16string_view::npos;
 }
 
+// A time of the clock from `begin` (19:00, 7:30) as it is said (ジュウクジ,
+// シチジサンジュップン), `end` moved past it; empty for anything else (a
+// score 3:2, a ratio 16:9 are no times: the minutes have two digits).
+String clockTime(std::u16string_view text, std::size_t begin, std::size_t& end)
+{
+    const auto digit = [&](std::size_t k) { return k < text.size() && digitValue(text[k]) >= 0; };
+    const auto colon = [&](std::size_t k) { return k < text.size() && (text[k] == u':' || text[k] == u'：'); };
+    if (begin > 0 && (digit(begin - 1) || colon(begin - 1)))
+        return {};
+    std::size_t at = begin;
+    while (digit(at))
+        ++at;
+    if (at == begin || at - begin > 2 || !colon(at) || !digit(at + 1) || !digit(at + 2) || digit(at + 3) ||
+        colon(at + 3))
+        return {};
+    unsigned hours = 0;
+    for (std::size_t k = begin; k < at; ++k)
+        hours = hours * 10 + static_cast<unsigned>(digitValue(text[k]));
+    const unsigned minutes = static_cast<unsigned>(digitValue(text[at + 1]) * 10 + digitValue(text[at + 2]));
+    if (hours > 24 || minutes > 59)
+        return {};
+    end = at + 3;
+    // The hour: 4 ヨ, 7 シチ, 9 ク before ジ.
+    String said = hours == 0 ? String(u"レイ") : cardinalReading(hours);
+    const auto endsIn = [&](std::u16string_view tail) { return said.ends_with(tail); };
+    if (endsIn(u"ヨン"))
+        said.pop_back();
+    else if (endsIn(u"ナナ"))
+        said.replace(said.size() - 2, 2, u"シチ");
+    else if (endsIn(u"キュウ"))
+        said.replace(said.size() - 3, 3, u"ク");
+    said += u"ジ";
+    if (minutes == 0)
+        return said;
+    // The minutes: フン, プン after the sounds that double or nasalise it.
+    String m = cardinalReading(minutes);
+    if (m.ends_with(u"ジュウ") || m.ends_with(u"イチ") || m.ends_with(u"ロク") || m.ends_with(u"ハチ")) {
+        m.back() = u'ッ';
+        m += u"プン";
+    } else if (m.ends_with(u"サン") || m.ends_with(u"ヨン")) {
+        m += u"プン";
+    } else {
+        m += u"フン";
+    }
+    return said + m;
+}
+
 // The length of a word spelt out one Japanese character at a time between
 // middle dots from `at` (飛・び・ま・す: 7), three characters or more, kana
 // among them, with no other character against the first or the last; 0
@@ -699,6 +746,11 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
         }
         if (String amount = placeByPlace(text, i, end); !amount.empty()) {
             out.back().text += amount;
+            i = end;
+            continue;
+        }
+        if (String time = japanese ? clockTime(text, i, end) : String(); !time.empty()) {
+            add(Spelt{{}, {std::move(time)}, Confidence::Likely, "a time of the clock"});
             i = end;
             continue;
         }

@@ -207,6 +207,26 @@ TEST(Reading, ADayOfTheMonthAfterAMonthIsSaidAsADate)
     EXPECT_EQ(readValue(e, nullptr, u"四月一日", ReadingStyle::Katakana, 0, person).reading, u"ワタヌキ");
 }
 
+TEST(Reading, ATimeOfTheClockIsSaidAsATime)
+{
+    FakeReadingEngine e = titleEngine();
+    expectTitles(e, {
+                        {u"19:00少女", u"ジュウクジショウジョ", "9 before ジ is ク"},
+                        {u"7:30少女", u"シチジサンジュップンショウジョ", "7 is シチ; ten doubles into プン"},
+                        {u"4:44少女", u"ヨジヨンジュウヨンプンショウジョ", "4 is ヨ before ジ, ヨン before プン"},
+                        {u"1:01少女", u"イチジイップンショウジョ", ""},
+                        {u"0:08少女", u"レイジハップンショウジョ", "the hour zero is レイ"},
+                        {u"24:05少女", u"ニジュウヨジゴフンショウジョ", "フン after the other sounds"},
+                        {u"少女 12：00", u"ショウジョ ジュウニジ", "a full-width colon too"},
+                    });
+    const ValueReading time = readTitle(e, u"19:00少女");
+    EXPECT_EQ(time.confidence, Confidence::Likely);
+    EXPECT_EQ(time.reason, "a time of the clock");
+    // A score, a ratio, an hour past 24, seconds: no time of the clock.
+    for (const char16_t* value : {u"3:2少女", u"16:9少女", u"25:00少女", u"12:34:56少女", u"19:60少女"})
+        EXPECT_NE(readTitle(e, value).reason, "a time of the clock") << toUtf8(value);
+}
+
 TEST(Reading, DigitsThatAreNoAmountOrANameAreReadOneByOneOrKeptAndSaySo)
 {
     FakeReadingEngine e = titleEngine();
