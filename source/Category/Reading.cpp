@@ -680,6 +680,26 @@ String clockTime(std::u16string_view text, std::size_t begin, std::size_t& end)
     return said + m;
 }
 
+// Whether "No." and a number of one or two digits (No.9, NO.1, full width
+// too) begin at `at`, a word of its own; `end` is moved past the digits.
+bool numberSign(std::u16string_view text, std::size_t at, std::size_t& end)
+{
+    if (at + 3 >= text.size() || capitalLetter(text[at]) != u'N' || (at > 0 && isLatinLetter(text[at - 1])))
+        return false;
+    const char16_t o = text[at + 1];
+    if (o != u'o' && o != u'O' && o != u'ｏ' && o != u'Ｏ')
+        return false;
+    if (text[at + 2] != u'.' && text[at + 2] != u'．')
+        return false;
+    std::size_t k = at + 3;
+    while (k < text.size() && digitValue(text[k]) >= 0)
+        ++k;
+    if (k == at + 3 || k - (at + 3) > 2 || (k < text.size() && (isLatinLetter(text[k]) || text[k] == u'.')))
+        return false;
+    end = k;
+    return true;
+}
+
 // The length of a word spelt out one Japanese character at a time between
 // middle dots from `at` (飛・び・ま・す: 7), three characters or more, kana
 // among them, with no other character against the first or the last; 0
@@ -783,6 +803,18 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
             // between Latin words (R&B) it is theirs.
             add(Spelt{{}, {u"アンド"}, Confidence::Likely, "& said as アンド"});
             ++i;
+            continue;
+        } else if (std::size_t numberEnd = i; japanese && numberSign(text, i, numberEnd)) {
+            // No.9 in a Japanese value is said in English, as a work's name
+            // says it (ナンバーナイン, ナンバーワン).
+            std::uint64_t n = 0;
+            std::size_t k = numberEnd;
+            while (k > 0 && digitValue(text[k - 1]) >= 0)
+                --k;
+            for (std::size_t d = k; d < numberEnd; ++d)
+                n = n * 10 + static_cast<std::uint64_t>(digitValue(text[d]));
+            add(Spelt{{}, {u"ナンバー" + englishCardinal(n)}, Confidence::Likely, "a number said in English"});
+            i = numberEnd;
             continue;
         } else if (capitalLetter(text[i]) && (i == 0 || !isLatinLetter(text[i - 1]))) {
             // Initials with a stop after each (U.N., D.N.A.) beside a

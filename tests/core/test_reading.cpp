@@ -348,7 +348,7 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
     EXPECT_EQ(readTitle(e, u"少女Radio Edit").reading, u"ショウジョラジオ Edit") << "only the touching word";
 }
 
-TEST(Reading, RomanNumeralsBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
+TEST(Reading, RomanNumeralsAndNumbersAfterNoBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
 {
     FakeReadingEngine e = titleEngine();
     EXPECT_EQ(judged(readTitle(e, u"東京事変II")),
@@ -359,6 +359,13 @@ TEST(Reading, RomanNumeralsBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
                      {u"東京事変 IIX", u"トウキョウジヘン IIX", "no numeral"},
                      {u"東京事変 III Love", u"トウキョウジヘン スリー Love", "a word after it stays"},
                      {u"東京事変IIIrd", u"トウキョウジヘンIIIrd", "letters after it make a word"}});
+    EXPECT_EQ(judged(readTitle(e, u"東京事変 No.9")),
+              (Judged{u"トウキョウジヘン ナンバーナイン", Confidence::Likely, "a number said in English"}));
+    expectTitles(e, {{u"NO.1東京事変", u"ナンバーワントウキョウジヘン", "before a word, in capitals"},
+                     {u"東京事変 Ｎｏ．２０", u"トウキョウジヘン ナンバートゥエンティー", "full width"},
+                     {u"東京事変 No.123", u"トウキョウジヘン No.123", "three digits: a catalogue's number"},
+                     {u"東京事変 No.9b", u"トウキョウジヘン No.9b", "a letter after it makes it no number"},
+                     {u"東京事変 Info.9", u"トウキョウジヘン Info.9", "No. inside a word"}});
 
     const ValueReading joined = readTitle(e, u"少女&東京事変");
     EXPECT_EQ(joined.reading, u"ショウジョアンドトウキョウジヘン");
