@@ -1486,8 +1486,10 @@ struct MecabReadingEngine::State {
             if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 || before.pos0 != "名詞" ||
                 !(before.han || isKanaOnly(before.surface)) || before.personName())
                 continue;
+            // Read alone it must be a noun: a verb's stem (葬 ホウム, of 葬る)
+            // is no word a compound ends in.
             const std::vector<Path> alone = parse(toUtf8(t.surface), 1);
-            if (alone.empty() || alone.front().tokens.size() != 1)
+            if (alone.empty() || alone.front().tokens.size() != 1 || alone.front().tokens.front().pos0 != "名詞")
                 continue;
             const String word = alone.front().tokens.front().reading;
             if (word.empty() || word == t.reading || alone.front().foreign() ||

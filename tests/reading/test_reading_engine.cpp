@@ -740,6 +740,11 @@ TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOw
         EXPECT_EQ(*r.reading, reading) << toUtf8(value);
         EXPECT_THAT(r.alternatives, Contains(String(other))) << toUtf8(value);
     }
+    // A suffix that read alone is a verb's stem (葬: ホウム, of 葬る) keeps
+    // MeCab's reading; the stem is no word of the compound.
+    const ValueReading buried = first(u"夢葬");
+    EXPECT_EQ(buried.reading, u"ユメソウ");
+    EXPECT_THAT(buried.alternatives, ::testing::Not(Contains(String(u"ユメボウム"))));
     // Characters MeCab reads apart are no given name in a title unless the
     // name keeps a word's reading (夏色: ナイロ and カイロ are girls' names).
     EXPECT_EQ(first(u"夏色の夢").reading, u"ナツイロノユメ");
