@@ -947,10 +947,16 @@ struct MecabReadingEngine::State {
             // Common nouns only: numbers, names and verbs MeCab reads in
             // context (十七 ジュウナナ, 青山, 向いて).
             const bool nameInTitle = titleOfWords && t.personName();
+            // A proper noun of no kind (港町, a place MeCab's dictionary
+            // reads ミナトチョウ) that is a common word too.
+            const bool properWord = t.pos1 == "固有名詞" && t.pos2 == "一般";
             if (!t.han || t.surface.size() < 2 || t.reading.empty() || t.pos0 != "名詞" ||
-                (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹" && !nameInTitle))
+                (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹" && !nameInTitle && !properWord))
                 continue;
-            const std::vector<NameEntry> common = commonReadings(t);
+            // A proper noun's one reading as a word, common or not (港町 is
+            // no word of everyday use to the word dictionary).
+            const std::vector<NameEntry> common =
+                properWord && !t.personName() ? dictionaryReadings(t) : commonReadings(t);
             if (distinctReadings(common) == 1 && readsOtherwise(t, common)) {
                 t.reading = toUtf16(common.front().reading);
                 changed = true;

@@ -545,6 +545,13 @@ TEST(MecabReadingEngine, AWordMecabTakesForANameBesideOtherWordsOfATitleIsTheCom
     EXPECT_THAT(title(u"深海少女").alternatives, ::testing::Contains(u"フカウミショウジョ"));
     EXPECT_EQ(read(u"深海太郎"), u"フカウミタロウ");
     EXPECT_EQ(title(u"山田太郎").reading, u"ヤマダタロウ");
+    // A proper noun of no kind that the word dictionary holds as a word with
+    // one reading is read as that word first, a check (港町: MeCab says the
+    // place ミナトチョウ).
+    const ValueReading port = readValue(engine(), nullptr, u"夜の港町", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(port.reading, u"ヨルノミナトマチ");
+    EXPECT_THAT(port.alternatives, Contains(String(u"ヨルノミナトチョウ")));
+    EXPECT_EQ(port.confidence, Confidence::Check);
 }
 
 TEST(MecabReadingEngine, ANumberAfterAWordOfATitleIsACardinalThatAddsNoDoubt)
@@ -686,8 +693,9 @@ TEST(MecabReadingEngine, WordsWhoseReadingTheContextSettlesAreLikelyAndCompounds
     // A place's suffix that MeCab's dictionary reads マチ or チョウ.
     EXPECT_EQ(trust(u"天神町"), (P{Confidence::Check, "a place's suffix with several readings"}));
     // A proper noun the word dictionary holds only in another reading than
-    // MeCab's (港町: ミナトマチ there, ミナトチョウ in MeCab's).
-    EXPECT_EQ(trust(u"港町の灯"), (P{Confidence::Check, "MeCab and the word dictionary read a word differently"}));
+    // MeCab's (港町: ミナトマチ there, ミナトチョウ in MeCab's) is read as the
+    // word, still a check.
+    EXPECT_EQ(trust(u"港町の灯"), (P{Confidence::Check, "one of several readings of a word"}));
 }
 
 TEST(MecabReadingEngine, ATitleTheNameDictionaryHoldsAsAWorkWithOneReadingIsSure)
