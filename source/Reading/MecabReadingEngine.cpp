@@ -1391,13 +1391,26 @@ struct MecabReadingEngine::State {
                 i = std::max(end, i + 1);
                 continue;
             }
-            const String known = closestReading(*names, surface, reading);
-            // In a title the name must keep a word's reading, its first or
-            // its last (夏 and 色: ナツイロ, not the given name ナイロ).
+            // In a title a person's name must keep a word's reading, its
+            // first or its last (夏 and 色: ナツイロ, not the given name ナイロ);
+            // a place or a work's name need not (言問橋 コトトイバシ).
             const String& first = joined.tokens[i].reading;
             const String& last = joined.tokens[end - 1].reading;
-            const bool keepsAWord = known.starts_with(first) || known.ends_with(last);
-            if (!known.empty() && (kind != yomi::NameKind::Title || keepsAWord)) {
+            String known;
+            std::size_t closest = 0;
+            for (const NameEntry& e : names->lookup(toUtf8(surface))) {
+                String r = toUtf16(e.reading);
+                const bool keepsAWord = r.starts_with(first) || r.ends_with(last);
+                const bool personOnly = !(e.kinds & (kPlace | kOtherName));
+                if (isForeignEntry(e) || (kind == yomi::NameKind::Title && personOnly && !keepsAWord))
+                    continue;
+                const std::size_t d = distance(r, reading);
+                if (known.empty() || d < closest) {
+                    known = std::move(r);
+                    closest = d;
+                }
+            }
+            if (!known.empty()) {
                 joined.tokens[i].surface = surface;
                 joined.tokens[i].reading = known;
                 joined.tokens.erase(joined.tokens.begin() + static_cast<long>(i) + 1,
@@ -1405,6 +1418,34 @@ struct MecabReadingEngine::State {
                 changed = true;
             }
             ++i;
+        }
+        // A word and a place's suffix after it (思案 and 橋) that the name
+        // dictionary holds together as one place: the place's reading
+        // (シアンバシ, where MeCab says キョウ).
+        for (std::size_t i = 0; i + 1 < joined.tokens.size(); ++i) {
+            Token& word = joined.tokens[i];
+            const Token& suffix = joined.tokens[i + 1];
+            if (!word.han || word.personName() || word.pos0 != "名詞" || word.surface.size() < 2 || !suffix.han ||
+                suffix.surface.size() != 1 || suffix.pos1 != "接尾")
+                continue;
+            const String surface = word.surface + suffix.surface;
+            String place;
+            bool several = false;
+            for (const NameEntry& e : names->lookup(toUtf8(surface))) {
+                if (!(e.kinds & kPlace) || isForeignEntry(e))
+                    continue;
+                several = several || (!place.empty() && place != toUtf16(e.reading));
+                place = toUtf16(e.reading);
+            }
+            // One place of that name only: 天神町 is テンジンチョウ here and
+            // テンジンマチ there.
+            if (place.empty() || several || !place.starts_with(word.reading) ||
+                place == word.reading + suffix.reading)
+                continue;
+            word.surface = surface;
+            word.reading = place;
+            joined.tokens.erase(joined.tokens.begin() + static_cast<long>(i) + 1);
+            changed = true;
         }
         return changed ? joined : Path();
     }

@@ -756,6 +756,10 @@ TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOw
     // Characters MeCab reads apart are no given name in a title unless the
     // name keeps a word's reading (夏色: ナイロ and カイロ are girls' names).
     EXPECT_EQ(first(u"夏色の夢").reading, u"ナツイロノユメ");
+    EXPECT_EQ(first(u"言問橋の夜").reading, u"コトトイバシノヨル") << "a place's name need not";
+    // A word and a place's suffix the name dictionary holds together as one
+    // place are read as that place (観音 and 橋: バシ, not MeCab's キョウ).
+    EXPECT_EQ(first(u"観音橋の夜").reading, u"カンノンバシノヨル");
 }
 
 TEST(MecabReadingEngine, ACounterAfterANumberChangesTheSoundsWhereTheyMeet)
