@@ -465,9 +465,17 @@ void counterSounds(Token& number, Token& counter, const KanjiTable* kanji)
     String& c = counter.reading;
     if (n.size() < 2 || c.empty() || !counter.han)
         return;
-    if (kanji && !kanji->onReading(counter.surface.front()).empty() &&
-        c.compare(0, kanji->onReading(counter.surface.front()).size(), kanji->onReading(counter.surface.front())) != 0)
-        return;
+    // A counter read in its on reading, or a counter of two characters in
+    // that reading unvoiced (分間: ブン listed, フン said; 十分 alone is
+    // mostly the word ジュウブン, enough).
+    if (kanji && !kanji->onReading(counter.surface.front()).empty()) {
+        const String on = kanji->onReading(counter.surface.front());
+        const bool sino = c.starts_with(on) ||
+            (counter.surface.size() > 1 && c.size() >= on.size() && voiced(c.front()) == on.front() &&
+             c.compare(1, on.size() - 1, on, 1) == 0);
+        if (!sino)
+            return;
+    }
     const auto row = [&](std::u16string_view kana) { return kana.find(c.front()) != std::u16string_view::npos; };
     const bool k = row(u"カキクケコ"), s = row(u"サシスセソ"), t = row(u"タチツテト"), h = row(u"ハヒフヘホ");
     const auto endsWith = [&](std::u16string_view e) { return n.size() >= e.size() && n.ends_with(e); };
