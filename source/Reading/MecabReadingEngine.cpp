@@ -1085,7 +1085,7 @@ struct MecabReadingEngine::State {
 
     // The run with okurigana written in katakana (走リ出ス, 歩ケ) in hiragana
     // where MeCab then reads them as the ending of the word before them: a
-    // stretch of one to three katakana right after a Han character, which
+    // stretch of katakana right after a Han character, which
     // MeCab reads together with that character once it is hiragana. Kana
     // sound the same in either script, so the reading keeps the run's kana.
     String okuriganaInHiragana(std::u16string_view run)
@@ -1098,23 +1098,28 @@ struct MecabReadingEngine::State {
             std::size_t end = i;
             while (end < out.size() && katakana(out[end]))
                 ++end;
-            if (end - i > 3) {
-                i = end;
-                continue;
-            }
-            // The whole stretch first, then all but its last kana (殺シノ,
-            // 悲シミノ: the particle ノ after the word); a longer rest may
-            // be a word of its own (伝ワタル is no 伝わ).
+            // The whole stretch first (up to three), then all but its last
+            // kana (殺シノ, 悲シミノ: the particle ノ after the word); before
+            // a longer rest, a word of its own, one or two kana that end a
+            // noun, or a verb or an adjective in a form that stands alone
+            // (晴レユカイ: 晴れ; 伝ワタル is no 伝わ, a form that wants more
+            // after it).
             std::size_t taken = 0;
-            for (std::size_t length = end - i; length >= 1 && length + 1 >= end - i && taken == 0; --length) {
+            for (std::size_t length = std::min<std::size_t>(end - i, 3); length >= 1 && taken == 0; --length) {
+                const bool shortRest = length + 1 >= end - i;
+                if (!shortRest && length > 2)
+                    continue;
                 String trial = out;
                 for (std::size_t k = i; k < i + length; ++k)
                     trial[k] = static_cast<char16_t>(trial[k] - 0x60);
                 const std::vector<Path> p = parse(toUtf8(trial), 1);
                 std::size_t at = 0;
                 for (const Token& t : p.empty() ? std::vector<Token>{} : p.front().tokens) {
+                    const bool standsAlone = at + t.surface.size() == i + length &&
+                        (t.pos0 == "名詞" ||
+                         ((t.pos0 == "動詞" || t.pos0 == "形容詞") && (t.form.starts_with("連用") || t.form == "基本形")));
                     if (at < i && at + t.surface.size() >= i + length &&
-                        (t.pos0 == "動詞" || t.pos0 == "形容詞" || t.pos0 == "名詞")) {
+                        (shortRest ? (t.pos0 == "動詞" || t.pos0 == "形容詞" || t.pos0 == "名詞") : standsAlone)) {
                         out = std::move(trial);
                         taken = length;
                         break;

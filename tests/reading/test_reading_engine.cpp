@@ -896,6 +896,9 @@ TEST(MecabReadingEngine, KatakanaOkuriganaAreReadAsTheEndingOfTheirWord)
     EXPECT_EQ(read(u"悲シミノ果テ"), u"カナシミノハテ") << "okurigana with the particle after them";
     EXPECT_EQ(read(u"笑イノ種"), u"ワライノタネ");
     EXPECT_EQ(read(u"勇者伝ワタル"), u"ユウシャデンワタル") << "a name after a word: 伝わ is no word here";
+    // Before a word of katakana, kana that end a word standing alone.
+    EXPECT_EQ(read(u"泣キムシ"), u"ナキムシ");
+    EXPECT_EQ(read(u"晴レマーク"), u"ハレマーク");
     EXPECT_EQ(read(u"大槻ケンヂ"), u"オオツキケンヂ") << "katakana that are no okurigana stay a word";
     EXPECT_EQ(read(u"東京ドーム"), u"トウキョウドーム");
 }
