@@ -912,9 +912,12 @@ struct MecabReadingEngine::State {
                     const Token& t = merged.tokens[k];
                     surface += t.surface;
                     joined += t.reading;
-                    // Kana inside a word (空きっ腹: 空き, っ, 腹) may join it;
-                    // a particle (の, が) parts words.
-                    const bool inner = k > i && k + 1 < end && t.pos0 != "助詞";
+                    // Kana inside a word (空きっ腹: 空き, っ, 腹), or one kana
+                    // ending it (碧 and い: 碧い アオイ, where MeCab reads
+                    // 碧 ヘキ and い a verb), may join it; a particle (の,
+                    // が) parts words.
+                    const bool inner = k > i && (k + 1 < end || t.surface.size() == 1) && t.pos0 != "助詞" &&
+                        t.pos0 != "助動詞";
                     fits = fits && (t.han || inner) && !t.personName() && !t.reading.empty();
                 }
                 if (!fits)

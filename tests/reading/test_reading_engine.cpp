@@ -425,6 +425,9 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // Kana inside such a word join it (眼鏡 + っ + 娘, 赤 + っ + 恥).
     EXPECT_EQ(read(u"眼鏡っ娘"), u"メガネッコ");
     EXPECT_EQ(read(u"赤っ恥の歌"), u"アカッパジノウタ");
+    // So does one kana ending it (朱 and い: MeCab reads シュ and a verb).
+    EXPECT_EQ(read(u"朱い月"), u"アカイツキ");
+    EXPECT_EQ(read(u"碧い海"), u"アオイウミ");
     // 國 and 團 are read as 国 and 団.
     EXPECT_EQ(read(u"妖精帝國"), u"ヨウセイテイコク");
     EXPECT_EQ(read(u"氣志團"), u"キシダン");
