@@ -1086,6 +1086,32 @@ struct MecabReadingEngine::State {
         return out;
     }
 
+    // The run with 乃 written for the particle の between two Han
+    // characters (湘南乃風, 花乃舞) where MeCab knows no word holding it;
+    // names it knows (乃木坂) and the name dictionary's whole names keep it.
+    String noWhereUnknown(std::u16string_view run)
+    {
+        String out(run);
+        const std::size_t first = run.find(u'乃');
+        if (first == std::u16string_view::npos || first == 0)
+            return out;
+        const std::string text = toUtf8(run);
+        if ((names && !nameEntries(text).empty()) || (skk && !skk->lookup(text).empty()))
+            return out;
+        const std::vector<Path> p = parse(text, 1);
+        if (p.empty())
+            return out;
+        std::size_t at = 0;
+        for (const Token& t : p.front().tokens) {
+            for (std::size_t k = at; k < at + t.surface.size() && k < out.size(); ++k)
+                if (out[k] == u'乃' && k > 0 && k + 1 < out.size() && isHanCharacter(out[k - 1]) &&
+                    isHanCharacter(out[k + 1]) && (t.guessed || t.reading.empty()))
+                    out[k] = u'の';
+            at += t.surface.size();
+        }
+        return out;
+    }
+
     // The run with okurigana written in katakana (走リ出ス, 歩ケ) in hiragana
     // where MeCab then reads them as the ending of the word before them: a
     // stretch of katakana right after a Han character, which
@@ -2078,7 +2104,7 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
     // Old forms MeCab does not know as written are read in today's forms
     // first (佛の顏: 佛 is known, 顏 is not: 佛の顔 ホトケノカオ).
     const String unknownToday = s.todayWhereUnknown(run);
-    const String written = s.okuriganaInHiragana(unknownToday);
+    const String written = s.okuriganaInHiragana(s.noWhereUnknown(unknownToday));
     Outcome own = s.leaderAndBand(written, request.limit, settled);
     if (own.candidates.empty())
         own = s.readAsWritten(written, request.limit, settled);

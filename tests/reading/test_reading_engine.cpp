@@ -861,6 +861,16 @@ TEST(MecabReadingEngine, ABandleadersFullNameBeforeとAndABandInKanaIsReadAsThat
     EXPECT_NE(title(u"坂本龍一とテクノバンド").reason, led.reason);
 }
 
+TEST(MecabReadingEngine, NoWrittenWithTheCharacterBetweenTwoWordsIsTheParticleWhereMecabKnowsNoWordOfIt)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // 乃 read alone was ナイ (月乃光 ツキナイヒカリ).
+    EXPECT_EQ(title(u"月乃光").reading, u"ツキノヒカリ");
+    EXPECT_EQ(title(u"夢乃国").reading, u"ユメノクニ");
+    // A name MeCab knows keeps its own reading of it.
+    EXPECT_EQ(title(u"乃木坂").reading, u"ノギザカ");
+}
+
 TEST(MecabReadingEngine, AWordSpeltOutBetweenMiddleDotsIsReadAsTheWord)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
