@@ -236,7 +236,9 @@ std::optional<String> Loanwords::glossedBy(const std::string& key) const
         return word;
     // Several loanwords share the gloss (desire: デザイア, ウィル,
     // アスピレーション): the one that sounds like the English word, when
-    // one sounds more like it than every other.
+    // one sounds more like it than every other; of those alike, the ones
+    // made of the English word's sounds alone when there are such
+    // (romance: ロマンス, not ラブロマンス).
     std::size_t best = 0;
     std::vector<const Word*> alike;
     for (const Word* w : all) {
@@ -248,6 +250,12 @@ std::optional<String> Loanwords::glossedBy(const std::string& key) const
         if (score == best && score > 0)
             alike.push_back(w);
     }
+    std::vector<const Word*> exact;
+    for (const Word* w : alike)
+        if (kanaSounds(w->katakana).size() + 1 == best)
+            exact.push_back(w);
+    if (!exact.empty())
+        alike = std::move(exact);
     if (auto word = one(alike, folded))
         return word;
     // Spellings the folding does not join (ステイ and ステー) have the same

@@ -912,13 +912,16 @@ struct MecabReadingEngine::State {
                     const Token& t = merged.tokens[k];
                     surface += t.surface;
                     joined += t.reading;
-                    // Kana inside a word (空きっ腹: 空き, っ, 腹), or one kana
-                    // ending it (碧 and い: 碧い アオイ, where MeCab reads
-                    // 碧 ヘキ and い a verb), may join it; a particle (の,
-                    // が) parts words.
-                    const bool inner = k > i && (k + 1 < end || t.surface.size() == 1) && t.pos0 != "助詞" &&
-                        t.pos0 != "助動詞";
-                    fits = fits && (t.han || inner) && !t.personName() && !t.reading.empty();
+                    // Kana inside a word (空きっ腹: 空き, っ, 腹) or ending it
+                    // (碧 and い: 碧い アオイ, where MeCab reads 碧 ヘキ and い
+                    // a verb; 胸 and さわぎ: 胸さわぎ ムナサワギ) may join it; a
+                    // particle (の, が) or an auxiliary parts words, unless
+                    // the word's reading already spells it (或 アル and る:
+                    // 或る アル, not アルル).
+                    const bool inner = k > i && t.pos0 != "助詞" && t.pos0 != "助動詞";
+                    const bool echoed = k == i + 1 && k + 1 == end && isKanaOnly(t.surface) &&
+                        merged.tokens[i].reading.ends_with(toKatakana(t.surface));
+                    fits = fits && (t.han || inner || echoed) && !t.personName() && !t.reading.empty();
                 }
                 if (!fits)
                     continue;

@@ -206,7 +206,8 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
                        "アスピレーション /(n) aspiration/desire/\nウィル /(n) will/desire/\nデザイア /(n) desire/\n"
                        "ステイ /(n,vs) stay/\nステー /(n) stay/\nゲーム /(n) game/\nギャンブル /(n) gamble/game/\n"
                        "ボックス /(n) box/\nバッグ /(n) bag/box/\nワンチャン /(n) (sl) maybe/\nワン /(n) one/\n"
-                       "トンキン /(n) (joc) (derog) (sl) Tokyo/\nテクノ /(n) techno/\nテクノ /(n) (sl) cool/\n"));
+                       "トンキン /(n) (joc) (derog) (sl) Tokyo/\nテクノ /(n) techno/\nテクノ /(n) (sl) cool/\n"
+                       "ラブロマンス /(n) romance/\nロマンス /(n) (1) romance/love story/(P)/\nローマンス /(n) (1) romance/\n"));
     const Loanwords words(source);
     EXPECT_EQ(words.of(u"LOVER"), u"ラバー") << "the only one of those in common use";
     EXPECT_EQ(words.of(u"lover"), u"ラバー");
@@ -224,6 +225,8 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
     EXPECT_FALSE(words.of(u"SIREN")) << "a gloss of more than the word";
     EXPECT_FALSE(words.of(u"RUBBER SOLE"));
     EXPECT_FALSE(words.of(u"CLUB"));
+    EXPECT_EQ(words.of(u"Romance"), u"ロマンス")
+        << "ラブロマンス holds the word's sounds too, and more: the two spellings of the word itself win";
     EXPECT_FALSE(Loanwords(dir.path() / "none").of(u"LOVER")) << "no dictionary, no loanword";
 }
 
@@ -428,6 +431,16 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // So does one kana ending it (朱 and い: MeCab reads シュ and a verb).
     EXPECT_EQ(read(u"朱い月"), u"アカイツキ");
     EXPECT_EQ(read(u"碧い海"), u"アオイウミ");
+    // A word spelt with kana for its last character (胸騒ぎ as 胸さわぎ) is the
+    // word where the word dictionary holds that spelling; MeCab reads 胸 ムネ.
+    EXPECT_EQ(read(u"熱い胸さわぎ"), u"アツイムナサワギ");
+    EXPECT_EQ(read(u"雨やどり"), u"アマヤドリ");
+    // Kana MeCab reads twice, once in the word's reading and again as an
+    // auxiliary (或 アル and る), are read once.
+    EXPECT_EQ(read(u"或る日突然"), u"アルヒトツゼン");
+    EXPECT_EQ(read(u"或る朝"), u"アルアサ");
+    // A particle still parts words: 雨 and が are no word.
+    EXPECT_EQ(read(u"雨が降る"), u"アメガフル");
     // 國 and 團 are read as 国 and 団.
     EXPECT_EQ(read(u"妖精帝國"), u"ヨウセイテイコク");
     EXPECT_EQ(read(u"氣志團"), u"キシダン");
