@@ -326,7 +326,11 @@ void addCompoundSounds(const Path& path, Candidates& out)
         // voices it too (ふたり and 酒: フタリザケ; 追い and 酒: オイザケ).
         const bool head = (before.pos0 == "名詞" && (before.han || isKanaOnly(before.surface))) ||
             (before.pos0 == "動詞" && before.han);
-        if (!head || t.pos0 != "名詞" || !t.han || t.personName() || before.personName() || t.reading.empty() ||
+        // A verb's stem after a noun, ending the value or before a particle,
+        // is a noun compounded with it (天城 and 越え: アマギゴエ).
+        const bool stemAsNoun = t.verbStem() && before.pos0 == "名詞" && before.han &&
+            (j + 1 == path.tokens.size() || path.tokens[j + 1].pos0 == "助詞");
+        if (!head || (t.pos0 != "名詞" && !stemAsNoun) || !t.han || t.personName() || before.personName() || t.reading.empty() ||
             before.reading.empty())
             continue;
         if (const char16_t v = voiced(t.reading.front())) {
@@ -726,6 +730,28 @@ struct MecabReadingEngine::State {
             rest.remove_prefix(variant.size());
         }
         return rest.empty();
+    }
+
+    // MeCab takes kana after a Han character for a filler (越 the old
+    // province and え: 天城越え アマギエツエ) where they are the word's
+    // okurigana: the two read as MeCab reads them alone, where that is one
+    // word it knows (越え, of 越える: コエ).
+    void joinFillers(Path& path)
+    {
+        for (std::size_t j = 1; j < path.tokens.size(); ++j) {
+            const Token& before = path.tokens[j - 1];
+            const Token& t = path.tokens[j];
+            if (t.pos0 != "フィラー" || !before.han || before.personName() || !isKanaOnly(t.surface))
+                continue;
+            const std::vector<Path> alone = parse(toUtf8(before.surface + t.surface), 1);
+            if (alone.empty() || alone.front().tokens.size() != 1)
+                continue;
+            const Token& word = alone.front().tokens.front();
+            if (word.guessed || word.reading.empty() || (word.pos0 != "名詞" && word.pos0 != "動詞"))
+                continue;
+            path.tokens[j - 1] = word;
+            path.tokens.erase(path.tokens.begin() + static_cast<long>(j));
+        }
     }
 
     // A character read by its on reading ending in ツ, before another
@@ -1200,6 +1226,7 @@ struct MecabReadingEngine::State {
             std::erase_if(l.exact, foreignSounds);
             l.soundsForeign = known > 0 && l.exact.empty();
         }
+        joinFillers(l.paths.front());
         doubleAfterTsu(l.paths.front());
         const Path& best = l.best();
         l.fragmented = l.onlyHan && run.size() >= 3 && best.tokens.size() > 1 && chineseSurnameFirst(run) &&
@@ -1795,6 +1822,9 @@ struct MecabReadingEngine::State {
         if (t.personName() || countsBeforeParticle(tokens, i))
             return nullptr;
         if (t.nounOfOneCharacter() && i + 1 < tokens.size() && tokens[i + 1].verbStem())
+            return "a noun and a verb that may be one compound";
+        if (t.pos0 == "名詞" && i + 1 < tokens.size() && tokens[i + 1].verbStem() && tokens[i + 1].han &&
+            (i + 2 == tokens.size() || tokens[i + 2].pos0 == "助詞"))
             return "a noun and a verb that may be one compound";
         if (t.pos1 == "接尾" && t.pos2 == "地域" && t.readingsKnown > 1)
             return "a place's suffix with several readings";

@@ -441,6 +441,13 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"或る朝"), u"アルアサ");
     // A particle still parts words: 雨 and が are no word.
     EXPECT_EQ(read(u"雨が降る"), u"アメガフル");
+    // Kana MeCab takes for a filler after a Han character (越, the old
+    // province, and え) are its okurigana: 越え, a verb's stem compounded
+    // with the place before it, voiced or not; a guess either way.
+    EXPECT_EQ(read(u"箱根越え"), u"ハコネコエ");
+    EXPECT_THAT(alternatives(u"天城越え"), Contains(u"アマギゴエ"));
+    EXPECT_EQ(readValue(engine(), nullptr, u"天城越え", ReadingStyle::Katakana, 4).reason,
+              "a noun and a verb that may be one compound");
     // 國 and 團 are read as 国 and 団.
     EXPECT_EQ(read(u"妖精帝國"), u"ヨウセイテイコク");
     EXPECT_EQ(read(u"氣志團"), u"キシダン");
