@@ -14,6 +14,7 @@
 #include "Platform/Paths.h"
 #include "Reading/KanjiTable.h"
 #include "Reading/Loanwords.h"
+#include "Reading/Rendaku.h"
 #include "Reading/NameIndex.h"
 #include "Reading/SkkDictionary.h"
 
@@ -231,11 +232,7 @@ std::size_t distance(std::u16string_view a, std::u16string_view b)
 // (rendaku: ヒヨリ after グンジョウ is ビヨリ); 0 when it has none.
 char16_t voiced(char16_t c)
 {
-    if ((c >= u'カ' && c <= u'チ' && (c - u'カ') % 2 == 0) || c == u'ツ' || c == u'テ' || c == u'ト')
-        return static_cast<char16_t>(c + 1);
-    if (c >= u'ハ' && c <= u'ホ' && (c - u'ハ') % 3 == 0)
-        return static_cast<char16_t>(c + 1);
-    return 0;
+    return voicedKana(c);
 }
 
 // The last kana of a word of one Han character as the first part of a
@@ -569,6 +566,16 @@ struct MecabReadingEngine::State {
     std::unique_ptr<KanjiTable> kanji;
     std::unique_ptr<NameIndex> skk;
     std::unique_ptr<NameIndex> jinmei; // given names, their common reading first
+    // The word dictionary's text, and how its compounds voice their last
+    // word, counted on first need.
+    std::filesystem::path wordsText;
+    std::unique_ptr<Rendaku> rendakuCounts;
+    const Rendaku& rendaku()
+    {
+        if (!rendakuCounts)
+            rendakuCounts = std::make_unique<Rendaku>(wordsText);
+        return *rendakuCounts;
+    }
     // What the run being read is: a person's or band's name, or a title.
     yomi::NameKind kind = yomi::NameKind::Person;
     // The name dictionary's entries looked up during one read: a name's parts
@@ -1528,6 +1535,11 @@ struct MecabReadingEngine::State {
     void addWords(Look& l, Candidates& out)
     {
         const Path& best = l.best();
+        if (l.read()) {
+            if (!l.merged.tokens.empty())
+                addUsualVoicing(l.merged, l.merged, out);
+            addUsualVoicing(best, l.merged, out);
+        }
         if (!l.merged.tokens.empty())
             out.add(l.merged.words(), Origin::WholeWords);
         if (!l.mecab.empty() && names) {
@@ -1556,6 +1568,52 @@ struct MecabReadingEngine::State {
             out.add(toUtf16(e.reading), Origin::NameEntry);
         for (const NameEntry& e : l.skk)
             out.add(toUtf16(e.reading), Origin::NameEntry);
+    }
+
+    // A compound's last word that the word dictionary's compounds mostly
+    // voice (桜: 夜桜 ヨザクラ, 八重桜; 囃子, 酒, 髪) voiced after the word
+    // before it (恋 and 桜: コイザクラ; 四人 and 囃子: ヨニンバヤシ), where
+    // the dictionary does not hold the compound whole. Before it a noun of
+    // Han characters or of two or more hiragana (ふたり), or a verb's stem;
+    // not a word of katakana (ハレ and 晴レ, a title's play on words).
+    // `merged` is the path with the dictionary's whole words: a compound it
+    // holds whole there needs no second guess.
+    void addUsualVoicing(const Path& best, const Path& merged, Candidates& out)
+    {
+        if (!words || wordsText.empty())
+            return;
+        for (std::size_t j = 1; j < best.tokens.size(); ++j) {
+            const Token& before = best.tokens[j - 1];
+            const Token& t = best.tokens[j];
+            const bool hiragana = before.surface.size() >= 2 && std::all_of(before.surface.begin(), before.surface.end(), [](char16_t c) {
+                return (c >= u'ぁ' && c <= u'ゖ') || c == u'ー';
+            });
+            const bool head = (before.pos0 == "名詞" && (before.han || hiragana)) || (before.verbStem() && before.han);
+            if (!head || t.pos0 != "名詞" || !t.han || t.surface.size() > 2 || !isHanCharacter(t.surface.front()) ||
+                t.personName() || before.personName() || t.reading.empty() || before.reading.empty() ||
+                !voiced(t.reading.front()))
+                continue;
+            // The end of a compound: no word of Han characters after it.
+            if (j + 1 < best.tokens.size() && best.tokens[j + 1].han && best.tokens[j + 1].pos0 == "名詞")
+                continue;
+            if (before.pos1 == "数" || !rendaku().voices(t.surface, t.reading))
+                continue;
+            String said = t.reading;
+            said.front() = voiced(said.front());
+            // A compound the dictionary holds (天晴れ アッパレ) is read its way.
+            const String compound = before.surface + t.surface;
+            const std::vector<NameEntry> known = words->lookup(toUtf8(compound));
+            if (!known.empty() && std::none_of(known.begin(), known.end(), [&](const NameEntry& e) {
+                    return toUtf16(e.reading) == before.reading + said;
+                }))
+                continue;
+            if (std::any_of(merged.tokens.begin(), merged.tokens.end(),
+                            [&](const Token& w) { return w.surface.find(compound) != String::npos; }))
+                continue;
+            Path variant = best;
+            variant.tokens[j].reading = said;
+            out.add(variant.words(), Origin::Variant);
+        }
     }
 
     // Sound changes of compounds: voicing and doubling, a one-character
@@ -2085,6 +2143,7 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             state->names = table(paths_.names, "names.idx");
         if (!paths_.words.empty() && fileExists(paths_.words) && !paths_.cacheDir.empty())
             state->words = table(paths_.words, "words.idx");
+        state->wordsText = paths_.words;
         if (!paths_.kanji.empty())
             state->kanji = KanjiTable::open(paths_.kanji, paths_.kanjiMore);
         if (!paths_.skk.empty() && !paths_.cacheDir.empty()) {
