@@ -615,6 +615,11 @@ TEST(MecabReadingEngine, AWordMecabTakesForANameBesideOtherWordsOfATitleIsTheCom
     EXPECT_THAT(title(u"深海少女").alternatives, ::testing::Contains(u"フカウミショウジョ"));
     EXPECT_EQ(read(u"深海太郎"), u"フカウミタロウ");
     EXPECT_EQ(title(u"山田太郎").reading, u"ヤマダタロウ");
+    // A word the word dictionary holds whole that MeCab reads as a surname
+    // and a given name (青海 and 波) is that word in a title; a name stays
+    // a name.
+    EXPECT_EQ(title(u"青海波").reading, u"セイガイハ");
+    EXPECT_EQ(read(u"青海波"), u"アオミナミ");
     // A proper noun of no kind that the word dictionary holds as a word with
     // one reading is read as that word first, a check (港町: MeCab says the
     // place ミナトチョウ).
