@@ -13,6 +13,7 @@
 
 #include "Platform/Paths.h"
 #include "Reading/KanjiTable.h"
+#include "Reading/GivenNames.h"
 #include "Reading/Loanwords.h"
 #include "Reading/Rendaku.h"
 #include "Reading/NameIndex.h"
@@ -566,6 +567,9 @@ struct MecabReadingEngine::State {
     std::unique_ptr<KanjiTable> kanji;
     std::unique_ptr<NameIndex> skk;
     std::unique_ptr<NameIndex> jinmei; // given names, their common reading first
+    // Given names and the reading most of the name dictionary's people
+    // with that name give it (GivenNames).
+    std::unique_ptr<NameIndex> usualGiven;
     // The word dictionary's text, and how its compounds voice their last
     // word, counted on first need.
     std::filesystem::path wordsText;
@@ -881,9 +885,25 @@ struct MecabReadingEngine::State {
             if (auto it = std::find(out.begin(), out.end(), preferred); it != out.end())
                 std::rotate(out.begin(), it, it + 1);
         }
+        // A given name's usual reading among people first, before MeCab's.
+        if ((kinds & kGiven) && out.size() > 1) {
+            const String usual = usualGivenReading(part);
+            if (auto it = std::find(out.begin(), out.end(), usual); !usual.empty() && it != out.end())
+                std::rotate(out.begin(), it, it + 1);
+        }
         if (out.size() > kReadingsPerPart)
             out.resize(kReadingsPerPart);
         return out;
+    }
+
+    // The reading most of the name dictionary's people with the given name
+    // give it, when most do; empty else.
+    String usualGivenReading(std::u16string_view given)
+    {
+        if (!usualGiven || !hanOnly(given))
+            return {};
+        const std::vector<NameEntry> found = usualGiven->lookup(toUtf8(given));
+        return found.empty() ? String() : toUtf16(found.front().reading);
     }
 
     // The dictionary lists a name's readings in kana order. A given name of
@@ -1380,10 +1400,18 @@ struct MecabReadingEngine::State {
     void addSurnameAndGivenNames(const Look& l, Candidates& out)
     {
         const Path& best = l.best();
-        if (!best.complete() || best.tokens.size() < 2 || !best.tokens.front().surname() ||
-            (best.tokens.size() == 2 && best.tokens[1].givenName()))
+        if (!best.complete() || best.tokens.size() < 2 || !best.tokens.front().surname())
             return;
         const Token& sur = best.tokens.front();
+        // MeCab read a surname and a given name: the given name's usual
+        // reading among people, where MeCab reads it otherwise (村上秀一:
+        // ヒデカズ to MeCab, シュウイチ to most of its people).
+        if (best.tokens.size() == 2 && best.tokens[1].givenName()) {
+            const String usual = usualGivenReading(best.tokens[1].surface);
+            if (!usual.empty() && usual != best.tokens[1].reading)
+                out.add(sur.reading + u' ' + usual, Origin::SurnameGiven);
+            return;
+        }
         const std::u16string_view rest = l.run.substr(sur.surface.size());
         String mecabRest;
         for (std::size_t i = 1; i < best.tokens.size(); ++i)
@@ -2019,7 +2047,9 @@ struct MecabReadingEngine::State {
             const String& top = result.candidates.front().first;
             const std::size_t space = top.find(u' ');
             const std::u16string_view given = l.run.substr(l.best().tokens.front().surface.size());
-            if (space != String::npos && commonGivenReading(given, top.substr(space + 1)))
+            // A given name of one character has too many readings for any
+            // to be likely (天: テン to most, ソラ to some).
+            if (space != String::npos && given.size() > 1 && commonGivenReading(given, top.substr(space + 1)))
                 return set(Confidence::Likely, "a surname and a given name in its common reading");
             return set(Confidence::Check, "a given name with several readings");
         }
@@ -2163,6 +2193,12 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             bool madeText = false;
             if (const auto text = prepareJinmeiText(paths_.jinmei, paths_.cacheDir, "skk-jinmei", &madeText))
                 state->jinmei = table(*text, "skk-jinmei.idx");
+            made = made || madeText;
+        }
+        if (state->names && !paths_.names.empty() && !paths_.cacheDir.empty()) {
+            bool madeText = false;
+            if (const auto text = prepareUsualGivenNames(paths_.names, paths_.cacheDir, "usual-given", &madeText))
+                state->usualGiven = table(*text, "usual-given.idx");
             made = made || madeText;
         }
 #ifdef __GLIBC__

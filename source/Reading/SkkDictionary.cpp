@@ -155,8 +155,13 @@ std::vector<RankedName> givenNameRanks(std::string_view text)
     return names;
 }
 
-// The sorted text of `lines` and the sources' stamp, in `cacheDir` as
-// `name`, unless it is there and made from the sources as they are.
+std::vector<std::string> jinmeiLinesOf(std::string_view text, std::string_view)
+{
+    return jinmeiLines(text);
+}
+
+} // namespace
+
 Result<std::filesystem::path> prepareText(const std::vector<SkkSource>& sources,
                                           const std::filesystem::path& cacheDir, std::string_view name, bool* made,
                                           std::vector<std::string> (*convert)(std::string_view, std::string_view))
@@ -165,7 +170,7 @@ Result<std::filesystem::path> prepareText(const std::vector<SkkSource>& sources,
         *made = false;
     const std::string stamp = stampOf(sources);
     if (stamp.empty())
-        return Failure{"no SKK dictionary is installed"};
+        return Failure{"none of its dictionaries is installed"};
     const std::filesystem::path text = cacheDir / name;
     std::filesystem::path stampFile = text;
     stampFile += ".stamp";
@@ -186,13 +191,6 @@ Result<std::filesystem::path> prepareText(const std::vector<SkkSource>& sources,
         *made = true;
     return text;
 }
-
-std::vector<std::string> jinmeiLinesOf(std::string_view text, std::string_view)
-{
-    return jinmeiLines(text);
-}
-
-} // namespace
 
 std::vector<std::string> jinmeiLines(std::string_view text, std::size_t front, std::size_t margin)
 {

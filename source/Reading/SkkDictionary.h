@@ -33,6 +33,15 @@ struct SkkSource {
 // dictionary, unsorted.
 std::vector<std::string> skkLines(std::string_view text, std::string_view kind);
 
+// The sorted text of the lines `convert` makes of each source's text (with
+// the source's kind), with the sources' stamp, in `cacheDir` as `name`,
+// unless it is there and made from the sources as they are. Sources that do
+// not exist are left out; a failure when none exists or the text cannot be
+// written. `made`, when given, tells whether the text was made now.
+Result<std::filesystem::path> prepareText(const std::vector<SkkSource>& sources,
+                                          const std::filesystem::path& cacheDir, std::string_view name, bool* made,
+                                          std::vector<std::string> (*convert)(std::string_view, std::string_view));
+
 // The converted text of `sources` in `cacheDir` (named `name`), made when it
 // is missing or a source changed. Sources that do not exist are left out;
 // a failure when none exists or the text cannot be written. `made`, when

@@ -9,6 +9,7 @@
 
 #include "Category/Reading.h"
 #include "Reading/KanjiTable.h"
+#include "Reading/GivenNames.h"
 #include "Reading/Loanwords.h"
 #include "Reading/Rendaku.h"
 #include "Reading/MecabReadingEngine.h"
@@ -332,6 +333,49 @@ TEST(SkkDictionary, GivenNamesAreTurnedAroundTheirCommonReadingFirstAndMarkedOnl
     EXPECT_TRUE(linesOf("高橋").empty()) << "a surname";
     EXPECT_TRUE(linesOf("榛名").empty()) << "a surname";
     EXPECT_TRUE(linesOf("山田太郎").empty()) << "a full name";
+}
+
+TEST(GivenNames, AGivenNamesUsualReadingIsTheOneMostFullNamesOfTheNameDictionaryGiveIt)
+{
+    test::TempFolder dir;
+    std::string text = "　？？？ /ENAMDICT header/\n"
+                       "及川 [おいかわ] /(s) Oikawa/\n村上 [むらかみ] /(s,p) Murakami/\n上 [かみ] /(s) Kami/\n"
+                       "村 [むら] /(s) Mura/\n秀一 [しゅういち] /(m) Shuuichi/\n秀一 [ひでかず] /(m) Hidekazu/\n"
+                       "恒平 [こうへい] /(m) Kouhei/\n恒平 [つねひら] /(g) Tsunehira/\n上秀一 [かみひでかず] /(pr) x/\n"
+                       "小林 [こばやし] /(s) Kobayashi/\n";
+    // 秀一: しゅういち in three full names, ひでかず in one; 恒平 once each way.
+    for (const char* sur : {"村上", "及川", "小林"})
+        text += std::string(sur) + "秀一 [" + (std::string(sur) == "村上" ? "むらかみ" : std::string(sur) == "及川" ? "おいかわ" : "こばやし") +
+            "しゅういち] /(h) x/\n";
+    text += "村上秀一 [むらかみひでかず] /(h) x/\n及川恒平 [おいかわこうへい] /(h) x/\n小林恒平 [こばやしつねひら] /(h) x/\n";
+    // A full name whose reading its parts do not make counts for nothing.
+    text += "小林秀一 [こばやしひでひと] /(h) x/\n小林秀一 [こばやしひでひと] /(h) x/\n";
+    const std::vector<std::string> lines = usualGivenNameLines(eucJp(text));
+    EXPECT_THAT(lines, ::testing::ElementsAre(eucJp("秀一 [しゅういち] /(g) usual/")))
+        << "three of four read 秀一 しゅういち; 恒平 has no reading most read";
+
+    const auto source = dir.writeFile("enamdict", eucJp(text));
+    bool made = false;
+    const auto prepared = prepareUsualGivenNames(source, dir.path() / "cache", "usual", &made);
+    ASSERT_TRUE(prepared) << prepared.failure().reason;
+    EXPECT_TRUE(made);
+    ASSERT_TRUE(prepareUsualGivenNames(source, dir.path() / "cache", "usual", &made));
+    EXPECT_FALSE(made) << "made once, then kept while the dictionary stays as it is";
+    EXPECT_FALSE(prepareUsualGivenNames(dir.path() / "missing", dir.path() / "cache2", "usual"));
+}
+
+TEST(MecabReadingEngine, AGivenNameIsReadAsMostOfTheNameDictionarysPeopleReadIt)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads 秀一 ヒデカズ; most people of the name dictionary with
+    // that name read it シュウイチ. MeCab's reading stays a candidate.
+    const ValueReading r = readValue(engine(), nullptr, u"村上秀一", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(r.reading, u"ムラカミシュウイチ");
+    EXPECT_THAT(r.alternatives, Contains(u"ムラカミヒデカズ"));
+    EXPECT_EQ(readValue(engine(), nullptr, u"及川恒平", ReadingStyle::Katakana, 4).reading, u"オイカワコウヘイ");
+    // A given name of one character stays a check, however usual its
+    // reading.
+    EXPECT_EQ(readValue(engine(), nullptr, u"大江裕", ReadingStyle::Katakana, 4).confidence, Confidence::Check);
 }
 
 // The confidence and reason of a value read as a person's name by an engine
