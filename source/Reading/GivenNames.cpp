@@ -1,14 +1,42 @@
 #include "Reading/GivenNames.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <new>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "Reading/SkkDictionary.h"
 
 namespace yomi::reading {
 namespace {
+
+// Memory mapped for each array and unmapped when it goes, not the
+// allocator's: arrays of megabytes freed through it would leave it keeping
+// later blocks of that size in the heap, where they stay resident.
+template <typename T>
+struct Mapped {
+    using value_type = T;
+    Mapped() = default;
+    template <typename U>
+    Mapped(const Mapped<U>&) noexcept
+    {
+    }
+    T* allocate(std::size_t n)
+    {
+        void* m = ::mmap(nullptr, n * sizeof(T), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (m == MAP_FAILED)
+            throw std::bad_alloc();
+        return static_cast<T*>(m);
+    }
+    void deallocate(T* p, std::size_t n) noexcept { ::munmap(p, n * sizeof(T)); }
+    template <typename U>
+    bool operator==(const Mapped<U>&) const noexcept
+    {
+        return true;
+    }
+};
 
 struct Line {
     std::string_view key, reading, kinds;
@@ -53,8 +81,11 @@ std::size_t charLength(unsigned char lead)
 
 std::vector<std::string> usualGivenNameLines(std::string_view text)
 {
-    std::unordered_map<std::string_view, std::vector<std::string_view>> surnames, givens;
-    std::vector<Line> full;
+    // Kept in large sorted arrays, not in maps of small pieces: their memory
+    // goes back whole when the lines are made.
+    using Pair = std::pair<std::string_view, std::string_view>; // key, reading
+    using Pairs = std::vector<Pair, Mapped<Pair>>;
+    Pairs surnames, givens, full;
     for (std::size_t at = 0; at < text.size();) {
         std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos)
@@ -64,52 +95,60 @@ std::vector<std::string> usualGivenNameLines(std::string_view text)
             // s: a surname, u: a surname or a given name, g, f, m: given
             // names, h: a person's full name.
             if (hasKind(l.kinds, "su"))
-                surnames[l.key].push_back(l.reading);
+                surnames.emplace_back(l.key, l.reading);
             if (hasKind(l.kinds, "gfmu"))
-                givens[l.key].push_back(l.reading);
+                givens.emplace_back(l.key, l.reading);
             if (hasKind(l.kinds, "h"))
-                full.push_back(l);
+                full.emplace_back(l.key, l.reading);
         }
         at = end + 1;
     }
-    // Each full name at the first cut whose surname and given name read so.
-    std::unordered_map<std::string_view, std::vector<std::pair<std::string_view, std::size_t>>> counts;
-    for (const Line& f : full) {
-        bool found = false;
-        for (std::size_t k = charLength(static_cast<unsigned char>(f.key[0])); k < f.key.size() && !found;
-             k += charLength(static_cast<unsigned char>(f.key[k]))) {
-            const auto s = surnames.find(f.key.substr(0, k));
-            const auto g = givens.find(f.key.substr(k));
-            if (s == surnames.end() || g == givens.end())
+    std::sort(surnames.begin(), surnames.end());
+    std::sort(givens.begin(), givens.end());
+    const auto readingsOf = [](const Pairs& list, std::string_view key) {
+        return std::equal_range(list.begin(), list.end(), Pair{key, {}},
+                                [](const Pair& a, const Pair& b) { return a.first < b.first; });
+    };
+    // Each full name at the first cut whose surname and given name read so:
+    // the given name and its reading.
+    Pairs found;
+    for (const auto& [key, reading] : full) {
+        bool cutHere = false;
+        for (std::size_t k = charLength(static_cast<unsigned char>(key[0])); k < key.size() && !cutHere;
+             k += charLength(static_cast<unsigned char>(key[k]))) {
+            const auto [s, sEnd] = readingsOf(surnames, key.substr(0, k));
+            const auto [g, gEnd] = readingsOf(givens, key.substr(k));
+            if (s == sEnd || g == gEnd)
                 continue;
-            for (const std::string_view sr : s->second) {
-                if (sr.size() >= f.reading.size() || !f.reading.starts_with(sr))
+            for (auto sr = s; sr != sEnd && !cutHere; ++sr) {
+                if (sr->second.size() >= reading.size() || !reading.starts_with(sr->second))
                     continue;
-                const std::string_view gr = f.reading.substr(sr.size());
-                if (std::find(g->second.begin(), g->second.end(), gr) == g->second.end())
-                    continue;
-                auto& list = counts[g->first];
-                const auto it = std::find_if(list.begin(), list.end(), [&](const auto& c) { return c.first == gr; });
-                if (it == list.end())
-                    list.emplace_back(gr, 1);
-                else
-                    ++it->second;
-                found = true;
-                break;
+                const std::string_view gr = reading.substr(sr->second.size());
+                if (std::any_of(g, gEnd, [&](const Pair& p) { return p.second == gr; })) {
+                    found.emplace_back(g->first, gr);
+                    cutHere = true;
+                }
             }
         }
     }
+    std::sort(found.begin(), found.end());
     std::vector<std::string> out;
-    for (const auto& [name, list] : counts) {
-        std::size_t total = 0;
-        const std::pair<std::string_view, std::size_t>* best = nullptr;
-        for (const auto& c : list) {
-            total += c.second;
-            if (!best || c.second > best->second)
-                best = &c;
+    for (std::size_t first = 0, next = 0; first < found.size(); first = next) {
+        std::size_t total = 0, bestCount = 0;
+        std::string_view best;
+        for (next = first; next < found.size() && found[next].first == found[first].first;) {
+            std::size_t run = next;
+            while (run < found.size() && found[run] == found[next])
+                ++run;
+            total += run - next;
+            if (run - next > bestCount) {
+                bestCount = run - next;
+                best = found[next].second;
+            }
+            next = run;
         }
-        if (best->second >= kUsualGivenAtLeast && best->second * 100 >= total * kUsualGivenShare)
-            out.push_back(std::string(name) + " [" + std::string(best->first) + "] /(g) usual/");
+        if (bestCount >= kUsualGivenAtLeast && bestCount * 100 >= total * kUsualGivenShare)
+            out.push_back(std::string(found[first].first) + " [" + std::string(best) + "] /(g) usual/");
     }
     return out;
 }
