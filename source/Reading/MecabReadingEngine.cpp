@@ -1014,14 +1014,20 @@ struct MecabReadingEngine::State {
         const bool titleOfWords = kind == yomi::NameKind::Title &&
             std::any_of(best.tokens.begin(), best.tokens.end(),
                         [](const Token& t) { return t.pos0 == "名詞" && !t.personName() && t.pos1 != "数"; });
-        for (Token& t : variant.tokens) {
+        for (std::size_t j = 0; j < variant.tokens.size(); ++j) {
+            Token& t = variant.tokens[j];
             // Common nouns only: numbers, names and verbs MeCab reads in
             // context (十七 ジュウナナ, 青山, 向いて).
             const bool nameInTitle = titleOfWords && t.personName();
             // A proper noun of no kind (港町, a place MeCab's dictionary
             // reads ミナトチョウ) that is a common word too.
             const bool properWord = t.pos1 == "固有名詞" && t.pos2 == "一般";
-            if (!t.han || t.surface.size() < 2 || t.reading.empty() || t.pos0 != "名詞" ||
+            // A noun of one character standing as a word before a particle
+            // (我は: MeCab reads 我 ワガ, its form before a noun).
+            const bool wordAlone = t.surface.size() == 1 && j + 1 < variant.tokens.size() &&
+                variant.tokens[j + 1].pos0 == "助詞" && (j == 0 || variant.tokens[j - 1].pos0 == "助詞" ||
+                                                        variant.tokens[j - 1].pos0 == "記号");
+            if (!t.han || (t.surface.size() < 2 && !wordAlone) || t.reading.empty() || t.pos0 != "名詞" ||
                 (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹" && !nameInTitle && !properWord))
                 continue;
             // A proper noun's one reading as a word, common or not (港町 is

@@ -667,6 +667,11 @@ TEST(MecabReadingEngine, AWordMecabTakesForANameBesideOtherWordsOfATitleIsTheCom
     // A proper noun of no kind that the word dictionary holds as a word with
     // one reading is read as that word first, a check (港町: MeCab says the
     // place ミナトチョウ).
+    // A noun of one character standing before a particle is read as the
+    // word dictionary's one common reading of it (我 ワレ; MeCab says ワガ,
+    // its form before a noun); one MeCab reads the common way keeps it.
+    EXPECT_EQ(read(u"我は海の子"), u"ワレハウミノコ");
+    EXPECT_EQ(read(u"花の街"), u"ハナノマチ");
     const ValueReading port = readValue(engine(), nullptr, u"夜の港町", ReadingStyle::Katakana, 4);
     EXPECT_EQ(port.reading, u"ヨルノミナトマチ");
     EXPECT_THAT(port.alternatives, Contains(String(u"ヨルノミナトチョウ")));
