@@ -2265,6 +2265,15 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
         if (todayKnown && (!ownKnown || todayWords < ownWords)) {
             std::swap(own, today);
             own.reason += "; old character forms read as today's";
+        } else if (own.confidence == Confidence::Check && today.confidence > own.confidence) {
+            // So do they when the reading as written is a guess and the
+            // dictionaries trust the reading of today's forms (渡邉曉雄: the
+            // name dictionary holds 渡辺暁雄, where MeCab reads 曉 alone
+            // サトル), still a guess: the person may read the name as its
+            // old forms were read.
+            std::swap(own, today);
+            own.confidence = Confidence::Check;
+            own.reason += "; old character forms read as today's, as the dictionaries read them";
         }
     }
     // The iteration mark after a character MeCab does not join it to (妖々夢)

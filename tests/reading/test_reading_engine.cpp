@@ -554,6 +554,15 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"萬華鏡"), u"マンゲキョウ") << "萬 begins Chinese names, but 万華鏡 is one word";
     EXPECT_EQ(read(u"万華鏡"), u"マンゲキョウ") << "the name dictionary's foreign entry does not make a word Chinese";
     EXPECT_EQ(read(u"倖田來未"), u"コウダクミ");
+    // A name whose reading as written is a guess (MeCab reads 曉 alone
+    // サトル) is read as the dictionaries read it in today's forms (渡辺暁雄
+    // is a well-known person's full name), still a guess; a name read
+    // surely as written keeps that reading (坂本龍一, not 竜一).
+    const ValueReading old = readValue(engine(), nullptr, u"渡邉曉雄", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(old.reading, u"ワタナベアケオ");
+    EXPECT_EQ(old.confidence, Confidence::Check);
+    EXPECT_THAT(old.reason, ::testing::HasSubstr("old character forms read as today's, as the dictionaries read them"));
+    EXPECT_EQ(readValue(engine(), nullptr, u"坂本龍一", ReadingStyle::Katakana, 4).confidence, Confidence::Sure);
     // ヶ is a counter a reading spells out (found by fuzzing: it was kept).
     EXPECT_EQ(read(u"関ヶ原"), u"セキガハラ");
     EXPECT_EQ(read(u"ヶ"), u"カ");
