@@ -2274,6 +2274,12 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
             std::swap(own, today);
             own.confidence = Confidence::Check;
             own.reason += "; old character forms read as today's, as the dictionaries read them";
+            // The reading as written stays next to it.
+            if (!today.candidates.empty() && !own.candidates.empty()) {
+                std::vector<std::pair<String, Origin>> joined{own.candidates.front(), today.candidates.front()};
+                joined.insert(joined.end(), std::next(own.candidates.begin()), own.candidates.end());
+                own.candidates = std::move(joined);
+            }
         }
     }
     // The iteration mark after a character MeCab does not join it to (妖々夢)

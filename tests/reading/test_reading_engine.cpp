@@ -562,6 +562,8 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(old.reading, u"ワタナベアケオ");
     EXPECT_EQ(old.confidence, Confidence::Check);
     EXPECT_THAT(old.reason, ::testing::HasSubstr("old character forms read as today's, as the dictionaries read them"));
+    ASSERT_FALSE(old.alternatives.empty());
+    EXPECT_EQ(old.alternatives.front(), u"ワタナベサトルユウ") << "the reading as written stays next to it";
     EXPECT_EQ(readValue(engine(), nullptr, u"坂本龍一", ReadingStyle::Katakana, 4).confidence, Confidence::Sure);
     // ヶ is a counter a reading spells out (found by fuzzing: it was kept).
     EXPECT_EQ(read(u"関ヶ原"), u"セキガハラ");
