@@ -3,9 +3,10 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "Reading/DictionaryText.h"
 
 namespace yomi::reading {
 namespace {
@@ -138,18 +139,10 @@ std::size_t soundsAlike(const std::string& english, const String& katakana)
 
 Loanwords::Loanwords(const std::filesystem::path& words)
 {
-    std::ifstream in(words, std::ios::binary);
-    if (!in)
-        return;
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open("EUC-JP", &status);
-    if (U_FAILURE(status))
-        return;
-    std::string line;
-    while (std::getline(in, line))
+    forEachEucJpLine(words, [&](std::string_view line, UConverter* converter) {
         if (!line.empty() && static_cast<unsigned char>(line[0]) == 0xA5)
             add(line, converter);
-    ucnv_close(converter);
+    });
 }
 
 // One line of the dictionary: "ラバー /(n) (1) lover/(n) (2) rubber/(P)/".

@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "Platform/Log.h"
+#include "Reading/DictionaryText.h"
 #include "Platform/Text.h"
 #include "Storage/FileCommit.h"
 
@@ -261,37 +262,6 @@ bool takeReading(std::string_view stored, std::string& out)
     return true;
 }
 
-// A file mapped for reading, unmapped when it goes.
-struct MappedText {
-    const char* data = nullptr;
-    std::size_t size = 0;
-
-    explicit MappedText(const std::filesystem::path& file)
-    {
-        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-            void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
-            if (m != MAP_FAILED) {
-                data = static_cast<const char*>(m);
-                size = static_cast<std::size_t>(st.st_size);
-                ::madvise(m, size, MADV_SEQUENTIAL);
-            }
-        }
-        ::close(fd);
-    }
-    ~MappedText()
-    {
-        if (data)
-            ::munmap(const_cast<char*>(data), size);
-    }
-    MappedText(const MappedText&) = delete;
-    MappedText& operator=(const MappedText&) = delete;
-    std::string_view text() const { return {data, size}; }
-};
-
 // The parts of a table, written in key order one key at a time.
 class TableWriter {
 public:
@@ -465,9 +435,9 @@ Status NameIndex::build(const std::filesystem::path& source, const std::filesyst
     std::filesystem::create_directories(target.parent_path(), ec);
     if (::access(target.parent_path().c_str(), W_OK) != 0)
         return Failure{"cannot write " + target.string()};
-    const MappedText mapped(source);
+    const MappedText mapped(source, true);
     const std::unique_ptr<UConverter, void (*)(UConverter*)> converter(eucJpConverter(), ucnv_close);
-    if (!mapped.data || !converter)
+    if (mapped.text().empty() || !converter)
         return Failure{"cannot read " + source.string()};
     const std::string_view text = mapped.text();
 

@@ -3,10 +3,11 @@
 #include <malloc.h>
 #include <unicode/ucnv.h>
 
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "Reading/DictionaryText.h"
 
 namespace yomi::reading {
 
@@ -72,27 +73,20 @@ bool voicesMostly(const Rendaku::Count& c)
 
 Rendaku::Rendaku(const std::filesystem::path& words)
 {
-    std::ifstream in(words, std::ios::binary);
-    if (!in)
-        return;
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open("EUC-JP", &status);
-    if (U_FAILURE(status))
-        return;
     // The readings of the words of one or two characters, and every word.
     std::unordered_map<std::u16string, std::vector<std::u16string>> shortWords;
     std::vector<std::pair<std::u16string, std::u16string>> all;
-    std::string line;
     std::u16string word, reading;
-    while (std::getline(in, line)) {
+    const bool read = forEachEucJpLine(words, [&](std::string_view line, UConverter* converter) {
         if (!entry(line, converter, word, reading))
-            continue;
+            return;
         if (word.size() <= 2 && isHanCharacter(word.front()))
             shortWords[word].push_back(reading);
         if (word.size() >= 2)
             all.emplace_back(word, reading);
-    }
-    ucnv_close(converter);
+    });
+    if (!read)
+        return;
     for (const auto& [whole, said] : all) {
         for (std::size_t n = 1; n <= 2 && n < whole.size(); ++n) {
             const std::u16string_view end = std::u16string_view(whole).substr(whole.size() - n);

@@ -1,14 +1,10 @@
 #include "Reading/SkkDictionary.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <iterator>
 #include <tuple>
 
+#include "Reading/DictionaryText.h"
 #include "Reading/NameIndex.h"
 #include "Storage/FileCommit.h"
 
@@ -159,41 +155,6 @@ std::vector<RankedName> givenNameRanks(std::string_view text)
     });
     return names;
 }
-
-// A file's bytes mapped for reading, empty when it cannot be read. A
-// source may be tens of megabytes (the proper-name dictionary): read into
-// the heap, its memory once freed would leave the allocator keeping later
-// blocks of that size in the heap too, where they stay resident.
-class MappedText {
-public:
-    explicit MappedText(const std::filesystem::path& file)
-    {
-        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-            void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-            if (m != MAP_FAILED) {
-                data_ = static_cast<const char*>(m);
-                size_ = static_cast<std::size_t>(st.st_size);
-            }
-        }
-        ::close(fd);
-    }
-    ~MappedText()
-    {
-        if (data_)
-            ::munmap(const_cast<char*>(data_), size_);
-    }
-    MappedText(const MappedText&) = delete;
-    MappedText& operator=(const MappedText&) = delete;
-    std::string_view text() const { return data_ ? std::string_view(data_, size_) : std::string_view(); }
-
-private:
-    const char* data_ = nullptr;
-    std::size_t size_ = 0;
-};
 
 std::vector<std::string> jinmeiLinesOf(std::string_view text, std::string_view)
 {
