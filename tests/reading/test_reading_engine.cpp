@@ -362,6 +362,38 @@ TEST(GivenNames, AGivenNamesUsualReadingIsTheOneMostFullNamesOfTheNameDictionary
     ASSERT_TRUE(prepareUsualGivenNames(source, dir.path() / "cache", "usual", &made));
     EXPECT_FALSE(made) << "made once, then kept while the dictionary stays as it is";
     EXPECT_FALSE(prepareUsualGivenNames(dir.path() / "missing", dir.path() / "cache2", "usual"));
+
+    // An entry of several kinds counts as each (s,m); a product (pr) or a
+    // place (p) is no surname; lines cut short or without kinds are passed by.
+    const std::string kinds = "林 [はやし] /(s,m) Hayashi/\n森 [もり] /(pr) Mori/\n森 [もり] /(p) Mori/\n"
+                              "一郎 [いちろう] /(m) Ichirou/\n一郎 [かずお] /(m) Kazuo/\n"
+                              "林一郎 [はやしいちろう] /(h) x/\n林一郎 [はやしいちろう] /(h) x/\n"
+                              "森一郎 [もりかずお] /(h) x/\n森一郎 [もりかずお] /(h) x/\n森一郎 [もりかずお] /(h) x/\n"
+                              "林 [はや\n一郎 [いちろう] /no kinds/\n";
+    EXPECT_THAT(usualGivenNameLines(eucJp(kinds)), ::testing::ElementsAre(eucJp("一郎 [いちろう] /(g) usual/")))
+        << "森 is no surname here: its three full names say nothing of 一郎";
+    EXPECT_TRUE(usualGivenNameLines("").empty());
+}
+
+TEST(MecabReadingEngine, EmptyOrMissingWordAndNameDictionariesLeaveReadingsWithoutTheirHelp)
+{
+    // An empty name dictionary gives no usual given names, and an empty or
+    // missing word dictionary no voicing counts nor loanwords: the engine
+    // reads on with MeCab and what is left.
+    test::TempFolder dir;
+    const auto empty = dir.writeFile("empty", "");
+    for (const auto& words : {empty, dir.path() / "missing"}) {
+        auto paths = EnginePaths::system();
+        paths.cacheDir = dir.path() / ("cache-" + words.filename().string());
+        paths.names = empty;
+        paths.words = words;
+        MecabReadingEngine e(paths);
+        ASSERT_TRUE(e.available()) << e.missing();
+        const ValueReading r = readValue(e, nullptr, u"修羅囃子の村上秀一", ReadingStyle::Katakana, 4);
+        ASSERT_TRUE(r.reading) << words.filename();
+        EXPECT_EQ(*r.reading, u"シュラハヤシノムラカミヒデカズ") << "MeCab's reading, neither voiced nor the usual given name";
+        EXPECT_FALSE(e.loanword(u"romance"));
+    }
 }
 
 TEST(MecabReadingEngine, AGivenNameIsReadAsMostOfTheNameDictionarysPeopleReadIt)
@@ -530,6 +562,9 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"港町の恋風"), u"ミナトマチノコイカゼ");
     // Nor does a word of katakana before it (a title's play on words).
     EXPECT_EQ(read(u"ハレ晴レ"), u"ハレハレ");
+    // A compound the word dictionary holds in another reading keeps it (天晴れ
+    // アッパレ, though its compounds mostly voice 晴れ).
+    EXPECT_EQ(read(u"天晴れ"), u"アッパレ");
     // A particle still parts words: 雨 and が are no word.
     EXPECT_EQ(read(u"雨が降る"), u"アメガフル");
     // Kana MeCab takes for a filler after a Han character (越, the old
