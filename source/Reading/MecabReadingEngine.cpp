@@ -328,8 +328,8 @@ void addCompoundSounds(const Path& path, Candidates& out)
         // is a noun compounded with it (天城 and 越え: アマギゴエ).
         const bool stemAsNoun = t.verbStem() && before.pos0 == "名詞" && before.han &&
             (j + 1 == path.tokens.size() || path.tokens[j + 1].pos0 == "助詞");
-        if (!head || (t.pos0 != "名詞" && !stemAsNoun) || !t.han || t.personName() || before.personName() || t.reading.empty() ||
-            before.reading.empty())
+        if (!head || (t.pos0 != "名詞" && !stemAsNoun) || !t.han || t.personName() || before.personName() ||
+            t.reading.empty() || before.reading.empty())
             continue;
         if (const char16_t v = voiced(t.reading.front())) {
             Path variant = path;
@@ -1623,10 +1623,12 @@ struct MecabReadingEngine::State {
         for (std::size_t j = 1; j < best.tokens.size(); ++j) {
             const Token& before = best.tokens[j - 1];
             const Token& t = best.tokens[j];
-            const bool hiragana = before.surface.size() >= 2 && std::all_of(before.surface.begin(), before.surface.end(), [](char16_t c) {
-                return (c >= u'ぁ' && c <= u'ゖ') || c == u'ー';
-            });
-            const bool head = (before.pos0 == "名詞" && (before.han || hiragana)) || (before.verbStem() && before.han);
+            const bool hiragana =
+                before.surface.size() >= 2 && std::all_of(before.surface.begin(), before.surface.end(), [](char16_t c) {
+                    return (c >= u'ぁ' && c <= u'ゖ') || c == u'ー';
+                });
+            const bool head =
+                (before.pos0 == "名詞" && (before.han || hiragana)) || (before.verbStem() && before.han);
             if (!head || t.pos0 != "名詞" || !t.han || t.surface.size() > 2 || !isHanCharacter(t.surface.front()) ||
                 t.personName() || before.personName() || t.reading.empty() || before.reading.empty() ||
                 !voiced(t.reading.front()))
@@ -1786,6 +1788,37 @@ struct MecabReadingEngine::State {
         result.confidence = Confidence::Likely;
         result.reason = "a full name the name dictionary holds and a band's name in kana";
         return result;
+    }
+
+    // Old forms (團, 國, 氣) are read as the forms in use today: `own`, the
+    // reading of the run as `written`, and `today`, of its `modern` forms,
+    // swap places where today's come first. They do when MeCab knows the
+    // value better in today's forms (fewer words, none it does not know);
+    // names that keep an old form (龍) are read as written first. They do
+    // too when the reading as written is a guess and the dictionaries trust
+    // the reading of today's forms (渡邉曉雄: the name dictionary holds
+    // 渡辺暁雄, where MeCab reads 曉 alone サトル), still a guess, the
+    // reading as written next to it: the person may read the name as its
+    // old forms were read.
+    void preferTodaysForms(const String& written, const String& modern, Outcome& own, Outcome& today)
+    {
+        if (today.candidates.empty())
+            return;
+        std::size_t ownWords = 0, todayWords = 0;
+        const bool ownKnown = known(written, ownWords), todayKnown = known(modern, todayWords);
+        if (todayKnown && (!ownKnown || todayWords < ownWords)) {
+            std::swap(own, today);
+            own.reason += "; old character forms read as today's";
+        } else if (own.confidence == Confidence::Check && today.confidence > own.confidence) {
+            std::swap(own, today);
+            own.confidence = Confidence::Check;
+            own.reason += "; old character forms read as today's, as the dictionaries read them";
+            if (!today.candidates.empty()) {
+                std::vector<std::pair<String, Origin>> joined{own.candidates.front(), today.candidates.front()};
+                joined.insert(joined.end(), std::next(own.candidates.begin()), own.candidates.end());
+                own.candidates = std::move(joined);
+            }
+        }
     }
 
     Outcome readAsWritten(std::u16string_view run, std::size_t limit, bool settled)
@@ -2255,33 +2288,7 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
     if (modern != run &&
         (!own.candidates.empty() || settled || !hanOnly(run) || !chineseSurnameFirst(run) || s.oneWord(modern)))
         today = s.readAsWritten(modern, request.limit, settled);
-    // Old forms (團, 國, 氣) are read as the forms in use today. Their
-    // readings come first when MeCab knows the value better in today's forms
-    // (fewer words, none it does not know); names that keep an old form
-    // (龍) are read as written first.
-    if (!today.candidates.empty()) {
-        std::size_t ownWords = 0, todayWords = 0;
-        const bool ownKnown = s.known(written, ownWords), todayKnown = s.known(modern, todayWords);
-        if (todayKnown && (!ownKnown || todayWords < ownWords)) {
-            std::swap(own, today);
-            own.reason += "; old character forms read as today's";
-        } else if (own.confidence == Confidence::Check && today.confidence > own.confidence) {
-            // So do they when the reading as written is a guess and the
-            // dictionaries trust the reading of today's forms (渡邉曉雄: the
-            // name dictionary holds 渡辺暁雄, where MeCab reads 曉 alone
-            // サトル), still a guess: the person may read the name as its
-            // old forms were read.
-            std::swap(own, today);
-            own.confidence = Confidence::Check;
-            own.reason += "; old character forms read as today's, as the dictionaries read them";
-            // The reading as written stays next to it.
-            if (!today.candidates.empty() && !own.candidates.empty()) {
-                std::vector<std::pair<String, Origin>> joined{own.candidates.front(), today.candidates.front()};
-                joined.insert(joined.end(), std::next(own.candidates.begin()), own.candidates.end());
-                own.candidates = std::move(joined);
-            }
-        }
-    }
+    s.preferTodaysForms(written, modern, own, today);
     // The iteration mark after a character MeCab does not join it to (妖々夢)
     // leaves the run unread: it is read as the character it repeats.
     if (own.candidates.empty() && today.candidates.empty()) {

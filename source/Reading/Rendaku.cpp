@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "Category/Reading.h"
 #include "Reading/DictionaryText.h"
 
 namespace yomi::reading {

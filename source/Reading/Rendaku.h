@@ -8,9 +8,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <unordered_map>
-
-#include "Category/Reading.h"
 
 namespace yomi::reading {
 

@@ -344,9 +344,8 @@ TEST(GivenNames, AGivenNamesUsualReadingIsTheOneMostFullNamesOfTheNameDictionary
                        "恒平 [こうへい] /(m) Kouhei/\n恒平 [つねひら] /(g) Tsunehira/\n上秀一 [かみひでかず] /(pr) x/\n"
                        "小林 [こばやし] /(s) Kobayashi/\n";
     // 秀一: しゅういち in three full names, ひでかず in one; 恒平 once each way.
-    for (const char* sur : {"村上", "及川", "小林"})
-        text += std::string(sur) + "秀一 [" + (std::string(sur) == "村上" ? "むらかみ" : std::string(sur) == "及川" ? "おいかわ" : "こばやし") +
-            "しゅういち] /(h) x/\n";
+    for (const auto& [sur, said] : {std::pair{"村上", "むらかみ"}, std::pair{"及川", "おいかわ"}, std::pair{"小林", "こばやし"}})
+        text += std::string(sur) + "秀一 [" + said + "しゅういち] /(h) x/\n";
     text += "村上秀一 [むらかみひでかず] /(h) x/\n及川恒平 [おいかわこうへい] /(h) x/\n小林恒平 [こばやしつねひら] /(h) x/\n";
     // A full name whose reading its parts do not make counts for nothing.
     text += "小林秀一 [こばやしひでひと] /(h) x/\n小林秀一 [こばやしひでひと] /(h) x/\n";
