@@ -1040,6 +1040,35 @@ TEST(MecabReadingEngine, NoWrittenWithTheCharacterBetweenTwoWordsIsTheParticleWh
     EXPECT_EQ(title(u"乃木坂").reading, u"ノギザカ");
 }
 
+TEST(MecabReadingEngine, TheSmallKeOfPlaceNamesIsGaAfterAWordAndTheCounterKaAfterANumber)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab knows ヶ alone as no word; the counter's カ was read everywhere.
+    EXPECT_EQ(title(u"虹ヶ咲学園").reading, u"ニジガサキガクエン");
+    const ValueReading beach = title(u"夢ヶ浜");
+    EXPECT_EQ(beach.reading, u"ユメガハマ");
+    // No dictionary holds the place: the word after ヶ may be read otherwise.
+    EXPECT_EQ(beach.confidence, Confidence::Check);
+    // After a number, in kanji or in digits, it stays the counter.
+    EXPECT_EQ(title(u"三ヶ月").reading, u"サンカゲツ");
+    EXPECT_EQ(title(u"八十八ヶ所巡礼").reading, u"ハチジュウハッカショジュンレイ");
+    EXPECT_EQ(title(u"3ヶ月").reading, u"サンカゲツ");
+}
+
+TEST(MecabReadingEngine, AWordMecabHoldsWithoutAReadingOrByItsOldWordTakesTheWordDictionarysReading)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab's dictionary holds 檸檬 as an organisation with no reading; read
+    // by its characters it was ネイモウ.
+    EXPECT_EQ(title(u"檸檬").reading, u"レモン");
+    EXPECT_EQ(title(u"檸檬の木").reading, u"レモンノキ");
+    // 蓮 before the の of names written ノ: MeCab's ハチス is the word
+    // dictionary's old word, ハス the one in use.
+    const ValueReading lotus = title(u"蓮ノ空");
+    EXPECT_EQ(lotus.reading, u"ハスノソラ");
+    EXPECT_THAT(lotus.alternatives, Contains(String(u"ハチスノソラ")));
+}
+
 TEST(MecabReadingEngine, AWordSpeltOutBetweenMiddleDotsIsReadAsTheWord)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
