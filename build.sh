@@ -31,6 +31,7 @@ packages=(
   xvfb xauth fonts-wqy-microhei
   libmecab-dev mecab-ipadic-utf8 enamdict edict kanjidic kanjidic-xml skkdic-extra
   rime-data-luna-pinyin rime-data-pinyin-simp rime-data-terra-pinyin libhangul-data
+  festlex-cmu
 )
 
 install_deps() {

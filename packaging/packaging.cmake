@@ -72,5 +72,5 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${YOMI_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The dictionaries of the reading suggestions: Japanese (MeCab, names, words,
 # characters, SKK) and Chinese (the Rime pinyin tables).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mecab-ipadic-utf8, enamdict, edict, kanjidic, kanjidic-xml, skkdic-extra, rime-data-luna-pinyin, rime-data-pinyin-simp, rime-data-terra-pinyin, libhangul-data")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mecab-ipadic-utf8, enamdict, edict, kanjidic, kanjidic-xml, skkdic-extra, rime-data-luna-pinyin, rime-data-pinyin-simp, rime-data-terra-pinyin, libhangul-data, festlex-cmu")
 include(CPack)

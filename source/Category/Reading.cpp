@@ -239,16 +239,41 @@ std::optional<String> smallWordKana(std::u16string_view word)
     return std::nullopt;
 }
 
+// How a word of Latin letters came to be said in katakana.
+enum class LatinSource { Loanword, Sounds, Romaji };
+
+struct LatinKana {
+    String kana;
+    LatinSource source = LatinSource::Loanword;
+};
+
+// The reason a reading gives for Latin words said in katakana, by how the
+// least sure of them was found.
+const char* latinReason(LatinSource source, bool several)
+{
+    switch (source) {
+    case LatinSource::Sounds:
+        return several ? "English words said by their sounds" : "an English word said by its sounds";
+    case LatinSource::Romaji:
+        return several ? "words of romaji written in katakana" : "a word of romaji written in katakana";
+    case LatinSource::Loanword:
+        break;
+    }
+    return several ? "English words read as loanwords" : "an English word read as its loanword";
+}
+
 // An English word in katakana: a small word, else the loanword the engine
-// gives it.
-std::optional<String> englishWordKana(ReadingEngine& engine, std::u16string_view word)
+// gives it, else the word's sounds or its romaji.
+std::optional<LatinKana> englishWordKana(ReadingEngine& engine, std::u16string_view word)
 {
     if (std::optional<String> small = smallWordKana(word))
-        return small;
+        return LatinKana{std::move(*small)};
     if (word.size() < 2)
         return std::nullopt;
     if (std::optional<String> loan = engine.loanword(word))
-        return readingKana(*loan);
+        return LatinKana{readingKana(*loan)};
+    if (std::optional<SpokenWord> spoken = engine.spoken(word))
+        return LatinKana{readingKana(spoken->kana), spoken->romaji ? LatinSource::Romaji : LatinSource::Sounds};
     return std::nullopt;
 }
 
@@ -909,13 +934,15 @@ bool hasLatinWord(std::u16string_view text)
 }
 
 // An English phrase of a Japanese value (「I love you」, -Fall in love-)
-// said in katakana, word by word, its signs kept: each word the loanword
-// the engine gives it or a common small word; nullopt when a word has
-// neither, or the text is a release's note (feat., Live).
-std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view text)
+// said in katakana, word by word, its signs kept: each word a common small
+// word, the loanword the engine gives it, or its sounds; nullopt when a
+// word has none, or the text is a release's note (feat., Live). `source`
+// is set to how the least sure word was found.
+std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view text, LatinSource& source)
 {
     String out;
     std::size_t from = 0;
+    source = LatinSource::Loanword;
     const auto signs = [&](std::size_t to) {
         for (const char16_t c : text.substr(from, to - from))
             if (c != u' ')
@@ -928,10 +955,11 @@ std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view t
         // A release's note (feat., Live) is no part of a phrase to say.
         if (!smallWordKana(word) && !hasLatinWord(word))
             return std::nullopt;
-        const std::optional<String> kana = englishWordKana(engine, word);
+        const std::optional<LatinKana> kana = englishWordKana(engine, word);
         if (!kana)
             return std::nullopt;
-        out += *kana;
+        out += kana->kana;
+        source = std::max(source, kana->source);
         from = end;
     }
     signs(text.size());
@@ -964,9 +992,9 @@ void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, bool touch
         const bool credit = small == "feat" || small == "featuring" || small == "ft";
         if (word.size() >= 3 && !(capitals && saidByLetters(word)) &&
             (hasLatinWord(word) || (touching && !credit))) {
-            if (const std::optional<String> kana = englishWordKana(engine, word)) {
+            if (const std::optional<LatinKana> kana = englishWordKana(engine, word)) {
                 keep(text.substr(from, begin - from));
-                pieces.push_back(Piece{false, {}, {*kana}, Confidence::Check, "an English word read as its loanword"});
+                pieces.push_back(Piece{false, {}, {kana->kana}, Confidence::Check, latinReason(kana->source, false)});
                 from = end;
             }
         }
@@ -1043,10 +1071,12 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
             // An English phrase, or a word apart from the Japanese, is said
             // in katakana when every word of it has a reading (a guess).
             std::optional<String> english;
+            LatinSource source = LatinSource::Loanword;
             if (spell && mixed && hasLatinWord(kept) && (!latin || latinWordSpans(kept).size() > 1))
-                english = englishInKana(engine, kept);
+                english = englishInKana(engine, kept, source);
             if (english)
-                pieces.push_back(Piece{false, {}, {std::move(*english)}, Confidence::Check, "English words read as loanwords"});
+                pieces.push_back(Piece{false, {}, {std::move(*english)}, Confidence::Check,
+                                       latinReason(source, latinWordSpans(kept).size() > 1)});
             else if (latin)
                 keptOrLoanwords(engine, kept, i > 0 && isLatinLetter(run.front()),
                                 end < text.size() && isLatinLetter(run.back()), pieces);

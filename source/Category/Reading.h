@@ -86,6 +86,12 @@ struct RunKnowledge {
 
 // The reading of runs of Japanese text. Implementations load their
 // dictionaries lazily, on the first read.
+// A word of Latin letters in katakana and how it was found.
+struct SpokenWord {
+    String kana;
+    bool romaji = false; // a word of romaji, not an English word's sounds
+};
+
 class ReadingEngine {
 public:
     virtual ~ReadingEngine() = default;
@@ -118,6 +124,15 @@ public:
     virtual std::optional<String> loanword(std::u16string_view english)
     {
         (void)english;
+        return std::nullopt;
+    }
+    // An English word the word dictionary has no loanword for, said in
+    // katakana by its sounds as a pronouncing dictionary gives them (Maybe:
+    // メイビー), or a word of romaji such a dictionary does not hold written
+    // in katakana (OMOIDE: オモイデ); nothing by default.
+    virtual std::optional<SpokenWord> spoken(std::u16string_view word)
+    {
+        (void)word;
         return std::nullopt;
     }
 };

@@ -14,6 +14,7 @@
 #include "Platform/Paths.h"
 #include "Reading/KanjiTable.h"
 #include "Reading/GivenNames.h"
+#include "Reading/EnglishSounds.h"
 #include "Reading/Loanwords.h"
 #include "Reading/Rendaku.h"
 #include "Reading/NameIndex.h"
@@ -2170,6 +2171,7 @@ EnginePaths EnginePaths::system()
     for (const auto& [file, kind] : {std::pair{"fullname", "h"}, std::pair{"okinawa", "o"}})
         p.skk.emplace_back(std::filesystem::path("/usr/share/skk") / (std::string("SKK-JISYO.") + file), kind);
     p.jinmei = "/usr/share/skk/SKK-JISYO.jinmei";
+    p.english = "/usr/share/festival/dicts/cmu/cmudict-0.4.out";
     p.cacheDir = paths::ownFolder(paths::cacheHome());
     return p;
 }
@@ -2361,6 +2363,18 @@ std::optional<String> MecabReadingEngine::loanword(std::u16string_view english)
 {
     std::call_once(loanwordsRead_, [&] { loanwords_ = std::make_unique<Loanwords>(paths_.words); });
     return loanwords_->of(english);
+}
+
+std::optional<SpokenWord> MecabReadingEngine::spoken(std::u16string_view word)
+{
+    std::call_once(soundsRead_, [&] { sounds_ = std::make_unique<EnglishSounds>(paths_.english); });
+    if (sounds_->empty())
+        return std::nullopt;
+    if (std::optional<String> kana = sounds_->of(word))
+        return SpokenWord{std::move(*kana), false};
+    if (std::optional<String> kana = romajiInKatakana(word))
+        return SpokenWord{std::move(*kana), true};
+    return std::nullopt;
 }
 
 RunKnowledge MecabReadingEngine::know(std::u16string_view run)

@@ -17,6 +17,7 @@
 
 namespace yomi::reading {
 
+class EnglishSounds;
 class Loanwords;
 
 struct EnginePaths {
@@ -45,6 +46,10 @@ struct EnginePaths {
     // common reading; may be missing (a given name with several readings is
     // then always doubtful).
     std::filesystem::path jinmei;
+    // A pronouncing dictionary of English in Festival's lexicon form (the
+    // CMU dictionary); may be missing (English words without a loanword are
+    // then kept as written).
+    std::filesystem::path english;
 
     // The Debian locations, and $XDG_CACHE_HOME/yomi (else ~/.cache/yomi).
     static EnginePaths system();
@@ -68,6 +73,10 @@ public:
     // The loanword of the word dictionary whose gloss is exactly the
     // English word (Loanwords); its table is read on the first call.
     std::optional<String> loanword(std::u16string_view english) override;
+    // The word's sounds from the pronouncing dictionary (EnglishSounds),
+    // else its romaji where the dictionary holds no such word; nothing
+    // without the dictionary. Read on the first call.
+    std::optional<SpokenWord> spoken(std::u16string_view word) override;
 
     // Opens the dictionaries now; false when MeCab cannot start. Safe to
     // call from a second thread while prepare()'s is at work.
@@ -88,6 +97,8 @@ private:
     std::thread preparing_;
     std::once_flag loanwordsRead_;
     std::unique_ptr<Loanwords> loanwords_;
+    std::once_flag soundsRead_;
+    std::unique_ptr<EnglishSounds> sounds_;
 };
 
 } // namespace yomi::reading

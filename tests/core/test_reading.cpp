@@ -331,7 +331,7 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
     EXPECT_EQ(readTitle(e, u"THE少女").reading, u"ザショウジョ") << "a small word is no run of letters' names";
     EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョラバー") << "one standing apart too";
     EXPECT_EQ(judged(readTitle(e, u"少女A-LOVER")),
-              (Judged{u"ショウジョエー-ラバー", Confidence::Check, "English words read as loanwords"}))
+              (Judged{u"ショウジョエー-ラバー", Confidence::Check, "an English word read as its loanword"}))
         << "past letters spelt, the word is still one beside Japanese";
     EXPECT_EQ(judged(readTitle(e, u"少女A-Lovers")),
               (Judged{u"ショウジョエー-Lovers", Confidence::Check, "Latin letters kept as written"}))

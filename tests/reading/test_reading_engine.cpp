@@ -675,7 +675,8 @@ TEST(MecabReadingEngine, DigitsAndCapitalsBeforeAWordAreSpeltAsTheyAreSaid)
     // right after a word is said.
     EXPECT_EQ(read(u"少女A"), u"ショウジョエー");
     EXPECT_EQ(read(u"大事MANブラザーズバンド"), u"ダイジマンブラザーズバンド") << "an English word, read as its loanword";
-    EXPECT_TRUE(read(u"光GENJI").ends_with(u"GENJI")) << "a word the word dictionary does not gloss";
+    EXPECT_TRUE(read(u"光GENJI").ends_with(u"ゲンジ"))
+        << "a word the word dictionary does not gloss nor the pronouncing dictionary hold: romaji";
     EXPECT_EQ(read(u"東京 2020"), u"トウキョウ 2020");
     EXPECT_EQ(read(u"007の帰還"), u"007ノキカン") << "a leading zero is no amount";
     // Romaji keeps them as they are.
@@ -771,8 +772,8 @@ TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
     EXPECT_EQ(trust(u"田中靖子", yomi::NameKind::Person), (P{Confidence::Likely, "every word read from the dictionary"}))
         << "SKK lists 靖子 near the front of ヤスコ's names only";
     EXPECT_EQ(trust(u"はっぴいえんど"), (P{Confidence::Sure, "written in kana"}));
-    EXPECT_EQ(trust(u"東京 ONE"), (P{Confidence::Check, "Latin letters kept as written"}))
-        << "an English word apart from the Japanese may still be said in kana";
+    EXPECT_EQ(trust(u"東京 ONE"), (P{Confidence::Check, "an English word said by its sounds"}))
+        << "an English word apart from the Japanese said in kana is a guess";
     const ValueReading refused = readValue(engine(), nullptr, u"周慧敏", ReadingStyle::Katakana, 4);
     EXPECT_FALSE(refused.reading);
     EXPECT_EQ(refused.reason, "looks Chinese: the name dictionary knows it only as a foreign name");
@@ -1157,7 +1158,7 @@ TEST(MecabReadingEngine, PreparedOnAThreadOfItsOwnItReadsAsWhenOpenedOnTheFirstR
 TEST(MecabReadingEngine, WithoutADictionaryItIsUnavailableAndNamesThePackage)
 {
     test::TempFolder dir;
-    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}, {}, {}, {}});
+    MecabReadingEngine none(EnginePaths{{dir.path() / "nothing"}, dir.path() / "enamdict", dir.path(), {}, {}, {}, {}, {}, {}});
     EXPECT_FALSE(none.available());
     EXPECT_THAT(none.missing(), HasSubstr("mecab-ipadic-utf8"));
     EXPECT_TRUE(none.read(u"東京", 3).empty());

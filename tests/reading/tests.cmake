@@ -4,6 +4,7 @@ yomi_test_suite(yomi_reading_tests
   reading/test_reading_engine.cpp
   reading/test_name_table.cpp
   reading/test_reading_sets.cpp
+  reading/test_english_sounds.cpp
   LIBS yomi_reading_lang yomi_reading PkgConfig::ICU)
 target_compile_definitions(yomi_reading_tests PRIVATE YOMI_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
