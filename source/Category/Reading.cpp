@@ -142,12 +142,35 @@ String assemble(const std::vector<Piece>& pieces, const std::vector<std::size_t>
 
 // Kana as a reading spells it: katakana, with the counters ヵ and ヶ (and
 // their hiragana forms) spelt カ (八十八ヶ所: ハチジュウハッカショ), whether
-// they come from the value or from the engine's reading.
+// they come from the value or from the engine's reading; an iteration mark
+// as the kana it repeats (あゝ: アア, いすゞ: イスズ), and ヰ and ヱ, kana no
+// longer in use, as the イ and エ they are said (まゐご: マイゴ).
 String readingKana(std::u16string_view text)
 {
     String out = toKatakana(text);
-    std::replace_if(
-        out.begin(), out.end(), [](char16_t c) { return c == u'ヵ' || c == u'ヶ'; }, u'カ');
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        char16_t& c = out[i];
+        if (c == u'ヵ' || c == u'ヶ')
+            c = u'カ';
+        else if (c == u'ヰ')
+            c = u'イ';
+        else if (c == u'ヱ')
+            c = u'エ';
+        else if (c == u'ヽ' || c == u'ヾ') {
+            // The kana before it, words apart (ア ヽ) or not.
+            std::size_t b = i;
+            while (b > 0 && out[b - 1] == u' ')
+                --b;
+            if (b == 0 || out[b - 1] < u'ァ' || out[b - 1] > u'ヶ')
+                continue;
+            const char16_t before = out[b - 1];
+            // The voiced mark voices a kana of the カ to ホ rows (ス: ズ), which
+            // sit just before their voiced forms.
+            const bool voiceable = std::u16string_view(u"カキクケコサシスセソタチツテトハヒフヘホ").find(before) !=
+                std::u16string_view::npos;
+            c = c == u'ヾ' && voiceable ? static_cast<char16_t>(before + 1) : before;
+        }
+    }
     return out;
 }
 

@@ -1571,6 +1571,37 @@ struct MecabReadingEngine::State {
             }
             ++i;
         }
+        // A surname of one character MeCab reads whole and the character
+        // after it that it takes for a word (蒼 アオイ and 井 イ) that the
+        // name dictionary holds together as a surname: the surname's reading
+        // nearest MeCab's (蒼井 アオイ, not アオイイ).
+        for (std::size_t i = 0; i + 2 < joined.tokens.size(); ++i) {
+            Token& sur = joined.tokens[i];
+            const Token& next = joined.tokens[i + 1];
+            if (!sur.surname() || sur.surface.size() != 1 || !next.han || next.surface.size() != 1 ||
+                next.personName() || next.pos0 != "名詞" || !joined.tokens[i + 2].han)
+                continue;
+            const String surface = sur.surface + next.surface;
+            const String reading = sur.reading + next.reading;
+            String known;
+            std::size_t closest = 0;
+            for (const NameEntry& e : names->lookup(toUtf8(surface))) {
+                if (!(e.kinds & kSurname) || isForeignEntry(e))
+                    continue;
+                String r = toUtf16(e.reading);
+                const std::size_t d = distance(r, reading);
+                if (known.empty() || d < closest) {
+                    known = std::move(r);
+                    closest = d;
+                }
+            }
+            if (known.empty() || known == reading)
+                continue;
+            sur.surface = surface;
+            sur.reading = known;
+            joined.tokens.erase(joined.tokens.begin() + static_cast<long>(i) + 1);
+            changed = true;
+        }
         // A word and a place's suffix after it (思案 and 橋) that the name
         // dictionary holds together as one place: the place's reading
         // (シアンバシ, where MeCab says キョウ).

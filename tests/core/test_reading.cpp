@@ -47,6 +47,17 @@ TEST(Reading, StylesKeepLatinDigitsAndPunctuationAndTheSoundOfKana)
     EXPECT_THAT(e.asked, ::testing::Each(::testing::AnyOf(String(u"東京事変"), String(u"坂本"))));
 }
 
+TEST(Reading, IterationMarksAndKanaNoLongerInUseAreSpeltAsTheyAreSaid)
+{
+    FakeReadingEngine e = engine();
+    EXPECT_EQ(read(e, u"こゝろ"), u"ココロ") << "ゝ repeats the kana before it";
+    EXPECT_EQ(read(e, u"いすゞ"), u"イスズ") << "ゞ repeats it voiced";
+    EXPECT_EQ(read(e, u"みすゞ", ReadingStyle::Hiragana), u"みすず");
+    EXPECT_EQ(read(e, u"まゐご"), u"マイゴ") << "ゐ is said イ";
+    EXPECT_EQ(read(e, u"ゑひもせす"), u"エヒモセス");
+    EXPECT_EQ(read(e, u"ヽ"), u"ヽ") << "a mark with no kana before it repeats nothing";
+}
+
 TEST(Reading, HangulIsSaidInKatakanaAsJapaneseWritesKoreanWords)
 {
     const auto kana = [](std::u16string_view text) { return hangulInKatakana(text).value_or(u"(none)"); };

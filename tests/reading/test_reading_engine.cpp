@@ -607,6 +607,20 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_FALSE(readValue(engine(), nullptr, u"東仝", ReadingStyle::Katakana, 4).reading);
 }
 
+TEST(MecabReadingEngine, ASurnameMecabReadsWholeFromItsFirstCharacterTakesTheNameDictionarysReadingOfBoth)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    // MeCab reads 蒼 alone as the surname アオイ and 井 after it as the word イ.
+    const ValueReading aoi = readValue(engine(), nullptr, u"蒼井翔太", ReadingStyle::Katakana, 4, person);
+    EXPECT_EQ(aoi.reading, u"アオイショウタ");
+    EXPECT_THAT(aoi.alternatives, Contains(u"アオイイショウタ")) << "MeCab's reading stays a candidate";
+    EXPECT_EQ(aoi.confidence, Confidence::Check);
+    // A surname MeCab reads whole keeps its reading.
+    EXPECT_EQ(readValue(engine(), nullptr, u"松井秀喜", ReadingStyle::Katakana, 4, person).reading, u"マツイヒデキ");
+}
+
 TEST(MecabReadingEngine, ASurnameWithACharacterOutsideMecabsSetIsReadByItsCharactersBeforeAGivenName)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
