@@ -47,6 +47,14 @@ public:
     MappedText(const MappedText&) = delete;
     MappedText& operator=(const MappedText&) = delete;
     std::string_view text() const { return data_ ? std::string_view(data_, size_) : std::string_view(); }
+    // Lets the pages read so far go from the process's memory (a text read
+    // through once to index it, then searched in few places); they come
+    // back from the file when read again.
+    void release() const
+    {
+        if (data_)
+            ::madvise(const_cast<char*>(data_), size_, MADV_DONTNEED);
+    }
 
 private:
     const char* data_ = nullptr;

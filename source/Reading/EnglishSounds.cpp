@@ -288,6 +288,9 @@ EnglishSounds::EnglishSounds(const std::filesystem::path& lexicon) : text_(lexic
     // Stable: of a word's several entries the lexicon's first stays first.
     std::stable_sort(entries_.begin(), entries_.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return compareSmall(wordAt(a), wordAt(b)) < 0; });
+    // A word is looked up in a few pages of the text: the rest need not
+    // stay resident.
+    text_.release();
 }
 
 std::string_view EnglishSounds::wordAt(std::uint32_t offset) const
