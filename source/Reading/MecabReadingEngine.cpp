@@ -1218,6 +1218,57 @@ struct MecabReadingEngine::State {
     // stretch of katakana right after a Han character, which
     // MeCab reads together with that character once it is hiragana. Kana
     // sound the same in either script, so the reading keeps the run's kana.
+    // Kana of the old spelling read as today's: ゐ and ゑ as い and え; ひ
+    // and ふ after a Han character as the い and う of a word's ending (想ふ
+    // 想う, 唄ひ手 唄い手, 逢ひたくて), where MeCab then reads the character
+    // and the kana as one word. ふ only at the end of the run or before a
+    // character that is no kana: 夜ふけ and 胸ふくらませ are today's kana;
+    // 心ひとつ stays as MeCab finds no word 心い.
+    String kanaOfToday(std::u16string_view run)
+    {
+        String out(run);
+        for (char16_t& c : out)
+            c = c == u'ゐ' ? u'い' : c == u'ゑ' ? u'え' : c;
+        std::vector<Token> asWritten;
+        for (std::size_t i = 1; i < out.size(); ++i) {
+            if ((out[i] != u'ひ' && out[i] != u'ふ') || !isHanCharacter(out[i - 1]))
+                continue;
+            if (out[i] == u'ふ' && i + 1 < out.size() && isKanaCharacter(out[i + 1]))
+                continue;
+            // A word MeCab knows that begins with the kana is today's
+            // spelling (薬師丸 and ひろ子, a given name).
+            if (asWritten.empty()) {
+                const std::vector<Path> p = parse(toUtf8(out), 1);
+                if (!p.empty())
+                    asWritten = p.front().tokens;
+            }
+            std::size_t from = 0;
+            bool wordOfItsOwn = false;
+            for (const Token& t : asWritten) {
+                if (from == i)
+                    wordOfItsOwn = t.surface.size() > 1 && !t.guessed && !t.reading.empty();
+                from += t.surface.size();
+            }
+            if (wordOfItsOwn)
+                continue;
+            String trial = out;
+            trial[i] = out[i] == u'ひ' ? u'い' : u'う';
+            const std::vector<Path> p = parse(toUtf8(trial), 1);
+            std::size_t at = 0;
+            for (const Token& t : p.empty() ? std::vector<Token>{} : p.front().tokens) {
+                const bool word = !t.guessed && !t.reading.empty() &&
+                    (t.pos0 == "動詞" || t.pos0 == "形容詞" || t.pos0 == "名詞");
+                if (at < i && at + t.surface.size() > i) {
+                    if (word)
+                        out = std::move(trial);
+                    break;
+                }
+                at += t.surface.size();
+            }
+        }
+        return out;
+    }
+
     String okuriganaInHiragana(std::u16string_view run)
     {
         String out(run);
@@ -2342,12 +2393,15 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
     // Old forms MeCab does not know as written are read in today's forms
     // first (佛の顏: 佛 is known, 顏 is not: 佛の顔 ホトケノカオ).
     const String unknownToday = s.todayWhereUnknown(run);
-    const String written = s.okuriganaInHiragana(s.noWhereUnknown(unknownToday));
+    const String spelt = s.okuriganaInHiragana(s.noWhereUnknown(unknownToday));
+    const String written = s.kanaOfToday(spelt);
     Outcome own = s.leaderAndBand(written, request.limit, settled);
     if (own.candidates.empty())
         own = s.readAsWritten(written, request.limit, settled);
     if (unknownToday != run && !own.candidates.empty())
         own.reason += "; old character forms read as today's";
+    if (written != spelt && !own.candidates.empty())
+        own.reason += "; kana of the old spelling read as today's";
     const String modern = s.kanji ? s.kanji->modernForms(run) : String(run);
     // A Chinese name left without a reading stays so in today's forms too
     // (張學友 is 張学友), unless those are one word (萬華鏡: 万華鏡).
@@ -2372,7 +2426,9 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
     for (const Outcome* o : {&own, &today})
         for (const auto& [reading, origin] : o->candidates)
             out.add(reading, origin);
-    for (auto& [reading, origin] : out.take(run, request.limit))
+    // Readings that keep the kana of the run as read (乃 as の, old kana as
+    // today's) first.
+    for (auto& [reading, origin] : out.take(written, request.limit))
         result.readings.push_back(std::move(reading));
     if (result.readings.empty()) {
         result.reason = own.chinese.empty() ? "no Japanese reading" : "looks Chinese: " + own.chinese.front();

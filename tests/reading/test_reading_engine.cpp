@@ -1084,6 +1084,26 @@ TEST(MecabReadingEngine, AWordMecabHoldsWithoutAReadingOrByItsOldWordTakesTheWor
     EXPECT_THAT(lotus.alternatives, Contains(String(u"ハチスノソラ")));
 }
 
+TEST(MecabReadingEngine, KanaOfTheOldSpellingEndingAWordAreReadAsTodaysWhereMecabThenFindsTheWord)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    const ValueReading think = title(u"君を想ふ");
+    EXPECT_EQ(think.reading, u"キミヲオモウ") << "想ふ was ソウフ";
+    EXPECT_THAT(think.reason, ::testing::HasSubstr("kana of the old spelling read as today's"));
+    EXPECT_EQ(title(u"唄ひ手冥利").reading, u"ウタイテミョウリ");
+    EXPECT_EQ(title(u"逢ひたくて").reading, u"アイタクテ");
+    EXPECT_EQ(title(u"花の匂ひ").reading, u"ハナノニオイ");
+    EXPECT_EQ(title(u"思ひ出の渚").reading, u"オモイデノナギサ") << "the reading need not keep the old kana";
+    // Today's kana after a Han character stay: a word that begins with
+    // them (a given name, ひとつ), or ふ before more kana.
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    EXPECT_EQ(readValue(engine(), nullptr, u"薬師丸ひろ子", ReadingStyle::Katakana, 4, person).reading,
+              u"ヤクシマルヒロコ");
+    EXPECT_EQ(title(u"心ひとつ").reading, u"ココロヒトツ");
+    EXPECT_EQ(title(u"夜ふけの街").reading->substr(0, 3), u"ヨフケ");
+}
+
 TEST(MecabReadingEngine, AWordSpeltOutBetweenMiddleDotsIsReadAsTheWord)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
