@@ -2065,6 +2065,16 @@ struct MecabReadingEngine::State {
         if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1 &&
             !commonGivenReading(t.surface, t.reading))
             return "a given name with several readings";
+        // Names MeCab finds one after another where a person's name has one
+        // of each (two surnames: 草野 and 華 before 余子; two given names:
+        // 晋平 and 太), or a name right after a word of Han characters
+        // (魂 and 音泉): characters read as names that may be no name.
+        if (t.personName() && i > 0) {
+            const Token& before = tokens[i - 1];
+            if ((t.surname() && before.surname()) || (t.givenName() && before.givenName()) ||
+                (t.surname() && before.han && !before.personName() && before.pos0 == "名詞"))
+                return "names found one after another inside a word";
+        }
         if (t.personName() || countsBeforeParticle(tokens, i))
             return nullptr;
         if (t.nounOfOneCharacter() && i + 1 < tokens.size() && tokens[i + 1].verbStem())

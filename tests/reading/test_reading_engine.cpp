@@ -793,6 +793,24 @@ TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
     EXPECT_EQ(refused.reason, "looks Chinese: the name dictionary knows it only as a foreign name");
 }
 
+TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherInsideAWordAreACheck)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    const auto trust = [&](std::u16string_view value, const RunRequest& request) {
+        const ValueReading r = readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4, request);
+        return std::pair{r.confidence, r.reason};
+    };
+    const std::pair doubt{Confidence::Check, std::string("names found one after another inside a word")};
+    EXPECT_EQ(trust(u"草野華余子", person), doubt) << "two surnames, 草野 and 華, before a given name";
+    EXPECT_EQ(trust(u"晋平太", person), doubt) << "two given names, 晋平 and 太";
+    EXPECT_EQ(trust(u"魂音泉", {}), doubt) << "a surname right after the word 魂";
+    // One surname and one given name are a person's name as MeCab reads it.
+    EXPECT_NE(trust(u"田中靖子", person).second, doubt.second);
+    EXPECT_NE(trust(u"フランク永井", person).second, doubt.second) << "a given name in katakana before a surname";
+}
+
 TEST(MecabReadingEngine, HanWordsNoDictionaryHoldsTogetherAreACheckWhenANativeWordMayBeVoiced)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
