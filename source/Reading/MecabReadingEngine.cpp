@@ -909,9 +909,17 @@ struct MecabReadingEngine::State {
         if (!names)
             return out;
         const bool checkForeign = hanOnly(part);
-        for (const NameEntry& e : nameEntries(toUtf8(part)))
-            if ((e.kinds & kinds) && !(checkForeign && isForeignEntry(e)))
-                out.push_back(toUtf16(e.reading));
+        std::vector<String> rare;
+        for (const NameEntry& e : nameEntries(toUtf8(part))) {
+            if (!(e.kinds & kinds) || (checkForeign && isForeignEntry(e)))
+                continue;
+            // Of a surname's readings, those that are a place's name too
+            // come first: the dictionary marks the common ones so (坂本
+            // サカモト; サカモト, サトウ before the rare カルメラ, サイウ).
+            const bool surnameOnly = (kinds & kSurname) && !(kinds & kGiven) && !(e.kinds & kPlace);
+            (surnameOnly ? rare : out).push_back(toUtf16(e.reading));
+        }
+        out.insert(out.end(), rare.begin(), rare.end());
         if ((kinds & kGiven) && out.size() > 1)
             rankByParts(part, out);
         if (!preferred.empty()) {

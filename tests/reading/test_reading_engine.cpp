@@ -395,6 +395,27 @@ TEST(MecabReadingEngine, EmptyOrMissingWordAndNameDictionariesLeaveReadingsWitho
     }
 }
 
+TEST(MecabReadingEngine, ASurnamesReadingThatIsAPlacesTooIsKeptAmongTheFewCandidatesOfTheSurname)
+{
+    test::TempFolder dir;
+    auto paths = EnginePaths::system();
+    paths.cacheDir = dir.path() / "cache";
+    // MeCab reads 東山 ヒガシヤマ. The dictionary lists the common トウヤマ
+    // (a place too) after three rare readings; a surname keeps only a few.
+    paths.names = dir.writeFile("enamdict", eucJp("東山 [あずまやま] /(s) Azumayama/\n東山 [とうさん] /(s) Tousan/\n"
+                                                  "東山 [とうせん] /(s) Tousen/\n東山 [とうやま] /(p,s) Touyama/\n"
+                                                  "東山 [ひがしやま] /(s) Higashiyama/\n奈央 [なお] /(f) Nao/\n"));
+    MecabReadingEngine e(paths);
+    ASSERT_TRUE(e.available()) << e.missing();
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    const ValueReading r = readValue(e, nullptr, u"東山奈央", ReadingStyle::Katakana, 4, person);
+    ASSERT_TRUE(r.reading);
+    EXPECT_EQ(r.reading, u"ヒガシヤマナオ") << "MeCab's reading stays first";
+    EXPECT_THAT(r.alternatives, Contains(u"トウヤマナオ"));
+    EXPECT_THAT(r.alternatives, ::testing::Not(Contains(u"トウセンナオ"))) << "the last of the rare ones is left out";
+}
+
 TEST(MecabReadingEngine, AGivenNameIsReadAsMostOfTheNameDictionarysPeopleReadIt)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
