@@ -236,8 +236,12 @@ Vowel vowelOf(const std::vector<Phone>& phones, std::size_t at, std::string_view
         return {E, u"イ"};
     if (n == "ih")
         return {v.stress == 0 && group.starts_with('e') ? E : I, u""};
-    if (n == "iy")
-        return {I, v.stress > 0 || last ? u"ー" : u""};
+    if (n == "iy") {
+        // Long where stressed, at the end or before a last s or z (memories
+        // メモリーズ), short inside a word (happiness ハッピネス).
+        const bool beforeLastS = at + 2 == phones.size() && (phones[at + 1].name == "z" || phones[at + 1].name == "s");
+        return {I, v.stress > 0 || last || beforeLastS ? u"ー" : u""};
+    }
     if (n == "ow")
         // Long where stressed or at the end (dope ドープ, hello ハロー), short
         // where weak inside a word (hostess ホステス).

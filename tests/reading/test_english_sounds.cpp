@@ -30,6 +30,8 @@ constexpr const char* kLexicon = R"(MNCL
 ("live" j (((l ay v) 1)))
 ("live" v (((l ih v) 1)))
 ("many" nil (((m eh) 1) ((n iy) 0)))
+("memories" nil (((m eh) 1) ((m er) 0) ((iy z) 0)))
+("happiness" nil (((hh ae) 1) ((p iy) 0) ((n ax s) 0)))
 ("maybe" nil (((m ey) 1) ((b iy) 0)))
 ("doctor" nil (((d aa k) 1) ((t er) 0)))
 ("desire" nil (((d ih) 0) ((z ay) 1) ((er) 0)))
@@ -61,6 +63,9 @@ TEST(EnglishSounds, AWordIsSaidInKatakanaAsJapaneseWritesItsSounds)
     EXPECT_EQ(l.sounds.of(u"category"), u"キャテゴリー") << "an r that begins the next syllable does not";
     EXPECT_EQ(l.sounds.of(u"dopeness"), u"ドープネス") << "the e of dope is silent: the schwa is the e of -ness";
     EXPECT_EQ(l.sounds.of(u"happy"), u"ハッピー") << "pp after a short vowel doubles";
+    EXPECT_EQ(l.sounds.of(u"happiness"), u"ハッピネス") << "a weak ee sound inside a word is short";
+    EXPECT_EQ(l.sounds.of(u"memories"), u"メモリーズ")
+        << "before a last s it is long; a weak er before a vowel is a vowel and an r";
     EXPECT_EQ(l.sounds.of(u"hits"), u"ヒッツ") << "t and s are ツ";
     EXPECT_EQ(l.sounds.of(u"goods"), u"グッズ") << "d and z are ズ";
     EXPECT_EQ(l.sounds.of(u"idle"), u"アイドル") << "the syllable of an l no vowel letter spells: d with o";
