@@ -360,34 +360,69 @@ std::optional<String> EnglishSounds::of(std::u16string_view word) const
     return kana;
 }
 
-String soundsInKatakana(const std::vector<Phone>& input, std::string_view spelling)
-{
-    // An r-coloured vowel before another vowel is a weak vowel and an r
-    // that begins the next syllable (memory: メモリー).
-    std::vector<Phone> phones;
-    for (std::size_t k = 0; k < input.size(); ++k) {
-        phones.push_back(input[k]);
-        if (input[k].name == "er" && k + 1 < input.size() && input[k + 1].vowel() && input[k].stress == 0) {
-            phones.back().name = "ax";
-            phones.push_back(Phone{"r", -1});
+namespace {
+
+// Writes a word's sounds in katakana a syllable at a time: a vowel alone, a
+// consonant and the vowel after it, or a consonant that ends a syllable.
+class KatakanaWriter {
+public:
+    KatakanaWriter(const std::vector<Phone>& input, std::string_view spelling) : spelling_(spelling)
+    {
+        // An r-coloured vowel before another vowel is a weak vowel and an r
+        // that begins the next syllable (memory: メモリー).
+        for (std::size_t k = 0; k < input.size(); ++k) {
+            phones_.push_back(input[k]);
+            if (input[k].name == "er" && k + 1 < input.size() && input[k + 1].vowel() && input[k].stress == 0) {
+                phones_.back().name = "ax";
+                phones_.push_back(Phone{"r", -1});
+            }
         }
+        // Each vowel's spelling, for the vowels said weakly.
+        groups_ = alignVowels(phones_, spelling_);
     }
-    // Each vowel's spelling, for the vowels said weakly.
-    const std::vector<std::string_view> groups = alignVowels(phones, spelling);
-    String out;
-    std::size_t vowelIndex = 0;
-    const auto nextName = [&](std::size_t k) { return k + 1 < phones.size() ? std::string_view(phones[k + 1].name) : ""; };
-    const auto isVowelAt = [&](std::size_t k) { return k < phones.size() && phones[k].vowel(); };
-    std::string_view lastVowel;
-    std::string_view lastGroup; // the spelling of the last vowel sound
+
+    String write()
+    {
+        for (std::size_t k = 0; k < phones_.size(); ++k) {
+            if (phones_[k].vowel())
+                vowelAlone(k);
+            else if (const Row* row = rowOf(phones_[k].name))
+                k += consonant(k, *row);
+        }
+        return out_;
+    }
+
+private:
+    std::string_view nextName(std::size_t k) const
+    {
+        return k + 1 < phones_.size() ? std::string_view(phones_[k + 1].name) : std::string_view();
+    }
+    bool isVowelAt(std::size_t k) const { return k < phones_.size() && phones_[k].vowel(); }
+    bool afterShortVowel(std::size_t k) const
+    {
+        return k > 0 && phones_[k - 1].vowel() && shortVowel(phones_[k - 1].name);
+    }
+
+    // The vowel sound at `at`, the next of the word's: its column and what
+    // follows it; it becomes the last vowel written.
+    Vowel takeVowel(std::size_t at)
+    {
+        const std::string_view group = vowelIndex_ < groups_.size() ? groups_[vowelIndex_] : std::string_view();
+        ++vowelIndex_;
+        lastVowel_ = phones_[at].name;
+        lastGroup_ = group;
+        return vowelOf(phones_, at, group);
+    }
+
     // Whether the letters after the last vowel double the consonant in
     // Japanese: pp, ck, tch and dg, sh and ss said sh (happy ハッピー,
     // locker ロッカー, kitchen キッチン, fashion ファッション).
-    const auto spelledDouble = [&](std::string_view phone) {
-        if (lastGroup.empty())
+    bool spelledDouble(std::string_view phone) const
+    {
+        if (lastGroup_.empty())
             return false;
-        const std::size_t at = static_cast<std::size_t>(lastGroup.data() - spelling.data()) + lastGroup.size();
-        const std::string_view after = spelling.substr(std::min(at, spelling.size()));
+        const std::size_t at = static_cast<std::size_t>(lastGroup_.data() - spelling_.data()) + lastGroup_.size();
+        const std::string_view after = spelling_.substr(std::min(at, spelling_.size()));
         if (phone == "p")
             return after.starts_with("pp");
         if (phone == "k")
@@ -399,106 +434,87 @@ String soundsInKatakana(const std::vector<Phone>& input, std::string_view spelli
         if (phone == "sh")
             return after.starts_with("sh") || after.starts_with("ss");
         return false;
-    };
-    const auto afterShortVowel = [&](std::size_t k) {
-        return k > 0 && phones[k - 1].vowel() && shortVowel(phones[k - 1].name);
-    };
-    for (std::size_t k = 0; k < phones.size(); ++k) {
-        const Phone& p = phones[k];
-        if (p.vowel()) {
-            // A vowel with no consonant before it. After aw an r-coloured
-            // vowel is said ワー (power パワー), after ay or oy ア (desire
-            // デザイア).
-            const std::string_view group = vowelIndex < groups.size() ? groups[vowelIndex] : std::string_view();
-            ++vowelIndex;
-            if (p.name == "er" && lastVowel == "aw") {
-                if (!out.empty() && out.back() == u'ウ')
-                    out.pop_back();
-                out += u"ワー";
-            } else if (p.name == "er" && (lastVowel == "ay" || lastVowel == "oy" || lastVowel == "iy")) {
-                out += u"ア";
-            } else {
-                const Vowel v = vowelOf(phones, k, group);
-                out += kRows[0].kana[v.column];
-                out += v.tail;
-            }
-            lastVowel = p.name;
-            lastGroup = group;
-            continue;
+    }
+
+    // A vowel with no consonant before it. After aw an r-coloured vowel is
+    // said ワー (power パワー), after ay, oy or iy ア (desire デザイア).
+    void vowelAlone(std::size_t k)
+    {
+        const std::string_view before = lastVowel_;
+        const Vowel v = takeVowel(k);
+        if (phones_[k].name == "er" && before == "aw") {
+            if (!out_.empty() && out_.back() == u'ウ')
+                out_.pop_back();
+            out_ += u"ワー";
+        } else if (phones_[k].name == "er" && (before == "ay" || before == "oy" || before == "iy")) {
+            out_ += u"ア";
+        } else {
+            out_ += kRows[0].kana[v.column];
+            out_ += v.tail;
         }
-        const Row* row = rowOf(p.name);
-        if (!row)
-            continue;
-        // A consonant before y and a vowel: its i-form and a small kana
-        // (mew ミュー, few フュー).
-        if (p.name != "y" && p.name != "w" && nextName(k) == "y" && isVowelAt(k + 2)) {
-            const Phone& v = phones[k + 2];
-            const std::string_view group = vowelIndex < groups.size() ? groups[vowelIndex] : std::string_view();
-            ++vowelIndex;
-            Vowel vo = vowelOf(phones, k + 2, group);
-            // A weak vowel after y is u (formula フォーミュラ).
-            if (v.name == "ax")
-                vo.column = U;
-            out += row->kana[I];
-            out += smallGlide(vo.column);
-            out += vo.tail;
-            lastVowel = v.name;
-            lastGroup = group;
-            k += 2;
-            continue;
+    }
+
+    // The consonant at `k` with what it takes after it; how many phones
+    // after it that took.
+    std::size_t consonant(std::size_t k, const Row& row)
+    {
+        const Phone& p = phones_[k];
+        const bool glide = p.name != "y" && p.name != "w" && isVowelAt(k + 2);
+        // Before y and a vowel: its i-form and a small kana (mew ミュー);
+        // a weak vowel after y is u (formula フォーミュラ).
+        if (glide && nextName(k) == "y") {
+            Vowel v = takeVowel(k + 2);
+            if (phones_[k + 2].name == "ax")
+                v.column = U;
+            out_ += row.kana[I];
+            out_ += smallGlide(v.column);
+            out_ += v.tail;
+            return 2;
         }
-        // A consonant before w and a vowel: the consonant with u, the vowel
-        // plain (queen クイーン, sweet スイート).
-        if (p.name != "y" && p.name != "w" && nextName(k) == "w" && isVowelAt(k + 2)) {
-            out += row->kana[U];
-            const Phone& v = phones[k + 2];
-            const std::string_view group = vowelIndex < groups.size() ? groups[vowelIndex] : std::string_view();
-            ++vowelIndex;
-            Vowel vo = vowelOf(phones, k + 2, group);
-            out += vo.column == A ? u"ワ" : kRows[0].kana[vo.column];
-            out += vo.tail;
-            lastVowel = v.name;
-            lastGroup = group;
-            k += 2;
-            continue;
+        // Before w and a vowel: the consonant with u, the vowel plain (queen
+        // クイーン, sweet スイート).
+        if (glide && nextName(k) == "w") {
+            out_ += row.kana[U];
+            const Vowel v = takeVowel(k + 2);
+            out_ += v.column == A ? u"ワ" : kRows[0].kana[v.column];
+            out_ += v.tail;
+            return 2;
         }
         if (isVowelAt(k + 1)) {
             if (afterShortVowel(k) && spelledDouble(p.name))
-                out += u'ッ';
-            const Phone& v = phones[k + 1];
-            const std::string_view group = vowelIndex < groups.size() ? groups[vowelIndex] : std::string_view();
-            ++vowelIndex;
-            Vowel vo = vowelOf(phones, k + 1, group);
-            // A stressed a after k or g is キャ, ギャ (cabin キャビン, gap ギャップ).
-            if (v.name == "ae" && v.stress == 1 && (p.name == "k" || p.name == "g")) {
-                out += row->kana[I];
-                out += u'ャ';
-                out += vo.tail;
-                lastVowel = v.name;
-                lastGroup = group;
-                ++k;
-                continue;
+                out_ += u'ッ';
+            const Phone& vowel = phones_[k + 1];
+            Vowel v = takeVowel(k + 1);
+            // A stressed a after k or g is キャ, ギャ (cabin キャビン, gap
+            // ギャップ); t and d said with u where no letter spells the vowel
+            // are ト and ド (idle アイドル).
+            if (vowel.name == "ae" && vowel.stress == 1 && (p.name == "k" || p.name == "g")) {
+                out_ += row.kana[I];
+                out_ += u'ャ';
+            } else {
+                if (v.column == U && vowel.name == "ax" && lastGroup_.empty() && (p.name == "t" || p.name == "d"))
+                    v.column = O;
+                out_ += row.kana[v.column];
             }
-            // t and d said with u are ト and ド (idle アイドル).
-            if (vo.column == U && v.name == "ax" && group.empty() && (p.name == "t" || p.name == "d"))
-                vo.column = O;
-            out += row->kana[vo.column];
-            out += vo.tail;
-            lastVowel = v.name;
-            lastGroup = group;
-            ++k;
-            continue;
+            out_ += v.tail;
+            return 1;
         }
-        // A consonant that ends a syllable. An r after a vowel lengthens
-        // it (car カー) or is said ア after a front vowel (care ケア).
+        return coda(k, row);
+    }
+
+    // A consonant that ends a syllable; how many phones after it it took.
+    std::size_t coda(std::size_t k, const Row& row)
+    {
+        const Phone& p = phones_[k];
+        // An r after a vowel lengthens it (car カー) or is said ア after a
+        // front vowel (care ケア).
         if (p.name == "r") {
-            if (out.empty() || out.back() == u'ー' || out.back() == u'ア')
-                continue;
-            const bool front = lastVowel == "ih" || lastVowel == "eh" || lastVowel == "ey" || lastVowel == "uh" ||
-                lastVowel == "ay" || lastVowel == "aw";
-            if (!lastVowel.empty())
-                out += front ? u"ア" : u"ー";
-            continue;
+            if (out_.empty() || out_.back() == u'ー' || out_.back() == u'ア' || lastVowel_.empty())
+                return 0;
+            const bool front = lastVowel_ == "ih" || lastVowel_ == "eh" || lastVowel_ == "ey" || lastVowel_ == "uh" ||
+                lastVowel_ == "ay" || lastVowel_ == "aw";
+            out_ += front ? u"ア" : u"ー";
+            return 0;
         }
         const std::string_view next = nextName(k);
         // A stop after a short vowel at the word's end (an s after it
@@ -506,24 +522,37 @@ String soundsInKatakana(const std::vector<Phone>& input, std::string_view spelli
         // word it is not (doctor ドクター, napkin ナプキン).
         const bool stop = p.name == "p" || p.name == "t" || p.name == "k" || p.name == "ch" || p.name == "sh" ||
             p.name == "d" || p.name == "g";
-        const bool last = k + 1 == phones.size() || (k + 2 == phones.size() && (next == "s" || next == "z"));
+        const bool last = k + 1 == phones_.size() || (k + 2 == phones_.size() && (next == "s" || next == "z"));
         if (stop && (last || spelledDouble(p.name)) && afterShortVowel(k))
-            out += u'ッ';
+            out_ += u'ッ';
         // t and s together are ツ, d and z ズ (hits ヒッツ, goods グッズ).
         if (((p.name == "t" && next == "s") || (p.name == "d" && next == "z")) && !isVowelAt(k + 2)) {
-            out += p.name == "t" ? u'ツ' : u'ズ';
-            ++k;
-            continue;
+            out_ += p.name == "t" ? u'ツ' : u'ズ';
+            return 1;
         }
-        // m before p, b or m and ng before k or g are ン (number ナンバー,
+        // m before p or b and ng before k or g are ン (number ナンバー,
         // think シンク).
-        if ((p.name == "m" && (next == "p" || next == "b")) || (p.name == "ng" && (next == "k" || next == "g"))) {
-            out += u'ン';
-            continue;
-        }
-        out += row->alone;
+        if ((p.name == "m" && (next == "p" || next == "b")) || (p.name == "ng" && (next == "k" || next == "g")))
+            out_ += u'ン';
+        else
+            out_ += row.alone;
+        return 0;
     }
-    return out;
+
+    std::vector<Phone> phones_;
+    std::string_view spelling_;
+    std::vector<std::string_view> groups_;
+    String out_;
+    std::size_t vowelIndex_ = 0;
+    std::string_view lastVowel_;
+    std::string_view lastGroup_; // the spelling of the last vowel sound
+};
+
+} // namespace
+
+String soundsInKatakana(const std::vector<Phone>& phones, std::string_view spelling)
+{
+    return KatakanaWriter(phones, spelling).write();
 }
 
 std::optional<String> romajiInKatakana(std::u16string_view word)
