@@ -360,6 +360,20 @@ std::optional<String> EnglishSounds::of(std::u16string_view word) const
     return kana;
 }
 
+std::optional<String> EnglishSounds::ofTwoWords(std::u16string_view word) const
+{
+    // The longest first word first; each of three letters or more.
+    constexpr std::size_t shortest = 3;
+    for (std::size_t cut = word.size() >= shortest ? word.size() - shortest : 0; cut >= shortest; --cut) {
+        const std::optional<String> first = of(word.substr(0, cut));
+        if (!first)
+            continue;
+        if (const std::optional<String> second = of(word.substr(cut)))
+            return *first + *second;
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 // Writes a word's sounds in katakana a syllable at a time: a vowel alone, a

@@ -37,6 +37,10 @@ public:
     // The word in katakana by its sounds; nullopt when the lexicon does not
     // hold it.
     std::optional<String> of(std::u16string_view word) const;
+    // A word the lexicon does not hold written as two words it holds, each
+    // of three letters or more (ROCKTRANSFORMED: ROCK and TRANSFORMED), in
+    // katakana; nullopt when there are no such two.
+    std::optional<String> ofTwoWords(std::u16string_view word) const;
 
 private:
     MappedText text_;

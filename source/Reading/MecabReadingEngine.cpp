@@ -2479,6 +2479,8 @@ std::optional<SpokenWord> MecabReadingEngine::spoken(std::u16string_view word)
         return SpokenWord{std::move(*kana), false};
     if (std::optional<String> kana = romajiInKatakana(word))
         return SpokenWord{std::move(*kana), true};
+    if (std::optional<String> kana = sounds_->ofTwoWords(word))
+        return SpokenWord{std::move(*kana), false};
     return std::nullopt;
 }
 

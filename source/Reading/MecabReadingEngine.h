@@ -74,8 +74,9 @@ public:
     // English word (Loanwords); its table is read on the first call.
     std::optional<String> loanword(std::u16string_view english) override;
     // The word's sounds from the pronouncing dictionary (EnglishSounds),
-    // else its romaji where the dictionary holds no such word; nothing
-    // without the dictionary. Read on the first call.
+    // else its romaji where the dictionary holds no such word, else the
+    // sounds of two words it holds that make it; nothing without the
+    // dictionary. Read on the first call.
     std::optional<SpokenWord> spoken(std::u16string_view word) override;
 
     // Opens the dictionaries now; false when MeCab cannot start. Safe to

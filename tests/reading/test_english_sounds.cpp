@@ -40,6 +40,9 @@ constexpr const char* kLexicon = R"(MNCL
 ("rock" nil (((r aa k) 1)))
 ("tropic" nil (((t r aa) 1) ((p ih k) 0)))
 ("number" nil (((n ah m) 1) ((b er) 0)))
+("transformed" nil (((t r ae n) 0) ((s f ao r m d) 1)))
+("ness" nil (((n eh s) 1)))
+("dope" nil (((d ow p) 1)))
 )";
 
 struct Lexicon {
@@ -91,6 +94,17 @@ TEST(EnglishSounds, TheLexiconIsSearchedByWordInAnyCaseAndItsFirstEntryCounts)
     EXPECT_FALSE(none.of(u"how")) << "no lexicon, no sounds";
 }
 
+TEST(EnglishSounds, AWordWrittenAsTwoWordsTheLexiconHoldsIsSaidAsThem)
+{
+    const Lexicon l;
+    EXPECT_FALSE(l.sounds.of(u"ROCKTRANSFORMED")) << "the lexicon does not hold it whole";
+    EXPECT_EQ(l.sounds.ofTwoWords(u"ROCKTRANSFORMED"), u"ロックトランスフォームド");
+    EXPECT_EQ(l.sounds.ofTwoWords(u"DOPENESS"), u"ドープネス") << "the longest first word that leaves a word";
+    EXPECT_FALSE(l.sounds.ofTwoWords(u"rockme")) << "no word of fewer than three letters";
+    EXPECT_FALSE(l.sounds.ofTwoWords(u"rockzzz")) << "both parts must be words";
+    EXPECT_FALSE(l.sounds.ofTwoWords(u"ro"));
+}
+
 TEST(EnglishSounds, RomajiIsWrittenBackInKatakanaAndOtherLettersAreNot)
 {
     EXPECT_EQ(romajiInKatakana(u"OMOIDE"), u"オモイデ");
@@ -117,9 +131,13 @@ TEST(EnglishSounds, TheEngineSaysEnglishWordsWithoutALoanwordByTheirSoundsAsAGue
     const ValueReading phrase = readValue(engine, nullptr, u"How many いい顔", ReadingStyle::Katakana, 2);
     EXPECT_EQ(phrase.reading, u"ハウメニーイイカオ") << "a phrase of words the word dictionary has no loanword for";
     EXPECT_THAT(phrase.reason, ::testing::HasSubstr("English words said by their sounds"));
-    // A word neither dictionary holds and no romaji is kept as written.
-    const ValueReading kept = readValue(engine, nullptr, u"鎮座DOPENESS", ReadingStyle::Katakana, 2);
-    EXPECT_EQ(kept.reading, u"チンザDOPENESS");
+    // Two words the pronouncing dictionary holds, written as one.
+    EXPECT_EQ(readValue(engine, nullptr, u"鎮座DOPENESS", ReadingStyle::Katakana, 2).reading, u"チンザドープネス");
+    // A word neither dictionary holds, no romaji and no two words, is kept
+    // as written.
+    const ValueReading kept = readValue(engine, nullptr, u"宇宙戦隊NOIZ", ReadingStyle::Katakana, 2);
+    EXPECT_EQ(kept.reading, u"ウチュウセンタイNOIZ");
+    EXPECT_EQ(kept.reason, "Latin letters kept as written");
     // Romaji where the pronouncing dictionary holds no such word.
     const ValueReading romaji = readValue(engine, nullptr, u"サッポロOMOIDE IN MY HEAD状態", ReadingStyle::Katakana, 2);
     EXPECT_EQ(romaji.reading, u"サッポロオモイデインマイヘッドジョウタイ");

@@ -886,7 +886,8 @@ TEST(MecabReadingEngine, SourcesThatDisagreeMakeACheckAndOneCharacterInContextDo
     EXPECT_EQ(trust(u"月と専制君主"), (P{Confidence::Likely, "every word read from the dictionary"}));
     // Letters kept right against kana may be said in kana: a guess, and so
     // is the loanword the word dictionary gives an English word.
-    EXPECT_EQ(trust(u"鎮座DOPENESS"), (P{Confidence::Check, "Latin letters kept as written"}));
+    EXPECT_EQ(trust(u"宇宙戦隊NOIZ"), (P{Confidence::Check, "Latin letters kept as written"}));
+    EXPECT_EQ(trust(u"鎮座DOPENESS"), (P{Confidence::Check, "an English word said by its sounds"}));
     EXPECT_EQ(trust(u"夕凪LOOP"), (P{Confidence::Check, "an English word read as its loanword"}));
     EXPECT_EQ(trust(u"ドッキドキ!LOVEメール"), (P{Confidence::Check, "an English word read as its loanword"}))
         << "punctuation between them does not part them";
