@@ -1946,6 +1946,37 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // A run of three or more Han characters, one of which no dictionary
+    // knows, is a coinage of Sino-Japanese sounds (封印廻濫 フウインカイラン,
+    // 歌窈曲 カヨウキョク, 海援隊): its characters that stand alone are read
+    // by their on readings, not as the native words MeCab makes of them
+    // (廻 マワリ, 歌 ウタ); its words of two or more characters and the names
+    // MeCab finds keep their readings (風神界逅: 風神 フウジン). Not where MeCab
+    // finds a person's name in the run, nor in a person's value that begins
+    // with a word that may be a surname (川崎鷹也: 鷹也 is a given name).
+    void addCoinage(const Look& l, Candidates& out)
+    {
+        const Path& best = l.best();
+        if (!kanji || !l.onlyHan || l.run.size() < 3 || !best.complete() ||
+            std::none_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.guessed; }) ||
+            std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); }) ||
+            (kind == yomi::NameKind::Person && best.tokens.front().surface.size() > 1))
+            return;
+        Path coined = best;
+        bool changed = false;
+        for (Token& t : coined.tokens) {
+            if (t.guessed || t.surface.size() != 1 || t.personName())
+                continue;
+            const String on = kanji->onReading(t.surface.front());
+            if (!on.empty() && on != t.reading) {
+                t.reading = on;
+                changed = true;
+            }
+        }
+        if (changed)
+            out.add(coined.words(), Origin::OnReadings);
+    }
+
     Outcome readAsWritten(std::u16string_view run, std::size_t limit, bool settled)
     {
         Outcome result;
@@ -1957,6 +1988,7 @@ struct MecabReadingEngine::State {
             return result;
         Candidates out;
         addNames(l, out);
+        addCoinage(l, out);
         addWords(l, out);
         addSoundChanges(l, out);
         addLastResorts(l, out, limit);

@@ -1144,6 +1144,25 @@ TEST(MecabReadingEngine, KanaOfTheOldSpellingEndingAWordAreReadAsTodaysWhereMeca
     EXPECT_EQ(title(u"夜ふけの街").reading->substr(0, 3), u"ヨフケ");
 }
 
+TEST(MecabReadingEngine, ACoinageWithACharacterNoDictionaryKnowsIsReadInSinoJapaneseSounds)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // 廻 and 歌 standing alone were read as the native words マワリ and ウタ.
+    const ValueReading coined = title(u"封印廻濫");
+    EXPECT_EQ(coined.reading, u"フウインカイラン") << "封印 keeps its reading as a word";
+    EXPECT_EQ(coined.confidence, Confidence::Check);
+    EXPECT_EQ(title(u"歌窈曲").reading, u"カヨウキョク");
+    EXPECT_EQ(title(u"風神界逅").reading, u"フウジンカイコウ") << "a word of two characters keeps its voicing";
+    // Known characters throughout: MeCab's words stand (花言葉 is no coinage).
+    EXPECT_EQ(title(u"花言葉").reading, u"ハナコトバ");
+    // A person's value that begins with a word that may be a surname keeps
+    // the given name's native reading.
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    EXPECT_EQ(readValue(engine(), nullptr, u"川崎鷹也", ReadingStyle::Katakana, 4, person).reading,
+              u"カワサキタカヤ");
+}
+
 TEST(MecabReadingEngine, AWordSpeltOutBetweenMiddleDotsIsReadAsTheWord)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
