@@ -6,6 +6,10 @@
 namespace yomi::reading {
 namespace {
 
+// No word of the lexicon is longer (its longest has 22 letters): a longer
+// run of letters is not looked up, nor cut into two at every place.
+constexpr std::size_t kLongestWord = 40;
+
 char small(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The word in small ASCII letters (an apostrophe kept); empty when it holds
@@ -306,6 +310,8 @@ std::string_view EnglishSounds::wordAt(std::uint32_t offset) const
 
 std::optional<std::vector<Phone>> EnglishSounds::phones(std::u16string_view word) const
 {
+    if (word.size() > kLongestWord)
+        return std::nullopt;
     const std::string key = smallAscii(word);
     if (key.empty() || entries_.empty())
         return std::nullopt;
@@ -362,6 +368,8 @@ std::optional<String> EnglishSounds::of(std::u16string_view word) const
 
 std::optional<String> EnglishSounds::ofTwoWords(std::u16string_view word) const
 {
+    if (word.size() > 2 * kLongestWord)
+        return std::nullopt;
     // The longest first word first; each of three letters or more.
     constexpr std::size_t shortest = 3;
     for (std::size_t cut = word.size() >= shortest ? word.size() - shortest : 0; cut >= shortest; --cut) {
