@@ -206,7 +206,8 @@ char smallLetter(char16_t c)
 }
 
 // English words too common to be glossed by one loanword of their own,
-// as a sort reading says them.
+// as a sort reading says them; yeah as Japanese writes it, where its
+// sounds would make it ヤ.
 constexpr std::pair<std::string_view, std::u16string_view> kSmallWords[] = {
     {"a", u"ア"},       {"all", u"オール"},   {"am", u"アム"},     {"and", u"アンド"},  {"are", u"アー"},
     {"at", u"アット"},  {"be", u"ビー"},      {"by", u"バイ"},     {"can't", u"キャント"}, {"don't", u"ドント"},
@@ -214,7 +215,7 @@ constexpr std::pair<std::string_view, std::u16string_view> kSmallWords[] = {
     {"is", u"イズ"},    {"it", u"イット"},    {"it's", u"イッツ"}, {"me", u"ミー"},     {"my", u"マイ"},
     {"no", u"ノー"},    {"not", u"ノット"},   {"of", u"オブ"},     {"on", u"オン"},     {"so", u"ソー"},
     {"the", u"ザ"},     {"to", u"トゥー"},    {"up", u"アップ"},   {"we", u"ウィー"},   {"with", u"ウィズ"},
-    {"you", u"ユー"},   {"your", u"ユア"}};
+    {"you", u"ユー"},   {"your", u"ユア"},    {"yeah", u"イエー"}};
 
 bool isApostrophe(char16_t c) { return c == u'\'' || c == u'’'; }
 

@@ -142,6 +142,9 @@ TEST(EnglishSounds, TheEngineSaysEnglishWordsWithoutALoanwordByTheirSoundsAsAGue
     const ValueReading romaji = readValue(engine, nullptr, u"サッポロOMOIDE IN MY HEAD状態", ReadingStyle::Katakana, 2);
     EXPECT_EQ(romaji.reading, u"サッポロオモイデインマイヘッドジョウタイ");
     EXPECT_THAT(romaji.reason, ::testing::HasSubstr("romaji"));
+    // yeah is one of the small words said as Japanese writes them; by its
+    // sounds it would be ヤ.
+    EXPECT_EQ(readValue(engine, nullptr, u"海のYeah!!", ReadingStyle::Katakana, 2).reading, u"ウミノイエー!!");
     // A loanword of the word dictionary still comes first.
     EXPECT_EQ(readValue(engine, nullptr, u"大阪LOVER", ReadingStyle::Katakana, 2).reading, u"オオサカラバー");
 }
