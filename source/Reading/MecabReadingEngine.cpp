@@ -256,20 +256,29 @@ char16_t compoundFirst(char16_t c)
 }
 
 // The reading of `surface` in `index` closest to `joined` (the reading of
-// its parts), or empty when it has none that is not a foreign name's.
-String closestReading(const NameIndex& index, const String& surface, const String& joined)
+// its parts), of the entries `fits` takes, or empty when it has none that
+// is not a foreign name's.
+template <typename Fits>
+String closestReading(const NameIndex& index, const String& surface, const String& joined, Fits&& fits)
 {
     String reading;
     std::size_t closest = 0;
     for (const NameEntry& e : index.lookup(toUtf8(surface))) {
+        if (isForeignEntry(e) || !fits(e))
+            continue;
         String r = toUtf16(e.reading);
         const std::size_t d = distance(r, joined);
-        if (!isForeignEntry(e) && (reading.empty() || d < closest)) {
+        if (reading.empty() || d < closest) {
             reading = std::move(r);
             closest = d;
         }
     }
     return reading;
+}
+
+String closestReading(const NameIndex& index, const String& surface, const String& joined)
+{
+    return closestReading(index, surface, joined, [](const NameEntry&) { return true; });
 }
 
 // Readings that song titles give words (本気: マジ, 宇宙: ソラ, 故郷: フルサト).
@@ -1588,6 +1597,16 @@ struct MecabReadingEngine::State {
     Path joinedNames(const Path& best)
     {
         Path joined = best;
+        bool changed = joinCharactersAsNames(joined);
+        changed = joinSurnameAndCharacter(joined) || changed;
+        changed = joinPlaceSuffix(joined) || changed;
+        return changed ? joined : Path();
+    }
+
+    // Characters MeCab reads one by one that the name dictionary has
+    // together: the entry nearest MeCab's reading of them.
+    bool joinCharactersAsNames(Path& joined)
+    {
         bool changed = false;
         for (std::size_t i = 0; i < joined.tokens.size();) {
             std::size_t end = i;
@@ -1607,20 +1626,12 @@ struct MecabReadingEngine::State {
             // a place or a work's name need not (言問橋 コトトイバシ).
             const String& first = joined.tokens[i].reading;
             const String& last = joined.tokens[end - 1].reading;
-            String known;
-            std::size_t closest = 0;
-            for (const NameEntry& e : names->lookup(toUtf8(surface))) {
-                String r = toUtf16(e.reading);
+            const String known = closestReading(*names, surface, reading, [&](const NameEntry& e) {
+                const String r = toUtf16(e.reading);
                 const bool keepsAWord = r.starts_with(first) || r.ends_with(last);
                 const bool personOnly = !(e.kinds & (kPlace | kOtherName));
-                if (isForeignEntry(e) || (kind == yomi::NameKind::Title && personOnly && !keepsAWord))
-                    continue;
-                const std::size_t d = distance(r, reading);
-                if (known.empty() || d < closest) {
-                    known = std::move(r);
-                    closest = d;
-                }
-            }
+                return !(kind == yomi::NameKind::Title && personOnly && !keepsAWord);
+            });
             if (!known.empty()) {
                 joined.tokens[i].surface = surface;
                 joined.tokens[i].reading = known;
@@ -1630,40 +1641,41 @@ struct MecabReadingEngine::State {
             }
             ++i;
         }
-        // A surname of one character MeCab reads whole and the character
-        // after it that it takes for a word (蒼 アオイ and 井 イ) that the
-        // name dictionary holds together as a surname: the surname's reading
-        // nearest MeCab's (蒼井 アオイ, not アオイイ).
+        return changed;
+    }
+
+    // A surname of one character MeCab reads whole and the character after
+    // it that it takes for a word (蒼 アオイ and 井 イ) that the name
+    // dictionary holds together as a surname: the surname's reading nearest
+    // MeCab's (蒼井 アオイ, not アオイイ).
+    bool joinSurnameAndCharacter(Path& joined)
+    {
+        bool changed = false;
         for (std::size_t i = 0; i + 2 < joined.tokens.size(); ++i) {
             Token& sur = joined.tokens[i];
             const Token& next = joined.tokens[i + 1];
             if (!sur.surname() || sur.surface.size() != 1 || !next.han || next.surface.size() != 1 ||
                 next.personName() || next.pos0 != "名詞" || !joined.tokens[i + 2].han)
                 continue;
-            const String surface = sur.surface + next.surface;
             const String reading = sur.reading + next.reading;
-            String known;
-            std::size_t closest = 0;
-            for (const NameEntry& e : names->lookup(toUtf8(surface))) {
-                if (!(e.kinds & kSurname) || isForeignEntry(e))
-                    continue;
-                String r = toUtf16(e.reading);
-                const std::size_t d = distance(r, reading);
-                if (known.empty() || d < closest) {
-                    known = std::move(r);
-                    closest = d;
-                }
-            }
+            const String known = closestReading(*names, sur.surface + next.surface, reading,
+                                                [](const NameEntry& e) { return (e.kinds & kSurname) != 0; });
             if (known.empty() || known == reading)
                 continue;
-            sur.surface = surface;
+            sur.surface += next.surface;
             sur.reading = known;
             joined.tokens.erase(joined.tokens.begin() + static_cast<long>(i) + 1);
             changed = true;
         }
-        // A word and a place's suffix after it (思案 and 橋) that the name
-        // dictionary holds together as one place: the place's reading
-        // (シアンバシ, where MeCab says キョウ).
+        return changed;
+    }
+
+    // A word and a place's suffix after it (思案 and 橋) that the name
+    // dictionary holds together as one place: the place's reading
+    // (シアンバシ, where MeCab says キョウ).
+    bool joinPlaceSuffix(Path& joined)
+    {
+        bool changed = false;
         for (std::size_t i = 0; i + 1 < joined.tokens.size(); ++i) {
             Token& word = joined.tokens[i];
             const Token& suffix = joined.tokens[i + 1];
@@ -1689,7 +1701,7 @@ struct MecabReadingEngine::State {
             joined.tokens.erase(joined.tokens.begin() + static_cast<long>(i) + 1);
             changed = true;
         }
-        return changed ? joined : Path();
+        return changed;
     }
 
     // MeCab's words: with the word dictionary's whole words, with the name

@@ -1,9 +1,6 @@
 #include "Reading/NameIndex.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string.h> // memrchr
 
 #include <unicode/ucnv.h>
 
@@ -372,8 +369,6 @@ bool sourceStamp(const std::filesystem::path& source, std::uint64_t& size, std::
 
 NameIndex::~NameIndex()
 {
-    if (map_)
-        ::munmap(const_cast<char*>(map_), mapSize_);
     if (converter_)
         ucnv_close(converter_);
 }
@@ -408,19 +403,8 @@ bool NameIndex::sortedByKey(std::string_view text, std::size_t* lines)
 
 bool NameIndex::mapFile(const std::filesystem::path& file)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-        void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
-        if (m != MAP_FAILED) {
-            map_ = static_cast<const char*>(m);
-            mapSize_ = static_cast<std::size_t>(st.st_size);
-        }
-    }
-    ::close(fd);
-    return map_ != nullptr;
+    mapped_ = std::make_unique<MappedText>(file);
+    return !mapped_->text().empty();
 }
 
 
@@ -515,9 +499,10 @@ std::unique_ptr<NameIndex> NameIndex::openTable(const std::filesystem::path& fil
         why = std::filesystem::file_size(file, ec) == 0 && !ec ? "cut short (empty)" : "unreadable";
         return nullptr;
     }
-    const std::size_t size = index->mapSize_;
+    const std::string_view mapped = index->mapped_->text();
+    const std::size_t size = mapped.size();
     NameTableHeader h{};
-    std::memcpy(&h, index->map_, std::min(size, sizeof h));
+    std::memcpy(&h, mapped.data(), std::min(size, sizeof h));
     if ((size >= sizeof kOlderMagic && std::memcmp(h.magic, kOlderMagic, sizeof kOlderMagic) == 0) ||
         (size >= sizeof kOldKanaMagic && std::memcmp(h.magic, kOldKanaMagic, sizeof kOldKanaMagic) == 0)) {
         why = "of an older layout";
@@ -547,10 +532,10 @@ std::unique_ptr<NameIndex> NameIndex::openTable(const std::filesystem::path& fil
             " bytes, not " + std::to_string(expected) + ")";
         return nullptr;
     }
-    const std::string_view body(index->map_ + sizeof h, size - sizeof h);
+    const std::string_view body = mapped.substr(sizeof h);
     const bool intact = tableChecksum(h, body) == h.checksum;
     // The check read every page; a lookup needs only the index and a block.
-    ::madvise(const_cast<char*>(index->map_), size, MADV_DONTNEED);
+    index->mapped_->release();
     if (!intact) {
         why = "damaged (its checksum does not match)";
         return nullptr;
@@ -585,9 +570,9 @@ std::unique_ptr<NameIndex> NameIndex::openInPlace(const std::filesystem::path& s
     std::unique_ptr<NameIndex> index(new NameIndex);
     if (!index->mapFile(source))
         return nullptr;
-    const bool sorted = sortedByKey(std::string_view(index->map_, index->mapSize_), &index->count_);
+    const bool sorted = sortedByKey(index->mapped_->text(), &index->count_);
     // The check read every page; the searches need only a few.
-    ::madvise(const_cast<char*>(index->map_), index->mapSize_, MADV_DONTNEED);
+    index->mapped_->release();
     if (!sorted || !index->openConverter())
         return nullptr;
     index->inPlace_ = true;
@@ -716,7 +701,7 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view target) const
     // The first line whose key is not smaller than the target; lo and hi are
     // line starts.
     std::vector<NameEntry> entries;
-    const std::string_view text(map_, mapSize_);
+    const std::string_view text = mapped_->text();
     auto keyAt = [&](std::size_t at) {
         std::size_t end = at;
         while (end < text.size() && text[end] != ' ' && text[end] != '\n')
@@ -726,8 +711,8 @@ std::vector<NameEntry> NameIndex::lookupInPlace(std::string_view target) const
     std::size_t lo = 0, hi = text.size();
     while (lo < hi) {
         std::size_t line = lo + (hi - lo) / 2;
-        if (const void* newline = ::memrchr(map_ + lo, '\n', line - lo))
-            line = static_cast<std::size_t>(static_cast<const char*>(newline) - map_) + 1;
+        if (const void* newline = ::memrchr(text.data() + lo, '\n', line - lo))
+            line = static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) + 1;
         else
             line = lo;
         if (keyAt(line) < target) {

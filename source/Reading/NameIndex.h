@@ -24,6 +24,8 @@ struct UConverter;
 
 namespace yomi::reading {
 
+class MappedText;
+
 // The kinds of an entry, as bits.
 enum NameKind : unsigned {
     kSurname = 1,
@@ -126,8 +128,8 @@ private:
     std::vector<NameEntry> lookupInTable(std::string_view target) const;
     std::vector<NameEntry> lookupInPlace(std::string_view target) const;
 
-    const char* map_ = nullptr;
-    std::size_t mapSize_ = 0;
+    // The table, or the dictionary text searched in place.
+    std::unique_ptr<MappedText> mapped_;
     bool inPlace_ = false;
     bool madeNow_ = false;
     const std::uint32_t* blockStarts_ = nullptr;
