@@ -1049,6 +1049,46 @@ bool saysASign(std::u16string_view text)
     return text.find_first_of(u"×✕○◯△□＋＝") != std::u16string_view::npos;
 }
 
+// Appends the piece of a run of characters that are neither Japanese nor
+// Hangul among Japanese ones: Latin words said in katakana where they can be
+// (a guess), else letters and signs kept as written. `textBefore` and
+// `textAfter` tell whether the value goes on before and after the run.
+void otherRun(ReadingEngine& engine, std::u16string_view run, bool textBefore, bool textAfter, bool spell, bool mixed,
+              std::vector<Piece>& pieces)
+{
+    // Control characters have no place in a sort value.
+    String kept;
+    for (const char16_t ch : run)
+        if (ch >= 0x20 && (ch < 0x7F || ch > 0x9F))
+            kept += ch;
+    // Latin letters left as they are right against a word in kana
+    // (マジンガーZ, 夕凪LOOP) may be said in kana too: a guess a person
+    // should look at. Letters standing apart (東京 ONE) are a word of their
+    // own.
+    const bool touchesBefore = textBefore && isLatinLetter(run.front());
+    const bool touchesAfter = textAfter && isLatinLetter(run.back());
+    const bool latin = spell && (touchesBefore || touchesAfter);
+    // An English phrase, or a word apart from the Japanese, is said in
+    // katakana when every word of it has a reading (a guess).
+    const std::size_t words = latinWordSpans(kept).size();
+    std::optional<String> english;
+    LatinSource source = LatinSource::Loanword;
+    if (spell && mixed && hasLatinWord(kept) && (!latin || words > 1))
+        english = englishInKana(engine, kept, source);
+    if (english)
+        pieces.push_back(Piece{false, {}, {std::move(*english)}, Confidence::Check, latinReason(source, words > 1)});
+    else if (latin)
+        keptOrLoanwords(engine, kept, touchesBefore, touchesAfter, pieces);
+    else if (spell && mixed && hasLatinWord(kept))
+        pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "Latin letters kept as written"});
+    else if (otherLetters(kept))
+        pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "letters of another script kept as written"});
+    else if (saysASign(kept))
+        pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "a sign that may be said kept as written"});
+    else if (!kept.empty())
+        pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, ""});
+}
+
 // Appends the pieces of text the engine reads, a run of Japanese
 // characters or of others at a time; false, with the reason, when a run
 // has no Japanese reading.
@@ -1081,38 +1121,7 @@ bool readRuns(ReadingEngine& engine, std::u16string_view text, const RunRequest&
             else
                 pieces.push_back(Piece{true, String(run), {}, Confidence::Check, "Hangul kept as written"});
         } else if (!japanese) {
-            // Control characters have no place in a sort value.
-            String kept;
-            for (const char16_t ch : run)
-                if (ch >= 0x20 && (ch < 0x7F || ch > 0x9F))
-                    kept += ch;
-            // Latin letters left as they are right against a word in kana
-            // (マジンガーZ, 夕凪LOOP) may be said in kana too: a guess a
-            // person should look at. Letters standing apart (東京 ONE) are
-            // a word of their own.
-            const bool latin = spell && ((i > 0 && isLatinLetter(run.front())) ||
-                                         (end < text.size() && isLatinLetter(run.back())));
-            // An English phrase, or a word apart from the Japanese, is said
-            // in katakana when every word of it has a reading (a guess).
-            std::optional<String> english;
-            LatinSource source = LatinSource::Loanword;
-            if (spell && mixed && hasLatinWord(kept) && (!latin || latinWordSpans(kept).size() > 1))
-                english = englishInKana(engine, kept, source);
-            if (english)
-                pieces.push_back(Piece{false, {}, {std::move(*english)}, Confidence::Check,
-                                       latinReason(source, latinWordSpans(kept).size() > 1)});
-            else if (latin)
-                keptOrLoanwords(engine, kept, i > 0 && isLatinLetter(run.front()),
-                                end < text.size() && isLatinLetter(run.back()), pieces);
-            else if (spell && mixed && hasLatinWord(kept))
-                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "Latin letters kept as written"});
-            else if (otherLetters(kept))
-                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check,
-                                       "letters of another script kept as written"});
-            else if (saysASign(kept))
-                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "a sign that may be said kept as written"});
-            else if (!kept.empty())
-                pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Sure, ""});
+            otherRun(engine, run, i > 0, end < text.size(), spell, mixed, pieces);
         } else if (isKanaOnly(run)) {
             pieces.push_back(Piece{false, {}, {readingKana(run)}, Confidence::Sure, "written in kana"});
         } else {
