@@ -1064,11 +1064,14 @@ struct MecabReadingEngine::State {
         const bool titleOfWords = kind == yomi::NameKind::Title &&
             std::any_of(best.tokens.begin(), best.tokens.end(),
                         [](const Token& t) { return t.pos0 == "名詞" && !t.personName() && t.pos1 != "数"; });
+        // A title's character standing alone between signs is a word, not
+        // the name MeCab may take it for (美・サイレント).
+        const bool loneInTitle = kind == yomi::NameKind::Title && best.tokens.size() == 1;
         for (std::size_t j = 0; j < variant.tokens.size(); ++j) {
             Token& t = variant.tokens[j];
             // Common nouns only: numbers, names and verbs MeCab reads in
             // context (十七 ジュウナナ, 青山, 向いて).
-            const bool nameInTitle = titleOfWords && t.personName();
+            const bool nameInTitle = (titleOfWords || loneInTitle) && t.personName();
             // A proper noun of no kind (港町, a place MeCab's dictionary
             // reads ミナトチョウ) that is a common word too.
             const bool properWord = t.pos1 == "固有名詞" && t.pos2 == "一般";
@@ -1076,9 +1079,11 @@ struct MecabReadingEngine::State {
             // (我は: MeCab reads 我 ワガ, its form before a noun), the の of
             // names written ノ among them (蓮ノ空: MeCab's ハチス is the old
             // word, ハス today's).
-            const bool wordAlone = t.surface.size() == 1 && j + 1 < variant.tokens.size() &&
-                (variant.tokens[j + 1].pos0 == "助詞" || variant.tokens[j + 1].surface == u"ノ") &&
-                (j == 0 || variant.tokens[j - 1].pos0 == "助詞" || variant.tokens[j - 1].pos0 == "記号");
+            const bool wordAlone = t.surface.size() == 1 &&
+                (loneInTitle ||
+                 (j + 1 < variant.tokens.size() &&
+                  (variant.tokens[j + 1].pos0 == "助詞" || variant.tokens[j + 1].surface == u"ノ") &&
+                  (j == 0 || variant.tokens[j - 1].pos0 == "助詞" || variant.tokens[j - 1].pos0 == "記号")));
             if (!t.han || (t.surface.size() < 2 && !wordAlone) || t.reading.empty() || t.pos0 != "名詞" ||
                 (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹" && !nameInTitle && !properWord))
                 continue;
@@ -1715,6 +1720,12 @@ struct MecabReadingEngine::State {
                 addUsualVoicing(l.merged, l.merged, out);
             addUsualVoicing(best, l.merged, out);
         }
+        // A compound that ends in a suffix after a native word, at the
+        // value's end or before a particle or a word of kana (夏色の,
+        // 夢色チェイサー), is read first with the suffix as a word of its own
+        // (addSuffixWords), in the path of whole words too (夏色の招待状).
+        if (l.read() && !l.merged.tokens.empty())
+            addNativeSuffixes(l.merged, out);
         if (!l.merged.tokens.empty())
             out.add(l.merged.words(), Origin::WholeWords);
         if (!l.mecab.empty() && names) {
@@ -1722,16 +1733,10 @@ struct MecabReadingEngine::State {
             if (!joined.tokens.empty())
                 out.add(joined.words(), Origin::JoinedNames);
         }
-        // A compound that ends in a suffix after a native word, at the
-        // value's end or before a particle or a word of kana (夏色の,
-        // 夢色チェイサー), is read first with the
-        // suffix as a word of its own (addSuffixWords).
         if (l.read()) {
             addCommonWordReadings(best, out);
             addTitleReadings(best, out, true);
-            for (std::size_t j = 1; j < best.tokens.size(); ++j)
-                if (j + 1 == best.tokens.size() || best.tokens[j + 1].pos0 == "助詞" || !best.tokens[j + 1].han)
-                    addSuffixWords(best, out, j, true, j + 1);
+            addNativeSuffixes(best, out);
             out.add(l.mecab, Origin::Mecab);
         }
         // A value MeCab finds no person's name in is a word before it is a
@@ -1831,6 +1836,13 @@ struct MecabReadingEngine::State {
     // suffix's own native reading (ふたり and 酒: フタリザケ, 童 and 神:
     // ワラベガミ), where a Sino-Japanese one keeps its on reading (夢想歌
     // ムソウカ, 月光蟲 ゲッコウチュウ). The words before `to` only.
+    void addNativeSuffixes(const Path& path, Candidates& out)
+    {
+        for (std::size_t j = 1; j < path.tokens.size(); ++j)
+            if (j + 1 == path.tokens.size() || path.tokens[j + 1].pos0 == "助詞" || !path.tokens[j + 1].han)
+                addSuffixWords(path, out, j, true, j + 1);
+    }
+
     void addSuffixWords(const Path& best, Candidates& out, std::size_t from = 1, bool native = false,
                         std::size_t to = SIZE_MAX)
     {

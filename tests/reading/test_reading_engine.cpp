@@ -753,6 +753,12 @@ TEST(MecabReadingEngine, AWordMecabTakesForANameBesideOtherWordsOfATitleIsTheCom
     // its form before a noun); one MeCab reads the common way keeps it.
     EXPECT_EQ(read(u"我は海の子"), u"ワレハウミノコ");
     EXPECT_EQ(read(u"花の街"), u"ハナノマチ");
+    // So is one standing alone between a title's signs, where MeCab takes
+    // it for a given name (美: ヨシ); a person's value keeps the name.
+    const ValueReading beauty = title(u"美☆ロマンス");
+    EXPECT_EQ(beauty.reading, u"ビ☆ロマンス");
+    EXPECT_THAT(beauty.alternatives, Contains(String(u"ヨシ☆ロマンス")));
+    EXPECT_EQ(read(u"美"), u"ヨシ");
     const ValueReading port = readValue(engine(), nullptr, u"夜の港町", ReadingStyle::Katakana, 4);
     EXPECT_EQ(port.reading, u"ヨルノミナトマチ");
     EXPECT_THAT(port.alternatives, Contains(String(u"ヨルノミナトチョウ")));
@@ -983,6 +989,9 @@ TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOw
     // Characters MeCab reads apart are no given name in a title unless the
     // name keeps a word's reading (夏色: ナイロ and カイロ are girls' names).
     EXPECT_EQ(first(u"夏色の夢").reading, u"ナツイロノユメ");
+    // Before words the word dictionary holds whole (招待状, that MeCab cuts
+    // into two) as well.
+    EXPECT_EQ(first(u"雪色の招待状").reading, u"ユキイロノショウタイジョウ");
     EXPECT_EQ(first(u"言問橋の夜").reading, u"コトトイバシノヨル") << "a place's name need not";
     // A word and a place's suffix the name dictionary holds together as one
     // place are read as that place (観音 and 橋: バシ, not MeCab's キョウ).
