@@ -1485,6 +1485,7 @@ struct MecabReadingEngine::State {
         if (!l.wholeName)
             addSurnameAndGivenNames(l, out);
         addUnknownSurname(l, out);
+        addSplitOfThreeNames(l, out);
         // When MeCab put words together and the name dictionary has the
         // whole run, the entry closest to MeCab's reading: it knows the sound
         // changes of the compound.
@@ -1526,12 +1527,38 @@ struct MecabReadingEngine::State {
                 out.add(sur.reading + u' ' + usual, Origin::SurnameGiven);
             return;
         }
+        // Two surnames (a duo named by its members: 吉田 and 山田): the
+        // second as MeCab reads it, not as a given name written the same.
+        if (best.tokens.size() == 2 && best.tokens[1].surname())
+            out.add(sur.reading + u' ' + best.tokens[1].reading, Origin::SurnameGiven);
         const std::u16string_view rest = l.run.substr(sur.surface.size());
         String mecabRest;
         for (std::size_t i = 1; i < best.tokens.size(); ++i)
             mecabRest += best.tokens[i].reading;
         for (const String& g : nameReadings(rest, kGiven | kUnclassified, mecabRest))
             out.add(sur.reading + u' ' + g, Origin::SurnameGiven);
+    }
+
+    // A person's name MeCab reads as three names, two of a kind one after
+    // the other (安, 済 and 知佳: a surname and two given names): the name
+    // dictionary's surname and given name that make it, in MeCab's order
+    // of cost, before MeCab's reading.
+    void addSplitOfThreeNames(Look& l, Candidates& out)
+    {
+        const Path& best = l.best();
+        if (kind != yomi::NameKind::Person || !l.onlyHan || !best.complete() || best.tokens.size() != 3 ||
+            !best.tokens[0].surname() ||
+            !std::all_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); }))
+            return;
+        const Token& a = best.tokens[1];
+        const Token& b = best.tokens[2];
+        if (!((a.givenName() && b.givenName()) || (a.surname() && b.surname()) || (a.surname() && b.givenName())))
+            return;
+        for (const Split& sp : splitsOf(l))
+            if (!sp.surnames.empty() && !sp.givens.empty()) {
+                out.add(sp.surnames.front() + u' ' + sp.givens.front(), Origin::Split);
+                return;
+            }
     }
 
     // A person's surname with a character MeCab does not know (草彅, 蓜島:

@@ -838,6 +838,32 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherInsideAWordAreACheck)
     EXPECT_NE(trust(u"フランク永井", person).second, doubt.second) << "a given name in katakana before a surname";
 }
 
+TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    const auto read = [&](std::u16string_view value) {
+        return readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4, person);
+    };
+    // Two surnames (a duo named by its members) keep MeCab's reading of the
+    // second; the name dictionary's given name written the same (山田
+    // オオシタ) is no more than an alternative.
+    const ValueReading duo = read(u"中村山田");
+    EXPECT_EQ(duo.reading, u"ナカムラヤマダ");
+    EXPECT_THAT(duo.alternatives, Contains(String(u"ナカムラオオシタ")));
+    EXPECT_EQ(duo.confidence, Confidence::Check);
+    // A surname and two given names (安, 済 ワタル, 優花) are rather the name
+    // dictionary's surname and given name that make the run (安済 アンザイ),
+    // a check; MeCab's reading stays among the alternatives.
+    const ValueReading split = read(u"安済優花");
+    EXPECT_EQ(split.reading, u"アンザイユカ");
+    EXPECT_EQ(split.reason, "a surname and a given name found apart");
+    EXPECT_THAT(split.alternatives, Contains(String(u"アンワタルユカ")));
+    // A surname and one given name stay as MeCab reads them.
+    EXPECT_EQ(read(u"田中靖子").reading, u"タナカヤスコ");
+}
+
 TEST(MecabReadingEngine, HanWordsNoDictionaryHoldsTogetherAreACheckWhenANativeWordMayBeVoiced)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
