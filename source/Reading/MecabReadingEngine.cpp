@@ -2044,11 +2044,34 @@ struct MecabReadingEngine::State {
         addSoundChanges(l, out);
         addLastResorts(l, out, limit);
         result.candidates = out.take(run, limit);
+        keepOnReadings(l, limit, result.candidates);
         if (!result.candidates.empty())
             judge(l, result.candidates.front().second, result);
         return result;
     }
 
+
+    // A title or a band's name of Han characters alone may be a coinage read
+    // by its characters' on readings (鬼葬 キソウ, 巡恋歌): where the
+    // candidates are full without that reading, it takes the last place.
+    void keepOnReadings(const Look& l, std::size_t limit, std::vector<std::pair<String, Origin>>& candidates)
+    {
+        if (kind != yomi::NameKind::Title || !l.onlyHan || l.run.size() < 2 || limit < 3 ||
+            candidates.size() < limit)
+            return;
+        String on = onReadings(l.run);
+        if (on.empty())
+            return;
+        for (const auto& [reading, origin] : candidates) {
+            String joined;
+            for (const char16_t c : reading)
+                if (c != u' ')
+                    joined += c;
+            if (joined == on)
+                return;
+        }
+        candidates.back() = {std::move(on), Origin::OnReadings};
+    }
 
     // How far the reading of a path of MeCab's words can be trusted: sure
     // for one word of the dictionaries with one reading; likely when every

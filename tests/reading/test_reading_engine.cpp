@@ -1196,6 +1196,15 @@ TEST(MecabReadingEngine, ACoinageWithACharacterNoDictionaryKnowsIsReadInSinoJapa
     person.kind = yomi::NameKind::Person;
     EXPECT_EQ(readValue(engine(), nullptr, u"川崎鷹也", ReadingStyle::Katakana, 4, person).reading,
               u"カワサキタカヤ");
+    // Known characters throughout may still make a coinage: a title of Han
+    // characters alone keeps their on readings among its candidates, in the
+    // last place where the others fill them (MeCab's メグリ and its voicings
+    // did); a person's name does not.
+    const ValueReading song = title(u"巡愛歌");
+    ASSERT_EQ(song.alternatives.size(), 4U);
+    EXPECT_EQ(song.alternatives.back(), u"ジュンアイカ");
+    const ValueReading name = readValue(engine(), nullptr, u"巡愛歌", ReadingStyle::Katakana, 4, person);
+    EXPECT_THAT(name.alternatives, ::testing::Not(Contains(String(u"ジュンアイカ"))));
 }
 
 TEST(MecabReadingEngine, AWordSpeltOutBetweenMiddleDotsIsReadAsTheWord)
