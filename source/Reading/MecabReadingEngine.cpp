@@ -157,6 +157,16 @@ enum class Origin {
     OnReadings,   // each character by its on reading
 };
 
+// A reading without the spaces between its words.
+String withoutSpaces(const String& reading)
+{
+    String joined;
+    for (const char16_t c : reading)
+        if (c != u' ')
+            joined += c;
+    return joined;
+}
+
 // Candidates in order, each once (readings that differ only in their word
 // spaces are one), with where each came from. Readings that change the kana
 // written in the run go after those that keep it.
@@ -164,11 +174,8 @@ class Candidates {
 public:
     void add(String reading, Origin origin)
     {
-        String joined;
-        for (const char16_t c : reading)
-            if (c != u' ')
-                joined += c;
-        if (!joined.empty() && seen_.insert(joined).second)
+        String joined = withoutSpaces(reading);
+        if (!joined.empty() && seen_.insert(std::move(joined)).second)
             list_.push_back({std::move(reading), origin});
     }
     std::size_t size() const { return list_.size(); }
@@ -186,10 +193,7 @@ private:
     // Whether every stretch of kana of the run is in the reading, in order.
     static bool keepsKana(std::u16string_view run, const String& reading)
     {
-        String joined;
-        for (const char16_t c : reading)
-            if (c != u' ')
-                joined += c;
+        const String joined = withoutSpaces(reading);
         std::size_t at = 0;
         const auto kana = [](char16_t c) { return isKanaCharacter(c) && !isHanCharacter(c); };
         for (std::size_t i = 0; i < run.size();) {
@@ -1539,10 +1543,10 @@ struct MecabReadingEngine::State {
             out.add(sur.reading + u' ' + g, Origin::SurnameGiven);
     }
 
-    // A person's name MeCab reads as three names, two of a kind one after
-    // the other (安, 済 and 知佳: a surname and two given names): the name
-    // dictionary's surname and given name that make it, in MeCab's order
-    // of cost, before MeCab's reading.
+    // A person's name MeCab reads as a surname and two more names, two
+    // given names (安, 済 and 知佳) or a second surname before either (木田,
+    // 林 and 松栄): the name dictionary's surname and given name that make
+    // it, the split MeCab finds cheapest first, before MeCab's reading.
     void addSplitOfThreeNames(Look& l, Candidates& out)
     {
         const Path& best = l.best();
@@ -1855,6 +1859,16 @@ struct MecabReadingEngine::State {
             otherWordReadings(best, out);
     }
 
+    // Each suffix of the path that ends a compound after a native word, at
+    // the path's end or before a particle or a word that is no Han
+    // character's, read as a word of its own (addSuffixWords).
+    void addNativeSuffixes(const Path& path, Candidates& out)
+    {
+        for (std::size_t j = 1; j < path.tokens.size(); ++j)
+            if (j + 1 == path.tokens.size() || path.tokens[j + 1].pos0 == "助詞" || !path.tokens[j + 1].han)
+                addSuffixWords(path, out, j, true, j + 1);
+    }
+
     // A suffix of one Han character after a noun may be a word of its own,
     // read as it is alone, and voiced (兄弟 and 船: キョウダイブネ, 犬 and 神:
     // イヌガミ); from the word `from` on. With `native`, only after a word
@@ -1863,13 +1877,6 @@ struct MecabReadingEngine::State {
     // suffix's own native reading (ふたり and 酒: フタリザケ, 童 and 神:
     // ワラベガミ), where a Sino-Japanese one keeps its on reading (夢想歌
     // ムソウカ, 月光蟲 ゲッコウチュウ). The words before `to` only.
-    void addNativeSuffixes(const Path& path, Candidates& out)
-    {
-        for (std::size_t j = 1; j < path.tokens.size(); ++j)
-            if (j + 1 == path.tokens.size() || path.tokens[j + 1].pos0 == "助詞" || !path.tokens[j + 1].han)
-                addSuffixWords(path, out, j, true, j + 1);
-    }
-
     void addSuffixWords(const Path& best, Candidates& out, std::size_t from = 1, bool native = false,
                         std::size_t to = SIZE_MAX)
     {
@@ -2051,7 +2058,7 @@ struct MecabReadingEngine::State {
     }
 
 
-    // A title or a band's name of Han characters alone may be a coinage read
+    // A title of Han characters alone may be a coinage read
     // by its characters' on readings (鬼葬 キソウ, 巡恋歌): where the
     // candidates are full without that reading, it takes the last place.
     void keepOnReadings(const Look& l, std::size_t limit, std::vector<std::pair<String, Origin>>& candidates)
@@ -2062,14 +2069,9 @@ struct MecabReadingEngine::State {
         String on = onReadings(l.run);
         if (on.empty())
             return;
-        for (const auto& [reading, origin] : candidates) {
-            String joined;
-            for (const char16_t c : reading)
-                if (c != u' ')
-                    joined += c;
-            if (joined == on)
-                return;
-        }
+        if (std::any_of(candidates.begin(), candidates.end(),
+                        [&](const auto& c) { return withoutSpaces(c.first) == on; }))
+            return;
         candidates.back() = {std::move(on), Origin::OnReadings};
     }
 
