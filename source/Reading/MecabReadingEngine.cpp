@@ -1295,6 +1295,19 @@ struct MecabReadingEngine::State {
         return out;
     }
 
+    // Whether the Han characters before `at` open the text (or follow a
+    // space) and the name dictionary holds them as a surname.
+    bool surnameOpens(std::u16string_view text, std::size_t at)
+    {
+        std::size_t from = at;
+        while (from > 0 && isHanCharacter(text[from - 1]))
+            --from;
+        if (at - from < 2 || (from > 0 && text[from - 1] != u' ' && text[from - 1] != u'　'))
+            return false;
+        const std::vector<NameEntry>& entries = nameEntries(toUtf8(text.substr(from, at - from)));
+        return std::any_of(entries.begin(), entries.end(), [](const NameEntry& e) { return (e.kinds & kSurname) != 0; });
+    }
+
     String okuriganaInHiragana(std::u16string_view run)
     {
         String out(run);
@@ -1305,6 +1318,12 @@ struct MecabReadingEngine::State {
             std::size_t end = i;
             while (end < out.size() && katakana(out[end]))
                 ++end;
+            // In a person's name, katakana after a surname that opens the
+            // name is the given name (柴咲コウ, 家入レオ), no verb's ending.
+            if (kind == yomi::NameKind::Person && surnameOpens(out, i)) {
+                i = end;
+                continue;
+            }
             // The whole stretch first (up to three), then all but its last
             // kana (殺シノ, 悲シミノ: the particle ノ after the word); before
             // a longer rest, a word of its own, one or two kana that end a
@@ -1662,11 +1681,20 @@ struct MecabReadingEngine::State {
             // a place or a work's name need not (言問橋 コトトイバシ).
             const String& first = joined.tokens[i].reading;
             const String& last = joined.tokens[end - 1].reading;
-            const String known = closestReading(*names, surface, reading, [&](const NameEntry& e) {
+            // A prefix that MeCab found before what follows the name (入
+            // of 家入レオ) is no word the name keeps.
+            const bool lastIsWord = joined.tokens[end - 1].pos0 != "接頭詞";
+            const auto keepsAWord = [&](const NameEntry& e) {
                 const String r = toUtf16(e.reading);
-                const bool keepsAWord = r.starts_with(first) || r.ends_with(last);
+                return r.starts_with(first) || (lastIsWord && r.ends_with(last));
+            };
+            String known;
+            if (kind == yomi::NameKind::Person)
+                known = closestReading(*names, surface, reading, keepsAWord);
+            if (known.empty())
+                known = closestReading(*names, surface, reading, [&](const NameEntry& e) {
                 const bool personOnly = !(e.kinds & (kPlace | kOtherName));
-                return !(kind == yomi::NameKind::Title && personOnly && !keepsAWord);
+                return !(kind == yomi::NameKind::Title && personOnly && !keepsAWord(e));
             });
             if (!known.empty()) {
                 joined.tokens[i].surface = surface;

@@ -1250,6 +1250,18 @@ TEST(MecabReadingEngine, KatakanaOkuriganaAreReadAsTheEndingOfTheirWord)
     EXPECT_EQ(read(u"晴レマーク"), u"ハレマーク");
     EXPECT_EQ(read(u"大槻ケンヂ"), u"オオツキケンヂ") << "katakana that are no okurigana stay a word";
     EXPECT_EQ(read(u"東京ドーム"), u"トウキョウドーム");
+    // In a person's name katakana after a surname the name dictionary holds
+    // are the given name, not the ending of a verb (咲こう, 入れ); and a
+    // prefix MeCab took the surname's last character for (入 ニュウ) is no
+    // reading the surname must keep.
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    const auto name = [&](std::u16string_view value) {
+        return readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4, person).reading;
+    };
+    EXPECT_EQ(name(u"藤咲コウ"), u"フジサキコウ");
+    EXPECT_EQ(name(u"家入ルナ"), u"イエイリルナ");
+    EXPECT_EQ(name(u"走リ出ス"), u"ハシリダス") << "no surname before the katakana";
 }
 
 TEST(MecabReadingEngine, ASettledLanguageReadsARunThatLooksChineseAndKnowNamesTheSigns)
