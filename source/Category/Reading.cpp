@@ -957,6 +957,39 @@ bool hasLatinWord(std::u16string_view text)
     return false;
 }
 
+// The signs between English words said in katakana, spaces left out, a
+// number among them said in English too (disc 2 ディスクツー, 60WATTS
+// シックスティーワッツ): one of up to two digits, as englishCardinal says
+// it; a longer one or one with a leading zero is kept as written. With
+// `keepSpaces` set spaces stay.
+String numbersInEnglish(std::u16string_view signs, bool keepSpaces)
+{
+    String out;
+    for (std::size_t i = 0; i < signs.size();) {
+        std::size_t end = i;
+        while (end < signs.size() && digitValue(signs[end]) >= 0)
+            ++end;
+        if (end == i) {
+            if (keepSpaces || signs[i] != u' ')
+                out += signs[i];
+            ++i;
+            continue;
+        }
+        const std::u16string_view digits = signs.substr(i, end - i);
+        const bool said = digits.size() <= 2 && !(digits.size() == 2 && digitValue(digits[0]) == 0);
+        if (said) {
+            std::uint64_t n = 0;
+            for (const char16_t c : digits)
+                n = n * 10 + static_cast<std::uint64_t>(digitValue(c));
+            out += englishCardinal(n);
+        } else {
+            out += digits;
+        }
+        i = end;
+    }
+    return out;
+}
+
 // An English phrase of a Japanese value (「I love you」, -Fall in love-)
 // said in katakana, word by word, its signs kept: each word a common small
 // word, the loanword the engine gives it, or its sounds; nullopt when a
@@ -967,11 +1000,7 @@ std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view t
     String out;
     std::size_t from = 0;
     source = LatinSource::Loanword;
-    const auto signs = [&](std::size_t to) {
-        for (const char16_t c : text.substr(from, to - from))
-            if (c != u' ')
-                out += c;
-    };
+    const auto signs = [&](std::size_t to) { out += numbersInEnglish(text.substr(from, to - from), false); };
     const auto spans = latinWordSpans(text);
     for (const auto& [begin, end] : spans) {
         signs(begin);
@@ -1000,11 +1029,18 @@ std::optional<String> englishInKana(ReadingEngine& engine, std::u16string_view t
 void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, bool touchesBefore, bool touchesAfter,
                      std::vector<Piece>& pieces)
 {
+    // A number right after a word said in katakana (STAGE 3) is said in
+    // English with it.
+    bool said = false;
     const auto keep = [&](std::u16string_view kept) {
         if (kept.empty())
             return;
         const bool letters = std::any_of(kept.begin(), kept.end(), isLatinLetter);
-        pieces.push_back(Piece{true, String(kept), {}, letters ? Confidence::Check : Confidence::Sure,
+        const std::size_t first = kept.find_first_not_of(u' ');
+        String text = said && !letters && first != std::u16string_view::npos && digitValue(kept[first]) >= 0
+            ? numbersInEnglish(kept, true)
+            : String(kept);
+        pieces.push_back(Piece{true, std::move(text), {}, letters ? Confidence::Check : Confidence::Sure,
                                letters ? "Latin letters kept as written" : ""});
     };
     std::size_t from = 0;
@@ -1020,6 +1056,7 @@ void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, bool touch
                 keep(text.substr(from, begin - from));
                 pieces.push_back(Piece{false, {}, {kana->kana}, Confidence::Check, latinReason(kana->source, false)});
                 from = end;
+                said = true;
             }
         }
     }
@@ -1039,6 +1076,45 @@ bool otherLetters(std::u16string_view text)
             return true;
     }
     return false;
+}
+
+// The katakana name of a Greek letter, either case (α, Ω); empty for any
+// other character.
+std::u16string_view greekLetterName(char16_t c)
+{
+    static constexpr std::u16string_view kNames[] = {
+        u"アルファ", u"ベータ",   u"ガンマ", u"デルタ", u"イプシロン", u"ゼータ",   u"イータ",   u"シータ",
+        u"イオタ",   u"カッパ",   u"ラムダ", u"ミュー", u"ニュー",     u"クサイ",   u"オミクロン", u"パイ",
+        u"ロー",     u"シグマ",   u"シグマ", u"タウ",   u"ウプシロン", u"ファイ",   u"カイ",     u"プサイ",
+        u"オメガ"};
+    if (c >= u'α' && c <= u'ω')
+        return kNames[c - u'α'];
+    if (c >= u'Α' && c <= u'Ω' && c != u'\u03A2')
+        return kNames[c - u'Α'];
+    return {};
+}
+
+// The text with each Greek letter that stands alone (観測α, Ω・メガ), no
+// letter of a Greek word, said by its name; empty when it holds none such
+// or holds letters of any other script, Latin too (μ's keeps its letter).
+String greekLettersSaid(std::u16string_view text)
+{
+    String out;
+    bool any = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::u16string_view name = greekLetterName(text[i]);
+        const bool alone = (i == 0 || greekLetterName(text[i - 1]).empty()) &&
+            (i + 1 == text.size() || greekLetterName(text[i + 1]).empty());
+        if (!name.empty() && alone) {
+            out += name;
+            any = true;
+        } else if (!name.empty() || isLatinLetter(text[i]) || otherLetters(text.substr(i, 1))) {
+            return {};
+        } else {
+            out += text[i];
+        }
+    }
+    return any ? out : String();
 }
 
 // Whether the text holds a sign that titles say as a word (×と○と: バツ,
@@ -1081,6 +1157,8 @@ void otherRun(ReadingEngine& engine, std::u16string_view run, bool textBefore, b
         keptOrLoanwords(engine, kept, touchesBefore, touchesAfter, pieces);
     else if (spell && mixed && hasLatinWord(kept))
         pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "Latin letters kept as written"});
+    else if (String greek = greekLettersSaid(kept); !greek.empty())
+        pieces.push_back(Piece{false, {}, {std::move(greek)}, Confidence::Likely, "a Greek letter said by its name"});
     else if (otherLetters(kept))
         pieces.push_back(Piece{true, std::move(kept), {}, Confidence::Check, "letters of another script kept as written"});
     else if (saysASign(kept))
