@@ -1481,7 +1481,9 @@ struct MecabReadingEngine::State {
         }
         const bool unknown = std::any_of(best.tokens.begin(), best.tokens.end(),
                                          [](const Token& t) { return t.han && (t.reading.empty() || t.guessed); });
-        const bool person =
+        // A name MeCab finds in a title (夏 ナツ as a surname in 夏影) is no
+        // sign that the title is a person's name.
+        const bool person = kind == yomi::NameKind::Person &&
             std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.pos2 == "人名"; });
         if (l.exact.empty() && (unknown || person) && chineseSurnameFirst(run, unknown) &&
             !knowsBeyondCharacters(run, best))
@@ -1541,6 +1543,11 @@ struct MecabReadingEngine::State {
         if (!best.complete() || best.tokens.size() < 2 || !best.tokens.front().surname())
             return;
         const Token& sur = best.tokens.front();
+        // A title MeCab reads as a surname and words (夏 and 影) is those
+        // words, not a person's name.
+        if (kind == yomi::NameKind::Title &&
+            std::none_of(best.tokens.begin() + 1, best.tokens.end(), [](const Token& t) { return t.personName(); }))
+            return;
         // MeCab read a surname and a given name: the given name's usual
         // reading among people, where MeCab reads it otherwise (村上秀一:
         // ヒデカズ to MeCab, シュウイチ to most of its people).
@@ -2219,6 +2226,8 @@ struct MecabReadingEngine::State {
                 (t.surname() && before.han && !before.personName() && before.pos0 == "名詞"))
                 return "names found one after another inside a word";
         }
+        if (kind == yomi::NameKind::Title && t.surname() && nameReadings(t.surface, kSurname, {}).size() > 1)
+            return "a surname in a title, read several ways";
         if (t.personName() || countsBeforeParticle(tokens, i))
             return nullptr;
         if (t.nounOfOneCharacter() && i + 1 < tokens.size() && tokens[i + 1].verbStem())

@@ -864,6 +864,25 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
     EXPECT_EQ(read(u"田中靖子").reading, u"タナカヤスコ");
 }
 
+TEST(MecabReadingEngine, ATitleMecabReadsAsASurnameAndAWordIsThoseWordsAndTheSurnameADoubt)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // The name dictionary's given name (影 エイ) is no reading of a title's
+    // word; a person's value keeps it.
+    const ValueReading shade = title(u"岡影");
+    EXPECT_EQ(shade.reading, u"オカカゲ");
+    EXPECT_THAT(shade.alternatives, Contains(String(u"オカエイ")));
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    EXPECT_EQ(readValue(engine(), nullptr, u"岡影", ReadingStyle::Katakana, 4, person).reading, u"オカエイ");
+    // A surname the name dictionary reads several ways (森: モリ, シン ...)
+    // leaves a title's reading one to look at.
+    const ValueReading sky = title(u"森空");
+    EXPECT_EQ(sky.reading, u"モリソラ");
+    EXPECT_EQ(sky.confidence, Confidence::Check);
+    EXPECT_EQ(sky.reason, "a surname in a title, read several ways");
+}
+
 TEST(MecabReadingEngine, HanWordsNoDictionaryHoldsTogetherAreACheckWhenANativeWordMayBeVoiced)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
