@@ -293,6 +293,21 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
     request.user = user;
     request.languageSettled = decision.clear;
     ValueReading read = reader->read(value, request);
+    // An engine that turns the value away as another language's (a Chinese
+    // name to the Japanese engine) when nothing else decided: the language
+    // the decision came to is the library's own, so it reads the value all
+    // the same, a reading to look at rather than none.
+    if (!read.reading && !decision.clear) {
+        request.languageSettled = true;
+        ValueReading settled = reader->read(value, request);
+        if (settled.reading) {
+            settled.reason = "the language is not clear, " + (read.reason.empty() ? std::string("the engine doubts it")
+                                                                                 : read.reason) +
+                (settled.reason.empty() ? std::string() : "; " + settled.reason);
+            settled.confidence = Confidence::Check;
+            read = std::move(settled);
+        }
+    }
     read.language = decision.language;
     read.evidence = std::move(out.evidence);
     if (read.reading && !decision.clear && read.confidence > Confidence::Check) {

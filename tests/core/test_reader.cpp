@@ -56,6 +56,21 @@ TEST_F(ReaderFixture, AnUnclearLanguageMakesEveryEngineReadingACheck)
     EXPECT_THAT(chinese.settled, ::testing::ElementsAre(false, true));
 }
 
+TEST_F(ReaderFixture, AnEngineThatTurnsAValueAwayReadsItWhenNothingElseDecidedTheLanguage)
+{
+    reader.prefer = Language::Chinese;
+    chinese.refusesUnsettled = true;
+    const ValueReading r = reader.read(u"曾志偉");
+    EXPECT_EQ(r.reading, u"Zeng Zhiwei") << "no reading would leave the user nothing to look at";
+    EXPECT_EQ(r.confidence, Confidence::Check);
+    EXPECT_EQ(r.reason, "the language is not clear, looks foreign; fixed") << "why it was doubted, then how read";
+    EXPECT_THAT(chinese.settled, ::testing::ElementsAre(false, true));
+
+    const ValueReading forced = reader.read(u"曾志偉", {}, Language::Chinese);
+    EXPECT_EQ(forced.confidence, Confidence::Likely) << "a settled language is asked once";
+    EXPECT_THAT(chinese.settled, ::testing::ElementsAre(false, true, true));
+}
+
 TEST_F(ReaderFixture, UserReadingsWinOverTheLibraryAndTheEngines)
 {
     test::TempFolder dir;

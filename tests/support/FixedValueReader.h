@@ -24,11 +24,18 @@ public:
         if (kinds)
             kinds->push_back(request.kind);
         ValueReading r;
+        if (refusesUnsettled && !request.languageSettled) {
+            r.reason = "looks foreign";
+            return r;
+        }
         r.reading = request.styles.chinese == ChineseStyle::Zhuyin && !zhuyin_.empty() ? zhuyin_ : answer_;
         r.confidence = Confidence::Likely;
         r.reason = "fixed";
         return r;
     }
+    // Answers nothing unless told the language is settled, as an engine
+    // that turns away what looks like another language's name.
+    bool refusesUnsettled = false;
     std::vector<String> asked;
     std::vector<bool> settled;
     // Where the kind of each value asked is recorded, when set (it may
