@@ -261,14 +261,17 @@ char16_t compoundFirst(char16_t c)
 
 // The reading of `surface` in `index` closest to `joined` (the reading of
 // its parts), of the entries `fits` takes, or empty when it has none that
-// is not a foreign name's.
+// is not a foreign name's. With `loanwords` set a reading in katakana is
+// taken too: the word dictionary's word of Han characters read so is a
+// foreign word written with them (燐寸 マッチ, 伯林 ベルリン).
 template <typename Fits>
-String closestReading(const NameIndex& index, const String& surface, const String& joined, Fits&& fits)
+String closestReading(const NameIndex& index, const String& surface, const String& joined, Fits&& fits,
+                      bool loanwords = false)
 {
     String reading;
     std::size_t closest = 0;
     for (const NameEntry& e : index.lookup(toUtf8(surface))) {
-        if (isForeignEntry(e) || !fits(e))
+        if ((!loanwords && isForeignEntry(e)) || !fits(e))
             continue;
         String r = toUtf16(e.reading);
         const std::size_t d = distance(r, joined);
@@ -278,11 +281,6 @@ String closestReading(const NameIndex& index, const String& surface, const Strin
         }
     }
     return reading;
-}
-
-String closestReading(const NameIndex& index, const String& surface, const String& joined)
-{
-    return closestReading(index, surface, joined, [](const NameEntry&) { return true; });
 }
 
 // Readings that song titles give words (本気: マジ, 宇宙: ソラ, 故郷: フルサト).
@@ -1036,7 +1034,8 @@ struct MecabReadingEngine::State {
                 }
                 if (!fits)
                     continue;
-                const String reading = closestReading(*words, surface, joined);
+                const String reading =
+                    closestReading(*words, surface, joined, [](const NameEntry&) { return true; }, hanOnly(surface));
                 if (reading.empty())
                     continue;
                 merged.tokens[i].surface = surface;

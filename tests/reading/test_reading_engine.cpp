@@ -557,6 +557,11 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // MeCab reads 瑠璃 + 色 (ショク) and 冬 + 景色; the word dictionary has them whole.
     EXPECT_EQ(read(u"瑠璃色の地球"), u"ルリイロノチキュウ");
     EXPECT_EQ(read(u"黒百合姉妹"), u"クロユリシマイ");
+    // A foreign word written with Han characters is read as the word
+    // dictionary reads it, in katakana (燐 + 寸: マッチ; 伯 + 林: ベルリン);
+    // a name's katakana stays a foreign name's.
+    EXPECT_EQ(read(u"燐寸"), u"マッチ");
+    EXPECT_EQ(read(u"伯林の壁"), u"ベルリンノカベ");
     // Kana inside such a word join it (眼鏡 + っ + 娘, 赤 + っ + 恥).
     EXPECT_EQ(read(u"眼鏡っ娘"), u"メガネッコ");
     EXPECT_EQ(read(u"赤っ恥の歌"), u"アカッパジノウタ");
