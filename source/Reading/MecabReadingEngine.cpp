@@ -87,6 +87,9 @@ struct Token {
     // MeCab did not know the word: its reading is made of its characters'
     // on readings.
     bool guessed = false;
+    // Its reading is the form it takes opening a compound (八つ: ヤツ, not
+    // ヤッツ), which no dictionary gives the word alone.
+    bool compoundForm = false;
     // The distinct readings MeCab's dictionary has for this surface here
     // (1 for a word it knows one way; 0 when it does not know it).
     std::size_t readingsKnown = 0;
@@ -463,6 +466,27 @@ void joinNumbers(std::vector<Token>& tokens)
         } else if (*value % 10 == 7 && counter.surface == u"時") {
             number.reading.replace(number.reading.size() - 2, 2, u"シチ");
         }
+    }
+}
+
+// A native number with つ (三つ ミッツ, 八つ ヤッツ) as the first part of a
+// compound drops its doubled sound (八つ墓 ヤツハカ, 三つ子 ミツゴ, 八つ当たり
+// ヤツアタリ): before a noun of Han characters, or a verb's stem that makes
+// one with what follows (六つ見 and a name).
+void nativeNumeralsInCompounds(std::vector<Token>& tokens)
+{
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        Token& number = tokens[i];
+        const Token& next = tokens[i + 1];
+        if (number.surface.size() != 2 || std::u16string_view(u"三四六八").find(number.surface[0]) == String::npos ||
+            (number.surface[1] != u'つ' && number.surface[1] != u'ツ') || !number.reading.ends_with(u"ッツ") ||
+            !next.han || !isHanCharacter(next.surface.front()))
+            continue;
+        const bool stemBeforeWord = next.verbStem() && i + 2 < tokens.size() && tokens[i + 2].han;
+        if (next.pos0 != "名詞" && !stemBeforeWord)
+            continue;
+        number.reading.erase(number.reading.size() - 2, 1);
+        number.compoundForm = true;
     }
 }
 
@@ -883,6 +907,7 @@ struct MecabReadingEngine::State {
                     p.tokens.back().readingsKnown = readingsAt(n);
             }
             joinNumbers(p.tokens);
+            nativeNumeralsInCompounds(p.tokens);
             genitiveGa(p.tokens);
             for (std::size_t i = 0; i + 1 < p.tokens.size(); ++i)
                 if (p.tokens[i].pos1 == "数" && p.tokens[i].han && p.tokens[i + 1].pos2 == "助数詞")
@@ -1087,7 +1112,7 @@ struct MecabReadingEngine::State {
                  (j + 1 < variant.tokens.size() &&
                   (variant.tokens[j + 1].pos0 == "助詞" || variant.tokens[j + 1].surface == u"ノ") &&
                   (j == 0 || variant.tokens[j - 1].pos0 == "助詞" || variant.tokens[j - 1].pos0 == "記号")));
-            if (!t.han || (t.surface.size() < 2 && !wordAlone) || t.reading.empty() || t.pos0 != "名詞" ||
+            if (!t.han || t.compoundForm || (t.surface.size() < 2 && !wordAlone) || t.reading.empty() || t.pos0 != "名詞" ||
                 (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹" && !nameInTitle && !properWord))
                 continue;
             // A proper noun's one reading as a word, common or not (港町 is
@@ -1109,7 +1134,7 @@ struct MecabReadingEngine::State {
             return;
         for (std::size_t j = 0; j < best.tokens.size(); ++j) {
             const Token& t = best.tokens[j];
-            if (!t.han || t.surface.size() < 2 || t.personName() || t.reading.empty())
+            if (!t.han || t.surface.size() < 2 || t.personName() || t.reading.empty() || t.compoundForm)
                 continue;
             for (const NameEntry& e : words->lookup(toUtf8(t.surface))) {
                 if (isForeignEntry(e))
@@ -2210,7 +2235,7 @@ struct MecabReadingEngine::State {
     {
         const auto& tokens = path.tokens;
         const Token& t = tokens[i];
-        if (!t.han)
+        if (!t.han || t.compoundForm)
             return nullptr;
         if (t.givenName() && nameReadings(t.surface, kGiven | kUnclassified, {}).size() > 1 &&
             !commonGivenReading(t.surface, t.reading))

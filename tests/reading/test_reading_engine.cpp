@@ -561,6 +561,14 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // dictionary reads it, in katakana (燐 + 寸: マッチ; 伯 + 林: ベルリン);
     // a name's katakana stays a foreign name's.
     EXPECT_EQ(read(u"燐寸"), u"マッチ");
+    // A native number with つ opening a compound drops its doubled sound
+    // (the word dictionary's ムッツ, ミッツ are the words alone): before a
+    // noun, or a verb's stem before more Han characters; before a verb or a
+    // particle it keeps it.
+    EXPECT_EQ(read(u"六つ星"), u"ムツボシ");
+    EXPECT_EQ(read(u"三ツ矢"), u"ミツヤ");
+    EXPECT_EQ(read(u"三つ数える"), u"ミッツカゾエル");
+    EXPECT_EQ(read(u"三つの願い"), u"ミッツノネガイ");
     EXPECT_EQ(read(u"伯林の壁"), u"ベルリンノカベ");
     // Kana inside such a word join it (眼鏡 + っ + 娘, 赤 + っ + 恥).
     EXPECT_EQ(read(u"眼鏡っ娘"), u"メガネッコ");
