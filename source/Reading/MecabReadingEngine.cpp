@@ -115,6 +115,7 @@ struct Token {
 struct Split {
     long cost;
     std::vector<String> surnames, givens;
+    std::size_t at = 0; // the surname's length
 };
 
 struct Path {
@@ -1173,7 +1174,7 @@ struct MecabReadingEngine::State {
                 }
             }
             out.push_back(Split{cost, nameReadings(sur, kSurname | kUnclassified, before),
-                                nameReadings(giv, kGiven | kUnclassified, after)});
+                                nameReadings(giv, kGiven | kUnclassified, after), i});
         }
         std::stable_sort(out.begin(), out.end(), [](const Split& a, const Split& b) { return a.cost < b.cost; });
         return out;
@@ -1600,6 +1601,20 @@ struct MecabReadingEngine::State {
     void addSplitOfThreeNames(Look& l, Candidates& out)
     {
         const Path& best = l.best();
+        // A person's name MeCab begins with a word no name begins with, a
+        // prefix, a number or a verb (大 and 森元, 三 and 山): the same
+        // split, where both parts have two characters or more (超 and
+        // ときめき, 純 and 烈 are no surname and given name; a band's name
+        // is read here too).
+        if (kind == yomi::NameKind::Person && best.complete() && best.tokens.size() >= 2 &&
+            best.tokens[0].han &&
+            (best.tokens[0].pos0 == "接頭詞" || best.tokens[0].pos1 == "数" || best.tokens[0].pos0 == "動詞")) {
+            for (const Split& sp : splitsOf(l))
+                if (!sp.surnames.empty() && !sp.givens.empty() && sp.at >= 2 && l.run.size() - sp.at >= 2) {
+                    out.add(sp.surnames.front() + u' ' + sp.givens.front(), Origin::Split);
+                    return;
+                }
+        }
         if (kind != yomi::NameKind::Person || !l.onlyHan || !best.complete() || best.tokens.size() != 3 ||
             !best.tokens[0].surname() ||
             !std::all_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); }))

@@ -873,6 +873,16 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
     EXPECT_EQ(split.reading, u"アンザイユカ");
     EXPECT_EQ(split.reason, "a surname and a given name found apart");
     EXPECT_THAT(split.alternatives, Contains(String(u"アンワタルユカ")));
+    // A name MeCab begins with a number or a prefix (三 and 山, 小 and 桜)
+    // is the name dictionary's surname and given name too; a band's name
+    // whose parts are no two characters each keeps MeCab's words.
+    for (const auto& [value, reading] : {std::pair{u"三山けんじ", u"ミヤマケンジ"},
+                                         std::pair{u"小桜健太", u"コザクラケンタ"}}) {
+        const ValueReading r = read(value);
+        EXPECT_EQ(r.reading, reading) << toUtf8(value);
+        EXPECT_EQ(r.reason, "a surname and a given name found apart") << toUtf8(value);
+    }
+    EXPECT_EQ(read(u"超ときめき").reading, u"チョウトキメキ");
     // A surname and one given name stay as MeCab reads them.
     EXPECT_EQ(read(u"田中靖子").reading, u"タナカヤスコ");
 }
