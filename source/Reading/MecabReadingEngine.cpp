@@ -884,6 +884,30 @@ struct MecabReadingEngine::State {
     // MeCab's best parses of the text, at most `paths`, the first cut at
     // `boundary` when it is given; with `countReadings`, the first parse's
     // words count the readings the dictionary has for them.
+    // A stem in し before の that MeCab takes for a verb's (愛し of 愛す,
+    // アイシ) is the adjective's the word dictionary holds with い (愛しい
+    // イトシイ), its stem standing before a noun as old poems have it: 愛しの
+    // イトシノ, as MeCab reads 恋しの and 悲しの.
+    void adjectiveStemsBeforeNo(std::vector<Token>& tokens) const
+    {
+        if (!words)
+            return;
+        for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+            Token& t = tokens[i];
+            if (t.pos0 != "動詞" || !t.form.starts_with("連用") || !t.han || !t.surface.ends_with(u"し") ||
+                tokens[i + 1].surface != u"の")
+                continue;
+            for (const NameEntry& e : words->lookup(toUtf8(t.surface + u"い"))) {
+                const String r = toKatakana(toUtf16(e.reading));
+                if (!e.oldKana && r.size() > 2 && r.ends_with(u"シイ")) {
+                    t.reading = r.substr(0, r.size() - 1);
+                    t.pos0 = "形容詞";
+                    break;
+                }
+            }
+        }
+    }
+
     std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1, bool countReadings = false)
     {
         std::vector<Path> out;
@@ -910,6 +934,7 @@ struct MecabReadingEngine::State {
             joinNumbers(p.tokens);
             nativeNumeralsInCompounds(p.tokens);
             genitiveGa(p.tokens);
+            adjectiveStemsBeforeNo(p.tokens);
             for (std::size_t i = 0; i + 1 < p.tokens.size(); ++i)
                 if (p.tokens[i].pos1 == "数" && p.tokens[i].han && p.tokens[i + 1].pos2 == "助数詞")
                     counterSounds(p.tokens[i], p.tokens[i + 1], kanji.get());

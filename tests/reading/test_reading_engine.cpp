@@ -569,6 +569,10 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"三ツ矢"), u"ミツヤ");
     EXPECT_EQ(read(u"三つ数える"), u"ミッツカゾエル");
     EXPECT_EQ(read(u"三つの願い"), u"ミッツノネガイ");
+    // An adjective's stem before の that MeCab takes for a verb's (愛し of
+    // 愛す) is the adjective's; the verb's forms stay the verb's.
+    EXPECT_EQ(read(u"愛しの君へ"), u"イトシノキミヘ");
+    EXPECT_EQ(read(u"愛しています"), u"アイシテイマス");
     EXPECT_EQ(read(u"伯林の壁"), u"ベルリンノカベ");
     // Kana inside such a word join it (眼鏡 + っ + 娘, 赤 + っ + 恥).
     EXPECT_EQ(read(u"眼鏡っ娘"), u"メガネッコ");
