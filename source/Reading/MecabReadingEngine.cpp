@@ -881,9 +881,6 @@ struct MecabReadingEngine::State {
         return seen.size();
     }
 
-    // MeCab's best parses of the text, at most `paths`, the first cut at
-    // `boundary` when it is given; with `countReadings`, the first parse's
-    // words count the readings the dictionary has for them.
     // A stem in し before の that MeCab takes for a verb's (愛し of 愛す,
     // アイシ) is the adjective's the word dictionary holds with い (愛しい
     // イトシイ), its stem standing before a noun as old poems have it: 愛しの
@@ -908,6 +905,9 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // MeCab's best parses of the text, at most `paths`, the first cut at
+    // `boundary` when it is given; with `countReadings`, the first parse's
+    // words count the readings the dictionary has for them.
     std::vector<Path> parse(const std::string& text, std::size_t paths, long boundary = -1, bool countReadings = false)
     {
         std::vector<Path> out;
@@ -1560,7 +1560,7 @@ struct MecabReadingEngine::State {
         if (!l.wholeName)
             addSurnameAndGivenNames(l, out);
         addUnknownSurname(l, out);
-        addSplitOfThreeNames(l, out);
+        addSplitOfNames(l, out);
         // When MeCab put words together and the name dictionary has the
         // whole run, the entry closest to MeCab's reading: it knows the sound
         // changes of the compound.
@@ -1621,9 +1621,10 @@ struct MecabReadingEngine::State {
 
     // A person's name MeCab reads as a surname and two more names, two
     // given names (安, 済 and 知佳) or a second surname before either (木田,
-    // 林 and 松栄): the name dictionary's surname and given name that make
-    // it, the split MeCab finds cheapest first, before MeCab's reading.
-    void addSplitOfThreeNames(Look& l, Candidates& out)
+    // 林 and 松栄), or begins with a word no name begins with: the name
+    // dictionary's surname and given name that make it, the split MeCab
+    // finds cheapest first, before MeCab's reading.
+    void addSplitOfNames(Look& l, Candidates& out)
     {
         const Path& best = l.best();
         // A person's name MeCab begins with a word no name begins with, a
