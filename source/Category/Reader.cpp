@@ -301,8 +301,8 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
         request.languageSettled = true;
         ValueReading settled = reader->read(value, request);
         if (settled.reading) {
-            settled.reason = "the language is not clear, " + (read.reason.empty() ? std::string("the engine doubts it")
-                                                                                 : read.reason) +
+            settled.reason = "the language is not clear, " +
+                (read.reason.empty() ? std::string("the engine doubts it") : read.reason) +
                 (settled.reason.empty() ? std::string() : "; " + settled.reason);
             settled.confidence = Confidence::Check;
             read = std::move(settled);

@@ -1040,7 +1040,10 @@ void keptOrLoanwords(ReadingEngine& engine, std::u16string_view text, bool touch
         String text = said && !letters && first != std::u16string_view::npos && digitValue(kept[first]) >= 0
             ? numbersInEnglish(kept, true)
             : String(kept);
-        pieces.push_back(Piece{true, std::move(text), {}, letters ? Confidence::Check : Confidence::Sure,
+        pieces.push_back(Piece{true,
+                               std::move(text),
+                               {},
+                               letters ? Confidence::Check : Confidence::Sure,
                                letters ? "Latin letters kept as written" : ""});
     };
     std::size_t from = 0;
@@ -1083,10 +1086,9 @@ bool otherLetters(std::u16string_view text)
 std::u16string_view greekLetterName(char16_t c)
 {
     static constexpr std::u16string_view kNames[] = {
-        u"アルファ", u"ベータ",   u"ガンマ", u"デルタ", u"イプシロン", u"ゼータ",   u"イータ",   u"シータ",
-        u"イオタ",   u"カッパ",   u"ラムダ", u"ミュー", u"ニュー",     u"クサイ",   u"オミクロン", u"パイ",
-        u"ロー",     u"シグマ",   u"シグマ", u"タウ",   u"ウプシロン", u"ファイ",   u"カイ",     u"プサイ",
-        u"オメガ"};
+        u"アルファ", u"ベータ", u"ガンマ",     u"デルタ", u"イプシロン", u"ゼータ",     u"イータ", u"シータ", u"イオタ",
+        u"カッパ",   u"ラムダ", u"ミュー",     u"ニュー", u"クサイ",     u"オミクロン", u"パイ",   u"ロー",   u"シグマ",
+        u"シグマ",   u"タウ",   u"ウプシロン", u"ファイ", u"カイ",       u"プサイ",     u"オメガ"};
     if (c >= u'α' && c <= u'ω')
         return kNames[c - u'α'];
     if (c >= u'Α' && c <= u'Ω' && c != u'\u03A2')

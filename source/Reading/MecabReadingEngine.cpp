@@ -1085,8 +1085,8 @@ struct MecabReadingEngine::State {
                 }
                 if (!fits)
                     continue;
-                const String reading =
-                    closestReading(*words, surface, joined, [](const NameEntry&) { return true; }, hanOnly(surface));
+                const String reading = closestReading(
+                    *words, surface, joined, [](const NameEntry&) { return true; }, hanOnly(surface));
                 if (reading.empty())
                     continue;
                 merged.tokens[i].surface = surface;
@@ -1138,7 +1138,8 @@ struct MecabReadingEngine::State {
                  (j + 1 < variant.tokens.size() &&
                   (variant.tokens[j + 1].pos0 == "助詞" || variant.tokens[j + 1].surface == u"ノ") &&
                   (j == 0 || variant.tokens[j - 1].pos0 == "助詞" || variant.tokens[j - 1].pos0 == "記号")));
-            if (!t.han || t.compoundForm || (t.surface.size() < 2 && !wordAlone) || t.reading.empty() || t.pos0 != "名詞" ||
+            if (!t.han || t.compoundForm || (t.surface.size() < 2 && !wordAlone) || t.reading.empty() ||
+                t.pos0 != "名詞" ||
                 (t.pos1 != "一般" && t.pos1 != "サ変接続" && t.pos1 != "形容動詞語幹" && !nameInTitle && !properWord))
                 continue;
             // A proper noun's one reading as a word, common or not (港町 is
@@ -1355,7 +1356,8 @@ struct MecabReadingEngine::State {
         if (at - from < 2 || (from > 0 && text[from - 1] != u' ' && text[from - 1] != u'　'))
             return false;
         const std::vector<NameEntry>& entries = nameEntries(toUtf8(text.substr(from, at - from)));
-        return std::any_of(entries.begin(), entries.end(), [](const NameEntry& e) { return (e.kinds & kSurname) != 0; });
+        return std::any_of(entries.begin(), entries.end(),
+                           [](const NameEntry& e) { return (e.kinds & kSurname) != 0; });
     }
 
     String okuriganaInHiragana(std::u16string_view run)
@@ -1632,8 +1634,7 @@ struct MecabReadingEngine::State {
         // split, where both parts have two characters or more (超 and
         // ときめき, 純 and 烈 are no surname and given name; a band's name
         // is read here too).
-        if (kind == yomi::NameKind::Person && best.complete() && best.tokens.size() >= 2 &&
-            best.tokens[0].han &&
+        if (kind == yomi::NameKind::Person && best.complete() && best.tokens.size() >= 2 && best.tokens[0].han &&
             (best.tokens[0].pos0 == "接頭詞" || best.tokens[0].pos1 == "数" || best.tokens[0].pos0 == "動詞")) {
             for (const Split& sp : splitsOf(l))
                 if (!sp.surnames.empty() && !sp.givens.empty() && sp.at >= 2 && l.run.size() - sp.at >= 2) {
@@ -1765,9 +1766,9 @@ struct MecabReadingEngine::State {
                 known = closestReading(*names, surface, reading, keepsAWord);
             if (known.empty())
                 known = closestReading(*names, surface, reading, [&](const NameEntry& e) {
-                const bool personOnly = !(e.kinds & (kPlace | kOtherName));
-                return !(kind == yomi::NameKind::Title && personOnly && !keepsAWord(e));
-            });
+                    const bool personOnly = !(e.kinds & (kPlace | kOtherName));
+                    return !(kind == yomi::NameKind::Title && personOnly && !keepsAWord(e));
+                });
             if (!known.empty()) {
                 joined.tokens[i].surface = surface;
                 joined.tokens[i].reading = known;

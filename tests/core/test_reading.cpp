@@ -403,11 +403,12 @@ TEST(Reading, AnEnglishPhraseInAJapaneseValueIsSaidInKatakanaWhenEveryWordHasARe
     // A number among the English words is said in English with them, one
     // of two digits at most; a longer one, or one with a leading zero, is
     // kept as written.
-    expectTitles(e, {{u"少女 love 2", u"ショウジョラブツー", "after a word"},
-                     {u"少女 15LOVER", u"ショウジョフィフティーンラバー", "before one, against it"},
-                     {u"少女LOVER 3", u"ショウジョラバー スリー", "after a word against the Japanese"},
-                     {u"少女 love 2020", u"ショウジョラブ2020", "four digits are kept"},
-                     {u"少女 love 07", u"ショウジョラブ07", "a leading zero is kept"}});
+    expectTitles(e,
+                 {{u"少女 love 2", u"ショウジョラブツー", "after a word"},
+                  {u"少女 15LOVER", u"ショウジョフィフティーンラバー", "before one, against it"},
+                  {u"少女LOVER 3", u"ショウジョラバー スリー", "after a word against the Japanese"},
+                  {u"少女 love 2020", u"ショウジョラブ2020", "four digits are kept"},
+                  {u"少女 love 07", u"ショウジョラブ07", "a leading zero is kept"}});
 }
 
 TEST(Reading, AGreekLetterStandingAloneIsSaidByItsName)
@@ -415,9 +416,10 @@ TEST(Reading, AGreekLetterStandingAloneIsSaidByItsName)
     FakeReadingEngine e = titleEngine();
     EXPECT_EQ(judged(readTitle(e, u"少女α")),
               (Judged{u"ショウジョアルファ", Confidence::Likely, "a Greek letter said by its name"}));
-    expectTitles(e, {{u"Ω・少女", u"オメガ・ショウジョ", "capitals too, before the word"},
-                     {u"少女ΣΩ", u"ショウジョΣΩ", "two together may be a word: kept"},
-                     {u"少女μ's", u"ショウジョμ's", "Latin letters beside it: kept"}});
+    expectTitles(e,
+                 {{u"Ω・少女", u"オメガ・ショウジョ", "capitals too, before the word"},
+                  {u"少女ΣΩ", u"ショウジョΣΩ", "two together may be a word: kept"},
+                  {u"少女μ's", u"ショウジョμ's", "Latin letters beside it: kept"}});
     EXPECT_EQ(readTitle(e, u"少女ΣΩ").reason, "letters of another script kept as written");
 }
 

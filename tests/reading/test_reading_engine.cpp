@@ -880,8 +880,8 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
     // A name MeCab begins with a number or a prefix (三 and 山, 小 and 桜)
     // is the name dictionary's surname and given name too; a band's name
     // whose parts are no two characters each keeps MeCab's words.
-    for (const auto& [value, reading] : {std::pair{u"三山けんじ", u"ミヤマケンジ"},
-                                         std::pair{u"小桜健太", u"コザクラケンタ"}}) {
+    for (const auto& [value, reading] :
+         {std::pair{u"三山けんじ", u"ミヤマケンジ"}, std::pair{u"小桜健太", u"コザクラケンタ"}}) {
         const ValueReading r = read(value);
         EXPECT_EQ(r.reading, reading) << toUtf8(value);
         EXPECT_EQ(r.reason, "a surname and a given name found apart") << toUtf8(value);
