@@ -491,6 +491,28 @@ void nativeNumeralsInCompounds(std::vector<Token>& tokens)
     }
 }
 
+// A character MeCab reads in the doubled form it takes before another
+// sound (絶 ゼッ, as in 絶対) where no sound that doubles follows it (痛絶 at
+// the value's end, 絶 before a vowel) is read in full, as its on reading
+// (ゼツ) when that begins the same.
+void geminateInFull(std::vector<Token>& tokens, const KanjiTable* kanji)
+{
+    if (!kanji)
+        return;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        Token& t = tokens[i];
+        if (!t.han || t.surface.size() != 1 || t.reading.size() < 2 || !t.reading.ends_with(u"ッ"))
+            continue;
+        if (i + 1 < tokens.size() && !tokens[i + 1].reading.empty() &&
+            String(u"カキクケコサシスセソタチツテトパピプペポ").find(tokens[i + 1].reading.front()) != String::npos)
+            continue;
+        const String stem = t.reading.substr(0, t.reading.size() - 1);
+        const String on = kanji->onReading(t.surface.front());
+        if (on.size() > stem.size() && on.starts_with(stem))
+            t.reading = on;
+    }
+}
+
 // ヶ (ヵ) between a word of Han characters that is no number and another
 // Han character is the old genitive が of place and house names (虹ヶ咲
 // ニジガサキ, 夢ヶ浜 ユメガハマ; the name dictionary reads it so in 4,733 of
@@ -933,6 +955,7 @@ struct MecabReadingEngine::State {
             }
             joinNumbers(p.tokens);
             nativeNumeralsInCompounds(p.tokens);
+            geminateInFull(p.tokens, kanji.get());
             genitiveGa(p.tokens);
             adjectiveStemsBeforeNo(p.tokens);
             for (std::size_t i = 0; i + 1 < p.tokens.size(); ++i)

@@ -569,6 +569,10 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"三ツ矢"), u"ミツヤ");
     EXPECT_EQ(read(u"三つ数える"), u"ミッツカゾエル");
     EXPECT_EQ(read(u"三つの願い"), u"ミッツノネガイ");
+    // A character MeCab reads in its doubled form (絶 ゼッ) where nothing
+    // follows that doubles is read in full; before such a sound it stays.
+    EXPECT_EQ(read(u"絶"), u"ゼツ");
+    EXPECT_EQ(read(u"絶絶絶対"), u"ゼツゼツゼッタイ");
     // An adjective's stem before の that MeCab takes for a verb's (愛し of
     // 愛す) is the adjective's; the verb's forms stay the verb's.
     EXPECT_EQ(read(u"愛しの君へ"), u"イトシノキミヘ");
