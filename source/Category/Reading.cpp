@@ -823,6 +823,36 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
             i = end;
             continue;
         }
+        // A year cut to its last two digits after an apostrophe (流線形'80,
+        // '95年) in a Japanese value is said as the number, the apostrophe
+        // left out; '80s and rock'n'roll are English's.
+        if ((text[i] == u'\'' || text[i] == u'’') && japanese && (i == 0 || !isLatinLetter(text[i - 1])) &&
+            i + 2 < text.size() && digitValue(text[i + 1]) >= 0 && digitValue(text[i + 2]) >= 0 &&
+            !(i + 3 < text.size() && (digitValue(text[i + 3]) >= 0 || isLatinLetter(text[i + 3])))) {
+            const std::u16string_view year = text.substr(i + 1, 2);
+            if (japaneseAt(i + 3)) {
+                out.back().text += kanjiNumeral(year);
+            } else if (auto number = standingNumber(year, kind); number && !number->readings.empty()) {
+                add(std::move(*number));
+            } else {
+                out.back().text += year;
+            }
+            i += 3;
+            continue;
+        }
+        // Zero standing alone beside Japanese (0と1の間, 0の夏) is said
+        // ゼロ, as counting from it says it; レイ is its other name. Before
+        // a Han character it may be a counter's number (0時), after a sign
+        // part of an amount (1/0): left as it is.
+        if (digitValue(text[i]) == 0 && japanese &&
+            (i == 0 || isJapaneseCharacter(text[i - 1]) || text[i - 1] == u' ' || text[i - 1] == u'　') &&
+            (i + 1 == text.size() || digitValue(text[i + 1]) < 0) && (japaneseAt(i + 1) || standing) &&
+            !(i + 1 < text.size() && isHanCharacter(text[i + 1])) &&
+            !latinAt(i + 1) && (i == 0 || !latinAt(i - 1))) {
+            add(Spelt{{}, {u"ゼロ", u"レイ"}, Confidence::Likely, "zero said as ゼロ"});
+            ++i;
+            continue;
+        }
         if (digitValue(text[i]) >= 0 && (i == 0 || digitValue(text[i - 1]) < 0)) {
             while (end < text.size() && digitValue(text[end]) >= 0)
                 ++end;

@@ -282,6 +282,22 @@ TEST(Reading, DigitsThatAreNoAmountOrANameAreReadOneByOneOrKeptAndSaySo)
     EXPECT_FALSE(readTitle(e, u"1993").reading) << "digits with nothing Japanese are no reading";
 }
 
+TEST(Reading, AYearAfterAnApostropheIsItsNumberAndZeroBesideKanaIsZero)
+{
+    FakeReadingEngine e = titleEngine();
+    expectTitles(e, {{u"東京事変'80", u"トウキョウジヘンハチジュウ", "the apostrophe left out"},
+                     {u"東京事変’95", u"トウキョウジヘンキュウジュウゴ", "a curly one too"},
+                     {u"東京事変'80s", u"トウキョウジヘン'80s", "a decade in English stays"},
+                     {u"東京事変'123", u"トウキョウジヘン'123", "three digits are no year cut short"}});
+    e.table[u"の少女"] = {u"ノショウジョ"};
+    e.confidence[u"の少女"] = Confidence::Sure;
+    const ValueReading zero = readTitle(e, u"0の少女");
+    EXPECT_EQ(zero.reading, u"ゼロノショウジョ");
+    EXPECT_THAT(zero.alternatives, ::testing::Contains(String(u"レイノショウジョ")));
+    EXPECT_EQ(zero.reason, "zero said as ゼロ");
+    EXPECT_EQ(readTitle(e, u"0少女").reading, u"0ショウジョ") << "before a Han character it may count something";
+}
+
 TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)
 {
     FakeReadingEngine e = titleEngine();
