@@ -776,6 +776,30 @@ std::size_t spreadOut(std::u16string_view text, std::size_t at)
     return 0;
 }
 
+// Whether an apostrophe at `at` begins a year cut to its last two digits
+// ('80, ’95): not after a Latin letter (rock'n'roll), nor before a third
+// digit or a letter ('80s is English's decade).
+bool apostropheYear(std::u16string_view text, std::size_t at)
+{
+    return (text[at] == u'\'' || text[at] == u'’') && (at == 0 || !isLatinLetter(text[at - 1])) &&
+        at + 2 < text.size() && digitValue(text[at + 1]) >= 0 && digitValue(text[at + 2]) >= 0 &&
+        !(at + 3 < text.size() && (digitValue(text[at + 3]) >= 0 || isLatinLetter(text[at + 3])));
+}
+
+// Whether a zero at `at` stands alone beside Japanese (0と1の間, 0の夏:
+// before kana, or standing after a word), said ゼロ as counting from it
+// says it. Before a Han character it may be a counter's number (0時), after
+// a sign part of an amount (1/0); beside Latin letters, part of a word.
+bool zeroBesideKana(std::u16string_view text, std::size_t at, bool standing)
+{
+    if (digitValue(text[at]) != 0)
+        return false;
+    const bool before = at == 0 || isJapaneseCharacter(text[at - 1]) || text[at - 1] == u' ' || text[at - 1] == u'　';
+    const bool after = at + 1 == text.size() ? standing
+                                             : (isKanaCharacter(text[at + 1]) || (standing && text[at + 1] == u' '));
+    return before && after;
+}
+
 // The value's stretch cut where digits or letters are spelt as a sort
 // reading spells them:
 // - digits just before a Japanese character become kanji numerals, read by
@@ -823,12 +847,9 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
             i = end;
             continue;
         }
-        // A year cut to its last two digits after an apostrophe (流線形'80,
-        // '95年) in a Japanese value is said as the number, the apostrophe
-        // left out; '80s and rock'n'roll are English's.
-        if ((text[i] == u'\'' || text[i] == u'’') && japanese && (i == 0 || !isLatinLetter(text[i - 1])) &&
-            i + 2 < text.size() && digitValue(text[i + 1]) >= 0 && digitValue(text[i + 2]) >= 0 &&
-            !(i + 3 < text.size() && (digitValue(text[i + 3]) >= 0 || isLatinLetter(text[i + 3])))) {
+        // A year after an apostrophe (流線形'80, '95年) is said as the
+        // number, the apostrophe left out.
+        if (japanese && apostropheYear(text, i)) {
             const std::u16string_view year = text.substr(i + 1, 2);
             if (japaneseAt(i + 3)) {
                 out.back().text += kanjiNumeral(year);
@@ -840,15 +861,8 @@ std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
             i += 3;
             continue;
         }
-        // Zero standing alone beside Japanese (0と1の間, 0の夏) is said
-        // ゼロ, as counting from it says it; レイ is its other name. Before
-        // a Han character it may be a counter's number (0時), after a sign
-        // part of an amount (1/0): left as it is.
-        if (digitValue(text[i]) == 0 && japanese &&
-            (i == 0 || isJapaneseCharacter(text[i - 1]) || text[i - 1] == u' ' || text[i - 1] == u'　') &&
-            (i + 1 == text.size() || digitValue(text[i + 1]) < 0) && (japaneseAt(i + 1) || standing) &&
-            !(i + 1 < text.size() && isHanCharacter(text[i + 1])) &&
-            !latinAt(i + 1) && (i == 0 || !latinAt(i - 1))) {
+        if (japanese && zeroBesideKana(text, i, standing)) {
+            // レイ is its other name.
             add(Spelt{{}, {u"ゼロ", u"レイ"}, Confidence::Likely, "zero said as ゼロ"});
             ++i;
             continue;
