@@ -2401,13 +2401,18 @@ struct MecabReadingEngine::State {
         return entries;
     }
 
-    // The word dictionary's readings of the word, in common use or not.
+    // The word dictionary's readings of the word, in common use or not;
+    // those it gives only a prefix or a suffix (街 ガイ) only for a word
+    // MeCab finds as one.
     std::vector<NameEntry> dictionaryReadings(const Token& t)
     {
         std::vector<NameEntry> entries;
         if (words) {
             entries = words->lookup(toUtf8(t.surface));
-            std::erase_if(entries, [](const NameEntry& e) { return isForeignEntry(e); });
+            const bool affix = t.pos1 == "接尾" || t.pos0 == "接頭詞";
+            std::erase_if(entries, [&](const NameEntry& e) {
+                return isForeignEntry(e) || (!affix && (e.kinds & ~kCommon) == kAffixOnly);
+            });
         }
         return entries;
     }

@@ -20,11 +20,13 @@ namespace {
 
 // The table's layout is NameTableHeader's (NameIndex.h). The layouts before
 // it began "YOMINAM" (an index of UTF-8 keys, or a note that the text was
-// sorted), or "YOMIDIC1" (this layout, with the readings the word
-// dictionary marks as old kana in its order); they are made again.
-constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '2'};
+// sorted), "YOMIDIC1" (this layout, with the readings the word dictionary
+// marks as old kana in its order) or "YOMIDIC2" (without the word
+// dictionary's affixes marked); they are made again.
+constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '3'};
 constexpr char kOlderMagic[7] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M'};
 constexpr char kOldKanaMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '1'};
+constexpr char kNoAffixMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '2'};
 // Keys a block holds at most: a lookup decodes at most this many.
 constexpr std::size_t kBlockKeys = 32;
 // The longest key a lookup can ask for (its EUC-JP in 255 bytes).
@@ -32,6 +34,16 @@ constexpr std::size_t kLongestKey = 255;
 
 unsigned kindsOf(std::string_view tags)
 {
+    // Tags of prefixes and suffixes alone: the word dictionary's affix.
+    bool affixes = !tags.empty();
+    for (std::size_t start = 0; start <= tags.size() && affixes;) {
+        const std::size_t end = std::min(tags.find(',', start), tags.size());
+        const std::string_view t = tags.substr(start, end - start);
+        affixes = t == "n-suf" || t == "suf" || t == "pref" || t == "n-pref";
+        start = end + 1;
+    }
+    if (affixes)
+        return kAffixOnly;
     unsigned kinds = 0;
     std::size_t start = 0;
     while (start <= tags.size()) {
@@ -504,7 +516,8 @@ std::unique_ptr<NameIndex> NameIndex::openTable(const std::filesystem::path& fil
     NameTableHeader h{};
     std::memcpy(&h, mapped.data(), std::min(size, sizeof h));
     if ((size >= sizeof kOlderMagic && std::memcmp(h.magic, kOlderMagic, sizeof kOlderMagic) == 0) ||
-        (size >= sizeof kOldKanaMagic && std::memcmp(h.magic, kOldKanaMagic, sizeof kOldKanaMagic) == 0)) {
+        (size >= sizeof kOldKanaMagic && std::memcmp(h.magic, kOldKanaMagic, sizeof kOldKanaMagic) == 0) ||
+        (size >= sizeof kNoAffixMagic && std::memcmp(h.magic, kNoAffixMagic, sizeof kNoAffixMagic) == 0)) {
         why = "of an older layout";
         return nullptr;
     }

@@ -32,6 +32,10 @@ enum NameKind : unsigned {
     kGiven = 2,        // given name, male or female
     kUnclassified = 4, // surname or given name
     kFullName = 8,     // the full name of one person
+    // In the word dictionary, whose entries are no person's names, the bit
+    // of a full name marks an entry that is only a prefix or a suffix
+    // ("(n-suf,pref)": 街 がい, beside the noun まち).
+    kAffixOnly = kFullName,
     kPlace = 16,
     kOtherName = 32, // companies, products, works, organisations
     // The dictionary writes the reading in katakana: for a name of Han

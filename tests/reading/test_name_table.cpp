@@ -80,6 +80,8 @@ TEST(NameTable, ACutDamagedOrOlderTableIsRefusedWithItsReasonAndMadeAgain)
     NameTableHeader older = h, oldKana = h, otherSource = h, moreBlocks = h;
     std::memcpy(older.magic, "YOMINAM2", 8);
     std::memcpy(oldKana.magic, "YOMIDIC1", 8);
+    NameTableHeader noAffixes = h;
+    std::memcpy(noAffixes.magic, "YOMIDIC2", 8);
     ++otherSource.sourceTime;
     ++moreBlocks.blocks;
     struct Damage {
@@ -99,6 +101,7 @@ TEST(NameTable, ACutDamagedOrOlderTableIsRefusedWithItsReasonAndMadeAgain)
         {"the older layout", withHeader(good, older), "of an older layout"},
         {"the older layout's note alone", std::string("YOMINAM2") + std::string(40, '\0'), "of an older layout"},
         {"the layout that kept old kana", withHeader(good, oldKana), "of an older layout"},
+        {"the layout without affixes marked", withHeader(good, noAffixes), "of an older layout"},
         {"another program's file", "SQLite format 3", "unknown layout"},
     };
     std::vector<std::string> logged;
@@ -156,6 +159,22 @@ TEST(NameTable, ReadingsMarkedOldOrIrregularKanaComeAfterTheOthers)
             << "a word in common use (128), of kinds n or ok (32)";
         EXPECT_THAT(readings(*index, "十日"), ElementsAre("トオカ/160", "トウカ/32"));
     }
+}
+
+TEST(NameTable, AWordOnlyAPrefixOrASuffixIsMarkedSo)
+{
+    // 街 がい is a suffix or a prefix alone (its own kind, 8, and (P) 128);
+    // まち a noun; a noun that is a suffix too (n,n-suf) is a noun.
+    test::TempFolder dir;
+    const auto source = dir.writeFile(
+        "edict", eucJp("街 [がい] /(n-suf,pref) ... street/(P)/\n街 [まち] /(n) town/\n"
+                       "部 [ぶ] /(n,n-suf) department/(P)/\n様 [さま] /(suf) Mr/(P)/\n"));
+    std::string error;
+    const auto index = openIndex(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(index) << error;
+    EXPECT_THAT(readings(*index, "街"), ElementsAre("ガイ/136", "マチ/32"));
+    EXPECT_THAT(readings(*index, "部"), ElementsAre("ブ/160"));
+    EXPECT_THAT(readings(*index, "様"), ElementsAre("サマ/136"));
 }
 
 TEST(NameTable, BlocksThatDoNotDecodeGiveNoEntriesAndAreNeverReadPast)

@@ -569,6 +569,11 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"三ツ矢"), u"ミツヤ");
     EXPECT_EQ(read(u"三つ数える"), u"ミッツカゾエル");
     EXPECT_EQ(read(u"三つの願い"), u"ミッツノネガイ");
+    // A word standing alone is not read as the word dictionary's prefix or
+    // suffix written the same (街 ガイ), which stays the suffix's reading.
+    EXPECT_EQ(read(u"夜の街で"), u"ヨルノマチデ");
+    EXPECT_EQ(read(u"街の灯"), u"マチノアカリ");
+    EXPECT_EQ(read(u"学生街の喫茶店"), u"ガクセイガイノキッサテン");
     // A character MeCab reads in its doubled form (絶 ゼッ) where nothing
     // follows that doubles is read in full; before such a sound it stays.
     EXPECT_EQ(read(u"絶"), u"ゼツ");
