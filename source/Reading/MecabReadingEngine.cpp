@@ -802,9 +802,33 @@ struct MecabReadingEngine::State {
                 on = kanji->readings(c).front();
             if (on.empty())
                 return {};
+            doubledBefore(out, on);
             out += on;
         }
         return out;
+    }
+
+    // The last sound of on readings put together doubled before the next
+    // one's, as Sino-Japanese words say it: ツ before a k, s, t or h sound
+    // (裂固 レッコ, 出発 シュッパツ, h becoming p), チ before k, s, t or h
+    // (八景 ハッケイ, 八方 ハッポウ), ク and キ before a k sound (国家 コッカ,
+    // 石器 セッキ).
+    static void doubledBefore(String& before, String& next)
+    {
+        if (before.empty() || next.empty())
+            return;
+        const std::u16string_view k = u"カキクケコ", st = u"サシスセソタチツテト", h = u"ハヒフヘホ";
+        const char16_t last = before.back(), first = next.front();
+        const bool kSound = k.find(first) != std::u16string_view::npos;
+        const bool stSound = st.find(first) != std::u16string_view::npos;
+        const bool hSound = h.find(first) != std::u16string_view::npos;
+        const bool doubled = ((last == u'ツ' || last == u'チ') && (kSound || stSound || hSound)) ||
+            ((last == u'ク' || last == u'キ') && kSound);
+        if (!doubled || before.size() < 2)
+            return;
+        before.back() = u'ッ';
+        if (hSound)
+            next.front() = static_cast<char16_t>(first + 2); // ハ → パ
     }
 
     // Whether a word of Han characters is read as their on readings put

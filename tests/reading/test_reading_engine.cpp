@@ -569,6 +569,9 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"三ツ矢"), u"ミツヤ");
     EXPECT_EQ(read(u"三つ数える"), u"ミッツカゾエル");
     EXPECT_EQ(read(u"三つの願い"), u"ミッツノネガイ");
+    // Characters no dictionary knows together, read by their on readings,
+    // double a last ツ before a k sound as Sino-Japanese words do.
+    EXPECT_EQ(read(u"裂刻"), u"レッコク");
     // A word standing alone is not read as the word dictionary's prefix or
     // suffix written the same (街 ガイ), which stays the suffix's reading.
     EXPECT_EQ(read(u"夜の街で"), u"ヨルノマチデ");
