@@ -69,6 +69,57 @@ std::optional<String> suited(const String& sort, std::u16string_view value, Lang
     return std::nullopt;
 }
 
+// The library's first sort value for the value that suits the language
+// into `out`: sure unless another that suits says otherwise (tracks that
+// disagree need a look).
+void librarySortValue(std::u16string_view value, const ValueContext& context, Language language,
+                      const ReadingStyles& styles, ValueReading& out)
+{
+    for (const String& sort : context.librarySortValues) {
+        auto reading = suited(sort, value, language, styles);
+        if (!reading)
+            continue;
+        if (!out.reading) {
+            out.reading = std::move(reading);
+            out.confidence = Confidence::Sure;
+            out.reason = kLibrarySortValue;
+        } else if (*reading != *out.reading) {
+            out.confidence = Confidence::Check;
+            out.reason = std::string(kLibrarySortValue) + "; its tracks hold others too";
+            return;
+        }
+    }
+}
+
+// The engine's reading of the value; where the language is not `clear`, a
+// reading to look at. An engine that turns the value away as another
+// language's (a Chinese name to the Japanese engine) when nothing else
+// decided reads it all the same: the language the decision came to is the
+// library's own, and a reading to look at serves better than none.
+ValueReading readInLanguage(ValueReader& reader, std::u16string_view value, ReadRequest request, bool clear)
+{
+    request.languageSettled = clear;
+    ValueReading read = reader.read(value, request);
+    if (clear)
+        return read;
+    if (!read.reading) {
+        request.languageSettled = true;
+        ValueReading settled = reader.read(value, request);
+        if (!settled.reading)
+            return read;
+        settled.reason = "the language is not clear, " +
+            (read.reason.empty() ? std::string("the engine doubts it") : read.reason) +
+            (settled.reason.empty() ? std::string() : "; " + settled.reason);
+        settled.confidence = Confidence::Check;
+        return settled;
+    }
+    if (read.confidence > Confidence::Check) {
+        read.confidence = Confidence::Check;
+        read.reason = "the language is not clear" + (read.reason.empty() ? std::string() : "; " + read.reason);
+    }
+    return read;
+}
+
 } // namespace
 
 // Whether a sort value is kana and, kept as the value writes them, some of
@@ -261,22 +312,7 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
         return out;
     }
 
-    // The library's first sort value that suits; sure unless another that
-    // suits says otherwise (tracks that disagree need a look).
-    for (const String& sort : context.librarySortValues) {
-        auto reading = suited(sort, value, decision.language, styles);
-        if (!reading)
-            continue;
-        if (!out.reading) {
-            out.reading = std::move(reading);
-            out.confidence = Confidence::Sure;
-            out.reason = kLibrarySortValue;
-        } else if (*reading != *out.reading) {
-            out.confidence = Confidence::Check;
-            out.reason = std::string(kLibrarySortValue) + "; its tracks hold others too";
-            break;
-        }
-    }
+    librarySortValue(value, context, decision.language, styles, out);
     if (out.reading)
         return out;
 
@@ -291,29 +327,9 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
     request.styles = styles;
     request.alternatives = alternatives;
     request.user = user;
-    request.languageSettled = decision.clear;
-    ValueReading read = reader->read(value, request);
-    // An engine that turns the value away as another language's (a Chinese
-    // name to the Japanese engine) when nothing else decided: the language
-    // the decision came to is the library's own, so it reads the value all
-    // the same, a reading to look at rather than none.
-    if (!read.reading && !decision.clear) {
-        request.languageSettled = true;
-        ValueReading settled = reader->read(value, request);
-        if (settled.reading) {
-            settled.reason = "the language is not clear, " +
-                (read.reason.empty() ? std::string("the engine doubts it") : read.reason) +
-                (settled.reason.empty() ? std::string() : "; " + settled.reason);
-            settled.confidence = Confidence::Check;
-            read = std::move(settled);
-        }
-    }
+    ValueReading read = readInLanguage(*reader, value, request, decision.clear);
     read.language = decision.language;
     read.evidence = std::move(out.evidence);
-    if (read.reading && !decision.clear && read.confidence > Confidence::Check) {
-        read.confidence = Confidence::Check;
-        read.reason = "the language is not clear" + (read.reason.empty() ? std::string() : "; " + read.reason);
-    }
     return read;
 }
 

@@ -183,6 +183,15 @@ int digitValue(char16_t c)
     return -1;
 }
 
+// The value of a run of digits (at most 19, as callers see to).
+std::uint64_t valueOfDigits(std::u16string_view digits)
+{
+    std::uint64_t n = 0;
+    for (const char16_t c : digits)
+        n = n * 10 + static_cast<std::uint64_t>(digitValue(c));
+    return n;
+}
+
 char16_t capitalLetter(char16_t c)
 {
     if (c >= u'A' && c <= u'Z')
@@ -629,9 +638,7 @@ std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind)
                      {digitByDigit(digits), digitByDigit(digits, true)},
                      Confidence::Likely,
                      "a number that is no amount, read digit by digit"};
-    std::uint64_t n = 0;
-    for (const char16_t c : digits)
-        n = n * 10 + static_cast<std::uint64_t>(digitValue(c));
+    const std::uint64_t n = valueOfDigits(digits);
     // A singer's or a band's number is said in English (乃木坂46
     // ノギザカフォーティーシックス, 清竜人25), the Japanese cardinal after it.
     if (kind == NameKind::Person)
@@ -818,165 +825,220 @@ bool zeroBesideKana(std::u16string_view text, std::size_t at, bool standing)
 // Other letters and digits (光GENJI, 大事MAN, F91, Vol.2) are left as they
 // are, an English word among them to keptOrLoanwords. `letters` is set when
 // letters were spelt.
-std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
-{
-    std::vector<Spelt> out(1);
-    const auto add = [&](Spelt s) {
-        out.push_back(std::move(s));
-        out.emplace_back();
-    };
-    std::size_t i = 0;
-    const auto japaneseAt = [&](std::size_t at) { return at < text.size() && isJapaneseCharacter(text[at]); };
-    const auto latinAt = [&](std::size_t at) { return at < text.size() && isLatinLetter(text[at]); };
-    const bool japanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); });
-    while (i < text.size()) {
+// The steps of spelt, each reading what it knows at a position of the
+// text and moving past it; false where it knows nothing there.
+class Speller {
+public:
+    Speller(std::u16string_view text, NameKind kind)
+        : text_(text), kind_(kind),
+          japanese_(std::any_of(text.begin(), text.end(), [](char16_t c) { return isJapaneseCharacter(c); }))
+    {
+    }
+
+    std::vector<Spelt> run(bool& letters)
+    {
+        std::size_t i = 0;
+        while (i < text_.size()) {
+            const bool standing = japanese_ && followsJapanese(text_, i);
+            if (dates(i) || numbers(i, standing) || signs(i, standing) || capitals(i, standing) || kana(i))
+                continue;
+            out_.back().text += text_[i++];
+        }
+        letters = letters || letters_;
+        return std::move(out_);
+    }
+
+private:
+    bool japaneseAt(std::size_t at) const { return at < text_.size() && isJapaneseCharacter(text_[at]); }
+    bool latinAt(std::size_t at) const { return at < text_.size() && isLatinLetter(text_[at]); }
+    // A stretch read apart, with its own readings.
+    void add(Spelt s)
+    {
+        out_.push_back(std::move(s));
+        out_.emplace_back();
+    }
+    // Text the engine reads with the words around it.
+    void keep(std::u16string_view text) { out_.back().text += text; }
+
+    // A day of the month, an amount written place by place, a time of the
+    // clock.
+    bool dates(std::size_t& i)
+    {
         std::size_t end = i;
-        const bool standing = japanese && followsJapanese(text, i);
-        if (String day = dayOfMonth(text, i, end, kind); !day.empty()) {
+        if (String day = dayOfMonth(text_, i, end, kind_); !day.empty()) {
             add(Spelt{{}, {std::move(day)}, Confidence::Likely, "a day of the month"});
-            i = end;
-            continue;
-        }
-        if (String amount = placeByPlace(text, i, end); !amount.empty()) {
-            out.back().text += amount;
-            i = end;
-            continue;
-        }
-        if (String time = japanese ? clockTime(text, i, end) : String(); !time.empty()) {
+        } else if (String amount = placeByPlace(text_, i, end); !amount.empty()) {
+            keep(amount);
+        } else if (String time = japanese_ ? clockTime(text_, i, end) : String(); !time.empty()) {
             add(Spelt{{}, {std::move(time)}, Confidence::Likely, "a time of the clock"});
-            i = end;
-            continue;
+        } else {
+            return false;
         }
+        i = end;
+        return true;
+    }
+
+    // Digits: a year after an apostrophe, zero beside kana, an amount or
+    // a number before a Japanese word, a number standing after one.
+    bool numbers(std::size_t& i, bool standing)
+    {
         // A year after an apostrophe (流線形'80, '95年) is said as the
         // number, the apostrophe left out.
-        if (japanese && apostropheYear(text, i)) {
-            const std::u16string_view year = text.substr(i + 1, 2);
-            if (japaneseAt(i + 3)) {
-                out.back().text += kanjiNumeral(year);
-            } else if (auto number = standingNumber(year, kind); number && !number->readings.empty()) {
+        if (japanese_ && apostropheYear(text_, i)) {
+            const std::u16string_view year = text_.substr(i + 1, 2);
+            if (japaneseAt(i + 3))
+                keep(kanjiNumeral(year));
+            else if (auto number = standingNumber(year, kind_); number && !number->readings.empty())
                 add(std::move(*number));
-            } else {
-                out.back().text += year;
-            }
+            else
+                keep(year);
             i += 3;
-            continue;
+            return true;
         }
-        if (japanese && zeroBesideKana(text, i, standing)) {
+        if (japanese_ && zeroBesideKana(text_, i, standing)) {
             // レイ is its other name.
             add(Spelt{{}, {u"ゼロ", u"レイ"}, Confidence::Likely, "zero said as ゼロ"});
             ++i;
-            continue;
+            return true;
         }
-        if (digitValue(text[i]) >= 0 && (i == 0 || digitValue(text[i - 1]) < 0)) {
-            while (end < text.size() && digitValue(text[end]) >= 0)
-                ++end;
-            String amount = japanese ? spoken(text, i, end) : String();
-            if (amount.empty() && japaneseAt(end))
-                amount = kanjiNumeral(text.substr(i, end - i));
-            if (!amount.empty()) {
-                out.back().text += amount;
-                i = end;
-                continue;
-            }
-            // A name's number is said only when written against it (乃木坂46;
-            // 靖子 2 may number a record, not the name).
-            const bool apart = i > 0 && (text[i - 1] == u' ' || text[i - 1] == u'　');
-            if (standing && !japaneseAt(end) && !latinAt(end) && (i == 0 || !latinAt(i - 1)) &&
-                !(kind == NameKind::Person && apart)) {
-                if (auto number = standingNumber(text.substr(i, end - i), kind)) {
-                    if (number->readings.empty())
-                        number->text = text.substr(i, end - i);
-                    add(std::move(*number));
-                    i = end;
-                    continue;
-                }
-            }
-        } else if ((text[i] == u'&' || text[i] == u'＆') && (standing || precedesJapanese(text, i + 1))) {
+        if (digitValue(text_[i]) < 0 || (i > 0 && digitValue(text_[i - 1]) >= 0))
+            return false;
+        std::size_t end = i;
+        while (end < text_.size() && digitValue(text_[end]) >= 0)
+            ++end;
+        String amount = japanese_ ? spoken(text_, i, end) : String();
+        if (amount.empty() && japaneseAt(end))
+            amount = kanjiNumeral(text_.substr(i, end - i));
+        if (!amount.empty()) {
+            keep(amount);
+            i = end;
+            return true;
+        }
+        // A name's number is said only when written against it (乃木坂46;
+        // 靖子 2 may number a record, not the name).
+        const bool apart = i > 0 && (text_[i - 1] == u' ' || text_[i - 1] == u'　');
+        if (!standing || japaneseAt(end) || latinAt(end) || (i > 0 && latinAt(i - 1)) ||
+            (kind_ == NameKind::Person && apart))
+            return false;
+        auto number = standingNumber(text_.substr(i, end - i), kind_);
+        if (!number)
+            return false;
+        if (number->readings.empty())
+            number->text = text_.substr(i, end - i);
+        add(std::move(*number));
+        i = end;
+        return true;
+    }
+
+    // & beside a Japanese word, and No. before a number.
+    bool signs(std::size_t& i, bool standing)
+    {
+        if ((text_[i] == u'&' || text_[i] == u'＆') && (standing || precedesJapanese(text_, i + 1))) {
             // The sign that joins names (a singer & a band) is said アンド;
             // between Latin words (R&B) it is theirs.
             add(Spelt{{}, {u"アンド"}, Confidence::Likely, "& said as アンド"});
             ++i;
-            continue;
-        } else if (std::size_t numberEnd = i; japanese && numberSign(text, i, numberEnd)) {
-            // No.9 in a Japanese value is said in English, as a work's name
-            // says it (ナンバーナイン, ナンバーワン).
-            std::uint64_t n = 0;
-            std::size_t k = numberEnd;
-            while (k > 0 && digitValue(text[k - 1]) >= 0)
-                --k;
-            for (std::size_t d = k; d < numberEnd; ++d)
-                n = n * 10 + static_cast<std::uint64_t>(digitValue(text[d]));
-            add(Spelt{{}, {u"ナンバー" + englishCardinal(n)}, Confidence::Likely, "a number said in English"});
-            i = numberEnd;
-            continue;
-        } else if (capitalLetter(text[i]) && (i == 0 || !isLatinLetter(text[i - 1]))) {
-            // Initials with a stop after each (U.N., D.N.A.) beside a
-            // Japanese word are said by their names as capitals are.
-            if (const String initials = initialsAt(text, i, end);
-                !initials.empty() && (japaneseAt(end) || (i > 0 && japaneseAt(i - 1)))) {
-                if (japaneseAt(end)) {
-                    out.back().text += lettersSpelt(initials);
-                    letters = true;
-                } else {
-                    add(Spelt{{}, {lettersSpelt(initials)}, Confidence::Likely, "Latin letters spelt by their names"});
-                }
-                i = end;
-                continue;
-            }
-            end = i;
-            while (end < text.size() && capitalLetter(text[end]))
-                ++end;
-            const std::u16string_view run = text.substr(i, end - i);
-            // A Roman numeral among Japanese words (大航海時代II) is said
-            // in English, as its work's name is.
-            if (const int roman = romanNumeral(run); roman && (standing || japaneseAt(end)) && !latinAt(end)) {
-                add(Spelt{{}, {englishNumber(roman)}, Confidence::Likely, "a Roman numeral said in English"});
-                i = end;
-                continue;
-            }
-            if (saidByLetters(run) && japaneseAt(end)) {
-                out.back().text += lettersSpelt(run);
-                letters = true;
-                i = end;
-                continue;
-            }
-            if (saidByLetters(run) && i > 0 && japaneseAt(i - 1) && !latinAt(end) &&
-                !(end < text.size() && digitValue(text[end]) >= 0)) {
-                add(Spelt{{}, {lettersSpelt(run)}, Confidence::Likely, "Latin letters spelt by their names"});
-                i = end;
-                continue;
-            }
+            return true;
         }
+        std::size_t numberEnd = i;
+        if (!japanese_ || !numberSign(text_, i, numberEnd))
+            return false;
+        // No.9 in a Japanese value is said in English, as a work's name
+        // says it (ナンバーナイン, ナンバーワン).
+        std::size_t k = numberEnd;
+        while (k > 0 && digitValue(text_[k - 1]) >= 0)
+            --k;
+        const std::uint64_t n = valueOfDigits(text_.substr(k, numberEnd - k));
+        add(Spelt{{}, {u"ナンバー" + englishCardinal(n)}, Confidence::Likely, "a number said in English"});
+        i = numberEnd;
+        return true;
+    }
+
+    // Initials, a Roman numeral, a short run of capitals beside Japanese.
+    bool capitals(std::size_t& i, bool standing)
+    {
+        if (!capitalLetter(text_[i]) || (i > 0 && isLatinLetter(text_[i - 1])))
+            return false;
+        std::size_t end = i;
+        // Initials with a stop after each (U.N., D.N.A.) beside a Japanese
+        // word are said by their names as capitals are.
+        if (const String initials = initialsAt(text_, i, end);
+            !initials.empty() && (japaneseAt(end) || (i > 0 && japaneseAt(i - 1)))) {
+            if (japaneseAt(end)) {
+                keep(lettersSpelt(initials));
+                letters_ = true;
+            } else {
+                add(Spelt{{}, {lettersSpelt(initials)}, Confidence::Likely, "Latin letters spelt by their names"});
+            }
+            i = end;
+            return true;
+        }
+        end = i;
+        while (end < text_.size() && capitalLetter(text_[end]))
+            ++end;
+        const std::u16string_view run = text_.substr(i, end - i);
+        // A Roman numeral among Japanese words (大航海時代II) is said in
+        // English, as its work's name is.
+        if (const int roman = romanNumeral(run); roman && (standing || japaneseAt(end)) && !latinAt(end)) {
+            add(Spelt{{}, {englishNumber(roman)}, Confidence::Likely, "a Roman numeral said in English"});
+        } else if (saidByLetters(run) && japaneseAt(end)) {
+            keep(lettersSpelt(run));
+            letters_ = true;
+        } else if (saidByLetters(run) && i > 0 && japaneseAt(i - 1) && !latinAt(end) &&
+                   !(end < text_.size() && digitValue(text_[end]) >= 0)) {
+            add(Spelt{{}, {lettersSpelt(run)}, Confidence::Likely, "Latin letters spelt by their names"});
+        } else {
+            return false;
+        }
+        i = end;
+        return true;
+    }
+
+    // Kana written for their look: a word spread out between dots, a wave
+    // dash for a long vowel, a small ャ, ュ or ョ for a big one.
+    bool kana(std::size_t& i)
+    {
         // A word spelt out one character at a time between middle dots
         // (飛・び・ま・す, 花・鳥・風・月: three or more) is read as the word.
-        if (const std::size_t spread = spreadOut(text, i)) {
+        if (const std::size_t spread = spreadOut(text_, i)) {
             for (std::size_t k = i; k < i + spread; k += 2)
-                out.back().text += text[k];
+                out_.back().text += text_[k];
             i += spread;
-            continue;
+            return true;
         }
         // A wave dash inside a word of kana, one or two kana before the word
         // ends, stands for a long vowel (エビ～ず, ら～めん); where a value
         // holds two, they set a subtitle apart, and one before a longer run
         // of kana (さくら〜さくら) parts two words.
-        if ((text[i] == u'～' || text[i] == u'〜') && i > 0 && isKanaCharacter(text[i - 1]) && i + 1 < text.size() &&
-            isKanaCharacter(text[i + 1]) && (i + 2 >= text.size() || !isKanaCharacter(text[i + 2]) ||
-                                             i + 3 >= text.size() || !isKanaCharacter(text[i + 3])) &&
-            text.find_first_of(u"～〜") == i && text.find_first_of(u"～〜", i + 1) == std::u16string_view::npos) {
-            out.back().text += u'ー';
+        if ((text_[i] == u'～' || text_[i] == u'〜') && i > 0 && isKanaCharacter(text_[i - 1]) &&
+            i + 1 < text_.size() && isKanaCharacter(text_[i + 1]) &&
+            (i + 2 >= text_.size() || !isKanaCharacter(text_[i + 2]) || i + 3 >= text_.size() ||
+             !isKanaCharacter(text_[i + 3])) &&
+            text_.find_first_of(u"～〜") == i && text_.find_first_of(u"～〜", i + 1) == std::u16string_view::npos) {
+            out_.back().text += u'ー';
             ++i;
-            continue;
+            return true;
         }
         // A small ャ, ュ or ョ after a sound that takes none (だョ, ネェ is
         // left: ェ follows many) is the big one written small for its look.
-        if (const char16_t big = smallYBig(text[i]); big && (i == 0 || !takesSmallY(text[i - 1]))) {
-            out.back().text += big;
+        if (const char16_t big = smallYBig(text_[i]); big && (i == 0 || !takesSmallY(text_[i - 1]))) {
+            out_.back().text += big;
             ++i;
-            continue;
+            return true;
         }
-        out.back().text += text[i++];
+        return false;
     }
-    return out;
+
+    std::u16string_view text_;
+    NameKind kind_;
+    bool japanese_;
+    bool letters_ = false;
+    std::vector<Spelt> out_ = std::vector<Spelt>(1);
+};
+
+std::vector<Spelt> spelt(std::u16string_view text, NameKind kind, bool& letters)
+{
+    return Speller(text, kind).run(letters);
 }
 
 // Whether the text holds a word of two or more Latin letters that is not
@@ -1021,14 +1083,7 @@ String numbersInEnglish(std::u16string_view signs, bool keepSpaces)
         }
         const std::u16string_view digits = signs.substr(i, end - i);
         const bool said = digits.size() <= 2 && !(digits.size() == 2 && digitValue(digits[0]) == 0);
-        if (said) {
-            std::uint64_t n = 0;
-            for (const char16_t c : digits)
-                n = n * 10 + static_cast<std::uint64_t>(digitValue(c));
-            out += englishCardinal(n);
-        } else {
-            out += digits;
-        }
+        out += said ? englishCardinal(valueOfDigits(digits)) : String(digits);
         i = end;
     }
     return out;
