@@ -3,6 +3,7 @@
 #include <unicode/ucnv.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,8 +69,10 @@ void addReading(std::string_view word, std::vector<String>& all)
 
 // The fields of a line after the character and its code: the grade, the
 // references to other forms, and the readings (the names' after T1 or T2,
-// the meanings after "{"), into `all`; its first on reading into `on`.
-void readFields(const std::vector<std::string_view>& w, KanjiLine& line, String& on, std::vector<String>& all)
+// the meanings after "{"), into `all`; its first on reading into `on` and
+// the number of its on readings, which come first, into `ons`.
+void readFields(const std::vector<std::string_view>& w, KanjiLine& line, String& on, std::vector<String>& all,
+                std::size_t& ons)
 {
     bool names = false;
     for (std::size_t i = 2; i < w.size(); ++i) {
@@ -87,9 +90,13 @@ void readFields(const std::vector<std::string_view>& w, KanjiLine& line, String&
         addReading(w[i], all);
         // On readings are written in katakana.
         const std::size_t mark = w[i].find_first_not_of('-');
-        if (!names && all.size() > before && on.empty() && mark != std::string_view::npos &&
-            isKatakanaWord(toUtf16(w[i].substr(mark))))
-            on = all[before];
+        if (!names && all.size() > before && mark != std::string_view::npos &&
+            isKatakanaWord(toUtf16(w[i].substr(mark)))) {
+            if (on.empty())
+                on = all[before];
+            if (ons == before)
+                ons = all.size();
+        }
     }
 }
 
@@ -209,9 +216,12 @@ KanjiTable KanjiTable::parse(std::string_view text)
         KanjiLine line{head[0], false, {}};
         byCode[static_cast<unsigned>(std::strtoul(std::string(w[1]).c_str(), nullptr, 16))] = line.c;
         String on;
-        readFields(w, line, on, table.own_.readings[line.c]);
+        std::size_t ons = 0;
+        readFields(w, line, on, table.own_.readings[line.c], ons);
         if (!on.empty())
             table.own_.on.try_emplace(line.c, std::move(on));
+        if (ons > 0)
+            table.ons_.try_emplace(line.c, ons);
         lines.push_back(std::move(line));
     }
     table.modern_ = modernFormsOf(lines, byCode);
@@ -287,6 +297,16 @@ String KanjiTable::onReading(char16_t c) const
     const Entries* e = more(c);
     const String* on = e ? entry(e->on, c) : nullptr;
     return on ? *on : String();
+}
+
+bool KanjiTable::isOnReading(char16_t c, std::u16string_view reading) const
+{
+    if (const std::size_t* ons = entry(ons_, c)) {
+        const std::vector<String>& all = readings(c);
+        const auto end = all.begin() + static_cast<std::ptrdiff_t>(std::min(*ons, all.size()));
+        return std::find(all.begin(), end, reading) != end;
+    }
+    return !reading.empty() && onReading(c) == reading;
 }
 
 const std::vector<String>& KanjiTable::readings(char16_t c) const

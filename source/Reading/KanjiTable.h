@@ -31,6 +31,8 @@ public:
 
     // The character's first on reading in katakana; empty when it has none.
     String onReading(char16_t c) const;
+    // Whether `reading` (katakana) is one of the character's on readings.
+    bool isOnReading(char16_t c, std::u16string_view reading) const;
     // Every reading of the character in katakana: on readings, kun readings
     // without their okurigana, and the readings used in names.
     const std::vector<String>& readings(char16_t c) const;
@@ -61,6 +63,9 @@ private:
 
     Entries own_;
     std::unordered_map<char16_t, char16_t> modern_;
+    // How many of a character's readings, first in the list, are on
+    // readings (the dictionary text's characters only).
+    std::unordered_map<char16_t, std::size_t> ons_;
     std::unique_ptr<More> more_;
 };
 

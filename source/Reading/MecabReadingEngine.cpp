@@ -2183,6 +2183,73 @@ struct MecabReadingEngine::State {
             out.add(coined.words(), Origin::OnReadings);
     }
 
+    // Whether a word's reading is its characters' on readings one after
+    // another (錯乱 サクラン; a last ツ, チ, ク or キ said doubled: 学校
+    // ガッコウ).
+    bool readByOn(std::u16string_view surface, std::u16string_view reading) const
+    {
+        if (surface.empty())
+            return reading.empty();
+        const char16_t c = surface.front();
+        if (!kanji || !isHanCharacter(c) || (c >= 0xD800 && c < 0xE000))
+            return false;
+        for (std::size_t n = 1; n <= std::min<std::size_t>(4, reading.size()); ++n) {
+            String part(reading.substr(0, n));
+            bool on = kanji->isOnReading(c, part);
+            if (!on && part.size() >= 2 && part.back() == u'ッ' && surface.size() > 1)
+                for (const char16_t last : std::u16string_view(u"ツチクキ")) {
+                    part.back() = last;
+                    if ((on = kanji->isOnReading(c, part)))
+                        break;
+                }
+            if (on && readByOn(surface.substr(1), reading.substr(n)))
+                return true;
+        }
+        return false;
+    }
+
+    // A Sino-Japanese compound MeCab reads in part as native words: the
+    // characters it reads alone after a word of two or more characters
+    // read by their on readings (錯乱 and 前, 戦: サクランゼンセン, not
+    // マエセン; 東方 and 紅, 魔, 郷) are read by their on readings too, the
+    // coinage of Sino-Japanese sounds a title makes. Not a suffix (無縁坂
+    // ムエンザカ, 石鹸屋), nor a character before kana (路地裏の少年: a word
+    // of a sentence), nor where MeCab finds a person's name. The word
+    // dictionary's whole words come first (夢幻泡影 ムゲンホウヨウ).
+    void addSinoCompound(const Look& l, Candidates& out)
+    {
+        const Path& best = l.merged.tokens.empty() ? l.best() : l.merged;
+        if (!kanji || !best.complete() ||
+            std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); }))
+            return;
+        Path coined = best;
+        bool sino = false, changed = false;
+        for (std::size_t i = 0; i < coined.tokens.size(); ++i) {
+            Token& t = coined.tokens[i];
+            const bool beforeKana = i + 1 < coined.tokens.size() && !coined.tokens[i + 1].han;
+            if (sino && t.han && t.surface.size() == 1 && !t.guessed && !t.reading.empty() && t.pos1 != "接尾" &&
+                !beforeKana && !kanji->isOnReading(t.surface.front(), t.reading)) {
+                const String on = kanji->onReading(t.surface.front());
+                if (!on.empty()) {
+                    t.reading = on;
+                    changed = true;
+                    continue;
+                }
+            }
+            // A number and its counter (三人, 10年) begin no such coinage
+            // (旅姿三人男 サンニンオトコ, 10年桜).
+            const bool number = t.pos1 == "数" ||
+                std::any_of(t.surface.begin(), t.surface.end(), [](char16_t c) {
+                    return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９') ||
+                        std::u16string_view(u"〇一二三四五六七八九十百千万").find(c) != std::u16string_view::npos;
+                });
+            sino = t.han && !number && !t.reading.empty() && (t.surface.size() >= 2 || (changed && sino)) &&
+                readByOn(t.surface, t.reading);
+        }
+        if (changed)
+            out.add(coined.words(), Origin::OnReadings);
+    }
+
     Outcome readAsWritten(std::u16string_view run, std::size_t limit, bool settled)
     {
         Outcome result;
@@ -2195,6 +2262,7 @@ struct MecabReadingEngine::State {
         Candidates out;
         addNames(l, out);
         addCoinage(l, out);
+        addSinoCompound(l, out);
         addWords(l, out);
         addSoundChanges(l, out);
         addLastResorts(l, out, limit);
@@ -2512,7 +2580,7 @@ struct MecabReadingEngine::State {
         case Origin::OtherPath:
             return set(Confidence::Check, "MeCab's second reading");
         case Origin::OnReadings:
-            return set(Confidence::Check, "characters read one by one");
+            return set(Confidence::Check, "characters read by their on readings");
         }
     }
 };

@@ -135,6 +135,12 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_EQ(t.modernForms(u"\U00020BB7野家"), u"吉野家") << "a form outside the Basic Multilingual Plane";
     EXPECT_THAT(t.readings(u'会'), ::testing::ElementsAre(u"カイ", u"エ", u"ア", u"アウ"));
     EXPECT_THAT(t.readings(u'國'), ::testing::ElementsAre(u"コク", u"クニ", u"クネ"));
+    // Every on reading counts as one, not the first alone; a kun reading or
+    // a name's reading does not.
+    EXPECT_TRUE(t.isOnReading(u'会', u"エ"));
+    EXPECT_FALSE(t.isOnReading(u'会', u"アウ"));
+    EXPECT_FALSE(t.isOnReading(u'國', u"クネ"));
+    EXPECT_FALSE(t.isOnReading(u'x', u""));
 }
 
 // The character dictionary's XML edition gzip'd at `path`.
@@ -1263,6 +1269,24 @@ TEST(MecabReadingEngine, ACoinageWithACharacterNoDictionaryKnowsIsReadInSinoJapa
     EXPECT_EQ(song.alternatives.back(), u"ジュンアイカ");
     const ValueReading name = readValue(engine(), nullptr, u"巡愛歌", ReadingStyle::Katakana, 4, person);
     EXPECT_THAT(name.alternatives, ::testing::Not(Contains(String(u"ジュンアイカ"))));
+}
+
+TEST(MecabReadingEngine, ACharacterMecabReadsAloneAfterASinoJapaneseWordGoesOnInItsSounds)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads 郷 after 幻想 and 黄金 as the native word サト.
+    const ValueReading utopia = title(u"幻想郷");
+    EXPECT_EQ(utopia.reading, u"ゲンソウキョウ");
+    EXPECT_EQ(utopia.confidence, Confidence::Check) << "a coinage no dictionary holds whole";
+    EXPECT_THAT(utopia.reason, ::testing::HasSubstr("on readings"));
+    EXPECT_THAT(utopia.alternatives, Contains(String(u"ゲンソウサト"))) << "MeCab's words stay a candidate";
+    EXPECT_EQ(title(u"黄金郷").reading, u"オウゴンキョウ");
+    // A suffix keeps its native reading, a character before kana stands as
+    // a word of a sentence, and a number with its counter starts no such
+    // compound.
+    EXPECT_EQ(title(u"幸福坂").reading, u"コウフクザカ");
+    EXPECT_EQ(title(u"永遠桜の歌").reading->substr(0, 7), u"エイエンザクラ");
+    EXPECT_EQ(title(u"三人娘").reading, u"サンニンムスメ");
 }
 
 TEST(MecabReadingEngine, AWordSpeltOutBetweenMiddleDotsIsReadAsTheWord)
