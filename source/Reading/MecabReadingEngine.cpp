@@ -1681,8 +1681,15 @@ struct MecabReadingEngine::State {
         // split, where both parts have two characters or more (超 and
         // ときめき, 純 and 烈 are no surname and given name; a band's name
         // is read here too).
+        // So too a name of four characters or more that MeCab reads one
+        // character at a time, beginning with no surname (志, 磨, 遼 and 平:
+        // 志磨 and 遼平).
+        const bool oneByOne = l.onlyHan && l.run.size() >= 4 && !best.tokens.empty() &&
+            !best.tokens[0].surname() &&
+            std::all_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.surface.size() == 1; });
         if (kind == yomi::NameKind::Person && best.complete() && best.tokens.size() >= 2 && best.tokens[0].han &&
-            (best.tokens[0].pos0 == "接頭詞" || best.tokens[0].pos1 == "数" || best.tokens[0].pos0 == "動詞")) {
+            (best.tokens[0].pos0 == "接頭詞" || best.tokens[0].pos1 == "数" || best.tokens[0].pos0 == "動詞" ||
+             oneByOne)) {
             for (const Split& sp : splitsOf(l))
                 if (!sp.surnames.empty() && !sp.givens.empty() && sp.at >= 2 && l.run.size() - sp.at >= 2) {
                     out.add(sp.surnames.front() + u' ' + sp.givens.front(), Origin::Split);

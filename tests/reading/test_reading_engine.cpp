@@ -905,6 +905,11 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
         EXPECT_EQ(r.reason, "a surname and a given name found apart") << toUtf8(value);
     }
     EXPECT_EQ(read(u"超ときめき").reading, u"チョウトキメキ");
+    // So is one MeCab reads a character at a time (蕗, 谷, 遼 and 平).
+    const ValueReading apart = read(u"蕗谷遼平");
+    EXPECT_EQ(apart.reading, u"フキヤリョウヘイ");
+    EXPECT_EQ(apart.reason, "a surname and a given name found apart");
+    EXPECT_THAT(apart.alternatives, Contains(String(u"フキタニリョウタイラ"))) << "MeCab's characters stay a candidate";
     // A surname and one given name stay as MeCab reads them.
     EXPECT_EQ(read(u"田中靖子").reading, u"タナカヤスコ");
 }
