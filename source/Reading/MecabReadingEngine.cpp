@@ -1684,8 +1684,7 @@ struct MecabReadingEngine::State {
         // So too a name of four characters or more that MeCab reads one
         // character at a time, beginning with no surname (志, 磨, 遼 and 平:
         // 志磨 and 遼平).
-        const bool oneByOne = l.onlyHan && l.run.size() >= 4 && !best.tokens.empty() &&
-            !best.tokens[0].surname() &&
+        const bool oneByOne = l.onlyHan && l.run.size() >= 4 && !best.tokens.empty() && !best.tokens[0].surname() &&
             std::all_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.surface.size() == 1; });
         if (kind == yomi::NameKind::Person && best.complete() && best.tokens.size() >= 2 && best.tokens[0].han &&
             (best.tokens[0].pos0 == "接頭詞" || best.tokens[0].pos1 == "数" || best.tokens[0].pos0 == "動詞" ||
@@ -2245,8 +2244,8 @@ struct MecabReadingEngine::State {
             }
             // A number and its counter (三人, 10年) begin no such coinage
             // (旅姿三人男 サンニンオトコ, 10年桜).
-            const bool number = t.pos1 == "数" ||
-                std::any_of(t.surface.begin(), t.surface.end(), [](char16_t c) {
+            const bool number =
+                t.pos1 == "数" || std::any_of(t.surface.begin(), t.surface.end(), [](char16_t c) {
                     return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９') ||
                         std::u16string_view(u"〇一二三四五六七八九十百千万").find(c) != std::u16string_view::npos;
                 });
