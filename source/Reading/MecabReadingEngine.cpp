@@ -879,6 +879,43 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // A phrase MeCab's dictionary holds as one word (木の下 コノシタ), kana
+    // between Han characters, that the word dictionary calls archaic in
+    // every reading it gives it: its words as MeCab reads each alone (木, の
+    // and 下: キノシタ), where each is one word. A word's okurigana (愛し)
+    // make no phrase.
+    void splitArchaicPhrases(Path& path)
+    {
+        if (!words)
+            return;
+        for (std::size_t j = 0; j < path.tokens.size(); ++j) {
+            const Token& t = path.tokens[j];
+            if (!t.han || hanOnly(t.surface) || t.personName() || !isHanCharacter(t.surface.front()) ||
+                !isHanCharacter(t.surface.back()))
+                continue;
+            const std::vector<NameEntry> entries = words->lookup(toUtf8(t.surface));
+            if (entries.empty() ||
+                !std::all_of(entries.begin(), entries.end(), [](const NameEntry& e) { return e.kinds & kArchaic; }))
+                continue;
+            std::vector<Token> parts;
+            std::size_t start = 0;
+            for (std::size_t k = 1; k <= t.surface.size(); ++k) {
+                if (k < t.surface.size() && isKanaCharacter(t.surface[k]) == isKanaCharacter(t.surface[k - 1]))
+                    continue;
+                const std::vector<Path> alone = parse(toUtf8(t.surface.substr(start, k - start)), 1);
+                if (alone.empty() || alone.front().tokens.size() != 1 || alone.front().tokens.front().reading.empty())
+                    break;
+                parts.push_back(alone.front().tokens.front());
+                start = k;
+            }
+            if (start != t.surface.size())
+                continue;
+            path.tokens.erase(path.tokens.begin() + static_cast<long>(j));
+            path.tokens.insert(path.tokens.begin() + static_cast<long>(j), parts.begin(), parts.end());
+            j += parts.size() - 1;
+        }
+    }
+
     // A character read by its on reading ending in ツ, before another
     // read by its on reading that begins with a voiceless sound, doubles it
     // (鉄 and 風: テップウ, ハ becoming パ; 密 and 室: ミッシツ): the two-character
@@ -1132,8 +1169,11 @@ struct MecabReadingEngine::State {
                 }
                 if (!fits)
                     continue;
+                // A phrase the word dictionary holds only as an archaic word
+                // is read as its words (木の下 キノシタ, not このした).
                 const String reading = closestReading(
-                    *words, surface, joined, [](const NameEntry&) { return true; }, hanOnly(surface));
+                    *words, surface, joined, [](const NameEntry& e) { return !(e.kinds & kArchaic); },
+                    hanOnly(surface));
                 if (reading.empty())
                     continue;
                 merged.tokens[i].surface = surface;
@@ -1494,6 +1534,7 @@ struct MecabReadingEngine::State {
             l.soundsForeign = known > 0 && l.exact.empty();
         }
         joinFillers(l.paths.front());
+        splitArchaicPhrases(l.paths.front());
         doubleAfterTsu(l.paths.front());
         const Path& best = l.best();
         l.fragmented = l.onlyHan && run.size() >= 3 && best.tokens.size() > 1 && chineseSurnameFirst(run) &&

@@ -21,12 +21,14 @@ namespace {
 // The table's layout is NameTableHeader's (NameIndex.h). The layouts before
 // it began "YOMINAM" (an index of UTF-8 keys, or a note that the text was
 // sorted), "YOMIDIC1" (this layout, with the readings the word dictionary
-// marks as old kana in its order) or "YOMIDIC2" (without the word
-// dictionary's affixes marked); they are made again.
-constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '3'};
+// marks as old kana in its order), "YOMIDIC2" (without the word
+// dictionary's affixes marked) or "YOMIDIC3" (without its archaic words
+// marked); they are made again.
+constexpr char kMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '4'};
 constexpr char kOlderMagic[7] = {'Y', 'O', 'M', 'I', 'N', 'A', 'M'};
 constexpr char kOldKanaMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '1'};
 constexpr char kNoAffixMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '2'};
+constexpr char kNoArchaicMagic[8] = {'Y', 'O', 'M', 'I', 'D', 'I', 'C', '3'};
 // Keys a block holds at most: a lookup decodes at most this many.
 constexpr std::size_t kBlockKeys = 32;
 // The longest key a lookup can ask for (its EUC-JP in 255 bytes).
@@ -132,6 +134,28 @@ bool hasTag(std::string_view tags, std::string_view tag)
     return false;
 }
 
+// Whether the parentheses that follow a line's first one, before its first
+// gloss, call the first sense archaic or obsolete ("/(exp) (arch) under a
+// tree/", "/(n) (1) (obs) ...").
+bool archaicFirstSense(std::string_view line, std::size_t after)
+{
+    std::size_t at = after;
+    while (at < line.size()) {
+        while (at < line.size() && line[at] == ' ')
+            ++at;
+        if (at >= line.size() || line[at] != '(')
+            return false;
+        const std::size_t close = line.find(')', at);
+        if (close == std::string_view::npos)
+            return false;
+        const std::string_view tag = line.substr(at + 1, close - at - 1);
+        if (tag == "arch" || tag == "obs")
+            return true;
+        at = close + 1;
+    }
+    return false;
+}
+
 // The entry of one dictionary line "KEY [READING] /(kinds) gloss/…/" whose
 // key is its first `keyLength` bytes: the reading decoded from EUC-JP into
 // katakana, the kinds of its first parenthesis, kCommon for "(P)". False for
@@ -157,6 +181,8 @@ bool entryOfLine(std::string_view line, std::size_t keyLength, UConverter* conve
     const std::string_view tags = line.substr(close + 4, tagsEnd - close - 4);
     entry.oldKana = hasTag(tags, "ok") || hasTag(tags, "ik");
     unsigned kinds = kindsOf(tags);
+    if (!(kinds & (kSurname | kGiven | kUnclassified | kFullName | kPlace)) && archaicFirstSense(line, tagsEnd + 1))
+        kinds |= kArchaic;
     if (line.find("/(P)/") != std::string_view::npos)
         kinds |= kCommon;
     entry.reading = katakana(utf8);
@@ -517,7 +543,8 @@ std::unique_ptr<NameIndex> NameIndex::openTable(const std::filesystem::path& fil
     std::memcpy(&h, mapped.data(), std::min(size, sizeof h));
     if ((size >= sizeof kOlderMagic && std::memcmp(h.magic, kOlderMagic, sizeof kOlderMagic) == 0) ||
         (size >= sizeof kOldKanaMagic && std::memcmp(h.magic, kOldKanaMagic, sizeof kOldKanaMagic) == 0) ||
-        (size >= sizeof kNoAffixMagic && std::memcmp(h.magic, kNoAffixMagic, sizeof kNoAffixMagic) == 0)) {
+        (size >= sizeof kNoAffixMagic && std::memcmp(h.magic, kNoAffixMagic, sizeof kNoAffixMagic) == 0) ||
+        (size >= sizeof kNoArchaicMagic && std::memcmp(h.magic, kNoArchaicMagic, sizeof kNoArchaicMagic) == 0)) {
         why = "of an older layout";
         return nullptr;
     }

@@ -36,6 +36,9 @@ enum NameKind : unsigned {
     // of a full name marks an entry that is only a prefix or a suffix
     // ("(n-suf,pref)": 街 がい, beside the noun まち).
     kAffixOnly = kFullName,
+    // And the bit of a surname an entry whose first sense it calls archaic
+    // or obsolete ("(arch)": 木の下 このした, under a tree).
+    kArchaic = kSurname,
     kPlace = 16,
     kOtherName = 32, // companies, products, works, organisations
     // The dictionary writes the reading in katakana: for a name of Han

@@ -80,8 +80,9 @@ TEST(NameTable, ACutDamagedOrOlderTableIsRefusedWithItsReasonAndMadeAgain)
     NameTableHeader older = h, oldKana = h, otherSource = h, moreBlocks = h;
     std::memcpy(older.magic, "YOMINAM2", 8);
     std::memcpy(oldKana.magic, "YOMIDIC1", 8);
-    NameTableHeader noAffixes = h;
+    NameTableHeader noAffixes = h, noArchaic = h;
     std::memcpy(noAffixes.magic, "YOMIDIC2", 8);
+    std::memcpy(noArchaic.magic, "YOMIDIC3", 8);
     ++otherSource.sourceTime;
     ++moreBlocks.blocks;
     struct Damage {
@@ -102,6 +103,7 @@ TEST(NameTable, ACutDamagedOrOlderTableIsRefusedWithItsReasonAndMadeAgain)
         {"the older layout's note alone", std::string("YOMINAM2") + std::string(40, '\0'), "of an older layout"},
         {"the layout that kept old kana", withHeader(good, oldKana), "of an older layout"},
         {"the layout without affixes marked", withHeader(good, noAffixes), "of an older layout"},
+        {"the layout without archaic words marked", withHeader(good, noArchaic), "of an older layout"},
         {"another program's file", "SQLite format 3", "unknown layout"},
     };
     std::vector<std::string> logged;
@@ -175,6 +177,27 @@ TEST(NameTable, AWordOnlyAPrefixOrASuffixIsMarkedSo)
     EXPECT_THAT(readings(*index, "街"), ElementsAre("ガイ/136", "マチ/32"));
     EXPECT_THAT(readings(*index, "部"), ElementsAre("ブ/160"));
     EXPECT_THAT(readings(*index, "様"), ElementsAre("サマ/136"));
+}
+
+TEST(NameTable, AWordWhoseFirstSenseIsArchaicIsMarkedSo)
+{
+    // The mark sits in a parenthesis after the kinds, maybe after a sense's
+    // number; one on a later sense only (litf on 抱く's first, none on 下)
+    // is no archaic word. Archaic is the bit 1 of a word (a surname's in
+    // the name dictionary, whose lines carry no such mark).
+    test::TempFolder dir;
+    const auto source = dir.writeFile(
+        "edict", eucJp("木の下 [このした] /(exp) (arch) under a tree/\n"
+                       "古語 [こご] /(n) (1) (obs) old word/(n) (2) archaism/\n"
+                       "抱く [いだく] /(v5k,vt) (1) (litf) to embrace/(v5k,vt) (2) (arch) to brood/\n"
+                       "下 [した] /(n) below/(P)/\n"));
+    std::string error;
+    const auto index = openIndex(source, dir.path() / "cache", &error);
+    ASSERT_TRUE(index) << error;
+    EXPECT_THAT(readings(*index, "木の下"), ElementsAre("コノシタ/33"));
+    EXPECT_THAT(readings(*index, "古語"), ElementsAre("コゴ/33"));
+    EXPECT_THAT(readings(*index, "抱く"), ElementsAre("イダク/32"));
+    EXPECT_THAT(readings(*index, "下"), ElementsAre("シタ/160"));
 }
 
 TEST(NameTable, BlocksThatDoNotDecodeGiveNoEntriesAndAreNeverReadPast)

@@ -591,6 +591,9 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // 愛す) is the adjective's; the verb's forms stay the verb's.
     EXPECT_EQ(read(u"愛しの君へ"), u"イトシノキミヘ");
     EXPECT_EQ(read(u"愛しています"), u"アイシテイマス");
+    // A phrase MeCab holds as one word that the word dictionary calls
+    // archaic (木の下 コノシタ) is read as its words.
+    EXPECT_EQ(read(u"柳の木の下で"), u"ヤナギノキノシタデ");
     EXPECT_EQ(read(u"伯林の壁"), u"ベルリンノカベ");
     // Kana inside such a word join it (眼鏡 + っ + 娘, 赤 + っ + 恥).
     EXPECT_EQ(read(u"眼鏡っ娘"), u"メガネッコ");
