@@ -1147,7 +1147,7 @@ struct MecabReadingEngine::State {
         for (std::size_t i = 0; i + 1 < merged.tokens.size(); ++i) {
             for (std::size_t end = std::min(merged.tokens.size(), i + kLongestWord); end >= i + 2; --end) {
                 String surface, joined;
-                bool fits = true;
+                bool fits = true, plural = false;
                 for (std::size_t k = i; k < end; ++k) {
                     const Token& t = merged.tokens[k];
                     surface += t.surface;
@@ -1164,6 +1164,9 @@ struct MecabReadingEngine::State {
                     // In a title, a word the dictionary holds whole wins over
                     // a person's name MeCab finds in it (青海 and 波: 青海波
                     // セイガイハ, not the name アオミナミ).
+                    plural = plural ||
+                        (k > i && t.pos1 == "接尾" &&
+                         (t.surface == u"達" || t.surface == u"等" || t.surface == u"共" || t.surface == u"たち"));
                     fits = fits && (t.han || inner || echoed) && (!t.personName() || kind == yomi::NameKind::Title) &&
                         !t.reading.empty();
                 }
@@ -1174,7 +1177,10 @@ struct MecabReadingEngine::State {
                 const String reading = closestReading(
                     *words, surface, joined, [](const NameEntry& e) { return !(e.kinds & kArchaic); },
                     hanOnly(surface));
-                if (reading.empty())
+                // A noun and the suffix of its plural are two words where
+                // the word written the same is read otherwise (男 and 達:
+                // オトコタチ, not the word おとこだて, a gallant).
+                if (reading.empty() || (plural && reading != joined))
                     continue;
                 merged.tokens[i].surface = surface;
                 merged.tokens[i].reading = reading;

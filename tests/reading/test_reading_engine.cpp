@@ -594,6 +594,11 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // A phrase MeCab holds as one word that the word dictionary calls
     // archaic (木の下 コノシタ) is read as its words.
     EXPECT_EQ(read(u"柳の木の下で"), u"ヤナギノキノシタデ");
+    // A noun and the suffix of its plural are not the word written the same
+    // and read otherwise (男達 おとこだて, a gallant); one read the same
+    // stays one word.
+    EXPECT_EQ(read(u"男達の挽歌"), u"オトコタチノバンカ");
+    EXPECT_EQ(read(u"子供達"), u"コドモタチ");
     EXPECT_EQ(read(u"伯林の壁"), u"ベルリンノカベ");
     // Kana inside such a word join it (眼鏡 + っ + 娘, 赤 + っ + 恥).
     EXPECT_EQ(read(u"眼鏡っ娘"), u"メガネッコ");
