@@ -222,6 +222,8 @@ KanjiTable KanjiTable::parse(std::string_view text)
             table.own_.on.try_emplace(line.c, std::move(on));
         if (ons > 0)
             table.ons_.try_emplace(line.c, ons);
+        if (line.common)
+            table.common_.insert(line.c);
         lines.push_back(std::move(line));
     }
     table.modern_ = modernFormsOf(lines, byCode);
@@ -297,6 +299,11 @@ String KanjiTable::onReading(char16_t c) const
     const Entries* e = more(c);
     const String* on = e ? entry(e->on, c) : nullptr;
     return on ? *on : String();
+}
+
+bool KanjiTable::inCommonUse(char16_t c) const
+{
+    return common_.count(c) > 0;
 }
 
 bool KanjiTable::isOnReading(char16_t c, std::u16string_view reading) const

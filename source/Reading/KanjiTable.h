@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Category/Reading.h"
@@ -31,6 +32,9 @@ public:
 
     // The character's first on reading in katakana; empty when it has none.
     String onReading(char16_t c) const;
+    // Whether the character is on the list of characters in common use
+    // (the dictionary text's grades 1 to 8).
+    bool inCommonUse(char16_t c) const;
     // Whether `reading` (katakana) is one of the character's on readings.
     bool isOnReading(char16_t c, std::u16string_view reading) const;
     // Every reading of the character in katakana: on readings, kun readings
@@ -66,6 +70,7 @@ private:
     // How many of a character's readings, first in the list, are on
     // readings (the dictionary text's characters only).
     std::unordered_map<char16_t, std::size_t> ons_;
+    std::unordered_set<char16_t> common_;
     std::unique_ptr<More> more_;
 };
 

@@ -879,6 +879,38 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // An adjective's stem standing alone, no ending after it (幽 カソケ of
+    // 幽けし, 憂 ウ of 憂い: before a sign, another Han character or the
+    // end), is no word: a character in common use is read by its on
+    // reading, as in the coinages such values are (幽☆遊☆白書
+    // ユウユウハクショ), one of its several readings; one outside that list
+    // keeps the stem (儚 ハカナ: its on reading ボウ is in no word a
+    // listener knows). In titles: in a person's name the stem is a name's
+    // (石若駿: 若 ワカ).
+    void readStemsAloneByOn(Path& path) const
+    {
+        if (!kanji)
+            return;
+        for (std::size_t j = 0; j < path.tokens.size(); ++j) {
+            Token& t = path.tokens[j];
+            const bool ending = j + 1 < path.tokens.size() && isKanaOnly(path.tokens[j + 1].surface);
+            if (kind != yomi::NameKind::Title || t.pos0 != "形容詞" || t.surface.size() != 1 || !t.han || ending ||
+                !kanji->inCommonUse(t.surface.front()))
+                continue;
+            const String on = kanji->onReading(t.surface.front());
+            if (on.empty())
+                continue;
+            t.reading = on;
+            t.pos0 = "名詞";
+            t.pos1 = "一般";
+            // Alone before a sign or the end, the stem is a word of one
+            // character, read several ways; before another Han character
+            // the two may be a word the dictionaries hold (幽雅 ユウガ).
+            if (j + 1 == path.tokens.size() || !path.tokens[j + 1].han)
+                t.readingsKnown = std::max<std::size_t>(t.readingsKnown, 2);
+        }
+    }
+
     // A phrase MeCab's dictionary holds as one word (木の下 コノシタ), kana
     // between Han characters, that the word dictionary calls archaic in
     // every reading it gives it: its words as MeCab reads each alone (木, の
@@ -1540,6 +1572,7 @@ struct MecabReadingEngine::State {
             l.soundsForeign = known > 0 && l.exact.empty();
         }
         joinFillers(l.paths.front());
+        readStemsAloneByOn(l.paths.front());
         splitArchaicPhrases(l.paths.front());
         doubleAfterTsu(l.paths.front());
         const Path& best = l.best();

@@ -141,6 +141,9 @@ TEST(KanjiTable, OnReadingsAndTheModernFormOfAnOldFormOutsideTheCommonList)
     EXPECT_FALSE(t.isOnReading(u'会', u"アウ"));
     EXPECT_FALSE(t.isOnReading(u'國', u"クネ"));
     EXPECT_FALSE(t.isOnReading(u'x', u""));
+    EXPECT_TRUE(t.inCommonUse(u'国'));
+    EXPECT_FALSE(t.inCommonUse(u'國')) << "grade 10 is a name's character, not one in common use";
+    EXPECT_FALSE(t.inCommonUse(u'鬱')) << "no grade at all";
 }
 
 // The character dictionary's XML edition gzip'd at `path`.
@@ -1282,6 +1285,22 @@ TEST(MecabReadingEngine, ACoinageWithACharacterNoDictionaryKnowsIsReadInSinoJapa
     EXPECT_EQ(song.alternatives.back(), u"ジュンアイカ");
     const ValueReading name = readValue(engine(), nullptr, u"巡愛歌", ReadingStyle::Katakana, 4, person);
     EXPECT_THAT(name.alternatives, ::testing::Not(Contains(String(u"ジュンアイカ"))));
+}
+
+TEST(MecabReadingEngine, AnAdjectivesStemStandingAloneInATitleIsReadByItsOnReading)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads 幽 alone as the stem カソケ of 幽けし, 憂 as ウ of 憂い:
+    // no word without an ending.
+    const ValueReading alone = title(u"幽");
+    EXPECT_EQ(alone.reading, u"ユウ");
+    EXPECT_EQ(alone.confidence, Confidence::Check) << alone.reason;
+    EXPECT_THAT(alone.alternatives, Contains(String(u"カソケ")));
+    EXPECT_EQ(title(u"憂・鬱").reading, u"ユウ・ウツ") << "a sign after it cuts the ending off too";
+    // A character outside the list in common use keeps the stem (儚's on
+    // reading ボウ is in no word); so does a stem before its ending.
+    EXPECT_EQ(title(u"儚").reading, u"ハカナ");
+    EXPECT_EQ(title(u"憂いの夜").reading->substr(0, 2), u"ウレ");
 }
 
 TEST(MecabReadingEngine, ACharacterMecabReadsAloneAfterASinoJapaneseWordGoesOnInItsSounds)
