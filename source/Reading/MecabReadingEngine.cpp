@@ -1193,12 +1193,12 @@ struct MecabReadingEngine::State {
                     const bool inner = k > i && t.pos0 != "助詞" && t.pos0 != "助動詞";
                     const bool echoed = k == i + 1 && k + 1 == end && isKanaOnly(t.surface) &&
                         merged.tokens[i].reading.ends_with(toKatakana(t.surface));
-                    // In a title, a word the dictionary holds whole wins over
-                    // a person's name MeCab finds in it (青海 and 波: 青海波
-                    // セイガイハ, not the name アオミナミ).
                     plural = plural ||
                         (k > i && t.pos1 == "接尾" &&
                          (t.surface == u"達" || t.surface == u"等" || t.surface == u"共" || t.surface == u"たち"));
+                    // In a title, a word the dictionary holds whole wins over
+                    // a person's name MeCab finds in it (青海 and 波: 青海波
+                    // セイガイハ, not the name アオミナミ).
                     fits = fits && (t.han || inner || echoed) && (!t.personName() || kind == yomi::NameKind::Title) &&
                         !t.reading.empty();
                 }
