@@ -911,6 +911,30 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // Suffixes MeCab reads as words of their own: 河 after a foreign place's
+    // name in katakana is its river, voiced as MeCab voices 川 there
+    // (イムジン河 イムジンガワ, as セーヌ川 セーヌガワ); 節 ending a title after
+    // Han characters is the song of the place, person or thing before it
+    // (黒田節 クロダブシ, where MeCab reads 節 as the given name タカシ).
+    void songAndRiverSuffixes(Path& path) const
+    {
+        for (std::size_t j = 1; j < path.tokens.size(); ++j) {
+            Token& t = path.tokens[j];
+            const Token& before = path.tokens[j - 1];
+            if (t.surface == u"河" && t.reading == u"カワ" && isKanaOnly(before.surface) &&
+                toKatakana(before.surface) == before.surface) {
+                t.reading = u"ガワ";
+            } else if (kind == yomi::NameKind::Title && t.surface == u"節" && j + 1 == path.tokens.size() &&
+                       before.han && isHanCharacter(before.surface.back())) {
+                t.reading = u"ブシ";
+                t.pos0 = "名詞";
+                t.pos1 = "接尾";
+                t.pos2 = "一般";
+                t.pos3.clear();
+            }
+        }
+    }
+
     // A phrase MeCab's dictionary holds as one word (木の下 コノシタ), kana
     // between Han characters, that the word dictionary calls archaic in
     // every reading it gives it: its words as MeCab reads each alone (木, の
@@ -1573,6 +1597,7 @@ struct MecabReadingEngine::State {
         }
         joinFillers(l.paths.front());
         readStemsAloneByOn(l.paths.front());
+        songAndRiverSuffixes(l.paths.front());
         splitArchaicPhrases(l.paths.front());
         doubleAfterTsu(l.paths.front());
         const Path& best = l.best();

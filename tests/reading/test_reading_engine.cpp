@@ -1303,6 +1303,27 @@ TEST(MecabReadingEngine, AnAdjectivesStemStandingAloneInATitleIsReadByItsOnReadi
     EXPECT_EQ(title(u"憂いの夜").reading->substr(0, 2), u"ウレ");
 }
 
+TEST(MecabReadingEngine, ASongsAndARiversSuffixAreReadAsSuffixesWhereMecabReadsAWord)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads 節 after 木曽 and 相馬 as the given name タカシ; after 草津
+    // it reads the suffix itself.
+    for (const auto& [value, reading] : {std::pair{u"木曽節", u"キソブシ"}, std::pair{u"相馬節", u"ソウマブシ"},
+                                         std::pair{u"草津節", u"クサツブシ"}}) {
+        const ValueReading r = title(value);
+        EXPECT_EQ(r.reading, reading) << toUtf8(value);
+        EXPECT_EQ(r.confidence, Confidence::Check) << toUtf8(value) << ": the song's name may be read otherwise";
+    }
+    // Not in a person's name, nor after kana (a word of a sentence).
+    RunRequest person;
+    person.kind = yomi::NameKind::Person;
+    EXPECT_EQ(readValue(engine(), nullptr, u"相馬節", ReadingStyle::Katakana, 4, person).reading, u"ソウマタカシ");
+    EXPECT_EQ(title(u"命の節").reading, u"イノチノフシ");
+    // 河 after a foreign place's name is its river, voiced as 川 is.
+    EXPECT_EQ(title(u"ライン河").reading, u"ラインガワ");
+    EXPECT_EQ(title(u"ナイル河の畔").reading, u"ナイルガワノホトリ");
+}
+
 TEST(MecabReadingEngine, ACharacterMecabReadsAloneAfterASinoJapaneseWordGoesOnInItsSounds)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
