@@ -1007,13 +1007,16 @@ private:
             return true;
         }
         // A wave dash inside a word of kana, one or two kana before the word
-        // ends, stands for a long vowel (エビ～ず, ら～めん); where a value
-        // holds two, they set a subtitle apart, and one before a longer run
-        // of kana (さくら〜さくら) parts two words.
-        if ((text_[i] == u'～' || text_[i] == u'〜') && i > 0 && isKanaCharacter(text_[i - 1]) &&
+        // ends, stands for a long vowel (エビ～ず, ら～めん); after a Han
+        // character, one kana before the end, a plural's (巫女〜ず ミコーズ;
+        // 少女～あい sets あい apart); where a value holds two, they set a
+        // subtitle apart, and one before a longer run of kana (さくら〜さくら)
+        // parts two words.
+        const bool lastKana = i + 2 >= text_.size() || !isKanaCharacter(text_[i + 2]);
+        if ((text_[i] == u'～' || text_[i] == u'〜') && i > 0 &&
+            (isKanaCharacter(text_[i - 1]) || (isHanCharacter(text_[i - 1]) && lastKana)) &&
             i + 1 < text_.size() && isKanaCharacter(text_[i + 1]) &&
-            (i + 2 >= text_.size() || !isKanaCharacter(text_[i + 2]) || i + 3 >= text_.size() ||
-             !isKanaCharacter(text_[i + 3])) &&
+            (lastKana || i + 3 >= text_.size() || !isKanaCharacter(text_[i + 3])) &&
             text_.find_first_of(u"～〜") == i && text_.find_first_of(u"～〜", i + 1) == std::u16string_view::npos) {
             out_.back().text += u'ー';
             ++i;

@@ -324,11 +324,13 @@ TEST(Reading, InitialsWithStopsAreSpeltAndKanaWrittenForTheirLookAreSaid)
         << "initials run into a word are not one: the first capital alone is spelt, as 少女A is";
     EXPECT_FALSE(readTitle(e, u"U.S.A.").reading) << "with nothing Japanese, no reading";
 
+    e.table[u"少女ーず"] = {u"ショウジョーズ"};
     expectTitles(e, {{u"すご～い", u"スゴーイ", "inside a word"},
                      {u"ら〜めん", u"ラーメン", "either wave dash"},
                      {u"少女～あい～", u"ショウジョ～アイ～", "two set a subtitle apart"},
                      {u"さくら～さくら", u"サクラ～サクラ", "one before a longer run parts two words"},
-                     {u"少女～あい", u"ショウジョ～アイ", "not after a Han character"},
+                     {u"少女～あい", u"ショウジョ～アイ", "not after a Han character, but for one kana"},
+                     {u"少女～ず", u"ショウジョーズ", "one kana ending the word after a Han character"},
                      {u"すご～", u"スゴ～", "nor at the end"}});
 
     // A small ャ, ュ or ョ where no sound takes it is its big kana: the
