@@ -1824,6 +1824,10 @@ struct MecabReadingEngine::State {
         const Path& best = l.best();
         if (kind != yomi::NameKind::Person || !l.onlyHan || !best.complete() || l.run.size() < 3 || l.run.size() > 5)
             return;
+        // A name that ends in a suffix MeCab finds (族, 組, 団) is a group's,
+        // no person's (妄走族 モウソウゾク).
+        if (best.tokens.size() > 1 && best.tokens.back().pos1 == "接尾" && !best.tokens.back().personName())
+            return;
         // Where MeCab's first word it does not know ends: the surname holds
         // it (MeCab joins characters it does not know: 彅剛 is one word).
         std::size_t unknownAt = String::npos, at = 0;

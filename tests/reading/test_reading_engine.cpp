@@ -709,6 +709,9 @@ TEST(MecabReadingEngine, ASurnameWithACharacterOutsideMecabsSetIsReadByItsCharac
     title.kind = yomi::NameKind::Title;
     EXPECT_NE(readValue(engine(), nullptr, u"蓜島邦明", ReadingStyle::Katakana, 4, title).reason,
               "a surname and a given name found apart");
+    // Nor is a group's name that ends in a suffix MeCab finds (族: not the
+    // given name ヤカラ after a surname 獰走).
+    EXPECT_EQ(readValue(engine(), nullptr, u"獰走族", ReadingStyle::Katakana, 4, person).reading, u"ドウソウゾク");
 }
 
 TEST(MecabReadingEngine, ChineseNamesGetNoReadingWhileJapaneseNamesOfTheSameCharactersDo)
