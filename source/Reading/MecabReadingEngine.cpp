@@ -2047,9 +2047,10 @@ struct MecabReadingEngine::State {
     // A compound's last word that the word dictionary's compounds mostly
     // voice (桜: 夜桜 ヨザクラ, 八重桜; 囃子, 酒, 髪) voiced after the word
     // before it (恋 and 桜: コイザクラ; 四人 and 囃子: ヨニンバヤシ), where
-    // the dictionary does not hold the compound whole. Before it a noun of
-    // Han characters or of two or more hiragana (ふたり), or a verb's stem;
-    // not a word of katakana (ハレ and 晴レ, a title's play on words).
+    // the dictionary does not hold the compound whole. Before it a noun or a
+    // verb's stem of Han characters or of two or more hiragana (ふたり,
+    // あばれ and 太鼓: アバレダイコ); not a word of katakana (ハレ and 晴レ, a
+    // title's play on words).
     // `merged` is the path with the dictionary's whole words: a compound it
     // holds whole there needs no second guess.
     void addUsualVoicing(const Path& best, const Path& merged, Candidates& out)
@@ -2063,8 +2064,7 @@ struct MecabReadingEngine::State {
                 before.surface.size() >= 2 && std::all_of(before.surface.begin(), before.surface.end(), [](char16_t c) {
                     return (c >= u'ぁ' && c <= u'ゖ') || c == u'ー';
                 });
-            const bool head =
-                (before.pos0 == "名詞" && (before.han || hiragana)) || (before.verbStem() && before.han);
+            const bool head = (before.pos0 == "名詞" || before.verbStem()) && (before.han || hiragana);
             if (!head || t.pos0 != "名詞" || !t.han || t.surface.size() > 2 || !isHanCharacter(t.surface.front()) ||
                 t.personName() || before.personName() || t.reading.empty() || before.reading.empty() ||
                 !voiced(t.reading.front()))

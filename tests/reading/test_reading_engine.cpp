@@ -623,6 +623,7 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // and a number's counter keeps its own sounds.
     EXPECT_EQ(read(u"修羅囃子"), u"シュラバヤシ");
     EXPECT_EQ(read(u"四人囃子"), u"ヨニンバヤシ");
+    EXPECT_EQ(read(u"はぐれ桜"), u"ハグレザクラ") << "after a verb's stem in hiragana too";
     EXPECT_EQ(readValue(engine(), nullptr, u"修羅囃子", ReadingStyle::Katakana, 4).reason,
               "a sound change in a compound");
     EXPECT_EQ(read(u"港町の恋風"), u"ミナトマチノコイカゼ");
