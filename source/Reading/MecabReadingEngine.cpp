@@ -2300,11 +2300,14 @@ struct MecabReadingEngine::State {
 
     // Whether a word's reading is its characters' on readings one after
     // another (錯乱 サクラン; a last ツ, チ, ク or キ said doubled: 学校
-    // ガッコウ).
+    // ガッコウ). A word of more than eight characters is not asked: the
+    // ways to cut a reading grow with each character.
     bool readByOn(std::u16string_view surface, std::u16string_view reading) const
     {
         if (surface.empty())
             return reading.empty();
+        if (surface.size() > 8)
+            return false;
         const char16_t c = surface.front();
         if (!kanji || !isHanCharacter(c) || (c >= 0xD800 && c < 0xE000))
             return false;
