@@ -1002,7 +1002,7 @@ private:
         // (飛・び・ま・す, 花・鳥・風・月: three or more) is read as the word.
         if (const std::size_t spread = spreadOut(text_, i)) {
             for (std::size_t k = i; k < i + spread; k += 2)
-                out_.back().text += text_[k];
+                keep(text_.substr(k, 1));
             i += spread;
             return true;
         }
@@ -1018,14 +1018,14 @@ private:
             i + 1 < text_.size() && isKanaCharacter(text_[i + 1]) &&
             (lastKana || i + 3 >= text_.size() || !isKanaCharacter(text_[i + 3])) &&
             text_.find_first_of(u"～〜") == i && text_.find_first_of(u"～〜", i + 1) == std::u16string_view::npos) {
-            out_.back().text += u'ー';
+            keep(u"ー");
             ++i;
             return true;
         }
         // A small ャ, ュ or ョ after a sound that takes none (だョ, ネェ is
         // left: ェ follows many) is the big one written small for its look.
         if (const char16_t big = smallYBig(text_[i]); big && (i == 0 || !takesSmallY(text_[i - 1]))) {
-            out_.back().text += big;
+            keep(std::u16string_view(&big, 1));
             ++i;
             return true;
         }

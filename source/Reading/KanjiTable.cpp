@@ -306,14 +306,20 @@ bool KanjiTable::inCommonUse(char16_t c) const
     return common_.count(c) > 0;
 }
 
-bool KanjiTable::isOnReading(char16_t c, std::u16string_view reading) const
+std::vector<String> KanjiTable::onReadings(char16_t c) const
 {
     if (const std::size_t* ons = entry(ons_, c)) {
         const std::vector<String>& all = readings(c);
-        const auto end = all.begin() + static_cast<std::ptrdiff_t>(std::min(*ons, all.size()));
-        return std::find(all.begin(), end, reading) != end;
+        return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(*ons, all.size()))};
     }
-    return !reading.empty() && onReading(c) == reading;
+    String first = onReading(c);
+    return first.empty() ? std::vector<String>() : std::vector<String>{std::move(first)};
+}
+
+bool KanjiTable::isOnReading(char16_t c, std::u16string_view reading) const
+{
+    const std::vector<String> ons = onReadings(c);
+    return std::find(ons.begin(), ons.end(), reading) != ons.end();
 }
 
 const std::vector<String>& KanjiTable::readings(char16_t c) const

@@ -35,6 +35,9 @@ public:
     // Whether the character is on the list of characters in common use
     // (the dictionary text's grades 1 to 8).
     bool inCommonUse(char16_t c) const;
+    // The character's on readings in katakana, the dictionary's order (of
+    // a character only the XML edition has, its first).
+    std::vector<String> onReadings(char16_t c) const;
     // Whether `reading` (katakana) is one of the character's on readings.
     bool isOnReading(char16_t c, std::u16string_view reading) const;
     // Every reading of the character in katakana: on readings, kun readings

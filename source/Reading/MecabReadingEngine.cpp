@@ -749,20 +749,26 @@ struct MecabReadingEngine::State {
     // in order (a later one may be voiced, a final ツ, チ, キ or ク doubled
     // as ッ, a long vowel shortened), kana standing for themselves. True when
     // a character is not in the character dictionary: nothing can be said.
-    bool composable(std::u16string_view surface, std::u16string_view reading) const
+    // Of their on readings alone with `onOnly` (錯乱 サクラン, 学校 ガッコウ: a
+    // Sino-Japanese word), false then for a character without one.
+    bool composable(std::u16string_view surface, std::u16string_view reading, bool onOnly = false) const
     {
         if (!kanji)
-            return true;
+            return !onOnly;
         std::vector<bool> reach(reading.size() + 1, false);
         reach[0] = true;
         for (std::size_t i = 0; i < surface.size(); ++i) {
             std::vector<String> parts;
-            if (isKanaCharacter(surface[i]))
+            if (isKanaCharacter(surface[i]) && !onOnly)
                 parts.push_back(toKatakana(surface.substr(i, 1)));
+            else if (onOnly)
+                parts = kanji->onReadings(surface[i]);
             else if (kanji->readings(surface[i]).empty())
                 return true;
             else
                 parts = kanji->readings(surface[i]);
+            if (parts.empty())
+                return false;
             const std::size_t n = parts.size();
             for (std::size_t k = 0; k < n; ++k) {
                 String p = parts[k];
@@ -2298,34 +2304,6 @@ struct MecabReadingEngine::State {
             out.add(coined.words(), Origin::OnReadings);
     }
 
-    // Whether a word's reading is its characters' on readings one after
-    // another (錯乱 サクラン; a last ツ, チ, ク or キ said doubled: 学校
-    // ガッコウ). A word of more than eight characters is not asked: the
-    // ways to cut a reading grow with each character.
-    bool readByOn(std::u16string_view surface, std::u16string_view reading) const
-    {
-        if (surface.empty())
-            return reading.empty();
-        if (surface.size() > 8)
-            return false;
-        const char16_t c = surface.front();
-        if (!kanji || !isHanCharacter(c) || (c >= 0xD800 && c < 0xE000))
-            return false;
-        for (std::size_t n = 1; n <= std::min<std::size_t>(4, reading.size()); ++n) {
-            String part(reading.substr(0, n));
-            bool on = kanji->isOnReading(c, part);
-            if (!on && part.size() >= 2 && part.back() == u'ッ' && surface.size() > 1)
-                for (const char16_t last : std::u16string_view(u"ツチクキ")) {
-                    part.back() = last;
-                    if ((on = kanji->isOnReading(c, part)))
-                        break;
-                }
-            if (on && readByOn(surface.substr(1), reading.substr(n)))
-                return true;
-        }
-        return false;
-    }
-
     // A Sino-Japanese compound MeCab reads in part as native words: the
     // characters it reads alone after a word of two or more characters
     // read by their on readings (錯乱 and 前, 戦: サクランゼンセン, not
@@ -2357,12 +2335,12 @@ struct MecabReadingEngine::State {
             // A number and its counter (三人, 10年) begin no such coinage
             // (旅姿三人男 サンニンオトコ, 10年桜).
             const bool number =
-                t.pos1 == "数" || std::any_of(t.surface.begin(), t.surface.end(), [](char16_t c) {
+                t.pos1 == "数" || std::any_of(t.surface.begin(), t.surface.end(), [](const char16_t& c) {
                     return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９') ||
-                        std::u16string_view(u"〇一二三四五六七八九十百千万").find(c) != std::u16string_view::npos;
+                        numeralValue(std::u16string_view(&c, 1));
                 });
             sino = t.han && !number && !t.reading.empty() && (t.surface.size() >= 2 || (changed && sino)) &&
-                readByOn(t.surface, t.reading);
+                composable(t.surface, t.reading, true);
         }
         if (changed)
             out.add(coined.words(), Origin::OnReadings);
