@@ -279,6 +279,8 @@ bool Reader::available() const
 ValueReading Reader::read(std::u16string_view value, const ValueContext& context, std::optional<Language> forced)
 {
     ValueReading out;
+    // Half-width katakana are kana to the language decision (ﾊﾞﾝﾄﾞ名).
+    const String kana = fullWidthKana(value);
     if (user) {
         if (const String* own = user->find(value)) {
             if (madeOf(*own, isKanaCharacter)) {
@@ -288,7 +290,7 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
                 out.reading = *own;
                 const LanguageDecision d = forced
                     ? LanguageDecision{*forced, true, {}}
-                    : (decider ? decider->decide(value, context, prefer) : decideByCharacters(value, prefer));
+                    : (decider ? decider->decide(kana, context, prefer) : decideByCharacters(kana, prefer));
                 out.language = d.language;
             }
             out.confidence = Confidence::Sure;
@@ -303,7 +305,7 @@ ValueReading Reader::read(std::u16string_view value, const ValueContext& context
         decision.clear = true;
         decision.evidence.push_back("chosen by you");
     } else {
-        decision = decider ? decider->decide(value, context, prefer) : decideByCharacters(value, prefer);
+        decision = decider ? decider->decide(kana, context, prefer) : decideByCharacters(kana, prefer);
     }
     out.language = decision.language;
     out.evidence = decision.evidence;

@@ -1460,6 +1460,40 @@ bool isKanaOnly(std::u16string_view text)
     return true;
 }
 
+String fullWidthKana(std::u16string_view text)
+{
+    // U+FF61 to U+FF9D in order; the marks U+FF9E and U+FF9F are joined below.
+    static constexpr std::u16string_view wide = u"。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノ"
+                                                u"ハヒフヘホマミムメモヤユヨラリルレロワン";
+    String out;
+    out.reserve(text.size());
+    for (const char16_t c : text) {
+        if (c >= 0xFF61 && c <= 0xFF9D) {
+            out += wide[c - 0xFF61];
+            continue;
+        }
+        if (c != 0xFF9E && c != 0xFF9F) {
+            out += c;
+            continue;
+        }
+        const bool voiced = c == 0xFF9E;
+        const char16_t before = out.empty() ? 0 : out.back();
+        // A voiced kana is the code point after its plain one (ハ バ パ are three
+        // in a row); ウ takes the voiced mark as ヴ.
+        const bool voiceable = before && std::u16string_view(u"カキクケコサシスセソタチツテト").find(before) != String::npos;
+        const bool ha = before >= u'ハ' && before <= u'ホ' && (before - u'ハ') % 3 == 0;
+        if (voiced && (voiceable || ha))
+            out.back() = static_cast<char16_t>(before + 1);
+        else if (!voiced && ha)
+            out.back() = static_cast<char16_t>(before + 2);
+        else if (voiced && before == u'ウ')
+            out.back() = u'ヴ';
+        else
+            out += voiced ? u'゛' : u'゜';
+    }
+    return out;
+}
+
 bool isSimplifiedOnly(char32_t c)
 {
     if (!isHanCharacter(c) || c < 0x3400)
@@ -1581,20 +1615,28 @@ namespace {
 
 // The value without what no one sees and a sort value has no use for:
 // control characters, and format characters (a zero-width space, marks of
-// writing direction, a byte order mark) other than the joiners and
-// selectors that shape emoji. They would cut a word in two (東\x01京) and
-// stay in the reading.
+// writing direction, a byte order mark). The joiners stay where they shape
+// emoji, not beside a Japanese character (中\u200D島). They would cut a word in
+// two (東\x01京) and stay in the reading.
 String withoutInvisibles(std::u16string_view value)
 {
     String out;
     out.reserve(value.size());
+    char32_t kept = 0;
     for (std::size_t i = 0; i < value.size();) {
         const std::size_t at = i;
         const char32_t c = nextCodePoint(value, i);
         const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-        const bool format = u_charType(static_cast<UChar32>(c)) == U_FORMAT_CHAR && c != 0x200C && c != 0x200D;
-        if (!control && !format)
+        bool format = u_charType(static_cast<UChar32>(c)) == U_FORMAT_CHAR;
+        if (format && (c == 0x200C || c == 0x200D)) {
+            std::size_t j = i;
+            const char32_t after = j < value.size() ? nextCodePoint(value, j) : 0;
+            format = isJapaneseCharacter(kept) || isJapaneseCharacter(after);
+        }
+        if (!control && !format) {
             out += value.substr(at, i - at);
+            kept = c;
+        }
     }
     return out;
 }
@@ -1604,7 +1646,7 @@ String withoutInvisibles(std::u16string_view value)
 ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view written,
                        ReadingStyle style, std::size_t alternatives, const RunRequest& request)
 {
-    const String visible = withoutInvisibles(written);
+    const String visible = fullWidthKana(withoutInvisibles(written));
     const std::u16string_view value = visible;
     ValueReading result;
     result.language = Language::Japanese;

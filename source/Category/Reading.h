@@ -229,6 +229,10 @@ bool isKanaCharacter(char32_t c);
 // (and at least one).
 bool containsHan(std::u16string_view text);
 bool isKanaOnly(std::u16string_view text);
+// The text with half-width katakana and their punctuation as full-width ones
+// (ｶﾞｯｺｳ ガッコウ, ｰ ー, ｢ 「), a voiced or semi-voiced mark joined to the
+// kana before it where the two make one; other characters kept.
+String fullWidthKana(std::u16string_view text);
 // Whether a Han character is one used only in simplified Chinese: outside
 // the Japanese character sets and changed by the simplified-to-traditional
 // mapping.

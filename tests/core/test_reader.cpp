@@ -36,6 +36,9 @@ TEST_F(ReaderFixture, TheValuesOwnCharactersDecideWhereTheyCan)
     EXPECT_EQ(decideByCharacters(u"曾志伟", Language::Japanese).language, Language::Chinese)
         << "伟 is written only in simplified Chinese";
     EXPECT_EQ(decideByCharacters(u"Nirvana", Language::Japanese).language, Language::None);
+    const ValueReading halfWidth = reader.read(u"ｻｶﾓﾄ", {}, std::nullopt);
+    EXPECT_EQ(halfWidth.language, Language::Japanese) << "half-width katakana are kana";
+    EXPECT_EQ(halfWidth.reading, String(u"サカモト"));
     const LanguageDecision open = decideByCharacters(u"坂本龍一", Language::Chinese);
     EXPECT_EQ(open.language, Language::Chinese) << "Han characters alone take the default";
     EXPECT_FALSE(open.clear);

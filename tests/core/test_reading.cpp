@@ -96,7 +96,19 @@ TEST(Reading, InvisibleCharactersNeitherCutAWordNorStayInTheReading)
     EXPECT_EQ(read(e, u"\uFEFF坂本 2"), u"サカモト 2") << "a byte order mark";
     EXPECT_EQ(read(e, u"坂本 \U0001F469\u200D\U0001F3A4"), u"サカモト \U0001F469\u200D\U0001F3A4")
         << "the joiner of an emoji stays";
+    EXPECT_EQ(read(e, u"坂\u200D本\u200C"), u"サカモト") << "a joiner beside a Japanese character shapes nothing";
     EXPECT_FALSE(readValue(e, nullptr, u"\u200B\u202E", ReadingStyle::Katakana, 3).reading) << "nothing to read";
+}
+
+TEST(Reading, HalfWidthKatakanaAreReadAsTheFullWidthKanaTheyStandFor)
+{
+    EXPECT_EQ(fullWidthKana(u"ｶﾞｯｺｳ ﾊﾟﾋﾞﾌﾟ ﾂﾞﾃﾞﾄﾞ ｳﾞｨ ｿｰﾀﾞ｢ｦ｣､｡･"), u"ガッコウ パビプ ヅデド ヴィ ソーダ「ヲ」、。・")
+        << "a mark joins the kana before it; ツ テ ト come after ッ in the code table";
+    EXPECT_EQ(fullWidthKana(u"ｱﾞ ﾟ 東ﾟ"), u"ア゛ ゜ 東゜") << "a mark that makes no kana with the one before stays a mark";
+    FakeReadingEngine e = engine();
+    e.table[u"坂本バンド"] = {u"サカモト バンド"};
+    EXPECT_EQ(read(e, u"坂本ﾊﾞﾝﾄﾞ"), u"サカモトバンド") << "not kept as letters of another script";
+    EXPECT_THAT(e.asked, ElementsAre(u"坂本バンド")) << "the engine reads the word whole";
 }
 
 TEST(Reading, RefusesSimplifiedChineseAndRunsWithoutReading)
