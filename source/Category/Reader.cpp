@@ -279,8 +279,9 @@ bool Reader::available() const
 ValueReading Reader::read(std::u16string_view value, const ValueContext& context, std::optional<Language> forced)
 {
     ValueReading out;
-    // Half-width katakana are kana to the language decision (ﾊﾞﾝﾄﾞ名).
-    const String kana = fullWidthKana(value);
+    // The language is decided on the value as it is read: half-width
+    // katakana are kana (ﾊﾞﾝﾄﾞ名), a decomposed kana is one.
+    const String kana = readingForm(value);
     if (user) {
         if (const String* own = user->find(value)) {
             if (madeOf(*own, isKanaCharacter)) {

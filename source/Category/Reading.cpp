@@ -1,5 +1,6 @@
 #include "Category/Reading.h"
 
+#include <unicode/normalizer2.h>
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/uscript.h>
@@ -979,7 +980,12 @@ private:
         const std::u16string_view run = text_.substr(i, end - i);
         // A Roman numeral among Japanese words (大航海時代II) is said in
         // English, as its work's name is.
-        if (const int roman = romanNumeral(run); roman && (standing || japaneseAt(end)) && !latinAt(end)) {
+        const int roman = romanNumeral(run);
+        if (roman && i > 0 && text_[i - 1] == u'第' && !latinAt(end)) {
+            // After 第 it counts in Japanese (交響曲第IX番 ダイキュウバン).
+            add(Spelt{{}, {cardinalReading(static_cast<std::uint64_t>(roman))}, Confidence::Likely,
+                      "a Roman numeral after 第 said as its number"});
+        } else if (roman && (standing || japaneseAt(end)) && !latinAt(end)) {
             add(Spelt{{}, {englishNumber(roman)}, Confidence::Likely, "a Roman numeral said in English"});
         } else if (saidByLetters(run) && japaneseAt(end)) {
             keep(lettersSpelt(run));
@@ -1643,10 +1649,46 @@ String withoutInvisibles(std::u16string_view value)
 
 } // namespace
 
+String readingForm(std::u16string_view value)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* composed = icu::Normalizer2::getNFCInstance(status);
+    const icu::Normalizer2* compatible = icu::Normalizer2::getNFKCInstance(status);
+    const String visible = withoutInvisibles(value);
+    if (U_FAILURE(status))
+        return fullWidthKana(visible);
+    // Composed first: a name tagged on a system that stores text decomposed
+    // (シ and a combining voiced mark) is the name written whole.
+    icu::UnicodeString text(false, visible.data(), static_cast<int32_t>(visible.size()));
+    icu::UnicodeString nfc = composed->normalize(text, status);
+    if (U_FAILURE(status))
+        return fullWidthKana(visible);
+    // Number forms (Ⅱ II), enclosed and squared characters (① 1, ㈱ (株),
+    // ㍻ 平成) and full-width letters and digits as what they stand for.
+    icu::UnicodeString out;
+    for (int32_t i = 0; i < nfc.length();) {
+        const UChar32 c = nfc.char32At(i);
+        const int32_t width = U16_LENGTH(c);
+        const bool spelt = (c >= 0x2150 && c <= 0x218F) || (c >= 0x2460 && c <= 0x24FF) ||
+            (c >= 0x3200 && c <= 0x33FF) || (c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF3A) ||
+            (c >= 0xFF41 && c <= 0xFF5A);
+        icu::UnicodeString one = nfc.tempSubString(i, width);
+        if (spelt) {
+            UErrorCode each = U_ZERO_ERROR;
+            icu::UnicodeString folded = compatible->normalize(one, each);
+            if (U_SUCCESS(each))
+                one = folded;
+        }
+        out += one;
+        i += width;
+    }
+    return fullWidthKana(std::u16string_view(out.getBuffer(), static_cast<std::size_t>(out.length())));
+}
+
 ValueReading readValue(ReadingEngine& engine, const UserReadings* user, std::u16string_view written,
                        ReadingStyle style, std::size_t alternatives, const RunRequest& request)
 {
-    const String visible = fullWidthKana(withoutInvisibles(written));
+    const String visible = readingForm(written);
     const std::u16string_view value = visible;
     ValueReading result;
     result.language = Language::Japanese;

@@ -233,6 +233,11 @@ bool isKanaOnly(std::u16string_view text);
 // (ｶﾞｯｺｳ ガッコウ, ｰ ー, ｢ 「), a voiced or semi-voiced mark joined to the
 // kana before it where the two make one; other characters kept.
 String fullWidthKana(std::u16string_view text);
+// A value as it is read: without control and invisible format characters,
+// composed (NFC), with number forms, enclosed and squared characters and
+// full-width letters and digits as what they stand for (Ⅱ II, ① 1, ㍻ 平成,
+// ｓｋａ ska), and half-width katakana full width.
+String readingForm(std::u16string_view value);
 // Whether a Han character is one used only in simplified Chinese: outside
 // the Japanese character sets and changed by the simplified-to-traditional
 // mapping.

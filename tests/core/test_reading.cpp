@@ -111,6 +111,17 @@ TEST(Reading, HalfWidthKatakanaAreReadAsTheFullWidthKanaTheyStandFor)
     EXPECT_THAT(e.asked, ElementsAre(u"坂本バンド")) << "the engine reads the word whole";
 }
 
+TEST(Reading, AValueIsReadComposedWithCompatibilityFormsAsWhatTheyStandFor)
+{
+    const String decomposed = u"シ\u3099ャス\u3099";
+    EXPECT_EQ(readingForm(decomposed), u"ジャズ") << "text stored decomposed is read as the kana it makes";
+    EXPECT_EQ(readingForm(u"①Ⅱ㍻㈱ｓｋａ２"), u"1II平成(株)ska2");
+    EXPECT_EQ(readingForm(u"東京　タワー！（Ａ）"), u"東京　タワー！（A）") << "spaces and signs keep their width";
+    FakeReadingEngine e = engine();
+    e.table[u"坂本ジャズ"] = {u"サカモト ジャズ"};
+    EXPECT_EQ(read(e, u"坂本" + decomposed), u"サカモトジャズ") << "not cut at the combining mark";
+}
+
 TEST(Reading, RefusesSimplifiedChineseAndRunsWithoutReading)
 {
     FakeReadingEngine e = engine();
@@ -392,6 +403,8 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
 TEST(Reading, RomanNumeralsAndNumbersAfterNoBesideJapaneseAreSaidInEnglishAndAmpersandsAsAnd)
 {
     FakeReadingEngine e = titleEngine();
+    e.table[u"東京事変第"] = {u"トウキョウジヘン ダイ"};
+    e.table[u"番"] = {u"バン"};
     EXPECT_EQ(judged(readTitle(e, u"東京事変II")),
               (Judged{u"トウキョウジヘンツー", Confidence::Likely, "a Roman numeral said in English"}));
     expectTitles(e, {{u"東京事変 XIV", u"トウキョウジヘン フォーティーン", "after a space too"},
@@ -399,7 +412,9 @@ TEST(Reading, RomanNumeralsAndNumbersAfterNoBesideJapaneseAreSaidInEnglishAndAmp
                      {u"東京事変X", u"トウキョウジヘンエックス", "one letter is said by its name"},
                      {u"東京事変 IIX", u"トウキョウジヘン IIX", "no numeral"},
                      {u"東京事変 III Love", u"トウキョウジヘン スリー Love", "a word after it stays"},
-                     {u"東京事変IIIrd", u"トウキョウジヘンIIIrd", "letters after it make a word"}});
+                     {u"東京事変IIIrd", u"トウキョウジヘンIIIrd", "letters after it make a word"},
+                     {u"東京事変Ⅱ", u"トウキョウジヘンツー", "the numeral written as one character"},
+                     {u"東京事変第IX番", u"トウキョウジヘンダイキュウバン", "after 第 it counts in Japanese"}});
     EXPECT_EQ(judged(readTitle(e, u"東京事変 No.9")),
               (Judged{u"トウキョウジヘン ナンバーナイン", Confidence::Likely, "a number said in English"}));
     expectTitles(e, {{u"NO.1東京事変", u"ナンバーワントウキョウジヘン", "before a word, in capitals"},
