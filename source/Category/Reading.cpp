@@ -311,12 +311,14 @@ std::optional<LatinKana> englishWordKana(ReadingEngine& engine, std::u16string_v
     return std::nullopt;
 }
 
-// A number in kanji numerals (365: 三百六十五, 2000: 二千, 10000: 一万), so
-// that the engine reads it with the word after it; empty for digits that are
-// not an amount (zero, a leading zero, more than 16 digits).
+// A number in kanji numerals (365: 三百六十五, 2000: 二千, 10000: 一万, 0:
+// 零), so that the engine reads it with the word after it (0時 レイジ); empty
+// for digits that are not an amount (a leading zero, more than 16 digits).
 String kanjiNumeral(std::u16string_view digits)
 {
-    // Zero alone stays a digit: 〇 is no character the engines read.
+    // Zero is 零, the character the engines read (〇 they do not).
+    if (digits.size() == 1 && digitValue(digits[0]) == 0)
+        return u"零";
     if (digits.empty() || digits.size() > 16 || digitValue(digits[0]) == 0)
         return {};
     static const std::u16string_view numerals = u"〇一二三四五六七八九";
@@ -440,7 +442,7 @@ String spoken(std::u16string_view text, std::size_t begin, std::size_t& end)
         return {};
     if (percent(end)) {
         ++end;
-        return whole + u"パーセント";
+        return (whole == u"零" ? String(u"ゼロ") : whole) + u"パーセント";
     }
     const char16_t sign = text[end];
     const std::size_t after = digitsFrom(end + 1);
@@ -459,7 +461,7 @@ String spoken(std::u16string_view text, std::size_t begin, std::size_t& end)
     }
     if (sign == u'/' || sign == u'／') {
         const String denominator = kanjiNumeral(text.substr(end + 1, after - end - 1));
-        if (denominator.empty())
+        if (denominator.empty() || denominator == u"零")
             return {};
         end = after;
         return denominator + u"分の" + whole;
@@ -794,6 +796,28 @@ bool apostropheYear(std::u16string_view text, std::size_t at)
         !(at + 3 < text.size() && (digitValue(text[at + 3]) >= 0 || isLatinLetter(text[at + 3])));
 }
 
+// A unit written after a number (36km, 100m, 5kg, 440Hz) as said, with the
+// position after it; empty where the letters after the digits are no unit
+// or go on as a word (3mix, 5gram).
+String unitAfter(std::u16string_view text, std::size_t at, std::size_t& end)
+{
+    static const std::pair<std::u16string_view, std::u16string_view> units[] = {
+        {u"km", u"キロ"},         {u"kg", u"キロ"},       {u"cm", u"センチ"},       {u"mm", u"ミリ"},
+        {u"mg", u"ミリグラム"},   {u"ml", u"ミリリットル"}, {u"kHz", u"キロヘルツ"}, {u"MHz", u"メガヘルツ"},
+        {u"GHz", u"ギガヘルツ"}, {u"Hz", u"ヘルツ"},     {u"dB", u"デシベル"},     {u"m", u"メートル"},
+        {u"g", u"グラム"},        {u"℃", u"ド"},};
+    for (const auto& [written, said] : units) {
+        if (text.substr(at, written.size()) != written)
+            continue;
+        const std::size_t after = at + written.size();
+        if (after < text.size() && (isLatinLetter(text[after]) || digitValue(text[after]) >= 0))
+            return {};
+        end = after;
+        return String(said);
+    }
+    return {};
+}
+
 // Whether a zero at `at` stands alone beside Japanese (0と1の間, 0の夏:
 // before kana, or standing after a word), said ゼロ as counting from it
 // says it. Before a Han character it may be a counter's number (0時), after
@@ -908,8 +932,23 @@ private:
         while (end < text_.size() && digitValue(text_[end]) >= 0)
             ++end;
         String amount = japanese_ ? spoken(text_, i, end) : String();
-        if (amount.empty() && japaneseAt(end))
+        // A zero after a sign is part of what the sign joins (1/0).
+        const bool zeroAfterSign = end == i + 1 && digitValue(text_[i]) == 0 && i > 0 &&
+            !isJapaneseCharacter(text_[i - 1]) && text_[i - 1] != u' ' && text_[i - 1] != u'　';
+        if (amount.empty() && japaneseAt(end) && !zeroAfterSign)
             amount = kanjiNumeral(text_.substr(i, end - i));
+        // A number and its unit beside Japanese (時速36km サンジュウロクキロ,
+        // 36.6℃).
+        std::size_t unitEnd = end;
+        if (const String unit = japanese_ ? unitAfter(text_, end, unitEnd) : String();
+            !unit.empty() && ((i > 0 && japaneseAt(i - 1)) || japaneseAt(unitEnd))) {
+            if (const String number = amount.empty() ? kanjiNumeral(text_.substr(i, end - i)) : amount;
+                !number.empty()) {
+                keep(number + unit);
+                i = unitEnd;
+                return true;
+            }
+        }
         if (!amount.empty()) {
             keep(amount);
             i = end;

@@ -978,6 +978,32 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // A word in its dictionary form that MeCab reads as the word dictionary
+    // has it only archaic (如く シク, "to equal"), where the dictionary has
+    // one reading of the same writing in use today (ごとく, "like"): that
+    // reading.
+    void currentOverArchaic(Path& path) const
+    {
+        if (!words)
+            return;
+        for (Token& t : path.tokens) {
+            if (!t.han || t.reading.empty() || t.personName() || t.form != "基本形")
+                continue;
+            const std::vector<NameEntry> entries = words->lookup(toUtf8(t.surface));
+            std::unordered_set<String> current;
+            bool archaic = false;
+            for (const NameEntry& e : entries) {
+                const String r = toKatakana(toUtf16(e.reading));
+                if (e.kinds & kArchaic)
+                    archaic = archaic || r == t.reading;
+                else
+                    current.insert(r);
+            }
+            if (archaic && current.size() == 1 && !current.contains(t.reading))
+                t.reading = *current.begin();
+        }
+    }
+
     // A character read by its on reading ending in ツ, before another
     // read by its on reading that begins with a voiceless sound, doubles it
     // (鉄 and 風: テップウ, ハ becoming パ; 密 and 室: ミッシツ): the two-character
@@ -1605,6 +1631,7 @@ struct MecabReadingEngine::State {
         readStemsAloneByOn(l.paths.front());
         songAndRiverSuffixes(l.paths.front());
         splitArchaicPhrases(l.paths.front());
+        currentOverArchaic(l.paths.front());
         doubleAfterTsu(l.paths.front());
         const Path& best = l.best();
         l.fragmented = l.onlyHan && run.size() >= 3 && best.tokens.size() > 1 && chineseSurnameFirst(run) &&

@@ -318,7 +318,10 @@ TEST(Reading, AYearAfterAnApostropheIsItsNumberAndZeroBesideKanaIsZero)
     EXPECT_EQ(zero.reading, u"ゼロノショウジョ");
     EXPECT_THAT(zero.alternatives, ::testing::Contains(String(u"レイノショウジョ")));
     EXPECT_EQ(zero.reason, "zero said as ゼロ");
-    EXPECT_EQ(readTitle(e, u"0少女").reading, u"0ショウジョ") << "before a Han character it may count something";
+    e.table[u"零少女"] = {u"レイ ショウジョ"};
+    EXPECT_EQ(readTitle(e, u"0少女").reading, u"レイショウジョ")
+        << "before a Han character it may count something: 零, read with the word after it";
+    EXPECT_EQ(readTitle(e, u"1/0少女").reading, u"1/0ショウジョ") << "after a sign it is part of what the sign joins";
 }
 
 TEST(Reading, ShortRunsOfCapitalsAfterAWordAreSaidByTheirNamesAndWordsAreKept)

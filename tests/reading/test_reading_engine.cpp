@@ -597,6 +597,9 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // A phrase MeCab holds as one word that the word dictionary calls
     // archaic (木の下 コノシタ) is read as its words.
     EXPECT_EQ(read(u"柳の木の下で"), u"ヤナギノキノシタデ");
+    // A word MeCab reads as the word dictionary has it only archaic (如く
+    // シク, to equal) takes the one reading in use today.
+    EXPECT_EQ(read(u"龍が如く"), u"リュウガゴトク");
     // A noun and the suffix of its plural are not the word written the same
     // and read otherwise (男達 おとこだて, a gallant); one read the same
     // stays one word.
@@ -1135,6 +1138,17 @@ TEST(MecabReadingEngine, DecimalsPercentagesAndFractionsAreSaidAsAmounts)
     EXPECT_EQ(read(u"12.5%の確率"), u"ジュウニテンゴパーセントノカクリツ");
     EXPECT_EQ(read(u"1/3の純情な感情"), u"サンブンノイチノジュンジョウナカンジョウ");
     EXPECT_EQ(read(u"1/0の夢"), u"1/0ノユメ") << "no fraction has a zero below";
+    // Zero before a counter is 零 as the counter says it; before kana it
+    // counts from nothing.
+    EXPECT_EQ(read(u"午前0時のスケッチ"), u"ゴゼンレイジノスケッチ");
+    EXPECT_EQ(read(u"0と1の間"), u"ゼロトイチノマ");
+    EXPECT_EQ(read(u"0%の恋"), u"ゼロパーセントノコイ");
+    // A unit after a number beside Japanese is said; letters that go on
+    // make a word, not a unit.
+    EXPECT_EQ(read(u"時速36km"), u"ジソクサンジュウロクキロ");
+    EXPECT_EQ(read(u"恋の36.6℃"), u"コイノサンジュウロクテンロクド");
+    EXPECT_EQ(read(u"5kmの恋"), u"ゴキロノコイ");
+    EXPECT_EQ(read(u"時速36kmh"), u"ジソク36kmh");
     // Digits in a value with nothing Japanese are no reading of their own.
     EXPECT_FALSE(readValue(engine(), nullptr, u"100%", ReadingStyle::Katakana, 4).reading);
 }
