@@ -306,7 +306,39 @@ std::optional<LatinKana> englishWordKana(ReadingEngine& engine, std::u16string_v
         return std::nullopt;
     if (std::optional<String> loan = engine.loanword(word))
         return LatinKana{readingKana(*loan)};
-    if (std::optional<SpokenWord> spoken = engine.spoken(word))
+    std::optional<SpokenWord> spoken = engine.spoken(word);
+    // The first sound of a katakana word, with its small kana (キャ).
+    const auto opening = [](std::u16string_view kana) {
+        std::size_t n = kana.empty() ? 0 : 1;
+        while (n < kana.size() && std::u16string_view(u"ァィゥェォャュョヮ").find(kana[n]) != String::npos)
+            ++n;
+        return String(kana.substr(0, n));
+    };
+    // A plural the dictionary does not hold, of a word it does (Dolls,
+    // Boys): the loanword with the plural's sound, ツ and ズ where it meets
+    // ト and ド (Kids キッズ), ス after the other voiceless ends (Books
+    // ブックス); not where the plural's own sounds begin otherwise (cat's
+    // loanwords include カト: Cats stays キャッツ).
+    if (word.size() >= 4 && (word.back() == u's' || word.back() == u'S') && word[word.size() - 2] != word.back()) {
+        std::optional<String> loan = engine.loanword(word.substr(0, word.size() - 1));
+        if (loan && spoken && opening(readingKana(spoken->kana)) != opening(readingKana(*loan)))
+            loan.reset();
+        if (loan) {
+            String kana = readingKana(*loan);
+            const char16_t last = kana.empty() ? 0 : kana.back();
+            if (last == u'ト' || last == u'ド')
+                kana.back() = last == u'ト' ? u'ツ' : u'ズ';
+            else if (last == u'ク' || last == u'プ' || last == u'フ')
+                kana += u'ス';
+            else if (last && last != u'ス' && last != u'ズ' && last != u'チ' && last != u'ジ')
+                kana += u'ズ';
+            else
+                kana.clear();
+            if (!kana.empty())
+                return LatinKana{std::move(kana)};
+        }
+    }
+    if (spoken)
         return LatinKana{readingKana(spoken->kana), spoken->romaji ? LatinSource::Romaji : LatinSource::Sounds};
     return std::nullopt;
 }

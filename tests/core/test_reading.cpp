@@ -380,17 +380,29 @@ TEST(Reading, AnEnglishWordInCapitalsAgainstAWordIsReadAsTheLoanwordTheEngineGiv
               (Judged{u"ショウジョラバー!", Confidence::Check, "an English word read as its loanword"}));
     EXPECT_EQ(readTitle(e, u"少女LOVER CLUB").reading, u"ショウジョラバー CLUB") << "a word the engine does not give";
     EXPECT_EQ(readTitle(e, u"少女Lover").reading, u"ショウジョラバー") << "in small letters too";
-    const ValueReading kept = readTitle(e, u"少女Lovers");
-    EXPECT_EQ(kept.reading, u"ショウジョLovers") << "a word the engine does not give";
+    const ValueReading kept = readTitle(e, u"少女Loverly");
+    EXPECT_EQ(kept.reading, u"ショウジョLoverly") << "a word the engine does not give";
     EXPECT_EQ(kept.reason, "Latin letters kept as written");
     EXPECT_EQ(readTitle(e, u"THE少女").reading, u"ザショウジョ") << "a small word is no run of letters' names";
     EXPECT_EQ(readTitle(e, u"少女 LOVER").reading, u"ショウジョラバー") << "one standing apart too";
     EXPECT_EQ(judged(readTitle(e, u"少女A-LOVER")),
               (Judged{u"ショウジョエー-ラバー", Confidence::Check, "an English word read as its loanword"}))
         << "past letters spelt, the word is still one beside Japanese";
-    EXPECT_EQ(judged(readTitle(e, u"少女A-Lovers")),
-              (Judged{u"ショウジョエー-Lovers", Confidence::Check, "Latin letters kept as written"}))
+    EXPECT_EQ(judged(readTitle(e, u"少女A-Loverly")),
+              (Judged{u"ショウジョエー-Loverly", Confidence::Check, "Latin letters kept as written"}))
         << "and kept, it is no sure part of the reading";
+    // A plural of a word the engine gives takes the plural's sound, joined
+    // to a last ト or ド.
+    e.loanwords[u"Kid"] = u"キッド";
+    e.loanwords[u"Book"] = u"ブック";
+    expectTitles(e, {{u"少女Lovers", u"ショウジョラバーズ", "after a vowel"},
+                     {u"少女Kids", u"ショウジョキッズ", "ド and the plural's ズ are one sound"},
+                     {u"少女Books", u"ショウジョブックス", "after a voiceless sound"},
+                     {u"少女Kidss", u"ショウジョKidss", "no plural"}});
+    e.loanwords[u"Cat"] = u"カト";
+    e.sounds[u"Cats"] = u"キャッツ";
+    EXPECT_EQ(readTitle(e, u"少女Cats").reading, u"ショウジョキャッツ")
+        << "a loanword that begins with other sounds than the plural's own is another word";
 
     // A word release notes use is the name's own where it touches the
     // Japanese; standing apart it is a note, kept as written.

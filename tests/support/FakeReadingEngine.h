@@ -19,6 +19,8 @@ public:
     std::map<String, Confidence> confidence;
     // English words and the loanwords the fake dictionary gives them.
     std::map<String, String> loanwords;
+    // English words and the katakana of their sounds.
+    std::map<String, String> sounds;
     bool present = true;
     std::vector<String> asked;
 
@@ -39,6 +41,11 @@ public:
     {
         const auto found = loanwords.find(String(english));
         return found == loanwords.end() ? std::nullopt : std::optional<String>(found->second);
+    }
+    std::optional<SpokenWord> spoken(std::u16string_view word) override
+    {
+        const auto found = sounds.find(String(word));
+        return found == sounds.end() ? std::nullopt : std::optional<SpokenWord>(SpokenWord{found->second, false});
     }
     RunReading readRun(std::u16string_view run, const RunRequest& request) override
     {
