@@ -199,6 +199,18 @@ std::optional<String> Loanwords::of(std::u16string_view english) const
     std::optional<String> word = glossedBy(key);
     if (!word || soundsAlike(key, *word) == 0)
         return std::nullopt;
+    // Of the two spellings of an English "ay" the dictionary gives (ステー
+    // and ステイ, クレージー and クレイジー), titles today write the second.
+    String diphthong = *word;
+    for (std::size_t i = 1; i < diphthong.size(); ++i)
+        if (diphthong[i] == u'ー' && std::u16string_view(u"エケセテネヘメレゲゼデベペェ").find(diphthong[i - 1]) !=
+                                          std::u16string_view::npos)
+            diphthong[i] = u'イ';
+    if (diphthong != *word) {
+        const std::vector<Word>& spellings = table_.find(key)->second;
+        if (std::any_of(spellings.begin(), spellings.end(), [&](const Word& w) { return w.katakana == diphthong; }))
+            return diphthong;
+    }
     return word;
 }
 

@@ -218,7 +218,8 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
                        "ステイ /(n,vs) stay/\nステー /(n) stay/\nゲーム /(n) game/\nギャンブル /(n) gamble/game/\n"
                        "ボックス /(n) box/\nバッグ /(n) bag/box/\nワンチャン /(n) (sl) maybe/\nワン /(n) one/\n"
                        "トンキン /(n) (joc) (derog) (sl) Tokyo/\nテクノ /(n) techno/\nテクノ /(n) (sl) cool/\n"
-                       "ラブロマンス /(n) romance/\nロマンス /(n) (1) romance/love story/(P)/\nローマンス /(n) (1) romance/\n"));
+                       "ラブロマンス /(n) romance/\nロマンス /(n) (1) romance/love story/(P)/\nローマンス /(n) (1) romance/\n"
+                       "クレージー /(adj-na) crazy/(P)/\nクレイジー /(adj-na) crazy/\n"));
     const Loanwords words(source);
     EXPECT_EQ(words.of(u"LOVER"), u"ラバー") << "the only one of those in common use";
     EXPECT_EQ(words.of(u"lover"), u"ラバー");
@@ -226,7 +227,8 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
     EXPECT_EQ(words.of(u"BOY"), u"ボーイ") << "a word with a reading in kana is no loanword";
     EXPECT_EQ(words.of(u"BAND"), u"バンド") << "of two in common use, the one that sounds like the word";
     EXPECT_EQ(words.of(u"desire"), u"デザイア") << "アスピレーション and ウィル begin with other sounds";
-    EXPECT_EQ(words.of(u"stay"), u"ステイ") << "two spellings of one word's sounds: the first";
+    EXPECT_EQ(words.of(u"stay"), u"ステイ") << "two spellings of one word's sounds: the diphthong spelt out";
+    EXPECT_EQ(words.of(u"Crazy"), u"クレイジー") << "before the one in common use that writes it as a long vowel";
     EXPECT_EQ(words.of(u"GAME"), u"ゲーム") << "ギャンブル shares only its first sound";
     EXPECT_FALSE(words.of(u"BOX")) << "ボックス and バッグ sound as much like it: no choice";
     EXPECT_FALSE(words.of(u"Maybe")) << "the one word glossed so begins with other sounds: no loanword";
