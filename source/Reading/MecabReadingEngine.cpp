@@ -2099,7 +2099,8 @@ struct MecabReadingEngine::State {
                 });
             const bool head = (before.pos0 == "名詞" || before.verbStem()) && (before.han || hiragana);
             if (!head || t.pos0 != "名詞" || !t.han || t.surface.size() > 2 || !isHanCharacter(t.surface.front()) ||
-                t.personName() || before.personName() || t.reading.empty() || before.reading.empty() ||
+                t.personName() || (before.personName() && !(kind == yomi::NameKind::Title && before.surname())) ||
+                t.reading.empty() || before.reading.empty() ||
                 !voiced(t.reading.front()))
                 continue;
             // The end of a compound: no word of Han characters after it.

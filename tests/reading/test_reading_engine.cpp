@@ -629,6 +629,7 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(read(u"修羅囃子"), u"シュラバヤシ");
     EXPECT_EQ(read(u"四人囃子"), u"ヨニンバヤシ");
     EXPECT_EQ(read(u"はぐれ桜"), u"ハグレザクラ") << "after a verb's stem in hiragana too";
+    EXPECT_EQ(read(u"潮来笠"), u"イタコガサ") << "in a title, after a place MeCab takes for a surname";
     EXPECT_EQ(readValue(engine(), nullptr, u"修羅囃子", ReadingStyle::Katakana, 4).reason,
               "a sound change in a compound");
     EXPECT_EQ(read(u"港町の恋風"), u"ミナトマチノコイカゼ");
