@@ -2189,8 +2189,13 @@ struct MecabReadingEngine::State {
             if (alone.empty() || alone.front().tokens.size() != 1 || alone.front().tokens.front().pos0 != "名詞")
                 continue;
             const String word = alone.front().tokens.front().reading;
+            // A word of katakana is a borrowed one, no native word (バンド and
+            // 名: バンドメイ).
+            const bool katakana = std::all_of(before.surface.begin(), before.surface.end(),
+                                              [](char16_t c) { return (c >= u'ァ' && c <= u'ヺ') || c == u'ー'; });
             if (word.empty() || word == t.reading || alone.front().foreign() ||
-                (native && (alone.front().tokens.front().personName() || before.pos1 == "数" || soundsSino(before))))
+                (native && (alone.front().tokens.front().personName() || before.pos1 == "数" || soundsSino(before) ||
+                            katakana)))
                 continue;
             Path variant = best;
             variant.tokens[j].reading = word;

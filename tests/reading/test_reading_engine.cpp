@@ -1085,12 +1085,14 @@ TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOw
         EXPECT_EQ(r.reason, "a sound change in a compound") << toUtf8(value);
     }
     // After a Sino-Japanese word (アイシュウ, ツイオク: the characters' on
-    // readings), MeCab's on reading of the suffix stays first and the
-    // native one is an alternative.
+    // readings) or a loanword, MeCab's on reading of the suffix stays first
+    // and the native one is an alternative.
     for (const auto& [value, reading, other] :
          {std::tuple<std::u16string_view, std::u16string_view, std::u16string_view>{u"哀愁歌", u"アイシュウカ",
                                                                                     u"アイシュウウタ"},
-          {u"追憶酒", u"ツイオクシュ", u"ツイオクザケ"}}) {
+          {u"追憶酒", u"ツイオクシュ", u"ツイオクザケ"},
+          // So after a borrowed word of katakana.
+          {u"バンド名の歌", u"バンドメイノウタ", u"バンドナノウタ"}}) {
         const ValueReading r = first(value);
         ASSERT_TRUE(r.reading) << toUtf8(value);
         EXPECT_EQ(*r.reading, reading) << toUtf8(value);
