@@ -1004,6 +1004,29 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // A suffix of one Han character right after an adjective or a verb that
+    // ends there (儚い and 者): no suffix follows such a word, so it is the
+    // noun it is alone (モノ, not シャ).
+    void nounsAfterInflectedWords(Path& path)
+    {
+        for (std::size_t j = 1; j < path.tokens.size(); ++j) {
+            Token& t = path.tokens[j];
+            const Token& before = path.tokens[j - 1];
+            if (t.pos1 != "接尾" || !t.han || t.surface.size() != 1 ||
+                (before.pos0 != "形容詞" && before.pos0 != "動詞") ||
+                (before.form != "基本形" && before.form != "体言接続"))
+                continue;
+            const std::vector<Path> alone = parse(toUtf8(t.surface), 1);
+            if (alone.empty() || alone.front().tokens.size() != 1)
+                continue;
+            const Token& word = alone.front().tokens.front();
+            if (word.pos0 != "名詞" || word.pos1 == "接尾" || word.personName() || word.reading.empty())
+                continue;
+            t.reading = word.reading;
+            t.pos1 = word.pos1;
+        }
+    }
+
     // A character read by its on reading ending in ツ, before another
     // read by its on reading that begins with a voiceless sound, doubles it
     // (鉄 and 風: テップウ, ハ becoming パ; 密 and 室: ミッシツ): the two-character
@@ -1632,6 +1655,7 @@ struct MecabReadingEngine::State {
         songAndRiverSuffixes(l.paths.front());
         splitArchaicPhrases(l.paths.front());
         currentOverArchaic(l.paths.front());
+        nounsAfterInflectedWords(l.paths.front());
         doubleAfterTsu(l.paths.front());
         const Path& best = l.best();
         l.fragmented = l.onlyHan && run.size() >= 3 && best.tokens.size() > 1 && chineseSurnameFirst(run) &&

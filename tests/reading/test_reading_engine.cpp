@@ -602,6 +602,10 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     // A word MeCab reads as the word dictionary has it only archaic (如く
     // シク, to equal) takes the one reading in use today.
     EXPECT_EQ(read(u"龍が如く"), u"リュウガゴトク");
+    // No suffix follows an adjective that ends there: 者 after one is the
+    // noun; after a noun it stays the suffix.
+    EXPECT_EQ(read(u"強く儚い者たち"), u"ツヨクハカナイモノタチ");
+    EXPECT_EQ(read(u"挑戦者たち"), u"チョウセンシャタチ");
     // A noun and the suffix of its plural are not the word written the same
     // and read otherwise (男達 おとこだて, a gallant); one read the same
     // stays one word.
