@@ -1857,6 +1857,18 @@ struct MecabReadingEngine::State {
                     return;
                 }
         }
+        // A surname of three characters or more that the name dictionary
+        // holds and MeCab cuts, its first word no surname (普 and 久原, 四月
+        // and 朔日: 普久原 フクハラ, 四月朔日 ワタヌキ), before a given name.
+        if (kind == yomi::NameKind::Person && l.onlyHan && best.complete() && best.tokens.size() >= 2 &&
+            !best.tokens[0].surname()) {
+            for (const Split& sp : splitsOf(l))
+                if (!sp.surnames.empty() && !sp.givens.empty() && sp.at >= 3 && sp.at > best.tokens[0].surface.size() &&
+                    l.run.size() - sp.at >= 2) {
+                    out.add(sp.surnames.front() + u' ' + sp.givens.front(), Origin::Split);
+                    return;
+                }
+        }
         if (kind != yomi::NameKind::Person || !l.onlyHan || !best.complete() || best.tokens.size() != 3 ||
             !best.tokens[0].surname() ||
             !std::all_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.personName(); }))

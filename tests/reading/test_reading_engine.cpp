@@ -934,6 +934,11 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
     EXPECT_EQ(apart.reading, u"フキヤリョウヘイ");
     EXPECT_EQ(apart.reason, "a surname and a given name found apart");
     EXPECT_THAT(apart.alternatives, Contains(String(u"フキタニリョウタイラ"))) << "MeCab's characters stay a candidate";
+    // So is one MeCab begins with no surname where the name dictionary holds
+    // one of three characters or more (普 and 久原: 普久原 フクハラ).
+    const ValueReading longer = read(u"普久原朝喜");
+    EXPECT_EQ(longer.reading, u"フクハラチョウキ");
+    EXPECT_EQ(longer.reason, "a surname and a given name found apart");
     // A surname and one given name stay as MeCab reads them.
     EXPECT_EQ(read(u"田中靖子").reading, u"タナカヤスコ");
 }
