@@ -2401,6 +2401,22 @@ struct MecabReadingEngine::State {
                     continue;
                 }
             }
+            // So a word of two characters MeCab reads natively that the word
+            // dictionary reads by its on readings too (桃源 and 恋歌: レンカ,
+            // not コイウタ).
+            if (sino && words && t.han && t.surface.size() == 2 && hanOnly(t.surface) && !t.guessed &&
+                !t.reading.empty() && t.pos0 == "名詞" && t.pos1 != "接尾" && t.pos1 != "固有名詞" && !beforeKana &&
+                !composable(t.surface, t.reading, true)) {
+                String on;
+                for (const NameEntry& e : words->lookup(toUtf8(t.surface)))
+                    if (!(e.kinds & kArchaic) && composable(t.surface, toKatakana(toUtf16(e.reading)), true))
+                        on = toKatakana(toUtf16(e.reading));
+                if (!on.empty()) {
+                    t.reading = on;
+                    changed = true;
+                    continue;
+                }
+            }
             // A number and its counter (三人, 10年) begin no such coinage
             // (旅姿三人男 サンニンオトコ, 10年桜).
             const bool number =

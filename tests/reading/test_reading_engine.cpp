@@ -1381,6 +1381,11 @@ TEST(MecabReadingEngine, ACharacterMecabReadsAloneAfterASinoJapaneseWordGoesOnIn
     EXPECT_EQ(title(u"幸福坂").reading, u"コウフクザカ");
     EXPECT_EQ(title(u"永遠桜の歌").reading->substr(0, 7), u"エイエンザクラ");
     EXPECT_EQ(title(u"三人娘").reading, u"サンニンムスメ");
+    // A word of two characters MeCab reads natively (恋歌 コイウタ) takes the
+    // word dictionary's on reading of it there (レンカ); a place's name keeps
+    // its own (芸能 and 山城: ヤマシロ, not the castle サンジョウ).
+    EXPECT_EQ(title(u"桃源恋歌").reading, u"トウゲンレンカ");
+    EXPECT_EQ(title(u"芸能山城組").reading, u"ゲイノウヤマシログミ");
 }
 
 TEST(MecabReadingEngine, AWordSpeltOutBetweenMiddleDotsIsReadAsTheWord)
