@@ -2311,6 +2311,42 @@ struct MecabReadingEngine::State {
         return result;
     }
 
+    // A person's name and a word of katakana after it that makes a band of
+    // the person (鈴木実貴子ズ, 井上堯之バンド): the name read alone, as a
+    // person's, the katakana after it as written. Empty when the run is not
+    // so or MeCab finds no person's name in the Han characters.
+    Outcome nameBeforeKatakana(std::u16string_view run, std::size_t limit, bool settled)
+    {
+        Outcome result;
+        if (kind != yomi::NameKind::Person)
+            return result;
+        std::size_t end = run.size();
+        while (end > 0 && ((run[end - 1] >= u'ァ' && run[end - 1] <= u'ヺ') || run[end - 1] == u'ー'))
+            --end;
+        const std::u16string_view name = run.substr(0, end), band = run.substr(end);
+        if (band.empty() || name.size() < 3 || !hanOnly(name))
+            return result;
+        // A surname alone before katakana has its given name there (宇多田
+        // ヒカル).
+        const Look l = look(name);
+        if (l.paths.empty())
+            return result;
+        const bool given = std::any_of(l.best().tokens.begin(), l.best().tokens.end(),
+                                       [](const Token& t) { return t.givenName(); }) ||
+            std::any_of(l.exact.begin(), l.exact.end(), [](const NameEntry& e) { return (e.kinds & kFullName) != 0; });
+        if (!l.person || !given)
+            return result;
+        result = readAsWritten(name, limit, settled);
+        for (auto& [reading, origin] : result.candidates)
+            reading += band;
+        // The dictionaries hold the person, not the band.
+        if (result.confidence == Confidence::Sure) {
+            result.confidence = Confidence::Likely;
+            result.reason += "; a word of katakana after the name";
+        }
+        return result;
+    }
+
     // Old forms (團, 國, 氣) are read as the forms in use today: `own`, the
     // reading of the run as `written`, and `today`, of its `modern` forms,
     // swap places where today's come first. They do when MeCab knows the
@@ -2926,6 +2962,8 @@ RunReading MecabReadingEngine::readRun(std::u16string_view run, const RunRequest
     const String spelt = s.okuriganaInHiragana(s.noWhereUnknown(unknownToday));
     const String written = s.kanaOfToday(spelt);
     Outcome own = s.leaderAndBand(written, request.limit, settled);
+    if (own.candidates.empty())
+        own = s.nameBeforeKatakana(written, request.limit, settled);
     if (own.candidates.empty())
         own = s.readAsWritten(written, request.limit, settled);
     if (unknownToday != run && !own.candidates.empty())

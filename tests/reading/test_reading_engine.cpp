@@ -1231,6 +1231,23 @@ TEST(MecabReadingEngine, ABandleadersFullNameBeforeとAndABandInKanaIsReadAsThat
     EXPECT_NE(title(u"坂本龍一とテクノバンド").reason, led.reason);
 }
 
+TEST(MecabReadingEngine, APersonsNameBeforeABandsWordInKatakanaIsReadAsThatPerson)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    const auto artist = [](std::u16string_view value) {
+        return readValue(engine(), nullptr, value, ReadingStyle::Katakana, 4);
+    };
+    // Read whole, MeCab cuts the given name (実 ミノル, 貴子 タカコ) before ズ.
+    EXPECT_EQ(artist(u"鈴木実貴子ズ").reading, u"スズキミキコズ");
+    // The name dictionary holds the person, not the band: likely at most.
+    const ValueReading band = artist(u"坂本龍一バンド");
+    EXPECT_EQ(band.reading, u"サカモトリュウイチバンド");
+    EXPECT_EQ(band.confidence, Confidence::Likely);
+    EXPECT_THAT(band.reason, ::testing::HasSubstr("a word of katakana after the name"));
+    // A surname alone before katakana has its given name there.
+    EXPECT_EQ(artist(u"宇多田ヒカル").confidence, Confidence::Sure);
+}
+
 TEST(MecabReadingEngine, NoWrittenWithTheCharacterBetweenTwoWordsIsTheParticleWhereMecabKnowsNoWordOfIt)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
