@@ -26,6 +26,9 @@ namespace {
 constexpr std::size_t kBestPaths = 3;
 constexpr std::size_t kLongestName = 8; // code units; longer runs are not split into names
 constexpr std::size_t kReadingsPerPart = 3;
+// How much more a rival reading of a surname may cost in MeCab's dictionary
+// than the one it chose, for the choice to be no choice at all.
+constexpr int kRivalSurnameCost = 1000;
 constexpr std::size_t kLongestWord = 4; // words of MeCab's put together as one of the word dictionary
 
 bool fileExists(const std::filesystem::path& p)
@@ -93,6 +96,10 @@ struct Token {
     // The distinct readings MeCab's dictionary has for this surface here
     // (1 for a word it knows one way; 0 when it does not know it).
     std::size_t readingsKnown = 0;
+    // A surname MeCab's dictionary also holds with another reading (not
+    // only voiced otherwise) at nearly the same cost: it cannot tell which
+    // one its bearer has (松前 マツマエ and マサキ).
+    bool rivalSurname = false;
     bool personName() const { return pos1 == "固有名詞" && pos2 == "人名"; }
     bool surname() const { return personName() && pos3 == "姓"; }
     bool givenName() const { return personName() && pos3 == "名"; }
@@ -243,6 +250,18 @@ std::size_t distance(std::u16string_view a, std::u16string_view b)
 char16_t voiced(char16_t c)
 {
     return voicedKana(c);
+}
+
+// The katakana with each voiced or half-voiced sound plain (ガ カ, パ ハ).
+String withoutVoicing(String s)
+{
+    for (char16_t& c : s) {
+        if (voicedKana(static_cast<char16_t>(c - 1)) == c)
+            c = static_cast<char16_t>(c - 1);
+        else if (c >= u'パ' && c <= u'ポ' && (c - u'パ') % 3 == 0)
+            c = static_cast<char16_t>(c - 2);
+    }
+    return s;
 }
 
 // The last kana of a word of one Han character as the first part of a
@@ -1078,6 +1097,30 @@ struct MecabReadingEngine::State {
         return seen.size();
     }
 
+    // Whether another of the dictionary's surnames of the node's surface
+    // has a reading other than the token's, not only by voiced sounds
+    // (桑原 クワハラ beside クワバラ is the same name), and a word cost
+    // less than kRivalSurnameCost above the token's own.
+    bool rivalSurnameAt(const MeCab::Node* node, const Token& t) const
+    {
+        if (!t.surname() || node->stat == MECAB_UNK_NODE || t.reading.empty())
+            return false;
+        const String plain = withoutVoicing(t.reading);
+        const std::size_t at = static_cast<std::size_t>(node->surface - lattice->sentence());
+        for (const MeCab::Node* n = lattice->begin_nodes(at); n; n = n->bnext) {
+            if (n == node || n->length != node->length || n->stat == MECAB_UNK_NODE || !n->feature ||
+                n->wcost >= node->wcost + kRivalSurnameCost)
+                continue;
+            const auto fields = splitFeature(n->feature);
+            if (fields.size() <= readingField || fields[2] != "人名" || fields[3] != "姓" ||
+                fields[readingField] == "*")
+                continue;
+            if (withoutVoicing(toKatakana(toUtf16(fields[readingField]))) != plain)
+                return true;
+        }
+        return false;
+    }
+
     // A stem in し before の that MeCab takes for a verb's (愛し of 愛す,
     // アイシ) is the adjective's the word dictionary holds with い (愛しい
     // イトシイ), its stem standing before a noun as old poems have it: 愛しの
@@ -1125,8 +1168,10 @@ struct MecabReadingEngine::State {
                     break;
                 }
                 p.tokens.push_back(token(n));
-                if (countReadings && out.empty())
+                if (countReadings && out.empty()) {
                     p.tokens.back().readingsKnown = readingsAt(n);
+                    p.tokens.back().rivalSurname = rivalSurnameAt(n, p.tokens.back());
+                }
             }
             joinNumbers(p.tokens);
             nativeNumeralsInCompounds(p.tokens);
@@ -2626,6 +2671,8 @@ struct MecabReadingEngine::State {
         }
         if (kind == yomi::NameKind::Title && t.surname() && nameReadings(t.surface, kSurname, {}).size() > 1)
             return "a surname in a title, read several ways";
+        if (t.rivalSurname && kind != yomi::NameKind::Title)
+            return "a surname read two ways almost as often";
         if (t.personName() || countsBeforeParticle(tokens, i))
             return nullptr;
         if (t.nounOfOneCharacter() && i + 1 < tokens.size() && tokens[i + 1].verbStem())

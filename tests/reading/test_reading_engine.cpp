@@ -897,6 +897,22 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherInsideAWordAreACheck)
     EXPECT_NE(trust(u"フランク永井", person).second, doubt.second) << "a given name in katakana before a surname";
 }
 
+TEST(MecabReadingEngine, ASurnameMecabsDictionaryReadsTwoWaysAtNearlyTheSameCostIsACheck)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    using P = std::pair<Confidence, std::string>;
+    const P rival{Confidence::Check, "a surname read two ways almost as often"};
+    EXPECT_EQ(trust(u"松前太郎", yomi::NameKind::Person), rival) << "マツマエ and マサキ cost MeCab about the same";
+    EXPECT_EQ(trust(u"茂木太郎", yomi::NameKind::Person), rival) << "モギ and モテギ cost MeCab the same";
+    // Readings that differ only in a voiced sound are one name said two
+    // ways; a rival far dearer is no rival.
+    EXPECT_EQ(trust(u"桑原太郎", yomi::NameKind::Person), (P{Confidence::Likely, "every word read from the dictionary"}))
+        << "クワバラ and クワハラ";
+    EXPECT_EQ(trust(u"清水太郎", yomi::NameKind::Person), (P{Confidence::Likely, "every word read from the dictionary"}))
+        << "キヨミズ costs MeCab far more than シミズ";
+    EXPECT_NE(trust(u"松前の歌").second, rival.second) << "a title's surname is judged by the name dictionary";
+}
+
 TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
 {
     ASSERT_TRUE(engine().available()) << engine().missing();
