@@ -1905,6 +1905,19 @@ struct MecabReadingEngine::State {
                     return;
                 }
         }
+        // So too a person's name with characters no dictionary knows where
+        // MeCab finds no given name (仁, 後, 真 and 耶子; 安野, 希世 and 乃):
+        // read one by one they are a coinage's sounds, not a name's.
+        const bool unknownGiven = l.onlyHan && l.run.size() >= 4 &&
+            std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.guessed; }) &&
+            std::none_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.givenName(); });
+        if (kind == yomi::NameKind::Person && unknownGiven) {
+            for (const Split& sp : splitsOf(l))
+                if (!sp.surnames.empty() && !sp.givens.empty() && sp.at >= 2 && l.run.size() - sp.at >= 2) {
+                    out.add(sp.surnames.front() + u' ' + sp.givens.front(), Origin::Split);
+                    return;
+                }
+        }
         // A surname of three characters or more that the name dictionary
         // holds and MeCab cuts, its first word no surname (普 and 久原, 四月
         // and 朔日: 普久原 フクハラ, 四月朔日 ワタヌキ), before a given name.

@@ -955,6 +955,11 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
     const ValueReading longer = read(u"普久原朝喜");
     EXPECT_EQ(longer.reading, u"フクハラチョウキ");
     EXPECT_EQ(longer.reason, "a surname and a given name found apart");
+    // So is one with characters no dictionary knows where MeCab finds no
+    // given name (仁, 後, 真 and 耶子, read by their on readings ジンゴシンヤシ).
+    const ValueReading unknown = read(u"仁後真耶子");
+    EXPECT_TRUE(unknown.reading->ends_with(u"マヤコ")) << toUtf8(*unknown.reading);
+    EXPECT_EQ(unknown.reason, "a surname and a given name found apart");
     // A surname and one given name stay as MeCab reads them.
     EXPECT_EQ(read(u"田中靖子").reading, u"タナカヤスコ");
 }
