@@ -1178,6 +1178,7 @@ struct MecabReadingEngine::State {
             geminateInFull(p.tokens, kanji.get());
             genitiveGa(p.tokens);
             adjectiveStemsBeforeNo(p.tokens);
+            givenNameOpeningWords(p.tokens);
             for (std::size_t i = 0; i + 1 < p.tokens.size(); ++i)
                 if (p.tokens[i].pos1 == "数" && p.tokens[i].han && p.tokens[i + 1].pos2 == "助数詞")
                     counterSounds(p.tokens[i], p.tokens[i + 1], kanji.get());
@@ -1725,6 +1726,29 @@ struct MecabReadingEngine::State {
         if (!l.splits)
             l.splits = splits(l.run, l.text);
         return *l.splits;
+    }
+
+    // A name that is no person's (a band's, a title) opened by one Han
+    // character MeCab takes for a given name before a word of Han
+    // characters (聖 キヨシ and 飢魔, 晋 ススム and 友会): the character is
+    // the Sino-Japanese prefix of a coinage, said by its on reading (セイキマ,
+    // シンユウカイ).
+    void givenNameOpeningWords(std::vector<Token>& tokens) const
+    {
+        if (!kanji || tokens.size() < 2)
+            return;
+        Token& t = tokens[0];
+        const Token& next = tokens[1];
+        if (!t.givenName() || !t.han || t.surface.size() != 1 || !next.han || next.pos0 != "名詞" ||
+            next.personName() || next.pos1 == "数" || next.pos1 == "接尾")
+            return;
+        const String on = kanji->onReading(t.surface.front());
+        if (on.empty())
+            return;
+        t.reading = on;
+        t.pos0 = "接頭詞";
+        t.pos1 = "名詞接続";
+        t.pos2 = t.pos3 = "*";
     }
 
     // Whether MeCab reads the run as one Japanese person's name: a surname

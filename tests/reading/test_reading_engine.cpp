@@ -818,6 +818,13 @@ TEST(MecabReadingEngine, AWordMecabTakesForANameBesideOtherWordsOfATitleIsTheCom
     EXPECT_EQ(beauty.reading, u"ビ☆ロマンス");
     EXPECT_THAT(beauty.alternatives, Contains(String(u"ヨシ☆ロマンス")));
     EXPECT_EQ(read(u"美"), u"ヨシ");
+    // One MeCab takes for a given name opening a name of other words (聖
+    // キヨシ before 少女, 晋 ススム before 友会) is the Sino-Japanese prefix
+    // it is there, in a title and in a band's name alike; before another
+    // name (美 and 勇) it stays a name.
+    EXPECT_EQ(title(u"聖少女領域").reading, u"セイショウジョリョウイキ");
+    EXPECT_EQ(read(u"晋友会"), u"シンユウカイ");
+    EXPECT_TRUE(read(u"美勇伝").starts_with(u"ヨシ"));
     const ValueReading port = readValue(engine(), nullptr, u"夜の港町", ReadingStyle::Katakana, 4);
     EXPECT_EQ(port.reading, u"ヨルノミナトマチ");
     EXPECT_THAT(port.alternatives, Contains(String(u"ヨルノミナトチョウ")));
