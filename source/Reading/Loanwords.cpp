@@ -34,6 +34,28 @@ std::string oneWord(std::string_view gloss)
     return out;
 }
 
+// The word a gloss begins with, after its notes in brackets ("(n) (1)
+// blue (colour, color)": blue), in small letters; empty when it begins
+// otherwise.
+std::string leadingWord(std::string_view gloss)
+{
+    std::size_t at = 0;
+    while (at < gloss.size() && (gloss[at] == ' ' || gloss[at] == '(')) {
+        if (gloss[at] == ' ') {
+            ++at;
+            continue;
+        }
+        const std::size_t close = gloss.find(')', at);
+        if (close == std::string_view::npos)
+            return {};
+        at = close + 1;
+    }
+    std::size_t end = at;
+    while (end < gloss.size() && ((gloss[end] >= 'a' && gloss[end] <= 'z') || (gloss[end] >= 'A' && gloss[end] <= 'Z')))
+        ++end;
+    return oneWord(gloss.substr(at, end - at));
+}
+
 // Whether the EUC-JP head is katakana and the prolonged-sound mark alone.
 bool katakanaHead(std::string_view head)
 {
@@ -53,6 +75,9 @@ String folded(const String& katakana)
 {
     String out = katakana;
     std::replace(out.begin(), out.end(), u'ヴ', u'ブ');
+    // The old kana of ジ and ズ (ラヂオ) spell the same sounds.
+    std::replace(out.begin(), out.end(), u'ヂ', u'ジ');
+    std::replace(out.begin(), out.end(), u'ヅ', u'ズ');
     while (!out.empty() && out.back() == u'ー')
         out.pop_back();
     return out;
@@ -158,12 +183,15 @@ void Loanwords::add(std::string_view line, void* converter)
         if (glosses.find(mark) != std::string_view::npos)
             return;
     std::vector<std::string> english;
+    std::string first; // the word the first gloss begins with
     bool common = false;
     for (std::size_t start = 0; start < glosses.size();) {
         std::size_t end = glosses.find('/', start);
         if (end == std::string_view::npos)
             end = glosses.size();
         const std::string_view gloss = glosses.substr(start, end - start);
+        if (start == 0)
+            first = leadingWord(gloss);
         common = common || gloss == "(P)";
         if (std::string word = oneWord(gloss); !word.empty())
             english.push_back(std::move(word));
@@ -178,10 +206,10 @@ void Loanwords::add(std::string_view line, void* converter)
     if (U_FAILURE(status) || n <= 0)
         return;
     const String katakana(reinterpret_cast<const char16_t*>(decoded), static_cast<std::size_t>(n));
-    for (const std::string& word : english) {
-        std::vector<Word>& known = table_[word];
+    for (std::size_t i = 0; i < english.size(); ++i) {
+        std::vector<Word>& known = table_[english[i]];
         if (std::none_of(known.begin(), known.end(), [&](const Word& w) { return w.katakana == katakana; }))
-            known.push_back(Word{katakana, common});
+            known.push_back(Word{katakana, common, english[i] == first});
     }
 }
 
@@ -237,8 +265,17 @@ std::optional<String> Loanwords::glossedBy(const std::string& key) const
     }
     if (auto word = one(all, folded))
         return word;
-    if (auto word = one(common, folded))
-        return word;
+    // The one in common use; none when it does not mean the word first
+    // and another that does sounds more like it (mother: ママ, in common
+    // use, means mama first, マザー means mother): the word's sounds say it.
+    if (auto word = one(common, folded)) {
+        const std::size_t own = soundsAlike(key, *word);
+        const bool first = std::any_of(common.begin(), common.end(), [](const Word* w) { return w->first; });
+        const bool better = std::any_of(all.begin(), all.end(), [&](const Word* w) {
+            return w->first && !w->common && soundsAlike(key, w->katakana) > own;
+        });
+        return better && !first ? std::nullopt : word;
+    }
     // Several loanwords share the gloss (desire: デザイア, ウィル,
     // アスピレーション): the one that sounds like the English word, when
     // one sounds more like it than every other; of those alike, the ones

@@ -32,6 +32,7 @@ private:
     struct Word {
         String katakana;
         bool common = false;
+        bool first = false; // the English word is the first the entry gives
     };
     void add(std::string_view line, void* converter);
     std::unordered_map<std::string, std::vector<Word>> table_;

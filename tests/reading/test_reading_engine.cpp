@@ -219,7 +219,10 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
                        "ボックス /(n) box/\nバッグ /(n) bag/box/\nワンチャン /(n) (sl) maybe/\nワン /(n) one/\n"
                        "トンキン /(n) (joc) (derog) (sl) Tokyo/\nテクノ /(n) techno/\nテクノ /(n) (sl) cool/\n"
                        "ラブロマンス /(n) romance/\nロマンス /(n) (1) romance/love story/(P)/\nローマンス /(n) (1) romance/\n"
-                       "クレージー /(adj-na) crazy/(P)/\nクレイジー /(adj-na) crazy/\n"));
+                       "クレージー /(adj-na) crazy/(P)/\nクレイジー /(adj-na) crazy/\n"
+                       "ママ /(n) (1) (fam) mama/mom/mother/(P)/\nマザー /(n) (1) mother/(n) (2) motherboard/\n"
+                       "ハロー /(n) (1) halo/(n) (2) hello/(P)/\nアニョハセヨ /(int) hello (kor: annyeonghaseyo)/hi/\n"
+                       "ラヂオ /(n) radio/\nラジオ /(n) radio/(P)/\n"));
     const Loanwords words(source);
     EXPECT_EQ(words.of(u"LOVER"), u"ラバー") << "the only one of those in common use";
     EXPECT_EQ(words.of(u"lover"), u"ラバー");
@@ -240,6 +243,10 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
     EXPECT_FALSE(words.of(u"CLUB"));
     EXPECT_EQ(words.of(u"Romance"), u"ロマンス")
         << "ラブロマンス holds the word's sounds too, and more: the two spellings of the word itself win";
+    EXPECT_FALSE(words.of(u"MOTHER"))
+        << "ママ, in common use, means mama first; マザー, meaning mother first, sounds more like it: the sounds say it";
+    EXPECT_EQ(words.of(u"Hello"), u"ハロー") << "a word meaning hello first that sounds no more like it changes nothing";
+    EXPECT_EQ(words.of(u"radio"), u"ラジオ") << "ヂ is the old kana of ジ: one word, the one in common use";
     EXPECT_FALSE(Loanwords(dir.path() / "none").of(u"LOVER")) << "no dictionary, no loanword";
 }
 
