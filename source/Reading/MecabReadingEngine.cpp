@@ -1728,11 +1728,11 @@ struct MecabReadingEngine::State {
         return *l.splits;
     }
 
-    // A name that is no person's (a band's, a title) opened by one Han
-    // character MeCab takes for a given name before a word of Han
-    // characters (聖 キヨシ and 飢魔, 晋 ススム and 友会): the character is
-    // the Sino-Japanese prefix of a coinage, said by its on reading (セイキマ,
-    // シンユウカイ).
+    // A name opened by one Han character MeCab takes for a given name
+    // before a word of Han characters that is no name (聖 キヨシ and 飢魔,
+    // 晋 ススム and 友会): no person's name begins with its given name, and
+    // a band's or a title's begins so with the Sino-Japanese prefix of a
+    // coinage, said by its on reading (セイキマ, シンユウカイ).
     void givenNameOpeningWords(std::vector<Token>& tokens) const
     {
         if (!kanji || tokens.size() < 2)
@@ -1930,7 +1930,7 @@ struct MecabReadingEngine::State {
                 }
         }
         // So too a person's name with characters no dictionary knows where
-        // MeCab finds no given name (仁, 後, 真 and 耶子; 安野, 希世 and 乃):
+        // MeCab finds no given name (仁, 後, 真 and 耶子: 仁後 and 真耶子):
         // read one by one they are a coinage's sounds, not a name's.
         const bool unknownGiven = l.onlyHan && l.run.size() >= 4 &&
             std::any_of(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return t.guessed; }) &&
@@ -2708,7 +2708,7 @@ struct MecabReadingEngine::State {
         }
         if (kind == yomi::NameKind::Title && t.surname() && nameReadings(t.surface, kSurname, {}).size() > 1)
             return "a surname in a title, read several ways";
-        if (t.rivalSurname && kind != yomi::NameKind::Title)
+        if (t.rivalSurname && kind == yomi::NameKind::Person)
             return "a surname read two ways almost as often";
         if (t.personName() || countsBeforeParticle(tokens, i))
             return nullptr;
