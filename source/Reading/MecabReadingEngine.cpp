@@ -334,8 +334,12 @@ void addTitleReadings(const Path& path, Candidates& out, bool first)
         for (const auto& [surface, reading] : kTitleReadings) {
             if (t.surface != surface || t.reading == reading)
                 continue;
-            const bool song = (surface == u"詩" || surface == u"唄") && j + 1 == path.tokens.size() && j > 0 &&
-                path.tokens[j - 1].surface == u"の";
+            const Token* before = j > 0 ? &path.tokens[j - 1] : nullptr;
+            const bool attributive = before &&
+                (before->pos0 == "形容詞" || before->pos0 == "動詞" || before->pos0 == "助動詞") &&
+                (before->form == "基本形" || before->form.starts_with("体言接続"));
+            const bool song = (surface == u"詩" || surface == u"唄") && j + 1 == path.tokens.size() && before &&
+                (before->surface == u"の" || attributive);
             const bool evening = surface == u"夕" &&
                 (j == 0 || (path.tokens[j - 1].pos0 != "名詞" && path.tokens[j - 1].pos0 != "接頭詞")) &&
                 (j + 1 == path.tokens.size() || path.tokens[j + 1].pos0 == "助詞");
@@ -2172,8 +2176,10 @@ struct MecabReadingEngine::State {
         // value's end or before a particle or a word of kana (夏色の,
         // 夢色チェイサー), is read first with the suffix as a word of its own
         // (addSuffixWords), in the path of whole words too (夏色の招待状).
-        if (l.read() && !l.merged.tokens.empty())
+        if (l.read() && !l.merged.tokens.empty()) {
             addNativeSuffixes(l.merged, out);
+            addTitleReadings(l.merged, out, true);
+        }
         if (!l.merged.tokens.empty())
             out.add(l.merged.words(), Origin::WholeWords);
         if (!l.mecab.empty() && names) {

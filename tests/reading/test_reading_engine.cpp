@@ -556,9 +556,14 @@ TEST(MecabReadingEngine, OffersReadingsMadeOfTheCharactersOwnNameReadingsAndTitl
     EXPECT_THAT(alternatives(u"田中靖子"), Contains(u"タナカセイコ"));
     // 詩 alone is シ to MeCab; the name dictionary also reads it ウタ.
     EXPECT_THAT(alternatives(u"詩の朗読"), Contains(u"ウタノロウドク"));
-    // At the end of a title after の it is ウタ first; titles' own readings of
-    // words are offered too.
+    // At the end of a title after の, or after a word that qualifies it (名も
+    // なき, 光る), it is ウタ first, also after a word the dictionary holds
+    // whole; titles' own readings of words are offered too.
     EXPECT_EQ(read(u"愛の詩"), u"アイノウタ");
+    EXPECT_EQ(read(u"名もなき詩"), u"ナモナキウタ");
+    EXPECT_EQ(read(u"光る詩"), u"ヒカルウタ");
+    EXPECT_TRUE(read(u"三階建の詩").ends_with(u"ノウタ"));
+    EXPECT_EQ(read(u"詩を書く"), u"シヲカク") << "詩 opening a title is no song's name";
     EXPECT_THAT(alternatives(u"本気の恋"), Contains(u"マジノコイ"));
     // An evening standing as a word of its own is ユウベ first, a guess;
     // inside a word or a compound it keeps the word's reading.
