@@ -322,7 +322,9 @@ bool hasTitleReading(const Token& t)
 }
 
 // The readings of kTitleReadings as candidates. A song (詩, 唄) at the end
-// of a title after の is read ウタ first (防人の詩), and an evening (夕)
+// of a title after の or a word that qualifies it is read ウタ first
+// (防人の詩, 名もなき詩), a woman of a place ending it ヒト (函館の女), and an
+// evening (夕)
 // standing as a word of its own ユウベ (港の夕, 楽しい夕に); with `first`
 // set only those are added, else every other such reading.
 void addTitleReadings(const Path& path, Candidates& out, bool first)
@@ -340,10 +342,14 @@ void addTitleReadings(const Path& path, Candidates& out, bool first)
                 (before->form == "基本形" || before->form.starts_with("体言接続"));
             const bool song = (surface == u"詩" || surface == u"唄") && j + 1 == path.tokens.size() && before &&
                 (before->surface == u"の" || attributive);
+            // A woman of a place, ending a title (函館の女, 長崎の女), is ヒト
+            // as the songs of ports and towns say it.
+            const bool ofPlace = surface == u"女" && j + 1 == path.tokens.size() && j >= 2 &&
+                before->surface == u"の" && path.tokens[j - 2].pos2 == "地域";
             const bool evening = surface == u"夕" &&
                 (j == 0 || (path.tokens[j - 1].pos0 != "名詞" && path.tokens[j - 1].pos0 != "接頭詞")) &&
                 (j + 1 == path.tokens.size() || path.tokens[j + 1].pos0 == "助詞");
-            if ((song || evening) != first)
+            if ((song || evening || ofPlace) != first)
                 continue;
             Path variant = path;
             variant.tokens[j].reading = String(reading);

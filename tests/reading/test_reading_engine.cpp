@@ -564,6 +564,10 @@ TEST(MecabReadingEngine, OffersReadingsMadeOfTheCharactersOwnNameReadingsAndTitl
     EXPECT_EQ(read(u"光る詩"), u"ヒカルウタ");
     EXPECT_TRUE(read(u"三階建の詩").ends_with(u"ノウタ"));
     EXPECT_EQ(read(u"詩を書く"), u"シヲカク") << "詩 opening a title is no song's name";
+    // A woman of a place ending a title is ヒト first, as the songs of ports
+    // say it; one of no place keeps オンナ.
+    EXPECT_EQ(read(u"小樽の女"), u"オタルノヒト");
+    EXPECT_EQ(read(u"噂の女"), u"ウワサノオンナ");
     EXPECT_THAT(alternatives(u"本気の恋"), Contains(u"マジノコイ"));
     // An evening standing as a word of its own is ユウベ first, a guess;
     // inside a word or a compound it keeps the word's reading.
