@@ -889,7 +889,8 @@ TEST(MecabReadingEngine, EveryReadingIsSureLikelyOrCheckWithItsReason)
     EXPECT_EQ(trust(u"紅蓮華"), (P{Confidence::Check, "a compound no dictionary has whole"}))
         << "グレン and ハナ: the whole is read by no dictionary";
     EXPECT_EQ(trust(u"紅葉"), (P{Confidence::Check, "a word with several readings"})) << "コウヨウ and モミジ";
-    EXPECT_EQ(trust(u"名もなき詩"), (P{Confidence::Check, "a word titles read two ways"})) << "詩: シ or ウタ";
+    EXPECT_EQ(trust(u"噂の女"), (P{Confidence::Check, "a word titles read two ways"})) << "女: オンナ or ヒト";
+    EXPECT_EQ(trust(u"名もなき詩"), (P{Confidence::Check, "a reading titles give a word"})) << "詩: ウタ before シ";
     EXPECT_EQ(trust(u"田中愛美", yomi::NameKind::Person), (P{Confidence::Check, "a given name with several readings"}))
         << "SKK lists 愛美 among the first names of アイミ and of マナミ";
     EXPECT_EQ(trust(u"田中靖子", yomi::NameKind::Person), (P{Confidence::Likely, "every word read from the dictionary"}))
