@@ -324,9 +324,8 @@ bool hasTitleReading(const Token& t)
 // The readings of kTitleReadings as candidates. A song (詩, 唄) at the end
 // of a title after の or a word that qualifies it is read ウタ first
 // (防人の詩, 名もなき詩), a woman of a place ending it ヒト (函館の女), and an
-// evening (夕)
-// standing as a word of its own ユウベ (港の夕, 楽しい夕に); with `first`
-// set only those are added, else every other such reading.
+// evening (夕) standing as a word of its own ユウベ (港の夕, 楽しい夕に);
+// with `first` set only those are added, else every other such reading.
 void addTitleReadings(const Path& path, Candidates& out, bool first)
 {
     for (std::size_t j = 0; j < path.tokens.size(); ++j) {
@@ -2181,7 +2180,9 @@ struct MecabReadingEngine::State {
         // A compound that ends in a suffix after a native word, at the
         // value's end or before a particle or a word of kana (夏色の,
         // 夢色チェイサー), is read first with the suffix as a word of its own
-        // (addSuffixWords), in the path of whole words too (夏色の招待状).
+        // (addSuffixWords), in the path of whole words too (夏色の招待状);
+        // so are a title's song and woman read as titles read them
+        // (三階建の詩: 三階 is one of the dictionary's words).
         if (l.read() && !l.merged.tokens.empty()) {
             addNativeSuffixes(l.merged, out);
             addTitleReadings(l.merged, out, true);
