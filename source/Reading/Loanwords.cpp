@@ -3,6 +3,7 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,9 @@
 namespace yomi::reading {
 namespace {
 
-// A gloss without its leading marks ("(n) (1) lover": "lover"), in lower
-// case when it is one English word of letters, else empty.
-std::string oneWord(std::string_view gloss)
+// A gloss past its leading marks ("(n) (1) lover": "lover"); nullopt when
+// a mark is not closed.
+std::optional<std::string_view> withoutMarks(std::string_view gloss)
 {
     while (!gloss.empty() && (gloss.front() == ' ' || gloss.front() == '(')) {
         if (gloss.front() == ' ') {
@@ -22,38 +23,36 @@ std::string oneWord(std::string_view gloss)
         }
         const std::size_t close = gloss.find(')');
         if (close == std::string_view::npos)
-            return {};
+            return std::nullopt;
         gloss.remove_prefix(close + 1);
     }
+    return gloss;
+}
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// A gloss without its leading marks, in lower case when it is one English
+// word of letters, else empty.
+std::string oneWord(std::string_view gloss)
+{
+    const std::optional<std::string_view> word = withoutMarks(gloss);
+    if (!word || !std::all_of(word->begin(), word->end(), isLetter))
+        return {};
     std::string out;
-    for (const char c : gloss) {
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
-            return {};
+    for (const char c : *word)
         out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
     return out;
 }
 
-// The word a gloss begins with, after its notes in brackets ("(n) (1)
-// blue (colour, color)": blue), in small letters; empty when it begins
-// otherwise.
+// The word a gloss begins with, after its marks ("(n) (1) blue (colour,
+// color)": blue), in small letters; empty when it begins otherwise.
 std::string leadingWord(std::string_view gloss)
 {
-    std::size_t at = 0;
-    while (at < gloss.size() && (gloss[at] == ' ' || gloss[at] == '(')) {
-        if (gloss[at] == ' ') {
-            ++at;
-            continue;
-        }
-        const std::size_t close = gloss.find(')', at);
-        if (close == std::string_view::npos)
-            return {};
-        at = close + 1;
-    }
-    std::size_t end = at;
-    while (end < gloss.size() && ((gloss[end] >= 'a' && gloss[end] <= 'z') || (gloss[end] >= 'A' && gloss[end] <= 'Z')))
-        ++end;
-    return oneWord(gloss.substr(at, end - at));
+    const std::optional<std::string_view> rest = withoutMarks(gloss);
+    if (!rest)
+        return {};
+    const auto end = std::find_if_not(rest->begin(), rest->end(), isLetter);
+    return oneWord(rest->substr(0, static_cast<std::size_t>(end - rest->begin())));
 }
 
 // Whether the EUC-JP head is katakana and the prolonged-sound mark alone.
