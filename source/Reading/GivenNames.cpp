@@ -1,12 +1,18 @@
 #include "Reading/GivenNames.h"
 
 #include <sys/mman.h>
+#include <unicode/ucnv.h>
 
 #include <algorithm>
+#include <charconv>
+#include <map>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "Reading/DictionaryText.h"
+#include "Reading/KanjiTable.h"
 #include "Reading/SkkDictionary.h"
 
 namespace yomi::reading {
@@ -170,6 +176,206 @@ Result<std::filesystem::path> prepareUsualGivenNames(const std::filesystem::path
     const std::string rule =
         "usual given " + std::to_string(kUsualGivenAtLeast) + ' ' + std::to_string(kUsualGivenShare);
     return prepareText({SkkSource{names, rule}}, cacheDir, name, made, &usualLinesOf);
+}
+
+namespace {
+
+// A reading of EUC-JP hiragana (and ー) in katakana; empty when it holds
+// anything else.
+String katakanaOfEuc(std::string_view reading)
+{
+    String out;
+    for (std::size_t i = 0; i + 1 < reading.size(); i += 2) {
+        const auto lead = static_cast<unsigned char>(reading[i]);
+        const auto trail = static_cast<unsigned char>(reading[i + 1]);
+        if (lead == 0xA4 && trail >= 0xA1 && trail <= 0xF3)
+            out += static_cast<char16_t>(u'ァ' + (trail - 0xA1));
+        else if (lead == 0xA1 && trail == 0xBC)
+            out += u'ー';
+        else
+            return {};
+    }
+    return reading.size() % 2 == 0 ? out : String();
+}
+
+// Whether `part` is one of `readings`, or one of them with its first sound
+// voiced (次郎: ジ of シ) when `voicing`, or its last ツ, ク, チ or キ
+// doubling the next sound (吉平: キッ) when `doubling`.
+bool readsAs(std::u16string_view part, const std::vector<String>& readings, bool voicing, bool doubling)
+{
+    for (const String& r : readings) {
+        if (r.size() != part.size() || r.empty())
+            continue;
+        if (part == r)
+            return true;
+        if (voicing && part.substr(1) == std::u16string_view(r).substr(1)) {
+            const char16_t a = r.front(), b = part.front();
+            const bool kaToHo = (a >= u'カ' && a <= u'ト') || (a >= u'ハ' && a <= u'ホ');
+            if (kaToHo && (b == a + 1 || ((a >= u'ハ' && a <= u'ホ') && b == a + 2)))
+                return true;
+        }
+        if (doubling && part.back() == u'ッ' && part.substr(0, part.size() - 1) == std::u16string_view(r).substr(0, r.size() - 1) &&
+            std::u16string_view(u"ツクチキ").find(r.back()) != std::u16string_view::npos)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<std::string> givenPartLines(std::string_view text, const KanjiTable& kanji)
+{
+    const std::unique_ptr<UConverter, void (*)(UConverter*)> converter(
+        [] {
+            UErrorCode status = U_ZERO_ERROR;
+            UConverter* c = ucnv_open("EUC-JP", &status);
+            return U_SUCCESS(status) ? c : nullptr;
+        }(),
+        ucnv_close);
+    if (!converter)
+        return {};
+    // Per character and place (0 the head, 1 the tail): each reading's count.
+    std::map<std::pair<char16_t, int>, std::map<String, std::size_t>> counts;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        Line l;
+        // Two characters of the kanji rows (a first byte from 0xB0 on), a
+        // given name's kind.
+        if (cut(text.substr(at, end - at), l) && l.key.size() == 4 &&
+            static_cast<unsigned char>(l.key[0]) >= 0xB0 && static_cast<unsigned char>(l.key[2]) >= 0xB0 &&
+            hasKind(l.kinds, "gfm")) {
+            UChar name[3];
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_resetToUnicode(converter.get());
+            const int32_t n = ucnv_toUChars(converter.get(), name, 3, l.key.data(), 4, &status);
+            const String reading = katakanaOfEuc(l.reading);
+            if (U_SUCCESS(status) && n == 2 && reading.size() >= 2) {
+                const std::vector<String>& first = kanji.readings(name[0]);
+                const std::vector<String>& second = kanji.readings(name[1]);
+                int cuts = 0;
+                std::size_t where = 0;
+                for (std::size_t k = 1; k < reading.size() && cuts < 2; ++k) {
+                    const std::u16string_view r(reading);
+                    if (readsAs(r.substr(0, k), first, false, true) && readsAs(r.substr(k), second, true, false)) {
+                        ++cuts;
+                        where = k;
+                    }
+                }
+                if (cuts == 1) {
+                    ++counts[{name[0], 0}][reading.substr(0, where)];
+                    ++counts[{name[1], 1}][reading.substr(where)];
+                }
+            }
+        }
+        at = end + 1;
+    }
+    std::vector<std::string> out;
+    for (const auto& [key, readings] : counts) {
+        std::vector<std::pair<std::size_t, String>> ranked;
+        std::size_t total = 0;
+        for (const auto& [reading, count] : readings) {
+            total += count;
+            if (count >= kGivenPartAtLeast)
+                ranked.emplace_back(count, reading);
+        }
+        if (ranked.empty())
+            continue;
+        std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        if (ranked.size() > kGivenPartReadings)
+            ranked.resize(kGivenPartReadings);
+        std::string line = toUtf8(std::u16string_view(&key.first, 1)) + (key.second == 0 ? " < " : " > ") +
+            std::to_string(total);
+        for (const auto& [count, reading] : ranked)
+            line += ' ' + toUtf8(reading) + ' ' + std::to_string(count);
+        out.push_back(std::move(line));
+    }
+    return out;
+}
+
+Result<std::filesystem::path> prepareGivenParts(const std::filesystem::path& names,
+                                                const std::filesystem::path& kanjiSource, const KanjiTable& kanji,
+                                                const std::filesystem::path& cacheDir, std::string_view name,
+                                                bool* made)
+{
+    // Both dictionaries are in the stamp (the character dictionary's text
+    // makes no lines of its own); the rule's numbers too.
+    const std::string rule =
+        "given parts " + std::to_string(kGivenPartReadings) + ' ' + std::to_string(kGivenPartAtLeast);
+    return prepareText({SkkSource{names, rule}, SkkSource{kanjiSource, "kanji"}}, cacheDir, name, made,
+                       [&kanji](std::string_view text, std::string_view kind) {
+                           return kind == "kanji" ? std::vector<std::string>() : givenPartLines(text, kanji);
+                       });
+}
+
+std::unique_ptr<GivenParts> GivenParts::open(const std::filesystem::path& text)
+{
+    const MappedText mapped(text);
+    auto parts = std::make_unique<GivenParts>(parse(mapped.text()));
+    return parts->empty() ? nullptr : std::move(parts);
+}
+
+GivenParts GivenParts::parse(std::string_view text)
+{
+    GivenParts parts;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        // The character, its place, the names counted, then readings and
+        // counts, separated by single spaces.
+        std::vector<std::string_view> fields;
+        for (std::size_t from = at; from < end;) {
+            std::size_t space = text.find(' ', from);
+            if (space == std::string_view::npos || space > end)
+                space = end;
+            fields.push_back(text.substr(from, space - from));
+            from = space + 1;
+        }
+        at = end + 1;
+        const String character = fields.empty() ? String() : toUtf16(fields[0]);
+        std::size_t total = 0;
+        if (fields.size() < 5 || fields.size() % 2 == 0 || character.size() != 1 ||
+            (fields[1] != "<" && fields[1] != ">") ||
+            std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), total).ec != std::errc() ||
+            total == 0)
+            continue;
+        std::vector<Part> list;
+        for (std::size_t i = 3; i + 1 < fields.size(); i += 2) {
+            std::size_t count = 0;
+            if (std::from_chars(fields[i + 1].data(), fields[i + 1].data() + fields[i + 1].size(), count).ec !=
+                    std::errc() ||
+                count > total)
+                continue;
+            list.push_back(Part{toUtf16(fields[i]), static_cast<double>(count) / static_cast<double>(total)});
+        }
+        (fields[1] == "<" ? parts.heads_ : parts.tails_)[character.front()] = std::move(list);
+    }
+    return parts;
+}
+
+std::vector<String> GivenParts::composed(std::u16string_view given, std::size_t limit) const
+{
+    if (given.size() != 2)
+        return {};
+    const auto head = heads_.find(given[0]);
+    const auto tail = tails_.find(given[1]);
+    if (head == heads_.end() || tail == tails_.end())
+        return {};
+    std::vector<std::pair<double, String>> scored;
+    for (const Part& a : head->second)
+        for (const Part& b : tail->second)
+            scored.emplace_back(a.share * b.share, a.reading + b.reading);
+    std::stable_sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<String> out;
+    for (auto& [share, reading] : scored) {
+        if (out.size() >= limit)
+            break;
+        if (std::find(out.begin(), out.end(), reading) == out.end())
+            out.push_back(std::move(reading));
+    }
+    return out;
 }
 
 } // namespace yomi::reading

@@ -164,6 +164,7 @@ enum class Origin {
     NameEntry,    // another reading of the whole run in the name dictionary
     Variant,      // a sound change in a compound
     Split,        // a surname and a given name the name dictionary has apart
+    ComposedGiven, // MeCab's surname and a given name read as given names read its characters
     OtherPath,    // MeCab's second or third reading
     OnReadings,   // each character by its on reading
 };
@@ -681,6 +682,9 @@ struct MecabReadingEngine::State {
     // Given names and the reading most of the name dictionary's people
     // with that name give it (GivenNames).
     std::unique_ptr<NameIndex> usualGiven;
+    // How given names read each character at their head and tail
+    // (GivenNames).
+    std::unique_ptr<GivenParts> givenParts;
     // The word dictionary's text, and how its compounds voice their last
     // word, counted on first need.
     std::filesystem::path wordsText;
@@ -1877,6 +1881,34 @@ struct MecabReadingEngine::State {
             addSurnameAndGivenNames(l, out);
     }
 
+    // A person's name MeCab reads as a surname and a given name of two Han
+    // characters that no dictionary holds (大島 and 保克): the surname and the
+    // given name read as most given names read each of its characters at its
+    // place (保 at the head ヤス, 克 at the tail カツ), the likeliest two. With
+    // `first`, only where MeCab reads the given name as two words (保 and 克:
+    // タモツカツ) and neither of the two is MeCab's reading: they go before
+    // it then. Else they are alternatives after the words' sound changes.
+    void addComposedGivenNames(const Look& l, Candidates& out, bool first)
+    {
+        const Path& best = l.best();
+        if (kind != yomi::NameKind::Person || !givenParts || !l.onlyHan || !best.complete() ||
+            best.tokens.size() < 2 || !best.tokens.front().surname())
+            return;
+        const std::u16string_view given = std::u16string_view(l.run).substr(best.tokens.front().surface.size());
+        if (given.size() != 2 || !hanOnly(given) || !nameReadings(given, kGiven | kUnclassified, {}).empty())
+            return;
+        const std::vector<String> composed = givenParts->composed(given, 2);
+        if (first) {
+            String mecab;
+            for (std::size_t i = 1; i < best.tokens.size(); ++i)
+                mecab += best.tokens[i].reading;
+            if (best.tokens.size() < 3 || std::find(composed.begin(), composed.end(), mecab) != composed.end())
+                return;
+        }
+        for (const String& g : composed)
+            out.add(best.tokens.front().reading + u' ' + g, Origin::ComposedGiven);
+    }
+
     // MeCab read the run as a surname and something that is not one given
     // name: the surname and the name dictionary's given names of the rest.
     void addSurnameAndGivenNames(const Look& l, Candidates& out)
@@ -2575,8 +2607,10 @@ struct MecabReadingEngine::State {
         addNames(l, out);
         addCoinage(l, out);
         addSinoCompound(l, out);
+        addComposedGivenNames(l, out, true);
         addWords(l, out);
         addSoundChanges(l, out);
+        addComposedGivenNames(l, out, false);
         addLastResorts(l, out, limit);
         result.candidates = out.take(run, limit);
         keepOnReadings(l, limit, result.candidates);
@@ -2891,6 +2925,8 @@ struct MecabReadingEngine::State {
             return set(Confidence::Check, "a sound change in a compound");
         case Origin::Split:
             return set(Confidence::Check, "a surname and a given name found apart");
+        case Origin::ComposedGiven:
+            return set(Confidence::Check, "a given name no dictionary holds, read as given names read its characters");
         case Origin::OtherPath:
             return set(Confidence::Check, "MeCab's second reading");
         case Origin::OnReadings:
@@ -3019,6 +3055,13 @@ std::unique_ptr<MecabReadingEngine::State> MecabReadingEngine::open() const
             bool madeText = false;
             if (const auto text = prepareUsualGivenNames(paths_.names, paths_.cacheDir, "usual-given", &madeText))
                 state->usualGiven = table(*text, "usual-given.idx");
+            made = made || madeText;
+        }
+        if (state->names && state->kanji && !paths_.names.empty() && !paths_.cacheDir.empty()) {
+            bool madeText = false;
+            if (const auto text =
+                    prepareGivenParts(paths_.names, paths_.kanji, *state->kanji, paths_.cacheDir, "given-parts", &madeText))
+                state->givenParts = GivenParts::open(*text);
             made = made || madeText;
         }
 #ifdef __GLIBC__

@@ -165,7 +165,7 @@ std::vector<std::string> jinmeiLinesOf(std::string_view text, std::string_view)
 
 Result<std::filesystem::path> prepareText(const std::vector<SkkSource>& sources,
                                           const std::filesystem::path& cacheDir, std::string_view name, bool* made,
-                                          std::vector<std::string> (*convert)(std::string_view, std::string_view))
+                                          const std::function<std::vector<std::string>(std::string_view, std::string_view)>& convert)
 {
     if (made)
         *made = false;

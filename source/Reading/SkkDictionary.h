@@ -8,6 +8,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,7 +41,7 @@ std::vector<std::string> skkLines(std::string_view text, std::string_view kind);
 // written. `made`, when given, tells whether the text was made now.
 Result<std::filesystem::path> prepareText(const std::vector<SkkSource>& sources,
                                           const std::filesystem::path& cacheDir, std::string_view name, bool* made,
-                                          std::vector<std::string> (*convert)(std::string_view, std::string_view));
+                                          const std::function<std::vector<std::string>(std::string_view, std::string_view)>& convert);
 
 // The converted text of `sources` in `cacheDir` (named `name`), made when it
 // is missing or a source changed. Sources that do not exist are left out;

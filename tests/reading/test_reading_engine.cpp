@@ -392,6 +392,76 @@ TEST(GivenNames, AGivenNamesUsualReadingIsTheOneMostFullNamesOfTheNameDictionary
     EXPECT_TRUE(usualGivenNameLines("").empty());
 }
 
+TEST(GivenNames, EachCharactersReadingsAtTheHeadAndTailOfGivenNamesAreCountedWhereTheNameCutsOneWay)
+{
+    const KanjiTable kanji = KanjiTable::parse("保 4A5D U4fdd ホ ホウ たも.つ T1 やす やすし {protect}\n"
+                                               "克 396E U514b コク か.つ T1 かつ よし {overcome}\n"
+                                               "次 3C21 U6b21 ジ シ つ.ぐ つぎ {next}\n"
+                                               "郎 4F3A U90ce ロウ リョウ T1 お {son}\n"
+                                               "吉 3548 U5409 キチ キツ T1 よし {good luck}\n"
+                                               "平 4A3F U5e73 ヘイ ビョウ たい.ら ひら {even}\n"
+                                               "一 306C U4e00 イチ イツ ひと T1 かず {one}\n");
+    std::string text = "　？？？ /ENAMDICT header/\n";
+    for (int i = 0; i < 3; ++i)
+        text += "保克 [やすかつ] /(m) x/\n";
+    // Voiced at the tail (ヘイ as ペイ), doubled at the head (キチ as キッ).
+    text += "吉平 [きっぺい] /(m) x/\n吉平 [きっぺい] /(m) x/\n"
+            "保郎 [やすお] /(m) x/\n保一 [ほいち] /(g) x/\n"
+            // A surname (s) and a place are no given names; a name of one
+            // character or of three is passed by.
+            "克郎 [かつろう] /(s) x/\n克郎 [かつろう] /(p) x/\n保 [やす] /(m) x/\n保克郎 [やすかつろう] /(m) x/\n"
+            // A reading that no cut of the characters' readings makes counts
+            // for nothing.
+            "保克 [たもつ] /(m) x/\n保克 [たもつ] /(m) x/\n";
+    const std::vector<std::string> lines = givenPartLines(eucJp(text), kanji);
+    EXPECT_THAT(lines, ::testing::UnorderedElementsAre("保 < 5 ヤス 4", "克 > 3 カツ 3", "吉 < 2 キッ 2", "平 > 2 ペイ 2"))
+        << "保 heads five names that cut (ヤス four times, ホ once in 保一: under the floor of two); "
+           "郎 and 一 end one name each";
+    EXPECT_TRUE(givenPartLines("", kanji).empty());
+
+    test::TempFolder dir;
+    const auto source = dir.writeFile("enamdict", eucJp(text));
+    const auto kanjiSource = dir.writeFile("kanjidic", "");
+    bool made = false;
+    const auto prepared = prepareGivenParts(source, kanjiSource, kanji, dir.path() / "cache", "parts", &made);
+    ASSERT_TRUE(prepared) << prepared.failure().reason;
+    EXPECT_TRUE(made);
+    ASSERT_TRUE(prepareGivenParts(source, kanjiSource, kanji, dir.path() / "cache", "parts", &made));
+    EXPECT_FALSE(made) << "made once, then kept while both dictionaries stay as they are";
+    dir.writeFile("kanjidic", "changed");
+    ASSERT_TRUE(prepareGivenParts(source, kanjiSource, kanji, dir.path() / "cache", "parts", &made));
+    EXPECT_TRUE(made) << "the character dictionary changed: its readings cut the names";
+    const std::unique_ptr<GivenParts> parts = GivenParts::open(*prepared);
+    ASSERT_TRUE(parts);
+    EXPECT_THAT(parts->composed(u"保克", 2), ::testing::ElementsAre(u"ヤスカツ"));
+    EXPECT_TRUE(parts->composed(u"克保", 2).empty()) << "克 heads no name, 保 ends none";
+    EXPECT_FALSE(GivenParts::open(dir.path() / "missing"));
+}
+
+TEST(GivenNames, ComposedReadingsAreTheLikeliestByTheSharesOfBothPlacesAndBadLinesArePassedBy)
+{
+    const GivenParts parts = GivenParts::parse("保 < 200 ヤス 170 ホ 26\n"
+                                               "克 > 100 カツ 60 ヨシ 40\n"
+                                               "彦 > 100 ヒコ 90 ゲン 10\n"
+                                               "敏 < 100 トシ\n"        // a reading without its count
+                                               "里 > 10 サト 11\n"        // more than the names counted
+                                               "子 ? 10 コ 5\n"           // no place
+                                               "保子 < 10 ヤス 5\n"       // two characters
+                                               "美 < 0 ミ 0\n"            // no names counted
+                                               "\n");
+    // ヤス 0.85 × カツ 0.6 = 0.51, ヤス × ヨシ 0.34, ホ 0.13 × カツ 0.078.
+    EXPECT_THAT(parts.composed(u"保克", 3), ::testing::ElementsAre(u"ヤスカツ", u"ヤスヨシ", u"ホカツ"));
+    EXPECT_THAT(parts.composed(u"保克", 1), ::testing::ElementsAre(u"ヤスカツ"));
+    EXPECT_THAT(parts.composed(u"保彦", 2), ::testing::ElementsAre(u"ヤスヒコ", u"ホヒコ"))
+        << "ホ × ヒコ 0.117 before ヤス × ゲン 0.085";
+    EXPECT_TRUE(parts.composed(u"敏克", 2).empty()) << "敏's line has no reading with a count";
+    EXPECT_TRUE(parts.composed(u"保里", 2).empty()) << "里's count is more than its names";
+    EXPECT_TRUE(parts.composed(u"保子", 2).empty());
+    EXPECT_TRUE(parts.composed(u"保", 2).empty()) << "one character";
+    EXPECT_TRUE(parts.composed(u"保克彦", 2).empty()) << "three characters";
+    EXPECT_TRUE(GivenParts::parse("").empty());
+}
+
 TEST(MecabReadingEngine, EmptyOrMissingWordAndNameDictionariesLeaveReadingsWithoutTheirHelp)
 {
     // An empty name dictionary gives no usual given names, and an empty or
@@ -446,6 +516,28 @@ TEST(MecabReadingEngine, AGivenNameIsReadAsMostOfTheNameDictionarysPeopleReadIt)
     // A given name of one character stays a check, however usual its
     // reading.
     EXPECT_EQ(readValue(engine(), nullptr, u"大江裕", ReadingStyle::Katakana, 4).confidence, Confidence::Check);
+}
+
+TEST(MecabReadingEngine, AGivenNameNoDictionaryHoldsIsReadAsGivenNamesReadItsCharactersAtTheirPlaces)
+{
+    ASSERT_TRUE(engine().available()) << engine().missing();
+    // MeCab reads 保克 as two given names, タモツ and カツ; given names begin
+    // with 保 read ヤス and end with 克 read カツ. MeCab's reading stays a
+    // candidate, and the reading a guess.
+    const ValueReading r = readValue(engine(), nullptr, u"大島保克", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(r.reading, u"オオシマヤスカツ");
+    EXPECT_EQ(r.confidence, Confidence::Check);
+    EXPECT_EQ(r.reason, "a given name no dictionary holds, read as given names read its characters");
+    EXPECT_THAT(r.alternatives, Contains(u"オオシマタモツカツ"));
+    EXPECT_EQ(readValue(engine(), nullptr, u"剣持刀也", ReadingStyle::Katakana, 4).reading, u"ケンモチトウヤ")
+        << "not 刀 as the word for a sword, ガタナ";
+    // A given name a dictionary holds keeps its readings (秀一), and so does
+    // a title's (a title is no person's name).
+    EXPECT_EQ(readValue(engine(), nullptr, u"村上秀一", ReadingStyle::Katakana, 4).reading, u"ムラカミシュウイチ");
+    RunRequest title;
+    title.kind = yomi::NameKind::Title;
+    const ValueReading t = readValue(engine(), nullptr, u"大島保克", ReadingStyle::Katakana, 4, title);
+    EXPECT_NE(t.reason, r.reason);
 }
 
 // The confidence and reason of a value read as a person's name by an engine
@@ -690,7 +782,9 @@ TEST(MecabReadingEngine, ReadsWordsOfTheWordDictionaryOldFormsAndCharactersMecab
     EXPECT_EQ(old.confidence, Confidence::Check);
     EXPECT_THAT(old.reason, ::testing::HasSubstr("old character forms read as today's, as the dictionaries read them"));
     ASSERT_FALSE(old.alternatives.empty());
-    EXPECT_EQ(old.alternatives.front(), u"ワタナベサトルユウ") << "the reading as written stays next to it";
+    EXPECT_EQ(old.alternatives.front(), u"ワタナベサトオ")
+        << "the reading as written stays next to it: 曉雄, which no dictionary holds, read as given names read 曉 "
+           "at their head and 雄 at their tail";
     EXPECT_EQ(readValue(engine(), nullptr, u"坂本龍一", ReadingStyle::Katakana, 4).confidence, Confidence::Sure);
     // ヶ is a counter a reading spells out (found by fuzzing: it was kept).
     EXPECT_EQ(read(u"関ヶ原"), u"セキガハラ");
