@@ -660,7 +660,9 @@ struct Spelt {
 // digit by digit. In a person's or a band's name a number of one or two
 // digits is said in English (乃木坂46, 清竜人25); a longer one there, and
 // one digit repeated (777, 999), a name of its own, are kept as written.
-std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind)
+// One digit right after a word of katakana numbers a work as borrowed
+// names do, in English (ダイターン3 スリー, ロッキー2), with `afterKatakana`.
+std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind, bool afterKatakana = false)
 {
     if (digits.size() >= 3 &&
         std::all_of(digits.begin(), digits.end(), [&](char16_t c) { return digitValue(c) == digitValue(digits[0]); }))
@@ -678,6 +680,11 @@ std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind)
     // ノギザカフォーティーシックス, 清竜人25), the Japanese cardinal after it.
     if (kind == NameKind::Person)
         return Spelt{{}, {englishCardinal(n), cardinalReading(n)}, Confidence::Likely, "a number in a name said in English"};
+    if (afterKatakana && digits.size() == 1 && n > 0)
+        return Spelt{{},
+                     {englishCardinal(n), cardinalReading(n)},
+                     Confidence::Check,
+                     "a number after a word of katakana said in English"};
     Spelt out{{}, {cardinalReading(n)}, Confidence::Sure, kCardinal};
     const String& read = out.readings.front();
     if (read.ends_with(u"キュウ"))
@@ -992,7 +999,9 @@ private:
         if (!standing || japaneseAt(end) || latinAt(end) || (i > 0 && latinAt(i - 1)) ||
             (kind_ == NameKind::Person && apart))
             return false;
-        auto number = standingNumber(text_.substr(i, end - i), kind_);
+        const char16_t before = i > 0 ? text_[i - 1] : 0;
+        const bool afterKatakana = (before >= u'ァ' && before <= u'ヺ') || before == u'ー';
+        auto number = standingNumber(text_.substr(i, end - i), kind_, afterKatakana);
         if (!number)
             return false;
         if (number->readings.empty())

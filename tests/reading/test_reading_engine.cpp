@@ -956,6 +956,16 @@ TEST(MecabReadingEngine, ANumberAfterAWordOfATitleIsACardinalThatAddsNoDoubt)
     EXPECT_EQ(ninth.reading, u"ダイキュウ");
     EXPECT_THAT(ninth.alternatives, Contains(u"ダイク"));
     EXPECT_EQ(title(u"交響曲第10").reading, u"コウキョウキョクダイジュウ");
+    // One digit right after a word of katakana numbers a work in English, a
+    // guess: the Japanese cardinal is next. Not two digits (ベスト50, a list's
+    // length), nor after Han characters (サクラ大戦2 above).
+    const ValueReading robot = title(u"無敵超人ザンボット3");
+    EXPECT_EQ(robot.reading, u"ムテキチョウジンザンボットスリー");
+    EXPECT_THAT(robot.alternatives, Contains(u"ムテキチョウジンザンボットサン"));
+    EXPECT_EQ(std::tie(robot.confidence, robot.reason),
+              std::tuple(Confidence::Check, std::string("a number after a word of katakana said in English")));
+    EXPECT_EQ(title(u"昭和歌謡ベスト50").reading, u"ショウワカヨウベストゴジュウ");
+    EXPECT_EQ(title(u"ガンダム0").reading, u"ガンダムゼロ") << "zero has its own rule";
     // Capitals after a word are said by their names, a guess to look at.
     const ValueReading letter = title(u"兵士A");
     EXPECT_EQ(letter.reading, u"ヘイシエー");
