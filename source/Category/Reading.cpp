@@ -661,8 +661,12 @@ struct Spelt {
 // digits is said in English (乃木坂46, 清竜人25); a longer one there, and
 // one digit repeated (777, 999), a name of its own, are kept as written.
 // One digit right after a word of katakana numbers a work as borrowed
-// names do, in English (ダイターン3 スリー, ロッキー2), with `afterKatakana`.
-std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind, bool afterKatakana = false)
+// names do, in English (ダイターン3 スリー, ロッキー2); right after a word of
+// Han characters it is said either way (サクラ大戦2 ニ, 聖剣伝説3 スリー): a
+// guess, the Japanese cardinal first.
+enum class Before { Other, Katakana, Han };
+
+std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind, Before before = Before::Other)
 {
     if (digits.size() >= 3 &&
         std::all_of(digits.begin(), digits.end(), [&](char16_t c) { return digitValue(c) == digitValue(digits[0]); }))
@@ -680,11 +684,16 @@ std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind, b
     // ノギザカフォーティーシックス, 清竜人25), the Japanese cardinal after it.
     if (kind == NameKind::Person)
         return Spelt{{}, {englishCardinal(n), cardinalReading(n)}, Confidence::Likely, "a number in a name said in English"};
-    if (afterKatakana && digits.size() == 1 && n > 0)
+    if (before == Before::Katakana && digits.size() == 1 && n > 0)
         return Spelt{{},
                      {englishCardinal(n), cardinalReading(n)},
                      Confidence::Check,
                      "a number after a word of katakana said in English"};
+    if (before == Before::Han && digits.size() == 1 && n > 0)
+        return Spelt{{},
+                     {cardinalReading(n), englishCardinal(n)},
+                     Confidence::Check,
+                     "a number after a word, said in Japanese or in English"};
     Spelt out{{}, {cardinalReading(n)}, Confidence::Sure, kCardinal};
     const String& read = out.readings.front();
     if (read.ends_with(u"キュウ"))
@@ -999,9 +1008,16 @@ private:
         if (!standing || japaneseAt(end) || latinAt(end) || (i > 0 && latinAt(i - 1)) ||
             (kind_ == NameKind::Person && apart))
             return false;
-        const char16_t before = i > 0 ? text_[i - 1] : 0;
-        const bool afterKatakana = (before >= u'ァ' && before <= u'ヺ') || before == u'ー';
-        auto number = standingNumber(text_.substr(i, end - i), kind_, afterKatakana);
+        // What the number is written right after; 第, 番 and 号 make it an
+        // ordinal or a label (第9 ダイキュウ, 背番号1 セバンゴウイチ).
+        const char16_t last = i > 0 ? text_[i - 1] : 0;
+        const bool label = std::u16string_view(u"第番号").find(last) != std::u16string_view::npos;
+        Before before = Before::Other;
+        if ((last >= u'ァ' && last <= u'ヺ') || last == u'ー')
+            before = Before::Katakana;
+        else if (isHanCharacter(last) && !label)
+            before = Before::Han;
+        auto number = standingNumber(text_.substr(i, end - i), kind_, before);
         if (!number)
             return false;
         if (number->readings.empty())

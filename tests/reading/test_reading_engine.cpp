@@ -950,7 +950,15 @@ TEST(MecabReadingEngine, ANumberAfterAWordOfATitleIsACardinalThatAddsNoDoubt)
     const ValueReading words = title(u"夏の日の");
     EXPECT_EQ(std::tie(year.confidence, year.reason), std::tie(words.confidence, words.reason))
         << "the number keeps the confidence of the words before it";
-    EXPECT_EQ(title(u"サクラ大戦2").reading, u"サクラタイセンニ");
+    // One digit after a word of Han characters is a work's number that
+    // fans say in Japanese or in English (サクラ大戦2 ニ, 聖剣伝説3 スリー):
+    // the cardinal first, a guess; not after 第, 番 or 号, which make it an
+    // ordinal or a label.
+    const ValueReading sequel = title(u"サクラ大戦2");
+    EXPECT_EQ(sequel.reading, u"サクラタイセンニ");
+    EXPECT_THAT(sequel.alternatives, Contains(u"サクラタイセンツー"));
+    EXPECT_EQ(sequel.reason, "a number after a word, said in Japanese or in English");
+    EXPECT_NE(title(u"背番号1").reason, sequel.reason);
     EXPECT_EQ(title(u"時をかける少女 2").reading, u"トキヲカケルショウジョ ニ");
     const ValueReading ninth = title(u"第9");
     EXPECT_EQ(ninth.reading, u"ダイキュウ");
