@@ -651,6 +651,10 @@ struct Spelt {
     std::string reason;
 };
 
+// What a number is written right after: a word of katakana, one of Han
+// characters, or anything else.
+enum class Before { Other, Katakana, Han };
+
 // The readings of a number that stands after a Japanese word with no
 // counter after it (夏の日の1993, サクラ大戦2, 第9), as a sort reading says
 // it: a Japanese cardinal (センキュウヒャクキュウジュウサン, ニ, ダイキュウ),
@@ -663,9 +667,8 @@ struct Spelt {
 // One digit right after a word of katakana numbers a work as borrowed
 // names do, in English (ダイターン3 スリー, ロッキー2); right after a word of
 // Han characters it is said either way (サクラ大戦2 ニ, 聖剣伝説3 スリー): a
-// guess, the Japanese cardinal first.
-enum class Before { Other, Katakana, Han };
-
+// guess, the Japanese cardinal first. `before` tells what it is written
+// right after.
 std::optional<Spelt> standingNumber(std::u16string_view digits, NameKind kind, Before before = Before::Other)
 {
     if (digits.size() >= 3 &&

@@ -198,23 +198,32 @@ String katakanaOfEuc(std::string_view reading)
     return reading.size() % 2 == 0 ? out : String();
 }
 
+// The kana with its first sound voiced (シ: ジ), or made a p (ヘ: ペ) with
+// `p`; 0 for a kana that has no such sound.
+char16_t voicedKana(char16_t c, bool p)
+{
+    constexpr std::u16string_view kPlain = u"カキクケコサシスセソタチツテトハヒフヘホ";
+    const std::size_t at = kPlain.find(c);
+    if (at == std::u16string_view::npos || (p && c < u'ハ'))
+        return 0;
+    return static_cast<char16_t>(c + (p ? 2 : 1));
+}
+
 // Whether `part` is one of `readings`, or one of them with its first sound
-// voiced (次郎: ジ of シ) when `voicing`, or its last ツ, ク, チ or キ
-// doubling the next sound (吉平: キッ) when `doubling`.
+// voiced (次郎: ジ of シ, 平 ペイ) when `voicing`, or its last ツ, ク, チ or
+// キ doubling the next sound (吉平: キッ) when `doubling`.
 bool readsAs(std::u16string_view part, const std::vector<String>& readings, bool voicing, bool doubling)
 {
     for (const String& r : readings) {
         if (r.size() != part.size() || r.empty())
             continue;
-        if (part == r)
+        const std::u16string_view reading(r);
+        if (part == reading)
             return true;
-        if (voicing && part.substr(1) == std::u16string_view(r).substr(1)) {
-            const char16_t a = r.front(), b = part.front();
-            const bool kaToHo = (a >= u'カ' && a <= u'ト') || (a >= u'ハ' && a <= u'ホ');
-            if (kaToHo && (b == a + 1 || ((a >= u'ハ' && a <= u'ホ') && b == a + 2)))
-                return true;
-        }
-        if (doubling && part.back() == u'ッ' && part.substr(0, part.size() - 1) == std::u16string_view(r).substr(0, r.size() - 1) &&
+        if (voicing && part.substr(1) == reading.substr(1) &&
+            (part.front() == voicedKana(r.front(), false) || part.front() == voicedKana(r.front(), true)))
+            return true;
+        if (doubling && part.back() == u'ッ' && part.substr(0, part.size() - 1) == reading.substr(0, r.size() - 1) &&
             std::u16string_view(u"ツクチキ").find(r.back()) != std::u16string_view::npos)
             return true;
     }
@@ -243,9 +252,8 @@ std::vector<std::string> givenPartLines(std::string_view text, const KanjiTable&
         Line l;
         // Two characters of the kanji rows (a first byte from 0xB0 on), a
         // given name's kind.
-        if (cut(text.substr(at, end - at), l) && l.key.size() == 4 &&
-            static_cast<unsigned char>(l.key[0]) >= 0xB0 && static_cast<unsigned char>(l.key[2]) >= 0xB0 &&
-            hasKind(l.kinds, "gfm")) {
+        if (cut(text.substr(at, end - at), l) && l.key.size() == 4 && static_cast<unsigned char>(l.key[0]) >= 0xB0 &&
+            static_cast<unsigned char>(l.key[2]) >= 0xB0 && hasKind(l.kinds, "gfm")) {
             UChar name[3];
             UErrorCode status = U_ZERO_ERROR;
             ucnv_resetToUnicode(converter.get());
@@ -285,8 +293,8 @@ std::vector<std::string> givenPartLines(std::string_view text, const KanjiTable&
         std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
         if (ranked.size() > kGivenPartReadings)
             ranked.resize(kGivenPartReadings);
-        std::string line = toUtf8(std::u16string_view(&key.first, 1)) + (key.second == 0 ? " < " : " > ") +
-            std::to_string(total);
+        std::string line =
+            toUtf8(std::u16string_view(&key.first, 1)) + (key.second == 0 ? " < " : " > ") + std::to_string(total);
         for (const auto& [count, reading] : ranked)
             line += ' ' + toUtf8(reading) + ' ' + std::to_string(count);
         out.push_back(std::move(line));

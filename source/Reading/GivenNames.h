@@ -6,7 +6,6 @@
 // (秀一: しゅういち 21 times, ひでかず 4) is read so first.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>

@@ -152,21 +152,21 @@ struct Path {
 
 // Where a candidate reading came from, for how far it can be trusted.
 enum class Origin {
-    SkkFullName,  // a well-known person's full name in the SKK dictionary
-    FullName,     // a full-name entry of the name dictionary
-    WholeName,    // the name dictionary's entry of the whole run closest to MeCab's reading
-    SurnameGiven, // MeCab's surname and the name dictionary's given names
-    WholeWords,   // words MeCab cut apart that the word dictionary has whole
-    JoinedNames,  // characters MeCab read one by one that the name dictionary has together
-    Mecab,        // MeCab's best reading
-    Title,        // a reading song titles give a word
-    Word,         // another reading of a word in the word dictionary
-    NameEntry,    // another reading of the whole run in the name dictionary
-    Variant,      // a sound change in a compound
-    Split,        // a surname and a given name the name dictionary has apart
+    SkkFullName,   // a well-known person's full name in the SKK dictionary
+    FullName,      // a full-name entry of the name dictionary
+    WholeName,     // the name dictionary's entry of the whole run closest to MeCab's reading
+    SurnameGiven,  // MeCab's surname and the name dictionary's given names
+    WholeWords,    // words MeCab cut apart that the word dictionary has whole
+    JoinedNames,   // characters MeCab read one by one that the name dictionary has together
+    Mecab,         // MeCab's best reading
+    Title,         // a reading song titles give a word
+    Word,          // another reading of a word in the word dictionary
+    NameEntry,     // another reading of the whole run in the name dictionary
+    Variant,       // a sound change in a compound
+    Split,         // a surname and a given name the name dictionary has apart
     ComposedGiven, // MeCab's surname and a given name read as given names read its characters
-    OtherPath,    // MeCab's second or third reading
-    OnReadings,   // each character by its on reading
+    OtherPath,     // MeCab's second or third reading
+    OnReadings,    // each character by its on reading
 };
 
 // A reading without the spaces between its words.

@@ -400,7 +400,8 @@ TEST(GivenNames, EachCharactersReadingsAtTheHeadAndTailOfGivenNamesAreCountedWhe
                                                "郎 4F3A U90ce ロウ リョウ T1 お {son}\n"
                                                "吉 3548 U5409 キチ キツ T1 よし {good luck}\n"
                                                "平 4A3F U5e73 ヘイ ビョウ たい.ら ひら {even}\n"
-                                               "一 306C U4e00 イチ イツ ひと T1 かず {one}\n");
+                                               "一 306C U4e00 イチ イツ ひと T1 かず {one}\n"
+                                               "五 385E U4e94 ゴ いつ {five}\n");
     std::string text = "　？？？ /ENAMDICT header/\n";
     for (int i = 0; i < 3; ++i)
         text += "保克 [やすかつ] /(m) x/\n";
@@ -411,8 +412,8 @@ TEST(GivenNames, EachCharactersReadingsAtTheHeadAndTailOfGivenNamesAreCountedWhe
             // character or of three is passed by.
             "克郎 [かつろう] /(s) x/\n克郎 [かつろう] /(p) x/\n保 [やす] /(m) x/\n保克郎 [やすかつろう] /(m) x/\n"
             // A reading that no cut of the characters' readings makes counts
-            // for nothing.
-            "保克 [たもつ] /(m) x/\n保克 [たもつ] /(m) x/\n";
+            // for nothing: サ is no voicing of ゴ, which is voiced already.
+            "保克 [たもつ] /(m) x/\n保克 [たもつ] /(m) x/\n保五 [やすさ] /(m) x/\n保五 [やすさ] /(m) x/\n";
     const std::vector<std::string> lines = givenPartLines(eucJp(text), kanji);
     EXPECT_THAT(lines, ::testing::UnorderedElementsAre("保 < 5 ヤス 4", "克 > 3 カツ 3", "吉 < 2 キッ 2", "平 > 2 ペイ 2"))
         << "保 heads five names that cut (ヤス four times, ホ once in 保一: under the floor of two); "
