@@ -83,6 +83,7 @@ TEST_F(Decider, TheDictionariesWeighAChineseSurnameAgainstWhatJapaneseKnows)
     EXPECT_THAT(sakamoto.evidence, Contains("begins with a Japanese name (坂本)"));
 
     // The engine refuses it as a Chinese name; a common surname begins it.
+    japanese.knowledge[u"周華健"].looksChinese = true;
     const LanguageDecision zhou = decider.decide(u"周華健", person, Language::Japanese);
     EXPECT_EQ(zhou.language, Language::Chinese);
     EXPECT_TRUE(zhou.clear);
@@ -138,6 +139,7 @@ TEST_F(Decider, TheShapeOfANameWeighsItsSurnameAndGivenNameByLanguage)
     EXPECT_EQ(band.language, Language::Chinese);
     EXPECT_FALSE(band.clear) << "weak evidence, and the engine reads the value: the default decides";
     japanese.readings.erase(u"信樂團");
+    japanese.knowledge[u"信樂團"].looksChinese = true;
     EXPECT_TRUE(decider.decide(u"信樂團", person, Language::Japanese).clear)
         << "with the engine's refusal it is Chinese clearly";
     ValueContext title;
@@ -239,12 +241,14 @@ TEST_F(Decider, ABandsNameThatIsAChineseWordAndNoJapaneseOneLeansChinese)
     chinese::ChineseValueReader chineseReader(
         test::rimePaths(folder, "滅\tmie\t100\n火\thuo\t500\n器\tqi\t300\n滅火器\tmie huo qi\t200\n", ""));
     EvidenceDecider withChinese{&japanese, &chineseReader};
-    // The Japanese engine does not read it: asked once the value leans
-    // Chinese, its refusal settles it.
+    // The Japanese engine does not read it, for its own signs of a Chinese
+    // name: asked once the value leans Chinese, its refusal settles it.
+    japanese.knowledge[u"滅火器"].looksChinese = true;
     const LanguageDecision band = withChinese.decide(u"滅火器", person, Language::Japanese);
     EXPECT_EQ(band.language, Language::Chinese);
     EXPECT_TRUE(band.clear);
     EXPECT_THAT(band.evidence, Contains("a word of the Chinese dictionary that the Japanese ones do not hold"));
+    japanese.knowledge.erase(u"滅火器");
     EXPECT_EQ(decider.decide(u"滅火器", person, Language::Japanese).language, Language::Japanese)
         << "without the Chinese dictionary nothing decides and the engine is not asked";
 
@@ -425,6 +429,24 @@ TEST_F(Decider, AReadingTheJapaneseEngineDoubtsWeighsLess)
     const LanguageDecision band = decider.decide(u"藍坊主", person, Language::Japanese);
     EXPECT_EQ(band.language, Language::Japanese);
     EXPECT_THAT(band.evidence, Contains("the Japanese engine reads it as a Japanese name"));
+}
+
+TEST_F(Decider, AValueTheJapaneseEngineHasNoReadingForIsNoChineseNameForThat)
+{
+    // 胅 is outside the Japanese character set and in none of the engine's
+    // dictionaries: it reads nothing, and has no sign of a Chinese name.
+    // The character counts once, not again as the engine's refusal, and a
+    // Japanese surname before it leaves the language unclear.
+    japanese.knowledge[u"櫛田"].wholeName = true;
+    const LanguageDecision kushida = decider.decide(u"櫛田胅之扶", person, Language::Japanese);
+    EXPECT_THAT(kushida.evidence, Contains(HasSubstr("outside the Japanese character set (胅)")));
+    EXPECT_THAT(kushida.evidence, ::testing::Not(Contains(HasSubstr("reads it as a Chinese name"))));
+    EXPECT_FALSE(kushida.clear);
+    // With its own signs, the same refusal counts.
+    japanese.knowledge[u"櫛田胅之扶"].looksChinese = true;
+    const LanguageDecision signs = decider.decide(u"櫛田胅之扶", person, Language::Japanese);
+    EXPECT_THAT(signs.evidence, Contains(HasSubstr("reads it as a Chinese name")));
+    EXPECT_TRUE(signs.clear);
 }
 
 TEST(DeciderWithoutEngines, TheCharactersAndTheLibraryStillDecide)

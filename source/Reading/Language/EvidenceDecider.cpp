@@ -5,7 +5,6 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -432,7 +431,11 @@ void EvidenceDecider::weighEngine(std::u16string_view value, const RunKnowledge&
     request.kind = kind;
     const RunReading reading = japanese_->readRun(value, request);
     if (reading.readings.empty()) {
-        score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
+        // A refusal for the engine's own signs of a Chinese name counts; one
+        // without them is a value it has no reading for (a character outside
+        // its dictionaries, 櫛田胅之扶), which the characters weighed already.
+        if (known.looksChinese)
+            score.add(2, "the Japanese engine reads it as a Chinese name" + signs);
     } else if (kind == NameKind::Person) {
         // Strong against a name shaped as a Chinese one; a band's name is
         // read by the engine whatever its language. Weaker after a surname
