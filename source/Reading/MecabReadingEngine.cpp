@@ -1882,22 +1882,31 @@ struct MecabReadingEngine::State {
     }
 
     // A person's name MeCab reads as a surname and a given name of two Han
-    // characters that no dictionary holds (大島 and 保克): the surname and the
-    // given name read as most given names read each of its characters at its
-    // place (保 at the head ヤス, 克 at the tail カツ), the likeliest two. With
-    // `first`, only where MeCab reads the given name as two words (保 and 克:
-    // タモツカツ) and neither of the two is MeCab's reading: they go before
-    // it then. Else they are alternatives after the words' sound changes.
-    void addComposedGivenNames(const Look& l, Candidates& out, bool first)
+    // characters that no dictionary holds (大島 and 保克): the given name read
+    // as most given names read each of its characters at its place (保 at the
+    // head ヤス, 克 at the tail カツ), the likeliest two; empty for any other
+    // run.
+    std::vector<String> composedGivenNames(const Look& l)
     {
         const Path& best = l.best();
         if (kind != yomi::NameKind::Person || !givenParts || !l.onlyHan || !best.complete() ||
             best.tokens.size() < 2 || !best.tokens.front().surname())
-            return;
+            return {};
         const std::u16string_view given = std::u16string_view(l.run).substr(best.tokens.front().surface.size());
         if (given.size() != 2 || !hanOnly(given) || !nameReadings(given, kGiven | kUnclassified, {}).empty())
+            return {};
+        return givenParts->composed(given, 2);
+    }
+
+    // The surname and those given names (composedGivenNames). With `first`,
+    // only where MeCab reads the given name as two words (保 and 克:
+    // タモツカツ) and neither of the two is MeCab's reading: they go before
+    // it then. Else they are alternatives after the words' sound changes.
+    void addComposedGivenNames(const Look& l, const std::vector<String>& composed, Candidates& out, bool first)
+    {
+        if (composed.empty())
             return;
-        const std::vector<String> composed = givenParts->composed(given, 2);
+        const Path& best = l.best();
         if (first) {
             String mecab;
             for (std::size_t i = 1; i < best.tokens.size(); ++i)
@@ -2607,10 +2616,11 @@ struct MecabReadingEngine::State {
         addNames(l, out);
         addCoinage(l, out);
         addSinoCompound(l, out);
-        addComposedGivenNames(l, out, true);
+        const std::vector<String> composed = composedGivenNames(l);
+        addComposedGivenNames(l, composed, out, true);
         addWords(l, out);
         addSoundChanges(l, out);
-        addComposedGivenNames(l, out, false);
+        addComposedGivenNames(l, composed, out, false);
         addLastResorts(l, out, limit);
         result.candidates = out.take(run, limit);
         keepOnReadings(l, limit, result.candidates);
