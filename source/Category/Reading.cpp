@@ -1016,7 +1016,7 @@ private:
         const char16_t last = i > 0 ? text_[i - 1] : 0;
         const bool label = std::u16string_view(u"第番号").find(last) != std::u16string_view::npos;
         Before before = Before::Other;
-        if ((last >= u'ァ' && last <= u'ヺ') || last == u'ー')
+        if (isKatakanaLetter(last))
             before = Before::Katakana;
         else if (isHanCharacter(last) && !label)
             before = Before::Han;
@@ -1519,6 +1519,8 @@ bool isKanaCharacter(char32_t c)
 {
     return (c >= 0x3041 && c <= 0x309F) || (c >= 0x30A1 && c <= 0x30FA) || (c >= 0x30FC && c <= 0x30FF);
 }
+
+bool isKatakanaLetter(char32_t c) { return (c >= u'ァ' && c <= u'ヺ') || c == u'ー'; }
 
 bool containsHan(std::u16string_view text)
 {

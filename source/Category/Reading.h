@@ -225,6 +225,7 @@ std::string capitalised(std::string text);
 bool isHangulCharacter(char32_t c); // Hangul syllables and jamo
 bool isHanCharacter(char32_t c);
 bool isKanaCharacter(char32_t c);
+bool isKatakanaLetter(char32_t c); // a katakana letter or the long vowel mark
 // Whether the text holds a Han character, and whether it holds only kana
 // (and at least one).
 bool containsHan(std::u16string_view text);

@@ -13,6 +13,7 @@
 
 #include "Reading/DictionaryText.h"
 #include "Reading/KanjiTable.h"
+#include "Reading/Rendaku.h"
 #include "Reading/SkkDictionary.h"
 
 namespace yomi::reading {
@@ -180,33 +181,26 @@ Result<std::filesystem::path> prepareUsualGivenNames(const std::filesystem::path
 
 namespace {
 
-// A reading of EUC-JP hiragana (and ー) in katakana; empty when it holds
-// anything else.
-String katakanaOfEuc(std::string_view reading)
+// The text of EUC-JP bytes of the dictionary (a key or a reading); empty
+// when they do not decode or are longer than a name's.
+String decoded(UConverter* converter, std::string_view bytes)
 {
-    String out;
-    for (std::size_t i = 0; i + 1 < reading.size(); i += 2) {
-        const auto lead = static_cast<unsigned char>(reading[i]);
-        const auto trail = static_cast<unsigned char>(reading[i + 1]);
-        if (lead == 0xA4 && trail >= 0xA1 && trail <= 0xF3)
-            out += static_cast<char16_t>(u'ァ' + (trail - 0xA1));
-        else if (lead == 0xA1 && trail == 0xBC)
-            out += u'ー';
-        else
-            return {};
-    }
-    return reading.size() % 2 == 0 ? out : String();
+    UChar out[32];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_resetToUnicode(converter);
+    const int32_t n = ucnv_toUChars(converter, out, 32, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
+        return {};
+    return String(out, static_cast<std::size_t>(n));
 }
 
-// The kana with its first sound voiced (シ: ジ), or made a p (ヘ: ペ) with
-// `p`; 0 for a kana that has no such sound.
-char16_t voicedKana(char16_t c, bool p)
+// Whether `part` is the voiced or half-voiced form of the kana `plain`
+// (シ: ジ, ヘ: ベ and ペ).
+bool voicedFrom(char16_t part, char16_t plain)
 {
-    constexpr std::u16string_view kPlain = u"カキクケコサシスセソタチツテトハヒフヘホ";
-    const std::size_t at = kPlain.find(c);
-    if (at == std::u16string_view::npos || (p && c < u'ハ'))
-        return 0;
-    return static_cast<char16_t>(c + (p ? 2 : 1));
+    if (const char16_t v = voicedKana(plain); v != 0 && part == v)
+        return true;
+    return plain >= u'ハ' && plain <= u'ホ' && (plain - u'ハ') % 3 == 0 && part == plain + 2;
 }
 
 // Whether `part` is one of `readings`, or one of them with its first sound
@@ -220,8 +214,7 @@ bool readsAs(std::u16string_view part, const std::vector<String>& readings, bool
         const std::u16string_view reading(r);
         if (part == reading)
             return true;
-        if (voicing && part.substr(1) == reading.substr(1) &&
-            (part.front() == voicedKana(r.front(), false) || part.front() == voicedKana(r.front(), true)))
+        if (voicing && part.substr(1) == reading.substr(1) && voicedFrom(part.front(), r.front()))
             return true;
         if (doubling && part.back() == u'ッ' && part.substr(0, part.size() - 1) == reading.substr(0, r.size() - 1) &&
             std::u16string_view(u"ツクチキ").find(r.back()) != std::u16string_view::npos)
@@ -254,12 +247,9 @@ std::vector<std::string> givenPartLines(std::string_view text, const KanjiTable&
         // given name's kind.
         if (cut(text.substr(at, end - at), l) && l.key.size() == 4 && static_cast<unsigned char>(l.key[0]) >= 0xB0 &&
             static_cast<unsigned char>(l.key[2]) >= 0xB0 && hasKind(l.kinds, "gfm")) {
-            UChar name[3];
-            UErrorCode status = U_ZERO_ERROR;
-            ucnv_resetToUnicode(converter.get());
-            const int32_t n = ucnv_toUChars(converter.get(), name, 3, l.key.data(), 4, &status);
-            const String reading = katakanaOfEuc(l.reading);
-            if (U_SUCCESS(status) && n == 2 && reading.size() >= 2) {
+            const String name = decoded(converter.get(), l.key);
+            const String reading = toKatakana(decoded(converter.get(), l.reading));
+            if (name.size() == 2 && reading.size() >= 2) {
                 const std::vector<String>& first = kanji.readings(name[0]);
                 const std::vector<String>& second = kanji.readings(name[1]);
                 int cuts = 0;

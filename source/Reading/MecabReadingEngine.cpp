@@ -620,9 +620,6 @@ bool hanOnly(std::u16string_view text)
     return !text.empty() && std::none_of(text.begin(), text.end(), [](char16_t c) { return isKanaCharacter(c); });
 }
 
-// A katakana letter or the long vowel mark.
-bool katakanaLetter(char16_t c) { return (c >= u'ァ' && c <= u'ヺ') || c == u'ー'; }
-
 // What the stages of one reading share: the run, MeCab's parses of it and
 // what the dictionaries hold for it whole.
 struct Look {
@@ -2366,7 +2363,7 @@ struct MecabReadingEngine::State {
             const String word = alone.front().tokens.front().reading;
             // A word of katakana is a borrowed one, no native word (バンド and
             // 名: バンドメイ).
-            const bool katakana = std::all_of(before.surface.begin(), before.surface.end(), katakanaLetter);
+            const bool katakana = std::all_of(before.surface.begin(), before.surface.end(), [](char16_t c) { return isKatakanaLetter(c); });
             if (word.empty() || word == t.reading || alone.front().foreign() ||
                 (native && (alone.front().tokens.front().personName() || before.pos1 == "数" || soundsSino(before) ||
                             katakana)))
@@ -2434,7 +2431,7 @@ struct MecabReadingEngine::State {
         if (joint == std::u16string_view::npos || joint < 2 || joint + 1 >= run.size())
             return result;
         const std::u16string_view leader = run.substr(0, joint), band = run.substr(joint + 1);
-        if (!hanOnly(leader) || !std::all_of(band.begin(), band.end(), katakanaLetter))
+        if (!hanOnly(leader) || !std::all_of(band.begin(), band.end(), [](char16_t c) { return isKatakanaLetter(c); }))
             return result;
         Outcome name = readAsWritten(leader, limit, settled);
         if (name.candidates.empty() || name.confidence != Confidence::Sure ||
@@ -2457,7 +2454,7 @@ struct MecabReadingEngine::State {
         if (kind != yomi::NameKind::Person)
             return result;
         std::size_t end = run.size();
-        while (end > 0 && katakanaLetter(run[end - 1]))
+        while (end > 0 && isKatakanaLetter(run[end - 1]))
             --end;
         const std::u16string_view name = run.substr(0, end), band = run.substr(end);
         if (band.empty() || name.size() < 3 || !hanOnly(name))
