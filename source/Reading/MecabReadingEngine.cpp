@@ -569,7 +569,8 @@ void genitiveGa(std::vector<Token>& tokens)
 // ジュウ doubles a following カ, サ, タ or ハ row sound (ハ becoming パ), one
 // ending in ロク or ヒャク (ビャク, ピャク) a カ or ハ row sound; one ending in ン (but ヨン)
 // voices a ハ row sound, or makes it パ for the counters フン, ハク, ハツ and
-// ヘン. Counters read in native sounds (組 クミ) keep theirs.
+// ヘン. Counters read in native sounds (組 クミ) keep theirs; without the
+// character table every counter changes (the caller knows it does).
 void counterSounds(Token& number, Token& counter, const KanjiTable* kanji)
 {
     String& n = number.reading;
@@ -1155,6 +1156,25 @@ struct MecabReadingEngine::State {
         }
     }
 
+    // Whether a counter read in native sounds changes them after a number
+    // all the same, as the word dictionary writes it after 一 (一匹 イッピキ,
+    // and so 三匹 サンビキ, 六匹 ロッピキ); 一組 ヒトクミ shows 組 does not.
+    bool changesLikeSino(const Token& counter) const
+    {
+        if (!words || counter.reading.empty() || !counter.han)
+            return false;
+        Token one;
+        one.reading = u"イチ";
+        Token after = counter;
+        counterSounds(one, after, nullptr);
+        const String changed = one.reading + after.reading;
+        if (changed == u"イチ" + counter.reading)
+            return false;
+        const std::vector<NameEntry> entries = words->lookup(toUtf8(u"一" + counter.surface));
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const NameEntry& e) { return toKatakana(toUtf16(e.reading)) == changed; });
+    }
+
     // MeCab's best parses of the text, at most `paths`, the first cut at
     // `boundary` when it is given; with `countReadings`, the first parse's
     // words count the readings the dictionary has for them.
@@ -1191,7 +1211,8 @@ struct MecabReadingEngine::State {
             givenNameOpeningWords(p.tokens);
             for (std::size_t i = 0; i + 1 < p.tokens.size(); ++i)
                 if (p.tokens[i].pos1 == "数" && p.tokens[i].han && p.tokens[i + 1].pos2 == "助数詞")
-                    counterSounds(p.tokens[i], p.tokens[i + 1], kanji.get());
+                    counterSounds(p.tokens[i], p.tokens[i + 1],
+                                  changesLikeSino(p.tokens[i + 1]) ? nullptr : kanji.get());
             out.push_back(std::move(p));
         } while (out.size() < paths && lattice->next());
         return out;

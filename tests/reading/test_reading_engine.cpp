@@ -1295,6 +1295,12 @@ TEST(MecabReadingEngine, ACounterAfterANumberChangesTheSoundsWhereTheyMeet)
     EXPECT_EQ(read(u"四本"), u"ヨンホン") << "but not after ヨン";
     EXPECT_EQ(read(u"六歳"), u"ロクサイ") << "ロク doubles only カ and ハ";
     EXPECT_EQ(read(u"一組"), u"イチクミ") << "a counter in native sounds keeps them";
+    // ...unless the word dictionary shows it changing after 一 (一匹 イッピキ):
+    // then after every number, digits too.
+    EXPECT_EQ(read(u"三匹の子豚"), u"サンビキノコブタ") << "ン voices 匹's ヒ";
+    EXPECT_EQ(read(u"生き物3匹"), u"イキモノサンビキ");
+    EXPECT_EQ(read(u"六匹"), u"ロッピキ");
+    EXPECT_EQ(read(u"四匹"), u"ヨンヒキ") << "not after ヨン";
     // A thousand written with its one is said with it; digits write none.
     EXPECT_EQ(read(u"一千一夜の夢"), u"イッセンイチヤノユメ");
     EXPECT_EQ(read(u"一千万の星"), u"イッセンマンノホシ");
