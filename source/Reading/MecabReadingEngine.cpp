@@ -1159,9 +1159,14 @@ struct MecabReadingEngine::State {
     // Whether a counter read in native sounds changes them after a number
     // all the same, as the word dictionary writes it after 一 (一匹 イッピキ,
     // and so 三匹 サンビキ, 六匹 ロッピキ); 一組 ヒトクミ shows 組 does not.
+    // Not a counter in one of its on readings (分 フン, ブン: 十分 alone is
+    // the word ジュウブン), which the rule takes as it finds it.
     bool changesLikeSino(const Token& counter) const
     {
-        if (!words || counter.reading.empty() || !counter.han)
+        if (!words || !kanji || counter.reading.empty() || counter.surface.size() != 1 || !counter.han)
+            return false;
+        const std::vector<String> on = kanji->onReadings(counter.surface.front());
+        if (on.empty() || std::find(on.begin(), on.end(), counter.reading) != on.end())
             return false;
         Token one;
         one.reading = u"イチ";
@@ -2145,6 +2150,15 @@ struct MecabReadingEngine::State {
                 const String r = toUtf16(e.reading);
                 return r.starts_with(first) || (lastIsWord && r.ends_with(last));
             };
+            // MeCab's reading of the characters on their own, where it
+            // reads them as one word, is nearer than its reading of them one
+            // by one in the value (二 a number and 郎 a word; 二郎 alone
+            // ジロウ, which the name dictionary has beside the place ニロウ).
+            if (!names->lookup(toUtf8(surface)).empty()) {
+                const std::vector<Path> alone = parse(toUtf8(surface), 1);
+                if (!alone.empty() && alone.front().tokens.size() == 1 && !alone.front().tokens.front().guessed)
+                    reading = alone.front().tokens.front().reading;
+            }
             String known;
             if (kind == yomi::NameKind::Person)
                 known = closestReading(*names, surface, reading, keepsAWord);

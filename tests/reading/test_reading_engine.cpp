@@ -1277,6 +1277,10 @@ TEST(MecabReadingEngine, ASuffixEndingAValueAfterANativeWordIsReadAsAWordOfItsOw
     // into two) as well.
     EXPECT_EQ(first(u"雪色の招待状").reading, u"ユキイロノショウタイジョウ");
     EXPECT_EQ(first(u"言問橋の夜").reading, u"コトトイバシノヨル") << "a place's name need not";
+    // Of the name dictionary's readings, the one MeCab gives the characters
+    // on their own: after を it reads 二 as a number and 郎 apart, and the
+    // place ニロウ is nearest that, but 二郎 alone is the given name ジロウ.
+    EXPECT_EQ(first(u"私を二郎に連れてって").reading, u"ワタシヲジロウニツレテッテ");
     // A word and a place's suffix the name dictionary holds together as one
     // place are read as that place (観音 and 橋: バシ, not MeCab's キョウ).
     EXPECT_EQ(first(u"観音橋の夜").reading, u"カンノンバシノヨル");
