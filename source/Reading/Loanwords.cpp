@@ -247,14 +247,23 @@ std::optional<String> Loanwords::glossedBy(const std::string& key) const
     if (found == table_.end())
         return std::nullopt;
     // Spellings of one word (ラブ and ラヴ, メロディー and メロディ: one form
-    // by `form`) are one reading: the first in common use stands for them.
+    // by `form`) are one reading: the first in common use stands for them;
+    // of none in common use, the first that keeps a last long vowel, as a
+    // word is spelt outside technical writing (プレジャー, not プレジャ),
+    // but not after a vowel of its own (ディザイア, not ディザイアー).
     const auto one = [](const std::vector<const Word*>& words, auto form) -> std::optional<String> {
         if (words.empty() || std::any_of(words.begin(), words.end(), [&](const Word* w) {
                 return form(w->katakana) != form(words.front()->katakana);
             }))
             return std::nullopt;
-        const auto common = std::find_if(words.begin(), words.end(), [](const Word* w) { return w->common; });
-        return (common == words.end() ? words.front() : *common)->katakana;
+        auto chosen = std::find_if(words.begin(), words.end(), [](const Word* w) { return w->common; });
+        if (chosen == words.end())
+            chosen = std::find_if(words.begin(), words.end(), [](const Word* w) {
+                const String& k = w->katakana;
+                return k.size() > 1 && k.back() == u'ー' &&
+                    std::u16string_view(u"アイウエオァィゥェォ").find(k[k.size() - 2]) == std::u16string_view::npos;
+            });
+        return (chosen == words.end() ? words.front() : *chosen)->katakana;
     };
     std::vector<const Word*> all, common;
     for (const Word& w : found->second) {

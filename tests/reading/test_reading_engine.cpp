@@ -222,7 +222,8 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
                        "クレージー /(adj-na) crazy/(P)/\nクレイジー /(adj-na) crazy/\n"
                        "ママ /(n) (1) (fam) mama/mom/mother/(P)/\nマザー /(n) (1) mother/(n) (2) motherboard/\n"
                        "ハロー /(n) (1) halo/(n) (2) hello/(P)/\nアニョハセヨ /(int) hello (kor: annyeonghaseyo)/hi/\n"
-                       "ラヂオ /(n) radio/\nラジオ /(n) radio/(P)/\n"));
+                       "ラヂオ /(n) radio/\nラジオ /(n) radio/(P)/\n"
+                       "プレジャ /(n) pleasure/\nプレジャー /(n) pleasure/\nファイア /(n) fire/\nファイアー /(n) fire/\n"));
     const Loanwords words(source);
     EXPECT_EQ(words.of(u"LOVER"), u"ラバー") << "the only one of those in common use";
     EXPECT_EQ(words.of(u"lover"), u"ラバー");
@@ -247,6 +248,8 @@ TEST(Loanwords, AnEnglishWordGivesTheOneLoanwordItsGlossNamesOrNone)
         << "ママ, in common use, means mama first; マザー, meaning mother first, sounds more like it: the sounds say it";
     EXPECT_EQ(words.of(u"Hello"), u"ハロー") << "a word meaning hello first that sounds no more like it changes nothing";
     EXPECT_EQ(words.of(u"radio"), u"ラジオ") << "ヂ is the old kana of ジ: one word, the one in common use";
+    EXPECT_EQ(words.of(u"Pleasure"), u"プレジャー") << "of spellings none in common use, the one with the long vowel";
+    EXPECT_EQ(words.of(u"FIRE"), u"ファイア") << "but not a long vowel after a vowel";
     EXPECT_FALSE(Loanwords(dir.path() / "none").of(u"LOVER")) << "no dictionary, no loanword";
 }
 
