@@ -2018,11 +2018,19 @@ struct MecabReadingEngine::State {
         // A surname of three characters or more that the name dictionary
         // holds and MeCab cuts, its first word no surname (普 and 久原, 四月
         // and 朔日: 普久原 フクハラ, 四月朔日 ワタヌキ), before a given name.
+        // A given name of one character after it only where MeCab's words
+        // end where the surname does (羽 多野 渉: 羽多野 and 渉; not 杵 屋
+        // 佐吉, whose given name 佐吉 the cut would split).
         if (kind == yomi::NameKind::Person && l.onlyHan && best.complete() && best.tokens.size() >= 2 &&
             !best.tokens[0].surname()) {
+            std::vector<std::size_t> ends;
+            std::size_t end = 0;
+            for (const Token& t : best.tokens)
+                ends.push_back(end += t.surface.size());
+            const auto wordEnd = [&](std::size_t at) { return std::find(ends.begin(), ends.end(), at) != ends.end(); };
             for (const Split& sp : splitsOf(l))
                 if (!sp.surnames.empty() && !sp.givens.empty() && sp.at >= 3 && sp.at > best.tokens[0].surface.size() &&
-                    l.run.size() - sp.at >= 2) {
+                    (l.run.size() - sp.at >= 2 || (l.run.size() - sp.at == 1 && wordEnd(sp.at)))) {
                     out.add(sp.surnames.front() + u' ' + sp.givens.front(), Origin::Split);
                     return;
                 }

@@ -1095,6 +1095,11 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
     const ValueReading longer = read(u"普久原朝喜");
     EXPECT_EQ(longer.reading, u"フクハラチョウキ");
     EXPECT_EQ(longer.reason, "a surname and a given name found apart");
+    // Before a given name of one character too, where MeCab's words end
+    // where the surname does (羽, 多野 and 渉), but not through a given name
+    // MeCab found (杵, 屋 and 佐吉: the dictionary's 杵屋佐 would split it).
+    EXPECT_EQ(read(u"羽多野渉").reading, u"ハタノワタル");
+    EXPECT_EQ(read(u"杵屋佐吉").reading, u"キネヤサキチ");
     // So is one with characters no dictionary knows where MeCab finds no
     // given name (仁, 後, 真 and 耶子, read by their on readings ジンゴシンヤシ).
     const ValueReading unknown = read(u"仁後真耶子");
