@@ -1251,17 +1251,22 @@ struct MecabReadingEngine::State {
         if (!names)
             return out;
         const bool checkForeign = hanOnly(part);
-        std::vector<String> rare;
+        std::vector<String> rare, unclassified;
         for (const NameEntry& e : nameEntries(toUtf8(part))) {
             if (!(e.kinds & kinds) || (checkForeign && isForeignEntry(e)))
                 continue;
             // Of a surname's readings, those that are a place's name too
             // come first: the dictionary marks the common ones so (坂本
-            // サカモト; サカモト, サトウ before the rare カルメラ, サイウ).
+            // サカモト; サカモト, サトウ before the rare カルメラ, サイウ);
+            // those it knows as a surname before those of no known kind.
             const bool surnameOnly = (kinds & kSurname) && !(kinds & kGiven) && !(e.kinds & kPlace);
-            (surnameOnly ? rare : out).push_back(toUtf16(e.reading));
+            if (surnameOnly && !(e.kinds & kSurname))
+                unclassified.push_back(toUtf16(e.reading));
+            else
+                (surnameOnly ? rare : out).push_back(toUtf16(e.reading));
         }
         out.insert(out.end(), rare.begin(), rare.end());
+        out.insert(out.end(), unclassified.begin(), unclassified.end());
         if ((kinds & kGiven) && out.size() > 1)
             rankByParts(part, out);
         if (!preferred.empty()) {

@@ -506,6 +506,18 @@ TEST(MecabReadingEngine, ASurnamesReadingThatIsAPlacesTooIsKeptAmongTheFewCandid
     EXPECT_EQ(r.reading, u"ヒガシヤマナオ") << "MeCab's reading stays first";
     EXPECT_THAT(r.alternatives, Contains(u"トウヤマナオ"));
     EXPECT_THAT(r.alternatives, ::testing::Not(Contains(u"トウセンナオ"))) << "the last of the rare ones is left out";
+
+    // Readings of no known kind come after those known as a surname, though
+    // the dictionary lists them first.
+    paths.cacheDir = dir.path() / "cache2";
+    paths.names = dir.writeFile("enamdict2", eucJp("東山 [あずまやま] /(u) Azumayama/\n東山 [とうさん] /(u) Tousan/\n"
+                                                   "東山 [とうせん] /(u) Tousen/\n東山 [とうやま] /(s) Touyama/\n"
+                                                   "東山 [ひがしやま] /(s) Higashiyama/\n奈央 [なお] /(f) Nao/\n"));
+    MecabReadingEngine unclassified(paths);
+    const ValueReading u = readValue(unclassified, nullptr, u"東山奈央", ReadingStyle::Katakana, 4, person);
+    EXPECT_EQ(u.reading, u"ヒガシヤマナオ");
+    EXPECT_THAT(u.alternatives, Contains(u"トウヤマナオ"));
+    EXPECT_THAT(u.alternatives, ::testing::Not(Contains(u"トウセンナオ")));
 }
 
 TEST(MecabReadingEngine, AGivenNameIsReadAsMostOfTheNameDictionarysPeopleReadIt)
