@@ -1241,7 +1241,8 @@ struct MecabReadingEngine::State {
 
     // Readings of a name part from the name dictionary, of the given kinds,
     // with `preferred` (MeCab's own reading) first when it is among them.
-    std::vector<String> nameReadings(std::u16string_view part, unsigned kinds, const String& preferred)
+    std::vector<String> nameReadings(std::u16string_view part, unsigned kinds, const String& preferred,
+                                     bool skkOrder = true)
     {
         std::vector<String> out;
         if (isKanaOnly(part)) {
@@ -1273,11 +1274,21 @@ struct MecabReadingEngine::State {
             if (auto it = std::find(out.begin(), out.end(), preferred); it != out.end())
                 std::rotate(out.begin(), it, it + 1);
         }
-        // A given name's usual reading among people first, before MeCab's.
+        // A given name's usual reading among people first, before MeCab's;
+        // where the people give none, the SKK dictionary's common reading
+        // of it (淳弥: ジュンヤ there, and アツヤ is no one's given name in
+        // the name dictionary but of no known kind), unless `skkOrder` is
+        // false (the confidence asks whether the others agree).
         if ((kinds & kGiven) && out.size() > 1) {
             const String usual = usualGivenReading(part);
             if (auto it = std::find(out.begin(), out.end(), usual); !usual.empty() && it != out.end())
                 std::rotate(out.begin(), it, it + 1);
+            else if (skkOrder && jinmei && hanOnly(part)) {
+                const std::vector<NameEntry> listed = jinmei->lookup(toUtf8(part));
+                if (!listed.empty())
+                    if (auto at = std::find(out.begin(), out.end(), toUtf16(listed.front().reading)); at != out.end())
+                        std::rotate(out.begin(), at, at + 1);
+            }
         }
         if (out.size() > kReadingsPerPart)
             out.resize(kReadingsPerPart);
@@ -2957,7 +2968,19 @@ struct MecabReadingEngine::State {
             const std::u16string_view given = l.run.substr(l.best().tokens.front().surface.size());
             // A given name of one character has too many readings for any
             // to be likely (天: テン to most, ソラ to some).
-            if (space != String::npos && given.size() > 1 && commonGivenReading(given, top.substr(space + 1)))
+            // Only where MeCab or the name dictionary put it first as well:
+            // the order of the given names' readings follows the SKK
+            // dictionary already where the name dictionary's people say
+            // nothing, and it is no second voice then.
+            String mecabGiven;
+            for (std::size_t i = 1; i < l.best().tokens.size(); ++i)
+                mecabGiven += l.best().tokens[i].reading;
+            const String chosen = space == String::npos ? String() : top.substr(space + 1);
+            const auto firstByOthers = [&] {
+                const std::vector<String> order = nameReadings(given, kGiven | kUnclassified, mecabGiven, false);
+                return mecabGiven == chosen || (!order.empty() && order.front() == chosen);
+            };
+            if (space != String::npos && given.size() > 1 && commonGivenReading(given, chosen) && firstByOthers())
                 return set(Confidence::Likely, "a surname and a given name in its common reading");
             return set(Confidence::Check, "a given name with several readings");
         }

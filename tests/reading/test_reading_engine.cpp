@@ -604,6 +604,18 @@ TEST(MecabReadingEngine, AGivenNameReadAsItsCommonReadingIsLikelyAndTheEngineDoe
     EXPECT_EQ(trustWithJinmei(damaged, dir.path() / "c7", value), several);
     const auto cut = jinmei("cut", "けんいち /健一;名/賢一;名");
     EXPECT_EQ(trustWithJinmei(cut, dir.path() / "c8", value), several) << "a line without its closing slash";
+
+    // A given name whose readings the name dictionary's people do not rank
+    // (淳弥: アツヤ of no known kind, ジュンヤ a man's name, no full name
+    // with either) is read as that dictionary reads it first, whichever
+    // reading it is; a check where nothing else puts it first...
+    const auto jun = jinmei("jun", "じゅんや /淳也;名/淳弥;名/\n");
+    EXPECT_EQ(trustWithJinmei(jun, dir.path() / "c9", u"榎木淳弥"),
+              std::pair(Confidence::Check, std::string("a given name with several readings エノキジュンヤ")));
+    // ...likely where the name dictionary's own order put it first too.
+    const auto atsu = jinmei("atsu", "あつや /淳弥;名/\n");
+    EXPECT_EQ(trustWithJinmei(atsu, dir.path() / "c10", u"榎木淳弥"),
+              std::pair(Confidence::Likely, std::string("a surname and a given name in its common reading エノキアツヤ")));
 }
 
 String read(std::u16string_view value, ReadingStyle style = ReadingStyle::Katakana)
@@ -1081,10 +1093,11 @@ TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
     EXPECT_THAT(duo.alternatives, Contains(String(u"ナカムラオオシタ")));
     EXPECT_EQ(duo.confidence, Confidence::Check);
     // A surname and two given names (安, 済 ワタル, 優花) are rather the name
-    // dictionary's surname and given name that make the run (安済 アンザイ),
+    // dictionary's surname and given name that make the run (安済 アンザイ;
+    // 優花 as the SKK dictionary of given names reads it first, ユウカ),
     // a check; MeCab's reading stays among the alternatives.
     const ValueReading split = read(u"安済優花");
-    EXPECT_EQ(split.reading, u"アンザイユカ");
+    EXPECT_EQ(split.reading, u"アンザイユウカ");
     EXPECT_EQ(split.reason, "a surname and a given name found apart");
     EXPECT_THAT(split.alternatives, Contains(String(u"アンワタルユカ")));
     // A name MeCab begins with a number or a prefix (三 and 山, 小 and 桜)
