@@ -1957,6 +1957,23 @@ struct MecabReadingEngine::State {
             out.add(best.tokens.front().reading + u' ' + g, Origin::ComposedGiven);
     }
 
+    // A person's name of two Han characters alone that no dictionary holds
+    // (a stage name, 鋭児) read as given names read its characters. With
+    // `first`, only the likeliest and only where MeCab reads a verb's or an
+    // adjective's stem in it (鋭 スルド of 鋭い): no name is read so. Else the
+    // two likeliest are alternatives after the words.
+    void addLoneGivenName(const Look& l, Candidates& out, bool first)
+    {
+        if (kind != yomi::NameKind::Person || !givenParts || !l.onlyHan || l.run.size() != 2 ||
+            !nameEntries(toUtf8(l.run)).empty())
+            return;
+        const auto stem = [](const Token& t) { return t.pos0 == "動詞" || t.pos0 == "形容詞"; };
+        if (first && std::none_of(l.best().tokens.begin(), l.best().tokens.end(), stem))
+            return;
+        for (const String& g : givenParts->composed(l.run, first ? 1 : 2))
+            out.add(g, Origin::ComposedGiven);
+    }
+
     // MeCab read the run as a surname and something that is not one given
     // name: the surname and the name dictionary's given names of the rest.
     void addSurnameAndGivenNames(const Look& l, Candidates& out)
@@ -2674,9 +2691,11 @@ struct MecabReadingEngine::State {
         addSinoCompound(l, out);
         const std::vector<String> composed = composedGivenNames(l);
         addComposedGivenNames(l, composed, out, true);
+        addLoneGivenName(l, out, true);
         addWords(l, out);
         addSoundChanges(l, out);
         addComposedGivenNames(l, composed, out, false);
+        addLoneGivenName(l, out, false);
         addLastResorts(l, out, limit);
         result.candidates = out.take(run, limit);
         keepOnReadings(l, limit, result.candidates);

@@ -554,6 +554,15 @@ TEST(MecabReadingEngine, AGivenNameNoDictionaryHoldsIsReadAsGivenNamesReadItsCha
     title.kind = yomi::NameKind::Title;
     const ValueReading t = readValue(engine(), nullptr, u"大島保克", ReadingStyle::Katakana, 4, title);
     EXPECT_NE(t.reason, r.reason);
+    // A stage name of two characters alone, where MeCab reads an adjective's
+    // stem (鋭 スルド of 鋭い), is such a given name first; MeCab's reading
+    // stays a candidate.
+    const ValueReading stage = readValue(engine(), nullptr, u"鋭児", ReadingStyle::Katakana, 4);
+    EXPECT_EQ(stage.reading, u"エイジ");
+    EXPECT_EQ(stage.reason, r.reason);
+    EXPECT_THAT(stage.alternatives, Contains(u"スルドジ"));
+    EXPECT_NE(readValue(engine(), nullptr, u"鋭児", ReadingStyle::Katakana, 4, title).reason, r.reason)
+        << "a title is no stage name";
 }
 
 // The confidence and reason of a value read as a person's name by an engine
