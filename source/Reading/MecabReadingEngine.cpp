@@ -2842,6 +2842,8 @@ struct MecabReadingEngine::State {
             return "a surname in a title, read several ways";
         if (t.rivalSurname && kind == yomi::NameKind::Person)
             return "a surname read two ways almost as often";
+        if (kind == yomi::NameKind::Person && t.surname() && uncommonSurnameReading(t))
+            return "a surname of many readings, read in one the name dictionary does not mark common";
         if (t.personName() || countsBeforeParticle(tokens, i))
             return nullptr;
         if (t.nounOfOneCharacter() && i + 1 < tokens.size() && tokens[i + 1].verbStem())
@@ -2872,6 +2874,29 @@ struct MecabReadingEngine::State {
         if (kind == yomi::NameKind::Title && t.surface.size() == 1 && hasTitleReading(t))
             return "a word titles read two ways";
         return nullptr;
+    }
+
+    // Whether MeCab reads a surname that the name dictionary reads four
+    // ways or more in a reading it does not mark as a place's name too,
+    // as it marks the common ones (百々: MeCab's トド is one of eleven
+    // surnames, ドド another; ドウドウ alone is a place too). Over the
+    // sets' persons read "every word from the dictionary", such readings
+    // were wrong about half the time, the others one time in ten.
+    bool uncommonSurnameReading(const Token& t)
+    {
+        if (!names || !hanOnly(t.surface))
+            return false;
+        std::vector<String> readings;
+        bool common = false;
+        for (const NameEntry& e : nameEntries(toUtf8(t.surface))) {
+            if (!(e.kinds & kSurname) || isForeignEntry(e))
+                continue;
+            const String r = toUtf16(e.reading);
+            if (std::find(readings.begin(), readings.end(), r) == readings.end())
+                readings.push_back(r);
+            common = common || ((e.kinds & kPlace) && r == t.reading);
+        }
+        return readings.size() >= 4 && !common;
     }
 
     // Whether `reading` is clearly the common reading of the given name

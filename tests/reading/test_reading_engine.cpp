@@ -1084,6 +1084,13 @@ TEST(MecabReadingEngine, ASurnameMecabsDictionaryReadsTwoWaysAtNearlyTheSameCost
     EXPECT_EQ(trust(u"清水太郎", yomi::NameKind::Person), (P{Confidence::Likely, "every word read from the dictionary"}))
         << "キヨミズ costs MeCab far more than シミズ";
     EXPECT_NE(trust(u"松前の歌").second, rival.second) << "a title's surname is judged by the name dictionary";
+    // A surname of many readings in the name dictionary that MeCab reads in
+    // one it does not mark as common (a place's name too) is a check; one
+    // it marks so stays likely.
+    const P uncommon{Confidence::Check, "a surname of many readings, read in one the name dictionary does not mark common"};
+    EXPECT_EQ(trust(u"百々和宏", yomi::NameKind::Person), uncommon) << "トド, one of eleven; only ドウドウ is a place";
+    EXPECT_EQ(trust(u"清水和宏", yomi::NameKind::Person), (P{Confidence::Likely, "every word read from the dictionary"}))
+        << "シミズ, a place too";
 }
 
 TEST(MecabReadingEngine, NamesMecabFindsOneAfterAnotherAreReadAsTheNamesTheyAre)
