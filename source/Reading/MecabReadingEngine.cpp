@@ -2881,7 +2881,7 @@ struct MecabReadingEngine::State {
     // as it marks the common ones (百々: MeCab's トド is one of eleven
     // surnames, ドド another; ドウドウ alone is a place too). Over the
     // sets' persons read "every word from the dictionary", such readings
-    // were wrong about half the time, the others one time in ten.
+    // were wrong about half the time, the other surnames one time in twenty.
     bool uncommonSurnameReading(const Token& t)
     {
         if (!names || !hanOnly(t.surface))
