@@ -138,6 +138,15 @@ struct Path {
         return std::any_of(tokens.begin(), tokens.end(),
                            [](const Token& t) { return t.han && isForeignReading(t.reading); });
     }
+    // The readings of the tokens from `from` on, run together (the given
+    // name MeCab reads after a surname).
+    String reading(std::size_t from = 0) const
+    {
+        String out;
+        for (std::size_t i = from; i < tokens.size(); ++i)
+            out += tokens[i].reading;
+        return out;
+    }
     String words(std::size_t from = 0) const
     {
         String out;
@@ -1902,9 +1911,7 @@ struct MecabReadingEngine::State {
         const auto words =
             std::count_if(best.tokens.begin(), best.tokens.end(), [](const Token& t) { return !t.attaches(); });
         if (l.read() && words > 1 && !l.exact.empty()) {
-            String joined;
-            for (const Token& t : best.tokens)
-                joined += t.reading;
+            const String joined = best.reading();
             const NameEntry* closest = nullptr;
             std::size_t closestDistance = 0;
             for (const NameEntry& e : l.exact) {
@@ -1947,9 +1954,7 @@ struct MecabReadingEngine::State {
             return;
         const Path& best = l.best();
         if (first) {
-            String mecab;
-            for (std::size_t i = 1; i < best.tokens.size(); ++i)
-                mecab += best.tokens[i].reading;
+            const String mecab = best.reading(1);
             if (best.tokens.size() < 3 || std::find(composed.begin(), composed.end(), mecab) != composed.end())
                 return;
         }
@@ -2001,10 +2006,7 @@ struct MecabReadingEngine::State {
         if (best.tokens.size() == 2 && best.tokens[1].surname())
             out.add(sur.reading + u' ' + best.tokens[1].reading, Origin::SurnameGiven);
         const std::u16string_view rest = l.run.substr(sur.surface.size());
-        String mecabRest;
-        for (std::size_t i = 1; i < best.tokens.size(); ++i)
-            mecabRest += best.tokens[i].reading;
-        for (const String& g : nameReadings(rest, kGiven | kUnclassified, mecabRest))
+        for (const String& g : nameReadings(rest, kGiven | kUnclassified, best.reading(1)))
             out.add(sur.reading + u' ' + g, Origin::SurnameGiven);
     }
 
@@ -3016,9 +3018,7 @@ struct MecabReadingEngine::State {
             // the order of the given names' readings follows the SKK
             // dictionary already where the name dictionary's people say
             // nothing, and it is no second voice then.
-            String mecabGiven;
-            for (std::size_t i = 1; i < l.best().tokens.size(); ++i)
-                mecabGiven += l.best().tokens[i].reading;
+            const String mecabGiven = l.best().reading(1);
             const String chosen = space == String::npos ? String() : top.substr(space + 1);
             const auto firstByOthers = [&] {
                 const std::vector<String> order = nameReadings(given, kGiven | kUnclassified, mecabGiven, false);
